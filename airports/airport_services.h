@@ -1,0 +1,40 @@
+// What the core needs of the airport list, the park airport's stand files,
+// the stand searches and the park-airport list.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "foundation/fixed_code.h"
+#include "foundation/geodesy.h"
+
+struct AirportRecord;
+struct Stand;
+struct LiveAc;
+
+// Reads the airport list once per process; true when it is not empty.
+bool gf_readAirports();
+// The 4-letter code ("?" when empty) and " (IATA)" when the record has one.
+std::string gf_airportLabel(const AirportRecord& airport);
+// Scans the afolder settings' scenery for airports and parking positions.
+void gf_scanAddonAirports();
+// Reads airports/my_park_airports.txt; true when the list is usable.
+bool lf_readMyParkAirports();
+// Writes the park-airport list with its stand texts.
+void gf_addMyParkAirport();
+bool gf_hasAirportFile(const AirportCode& code);
+// The path of the airport's file, empty when none is found.
+std::string gf_locateAirportFile(const AirportCode& code);
+// Saves the park airport's learned data to its airport file.
+void gf_saveAirportFile();
+void gf_clearStands();
+// The name of the stand within 55 m of the position, else "".
+std::string gf_standNameAt(const GeoPoint& position);
+// The supported airport closest to the position within 5 nautical miles.
+std::optional<AirportCode> gf_closestAirportStand(const GeoPoint& position);
+// Records the learned use of a stand by a live aircraft (kinds 0 to 3).
+void lf_addRealStandOption(std::int32_t standId, LiveAc& aircraft, int kind);
+// Counts the static parked aircraft (and their mean parked time) for the window.
+void gf_countParkedInWeek(bool withMeanTime);

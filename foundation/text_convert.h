@@ -1,0 +1,20 @@
+// Conversions between the program's UTF-8 texts and the UTF-16 of Windows
+// calls. Portable code holds wide text as std::u16string (wchar_t is 32 bits
+// on Linux); the Windows seams reinterpret it as wchar_t.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Strict; throws std::runtime_error "utf8_to_wide: invalid UTF-8".
+std::u16string utf8_to_wide(std::string_view text);
+// Strict; throws std::runtime_error "wide_to_utf8: invalid UTF-16".
+std::string wide_to_utf8(std::u16string_view text);
+// Lenient: invalid UTF-16 becomes U+FFFD, never an error.
+std::string gf_wideToUtf8(std::u16string_view text);
+// A path as UTF-8 text (strict).
+std::string gf_pathToUtf8(const std::filesystem::path& path);
+// A path from UTF-8 text. On Windows a narrow path would go through the ANSI
+// code page and lose every character outside it, so build it from UTF-8.
+std::filesystem::path gf_utf8Path(std::string_view text);

@@ -1,0 +1,17 @@
+#include "platform/files.h"
+
+#include <windows.h>
+
+namespace platform {
+
+bool copyFileOverwrite(const std::filesystem::path& source, const std::filesystem::path& target,
+                       std::error_code& error) {
+    if (CopyFileW(source.c_str(), target.c_str(), FALSE)) {
+        error.clear();
+        return true;
+    }
+    error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Builds both builds from this tree and runs every test: native, Windows under
+# Wine, and the native tests again under ASan+UBSan and under TSan.
+# Ends with one line "N passed, N failed" and a non-zero exit on any failure.
+#   VLNT_JOBS       parallel jobs (default: number of cores)
+#   VLNT_SKIP       space-separated stages to skip: native windows asan tsan
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/install-deps.sh || { echo "installing the build dependencies failed"; exit 1; }
+
+jobs=${VLNT_JOBS:-$(nproc)}
+cache_root=${VLNT_CACHE:-$HOME/.cache}
+export CCACHE_DIR=${CCACHE_DIR:-$cache_root/vlnt-ccache}
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+export CCACHE_BASEDIR=$root
+export CCACHE_NOHASHDIR=1
+skip=" ${VLNT_SKIP:-} "
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+passed=0
+failed=0
+failures=()
+
+# Runs ctest in a build folder and adds its counts to the totals.
+run_ctest() {
+  local stage=$1 dir=$2
+  shift 2
+  local log="$dir/ctest-output.txt"
+  (cd "$dir" && "$@" ctest --output-on-failure -j"$jobs") 2>&1 | tee "$log"
+  local summary
+  summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
+  if [[ -z $summary ]]; then
+    echo "[$stage] ctest gave no summary"
+    failed=$((failed + 1))
+    failures+=("$stage: no test summary")
+    return
+  fi
+  local total fail
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+  fail=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+  passed=$((passed + total - fail))
+  failed=$((failed + fail))
+  ((fail == 0)) || failures+=("$stage: $fail failed")
+}
+
+# Configures and builds one build; a failure counts as one failed test.
+build() {
+  local stage=$1 dir=$2
+  shift 2
+  echo "=== [$stage] configure and build in $dir"
+  if cmake -S . -B "$dir" -G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" &&
+    cmake --build "$dir" -j"$jobs"; then
+    return 0
+  fi
+  echo "[$stage] build failed"
+  failed=$((failed + 1))
+  failures+=("$stage: build failed")
+  return 1
+}
+
+start=$SECONDS
+if [[ $skip != *" native "* ]]; then
+  build native build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo && run_ctest native build/native
+fi
+
+if [[ $skip != *" windows "* ]]; then
+  echo "=== [windows] dependencies"
+  if prefix=$(bash scripts/build-windows-deps.sh | tail -n1) && [[ -d $prefix ]]; then
+    build windows build/windows -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix" &&
+      run_ctest windows build/windows xvfb-run -a
+  else
+    failed=$((failed + 1))
+    failures+=("windows: dependencies failed")
+  fi
+fi
+
+if [[ $skip != *" asan "* ]]; then
+  build asan build/asan -DCMAKE_BUILD_TYPE=Debug -DVLNT_SANITIZE=address -DVLNT_BUILD_BENCH=OFF &&
+    run_ctest asan build/asan
+fi
+
+if [[ $skip != *" tsan "* ]]; then
+  build tsan build/tsan -DCMAKE_BUILD_TYPE=Debug -DVLNT_SANITIZE=thread -DVLNT_BUILD_BENCH=OFF &&
+    run_ctest tsan build/tsan
+fi
+
+echo "=== done in $((SECONDS - start)) s"
+for f in "${failures[@]}"; do echo "FAILED $f"; done
+echo "$passed passed, $failed failed"
+((failed == 0))

@@ -1,0 +1,12 @@
+// The program's name and release number.
+#pragma once
+
+#include <string_view>
+
+#include "foundation/version.h"
+
+inline constexpr const char* kProgramName = "Velantra_P3D";
+inline constexpr const char* kProgramVersionText = "11.0.2";
+// Built during static initialisation from the release number; at least 11.0.2,
+// the oldest settings file the parameter store upgrades.
+inline const VersionData g_programVersion{std::string_view{kProgramVersionText}};

@@ -11,4 +11,8 @@ namespace platform {
 bool copyFileOverwrite(const std::filesystem::path& source, const std::filesystem::path& target,
                        std::error_code& error);
 
+// Renames source over target, replacing it in one step (the target is either
+// the old or the new file, never a mix).
+bool replaceFile(const std::filesystem::path& source, const std::filesystem::path& target, std::error_code& error);
+
 }  // namespace platform

@@ -16,7 +16,7 @@
 #
 # Needs root (or sudo) only when packages are missing or the deb-src entry has
 # to be added. Environment:
-#   VLNT_DEPS_CACHE  cache root (default: $HOME/.cache/vlnt-deps)
+#   VLNT_DEPS_CACHE  cache root (default: ${VLNT_CACHE:-$HOME/.cache}/vlnt-deps)
 #   VLNT_DEPS_JOBS   build parallelism (default: nproc)
 #   VLNT_DEPS_KEEP_BUILD=1  keep the temporary build folder of a failed run
 set -euo pipefail
@@ -49,7 +49,7 @@ readonly SRC_LIST=/etc/apt/sources.list.d/vlnt-src.sources
 script_path=$(readlink -f "${BASH_SOURCE[0]}")
 jobs=${VLNT_DEPS_JOBS:-$(nproc)}
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
-cache_root=${VLNT_DEPS_CACHE:-$home/.cache/vlnt-deps}
+cache_root=${VLNT_DEPS_CACHE:-${VLNT_CACHE:-$home/.cache}/vlnt-deps}
 
 as_root() {
     if [[ $(id -u) -eq 0 ]]; then

@@ -7,4 +7,9 @@ bool copyFileOverwrite(const std::filesystem::path& source, const std::filesyste
     return std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, error);
 }
 
+bool replaceFile(const std::filesystem::path& source, const std::filesystem::path& target, std::error_code& error) {
+    std::filesystem::rename(source, target, error);
+    return !error;
+}
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 // Timestamp (UTC seconds) of the latest traffic datagram; 0 until the first
 // one and after every (re)start of the wait for RealTraffic. Written by the
@@ -9,3 +10,18 @@
 extern std::atomic<double> g_trafficTime;
 // RealTraffic's version reply reported level 2; written by the start-up thread.
 extern std::atomic<bool> g_rtLevel2;
+// RealTraffic runs on this PC; set at start.
+extern std::atomic<bool> g_rtLocal;
+// The RealTraffic feed is considered up (the window's indicator); the watchdog
+// does nothing while it is clear.
+extern std::atomic<bool> g_rtActive;
+// The QNH shown in the main window (hPa); written by the QNH reader.
+extern std::atomic<std::int32_t> g_shownQnh;
+
+enum class ReaderId { traffic = 0, qnh = 1 };
+enum ReaderStatus : std::int32_t { readerReceiving = 1, readerNoData = 2, readerStopped = 3 };
+
+// The reader statuses shown in the window (3 stopped at start); each change
+// repaints the window's indicators band.
+std::int32_t gf_readerStatus(ReaderId reader);
+void gf_setReaderStatus(ReaderId reader, std::int32_t status);

@@ -1,4 +1,5 @@
-// The size category of an aircraft model.
+// The size category of an aircraft model (Large if the model is in the data
+// base's large set, else Heavy, Buzjets, Rotorcraft, HighPerf, else Light).
 #pragma once
 
 #include <cstdint>

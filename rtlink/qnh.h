@@ -1,0 +1,18 @@
+// The QNH datagram: a JSON object whose member "QNH" holds the sea-level
+// pressure in hPa, or in inches of mercury times 100.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+inline constexpr std::int32_t kDefaultQnh = 1013;
+
+struct QnhState {
+    std::int32_t lastQnh = 0;  // the last value published; 1013 after each reset
+};
+
+enum class QnhVerdict { published, unchanged, rejected };
+
+// Reads one QNH datagram and publishes a new value to the traffic engine and
+// the window; never throws.
+QnhVerdict lf_onQnhData(QnhState& state, std::string_view datagram);

@@ -1,0 +1,13 @@
+#include "traffic/state.h"
+
+#include <utility>
+
+std::atomic<std::int32_t> g_tick{0};
+std::atomic<std::int32_t> g_engineQnh{1013};
+std::vector<LiveAc> g_liveAcs;
+
+void lf_eraseLiveAc(std::vector<LiveAc>::iterator aircraft) {
+    auto last = std::prev(g_liveAcs.end());
+    if (aircraft != last) *aircraft = std::move(*last);
+    g_liveAcs.pop_back();
+}

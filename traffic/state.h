@@ -1,0 +1,19 @@
+// State of the traffic engine shared with other threads, and its tables.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "traffic/aircraft_records.h"
+
+// The tick counter, incremented once per run-loop tick; written by the traffic
+// thread, read by the traffic reader (due ticks of new samples).
+extern std::atomic<std::int32_t> g_tick;
+// The QNH (hPa) the engine uses; published by the QNH reader, read by the traffic thread.
+extern std::atomic<std::int32_t> g_engineQnh;
+// The live aircraft; traffic thread only.
+extern std::vector<LiveAc> g_liveAcs;
+
+// Erases one live aircraft in constant time: the last record moves into its place.
+void lf_eraseLiveAc(std::vector<LiveAc>::iterator aircraft);

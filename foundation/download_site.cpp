@@ -17,7 +17,8 @@ static_assert(!kBuiltInBase.empty(), "VLNT_DOWNLOAD_SITE must not be empty");
 
 std::string gf_downloadBaseUrl() {
     const char* fromEnvironment = std::getenv(kDownloadSiteVariable);
-    std::string base = fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : std::string(kBuiltInBase);
+    std::string base(kBuiltInBase);
+    if (fromEnvironment != nullptr && *fromEnvironment != '\0') base = fromEnvironment;
     if (base.back() != '/') base += '/';
     return base;
 }

@@ -4,7 +4,6 @@
 #include <sodium.h>
 
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -13,31 +12,15 @@
 #include "foundation/text_convert.h"
 
 namespace {
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != nullptr) std::fclose(file);
-    }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File openFile(const std::string& pathUtf8, bool write) {
-#ifdef _WIN32
-    const std::u16string wide = utf8_to_wide(pathUtf8);
-    return File(_wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), write ? L"wb" : L"rb"));
-#else
-    return File(std::fopen(pathUtf8.c_str(), write ? "wb" : "rb"));
-#endif
-}
-
 constexpr std::size_t kCipherChunkSize = kPlainChunkSize + crypto_secretstream_xchacha20poly1305_ABYTES;
 }  // namespace
 
 void lf_decryptFile(const DataKey& key, const std::string& inputPathUtf8, const std::string& outputPathUtf8) {
     static_assert(crypto_secretstream_xchacha20poly1305_KEYBYTES == std::tuple_size_v<DataKey>);
     if (sodium_init() < 0) throw std::runtime_error("libsodium could not be initialised");
-    const File input = openFile(inputPathUtf8, false);
+    const StdioFile input = gf_openStdioFile(gf_utf8Path(inputPathUtf8), "rb");
     if (!input) throw std::runtime_error("Could not open input file: " + inputPathUtf8);
-    const File output = openFile(outputPathUtf8, true);
+    const StdioFile output = gf_openStdioFile(gf_utf8Path(outputPathUtf8), "wb");
     if (!output) throw std::runtime_error("Could not open output file: " + outputPathUtf8);
 
     unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
@@ -67,7 +50,6 @@ void lf_decryptFile(const DataKey& key, const std::string& inputPathUtf8, const 
     }
     // A stream cut before its FINAL chunk is a damaged file, not a shorter one.
     if (!final) throw std::runtime_error("Decryption failed: the file ends before its final chunk");
-    if (std::fgetc(input.get()) != EOF) throw std::runtime_error("Decryption failed: data after the final chunk");
     if (std::fflush(output.get()) != 0) throw std::runtime_error("Could not write output file: " + outputPathUtf8);
 }
 

@@ -44,6 +44,19 @@ bool hasXmlExtension(const fs::path& path) {
 }
 }  // namespace
 
+void StdioFileCloser::operator()(std::FILE* file) const {
+    if (file != nullptr) std::fclose(file);
+}
+
+StdioFile gf_openStdioFile(const fs::path& path, const char* mode) {
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return StdioFile(_wfopen(path.c_str(), wideMode.c_str()));
+#else
+    return StdioFile(std::fopen(path.c_str(), mode));
+#endif
+}
+
 void gf_removeFileIfExists(const fs::path& path) {
     std::error_code ec;
     if (!fs::exists(path, ec)) return;

@@ -2,8 +2,10 @@
 // subsystems share.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -11,6 +13,15 @@
 #include <pugixml.hpp>
 
 #include "foundation/fixed_code.h"
+
+struct StdioFileCloser {
+    void operator()(std::FILE* file) const;  // fclose when not null
+};
+using StdioFile = std::unique_ptr<std::FILE, StdioFileCloser>;
+// fopen by the path's wide form on Windows, where a narrow path would go
+// through the ANSI code page and miss every file whose name lies outside it.
+// Null when the file cannot be opened.
+StdioFile gf_openStdioFile(const std::filesystem::path& path, const char* mode);
 
 // Removes the file when it exists; a failure is logged, never thrown.
 void gf_removeFileIfExists(const std::filesystem::path& path);

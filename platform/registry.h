@@ -34,6 +34,8 @@ void clear();
 // The next n size queries of the value report a size one character short of
 // the real value, as if the value grew between the size query and the read.
 void growBeforeNextReads(const std::u16string& subKey, const std::u16string& valueName, int n);
+// How often registryClose was called since the last clear() (0 on Windows).
+int closeCalls();
 }  // namespace fake_registry
 
 }  // namespace platform

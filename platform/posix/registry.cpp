@@ -2,7 +2,6 @@
 // regard to ASCII case, as Windows does; value names too.
 #include "platform/registry.h"
 
-#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -22,21 +21,33 @@ struct FakeKey {
     std::map<std::u16string, int> shortReads;         // folded name -> pending short size answers
 };
 
-std::mutex g_mutex;
-std::map<std::u16string, std::shared_ptr<FakeKey>> g_keys;  // folded sub-key -> key
+// The simulator probe reads the registry during static initialisation, so the
+// table must exist before any other translation unit's initialisers run: it is
+// built on first use, never as a namespace-scope object.
+struct FakeRegistry {
+    std::mutex mutex;
+    std::map<std::u16string, std::shared_ptr<FakeKey>> keys;  // folded sub-key -> key
+    int closeCalls = 0;
+};
 
-std::shared_ptr<FakeKey> keyOf(RegistryHandle handle) {
-    const std::lock_guard lock(g_mutex);
-    for (auto& [name, key] : g_keys)
+FakeRegistry& registry() {
+    static FakeRegistry instance;
+    return instance;
+}
+
+// Call with the mutex held.
+std::shared_ptr<FakeKey> keyOf(FakeRegistry& r, RegistryHandle handle) {
+    for (auto& [name, key] : r.keys)
         if (key.get() == handle) return key;
     return nullptr;
 }
 }  // namespace
 
 long registryOpenLocalMachine(const std::u16string& subKey, std::uint32_t, RegistryHandle& key) {
-    const std::lock_guard lock(g_mutex);
-    const auto it = g_keys.find(folded(subKey));
-    if (it == g_keys.end()) {
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    const auto it = r.keys.find(folded(subKey));
+    if (it == r.keys.end()) {
         key = nullptr;
         return kRegFileNotFound;
     }
@@ -45,9 +56,10 @@ long registryOpenLocalMachine(const std::u16string& subKey, std::uint32_t, Regis
 }
 
 long registryGetString(RegistryHandle handle, const std::u16string& valueName, char16_t* buffer, std::uint32_t& bytes) {
-    const auto key = keyOf(handle);
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    const auto key = keyOf(r, handle);
     if (!key) return kRegInvalidParameter;
-    const std::lock_guard lock(g_mutex);
     const auto it = key->values.find(folded(valueName));
     if (it == key->values.end()) return kRegFileNotFound;
     auto needed = static_cast<std::uint32_t>((it->second.size() + 1) * sizeof(char16_t));
@@ -69,30 +81,46 @@ long registryGetString(RegistryHandle handle, const std::u16string& valueName, c
     return kRegSuccess;
 }
 
-long registryClose(RegistryHandle handle) { return keyOf(handle) ? kRegSuccess : kRegInvalidParameter; }
+long registryClose(RegistryHandle handle) {
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    ++r.closeCalls;
+    return keyOf(r, handle) ? kRegSuccess : kRegInvalidParameter;
+}
 
 namespace fake_registry {
 void addKey(const std::u16string& subKey) {
-    const std::lock_guard lock(g_mutex);
-    auto& key = g_keys[folded(subKey)];
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    auto& key = r.keys[folded(subKey)];
     if (!key) key = std::make_shared<FakeKey>();
 }
 
 void setString(const std::u16string& subKey, const std::u16string& valueName, const std::u16string& value) {
     addKey(subKey);
-    const std::lock_guard lock(g_mutex);
-    g_keys[folded(subKey)]->values[folded(valueName)] = value;
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    r.keys[folded(subKey)]->values[folded(valueName)] = value;
 }
 
 void clear() {
-    const std::lock_guard lock(g_mutex);
-    g_keys.clear();
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    r.keys.clear();
+    r.closeCalls = 0;
 }
 
 void growBeforeNextReads(const std::u16string& subKey, const std::u16string& valueName, int n) {
     addKey(subKey);
-    const std::lock_guard lock(g_mutex);
-    g_keys[folded(subKey)]->shortReads[folded(valueName)] = n;
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    r.keys[folded(subKey)]->shortReads[folded(valueName)] = n;
+}
+
+int closeCalls() {
+    FakeRegistry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    return r.closeCalls;
 }
 }  // namespace fake_registry
 

@@ -29,6 +29,7 @@ void setString(const std::u16string&, const std::u16string&, const std::u16strin
 void addKey(const std::u16string&) {}
 void clear() {}
 void growBeforeNextReads(const std::u16string&, const std::u16string&, int) {}
+int closeCalls() { return 0; }
 }  // namespace fake_registry
 
 }  // namespace platform

@@ -1,0 +1,23 @@
+// Addresses on the maker's download site. Every one is built from the base
+// address (ending in "/downloads/"), which the build sets (CMake cache variable
+// VLNT_DOWNLOAD_SITE) and the environment variable of the same name replaces
+// at run time (a mirror, or a test site on this PC).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+inline constexpr const char* kDownloadSiteVariable = "VLNT_DOWNLOAD_SITE";
+
+// The base address, always ending in "/".
+std::string gf_downloadBaseUrl();
+// base + major version + "/" + file name: the data files of this program version.
+std::string gf_siteFileUrl(std::string_view fileName);
+// base + "versions.json": the version list.
+std::string gf_versionListUrl();
+// base + "docs/": release notes and other documents.
+std::string gf_docsBaseUrl();
+// base + "release/": the program's installer archives.
+std::string gf_releaseBaseUrl();
+// base + "P3D/": the archive of airport stand files.
+std::string gf_airportArchiveBaseUrl();

@@ -54,7 +54,7 @@ TEST(ParameterStoreCrash, KilledSaveLoopLeavesALoadableFile) {
     testing_support::resetAllParameters();
     testing_support::TempDir folder;
     const fs::path path = folder / "parameters.xml";
-    for (int round = 1; round <= 3; ++round) {
+    for (int round = 1; round <= 5; ++round) {
         SCOPED_TRACE(round);
         gf_saveParameters(true, path);  // LAST_EPOCH_TIME: 0
         testing_support::ChildProcess child(

@@ -348,6 +348,14 @@ TEST_F(ParameterStore, OneSettingWritersPersistTheCurrentValue) {
     EXPECT_EQ(recorder_.updates(), (std::vector<std::string>{"text BLOCK_CALLSIGN"}));
 }
 
+TEST_F(ParameterStore, FailedWholeFileSaveIsLogged) {
+    const fs::path missing = appData_ / "no-such-folder" / "parameters.xml";
+    gf_saveParameters(false, missing);
+    EXPECT_TRUE(log_.contains("==> saving: " + pathText(missing) + " failed"));
+    EXPECT_TRUE(log_.contains(kClosingBanner));
+    EXPECT_FALSE(fs::exists(missing.parent_path()));
+}
+
 TEST_F(ParameterStore, ParameterLinesAreNotLoggedWhileStopping) {
     firstStartFile();
     g_stopRequested = true;

@@ -32,10 +32,19 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std:
     for (const std::string& argument : arguments) commandLine += L" " + quoted(wide(argument));
     const std::wstring name = wide(variable);
     SetEnvironmentVariableW(name.c_str(), wide(value).c_str());
+    // The child's test report would interleave with the parent's.
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                             0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    const BOOL started = CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = nul;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    const BOOL started = CreateProcessW(self, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                         &startup, &handle_->info);
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
     SetEnvironmentVariableW(name.c_str(), nullptr);
     if (!started) {
         throw std::runtime_error("ChildProcess: CreateProcessW failed");
@@ -55,6 +64,7 @@ void ChildProcess::kill() {
 }  // namespace testing_support
 
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -84,9 +94,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std:
     for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
     envp.push_back(assignment.data());
     envp.push_back(nullptr);
-    if (posix_spawn(&handle_->pid, self.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
-        throw std::runtime_error("ChildProcess: posix_spawn failed");
-    }
+    // The child's test report would interleave with the parent's.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const int failed = posix_spawn(&handle_->pid, self.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) throw std::runtime_error("ChildProcess: posix_spawn failed");
     handle_->running = true;
 }
 

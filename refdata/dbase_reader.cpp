@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -141,21 +142,94 @@ void lf_readFixes(const pugi::xml_document& document) {
     gf_log(fmt::format("{:5} fixes", g_modelFixes.size()));
 }
 
+// Remembers the ids the registrations' codes were interned under. The data
+// base repeats a few thousand codes 60,000 times, and an id never changes once
+// handed out, so a small local table answers most of them without the shared
+// tables' lock. A slot packs a code of up to 5 bytes, its length and its id
+// into one number (0 marks an empty slot); longer codes go to the table.
+class CodeIdMemo {
+public:
+    explicit CodeIdMemo(std::uint16_t (*intern)(std::string_view)) : intern_(intern), slots_(kSlots, 0) {}
+
+    std::uint16_t id(const char* text) {
+        const std::string_view code(text);
+        if (code.size() > kMaxLength) return intern_(code);
+        std::uint64_t key = code.size() + 1;
+        for (const char c : code) key = (key << 8) | static_cast<unsigned char>(c);
+        for (std::size_t index = (key * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits);;
+             index = (index + 1) & (kSlots - 1)) {
+            std::uint64_t& slot = slots_[index];
+            if (slot == 0) {
+                const std::uint16_t id = intern_(code);
+                if (++used_ < kSlots / 2) slot = key | (std::uint64_t{id} << kIdShift);
+                return id;
+            }
+            if ((slot & kKeyMask) == key) return static_cast<std::uint16_t>(slot >> kIdShift);
+        }
+    }
+
+private:
+    static constexpr std::size_t kMaxLength = 5;
+    static constexpr unsigned kIdShift = 48;
+    static constexpr std::uint64_t kKeyMask = (std::uint64_t{1} << kIdShift) - 1;
+    static constexpr unsigned kSlotBits = 14;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    std::uint16_t (*intern_)(std::string_view);
+    std::vector<std::uint64_t> slots_;
+    std::size_t used_ = 0;
+};
+
+// The attributes of one "d" element; a missing one reads as "" (false for "c").
+struct RegistrationAttributes {
+    pugi::xml_attribute r, a, o, m, c;
+};
+
+// One pass over the element's attributes: each one-letter name takes its
+// first occurrence, as a lookup by name would.
+RegistrationAttributes lf_registrationAttributes(const pugi::xml_node& d) {
+    RegistrationAttributes found;
+    for (const pugi::xml_attribute attribute : d.attributes()) {
+        const char* name = attribute.name();
+        if (name[0] == '\0' || name[1] != '\0') continue;
+        pugi::xml_attribute* slot = nullptr;
+        switch (name[0]) {
+            case 'r': slot = &found.r; break;
+            case 'a': slot = &found.a; break;
+            case 'o': slot = &found.o; break;
+            case 'm': slot = &found.m; break;
+            case 'c': slot = &found.c; break;
+            default: break;
+        }
+        if (slot != nullptr && !*slot) *slot = attribute;
+    }
+    return found;
+}
+
 // Steps 17 and 18: every "d" in document order, codes interned a, o, m.
 void lf_readRegistrations(const pugi::xml_document& document) {
     g_registrations.reserve(kReservedRegistrations);
+    CodeIdMemo airlines(&gf_airlineId);
+    CodeIdMemo models(&gf_modelId);
     const pugi::xml_node node = lf_section(document, "dbase");
     for (pugi::xml_node d = node.child("d"); d; d = d.next_sibling("d")) {
+        const RegistrationAttributes attributes = lf_registrationAttributes(d);
         RegistrationRecord& record = g_registrations.emplace_back();
-        record.registration = d.attribute("r").value();
-        record.codes.airlineId = gf_airlineId(d.attribute("a").value());
-        record.codes.secondAirlineId = gf_airlineId(d.attribute("o").value());
-        record.codes.modelId = gf_modelId(d.attribute("m").value());
-        record.codes.cargo = d.attribute("c").as_bool(false) ? 1 : 0;
+        record.registration = attributes.r.value();
+        record.codes.airlineId = airlines.id(attributes.a.value());
+        record.codes.secondAirlineId = airlines.id(attributes.o.value());
+        record.codes.modelId = models.id(attributes.m.value());
+        record.codes.cargo = attributes.c.as_bool(false) ? 1 : 0;
     }
     gf_sortRegistrations();
     g_registrations.shrink_to_fit();
     gf_logAndFlush(fmt::format("{:5} dbase records read", g_registrations.size()));
+}
+void lf_mergeCodes(CodeSet& target, CodeSet& codes) {
+    if (target.empty()) {
+        target.swap(codes);
+    } else {
+        target.merge(codes);
+    }
 }
 }  // namespace
 
@@ -170,7 +244,8 @@ void lf_checkDbaseSection(const pugi::xml_document& document, const std::string&
         for (const auto piece : gf_splitCommaViews(child.attribute(attribute.c_str()).value())) {
             std::string code = gf_trimmed(piece);
             if (code.empty()) continue;
-            target.insert(std::move(code));
+            // Sections usually list their codes in order: the hint makes that cheap.
+            target.insert(target.end(), std::move(code));
             anyPiece = true;
         }
     }
@@ -184,14 +259,14 @@ void lf_readTypesSection(const pugi::xml_document& document, const std::string& 
                          const std::string& element) {
     CodeSet codes;
     lf_checkDbaseSection(document, section, codes, element, "types");
-    target.merge(codes);
+    lf_mergeCodes(target, codes);
 }
 
 void lf_readCodesSection(const pugi::xml_document& document, const std::string& section, CodeSet& target,
                          const std::string& element) {
     CodeSet codes;
     lf_checkDbaseSection(document, section, codes, element, "codes");
-    target.merge(codes);
+    lf_mergeCodes(target, codes);
 }
 
 void lf_readThirdParties(const pugi::xml_document& document, const std::string& section, const std::string& element) {

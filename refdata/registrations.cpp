@@ -1,6 +1,9 @@
 #include "refdata/registrations.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
 
 #include "foundation/log.h"
 #include "traffic/state.h"
@@ -11,19 +14,66 @@ constexpr std::string_view kDash = "-";
 constexpr std::size_t kPrefixLengthLimit = 6;
 constexpr std::size_t kDashCandidateMinLength = 5;
 
-bool lf_registrationLess(const RegistrationRecord& a, const RegistrationRecord& b) {
-    return a.registration < b.registration;
+// A record's place in the sort: its first 8 bytes packed big-endian, so that
+// comparing the numbers orders the texts as far as those bytes go.
+struct SortKey {
+    std::uint64_t prefix = 0;
+    std::uint32_t index = 0;
+};
+
+std::uint64_t lf_packBigEndian(std::string_view text) {
+    unsigned char buffer[8] = {};
+    std::memcpy(buffer, text.data(), std::min(text.size(), sizeof buffer));
+    std::uint64_t value = 0;
+    for (const unsigned char byte : buffer) value = (value << 8) | byte;
+    return value;
+}
+
+// Stable LSD radix sort by prefix, one byte per pass; a pass whose byte is the
+// same in every key is skipped.
+void lf_radixSortByPrefix(std::vector<SortKey>& keys) {
+    std::array<std::array<std::size_t, 256>, 8> counts{};
+    for (const SortKey& key : keys)
+        for (std::size_t pass = 0; pass < 8; ++pass) ++counts[pass][(key.prefix >> (8 * pass)) & 0xFF];
+    std::vector<SortKey> buffer(keys.size());
+    for (std::size_t pass = 0; pass < 8; ++pass) {
+        auto& count = counts[pass];
+        if (std::find(count.begin(), count.end(), keys.size()) != count.end()) continue;
+        std::size_t offset = 0;
+        for (auto& slot : count) offset += std::exchange(slot, offset);
+        for (const SortKey& key : keys) buffer[count[(key.prefix >> (8 * pass)) & 0xFF]++] = key;
+        keys.swap(buffer);
+    }
 }
 }  // namespace
 
 void gf_sortRegistrations() {
-    // Stable, so that of several records with one text the first in the
-    // document survives: the data base's order decides, not the sort's.
-    std::stable_sort(g_registrations.begin(), g_registrations.end(), lf_registrationLess);
-    const auto last =
-        std::unique(g_registrations.begin(), g_registrations.end(),
-                    [](const RegistrationRecord& a, const RegistrationRecord& b) { return a.registration == b.registration; });
-    g_registrations.erase(last, g_registrations.end());
+    // Ordered by text, ties by document order: of several records with one
+    // text the first in the data base survives. The data base holds 60,000
+    // registrations, so the sort works on small keys: a stable radix sort by
+    // the first 8 bytes, then a stable sort by the whole text within each run
+    // of equal first bytes.
+    std::vector<SortKey> keys;
+    keys.reserve(g_registrations.size());
+    for (std::size_t i = 0; i < g_registrations.size(); ++i)
+        keys.push_back({lf_packBigEndian(g_registrations[i].registration), static_cast<std::uint32_t>(i)});
+    lf_radixSortByPrefix(keys);
+    for (auto run = keys.begin(); run != keys.end();) {
+        const auto end = std::find_if(run, keys.end(), [&](const SortKey& key) { return key.prefix != run->prefix; });
+        if (end - run > 1)
+            std::stable_sort(run, end, [](const SortKey& a, const SortKey& b) {
+                return g_registrations[a.index].registration < g_registrations[b.index].registration;
+            });
+        run = end;
+    }
+    std::vector<RegistrationRecord> sorted;
+    sorted.reserve(g_registrations.size());
+    for (const SortKey& key : keys) {
+        RegistrationRecord& record = g_registrations[key.index];
+        if (!sorted.empty() && sorted.back().registration == record.registration) continue;
+        sorted.push_back(std::move(record));
+    }
+    g_registrations = std::move(sorted);
 }
 
 std::vector<std::string> gf_regCandidates(std::string_view registration) {

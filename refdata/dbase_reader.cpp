@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -224,6 +223,8 @@ void lf_readRegistrations(const pugi::xml_document& document) {
     g_registrations.shrink_to_fit();
     gf_logAndFlush(fmt::format("{:5} dbase records read", g_registrations.size()));
 }
+
+// The same result as merging, without re-inserting into an empty target.
 void lf_mergeCodes(CodeSet& target, CodeSet& codes) {
     if (target.empty()) {
         target.swap(codes);

@@ -20,13 +20,15 @@ using testing::HasSubstr;
 namespace fs = std::filesystem;
 
 namespace {
-std::string userErrorOf(const std::function<void()>& action) {
+// The message of the exception of that type the action throws.
+template <typename Exception = vlt::UserErrorException>
+std::string errorOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const vlt::UserErrorException& e) {
+    } catch (const Exception& e) {
         return e.what();
     }
-    return "no UserErrorException";
+    return "no exception";
 }
 }  // namespace
 
@@ -105,13 +107,13 @@ TEST_F(DbaseTest, EachRequiredSectionMissingOrEmptyStopsWithError61) {
         for (const auto& c : cases) {
             gf_clearReferenceData();
             writeDbase(dbaseXml(requiredSections(), section, c.with));
-            EXPECT_EQ(userErrorOf([] { gf_readDbase(); }), c.message) << section;
+            EXPECT_EQ(errorOf([] { gf_readDbase(); }), c.message) << section;
             EXPECT_FALSE(fs::exists(g_dbaseXmlPath)) << section;
         }
     }
     gf_clearReferenceData();
     writeDbase("<?xml version=\"1.0\"?><data><aircrafts/></data>");
-    EXPECT_EQ(userErrorOf([] { gf_readDbase(); }), "61: XML root missing: root");
+    EXPECT_EQ(errorOf([] { gf_readDbase(); }), "61: XML root missing: root");
     EXPECT_FALSE(fs::exists(g_dbaseXmlPath));
 }
 
@@ -246,20 +248,10 @@ TEST_F(DbaseTest, RegistrationsInternInOrderAndKeepTheFirstOfEachText) {
 }
 
 TEST_F(DbaseTest, FailuresLeaveNoPlainFileBehind) {
-    try {
-        gf_readDbase();
-        ADD_FAILURE() << "no exception without dbase.enc";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()), gf_pathToUtf8(g_dbaseEncPath) + " not available");
-    }
-
+    const auto read = [] { gf_readDbase(); };
+    EXPECT_EQ(errorOf<std::runtime_error>(read), gf_pathToUtf8(g_dbaseEncPath) + " not available");
     testing_support::writeFile(g_dbaseEncPath, std::string(100, 'x'));
-    try {
-        gf_readDbase();
-        ADD_FAILURE() << "no exception for a damaged dbase.enc";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()), gf_pathToUtf8(g_dbaseEncPath) + " stream decrypt failed");
-    }
+    EXPECT_EQ(errorOf<std::runtime_error>(read), gf_pathToUtf8(g_dbaseEncPath) + " stream decrypt failed");
     EXPECT_FALSE(fs::exists(g_dbaseXmlPath));
 
     writeDbase("<root><aircrafts>");

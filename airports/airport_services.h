@@ -1,5 +1,5 @@
-// What the core needs of the airport list, the park airport's stand files,
-// the stand searches and the park-airport list.
+// What the core needs of the park airport's stand files, the stand searches
+// and the park-airport list (the airport list is in airports/airport_list.h).
 #pragma once
 
 #include <cstdint>
@@ -7,17 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "airports/airport_list.h"
 #include "foundation/fixed_code.h"
 #include "foundation/geodesy.h"
 
-struct AirportRecord;
 struct Stand;
 struct LiveAc;
 
-// Reads the airport list once per process; true when it is not empty.
-bool gf_readAirports();
-// The 4-letter code ("?" when empty) and " (IATA)" when the record has one.
-std::string gf_airportLabel(const AirportRecord& airport);
 // Scans the afolder settings' scenery for airports and parking positions.
 void gf_scanAddonAirports();
 // Reads airports/my_park_airports.txt; true when the list is usable.

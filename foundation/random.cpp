@@ -33,13 +33,21 @@ std::size_t gf_randomIndex(std::size_t n) {
     return std::uniform_int_distribution<std::size_t>(0, n - 1)(g_rng);
 }
 
-void gf_shuffle(std::vector<std::uint16_t>& ids) {
-    if (!RANDOM.value || ids.size() < 2) return;
-    for (std::size_t i = 1; i < ids.size(); ++i) {
+namespace {
+// For i from 1 to n - 1: j uniform in 0..i, swap entries i and j.
+template <typename T>
+void lf_shuffle(std::vector<T>& items) {
+    if (!RANDOM.value || items.size() < 2) return;
+    for (std::size_t i = 1; i < items.size(); ++i) {
         const std::size_t j = std::uniform_int_distribution<std::size_t>(0, i)(g_rng);
-        std::swap(ids[i], ids[j]);
+        if (i != j) std::swap(items[i], items[j]);
     }
 }
+}  // namespace
+
+void gf_shuffle(std::vector<std::uint16_t>& ids) { lf_shuffle(ids); }
+
+void gf_shuffle(std::vector<std::string>& texts) { lf_shuffle(texts); }
 
 double gf_randomizePercent(double value, double percent) {
     const std::uint32_t draw = g_rng();

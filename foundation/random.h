@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 // Each thread's own engine, seeded on the thread's first use from the random
@@ -16,6 +17,7 @@ void gf_seedRng(std::uint32_t seed);
 std::size_t gf_randomIndex(std::size_t n);
 // Shuffles uniformly when RANDOM is on and there are at least 2 ids.
 void gf_shuffle(std::vector<std::uint16_t>& ids);
+void gf_shuffle(std::vector<std::string>& texts);
 // v varied up or down by p percent (the sign from one draw); v when p <= 0.
 // Does not look at RANDOM.
 double gf_randomizePercent(double value, double percent);

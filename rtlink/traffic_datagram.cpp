@@ -11,7 +11,7 @@
 
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
-#include "refdata/dbase.h"
+#include "refdata/code_tables.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_record.h"
 #include "settings/settings.h"

@@ -3,8 +3,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "foundation/fnv.h"
 #include "traffic/aircraft_records.h"
 
 // The tick counter, incremented once per run-loop tick; written by the traffic
@@ -14,6 +17,9 @@ extern std::atomic<std::int32_t> g_tick;
 extern std::atomic<std::int32_t> g_engineQnh;
 // The live aircraft; traffic thread only.
 extern std::vector<LiveAc> g_liveAcs;
+
+// Descriptions of live aircraft for which no livery matched; traffic thread only.
+extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
 
 // Erases one live aircraft in constant time: the last record moves into its place.
 void lf_eraseLiveAc(std::vector<LiveAc>::iterator aircraft);

@@ -1,0 +1,312 @@
+#include "refdata/dbase_reader.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "foundation/decrypt.h"
+#include "foundation/file_helpers.h"
+#include "foundation/log.h"
+#include "foundation/strings.h"
+#include "foundation/text_convert.h"
+#include "foundation/user_error.h"
+#include "refdata/code_tables.h"
+#include "refdata/registrations.h"
+#include "settings/file_names.h"
+
+namespace {
+constexpr int kDbaseErrorCode = 61;
+// Nautical miles per metre.
+constexpr double kNmPerMeter = 0.0005399568034557236;
+constexpr std::size_t kReservedGroups = 64;
+constexpr std::size_t kReservedPublisherGroups = 640;
+constexpr std::size_t kReservedThirdParties = 200;
+constexpr std::size_t kReservedRegistrations = 60000;
+
+// The deciphered data base is the maker's data in plain text: it must not
+// stay on disk, whichever way the read ends.
+class PlainFileRemover {
+public:
+    explicit PlainFileRemover(const std::filesystem::path& path) : path_(path) {}
+    ~PlainFileRemover() { gf_removeFileIfExists(path_); }
+    PlainFileRemover(const PlainFileRemover&) = delete;
+    PlainFileRemover& operator=(const PlainFileRemover&) = delete;
+
+private:
+    const std::filesystem::path& path_;
+};
+
+pugi::xml_node lf_section(const pugi::xml_document& document, const std::string& section) {
+    return document.child("root").child(section.c_str());
+}
+
+// One sorted group per element; an element without the attribute gives an empty group.
+void lf_readGroups(const pugi::xml_document& document, const std::string& section, TextGroups& groups) {
+    groups.reserve(kReservedGroups);
+    const pugi::xml_node node = lf_section(document, section);
+    for (pugi::xml_node element = node.child("similar"); element; element = element.next_sibling("similar")) {
+        std::vector<std::string> group = gf_splitTrimmed(element.attribute("types").value());
+        std::sort(group.begin(), group.end());
+        groups.push_back(std::move(group));
+    }
+    groups.shrink_to_fit();
+}
+
+// Steps 1 to 7 of the data base: model codes, cargo types, the five categories.
+void lf_readModelSections(const pugi::xml_document& document) {
+    lf_readTypesSection(document, "aircrafts", g_icaoModelCodes, "aircraft");
+    gf_log(fmt::format("\n{:5} ICAO model codes", g_icaoModelCodes.size()));
+    CodeSet cargoTypes;
+    lf_readTypesSection(document, "cargo_types", cargoTypes, "cargo_type");
+
+    // The interning order fixes the ids: "" is 0, then the known codes ascending.
+    gf_modelId("");
+    for (const auto& code : g_icaoModelCodes) gf_modelId(code);
+    g_modelFixesActive = true;
+    for (const auto& code : cargoTypes) gf_modelId(code);
+
+    static const std::pair<const char*, const char*> kCategorySections[kCategorySetCount] = {
+        {"heavy", "hvy"}, {"large", "lar"}, {"buzjet", "bzj"}, {"high_performance", "hpf"}, {"rotorcraft", "rot"}};
+    for (std::size_t set = 0; set < kCategorySetCount; ++set)
+        lf_readTypesSection(document, kCategorySections[set].first, g_categoryModelCodes[set],
+                            kCategorySections[set].second);
+    for (auto& ids : g_modelCategorySets) ids.clear();
+    for (std::size_t set = 0; set < kCategorySetCount; ++set)
+        for (const auto& code : g_categoryModelCodes[set]) g_modelCategorySets[set].insert(gf_modelId(code));
+}
+
+// Steps 10 and 11: airline codes and cargo operators, interned after "".
+void lf_readAirlineSections(const pugi::xml_document& document) {
+    lf_readCodesSection(document, "ICAO_airlines", g_icaoAirlineCodes, "ICAO");
+    gf_log(fmt::format("{:5} ICAO airline codes", g_icaoAirlineCodes.size()));
+    CodeSet cargoOperators;
+    lf_readCodesSection(document, "cargo_operators", cargoOperators, "ICAO");
+    gf_log(fmt::format("{:5} cargo operators", cargoOperators.size()));
+    gf_airlineId("");
+    for (const auto& code : g_icaoAirlineCodes) gf_airlineId(code);
+    for (const auto& code : cargoOperators) gf_airlineId(code);
+}
+
+// Step 12: one group per distinct "names" text, in ascending text order.
+void lf_readPublishers(const pugi::xml_document& document) {
+    g_publisherGroups.reserve(kReservedPublisherGroups);
+    std::vector<std::string> texts;
+    const pugi::xml_node node = lf_section(document, "publishers");
+    for (pugi::xml_node pub = node.child("pub"); pub; pub = pub.next_sibling("pub"))
+        texts.emplace_back(pub.attribute("names").value());
+    std::sort(texts.begin(), texts.end());
+    texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+    for (const auto& text : texts) {
+        std::vector<std::string> group = gf_splitTrimmed(text);
+        group.shrink_to_fit();
+        g_publisherGroups.push_back(std::move(group));
+    }
+    g_publisherGroups.shrink_to_fit();
+    gf_log(fmt::format("{:5} publishers", g_publisherGroups.size()));
+}
+
+// Step 13: the first value of a code is kept; the maximum sees every valid one.
+void lf_readWingspans(const pugi::xml_document& document) {
+    const pugi::xml_node node = lf_section(document, "wingspans");
+    for (pugi::xml_node span = node.child("wingspan"); span; span = span.next_sibling("wingspan")) {
+        const std::string type = span.attribute("type").value();
+        if (type.empty() || !g_icaoModelCodes.contains(type)) {
+            gf_logMarked(fmt::format("wingspan model {} is not valid, skipped", type));
+            continue;
+        }
+        const double halfSpan = span.attribute("meters").as_double(0.0) * 0.5 * kNmPerMeter;
+        g_halfSpans.try_emplace(type, halfSpan);
+        g_maxHalfSpan = std::max(g_maxHalfSpan, halfSpan);
+    }
+    for (const auto& [code, halfSpan] : g_halfSpans) lf_fillWingspan(code, halfSpan);
+}
+
+// Step 14: wrong code -> correct code; the correct one must be a known code.
+void lf_readFixes(const pugi::xml_document& document) {
+    const pugi::xml_node node = lf_section(document, "fixes");
+    if (!node) return;
+    for (pugi::xml_node fix = node.child("fx"); fix; fix = fix.next_sibling("fx")) {
+        const std::string wrong = fix.attribute("wro").value();
+        const std::string correct = fix.attribute("cor").value();
+        if (correct.empty() || !g_icaoModelCodes.contains(correct)) {
+            gf_logMarked(fmt::format("wrong fix {} -> {}, the latter is not valid", wrong, correct));
+            continue;
+        }
+        if (!g_modelFixes.try_emplace(wrong, correct).second)
+            gf_logMarked(fmt::format("wrong part of fix: '{}', already exists, skipped", wrong));
+    }
+    gf_log(fmt::format("{:5} fixes", g_modelFixes.size()));
+}
+
+// Remembers the ids the registrations' codes were interned under. The data
+// base repeats a few thousand codes 60,000 times, and an id never changes once
+// handed out, so a small local table answers most of them without the shared
+// tables' lock. A slot packs a code of up to 5 bytes, its length and its id
+// into one number (0 marks an empty slot); longer codes go to the table.
+class CodeIdMemo {
+public:
+    explicit CodeIdMemo(std::uint16_t (*intern)(std::string_view)) : intern_(intern), slots_(kSlots, 0) {}
+
+    std::uint16_t id(const char* text) {
+        const std::string_view code(text);
+        if (code.size() > kMaxLength) return intern_(code);
+        std::uint64_t key = code.size() + 1;
+        for (const char c : code) key = (key << 8) | static_cast<unsigned char>(c);
+        for (std::size_t index = (key * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits);;
+             index = (index + 1) & (kSlots - 1)) {
+            std::uint64_t& slot = slots_[index];
+            if (slot == 0) {
+                const std::uint16_t id = intern_(code);
+                if (++used_ < kSlots / 2) slot = key | (std::uint64_t{id} << kIdShift);
+                return id;
+            }
+            if ((slot & kKeyMask) == key) return static_cast<std::uint16_t>(slot >> kIdShift);
+        }
+    }
+
+private:
+    static constexpr std::size_t kMaxLength = 5;
+    static constexpr unsigned kIdShift = 48;
+    static constexpr std::uint64_t kKeyMask = (std::uint64_t{1} << kIdShift) - 1;
+    static constexpr unsigned kSlotBits = 14;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    std::uint16_t (*intern_)(std::string_view);
+    std::vector<std::uint64_t> slots_;
+    std::size_t used_ = 0;
+};
+
+// The attributes of one "d" element; a missing one reads as "" (false for "c").
+struct RegistrationAttributes {
+    pugi::xml_attribute r, a, o, m, c;
+};
+
+// One pass over the element's attributes: each one-letter name takes its
+// first occurrence, as a lookup by name would.
+RegistrationAttributes lf_registrationAttributes(const pugi::xml_node& d) {
+    RegistrationAttributes found;
+    for (const pugi::xml_attribute attribute : d.attributes()) {
+        const char* name = attribute.name();
+        if (name[0] == '\0' || name[1] != '\0') continue;
+        pugi::xml_attribute* slot = nullptr;
+        switch (name[0]) {
+            case 'r': slot = &found.r; break;
+            case 'a': slot = &found.a; break;
+            case 'o': slot = &found.o; break;
+            case 'm': slot = &found.m; break;
+            case 'c': slot = &found.c; break;
+            default: break;
+        }
+        if (slot != nullptr && !*slot) *slot = attribute;
+    }
+    return found;
+}
+
+// Steps 17 and 18: every "d" in document order, codes interned a, o, m.
+void lf_readRegistrations(const pugi::xml_document& document) {
+    g_registrations.reserve(kReservedRegistrations);
+    CodeIdMemo airlines(&gf_airlineId);
+    CodeIdMemo models(&gf_modelId);
+    const pugi::xml_node node = lf_section(document, "dbase");
+    for (pugi::xml_node d = node.child("d"); d; d = d.next_sibling("d")) {
+        const RegistrationAttributes attributes = lf_registrationAttributes(d);
+        RegistrationRecord& record = g_registrations.emplace_back();
+        record.registration = attributes.r.value();
+        record.codes.airlineId = airlines.id(attributes.a.value());
+        record.codes.secondAirlineId = airlines.id(attributes.o.value());
+        record.codes.modelId = models.id(attributes.m.value());
+        record.codes.cargo = attributes.c.as_bool(false) ? 1 : 0;
+    }
+    gf_sortRegistrations();
+    g_registrations.shrink_to_fit();
+    gf_logAndFlush(fmt::format("{:5} dbase records read", g_registrations.size()));
+}
+
+// The same result as merging, without re-inserting into an empty target.
+void lf_mergeCodes(CodeSet& target, CodeSet& codes) {
+    if (target.empty()) {
+        target.swap(codes);
+    } else {
+        target.merge(codes);
+    }
+}
+}  // namespace
+
+void lf_checkDbaseSection(const pugi::xml_document& document, const std::string& section, CodeSet& target,
+                          const std::string& element, const std::string& attribute) {
+    const pugi::xml_node root = document.child("root");
+    if (!root) throw vlt::UserErrorException(kDbaseErrorCode, "XML root missing: root");
+    const pugi::xml_node node = root.child(section.c_str());
+    if (!node) throw vlt::UserErrorException(kDbaseErrorCode, "Missing section: " + section);
+    bool anyPiece = false;
+    for (pugi::xml_node child = node.child(element.c_str()); child; child = child.next_sibling(element.c_str())) {
+        for (const auto piece : gf_splitCommaViews(child.attribute(attribute.c_str()).value())) {
+            std::string code = gf_trimmed(piece);
+            if (code.empty()) continue;
+            // Sections usually list their codes in order: the hint makes that cheap.
+            target.insert(target.end(), std::move(code));
+            anyPiece = true;
+        }
+    }
+    if (!anyPiece)
+        throw vlt::UserErrorException(kDbaseErrorCode,
+                                      fmt::format("In XML file section [{}], element [{}], attribute [{}] is empty.",
+                                                  section, element, attribute));
+}
+
+void lf_readTypesSection(const pugi::xml_document& document, const std::string& section, CodeSet& target,
+                         const std::string& element) {
+    CodeSet codes;
+    lf_checkDbaseSection(document, section, codes, element, "types");
+    lf_mergeCodes(target, codes);
+}
+
+void lf_readCodesSection(const pugi::xml_document& document, const std::string& section, CodeSet& target,
+                         const std::string& element) {
+    CodeSet codes;
+    lf_checkDbaseSection(document, section, codes, element, "codes");
+    lf_mergeCodes(target, codes);
+}
+
+void lf_readThirdParties(const pugi::xml_document& document, const std::string& section, const std::string& element) {
+    const pugi::xml_node node = lf_section(document, section);
+    for (pugi::xml_node child = node.child(element.c_str()); child; child = child.next_sibling(element.c_str())) {
+        ThirdPartyRecord& record = g_thirdParties.emplace_back();
+        record.publisher = child.attribute("pub").value();
+        const std::string airports = child.attribute("arpts").value();
+        if (!airports.empty()) record.airports = gf_splitTrimmed(airports);
+    }
+}
+
+bool gf_readDbase() {
+    std::error_code ec;
+    if (!std::filesystem::exists(g_dbaseEncPath, ec))
+        throw std::runtime_error(fmt::format("{} not available", gf_pathToUtf8(g_dbaseEncPath)));
+    const PlainFileRemover remover(g_dbaseXmlPath);
+    if (!gf_streamDecrypt(g_dbaseEncPath, g_dbaseXmlPath))
+        throw std::runtime_error(fmt::format("{} stream decrypt failed", gf_pathToUtf8(g_dbaseEncPath)));
+
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_file(g_dbaseXmlPath.c_str());
+    if (!parsed) {
+        gf_logMarked(fmt::format("'{}' not read because of {}", gf_pathToUtf8(g_dbaseXmlPath), parsed.description()));
+        return false;
+    }
+
+    lf_readModelSections(document);
+    lf_readGroups(document, "similar_types", g_similarGroups);
+    lf_readGroups(document, "prefixes", g_prefixGroups);
+    gf_logAndFlush(fmt::format("{:5} prefixes", g_prefixGroups.size()));
+    lf_buildSimilarPrefixes();
+    lf_readAirlineSections(document);
+    lf_readPublishers(document);
+    lf_readWingspans(document);
+    lf_readFixes(document);
+    lf_checkDbaseSection(document, "simaddonsP3D", g_simaddonAirports, "simaddonP3D", "arpts");
+    g_thirdParties.reserve(kReservedThirdParties);
+    lf_readThirdParties(document, "thirdpartiesP3D", "thirdpartieP3D");
+    lf_readRegistrations(document);
+    return true;
+}

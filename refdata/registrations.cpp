@@ -1,0 +1,120 @@
+#include "refdata/registrations.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+
+#include "foundation/log.h"
+#include "traffic/state.h"
+
+namespace {
+constexpr std::string_view kDash = "-";
+// A registration prefix ("D-", "9A", "OE-") is shorter than this.
+constexpr std::size_t kPrefixLengthLimit = 6;
+constexpr std::size_t kDashCandidateMinLength = 5;
+
+// A record's place in the sort: its first 8 bytes packed big-endian, so that
+// comparing the numbers orders the texts as far as those bytes go.
+struct SortKey {
+    std::uint64_t prefix = 0;
+    std::uint32_t index = 0;
+};
+
+std::uint64_t lf_packBigEndian(std::string_view text) {
+    unsigned char buffer[8] = {};
+    std::memcpy(buffer, text.data(), std::min(text.size(), sizeof buffer));
+    std::uint64_t value = 0;
+    for (const unsigned char byte : buffer) value = (value << 8) | byte;
+    return value;
+}
+
+// Stable LSD radix sort by prefix, one byte per pass; a pass whose byte is the
+// same in every key is skipped.
+void lf_radixSortByPrefix(std::vector<SortKey>& keys) {
+    std::array<std::array<std::size_t, 256>, 8> counts{};
+    for (const SortKey& key : keys)
+        for (std::size_t pass = 0; pass < 8; ++pass) ++counts[pass][(key.prefix >> (8 * pass)) & 0xFF];
+    std::vector<SortKey> buffer(keys.size());
+    for (std::size_t pass = 0; pass < 8; ++pass) {
+        auto& count = counts[pass];
+        if (std::find(count.begin(), count.end(), keys.size()) != count.end()) continue;
+        std::size_t offset = 0;
+        for (auto& slot : count) offset += std::exchange(slot, offset);
+        for (const SortKey& key : keys) buffer[count[(key.prefix >> (8 * pass)) & 0xFF]++] = key;
+        keys.swap(buffer);
+    }
+}
+}  // namespace
+
+void gf_sortRegistrations() {
+    // Ordered by text, ties by document order: of several records with one
+    // text the first in the data base survives. The data base holds 60,000
+    // registrations, so the sort works on small keys: a stable radix sort by
+    // the first 8 bytes, then a stable sort by the whole text within each run
+    // of equal first bytes.
+    std::vector<SortKey> keys;
+    keys.reserve(g_registrations.size());
+    for (std::size_t i = 0; i < g_registrations.size(); ++i)
+        keys.push_back({lf_packBigEndian(g_registrations[i].registration), static_cast<std::uint32_t>(i)});
+    lf_radixSortByPrefix(keys);
+    for (auto run = keys.begin(); run != keys.end();) {
+        const auto end = std::find_if(run, keys.end(), [&](const SortKey& key) { return key.prefix != run->prefix; });
+        if (end - run > 1)
+            std::stable_sort(run, end, [](const SortKey& a, const SortKey& b) {
+                return g_registrations[a.index].registration < g_registrations[b.index].registration;
+            });
+        run = end;
+    }
+    std::vector<RegistrationRecord> sorted;
+    sorted.reserve(g_registrations.size());
+    for (const SortKey& key : keys) {
+        RegistrationRecord& record = g_registrations[key.index];
+        if (!sorted.empty() && sorted.back().registration == record.registration) continue;
+        sorted.push_back(std::move(record));
+    }
+    g_registrations = std::move(sorted);
+}
+
+std::vector<std::string> gf_regCandidates(std::string_view registration) {
+    std::vector<std::string> candidates;
+    candidates.reserve(3);
+    if (registration.size() >= kDashCandidateMinLength && registration.front() != 'N' &&
+        registration.find(kDash) == std::string_view::npos) {
+        std::string twoLetter(registration.substr(0, 2));
+        twoLetter.append(kDash).append(registration.substr(2));
+        candidates.push_back(std::move(twoLetter));
+        std::string oneLetter(registration.substr(0, 1));
+        oneLetter.append(kDash).append(registration.substr(1));
+        candidates.push_back(std::move(oneLetter));
+    }
+    candidates.emplace_back(registration);
+    return candidates;
+}
+
+std::optional<RegCodes> gf_findRegistration(std::string_view registration) {
+    if (registration.empty()) return std::nullopt;
+    for (const auto& candidate : gf_regCandidates(registration)) {
+        const auto found = std::lower_bound(
+            g_registrations.begin(), g_registrations.end(), candidate,
+            [](const RegistrationRecord& record, const std::string& text) { return record.registration < text; });
+        if (found != g_registrations.end() && found->registration == candidate) return found->codes;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> gf_regPrefixIn(std::string_view text) {
+    for (const auto& record : g_registrations) {
+        const std::string& prefix = record.registration;
+        if (prefix.size() >= kPrefixLengthLimit || prefix.size() > text.size()) continue;
+        if (text.find(prefix) != std::string_view::npos) return prefix;
+    }
+    return std::nullopt;
+}
+
+void gf_logNoMatch() {
+    if (g_noMatchAcs.empty()) return;
+    gf_log("\nNo match found for:");
+    for (const auto& text : g_noMatchAcs) gf_log(text);
+    gf_log("");
+}

@@ -1,0 +1,7 @@
+#include "support/data_set.h"
+
+namespace testing_support {
+
+std::filesystem::path dataSetFile(const std::string& name) { return std::filesystem::path(VLNT_DATA_SET_DIR) / name; }
+
+}  // namespace testing_support

@@ -100,7 +100,7 @@ std::u16string profileString(const std::filesystem::path& file, const std::u16st
     if (found == nullptr) return {};
     for (const Entry& entry : found->entries) {
         if (!equalNoCase(entry.key, key)) continue;
-        std::u16string_view value = entry.value.value_or(std::u16string());
+        std::u16string_view value = entry.value ? std::u16string_view(*entry.value) : std::u16string_view();
         if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         return std::u16string(value.substr(0, capacity - 1));

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/async_stream.h"
+#include "platform/server_end.h"
 
 namespace platform {
 
@@ -28,26 +29,22 @@ std::shared_ptr<AsyncStream> openPipeStream(const std::u16string& name, std::uin
 // else the temporary folder, until set). No effect on Windows.
 void setLocalPipeFolder(const std::filesystem::path& folder);
 
-// The server end of a named pipe, one client at a time, with blocking calls
-// that give up after a time-out.
-class PipeServer {
+// The server end of a named pipe, one client at a time.
+class PipeServer final : public ServerEnd {
 public:
     // Creates a pipe instance ready for a client. With messageMode the pipe
     // is a message pipe (every write is one message); ignored on POSIX.
     explicit PipeServer(const std::u16string& name, bool messageMode = false);
-    ~PipeServer();
+    ~PipeServer() override;
     PipeServer(const PipeServer&) = delete;
     PipeServer& operator=(const PipeServer&) = delete;
 
-    bool ok() const;
-    // Waits up to timeoutMs for a client to connect.
-    bool accept(int timeoutMs);
-    // Waits up to timeoutMs for bytes: the count, 0 when the client has
-    // closed, -1 on a failure or the time-out.
-    std::ptrdiff_t receive(std::span<std::byte> buffer, int timeoutMs);
-    bool send(std::span<const std::byte> data);
-    // Disconnects the client (the instance can accept the next one).
-    void disconnect();
+    bool ok() const override;
+    bool accept(int timeoutMs) override;
+    std::ptrdiff_t receive(std::span<std::byte> buffer, int timeoutMs) override;
+    bool send(std::span<const std::byte> data) override;
+    // On Windows this closes the instance; the next accept() makes a new one.
+    void disconnect() override;
 
     struct Impl;
 

@@ -1,6 +1,5 @@
 // Sockets: the socket library's start and clean-up, the overlapped TCP client
-// stream of the SimConnect library, and blocking TCP server sockets (the test
-// peers and stand-ins serve SimConnect clients with them).
+// stream of the SimConnect library, and a blocking TCP server end.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +9,7 @@
 #include <string>
 
 #include "platform/async_stream.h"
+#include "platform/server_end.h"
 
 namespace platform {
 
@@ -27,27 +27,24 @@ void socketsCleanup();
 std::shared_ptr<AsyncStream> connectTcpStream(IpFamily family, const std::u16string& host, const std::u16string& port,
                                               bool noDelay, std::uint32_t& osError);
 
-// A listening TCP socket that serves one client at a time, with blocking
-// calls that give up after a time-out.
-class TcpServer {
+// A listening TCP socket that serves one client at a time.
+class TcpServer final : public ServerEnd {
 public:
     // Listens on address (numeric, e.g. "127.0.0.1" or "::1") and port; port 0
-    // lets the system choose one. ok() tells whether it worked.
+    // lets the system choose one.
     TcpServer(IpFamily family, const std::string& address, std::uint16_t port);
-    ~TcpServer();
+    ~TcpServer() override;
     TcpServer(const TcpServer&) = delete;
     TcpServer& operator=(const TcpServer&) = delete;
 
-    bool ok() const;
+    // The port listened on.
     std::uint16_t port() const;
-    // Waits up to timeoutMs for a client; an earlier client is dropped.
-    bool accept(int timeoutMs);
-    // Waits up to timeoutMs for bytes of the client: the count, 0 when the
-    // client has closed, -1 on a failure or the time-out.
-    std::ptrdiff_t receive(std::span<std::byte> buffer, int timeoutMs);
-    bool send(std::span<const std::byte> data);
-    // Closes the client's connection (shut down in both directions).
-    void disconnect();
+
+    bool ok() const override;
+    bool accept(int timeoutMs) override;
+    std::ptrdiff_t receive(std::span<std::byte> buffer, int timeoutMs) override;
+    bool send(std::span<const std::byte> data) override;
+    void disconnect() override;
 
     struct Impl;
 

@@ -197,6 +197,7 @@ std::uint32_t statusOf(int error) {
     }
 }
 
+namespace {
 bool waitReadable(int fd, int timeoutMs) {
     pollfd entry{fd, POLLIN, 0};
     int ready = 0;
@@ -205,26 +206,56 @@ bool waitReadable(int fd, int timeoutMs) {
     } while (ready < 0 && errno == EINTR);
     return ready > 0;
 }
+}  // namespace
 
-std::ptrdiff_t receiveWithin(int fd, std::span<std::byte> buffer, int timeoutMs) {
-    if (fd < 0 || !waitReadable(fd, timeoutMs)) return -1;
+FdServer::~FdServer() {
+    disconnect();
+    if (listener >= 0) ::close(listener);
+}
+
+bool FdServer::listenOn(int family, const void* address, unsigned addressSize) {
+    listener = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener < 0) return false;
+    const int on = 1;
+    if (family != AF_UNIX) ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (::bind(listener, static_cast<const sockaddr*>(address), addressSize) == 0 && ::listen(listener, 4) == 0)
+        return true;
+    ::close(listener);
+    listener = -1;
+    return false;
+}
+
+bool FdServer::accept(int timeoutMs) {
+    disconnect();
+    if (listener < 0 || !waitReadable(listener, timeoutMs)) return false;
+    client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    return client >= 0;
+}
+
+std::ptrdiff_t FdServer::receive(std::span<std::byte> buffer, int timeoutMs) {
+    if (client < 0 || !waitReadable(client, timeoutMs)) return -1;
     ssize_t n = 0;
     do {
-        n = ::recv(fd, buffer.data(), buffer.size(), 0);
+        n = ::recv(client, buffer.data(), buffer.size(), 0);
     } while (n < 0 && errno == EINTR);
     return n;
 }
 
-bool sendAllBlocking(int fd, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const auto n = ::send(fd, bytes, size, MSG_NOSIGNAL);
+bool FdServer::send(std::span<const std::byte> data) {
+    while (client >= 0 && !data.empty()) {
+        const auto n = ::send(client, data.data(), data.size(), MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
+        data = data.subspan(static_cast<std::size_t>(n));
     }
-    return true;
+    return client >= 0;
+}
+
+void FdServer::disconnect() {
+    if (client < 0) return;
+    ::shutdown(client, SHUT_RDWR);
+    ::close(client);
+    client = -1;
 }
 
 }  // namespace platform::posix_io

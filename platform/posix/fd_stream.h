@@ -1,6 +1,7 @@
 // The POSIX form of an overlapped stream: a connected stream socket served by
 // one I/O thread that performs the posted read and write and delivers their
-// completions, as the system thread pool does on Windows.
+// completions, as the system thread pool does on Windows. Also the socket
+// work shared by the TCP and pipe server ends.
 #pragma once
 
 #include <cstddef>
@@ -19,12 +20,22 @@ std::shared_ptr<AsyncStream> startFdStream(int fd);
 std::uint32_t windowsErrorOf(int error);
 std::uint32_t statusOf(int error);
 
-// Waits up to timeoutMs until fd is readable (or has hung up).
-bool waitReadable(int fd, int timeoutMs);
-// Waits up to timeoutMs for bytes of a blocking socket: the count, 0 at its
-// end, -1 on a failure or the time-out.
-std::ptrdiff_t receiveWithin(int fd, std::span<std::byte> buffer, int timeoutMs);
-// Writes all of data to a blocking socket; false on a failure.
-bool sendAllBlocking(int fd, const void* data, std::size_t size);
+// A listening socket and the one client it serves, for the server ends.
+struct FdServer {
+    int listener = -1;
+    int client = -1;
+
+    FdServer() = default;
+    FdServer(const FdServer&) = delete;
+    FdServer& operator=(const FdServer&) = delete;
+    ~FdServer();
+
+    // Binds the listener of the family to the address and listens.
+    bool listenOn(int family, const void* address, unsigned addressSize);
+    bool accept(int timeoutMs);
+    std::ptrdiff_t receive(std::span<std::byte> buffer, int timeoutMs);
+    bool send(std::span<const std::byte> data);
+    void disconnect();
+};
 
 }  // namespace platform::posix_io

@@ -11,7 +11,6 @@
 #include <mutex>
 #include <optional>
 
-#include "foundation/text_convert.h"
 #include "platform/posix/fd_stream.h"
 
 namespace platform {
@@ -50,7 +49,7 @@ std::optional<sockaddr_un> socketAddressOf(const std::u16string& name, std::uint
     std::u16string fileName = name.substr(localPrefix.size());
     for (char16_t& c : fileName)
         if (c == u'\\' || c == u'/') c = u'_';
-    const std::string path = (pipeFolder() / gf_utf8Path(gf_wideToUtf8(fileName))).string();
+    const std::string path = (pipeFolder() / std::filesystem::path(fileName)).string();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) {
@@ -87,10 +86,8 @@ std::shared_ptr<AsyncStream> openPipeStream(const std::u16string& name, std::uin
     return stream;
 }
 
-struct PipeServer::Impl {
+struct PipeServer::Impl : posix_io::FdServer {
     std::string path;
-    int listener = -1;
-    int client = -1;
 };
 
 PipeServer::PipeServer(const std::u16string& name, bool) : impl_(std::make_unique<Impl>()) {
@@ -99,45 +96,19 @@ PipeServer::PipeServer(const std::u16string& name, bool) : impl_(std::make_uniqu
     if (!address) return;
     impl_->path = address->sun_path;
     ::unlink(impl_->path.c_str());  // left by a server that ended without cleaning up
-    impl_->listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (impl_->listener < 0) return;
-    if (::bind(impl_->listener, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
-        ::listen(impl_->listener, 4) != 0) {
-        ::close(impl_->listener);
-        impl_->listener = -1;
-    }
+    impl_->listenOn(AF_UNIX, &*address, sizeof *address);
 }
 
 PipeServer::~PipeServer() {
-    disconnect();
-    if (impl_->listener >= 0) {
-        ::close(impl_->listener);
-        ::unlink(impl_->path.c_str());
-    }
+    if (ok()) ::unlink(impl_->path.c_str());
 }
 
 bool PipeServer::ok() const { return impl_->listener >= 0; }
-
-bool PipeServer::accept(int timeoutMs) {
-    disconnect();
-    if (!ok() || !posix_io::waitReadable(impl_->listener, timeoutMs)) return false;
-    impl_->client = ::accept4(impl_->listener, nullptr, nullptr, SOCK_CLOEXEC);
-    return impl_->client >= 0;
-}
-
+bool PipeServer::accept(int timeoutMs) { return impl_->accept(timeoutMs); }
 std::ptrdiff_t PipeServer::receive(std::span<std::byte> buffer, int timeoutMs) {
-    return posix_io::receiveWithin(impl_->client, buffer, timeoutMs);
+    return impl_->receive(buffer, timeoutMs);
 }
-
-bool PipeServer::send(std::span<const std::byte> data) {
-    return impl_->client >= 0 && posix_io::sendAllBlocking(impl_->client, data.data(), data.size());
-}
-
-void PipeServer::disconnect() {
-    if (impl_->client < 0) return;
-    ::shutdown(impl_->client, SHUT_RDWR);
-    ::close(impl_->client);
-    impl_->client = -1;
-}
+bool PipeServer::send(std::span<const std::byte> data) { return impl_->send(data); }
+void PipeServer::disconnect() { impl_->disconnect(); }
 
 }  // namespace platform

@@ -8,21 +8,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
-#include "foundation/text_convert.h"
 #include "platform/posix/fd_stream.h"
+#include "platform/text_codec.h"
 
 namespace platform {
 namespace {
 
 int nativeFamily(IpFamily family) { return family == IpFamily::v6 ? AF_INET6 : AF_INET; }
-
-// Closes a socket descriptor unless it is -1.
-void closeFd(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
 
 }  // namespace
 
@@ -31,8 +24,8 @@ void socketsCleanup() {}
 
 std::shared_ptr<AsyncStream> connectTcpStream(IpFamily family, const std::u16string& host, const std::u16string& port,
                                               bool noDelay, std::uint32_t& osError) {
-    const std::string node = gf_wideToUtf8(host);
-    const std::string service = gf_wideToUtf8(port);
+    const std::string node = utf16ToUtf8(host, false).value_or(std::string());
+    const std::string service = utf16ToUtf8(port, false).value_or(std::string());
     addrinfo hints{};
     hints.ai_family = nativeFamily(family);
     hints.ai_socktype = SOCK_STREAM;
@@ -42,13 +35,13 @@ std::shared_ptr<AsyncStream> connectTcpStream(IpFamily family, const std::u16str
         osError = 11001;  // WSAHOST_NOT_FOUND
         return nullptr;
     }
-    int fd = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol);
+    const int fd = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol);
     int result = fd < 0 ? -1 : ::connect(fd, found->ai_addr, found->ai_addrlen);
     while (result < 0 && errno == EINTR) result = ::connect(fd, found->ai_addr, found->ai_addrlen);
     const int error = errno;
     ::freeaddrinfo(found);
     if (result < 0) {
-        closeFd(fd);
+        if (fd >= 0) ::close(fd);
         osError = posix_io::windowsErrorOf(error);
         return nullptr;
     }
@@ -61,42 +54,24 @@ std::shared_ptr<AsyncStream> connectTcpStream(IpFamily family, const std::u16str
     return stream;
 }
 
-struct TcpServer::Impl {
-    int listener = -1;
-    int client = -1;
-};
+struct TcpServer::Impl : posix_io::FdServer {};
 
 TcpServer::TcpServer(IpFamily family, const std::string& address, std::uint16_t port) : impl_(std::make_unique<Impl>()) {
-    sockaddr_storage where{};
-    socklen_t length = 0;
     if (family == IpFamily::v6) {
-        auto& v6 = reinterpret_cast<sockaddr_in6&>(where);
-        v6.sin6_family = AF_INET6;
-        v6.sin6_port = htons(port);
-        if (::inet_pton(AF_INET6, address.c_str(), &v6.sin6_addr) != 1) return;
-        length = sizeof v6;
+        sockaddr_in6 where{};
+        where.sin6_family = AF_INET6;
+        where.sin6_port = htons(port);
+        if (::inet_pton(AF_INET6, address.c_str(), &where.sin6_addr) == 1)
+            impl_->listenOn(AF_INET6, &where, sizeof where);
     } else {
-        auto& v4 = reinterpret_cast<sockaddr_in&>(where);
-        v4.sin_family = AF_INET;
-        v4.sin_port = htons(port);
-        if (::inet_pton(AF_INET, address.c_str(), &v4.sin_addr) != 1) return;
-        length = sizeof v4;
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_port = htons(port);
+        if (::inet_pton(AF_INET, address.c_str(), &where.sin_addr) == 1) impl_->listenOn(AF_INET, &where, sizeof where);
     }
-    impl_->listener = ::socket(nativeFamily(family), SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (impl_->listener < 0) return;
-    const int on = 1;
-    ::setsockopt(impl_->listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(impl_->listener, reinterpret_cast<sockaddr*>(&where), length) != 0 ||
-        ::listen(impl_->listener, 4) != 0)
-        closeFd(impl_->listener);
 }
 
-TcpServer::~TcpServer() {
-    disconnect();
-    closeFd(impl_->listener);
-}
-
-bool TcpServer::ok() const { return impl_->listener >= 0; }
+TcpServer::~TcpServer() = default;
 
 std::uint16_t TcpServer::port() const {
     sockaddr_storage where{};
@@ -106,24 +81,12 @@ std::uint16_t TcpServer::port() const {
                                              : reinterpret_cast<sockaddr_in&>(where).sin_port);
 }
 
-bool TcpServer::accept(int timeoutMs) {
-    disconnect();
-    if (!ok() || !posix_io::waitReadable(impl_->listener, timeoutMs)) return false;
-    impl_->client = ::accept4(impl_->listener, nullptr, nullptr, SOCK_CLOEXEC);
-    return impl_->client >= 0;
-}
-
+bool TcpServer::ok() const { return impl_->listener >= 0; }
+bool TcpServer::accept(int timeoutMs) { return impl_->accept(timeoutMs); }
 std::ptrdiff_t TcpServer::receive(std::span<std::byte> buffer, int timeoutMs) {
-    return posix_io::receiveWithin(impl_->client, buffer, timeoutMs);
+    return impl_->receive(buffer, timeoutMs);
 }
-
-bool TcpServer::send(std::span<const std::byte> data) {
-    return impl_->client >= 0 && posix_io::sendAllBlocking(impl_->client, data.data(), data.size());
-}
-
-void TcpServer::disconnect() {
-    if (impl_->client >= 0) ::shutdown(impl_->client, SHUT_RDWR);
-    closeFd(impl_->client);
-}
+bool TcpServer::send(std::span<const std::byte> data) { return impl_->send(data); }
+void TcpServer::disconnect() { impl_->disconnect(); }
 
 }  // namespace platform

@@ -104,9 +104,6 @@ struct SimConnectClient {
     std::array<std::byte, simconnect::kSendBufferSize> sendBuffer{};
     std::size_t sendFill = 0;
     std::uint32_t packetSerial = 0;
-    // The caller's thread only: what SimConnect_CallDispatch was last given.
-    simconnect::DispatchProc dispatch = nullptr;
-    void* dispatchContext = nullptr;
 };
 
 namespace simconnect {

@@ -121,8 +121,6 @@ SimConnectResult SimConnect_Open(SimConnectClient** handle, const char* name, vo
 
 SimConnectResult SimConnect_CallDispatch(SimConnectClient* handle, DispatchProc dispatch, void* context) {
     if (handle == nullptr) return kEFail;
-    handle->dispatch = dispatch;
-    handle->dispatchContext = context;
     Transport& transport = *handle->transport;
     for (;;) {
         // Messages are queued before a break is stored: when the break was

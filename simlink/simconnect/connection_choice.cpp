@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "foundation/strings.h"
+#include "foundation/text_convert.h"
 #include "platform/profile_files.h"
 #include "simlink/simconnect/simconnect.h"
 
@@ -10,14 +12,6 @@ namespace {
 
 constexpr std::size_t kValueCapacity = 2048;  // characters of a cfg value, terminator included
 constexpr std::size_t kAddressLength = 1024;  // characters kept of Address and Port
-
-bool equalNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    const auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
-    for (std::size_t k = 0; k < a.size(); ++k)
-        if (fold(a[k]) != fold(b[k])) return false;
-    return true;
-}
 
 // The number that the leading digits give (an optional sign first), as the C
 // runtime's string-to-integer functions read it; nothing without digits.
@@ -41,11 +35,12 @@ std::optional<long long> leadingNumber(std::u16string_view text) {
 void readOneFile(const std::filesystem::path& file, const std::u16string& section, const RegistryPorts& ports,
                  ConnectionSettings& settings) {
     const auto value = [&](const char16_t* key) { return platform::profileString(file, section, key, kValueCapacity); };
-    const std::u16string protocol = value(u"Protocol");
-    if (equalNoCase(protocol, u"Auto") || equalNoCase(protocol, u"Pipe")) {
+    std::string protocol = gf_wideToUtf8(value(u"Protocol"));
+    gf_toUpper(protocol);
+    if (protocol == "AUTO" || protocol == "PIPE") {
         settings.protocol = Protocol::pipe;
-    } else if (equalNoCase(protocol, u"IPv4") || equalNoCase(protocol, u"IPv6")) {
-        settings.protocol = equalNoCase(protocol, u"IPv4") ? Protocol::ipv4 : Protocol::ipv6;
+    } else if (protocol == "IPV4" || protocol == "IPV6") {
+        settings.protocol = protocol == "IPV4" ? Protocol::ipv4 : Protocol::ipv6;
         // The family's registry port stands unless this file names a port.
         const std::u16string& registryPort = settings.protocol == Protocol::ipv4 ? ports.ipv4 : ports.ipv6;
         if (!registryPort.empty()) settings.port = registryPort;

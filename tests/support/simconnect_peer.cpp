@@ -72,32 +72,21 @@ Bytes openMessage(std::string_view name, std::uint32_t major, std::uint32_t mino
 }
 
 std::unique_ptr<SimPeer> SimPeer::overTcp(platform::IpFamily family) {
-    auto peer = std::unique_ptr<SimPeer>(new SimPeer);
-    peer->tcp_ = std::make_unique<platform::TcpServer>(family, family == platform::IpFamily::v6 ? "::1" : "127.0.0.1", 0);
-    return peer;
+    auto server =
+        std::make_unique<platform::TcpServer>(family, family == platform::IpFamily::v6 ? "::1" : "127.0.0.1", 0);
+    const std::uint16_t port = server->port();
+    return std::unique_ptr<SimPeer>(new SimPeer(std::move(server), port));
 }
 
 std::unique_ptr<SimPeer> SimPeer::overPipe(const std::u16string& name, bool messageMode) {
-    auto peer = std::unique_ptr<SimPeer>(new SimPeer);
-    peer->pipe_ = std::make_unique<platform::PipeServer>(name, messageMode);
-    return peer;
+    return std::unique_ptr<SimPeer>(new SimPeer(std::make_unique<platform::PipeServer>(name, messageMode), 0));
 }
 
-bool SimPeer::ok() const { return tcp_ ? tcp_->ok() : pipe_->ok(); }
-std::uint16_t SimPeer::port() const { return tcp_ ? tcp_->port() : 0; }
-bool SimPeer::accept(int timeoutMs) { return tcp_ ? tcp_->accept(timeoutMs) : pipe_->accept(timeoutMs); }
-bool SimPeer::send(const Bytes& bytes) { return tcp_ ? tcp_->send(bytes) : pipe_->send(bytes); }
-
-void SimPeer::disconnect() {
-    if (tcp_)
-        tcp_->disconnect();
-    else
-        pipe_->disconnect();
-}
-
-std::ptrdiff_t SimPeer::receive(std::span<std::byte> buffer, int timeoutMs) {
-    return tcp_ ? tcp_->receive(buffer, timeoutMs) : pipe_->receive(buffer, timeoutMs);
-}
+bool SimPeer::ok() const { return server_->ok(); }
+std::uint16_t SimPeer::port() const { return port_; }
+bool SimPeer::accept(int timeoutMs) { return server_->accept(timeoutMs); }
+bool SimPeer::send(const Bytes& bytes) { return server_->send(bytes); }
+void SimPeer::disconnect() { server_->disconnect(); }
 
 Bytes SimPeer::readPacket(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -111,7 +100,7 @@ Bytes SimPeer::readPacket(int timeoutMs) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return {};
         Bytes chunk(65536);
-        const auto n = receive(chunk, static_cast<int>(left.count()));
+        const auto n = server_->receive(chunk, static_cast<int>(left.count()));
         if (n <= 0) return {};
         pending_.insert(pending_.end(), chunk.begin(), chunk.begin() + n);
     }
@@ -124,7 +113,7 @@ Bytes SimPeer::readPacket(int timeoutMs) {
 bool SimPeer::quietFor(int timeoutMs) {
     if (!pending_.empty()) return false;
     Bytes chunk(4096);
-    const auto n = receive(chunk, timeoutMs);
+    const auto n = server_->receive(chunk, timeoutMs);
     if (n > 0) pending_.insert(pending_.end(), chunk.begin(), chunk.begin() + n);
     return n <= 0;
 }

@@ -53,10 +53,11 @@ public:
     void disconnect();
 
 private:
-    std::ptrdiff_t receive(std::span<std::byte> buffer, int timeoutMs);
+    explicit SimPeer(std::unique_ptr<platform::ServerEnd> server, std::uint16_t port)
+        : server_(std::move(server)), port_(port) {}
 
-    std::unique_ptr<platform::TcpServer> tcp_;
-    std::unique_ptr<platform::PipeServer> pipe_;
+    std::unique_ptr<platform::ServerEnd> server_;
+    std::uint16_t port_ = 0;
     Bytes pending_;
 };
 

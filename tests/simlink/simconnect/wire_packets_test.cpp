@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "simlink/simconnect/client.h"
 #include "simlink/simconnect/library_state.h"
@@ -221,6 +222,35 @@ TEST_F(WirePackets, SerialAfterTheLargestIsOne) {
     ASSERT_EQ(SimConnect_AIReleaseControl(handle_, 1000, 103), kSOk);
     EXPECT_EQ(peer_->readPacket(), header(24, 0x2B, 1) + hexBytes("E8030000 67000000"));
     EXPECT_EQ(lastSerial(), 1u);
+}
+
+TEST_F(WirePackets, ThreadsSendingAtOnceNeverMixTheirPackets) {
+    constexpr std::uint32_t kEach = 200;
+    const auto sender = [&](std::uint32_t objectId) {
+        for (std::uint32_t k = 0; k < kEach; ++k)
+            EXPECT_EQ(SimConnect_TransmitClientEvent(handle_, objectId, 218, k, 301, 0), kSOk);
+    };
+    std::thread first(sender, 1001);
+    std::thread second(sender, 1002);
+    first.join();
+    second.join();
+    std::uint32_t nextSerial = 2;
+    std::uint32_t nextData[2] = {0, 0};
+    for (std::uint32_t k = 0; k < 2 * kEach; ++k) {
+        const Bytes packet = peer_->readPacket();
+        ASSERT_EQ(packet.size(), 36u);
+        const auto u32At = [&](std::size_t offset) {
+            std::uint32_t value = 0;
+            for (int b = 3; b >= 0; --b) value = value << 8 | std::to_integer<std::uint32_t>(packet[offset + b]);
+            return value;
+        };
+        // Serials go out in order; each thread's events keep their order.
+        EXPECT_EQ(u32At(12), nextSerial++);
+        const std::uint32_t thread = u32At(16) - 1001;
+        ASSERT_LT(thread, 2u);
+        EXPECT_EQ(u32At(24), nextData[thread]++);
+    }
+    EXPECT_EQ(lastSerial(), 2 * kEach + 1);
 }
 
 TEST_F(WirePackets, RequestsAfterABreakFailWithItsCode) {

@@ -1,3 +1,5 @@
+// The transport of a client handle: the send queue written in flush order,
+// the received bytes cut into queued messages, and the break.
 #include <new>
 
 #include "platform/notify.h"

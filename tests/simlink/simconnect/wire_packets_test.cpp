@@ -63,6 +63,7 @@ TEST_F(WirePackets, OpenPacketCarriesTheNameAndTheFixedFields) {
     expected = expected + hexBytes("00000000 00443350 05000000 03000000 00000000 00000000");
     EXPECT_EQ(openPacket_, expected);
     EXPECT_EQ(lastSerial(), 1u);
+    EXPECT_EQ(SimConnect_GetLastSentPacketID(handle_, nullptr), kEFail);
 }
 
 TEST_F(WirePackets, EveryRequestGoesOutAsItsTableSays) {

@@ -2,8 +2,8 @@
 // packet serials, and the request functions, each of which builds one packet
 // and sends it at once.
 #include <cstring>
-#include <optional>
-#include <string>
+#include <initializer_list>
+#include <vector>
 
 #include "foundation/binary_writer.h"
 #include "foundation/text_convert.h"
@@ -55,9 +55,6 @@ public:
             failure_ = kETextTooLong;
     }
 
-    void fail(SimConnectResult failure) {
-        if (failure_ == kSOk) failure_ = failure;
-    }
     SimConnectResult result() const { return failure_; }
 
 private:

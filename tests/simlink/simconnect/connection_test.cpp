@@ -60,6 +60,15 @@ protected:
         EXPECT_EQ(open->versionMinor, 3u);
     }
 
+    // A peer on the IPv4 loopback that SimConnect.cfg names.
+    std::unique_ptr<SimPeer> ipv4PeerInCfg(const std::string& extraLines = "") {
+        auto peer = SimPeer::overTcp(platform::IpFamily::v4);
+        EXPECT_TRUE(peer->ok());
+        writeSimConnectCfg(cfgFolder_.path(), "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" +
+                                                  std::to_string(peer->port()) + "\n" + extraLines);
+        return peer;
+    }
+
     TempDir cfgFolder_;
     TempDir pipeFolder_;
     ScopedCfgFolders folders_{{cfgFolder_.path()}};
@@ -67,10 +76,7 @@ protected:
 };
 
 TEST_F(SimConnectConnection, TcpThroughSimConnectCfg) {
-    const auto peer = SimPeer::overTcp(platform::IpFamily::v4);
-    ASSERT_TRUE(peer->ok());
-    writeSimConnectCfg(cfgFolder_.path(), "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" +
-                                              std::to_string(peer->port()) + "\nDisableNagle=1\n");
+    const auto peer = ipv4PeerInCfg("DisableNagle=1\n");
     openThrough(*peer);
     expectOpenAnswer(*peer);
 }
@@ -120,10 +126,7 @@ TEST_F(SimConnectConnection, PipeNamedInSimConnectCfg) {
 }
 
 TEST_F(SimConnectConnection, PeerClosingGivesTheQueuedMessagesThenTheBreakCode) {
-    const auto peer = SimPeer::overTcp(platform::IpFamily::v4);
-    ASSERT_TRUE(peer->ok());
-    writeSimConnectCfg(cfgFolder_.path(),
-                       "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + std::to_string(peer->port()) + "\n");
+    const auto peer = ipv4PeerInCfg();
     openThrough(*peer);
     const Bytes first = recvMessage(4, {0xFFFFFFFF, 201, 1});
     Bytes tiny;
@@ -157,10 +160,7 @@ TEST_F(SimConnectConnection, PipeServerClosingBreaksAfterTheQueuedMessages) {
 }
 
 TEST_F(SimConnectConnection, ImpossibleSizeBreaksWithAbort) {
-    const auto peer = SimPeer::overTcp(platform::IpFamily::v4);
-    ASSERT_TRUE(peer->ok());
-    writeSimConnectCfg(cfgFolder_.path(),
-                       "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + std::to_string(peer->port()) + "\n");
+    const auto peer = ipv4PeerInCfg();
     openThrough(*peer);
     const Bytes quit = recvMessage(3);
     Bytes tooLarge;
@@ -186,10 +186,7 @@ TEST_F(SimConnectConnection, OpenFailures) {
 }
 
 TEST_F(SimConnectConnection, NameTooLongFailsAfterConnecting) {
-    const auto peer = SimPeer::overTcp(platform::IpFamily::v4);
-    ASSERT_TRUE(peer->ok());
-    writeSimConnectCfg(cfgFolder_.path(),
-                       "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + std::to_string(peer->port()) + "\n");
+    const auto peer = ipv4PeerInCfg();
     SimConnectClient* handle = nullptr;
     EXPECT_EQ(SimConnect_Open(&handle, std::string(256, 'n').c_str(), nullptr, 0, nullptr, 0), kETextTooLong);
     EXPECT_EQ(handle, nullptr);

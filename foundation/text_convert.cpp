@@ -27,3 +27,11 @@ std::string gf_pathToUtf8(const std::filesystem::path& path) { return wide_to_ut
 std::filesystem::path gf_utf8Path(std::string_view text) {
     return std::filesystem::path(std::u8string_view(reinterpret_cast<const char8_t*>(text.data()), text.size()));
 }
+
+std::optional<std::string> gf_utf8ToAnsi(std::string_view text) {
+    const auto wide = platform::utf8ToUtf16(text, true);
+    if (!wide) return std::nullopt;
+    return platform::utf16ToAnsi(*wide);
+}
+
+std::string gf_ansiToUtf8(std::string_view text) { return gf_wideToUtf8(platform::ansiToUtf16(text)); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,3 +19,10 @@ std::string gf_pathToUtf8(const std::filesystem::path& path);
 // A path from UTF-8 text. On Windows a narrow path would go through the ANSI
 // code page and lose every character outside it, so build it from UTF-8.
 std::filesystem::path gf_utf8Path(std::string_view text);
+
+// UTF-8 to the ANSI code page of Windows (the code page that files and peers
+// such as the simulator use): no result when the text is not valid UTF-8 or
+// holds a character the code page lacks.
+std::optional<std::string> gf_utf8ToAnsi(std::string_view text);
+// ANSI code-page text to UTF-8 (every byte has a character).
+std::string gf_ansiToUtf8(std::string_view text);

@@ -21,4 +21,10 @@ std::optional<std::string> utf16ToUtf8(std::u16string_view text, bool strict);
 // five unassigned bytes map to the C1 control of the same value, as Windows does.
 std::u16string ansiToUtf16(std::string_view text);
 
+// UTF-16 to the ANSI code page (WideCharToMultiByte with CP_ACP and
+// WC_NO_BEST_FIT_CHARS): no result when a character has no exact form there
+// (no best-fit look-alike, no default character) or a surrogate is unpaired.
+// On POSIX the code page is Windows-1252, as above.
+std::optional<std::string> utf16ToAnsi(std::u16string_view text);
+
 }  // namespace platform

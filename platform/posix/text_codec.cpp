@@ -130,4 +130,20 @@ std::u16string ansiToUtf16(std::string_view text) {
     return out;
 }
 
+std::optional<std::string> utf16ToAnsi(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char16_t c : text) {
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        std::size_t k = 0;
+        while (k < kCp1252High.size() && kCp1252High[k] != c) ++k;
+        if (k == kCp1252High.size()) return std::nullopt;
+        out.push_back(static_cast<char>(0x80 + k));
+    }
+    return out;
+}
+
 }  // namespace platform

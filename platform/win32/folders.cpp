@@ -6,13 +6,18 @@
 
 namespace platform {
 
-std::filesystem::path roamingAppDataFolder() {
+namespace {
+std::filesystem::path knownFolder(const KNOWNFOLDERID& id) {
     PWSTR raw = nullptr;
     std::filesystem::path result;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &raw)) && raw != nullptr)
-        result = std::filesystem::path(raw);
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &raw)) && raw != nullptr) result = std::filesystem::path(raw);
     CoTaskMemFree(raw);
     return result;
 }
+}  // namespace
+
+std::filesystem::path roamingAppDataFolder() { return knownFolder(FOLDERID_RoamingAppData); }
+std::filesystem::path publicDocumentsFolder() { return knownFolder(FOLDERID_PublicDocuments); }
+std::filesystem::path documentsFolder() { return knownFolder(FOLDERID_Documents); }
 
 }  // namespace platform

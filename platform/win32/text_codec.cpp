@@ -45,4 +45,24 @@ std::u16string ansiToUtf16(std::string_view text) {
     return out;
 }
 
+std::optional<std::string> utf16ToAnsi(std::u16string_view text) {
+    if (text.empty()) return std::string();
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
+    const int size = static_cast<int>(text.size());
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    // A UTF-8 ANSI code page takes no best-fit flag and reports no default
+    // character; it can only fail on unpaired surrogates.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide, size, nullptr, 0, nullptr, usedDefaultOut);
+    if (length < 1 || usedDefault) return std::nullopt;
+    std::string out(static_cast<std::size_t>(length), '\0');
+    if (WideCharToMultiByte(CP_ACP, flags, wide, size, out.data(), length, nullptr, usedDefaultOut) != length ||
+        usedDefault)
+        return std::nullopt;
+    return out;
+}
+
 }  // namespace platform

@@ -42,3 +42,14 @@ TEST(TextConvert, PathsRoundTripNonAsciiNames) {
     EXPECT_EQ(gf_pathToUtf8(path.filename()), "parameters.xml");
     EXPECT_EQ(gf_pathToUtf8(path.parent_path().parent_path()), "Jos\xC3\xA9");
 }
+
+TEST(TextConvert, AnsiCodePageBothWays) {
+    // Windows-1252 natively, and the code page that Wine runs under.
+    EXPECT_EQ(gf_utf8ToAnsi("K\xC3\xB6ln \xE2\x82\xAC"), std::string("K\xF6ln \x80"));
+    EXPECT_EQ(gf_utf8ToAnsi(""), std::string());
+    EXPECT_EQ(gf_utf8ToAnsi("\xE6\x97\xA5"), std::nullopt);  // no such character in the code page
+    EXPECT_EQ(gf_utf8ToAnsi("\xC4\x8C"), std::nullopt);      // no look-alike "C" either
+    EXPECT_EQ(gf_utf8ToAnsi("ab\xC3"), std::nullopt);        // not UTF-8
+    EXPECT_EQ(gf_ansiToUtf8("K\xF6ln \x80"), "K\xC3\xB6ln \xE2\x82\xAC");
+    EXPECT_EQ(gf_ansiToUtf8(""), "");
+}

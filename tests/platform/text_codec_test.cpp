@@ -58,3 +58,14 @@ TEST(TextCodec, AnsiIsWindows1252) {
     EXPECT_EQ(platform::ansiToUtf16("\x81\x8D\x8F\x90\x9D"), units({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
     EXPECT_EQ(platform::ansiToUtf16(""), u"");
 }
+
+TEST(TextCodec, Utf16ToAnsiHasNoLookAlikes) {
+    EXPECT_EQ(platform::utf16ToAnsi(u"K\u00F6ln"), std::string("K\xF6ln"));
+    EXPECT_EQ(platform::utf16ToAnsi(units({0x20AC, 0x0160, 0x0178})), std::string("\x80\x8A\x9F"));
+    EXPECT_EQ(platform::utf16ToAnsi(units({0x81, 0x8D, 0x8F, 0x90, 0x9D})), std::string("\x81\x8D\x8F\x90\x9D"));
+    EXPECT_EQ(platform::utf16ToAnsi(u""), std::string());
+    EXPECT_EQ(platform::utf16ToAnsi(units({0x0080})), std::nullopt);        // a C1 control 1252 lacks
+    EXPECT_EQ(platform::utf16ToAnsi(units({0x0100})), std::nullopt);        // A with macron, best fit would be "A"
+    EXPECT_EQ(platform::utf16ToAnsi(units({0x65E5})), std::nullopt);
+    EXPECT_EQ(platform::utf16ToAnsi(units({u'x', 0xD800})), std::nullopt);  // unpaired surrogate
+}

@@ -68,7 +68,8 @@ bool takePackets(Simulation& sim, Session& session, std::vector<std::uint8_t>& p
 void serveClient(Simulation& sim, Connection& connection, const std::atomic<bool>& stop, const Deadline& deadline) {
     Session session = beginSession(sim, connection.peer());
     const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / sim.config.frameRate));
-    const auto framesPerSecond = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::lround(sim.config.frameRate)));
+    // The dump trigger is looked for four times a second.
+    const auto framesPerCheck = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::lround(sim.config.frameRate / 4)));
     auto nextFrame = Clock::now() + period;
     std::vector<std::uint8_t> pending;
     std::string how;
@@ -109,7 +110,7 @@ void serveClient(Simulation& sim, Connection& connection, const std::atomic<bool
         } else if (deadline.over()) {
             how = "the stand-in's time is up";
         }
-        if (sim.frame % framesPerSecond == 0 || sim.dumpRequested) dumpIfAsked(sim);
+        if (sim.frame % framesPerCheck == 0 || sim.dumpRequested) dumpIfAsked(sim);
     }
     connection.close(graceful);
     endSession(sim, session, how);

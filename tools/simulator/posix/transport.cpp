@@ -63,7 +63,7 @@ public:
             // Half-close, then wait briefly for the peer's end so nothing we
             // sent is lost to a reset.
             ::shutdown(fd_, SHUT_WR);
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
             std::vector<std::uint8_t> discard;
             while (std::chrono::steady_clock::now() < deadline) {
                 discard.clear();

@@ -72,7 +72,7 @@ public:
         if (socket_ == INVALID_SOCKET) return;
         if (graceful) {
             ::shutdown(socket_, SD_SEND);
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
             std::vector<std::uint8_t> discard;
             while (std::chrono::steady_clock::now() < deadline) {
                 discard.clear();

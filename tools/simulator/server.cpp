@@ -141,13 +141,20 @@ int serve(Simulation& sim, const std::atomic<bool>& stop, const std::function<vo
 
     const Deadline deadline{Clock::now(), sim.config.duration};
     int served = 0;
+    bool internalError = false;
     while (!stop && !deadline.over()) {
         std::unique_ptr<Connection> connection = listeners->accept(100);
         if (!connection) {
             dumpIfAsked(sim);
             continue;
         }
-        serveClient(sim, *connection, stop, deadline);
+        try {
+            serveClient(sim, *connection, stop, deadline);
+        } catch (const std::exception& e) {
+            // A fault of the stand-in itself: the run goes on, but ends failed.
+            say(sim, fmt::format("internal error while serving a client: {}", e.what()));
+            internalError = true;
+        }
         if (sim.config.clients > 0 && ++served >= sim.config.clients) break;
     }
     const bool written = writeReports(sim);
@@ -155,7 +162,7 @@ int serve(Simulation& sim, const std::atomic<bool>& stop, const std::function<vo
     say(sim, fmt::format("served {} client{}; {} fault{}", sim.clients.size(), sim.clients.size() == 1 ? "" : "s",
                          sim.faults.size(), sim.faults.size() == 1 ? "" : "s"));
     if (sim.config.strict && !sim.faults.empty()) return kExitFaults;
-    return written ? kExitClean : kExitFailure;
+    return written && !internalError ? kExitClean : kExitFailure;
 }
 
 }  // namespace simulator

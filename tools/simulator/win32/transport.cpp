@@ -247,8 +247,9 @@ struct Listeners::State {
     HANDLE connectEvent = nullptr;
     OVERLAPPED connectOv{};
 
-    // Creates a fresh pipe instance and starts waiting for a client on it.
-    void postPipeInstance() {
+    // Creates a fresh pipe instance and starts waiting for a client on it;
+    // the error text when that fails (the pipe then serves no more clients).
+    std::string postPipeInstance() {
         const DWORD type = messageMode ? PIPE_TYPE_MESSAGE : PIPE_TYPE_BYTE;
         pipe = ::CreateNamedPipeW(pipeName.c_str(),
                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
@@ -256,19 +257,22 @@ struct Listeners::State {
                                   type | PIPE_READMODE_BYTE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0,
                                   nullptr);
         if (pipe == INVALID_HANDLE_VALUE)
-            throw std::runtime_error(fmt::format("creating the pipe {}: {}", endpoints.pipe,
-                                                 systemMessage(::GetLastError())));
+            return fmt::format("creating the pipe {}: {}", endpoints.pipe, systemMessage(::GetLastError()));
         firstInstance = false;
         connectOv = OVERLAPPED{};
         connectOv.hEvent = connectEvent;
         ::ResetEvent(connectEvent);
         if (!::ConnectNamedPipe(pipe, &connectOv)) {
             const DWORD error = ::GetLastError();
-            if (error == ERROR_PIPE_CONNECTED)
+            if (error == ERROR_PIPE_CONNECTED) {
                 ::SetEvent(connectEvent);
-            else if (error != ERROR_IO_PENDING)
-                throw std::runtime_error(fmt::format("waiting on the pipe {}: {}", endpoints.pipe, systemMessage(error)));
+            } else if (error != ERROR_IO_PENDING) {
+                ::CloseHandle(pipe);
+                pipe = INVALID_HANDLE_VALUE;
+                return fmt::format("waiting on the pipe {}: {}", endpoints.pipe, systemMessage(error));
+            }
         }
+        return {};
     }
 };
 
@@ -300,7 +304,7 @@ Listeners::Listeners(const SimulatorConfig& config) : state_(std::make_unique<St
             s.endpoints.pipe = "\\\\.\\pipe\\" + barePipeName(config.pipeName);
             s.messageMode = config.pipeMessageMode;
             s.connectEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            s.postPipeInstance();
+            if (const std::string error = s.postPipeInstance(); !error.empty()) throw std::runtime_error(error);
         });
     if (s.tcp4 == INVALID_SOCKET && s.tcp6 == INVALID_SOCKET && s.pipe == INVALID_HANDLE_VALUE) {
         std::string why;

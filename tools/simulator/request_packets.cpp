@@ -65,19 +65,12 @@ std::optional<RequestBody> parseOpen(Reader& r) {
     return q;
 }
 
-std::optional<RequestBody> parseMapEvent(Reader& r) {
-    MapEventRequest q;
+// MapClientEventToSimEvent and SubscribeToSystemEvent: an event id and a name.
+template <typename Request>
+std::optional<RequestBody> parseNamedEvent(Reader& r, const char* what) {
+    Request q;
     q.eventId = r.u32(16);
-    if (!r.text({"simulator event name", 20, 256, 2, ExceptionCode::NameUnrecognized}, q.eventName))
-        return std::nullopt;
-    return q;
-}
-
-std::optional<RequestBody> parseSubscribe(Reader& r) {
-    SubscribeRequest q;
-    q.eventId = r.u32(16);
-    if (!r.text({"system event name", 20, 256, 2, ExceptionCode::NameUnrecognized}, q.eventName))
-        return std::nullopt;
+    if (!r.text({what, 20, 256, 2, ExceptionCode::NameUnrecognized}, q.eventName)) return std::nullopt;
     return q;
 }
 
@@ -140,7 +133,7 @@ std::optional<RequestBody> parseFlightPlan(Reader& r) {
 std::optional<RequestBody> parseBody(Reader& r, RequestCode code, std::uint32_t size) {
     switch (code) {
         case RequestCode::Open: return parseOpen(r);
-        case RequestCode::MapClientEventToSimEvent: return parseMapEvent(r);
+        case RequestCode::MapClientEventToSimEvent: return parseNamedEvent<MapEventRequest>(r, "simulator event name");
         case RequestCode::TransmitClientEvent:
             return TransmitEventRequest{r.u32(16), r.u32(20), r.u32(24), r.u32(28), r.u32(32)};
         case RequestCode::AddClientEventToNotificationGroup:
@@ -152,7 +145,7 @@ std::optional<RequestBody> parseBody(Reader& r, RequestCode code, std::uint32_t 
         case RequestCode::RequestDataOnSimObjectType:
             return DataByTypeRequest{r.u32(16), r.u32(20), r.u32(24), r.u32(28)};
         case RequestCode::SetDataOnSimObject: return parseSetData(r, size);
-        case RequestCode::SubscribeToSystemEvent: return parseSubscribe(r);
+        case RequestCode::SubscribeToSystemEvent: return parseNamedEvent<SubscribeRequest>(r, "system event name");
         case RequestCode::AICreateNonATCAircraft: return parseCreate(r);
         case RequestCode::AIReleaseControl: return ReleaseControlRequest{r.u32(16), r.u32(20)};
         case RequestCode::AIRemoveObject: return RemoveObjectRequest{r.u32(16), r.u32(20)};

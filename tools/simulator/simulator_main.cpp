@@ -1,16 +1,15 @@
 #include "tools/simulator/simulator_main.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "foundation/file_helpers.h"
 #include "foundation/text_convert.h"
 #include "tools/simulator/request_packets.h"
 #include "tools/simulator/scenario.h"
 #include "tools/simulator/server.h"
+#include "tools/simulator/world_report.h"
 
 namespace simulator {
 
@@ -24,16 +23,6 @@ void makeParentFolder(const std::filesystem::path& file) {
 
 nlohmann::json endpointsJson(const Endpoints& e) {
     return {{"port4", e.port4}, {"port6", e.port6}, {"pipe", e.pipe}};
-}
-
-void writePortsFile(const std::filesystem::path& path, const Endpoints& endpoints) {
-    const std::string text = endpointsJson(endpoints).dump() + "\n";
-    gf_writeFileAtomically(path, [&text](const std::filesystem::path& temporary) {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        return static_cast<bool>(out);
-    });
 }
 
 nlohmann::json configJson(const SimulatorConfig& c) {
@@ -86,7 +75,8 @@ int simulatorMain(const std::vector<std::string>& arguments, const std::atomic<b
 
     const auto listening = [&](const Endpoints& endpoints) {
         recordLine(sim.recorder, {{"time", 0}, {"dir", "note"}, {"text", "listening"}, {"endpoints", endpointsJson(endpoints)}});
-        if (!sim.config.portsFile.empty()) writePortsFile(sim.config.portsFile, endpoints);
+        if (!sim.config.portsFile.empty() && !writeTextFile(sim.config.portsFile, endpointsJson(endpoints).dump() + "\n"))
+            fmt::print(stderr, "simulator: cannot write {}\n", gf_pathToUtf8(sim.config.portsFile));
         if (onListening) onListening(endpoints);
     };
     const int code = serve(sim, stop, listening);

@@ -93,7 +93,9 @@ nlohmann::json objectJson(const World& world, const AiObject& o) {
     return j;
 }
 
-bool writeText(const std::filesystem::path& path, const std::string& text) {
+}  // namespace
+
+bool writeTextFile(const std::filesystem::path& path, const std::string& text) {
     return gf_writeFileAtomically(path, [&text](const std::filesystem::path& temporary) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << text;
@@ -101,8 +103,6 @@ bool writeText(const std::filesystem::path& path, const std::string& text) {
         return static_cast<bool>(out);
     });
 }
-
-}  // namespace
 
 nlohmann::json worldJson(const Simulation& sim) {
     const World& world = sim.world;
@@ -152,10 +152,10 @@ nlohmann::json worldJson(const Simulation& sim) {
 
 bool writeReports(const Simulation& sim) {
     bool ok = true;
-    if (!sim.config.worldFile.empty()) ok = writeText(sim.config.worldFile,
+    if (!sim.config.worldFile.empty()) ok = writeTextFile(sim.config.worldFile,
                                                    worldJson(sim).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") &&
                                          ok;
-    if (!sim.config.mapFile.empty()) ok = writeText(sim.config.mapFile, trackMapSvg(sim)) && ok;
+    if (!sim.config.mapFile.empty()) ok = writeTextFile(sim.config.mapFile, trackMapSvg(sim)) && ok;
     return ok;
 }
 

@@ -3,6 +3,7 @@
 // SVG map of the tracks (track_map.h).
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -12,6 +13,9 @@
 namespace simulator {
 
 nlohmann::json worldJson(const Simulation& sim);
+
+// Writes a text file through a temporary file; false when that fails.
+bool writeTextFile(const std::filesystem::path& path, const std::string& text);
 
 // Writes the world file and the map file the configuration names (each
 // through a temporary file); false when one could not be written.

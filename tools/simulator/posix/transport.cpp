@@ -13,13 +13,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <stdexcept>
 
 #include <fmt/format.h>
 
 #include "tools/simulator/config.h"
+#include "tools/simulator/transport_common.h"
 
 namespace simulator {
 
@@ -60,15 +60,8 @@ public:
     void close(bool graceful) override {
         if (fd_ < 0) return;
         if (graceful) {
-            // Half-close, then wait briefly for the peer's end so nothing we
-            // sent is lost to a reset.
             ::shutdown(fd_, SHUT_WR);
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-            std::vector<std::uint8_t> discard;
-            while (std::chrono::steady_clock::now() < deadline) {
-                discard.clear();
-                if (read(discard, 50) == ReadStatus::Closed) break;
-            }
+            drainBeforeClose(*this);
         } else {
             const linger reset{1, 0};
             ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
@@ -179,31 +172,16 @@ struct Listeners::State {
 
 Listeners::Listeners(const SimulatorConfig& config) : state_(std::make_unique<State>()) {
     State& s = *state_;
-    // An explicitly given port or pipe that cannot be had is an error; a
-    // default one that cannot be had is a warning, as long as something listens.
-    const auto attempt = [&](bool explicitly, const auto& open) {
-        try {
-            open();
-        } catch (const std::runtime_error& e) {
-            if (explicitly) throw;
-            s.endpoints.warnings.push_back(e.what());
-        }
-    };
-    if (config.tcp4)
-        attempt(config.port4 != 0, [&] { s.tcp4 = listenTcp(config.address4, config.port4, AF_INET, s.endpoints.port4); });
-    if (config.tcp6)
-        attempt(config.port6 != 0, [&] { s.tcp6 = listenTcp(config.address6, config.port6, AF_INET6, s.endpoints.port6); });
-    if (config.pipe)
-        attempt(true, [&] {
+    openConfiguredListeners(
+        config, s.endpoints,
+        [&] { s.tcp4 = listenTcp(config.address4, config.port4, AF_INET, s.endpoints.port4); },
+        [&] { s.tcp6 = listenTcp(config.address6, config.port6, AF_INET6, s.endpoints.port6); },
+        [&] {
             s.socketPath = pipeSocketPath(config.pipeName, config.pipeDir);
             s.local = listenUnix(s.socketPath);
             s.endpoints.pipe = s.socketPath.string();
-        });
-    if (s.tcp4 < 0 && s.tcp6 < 0 && s.local < 0) {
-        std::string why;
-        for (const std::string& w : s.endpoints.warnings) why += "; " + w;
-        throw std::runtime_error("nothing to listen on" + why);
-    }
+        },
+        [&] { return s.tcp4 >= 0 || s.tcp6 >= 0 || s.local >= 0; });
 }
 
 Listeners::~Listeners() {

@@ -6,7 +6,6 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
-#include <chrono>
 #include <mutex>
 #include <stdexcept>
 
@@ -14,6 +13,7 @@
 
 #include "foundation/text_convert.h"
 #include "tools/simulator/config.h"
+#include "tools/simulator/transport_common.h"
 
 namespace simulator {
 
@@ -72,12 +72,7 @@ public:
         if (socket_ == INVALID_SOCKET) return;
         if (graceful) {
             ::shutdown(socket_, SD_SEND);
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-            std::vector<std::uint8_t> discard;
-            while (std::chrono::steady_clock::now() < deadline) {
-                discard.clear();
-                if (read(discard, 50) == ReadStatus::Closed) break;
-            }
+            drainBeforeClose(*this);
         } else {
             const linger reset{1, 0};
             ::setsockopt(socket_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof reset);
@@ -278,39 +273,26 @@ struct Listeners::State {
 
 Listeners::Listeners(const SimulatorConfig& config) : state_(std::make_unique<State>()) {
     State& s = *state_;
-    const auto attempt = [&](bool explicitly, const auto& open) {
-        try {
-            open();
-        } catch (const std::runtime_error& e) {
-            if (explicitly) throw;
-            s.endpoints.warnings.push_back(e.what());
-        }
-    };
-    if (config.tcp4)
-        attempt(config.port4 != 0, [&] {
+    openConfiguredListeners(
+        config, s.endpoints,
+        [&] {
             s.tcp4 = listenTcp(config.address4, config.port4, AF_INET, s.endpoints.port4);
             s.event4 = ::WSACreateEvent();
             ::WSAEventSelect(s.tcp4, s.event4, FD_ACCEPT);
-        });
-    if (config.tcp6)
-        attempt(config.port6 != 0, [&] {
+        },
+        [&] {
             s.tcp6 = listenTcp(config.address6, config.port6, AF_INET6, s.endpoints.port6);
             s.event6 = ::WSACreateEvent();
             ::WSAEventSelect(s.tcp6, s.event6, FD_ACCEPT);
-        });
-    if (config.pipe)
-        attempt(true, [&] {
+        },
+        [&] {
             s.pipeName = pipePath(config.pipeName);
             s.endpoints.pipe = "\\\\.\\pipe\\" + barePipeName(config.pipeName);
             s.messageMode = config.pipeMessageMode;
             s.connectEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
             if (const std::string error = s.postPipeInstance(); !error.empty()) throw std::runtime_error(error);
-        });
-    if (s.tcp4 == INVALID_SOCKET && s.tcp6 == INVALID_SOCKET && s.pipe == INVALID_HANDLE_VALUE) {
-        std::string why;
-        for (const std::string& w : s.endpoints.warnings) why += "; " + w;
-        throw std::runtime_error("nothing to listen on" + why);
-    }
+        },
+        [&] { return s.tcp4 != INVALID_SOCKET || s.tcp6 != INVALID_SOCKET || s.pipe != INVALID_HANDLE_VALUE; });
 }
 
 Listeners::~Listeners() {

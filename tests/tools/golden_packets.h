@@ -23,8 +23,12 @@ inline void put64(Bytes& b, std::size_t offset, std::uint64_t v) {
     put32(b, offset, static_cast<std::uint32_t>(v));
     put32(b, offset + 4, static_cast<std::uint32_t>(v >> 32));
 }
-inline void putF32(Bytes& b, std::size_t offset, float v) { put32(b, offset, std::bit_cast<std::uint32_t>(v)); }
-inline void putF64(Bytes& b, std::size_t offset, double v) { put64(b, offset, std::bit_cast<std::uint64_t>(v)); }
+inline void putF32(Bytes& b, std::size_t offset, float v) {
+    put32(b, offset, std::bit_cast<std::uint32_t>(v));
+}
+inline void putF64(Bytes& b, std::size_t offset, double v) {
+    put64(b, offset, std::bit_cast<std::uint64_t>(v));
+}
 inline void putText(Bytes& b, std::size_t offset, std::string_view text) {
     std::copy(text.begin(), text.end(), b.begin() + static_cast<std::ptrdiff_t>(offset));
 }
@@ -147,8 +151,12 @@ inline Bytes objectRequest(std::uint32_t code, std::uint32_t serial, std::uint32
     put32(b, 20, request);
     return b;
 }
-inline Bytes release(std::uint32_t serial, std::uint32_t object) { return objectRequest(0x2B, serial, object, 103); }
-inline Bytes remove(std::uint32_t serial, std::uint32_t object) { return objectRequest(0x2C, serial, object, 105); }
+inline Bytes release(std::uint32_t serial, std::uint32_t object) {
+    return objectRequest(0x2B, serial, object, 103);
+}
+inline Bytes remove(std::uint32_t serial, std::uint32_t object) {
+    return objectRequest(0x2C, serial, object, 105);
+}
 inline Bytes flightPlan(std::uint32_t serial, std::uint32_t object, std::string_view path) {
     Bytes b = packet(284, 0x2D, serial);
     put32(b, 16, object);
@@ -158,8 +166,8 @@ inline Bytes flightPlan(std::uint32_t serial, std::uint32_t object, std::string_
 }
 // The eight FLOAT64 of a position block: latitude, longitude (degrees), pitch,
 // bank, heading (radians), altitude (feet), vertical speed (ft/s), airspeed (knots).
-inline Bytes positionBlock(double lat, double lon, double pitch, double bank, double heading, double alt,
-                           double vs = 0, double tas = 0) {
+inline Bytes positionBlock(double lat, double lon, double pitch, double bank, double heading, double alt, double vs = 0,
+                           double tas = 0) {
     Bytes b(64, 0);
     const double values[] = {lat, lon, pitch, bank, heading, alt, vs, tas};
     for (std::size_t i = 0; i < 8; ++i) putF64(b, 8 * i, values[i]);
@@ -189,8 +197,16 @@ struct Message {
 };
 
 enum Id : std::uint32_t {
-    kException = 1, kOpen = 2, kQuit = 3, kEvent = 4, kAddRemove = 5, kFilename = 6, kFrame = 7, kData = 8,
-    kDataByType = 9, kAssignedId = 12,
+    kException = 1,
+    kOpen = 2,
+    kQuit = 3,
+    kEvent = 4,
+    kAddRemove = 5,
+    kFilename = 6,
+    kFrame = 7,
+    kData = 8,
+    kDataByType = 9,
+    kAssignedId = 12,
 };
 
 // Cuts a byte stream into messages; leftover bytes stay in `stream`.

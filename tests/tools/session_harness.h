@@ -70,21 +70,33 @@ inline const std::vector<Definition>& programDefinitions() {
 inline std::vector<Bytes> programRegistration() {
     std::vector<Bytes> out;
     std::uint32_t serial = 1;
-    const std::pair<std::uint32_t, const char*> systemEvents[] = {
-        {201, "Sim"}, {202, "ObjectAdded"}, {203, "ObjectRemoved"}, {205, "PositionChanged"}, {206, "FlightLoaded"},
-        {204, "Frame"}};
+    const std::pair<std::uint32_t, const char*> systemEvents[] = {{201, "Sim"},           {202, "ObjectAdded"},
+                                                                  {203, "ObjectRemoved"}, {205, "PositionChanged"},
+                                                                  {206, "FlightLoaded"},  {204, "Frame"}};
     for (const auto& [id, name] : systemEvents) out.push_back(subscribe(++serial, id, name));
     for (const Definition& d : programDefinitions())
-        for (const Datum& datum : d.datums) out.push_back(addToDefinition(++serial, d.id, datum.name, datum.units, datum.type));
-    const std::pair<std::uint32_t, const char*> events[] = {
-        {220, "GEAR_SET"},          {221, "ENGINE_AUTO_START"},  {222, "ENGINE_AUTO_SHUTDOWN"},
-        {223, "THROTTLE_SET"},      {218, "FLAPS_SET"},          {219, "SPOILERS_SET"},
-        {208, "NAV_LIGHTS_SET"},    {207, "BEACON_LIGHTS_SET"},  {211, "LANDING_LIGHTS_SET"},
-        {209, "TAXI_LIGHTS_SET"},   {210, "STROBES_SET"},        {213, "LOGO_LIGHTS_SET"},
-        {212, "CABIN_LIGHTS_SET"},  {214, "ALL_LIGHTS_TOGGLE"},  {215, "FREEZE_LATITUDE_LONGITUDE_SET"},
-        {216, "FREEZE_ALTITUDE_SET"}, {217, "FREEZE_ATTITUDE_SET"}};
+        for (const Datum& datum : d.datums)
+            out.push_back(addToDefinition(++serial, d.id, datum.name, datum.units, datum.type));
+    const std::pair<std::uint32_t, const char*> events[] = {{220, "GEAR_SET"},
+                                                            {221, "ENGINE_AUTO_START"},
+                                                            {222, "ENGINE_AUTO_SHUTDOWN"},
+                                                            {223, "THROTTLE_SET"},
+                                                            {218, "FLAPS_SET"},
+                                                            {219, "SPOILERS_SET"},
+                                                            {208, "NAV_LIGHTS_SET"},
+                                                            {207, "BEACON_LIGHTS_SET"},
+                                                            {211, "LANDING_LIGHTS_SET"},
+                                                            {209, "TAXI_LIGHTS_SET"},
+                                                            {210, "STROBES_SET"},
+                                                            {213, "LOGO_LIGHTS_SET"},
+                                                            {212, "CABIN_LIGHTS_SET"},
+                                                            {214, "ALL_LIGHTS_TOGGLE"},
+                                                            {215, "FREEZE_LATITUDE_LONGITUDE_SET"},
+                                                            {216, "FREEZE_ALTITUDE_SET"},
+                                                            {217, "FREEZE_ATTITUDE_SET"}};
     for (const auto& [id, name] : events) out.push_back(mapEvent(++serial, id, name));
-    for (std::uint32_t id : {208u, 207u, 211u, 209u, 210u, 213u, 212u, 214u, 218u, 219u, 220u, 222u, 223u, 215u, 216u, 217u})
+    for (std::uint32_t id :
+         {208u, 207u, 211u, 209u, 210u, 213u, 212u, 214u, 218u, 219u, 220u, 222u, 223u, 215u, 216u, 217u})
         out.push_back(addToGroup(++serial, 301, id, 1));
     out.push_back(groupPriority(++serial, 301, 1));
     return out;

@@ -15,10 +15,10 @@ namespace {
 
 struct BadPacket {
     const char* what;
-    Bytes packet;                // sent with serial 80, after the program's registration and one AI object (id 100)
-    std::uint32_t exception;     // 0: a flaw that gets no reply
+    Bytes packet;             // sent with serial 80, after the program's registration and one AI object (id 100)
+    std::uint32_t exception;  // 0: a flaw that gets no reply
     std::uint32_t index;
-    const char* reason;          // a part of the recorded reason
+    const char* reason;  // a part of the recorded reason
 };
 
 Bytes withU32(Bytes b, std::size_t offset, std::uint32_t value) {
@@ -41,13 +41,16 @@ std::vector<BadPacket> badPackets() {
     const std::uint32_t s = 80;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     return {
-        {"size too small for its code", truncated(subscribe(s, 240, "Sim"), 272), 2, 0, "must be 276 bytes long, got 272"},
+        {"size too small for its code", truncated(subscribe(s, 240, "Sim"), 272), 2, 0,
+         "must be 276 bytes long, got 272"},
         {"size too large for its code", truncated(requestData(s, 108, 409, 0, 4), 52), 2, 0, "must be 48 bytes long"},
         {"set data size against its count", truncated(setData(s, 402, 100, positionBlock(47, 8, 0, 0, 1, 0), 64), 90),
          2, 0, "must be 100 bytes long, got 90"},
-        {"protocol version 36", withU32(requestData(s, 108, 409, 0, 4), 4, 36), 5, 0, "protocol version 36 outside 2..35"},
+        {"protocol version 36", withU32(requestData(s, 108, 409, 0, 4), 4, 36), 5, 0,
+         "protocol version 36 outside 2..35"},
         {"protocol version 1", withU32(requestData(s, 108, 409, 0, 4), 4, 1), 5, 0, "protocol version 1"},
-        {"type without the request mark", withU32(requestData(s, 108, 409, 0, 4), 8, 0x0E), 1, 0, "lacks the request mark"},
+        {"type without the request mark", withU32(requestData(s, 108, 409, 0, 4), 8, 0x0E), 1, 0,
+         "lacks the request mark"},
         {"unknown request code", withU32(packet(24, 0x22, s), 8, 0xF0000022u), 1, 0, "request code 0x22"},
         {"unterminated datum name", filled(addToDefinition(s, 410, "X", "feet", 4), 20, 256, 'A'), 7, 2,
          "datum name at offset 20 fills its 256 bytes"},
@@ -55,9 +58,10 @@ std::vector<BadPacket> badPackets() {
         {"unterminated tail number", filled(createAi(s, "T", "ABC", InitPos{}), 272, 12, 'N'), 22, 2, "tail number"},
         {"unterminated flight plan path", filled(flightPlan(s, 100, "x"), 20, 260, 'p'), 23, 2, "flight plan path"},
         {"dirty text field", filled(subscribe(s, 240, "Pause"), 200, 3, 'x'), 0, 0, "non-zero bytes after"},
-        {"unknown datum", addToDefinition(s, 410, "Plane Latitudee", "degree", 4), 7, 2, "datum 'Plane Latitudee' unknown"},
-        {"datum with a wrong index", addToDefinition(s, 410, "GENERAL ENG THROTTLE LEVER POSITION:7", "percent", 4), 7, 2,
-         "unknown"},
+        {"unknown datum", addToDefinition(s, 410, "Plane Latitudee", "degree", 4), 7, 2,
+         "datum 'Plane Latitudee' unknown"},
+        {"datum with a wrong index", addToDefinition(s, 410, "GENERAL ENG THROTTLE LEVER POSITION:7", "percent", 4), 7,
+         2, "unknown"},
         {"unit of another kind", addToDefinition(s, 410, "Plane Altitude", "radians", 4), 7, 3,
          "units 'radians' do not fit"},
         {"unit given to a text", addToDefinition(s, 410, "ATC ID", "feet", 6), 7, 3, "units 'feet'"},
@@ -154,12 +158,14 @@ TEST(StandInFaults, SerialsMayStartAtZeroOrOneAndMustRise) {
         std::size_t faults;
         const char* reason;
     };
-    for (const Case& c : {Case{{0, 1, 2}, 0, ""}, Case{{1, 2, 5}, 0, ""}, Case{{0xFFFFFFFEu, 0xFFFFFFFFu, 1}, 1, "first serial"},
-                          Case{{1, 3, 3}, 1, "serial 3 does not follow serial 3"},
-                          Case{{1, 7, 4}, 1, "serial 4 does not follow serial 7"}, Case{{2, 3}, 1, "the first serial is 2"}}) {
+    for (const Case& c :
+         {Case{{0, 1, 2}, 0, ""}, Case{{1, 2, 5}, 0, ""}, Case{{0xFFFFFFFEu, 0xFFFFFFFFu, 1}, 1, "first serial"},
+          Case{{1, 3, 3}, 1, "serial 3 does not follow serial 3"},
+          Case{{1, 7, 4}, 1, "serial 4 does not follow serial 7"}, Case{{2, 3}, 1, "the first serial is 2"}}) {
         Harness h;
         h.send(open(c.serials[0], "AnyClient"));
-        for (std::size_t i = 1; i < c.serials.size(); ++i) h.send(subscribe(c.serials[i], 200 + static_cast<std::uint32_t>(i), "Frame"));
+        for (std::size_t i = 1; i < c.serials.size(); ++i)
+            h.send(subscribe(c.serials[i], 200 + static_cast<std::uint32_t>(i), "Frame"));
         ASSERT_EQ(h.sim.faults.size(), c.faults);
         if (c.faults != 0) {
             EXPECT_NE(h.sim.faults[0].reason.find(c.reason), std::string::npos) << h.sim.faults[0].reason;

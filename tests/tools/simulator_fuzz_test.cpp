@@ -41,21 +41,22 @@ Bytes mutate(Bytes packet, std::mt19937& rng) {
         case 1:
             if (packet.size() >= 8) put32(packet, any(packet.size() / 4) * 4, static_cast<std::uint32_t>(rng()));
             break;
-        case 2:
-            packet.resize(any(packet.size() + 1));
-            break;
+        case 2: packet.resize(any(packet.size() + 1)); break;
         case 3:
             packet.resize(packet.size() + any(64), static_cast<std::uint8_t>(rng()));
             if (packet.size() >= 4) put32(packet, 0, static_cast<std::uint32_t>(packet.size()));
             break;
         case 4:  // a text field without its zero
-            if (packet.size() > 40) std::fill(packet.begin() + 16, packet.end(), static_cast<std::uint8_t>('A' + any(26)));
+            if (packet.size() > 40)
+                std::fill(packet.begin() + 16, packet.end(), static_cast<std::uint8_t>('A' + any(26)));
             break;
         case 5:
             if (packet.size() >= 16) put32(packet, 4 + 4 * any(3), static_cast<std::uint32_t>(rng() % 64));
             break;
         default:
-            if (packet.size() >= 44) putF64(packet, 36 + 8 * any((packet.size() - 36) / 8), std::bit_cast<double>(std::uint64_t{rng()} << 32 | rng()));
+            if (packet.size() >= 44)
+                putF64(packet, 36 + 8 * any((packet.size() - 36) / 8),
+                       std::bit_cast<double>(std::uint64_t{rng()} << 32 | rng()));
             break;
     }
     return packet;
@@ -77,7 +78,8 @@ TEST(StandInFuzz, ParserAnswersEveryInputWithARequestOrARefusal) {
         const simulator::ParsedPacket parsed = simulator::parseRequest(input);
         ASSERT_NE(parsed.body.has_value(), parsed.refusal.has_value()) << "input " << i;
         if (parsed.body) {
-            EXPECT_NO_THROW(simulator::requestFields(*parsed.body).dump(-1, ' ', false, nlohmann::json::error_handler_t::strict));
+            EXPECT_NO_THROW(
+                simulator::requestFields(*parsed.body).dump(-1, ' ', false, nlohmann::json::error_handler_t::strict));
         } else {
             EXPECT_FALSE(parsed.refusal->reason.empty());
         }

@@ -99,7 +99,8 @@ TEST(StandInReports, MapDrawsEachTrackWithItsEnd) {
     EXPECT_EQ(std::string(moved.child_value("title")), "100 DLH4AB (Stand-in B738 Livery), removed");
     EXPECT_EQ(std::string(moved.last_child().child_value()), "DLH4AB");
     EXPECT_TRUE(root.find_child_by_attribute("g", "class", "user"));
-    EXPECT_NE(std::string(root.find_child_by_attribute("text", "class", "caption").child_value()).find("2 AI objects (1 live)"),
+    EXPECT_NE(std::string(root.find_child_by_attribute("text", "class", "caption").child_value())
+                  .find("2 AI objects (1 live)"),
               std::string::npos);
 }
 
@@ -118,7 +119,8 @@ TEST(StandInReports, RecordHoldsEveryPacketReplyAndFault) {
     EXPECT_EQ(byDirection["out"], 2 + 1 + 2 + 2);
     for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i]["seq"], i + 1);
 
-    const auto create = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.value("kind", "") == "AICreateNonATCAircraft"; });
+    const auto create = std::find_if(lines.begin(), lines.end(),
+                                     [](const auto& l) { return l.value("kind", "") == "AICreateNonATCAircraft"; });
     ASSERT_NE(create, lines.end());
     EXPECT_EQ((*create)["serial"], 75);
     EXPECT_EQ((*create)["fields"]["tailNumber"], "DLH4AB");
@@ -129,7 +131,8 @@ TEST(StandInReports, RecordHoldsEveryPacketReplyAndFault) {
     EXPECT_EQ((*fault)["request"], "AddToDataDefinition");
     EXPECT_EQ((*std::next(fault))["kind"], "EXCEPTION");
     EXPECT_EQ((*std::next(fault))["fields"]["sendId"], 76);
-    const auto assigned = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.value("kind", "") == "ASSIGNED_OBJECT_ID"; });
+    const auto assigned = std::find_if(lines.begin(), lines.end(),
+                                       [](const auto& l) { return l.value("kind", "") == "ASSIGNED_OBJECT_ID"; });
     ASSERT_NE(assigned, lines.end());
     EXPECT_EQ((*assigned)["fields"]["objectId"], 100);
     EXPECT_EQ((*assigned)["frame"], 1);
@@ -142,5 +145,6 @@ TEST(StandInReports, FrameLinesCanBeLeftOutOfTheRecord) {
     r.h.registerLikeTheProgram();
     EXPECT_EQ(ofKind(r.h.frames(10), kFrame).size(), 10u);
     const auto lines = r.lines();
-    EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const auto& l) { return l.value("kind", "") == "EVENT_FRAME"; }));
+    EXPECT_TRUE(
+        std::none_of(lines.begin(), lines.end(), [](const auto& l) { return l.value("kind", "") == "EVENT_FRAME"; }));
 }

@@ -15,8 +15,8 @@ using testing_support::TempDir;
 namespace {
 
 std::vector<std::string> baseArguments(const TempDir& dir, const std::string& clients = "1") {
-    return {"--quiet", "--clients", clients, "--frame-rate", "60", "--speed", "10", "--out", dir.path().string(),
-            "--pipe", "off", "--duration", "60"};
+    return {"--quiet", "--clients",         clients,  "--frame-rate", "60",         "--speed", "10",
+            "--out",   dir.path().string(), "--pipe", "off",          "--duration", "60"};
 }
 
 void registerProgram(WireClient& client) {
@@ -151,7 +151,8 @@ TEST(StandInServer, ThePipeCarriesTheSameConversation) {
         for (std::uint32_t i = 0; i < 40; ++i)
             client.send(createAi(78 + i, "Stand-in B738 Livery", "T" + std::to_string(i), InitPos{}));
         client.send(requestDataByType(118, 101, 404, 50000, 2));
-        const auto listed = client.readUntil([](const std::vector<Message>& m) { return ofKind(m, kDataByType).size() >= 42; });
+        const auto listed =
+            client.readUntil([](const std::vector<Message>& m) { return ofKind(m, kDataByType).size() >= 42; });
         EXPECT_EQ(ofKind(listed, kDataByType).size(), 42u);
         client.connection->close(true);
         EXPECT_EQ(standIn.join(), 0);

@@ -58,8 +58,9 @@ TEST(StandInSession, OpenNamesTheConfiguredSimulatorInTheClientsProtocol) {
         std::string name;
         std::uint32_t major;
     };
-    for (const Case& c : {Case{"v5", 35, "Lockheed Martin Prepar3D v5", 5}, Case{"v6", 35, "Lockheed Martin Prepar3D v6", 6},
-                          Case{"v5", 2, "Lockheed Martin Prepar3D v5", 5}, Case{"v6", 30, "Lockheed Martin Prepar3D v6", 6}}) {
+    for (const Case& c :
+         {Case{"v5", 35, "Lockheed Martin Prepar3D v5", 5}, Case{"v6", 35, "Lockheed Martin Prepar3D v6", 6},
+          Case{"v5", 2, "Lockheed Martin Prepar3D v5", 5}, Case{"v6", 30, "Lockheed Martin Prepar3D v6", 6}}) {
         SCOPED_TRACE(c.sim + " " + std::to_string(c.clientVersion));
         simulator::SimulatorConfig config = quietConfig();
         config.simName = c.name;
@@ -122,10 +123,10 @@ TEST(StandInSession, UserStateBlockCarriesPositionTimeAndLights) {
     EXPECT_DOUBLE_EQ(m.f64(40), 47.4581);
     EXPECT_DOUBLE_EQ(m.f64(48), 8.5480);
     EXPECT_NEAR(m.f64(72), 280 * kDegToRad, 1e-12);  // heading in radians
-    EXPECT_DOUBLE_EQ(m.f64(80), 1422.0);              // altitude
-    EXPECT_DOUBLE_EQ(m.f64(88), 6.0);                 // above the 1416 ft terrain
-    EXPECT_EQ(m.i64(104), 43200);                     // 12:00:00 UTC
-    EXPECT_EQ(m.i64(112), 182);                       // 1 July
+    EXPECT_DOUBLE_EQ(m.f64(80), 1422.0);             // altitude
+    EXPECT_DOUBLE_EQ(m.f64(88), 6.0);                // above the 1416 ft terrain
+    EXPECT_EQ(m.i64(104), 43200);                    // 12:00:00 UTC
+    EXPECT_EQ(m.i64(112), 182);                      // 1 July
     EXPECT_EQ(m.i64(120), 2025);
     EXPECT_EQ(m.i64(128), 0x205);
 }
@@ -301,8 +302,9 @@ TEST(StandInSession, FlightPlanFilesAreReadAndBadOnesRefused) {
                                "version=\"4,3\">\n<FlightPlan.FlightPlan>\n<FPType>IFR</FPType>\n<DepartureID>ZRH"
                                "</DepartureID>\n<DestinationID>FRA</DestinationID>\n</FlightPlan.FlightPlan>\n"
                                "</SimBase.Document>\n\n");
-    testing_support::writeFile(dir / "bad.pln", "<SimBase.Document Type=\"AceXML\"><FlightPlan.FlightPlan>"
-                                                "<FPType>IRF</FPType></FlightPlan.FlightPlan></SimBase.Document>");
+    testing_support::writeFile(dir / "bad.pln",
+                               "<SimBase.Document Type=\"AceXML\"><FlightPlan.FlightPlan>"
+                               "<FPType>IRF</FPType></FlightPlan.FlightPlan></SimBase.Document>");
     Harness h = registered();
     const std::uint32_t id = createObject(h, "DLH4AB");
     EXPECT_TRUE(h.send(flightPlan(h.next(), id, good)).empty());

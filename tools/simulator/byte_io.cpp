@@ -17,9 +17,13 @@ std::uint64_t ByteReader::u64(std::size_t offset) const {
     return static_cast<std::uint64_t>(u32(offset)) | static_cast<std::uint64_t>(u32(offset + 4)) << 32;
 }
 
-float ByteReader::f32(std::size_t offset) const { return std::bit_cast<float>(u32(offset)); }
+float ByteReader::f32(std::size_t offset) const {
+    return std::bit_cast<float>(u32(offset));
+}
 
-double ByteReader::f64(std::size_t offset) const { return std::bit_cast<double>(u64(offset)); }
+double ByteReader::f64(std::size_t offset) const {
+    return std::bit_cast<double>(u64(offset));
+}
 
 std::span<const std::uint8_t> ByteReader::bytes(std::size_t offset, std::size_t count) const {
     if (!has(offset, count)) return {};
@@ -48,9 +52,13 @@ void ByteWriter::i64(std::int64_t value) {
     u32(static_cast<std::uint32_t>(bits >> 32));
 }
 
-void ByteWriter::f32(float value) { u32(std::bit_cast<std::uint32_t>(value)); }
+void ByteWriter::f32(float value) {
+    u32(std::bit_cast<std::uint32_t>(value));
+}
 
-void ByteWriter::f64(double value) { i64(std::bit_cast<std::int64_t>(value)); }
+void ByteWriter::f64(double value) {
+    i64(std::bit_cast<std::int64_t>(value));
+}
 
 void ByteWriter::fixedText(std::string_view text, std::size_t fieldSize) {
     if (fieldSize == 0) return;
@@ -59,13 +67,18 @@ void ByteWriter::fixedText(std::string_view text, std::size_t fieldSize) {
     zeros(fieldSize - count);
 }
 
-void ByteWriter::raw(std::span<const std::uint8_t> data) { bytes_.insert(bytes_.end(), data.begin(), data.end()); }
+void ByteWriter::raw(std::span<const std::uint8_t> data) {
+    bytes_.insert(bytes_.end(), data.begin(), data.end());
+}
 
-void ByteWriter::zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
+void ByteWriter::zeros(std::size_t count) {
+    bytes_.insert(bytes_.end(), count, 0);
+}
 
 void ByteWriter::patchU32(std::size_t offset, std::uint32_t value) {
     if (offset + 4 > bytes_.size()) return;
-    for (int i = 0; i < 4; ++i) bytes_[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes_[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::string hexBytes(std::span<const std::uint8_t> bytes, std::size_t limit) {

@@ -31,10 +31,10 @@ enum class ActionKind {
 struct ScriptAction {
     double at = 0;  // stand-in seconds (they run on while paused)
     ActionKind kind = ActionKind::Dump;
-    bool on = true;             // Sim, Pause, Frames
-    UserWaypoint waypoint;      // Jump, Reposition, Spawn (position)
-    std::string text;           // FlightLoaded file, Spawn/Despawn tail number
-    std::string title;          // Spawn title
+    bool on = true;         // Sim, Pause, Frames
+    UserWaypoint waypoint;  // Jump, Reposition, Spawn (position)
+    std::string text;       // FlightLoaded file, Spawn/Despawn tail number
+    std::string title;      // Spawn title
 };
 
 struct SimulatorConfig {
@@ -42,18 +42,18 @@ struct SimulatorConfig {
     std::string simName = "Lockheed Martin Prepar3D v5";
     std::array<std::uint32_t, 4> simVersion{5, 4, 9, 28482};
     std::array<std::uint32_t, 4> simConnectVersion{5, 4, 0, 0};
-    std::uint32_t protocolMax = 35;   // newer clients get VERSION_MISMATCH
-    bool versionMismatch = false;     // every Open gets VERSION_MISMATCH
+    std::uint32_t protocolMax = 35;  // newer clients get VERSION_MISMATCH
+    bool versionMismatch = false;    // every Open gets VERSION_MISMATCH
 
     // Where it listens.
     bool tcp4 = true, tcp6 = true, pipe = true;
     std::string address4 = "127.0.0.1", address6 = "::1";
     std::uint16_t port4 = 0, port6 = 0;  // 0: a free port, printed at start
     std::string pipeName = "Lockheed Martin Prepar3D v5\\SimConnect";
-    std::filesystem::path pipeDir;       // native: the folder of the pipe's Unix socket
-    bool pipeMessageMode = true;         // Windows: message-type pipe (else byte-type)
-    int clients = 0;                     // stop after serving this many clients (0: never)
-    double duration = 0;                 // stop after this many real seconds (0: never)
+    std::filesystem::path pipeDir;  // native: the folder of the pipe's Unix socket
+    bool pipeMessageMode = true;    // Windows: message-type pipe (else byte-type)
+    int clients = 0;                // stop after serving this many clients (0: never)
+    double duration = 0;            // stop after this many real seconds (0: never)
 
     // Time.
     double frameRate = 30;  // frames per real second
@@ -74,20 +74,20 @@ struct SimulatorConfig {
     double staticPitchDeg = 0.0;
 
     // Deliberate faults.
-    std::size_t maxObjects = 1000;            // more live AI objects: TOO_MANY_OBJECTS
-    std::vector<std::string> refusedTitles;   // CREATE_OBJECT_FAILED (compared ignoring case)
+    std::size_t maxObjects = 1000;              // more live AI objects: TOO_MANY_OBJECTS
+    std::vector<std::string> refusedTitles;     // CREATE_OBJECT_FAILED (compared ignoring case)
     std::vector<std::string> helicopterTitles;  // titles holding one of these are helicopters (type 3)
-    std::vector<ScriptAction> actions;        // sorted by time after loading
+    std::vector<ScriptAction> actions;          // sorted by time after loading
 
     // What it writes.
-    bool strict = true;  // client faults make the exit code non-zero
-    std::filesystem::path recordFile;       // JSON lines of every packet and reply
-    std::filesystem::path worldFile;        // the world as JSON, on request and at exit
-    std::filesystem::path mapFile;          // SVG map of the tracks, with the world file
-    std::filesystem::path dumpTrigger;      // when this file appears, dump and delete it
-    std::filesystem::path portsFile;        // the endpoints as JSON, once listening
-    bool recordFrames = true;               // EVENT_FRAME lines in the record
-    bool quiet = false;                     // no progress lines on stdout
+    bool strict = true;                 // client faults make the exit code non-zero
+    std::filesystem::path recordFile;   // JSON lines of every packet and reply
+    std::filesystem::path worldFile;    // the world as JSON, on request and at exit
+    std::filesystem::path mapFile;      // SVG map of the tracks, with the world file
+    std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
+    std::filesystem::path portsFile;    // the endpoints as JSON, once listening
+    bool recordFrames = true;           // EVENT_FRAME lines in the record
+    bool quiet = false;                 // no progress lines on stdout
 };
 
 // The default user position: standing at an airport at the terrain height.

@@ -18,7 +18,9 @@ struct DatumValue {
     std::string text;
 };
 
-double flag(bool on) { return on ? 1.0 : 0.0; }
+double flag(bool on) {
+    return on ? 1.0 : 0.0;
+}
 
 DatumValue readDatum(const World& world, ObjectRef ref, const ResolvedDatum& datum) {
     const AircraftState& s = ref.state(world);
@@ -65,9 +67,7 @@ DatumValue readDatum(const World& world, ObjectRef ref, const ResolvedDatum& dat
         case DatumKey::Title: v.text = ai ? ai->title : world.user.title; break;
         case DatumKey::AtcId: v.text = ai ? ai->tailNumber : world.user.atcId; break;
         case DatumKey::AtcModel: v.text = ai ? std::string() : world.user.model; break;
-        case DatumKey::Category:
-            v.text = ai && ai->type == ObjectType::Helicopter ? "Helicopter" : "Airplane";
-            break;
+        case DatumKey::Category: v.text = ai && ai->type == ObjectType::Helicopter ? "Helicopter" : "Airplane"; break;
         case DatumKey::IsUserSim: v.number = flag(ai == nullptr); break;
     }
     return v;
@@ -191,22 +191,20 @@ SetOutcome applyBlock(AircraftState& state, const DataDefinition& definition, st
         const DefinedDatum& d = definition.datums[i];
         const auto index = static_cast<std::uint32_t>(i + 1);
         if (!d.datum.info->settable) {
-            outcome.refusal = Refusal{ExceptionCode::DataError, index,
-                                      fmt::format("datum '{}' cannot be set", d.name)};
+            outcome.refusal = Refusal{ExceptionCode::DataError, index, fmt::format("datum '{}' cannot be set", d.name)};
             return outcome;
         }
         const auto value = decodeNumber(in, offset, d.dataType);
         if (!value) {
-            outcome.refusal = Refusal{ExceptionCode::InvalidDataSize, index,
-                                      fmt::format("the block ends before datum '{}'", d.name)};
+            outcome.refusal =
+                Refusal{ExceptionCode::InvalidDataSize, index, fmt::format("the block ends before datum '{}'", d.name)};
             return outcome;
         }
         const double c = *value / d.factor;
         if (!std::isfinite(c) || !d.datum.info->hard.holds(c)) {
-            outcome.refusal =
-                Refusal{ExceptionCode::DataError, index,
-                        fmt::format("datum '{}' = {} {} outside {}", d.name, *value, d.units,
-                                    rangeText(d.datum.info->hard, d.factor))};
+            outcome.refusal = Refusal{ExceptionCode::DataError, index,
+                                      fmt::format("datum '{}' = {} {} outside {}", d.name, *value, d.units,
+                                                  rangeText(d.datum.info->hard, d.factor))};
             return outcome;
         }
         if (!d.datum.info->soft.holds(c))

@@ -46,8 +46,8 @@ void encodeBlock(const World& world, ObjectRef ref, const DataDefinition& defini
                  nlohmann::json& values);
 
 struct SetOutcome {
-    std::optional<Refusal> refusal;   // nothing was written
-    std::vector<std::string> flaws;   // written, but a value points at a unit mix-up
+    std::optional<Refusal> refusal;  // nothing was written
+    std::vector<std::string> flaws;  // written, but a value points at a unit mix-up
 };
 
 // Checks every datum of one block first and writes them only when all are

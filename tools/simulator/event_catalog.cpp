@@ -96,7 +96,9 @@ const SimEventInfo* findSimEvent(std::string_view name) {
     return nullptr;
 }
 
-bool isPrivateEventName(std::string_view name) { return name.find('.') != std::string_view::npos; }
+bool isPrivateEventName(std::string_view name) {
+    return name.find('.') != std::string_view::npos;
+}
 
 std::optional<SystemEvent> findSystemEvent(std::string_view name) {
     for (const SystemEventName& entry : kSystemEvents)

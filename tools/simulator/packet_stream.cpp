@@ -13,8 +13,8 @@ CutPackets cutPackets(std::vector<std::uint8_t>& pending) {
     while (pending.size() - offset >= 4) {
         const std::uint32_t size = ByteReader(pending).u32(offset);
         if (size < kRequestHeaderSize || size > kMaxRequestSize) {
-            out.broken = fmt::format("a packet announces {} bytes, outside {}..{}: the stream cannot be followed",
-                                     size, kRequestHeaderSize, kMaxRequestSize);
+            out.broken = fmt::format("a packet announces {} bytes, outside {}..{}: the stream cannot be followed", size,
+                                     kRequestHeaderSize, kMaxRequestSize);
             break;
         }
         if (pending.size() - offset < size) break;

@@ -13,9 +13,9 @@ inline constexpr std::uint32_t kRequestHeaderSize = 16;
 inline constexpr std::uint32_t kMessageHeaderSize = 12;
 inline constexpr std::uint32_t kOldestProtocol = 2;
 inline constexpr std::uint32_t kNewestProtocol = 35;
-inline constexpr std::uint32_t kUnused = 0xFFFFFFFFu;     // "no id": datum ids, event groups
-inline constexpr std::uint32_t kUserObject = 0;           // object id 0 names the user aircraft
-inline constexpr std::uint32_t kMaxRadiusMeters = 200000; // the largest by-type radius served
+inline constexpr std::uint32_t kUnused = 0xFFFFFFFFu;      // "no id": datum ids, event groups
+inline constexpr std::uint32_t kUserObject = 0;            // object id 0 names the user aircraft
+inline constexpr std::uint32_t kMaxRadiusMeters = 200000;  // the largest by-type radius served
 
 enum class RequestCode : std::uint32_t {
     Open = 0x01,
@@ -91,9 +91,9 @@ inline constexpr std::uint32_t kEventFlagsKnown = 0x1C;  // fast and slow repeat
 
 enum class ObjectType : std::uint32_t { User = 0, All = 1, Aircraft = 2, Helicopter = 3, Boat = 4, Ground = 5 };
 
-std::string_view requestName(std::uint32_t code);   // "?" for codes the stand-in does not serve
+std::string_view requestName(std::uint32_t code);  // "?" for codes the stand-in does not serve
 std::string_view messageName(MessageId id);
-std::string_view exceptionName(std::uint32_t code); // "SIMCONNECT_EXCEPTION #n" style for others
+std::string_view exceptionName(std::uint32_t code);  // "SIMCONNECT_EXCEPTION #n" style for others
 std::string_view dataTypeName(std::uint32_t type);
 
 }  // namespace simulator

@@ -73,8 +73,9 @@ Reply addRemoveMessage(std::uint32_t version, std::uint32_t eventId, std::uint32
     ByteWriter w = startMessage(version, MessageId::EventObjectAddRemove, 28);
     eventFields(w, kSystemEventGroup, eventId, objectId);
     w.u32(static_cast<std::uint32_t>(objectType));
-    return finish(w, MessageId::EventObjectAddRemove,
-                  {{"eventId", eventId}, {"objectId", objectId}, {"objectType", static_cast<std::uint32_t>(objectType)}});
+    return finish(
+        w, MessageId::EventObjectAddRemove,
+        {{"eventId", eventId}, {"objectId", objectId}, {"objectType", static_cast<std::uint32_t>(objectType)}});
 }
 
 Reply filenameMessage(std::uint32_t version, std::uint32_t eventId, std::string_view fileName) {
@@ -82,8 +83,7 @@ Reply filenameMessage(std::uint32_t version, std::uint32_t eventId, std::string_
     eventFields(w, kSystemEventGroup, eventId, 0);
     w.fixedText(fileName, 260);
     w.u32(0);  // flags
-    return finish(w, MessageId::EventFilename,
-                  {{"eventId", eventId}, {"fileName", ansiToUtf8(std::string(fileName))}});
+    return finish(w, MessageId::EventFilename, {{"eventId", eventId}, {"fileName", ansiToUtf8(std::string(fileName))}});
 }
 
 Reply frameMessage(std::uint32_t version, std::uint32_t eventId, float frameRate, float simSpeed) {

@@ -39,8 +39,8 @@ public:
             return false;
         }
         if (!read->cleanTail)
-            out_.flaws.push_back(fmt::format("{} at offset {} has non-zero bytes after its terminating zero",
-                                             field.what, field.offset));
+            out_.flaws.push_back(
+                fmt::format("{} at offset {} has non-zero bytes after its terminating zero", field.what, field.offset));
         into = read->text;
         return true;
     }
@@ -136,8 +136,7 @@ std::optional<RequestBody> parseBody(Reader& r, RequestCode code, std::uint32_t 
         case RequestCode::MapClientEventToSimEvent: return parseNamedEvent<MapEventRequest>(r, "simulator event name");
         case RequestCode::TransmitClientEvent:
             return TransmitEventRequest{r.u32(16), r.u32(20), r.u32(24), r.u32(28), r.u32(32)};
-        case RequestCode::AddClientEventToNotificationGroup:
-            return AddToGroupRequest{r.u32(16), r.u32(20), r.u32(24)};
+        case RequestCode::AddClientEventToNotificationGroup: return AddToGroupRequest{r.u32(16), r.u32(20), r.u32(24)};
         case RequestCode::SetNotificationGroupPriority: return GroupPriorityRequest{r.u32(16), r.u32(20)};
         case RequestCode::AddToDataDefinition: return parseAddToDefinition(r);
         case RequestCode::RequestDataOnSimObject:
@@ -193,9 +192,11 @@ ParsedPacket parseRequest(std::span<const std::uint8_t> packet) {
         r.refuse(ExceptionCode::VersionMismatch, 0,
                  fmt::format("protocol version {} outside {}..{}", h.version, kOldestProtocol, kNewestProtocol));
     } else if ((h.type & kPacketTypeMark) != kPacketTypeMark) {
-        r.refuse(ExceptionCode::Error, 0, fmt::format("packet type 0x{:08X} lacks the request mark 0xF0000000", h.type));
+        r.refuse(ExceptionCode::Error, 0,
+                 fmt::format("packet type 0x{:08X} lacks the request mark 0xF0000000", h.type));
     } else if (requestName(h.code()) == "?") {
-        r.refuse(ExceptionCode::Error, 0, fmt::format("request code 0x{:02X} is not one the stand-in serves", h.code()));
+        r.refuse(ExceptionCode::Error, 0,
+                 fmt::format("request code 0x{:02X} is not one the stand-in serves", h.code()));
     } else if (const std::uint32_t expected = expectedRequestSize(h.code()); expected != 0 && expected != size) {
         r.refuse(ExceptionCode::SizeMismatch, 0,
                  fmt::format("{} must be {} bytes long, got {}", requestName(h.code()), expected, size));
@@ -208,7 +209,9 @@ ParsedPacket parseRequest(std::span<const std::uint8_t> packet) {
     return out;
 }
 
-std::string ansiToUtf8(const std::string& bytes) { return gf_wideToUtf8(platform::ansiToUtf16(bytes)); }
+std::string ansiToUtf8(const std::string& bytes) {
+    return gf_wideToUtf8(platform::ansiToUtf16(bytes));
+}
 
 namespace {
 
@@ -225,7 +228,10 @@ struct FieldsOf {
         return {{"eventId", q.eventId}, {"eventName", ansiToUtf8(q.eventName)}};
     }
     nlohmann::json operator()(const TransmitEventRequest& q) const {
-        return {{"objectId", q.objectId}, {"eventId", q.eventId}, {"data", q.data}, {"groupId", q.groupId},
+        return {{"objectId", q.objectId},
+                {"eventId", q.eventId},
+                {"data", q.data},
+                {"groupId", q.groupId},
                 {"flags", q.flags}};
     }
     nlohmann::json operator()(const AddToGroupRequest& q) const {
@@ -235,29 +241,37 @@ struct FieldsOf {
         return {{"groupId", q.groupId}, {"priority", q.priority}};
     }
     nlohmann::json operator()(const AddToDefinitionRequest& q) const {
-        return {{"definitionId", q.definitionId}, {"datumName", ansiToUtf8(q.datumName)},
-                {"unitsName", ansiToUtf8(q.unitsName)}, {"dataType", q.dataType},
-                {"epsilon", q.epsilon}, {"datumId", q.datumId}};
+        return {{"definitionId", q.definitionId},
+                {"datumName", ansiToUtf8(q.datumName)},
+                {"unitsName", ansiToUtf8(q.unitsName)},
+                {"dataType", q.dataType},
+                {"epsilon", q.epsilon},
+                {"datumId", q.datumId}};
     }
     nlohmann::json operator()(const DataRequest& q) const {
-        return {{"requestId", q.requestId}, {"definitionId", q.definitionId}, {"objectId", q.objectId},
-                {"period", q.period},       {"flags", q.flags},               {"origin", q.origin},
+        return {{"requestId", q.requestId}, {"definitionId", q.definitionId},
+                {"objectId", q.objectId},   {"period", q.period},
+                {"flags", q.flags},         {"origin", q.origin},
                 {"interval", q.interval},   {"limit", q.limit}};
     }
     nlohmann::json operator()(const DataByTypeRequest& q) const {
-        return {{"requestId", q.requestId}, {"definitionId", q.definitionId}, {"radiusMeters", q.radiusMeters},
+        return {{"requestId", q.requestId},
+                {"definitionId", q.definitionId},
+                {"radiusMeters", q.radiusMeters},
                 {"objectType", q.objectType}};
     }
     nlohmann::json operator()(const SetDataRequest& q) const {
-        return {{"definitionId", q.definitionId}, {"objectId", q.objectId},   {"flags", q.flags},
+        return {{"definitionId", q.definitionId}, {"objectId", q.objectId}, {"flags", q.flags},
                 {"arrayCount", q.arrayCount},     {"unitSize", q.unitSize}, {"data", hexBytes(q.data, 256)}};
     }
     nlohmann::json operator()(const SubscribeRequest& q) const {
         return {{"eventId", q.eventId}, {"eventName", ansiToUtf8(q.eventName)}};
     }
     nlohmann::json operator()(const CreateAiRequest& q) const {
-        return {{"title", ansiToUtf8(q.title)}, {"tailNumber", ansiToUtf8(q.tailNumber)},
-                {"position", positionFields(q.position)}, {"requestId", q.requestId}};
+        return {{"title", ansiToUtf8(q.title)},
+                {"tailNumber", ansiToUtf8(q.tailNumber)},
+                {"position", positionFields(q.position)},
+                {"requestId", q.requestId}};
     }
     nlohmann::json operator()(const ReleaseControlRequest& q) const {
         return {{"objectId", q.objectId}, {"requestId", q.requestId}};
@@ -272,6 +286,8 @@ struct FieldsOf {
 
 }  // namespace
 
-nlohmann::json requestFields(const RequestBody& body) { return std::visit(FieldsOf{}, body); }
+nlohmann::json requestFields(const RequestBody& body) {
+    return std::visit(FieldsOf{}, body);
+}
 
 }  // namespace simulator

@@ -89,10 +89,10 @@ struct FlightPlanRequest {
     std::uint32_t requestId = 0;
 };
 
-using RequestBody = std::variant<OpenRequest, MapEventRequest, TransmitEventRequest, AddToGroupRequest,
-                                 GroupPriorityRequest, AddToDefinitionRequest, DataRequest, DataByTypeRequest,
-                                 SetDataRequest, SubscribeRequest, CreateAiRequest, ReleaseControlRequest,
-                                 RemoveObjectRequest, FlightPlanRequest>;
+using RequestBody =
+    std::variant<OpenRequest, MapEventRequest, TransmitEventRequest, AddToGroupRequest, GroupPriorityRequest,
+                 AddToDefinitionRequest, DataRequest, DataByTypeRequest, SetDataRequest, SubscribeRequest,
+                 CreateAiRequest, ReleaseControlRequest, RemoveObjectRequest, FlightPlanRequest>;
 
 // Why a packet is refused: the exception a simulator answers with, the
 // 1-based position of the offending argument of the call (0: the packet as a
@@ -105,9 +105,9 @@ struct Refusal {
 
 struct ParsedPacket {
     PacketHeader header;
-    std::optional<RequestBody> body;   // the request, when its bytes are well-formed
-    std::optional<Refusal> refusal;    // why not, otherwise
-    std::vector<std::string> flaws;    // oddities no simulator would answer (dirty text fields)
+    std::optional<RequestBody> body;  // the request, when its bytes are well-formed
+    std::optional<Refusal> refusal;   // why not, otherwise
+    std::vector<std::string> flaws;   // oddities no simulator would answer (dirty text fields)
 };
 
 // The expected packet size for a request code; 0 for codes not served and for

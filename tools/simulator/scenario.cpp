@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <sstream>
 
 #include <fmt/format.h>
@@ -23,7 +24,7 @@ const char* const kDefaultFlightFile = "C:\\Users\\Pilot\\Documents\\Prepar3D v5
 struct Statement {
     std::string key;
     std::vector<std::string> args;
-    std::string where;   // "file:line" or "--key"
+    std::string where;             // "file:line" or "--key"
     std::filesystem::path folder;  // the folder of the file it came from, for nested scenarios
 };
 
@@ -94,8 +95,8 @@ std::array<std::uint32_t, 4> version(const Statement& s, const std::string& text
 std::int64_t zuluTime(const Statement& s, const std::string& text) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     char z = 0;
-    const int read = std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
-                                 &second, &z);
+    const int read =
+        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &z);
     if (read < 6 || (read == 7 && z != 'Z') || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
         minute > 59 || second > 59)
         fail(s, fmt::format("'{}' is not a UTC time like 2025-07-01T12:00:00Z", text));
@@ -118,8 +119,10 @@ UserWaypoint waypoint(const Statement& s, std::size_t from, bool timed) {
     if (std::abs(w.latitude) > 90 || std::abs(w.longitude) > 180) fail(s, "the position is not on the earth");
     w.onGround = false;
     if (i < s.args.size()) {
-        if (s.args[i] == "ground") w.onGround = true;
-        else if (s.args[i] != "air") fail(s, fmt::format("'{}' is neither ground nor air", s.args[i]));
+        if (s.args[i] == "ground")
+            w.onGround = true;
+        else if (s.args[i] != "air")
+            fail(s, fmt::format("'{}' is neither ground nor air", s.args[i]));
         ++i;
     }
     if (i < s.args.size()) w.headingDeg = number(s, s.args[i], "heading");
@@ -181,113 +184,147 @@ ScriptAction action(const Statement& s) {
     return a;
 }
 
-void applyStatement(CommandLine& line, const Statement& s);
+// One statement being applied, with the readers of its values.
+struct Apply {
+    CommandLine& line;
+    const Statement& s;
+    SimulatorConfig& c = line.config;
 
-void applyScenarioFile(CommandLine& line, const Statement& s, const std::filesystem::path& path) {
+    std::string one() const {
+        needArgs(s, 1, 1);
+        return s.args[0];
+    }
+    std::string text() const {
+        if (s.args.empty()) fail(s, fmt::format("'{}' takes a text", s.key));
+        return joined(s.args, 0);
+    }
+    bool flag() const {
+        needArgs(s, 0, 1);
+        return s.args.empty() || onOff(s, s.args[0]);
+    }
+    bool onOffValue() const { return onOff(s, one()); }
+    double number(const char* what) const { return simulator::number(s, one(), what); }
+    std::uint64_t whole(const char* what, std::uint64_t max) const { return simulator::whole(s, one(), what, max); }
+    std::uint32_t id(const char* what, std::uint32_t max) const { return static_cast<std::uint32_t>(whole(what, max)); }
+    std::uint16_t port() const { return static_cast<std::uint16_t>(whole("port", 65535)); }
+    std::filesystem::path path() const { return gf_utf8Path(one()); }
+};
+
+
+void applyScenarioFile(Apply& x) {
+    const std::filesystem::path file = x.path();
+    const std::filesystem::path path = file.is_absolute() ? file : x.s.folder / file;
     std::ifstream in(path, std::ios::binary);
-    if (!in) fail(s, fmt::format("cannot read the scenario file {}", gf_pathToUtf8(path)));
+    if (!in) fail(x.s, fmt::format("cannot read the scenario file {}", gf_pathToUtf8(path)));
     std::ostringstream text;
     text << in.rdbuf();
-    applyScenarioText(line.config, text.str(), gf_pathToUtf8(path));
+    applyScenarioText(x.c, text.str(), gf_pathToUtf8(path));
+}
+
+void applySimulator(Apply& x) {
+    const std::string which = x.one();
+    if (which == "v5") {
+        x.c.simName = "Lockheed Martin Prepar3D v5";
+        x.c.simVersion = {5, 4, 9, 28482};
+        x.c.simConnectVersion = {5, 4, 0, 0};
+    } else if (which == "v6") {
+        x.c.simName = "Lockheed Martin Prepar3D v6";
+        x.c.simVersion = {6, 0, 34, 31011};
+        x.c.simConnectVersion = {6, 0, 0, 0};
+    } else {
+        fail(x.s, fmt::format("'{}' is neither v5 nor v6 (use sim-name and sim-version for others)", which));
+    }
+}
+
+void applyOutputFolder(Apply& x) {
+    const std::filesystem::path dir = x.path();
+    x.c.recordFile = dir / "simulator-record.jsonl";
+    x.c.worldFile = dir / "simulator-world.json";
+    x.c.mapFile = dir / "simulator-map.svg";
+    x.c.dumpTrigger = dir / "simulator-dump.request";
+}
+
+using KeyAction = void (*)(Apply&);
+
+// Every key, as README.md lists them.
+const std::map<std::string_view, KeyAction>& keyActions() {
+    static const std::map<std::string_view, KeyAction> keys = {
+        {"help", [](Apply& x) { x.line.help = true; }},
+        {"scenario", applyScenarioFile},
+        {"sim", applySimulator},
+        {"sim-name", [](Apply& x) { x.c.simName = x.text(); }},
+        {"sim-version", [](Apply& x) { x.c.simVersion = version(x.s, x.one()); }},
+        {"simconnect-version", [](Apply& x) { x.c.simConnectVersion = version(x.s, x.one()); }},
+        {"protocol-max", [](Apply& x) { x.c.protocolMax = x.id("protocol version", 1000); }},
+        {"version-mismatch", [](Apply& x) { x.c.versionMismatch = x.flag(); }},
+        {"tcp4", [](Apply& x) { x.c.tcp4 = x.onOffValue(); }},
+        {"tcp6", [](Apply& x) { x.c.tcp6 = x.onOffValue(); }},
+        {"pipe", [](Apply& x) { x.c.pipe = x.onOffValue(); }},
+        {"address4", [](Apply& x) { x.c.address4 = x.one(); }},
+        {"address6", [](Apply& x) { x.c.address6 = x.one(); }},
+        {"port4", [](Apply& x) { x.c.port4 = x.port(); }},
+        {"port6", [](Apply& x) { x.c.port6 = x.port(); }},
+        {"port", [](Apply& x) { x.c.port4 = x.c.port6 = x.port(); }},
+        {"pipe-name", [](Apply& x) { x.c.pipeName = x.text(); }},
+        {"pipe-dir", [](Apply& x) { x.c.pipeDir = x.path(); }},
+        {"pipe-mode",
+         [](Apply& x) {
+             const std::string mode = x.one();
+             if (mode != "byte" && mode != "message") fail(x.s, "pipe-mode is byte or message");
+             x.c.pipeMessageMode = mode == "message";
+         }},
+        {"ports-file", [](Apply& x) { x.c.portsFile = x.path(); }},
+        {"clients", [](Apply& x) { x.c.clients = static_cast<int>(x.whole("client count", 1000000)); }},
+        {"duration", [](Apply& x) { x.c.duration = x.number("duration"); }},
+        {"frame-rate",
+         [](Apply& x) {
+             x.c.frameRate = x.number("frame rate");
+             if (x.c.frameRate < 1 || x.c.frameRate > 1000) fail(x.s, "the frame rate must lie between 1 and 1000");
+         }},
+        {"speed",
+         [](Apply& x) {
+             x.c.speed = x.number("speed");
+             if (x.c.speed <= 0 || x.c.speed > 1000) fail(x.s, "the speed must lie above 0 and up to 1000");
+         }},
+        {"terrain", [](Apply& x) { x.c.terrainFt = x.number("terrain elevation"); }},
+        {"zulu", [](Apply& x) { x.c.zuluStart = zuluTime(x.s, x.one()); }},
+        {"sim-running", [](Apply& x) { x.c.simRunning = x.onOffValue(); }},
+        {"user-id",
+         [](Apply& x) {
+             x.c.userId = x.id("object id", 0xFFFFFFFEu);
+             if (x.c.userId == 0) fail(x.s, "the user aircraft's object id cannot be 0");
+         }},
+        {"user-title", [](Apply& x) { x.c.userTitle = x.text(); }},
+        {"user-model", [](Apply& x) { x.c.userModel = x.s.args.empty() ? std::string() : x.text(); }},
+        {"user-atc-id", [](Apply& x) { x.c.userAtcId = x.text(); }},
+        {"user-lights", [](Apply& x) { x.c.userLights = x.id("light mask", 0xFFFFFFFFu); }},
+        {"user-at", [](Apply& x) { x.c.userPath.push_back(waypoint(x.s, 0, true)); }},
+        {"ai-id-base", [](Apply& x) { x.c.aiIdBase = x.id("object id", 0xFFFF0000u); }},
+        {"static-cg", [](Apply& x) { x.c.staticCgFt = x.number("height"); }},
+        {"static-pitch", [](Apply& x) { x.c.staticPitchDeg = x.number("pitch"); }},
+        {"max-objects", [](Apply& x) { x.c.maxObjects = x.whole("object count", 1000000); }},
+        {"refuse-title", [](Apply& x) { x.c.refusedTitles.push_back(x.text()); }},
+        {"helicopter-title", [](Apply& x) { x.c.helicopterTitles.push_back(x.text()); }},
+        {"at", [](Apply& x) { x.c.actions.push_back(action(x.s)); }},
+        {"strict", [](Apply& x) { x.c.strict = x.flag(); }},
+        {"lenient", [](Apply& x) { x.c.strict = !x.flag(); }},
+        {"record", [](Apply& x) { x.c.recordFile = x.path(); }},
+        {"world", [](Apply& x) { x.c.worldFile = x.path(); }},
+        {"map", [](Apply& x) { x.c.mapFile = x.path(); }},
+        {"dump-trigger", [](Apply& x) { x.c.dumpTrigger = x.path(); }},
+        {"out", applyOutputFolder},
+        {"record-frames", [](Apply& x) { x.c.recordFrames = x.onOffValue(); }},
+        {"quiet", [](Apply& x) { x.c.quiet = x.flag(); }},
+    };
+    return keys;
 }
 
 // One statement of a scenario line or of the command line.
 void applyStatement(CommandLine& line, const Statement& s) {
-    SimulatorConfig& c = line.config;
-    const std::string& k = s.key;
-    const auto one = [&] {
-        needArgs(s, 1, 1);
-        return s.args[0];
-    };
-    const auto text = [&] {
-        if (s.args.empty()) fail(s, fmt::format("'{}' takes a text", k));
-        return joined(s.args, 0);
-    };
-    const auto flag = [&] {
-        needArgs(s, 0, 1);
-        return s.args.empty() || onOff(s, s.args[0]);
-    };
-    const auto port = [&] { return static_cast<std::uint16_t>(whole(s, one(), "port", 65535)); };
-    const auto path = [&] { return gf_utf8Path(one()); };
-
-    if (k == "help") line.help = true;
-    else if (k == "scenario") {
-        const std::filesystem::path file = gf_utf8Path(one());
-        applyScenarioFile(line, s, file.is_absolute() ? file : s.folder / file);
-    } else if (k == "sim") {
-        const std::string which = one();
-        if (which == "v5") {
-            c.simName = "Lockheed Martin Prepar3D v5";
-            c.simVersion = {5, 4, 9, 28482};
-            c.simConnectVersion = {5, 4, 0, 0};
-        } else if (which == "v6") {
-            c.simName = "Lockheed Martin Prepar3D v6";
-            c.simVersion = {6, 0, 34, 31011};
-            c.simConnectVersion = {6, 0, 0, 0};
-        } else {
-            fail(s, fmt::format("'{}' is neither v5 nor v6 (use sim-name and sim-version for others)", which));
-        }
-    } else if (k == "sim-name") c.simName = text();
-    else if (k == "sim-version") c.simVersion = version(s, one());
-    else if (k == "simconnect-version") c.simConnectVersion = version(s, one());
-    else if (k == "protocol-max") c.protocolMax = static_cast<std::uint32_t>(whole(s, one(), "protocol version", 1000));
-    else if (k == "version-mismatch") c.versionMismatch = flag();
-    else if (k == "tcp4") c.tcp4 = onOff(s, one());
-    else if (k == "tcp6") c.tcp6 = onOff(s, one());
-    else if (k == "pipe") c.pipe = onOff(s, one());
-    else if (k == "address4") c.address4 = one();
-    else if (k == "address6") c.address6 = one();
-    else if (k == "port4") c.port4 = port();
-    else if (k == "port6") c.port6 = port();
-    else if (k == "port") c.port4 = c.port6 = port();
-    else if (k == "pipe-name") c.pipeName = text();
-    else if (k == "pipe-dir") c.pipeDir = path();
-    else if (k == "pipe-mode") {
-        const std::string mode = one();
-        if (mode != "byte" && mode != "message") fail(s, "pipe-mode is byte or message");
-        c.pipeMessageMode = mode == "message";
-    } else if (k == "clients") c.clients = static_cast<int>(whole(s, one(), "client count", 1000000));
-    else if (k == "duration") c.duration = number(s, one(), "duration");
-    else if (k == "frame-rate") {
-        c.frameRate = number(s, one(), "frame rate");
-        if (c.frameRate < 1 || c.frameRate > 1000) fail(s, "the frame rate must lie between 1 and 1000");
-    } else if (k == "speed") {
-        c.speed = number(s, one(), "speed");
-        if (c.speed <= 0 || c.speed > 1000) fail(s, "the speed must lie above 0 and up to 1000");
-    } else if (k == "terrain") c.terrainFt = number(s, one(), "terrain elevation");
-    else if (k == "zulu") c.zuluStart = zuluTime(s, one());
-    else if (k == "sim-running") c.simRunning = onOff(s, one());
-    else if (k == "user-id") c.userId = static_cast<std::uint32_t>(whole(s, one(), "object id", 0xFFFFFFFEu));
-    else if (k == "user-title") c.userTitle = text();
-    else if (k == "user-model") c.userModel = s.args.empty() ? std::string() : text();
-    else if (k == "user-atc-id") c.userAtcId = text();
-    else if (k == "user-lights") c.userLights = static_cast<std::uint32_t>(whole(s, one(), "light mask", 0xFFFFFFFFu));
-    else if (k == "user-at") c.userPath.push_back(waypoint(s, 0, true));
-    else if (k == "ai-id-base") c.aiIdBase = static_cast<std::uint32_t>(whole(s, one(), "object id", 0xFFFF0000u));
-    else if (k == "static-cg") c.staticCgFt = number(s, one(), "height");
-    else if (k == "static-pitch") c.staticPitchDeg = number(s, one(), "pitch");
-    else if (k == "max-objects") c.maxObjects = whole(s, one(), "object count", 1000000);
-    else if (k == "refuse-title") c.refusedTitles.push_back(text());
-    else if (k == "helicopter-title") c.helicopterTitles.push_back(text());
-    else if (k == "at") c.actions.push_back(action(s));
-    else if (k == "strict") c.strict = flag();
-    else if (k == "lenient") c.strict = !flag();
-    else if (k == "record") c.recordFile = path();
-    else if (k == "world") c.worldFile = path();
-    else if (k == "map") c.mapFile = path();
-    else if (k == "dump-trigger") c.dumpTrigger = path();
-    else if (k == "ports-file") c.portsFile = path();
-    else if (k == "out") {
-        const std::filesystem::path dir = path();
-        c.recordFile = dir / "simulator-record.jsonl";
-        c.worldFile = dir / "simulator-world.json";
-        c.mapFile = dir / "simulator-map.svg";
-        c.dumpTrigger = dir / "simulator-dump.request";
-    } else if (k == "record-frames") c.recordFrames = onOff(s, one());
-    else if (k == "quiet") c.quiet = flag();
-    else fail(s, fmt::format("unknown key '{}'", k));
-
-    if (c.userId == 0) fail(s, "the user aircraft's object id cannot be 0");
+    const auto key = keyActions().find(s.key);
+    if (key == keyActions().end()) fail(s, fmt::format("unknown key '{}'", s.key));
+    Apply apply{line, s};
+    key->second(apply);
 }
 
 // Splits a line at blanks; "double quotes" keep blanks; '#' starts a comment.

@@ -24,9 +24,7 @@ void say(const Simulation& sim, const std::string& text) {
 struct Deadline {
     Clock::time_point start = Clock::now();
     double seconds = 0;
-    bool over() const {
-        return seconds > 0 && std::chrono::duration<double>(Clock::now() - start).count() >= seconds;
-    }
+    bool over() const { return seconds > 0 && std::chrono::duration<double>(Clock::now() - start).count() >= seconds; }
 };
 
 // A person (or a test) asks for a dump by creating the trigger file.
@@ -67,9 +65,11 @@ bool takePackets(Simulation& sim, Session& session, std::vector<std::uint8_t>& p
 
 void serveClient(Simulation& sim, Connection& connection, const std::atomic<bool>& stop, const Deadline& deadline) {
     Session session = beginSession(sim, connection.peer());
-    const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / sim.config.frameRate));
+    const auto period =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / sim.config.frameRate));
     // The dump trigger is looked for four times a second.
-    const auto framesPerCheck = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::lround(sim.config.frameRate / 4)));
+    const auto framesPerCheck =
+        std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::lround(sim.config.frameRate / 4)));
     auto nextFrame = Clock::now() + period;
     std::vector<std::uint8_t> pending;
     std::string how;

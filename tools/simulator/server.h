@@ -11,9 +11,9 @@
 namespace simulator {
 
 inline constexpr int kExitClean = 0;
-inline constexpr int kExitFaults = 1;  // strict mode and a client committed a fault
-inline constexpr int kExitUsage = 2;   // the command line or a scenario file is wrong
-inline constexpr int kExitFailure = 3; // it could not listen or write its files
+inline constexpr int kExitFaults = 1;   // strict mode and a client committed a fault
+inline constexpr int kExitUsage = 2;    // the command line or a scenario file is wrong
+inline constexpr int kExitFailure = 3;  // it could not listen or write its files
 
 // Serves until `stop` is set, the configured number of clients was served or
 // the configured duration has passed. `onListening` learns the endpoints

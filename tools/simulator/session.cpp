@@ -15,25 +15,8 @@ namespace simulator {
 
 namespace {
 
-nlohmann::json lineFor(const Simulation& sim, const Session& session, const char* direction) {
-    return {{"time", std::round(sim.world.standInTime * 1000) / 1000},
-            {"simTime", std::round(sim.world.simTime * 1000) / 1000},
-            {"frame", sim.frame},
-            {"client", session.client},
-            {"dir", direction}};
-}
-
 void say(const Simulation& sim, const std::string& text) {
     if (sim.say) sim.say(text);
-}
-
-// A note in the record: something the stand-in did on purpose or noticed
-// that is not a client fault.
-void note(Simulation& sim, const Session& session, const std::string& text) {
-    nlohmann::json line = lineFor(sim, session, "note");
-    line["text"] = text;
-    recordLine(sim.recorder, std::move(line));
-    say(sim, fmt::format("client {}: {}", session.client, text));
 }
 
 bool containsIgnoringCase(std::string_view haystack, std::string_view needle) {
@@ -99,27 +82,29 @@ public:
         if (session_.opened) return refusal(ExceptionCode::Error, 0, "a second Open on the same connection");
         const SimulatorConfig& config = sim_.config;
         if (config.versionMismatch || header_.version > config.protocolMax) {
-            sendReply(sim_, session_,
-                      exceptionMessage(header_.version, ExceptionCode::VersionMismatch, header_.serial,
-                                       config.protocolMax));
+            sendReply(
+                sim_, session_,
+                exceptionMessage(header_.version, ExceptionCode::VersionMismatch, header_.serial, config.protocolMax));
             session_.versionRefused = true;
-            note(sim_, session_, fmt::format("Open with protocol {} answered VERSION_MISMATCH (serving up to {})",
-                                             header_.version, config.protocolMax));
+            recordNote(sim_, session_,
+                       fmt::format("Open with protocol {} answered VERSION_MISMATCH (serving up to {})",
+                                   header_.version, config.protocolMax));
             return std::nullopt;
         }
         session_.opened = true;
         session_.version = header_.version;
         session_.appName = q.appName;
-        sendReply(sim_, session_, openMessage(session_.version, config.simName, config.simVersion,
-                                              config.simConnectVersion));
-        note(sim_, session_, fmt::format("'{}' opened with protocol {}", ansiToUtf8(q.appName), header_.version));
+        sendReply(sim_, session_,
+                  openMessage(session_.version, config.simName, config.simVersion, config.simConnectVersion));
+        recordNote(sim_, session_, fmt::format("'{}' opened with protocol {}", ansiToUtf8(q.appName), header_.version));
         return std::nullopt;
     }
 
     std::optional<Refusal> operator()(const SubscribeRequest& q) {
         const auto event = findSystemEvent(q.eventName);
-        if (!event) return refusal(ExceptionCode::NameUnrecognized, 2,
-                                   fmt::format("system event '{}' unknown", ansiToUtf8(q.eventName)));
+        if (!event)
+            return refusal(ExceptionCode::NameUnrecognized, 2,
+                           fmt::format("system event '{}' unknown", ansiToUtf8(q.eventName)));
         if (eventIdTaken(q.eventId))
             return refusal(ExceptionCode::EventIdDuplicate, 1, fmt::format("event id {} already in use", q.eventId));
         session_.subscriptions[q.eventId] = *event;
@@ -145,7 +130,8 @@ public:
 
     std::optional<Refusal> operator()(const AddToGroupRequest& q) {
         if (!session_.mappedEvents.contains(q.eventId))
-            return refusal(ExceptionCode::UnrecognizedId, 2, fmt::format("client event {} was never mapped", q.eventId));
+            return refusal(ExceptionCode::UnrecognizedId, 2,
+                           fmt::format("client event {} was never mapped", q.eventId));
         if (q.maskable > 1) flaw(fmt::format("maskable is {}, not 0 or 1", q.maskable));
         NotificationGroup& group = session_.groups[q.groupId];
         if (std::find(group.events.begin(), group.events.end(), q.eventId) != group.events.end())
@@ -166,7 +152,8 @@ public:
     std::optional<Refusal> operator()(const TransmitEventRequest& q) {
         const auto mapped = session_.mappedEvents.find(q.eventId);
         if (mapped == session_.mappedEvents.end())
-            return refusal(ExceptionCode::UnrecognizedId, 2, fmt::format("client event {} was never mapped", q.eventId));
+            return refusal(ExceptionCode::UnrecognizedId, 2,
+                           fmt::format("client event {} was never mapped", q.eventId));
         AiObject* object = findLiveObject(world_, q.objectId);
         if (object == nullptr && !isUserObject(world_, q.objectId)) return unknownObject(1, q.objectId);
         if ((q.flags & ~kEventFlagsKnown) != 0) flaw(fmt::format("flags 0x{:X} hold unknown bits", q.flags));
@@ -186,12 +173,13 @@ public:
     std::optional<Refusal> operator()(const AddToDefinitionRequest& q) {
         const auto datum = findDatum(q.datumName);
         if (!datum)
-            return refusal(ExceptionCode::NameUnrecognized, 2, fmt::format("datum '{}' unknown", ansiToUtf8(q.datumName)));
+            return refusal(ExceptionCode::NameUnrecognized, 2,
+                           fmt::format("datum '{}' unknown", ansiToUtf8(q.datumName)));
         const auto factor = unitFactor(datum->info->unitClass, q.unitsName);
         if (!factor)
-            return refusal(ExceptionCode::NameUnrecognized, 3,
-                           fmt::format("units '{}' do not fit datum '{}'", ansiToUtf8(q.unitsName),
-                                       ansiToUtf8(q.datumName)));
+            return refusal(
+                ExceptionCode::NameUnrecognized, 3,
+                fmt::format("units '{}' do not fit datum '{}'", ansiToUtf8(q.unitsName), ansiToUtf8(q.datumName)));
         if (!dataTypeFits(datum->info->unitClass, q.dataType))
             return refusal(ExceptionCode::InvalidDataType, 4,
                            fmt::format("data type {} ({}) does not fit datum '{}'", q.dataType,
@@ -244,9 +232,9 @@ public:
             return refusal(ExceptionCode::InvalidDataSize, 1,
                            fmt::format("definition {} holds a STRINGV and cannot be set", q.definitionId));
         if (q.unitSize != *size)
-            return refusal(ExceptionCode::InvalidDataSize, 5,
-                           fmt::format("unit size {} but definition {} takes {} bytes", q.unitSize, q.definitionId,
-                                       *size));
+            return refusal(
+                ExceptionCode::InvalidDataSize, 5,
+                fmt::format("unit size {} but definition {} takes {} bytes", q.unitSize, q.definitionId, *size));
         if (q.arrayCount > 1)
             return refusal(ExceptionCode::InvalidArray, 4, fmt::format("array count {} for one object", q.arrayCount));
         AircraftState& state = object ? object->state : world_.user.state;
@@ -291,8 +279,9 @@ public:
         session_.dueNextFrame.push_back(assignedObjectIdMessage(session_.version, q.requestId, created.id));
         if (const auto added = subscriptionOf(session_, SystemEvent::ObjectAdded))
             session_.dueNextFrame.push_back(addRemoveMessage(session_.version, *added, created.id, created.type));
-        note(sim_, session_, fmt::format("created object {} '{}' with tail number '{}'", created.id,
-                                         ansiToUtf8(created.title), ansiToUtf8(created.tailNumber)));
+        recordNote(sim_, session_,
+                   fmt::format("created object {} '{}' with tail number '{}'", created.id, ansiToUtf8(created.title),
+                               ansiToUtf8(created.tailNumber)));
         return std::nullopt;
     }
 
@@ -309,7 +298,7 @@ public:
         removeObject(world_, *object, fmt::format("removed by client {} (serial {})", session_.client, header_.serial));
         if (const auto removed = subscriptionOf(session_, SystemEvent::ObjectRemoved))
             session_.dueNextFrame.push_back(addRemoveMessage(session_.version, *removed, object->id, object->type));
-        note(sim_, session_, fmt::format("removed object {}", object->id));
+        recordNote(sim_, session_, fmt::format("removed object {}", object->id));
         return std::nullopt;
     }
 
@@ -370,9 +359,9 @@ private:
     // but no fault of the client.
     std::optional<Refusal> scriptedRefusal(ExceptionCode code, std::uint32_t index, const CreateAiRequest& q) {
         sendReply(sim_, session_, exceptionMessage(session_.version, code, header_.serial, index));
-        note(sim_, session_, fmt::format("creation of '{}' ({}) refused with {} as the scenario asks",
-                                         ansiToUtf8(q.title), ansiToUtf8(q.tailNumber),
-                                         exceptionName(static_cast<std::uint32_t>(code))));
+        recordNote(sim_, session_,
+                   fmt::format("creation of '{}' ({}) refused with {} as the scenario asks", ansiToUtf8(q.title),
+                               ansiToUtf8(q.tailNumber), exceptionName(static_cast<std::uint32_t>(code))));
         return std::nullopt;
     }
 
@@ -385,23 +374,40 @@ private:
 void checkSerial(Simulation& sim, Session& session, const PacketHeader& header) {
     const std::uint32_t serial = header.serial;
     if (!session.lastSerial) {
-        if (serial > 1) reportFault(sim, session, header, nullptr, fmt::format("the first serial is {}, not 0 or 1", serial));
+        if (serial > 1)
+            reportFault(sim, session, header, nullptr, fmt::format("the first serial is {}, not 0 or 1", serial));
     } else {
         const std::uint32_t last = *session.lastSerial;
         const bool wrapped = last >= 0xFFFF0000u && serial < 0x10000u;
         if (serial <= last && !wrapped)
-            reportFault(sim, session, header, nullptr, fmt::format("serial {} does not follow serial {}", serial, last));
+            reportFault(sim, session, header, nullptr,
+                        fmt::format("serial {} does not follow serial {}", serial, last));
     }
     session.lastSerial = serial;
 }
 
 }  // namespace
 
+nlohmann::json recordBase(const Simulation& sim, const Session& session, const char* direction) {
+    return {{"time", std::round(sim.world.standInTime * 1000) / 1000},
+            {"simTime", std::round(sim.world.simTime * 1000) / 1000},
+            {"frame", sim.frame},
+            {"client", session.client},
+            {"dir", direction}};
+}
+
+void recordNote(Simulation& sim, const Session& session, const std::string& text) {
+    nlohmann::json line = recordBase(sim, session, "note");
+    line["text"] = text;
+    recordLine(sim.recorder, std::move(line));
+    say(sim, fmt::format("client {}: {}", session.client, text));
+}
+
 Session beginSession(Simulation& sim, std::string peer) {
     Session session;
     session.client = static_cast<int>(sim.clients.size()) + 1;
     session.peer = std::move(peer);
-    note(sim, session, fmt::format("connected from {}", session.peer));
+    recordNote(sim, session, fmt::format("connected from {}", session.peer));
     return session;
 }
 
@@ -414,7 +420,7 @@ std::optional<std::uint32_t> subscriptionOf(const Session& session, SystemEvent 
 void sendReply(Simulation& sim, Session& session, Reply reply) {
     if (session.dropNow) return;
     if (sim.config.recordFrames || reply.record["kind"] != "EVENT_FRAME") {
-        nlohmann::json line = lineFor(sim, session, "out");
+        nlohmann::json line = recordBase(sim, session, "out");
         line["kind"] = reply.record["kind"];
         line["size"] = reply.bytes.size();
         line["fields"] = std::move(reply.record["fields"]);
@@ -435,7 +441,7 @@ void reportFault(Simulation& sim, Session& session, const PacketHeader& header, 
         fault.exception = static_cast<std::uint32_t>(refused->exception);
         fault.index = refused->index;
     }
-    nlohmann::json line = lineFor(sim, session, "fault");
+    nlohmann::json line = recordBase(sim, session, "fault");
     line["serial"] = fault.serial;
     line["request"] = fault.request;
     line["reason"] = fault.reason;
@@ -456,13 +462,15 @@ void receivePacket(Simulation& sim, Session& session, std::span<const std::uint8
     ++session.packets;
     const ParsedPacket parsed = parseRequest(packet);
     const PacketHeader& header = parsed.header;
-    nlohmann::json line = lineFor(sim, session, "in");
+    nlohmann::json line = recordBase(sim, session, "in");
     line["size"] = packet.size();
     line["version"] = header.version;
     line["serial"] = header.serial;
     line["kind"] = requestName(header.code());
-    if (parsed.body) line["fields"] = requestFields(*parsed.body);
-    else line["bytes"] = hexBytes(packet);
+    if (parsed.body)
+        line["fields"] = requestFields(*parsed.body);
+    else
+        line["bytes"] = hexBytes(packet);
     recordLine(sim.recorder, std::move(line));
     if (session.versionRefused) return;
 
@@ -487,7 +495,7 @@ void streamBroken(Simulation& sim, Session& session, const std::string& reason, 
     fault.client = session.client;
     fault.request = "stream";
     fault.reason = reason;
-    nlohmann::json line = lineFor(sim, session, "fault");
+    nlohmann::json line = recordBase(sim, session, "fault");
     line["request"] = fault.request;
     line["reason"] = reason;
     line["bytes"] = hexBytes(head, 64);
@@ -511,8 +519,9 @@ void endSession(Simulation& sim, Session& session, const std::string& how) {
     summary.faults = session.faults;
     summary.end = how;
     sim.clients.push_back(summary);
-    note(sim, session, fmt::format("{}; {} packets, {} replies, {} faults", how, session.packets, session.replies,
-                                   session.faults));
+    recordNote(
+        sim, session,
+        fmt::format("{}; {} packets, {} replies, {} faults", how, session.packets, session.replies, session.faults));
 }
 
 }  // namespace simulator

@@ -62,8 +62,8 @@ struct Session {
     std::vector<Reply> dueNextFrame;  // replies a simulator gives in its next frame
     std::vector<std::vector<std::uint8_t>> outbox;
     std::int64_t lastOneSecond = 0, lastFourSeconds = 0, lastSixHz = 0;  // timer events sent up to these ticks
-    bool closeAfterSend = false;  // QUIT went out: close once the outbox is sent
-    bool dropNow = false;         // cut the connection, sending nothing more
+    bool closeAfterSend = false;                                         // QUIT went out: close once the outbox is sent
+    bool dropNow = false;                                                // cut the connection, sending nothing more
     std::uint64_t packets = 0;
     std::uint64_t replies = 0;
     std::size_t faults = 0;
@@ -82,6 +82,12 @@ void endSession(Simulation& sim, Session& session, const std::string& how);
 
 // The subscription id of a system event, if the client subscribed it.
 std::optional<std::uint32_t> subscriptionOf(const Session& session, SystemEvent event);
+
+// The fields every record line of a session starts with.
+nlohmann::json recordBase(const Simulation& sim, const Session& session, const char* direction);
+// A note in the record and on the console: something the stand-in did on
+// purpose or noticed that is not a client fault.
+void recordNote(Simulation& sim, const Session& session, const std::string& text);
 
 // Sends a reply now (record and outbox).
 void sendReply(Simulation& sim, Session& session, Reply reply);

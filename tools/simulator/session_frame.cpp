@@ -21,14 +21,7 @@ void notify(Simulation& sim, Session& session, SystemEvent event, std::uint32_t 
 }
 
 void noteAction(Simulation& sim, const Session& session, const std::string& text) {
-    nlohmann::json line = {{"time", std::round(sim.world.standInTime * 1000) / 1000},
-                           {"simTime", std::round(sim.world.simTime * 1000) / 1000},
-                           {"frame", sim.frame},
-                           {"client", session.client},
-                           {"dir", "note"},
-                           {"text", text}};
-    recordLine(sim.recorder, std::move(line));
-    if (sim.say) sim.say(fmt::format("script: {}", text));
+    recordNote(sim, session, "script: " + text);
 }
 
 void moveUser(World& world, UserWaypoint waypoint) {
@@ -63,9 +56,10 @@ bool runAction(Simulation& sim, Session& session, const ScriptAction& action) {
         case ActionKind::Reposition:
             moveUser(world, action.waypoint);
             if (action.kind == ActionKind::Reposition) notify(sim, session, SystemEvent::PositionChanged, 0);
-            noteAction(sim, session, fmt::format("the user aircraft {} to {:.6f}, {:.6f}",
-                                                 action.kind == ActionKind::Jump ? "jumps" : "is repositioned",
-                                                 action.waypoint.latitude, action.waypoint.longitude));
+            noteAction(sim, session,
+                       fmt::format("the user aircraft {} to {:.6f}, {:.6f}",
+                                   action.kind == ActionKind::Jump ? "jumps" : "is repositioned",
+                                   action.waypoint.latitude, action.waypoint.longitude));
             break;
         case ActionKind::FlightLoaded:
             if (const auto id = subscriptionOf(session, SystemEvent::FlightLoaded))
@@ -96,7 +90,8 @@ bool runAction(Simulation& sim, Session& session, const ScriptAction& action) {
             const AiObject& added = addObject(world, std::move(object));
             if (const auto id = subscriptionOf(session, SystemEvent::ObjectAdded))
                 sendReply(sim, session, addRemoveMessage(session.version, *id, added.id, added.type));
-            noteAction(sim, session, fmt::format("the simulator's own aircraft {} ('{}') appears", added.id, action.text));
+            noteAction(sim, session,
+                       fmt::format("the simulator's own aircraft {} ('{}') appears", added.id, action.text));
             break;
         }
         case ActionKind::Despawn:
@@ -107,9 +102,7 @@ bool runAction(Simulation& sim, Session& session, const ScriptAction& action) {
                 noteAction(sim, session, fmt::format("aircraft {} ('{}') disappears", object->id, action.text));
             }
             break;
-        case ActionKind::Dump:
-            sim.dumpRequested = true;
-            break;
+        case ActionKind::Dump: sim.dumpRequested = true; break;
     }
     return true;
 }
@@ -210,7 +203,8 @@ bool serveDataRequest(Simulation& sim, Session& session, DataSubscription& d) {
     }
     ++d.periods;
     const bool once = q.period == static_cast<std::uint32_t>(Period::Once);
-    const bool due = once || (d.periods > q.origin && (d.periods - q.origin - 1) % (std::uint64_t{q.interval} + 1) == 0);
+    const bool due =
+        once || (d.periods > q.origin && (d.periods - q.origin - 1) % (std::uint64_t{q.interval} + 1) == 0);
     if (due) {
         ByteWriter block;
         nlohmann::json values;

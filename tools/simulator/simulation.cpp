@@ -13,6 +13,8 @@ Simulation makeSimulation(SimulatorConfig config) {
     return sim;
 }
 
-double simSecondsPerFrame(const SimulatorConfig& config) { return config.speed / config.frameRate; }
+double simSecondsPerFrame(const SimulatorConfig& config) {
+    return config.speed / config.frameRate;
+}
 
 }  // namespace simulator

@@ -71,11 +71,14 @@ int simulatorMain(const std::vector<std::string>& arguments, const std::atomic<b
         fmt::print(stderr, "simulator: {}\n", e.what());
         return kExitFailure;
     }
-    recordLine(sim.recorder, {{"time", 0}, {"dir", "note"}, {"text", "stand-in started"}, {"config", configJson(sim.config)}});
+    recordLine(sim.recorder,
+               {{"time", 0}, {"dir", "note"}, {"text", "stand-in started"}, {"config", configJson(sim.config)}});
 
     const auto listening = [&](const Endpoints& endpoints) {
-        recordLine(sim.recorder, {{"time", 0}, {"dir", "note"}, {"text", "listening"}, {"endpoints", endpointsJson(endpoints)}});
-        if (!sim.config.portsFile.empty() && !writeTextFile(sim.config.portsFile, endpointsJson(endpoints).dump() + "\n"))
+        recordLine(sim.recorder,
+                   {{"time", 0}, {"dir", "note"}, {"text", "listening"}, {"endpoints", endpointsJson(endpoints)}});
+        if (!sim.config.portsFile.empty() &&
+            !writeTextFile(sim.config.portsFile, endpointsJson(endpoints).dump() + "\n"))
             fmt::print(stderr, "simulator: cannot write {}\n", gf_pathToUtf8(sim.config.portsFile));
         if (onListening) onListening(endpoints);
     };

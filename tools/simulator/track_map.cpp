@@ -89,7 +89,7 @@ void grid(std::string& svg, const Projection& p) {
 
 void scaleBar(std::string& svg, const Projection& p) {
     const double metersPerPixel = kMetersPerNm * 60 / p.scale;  // one degree of latitude is 60 nm
-    const double meters = niceStep(metersPerPixel * kPlotWidth / 2) ;
+    const double meters = niceStep(metersPerPixel * kPlotWidth / 2);
     const double pixels = meters / metersPerPixel;
     const double x = kMargin, y = kMargin + p.height + 40;
     svg += fmt::format(
@@ -110,13 +110,15 @@ void userTrack(std::string& svg, const Projection& p, const UserAircraft& user) 
     svg += fmt::format("<g class=\"user\"><title>user aircraft {}: {}</title>\n", user.objectId,
                        xmlEscaped(ansiToUtf8(user.title)));
     if (user.track.size() > 1)
-        svg += fmt::format("<polyline points=\"{}\" fill=\"none\" stroke=\"black\" stroke-width=\"2\" "
-                           "stroke-dasharray=\"6 4\"/>\n",
-                           polyline(p, user.track));
+        svg += fmt::format(
+            "<polyline points=\"{}\" fill=\"none\" stroke=\"black\" stroke-width=\"2\" "
+            "stroke-dasharray=\"6 4\"/>\n",
+            polyline(p, user.track));
     const double x = p.x(user.state.longitude), y = p.y(user.state.latitude);
-    svg += fmt::format("<rect x=\"{:.1f}\" y=\"{:.1f}\" width=\"10\" height=\"10\" fill=\"black\"/>"
-                       "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"label\">user</text></g>\n",
-                       x - 5, y - 5, x + 8, y - 8);
+    svg += fmt::format(
+        "<rect x=\"{:.1f}\" y=\"{:.1f}\" width=\"10\" height=\"10\" fill=\"black\"/>"
+        "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"label\">user</text></g>\n",
+        x - 5, y - 5, x + 8, y - 8);
 }
 
 void objectTrack(std::string& svg, const Projection& p, const AiObject& o, std::size_t index) {
@@ -128,8 +130,9 @@ void objectTrack(std::string& svg, const Projection& p, const AiObject& o, std::
         svg += fmt::format("<polyline points=\"{}\" fill=\"none\" stroke=\"{}\" stroke-width=\"2\"/>\n",
                            polyline(p, o.track), colour);
     const TrackPoint& first = o.track.front();
-    svg += fmt::format("<circle cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"4\" fill=\"white\" stroke=\"{}\" stroke-width=\"2\"/>\n",
-                       p.x(first.longitude), p.y(first.latitude), colour);
+    svg +=
+        fmt::format("<circle cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"4\" fill=\"white\" stroke=\"{}\" stroke-width=\"2\"/>\n",
+                    p.x(first.longitude), p.y(first.latitude), colour);
     const double x = p.x(o.state.longitude), y = p.y(o.state.latitude);
     if (o.live())
         svg += fmt::format("<circle cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"5\" fill=\"{}\"/>\n", x, y, colour);
@@ -173,15 +176,17 @@ std::string trackMapSvg(const Simulation& sim) {
 
     std::string svg = fmt::format(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"{0:.0f}\" height=\"{1:.0f}\" viewBox=\"0 0 {0:.0f} {1:.0f}\">\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"{0:.0f}\" height=\"{1:.0f}\" viewBox=\"0 0 {0:.0f} "
+        "{1:.0f}\">\n"
         "<style>.grid{{stroke:#ddd;stroke-width:1}} .axis{{font:11px sans-serif;fill:#666}} "
         ".label{{font:bold 12px sans-serif}} .caption{{font:14px sans-serif}}</style>\n"
         "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n",
         width, height);
-    svg += fmt::format("<text x=\"{:.0f}\" y=\"24\" class=\"caption\">{}: {} AI object{} ({} live), "
-                       "simulator time {:.1f} s; circle: created, cross: removed, dot: live</text>\n",
-                       kMargin, xmlEscaped(ansiToUtf8(sim.config.simName)), world.objects.size(),
-                       world.objects.size() == 1 ? "" : "s", liveObjectCount(world), world.simTime);
+    svg += fmt::format(
+        "<text x=\"{:.0f}\" y=\"24\" class=\"caption\">{}: {} AI object{} ({} live), "
+        "simulator time {:.1f} s; circle: created, cross: removed, dot: live</text>\n",
+        kMargin, xmlEscaped(ansiToUtf8(sim.config.simName)), world.objects.size(), world.objects.size() == 1 ? "" : "s",
+        liveObjectCount(world), world.simTime);
     grid(svg, p);
     scaleBar(svg, p);
     userTrack(svg, p, world.user);

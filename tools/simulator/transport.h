@@ -33,7 +33,7 @@ public:
 struct Endpoints {
     std::uint16_t port4 = 0;  // 0 when not listening
     std::uint16_t port6 = 0;
-    std::string pipe;         // the pipe's full name, or the Unix socket's path; empty when not listening
+    std::string pipe;                   // the pipe's full name, or the Unix socket's path; empty when not listening
     std::vector<std::string> warnings;  // listeners that could not be opened
 };
 

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t kMaxTrackPoints = 20000;
 constexpr double kTrackStepNm = 10.0 / kMetersPerNm;  // a new track point every 10 m
-constexpr double kTrackStepSeconds = 10.0;             // or every 10 s while standing
+constexpr double kTrackStepSeconds = 10.0;            // or every 10 s while standing
 
 void extendTrack(std::vector<TrackPoint>& track, double time, const AircraftState& s, bool force) {
     if (!track.empty() && !force) {

@@ -74,8 +74,8 @@ struct UserAircraft {
 };
 
 struct World {
-    double standInTime = 0;  // seconds since the stand-in started serving; runs on while paused
-    double simTime = 0;      // simulator seconds; stops while paused or while no flight runs
+    double standInTime = 0;      // seconds since the stand-in started serving; runs on while paused
+    double simTime = 0;          // simulator seconds; stops while paused or while no flight runs
     std::int64_t zuluStart = 0;  // Unix seconds at simulator time 0
     bool simRunning = true;
     bool paused = false;

@@ -15,7 +15,9 @@ namespace simulator {
 
 namespace {
 
-double rounded(double value, double scale) { return std::round(value * scale) / scale; }
+double rounded(double value, double scale) {
+    return std::round(value * scale) / scale;
+}
 
 std::string zuluText(const World& world) {
     const ZuluTime z = zuluNow(world);
@@ -57,30 +59,29 @@ nlohmann::json stateJson(const World& world, const AircraftState& s, bool onGrou
 nlohmann::json trackJson(const std::vector<TrackPoint>& track) {
     nlohmann::json points = nlohmann::json::array();
     for (const TrackPoint& p : track)
-        points.push_back({rounded(p.time, 1000), rounded(p.latitude, 1e7), rounded(p.longitude, 1e7),
-                          rounded(p.altitudeFt, 10)});
+        points.push_back(
+            {rounded(p.time, 1000), rounded(p.latitude, 1e7), rounded(p.longitude, 1e7), rounded(p.altitudeFt, 10)});
     return points;
 }
 
 nlohmann::json objectJson(const World& world, const AiObject& o) {
-    nlohmann::json j = {{"id", o.id},
-                        {"client", o.client},
-                        {"title", ansiToUtf8(o.title)},
-                        {"tailNumber", ansiToUtf8(o.tailNumber)},
-                        {"type", o.type == ObjectType::Helicopter ? "helicopter" : "aircraft"},
-                        {"createSerial", o.createSerial},
-                        {"createRequestId", o.createRequestId},
-                        {"createdAt", rounded(o.createdAt, 1000)},
-                        {"live", o.live()},
-                        {"state", stateJson(world, o.state, aiOnGround(world, o))},
-                        {"frozen",
-                         {{"latitudeLongitude", o.frozenLatLon},
-                          {"altitude", o.frozenAltitude},
-                          {"attitude", o.frozenAttitude}}},
-                        {"released", o.released},
-                        {"positionUpdates", o.positionUpdates},
-                        {"eventsReceived", o.eventsReceived},
-                        {"track", trackJson(o.track)}};
+    nlohmann::json j = {
+        {"id", o.id},
+        {"client", o.client},
+        {"title", ansiToUtf8(o.title)},
+        {"tailNumber", ansiToUtf8(o.tailNumber)},
+        {"type", o.type == ObjectType::Helicopter ? "helicopter" : "aircraft"},
+        {"createSerial", o.createSerial},
+        {"createRequestId", o.createRequestId},
+        {"createdAt", rounded(o.createdAt, 1000)},
+        {"live", o.live()},
+        {"state", stateJson(world, o.state, aiOnGround(world, o))},
+        {"frozen",
+         {{"latitudeLongitude", o.frozenLatLon}, {"altitude", o.frozenAltitude}, {"attitude", o.frozenAttitude}}},
+        {"released", o.released},
+        {"positionUpdates", o.positionUpdates},
+        {"eventsReceived", o.eventsReceived},
+        {"track", trackJson(o.track)}};
     if (o.removedAt) {
         j["removedAt"] = rounded(*o.removedAt, 1000);
         j["removeReason"] = o.removeReason;
@@ -152,9 +153,10 @@ nlohmann::json worldJson(const Simulation& sim) {
 
 bool writeReports(const Simulation& sim) {
     bool ok = true;
-    if (!sim.config.worldFile.empty()) ok = writeTextFile(sim.config.worldFile,
-                                                   worldJson(sim).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") &&
-                                         ok;
+    if (!sim.config.worldFile.empty())
+        ok = writeTextFile(sim.config.worldFile,
+                           worldJson(sim).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") &&
+             ok;
     if (!sim.config.mapFile.empty()) ok = writeTextFile(sim.config.mapFile, trackMapSvg(sim)) && ok;
     return ok;
 }

@@ -25,7 +25,9 @@ namespace simulator {
 
 namespace {
 
-std::string lastError() { return std::strerror(errno); }
+std::string lastError() {
+    return std::strerror(errno);
+}
 
 class SocketConnection : public Connection {
 public:
@@ -173,8 +175,7 @@ struct Listeners::State {
 Listeners::Listeners(const SimulatorConfig& config) : state_(std::make_unique<State>()) {
     State& s = *state_;
     openConfiguredListeners(
-        config, s.endpoints,
-        [&] { s.tcp4 = listenTcp(config.address4, config.port4, AF_INET, s.endpoints.port4); },
+        config, s.endpoints, [&] { s.tcp4 = listenTcp(config.address4, config.port4, AF_INET, s.endpoints.port4); },
         [&] { s.tcp6 = listenTcp(config.address6, config.port6, AF_INET6, s.endpoints.port6); },
         [&] {
             s.socketPath = pipeSocketPath(config.pipeName, config.pipeDir);
@@ -193,7 +194,9 @@ Listeners::~Listeners() {
     }
 }
 
-const Endpoints& Listeners::endpoints() const { return state_->endpoints; }
+const Endpoints& Listeners::endpoints() const {
+    return state_->endpoints;
+}
 
 std::unique_ptr<Connection> Listeners::accept(int timeoutMs) {
     std::vector<pollfd> fds;

@@ -2,9 +2,9 @@
 // with overlapped I/O so one thread can wait on all of them with a timeout.
 #include "tools/simulator/transport.h"
 
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 
 #include <mutex>
 #include <stdexcept>
@@ -27,14 +27,18 @@ void ensureWinsock() {
     });
 }
 
-std::string systemMessage(DWORD code) { return fmt::format("error {}", code); }
+std::string systemMessage(DWORD code) {
+    return fmt::format("error {}", code);
+}
 
 std::wstring wide(const std::string& text) {
     const std::u16string u = utf8_to_wide(text);
     return std::wstring(u.begin(), u.end());
 }
 
-std::wstring pipePath(const std::string& name) { return L"\\\\.\\pipe\\" + wide(barePipeName(name)); }
+std::wstring pipePath(const std::string& name) {
+    return L"\\\\.\\pipe\\" + wide(barePipeName(name));
+}
 
 class SocketConnection : public Connection {
 public:
@@ -116,7 +120,8 @@ public:
             }
             readPending_ = true;
         }
-        if (::WaitForSingleObject(readEvent_, static_cast<DWORD>(timeoutMs)) == WAIT_TIMEOUT) return ReadStatus::Timeout;
+        if (::WaitForSingleObject(readEvent_, static_cast<DWORD>(timeoutMs)) == WAIT_TIMEOUT)
+            return ReadStatus::Timeout;
         readPending_ = false;
         DWORD got = 0;
         if (!::GetOverlappedResult(pipe_, &readOv_, &got, FALSE) && ::GetLastError() != ERROR_MORE_DATA)
@@ -246,11 +251,10 @@ struct Listeners::State {
     // the error text when that fails (the pipe then serves no more clients).
     std::string postPipeInstance() {
         const DWORD type = messageMode ? PIPE_TYPE_MESSAGE : PIPE_TYPE_BYTE;
-        pipe = ::CreateNamedPipeW(pipeName.c_str(),
-                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
-                                      (firstInstance ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
-                                  type | PIPE_READMODE_BYTE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0,
-                                  nullptr);
+        pipe = ::CreateNamedPipeW(
+            pipeName.c_str(),
+            PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (firstInstance ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
+            type | PIPE_READMODE_BYTE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0, nullptr);
         if (pipe == INVALID_HANDLE_VALUE)
             return fmt::format("creating the pipe {}: {}", endpoints.pipe, systemMessage(::GetLastError()));
         firstInstance = false;
@@ -310,7 +314,9 @@ Listeners::~Listeners() {
     if (s.connectEvent) ::CloseHandle(s.connectEvent);
 }
 
-const Endpoints& Listeners::endpoints() const { return state_->endpoints; }
+const Endpoints& Listeners::endpoints() const {
+    return state_->endpoints;
+}
 
 std::unique_ptr<Connection> Listeners::accept(int timeoutMs) {
     State& s = *state_;

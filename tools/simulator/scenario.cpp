@@ -210,7 +210,6 @@ struct Apply {
     std::filesystem::path path() const { return gf_utf8Path(one()); }
 };
 
-
 void applyScenarioFile(Apply& x) {
     const std::filesystem::path file = x.path();
     const std::filesystem::path path = file.is_absolute() ? file : x.s.folder / file;

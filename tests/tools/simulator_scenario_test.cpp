@@ -140,6 +140,7 @@ TEST(StandInCommandLine, MistakesNameTheirPlace) {
         {{"--at", "1", "pause", "maybe"}, "", "'maybe' is neither on nor off"},
         {{"--zulu", "yesterday"}, "", "is not a UTC time"},
         {{"--user-id", "0"}, "", "cannot be 0"},
+        {{"--user-id", "200"}, "", "ai-id-base 100 must lie above the user aircraft's id 200"},
         {{"frame-rate"}, "", "'frame-rate' is not an option"},
         {{}, "speed 2\n\nframe-rate 30 40\n", "bad.txt:3: 'frame-rate' takes 1 value"},
         {{}, "at -1 quit\n", "bad.txt:1: the time of an action cannot be negative"},

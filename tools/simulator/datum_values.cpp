@@ -83,7 +83,7 @@ Int toInteger(double value) {
     return static_cast<Int>(t);
 }
 
-void encodeValue(const DatumValue& value, const DefinedDatum& d, ByteWriter& out, nlohmann::json& values) {
+void encodeValue(const DatumValue& value, const DefinedDatum& d, ByteWriter& out, nlohmann::ordered_json& values) {
     const auto type = static_cast<DataType>(d.dataType);
     if (d.datum.info->unitClass == UnitClass::Text) {
         values[d.name] = ansiToUtf8(value.text);
@@ -173,8 +173,8 @@ std::optional<std::size_t> DataDefinition::fixedSize() const {
 }
 
 void encodeBlock(const World& world, ObjectRef ref, const DataDefinition& definition, bool tagged, ByteWriter& out,
-                 nlohmann::json& values) {
-    values = nlohmann::json::object();
+                 nlohmann::ordered_json& values) {
+    values = nlohmann::ordered_json::object();
     for (const DefinedDatum& d : definition.datums) {
         if (tagged) out.u32(d.datumId);
         encodeValue(readDatum(world, ref, d.datum), d, out, values);

@@ -43,7 +43,7 @@ struct ObjectRef {
 // Appends the block of one object (tagged: each datum preceded by its datum
 // id) and adds the values to `values` for the record.
 void encodeBlock(const World& world, ObjectRef ref, const DataDefinition& definition, bool tagged, ByteWriter& out,
-                 nlohmann::json& values);
+                 nlohmann::ordered_json& values);
 
 struct SetOutcome {
     std::optional<Refusal> refusal;  // nothing was written

@@ -11,10 +11,11 @@ void openRecorder(Recorder& recorder, const std::filesystem::path& path) {
     if (!recorder.file) throw std::runtime_error("cannot create the record file " + gf_pathToUtf8(path));
 }
 
-void recordLine(Recorder& recorder, nlohmann::json line) {
+void recordLine(Recorder& recorder, const nlohmann::ordered_json& line) {
     if (!recorder.file.is_open()) return;
-    line["seq"] = ++recorder.lines;
-    recorder.file << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    nlohmann::ordered_json numbered = {{"seq", ++recorder.lines}};
+    numbered.update(line);
+    recorder.file << numbered.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     recorder.file.flush();
 }
 

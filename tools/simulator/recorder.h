@@ -18,7 +18,8 @@ struct Recorder {
 
 // Throws std::runtime_error when the file cannot be created.
 void openRecorder(Recorder& recorder, const std::filesystem::path& path);
-// Adds "seq" and writes the line; does nothing while no file is open.
-void recordLine(Recorder& recorder, nlohmann::json line);
+// Writes the line after its sequence number "seq"; does nothing while no
+// file is open.
+void recordLine(Recorder& recorder, const nlohmann::ordered_json& line);
 
 }  // namespace simulator

@@ -15,7 +15,7 @@ ByteWriter startMessage(std::uint32_t version, MessageId id, std::size_t reserve
     return w;
 }
 
-Reply finish(ByteWriter& w, MessageId id, nlohmann::json fields) {
+Reply finish(ByteWriter& w, MessageId id, nlohmann::ordered_json fields) {
     w.patchU32(0, static_cast<std::uint32_t>(w.size()));
     Reply reply;
     reply.bytes = w.take();
@@ -52,7 +52,7 @@ Reply openMessage(std::uint32_t version, std::string_view appName, const std::ar
 
 Reply quitMessage(std::uint32_t version) {
     ByteWriter w = startMessage(version, MessageId::Quit, 12);
-    return finish(w, MessageId::Quit, nlohmann::json::object());
+    return finish(w, MessageId::Quit, nlohmann::ordered_json::object());
 }
 
 namespace {
@@ -102,7 +102,7 @@ Reply assignedObjectIdMessage(std::uint32_t version, std::uint32_t requestId, st
 }
 
 Reply objectDataMessage(std::uint32_t version, const ObjectDataHeader& h, std::span<const std::uint8_t> block,
-                        nlohmann::json values) {
+                        nlohmann::ordered_json values) {
     const MessageId id = h.byType ? MessageId::SimObjectDataByType : MessageId::SimObjectData;
     ByteWriter w = startMessage(version, id, 40 + block.size());
     w.u32(h.requestId);

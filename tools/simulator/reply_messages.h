@@ -17,7 +17,7 @@ namespace simulator {
 
 struct Reply {
     std::vector<std::uint8_t> bytes;
-    nlohmann::json record;  // {"kind": ..., "fields": {...}}
+    nlohmann::ordered_json record;  // {"kind": ..., "fields": {...}}
 };
 
 // The group id a system event arrives with.
@@ -39,6 +39,6 @@ struct ObjectDataHeader {
 };
 // `values` shows the block's datums readably in the record.
 Reply objectDataMessage(std::uint32_t version, const ObjectDataHeader& header, std::span<const std::uint8_t> block,
-                        nlohmann::json values);
+                        nlohmann::ordered_json values);
 
 }  // namespace simulator

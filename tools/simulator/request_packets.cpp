@@ -215,32 +215,32 @@ std::string ansiToUtf8(const std::string& bytes) {
 
 namespace {
 
-nlohmann::json positionFields(const InitPosition& p) {
+nlohmann::ordered_json positionFields(const InitPosition& p) {
     return {{"latitude", p.latitude}, {"longitude", p.longitude}, {"altitude", p.altitude}, {"pitch", p.pitch},
             {"bank", p.bank},         {"heading", p.heading},     {"onGround", p.onGround}, {"airspeed", p.airspeed}};
 }
 
 struct FieldsOf {
-    nlohmann::json operator()(const OpenRequest& q) const {
+    nlohmann::ordered_json operator()(const OpenRequest& q) const {
         return {{"appName", ansiToUtf8(q.appName)}, {"versionBlock", q.versionBlock}};
     }
-    nlohmann::json operator()(const MapEventRequest& q) const {
+    nlohmann::ordered_json operator()(const MapEventRequest& q) const {
         return {{"eventId", q.eventId}, {"eventName", ansiToUtf8(q.eventName)}};
     }
-    nlohmann::json operator()(const TransmitEventRequest& q) const {
+    nlohmann::ordered_json operator()(const TransmitEventRequest& q) const {
         return {{"objectId", q.objectId},
                 {"eventId", q.eventId},
                 {"data", q.data},
                 {"groupId", q.groupId},
                 {"flags", q.flags}};
     }
-    nlohmann::json operator()(const AddToGroupRequest& q) const {
+    nlohmann::ordered_json operator()(const AddToGroupRequest& q) const {
         return {{"groupId", q.groupId}, {"eventId", q.eventId}, {"maskable", q.maskable}};
     }
-    nlohmann::json operator()(const GroupPriorityRequest& q) const {
+    nlohmann::ordered_json operator()(const GroupPriorityRequest& q) const {
         return {{"groupId", q.groupId}, {"priority", q.priority}};
     }
-    nlohmann::json operator()(const AddToDefinitionRequest& q) const {
+    nlohmann::ordered_json operator()(const AddToDefinitionRequest& q) const {
         return {{"definitionId", q.definitionId},
                 {"datumName", ansiToUtf8(q.datumName)},
                 {"unitsName", ansiToUtf8(q.unitsName)},
@@ -248,45 +248,45 @@ struct FieldsOf {
                 {"epsilon", q.epsilon},
                 {"datumId", q.datumId}};
     }
-    nlohmann::json operator()(const DataRequest& q) const {
+    nlohmann::ordered_json operator()(const DataRequest& q) const {
         return {{"requestId", q.requestId}, {"definitionId", q.definitionId},
                 {"objectId", q.objectId},   {"period", q.period},
                 {"flags", q.flags},         {"origin", q.origin},
                 {"interval", q.interval},   {"limit", q.limit}};
     }
-    nlohmann::json operator()(const DataByTypeRequest& q) const {
+    nlohmann::ordered_json operator()(const DataByTypeRequest& q) const {
         return {{"requestId", q.requestId},
                 {"definitionId", q.definitionId},
                 {"radiusMeters", q.radiusMeters},
                 {"objectType", q.objectType}};
     }
-    nlohmann::json operator()(const SetDataRequest& q) const {
+    nlohmann::ordered_json operator()(const SetDataRequest& q) const {
         return {{"definitionId", q.definitionId}, {"objectId", q.objectId}, {"flags", q.flags},
                 {"arrayCount", q.arrayCount},     {"unitSize", q.unitSize}, {"data", hexBytes(q.data, 256)}};
     }
-    nlohmann::json operator()(const SubscribeRequest& q) const {
+    nlohmann::ordered_json operator()(const SubscribeRequest& q) const {
         return {{"eventId", q.eventId}, {"eventName", ansiToUtf8(q.eventName)}};
     }
-    nlohmann::json operator()(const CreateAiRequest& q) const {
+    nlohmann::ordered_json operator()(const CreateAiRequest& q) const {
         return {{"title", ansiToUtf8(q.title)},
                 {"tailNumber", ansiToUtf8(q.tailNumber)},
                 {"position", positionFields(q.position)},
                 {"requestId", q.requestId}};
     }
-    nlohmann::json operator()(const ReleaseControlRequest& q) const {
+    nlohmann::ordered_json operator()(const ReleaseControlRequest& q) const {
         return {{"objectId", q.objectId}, {"requestId", q.requestId}};
     }
-    nlohmann::json operator()(const RemoveObjectRequest& q) const {
+    nlohmann::ordered_json operator()(const RemoveObjectRequest& q) const {
         return {{"objectId", q.objectId}, {"requestId", q.requestId}};
     }
-    nlohmann::json operator()(const FlightPlanRequest& q) const {
+    nlohmann::ordered_json operator()(const FlightPlanRequest& q) const {
         return {{"objectId", q.objectId}, {"path", ansiToUtf8(q.path)}, {"requestId", q.requestId}};
     }
 };
 
 }  // namespace
 
-nlohmann::json requestFields(const RequestBody& body) {
+nlohmann::ordered_json requestFields(const RequestBody& body) {
     return std::visit(FieldsOf{}, body);
 }
 

@@ -117,7 +117,7 @@ std::uint32_t expectedRequestSize(std::uint32_t code);
 ParsedPacket parseRequest(std::span<const std::uint8_t> packet);
 
 // The request's fields for the record, texts converted from the ANSI code page.
-nlohmann::json requestFields(const RequestBody& body);
+nlohmann::ordered_json requestFields(const RequestBody& body);
 
 // Client texts (titles, names, paths) come in the ANSI code page; the record
 // and the world dump hold them as UTF-8.

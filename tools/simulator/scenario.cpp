@@ -388,6 +388,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         for (++i; i < arguments.size() && arguments[i].compare(0, 2, "--") != 0; ++i) s.args.push_back(arguments[i]);
         applyStatement(line, s);
     }
+    // AI objects must never take the user aircraft's id.
+    if (line.config.aiIdBase <= line.config.userId)
+        throw ScenarioError(fmt::format("ai-id-base {} must lie above the user aircraft's id {}", line.config.aiIdBase,
+                                        line.config.userId));
     return line;
 }
 

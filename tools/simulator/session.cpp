@@ -388,18 +388,18 @@ void checkSerial(Simulation& sim, Session& session, const PacketHeader& header) 
 
 }  // namespace
 
-nlohmann::json recordBase(const Simulation& sim, const Session& session, const char* direction) {
-    return {{"time", std::round(sim.world.standInTime * 1000) / 1000},
-            {"simTime", std::round(sim.world.simTime * 1000) / 1000},
-            {"frame", sim.frame},
+nlohmann::ordered_json recordBase(const Simulation& sim, const Session& session, const char* direction) {
+    return {{"dir", direction},
             {"client", session.client},
-            {"dir", direction}};
+            {"frame", sim.frame},
+            {"time", std::round(sim.world.standInTime * 1000) / 1000},
+            {"simTime", std::round(sim.world.simTime * 1000) / 1000}};
 }
 
 void recordNote(Simulation& sim, const Session& session, const std::string& text) {
-    nlohmann::json line = recordBase(sim, session, "note");
+    nlohmann::ordered_json line = recordBase(sim, session, "note");
     line["text"] = text;
-    recordLine(sim.recorder, std::move(line));
+    recordLine(sim.recorder, line);
     say(sim, fmt::format("client {}: {}", session.client, text));
 }
 
@@ -420,11 +420,11 @@ std::optional<std::uint32_t> subscriptionOf(const Session& session, SystemEvent 
 void sendReply(Simulation& sim, Session& session, Reply reply) {
     if (session.dropNow) return;
     if (sim.config.recordFrames || reply.record["kind"] != "EVENT_FRAME") {
-        nlohmann::json line = recordBase(sim, session, "out");
+        nlohmann::ordered_json line = recordBase(sim, session, "out");
         line["kind"] = reply.record["kind"];
         line["size"] = reply.bytes.size();
         line["fields"] = std::move(reply.record["fields"]);
-        recordLine(sim.recorder, std::move(line));
+        recordLine(sim.recorder, line);
     }
     session.outbox.push_back(std::move(reply.bytes));
     ++session.replies;
@@ -441,7 +441,7 @@ void reportFault(Simulation& sim, Session& session, const PacketHeader& header, 
         fault.exception = static_cast<std::uint32_t>(refused->exception);
         fault.index = refused->index;
     }
-    nlohmann::json line = recordBase(sim, session, "fault");
+    nlohmann::ordered_json line = recordBase(sim, session, "fault");
     line["serial"] = fault.serial;
     line["request"] = fault.request;
     line["reason"] = fault.reason;
@@ -449,7 +449,7 @@ void reportFault(Simulation& sim, Session& session, const PacketHeader& header, 
         line["exception"] = *fault.exception;
         line["index"] = fault.index;
     }
-    recordLine(sim.recorder, std::move(line));
+    recordLine(sim.recorder, line);
     say(sim, fmt::format("client {}: FAULT serial {} {}: {}{}", fault.client, fault.serial, fault.request, fault.reason,
                          fault.exception ? fmt::format(" -> {}", exceptionName(*fault.exception)) : ""));
     sim.faults.push_back(fault);
@@ -462,16 +462,16 @@ void receivePacket(Simulation& sim, Session& session, std::span<const std::uint8
     ++session.packets;
     const ParsedPacket parsed = parseRequest(packet);
     const PacketHeader& header = parsed.header;
-    nlohmann::json line = recordBase(sim, session, "in");
-    line["size"] = packet.size();
-    line["version"] = header.version;
+    nlohmann::ordered_json line = recordBase(sim, session, "in");
     line["serial"] = header.serial;
     line["kind"] = requestName(header.code());
+    line["size"] = packet.size();
+    line["version"] = header.version;
     if (parsed.body)
         line["fields"] = requestFields(*parsed.body);
     else
         line["bytes"] = hexBytes(packet);
-    recordLine(sim.recorder, std::move(line));
+    recordLine(sim.recorder, line);
     if (session.versionRefused) return;
 
     if (packet.size() >= kRequestHeaderSize) checkSerial(sim, session, header);
@@ -495,11 +495,11 @@ void streamBroken(Simulation& sim, Session& session, const std::string& reason, 
     fault.client = session.client;
     fault.request = "stream";
     fault.reason = reason;
-    nlohmann::json line = recordBase(sim, session, "fault");
+    nlohmann::ordered_json line = recordBase(sim, session, "fault");
     line["request"] = fault.request;
     line["reason"] = reason;
     line["bytes"] = hexBytes(head, 64);
-    recordLine(sim.recorder, std::move(line));
+    recordLine(sim.recorder, line);
     say(sim, fmt::format("client {}: FAULT {}", session.client, reason));
     sim.faults.push_back(fault);
     ++session.faults;

@@ -84,7 +84,7 @@ void endSession(Simulation& sim, Session& session, const std::string& how);
 std::optional<std::uint32_t> subscriptionOf(const Session& session, SystemEvent event);
 
 // The fields every record line of a session starts with.
-nlohmann::json recordBase(const Simulation& sim, const Session& session, const char* direction);
+nlohmann::ordered_json recordBase(const Simulation& sim, const Session& session, const char* direction);
 // A note in the record and on the console: something the stand-in did on
 // purpose or noticed that is not a client fault.
 void recordNote(Simulation& sim, const Session& session, const std::string& text);

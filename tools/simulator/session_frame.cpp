@@ -153,7 +153,7 @@ void answerByType(Simulation& sim, Session& session, const PendingByType& pendin
         h.entry = 0;
         h.outOf = 0;
         h.defineCount = 0;
-        sendReply(sim, session, objectDataMessage(session.version, h, {}, nlohmann::json::object()));
+        sendReply(sim, session, objectDataMessage(session.version, h, {}, nlohmann::ordered_json::object()));
         return;
     }
     for (std::size_t i = 0; i < found.size(); ++i) {
@@ -162,7 +162,7 @@ void answerByType(Simulation& sim, Session& session, const PendingByType& pendin
         h.entry = static_cast<std::uint32_t>(i + 1);
         h.outOf = static_cast<std::uint32_t>(found.size());
         ByteWriter block;
-        nlohmann::json values;
+        nlohmann::ordered_json values;
         encodeBlock(world, found[i], definition->second, false, block, values);
         sendReply(sim, session, objectDataMessage(session.version, h, block.bytes(), std::move(values)));
     }
@@ -207,7 +207,7 @@ bool serveDataRequest(Simulation& sim, Session& session, DataSubscription& d) {
         once || (d.periods > q.origin && (d.periods - q.origin - 1) % (std::uint64_t{q.interval} + 1) == 0);
     if (due) {
         ByteWriter block;
-        nlohmann::json values;
+        nlohmann::ordered_json values;
         encodeBlock(sim.world, ref, definition->second, (q.flags & kRequestFlagTagged) != 0, block, values);
         const bool unchanged = (q.flags & kRequestFlagChanged) != 0 && d.sent > 0 && block.bytes() == d.lastBlock;
         if (!unchanged) {

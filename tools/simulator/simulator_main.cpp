@@ -21,11 +21,11 @@ void makeParentFolder(const std::filesystem::path& file) {
     std::filesystem::create_directories(file.parent_path(), ignored);
 }
 
-nlohmann::json endpointsJson(const Endpoints& e) {
+nlohmann::ordered_json endpointsJson(const Endpoints& e) {
     return {{"port4", e.port4}, {"port6", e.port6}, {"pipe", e.pipe}};
 }
 
-nlohmann::json configJson(const SimulatorConfig& c) {
+nlohmann::ordered_json configJson(const SimulatorConfig& c) {
     return {{"simName", ansiToUtf8(c.simName)},
             {"simVersion", c.simVersion},
             {"protocolMax", c.protocolMax},

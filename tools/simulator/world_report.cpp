@@ -26,14 +26,14 @@ std::string zuluText(const World& world) {
                        seconds / 60 % 60, seconds % 60);
 }
 
-nlohmann::json lightsJson(std::uint32_t lights) {
+nlohmann::ordered_json lightsJson(std::uint32_t lights) {
     return {{"nav", (lights & kLightNav) != 0},         {"beacon", (lights & kLightBeacon) != 0},
             {"landing", (lights & kLightLanding) != 0}, {"taxi", (lights & kLightTaxi) != 0},
             {"strobe", (lights & kLightStrobe) != 0},   {"logo", (lights & kLightLogo) != 0},
             {"cabin", (lights & kLightCabin) != 0}};
 }
 
-nlohmann::json stateJson(const World& world, const AircraftState& s, bool onGround) {
+nlohmann::ordered_json stateJson(const World& world, const AircraftState& s, bool onGround) {
     return {{"latitude", rounded(s.latitude, 1e7)},
             {"longitude", rounded(s.longitude, 1e7)},
             {"altitudeFt", rounded(s.altitudeFt, 100)},
@@ -56,16 +56,16 @@ nlohmann::json stateJson(const World& world, const AircraftState& s, bool onGrou
             {"enginesRunning", s.enginesRunning}};
 }
 
-nlohmann::json trackJson(const std::vector<TrackPoint>& track) {
-    nlohmann::json points = nlohmann::json::array();
+nlohmann::ordered_json trackJson(const std::vector<TrackPoint>& track) {
+    nlohmann::ordered_json points = nlohmann::ordered_json::array();
     for (const TrackPoint& p : track)
         points.push_back(
             {rounded(p.time, 1000), rounded(p.latitude, 1e7), rounded(p.longitude, 1e7), rounded(p.altitudeFt, 10)});
     return points;
 }
 
-nlohmann::json objectJson(const World& world, const AiObject& o) {
-    nlohmann::json j = {
+nlohmann::ordered_json objectJson(const World& world, const AiObject& o) {
+    nlohmann::ordered_json j = {
         {"id", o.id},
         {"client", o.client},
         {"title", ansiToUtf8(o.title)},
@@ -105,11 +105,11 @@ bool writeTextFile(const std::filesystem::path& path, const std::string& text) {
     });
 }
 
-nlohmann::json worldJson(const Simulation& sim) {
+nlohmann::ordered_json worldJson(const Simulation& sim) {
     const World& world = sim.world;
-    nlohmann::json objects = nlohmann::json::array();
+    nlohmann::ordered_json objects = nlohmann::ordered_json::array();
     for (const AiObject& o : world.objects) objects.push_back(objectJson(world, o));
-    nlohmann::json clients = nlohmann::json::array();
+    nlohmann::ordered_json clients = nlohmann::ordered_json::array();
     for (const ClientSummary& c : sim.clients)
         clients.push_back({{"number", c.number},
                            {"peer", c.peer},
@@ -119,9 +119,10 @@ nlohmann::json worldJson(const Simulation& sim) {
                            {"replies", c.replies},
                            {"faults", c.faults},
                            {"end", c.end}});
-    nlohmann::json faults = nlohmann::json::array();
+    nlohmann::ordered_json faults = nlohmann::ordered_json::array();
     for (const Fault& f : sim.faults) {
-        nlohmann::json j = {{"client", f.client}, {"serial", f.serial}, {"request", f.request}, {"reason", f.reason}};
+        nlohmann::ordered_json j = {
+            {"client", f.client}, {"serial", f.serial}, {"request", f.request}, {"reason", f.reason}};
         if (f.exception) {
             j["exception"] = *f.exception;
             j["index"] = f.index;
@@ -154,8 +155,9 @@ nlohmann::json worldJson(const Simulation& sim) {
 bool writeReports(const Simulation& sim) {
     bool ok = true;
     if (!sim.config.worldFile.empty())
-        ok = writeTextFile(sim.config.worldFile,
-                           worldJson(sim).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") &&
+        ok = writeTextFile(
+                 sim.config.worldFile,
+                 worldJson(sim).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n") &&
              ok;
     if (!sim.config.mapFile.empty()) ok = writeTextFile(sim.config.mapFile, trackMapSvg(sim)) && ok;
     return ok;

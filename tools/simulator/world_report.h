@@ -12,7 +12,7 @@
 
 namespace simulator {
 
-nlohmann::json worldJson(const Simulation& sim);
+nlohmann::ordered_json worldJson(const Simulation& sim);
 
 // Writes a text file through a temporary file; false when that fails.
 bool writeTextFile(const std::filesystem::path& path, const std::string& text);

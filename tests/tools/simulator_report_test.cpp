@@ -1,0 +1,150 @@
+// What a person reads after a run: the JSON-lines record of every packet and
+// reply, the world dump, and the SVG map of the tracks.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <pugixml.hpp>
+
+#include "session_harness.h"
+#include "support/temp_dir.h"
+#include "tools/simulator/world_report.h"
+
+using namespace golden;
+using testing_support::TempDir;
+
+namespace {
+
+struct Recorded {
+    TempDir dir;
+    Harness h;
+    explicit Recorded(simulator::SimulatorConfig config = quietConfig()) : h(withFiles(config)) {
+        simulator::openRecorder(h.sim.recorder, h.sim.config.recordFile);
+    }
+    simulator::SimulatorConfig withFiles(simulator::SimulatorConfig config) {
+        config.recordFile = dir / "record.jsonl";
+        config.worldFile = dir / "world.json";
+        config.mapFile = dir / "map.svg";
+        return config;
+    }
+    std::vector<nlohmann::json> lines() {
+        h.sim.recorder.file.flush();
+        std::vector<nlohmann::json> out;
+        std::istringstream in(testing_support::readFile(dir / "record.jsonl"));
+        for (std::string line; std::getline(in, line);) out.push_back(nlohmann::json::parse(line));
+        return out;
+    }
+};
+
+// Creates two objects, flies the first 500 m north in five steps and removes
+// it; the second stays where it was created.
+void scriptedTraffic(Harness& h) {
+    h.registerLikeTheProgram();
+    h.send(createAi(h.next(), "Stand-in B738 Livery", "DLH4AB", InitPos{47.0, 8.0, 2000, 0, 0, 0}));
+    h.send(createAi(h.next(), "Stand-in A320 Livery", "SWR12", InitPos{47.01, 8.01, 0, 0, 0, 90, 1}));
+    h.frames();
+    for (int step = 1; step <= 5; ++step) {
+        h.send(setData(h.next(), 402, 100, positionBlock(47.0 + step * 0.0009, 8.0, 0, 0, 0, 2000 - step * 50), 64));
+        h.frames(3);
+    }
+    h.send(transmitEvent(h.next(), 101, 212, 1));
+    h.send(remove(h.next(), 100));
+    h.frames();
+}
+
+}  // namespace
+
+TEST(StandInReports, WorldDumpShowsTheScriptedCreateMoveAndRemove) {
+    Recorded r;
+    scriptedTraffic(r.h);
+    ASSERT_TRUE(simulator::writeReports(r.h.sim));
+    const auto world = nlohmann::json::parse(testing_support::readFile(r.dir / "world.json"));
+    EXPECT_EQ(world["liveAiObjects"], 1);
+    ASSERT_EQ(world["aiObjects"].size(), 2u);
+    const auto& moved = world["aiObjects"][0];
+    EXPECT_EQ(moved["id"], 100);
+    EXPECT_EQ(moved["tailNumber"], "DLH4AB");
+    EXPECT_EQ(moved["createSerial"], 75);
+    EXPECT_FALSE(moved["live"].get<bool>());
+    EXPECT_EQ(moved["removeReason"], "removed by client 1 (serial 83)");
+    EXPECT_EQ(moved["positionUpdates"], 5);
+    EXPECT_DOUBLE_EQ(moved["state"]["latitude"].get<double>(), 47.0045);
+    EXPECT_DOUBLE_EQ(moved["state"]["altitudeFt"].get<double>(), 1750);
+    EXPECT_EQ(moved["track"].size(), 7u);  // created, five moves of 100 m, removed
+    const auto& parked = world["aiObjects"][1];
+    EXPECT_TRUE(parked["live"].get<bool>());
+    EXPECT_TRUE(parked["state"]["onGround"].get<bool>());
+    EXPECT_TRUE(parked["state"]["lights"]["cabin"].get<bool>());
+    EXPECT_DOUBLE_EQ(parked["state"]["altitudeFt"].get<double>(), 1416 + 9);
+    EXPECT_EQ(world["user"]["title"], "Stand-in A320 Neutral");
+    EXPECT_EQ(world["time"]["frames"], 17);
+    EXPECT_EQ(world["time"]["zulu"], "2025-07-01T12:00:00Z");
+    EXPECT_TRUE(world["faults"].empty());
+}
+
+TEST(StandInReports, MapDrawsEachTrackWithItsEnd) {
+    Recorded r;
+    scriptedTraffic(r.h);
+    ASSERT_TRUE(simulator::writeReports(r.h.sim));
+    pugi::xml_document svg;
+    ASSERT_TRUE(svg.load_file((r.dir / "map.svg").c_str()));
+    const pugi::xml_node root = svg.child("svg");
+    ASSERT_TRUE(root);
+    const pugi::xml_node moved = root.find_child_by_attribute("g", "id", "object-100");
+    const pugi::xml_node parked = root.find_child_by_attribute("g", "id", "object-101");
+    ASSERT_TRUE(moved && parked);
+    const std::string points = moved.child("polyline").attribute("points").value();
+    EXPECT_EQ(std::count(points.begin(), points.end(), ','), 7);
+    EXPECT_TRUE(moved.child("path"));    // removed: a cross
+    EXPECT_FALSE(parked.child("path"));  // live: a dot
+    EXPECT_EQ(std::string(moved.child_value("title")), "100 DLH4AB (Stand-in B738 Livery), removed");
+    EXPECT_EQ(std::string(moved.last_child().child_value()), "DLH4AB");
+    EXPECT_TRUE(root.find_child_by_attribute("g", "class", "user"));
+    EXPECT_NE(std::string(root.find_child_by_attribute("text", "class", "caption").child_value())
+                  .find("2 AI objects (1 live)"),
+              std::string::npos);
+}
+
+TEST(StandInReports, RecordHoldsEveryPacketReplyAndFault) {
+    Recorded r;
+    r.h.registerLikeTheProgram();
+    r.h.send(createAi(75, "Stand-in B738 Livery", "DLH4AB", InitPos{}));
+    r.h.send(addToDefinition(76, 410, "Plane Latitudee", "degree", 4));
+    r.h.frames(2);
+    const auto lines = r.lines();
+    std::map<std::string, int> byDirection;
+    for (const auto& line : lines) ++byDirection[line["dir"].get<std::string>()];
+    EXPECT_EQ(byDirection["in"], 76);
+    EXPECT_EQ(byDirection["fault"], 1);
+    // OPEN, EXCEPTION, then per frame: Sim event (first only), ASSIGNED_OBJECT_ID and ADDREMOVE (first only), FRAME.
+    EXPECT_EQ(byDirection["out"], 2 + 1 + 2 + 2);
+    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i]["seq"], i + 1);
+
+    const auto create = std::find_if(lines.begin(), lines.end(),
+                                     [](const auto& l) { return l.value("kind", "") == "AICreateNonATCAircraft"; });
+    ASSERT_NE(create, lines.end());
+    EXPECT_EQ((*create)["serial"], 75);
+    EXPECT_EQ((*create)["fields"]["tailNumber"], "DLH4AB");
+    EXPECT_EQ((*create)["fields"]["position"]["heading"], 90.0);
+    const auto fault = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l["dir"] == "fault"; });
+    ASSERT_NE(fault, lines.end());
+    EXPECT_EQ((*fault)["serial"], 76);
+    EXPECT_EQ((*fault)["request"], "AddToDataDefinition");
+    EXPECT_EQ((*std::next(fault))["kind"], "EXCEPTION");
+    EXPECT_EQ((*std::next(fault))["fields"]["sendId"], 76);
+    const auto assigned = std::find_if(lines.begin(), lines.end(),
+                                       [](const auto& l) { return l.value("kind", "") == "ASSIGNED_OBJECT_ID"; });
+    ASSERT_NE(assigned, lines.end());
+    EXPECT_EQ((*assigned)["fields"]["objectId"], 100);
+    EXPECT_EQ((*assigned)["frame"], 1);
+}
+
+TEST(StandInReports, FrameLinesCanBeLeftOutOfTheRecord) {
+    simulator::SimulatorConfig config = quietConfig();
+    config.recordFrames = false;
+    Recorded r(config);
+    r.h.registerLikeTheProgram();
+    EXPECT_EQ(ofKind(r.h.frames(10), kFrame).size(), 10u);
+    const auto lines = r.lines();
+    EXPECT_TRUE(
+        std::none_of(lines.begin(), lines.end(), [](const auto& l) { return l.value("kind", "") == "EVENT_FRAME"; }));
+}

@@ -25,7 +25,7 @@ namespace platform {
 // osError on failure.
 std::shared_ptr<AsyncStream> openPipeStream(const std::u16string& name, std::uint32_t& osError);
 
-// POSIX: the folder of the sockets that stand for local pipes ($XDG_RUNTIME_DIR,
+// POSIX: the folder of the sockets that stand for local pipes ($VLNT_PIPE_DIR, else $XDG_RUNTIME_DIR,
 // else the temporary folder, until set). No effect on Windows.
 void setLocalPipeFolder(const std::filesystem::path& folder);
 

@@ -22,8 +22,11 @@ std::filesystem::path g_pipeFolder;  // guarded by g_pipeFolderMutex; empty = th
 std::filesystem::path pipeFolder() {
     const std::lock_guard lock(g_pipeFolderMutex);
     if (!g_pipeFolder.empty()) return g_pipeFolder;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0') return runtime;
+    // The same search as the stand-in simulator's, so both meet in one folder.
+    for (const char* variable : {"VLNT_PIPE_DIR", "XDG_RUNTIME_DIR"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') return value;
+    }
     std::error_code error;
     return std::filesystem::temp_directory_path(error);
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,9 +18,30 @@ struct LiveAc;
 
 // Scans the afolder settings' scenery for airports and parking positions.
 void gf_scanAddonAirports();
+// One entry of the park-airport list (airports/my_park_airports.txt).
+struct ParkAirportEntry {
+    std::string stand;        // the reserved stand's name; may be empty
+    double lat = 0.0;         // degrees
+    double lon = 0.0;         // degrees
+    double distanceNm = 0.0;  // from the user aircraft
+    AirportCode code;
+};
+
+// The park airports (nearest first once sorted) and the park airport itself
+// belong to the traffic thread, which changes them, and writes the list's
+// file, under g_parkAirportsMutex; other threads read them under it.
+extern std::mutex g_parkAirportsMutex;
+extern std::list<ParkAirportEntry> g_parkAirportList;  // under g_parkAirportsMutex
+extern AirportRecord g_parkAirport;                    // code not set = none; written under g_parkAirportsMutex
+
+// The stand table of the park airport, and the stand-name answer that
+// gf_standNameAt keeps, change only under g_standsMutex (traffic thread).
+extern std::mutex g_standsMutex;
+
 // Reads airports/my_park_airports.txt; true when the list is usable.
 bool lf_readMyParkAirports();
-// Writes the park-airport list with its stand texts.
+// Writes the park-airport list with its stand texts; called with
+// g_parkAirportsMutex held.
 void gf_addMyParkAirport();
 bool gf_hasAirportFile(const AirportCode& code);
 // The path of the airport's file, empty when none is found.
@@ -26,7 +49,8 @@ std::string gf_locateAirportFile(const AirportCode& code);
 // Saves the park airport's learned data to its airport file.
 void gf_saveAirportFile();
 void gf_clearStands();
-// The name of the stand within 55 m of the position, else "".
+// The name of the stand within 55 m of the position, else "" (also while
+// the user aircraft is not on the ground). Any thread: it takes g_standsMutex.
 std::string gf_standNameAt(const GeoPoint& position);
 // The supported airport closest to the position within 5 nautical miles.
 std::optional<AirportCode> gf_closestAirportStand(const GeoPoint& position);

@@ -1,5 +1,6 @@
 // The transport of a client handle: the send queue written in flush order,
 // the received bytes cut into queued messages, and the break.
+#include <iterator>
 #include <new>
 
 #include "platform/notify.h"
@@ -65,7 +66,18 @@ void Transport::writeDone(const platform::IoResult& result) {
         return;
     }
     sendQueue_.pop_front();
-    if (!sendQueue_.empty()) writeHeadLocked();
+    if (sendQueue_.empty()) return;
+    // A socket is a byte stream: what queued up while the last write was
+    // under way (a frame's position blocks) goes out in one write, in order.
+    // A pipe keeps one write per packet, since a message pipe makes each
+    // write a message of its own.
+    if (kind_ == TransportKind::socket && sendQueue_.size() > 1) {
+        std::vector<std::byte>& head = sendQueue_.front();
+        for (auto block = std::next(sendQueue_.begin()); block != sendQueue_.end(); ++block)
+            head.insert(head.end(), block->begin(), block->end());
+        sendQueue_.erase(std::next(sendQueue_.begin()), sendQueue_.end());
+    }
+    writeHeadLocked();
 }
 
 void Transport::readDone(const platform::IoResult& result) {

@@ -60,10 +60,12 @@ TEST_F(SimLinkSession, ClientProducerAndFrameSenderRunTogether) {
                 r.hexId = 5000000 + round;
                 gf_queueCreateAc(r);
             }
-            for (const std::uint32_t id : known.copy()) {
-                gf_queueLights(id, round % 2, 1, 0, round % 2, 0, 1, 1);
-                gf_queueEngineStart(id);
-            }
+            // Lights and engines about once a second, as the engine sets them.
+            if (round % 40 == 0)
+                for (const std::uint32_t id : known.copy()) {
+                    gf_queueLights(id, round % 80 == 0, 1, 0, 1, 0, 1, 1);
+                    gf_queueEngineStart(id);
+                }
             gf_requestUserPosition();
             painted += gf_copyUserText(g_simNameText).size() + gf_copyUserText(g_userTitle).size();
             painted += g_simRunningShown ? 1 : 0;

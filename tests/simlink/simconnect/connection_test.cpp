@@ -195,4 +195,26 @@ TEST_F(SimConnectConnection, NameTooLongFailsAfterConnecting) {
     EXPECT_TRUE(peer->readPacket(2000).empty());
 }
 
+TEST_F(SimConnectConnection, ABurstOfPacketsArrivesWholeAndInOrder) {
+    // Packets queued while a write is under way go out together over TCP;
+    // the peer still reads every one whole, in the order of the calls.
+    const auto peer = ipv4PeerInCfg();
+    openThrough(*peer);
+    const double block[8] = {47.0, 8.0, 0.0, 0.0, 1.0, 1500.0, 0.0, 0.0};
+    constexpr std::uint32_t kPackets = 2000;
+    for (std::uint32_t k = 0; k < kPackets; ++k)
+        ASSERT_EQ(SimConnect_SetDataOnSimObject(handle_, 402, 100 + k, 0, 0, 64, block), kSOk);
+    const auto u32At = [](const Bytes& p, std::size_t offset) {
+        std::uint32_t v = 0;
+        for (std::size_t k = 4; k-- > 0;) v = v << 8 | std::to_integer<std::uint32_t>(p[offset + k]);
+        return v;
+    };
+    for (std::uint32_t k = 0; k < kPackets; ++k) {
+        const Bytes p = peer->readPacket();
+        ASSERT_EQ(p.size(), 100u) << k;
+        EXPECT_EQ(u32At(p, 12), k + 2);  // the serial after the open packet's
+        EXPECT_EQ(u32At(p, 20), 100 + k);
+    }
+}
+
 }  // namespace

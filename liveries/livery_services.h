@@ -27,5 +27,7 @@ extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_excludedTitle
 
 // Logs the aircraft without a match under "No match found for:".
 void gf_logNoMatch();
+// Empties the aircraft without a match (g_noMatchAcs), so they are matched again.
+void gf_clearNoMatchList();
 // Logs the matches per level and the failed creations.
 void gf_writeMatchingSummary();

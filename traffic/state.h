@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "traffic/aircraft_records.h"
@@ -14,6 +15,9 @@ extern std::atomic<std::int32_t> g_tick;
 extern std::atomic<std::int32_t> g_engineQnh;
 // The live aircraft; traffic thread only.
 extern std::vector<LiveAc> g_liveAcs;
+// Hex ids of live aircraft to check against the learned stand use and the
+// static aircraft, one per user sample; traffic thread only.
+extern std::deque<std::uint32_t> g_replaceCheckIds;
 
 // Erases one live aircraft in constant time: the last record moves into its place.
 void lf_eraseLiveAc(std::vector<LiveAc>::iterator aircraft);

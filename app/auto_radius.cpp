@@ -10,8 +10,6 @@
 #include "settings/settings.h"
 
 namespace {
-constexpr double kNoParkAirportNm = 10000.0;
-
 // The radius for a distance to the park airport between 7 and 37 nautical
 // miles, by the distance rounded to whole miles (halves away from zero).
 std::int32_t radiusForDistance(double distanceNm) {
@@ -28,11 +26,10 @@ std::int32_t radiusForDistance(double distanceNm) {
 }
 }  // namespace
 
-std::int32_t gf_autoRadiusNm(const UserAircraftFix& user, const std::optional<GeoPoint>& parkAirport) {
-    if (user.onGround) return 10;
-    if (user.altitudeFt > AR_ABOVE_HEIGHT.value.load()) return 100;
-    if (user.altitudeFt > AIRP_HEIGHT.value.load()) return 40;
-    const double distance = parkAirport ? gf_distanceNm(user.position, *parkAirport) : kNoParkAirportNm;
+std::int32_t gf_autoRadiusNm(bool onGround, double altitudeFt, double distance) {
+    if (onGround) return 10;
+    if (altitudeFt > AR_ABOVE_HEIGHT.value.load()) return 100;
+    if (altitudeFt > AIRP_HEIGHT.value.load()) return 40;
     if (distance <= 7.0) return 10;
     if (distance >= 37.0 || std::isnan(distance)) return 40;
     return radiusForDistance(distance);
@@ -43,7 +40,8 @@ std::int32_t lf_autoRadius() {
     // radius reaches the window (a control update may wait for the window thread).
     const UserAircraftFix user = g_runJobs.userAircraft();
     const std::optional<GeoPoint> parkAirport = g_runJobs.firstParkAirportPosition();
-    return gf_setRadius(gf_autoRadiusNm(user, parkAirport));
+    const double distance = parkAirport ? gf_distanceNm(user.position, *parkAirport) : kNoParkAirportNm;
+    return gf_setRadius(gf_autoRadiusNm(user.onGround, user.altitudeFt, distance));
 }
 
 void gf_applyAutoRadius() {

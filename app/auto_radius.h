@@ -9,9 +9,12 @@
 #include "foundation/geodesy.h"
 #include "simlink/link_jobs.h"
 
-// The automatic radius in nautical miles for the user aircraft and the first
-// park airport of the list (none: 10000 nautical miles away).
-std::int32_t gf_autoRadiusNm(const UserAircraftFix& user, const std::optional<GeoPoint>& parkAirport);
+// The park-airport distance when the list is empty.
+inline constexpr double kNoParkAirportNm = 10000.0;
+
+// The automatic radius in nautical miles for the user aircraft's situation
+// and its distance to the first park airport of the list.
+std::int32_t gf_autoRadiusNm(bool onGround, double altitudeFt, double parkAirportDistanceNm);
 // Computes the automatic radius from the simulator link's user aircraft and
 // the park-airport list and sets it; returns metres.
 std::int32_t lf_autoRadius();

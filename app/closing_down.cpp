@@ -60,7 +60,11 @@ bool sleepUnlessClosed(SteadyTime duration) {
 void lf_waitForUserClose() {
     if (g_productionMode) return;  // nobody is there to close the window
     while (!g_closeRequested && g_exitReason == ExitReason::SystemError) g_runClock.sleepFor(kSystemErrorPollStep);
-    if (g_closeRequested) gf_setStatus(fmt::format("User closed {}", kProgramName), true);
+    if (!g_closeRequested) return;
+    // The error has been read; the line must now say why the program ends
+    // (a status is dropped, unlogged, while an error is shown).
+    gf_clearError();
+    gf_setStatus(fmt::format("User closed {}", kProgramName), true);
 }
 
 // The restart path; false when the program is to end after all.

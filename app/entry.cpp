@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/single_instance.h"
 #include "platform/window_host.h"
+#include "settings/file_names.h"
 
 namespace fs = std::filesystem;
 
@@ -37,7 +38,7 @@ fs::path gf_appDataPath() {
     return folder;
 }
 
-void lf_prepareMainBody(const std::vector<std::string>& arguments, DesktopOps& desktop) {
+void lf_prepareMainBody(const std::vector<std::string>& arguments) {
     g_productionSwitch = lf_productionSwitch(arguments);
     gf_appDataPath();
     try {
@@ -45,7 +46,6 @@ void lf_prepareMainBody(const std::vector<std::string>& arguments, DesktopOps& d
     } catch (const fs::filesystem_error& e) {
         gf_log(fmt::format("Failed to create directory: {}", e.what()));
     }
-    lf_loadWindowPlacement(desktop);
 }
 
 void lf_startMainBody() {

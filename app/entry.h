@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include <filesystem>
 
 // The single-instance mutex: one backslash, the per-logon namespace.
 inline constexpr const char* kSingleInstanceMutex = "Local\\$VLNT_P3D$";
@@ -22,10 +22,9 @@ int gf_runEntry(const std::function<int()>& body, const std::string& mutexName =
 // and returns an empty path when it is unknown.
 std::filesystem::path gf_appDataPath();
 
-// The main body's steps that both hosts share, in order: the production
-// switch of the arguments, the program's AppData folder (created when
-// missing; failures are logged and the start goes on), and the stored window
-// position checked against the monitors.
-void lf_prepareMainBody(const std::vector<std::string>& arguments, DesktopOps& desktop);
+// The main body's steps before the window that both hosts share: the
+// production switch of the arguments and the program's AppData folder
+// (created when missing; failures are logged and the start goes on).
+void lf_prepareMainBody(const std::vector<std::string>& arguments);
 // After the window exists: production mode as the switch asked, and the start-up thread started.
 void lf_startMainBody();

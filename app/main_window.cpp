@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "app/closing_down.h"
 #include "app/run_flags.h"
@@ -64,11 +65,16 @@ void lf_onCloseButton() {
 }
 
 std::int32_t lf_onAppQuit(int x, int y, DesktopOps& desktop, const std::filesystem::path& parametersPath) {
-    const int previousX = MAIN_WINDOW_X.value;
-    const int previousY = MAIN_WINDOW_Y.value;
-    setPosition(MAIN_WINDOW_X, x, parametersPath);
-    setPosition(MAIN_WINDOW_Y, y, parametersPath);
-    lf_placeWindowOnMonitor(previousX, previousY, desktop, parametersPath);
-    gf_log(gf_timeText(gf_pcClockSeconds()));
+    // The program ends with the exit code even when the position cannot be stored.
+    try {
+        const int previousX = MAIN_WINDOW_X.value;
+        const int previousY = MAIN_WINDOW_Y.value;
+        setPosition(MAIN_WINDOW_X, x, parametersPath);
+        setPosition(MAIN_WINDOW_Y, y, parametersPath);
+        lf_placeWindowOnMonitor(previousX, previousY, desktop, parametersPath);
+        gf_log(gf_timeText(gf_pcClockSeconds()));
+    } catch (const std::exception& e) {
+        gf_logMarked(fmt::format("{} exception {}", "lf_onAppQuit", e.what()));
+    }
     return g_exitCode;
 }

@@ -54,6 +54,7 @@ HeadlessHost::HeadlessHost(std::ostream& out, std::filesystem::path parametersPa
 HeadlessHost::~HeadlessHost() = default;
 
 void HeadlessHost::createWindow() {
+    lf_loadWindowPlacement(*this, parametersPath_);
     windowX_ = MAIN_WINDOW_X.value;
     windowY_ = MAIN_WINDOW_Y.value;
     windowExists_ = true;
@@ -140,7 +141,7 @@ int lf_headlessMain(const std::vector<std::string>& arguments) {
         HeadlessHost host(std::cout);
         platform::setWindowHost(&host);
         gf_setControlUpdates(&host);
-        lf_prepareMainBody(arguments, host);
+        lf_prepareMainBody(arguments);
         host.createWindow();
         lf_startMainBody();
         const int exitCode = host.runMessageLoop();

@@ -26,7 +26,7 @@ public:
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
 
-    // The virtual window appears at MAIN_WINDOW_X/Y.
+    // The virtual window appears at the stored position (initInstance).
     void createWindow();
     // Runs the message loop until WM_APP_QUIT; returns the exit code.
     int runMessageLoop();

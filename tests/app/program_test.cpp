@@ -2,8 +2,6 @@
 // the exit code and what it leaves in Log.txt and parameters.xml.
 #include <gtest/gtest.h>
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +13,7 @@
 
 #include "platform/folders.h"
 #include "support/program_process.h"
+#include "support/store_fixture.h"
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
@@ -24,6 +23,7 @@
 using namespace std::chrono_literals;
 using testing_support::ProgramProcess;
 using testing_support::readFile;
+using testing_support::storedParameterValue;
 using testing_support::TempDir;
 
 namespace {
@@ -63,14 +63,6 @@ std::vector<std::string> linesOf(const std::string& text) {
     }
     if (!line.empty()) lines.push_back(line);
     return lines;
-}
-
-std::string storedValue(const fs::path& parameters, const std::string& key) {
-    pugi::xml_document doc;
-    if (!doc.load_file(parameters.c_str())) return "<no file>";
-    for (pugi::xml_node element : doc.child("root").child("parameters").children("parameter"))
-        if (key == element.attribute("name").value()) return element.attribute("value").value();
-    return "<none>";
 }
 
 #ifdef _WIN32
@@ -170,13 +162,13 @@ TEST(Program, SingleInstanceCloseButtonAndExitCode) {
         << fileText(work / "first.out");
 #endif
 #ifdef _WIN32
-    EXPECT_EQ(storedValue(parameters, "MAIN_WINDOW_X"), std::to_string(rect.left));
-    EXPECT_EQ(storedValue(parameters, "MAIN_WINDOW_Y"), std::to_string(rect.top));
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_X"), std::to_string(rect.left));
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_Y"), std::to_string(rect.top));
 #else
-    EXPECT_EQ(storedValue(parameters, "MAIN_WINDOW_X"), "400");
-    EXPECT_EQ(storedValue(parameters, "MAIN_WINDOW_Y"), "20");
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_X"), "400");
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_Y"), "20");
 #endif
-    EXPECT_EQ(storedValue(parameters, "DESTINATION"), "");
+    EXPECT_EQ(storedParameterValue(parameters, "DESTINATION"), "");
 }
 
 #ifndef _WIN32

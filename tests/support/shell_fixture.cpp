@@ -1,7 +1,5 @@
 #include "support/shell_fixture.h"
 
-#include <pugixml.hpp>
-
 #include "app/run_flags.h"
 #include "app/settings_lock.h"
 #include "app/state.h"
@@ -10,18 +8,10 @@
 #include "rtlink/traffic_feed.h"
 #include "rtlink/traffic_record.h"
 #include "settings/settings.h"
-#include "support/store_fixture.h"
 #include "traffic/flight_plan_folder.h"
 #include "traffic/state.h"
 
 namespace testing_support {
-
-namespace {
-std::string keyOf(const WindowControl& control) {
-    const auto* param = dynamic_cast<const Parameter*>(&control);
-    return param != nullptr ? param->key : "?";
-}
-}  // namespace
 
 void resetShellState() {
     resetAllParameters();
@@ -70,11 +60,12 @@ ShellTest::ShellTest() : parametersPath_(appData_ / "parameters.xml") {
                               if (onSleep) onSleep(count);
                           }};
     platform::setWindowHost(this);
-    gf_setControlUpdates(this);
+    gf_setControlUpdates(&controls_);
 }
 
 ShellTest::~ShellTest() {
     gf_setControlUpdates(nullptr);
+    EXPECT_FALSE(controls_.sawStoreLocked()) << "a control was updated while the store held its lock";
     platform::setWindowHost(nullptr);
     g_runJobs = gf_subsystemJobs();
     g_runClock = gf_steadyRunClock();
@@ -193,11 +184,7 @@ std::vector<std::string> ShellTest::statusesAtSleeps() const {
 }
 
 std::string ShellTest::storedValue(const std::string& key) const {
-    pugi::xml_document doc;
-    if (!doc.load_file(parametersPath_.c_str())) return "<no file>";
-    for (pugi::xml_node element : doc.child("root").child("parameters").children("parameter"))
-        if (key == element.attribute("name").value()) return element.attribute("value").value();
-    return "<none>";
+    return storedParameterValue(parametersPath_, key);
 }
 
 void ShellTest::postAppMessage(std::uint32_t appOffset) {
@@ -212,16 +199,5 @@ void ShellTest::invalidateBand(const platform::Band& band) {
     const std::lock_guard lock(mutex_);
     bandTops_.push_back(band.top);
 }
-
-void ShellTest::setCheck(const CheckBoxParam& param, bool checked) {
-    record("check " + param.key + (checked ? " 1" : " 0"));
-}
-void ShellTest::showChoice(const ChoiceParam& param) { record("choice " + param.key); }
-void ShellTest::showText(const StringParam& param) { record("text " + param.key); }
-void ShellTest::enableControl(const WindowControl& control, bool enabled) {
-    record("enable " + keyOf(control) + (enabled ? " 1" : " 0"));
-}
-void ShellTest::syncMaxFitChoice() { record("maxfit"); }
-void ShellTest::setRadius(std::int32_t nm) { record("radius " + std::to_string(nm)); }
 
 }  // namespace testing_support

@@ -20,7 +20,7 @@
 #include "app/run_clock.h"
 #include "app/run_jobs.h"
 #include "platform/window_host.h"
-#include "settings/control_updates.h"
+#include "support/store_fixture.h"
 #include "support/log_capture.h"
 #include "support/temp_dir.h"
 
@@ -30,7 +30,7 @@ namespace testing_support {
 // their start values.
 void resetShellState();
 
-class ShellTest : public ::testing::Test, public platform::WindowHost, public ControlUpdates {
+class ShellTest : public ::testing::Test, public platform::WindowHost {
 protected:
     ShellTest();
     ~ShellTest() override;
@@ -80,13 +80,6 @@ protected:
     // platform::WindowHost
     void postAppMessage(std::uint32_t appOffset) override;
     void invalidateBand(const platform::Band& band) override;
-    // ControlUpdates
-    void setCheck(const CheckBoxParam& param, bool checked) override;
-    void showChoice(const ChoiceParam& param) override;
-    void showText(const StringParam& param) override;
-    void enableControl(const WindowControl& control, bool enabled) override;
-    void syncMaxFitChoice() override;
-    void setRadius(std::int32_t nm) override;
 
     LogCapture log;
 
@@ -95,6 +88,7 @@ private:
 
     TempDir appData_;
     std::filesystem::path parametersPath_;
+    ControlRecorder controls_{[this](const std::string& text) { record(text); }};
     mutable std::mutex mutex_;  // guards the recordings
     std::vector<std::string> calls_;
     std::vector<int> bandTops_;

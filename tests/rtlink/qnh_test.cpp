@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "rtlink/state.h"
 #include "support/log_capture.h"
 #include "traffic/state.h"
@@ -75,4 +78,29 @@ TEST_F(QnhTest, BadDatagramsAreLoggedAndChangeNothing) {
         EXPECT_EQ(g_engineQnh, 1001) << c.datagram;
     }
     EXPECT_TRUE(log.contains(", in [1013]"));
+}
+
+TEST_F(QnhTest, SeededRandomDatagramsNeverCrashAndPublishOnlyPlausibleValues) {
+    std::mt19937 engine(20261208);
+    const std::string bases[] = {R"({"ICAO":"EHAM","QNH":1008.6})", R"({"QNH":"2992"})", R"({"QNH":[1013],"x":{}})"};
+    int published = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = bases[engine() % 3];
+        const int edits = 1 + static_cast<int>(engine() % 6);
+        for (int e = 0; e < edits && !text.empty(); ++e) {
+            const std::size_t at = engine() % text.size();
+            switch (engine() % 3) {
+                case 0: text[at] = static_cast<char>(engine() & 0xFF); break;
+                case 1: text.erase(at, 1 + engine() % 4); break;
+                default: text.insert(at, 1, "0123456789.-e\"{}[],:"[engine() % 20]); break;
+            }
+        }
+        state.lastQnh = kDefaultQnh;
+        if (lf_onQnhData(state, text) != QnhVerdict::published) continue;
+        ++published;
+        ASSERT_GE(g_engineQnh.load(), 900) << text;
+        ASSERT_LE(g_engineQnh.load(), 1100) << text;
+        ASSERT_EQ(state.lastQnh.load(), g_engineQnh.load()) << text;
+    }
+    EXPECT_GT(published, 500);  // the mutations leave many datagrams valid
 }

@@ -26,7 +26,7 @@ public:
     void send(std::uint16_t port, const std::string& datagram, double offset, const char* what) {
         if (const std::int32_t error = socket_.sendTo(options_.address, port, datagram); error != 0)
             throw StandInError(fmt::format("sending to {}:{} failed: {}", options_.address, port, gf_wsaErrorText(error)));
-        if (log_) *log_ << fmt::format("{:9.2f} {:9} {}\n", offset, what, datagram.substr(0, 160));
+        if (log_) *log_ << fmt::format("{:9.2f} {} {}\n", offset, what, datagram.substr(0, 160));
     }
 
 private:

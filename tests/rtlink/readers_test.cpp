@@ -74,7 +74,9 @@ TEST_F(ReadersTest, EveryReplayedRecordArrivesOnTheAddingStack) {
         EXPECT_NEAR(r.sample.lon, s.lon, 1e-6);
         EXPECT_NEAR(r.sample.groundSpeedKt, s.speedKt, 0.06);
         EXPECT_EQ(r.sample.airborne, s.altitudeFt > 0 ? 1 : 0);
-        if (s.altitudeFt > 0) EXPECT_NEAR(r.sample.altitudeFt, s.altitudeFt, 0.5);
+        if (s.altitudeFt > 0) {
+            EXPECT_NEAR(r.sample.altitudeFt, s.altitudeFt, 0.5);
+        }
         EXPECT_NEAR(r.sample.verticalSpeed, s.verticalSpeedFpm, 0.5);
         expected.erase(it);
     }

@@ -7,6 +7,7 @@
 
 #include "rtlink/state.h"
 #include "support/log_capture.h"
+#include "support/mutations.h"
 #include "traffic/state.h"
 
 namespace {
@@ -85,16 +86,7 @@ TEST_F(QnhTest, SeededRandomDatagramsNeverCrashAndPublishOnlyPlausibleValues) {
     const std::string bases[] = {R"({"ICAO":"EHAM","QNH":1008.6})", R"({"QNH":"2992"})", R"({"QNH":[1013],"x":{}})"};
     int published = 0;
     for (int i = 0; i < 20000; ++i) {
-        std::string text = bases[engine() % 3];
-        const int edits = 1 + static_cast<int>(engine() % 6);
-        for (int e = 0; e < edits && !text.empty(); ++e) {
-            const std::size_t at = engine() % text.size();
-            switch (engine() % 3) {
-                case 0: text[at] = static_cast<char>(engine() & 0xFF); break;
-                case 1: text.erase(at, 1 + engine() % 4); break;
-                default: text.insert(at, 1, "0123456789.-e\"{}[],:"[engine() % 20]); break;
-            }
-        }
+        const std::string text = testing_support::mutated(bases[engine() % 3], engine, 6, "0123456789.-e\"{}[],:");
         state.lastQnh = kDefaultQnh;
         if (lf_onQnhData(state, text) != QnhVerdict::published) continue;
         ++published;

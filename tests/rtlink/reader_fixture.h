@@ -19,9 +19,7 @@
 #include "platform/window_host.h"
 #include "rtlink/readers.h"
 #include "rtlink/state.h"
-#include "rtlink/traffic_feed.h"
-#include "rtlink/traffic_record.h"
-#include "settings/settings.h"
+#include "support/eham_feed.h"
 #include "support/log_capture.h"
 
 namespace testing_support {
@@ -61,11 +59,6 @@ public:
     }
 };
 
-inline std::size_t addingStackSize() {
-    const std::lock_guard lock(g_addingStackMutex);
-    return g_addingStack.size();
-}
-
 // Readers near EHAM with traffic accepted; everything put back afterwards.
 struct ReaderTest : ::testing::Test {
     LogCapture log;
@@ -80,21 +73,11 @@ struct ReaderTest : ::testing::Test {
         g_trafficReader.received = 0;  // the reset zeroes only the QNH reader's counts
         g_trafficReader.receivedBefore = 0;
         g_rtLocal = true;
-        gf_setTrafficRefPos(GeoPoint{52.3086, 4.7639});
-        gf_setReaderParkAirport(ReaderParkAirport{AirportCode("EHAM"), GeoPoint{52.3086, 4.7639}, -11});
-        g_rangeNm = 40.0;
-        const std::lock_guard lock(g_addingStackMutex);
-        g_addingStack.clear();
-        g_acceptTraffic = true;
+        acceptTrafficAtEham();
     }
     void TearDown() override {
         stopReaders();
-        {
-            const std::lock_guard lock(g_addingStackMutex);
-            g_addingStack.clear();
-            g_acceptTraffic = false;
-        }
-        gf_setReaderParkAirport(ReaderParkAirport{});
+        stopAcceptingTraffic();
         g_rtLocal = false;
         g_rtActive = false;
         g_stopRequested = false;

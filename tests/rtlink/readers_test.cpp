@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "reader_fixture.h"
+#include "rtlink/traffic_feed.h"
+#include "rtlink/traffic_record.h"
 #include "support/data_set.h"
 #include "tools/realtraffic/generator.h"
 #include "tools/realtraffic/replay.h"

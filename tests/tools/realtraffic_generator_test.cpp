@@ -11,8 +11,8 @@
 #include "foundation/geodesy.h"
 #include "rtlink/traffic_datagram.h"
 #include "rtlink/traffic_record.h"
-#include "settings/settings.h"
 #include "support/data_set.h"
+#include "support/eham_feed.h"
 #include "support/log_capture.h"
 #include "tools/realtraffic/datagram.h"
 
@@ -124,14 +124,7 @@ TEST(RealTrafficGenerator, TheDemoUsesIdentitiesOfTheDataSet) {
 TEST(RealTrafficGenerator, TheProgramReadsEveryGeneratedDatagramAsItsSample) {
     testing_support::LogCapture log;
     const Scenario scenario = demoScenario();
-    gf_setTrafficRefPos(GeoPoint{52.3086, 4.7639});
-    gf_setReaderParkAirport(ReaderParkAirport{AirportCode("EHAM"), GeoPoint{52.3086, 4.7639}, -11});
-    g_rangeNm = 40.0;
-    {
-        const std::lock_guard lock(g_addingStackMutex);
-        g_addingStack.clear();
-        g_acceptTraffic = true;
-    }
+    testing_support::acceptTrafficAtEham();
     std::size_t sent = 0;
     for (const TrackSpec& track : scenario.tracks) {
         for (const TrackSample& s : sampleTrack(track, scenario.fieldElevationFt)) {
@@ -153,14 +146,9 @@ TEST(RealTrafficGenerator, TheProgramReadsEveryGeneratedDatagramAsItsSample) {
             EXPECT_NEAR(*r.sample.trueHeading, (s.headingDeg == 0 ? 360 : s.headingDeg) * kDegToRad, 1e-3);
         }
     }
-    {
-        const std::lock_guard lock(g_addingStackMutex);
-        EXPECT_EQ(g_addingStack.size(), sent);
-        g_addingStack.clear();
-        g_acceptTraffic = false;
-    }
+    EXPECT_EQ(testing_support::addingStackSize(), sent);
+    testing_support::stopAcceptingTraffic();
     EXPECT_FALSE(log.contains("exception in processLineSub"));
-    gf_setReaderParkAirport(ReaderParkAirport{});
 }
 
 TEST(RealTrafficGenerator, APushBackMovesTailFirst) {

@@ -21,9 +21,9 @@ namespace {
 std::atomic<bool> g_wsaCleanedUp{false};
 
 // The reader threads. Started, joined and replaced by the start-up thread
-// (and by closing down); guarded by g_readerThreadsMutex.
+// (and by closing down).
 struct ReaderThreads {
-    std::mutex mutex;
+    std::mutex mutex;  // guards the two handles
     std::thread traffic;
     std::thread qnh;
 

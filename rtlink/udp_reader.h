@@ -26,14 +26,14 @@ public:
     // Called once when the receive loop ends because `stop` was set.
     virtual void onStopped() = 0;
 
-    std::string_view datagram;                  // the current datagram; valid during onData only
-    std::atomic<bool> stop{false};              // set to end the loop; cleared by the reset
-    std::atomic<std::int32_t> received{0};      // datagrams handed to onData since the reset
-    std::atomic<std::int32_t> receivedBefore{0};// `received` at the watchdog's previous look
+    std::string_view datagram;                     // the current datagram; valid during onData only
+    std::atomic<bool> stop{false};                 // set to end the loop; cleared by the reset
+    std::atomic<std::int32_t> received{0};         // datagrams handed to onData since the reset
+    std::atomic<std::int32_t> receivedBefore{0};   // `received` at the watchdog's previous look
     std::array<char, kReaderBufferSize> buffer{};  // a zero byte follows each datagram
-    std::string lastDatagram;                   // the previous datagram, for the repeat rule
-    platform::UdpSocket socket;                 // used by the reader's own thread only
-    std::atomic<bool> receivingMark{true};      // the watchdog's memory; 1 after every reset
+    std::string lastDatagram;                      // the previous datagram, for the repeat rule
+    platform::UdpSocket socket;                    // used by the reader's own thread only
+    std::atomic<bool> receivingMark{true};         // the watchdog's memory; set by every reset
 };
 
 // The set-up steps of a reader thread; each throws std::runtime_error.

@@ -59,7 +59,7 @@ TEST_F(ReaderBurst, ABurstOfFiveThousandDatagramsASecondLosesNothingDelivered) {
         s.altitudeFt = 3000;
         s.speedKt = 180;
         track.hexId = 4840000 + static_cast<std::uint32_t>(i % 997);
-        datagrams.push_back({s.offset, realtraffic::gf_trafficDatagram(track, s, s.offset)});
+        datagrams.push_back({s.offset, realtraffic::trafficDatagram(track, s, s.offset)});
     }
     startTrafficReader(true);
     realtraffic::ReplayOptions options;

@@ -128,7 +128,7 @@ TEST(RealTrafficGenerator, TheProgramReadsEveryGeneratedDatagramAsItsSample) {
     std::size_t sent = 0;
     for (const TrackSpec& track : scenario.tracks) {
         for (const TrackSample& s : sampleTrack(track, scenario.fieldElevationFt)) {
-            ASSERT_EQ(lf_onTrafficData(g_trafficFeed, gf_trafficDatagram(track, s, 1767600000 + s.offset)),
+            ASSERT_EQ(lf_onTrafficData(g_trafficFeed, trafficDatagram(track, s, 1767600000 + s.offset)),
                       LineVerdict::queued)
                 << track.callsign << " at " << s.offset;
             ++sent;
@@ -166,7 +166,7 @@ TEST(RealTrafficGenerator, APushBackMovesTailFirst) {
         }
     }
     EXPECT_TRUE(pushed);
-    const auto fields = fieldsOf(gf_trafficDatagram(trackOf("0 52 4 gnd 0\n10 52 4 gnd 0\n"), samples[3], 0));
+    const auto fields = fieldsOf(trafficDatagram(trackOf("0 52 4 gnd 0\n10 52 4 gnd 0\n"), samples[3], 0));
     ASSERT_EQ(fields.size(), 29u);
     EXPECT_EQ(fields[7], "44.8");
     EXPECT_EQ(fields[25], "225.0");
@@ -197,11 +197,11 @@ TEST(RealTrafficGenerator, WaypointsTheProgramWouldRefuseFailLoudly) {
 }
 
 TEST(RealTrafficGenerator, SampleIntervalsFollowTheSpeed) {
-    EXPECT_EQ(gf_sampleInterval(250, false), 6.0);                         // RealTraffic's usual pace
-    EXPECT_NEAR(gf_sampleInterval(125, false), 450 / (125 * 1852.0 / 3600) + 1, 1e-9);
-    EXPECT_EQ(gf_sampleInterval(0, true), 16.0);                           // standing: 15 s and a margin
-    EXPECT_NEAR(gf_sampleInterval(10, true), 20 / (10 * 1852.0 / 3600) + 1, 1e-9);
-    EXPECT_EQ(gf_sampleInterval(100, true), 3.0);                          // take-off roll
+    EXPECT_EQ(sampleInterval(250, false), 6.0);                         // RealTraffic's usual pace
+    EXPECT_NEAR(sampleInterval(125, false), 450 / (125 * 1852.0 / 3600) + 1, 1e-9);
+    EXPECT_EQ(sampleInterval(0, true), 16.0);                           // standing: 15 s and a margin
+    EXPECT_NEAR(sampleInterval(10, true), 20 / (10 * 1852.0 / 3600) + 1, 1e-9);
+    EXPECT_EQ(sampleInterval(100, true), 3.0);                          // take-off roll
 }
 
 TEST(RealTrafficGenerator, ExpansionInterleavesTracksAndRawDatagramsByOffset) {

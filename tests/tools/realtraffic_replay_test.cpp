@@ -75,7 +75,7 @@ TEST_F(ReplayTest, TrafficCarriesTheStartTimePlusItsOffset) {
     ASSERT_EQ(got.size(), datagrams.size());
     for (std::size_t i = 0; i < got.size(); ++i) {
         EXPECT_EQ(field(got[i], kTimestampField), fmt::format("{:.2f}", 1767600000.0 + datagrams[i].offset));
-        EXPECT_EQ(got[i], gf_withTimestamp(datagrams[i].text, 1767600000.0 + datagrams[i].offset));
+        EXPECT_EQ(got[i], withTimestamp(datagrams[i].text, 1767600000.0 + datagrams[i].offset));
     }
     EXPECT_NE(log.str().find("traffic TFC,4844322,"), std::string::npos);
 }

@@ -36,7 +36,7 @@ double wrapDegrees(double degrees) {
 
 }  // namespace
 
-std::string gf_trafficDatagram(const TrackSpec& track, const TrackSample& s, double timestamp) {
+std::string trafficDatagram(const TrackSpec& track, const TrackSample& s, double timestamp) {
     const bool airborne = s.altitudeFt > 0;
     const std::vector<std::string> fields = {
         "TFC",                                          // 0 record kind
@@ -72,15 +72,15 @@ std::string gf_trafficDatagram(const TrackSpec& track, const TrackSample& s, dou
     return fmt::format("{}", fmt::join(fields, ","));
 }
 
-std::string gf_withTimestamp(std::string_view datagram, double unixSeconds) {
+std::string withTimestamp(std::string_view datagram, double unixSeconds) {
     return withField(datagram, kTimestampField, fmt::format("{:.2f}", unixSeconds));
 }
 
-std::string gf_qnhDatagram(std::string_view fieldCode, std::string_view value) {
+std::string qnhDatagram(std::string_view fieldCode, std::string_view value) {
     return fmt::format(R"({{"ICAO":"{}","QNH":{}}})", fieldCode, value);
 }
 
-std::string gf_primerDatagram(double unixSeconds) {
+std::string primerDatagram(double unixSeconds) {
     TrackSpec primer;
     primer.hexId = 16777214;
     primer.callsign = "PRIMER1";
@@ -94,10 +94,10 @@ std::string gf_primerDatagram(double unixSeconds) {
     s.altitudeFt = 35000;
     s.speedKt = 450;
     s.trackDeg = s.headingDeg = 90;
-    return gf_trafficDatagram(primer, s, unixSeconds);
+    return trafficDatagram(primer, s, unixSeconds);
 }
 
-std::string gf_malformedDatagram(std::string_view valid, std::size_t k) {
+std::string malformedDatagram(std::string_view valid, std::size_t k) {
     switch (k % 3) {
     case 0: {
         std::size_t begin = 0, end = 0;
@@ -108,7 +108,7 @@ std::string gf_malformedDatagram(std::string_view valid, std::size_t k) {
     }
 }
 
-std::string gf_oversizeDatagram() {
+std::string oversizeDatagram() {
     std::string text = "TFC,99999999,";
     text.resize(kOversizeBytes, 'x');
     return text;

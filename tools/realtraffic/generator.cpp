@@ -126,16 +126,14 @@ private:
 
     bool onGround(const TrackSample& s) const { return readerAltitude(s.altitudeFt, s.speedKt, field_) == 0; }
 
-    // Long enough for the repeat window of this sample and of the next, which
-    // may be slower, plus a margin of a second; at least 3 s on the ground
-    // and 6 s in the air, RealTraffic's usual pace.
+    // Long enough for this sample's pace and for that of the next, which may
+    // be slower and so need a longer window.
     double intervalAfter(double t) const {
         const TrackSample now = at(t);
-        double interval = onGround(now) ? 3.0 : 6.0;
+        double interval = sampleInterval(now.speedKt, onGround(now));
         for (int round = 0; round < 4; ++round) {
             const TrackSample next = at(t + interval);
-            interval = std::max({interval, repeatWindow(now.speedKt, onGround(now)) + 1.0,
-                                 repeatWindow(next.speedKt, onGround(next)) + 1.0});
+            interval = std::max(interval, sampleInterval(next.speedKt, onGround(next)));
         }
         return interval;
     }
@@ -190,7 +188,7 @@ private:
 
 }  // namespace
 
-double gf_sampleInterval(double speedKt, bool onGround) {
+double sampleInterval(double speedKt, bool onGround) {
     return std::max(onGround ? 3.0 : 6.0, repeatWindow(speedKt, onGround) + 1.0);
 }
 
@@ -202,7 +200,7 @@ std::vector<TimedDatagram> expandScenario(const Scenario& scenario) {
     std::vector<TimedDatagram> out;
     for (const TrackSpec& track : scenario.tracks)
         for (const TrackSample& s : sampleTrack(track, scenario.fieldElevationFt))
-            out.push_back({s.offset, gf_trafficDatagram(track, s, s.offset)});
+            out.push_back({s.offset, trafficDatagram(track, s, s.offset)});
     for (const RawDatagram& raw : scenario.raw) out.push_back({raw.offset, raw.text});
     std::stable_sort(out.begin(), out.end(),
                      [](const TimedDatagram& a, const TimedDatagram& b) { return a.offset < b.offset; });

@@ -31,7 +31,7 @@ struct TimedDatagram {
 
 // The time to the next sample after one at this speed, on the ground or in
 // the air: long enough for the program's filters of repeated positions.
-double gf_sampleInterval(double speedKt, bool onGround);
+double sampleInterval(double speedKt, bool onGround);
 
 // The samples of one track. Throws StandInError when the waypoints ask for
 // what the program would refuse (speed jumps, ground and air mixed in the

@@ -43,7 +43,7 @@ std::vector<TimedDatagram> qnhSchedule(const Scenario& scenario, double lastOffs
     std::string value = "1013";
     for (double t = 0; t <= lastOffset + 1e-9; t += interval) {
         while (change < scenario.qnh.size() && scenario.qnh[change].offset <= t + 1e-9) value = scenario.qnh[change++].value;
-        out.push_back({t, gf_qnhDatagram(scenario.fieldCode, value)});
+        out.push_back({t, qnhDatagram(scenario.fieldCode, value)});
         if (interval <= 0) break;
     }
     return out;
@@ -63,11 +63,11 @@ ReplayReport replay(const std::vector<TimedDatagram>& traffic, const std::vector
     };
 
     if (options.primer) {
-        sender.send(options.trafficPort, gf_primerDatagram(report.startTime), 0, "primer");
+        sender.send(options.trafficPort, primerDatagram(report.startTime), 0, "primer");
         ++report.primer;
     }
     if (options.oversize) {
-        sender.send(options.trafficPort, gf_oversizeDatagram(), 0, "oversize");
+        sender.send(options.trafficPort, oversizeDatagram(), 0, "oversize");
         ++report.oversize;
     }
     std::size_t q = 0;
@@ -78,7 +78,7 @@ ReplayReport replay(const std::vector<TimedDatagram>& traffic, const std::vector
             ++report.qnh;
         }
         if (!waitFor(d.offset)) return report;
-        const std::string text = gf_withTimestamp(d.text, report.startTime + d.offset);
+        const std::string text = withTimestamp(d.text, report.startTime + d.offset);
         sender.send(options.trafficPort, text, d.offset, "traffic");
         ++report.traffic;
         if (options.duplicates) {
@@ -86,7 +86,7 @@ ReplayReport replay(const std::vector<TimedDatagram>& traffic, const std::vector
             ++report.duplicates;
         }
         if (options.malformedEvery > 0 && report.traffic % options.malformedEvery == 0) {
-            sender.send(options.trafficPort, gf_malformedDatagram(text, report.malformed), d.offset, "malformed");
+            sender.send(options.trafficPort, malformedDatagram(text, report.malformed), d.offset, "malformed");
             ++report.malformed;
         }
     }

@@ -5,16 +5,14 @@
 
 #include <cstdint>
 
-// The readers' watchdog (restarts a reader that reports no data).
-void gf_checkReaders();
+#include "rtlink/readers.h"
+
 // "Qs123=": the simulator's UTC time (Unix seconds) to RealTraffic.
 void gf_sendRtProRequest(std::int64_t simTime);
 // "Qs121=": the user aircraft's position to RealTraffic.
 void gf_sendRtAreaRequest();
 // Ends the command link ("exit\r\n" when connected); safe to call repeatedly.
 void gf_closeRtServer();
-// Sets the stop flags of the QNH reader and the traffic reader.
-void gf_stopReaders();
 // Start state of the feed: QNH 1013, no traffic time, empty callsign
 // collection, readers' stop flags cleared, waiting for RealTraffic again.
 void gf_resetFeedState();

@@ -56,5 +56,11 @@ std::string gf_standNameAt(const GeoPoint& position);
 std::optional<AirportCode> gf_closestAirportStand(const GeoPoint& position);
 // Records the learned use of a stand by a live aircraft (kinds 0 to 3).
 void lf_addRealStandOption(std::int32_t standId, LiveAc& aircraft, int kind);
-// Counts the static parked aircraft (and their mean parked time) for the window.
-void gf_countParkedInWeek(bool withMeanTime);
+// Counts the static parked aircraft in life states active or removingfromsim
+// (and their mean parked time) for the window; returns the count.
+std::uint64_t gf_countParkedInWeek(bool withMeanTime);
+// The park airport's stand file is loaded (g_parkFileLoaded).
+bool gf_parkFileLoaded();
+// The position of the first (nearest) entry of the park-airport list, none
+// when the list is empty.
+std::optional<GeoPoint> gf_firstParkAirportPosition();

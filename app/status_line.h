@@ -23,7 +23,13 @@ void gf_clearStatus();
 void gf_setError(const std::string& text);
 // One user-aircraft sample: advances the clock and lets an old status expire.
 void lf_advanceStatusClock();
+// Empties the error text, so status texts show again.
+void gf_clearError();
 // Empties both texts and the clock (run reset).
 void gf_resetStatusLine();
 // What the status band shows: the error text, else the status text.
 std::string gf_statusLineText();
+// Once per user sample (and every 100 ticks while no flight runs): brings
+// the window's live, parked and static counters up to date and repaints the
+// bands whose counters changed.
+void lf_refreshLiveCounts();

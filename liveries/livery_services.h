@@ -25,7 +25,5 @@ bool gf_matchLiveryParked(AcBase& aircraft, const Stand& stand);
 // Titles the matching must not choose (the simulator failed to create them).
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_excludedTitles;
 
-// Logs the aircraft without a match under "No match found for:".
-void gf_logNoMatch();
 // Logs the matches per level and the failed creations.
 void gf_writeMatchingSummary();

@@ -1,5 +1,8 @@
 // Sockets: the socket library's start and clean-up, the overlapped TCP client
-// stream of the SimConnect library, and a blocking TCP server end.
+// stream of the SimConnect library, a blocking TCP server end, and a UDP
+// socket for datagrams. Errors are Winsock error numbers on every platform
+// (10060 for a time-out, 10048 for an address in use ...), so that the texts
+// built from them read the same everywhere.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +22,15 @@ enum class IpFamily : int { v4 = 2, v6 = 23 };
 // WSAStartup(2.0) and WSACleanup; nothing to do on POSIX.
 bool socketsStartup();
 void socketsCleanup();
+// WSAStartup(2.2): its result, 0 when started; always 0 on POSIX.
+std::int32_t socketsStartupResult();
+
+// Winsock error numbers that callers act on.
+inline constexpr std::int32_t kWsaInterrupted = 10004;      // WSAEINTR
+inline constexpr std::int32_t kWsaWouldBlock = 10035;       // WSAEWOULDBLOCK
+inline constexpr std::int32_t kWsaMessageTooLong = 10040;   // WSAEMSGSIZE
+inline constexpr std::int32_t kWsaAddressInUse = 10048;     // WSAEADDRINUSE
+inline constexpr std::int32_t kWsaTimedOut = 10060;         // WSAETIMEDOUT
 
 // Connects over TCP: getaddrinfo(host, port) with the family, SOCK_STREAM and
 // IPPROTO_TCP (an empty host is the loopback), a socket connected to the first
@@ -45,6 +57,43 @@ public:
     std::ptrdiff_t receive(std::span<std::byte> buffer, int timeoutMs) override;
     bool send(std::span<const std::byte> data) override;
     void disconnect() override;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// An IPv4 UDP socket (socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)). One thread
+// uses it at a time. Every call returns 0 or a Winsock error number.
+class UdpSocket {
+public:
+    UdpSocket();
+    ~UdpSocket();  // closes
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    std::int32_t open();
+    bool isOpen() const;
+    // Binds to 127.0.0.1 when loopbackOnly, else to any address; port 0 lets
+    // the system choose one.
+    std::int32_t bind(std::uint16_t port, bool loopbackOnly);
+    // The port bound to; 0 when not bound.
+    std::uint16_t localPort() const;
+    // SO_RCVTIMEO: a receive gives up after this long with 10060.
+    std::int32_t setReceiveTimeout(std::uint32_t milliseconds);
+
+    struct Received {
+        std::int32_t error = 0;  // 0, or the Winsock error (10060 at the time-out)
+        std::size_t size = 0;    // the datagram's whole length, also when longer than the buffer
+    };
+    // Receives one datagram; of a datagram longer than the buffer only the
+    // first buffer.size() bytes are stored, the rest is lost (size tells).
+    Received receive(std::span<char> buffer);
+    // Sends one datagram to a numeric IPv4 address (e.g. "127.0.0.1").
+    std::int32_t sendTo(const std::string& address, std::uint16_t port, std::span<const char> data);
+    // Shuts the socket down in both directions and closes it; nothing when closed.
+    void close();
 
     struct Impl;
 

@@ -118,3 +118,5 @@ void gf_logNoMatch() {
     for (const auto& text : g_noMatchAcs) gf_log(text);
     gf_log("");
 }
+
+void gf_clearNoMatchList() { g_noMatchAcs.clear(); }

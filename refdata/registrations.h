@@ -25,3 +25,5 @@ std::optional<std::string> gf_regPrefixIn(std::string_view text);
 // Logs "No match found for:" and the live aircraft for which no livery
 // matched; nothing when there are none. Traffic thread.
 void gf_logNoMatch();
+// Empties the aircraft without a match (g_noMatchAcs), so they are matched again.
+void gf_clearNoMatchList();

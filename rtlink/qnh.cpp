@@ -50,12 +50,12 @@ QnhVerdict parseAndPublish(QnhState& state, std::string_view datagram) {
     }
     if (q > kInHgThreshold) q = roundedInt32(q * kHpaPerHundredthInHg);
     q = std::clamp(q, 900, 1100);
-    if (q == state.lastQnh && q != kDefaultQnh) return QnhVerdict::unchanged;
-    state.lastQnh = q;
+    if (q == state.lastQnh.load() && q != kDefaultQnh) return QnhVerdict::unchanged;
+    state.lastQnh.store(q);
     g_engineQnh.exchange(q);
     g_shownQnh.store(q);
-    if (gf_readerStatus(ReaderId::qnh) == readerNoData) gf_setReaderStatus(ReaderId::qnh, readerReceiving);
-    else gf_setReaderStatus(ReaderId::qnh, gf_readerStatus(ReaderId::qnh));  // repaint the indicators
+    gf_replaceReaderStatus(ReaderId::qnh, readerNoData, readerReceiving);
+    gf_repaintIndicators();
     return QnhVerdict::published;
 }
 }  // namespace

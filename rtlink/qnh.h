@@ -2,13 +2,16 @@
 // pressure in hPa, or in inches of mercury times 100.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 
 inline constexpr std::int32_t kDefaultQnh = 1013;
 
 struct QnhState {
-    std::int32_t lastQnh = 0;  // the last value published; 1013 after each reset
+    // The last value published; 1013 after each reset. The QNH reader thread
+    // reads and writes it, the reset code sets it while the reader runs.
+    std::atomic<std::int32_t> lastQnh{0};
 };
 
 enum class QnhVerdict { published, unchanged, rejected };

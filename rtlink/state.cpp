@@ -17,5 +17,11 @@ std::int32_t gf_readerStatus(ReaderId reader) { return g_readerStatus[static_cas
 
 void gf_setReaderStatus(ReaderId reader, std::int32_t status) {
     g_readerStatus[static_cast<int>(reader)].store(status);
-    platform::invalidateBand(kIndicatorsBand);
+    gf_repaintIndicators();
 }
+
+bool gf_replaceReaderStatus(ReaderId reader, std::int32_t from, std::int32_t to) {
+    return g_readerStatus[static_cast<int>(reader)].compare_exchange_strong(from, to);
+}
+
+void gf_repaintIndicators() { platform::invalidateBand(kIndicatorsBand); }

@@ -18,6 +18,14 @@ extern std::atomic<bool> g_rtActive;
 // The QNH shown in the main window (hPa); written by the QNH reader.
 extern std::atomic<std::int32_t> g_shownQnh;
 
+class TrafficReader;
+class QnhReader;
+// The two reader objects (rtlink/readers.h), for the whole process. Each is
+// used by its own reader thread; the watchdog and the reset touch only their
+// atomic members (stop flag, counters, receiving mark, last QNH).
+extern TrafficReader g_trafficReader;
+extern QnhReader g_qnhReader;
+
 enum class ReaderId { traffic = 0, qnh = 1 };
 enum ReaderStatus : std::int32_t { readerReceiving = 1, readerNoData = 2, readerStopped = 3 };
 
@@ -25,3 +33,7 @@ enum ReaderStatus : std::int32_t { readerReceiving = 1, readerNoData = 2, reader
 // repaints the window's indicators band.
 std::int32_t gf_readerStatus(ReaderId reader);
 void gf_setReaderStatus(ReaderId reader, std::int32_t status);
+// Changes the status only when it is `from`; true when it changed (no repaint).
+bool gf_replaceReaderStatus(ReaderId reader, std::int32_t from, std::int32_t to);
+// Repaints the window's indicators band.
+void gf_repaintIndicators();

@@ -36,11 +36,13 @@ GeoPoint gf_trafficRefPos() {
 }
 
 void TrafficFeed::startCollecting() {
-    {
-        const std::lock_guard lock(callsignMutex);
-        seenCallsigns.clear();
-    }
+    clearCallsigns();
     collectCallsigns.store(true);
+}
+
+void TrafficFeed::clearCallsigns() {
+    const std::lock_guard lock(callsignMutex);
+    seenCallsigns.clear();
 }
 
 std::unordered_set<std::string> TrafficFeed::takeCallsigns() {

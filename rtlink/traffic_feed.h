@@ -41,6 +41,8 @@ struct TrafficFeed {
 
     void startCollecting();
     std::unordered_set<std::string> takeCallsigns();
+    // Empties the set, leaving the flag as it is (reset of the feed).
+    void clearCallsigns();
 };
 
 extern TrafficFeed g_trafficFeed;

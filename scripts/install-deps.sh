@@ -8,7 +8,7 @@ packages=(
   libpugixml-dev libsodium-dev libcurl4-openssl-dev libzip-dev nlohmann-json3-dev libmsgsl-dev libfmt-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth x11-apps
   dpkg-dev autoconf automake libtool
 )
 

@@ -6,6 +6,7 @@ std::atomic<std::int32_t> g_tick{0};
 std::atomic<std::int32_t> g_engineQnh{1013};
 std::vector<LiveAc> g_liveAcs;
 std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
+std::deque<std::uint32_t> g_replaceCheckIds;
 
 void lf_eraseLiveAc(std::vector<LiveAc>::iterator aircraft) {
     auto last = std::prev(g_liveAcs.end());

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -17,6 +18,9 @@ extern std::atomic<std::int32_t> g_tick;
 extern std::atomic<std::int32_t> g_engineQnh;
 // The live aircraft; traffic thread only.
 extern std::vector<LiveAc> g_liveAcs;
+// Hex ids of live aircraft to check against the learned stand use and the
+// static aircraft, one per user sample; traffic thread only.
+extern std::deque<std::uint32_t> g_replaceCheckIds;
 
 // Descriptions of live aircraft for which no livery matched; traffic thread only.
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "rtlink/state.h"
 #include "support/log_capture.h"
+#include "support/mutations.h"
 #include "traffic/state.h"
 
 namespace {
@@ -75,4 +79,20 @@ TEST_F(QnhTest, BadDatagramsAreLoggedAndChangeNothing) {
         EXPECT_EQ(g_engineQnh, 1001) << c.datagram;
     }
     EXPECT_TRUE(log.contains(", in [1013]"));
+}
+
+TEST_F(QnhTest, SeededRandomDatagramsNeverCrashAndPublishOnlyPlausibleValues) {
+    std::mt19937 engine(20261208);
+    const std::string bases[] = {R"({"ICAO":"EHAM","QNH":1008.6})", R"({"QNH":"2992"})", R"({"QNH":[1013],"x":{}})"};
+    int published = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = testing_support::mutated(bases[engine() % 3], engine, 6, "0123456789.-e\"{}[],:");
+        state.lastQnh = kDefaultQnh;
+        if (lf_onQnhData(state, text) != QnhVerdict::published) continue;
+        ++published;
+        ASSERT_GE(g_engineQnh.load(), 900) << text;
+        ASSERT_LE(g_engineQnh.load(), 1100) << text;
+        ASSERT_EQ(state.lastQnh.load(), g_engineQnh.load()) << text;
+    }
+    EXPECT_GT(published, 500);  // the mutations leave many datagrams valid
 }

@@ -12,6 +12,7 @@
 #include "rtlink/traffic_record.h"
 #include "settings/settings.h"
 #include "support/log_capture.h"
+#include "support/mutations.h"
 #include "traffic/state.h"
 
 namespace {
@@ -265,16 +266,7 @@ TEST_F(TrafficDatagramTest, SeededRandomDatagramsNeverCrashAndQueueOnlySaneRecor
     const std::string base = Datagram().text();
     int queued = 0;
     for (int i = 0; i < 20000; ++i) {
-        std::string text = base;
-        const int edits = 1 + static_cast<int>(engine() % 8);
-        for (int e = 0; e < edits && !text.empty(); ++e) {
-            const std::size_t at = engine() % text.size();
-            switch (engine() % 3) {
-                case 0: text[at] = static_cast<char>(engine() & 0xFF); break;
-                case 1: text.erase(at, 1 + engine() % 5); break;
-                default: text.insert(at, 1, ",-.0e9n"[engine() % 7]); break;
-            }
-        }
+        const std::string text = testing_support::mutated(base, engine, 8, ",-.0e9n");
         if (lf_onTrafficData(g_trafficFeed, text) != LineVerdict::queued) continue;
         ++queued;
         const StreamRecord r = last();

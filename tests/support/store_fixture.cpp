@@ -22,6 +22,14 @@ void resetAllParameters() {
     g_rangeMeters = 74080;
 }
 
+std::string storedParameterValue(const std::filesystem::path& path, const std::string& key) {
+    pugi::xml_document doc;
+    if (!doc.load_file(path.c_str())) return "<no file>";
+    for (const auto element : doc.child("root").child("parameters").children("parameter"))
+        if (key == element.attribute("name").value()) return element.attribute("value").value();
+    return "<none>";
+}
+
 namespace {
 // Asked from another thread, since a thread may not try a mutex it holds.
 bool storeLocked() {
@@ -41,6 +49,7 @@ std::string keyOf(const WindowControl& control) {
 
 void ControlRecorder::record(std::string text) {
     if (storeLocked()) sawStoreLocked_ = true;
+    if (sink_) sink_(text);
     const std::lock_guard lock(mutex_);
     updates_.push_back(std::move(text));
 }

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,12 +21,19 @@ namespace testing_support {
 
 // Every listed setting and the few unlisted ones back at their defaults.
 void resetAllParameters();
+// The value of the first parameter element with the key in a parameters.xml
+// ("<none>" when absent, "<no file>" when the file does not load).
+std::string storedParameterValue(const std::filesystem::path& path, const std::string& key);
 
 // Records control updates as short texts ("check SCAN_LIVERIES 1",
 // "choice RANGE", "text BLOCK_CALLSIGN", "enable RANGE 0", "maxfit",
 // "radius 25"), and notes any update made while the store's lock is held.
 class ControlRecorder : public ControlUpdates {
 public:
+    ControlRecorder() = default;
+    // Each text also goes to the sink, in the order of the updates.
+    explicit ControlRecorder(std::function<void(const std::string&)> sink) : sink_(std::move(sink)) {}
+
     void setCheck(const CheckBoxParam& param, bool checked) override;
     void showChoice(const ChoiceParam& param) override;
     void showText(const StringParam& param) override;
@@ -39,6 +47,7 @@ public:
 
 private:
     void record(std::string text);
+    std::function<void(const std::string&)> sink_;
     mutable std::mutex mutex_;
     std::vector<std::string> updates_;
     std::atomic<bool> sawStoreLocked_{false};

@@ -1,0 +1,42 @@
+#include "app/state.h"
+
+#include "app/window_bands.h"
+#include "rtlink/state.h"
+
+std::atomic<std::int32_t> g_seconds{0};
+bool g_flightPaused = false;
+std::int32_t g_notRunningCountdown = 100;
+std::atomic<bool> g_staticUpdateRequest{false};
+bool g_staticUpdatePending = false;
+std::atomic<std::int32_t> g_staticUpdateMinutes{20};
+std::atomic<std::uint64_t> g_daySlot{0};
+std::atomic<bool> g_settingsLocked{false};
+std::atomic<bool> g_productionMode{false};
+
+std::atomic<bool> g_reReadRequest{false};
+std::atomic<bool> g_removeAllStaticsRequest{false};
+std::atomic<bool> g_callsignListRequest{false};
+std::atomic<bool> g_blockingChanged{false};
+std::atomic<bool> g_matchCacheClearRequest{false};
+
+std::atomic<std::uint64_t> g_liveCount{0};
+std::atomic<std::uint64_t> g_parkedLiveCount{0};
+std::atomic<std::uint64_t> g_staticCount{0};
+std::atomic<std::uint64_t> g_staticScheduleShown{0};
+std::atomic<std::int32_t> g_staticUpdateMinutesShown{20};
+SharedText g_selectedCallsignText;
+std::atomic<bool> g_callsignListRefresh{false};
+
+void lf_resetWindowState() {
+    g_liveCount = 0;
+    g_parkedLiveCount = 0;
+    g_staticCount = 0;
+    g_staticScheduleShown = 0;
+    g_selectedCallsignText = std::string();
+    g_callsignListRefresh = false;
+    g_rtActive = false;
+    gf_setReaderStatus(ReaderId::traffic, readerStopped);
+    gf_setReaderStatus(ReaderId::qnh, readerStopped);
+    for (const platform::Band& band : {kIndicatorsBand, kControlsBand, kStatisticsBand})
+        platform::invalidateBand(band);
+}

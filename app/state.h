@@ -1,0 +1,53 @@
+// State of the application shell shared between threads: the run loop's
+// counters and flags, the one-shot requests the window hands to the traffic
+// thread, and the main window's counters as far as they are built.
+// (The run flags are in app/run_flags.h, the status line in app/status_line.h.)
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "settings/shared_text.h"
+
+// Counted user-aircraft samples since the run loop started (about seconds);
+// back to 0 after 86400. Written by the traffic thread; the window's "Now"
+// button reads it.
+extern std::atomic<std::int32_t> g_seconds;
+// "Flight not running" was logged and traffic acceptance stopped; traffic thread only.
+extern bool g_flightPaused;
+// Ticks until the next once-per-second job while no flight runs; traffic thread only.
+extern std::int32_t g_notRunningCountdown;
+// A static-parking update was announced and is to run; traffic and window threads.
+extern std::atomic<bool> g_staticUpdateRequest;
+// The first of the update's two passes has run; traffic thread only.
+extern bool g_staticUpdatePending;
+// Minutes until the next automatic static-parking update (20 down to 1);
+// traffic thread, and the window's "Now" button sets it back to 20.
+extern std::atomic<std::int32_t> g_staticUpdateMinutes;
+// "Now" as packed weekday and half-hour slot; written by the traffic thread, read by all.
+extern std::atomic<std::uint64_t> g_daySlot;
+// The park-airport settings controls are disabled; written by the traffic and window threads.
+extern std::atomic<bool> g_settingsLocked;
+// The command line asked for a production run; written by the main thread before the start-up thread starts.
+extern std::atomic<bool> g_productionMode;
+
+// One-shot requests set by the window thread and taken with an exchange by
+// the traffic thread.
+extern std::atomic<bool> g_reReadRequest;            // "Re-read": read the park airports again
+extern std::atomic<bool> g_removeAllStaticsRequest;  // "Flush static"
+extern std::atomic<bool> g_callsignListRequest;      // "cs->oid:": rebuild the callsign list
+extern std::atomic<bool> g_blockingChanged;          // BLOCK_CALLSIGN changed
+extern std::atomic<bool> g_matchCacheClearRequest;   // MATCHING_DEPTH was raised
+
+// Main window values written by the traffic thread and painted by the window thread.
+extern std::atomic<std::uint64_t> g_liveCount;           // active live aircraft not parked
+extern std::atomic<std::uint64_t> g_parkedLiveCount;     // live aircraft parked at the park airport
+extern std::atomic<std::uint64_t> g_staticCount;         // static parked aircraft
+extern std::atomic<std::uint64_t> g_staticScheduleShown; // entries of the static-parking schedule
+extern std::atomic<std::int32_t> g_staticUpdateMinutesShown;  // display copy of g_staticUpdateMinutes
+extern SharedText g_selectedCallsignText;       // emptied when the callsign list is rebuilt; not painted
+extern std::atomic<bool> g_callsignListRefresh;  // the window refills the callsign list
+
+// Puts the window's counters, texts and reader indicators back to their start
+// values (the reset before a restart).
+void lf_resetWindowState();

@@ -1,0 +1,73 @@
+// The host that stands in for the main window in the native build.
+#ifndef _WIN32
+#include "app/headless/headless_host.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "app/run_flags.h"
+#include "app/state.h"
+#include "app/status_line.h"
+#include "app/window_bands.h"
+#include "app/window_messages.h"
+#include "settings/settings.h"
+#include "support/shell_fixture.h"
+
+namespace {
+class HeadlessHostTest : public testing_support::ShellTest {
+protected:
+    HeadlessHostTest() : host(out, parametersPath()) {
+        platform::setWindowHost(&host);
+        host.createWindow();
+    }
+    ~HeadlessHostTest() override { platform::setWindowHost(this); }
+
+    std::ostringstream out;
+    HeadlessHost host;
+};
+}  // namespace
+
+TEST_F(HeadlessHostTest, PrintsTheStatusLineAndThePanelWhenTheyChange) {
+    gf_setStatus("Waiting for RealTraffic to connect to Velantra_P3D ...", false);
+    gf_setStatus("Waiting for RealTraffic to connect to Velantra_P3D ...", false);
+    g_liveCount = 7;
+    platform::invalidateBand(kIndicatorsBand);
+    g_exitCode = 1;
+    host.postAppMessage(WM_APP_QUIT);
+    EXPECT_EQ(host.runMessageLoop(), 1);
+    EXPECT_EQ(out.str(),
+              "[status] Waiting for RealTraffic to connect to Velantra_P3D ...\n"
+              "[panel] live 7 | parked 0 | static 0 | radius 40 nm | QNH 1013 | RealTraffic off | "
+              "traffic reader stopped | QNH reader stopped | static update in 20 min\n");
+    EXPECT_EQ(storedValue("MAIN_WINDOW_X"), "400") << "the window's position is stored on quitting";
+    EXPECT_EQ(storedValue("MAIN_WINDOW_Y"), "20");
+}
+
+TEST_F(HeadlessHostTest, ErrorLineTakesPrecedence) {
+    gf_setStatus("first", false);
+    gf_setError("41: Velantra_P3D must be run from the Velantra_P3D folder!");
+    host.postAppMessage(WM_APP_QUIT);
+    host.runMessageLoop();
+    EXPECT_NE(out.str().find("[error] 41: Velantra_P3D must be run from the Velantra_P3D folder!\n"),
+              std::string::npos);
+}
+
+TEST_F(HeadlessHostTest, CloseSignalActsAsTheCloseButton) {
+    onCall = [this](const std::string& call) {
+        if (call == "closeRtServer") host.postAppMessage(WM_APP_QUIT);
+    };
+    HeadlessHost::requestClose();
+    EXPECT_EQ(host.runMessageLoop(), 0);
+    EXPECT_TRUE(g_closeRequested.load());
+    EXPECT_EQ(g_exitReason.load(), ExitReason::UserClosedSim);
+    EXPECT_NE(out.str().find("[status] Close window button clicked, closing Velantra_P3D ...\n"), std::string::npos);
+}
+
+TEST_F(HeadlessHostTest, RadiusFromTheStoreTakesEffect) {
+    host.setRadius(25);
+    EXPECT_EQ(RANGE.value.load(), 25);
+    EXPECT_EQ(g_rangeMeters.load(), 25 * 1852);
+}
+#endif

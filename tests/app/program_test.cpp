@@ -1,0 +1,184 @@
+// The program as a user starts it: one instance at a time, the close button,
+// the exit code and what it leaves in Log.txt and parameters.xml.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/folders.h"
+#include "support/program_process.h"
+#include "support/store_fixture.h"
+#include "support/temp_dir.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+using namespace std::chrono_literals;
+using testing_support::ProgramProcess;
+using testing_support::readFile;
+using testing_support::storedParameterValue;
+using testing_support::TempDir;
+
+namespace {
+namespace fs = std::filesystem;
+
+// A second instance ends at once with -1 (255 as a POSIX exit status).
+#ifdef _WIN32
+constexpr int kSecondInstanceExit = -1;
+#else
+constexpr int kSecondInstanceExit = 255;
+#endif
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+std::string fileText(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(path, ec) ? readFile(path) : std::string();
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+#ifdef _WIN32
+// A screenshot of the X display the Windows program runs on (Wine starts Unix
+// programs given by their Z: path): ImageMagick's import, else xwd. False
+// when neither is installed.
+bool takeScreenshot(const std::string& unixFolder) {
+    const std::wstring folder(unixFolder.begin(), unixFolder.end());
+    const struct {
+        const wchar_t* tool;
+        std::wstring arguments;
+    } tools[] = {
+        {L"Z:\\usr\\bin\\import", L" -window root \"" + folder + L"/main-window.png\""},
+        {L"Z:\\usr\\bin\\xwd", L" -root -silent -out \"" + folder + L"/main-window.xwd\""},
+    };
+    for (const auto& tool : tools) {
+        if (GetFileAttributesW(tool.tool) == INVALID_FILE_ATTRIBUTES) continue;
+        std::wstring commandLine = std::wstring(tool.tool) + tool.arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            continue;
+        WaitForSingleObject(info.hProcess, 30000);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        return true;
+    }
+    return false;
+}
+#endif
+}  // namespace
+
+TEST(Program, SingleInstanceCloseButtonAndExitCode) {
+    TempDir work;
+    TempDir appData;
+    const fs::path log = work / "Log.txt";
+    ProgramProcess first(work.path(), "first", {}, "APPDATA", appData.path().string());
+#ifdef _WIN32
+    HWND window = nullptr;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            window = static_cast<HWND>(first.mainWindow());
+            return window != nullptr && IsWindowVisible(window);
+        },
+        60s));
+    std::this_thread::sleep_for(500ms);  // shown and painted
+    RECT rect{};
+    ASSERT_TRUE(GetWindowRect(window, &rect));
+    EXPECT_EQ(rect.right - rect.left, 880);
+    EXPECT_EQ(rect.bottom - rect.top, 516);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME),
+              static_cast<DWORD>(WS_CAPTION | WS_SYSMENU))
+        << "a caption and a system menu, no sizing border";
+    HDC dc = GetDC(window);
+    EXPECT_EQ(GetPixel(dc, 10, 200), RGB(153, 204, 255)) << "the controls band";
+    EXPECT_EQ(GetPixel(dc, 10, 460), RGB(50, 205, 50)) << "the status band without error";
+    ReleaseDC(window, dc);
+    if (!takeScreenshot(testing_support::buildFolderUnixPath())) std::printf("no import or xwd: no screenshot of the main window\n");
+#else
+    // The headless host prints its panel once the main body runs.
+    ASSERT_TRUE(waitFor([&] { return fileText(work / "first.out").find("[panel]") != std::string::npos; }, 60s));
+#endif
+
+    TempDir secondFolder;
+    ProgramProcess second(secondFolder.path(), "second", {}, "APPDATA", appData.path().string());
+    EXPECT_EQ(second.waitForExit(30s), kSecondInstanceExit);
+    EXPECT_FALSE(fs::exists(secondFolder / "Log.txt")) << "the second start writes no log";
+    ProgramProcess third(work.path(), "third", {}, "APPDATA", appData.path().string());
+    EXPECT_EQ(third.waitForExit(30s), kSecondInstanceExit);
+    EXPECT_FALSE(fs::exists(work / "Log0.txt")) << "a second start beside the first shifts no log generation";
+
+    ASSERT_TRUE(first.close());
+    EXPECT_EQ(first.waitForExit(30s), 0);
+    const std::vector<std::string> lines = linesOf(fileText(log));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_NE(lines[0].find("(utc) Velantra_P3D version 11.0.2 for Prepar3D v5/v6"), std::string::npos);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("(utc) Velantra_P3D") != std::string::npos; }),
+              1)
+        << "one header: the second starts wrote nothing";
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& line) { return line.find("Flight not running") != std::string::npos; }),
+              lines.end())
+        << "the run loop ran";
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Exiting: USER CLOSED SIM"), lines.end());
+    EXPECT_EQ(lines.back().size(), std::string("Mon Jan 05 13:04:09 2026").size()) << "the quit time: " << lines.back();
+
+#ifdef _WIN32
+    const fs::path parameters = platform::roamingAppDataFolder() / "Velantra_P3D" / "parameters.xml";
+#else
+    const fs::path parameters = appData / "Velantra_P3D" / "parameters.xml";
+    EXPECT_NE(fileText(work / "first.out").find("[status] Close window button clicked, closing Velantra_P3D ..."),
+              std::string::npos);
+    EXPECT_NE(fileText(work / "first.out").find("[panel] live 0 | parked 0 | static 0 | radius 40 nm"),
+              std::string::npos)
+        << fileText(work / "first.out");
+#endif
+#ifdef _WIN32
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_X"), std::to_string(rect.left));
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_Y"), std::to_string(rect.top));
+#else
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_X"), "400");
+    EXPECT_EQ(storedParameterValue(parameters, "MAIN_WINDOW_Y"), "20");
+#endif
+    EXPECT_EQ(storedParameterValue(parameters, "DESTINATION"), "");
+}
+
+#ifndef _WIN32
+// (On Windows the warning is a message box that waits for a click.)
+TEST(Program, UnwritableLogIsShownAndEndsWithCode1) {
+    TempDir work;
+    TempDir appData;
+    fs::create_directory(work / "Log.txt");
+    ProgramProcess program(work.path(), "program", {}, "APPDATA", appData.path().string());
+    EXPECT_EQ(program.waitForExit(30s), 1);
+    EXPECT_EQ(fileText(work / "program.err"), "VLNT: Failed to write file Log.txt\n");
+}
+#endif

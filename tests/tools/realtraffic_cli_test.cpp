@@ -1,0 +1,71 @@
+#include "tools/realtraffic/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/sockets.h"
+#include "support/data_set.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Outcome {
+    int code = 0;
+    std::string out, err;
+};
+
+Outcome run(std::vector<std::string> arguments) {
+    std::ostringstream out, err;
+    Outcome r;
+    r.code = realtraffic::runMain(arguments, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+const std::string kDemo = testing_support::sourceFile("tools/realtraffic/scenarios/eham_demo.txt").string();
+
+}  // namespace
+
+TEST(RealTrafficCli, AWrongCommandLineShowsTheUsage) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {}, {"fly"}, {"replay"}, {"replay", kDemo, "--speed", "fast"}, {"replay", kDemo, "--loud"},
+             {"command", "--duplicates"}}) {
+        const Outcome r = run(arguments);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+    }
+    EXPECT_NE(run({"replay", kDemo, "--speed", "fast"}).err.find("--speed needs a number, not 'fast'"),
+              std::string::npos);
+}
+
+TEST(RealTrafficCli, ABrokenScenarioFailsWithItsLine) {
+    const testing_support::TempDir dir;
+    testing_support::writeFile(dir / "bad.txt", "field EHAM -11\nqnh soon 1008\n");
+    const Outcome r = run({"generate", (dir / "bad.txt").string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("realtraffic: FAILED: "), std::string::npos);
+    EXPECT_NE(r.err.find("bad.txt: scenario line 2: offset 'soon' is not a number"), std::string::npos) << r.err;
+}
+
+TEST(RealTrafficCli, GenerateListsTheDatagramsWithTheirOffsets) {
+    const Outcome r = run({"generate", kDemo});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 17), "0.00 TFC,4844322,");
+    EXPECT_GT(std::count(r.out.begin(), r.out.end(), '\n'), 300);
+}
+
+TEST(RealTrafficCli, ReplaySendsTheScenarioAndReportsIt) {
+    platform::UdpSocket traffic, qnh;
+    ASSERT_EQ(traffic.open(), 0);
+    ASSERT_EQ(traffic.bind(0, true), 0);
+    ASSERT_EQ(qnh.open(), 0);
+    ASSERT_EQ(qnh.bind(0, true), 0);
+    const Outcome r = run({"replay", kDemo, "--traffic-port", std::to_string(traffic.localPort()), "--qnh-port",
+                       std::to_string(qnh.localPort()), "--speed", "0", "--quiet", "--primer"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("sent 412 traffic, 0 duplicate, 0 malformed, 0 oversize, 1 primer, 78 QNH datagrams"),
+              std::string::npos)
+        << r.out;
+}

@@ -1,0 +1,131 @@
+#include "tools/realtraffic/replay.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <sstream>
+
+#include "platform/sockets.h"
+#include "tools/realtraffic/datagram.h"
+
+using namespace realtraffic;
+
+namespace {
+
+// A loopback UDP port that collects what the replay sends.
+struct Listener {
+    platform::UdpSocket socket;
+    Listener() {
+        EXPECT_EQ(socket.open(), 0);
+        EXPECT_EQ(socket.bind(0, true), 0);
+        socket.setReceiveTimeout(300);
+    }
+    std::uint16_t port() const { return socket.localPort(); }
+    std::vector<std::string> drain() {
+        std::vector<std::string> got;
+        std::vector<char> buffer(70000);
+        for (;;) {
+            const auto r = socket.receive(buffer);
+            if (r.error != 0) return got;
+            got.emplace_back(buffer.data(), r.size);
+        }
+    }
+};
+
+std::string field(const std::string& datagram, std::size_t index) {
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < index; ++i) begin = datagram.find(',', begin) + 1;
+    return datagram.substr(begin, datagram.find(',', begin) - begin);
+}
+
+const char* kScenario =
+    "field EBBR 184\n"
+    "qnh 0 1008\n"
+    "qnh 15 1010.5\n"
+    "2 TFC,4849999,50.9,4.48,0,0,0,90.0,12.0,FOLLOW VEH,GRND,null,null,null,0.00,rt\n"
+    "track 4844322 KLM1234 B738 PH-BXA AMS BRU\n"
+    "  0 50.80 4.30 4000 200\n"
+    "  24 50.8 4.33516 3000 200\n"
+    "end\n";
+
+struct ReplayTest : ::testing::Test {
+    Listener traffic, qnh;
+    ReplayOptions options;
+    Scenario scenario = parseScenario(kScenario);
+    std::vector<TimedDatagram> datagrams = expandScenario(scenario);
+
+    void SetUp() override {
+        options.trafficPort = traffic.port();
+        options.qnhPort = qnh.port();
+        options.speed = 0;
+        options.startTime = 1767600000.0;
+    }
+    ReplayReport run() { return replay(datagrams, qnhSchedule(scenario, datagrams.back().offset, 10), options); }
+};
+
+}  // namespace
+
+TEST_F(ReplayTest, TrafficCarriesTheStartTimePlusItsOffset) {
+    std::ostringstream log;
+    const ReplayReport report = replay(datagrams, {}, options, &log);
+    EXPECT_EQ(report.traffic, datagrams.size());
+    const auto got = traffic.drain();
+    ASSERT_EQ(got.size(), datagrams.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(field(got[i], kTimestampField), fmt::format("{:.2f}", 1767600000.0 + datagrams[i].offset));
+        EXPECT_EQ(got[i], withTimestamp(datagrams[i].text, 1767600000.0 + datagrams[i].offset));
+    }
+    EXPECT_NE(log.str().find("traffic TFC,4844322,"), std::string::npos);
+}
+
+TEST_F(ReplayTest, QnhGoesOutEveryTenSecondsWithTheLatestValue) {
+    const ReplayReport report = run();
+    EXPECT_EQ(report.qnh, 3u);  // 0, 10, 20 within the 24 s of traffic
+    EXPECT_EQ(qnh.drain(), (std::vector<std::string>{R"({"ICAO":"EBBR","QNH":1008})", R"({"ICAO":"EBBR","QNH":1008})",
+                                                     R"({"ICAO":"EBBR","QNH":1010.5})"}));
+    EXPECT_EQ(qnhSchedule(Scenario{}, 5, 10).at(0).text, R"({"ICAO":"EHAM","QNH":1013})");
+}
+
+TEST_F(ReplayTest, DuplicatesMalformedOversizeAndPrimerOnRequest) {
+    options.duplicates = true;
+    options.malformedEvery = 2;
+    options.oversize = true;
+    options.primer = true;
+    const ReplayReport report = run();
+    const auto got = traffic.drain();
+    EXPECT_EQ(report.primer, 1u);
+    EXPECT_EQ(report.oversize, 1u);
+    EXPECT_EQ(report.duplicates, report.traffic);
+    EXPECT_EQ(report.malformed, report.traffic / 2);
+    ASSERT_EQ(got.size(), 2 + 2 * report.traffic + report.malformed);
+    EXPECT_EQ(field(got[0], 9), "PRIMER1");
+    EXPECT_EQ(field(got[0], kTimestampField), "1767600000.00");
+    EXPECT_EQ(got[1].size(), kOversizeBytes);
+    // traffic, its duplicate, traffic, its duplicate, a malformed one, ...
+    EXPECT_EQ(got[2], got[3]);
+    EXPECT_EQ(got[4], got[5]);
+    EXPECT_EQ(std::count(got[6].begin(), got[6].end(), ','), 4);  // cut short
+    EXPECT_EQ(field(got[11], 2), "nan");
+    EXPECT_EQ(field(got[16], 1), "hexid");
+}
+
+TEST_F(ReplayTest, TheReplayKeepsTheScenariosPace) {
+    options.speed = 40;  // 24 s of scenario in 0.6 s
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.55);
+    EXPECT_LT(took, 3.0);
+}
+
+TEST_F(ReplayTest, ASendThatFailsStopsTheReplayLoudly) {
+    options.address = "not an address";
+    try {
+        run();
+        FAIL() << "must fail";
+    } catch (const StandInError& e) {
+        EXPECT_NE(std::string(e.what()).find("sending to not an address:"), std::string::npos) << e.what();
+    }
+}

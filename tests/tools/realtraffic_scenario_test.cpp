@@ -1,0 +1,90 @@
+#include "tools/realtraffic/scenario.h"
+
+#include <gtest/gtest.h>
+
+using namespace realtraffic;
+
+TEST(RealTrafficScenario, ReadsFieldQnhRawDatagramsAndTracks) {
+    const Scenario s = parseScenario(
+        "# a comment\r\n"
+        "field EBBR 184\r\n"
+        "qnh 0 1008\n"
+        "qnh 60 29.92\n"
+        "\n"
+        "12.5 TFC,1,2, with blanks ,x\n"
+        "track 4844322 KLM1234 B738 PH-BXA LHR AMS\n"
+        "  0 52.1 4.4 5000 210\n"
+        "  # comments inside a track too\n"
+        "  60 52.2 4.5 gnd 0 hdg=225\n"
+        "end\n"
+        "track 4006871 null A320 G-EUYA null null A5\n"
+        "  0 52.1 4.4 gnd 0\n"
+        "  20 52.1 4.4 gnd 0\n"
+        "end");
+    EXPECT_EQ(s.fieldCode, "EBBR");
+    EXPECT_EQ(s.fieldElevationFt, 184.0);
+    ASSERT_EQ(s.qnh.size(), 2u);
+    EXPECT_EQ(s.qnh[1].offset, 60.0);
+    EXPECT_EQ(s.qnh[1].value, "29.92");
+    ASSERT_EQ(s.raw.size(), 1u);
+    EXPECT_EQ(s.raw[0].offset, 12.5);
+    EXPECT_EQ(s.raw[0].text, "TFC,1,2, with blanks ,x");
+    EXPECT_EQ(s.raw[0].line, 6);
+    ASSERT_EQ(s.tracks.size(), 2u);
+    const TrackSpec& klm = s.tracks[0];
+    EXPECT_EQ(klm.line, 7);
+    EXPECT_EQ(klm.hexId, 4844322u);
+    EXPECT_EQ(klm.callsign, "KLM1234");
+    EXPECT_EQ(klm.category, "A3");
+    ASSERT_EQ(klm.waypoints.size(), 2u);
+    EXPECT_EQ(klm.waypoints[0].altitudeFt, 5000.0);
+    EXPECT_FALSE(klm.waypoints[1].altitudeFt.has_value());
+    EXPECT_EQ(klm.waypoints[1].headingDeg, 225.0);
+    EXPECT_EQ(s.tracks[1].category, "A5");
+    EXPECT_EQ(s.tracks[1].callsign, "null");
+}
+
+TEST(RealTrafficScenario, MistakesAreRefusedWithTheirLine) {
+    const std::string track = "track 4844322 KLM1234 B738 PH-BXA LHR AMS\n";
+    struct Case {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"field EHAM\n", "scenario line 1: a field line is: field <ICAO code> <elevation ft>"},
+        {"\nqnh 10 1008\nqnh 5 1009\n", "scenario line 3: qnh offsets must rise"},
+        {"qnh 0 high\n", "scenario line 1: QNH 'high' is not a number"},
+        {"tfc,1,2\n", "scenario line 1: offset (or keyword) 'tfc,1,2' is not a number"},
+        {"30\n", "scenario line 1: a datagram line is: <offset s> <datagram>"},
+        {"track 10000 KLM1 B738 PH-BXA LHR AMS\n", "scenario line 1: hex id 10000 is outside 10001 to 4294967295"},
+        {"track 4844322 KLM1234 B738\n", "scenario line 1: a track line is:"},
+        {"track 4844322 KLM@1234 B738 PH-BXA LHR AMS\n", "callsign 'KLM@1234' must be at most 8 characters"},
+        {"track 4844322 KLM1234 B7378 PH-BXA LHR AMS\n", "type 'B7378' must be 2 to 4 letters or digits"},
+        {"track 4844322 KLM1234 B738 PH-BXAAAAAAAAA LHR AMS\n", "registration 'PH-BXAAAAAAAAA' must be at most 12"},
+        {"track 4844322 null B738 null LHR AMS\n", "a track needs a callsign or a registration"},
+        {"track 4844322 KLM1234 B738 PH-BXA lhr AMS\n", "airport code 'lhr' must be 3 upper-case letters"},
+        {track + "0 52 4 5000 210\nend\n", "scenario line 3: a track needs at least two waypoints"},
+        {track + "0 52 4 5000 210\n0 52.1 4 5000 210\n", "scenario line 3: waypoint times must rise"},
+        {track + "0 95 4 5000 210\n", "scenario line 2: latitude 95 is outside -90 to 90"},
+        {track + "0 52 4 ground 210\n", "scenario line 2: altitude 'ground' is not a number"},
+        {track + "0 52 4 gnd 0 heading=90\n", "scenario line 2: unknown waypoint option 'heading=90'"},
+        {track + "0 52 4 gnd 0\n10 52 4 gnd 0\n", "scenario line 1: track without 'end'"},
+        {track + "0 52 4 gnd 0\n10 52 4 gnd 0\nend now\n", "scenario line 4: 'end' stands alone"},
+    };
+    for (const auto& c : cases) {
+        try {
+            parseScenario(c.text);
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const StandInError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(RealTrafficScenario, AMissingFileIsNamed) {
+    try {
+        loadScenario("no/such/scenario.txt");
+        FAIL() << "a missing file must fail";
+    } catch (const StandInError& e) {
+        EXPECT_NE(std::string(e.what()).find("cannot read the scenario no/such/scenario.txt"), std::string::npos);
+    }
+}

@@ -1,0 +1,200 @@
+#include "tools/realtraffic/cli.h"
+
+#include <fmt/format.h>
+
+#include <charconv>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "tools/realtraffic/command_client.h"
+#include "tools/realtraffic/replay.h"
+
+namespace realtraffic {
+namespace {
+
+constexpr const char* kUsage = R"(usage:
+  realtraffic generate <scenario>
+  realtraffic replay <scenario> [replay options]
+  realtraffic command [command options] [--replay <scenario> [replay options]]
+replay options:
+  --to <IPv4 address>     where the program runs (127.0.0.1)
+  --traffic-port <n>      49005
+  --qnh-port <n>          49004
+  --duplicates            send every traffic datagram twice
+  --malformed-every <n>   a malformed datagram after every n-th traffic datagram
+  --oversize              one datagram longer than the program's buffer first
+  --primer                one datagram far away first
+  --speed <factor>        time factor (0: all at once)
+  --quiet                 no line per datagram
+command options:
+  --host <address>        127.0.0.1
+  --port <n>              10747
+  --version <text>        the version reported (9.0.0)
+  --level <n>             the level reported (2)
+  --no-version-reply      leave the version request unanswered
+  --timeout <seconds>     fail when "exit" has not come by then
+  --drop-after <n>        drop the connection after n position lines, then connect again
+  --reconnect-ms <n>      pause before connecting again (1000)
+  --connect-attempts <n>  120, one every --retry-ms (500)
+  --transcript <file>     write every line received and sent
+)";
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Arguments {
+    std::span<const std::string> list;
+    std::size_t at = 0;
+
+    bool done() const { return at >= list.size(); }
+    const std::string& next(const std::string& option) {
+        if (done()) throw UsageError(fmt::format("{} needs a value", option));
+        return list[at++];
+    }
+    template <class T>
+    T number(const std::string& option) {
+        const std::string& text = next(option);
+        T value{};
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec != std::errc() || end != text.data() + text.size())
+            throw UsageError(fmt::format("{} needs a number, not '{}'", option, text));
+        return value;
+    }
+};
+
+struct ReplayJob {
+    Scenario scenario;
+    ReplayOptions options;
+    bool quiet = false;
+};
+
+bool takeReplayOption(Arguments& args, const std::string& option, ReplayJob& job) {
+    ReplayOptions& o = job.options;
+    if (option == "--to") o.address = args.next(option);
+    else if (option == "--traffic-port") o.trafficPort = args.number<std::uint16_t>(option);
+    else if (option == "--qnh-port") o.qnhPort = args.number<std::uint16_t>(option);
+    else if (option == "--duplicates") o.duplicates = true;
+    else if (option == "--malformed-every") o.malformedEvery = args.number<std::size_t>(option);
+    else if (option == "--oversize") o.oversize = true;
+    else if (option == "--primer") o.primer = true;
+    else if (option == "--speed") o.speed = args.number<double>(option);
+    else if (option == "--quiet") job.quiet = true;
+    else return false;
+    return true;
+}
+
+ReplayReport runReplay(const ReplayJob& job, std::ostream& out, const std::atomic<bool>* cancel) {
+    const auto traffic = expandScenario(job.scenario);
+    const double last = traffic.empty() ? 0.0 : traffic.back().offset;
+    const auto qnh = qnhSchedule(job.scenario, last, job.options.qnhInterval);
+    return replay(traffic, qnh, job.options, job.quiet ? nullptr : &out, cancel);
+}
+
+void printReport(const ReplayReport& r, std::ostream& out) {
+    out << fmt::format("sent {} traffic, {} duplicate, {} malformed, {} oversize, {} primer, {} QNH datagrams\n",
+                       r.traffic, r.duplicates, r.malformed, r.oversize, r.primer, r.qnh);
+}
+
+int generateCommand(Arguments& args, std::ostream& out) {
+    const Scenario scenario = loadScenario(args.next("generate"));
+    if (!args.done()) throw UsageError(fmt::format("unknown option '{}'", args.list[args.at]));
+    for (const TimedDatagram& d : expandScenario(scenario)) out << fmt::format("{:.2f} {}\n", d.offset, d.text);
+    return 0;
+}
+
+int replayCommand(Arguments& args, std::ostream& out) {
+    ReplayJob job{loadScenario(args.next("replay")), {}, false};
+    while (!args.done()) {
+        const std::string& option = args.list[args.at++];
+        if (!takeReplayOption(args, option, job)) throw UsageError(fmt::format("unknown option '{}'", option));
+    }
+    printReport(runReplay(job, out, nullptr), out);
+    return 0;
+}
+
+int commandCommand(Arguments& args, std::ostream& out) {
+    CommandClientOptions options;
+    std::unique_ptr<ReplayJob> job;
+    std::string transcriptPath;
+    while (!args.done()) {
+        const std::string& option = args.list[args.at++];
+        if (option == "--host") options.host = args.next(option);
+        else if (option == "--port") options.port = args.number<std::uint16_t>(option);
+        else if (option == "--version") options.version = args.next(option);
+        else if (option == "--level") options.level = args.number<int>(option);
+        else if (option == "--no-version-reply") options.version.reset();
+        else if (option == "--timeout") options.timeoutSeconds = args.number<double>(option);
+        else if (option == "--drop-after") options.dropAfterArea = args.number<int>(option);
+        else if (option == "--reconnect-ms") options.reconnectMs = args.number<int>(option);
+        else if (option == "--connect-attempts") options.connectAttempts = args.number<int>(option);
+        else if (option == "--retry-ms") options.retryMs = args.number<int>(option);
+        else if (option == "--transcript") transcriptPath = args.next(option);
+        else if (option == "--replay") job = std::make_unique<ReplayJob>(ReplayJob{loadScenario(args.next(option)), {}, false});
+        else if (!job || !takeReplayOption(args, option, *job))
+            throw UsageError(fmt::format("unknown option '{}'", option));
+    }
+    std::ofstream transcript;
+    if (!transcriptPath.empty()) {
+        transcript.open(transcriptPath, std::ios::binary);
+        if (!transcript) throw StandInError(fmt::format("cannot write the transcript {}", transcriptPath));
+    }
+
+    // The program binds its traffic reader only after it has sent its first
+    // position, so the replay starts there.
+    std::atomic<bool> cancel{false};
+    std::thread replayThread;
+    std::string replayError;
+    std::optional<ReplayReport> replayed;
+    if (job)
+        options.onFirstArea = [&] {
+            replayThread = std::thread([&] {
+                try {
+                    replayed = runReplay(*job, out, &cancel);
+                } catch (const std::exception& e) {
+                    replayError = e.what();
+                }
+            });
+        };
+    const auto finishReplay = [&] {
+        cancel = true;
+        if (replayThread.joinable()) replayThread.join();
+    };
+    CommandClientReport report;
+    try {
+        report = runCommandClient(options, transcript.is_open() ? &transcript : nullptr);
+    } catch (...) {
+        finishReplay();
+        throw;
+    }
+    finishReplay();
+    if (!replayError.empty()) throw StandInError(replayError);
+    out << fmt::format("command link closed with \"exit\": {} connection(s), {} position and {} time lines\n",
+                       report.connections, report.areaLines, report.timeLines);
+    if (replayed) printReport(*replayed, out);
+    return 0;
+}
+
+}  // namespace
+
+int runMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+    Arguments args{arguments};
+    try {
+        if (args.done()) throw UsageError("no command");
+        const std::string& command = args.list[args.at++];
+        if (command == "generate") return generateCommand(args, out);
+        if (command == "replay") return replayCommand(args, out);
+        if (command == "command") return commandCommand(args, out);
+        throw UsageError(fmt::format("unknown command '{}'", command));
+    } catch (const UsageError& e) {
+        err << "realtraffic: " << e.what() << "\n" << kUsage;
+        return 2;
+    } catch (const std::exception& e) {
+        err << "realtraffic: FAILED: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+}  // namespace realtraffic

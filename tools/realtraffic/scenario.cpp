@@ -1,0 +1,168 @@
+#include "tools/realtraffic/scenario.h"
+
+#include <fmt/format.h>
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace realtraffic {
+namespace {
+
+std::vector<std::string_view> splitBlanks(std::string_view text) {
+    std::vector<std::string_view> tokens;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+        const std::size_t start = at;
+        while (at < text.size() && text[at] != ' ' && text[at] != '\t') ++at;
+        if (at > start) tokens.push_back(text.substr(start, at - start));
+    }
+    return tokens;
+}
+
+class LineParser {
+public:
+    explicit LineParser(int line) : line_(line) {}
+
+    [[noreturn]] void fail(const std::string& what) const {
+        throw StandInError(fmt::format("scenario line {}: {}", line_, what));
+    }
+
+    double number(std::string_view token, const char* what) const {
+        double value = 0.0;
+        const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
+        if (ec != std::errc() || end != token.data() + token.size() || !std::isfinite(value))
+            fail(fmt::format("{} '{}' is not a number", what, token));
+        return value;
+    }
+
+    double number(std::string_view token, const char* what, double low, double high) const {
+        const double value = number(token, what);
+        if (value < low || value > high) fail(fmt::format("{} {} is outside {} to {}", what, token, low, high));
+        return value;
+    }
+
+private:
+    int line_;
+};
+
+bool isCodeText(std::string_view text, std::size_t minSize, std::size_t maxSize) {
+    if (text.size() < minSize || text.size() > maxSize) return false;
+    for (const char c : text)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
+TrackSpec parseTrackLine(const LineParser& p, int line, const std::vector<std::string_view>& t) {
+    if (t.size() != 7 && t.size() != 8)
+        p.fail("a track line is: track <hex id> <callsign> <type> <registration> <origin> <destination> [<category>]");
+    TrackSpec track;
+    track.line = line;
+    const double hexId = p.number(t[1], "hex id", 10001, 4294967295.0);
+    if (hexId != std::floor(hexId)) p.fail("the hex id must be a whole number");
+    track.hexId = static_cast<std::uint32_t>(hexId);
+    track.callsign = t[2];
+    track.type = t[3];
+    track.registration = t[4];
+    track.origin = t[5];
+    track.destination = t[6];
+    if (t.size() == 8) track.category = t[7];
+    // The program would drop or refuse anything else; a scenario that fails
+    // quietly there is worth nothing.
+    if (track.callsign != "null" && (track.callsign.size() > 8 || track.callsign.find_first_of("@,") != std::string::npos))
+        p.fail(fmt::format("callsign '{}' must be at most 8 characters without '@' or ','", track.callsign));
+    if (!isCodeText(track.type, 2, 4)) p.fail(fmt::format("type '{}' must be 2 to 4 letters or digits", track.type));
+    if (track.registration.size() > 12 || track.registration.find(',') != std::string::npos)
+        p.fail(fmt::format("registration '{}' must be at most 12 characters without ','", track.registration));
+    if (track.callsign == "null" && track.registration == "null")
+        p.fail("a track needs a callsign or a registration");
+    for (const std::string* code : {&track.origin, &track.destination})
+        if (*code != "null" && !isCodeText(*code, 3, 3))
+            p.fail(fmt::format("airport code '{}' must be 3 upper-case letters or digits, or null", *code));
+    return track;
+}
+
+Waypoint parseWaypoint(const LineParser& p, const std::vector<std::string_view>& t) {
+    if (t.size() != 5 && t.size() != 6)
+        p.fail("a waypoint line is: <time s> <lat> <lon> <altitude ft | gnd> <speed kt> [hdg=<deg>]");
+    Waypoint w;
+    w.time = p.number(t[0], "time", 0, 1e7);
+    w.lat = p.number(t[1], "latitude", -90, 90);
+    w.lon = p.number(t[2], "longitude", -180, 180);
+    if (t[3] != "gnd") w.altitudeFt = p.number(t[3], "altitude", 1, 60000);
+    w.speedKt = p.number(t[4], "speed", 0, 800);
+    if (t.size() == 6) {
+        if (t[5].substr(0, 4) != "hdg=") p.fail(fmt::format("unknown waypoint option '{}'", t[5]));
+        w.headingDeg = p.number(t[5].substr(4), "heading", 0, 360);
+    }
+    return w;
+}
+
+}  // namespace
+
+Scenario parseScenario(std::string_view text) {
+    Scenario scenario;
+    std::optional<TrackSpec> track;
+    int lineNumber = 0;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const auto tokens = splitBlanks(line);
+        if (tokens.empty() || tokens[0].front() == '#') continue;
+        const LineParser p(lineNumber);
+        if (track) {
+            if (tokens[0] == "end") {
+                if (tokens.size() != 1) p.fail("'end' stands alone");
+                if (track->waypoints.size() < 2) p.fail("a track needs at least two waypoints");
+                scenario.tracks.push_back(std::move(*track));
+                track.reset();
+                continue;
+            }
+            Waypoint w = parseWaypoint(p, tokens);
+            if (!track->waypoints.empty() && w.time <= track->waypoints.back().time)
+                p.fail("waypoint times must rise");
+            track->waypoints.push_back(w);
+        } else if (tokens[0] == "track") {
+            track = parseTrackLine(p, lineNumber, tokens);
+        } else if (tokens[0] == "field") {
+            if (tokens.size() != 3 || !isCodeText(tokens[1], 4, 4))
+                p.fail("a field line is: field <ICAO code> <elevation ft>");
+            scenario.fieldCode = tokens[1];
+            scenario.fieldElevationFt = p.number(tokens[2], "elevation", -1500, 15000);
+        } else if (tokens[0] == "qnh") {
+            if (tokens.size() != 3) p.fail("a qnh line is: qnh <offset s> <hPa or inHg x 100>");
+            const double offset = p.number(tokens[1], "offset", 0, 1e7);
+            if (!scenario.qnh.empty() && offset <= scenario.qnh.back().offset) p.fail("qnh offsets must rise");
+            p.number(tokens[2], "QNH");
+            scenario.qnh.push_back({offset, std::string(tokens[2])});
+        } else {
+            // "<offset> <datagram>": the datagram is the rest of the line, blanks included.
+            const double offset = p.number(tokens[0], "offset (or keyword)", 0, 1e7);
+            if (tokens.size() < 2) p.fail("a datagram line is: <offset s> <datagram>");
+            const std::size_t start = static_cast<std::size_t>(tokens[1].data() - line.data());
+            scenario.raw.push_back({lineNumber, offset, std::string(line.substr(start))});
+        }
+    }
+    if (track) throw StandInError(fmt::format("scenario line {}: track without 'end'", track->line));
+    return scenario;
+}
+
+Scenario loadScenario(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw StandInError(fmt::format("cannot read the scenario {}", path.string()));
+    std::ostringstream text;
+    text << in.rdbuf();
+    try {
+        return parseScenario(text.str());
+    } catch (const StandInError& e) {
+        throw StandInError(fmt::format("{}: {}", path.string(), e.what()));
+    }
+}
+
+}  // namespace realtraffic

@@ -1,0 +1,57 @@
+// What the application shell asks of the traffic engine: the per-tick job,
+// the per-second jobs of the run loop, and the clean-up and reset of a run.
+// The run loop reaches them through g_runJobs (app/run_jobs.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct AcBase;
+struct LiveAc;
+
+// The job of one 10 ms tick while a flight runs: AI-object events, every live
+// aircraft's step, removals, creations, the adding stack.
+void lf_handleAddingStack();
+// The queued AI-object events (also handled while no flight runs).
+void gf_handleAcEvents();
+// One control cycle of the park airport; announce only on the run loop's first.
+void gf_parkControl(bool announce);
+// Removes one static aircraft that a live aircraft on the ground replaces.
+void gf_matchLiveToStatics();
+// The second pass of a static-parking update: reconciles the static aircraft.
+void gf_adjustParking();
+// Clears the user aircraft's way on the ground and in the air.
+void gf_clearUserWayGround();
+void gf_clearUserWayAir();
+// Removes static aircraft in the way of moving live aircraft.
+void gf_clearStaticsForMovingAcs();
+// Removes every static parked aircraft ("Flush static").
+void gf_removeAllStatics();
+// Rebuilds the callsign list of the moving live aircraft for the window.
+void gf_listMovingCallsigns();
+// Looks up the learned stand use of a live aircraft for the day and half-hour.
+void gf_findStandUseForFlight(std::uint64_t daySlot, LiveAc& aircraft);
+// Removes the static aircraft that a live aircraft duplicates.
+void gf_removeStaticsMatching(LiveAc& aircraft);
+// Frees the stand reserved by name once the user has left it.
+void gf_clearReservedStand(const std::string& standName);
+// After my_park_airports.txt was read again; text receives the status to show.
+bool gf_checkParkAirports(bool check, std::string& text);
+// The one way to remove an aircraft, live or static.
+void removeAircraftFromSim(AcBase& aircraft);
+// The live aircraft parked at the park airport (with their mean parked time).
+std::uint64_t gf_countParkedLiveAcs(bool withMeanTime);
+// Leaves the park airport: removes its static aircraft and saves its file.
+void gf_leaveParkAirport();
+// Brings the traffic state back to the start of a run.
+void gf_resetTraffic();
+
+// Engine state the shell reads or empties.
+bool gf_hasParkAirport();                  // g_parkAirport has a code
+bool gf_parkAirportHasStands();            // ... and its stand table is not empty
+std::string gf_reservedStandName();        // g_reservedStand
+std::size_t gf_staticScheduleSize();       // entries of g_staticSlots
+void gf_clearLiveryByHexId();              // the spawn's second livery bookkeeping map
+void gf_clearGhostCallsigns();             // g_ghostCallsigns
+void gf_clearUserRef();                    // g_userRef, the user aircraft as the engine reads it

@@ -23,7 +23,7 @@
 #include "simlink/sim_ids.h"
 #include "simlink/simconnect/library_state.h"
 #include "simlink/state.h"
-#include "traffic/ac_events.h"
+#include "traffic/state.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "simlink/sim_ids.h"
 #include "simlink/state.h"
 #include "simlink/user_aircraft.h"
-#include "traffic/ac_events.h"
+#include "traffic/state.h"
 
 using namespace simconnect;
 

@@ -17,7 +17,7 @@
 #include "rtlink/state.h"
 #include "simlink/dispatch.h"
 #include "simlink/sim_ids.h"
-#include "traffic/ac_events.h"
+#include "traffic/state.h"
 
 using namespace simconnect;
 

@@ -7,6 +7,17 @@ std::atomic<std::int32_t> g_engineQnh{1013};
 std::vector<LiveAc> g_liveAcs;
 std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
 std::deque<std::uint32_t> g_replaceCheckIds;
+std::mutex g_acEventsMutex;
+std::vector<AcEvent> g_acEvents = [] {
+    std::vector<AcEvent> events;
+    events.reserve(256);
+    return events;
+}();
+
+void gf_pushAcEvent(const AcEvent& event) {
+    const std::lock_guard lock(g_acEventsMutex);
+    g_acEvents.push_back(event);
+}
 
 void lf_eraseLiveAc(std::vector<LiveAc>::iterator aircraft) {
     auto last = std::prev(g_liveAcs.end());

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -22,8 +23,17 @@ extern std::vector<LiveAc> g_liveAcs;
 // static aircraft, one per user sample; traffic thread only.
 extern std::deque<std::uint32_t> g_replaceCheckIds;
 
+// The AI-object events from the simulator link: the simulator client thread
+// appends one at a time, the traffic thread drains them at the start of its
+// next tick. g_acEventsMutex comes before g_simQueueMutex, the status-line
+// mutex and the log mutex, and is never held with the adding-stack mutex.
+extern std::mutex g_acEventsMutex;
+extern std::vector<AcEvent> g_acEvents;  // under g_acEventsMutex
+
 // Descriptions of live aircraft for which no livery matched; traffic thread only.
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
 
+// Appends one event under g_acEventsMutex (any thread).
+void gf_pushAcEvent(const AcEvent& event);
 // Erases one live aircraft in constant time: the last record moves into its place.
 void lf_eraseLiveAc(std::vector<LiveAc>::iterator aircraft);

@@ -6,7 +6,9 @@
 #include "foundation/user_error.h"
 #include "link_fixture.h"
 #include "simlink/sim_ids.h"
+#include "settings/control_updates.h"
 #include "support/log_capture.h"
+#include "support/store_fixture.h"
 
 using namespace simlink_test;
 using testing_support::LogCapture;
@@ -18,13 +20,18 @@ protected:
     Dispatch() {
         resetLink();
         g_userObjectId = 1;
+        gf_setControlUpdates(&controls_);
     }
-    ~Dispatch() override { resetLink(); }
+    ~Dispatch() override {
+        gf_setControlUpdates(nullptr);
+        resetLink();
+    }
 
     // The user aircraft is known to stand somewhere.
     static void placeUser() { dispatch(dataMessage(8, REQ_USER_STATE, 1, DEF_USER_STATE, userStateBlock({}))); }
 
     LogCapture log_;
+    testing_support::ControlRecorder controls_;
 };
 
 struct OpenCase {
@@ -54,6 +61,7 @@ TEST_F(Dispatch, OpenAcceptsOnlyThePrepar3DVersionTheUserRuns) {
     for (const OpenCase& c : cases) {
         SCOPED_TRACE(c.name);
         resetLink();
+        controls_.clear();
         g_requiredSimVersion = c.required;
         SIM_INSTALL_PATH.value = std::string(c.installPath);
         gf_setStatus("Waiting for Prepar3Dv5 ...", false);
@@ -74,6 +82,10 @@ TEST_F(Dispatch, OpenAcceptsOnlyThePrepar3DVersionTheUserRuns) {
                 EXPECT_STREQ(e.what(), c.error);
             }
         }
+        // A wrong version lets the user type the simulator's install path.
+        const bool wrongVersion = std::string(c.error).find("wrong P3D version") != std::string::npos;
+        EXPECT_EQ(controls_.updates(),
+                  wrongVersion ? std::vector<std::string>{"enable ALL_INSTALL_PATH 1"} : std::vector<std::string>{});
         EXPECT_TRUE(g_simConnected);
     }
     EXPECT_TRUE(log_.contains("Lockheed Martin Prepar3D v5 (5.4.7.8) connected"));

@@ -21,7 +21,7 @@
 #include "simlink/dispatch.h"
 #include "simlink/state.h"
 #include "support/simconnect_peer.h"
-#include "traffic/ac_events.h"
+#include "traffic/state.h"
 
 namespace simlink_test {
 

@@ -87,6 +87,7 @@ void pumpDispatch(const std::stop_token& stop, SimConnectClient* handle, bool& d
 }  // namespace
 
 void gf_initSimQueues(std::int32_t version) {
+    gf_joinSimClient();  // an earlier thread's own lists are touched below
     g_requiredSimVersion.store(version);
     {
         const std::lock_guard lock(g_simQueueMutex);
@@ -95,7 +96,6 @@ void gf_initSimQueues(std::int32_t version) {
         g_simCreateQueue.reserve(kQueueRoom);
         g_simRemoveQueue.reserve(kQueueRoom);
     }
-    // The client thread is not running yet: its own lists need no lock.
     g_sentCreates.reserve(kQueueRoom);
     g_addedObjects.reserve(kQueueRoom);
     g_simError.exchange(false);
@@ -103,7 +103,6 @@ void gf_initSimQueues(std::int32_t version) {
 
 void SimClient(std::stop_token stop) {
     publishHandle(nullptr);
-    const bool exitArmed = true;
     bool disconnected = false;
     SimConnectHandle local;
     try {
@@ -123,7 +122,7 @@ void SimClient(std::stop_token stop) {
         gf_setError(fmt::format("Exception in {}", "SimClient"));
         lf_simDisconnected(disconnected);
     }
-    lf_simClientExitTask(exitArmed);
+    lf_simClientExitTask();
 }
 
 void lf_simDisconnected(bool& once) {
@@ -138,8 +137,7 @@ void lf_simDisconnected(bool& once) {
     once = true;
 }
 
-void lf_simClientExitTask(bool armed) {
-    if (!armed) return;
+void lf_simClientExitTask() {
     try {
         gf_saveUserParkStand();
     } catch (...) {

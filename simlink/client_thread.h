@@ -10,7 +10,8 @@
 struct SimConnectClient;
 
 // Once per run, before the thread starts: the simulator version the user
-// runs (5 or 6), room in the queues, and g_simError cleared.
+// runs (5 or 6), room in the queues, and g_simError cleared. An earlier
+// thread is joined first.
 void gf_initSimQueues(std::int32_t version);
 
 // The thread body.
@@ -23,10 +24,11 @@ void lf_setupSimConnect();
 // g_simRunning and, unless a stop was requested, logs it and stops the run
 // with SIM WAS CLOSED.
 void lf_simDisconnected(bool& once);
-// The thread's exit task: saves the user's park stand, clears g_simConnected
-// and g_simRunning, repaints the status band and takes the handle away from
-// the other threads (under g_simQueueMutex). Throws nothing.
-void lf_simClientExitTask(bool armed);
+// The thread's exit task, run on every way out: saves the user's park stand,
+// clears g_simConnected and g_simRunning, repaints the status band and takes
+// the handle away from the other threads (under g_simQueueMutex) before the
+// thread closes it. Throws nothing.
+void lf_simClientExitTask();
 // Closes the handle when it is not null, logs how it went and nulls it.
 void lf_closeSimConnect(SimConnectClient*& handle);
 

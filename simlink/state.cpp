@@ -1,6 +1,6 @@
 #include "simlink/state.h"
 
-#include "platform/window_host.h"
+#include "app/window_bands.h"
 
 std::atomic<SimConnectClient*> g_simHandle{nullptr};
 std::atomic<bool> g_simRunning{false};
@@ -48,4 +48,4 @@ std::string gf_copyUserText(const std::string& text) {
     return text;
 }
 
-void lf_repaintStatusBand() { platform::invalidateBand(platform::Band{0, 448, 880, 476}); }
+void lf_repaintStatusBand() { platform::invalidateBand(kStatusBand); }

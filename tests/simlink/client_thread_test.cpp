@@ -85,7 +85,7 @@ TEST_P(FlightRuns, RegistersEverythingAndFollowsTheUserAircraft) {
     // The on-ground flag comes once a second.
     g_newUserSample = false;
     int samples = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2100);
     while (std::chrono::steady_clock::now() < end) {
         if (g_newUserSample.exchange(false)) ++samples;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

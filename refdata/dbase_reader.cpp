@@ -259,19 +259,27 @@ bool lf_asBool(const char* text) {
     }
 }
 
-// Steps 17 to 19: every "d" in document order, codes interned a, o, m; then
-// ordered by text, the first record of each text kept. The document is walked
-// first and the records made afterwards: two small loops run faster than one
-// doing both.
-void lf_readRegistrations(const pugi::xml_document& document, ReaderIds& ids) {
+// The attributes of every "d" in document order. Collected right after
+// parsing, while the document's last part is still in the cache; the codes
+// are interned later, in the data base's order of sections.
+std::vector<RegistrationAttributes> lf_collectRegistrations(const pugi::xml_document& document) {
+    std::vector<RegistrationAttributes> elements;
+    elements.reserve(kReservedRegistrations);
+    // Testing the element name here is cheaper than asking pugixml for the next "d".
+    const pugi::xml_node node = lf_section(document, "dbase");
+    for (pugi::xml_node d = node.first_child(); d; d = d.next_sibling()) {
+        const char* name = d.name();
+        if (name[0] == 'd' && name[1] == '\0') elements.push_back(lf_registrationAttributes(d));
+    }
+    return elements;
+}
+
+// Steps 17 to 19: a record per "d" in document order, codes interned a, o, m;
+// then ordered by text, the first record of each text kept.
+void lf_readRegistrations(const std::vector<RegistrationAttributes>& elements, ReaderIds& ids) {
     g_registrations.reserve(kReservedRegistrations);
     CodeInterner airlines = CodeInterner::airlines();
     CodeInterner models = CodeInterner::models();
-    const pugi::xml_node node = lf_section(document, "dbase");
-    std::vector<RegistrationAttributes> elements;
-    elements.reserve(kReservedRegistrations);
-    for (pugi::xml_node d = node.child("d"); d; d = d.next_sibling("d"))
-        elements.push_back(lf_registrationAttributes(d));
     for (const RegistrationAttributes& attributes : elements) {
         RegistrationRecord& record = g_registrations.emplace_back();
         record.registration = attributes.r;
@@ -356,6 +364,7 @@ bool gf_readDbase() {
         return false;
     }
 
+    const std::vector<RegistrationAttributes> registrations = lf_collectRegistrations(document);
     ReaderIds ids;
     lf_readModelSections(document, ids.models);
     lf_readGroups(document, "similar_types", g_similarGroups);
@@ -369,6 +378,6 @@ bool gf_readDbase() {
     lf_checkDbaseSection(document, "simaddonsP3D", g_simaddonAirports, "simaddonP3D", "arpts");
     g_thirdParties.reserve(kReservedThirdParties);
     lf_readThirdParties(document, "thirdpartiesP3D", "thirdpartieP3D");
-    lf_readRegistrations(document, ids);
+    lf_readRegistrations(registrations, ids);
     return true;
 }

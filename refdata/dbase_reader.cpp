@@ -15,6 +15,7 @@
 #include "foundation/user_error.h"
 #include "refdata/code_tables.h"
 #include "refdata/registrations.h"
+#include "refdata/text_order.h"
 #include "settings/file_names.h"
 
 namespace {
@@ -41,6 +42,13 @@ private:
 
 pugi::xml_node lf_section(const pugi::xml_document& document, const std::string& section) {
     return document.child("root").child(section.c_str());
+}
+
+// The piece without the blanks, tabs and line ends around it.
+std::string_view lf_trimmedView(std::string_view piece) {
+    const auto first = piece.find_first_not_of(kTrimSet);
+    if (first == std::string_view::npos) return {};
+    return piece.substr(first, piece.find_last_not_of(kTrimSet) - first + 1);
 }
 
 // One sorted group per element; an element without the attribute gives an empty group.
@@ -281,12 +289,12 @@ void lf_readRegistrations(const std::vector<RegistrationAttributes>& elements, R
     CodeInterner airlines = CodeInterner::airlines();
     CodeInterner models = CodeInterner::models();
     for (const RegistrationAttributes& attributes : elements) {
-        RegistrationRecord& record = g_registrations.emplace_back();
-        record.registration = attributes.r;
-        record.codes.airlineId = ids.airlines.id(airlines, attributes.a);
-        record.codes.secondAirlineId = ids.airlines.id(airlines, attributes.o);
-        record.codes.modelId = ids.models.id(models, attributes.m);
-        record.codes.cargo = lf_asBool(attributes.c) ? 1 : 0;
+        RegCodes codes;
+        codes.airlineId = ids.airlines.id(airlines, attributes.a);
+        codes.secondAirlineId = ids.airlines.id(airlines, attributes.o);
+        codes.modelId = ids.models.id(models, attributes.m);
+        codes.cargo = lf_asBool(attributes.c) ? 1 : 0;
+        g_registrations.emplace_back(attributes.r, codes);
     }
     gf_sortRegistrations();
     g_registrations.shrink_to_fit();
@@ -309,20 +317,21 @@ void lf_checkDbaseSection(const pugi::xml_document& document, const std::string&
     if (!root) throw vlt::UserErrorException(kDbaseErrorCode, "XML root missing: root");
     const pugi::xml_node node = root.child(section.c_str());
     if (!node) throw vlt::UserErrorException(kDbaseErrorCode, "Missing section: " + section);
-    bool anyPiece = false;
+    std::vector<std::pair<std::uint64_t, std::string_view>> codes;
     for (pugi::xml_node child = node.child(element.c_str()); child; child = child.next_sibling(element.c_str())) {
         for (const auto piece : gf_splitCommaViews(child.attribute(attribute.c_str()).value())) {
-            std::string code = gf_trimmed(piece);
-            if (code.empty()) continue;
-            // Sections usually list their codes in order: the hint makes that cheap.
-            target.insert(target.end(), std::move(code));
-            anyPiece = true;
+            const std::string_view code = lf_trimmedView(piece);
+            if (!code.empty()) codes.emplace_back(lf_sortPrefix(code), code);
         }
     }
-    if (!anyPiece)
+    if (codes.empty())
         throw vlt::UserErrorException(kDbaseErrorCode,
                                       fmt::format("In XML file section [{}], element [{}], attribute [{}] is empty.",
                                                   section, element, attribute));
+    // In ascending order each code goes in at the set's end without a search.
+    std::sort(codes.begin(), codes.end());
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        if (i == 0 || codes[i].second != codes[i - 1].second) target.emplace_hint(target.end(), codes[i].second);
 }
 
 void lf_readTypesSection(const pugi::xml_document& document, const std::string& section, CodeSet& target,

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <utility>
 
 #include <gsl/narrow>
 
 #include "foundation/log.h"
+#include "refdata/text_order.h"
 #include "traffic/state.h"
 
 namespace {
@@ -17,20 +17,11 @@ constexpr std::size_t kPrefixLengthLimit = 6;
 constexpr std::size_t kDashCandidateMinLength = 5;
 constexpr std::ptrdiff_t kPrefetchDistance = 16;
 
-// A record's place in the sort: its first 8 bytes packed big-endian, so that
-// comparing the numbers orders the texts as far as those bytes go.
+// A record's place in the sort: the sort prefix of its text and its index.
 struct SortKey {
     std::uint64_t prefix = 0;
     std::uint32_t index = 0;
 };
-
-std::uint64_t lf_packBigEndian(std::string_view text) {
-    unsigned char buffer[8] = {};
-    std::memcpy(buffer, text.data(), std::min(text.size(), sizeof buffer));
-    std::uint64_t value = 0;
-    for (const unsigned char byte : buffer) value = (value << 8) | byte;
-    return value;
-}
 
 // Stable LSD radix sort by prefix, 11 bits per pass; a pass whose digit is
 // the same in every key is skipped.
@@ -62,7 +53,7 @@ void gf_sortRegistrations() {
     // so only within a run are repeated texts possible.
     const auto count = gsl::narrow<std::uint32_t>(g_registrations.size());
     std::vector<SortKey> keys(count);
-    for (std::uint32_t i = 0; i < count; ++i) keys[i] = {lf_packBigEndian(g_registrations[i].registration), i};
+    for (std::uint32_t i = 0; i < count; ++i) keys[i] = {lf_sortPrefix(g_registrations[i].registration), i};
     lf_radixSortByPrefix(keys);
     const auto textOf = [](const SortKey& key) -> const std::string& { return g_registrations[key.index].registration; };
     std::vector<RegistrationRecord> sorted;

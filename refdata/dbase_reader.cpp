@@ -3,9 +3,12 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+#include <tuple>
+#include <utility>
 
 #include "foundation/decrypt.h"
 #include "foundation/file_helpers.h"
@@ -179,24 +182,65 @@ void lf_readPublishers(const pugi::xml_document& document) {
     gf_log(fmt::format("{:5} publishers", g_publisherGroups.size()));
 }
 
-// Step 13: the first value of a code is kept; the maximum sees every valid one.
+// pugixml's reading of a number (the C library's strtod). A plain decimal
+// such as "35.8", as the data base writes them, reads faster to the same value.
+double lf_asDouble(const pugi::xml_attribute& attribute) {
+    const std::string_view text = attribute.value();
+    const auto digitsFrom = [&](std::size_t i) {
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        return i;
+    };
+    const std::size_t sign = text.starts_with('-') ? 1 : 0;
+    std::size_t end = digitsFrom(sign);
+    bool plain = end > sign;
+    if (plain && end < text.size() && text[end] == '.') {
+        const std::size_t fraction = end + 1;
+        end = digitsFrom(fraction);
+        plain = end > fraction;
+    }
+    double value = 0.0;
+    if (plain && end == text.size() && std::from_chars(text.data(), text.data() + end, value).ec == std::errc())
+        return value;
+    return attribute.as_double(0.0);
+}
+
+// Step 13: the first value of a code is kept; the maximum sees every valid
+// one; an invalid type is logged.
 void lf_readWingspans(const pugi::xml_document& document) {
+    // The spans sorted by type, document order among one type's spans: one
+    // walk along the known codes then tells the valid ones, and the first of
+    // each type goes in at the map's end without a search.
+    struct Span {
+        std::uint64_t prefix;
+        std::string_view type;
+        std::size_t order;
+        pugi::xml_attribute meters;
+        bool operator<(const Span& other) const {
+            return std::tie(prefix, type, order) < std::tie(other.prefix, other.type, other.order);
+        }
+    };
+    std::vector<Span> spans;
     const pugi::xml_node node = lf_section(document, "wingspans");
-    // Wingspans usually follow the order of the "aircrafts" codes: the code
-    // after the previous one is tried first, and a new entry goes last.
-    auto known = g_icaoModelCodes.end();
     for (pugi::xml_node span = node.child("wingspan"); span; span = span.next_sibling("wingspan")) {
         const std::string_view type = span.attribute("type").value();
-        if (known == g_icaoModelCodes.end() || *known != type) known = g_icaoModelCodes.find(type);
-        if (type.empty() || known == g_icaoModelCodes.end()) {
-            gf_logMarked(fmt::format("wingspan model {} is not valid, skipped", type));
+        spans.push_back({lf_sortPrefix(type), type, spans.size(), span.attribute("meters")});
+    }
+    std::sort(spans.begin(), spans.end());
+    std::vector<std::pair<std::size_t, std::string_view>> invalid;
+    auto known = g_icaoModelCodes.begin();
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const Span& span = spans[i];
+        while (known != g_icaoModelCodes.end() && *known < span.type) ++known;
+        if (span.type.empty() || known == g_icaoModelCodes.end() || *known != span.type) {
+            invalid.emplace_back(span.order, span.type);
             continue;
         }
-        ++known;
-        const double halfSpan = span.attribute("meters").as_double(0.0) * 0.5 * kNmPerMeter;
-        g_halfSpans.try_emplace(g_halfSpans.end(), std::string(type), halfSpan);
+        const double halfSpan = lf_asDouble(span.meters) * 0.5 * kNmPerMeter;
+        if (i == 0 || span.type != spans[i - 1].type) g_halfSpans.emplace_hint(g_halfSpans.end(), span.type, halfSpan);
         g_maxHalfSpan = std::max(g_maxHalfSpan, halfSpan);
     }
+    std::sort(invalid.begin(), invalid.end());
+    for (const auto& [order, type] : invalid) gf_logMarked(fmt::format("wingspan model {} is not valid, skipped", type));
     for (const auto& [code, halfSpan] : g_halfSpans) lf_fillWingspan(code, halfSpan);
 }
 

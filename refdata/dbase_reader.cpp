@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -132,13 +131,11 @@ void lf_readModelSections(const pugi::xml_document& document, CodeIdMemo& memo) 
     lf_readTypesSection(document, "cargo_types", cargoTypes, "cargo_type");
 
     // The interning order fixes the ids: "" is 0, then the known codes ascending.
-    {
-        CodeInterner models = CodeInterner::models();
-        memo.id(models, "");
-        for (const auto& code : g_icaoModelCodes) memo.id(models, code);
-        g_modelFixesActive = true;
-        for (const auto& code : cargoTypes) memo.id(models, code);
-    }
+    CodeInterner models = CodeInterner::models();
+    memo.id(models, "");
+    for (const auto& code : g_icaoModelCodes) memo.id(models, code);
+    g_modelFixesActive = true;
+    for (const auto& code : cargoTypes) memo.id(models, code);
 
     static const std::pair<const char*, const char*> kCategorySections[kCategorySetCount] = {
         {"heavy", "hvy"}, {"large", "lar"}, {"buzjet", "bzj"}, {"high_performance", "hpf"}, {"rotorcraft", "rot"}};
@@ -146,7 +143,6 @@ void lf_readModelSections(const pugi::xml_document& document, CodeIdMemo& memo) 
         lf_readTypesSection(document, kCategorySections[set].first, g_categoryModelCodes[set],
                             kCategorySections[set].second);
     for (auto& ids : g_modelCategorySets) ids.clear();
-    CodeInterner models = CodeInterner::models();
     for (std::size_t set = 0; set < kCategorySetCount; ++set)
         for (const auto& code : g_categoryModelCodes[set]) g_modelCategorySets[set].insert(memo.id(models, code));
 }
@@ -182,28 +178,6 @@ void lf_readPublishers(const pugi::xml_document& document) {
     gf_log(fmt::format("{:5} publishers", g_publisherGroups.size()));
 }
 
-// pugixml's reading of a number (the C library's strtod). A plain decimal
-// such as "35.8", as the data base writes them, reads faster to the same value.
-double lf_asDouble(const pugi::xml_attribute& attribute) {
-    const std::string_view text = attribute.value();
-    const auto digitsFrom = [&](std::size_t i) {
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-        return i;
-    };
-    const std::size_t sign = text.starts_with('-') ? 1 : 0;
-    std::size_t end = digitsFrom(sign);
-    bool plain = end > sign;
-    if (plain && end < text.size() && text[end] == '.') {
-        const std::size_t fraction = end + 1;
-        end = digitsFrom(fraction);
-        plain = end > fraction;
-    }
-    double value = 0.0;
-    if (plain && end == text.size() && std::from_chars(text.data(), text.data() + end, value).ec == std::errc())
-        return value;
-    return attribute.as_double(0.0);
-}
-
 // Step 13: the first value of a code is kept; the maximum sees every valid
 // one; an invalid type is logged.
 void lf_readWingspans(const pugi::xml_document& document) {
@@ -235,7 +209,7 @@ void lf_readWingspans(const pugi::xml_document& document) {
             invalid.emplace_back(span.order, span.type);
             continue;
         }
-        const double halfSpan = lf_asDouble(span.meters) * 0.5 * kNmPerMeter;
+        const double halfSpan = span.meters.as_double(0.0) * 0.5 * kNmPerMeter;
         if (i == 0 || span.type != spans[i - 1].type) g_halfSpans.emplace_hint(g_halfSpans.end(), span.type, halfSpan);
         g_maxHalfSpan = std::max(g_maxHalfSpan, halfSpan);
     }
@@ -311,9 +285,7 @@ bool lf_asBool(const char* text) {
     }
 }
 
-// The attributes of every "d" in document order. Collected right after
-// parsing, while the document's last part is still in the cache; the codes
-// are interned later, in the data base's order of sections.
+// The attributes of every "d" in document order.
 std::vector<RegistrationAttributes> lf_collectRegistrations(const pugi::xml_document& document) {
     std::vector<RegistrationAttributes> elements;
     elements.reserve(kReservedRegistrations);
@@ -327,8 +299,11 @@ std::vector<RegistrationAttributes> lf_collectRegistrations(const pugi::xml_docu
 }
 
 // Steps 17 to 19: a record per "d" in document order, codes interned a, o, m;
-// then ordered by text, the first record of each text kept.
-void lf_readRegistrations(const std::vector<RegistrationAttributes>& elements, ReaderIds& ids) {
+// then ordered by text, the first record of each text kept. The document is
+// walked first and the records made afterwards: two small loops run faster
+// than one doing both.
+void lf_readRegistrations(const pugi::xml_document& document, ReaderIds& ids) {
+    const std::vector<RegistrationAttributes> elements = lf_collectRegistrations(document);
     g_registrations.reserve(kReservedRegistrations);
     CodeInterner airlines = CodeInterner::airlines();
     CodeInterner models = CodeInterner::models();
@@ -417,7 +392,6 @@ bool gf_readDbase() {
         return false;
     }
 
-    const std::vector<RegistrationAttributes> registrations = lf_collectRegistrations(document);
     ReaderIds ids;
     lf_readModelSections(document, ids.models);
     lf_readGroups(document, "similar_types", g_similarGroups);
@@ -431,6 +405,6 @@ bool gf_readDbase() {
     lf_checkDbaseSection(document, "simaddonsP3D", g_simaddonAirports, "simaddonP3D", "arpts");
     g_thirdParties.reserve(kReservedThirdParties);
     lf_readThirdParties(document, "thirdpartiesP3D", "thirdpartieP3D");
-    lf_readRegistrations(registrations, ids);
+    lf_readRegistrations(document, ids);
     return true;
 }

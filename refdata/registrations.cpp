@@ -15,7 +15,6 @@ constexpr std::string_view kDash = "-";
 // A registration prefix ("D-", "9A", "OE-") is shorter than this.
 constexpr std::size_t kPrefixLengthLimit = 6;
 constexpr std::size_t kDashCandidateMinLength = 5;
-constexpr std::ptrdiff_t kPrefetchDistance = 16;
 
 // A record's place in the sort: the sort prefix of its text and its index.
 struct SortKey {
@@ -64,8 +63,6 @@ void gf_sortRegistrations() {
         if (end - run > 1)
             std::stable_sort(run, end, [&](const SortKey& a, const SortKey& b) { return textOf(a) < textOf(b); });
         for (auto key = run; key != end; ++key) {
-            // The records lie scattered in sorted order: fetch ahead.
-            if (keys.end() - key > kPrefetchDistance) __builtin_prefetch(&textOf(key[kPrefetchDistance]));
             if (key != run && textOf(*key) == sorted.back().registration) continue;
             sorted.push_back(std::move(g_registrations[key->index]));
         }

@@ -138,6 +138,7 @@ BenchFolder& benchFolder() {
     return folder;
 }
 
+// For the whole run: freed memory stays with the process, large blocks included.
 void keepHeap() {
 #if defined(__GLIBC__)
     mallopt(M_MMAP_THRESHOLD, 32 << 20);

@@ -18,19 +18,22 @@ constexpr const char* kRangeErrorText = "invalid array<T, N> subscript";
 constexpr double kUnknownHalfSpanNm = 35.0;
 constexpr std::size_t kMaxCodes = std::size_t{std::numeric_limits<std::uint16_t>::max()} + 1;
 
-std::optional<std::uint16_t> lf_findCode(const CodeTable& table, std::string_view code) {
-    const std::shared_lock lock(table.mutex);
+// The caller holds the table's lock, shared or unique.
+std::optional<std::uint16_t> lf_findLocked(const CodeTable& table, std::string_view code) {
     const auto found = table.ids.find(code);
     if (found == table.ids.end()) return std::nullopt;
     return found->second;
 }
 
-// Looks the code up once more under the writer's lock (another thread may
-// have appended it meanwhile), then appends it. Ids are 16 bits: a full table
-// answers 0 (no code) rather than wrapping onto another code's id.
-std::uint16_t lf_appendCode(CodeTable& table, std::string_view code, std::string_view tableName) {
-    const std::unique_lock lock(table.mutex);
-    if (const auto found = table.ids.find(code); found != table.ids.end()) return found->second;
+std::optional<std::uint16_t> lf_findCode(const CodeTable& table, std::string_view code) {
+    const std::shared_lock lock(table.mutex);
+    return lf_findLocked(table, code);
+}
+
+// The caller holds the table's unique lock and has not found the code. Ids
+// are 16 bits: a full table answers 0 (no code) rather than wrapping onto
+// another code's id.
+std::uint16_t lf_appendLocked(CodeTable& table, std::string_view code, std::string_view tableName) {
     if (table.texts.size() >= kMaxCodes) {
         if (!table.fullLogged) {
             table.fullLogged = true;
@@ -43,6 +46,14 @@ std::uint16_t lf_appendCode(CodeTable& table, std::string_view code, std::string
     const std::string& text = table.texts.emplace_back(code);
     table.ids.emplace(text, id);
     return id;
+}
+
+// Looks the code up once more under the writer's lock (another thread may
+// have appended it meanwhile), then appends it.
+std::uint16_t lf_appendCode(CodeTable& table, std::string_view code, std::string_view tableName) {
+    const std::unique_lock lock(table.mutex);
+    if (const auto id = lf_findLocked(table, code)) return *id;
+    return lf_appendLocked(table, code, tableName);
 }
 
 std::string_view lf_codeText(const CodeTable& table, std::uint16_t id) {
@@ -70,6 +81,20 @@ std::uint16_t gf_modelId(std::string_view code) {
             if (const auto id = lf_findCode(g_modelCodes, *fixed)) return *id;
     }
     return lf_appendCode(g_modelCodes, code, "model");
+}
+
+CodeInterner CodeInterner::airlines() { return CodeInterner(g_airlineCodes, false); }
+CodeInterner CodeInterner::models() { return CodeInterner(g_modelCodes, true); }
+
+CodeInterner::CodeInterner(CodeTable& table, bool models) : table_(table), lock_(table.mutex), models_(models) {}
+
+std::uint16_t CodeInterner::id(std::string_view code) {
+    if (const auto id = lf_findLocked(table_, code)) return *id;
+    if (models_ && g_modelFixesActive) {
+        if (const auto fixed = lf_fixedModelCode(code))
+            if (const auto id = lf_findLocked(table_, *fixed)) return *id;
+    }
+    return lf_appendLocked(table_, code, models_ ? "model" : "airline");
 }
 
 std::string_view gf_airlineCodeText(std::uint16_t id) { return lf_codeText(g_airlineCodes, id); }

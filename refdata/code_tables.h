@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "refdata/state.h"
 #include "traffic/size_category.h"
 
 // The id of an airline code; a code met for the first time is appended and
@@ -19,6 +22,24 @@ std::uint16_t gf_airlineId(std::string_view code);
 // The same for model codes; once the data base is read, an unknown code that
 // the fixes correct to a known code gets the known code's id instead.
 std::uint16_t gf_modelId(std::string_view code);
+// Interns a run of codes under one hold of a table's writer's lock: the
+// same ids as gf_airlineId / gf_modelId on each code, without locking per
+// code. Other threads wait while it lives, so only the data-base reader,
+// which runs before they start, holds one; it must not call gf_airlineId or
+// gf_modelId of the same table meanwhile.
+class CodeInterner {
+public:
+    static CodeInterner airlines();
+    static CodeInterner models();
+    std::uint16_t id(std::string_view code);
+
+private:
+    CodeInterner(CodeTable& table, bool models);
+    CodeTable& table_;
+    std::unique_lock<std::shared_mutex> lock_;
+    bool models_;
+};
+
 // The code text of an id; empty for an id without a code. The view stays
 // valid for the whole run.
 std::string_view gf_airlineCodeText(std::uint16_t id);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <utility>
 
+#include <gsl/narrow>
+
 #include "foundation/log.h"
+#include "refdata/text_order.h"
 #include "traffic/state.h"
 
 namespace {
@@ -14,34 +16,28 @@ constexpr std::string_view kDash = "-";
 constexpr std::size_t kPrefixLengthLimit = 6;
 constexpr std::size_t kDashCandidateMinLength = 5;
 
-// A record's place in the sort: its first 8 bytes packed big-endian, so that
-// comparing the numbers orders the texts as far as those bytes go.
+// A record's place in the sort: the sort prefix of its text and its index.
 struct SortKey {
     std::uint64_t prefix = 0;
     std::uint32_t index = 0;
 };
 
-std::uint64_t lf_packBigEndian(std::string_view text) {
-    unsigned char buffer[8] = {};
-    std::memcpy(buffer, text.data(), std::min(text.size(), sizeof buffer));
-    std::uint64_t value = 0;
-    for (const unsigned char byte : buffer) value = (value << 8) | byte;
-    return value;
-}
-
-// Stable LSD radix sort by prefix, one byte per pass; a pass whose byte is the
-// same in every key is skipped.
+// Stable LSD radix sort by prefix, 11 bits per pass; a pass whose digit is
+// the same in every key is skipped.
 void lf_radixSortByPrefix(std::vector<SortKey>& keys) {
-    std::array<std::array<std::size_t, 256>, 8> counts{};
+    constexpr unsigned kBits = 11;
+    constexpr unsigned kPasses = (64 + kBits - 1) / kBits;
+    constexpr std::uint64_t kMask = (1u << kBits) - 1;
+    std::vector<std::array<std::uint32_t, 1u << kBits>> counts(kPasses);
     for (const SortKey& key : keys)
-        for (std::size_t pass = 0; pass < 8; ++pass) ++counts[pass][(key.prefix >> (8 * pass)) & 0xFF];
+        for (unsigned pass = 0; pass < kPasses; ++pass) ++counts[pass][(key.prefix >> (kBits * pass)) & kMask];
     std::vector<SortKey> buffer(keys.size());
-    for (std::size_t pass = 0; pass < 8; ++pass) {
+    for (unsigned pass = 0; pass < kPasses; ++pass) {
         auto& count = counts[pass];
         if (std::find(count.begin(), count.end(), keys.size()) != count.end()) continue;
-        std::size_t offset = 0;
+        std::uint32_t offset = 0;
         for (auto& slot : count) offset += std::exchange(slot, offset);
-        for (const SortKey& key : keys) buffer[count[(key.prefix >> (8 * pass)) & 0xFF]++] = key;
+        for (const SortKey& key : keys) buffer[count[(key.prefix >> (kBits * pass)) & kMask]++] = key;
         keys.swap(buffer);
     }
 }
@@ -52,26 +48,25 @@ void gf_sortRegistrations() {
     // text the first in the data base survives. The data base holds 60,000
     // registrations, so the sort works on small keys: a stable radix sort by
     // the first 8 bytes, then a stable sort by the whole text within each run
-    // of equal first bytes.
-    std::vector<SortKey> keys;
-    keys.reserve(g_registrations.size());
-    for (std::size_t i = 0; i < g_registrations.size(); ++i)
-        keys.push_back({lf_packBigEndian(g_registrations[i].registration), static_cast<std::uint32_t>(i)});
+    // of equal first bytes. Texts that differ in their first 8 bytes differ,
+    // so only within a run are repeated texts possible.
+    const auto count = gsl::narrow<std::uint32_t>(g_registrations.size());
+    std::vector<SortKey> keys(count);
+    for (std::uint32_t i = 0; i < count; ++i) keys[i] = {lf_sortPrefix(g_registrations[i].registration), i};
     lf_radixSortByPrefix(keys);
-    for (auto run = keys.begin(); run != keys.end();) {
-        const auto end = std::find_if(run, keys.end(), [&](const SortKey& key) { return key.prefix != run->prefix; });
-        if (end - run > 1)
-            std::stable_sort(run, end, [](const SortKey& a, const SortKey& b) {
-                return g_registrations[a.index].registration < g_registrations[b.index].registration;
-            });
-        run = end;
-    }
+    const auto textOf = [](const SortKey& key) -> const std::string& { return g_registrations[key.index].registration; };
     std::vector<RegistrationRecord> sorted;
-    sorted.reserve(g_registrations.size());
-    for (const SortKey& key : keys) {
-        RegistrationRecord& record = g_registrations[key.index];
-        if (!sorted.empty() && sorted.back().registration == record.registration) continue;
-        sorted.push_back(std::move(record));
+    sorted.reserve(count);
+    for (auto run = keys.begin(); run != keys.end();) {
+        auto end = run + 1;
+        while (end != keys.end() && end->prefix == run->prefix) ++end;
+        if (end - run > 1)
+            std::stable_sort(run, end, [&](const SortKey& a, const SortKey& b) { return textOf(a) < textOf(b); });
+        for (auto key = run; key != end; ++key) {
+            if (key != run && textOf(*key) == sorted.back().registration) continue;
+            sorted.push_back(std::move(g_registrations[key->index]));
+        }
+        run = end;
     }
     g_registrations = std::move(sorted);
 }

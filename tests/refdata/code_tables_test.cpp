@@ -52,6 +52,51 @@ TEST_F(CodeTables, FixedCodeDoesNotEnterTheTable) {
     EXPECT_EQ(gf_modelCodeCount(), 2u);
 }
 
+TEST_F(CodeTables, InternerGivesTheIdsOfSingleCalls) {
+    gf_modelId("");
+    const std::uint16_t a320 = gf_modelId("A320");
+    g_modelFixes = {{"A320-214", "A320"}};
+    {
+        CodeInterner models = CodeInterner::models();
+        EXPECT_EQ(models.id("A320"), a320);
+        EXPECT_EQ(models.id("A320-214"), 2);  // fixes not yet active: appended like gf_modelId
+        g_modelFixesActive = true;
+        EXPECT_EQ(models.id("A320-214"), 2);  // now in the table itself
+        EXPECT_EQ(models.id("B738"), 3);
+        g_modelFixes = {{"B737-800", "B738"}};
+        EXPECT_EQ(models.id("B737-800"), 3);  // the fix, not appended
+        CodeInterner airlines = CodeInterner::airlines();  // the other table's lock is its own
+        EXPECT_EQ(airlines.id("DLH"), 0);
+        EXPECT_EQ(airlines.id("DLH"), 0);
+    }
+    EXPECT_EQ(gf_modelCodeCount(), 4u);
+    EXPECT_EQ(gf_modelId("B738"), 3);
+    EXPECT_EQ(gf_modelCodeText(3), "B738");
+    EXPECT_EQ(gf_airlineId("BAW"), 1);
+}
+
+TEST_F(CodeTables, InternerRunAndOtherThreadsGetOneIdPerCode) {
+    constexpr int kCodes = 2000;
+    std::vector<std::string> codes;
+    for (int i = 0; i < kCodes; ++i) codes.push_back(fmt::format("R{:04}", i));
+    std::vector<std::uint16_t> byThread(kCodes);
+    std::atomic<bool> go{false};
+    std::thread other([&] {
+        while (!go) std::this_thread::yield();
+        for (int i = kCodes - 1; i >= 0; --i) byThread[i] = gf_airlineId(codes[i]);
+    });
+    std::vector<std::uint16_t> byRun(kCodes);
+    {
+        CodeInterner airlines = CodeInterner::airlines();
+        go = true;
+        for (int i = 0; i < kCodes; ++i) byRun[i] = airlines.id(codes[i]);
+    }
+    other.join();
+    EXPECT_EQ(byThread, byRun);
+    EXPECT_EQ(gf_airlineCodeCount(), static_cast<std::size_t>(kCodes));
+    for (int i = 0; i < kCodes; ++i) EXPECT_EQ(gf_airlineCodeText(byRun[i]), codes[i]);
+}
+
 TEST_F(CodeTables, CategoryFollowsTheSetOrder) {
     const struct {
         std::vector<CategorySet> sets;

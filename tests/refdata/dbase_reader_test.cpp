@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "dbase_fixture.h"
 #include "foundation/text_convert.h"
 #include "foundation/user_error.h"
@@ -131,9 +133,12 @@ TEST_F(DbaseTest, ListAttributesAreSplitTrimmedAndMerged) {
     auto sections = requiredSections();
     writeDbase(dbaseXml(sections, "aircrafts",
                         "<aircrafts><aircraft types=\" B738 ,, A320,\t\"/><aircraft types=\"C172\r\n,A320\"/>"
-                        "<aircraft/></aircrafts>"));
+                        "<aircraft/><aircraft types=\"b738,A320-200-LONG,A320-200,0A1\"/></aircrafts>"));
     ASSERT_TRUE(gf_readDbase());
-    EXPECT_THAT(g_icaoModelCodes, ElementsAre("A320", "B738", "C172"));
+    // Byte order: digits, upper case, lower case; a longer text after its beginning.
+    EXPECT_THAT(g_icaoModelCodes, ElementsAre("0A1", "A320", "A320-200", "A320-200-LONG", "B738", "C172", "b738"));
+    EXPECT_EQ(gf_modelId("0A1"), 1);
+    EXPECT_EQ(gf_modelId("b738"), 7);
     EXPECT_THAT(g_simaddonAirports, ElementsAre("EHRD"));
 }
 
@@ -167,6 +172,26 @@ TEST_F(DbaseTest, WingspansKeepTheFirstValueAndSkipInvalidTypes) {
     EXPECT_TRUE(log.contains("==> wingspan model  is not valid, skipped"));
     const std::size_t count = gf_modelCodeCount();
     EXPECT_EQ(gf_modelId("XXXX"), count);  // the wingspans did not intern it
+}
+
+TEST_F(DbaseTest, WingspansInAnyOrderKeepTheFirstAndLogInDocumentOrder) {
+    writeDbase(dbaseWith(R"(<wingspans>
+        <wingspan type="B738" meters="34"/>
+        <wingspan type="YYYY" meters="80"/>
+        <wingspan type="A320" meters="35.8"/>
+        <wingspan type="XXXX" meters="80"/>
+        <wingspan type="B738" meters="50"/>
+        <wingspan type="A320" meters="20"/>
+      </wingspans>)"));
+    ASSERT_TRUE(gf_readDbase());
+    const double factor = 0.5 * 0.0005399568034557236;
+    EXPECT_THAT(g_halfSpans, ElementsAre(testing::Pair("A320", 35.8 * factor), testing::Pair("B738", 34 * factor)));
+    EXPECT_DOUBLE_EQ(g_maxHalfSpan, 50 * factor);
+    const auto body = logBody();
+    const auto yyyy = std::find(body.begin(), body.end(), "==> wingspan model YYYY is not valid, skipped");
+    const auto xxxx = std::find(body.begin(), body.end(), "==> wingspan model XXXX is not valid, skipped");
+    ASSERT_NE(xxxx, body.end());
+    EXPECT_EQ(yyyy + 1, xxxx);
 }
 
 TEST_F(DbaseTest, FixesNeedAKnownCorrectCodeAndKeepTheFirst) {
@@ -245,6 +270,28 @@ TEST_F(DbaseTest, RegistrationsInternInOrderAndKeepTheFirstOfEachText) {
     EXPECT_EQ(gf_findRegistration("N304UP")->cargo, 0);
     EXPECT_EQ(gf_findRegistration("N264SY")->secondAirlineId, 4);
     EXPECT_EQ(g_registrations.front().registration, "");
+}
+
+TEST_F(DbaseTest, RegistrationAttributesTakeTheirFirstOccurrenceInAnyOrder) {
+    writeDbase(dbaseWith(R"(<dbase>
+        <d m="A320" c="t" r="D-AIZB" a="DLH"/>
+        <e r="E-XXXX" a="EEE"/>
+        <d r="D-AIZC" r="D-XXXX" a="DLH" a="KLM" mm="C172" m="B738" m="A320" c="0" c="1"/>
+        <d a="BAW" extra="1"/>
+        <d r="G-EUYA" a="BAW" o="DLH" m="A320" c="Y"><x r="X-XXXX"/></d>
+      </dbase>)"));
+    ASSERT_TRUE(gf_readDbase());
+    EXPECT_TRUE(log.contains("    4 dbase records read"));
+    EXPECT_EQ(gf_airlineId("BAW"), 3);  // after "", DLH, UPS: nothing from the "e" element
+    EXPECT_EQ(gf_airlineId("EEE"), 4);
+    EXPECT_EQ(gf_findRegistration("D-AIZB"), (RegCodes{1, 0, gf_modelId("A320"), 1}));
+    EXPECT_EQ(gf_findRegistration("D-AIZC"), (RegCodes{1, 0, gf_modelId("B738"), 0}));
+    EXPECT_EQ(gf_findRegistration("G-EUYA"), (RegCodes{3, 1, gf_modelId("A320"), 1}));
+    EXPECT_FALSE(gf_findRegistration("D-XXXX").has_value());
+    EXPECT_FALSE(gf_findRegistration("X-XXXX").has_value());
+    EXPECT_FALSE(gf_findRegistration("E-XXXX").has_value());
+    ASSERT_EQ(g_registrations.front().registration, "");  // the "d" without "r"
+    EXPECT_EQ(g_registrations.front().codes, (RegCodes{3, 0, 0, 0}));
 }
 
 TEST_F(DbaseTest, FailuresLeaveNoPlainFileBehind) {

@@ -1,5 +1,6 @@
 #include "refdata/registrations.h"
 
+#include <fmt/format.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,14 @@ using Registrations = DbaseTest;
 namespace {
 RegistrationRecord record(const std::string& registration, std::uint16_t airline, std::uint16_t model = 0) {
     return {registration, RegCodes{airline, 0, model, 0}};
+}
+
+// "text airline" of each record, in order.
+std::vector<std::string> sortedRecords() {
+    gf_sortRegistrations();
+    std::vector<std::string> records;
+    for (const auto& r : g_registrations) records.push_back(fmt::format("{} {}", r.registration, r.codes.airlineId));
+    return records;
 }
 }  // namespace
 
@@ -47,15 +56,15 @@ TEST_F(Registrations, FoundUnderTheFirstMatchingCandidate) {
 TEST_F(Registrations, SortKeepsTheFirstRecordOfEachText) {
     g_registrations = {record("N2", 1), record("D-AIZA", 2), record("N2", 3),
                        record("D-", 4), record("D-AIZA", 5), record("D-AIZ", 6)};
-    gf_sortRegistrations();
-    std::vector<std::string> texts;
-    std::vector<std::uint16_t> airlines;
-    for (const auto& r : g_registrations) {
-        texts.push_back(r.registration);
-        airlines.push_back(r.codes.airlineId);
-    }
-    EXPECT_THAT(texts, ElementsAre("D-", "D-AIZ", "D-AIZA", "N2"));
-    EXPECT_THAT(airlines, ElementsAre(4, 6, 2, 1));
+    EXPECT_THAT(sortedRecords(), ElementsAre("D- 4", "D-AIZ 6", "D-AIZA 2", "N2 1"));
+}
+
+TEST_F(Registrations, SortComparesWholeTextsBeyondTheirFirstEightBytes) {
+    g_registrations = {record("ABCDEFGHZ", 1), record("ABCDEFGHA", 2), record("ABCDEFGH", 3),
+                       record("ABCDEFGHA", 4), record("ABCDEFGG", 5),  record("ABCDEFGHAA", 6),
+                       record("ABCDEFGH", 7),  record("B", 8)};
+    EXPECT_THAT(sortedRecords(),
+                ElementsAre("ABCDEFGG 5", "ABCDEFGH 3", "ABCDEFGHA 2", "ABCDEFGHAA 6", "ABCDEFGHZ 1", "B 8"));
 }
 
 TEST_F(Registrations, PrefixInTextIsTheFirstShortRecordFound) {

@@ -10,6 +10,8 @@ std::list<ParkAirportEntry> g_parkAirportList;
 AirportRecord g_parkAirport;
 std::mutex g_standsMutex;
 
+void gf_scanAddonAirports() {}
+bool lf_readMyParkAirports() { return false; }
 std::uint64_t gf_countParkedInWeek(bool) { return 0; }
 bool gf_parkFileLoaded() { return false; }
 std::optional<GeoPoint> gf_firstParkAirportPosition() { return std::nullopt; }

@@ -40,11 +40,6 @@ void closingStep(Step&& step) {
     }
 }
 
-bool isRestartReason(ExitReason reason) {
-    return reason == ExitReason::NewSettings || reason == ExitReason::SimConnectError ||
-           reason == ExitReason::ReaderError;
-}
-
 // Sleeps for the duration in short steps; false as soon as the window is closed.
 bool sleepUnlessClosed(SteadyTime duration) {
     const SteadyTime end = g_runClock.now() + duration;
@@ -84,6 +79,11 @@ bool lf_prepareRestart(ExitReason reason, const std::filesystem::path& parameter
 }
 }  // namespace
 
+bool gf_isRestartReason(ExitReason reason) {
+    return reason == ExitReason::NewSettings || reason == ExitReason::SimConnectError ||
+           reason == ExitReason::ReaderError;
+}
+
 void gf_requestEnd() {
     g_closeRequested = true;
     g_runJobs.closeRtServer();
@@ -122,7 +122,7 @@ void lf_closingDown(const std::filesystem::path& parametersPath) {
     // Read again: a typed install path may have turned a SYSTEM ERROR into NEW SETTINGS.
     const ExitReason reason = g_exitReason;
     bool restart = false;
-    if (isRestartReason(reason) && !g_closeRequested) {
+    if (gf_isRestartReason(reason) && !g_closeRequested) {
         closingStep([&] { restart = lf_prepareRestart(reason, parametersPath); });
     }
     if (!restart) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/run_clock.h"
+#include "app/run_flags.h"
 #include "settings/file_names.h"
 
 // How long closing down gives the readers to see their stop flags.
@@ -12,6 +13,9 @@ inline constexpr SteadyTime kReadersStopWait = std::chrono::milliseconds(500);
 // The poll step of the waits of closing down (close after a SYSTEM ERROR,
 // the restart countdown, the NEW FLIGHT notice).
 inline constexpr SteadyTime kClosePollStep = std::chrono::milliseconds(100);
+
+// NEW SETTINGS, SIMCONNECT ERROR and READER ERROR restart the run.
+bool gf_isRestartReason(ExitReason reason);
 
 // The end request (close button, production run over, start-up stop path):
 // close flag, RealTraffic command link closed at once, stop flag, and the

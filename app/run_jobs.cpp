@@ -1,10 +1,16 @@
 #include "app/run_jobs.h"
 
+#include "airports/airport_list.h"
 #include "airports/airport_services.h"
 #include "liveries/livery_services.h"
+#include "refdata/dbase_reader.h"
 #include "refdata/registrations.h"
 #include "rtlink/link_jobs.h"
+#include "simlink/client_thread.h"
+#include "simlink/request_queues.h"
+#include "simlink/state.h"
 #include "traffic/engine_jobs.h"
+#include "updater/version_check.h"
 
 RunJobs gf_subsystemJobs() {
     RunJobs jobs;
@@ -17,6 +23,12 @@ RunJobs gf_subsystemJobs() {
     jobs.clearPosUpdates = gf_clearPosUpdates;
     jobs.requestSimClientStop = gf_requestSimClientStop;
     jobs.resetSimLink = gf_resetSimLink;
+    jobs.initSimQueues = gf_initSimQueues;
+    jobs.startSimClient = gf_startSimClient;
+    jobs.requestUserOnGround = gf_requestUserOnGround;
+    jobs.isUserOnGroundKnown = [] { return g_userOnGroundKnown.load(); };
+    jobs.requestUserPosition = [] { gf_requestUserPosition(); };
+    jobs.requestUserTitleAndModel = gf_requestUserTitleAndModel;
 
     jobs.checkReaders = gf_checkReaders;
     jobs.sendRtProRequest = gf_sendRtProRequest;
@@ -24,6 +36,12 @@ RunJobs gf_subsystemJobs() {
     jobs.closeRtServer = gf_closeRtServer;
     jobs.stopReaders = gf_stopReaders;
     jobs.resetFeedState = gf_resetFeedState;
+    jobs.startQnhReader = [] { gf_startQnhReader(); };
+    jobs.startTrafficReader = [](bool local) { gf_startTrafficReader(local); };
+    jobs.openRtServer = gf_openRtServer;
+    jobs.waitForRtClient = waitForClient;
+    jobs.sendToRt = sendDataPacket;
+    jobs.receiveFromRt = gf_receiveFromRt;
 
     jobs.handleAddingStack = lf_handleAddingStack;
     jobs.handleAcEvents = gf_handleAcEvents;
@@ -50,14 +68,24 @@ RunJobs gf_subsystemJobs() {
     jobs.clearLiveryByHexId = gf_clearLiveryByHexId;
     jobs.clearGhostCallsigns = gf_clearGhostCallsigns;
     jobs.clearUserRef = gf_clearUserRef;
+    jobs.reserveTrafficTables = gf_reserveTrafficTables;
+    jobs.addParkAirport = gf_addParkAirport;
 
     jobs.countParkedInWeek = gf_countParkedInWeek;
     jobs.parkFileLoaded = gf_parkFileLoaded;
     jobs.firstParkAirportPosition = gf_firstParkAirportPosition;
+    jobs.readAirports = gf_readAirports;
+    jobs.scanAddonAirports = gf_scanAddonAirports;
+    jobs.readMyParkAirports = lf_readMyParkAirports;
+
+    jobs.readDbase = gf_readDbase;
+    jobs.checkVersions = gf_checkVersions;
 
     jobs.clearNoMatchList = gf_clearNoMatchList;
     jobs.logNoMatch = gf_logNoMatch;
     jobs.writeMatchingSummary = gf_writeMatchingSummary;
+    jobs.scanLiveries = gf_scanLiveries;
+    jobs.processScannedLiveries = gf_processScannedLiveries;
     return jobs;
 }
 

@@ -1,7 +1,7 @@
-// The functions of other subsystems that the run loop, the automatic radius,
-// closing down and the reset of a run call, gathered in one table. Every
-// entry is the subsystem's own function; a test replaces entries with
-// recording stand-ins and steps the schedule tick by tick without a
+// The functions of other subsystems that the start-up, the run loop, the
+// automatic radius, closing down and the reset of a run call, gathered in one
+// table. Every entry is the subsystem's own function; a test replaces entries
+// with recording stand-ins and steps the start-up and the schedule without a
 // simulator, RealTraffic or traffic.
 //
 // The table is filled before any thread starts and only read afterwards (the
@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "foundation/fixed_code.h"
 #include "foundation/geodesy.h"
 #include "simlink/link_jobs.h"
 
@@ -32,6 +33,12 @@ struct RunJobs {
     std::function<void()> clearPosUpdates;
     std::function<void()> requestSimClientStop;
     std::function<void()> resetSimLink;
+    std::function<void(std::int32_t)> initSimQueues;
+    std::function<void()> startSimClient;
+    std::function<void()> requestUserOnGround;       // every second from now on
+    std::function<bool()> isUserOnGroundKnown;       // g_userOnGroundKnown
+    std::function<void()> requestUserPosition;       // once; userAircraft() shows it when it came
+    std::function<void()> requestUserTitleAndModel;  // once each
 
     // RealTraffic link.
     std::function<void()> checkReaders;
@@ -40,6 +47,12 @@ struct RunJobs {
     std::function<void()> closeRtServer;
     std::function<void()> stopReaders;
     std::function<void()> resetFeedState;
+    std::function<void()> startQnhReader;
+    std::function<void(bool)> startTrafficReader;  // bound to 127.0.0.1 when RealTraffic is local
+    std::function<void(const std::string&)> openRtServer;
+    std::function<bool()> waitForRtClient;
+    std::function<bool(const std::string&)> sendToRt;
+    std::function<std::string()> receiveFromRt;
 
     // Traffic engine.
     std::function<void()> handleAddingStack;
@@ -67,16 +80,29 @@ struct RunJobs {
     std::function<void()> clearLiveryByHexId;
     std::function<void()> clearGhostCallsigns;
     std::function<void()> clearUserRef;
+    std::function<void()> reserveTrafficTables;
+    std::function<void(const AirportCode&, const GeoPoint&)> addParkAirport;
 
     // Airport and parking data.
     std::function<std::uint64_t(bool)> countParkedInWeek;
     std::function<bool()> parkFileLoaded;
     std::function<std::optional<GeoPoint>()> firstParkAirportPosition;
+    std::function<bool()> readAirports;
+    std::function<void()> scanAddonAirports;
+    std::function<bool()> readMyParkAirports;
+
+    // Reference data.
+    std::function<bool()> readDbase;
+
+    // Updater.
+    std::function<bool()> checkVersions;
 
     // Liveries.
     std::function<void()> clearNoMatchList;
     std::function<void()> logNoMatch;
     std::function<void()> writeMatchingSummary;
+    std::function<void()> scanLiveries;
+    std::function<void()> processScannedLiveries;
 };
 
 // Every entry bound to its subsystem's function.

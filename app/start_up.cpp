@@ -2,20 +2,37 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "airports/state.h"
 #include "app/closing_down.h"
+#include "app/destination.h"
 #include "app/run_flags.h"
+#include "app/run_jobs.h"
 #include "app/run_loop.h"
 #include "app/state.h"
 #include "app/status_line.h"
+#include "app/window_bands.h"
+#include "foundation/file_helpers.h"
 #include "foundation/log.h"
 #include "foundation/user_error.h"
+#include "platform/window_host.h"
+#include "settings/control_updates.h"
+#include "settings/program_version.h"
+#include "settings/settings.h"
+#include "traffic/flight_plan_folder.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 std::jthread g_startUpThread;  // window thread only
+
+// How the start-up's steps end: in closing down, or through the stop path first.
+enum class StartUpEnd { closeDown, stopPath };
 
 std::string textOf(const std::exception& e) {
     const std::string text = e.what();
@@ -48,16 +65,81 @@ void lf_showCurrentException() {
         g_exitReason = ExitReason::SystemError;
     }
 }
+
+// The program must run from its install folder, which holds "docs".
+void lf_requireDocsFolder() {
+    if (!fs::is_directory(fs::status(g_docsFolderName)))
+        throw vlt::UserErrorException(41, fmt::format("{} must be run from the {} folder!", kProgramName, kProgramName));
+}
+
+// The stop path: a stop or close came while the start-up waited. The run
+// ends as the user closing it, unless another trigger stopped it first: a
+// trigger that restarts the run (a scan box, a link error) still restarts
+// it, and NEW FLIGHT still shows its notice.
+void lf_stopPath() {
+    if (!g_stopRequested || g_closeRequested) gf_requestEnd();
+}
+
+// The livery scan (when asked for, or when there is no scan result yet), the
+// processing of the scanned liveries, and the add-on airport scan.
+void lf_scans() {
+    RunJobs& jobs = g_runJobs;
+    const unsigned processors = std::thread::hardware_concurrency();
+    g_scanLimit = processors == 0 ? 2 : static_cast<std::int32_t>(processors);
+    g_runningScans = 0;
+    if (SCAN_LIVERIES.value || !fs::exists(g_liveriesScannedPath)) jobs.scanLiveries();
+    jobs.processScannedLiveries();
+    if (!gf_stopping() && SCAN_AIRPORTS.value) {
+        g_simAddonAirportCount = 0;
+        g_thirdPartyAirportCount = 0;
+        platform::invalidateBand(kIndicatorsBand);
+        jobs.scanAddonAirports();
+    }
+}
+
+// The destination typed in an earlier run, when the airport list knows it.
+void lf_restoreDestination(const fs::path& parametersPath) {
+    const std::string destination = DESTINATION.value.get();
+    if (destination.empty()) return;
+    if (const AirportRecord* airport = lf_findAirport(destination))
+        lf_showDestination(AirportCode(destination).text(), *airport, parametersPath);
+}
+
+StartUpEnd lf_startUpSteps(const fs::path& programFolder) {
+    RunJobs& jobs = g_runJobs;
+    const fs::path parametersPath = programFolder / g_parametersXmlName;
+    lf_requireDocsFolder();
+    if (!lf_readDataFiles(programFolder)) return StartUpEnd::closeDown;
+    lf_checkSceneryPath();
+    lf_scans();
+    if (gf_stopping()) return StartUpEnd::stopPath;
+    g_thirdPartyAirportCount = gf_countDirectoryEntries(g_myThirdpartyFolder);
+    g_simAddonAirportCount = gf_countDirectoryEntries(g_myOrbxFolder);
+    platform::invalidateBand(kIndicatorsBand);
+    if (gf_stopping()) return StartUpEnd::stopPath;
+    gf_createFlightPlanFolder(programFolder);
+    jobs.readMyParkAirports();
+    {
+        ControlUpdateBatch batch;
+        batch.enableControl(g_rereadButton, true);
+        batch.apply();
+    }
+    lf_restoreDestination(parametersPath);
+    platform::setTopmost(ALWAYS_ON_TOP.value);
+    if (!lf_startWorkers()) return StartUpEnd::stopPath;
+    lf_runLoop();
+    return StartUpEnd::closeDown;
+}
 }  // namespace
 
-void lf_startUpVLNT() {
+void lf_startUpVLNT(const fs::path& programFolder) {
     try {
-        lf_runLoop();
+        if (lf_startUpSteps(programFolder) == StartUpEnd::stopPath) lf_stopPath();
     } catch (...) {
         lf_reportStartUpException();
     }
     gf_flushLog();
-    lf_closingDown();
+    lf_closingDown(programFolder / g_parametersXmlName);
 }
 
 void lf_reportStartUpException() noexcept {
@@ -73,7 +155,7 @@ void lf_reportStartUpException() noexcept {
 
 void lf_onAppStart() {
     if (g_startUpThread.joinable()) g_startUpThread.join();
-    g_startUpThread = std::jthread(lf_startUpVLNT);
+    g_startUpThread = std::jthread([] { lf_startUpVLNT(); });
 }
 
 void lf_joinStartUpThread() {

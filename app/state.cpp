@@ -12,6 +12,9 @@ std::atomic<std::int32_t> g_staticUpdateMinutes{20};
 std::atomic<std::uint64_t> g_daySlot{0};
 std::atomic<bool> g_settingsLocked{false};
 std::atomic<bool> g_productionMode{false};
+std::atomic<bool> g_dbaseRead{false};
+std::atomic<std::int32_t> g_scanLimit{2};
+std::atomic<std::int32_t> g_runningScans{0};
 
 std::atomic<bool> g_reReadRequest{false};
 std::atomic<bool> g_removeAllStaticsRequest{false};
@@ -26,6 +29,10 @@ std::atomic<std::uint64_t> g_staticScheduleShown{0};
 std::atomic<std::int32_t> g_staticUpdateMinutesShown{20};
 SharedText g_selectedCallsignText;
 std::atomic<bool> g_callsignListRefresh{false};
+std::atomic<std::uint64_t> g_simAddonAirportCount{0};
+std::atomic<std::uint64_t> g_thirdPartyAirportCount{0};
+std::atomic<bool> g_rtDisplayBlocked{true};
+SharedText g_rtVersionText;
 
 void lf_resetWindowState() {
     g_liveCount = 0;
@@ -34,6 +41,10 @@ void lf_resetWindowState() {
     g_staticScheduleShown = 0;
     g_selectedCallsignText = std::string();
     g_callsignListRefresh = false;
+    g_simAddonAirportCount = 0;
+    g_thirdPartyAirportCount = 0;
+    g_rtVersionText = std::string();
+    g_rtDisplayBlocked = true;
     g_rtActive = false;
     gf_setReaderStatus(ReaderId::traffic, readerStopped);
     gf_setReaderStatus(ReaderId::qnh, readerStopped);

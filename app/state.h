@@ -30,6 +30,13 @@ extern std::atomic<std::uint64_t> g_daySlot;
 extern std::atomic<bool> g_settingsLocked;
 // The command line asked for a production run; written by the main thread before the start-up thread starts.
 extern std::atomic<bool> g_productionMode;
+// The data base was read in this process; start-up thread only.
+extern std::atomic<bool> g_dbaseRead;
+// The most scan workers that run at once (the processor count, 2 when it is
+// unknown), and how many run now; set by the start-up, read and counted by
+// the livery and airport scans.
+extern std::atomic<std::int32_t> g_scanLimit;
+extern std::atomic<std::int32_t> g_runningScans;
 
 // One-shot requests set by the window thread and taken with an exchange by
 // the traffic thread.
@@ -47,6 +54,10 @@ extern std::atomic<std::uint64_t> g_staticScheduleShown; // entries of the stati
 extern std::atomic<std::int32_t> g_staticUpdateMinutesShown;  // display copy of g_staticUpdateMinutes
 extern SharedText g_selectedCallsignText;       // emptied when the callsign list is rebuilt; not painted
 extern std::atomic<bool> g_callsignListRefresh;  // the window refills the callsign list
+extern std::atomic<std::uint64_t> g_simAddonAirportCount;    // entries of airports/my_ORBX ("# simaddon")
+extern std::atomic<std::uint64_t> g_thirdPartyAirportCount;  // entries of airports/my_thirdparty ("# thirdp")
+extern std::atomic<bool> g_rtDisplayBlocked;  // the RealTraffic box stays black until the workers passed the RealTraffic step
+extern SharedText g_rtVersionText;            // "RT {} edition: {}" from RealTraffic's version reply
 
 // Puts the window's counters, texts and reader indicators back to their start
 // values (the reset before a restart).

@@ -1,6 +1,6 @@
 // Sockets: the socket library's start and clean-up, the overlapped TCP client
-// stream of the SimConnect library, a blocking TCP server end, and a UDP
-// socket for datagrams. Errors are Winsock error numbers on every platform
+// stream of the SimConnect library, a blocking TCP server end, the blocking
+// TCP socket of the RealTraffic command link, and a UDP socket for datagrams. Errors are Winsock error numbers on every platform
 // (10060 for a time-out, 10048 for an address in use ...), so that the texts
 // built from them read the same everywhere.
 #pragma once
@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/async_stream.h"
 #include "platform/server_end.h"
@@ -31,6 +32,7 @@ inline constexpr std::int32_t kWsaWouldBlock = 10035;       // WSAEWOULDBLOCK
 inline constexpr std::int32_t kWsaMessageTooLong = 10040;   // WSAEMSGSIZE
 inline constexpr std::int32_t kWsaAddressInUse = 10048;     // WSAEADDRINUSE
 inline constexpr std::int32_t kWsaTimedOut = 10060;         // WSAETIMEDOUT
+inline constexpr std::int32_t kWsaNotSocket = 10038;        // WSAENOTSOCK
 
 // Connects over TCP: getaddrinfo(host, port) with the family, SOCK_STREAM and
 // IPPROTO_TCP (an empty host is the loopback), a socket connected to the first
@@ -61,6 +63,52 @@ public:
     struct Impl;
 
 private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// A blocking TCP socket as the RealTraffic command link uses it: the
+// listening socket or the client it accepted. It is closed when the object
+// goes. Two threads may use one socket at once: shutdown() on one makes a
+// call pending on the other return. Every call returns 0 or a Winsock error
+// number (kWsaTimedOut when a wait ran out).
+class TcpSocket {
+public:
+    // The step of listen() that failed, with its error: getaddrinfo's own
+    // result for the address look-up, else the socket error.
+    enum class Step { addressInfo, socket, blockingMode, reuseAddress, bind, listen };
+    struct Failure {
+        Step step = Step::addressInfo;
+        std::int32_t error = 0;
+    };
+
+    // getaddrinfo(no host, port, AI_PASSIVE, AF_INET, SOCK_STREAM,
+    // IPPROTO_TCP), a socket of the first result in blocking mode with
+    // SO_REUSEADDR, bound to it and listening (backlog SOMAXCONN). Null, with
+    // the failure, when a step fails; what was opened is closed again.
+    static std::unique_ptr<TcpSocket> listen(const std::string& port, Failure& failure);
+
+    ~TcpSocket();
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    // The local port; 0 when it cannot be told.
+    std::uint16_t localPort() const;
+    // A listening socket: waits up to timeoutMs for a client and accepts it.
+    std::int32_t accept(int timeoutMs, std::unique_ptr<TcpSocket>& client);
+    // TCP_NODELAY on.
+    std::int32_t setNoDelay();
+    // The whole text in one send call; a partial send is not retried.
+    std::int32_t send(std::string_view text);
+    // Waits up to timeoutMs for bytes, then receives once into the buffer;
+    // count 0 means the peer has closed the connection.
+    std::int32_t receive(std::span<char> buffer, int timeoutMs, std::size_t& count);
+    // Shuts both directions down; the socket stays open until the object goes.
+    void shutdown();
+
+    struct Impl;
+
+private:
+    explicit TcpSocket(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
 

@@ -17,4 +17,8 @@ void invalidateBand(const Band& band) {
     if (WindowHost* host = g_host.load()) host->invalidateBand(band);
 }
 
+void setTopmost(bool topmost) {
+    if (WindowHost* host = g_host.load()) host->setTopmost(topmost);
+}
+
 }  // namespace platform

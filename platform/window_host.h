@@ -1,5 +1,5 @@
 // What portable code may ask of the main window from any thread: a posted
-// message or the repaint of a band. The main window installs the real host;
+// message, the repaint of a band, or keeping the window above others. The main window installs the real host;
 // until then (and in tests without a window) requests go to the installed
 // host or nowhere.
 #pragma once
@@ -19,11 +19,15 @@ public:
     virtual void postAppMessage(std::uint32_t appOffset) = 0;
     // InvalidateRect of a band of the client area.
     virtual void invalidateBand(const Band& band) = 0;
+    // SetWindowPos(HWND_TOPMOST or HWND_NOTOPMOST) without moving or sizing;
+    // a host without a window on a desktop has nothing to place.
+    virtual void setTopmost(bool /*topmost*/) {}
 };
 
 // Installs the host (nullptr removes it). The caller keeps it alive while installed.
 void setWindowHost(WindowHost* host);
 void postAppMessage(std::uint32_t appOffset);
 void invalidateBand(const Band& band);
+void setTopmost(bool topmost);
 
 }  // namespace platform

@@ -5,14 +5,10 @@
 
 #include <cstdint>
 
+#include "rtlink/command_link.h"
 #include "rtlink/readers.h"
 
-// "Qs123=": the simulator's UTC time (Unix seconds) to RealTraffic.
-void gf_sendRtProRequest(std::int64_t simTime);
-// "Qs121=": the user aircraft's position to RealTraffic.
-void gf_sendRtAreaRequest();
-// Ends the command link ("exit\r\n" when connected); safe to call repeatedly.
-void gf_closeRtServer();
 // Start state of the feed: QNH 1013, no traffic time, empty callsign
-// collection, readers' stop flags cleared, waiting for RealTraffic again.
+// collection, readers' stop flags cleared, waiting for RealTraffic again
+// (g_awaitingRealTraffic).
 void gf_resetFeedState();

@@ -201,4 +201,5 @@ void gf_reportRtStopped(std::string_view name, std::string_view text) {
 void gf_resetFeedState() {
     gf_resetReaders();
     g_engineQnh.store(kDefaultQnh);
+    g_awaitingRealTraffic.store(true);
 }

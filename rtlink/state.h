@@ -15,6 +15,13 @@ extern std::atomic<bool> g_rtLocal;
 // The RealTraffic feed is considered up (the window's indicator); the watchdog
 // does nothing while it is clear.
 extern std::atomic<bool> g_rtActive;
+// A RealTraffic client is connected to the command server; changed by
+// atomic exchange on the traffic thread and (closing the server) the window thread.
+extern std::atomic<bool> g_rtConnected;
+// RealTraffic has not connected in this run yet: set at start and at every
+// reset of the run, cleared by the start-up once it has passed the wait for
+// RealTraffic; read by the window's scan check boxes.
+extern std::atomic<bool> g_awaitingRealTraffic;
 // The QNH shown in the main window (hPa); written by the QNH reader.
 extern std::atomic<std::int32_t> g_shownQnh;
 

@@ -21,6 +21,14 @@ void ControlUpdateBatch::showChoice(const ChoiceParam& param) {
     steps_.emplace_back([&param](ControlUpdates& c) { c.showChoice(param); });
 }
 
+void ControlUpdateBatch::fillChoice(const ChoiceParam& param) {
+    steps_.emplace_back([&param](ControlUpdates& c) { c.fillChoice(param); });
+}
+
+void ControlUpdateBatch::fillFloatChoice(const FloatChoiceParam& param) {
+    steps_.emplace_back([&param](ControlUpdates& c) { c.fillFloatChoice(param); });
+}
+
 void ControlUpdateBatch::showText(const StringParam& param) {
     steps_.emplace_back([&param](ControlUpdates& c) { c.showText(param); });
 }

@@ -18,6 +18,12 @@ public:
     virtual void setCheck(const CheckBoxParam& param, bool checked) = 0;
     // The drop-down list shows the parameter's current value (gf_setControlInt).
     virtual void showChoice(const ChoiceParam& param) = 0;
+    // The drop-down list gets the parameter's values in list order, in
+    // decimal, and shows the current value (gf_fillNumberCombo).
+    virtual void fillChoice(const ChoiceParam& param) = 0;
+    // The same for a list of hours, each written "{:.1f}"; the selection
+    // follows with syncMaxFitChoice.
+    virtual void fillFloatChoice(const FloatChoiceParam& param) = 0;
     // The edit field shows the parameter's current text (gf_setControlText);
     // a parameter without a control is ignored.
     virtual void showText(const StringParam& param) = 0;
@@ -42,6 +48,8 @@ public:
 
     void setCheck(const CheckBoxParam& param, bool checked);
     void showChoice(const ChoiceParam& param);
+    void fillChoice(const ChoiceParam& param);
+    void fillFloatChoice(const FloatChoiceParam& param);
     void showText(const StringParam& param);
     void enableControl(const WindowControl& control, bool enabled);
     void syncMaxFitChoice();

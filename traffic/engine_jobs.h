@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "foundation/fixed_code.h"
+#include "foundation/geodesy.h"
+
 struct AcBase;
 struct LiveAc;
 
@@ -46,6 +49,14 @@ std::uint64_t gf_countParkedLiveAcs(bool withMeanTime);
 void gf_leaveParkAirport();
 // Brings the traffic state back to the start of a run.
 void gf_resetTraffic();
+// Reserves room in the traffic tables; only the first call of the process does anything.
+void gf_reserveTrafficTables();
+// RealTraffic has gone: active live aircraft are removed from the simulator,
+// creations still queued are withdrawn, those already sent are removed once
+// created.
+void gf_removeLiveAcsForRtGone();
+// Puts the airport at the head of the park-airport list and writes the list.
+void gf_addParkAirport(const AirportCode& code, const GeoPoint& position);
 
 // Engine state the shell reads or empties.
 bool gf_hasParkAirport();                  // g_parkAirport has a code

@@ -22,6 +22,9 @@ void removeAircraftFromSim(AcBase&) {}
 std::uint64_t gf_countParkedLiveAcs(bool) { return 0; }
 void gf_leaveParkAirport() {}
 void gf_resetTraffic() {}
+void gf_reserveTrafficTables() {}
+void gf_removeLiveAcsForRtGone() {}
+void gf_addParkAirport(const AirportCode&, const GeoPoint&) {}
 
 bool gf_hasParkAirport() { return false; }
 bool gf_parkAirportHasStands() { return false; }

@@ -40,6 +40,8 @@ public:
     // ControlUpdates: the radius takes effect; there are no controls to show.
     void setCheck(const CheckBoxParam&, bool) override {}
     void showChoice(const ChoiceParam&) override {}
+    void fillChoice(const ChoiceParam&) override {}
+    void fillFloatChoice(const FloatChoiceParam&) override {}
     void showText(const StringParam&) override {}
     void enableControl(const WindowControl&, bool) override {}
     void syncMaxFitChoice() override {}

@@ -6,6 +6,7 @@
 #include <exception>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/auto_radius.h"
 #include "app/main_window.h"
@@ -46,6 +47,10 @@ public:
             InvalidateRect(window, &rect, FALSE);
         }
     }
+    void setTopmost(bool topmost) override {
+        if (HWND window = g_hMainWnd.load())
+            SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
 
     // Controls that do not exist (yet) are left alone.
     void setCheck(const CheckBoxParam& param, bool checked) override {
@@ -59,6 +64,17 @@ public:
         if (entry != param.values.end())
             SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(entry - param.values.begin()), 0);
     }
+    void fillChoice(const ChoiceParam& param) override {
+        std::vector<std::string> texts;
+        for (const std::int32_t value : param.values) texts.push_back(std::to_string(value));
+        const auto entry = std::lower_bound(param.values.begin(), param.values.end(), param.value.load());
+        fillList(param, texts, entry - param.values.begin());
+    }
+    void fillFloatChoice(const FloatChoiceParam& param) override {
+        std::vector<std::string> texts;
+        for (const float value : param.values) texts.push_back(fmt::format("{:.1f}", value));
+        fillList(param, texts, -1);
+    }
     void showText(const StringParam& param) override {
         const auto* control = dynamic_cast<const WindowControl*>(&param);
         HWND window = control != nullptr ? controlWindow(*control) : nullptr;
@@ -71,6 +87,19 @@ public:
     }
     void syncMaxFitChoice() override {}  // its list comes with the window's controls
     void setRadius(std::int32_t nm) override { gf_setRadius(nm); }
+
+    // Empties the drop-down list, adds the texts and selects one (none when out of range).
+    static void fillList(const WindowControl& control, const std::vector<std::string>& texts, std::ptrdiff_t selected) {
+        HWND list = controlWindow(control);
+        if (list == nullptr) return;
+        SendMessageW(list, CB_RESETCONTENT, 0, 0);
+        for (const std::string& text : texts) {
+            const std::u16string wide = platform::utf8ToUtf16(text, false).value_or(u"");
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        }
+        if (selected >= 0 && selected < static_cast<std::ptrdiff_t>(texts.size()))
+            SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    }
 
     ScreenRect windowRect() override {
         RECT rect{};

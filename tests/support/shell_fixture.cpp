@@ -8,6 +8,7 @@
 #include "rtlink/traffic_feed.h"
 #include "rtlink/traffic_record.h"
 #include "settings/settings.h"
+#include "simlink/state.h"
 #include "traffic/flight_plan_folder.h"
 #include "traffic/state.h"
 
@@ -38,6 +39,12 @@ void resetShellState() {
     g_staticUpdateMinutesShown = 20;
     gf_resetStatusLine();
     g_rtLevel2 = false;
+    g_rtLocal = false;
+    g_rtConnected = false;
+    g_awaitingRealTraffic = true;
+    g_trafficTime = 0.0;
+    g_dbaseRead = false;
+    g_simConnected = false;
     g_acceptTraffic = false;
     g_trafficFeed.takeCallsigns();
     gf_setTrafficRefPos(GeoPoint{});
@@ -46,7 +53,8 @@ void resetShellState() {
     g_flightPlanFolder.clear();
 }
 
-ShellTest::ShellTest() : parametersPath_(appData_ / "parameters.xml") {
+ShellTest::ShellTest() : parametersPath_(appData_ / "Velantra_P3D" / "parameters.xml") {
+    std::filesystem::create_directories(programFolder());
     resetShellState();
     g_runJobs = recordingJobs();
     g_runClock = RunClock{[this] { return SteadyTime(nowNs_.load()); },
@@ -97,6 +105,12 @@ RunJobs ShellTest::recordingJobs() {
     jobs.clearPosUpdates = job("clearPosUpdates");
     jobs.requestSimClientStop = job("requestSimClientStop");
     jobs.resetSimLink = job("resetSimLink");
+    jobs.initSimQueues = [this](std::int32_t version) { record("initSimQueues " + std::to_string(version)); };
+    jobs.startSimClient = job("startSimClient");
+    jobs.requestUserOnGround = job("requestUserOnGround");
+    jobs.isUserOnGroundKnown = [this] { return userOnGroundKnown.load(); };
+    jobs.requestUserPosition = job("requestUserPosition");
+    jobs.requestUserTitleAndModel = job("requestUserTitleAndModel");
 
     jobs.checkReaders = job("checkReaders");
     jobs.sendRtProRequest = [this](std::int64_t t) { record("sendRtProRequest " + std::to_string(t)); };
@@ -104,6 +118,18 @@ RunJobs ShellTest::recordingJobs() {
     jobs.closeRtServer = job("closeRtServer");
     jobs.stopReaders = job("stopReaders");
     jobs.resetFeedState = job("resetFeedState");
+    jobs.startQnhReader = job("startQnhReader");
+    jobs.startTrafficReader = [this](bool local) { record(local ? "startTrafficReader 1" : "startTrafficReader 0"); };
+    jobs.openRtServer = [this](const std::string& port) { record("openRtServer " + port); };
+    jobs.waitForRtClient = [this] {
+        record("waitForRtClient");
+        return rtClientConnects.load();
+    };
+    jobs.sendToRt = [this](const std::string& text) {
+        record("sendToRt " + text.substr(0, text.find('\r')));
+        return true;
+    };
+    jobs.receiveFromRt = [this] { return rtVersionReply; };
 
     jobs.handleAddingStack = job("handleAddingStack");
     jobs.handleAcEvents = job("handleAcEvents");
@@ -140,14 +166,35 @@ RunJobs ShellTest::recordingJobs() {
     jobs.clearLiveryByHexId = job("clearLiveryByHexId");
     jobs.clearGhostCallsigns = job("clearGhostCallsigns");
     jobs.clearUserRef = job("clearUserRef");
+    jobs.reserveTrafficTables = job("reserveTrafficTables");
+    jobs.addParkAirport = [this](const AirportCode& code, const GeoPoint&) { record("addParkAirport " + code.text()); };
 
     jobs.countParkedInWeek = [this](bool) { return statics; };
     jobs.parkFileLoaded = [this] { return parkFile; };
     jobs.firstParkAirportPosition = [this] { return firstParkAirport; };
+    jobs.readAirports = [this] {
+        record("readAirports");
+        return airportsOk;
+    };
+    jobs.scanAddonAirports = job("scanAddonAirports");
+    jobs.readMyParkAirports = [this] {
+        record("readMyParkAirports");
+        return true;
+    };
+    jobs.readDbase = [this] {
+        record("readDbase");
+        return dbaseOk;
+    };
+    jobs.checkVersions = [this] {
+        record("checkVersions");
+        return versionsOk;
+    };
 
     jobs.clearNoMatchList = job("clearNoMatchList");
     jobs.logNoMatch = job("logNoMatch");
     jobs.writeMatchingSummary = job("writeMatchingSummary");
+    jobs.scanLiveries = job("scanLiveries");
+    jobs.processScannedLiveries = job("processScannedLiveries");
     return jobs;
 }
 
@@ -194,6 +241,8 @@ void ShellTest::postAppMessage(std::uint32_t appOffset) {
     }
     record("post " + std::to_string(appOffset));
 }
+
+void ShellTest::setTopmost(bool topmost) { record(topmost ? "topmost 1" : "topmost 0"); }
 
 void ShellTest::invalidateBand(const platform::Band& band) {
     const std::lock_guard lock(mutex_);

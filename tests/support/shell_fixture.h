@@ -49,10 +49,17 @@ protected:
     std::uint64_t statics = 0;
     bool parkAirportsChanged = false;  // checkParkAirports' answer
     std::string parkAirportsText;      // ... and the status it gives
+    std::atomic<bool> userOnGroundKnown{true};
+    bool versionsOk = true;     // checkVersions' answer
+    bool dbaseOk = true;        // readDbase's answer
+    bool airportsOk = true;     // readAirports' answer
+    std::atomic<bool> rtClientConnects{true};  // waitForRtClient's answer
+    std::string rtVersionReply = R"({"version":"9.0.0","level":2})";  // receiveFromRt's answer
 
     // Recorded calls in order: jobs by name ("parkControl 1",
     // "sendRtProRequest 1700000000"), control updates ("enable Re-read 1",
-    // "check INITIAL_LOAD_ONLY 1", "choice RANGE"), posted messages ("post 2").
+    // "check INITIAL_LOAD_ONLY 1", "choice RANGE"), posted messages ("post 2"),
+    // the window kept on top or not ("topmost 1").
     std::vector<std::string> calls() const;
     void clearCalls();
     // The repainted bands by top edge (28 indicators, 112 controls, 392 statistics).
@@ -73,6 +80,10 @@ protected:
     std::function<void(const std::string&)> onCall;
 
     const std::filesystem::path& parametersPath() const { return parametersPath_; }
+    // The program's folder under the roaming AppData folder (parameters.xml's
+    // folder), and the roaming folder itself.
+    std::filesystem::path programFolder() const { return parametersPath_.parent_path(); }
+    const std::filesystem::path& roamingFolder() const { return appData_.path(); }
     std::string storedValue(const std::string& key) const;
 
     void record(std::string text);
@@ -80,6 +91,7 @@ protected:
     // platform::WindowHost
     void postAppMessage(std::uint32_t appOffset) override;
     void invalidateBand(const platform::Band& band) override;
+    void setTopmost(bool topmost) override;
 
     LogCapture log;
 

@@ -17,7 +17,8 @@
 #include "settings/file_names.h"
 
 // The waits of the start-up.
-inline constexpr SteadyTime kSimPollStep = std::chrono::milliseconds(100);         // the simulator's running flight
+inline constexpr SteadyTime kSimPollStep = std::chrono::milliseconds(100);         // the simulator's running flight and time
+inline constexpr int kSimTimePolls = 10;                                           // the simulator's time for "Qs123="
 inline constexpr SteadyTime kUserStatePollStep = std::chrono::milliseconds(500);   // on-ground flag and position
 inline constexpr SteadyTime kUserPositionPollStep = std::chrono::milliseconds(200);  // position after title and model
 inline constexpr SteadyTime kReaderStartGap = std::chrono::seconds(2);             // QNH reader, then traffic reader

@@ -66,16 +66,26 @@ bool lf_waitForFirstTraffic() {
     return !gf_stopping();
 }
 
+// The simulator's UTC time: the simulator link keeps it only once level 2 is
+// known, which is after the user aircraft's first block came; a fresh block
+// brings it. 0 when none came within a second or a stop came first.
+std::int64_t lf_freshSimTime() {
+    RunJobs& jobs = g_runJobs;
+    jobs.requestUserPosition();
+    for (int poll = 0; jobs.simTimeEpoch() < 1 && poll < kSimTimePolls; ++poll)
+        if (!pollStep(kSimPollStep)) break;
+    return jobs.simTimeEpoch();
+}
+
 // The command link's part of the workers; RealTraffic counts as up at once
 // when it runs elsewhere or AEROWINX is on.
 void lf_startRealTraffic() {
-    RunJobs& jobs = g_runJobs;
     if (AEROWINX.value) {
         g_rtLevel2 = false;
         return;
     }
     if (g_rtLocal) lf_waitForRealTraffic();
-    if (g_rtLevel2) jobs.sendRtProRequest(jobs.simTimeEpoch());
+    if (g_rtLevel2) g_runJobs.sendRtProRequest(lf_freshSimTime());
 }
 
 }  // namespace

@@ -173,7 +173,8 @@ TEST_F(StartUpTest, LocalRealTrafficAtLevel2RunsEveryStepInOrder) {
         "checkVersions", "readDbase", "readAirports", "scanLiveries", "processScannedLiveries", "scanAddonAirports",
         "readMyParkAirports", "topmost 0", "reserveTrafficTables", "initSimQueues 5", "startSimClient",
         "requestUserOnGround", "requestUserTitleAndModel", "openRtServer 10747",
-        "resetFeedState", "waitForRtClient", "sendToRt Qs999=version", "sendRtProRequest 1700000000",
+        "resetFeedState", "waitForRtClient", "sendToRt Qs999=version", "requestUserPosition",
+        "sendRtProRequest 1700000000",
         "startQnhReader", "startTrafficReader 1", "sendRtAreaRequest", "parkControl 1"};
     const Calls jobs = jobCalls();
     ASSERT_GE(jobs.size(), expected.size());
@@ -196,6 +197,27 @@ TEST_F(StartUpTest, LocalRealTrafficAtLevel2RunsEveryStepInOrder) {
     EXPECT_TRUE(called("enable RANGE 0")) << "AUTO_RANGE is on";
     EXPECT_TRUE(fs::is_directory("airports/learned/thirdparty"));
     EXPECT_EQ(endMessages(), std::vector<std::uint32_t>{WM_APP_QUIT});
+}
+
+TEST_F(StartUpTest, Level2TimeComesFromAFreshUserBlock) {
+    // The simulator link keeps the time only once level 2 is known.
+    for (const int comesAfterPolls : {3, 1000}) {
+        SCOPED_TRACE(comesAfterPolls);
+        freshStart();
+        installRealTraffic();
+        int polls = -1;
+        at["requestUserPosition"] = [&] { polls = 0; };
+        onSleep = [&](int) {
+            if (polls >= 0) ++polls;
+        };
+        g_runJobs.simTimeEpoch = [&] { return polls >= comesAfterPolls ? std::int64_t{1700000123} : 0; };
+        runStartUp();
+        const bool came = comesAfterPolls < 10;
+        EXPECT_TRUE(called(came ? "sendRtProRequest 1700000123" : "sendRtProRequest 0"));
+        EXPECT_EQ(times.find("startQnhReader")->second - times.find("requestUserPosition")->second,
+                  came ? 300 : 1000);
+    }
+    onSleep = nullptr;
 }
 
 TEST_F(StartUpTest, RemoteRealTrafficOrAerowinxOpenNoServer) {

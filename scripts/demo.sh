@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# The program's main job end to end on this machine, with the stand-in
+# simulator and the stand-in RealTraffic in place of Prepar3D and RealTraffic:
+# installs what is missing, builds, prepares a run folder, starts both
+# stand-ins, runs the program, stops everything after VLNT_DEMO_SECONDS (or
+# at Ctrl-C) and tells where the log and the stand-ins' records are.
+#
+#   scripts/demo.sh             the program natively, on its headless host
+#   scripts/demo.sh --windows   the Windows build under Wine (on Xvfb when
+#                               there is no display); the stand-ins run natively
+#   scripts/demo.sh --check     also fails (exit code 1) unless the program
+#                               ended with 0, the log shows the simulator
+#                               connected, RealTraffic connected at level 2
+#                               and traffic received, and both stand-ins
+#                               report no protocol error
+#
+#   VLNT_DEMO_SECONDS  how long the program runs (default 120)
+#   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows)
+#   VLNT_JOBS          parallel build jobs (default: number of cores)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+windows=0
+check=0
+for arg in "$@"; do
+  case $arg in
+    --windows) windows=1 ;;
+    --check) check=1 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--check]" >&2; exit 2 ;;
+  esac
+done
+# The Windows program needs a display: the whole demo runs on a virtual one.
+if ((windows)) && [[ -z ${DISPLAY:-} ]] && [[ -z ${VLNT_DEMO_ON_XVFB:-} ]]; then
+  bash scripts/install-deps.sh || exit 1
+  VLNT_DEMO_ON_XVFB=1 exec xvfb-run -a bash "$0" "$@"
+fi
+
+seconds=${VLNT_DEMO_SECONDS:-120}
+jobs=${VLNT_JOBS:-$(nproc)}
+if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=${VLNT_DEMO_DIR:-$root/build/demo}; fi
+case $demo in /*) ;; *) demo=$root/$demo ;; esac
+
+say() { echo "demo: $*"; }
+
+# --- build --------------------------------------------------------------
+bash scripts/install-deps.sh || { say "installing the build dependencies failed"; exit 1; }
+export CCACHE_DIR=${CCACHE_DIR:-${VLNT_CACHE:-$HOME/.cache}/vlnt-ccache}
+export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+launchers=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+say "building the stand-ins (and the program) natively"
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launchers[@]}" >/dev/null &&
+  cmake --build build/native -j"$jobs" --target velantra_p3d simulator realtraffic vlnt_data ||
+  { say "the native build failed"; exit 1; }
+native=$root/build/native
+if ((windows)); then
+  say "building the Windows program"
+  prefix=$(bash scripts/build-windows-deps.sh | tail -n1) && [[ -d $prefix ]] &&
+    cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix" "${launchers[@]}" \
+      >/dev/null &&
+    cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data ||
+    { say "the Windows build failed"; exit 1; }
+  program_build=$root/build/windows
+else
+  program_build=$native
+fi
+
+# --- the run folder -----------------------------------------------------
+# run/: the program's install folder (docs, the enciphered data set,
+# SimConnect.cfg naming the stand-in); a Prepar3D folder for the install
+# path; the roaming AppData folder with the program's settings and the
+# marker that RealTraffic is installed on this PC.
+rm -rf "$demo"
+run=$demo/run
+mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
+cp "$program_build"/input/*.enc "$run/input/"
+if ((windows)); then
+  export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  say "preparing a Wine prefix"
+  wineboot -i >/dev/null 2>&1
+  roaming=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+  install_path=$(winepath -w "$demo/P3D v5" 2>/dev/null)
+  program=("wine" "$program_build/velantra_p3d.exe")
+else
+  roaming=$demo/appdata
+  install_path="$demo/P3D v5"
+  program=("$program_build/velantra_p3d")
+  export APPDATA=$roaming
+fi
+mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
+touch "$roaming/InsideSystems/RealTraffic.jar"
+xml_path=${install_path//&/&amp;}
+cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<root>
+  <parameters>
+    <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+  </parameters>
+</root>
+EOF
+
+# --- the stand-ins ------------------------------------------------------
+# Each runs in a session of its own, so Ctrl-C reaches only this script,
+# which then ends everything in order.
+pids=()
+stop_all() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+}
+trap stop_all EXIT
+
+say "starting the stand-in simulator"
+setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
+  --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
+  >"$demo/simulator/simulator.out" 2>&1 &
+simulator_pid=$!
+pids+=("$simulator_pid")
+for _ in $(seq 100); do [[ -s $demo/simulator/ports.json ]] && break; sleep 0.1; done
+port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$demo/simulator/ports.json" 2>/dev/null)
+[[ -n $port4 ]] || { say "the stand-in simulator did not start:"; cat "$demo/simulator/simulator.out"; exit 1; }
+printf '[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%s\n' "$port4" >"$run/SimConnect.cfg"
+
+say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
+mkdir -p "$demo/realtraffic"
+setsid "$native/tools/realtraffic" command --transcript "$demo/realtraffic/transcript.txt" \
+  --timeout $((seconds + 120)) --replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet \
+  >"$demo/realtraffic/realtraffic.out" 2>&1 &
+realtraffic_pid=$!
+pids+=("$realtraffic_pid")
+
+# --- the program ----------------------------------------------------------
+say "running the program for $seconds s (Ctrl-C ends it earlier)"
+(cd "$run" && exec setsid "${program[@]}") >"$demo/program.out" 2>&1 &
+program_pid=$!
+pids+=("$program_pid")
+
+interrupted=0
+trap 'interrupted=1' INT
+for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.1
+done
+trap - INT
+
+# The window's close button: SIGTERM natively, WM_CLOSE under Wine.
+if kill -0 "$program_pid" 2>/dev/null; then
+  say "closing the program"
+  if ((windows)); then wine taskkill /im velantra_p3d.exe >/dev/null 2>&1; else kill -TERM "$program_pid"; fi
+fi
+wait_for() {  # pid, seconds: the exit code, or 124 when it did not end in time
+  for ((w = 0; w < $2 * 10; ++w)); do
+    kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
+    sleep 0.1
+  done
+  kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+  return 124
+}
+wait_for "$program_pid" 60
+program_rc=$?
+wait_for "$realtraffic_pid" 10
+realtraffic_rc=$?
+kill -INT "$simulator_pid" 2>/dev/null
+wait_for "$simulator_pid" 20
+simulator_rc=$?
+trap - EXIT
+
+# --- what happened --------------------------------------------------------
+log=$run/Log.txt
+found() { grep -qE "$1" "$log" 2>/dev/null; }
+failures=0
+verdict() {  # condition text
+  if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
+}
+echo
+say "results"
+verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_rc)"
+verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
+verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
+verdict 'found "First traffic received"' "the log shows traffic received"
+verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
+verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
+echo
+say "where things are"
+echo "  program log              $log"
+echo "  program output           $demo/program.out"
+echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
+echo "  simulator world dump     $demo/simulator/simulator-world.json"
+echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
+echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
+echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
+if ((check && failures)); then exit 1; fi
+exit 0

@@ -1,9 +1,21 @@
-# The two set-up commands of the README, and a few helpers.
-.PHONY: test bench clean
+# The set-up commands of the README, and a few helpers.
+.PHONY: test demo demo-windows idle-cost bench clean
 
 # Installs what is missing, builds both builds and runs every test.
 test:
 	bash scripts/test-all.sh
+
+# The program's main job with the stand-in simulator and the stand-in
+# RealTraffic: natively, or the Windows build under Wine.
+demo:
+	bash scripts/demo.sh
+
+demo-windows:
+	bash scripts/demo.sh --windows
+
+# The program's own CPU time while it idles with the stand-ins.
+idle-cost:
+	bash scripts/idle-cost.sh
 
 # Builds and runs the benchmarks natively.
 bench:

@@ -8,11 +8,16 @@
 #   scripts/demo.sh             the program natively, on its headless host
 #   scripts/demo.sh --windows   the Windows build under Wine (on Xvfb when
 #                               there is no display); the stand-ins run natively
+#   scripts/demo.sh --no-traffic  the stand-in RealTraffic serves the command
+#                               link but sends no traffic (the program idles)
 #   scripts/demo.sh --check     also fails (exit code 1) unless the program
 #                               ended with 0, the log shows the simulator
 #                               connected, RealTraffic connected at level 2
 #                               and traffic received, and both stand-ins
-#                               report no protocol error
+#                               report no protocol error (with --no-traffic:
+#                               all but the traffic)
+#
+# Natively it also reports the program's own CPU time over the run.
 #
 #   VLNT_DEMO_SECONDS  how long the program runs (default 120)
 #   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows)
@@ -23,11 +28,13 @@ root=$(pwd)
 
 windows=0
 check=0
+traffic=1
 for arg in "$@"; do
   case $arg in
     --windows) windows=1 ;;
     --check) check=1 ;;
-    *) echo "usage: scripts/demo.sh [--windows] [--check]" >&2; exit 2 ;;
+    --no-traffic) traffic=0 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic] [--check]" >&2; exit 2 ;;
   esac
 done
 # The Windows program needs a display: the whole demo runs on a virtual one.
@@ -120,11 +127,16 @@ port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$demo/simulator/ports.json" 2>/
 [[ -n $port4 ]] || { say "the stand-in simulator did not start:"; cat "$demo/simulator/simulator.out"; exit 1; }
 printf '[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%s\n' "$port4" >"$run/SimConnect.cfg"
 
-say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
 mkdir -p "$demo/realtraffic"
+replay=()
+if ((traffic)); then
+  say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
+  replay=(--replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet)
+else
+  say "starting the stand-in RealTraffic (command link only, no traffic)"
+fi
 setsid "$native/tools/realtraffic" command --transcript "$demo/realtraffic/transcript.txt" \
-  --timeout $((seconds + 120)) --replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet \
-  >"$demo/realtraffic/realtraffic.out" 2>&1 &
+  --timeout $((seconds + 120)) "${replay[@]}" >"$demo/realtraffic/realtraffic.out" 2>&1 &
 realtraffic_pid=$!
 pids+=("$realtraffic_pid")
 
@@ -133,6 +145,7 @@ say "running the program for $seconds s (Ctrl-C ends it earlier)"
 (cd "$run" && exec setsid "${program[@]}") >"$demo/program.out" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
+started=$(date +%s.%N)
 
 interrupted=0
 trap 'interrupted=1' INT
@@ -141,6 +154,12 @@ for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   sleep 0.1
 done
 trap - INT
+# The program's own CPU time (user and system) so far, from the kernel's account of it.
+cpu_ticks=""
+if ((!windows)) && [[ -r /proc/$program_pid/stat ]]; then
+  cpu_ticks=$(sed -E 's/^.*\) //' "/proc/$program_pid/stat" | awk '{print $12 + $13}')
+  elapsed=$(awk -v now="$(date +%s.%N)" -v start="$started" 'BEGIN {print now - start}')
+fi
 
 # The window's close button: SIGTERM natively, WM_CLOSE under Wine.
 if kill -0 "$program_pid" 2>/dev/null; then
@@ -177,9 +196,14 @@ say "results"
 verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_rc)"
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
-verdict 'found "First traffic received"' "the log shows traffic received"
+((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
+if [[ -n $cpu_ticks ]]; then
+  awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
+    cpu = ticks / hz
+    printf "  the program used %.2f s of CPU time in %.1f s: %.2f %% of one core\n", cpu, seconds, 100 * cpu / seconds }'
+fi
 echo
 say "where things are"
 echo "  program log              $log"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds both builds from this tree and runs every test: native, Windows under
-# Wine, and the native tests again under ASan+UBSan and under TSan.
+# Builds both builds from this tree and runs every test: native, the main
+# job's demo with the stand-ins (one test), Windows under Wine, and the native
+# tests again under ASan+UBSan and under TSan.
 # Ends with one line "N passed, N failed" and a non-zero exit on any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
-#   VLNT_SKIP       space-separated stages to skip: native windows asan tsan
+#   VLNT_SKIP       space-separated stages to skip: native demo windows asan tsan
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -65,6 +66,17 @@ build() {
 start=$SECONDS
 if [[ $skip != *" native "* ]]; then
   build native build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo && run_ctest native build/native
+fi
+
+# The program's main job for 60 s with both stand-ins, as `make demo` runs it.
+if [[ $skip != *" demo "* ]]; then
+  echo "=== [demo] the main job for 60 s"
+  if VLNT_DEMO_SECONDS=60 VLNT_JOBS=$jobs bash scripts/demo.sh --check; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("demo: the main job's run failed (see build/demo)")
+  fi
 fi
 
 if [[ $skip != *" windows "* ]]; then

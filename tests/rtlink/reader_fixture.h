@@ -20,19 +20,10 @@
 #include "rtlink/readers.h"
 #include "rtlink/state.h"
 #include "support/eham_feed.h"
+#include "support/free_ports.h"
 #include "support/log_capture.h"
 
 namespace testing_support {
-
-// Two different ports that were free a moment ago.
-inline std::pair<std::uint16_t, std::uint16_t> freeUdpPorts() {
-    platform::UdpSocket first, second;
-    first.open();
-    first.bind(0, true);
-    second.open();
-    second.bind(0, true);
-    return {first.localPort(), second.localPort()};
-}
 
 inline void sendDatagram(std::uint16_t port, const std::string& text) {
     platform::UdpSocket socket;

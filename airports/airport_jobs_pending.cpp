@@ -1,8 +1,9 @@
 // NOT BUILT YET: the park-airport data that the application shell and the
 // simulator link read. These bodies report "no park airport" so that the
 // program links: the park-airport list and the park airport exist but stay
-// empty, the stand-name search finds no stand, and the list file is not
-// written. The airport and parking data replace this file.
+// empty, the stand-name search finds no stand, the list file is not written
+// and the add-on airport scan finds nothing. The airport and parking data
+// replace this file.
 #include "airports/airport_services.h"
 
 std::mutex g_parkAirportsMutex;

@@ -71,7 +71,7 @@ void ChildProcess::kill() {
 
 #include <filesystem>
 
-extern char** environ;
+#include "support/spawn_arguments.h"
 
 namespace testing_support {
 
@@ -83,22 +83,12 @@ struct ChildProcess::Handle {
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::string& variable,
                            const std::string& value)
     : handle_(std::make_unique<Handle>()) {
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> texts{self};
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts) argv.push_back(text.data());
-    argv.push_back(nullptr);
-    std::string assignment = variable + "=" + value;
-    std::vector<char*> envp;
-    for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
-    envp.push_back(assignment.data());
-    envp.push_back(nullptr);
+    const SpawnArguments spawn(std::filesystem::read_symlink("/proc/self/exe").string(), arguments, variable, value);
     // The child's test report would interleave with the parent's.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const int failed = posix_spawn(&handle_->pid, self.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int failed = posix_spawn(&handle_->pid, spawn.program(), &actions, nullptr, spawn.argv(), spawn.envp());
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) throw std::runtime_error("ChildProcess: posix_spawn failed");
     handle_->running = true;

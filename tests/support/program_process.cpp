@@ -12,7 +12,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-extern char** environ;
+#include "support/spawn_arguments.h"
 #endif
 
 namespace testing_support {
@@ -125,16 +125,7 @@ ProgramProcess::ProgramProcess(const std::filesystem::path& folder, const std::s
                                const std::vector<std::string>& arguments, const std::string& variable,
                                const std::string& value)
     : handle_(std::make_unique<Handle>()) {
-    std::vector<std::string> texts{programPath().string()};
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts) argv.push_back(text.data());
-    argv.push_back(nullptr);
-    std::string assignment = variable + "=" + value;
-    std::vector<char*> envp;
-    for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
-    if (!variable.empty()) envp.push_back(assignment.data());
-    envp.push_back(nullptr);
+    const SpawnArguments spawn(programPath().string(), arguments, variable, value);
     const std::string out = (folder / (outputName + ".out")).string();
     const std::string err = (folder / (outputName + ".err")).string();
     posix_spawn_file_actions_t actions;
@@ -142,7 +133,7 @@ ProgramProcess::ProgramProcess(const std::filesystem::path& folder, const std::s
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int failed = posix_spawn(&handle_->pid, texts.front().c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int failed = posix_spawn(&handle_->pid, spawn.program(), &actions, nullptr, spawn.argv(), spawn.envp());
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) throw std::runtime_error("ProgramProcess: posix_spawn failed");
     handle_->running = true;

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "app/run_jobs.h"
-#include "app/status_line.h"
+#include "app/services/status_line.h"
 #include "settings/control_updates.h"
 #include "settings/settings.h"
 

@@ -7,11 +7,11 @@
 #include <mutex>
 #include <string>
 
-#include "app/run_flags.h"
 #include "app/run_jobs.h"
-#include "app/state.h"
-#include "app/status_line.h"
-#include "app/window_messages.h"
+#include "app/services/run_flags.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
+#include "app/services/window_messages.h"
 #include "foundation/log.h"
 #include "foundation/strings.h"
 #include "platform/window_host.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/run_clock.h"
-#include "app/run_flags.h"
+#include "app/services/run_flags.h"
 #include "settings/file_names.h"
 
 // How long closing down gives the readers to see their stop flags.

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "app/closing_down.h"
-#include "app/run_flags.h"
 #include "app/run_jobs.h"
+#include "app/services/run_flags.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
+#include "app/services/window_bands.h"
 #include "app/start_up.h"
-#include "app/state.h"
-#include "app/status_line.h"
-#include "app/window_bands.h"
 #include "foundation/log.h"
 #include "foundation/sim_registry.h"
 #include "foundation/text_convert.h"

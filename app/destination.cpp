@@ -7,7 +7,7 @@
 
 #include "airports/state.h"
 #include "app/run_jobs.h"
-#include "app/status_line.h"
+#include "app/services/status_line.h"
 #include "foundation/fixed_code.h"
 #include "settings/control_updates.h"
 #include "settings/parameter_store.h"

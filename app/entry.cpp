@@ -6,8 +6,9 @@
 #include <optional>
 
 #include "app/command_line.h"
-#include "app/state.h"
-#include "app/window_messages.h"
+#include "app/service_wiring.h"
+#include "app/services/state.h"
+#include "app/services/window_messages.h"
 #include "foundation/log.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
@@ -23,6 +24,7 @@ std::optional<bool> g_productionSwitch;  // main thread only, between the two st
 
 int gf_runEntry(const std::function<int()>& body, const std::string& mutexName) {
     if (!platform::claimSingleInstance(mutexName)) return -1;
+    gf_connectFoundation();
     try {
         gf_openLog();
     } catch (const std::exception& e) {

@@ -6,8 +6,8 @@
 #include <exception>
 
 #include "app/closing_down.h"
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "foundation/log.h"
 #include "foundation/time_texts.h"
 #include "settings/parameter_store.h"

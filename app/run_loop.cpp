@@ -6,12 +6,13 @@
 #include <string>
 
 #include "app/auto_radius.h"
-#include "app/run_flags.h"
+#include "app/live_counts.h"
 #include "app/run_jobs.h"
-#include "app/settings_lock.h"
-#include "app/state.h"
-#include "app/status_line.h"
-#include "app/window_bands.h"
+#include "app/services/run_flags.h"
+#include "app/services/settings_lock.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
+#include "app/services/window_bands.h"
 #include "foundation/log.h"
 #include "foundation/strings.h"
 #include "foundation/time_texts.h"

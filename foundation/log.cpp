@@ -2,9 +2,9 @@
 
 #include <fmt/format.h>
 
+#include <atomic>
 #include <stdexcept>
 
-#include "app/run_flags.h"
 #include "foundation/backups.h"
 #include "foundation/time_texts.h"
 #include "settings/program_version.h"
@@ -13,6 +13,8 @@ std::ofstream g_logStream;
 std::mutex g_logMutex;
 
 namespace {
+std::atomic<StopCheck> g_stopCheck{nullptr};
+
 void writeLine(std::string_view prefix, std::string_view text, bool flush) {
     const std::lock_guard lock(g_logMutex);
     if (!g_logStream.is_open()) return;
@@ -27,9 +29,12 @@ void gf_logContinued(std::string_view text) { writeLine("          ", text, fals
 void gf_logAndFlush(std::string_view text) { writeLine({}, text, true); }
 
 void gf_logUnlessStopping(const std::string& text) {
-    if (gf_stopping()) return;
+    const StopCheck stopping = g_stopCheck.load();
+    if (stopping != nullptr && stopping()) return;
     writeLine({}, text, false);
 }
+
+void gf_setLogStopCheck(StopCheck check) { g_stopCheck.store(check); }
 
 void gf_flushLog() {
     const std::lock_guard lock(g_logMutex);

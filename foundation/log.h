@@ -19,6 +19,9 @@ void gf_logContinued(std::string_view text);  // ten-blank prefix
 void gf_logAndFlush(std::string_view text);
 // Writes nothing while a stop or the end of the program has been requested.
 void gf_logUnlessStopping(const std::string& text);
+// What gf_logUnlessStopping asks; set once at start by the program (none: never stopping).
+using StopCheck = bool (*)();
+void gf_setLogStopCheck(StopCheck check);
 // Flushes the stream when it is open.
 void gf_flushLog();
 

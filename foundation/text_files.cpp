@@ -3,18 +3,21 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <stdexcept>
 
-#include "app/status_line.h"
 #include "foundation/file_helpers.h"
+#include "foundation/log.h"
 #include "foundation/text_convert.h"
 #include "platform/text_codec.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+std::atomic<ReadFailureReport> g_readFailureReport{nullptr};
+
 constexpr std::size_t kExaminedBytes = 4096;
 constexpr std::size_t kAnsiLinesReserved = 2048;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -145,10 +148,17 @@ bool gf_readTextFileUtf8(std::int32_t encoding, const fs::path& path, std::vecto
         }
         return true;
     } catch (const std::exception& e) {
-        gf_setStatus(fmt::format("Read failed for '{}': {}", pathText(path), e.what()), true);
+        const std::string text = fmt::format("Read failed for '{}': {}", pathText(path), e.what());
+        const ReadFailureReport report = g_readFailureReport.load();
+        if (report != nullptr)
+            report(text);
+        else
+            gf_log(text);
         return false;
     }
 }
+
+void gf_setReadFailureReport(ReadFailureReport report) { g_readFailureReport.store(report); }
 
 std::string lf_convertToUtf8(std::string_view text) { return gf_wideToUtf8(platform::ansiToUtf16(text)); }
 

@@ -35,6 +35,10 @@ std::int32_t gf_detectCharset(const std::filesystem::path& path);
 // False when it cannot be opened; any error sets the status line
 // "Read failed for '...': ..." and gives false.
 bool gf_readTextFileUtf8(std::int32_t encoding, const std::filesystem::path& path, std::vector<std::string>& lines);
+// Where the "Read failed for ..." text goes; set once at start by the program
+// (none: the log only).
+using ReadFailureReport = void (*)(const std::string& text);
+void gf_setReadFailureReport(ReadFailureReport report);
 
 // ANSI code page text to UTF-8; text that cannot be converted gives "".
 std::string lf_convertToUtf8(std::string_view text);

@@ -6,10 +6,10 @@
 #include <atomic>
 
 #include "platform/clock.h"
-#include "rtlink/state.h"
 
 namespace {
 std::atomic<ClockSource> g_clockSource{nullptr};
+std::atomic<TrafficTimeSource> g_trafficTimeSource{nullptr};
 
 constexpr const char* kInvalidTime = "Invalid time";
 
@@ -35,10 +35,13 @@ std::int64_t gf_pcClockSeconds() {
 
 void gf_setClockSource(ClockSource source) { g_clockSource.store(source); }
 
+void gf_setTrafficTimeSource(TrafficTimeSource source) { g_trafficTimeSource.store(source); }
+
 std::int64_t gf_currentTime() {
-    if (g_rtLevel2.load()) {
-        const auto traffic = static_cast<std::int64_t>(g_trafficTime.load());
-        if (traffic != 0) return traffic;
+    const TrafficTimeSource traffic = g_trafficTimeSource.load();
+    if (traffic != nullptr) {
+        const std::int64_t time = traffic();
+        if (time != 0) return time;
     }
     return gf_pcClockSeconds();
 }

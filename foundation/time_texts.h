@@ -9,6 +9,10 @@ std::int64_t gf_pcClockSeconds();
 using ClockSource = std::int64_t (*)();
 // Replaces the PC's clock (nullptr restores the real one).
 void gf_setClockSource(ClockSource source);
+// The time of the latest traffic datagram (UTC seconds) while RealTraffic
+// reports level 2, else 0; set once at start by the program.
+using TrafficTimeSource = std::int64_t (*)();
+void gf_setTrafficTimeSource(TrafficTimeSource source);
 
 // The current time: the latest traffic timestamp (truncated) when RealTraffic
 // reported level 2 and a timestamp has come, else the PC's clock.

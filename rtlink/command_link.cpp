@@ -8,8 +8,8 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "foundation/log.h"
 #include "foundation/time_texts.h"
 #include "platform/sockets.h"

@@ -5,13 +5,13 @@
 #include <mutex>
 #include <thread>
 
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "foundation/log.h"
-#include "rtlink/state.h"
-#include "rtlink/traffic_datagram.h"
 #include "rtlink/link_jobs.h"
 #include "rtlink/qnh.h"
+#include "rtlink/state.h"
+#include "rtlink/traffic_datagram.h"
 #include "rtlink/traffic_feed.h"
 #include "traffic/state.h"
 

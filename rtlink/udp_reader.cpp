@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "app/run_flags.h"
+#include "app/services/run_flags.h"
 #include "foundation/log.h"
 #include "rtlink/wsa_errors.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "app/install_path_check.h"
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/install_path_check.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "foundation/log.h"
 #include "foundation/time_texts.h"
 #include "foundation/user_error.h"

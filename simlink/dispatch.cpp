@@ -8,9 +8,9 @@
 #include <span>
 #include <string>
 
-#include "app/controls.h"
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/controls.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "foundation/log.h"
 #include "foundation/user_error.h"
 #include "settings/program_version.h"

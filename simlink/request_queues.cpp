@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "foundation/time_texts.h"
 #include "simlink/sim_ids.h"
 

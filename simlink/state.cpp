@@ -1,6 +1,6 @@
 #include "simlink/state.h"
 
-#include "app/window_bands.h"
+#include "app/services/window_bands.h"
 
 std::atomic<SimConnectClient*> g_simHandle{nullptr};
 std::atomic<bool> g_simRunning{false};

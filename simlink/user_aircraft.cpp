@@ -7,8 +7,8 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
 #include "foundation/user_error.h"

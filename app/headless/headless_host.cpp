@@ -9,10 +9,10 @@
 
 #include "app/auto_radius.h"
 #include "app/entry.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
+#include "app/services/window_messages.h"
 #include "app/start_up.h"
-#include "app/state.h"
-#include "app/status_line.h"
-#include "app/window_messages.h"
 #include "rtlink/state.h"
 #include "settings/settings.h"
 

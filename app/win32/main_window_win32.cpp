@@ -10,10 +10,10 @@
 
 #include "app/auto_radius.h"
 #include "app/main_window.h"
+#include "app/services/status_line.h"
+#include "app/services/window_bands.h"
+#include "app/services/window_messages.h"
 #include "app/start_up.h"
-#include "app/status_line.h"
-#include "app/window_bands.h"
-#include "app/window_messages.h"
 #include "foundation/log.h"
 #include "foundation/text_convert.h"
 #include "platform/text_codec.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/run_flags.h"
+#include "app/services/run_flags.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
+#include "app/services/window_messages.h"
 #include "app/start_up.h"
-#include "app/state.h"
-#include "app/status_line.h"
-#include "app/window_messages.h"
 #include "foundation/user_error.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_record.h"

@@ -7,11 +7,11 @@
 #include <sstream>
 #include <string>
 
-#include "app/run_flags.h"
-#include "app/state.h"
-#include "app/status_line.h"
-#include "app/window_bands.h"
-#include "app/window_messages.h"
+#include "app/services/run_flags.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
+#include "app/services/window_bands.h"
+#include "app/services/window_messages.h"
 #include "settings/settings.h"
 #include "support/shell_fixture.h"
 

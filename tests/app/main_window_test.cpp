@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "settings/parameter_store.h"
 #include "settings/settings.h"
 #include "support/shell_fixture.h"

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "app/closing_down.h"
-#include "app/run_flags.h"
-#include "app/settings_lock.h"
-#include "app/state.h"
-#include "app/status_line.h"
+#include "app/live_counts.h"
+#include "app/services/run_flags.h"
+#include "app/services/settings_lock.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_feed.h"
 #include "rtlink/traffic_record.h"

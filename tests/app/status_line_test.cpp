@@ -1,12 +1,12 @@
-#include "app/status_line.h"
+#include "app/services/status_line.h"
 
 #include <gtest/gtest.h>
 
 #include <mutex>
 #include <vector>
 
-#include "app/run_flags.h"
-#include "app/window_messages.h"
+#include "app/services/run_flags.h"
+#include "app/services/window_messages.h"
 #include "platform/window_host.h"
 #include "support/log_capture.h"
 

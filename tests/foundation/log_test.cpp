@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/run_flags.h"
+#include "app/services/run_flags.h"
 #include "foundation/backups.h"
 #include "foundation/time_texts.h"
 #include "support/log_capture.h"
@@ -105,18 +105,24 @@ TEST(Log, ConcurrentWritersNeverTearALine) {
     EXPECT_EQ(count, kThreads * kLines);
 }
 
-TEST(Log, UnlessStoppingWritesNothingAfterAStopRequest) {
+namespace {
+bool g_testStopping = false;
+bool testStopping() { return g_testStopping; }
+}  // namespace
+
+TEST(Log, UnlessStoppingWritesNothingWhileTheStopCheckSaysSo) {
     LogCapture log;
+    gf_setLogStopCheck(nullptr);
+    gf_logUnlessStopping("without a check");
+    gf_setLogStopCheck(&testStopping);
     gf_logUnlessStopping("while running");
-    g_stopRequested = true;
+    g_testStopping = true;
     gf_logUnlessStopping("after stop");
-    g_stopRequested = false;
-    g_closeRequested = true;
-    gf_logUnlessStopping("after close");
-    g_closeRequested = false;
+    g_testStopping = false;
+    gf_setLogStopCheck(nullptr);
+    EXPECT_TRUE(log.contains("without a check"));
     EXPECT_TRUE(log.contains("while running"));
     EXPECT_FALSE(log.contains("after stop"));
-    EXPECT_FALSE(log.contains("after close"));
 }
 
 TEST(Backups, OneGenerationOfANameWithoutDotCopiesNothing) {

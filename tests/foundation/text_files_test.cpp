@@ -4,7 +4,6 @@
 
 #include <sstream>
 
-#include "app/status_line.h"
 #include "foundation/text_convert.h"
 #include "support/log_capture.h"
 
@@ -120,20 +119,29 @@ TEST(TextFiles, EveryEncodingReadsIntoUtf8Lines) {
     }
 }
 
+namespace {
+std::vector<std::string> g_reports;
+void recordReport(const std::string& text) { g_reports.push_back(text); }
+}  // namespace
+
 TEST(TextFiles, ReadFailures) {
     testing_support::LogCapture log;
-    gf_resetStatusLine();
+    g_reports.clear();
+    gf_setReadFailureReport(&recordReport);
     Lines lines{"stale"};
     EXPECT_FALSE(gf_readTextFileUtf8(kEncodingUtf8WithoutBom, "missing.cfg", lines));
     EXPECT_TRUE(lines.empty());
-    EXPECT_EQ(gf_statusLineText(), "");  // an unopenable file is not reported
+    EXPECT_TRUE(g_reports.empty());  // an unopenable file is not reported
 
     writeFile("a.cfg", "x");
     EXPECT_FALSE(gf_readTextFileUtf8(kEncodingNoneFound, "a.cfg", lines));
     const std::string expected = "Read failed for 'a.cfg': file a.cfg has unknown charset: none_found";
-    EXPECT_EQ(gf_statusLineText(), expected);
+    EXPECT_EQ(g_reports, std::vector<std::string>{expected});
+
+    gf_setReadFailureReport(nullptr);  // without a report the log has it
+    EXPECT_FALSE(gf_readTextFileUtf8(kEncodingNoneFound, "a.cfg", lines));
     EXPECT_TRUE(log.contains(expected));
-    gf_resetStatusLine();
+    EXPECT_EQ(g_reports.size(), 1u);
 }
 
 TEST(TextFiles, LineSplitting) {

@@ -2,18 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "rtlink/state.h"
 
 namespace {
 std::int64_t g_testNow = 0;
 std::int64_t testClock() { return g_testNow; }
+std::int64_t g_testTrafficTime = 0;
+std::int64_t testTrafficTime() { return g_testTrafficTime; }
 
 struct TimeFixture : ::testing::Test {
     void SetUp() override { gf_setClockSource(&testClock); }
     void TearDown() override {
         gf_setClockSource(nullptr);
-        g_rtLevel2 = false;
-        g_trafficTime = 0.0;
+        gf_setTrafficTimeSource(nullptr);
+        g_testTrafficTime = 0;
     }
 };
 
@@ -68,17 +69,15 @@ TEST_F(TimeFixture, SundayIsSevenNeverZero) {
     EXPECT_EQ(gf_dayAndHalfHour(), (std::uint64_t{20} << 32) | 7u);
 }
 
-TEST_F(TimeFixture, CurrentTimeFollowsTrafficOnlyAtLevel2) {
+TEST_F(TimeFixture, CurrentTimeFollowsTheTrafficTimeWhileThereIsOne) {
     g_testNow = at(0, 10, 0, 0);
-    g_rtLevel2 = true;
-    g_trafficTime = 0.0;
-    EXPECT_EQ(gf_currentTime(), g_testNow);
-    g_trafficTime = 1700000000.9;
+    EXPECT_EQ(gf_currentTime(), g_testNow);  // no source
+    gf_setTrafficTimeSource(&testTrafficTime);
+    EXPECT_EQ(gf_currentTime(), g_testNow);  // a source without a time
+    g_testTrafficTime = 1700000000;
     EXPECT_EQ(gf_currentTime(), 1700000000);
     EXPECT_EQ(gf_simClockText(), "22:13:20");
     EXPECT_EQ(gf_utcClockText(), "10:00:00");  // the PC's clock, whatever the traffic says
-    g_rtLevel2 = false;
-    EXPECT_EQ(gf_currentTime(), g_testNow);
 }
 
 TEST(HalfHours, DistanceOnAWeekRing) {

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "platform/sockets.h"
 #include "rtlink/state.h"
 #include "simlink/state.h"

@@ -13,8 +13,8 @@
 #include <tuple>
 #include <utility>
 
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "platform/sockets.h"
 #include "platform/window_host.h"
 #include "rtlink/readers.h"

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/run_flags.h"
+#include "app/service_wiring.h"
+#include "app/services/run_flags.h"
 #include "foundation/text_convert.h"
 #include "settings/settings.h"
 #include "support/store_fixture.h"
@@ -358,6 +359,7 @@ TEST_F(ParameterStore, FailedWholeFileSaveIsLogged) {
 
 TEST_F(ParameterStore, ParameterLinesAreNotLoggedWhileStopping) {
     firstStartFile();
+    gf_connectFoundation();  // the log asks the run flags
     g_stopRequested = true;
     MAX_FIT.value = 11;
     gf_saveIntParam(MAX_FIT, path());

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "airports/airport_services.h"
-#include "app/run_flags.h"
-#include "app/status_line.h"
+#include "app/services/run_flags.h"
+#include "app/services/status_line.h"
 #include "rtlink/state.h"
 #include "settings/settings.h"
 #include "simlink/client_thread.h"

@@ -1,9 +1,10 @@
 #include "support/shell_fixture.h"
 
-#include "app/run_flags.h"
-#include "app/settings_lock.h"
-#include "app/state.h"
-#include "app/status_line.h"
+#include "app/service_wiring.h"
+#include "app/services/run_flags.h"
+#include "app/services/settings_lock.h"
+#include "app/services/state.h"
+#include "app/services/status_line.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_feed.h"
 #include "rtlink/traffic_record.h"
@@ -55,6 +56,7 @@ void resetShellState() {
 
 ShellTest::ShellTest() : parametersPath_(appData_ / "Velantra_P3D" / "parameters.xml") {
     std::filesystem::create_directories(programFolder());
+    gf_connectFoundation();
     resetShellState();
     g_runJobs = recordingJobs();
     g_runClock = RunClock{[this] { return SteadyTime(nowNs_.load()); },

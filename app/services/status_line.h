@@ -29,7 +29,3 @@ void gf_clearError();
 void gf_resetStatusLine();
 // What the status band shows: the error text, else the status text.
 std::string gf_statusLineText();
-// Once per user sample (and every 100 ticks while no flight runs): brings
-// the window's live, parked and static counters up to date and repaints the
-// bands whose counters changed.
-void lf_refreshLiveCounts();

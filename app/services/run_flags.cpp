@@ -1,4 +1,4 @@
-#include "app/run_flags.h"
+#include "app/services/run_flags.h"
 
 #include <unordered_map>
 

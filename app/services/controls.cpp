@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "app/services/controls.h"
 
 #include "settings/control_updates.h"
 

@@ -1,9 +1,9 @@
-#include "app/settings_lock.h"
+#include "app/services/settings_lock.h"
 
 #include <initializer_list>
 
-#include "app/state.h"
-#include "app/window_bands.h"
+#include "app/services/state.h"
+#include "app/services/window_bands.h"
 #include "settings/control_updates.h"
 #include "settings/settings.h"
 

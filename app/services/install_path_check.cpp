@@ -1,4 +1,4 @@
-#include "app/install_path_check.h"
+#include "app/services/install_path_check.h"
 
 #include <fmt/format.h>
 

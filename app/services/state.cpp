@@ -1,6 +1,6 @@
-#include "app/state.h"
+#include "app/services/state.h"
 
-#include "app/window_bands.h"
+#include "app/services/window_bands.h"
 #include "rtlink/state.h"
 
 std::atomic<std::int32_t> g_seconds{0};

@@ -13,8 +13,10 @@
 #include "foundation/fixed_code.h"
 #include "foundation/geodesy.h"
 
-struct Stand;
+struct AcBase;
 struct LiveAc;
+struct Stand;
+struct StaticSlot;
 
 // Scans the afolder settings' scenery for airports and parking positions.
 void gf_scanAddonAirports();
@@ -54,6 +56,18 @@ void gf_clearStands();
 std::string gf_standNameAt(const GeoPoint& position);
 // The supported airport closest to the position within 5 nautical miles.
 std::optional<AirportCode> gf_closestAirportStand(const GeoPoint& position);
+// The stand chosen for an aircraft at the position: the nearest free stand
+// within maxDistanceNm whose radius suits the aircraft, else (with
+// secondChoice) one that the aircraft's airline or callsign used; nullptr
+// when none. Traffic thread.
+Stand* gf_findStandNear(const GeoPoint& position, const AcBase& aircraft, double maxDistanceNm, bool secondChoice);
+// The aircraft (same model key and registration) used the stand on the
+// previous weekday from the given half-hour to the end of that day.
+bool gf_usedStandOvernight(std::uint64_t daySlot, std::int32_t standId, const AcBase& aircraft);
+// Appends one schedule record per stand that is neither taken nor reserved
+// and has a use fitting the weekday (any weekday unless day) and the
+// half-hour within offset half-hours; marks each chosen stand taken.
+void lf_searchStands(std::uint64_t daySlot, bool real, bool day, std::uint32_t offset, std::vector<StaticSlot>& out);
 // Records the learned use of a stand by a live aircraft (kinds 0 to 3).
 void lf_addRealStandOption(std::int32_t standId, LiveAc& aircraft, int kind);
 // Counts the static parked aircraft in life states active or removingfromsim

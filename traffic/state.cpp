@@ -5,6 +5,8 @@
 std::atomic<std::int32_t> g_tick{0};
 std::atomic<std::int32_t> g_engineQnh{1013};
 std::vector<LiveAc> g_liveAcs;
+std::vector<AcBase> g_staticAcs;
+std::vector<StaticSlot> g_staticSlots;
 std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
 std::deque<std::uint32_t> g_replaceCheckIds;
 std::mutex g_acEventsMutex;

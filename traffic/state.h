@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "airports/stands.h"
 #include "foundation/fnv.h"
 #include "traffic/aircraft_records.h"
 
@@ -19,6 +20,10 @@ extern std::atomic<std::int32_t> g_tick;
 extern std::atomic<std::int32_t> g_engineQnh;
 // The live aircraft; traffic thread only.
 extern std::vector<LiveAc> g_liveAcs;
+// The static parked aircraft; traffic thread only.
+extern std::vector<AcBase> g_staticAcs;
+// The schedule of static parked aircraft still to be placed; traffic thread only.
+extern std::vector<StaticSlot> g_staticSlots;
 // Hex ids of live aircraft to check against the learned stand use and the
 // static aircraft, one per user sample; traffic thread only.
 extern std::deque<std::uint32_t> g_replaceCheckIds;

@@ -57,13 +57,17 @@ void parse(std::string_view text, VersionData& out) {
 }
 }  // namespace
 
-VersionData::VersionData(std::string_view text) {
+std::optional<VersionData> gf_readVersion(std::string_view text) {
     try {
-        parse(text, *this);
+        VersionData version;
+        parse(text, version);
+        return version;
     } catch (const std::exception& e) {
-        *this = VersionData();
         gf_log(fmt::format("{} exception: {}", "VersionData", e.what()));
+        return std::nullopt;
     }
 }
+
+VersionData::VersionData(std::string_view text) : VersionData(gf_readVersion(text).value_or(VersionData())) {}
 
 std::string VersionData::toString() const { return fmt::format("{}.{}.{}", major, minor, patch); }

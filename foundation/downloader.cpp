@@ -20,12 +20,6 @@ DownloadLimits g_limits;  // any thread; guarded by g_limitsMutex
 
 std::string utf8(const fs::path& path) { return gf_wideToUtf8(path.u16string()); }
 
-fs::path partialPath(const fs::path& target) {
-    fs::path partial = target;
-    partial += ".part";
-    return partial;
-}
-
 void setOption(CURL* handle, CURLoption option, auto value) {
     const CURLcode result = curl_easy_setopt(handle, option, value);
     if (result != CURLE_OK) throw std::runtime_error(curl_easy_strerror(result));
@@ -57,7 +51,7 @@ std::size_t Downloader::writeCallback(char* data, std::size_t size, std::size_t 
 
 bool Downloader::download(const std::string& url, const fs::path& outputPath, bool raw) {
     if (handle_ == nullptr) return false;
-    const fs::path partial = partialPath(outputPath);
+    const fs::path partial = gf_temporarySibling(outputPath, ".part");
     StdioFile file;
     try {
         file = gf_openStdioFile(partial, raw ? "wb" : "w");

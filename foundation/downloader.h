@@ -1,7 +1,7 @@
 // Single-file HTTP(S) downloads with libcurl's easy interface, synchronous on
-// the calling thread. A download goes to "<target>.part" and replaces the
-// target only when it is complete, so a broken transfer never destroys the
-// file that was there before.
+// the calling thread. A download goes to a temporary "<target>.<n>.part" of
+// its own and replaces the target only when it is complete, so a broken
+// transfer never destroys the file that was there before.
 #pragma once
 
 #include <curl/curl.h>

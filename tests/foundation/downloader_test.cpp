@@ -6,10 +6,12 @@
 #include <chrono>
 
 #include "foundation/download_site.h"
+#include "foundation/file_helpers.h"
 #include "foundation/text_convert.h"
 #include "support/environment.h"
 #include "support/http_test_server.h"
 #include "support/log_capture.h"
+#include "support/temp_dir.h"
 
 using testing_support::HttpRoute;
 using testing_support::readFile;
@@ -23,7 +25,8 @@ struct DownloaderTest : ::testing::Test {
     // Loopback requests must never go through a proxy the machine may name.
     testing_support::ScopedEnvironment noProxy{"no_proxy", "*"};
     testing_support::ScopedEnvironment site{kDownloadSiteVariable, server.url("/downloads/")};
-    fs::path target = log.dir() / "dbase.enc";
+    testing_support::TempDir input;
+    fs::path target = input / "dbase.enc";
     CurlHandle curl = gf_makeCurlHandle();
 
     bool download(const std::string& path, bool raw = true) {
@@ -32,7 +35,10 @@ struct DownloaderTest : ::testing::Test {
     std::string downloadError(CURLcode code, const std::string& path) const {
         return fmt::format("Download error: '{}' for {}", curl_easy_strerror(code), server.url(path));
     }
-    bool noPartialFileLeft() const { return !fs::exists(fs::path(target) += ".part"); }
+    // Only the target (when there is one) stands in its folder.
+    bool noPartialFileLeft() const {
+        return gf_countDirectoryEntries(target.parent_path()) == (fs::exists(target) ? 1u : 0u);
+    }
 };
 
 std::string bodyOf(std::size_t size) {

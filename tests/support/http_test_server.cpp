@@ -73,6 +73,9 @@ void waitForClientToHangUp(Socket s, const std::atomic<bool>& stopping) {
 std::string reasonOf(int status) {
     switch (status) {
         case 200: return "OK";
+        case 204: return "No Content";
+        case 301: return "Moved Permanently";
+        case 302: return "Found";
         case 403: return "Forbidden";
         case 404: return "Not Found";
         case 500: return "Internal Server Error";
@@ -184,10 +187,11 @@ void HttpTestServer::answer(std::uintptr_t handle) {
         requests_.push_back(request);
         if (const auto it = routes_.find(request.path); it != routes_.end()) route = it->second;
     }
-    const std::string header =
-        fmt::format("HTTP/1.1 {} {}\r\nContent-Type: application/octet-stream\r\nContent-Length: {}\r\n"
-                    "Connection: close\r\n\r\n",
-                    route.status, reasonOf(route.status), route.body.size());
+    std::string header = fmt::format("HTTP/1.1 {} {}\r\nContent-Type: application/octet-stream\r\n", route.status,
+                                     reasonOf(route.status));
+    if (route.declareLength) header += fmt::format("Content-Length: {}\r\n", route.body.size());
+    if (!route.location.empty()) header += fmt::format("Location: {}\r\n", route.location);
+    header += "Connection: close\r\n\r\n";
     const std::size_t sendBytes = std::min({route.body.size(), route.closeAfter, route.stallAfter});
     if (!sendAll(connection, header) || !sendAll(connection, std::string_view(route.body).substr(0, sendBytes)))
         return;

@@ -196,10 +196,7 @@ LineVerdict parse(TrafficFeed& feed, std::string_view datagram) {
     sample.stationary = 0;
     sample.dueTick = g_tick.load() + 3000;
 
-    const std::lock_guard lock(g_addingStackMutex);
-    if (!g_acceptTraffic.load()) return LineVerdict::discarded;
-    g_addingStack.push_back(std::move(record));
-    return LineVerdict::queued;
+    return lf_pushOnAddingStack(std::move(record)) ? LineVerdict::queued : LineVerdict::discarded;
 }
 }  // namespace
 

@@ -49,3 +49,10 @@ struct TrafficFeed {
 };
 
 extern TrafficFeed g_trafficFeed;
+
+struct StreamRecord;
+// Step 24 of the parse: appends the record to the adding stack while traffic
+// is accepted (false when it is not). A full stack drops its oldest record;
+// the first drop of a burst logs one marked line, and the burst ends once
+// the stack has drained to half its limit.
+bool lf_pushOnAddingStack(StreamRecord&& record);

@@ -288,6 +288,44 @@ TEST_F(TrafficDatagramTest, AFloodOfJunkKeepsTheLogSmallAndItsLinesWhole) {
     EXPECT_TRUE(log.contains(fmt::format("... ({} bytes)", junk.size())));
 }
 
+TEST_F(TrafficDatagramTest, AFullAddingStackDropsItsOldestWithOneLinePerBurst) {
+    const auto feedIds = [&](std::uint32_t first, std::uint32_t count) {
+        for (std::uint32_t id = first; id < first + count; ++id)
+            ASSERT_EQ(feed(Datagram().set(1, std::to_string(id))), LineVerdict::queued) << id;
+    };
+    const auto burstLines = [&] {
+        int count = 0;
+        for (const auto& line : log.lines())
+            count += line.starts_with("==> The adding stack holds 4000 traffic records: the oldest are dropped");
+        return count;
+    };
+    const auto front = [] {
+        const std::lock_guard lock(g_addingStackMutex);
+        return g_addingStack.front().hexId;
+    };
+    feedIds(20000, kAddingStackLimit + 250);
+    {
+        const std::lock_guard lock(g_addingStackMutex);
+        EXPECT_EQ(g_addingStack.size(), kAddingStackLimit);
+        EXPECT_EQ(g_addingStack.back().hexId, 20000 + kAddingStackLimit + 249);
+    }
+    EXPECT_EQ(front(), 20250u) << "the oldest 250 went";
+    EXPECT_EQ(burstLines(), 1);
+
+    // The engine takes records, but not below half the limit: still one burst.
+    const auto take = [](std::size_t count) {
+        const std::lock_guard lock(g_addingStackMutex);
+        g_addingStack.erase(g_addingStack.begin(), g_addingStack.begin() + static_cast<std::ptrdiff_t>(count));
+    };
+    take(1000);
+    feedIds(40000, 1100);
+    EXPECT_EQ(burstLines(), 1);
+    // Once it has drained to half, the next overflow is a new burst.
+    take(kAddingStackLimit / 2 + 1);
+    feedIds(50000, kAddingStackLimit / 2 + 5);
+    EXPECT_EQ(burstLines(), 2);
+}
+
 TEST_F(TrafficDatagramTest, ShortDatagramsAreRefusedWithoutReadingPastTheEnd) {
     EXPECT_EQ(lf_onTrafficData(g_trafficFeed, "a,b,c"), LineVerdict::failed);
     EXPECT_TRUE(log.contains("exception in processLineSub: 3 fields, at least 29 expected"));

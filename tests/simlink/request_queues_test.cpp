@@ -2,6 +2,7 @@
 // the packets as a simulator would: what goes out on a frame and in which
 // order, what never goes out, the busy mutex, the latched request error and
 // the direct requests.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -241,14 +242,48 @@ TEST_F(FrameSending, ARequestErrorEmptiesTheQueuesWithoutSending) {
     EXPECT_TRUE(peer_->quietFor(200));
 }
 
-TEST_F(FrameSending, ACreationTheLibraryRefusesStopsTheRun) {
-    gf_queueCreateAc(spawn("ABCDEFGHIJKL", 4001234));  // 12 characters: no room as a tail number
+TEST_F(FrameSending, ACreationWhoseTextsCannotBeSentDropsOnlyThatAircraft) {
+    const struct {
+        const char* callsign;
+        std::uint32_t hexId;
+        const char* title;
+    } refused[] = {
+        {"DLH4AB", 4001234, "Stand-in A320 \xE6\x97\xA5\xE6\x9C\xAC Livery"},  // no form in the ANSI code page
+        {"ABCDEFGHIJKL", 4005678, "Stand-in B738 Livery"},                       // no room as a tail number
+    };
+    for (const auto& r : refused) gf_queueCreateAc(spawn(r.callsign, r.hexId, r.title));
+    gf_queueCreateAc(spawn("SWR12", 4009999));
     lf_onFrame();
-    EXPECT_TRUE(peer_->quietFor(200));
+
+    // The link goes on: the next creation of the frame is sent.
+    const auto got = packets();
+    ASSERT_EQ(codes(got), std::vector<std::uint32_t>{kCreate});
+    EXPECT_EQ(textAt(got[0], 272), "SWR12");
+    ASSERT_EQ(g_sentCreates.size(), 1u);
+    EXPECT_EQ(g_sentCreates[0].hexId, 4009999u);
+    EXPECT_FALSE(g_simError);
+    EXPECT_EQ(g_exitReason, ExitReason::NotYetSet);
+    EXPECT_EQ(statusText(), "");
+    // Each refused aircraft reaches the engine as a refused creation.
+    const std::vector<AcEvent> events = takeAcEvents();
+    ASSERT_EQ(events.size(), 2u);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(events[k].kind, AcEventKind::createFailed);
+        EXPECT_EQ(events[k].id, refused[k].hexId);
+        EXPECT_EQ(events[k].objectId, 0u);
+        EXPECT_TRUE(log_.contains(fmt::format("==> ! Simcon call to create ac in sim failed, hexid:{}, liv: '{}', "
+                                              "callsign: {})",
+                                              refused[k].hexId, refused[k].title, refused[k].callsign)));
+    }
+}
+
+TEST_F(FrameSending, ACreationOnABrokenLinkStopsTheRun) {
+    peer_->disconnect();
+    ASSERT_TRUE(waitFor([&] { return SimConnect_CallDispatch(handle_, nullptr, nullptr) < 0; }));
+    gf_queueCreateAc(spawn("DLH4AB", 4001234));
+    lf_onFrame();
     EXPECT_TRUE(g_sentCreates.empty());
-    EXPECT_TRUE(log_.contains(
-        "==> ! Simcon call to create ac in sim failed, hexid:4001234, liv: 'Stand-in B738 Livery', callsign: "
-        "ABCDEFGHIJKL)"));
+    EXPECT_TRUE(takeAcEvents().empty());
     EXPECT_TRUE(g_simError);
     EXPECT_EQ(g_exitReason, ExitReason::SimConnectError);
     EXPECT_EQ(g_restartDelay, 9);

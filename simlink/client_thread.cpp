@@ -13,6 +13,7 @@
 #include "foundation/log.h"
 #include "foundation/time_texts.h"
 #include "foundation/user_error.h"
+#include "platform/notify.h"
 #include "platform/timer_resolution.h"
 #include "settings/program_version.h"
 #include "settings/settings.h"
@@ -60,7 +61,8 @@ std::string textOf(const std::exception& e) {
 }
 
 // Opens the connection, trying every 100 ms; false when a stop came first.
-bool openConnection(const std::stop_token& stop, SimConnectHandle& local) {
+// The event is signalled whenever messages arrive or the connection breaks.
+bool openConnection(const std::stop_token& stop, SimConnectHandle& local, platform::Event& messages) {
     for (bool first = true;; first = false) {
         if (gf_stopping() || stop.stop_requested()) return false;
         if (first) {
@@ -69,18 +71,22 @@ bool openConnection(const std::stop_token& stop, SimConnectHandle& local) {
             gf_flushLog();
         }
         lf_closeSimConnect(local.handle);
-        if (SimConnect_Open(&local.handle, kProgramName, nullptr, 0, nullptr, 0) >= 0) return true;
+        if (SimConnect_Open(&local.handle, kProgramName, nullptr, 0, messages.handle(), 0) >= 0) return true;
         local.handle = nullptr;
         std::this_thread::sleep_until(std::chrono::steady_clock::now() + 100ms);
     }
 }
 
-// Pumps the dispatch every millisecond until the stop token. A broken
-// connection (the simulator closed or dropped it) is the link lost.
-void pumpDispatch(const std::stop_token& stop, SimConnectClient* handle, bool& disconnected) {
+// Hands every message to the dispatch, in order, as soon as it has arrived,
+// and sleeps in between until messages arrive, the connection breaks or the
+// stop token is set: an idle link costs no wake-ups. A broken connection (the
+// simulator closed or dropped it) is the link lost.
+void pumpDispatch(const std::stop_token& stop, SimConnectClient* handle, platform::Event& messages,
+                  bool& disconnected) {
+    const std::stop_callback wake(stop, [&messages] { messages.signal(); });
     while (!stop.stop_requested()) {
         if (SimConnect_CallDispatch(handle, lf_dispatchProc, nullptr) < 0) lf_simDisconnected(disconnected);
-        std::this_thread::sleep_until(std::chrono::steady_clock::now() + 1ms);
+        messages.wait();
     }
 }
 
@@ -104,13 +110,14 @@ void gf_initSimQueues(std::int32_t version) {
 void SimClient(std::stop_token stop) {
     publishHandle(nullptr);
     bool disconnected = false;
+    platform::Event messages;  // outlives the handle, whose transport signals it
     SimConnectHandle local;
     try {
-        if (openConnection(stop, local)) {
+        if (openConnection(stop, local, messages)) {
             publishHandle(local.handle);
             lf_setupSimConnect();
             const TimerPeriodGuard timer(platform::raiseTimerResolution());
-            pumpDispatch(stop, local.handle, disconnected);
+            pumpDispatch(stop, local.handle, messages, disconnected);
         }
     } catch (const vlt::UserErrorException& e) {
         // The user must fix something: the run goes on, the error stays shown.

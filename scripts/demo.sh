@@ -10,6 +10,9 @@
 #                               there is no display); the stand-ins run natively
 #   scripts/demo.sh --no-traffic  the stand-in RealTraffic serves the command
 #                               link but sends no traffic (the program idles)
+#   scripts/demo.sh --production  a production run instead: the program alone,
+#                               started with "--production", must read its
+#                               settings and data set and end by itself with 0
 #   scripts/demo.sh --check     also fails (exit code 1) unless the program
 #                               ended with 0, the log shows the simulator
 #                               connected, RealTraffic connected at level 2
@@ -29,12 +32,14 @@ root=$(pwd)
 windows=0
 check=0
 traffic=1
+production=0
 for arg in "$@"; do
   case $arg in
     --windows) windows=1 ;;
     --check) check=1 ;;
     --no-traffic) traffic=0 ;;
-    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic] [--check]" >&2; exit 2 ;;
+    --production) production=1 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic | --production] [--check]" >&2; exit 2 ;;
   esac
 done
 # The Windows program needs a display: the whole demo runs on a virtual one.
@@ -45,7 +50,10 @@ fi
 
 seconds=${VLNT_DEMO_SECONDS:-120}
 jobs=${VLNT_JOBS:-$(nproc)}
-if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=${VLNT_DEMO_DIR:-$root/build/demo}; fi
+demo_name=demo
+((production)) && demo_name=production
+((windows)) && demo_name+=-windows
+demo=${VLNT_DEMO_DIR:-$root/build/$demo_name}
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
@@ -106,6 +114,34 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
   </parameters>
 </root>
 EOF
+
+# --- a production run: the program alone, ending by itself ---------------
+if ((production)); then
+  say "a production run of the program (--production)"
+  (cd "$run" && exec "${program[@]}" --production) >"$demo/program.out" 2>&1 &
+  program_pid=$!
+  for ((t = 0; t < 1200; ++t)); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    kill -KILL "$program_pid" 2>/dev/null
+    ((windows)) && wineserver -k >/dev/null 2>&1
+  fi
+  wait "$program_pid"
+  program_rc=$?
+  log=$run/Log.txt
+  failures=0
+  check_that() {  # condition text
+    if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
+  }
+  echo
+  say "results"
+  check_that '((program_rc == 0))' "the program ended by itself with exit code 0 (got $program_rc)"
+  check_that 'grep -qE "^ +[0-9]+ dbase records read$" "$log"' "the log shows the data base read"
+  check_that 'grep -qE "^ +[0-9]+ airports read$" "$log"' "the log shows the airport list read"
+  check_that '! grep -qE "^(==> )?Error [0-9]+:" "$log"' "the log shows no error"
+  echo "  program log              $log"
+  if ((check && failures)); then exit 1; fi
+  exit 0
+fi
 
 # --- the stand-ins ------------------------------------------------------
 # Each runs in a session of its own, so Ctrl-C reaches only this script,

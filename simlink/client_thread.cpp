@@ -13,7 +13,6 @@
 #include "foundation/log.h"
 #include "foundation/time_texts.h"
 #include "foundation/user_error.h"
-#include "platform/notify.h"
 #include "platform/timer_resolution.h"
 #include "settings/program_version.h"
 #include "settings/settings.h"
@@ -61,8 +60,8 @@ std::string textOf(const std::exception& e) {
 }
 
 // Opens the connection, trying every 100 ms; false when a stop came first.
-// The event is signalled whenever messages arrive or the connection breaks.
-bool openConnection(const std::stop_token& stop, SimConnectHandle& local, platform::Event& messages) {
+// g_simClientWake is signalled whenever messages arrive or the connection breaks.
+bool openConnection(const std::stop_token& stop, SimConnectHandle& local) {
     for (bool first = true;; first = false) {
         if (gf_stopping() || stop.stop_requested()) return false;
         if (first) {
@@ -71,23 +70,28 @@ bool openConnection(const std::stop_token& stop, SimConnectHandle& local, platfo
             gf_flushLog();
         }
         lf_closeSimConnect(local.handle);
-        if (SimConnect_Open(&local.handle, kProgramName, nullptr, 0, messages.handle(), 0) >= 0) return true;
+        if (SimConnect_Open(&local.handle, kProgramName, nullptr, 0, g_simClientWake.handle(), 0) >= 0) return true;
         local.handle = nullptr;
         std::this_thread::sleep_until(std::chrono::steady_clock::now() + 100ms);
     }
 }
 
 // Hands every message to the dispatch, in order, as soon as it has arrived,
-// and sleeps in between until messages arrive, the connection breaks or the
-// stop token is set: an idle link costs no wake-ups. A broken connection (the
-// simulator closed or dropped it) is the link lost.
-void pumpDispatch(const std::stop_token& stop, SimConnectClient* handle, platform::Event& messages,
-                  bool& disconnected) {
-    const std::stop_callback wake(stop, [&messages] { messages.signal(); });
+// and sleeps in between until messages arrive, the connection breaks or a
+// stop is requested (which also signals g_simClientWake): an idle link costs
+// no wake-ups. A broken connection (the simulator closed or dropped it) is
+// the link lost.
+void pumpDispatch(const std::stop_token& stop, SimConnectClient* handle, bool& disconnected) {
     while (!stop.stop_requested()) {
         if (SimConnect_CallDispatch(handle, lf_dispatchProc, nullptr) < 0) lf_simDisconnected(disconnected);
-        messages.wait();
+        g_simClientWake.wait();
     }
+}
+
+// The stop token alone would leave the thread asleep in its wait.
+void requestStopAndWake() {
+    g_simClientThread.request_stop();
+    g_simClientWake.signal();
 }
 
 }  // namespace
@@ -110,14 +114,13 @@ void gf_initSimQueues(std::int32_t version) {
 void SimClient(std::stop_token stop) {
     publishHandle(nullptr);
     bool disconnected = false;
-    platform::Event messages;  // outlives the handle, whose transport signals it
     SimConnectHandle local;
     try {
-        if (openConnection(stop, local, messages)) {
+        if (openConnection(stop, local)) {
             publishHandle(local.handle);
             lf_setupSimConnect();
             const TimerPeriodGuard timer(platform::raiseTimerResolution());
-            pumpDispatch(stop, local.handle, messages, disconnected);
+            pumpDispatch(stop, local.handle, disconnected);
         }
     } catch (const vlt::UserErrorException& e) {
         // The user must fix something: the run goes on, the error stays shown.
@@ -178,12 +181,12 @@ void gf_startSimClient() {
 }
 
 void gf_requestSimClientStop() {
-    if (g_simClientThread.joinable()) g_simClientThread.request_stop();
+    if (g_simClientThread.joinable()) requestStopAndWake();
 }
 
 void gf_joinSimClient() {
     if (!g_simClientThread.joinable()) return;
-    g_simClientThread.request_stop();
+    requestStopAndWake();
     g_simClientThread.join();
 }
 

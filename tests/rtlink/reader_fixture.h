@@ -22,6 +22,7 @@
 #include "support/eham_feed.h"
 #include "support/free_ports.h"
 #include "support/log_capture.h"
+#include "support/waits.h"
 
 namespace testing_support {
 
@@ -32,7 +33,7 @@ inline void sendDatagram(std::uint16_t port, const std::string& text) {
 }
 
 template <class Condition>
-bool waitUntil(Condition condition, int timeoutMs = 5000) {
+bool waitUntil(Condition condition, int timeoutMs = kSafetyMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end) return false;

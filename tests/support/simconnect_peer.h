@@ -16,14 +16,11 @@
 #include "platform/pipes.h"
 #include "platform/sockets.h"
 #include "simlink/simconnect/simconnect.h"
+#include "support/waits.h"
 
 namespace testing_support {
 
 using Bytes = std::vector<std::byte>;
-
-// The bound of a wait for something that must come: it only ends a test whose
-// peer is broken, so it is far beyond any delay of a loaded machine.
-inline constexpr int kSafetyMs = 60000;
 
 // Bytes from hexadecimal digits; blanks between them are ignored.
 Bytes hexBytes(std::string_view digits);

@@ -57,6 +57,10 @@ void gf_reserveTrafficTables();
 void gf_removeLiveAcsForRtGone();
 // Puts the airport at the head of the park-airport list and writes the list.
 void gf_addParkAirport(const AirportCode& code, const GeoPoint& position);
+// Removes the active live aircraft farthest from the user: with a distance of
+// 0 or more only one lying more than 0.1 nm beyond it; with a negative
+// distance the farthest of all. True when none was removed.
+bool gf_removeFarthestAc(double distanceNm);
 
 // Engine state the shell reads or empties.
 bool gf_hasParkAirport();                  // g_parkAirport has a code

@@ -25,6 +25,7 @@ void gf_resetTraffic() {}
 void gf_reserveTrafficTables() {}
 void gf_removeLiveAcsForRtGone() {}
 void gf_addParkAirport(const AirportCode&, const GeoPoint&) {}
+bool gf_removeFarthestAc(double) { return true; }
 
 bool gf_hasParkAirport() { return false; }
 bool gf_parkAirportHasStands() { return false; }

@@ -65,9 +65,4 @@ TEST_F(HeadlessHostTest, CloseSignalActsAsTheCloseButton) {
     EXPECT_NE(out.str().find("[status] Close window button clicked, closing Velantra_P3D ...\n"), std::string::npos);
 }
 
-TEST_F(HeadlessHostTest, RadiusFromTheStoreTakesEffect) {
-    host.setRadius(25);
-    EXPECT_EQ(RANGE.value.load(), 25);
-    EXPECT_EQ(g_rangeMeters.load(), 25 * 1852);
-}
 #endif

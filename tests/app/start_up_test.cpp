@@ -88,7 +88,7 @@ protected:
     Calls jobCalls() const {
         Calls jobs;
         for (const std::string& call : calls()) {
-            static const char* const skipped[] = {"enable ", "fill ", "choice ", "maxfit", "check ",
+            static const char* const skipped[] = {"enable ", "fill ", "choice", "maxfit", "check ",
                                                   "text ",   "radius ", "post 96"};
             if (std::any_of(std::begin(skipped), std::end(skipped),
                             [&](const char* prefix) { return call.rfind(prefix, 0) == 0; }))

@@ -464,3 +464,16 @@ TEST_F(StartUpTest, ScansFoldersAndTheWindowOnTop) {
     EXPECT_FALSE(called("scanLiveries")) << "a scan result exists and no scan was asked for";
     EXPECT_TRUE(called("processScannedLiveries"));
 }
+
+TEST_F(StartUpTest, ARequestedLiveryScanEmptiesTheLiveryProcessingBeforeItRunsAgain) {
+    g_liveryReprocessRequest = true;
+    runStartUp();
+    const Calls jobs = jobCalls();
+    const auto reset = std::find(jobs.begin(), jobs.end(), "resetLiveryProcessing");
+    ASSERT_NE(reset, jobs.end());
+    EXPECT_EQ(*(reset + 1), "processScannedLiveries");
+    EXPECT_FALSE(g_liveryReprocessRequest.load());
+    freshStart();
+    runStartUp();
+    EXPECT_FALSE(called("resetLiveryProcessing")) << "only once per request";
+}

@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/spawn_arguments.h"
 #endif
@@ -115,10 +116,16 @@ bool ProgramProcess::close() {
     return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0) != 0;
 }
 
+bool ProgramProcess::sendLine(const std::string&) { return false; }
+
 #else
 struct ProgramProcess::Handle {
     pid_t pid = 0;
     bool running = false;
+    int input = -1;  // the write end of the program's standard input
+    ~Handle() {
+        if (input >= 0) ::close(input);
+    }
 };
 
 ProgramProcess::ProgramProcess(const std::filesystem::path& folder, const std::string& outputName,
@@ -128,13 +135,18 @@ ProgramProcess::ProgramProcess(const std::filesystem::path& folder, const std::s
     const SpawnArguments spawn(programPath().string(), arguments, variable, value);
     const std::string out = (folder / (outputName + ".out")).string();
     const std::string err = (folder / (outputName + ".err")).string();
+    int input[2];
+    if (::pipe2(input, O_CLOEXEC) != 0) throw std::runtime_error("ProgramProcess: pipe failed");
+    handle_->input = input[1];
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int failed = posix_spawn(&handle_->pid, spawn.program(), &actions, nullptr, spawn.argv(), spawn.envp());
     posix_spawn_file_actions_destroy(&actions);
+    ::close(input[0]);
     if (failed != 0) throw std::runtime_error("ProgramProcess: posix_spawn failed");
     handle_->running = true;
 }
@@ -161,6 +173,11 @@ std::optional<int> ProgramProcess::waitForExit(std::chrono::milliseconds limit) 
 }
 
 bool ProgramProcess::close() { return handle_->running && ::kill(handle_->pid, SIGTERM) == 0; }
+
+bool ProgramProcess::sendLine(const std::string& line) {
+    const std::string text = line + "\n";
+    return handle_->input >= 0 && ::write(handle_->input, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
 
 void* ProgramProcess::mainWindow() const { return nullptr; }
 #endif

@@ -107,7 +107,7 @@ TEST_F(WindowCommandsTest, EachCheckBoxTogglesItsMarkSavesItsSettingAndSaysWhatI
          [](WindowCommandsTest& t) {
              EXPECT_FALSE(t.enabled(AR_ABOVE_HEIGHT));
              EXPECT_TRUE(t.enabled(RANGE)) << "the radius is the user's choice again";
-             EXPECT_EQ(g_rangeNm.load(), 40.0);
+             EXPECT_EQ(g_rangeNm.load(), static_cast<double>(RANGE.value.load())) << "the manual radius is back";
          }},
         {AIRBORNE_ONLY, "Be aware, airborne live traffic only!  (greater than 300 ft above ground ...)"},
         {COLLISION_USER_GND,

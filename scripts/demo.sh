@@ -66,7 +66,7 @@ if ((windows)); then
     cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix" "${launchers[@]}" \
       >/dev/null &&
-    cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data ||
+    cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data window_check ||
     { say "the Windows build failed"; exit 1; }
   program_build=$root/build/windows
 else
@@ -147,13 +147,34 @@ program_pid=$!
 pids+=("$program_pid")
 started=$(date +%s.%N)
 
+# --- pictures of the window (Windows) -------------------------------------
+# Every 20 s a picture of the main window goes to screenshots/; the checker
+# prints a hash of the "live:" counter's pixels, so the pictures tell whether
+# the counter changed. The last one is checked against the layout of a run
+# with traffic.
+shots=$demo/screenshots
+live_pictures=()
+window_picture() {  # name [--expect traffic]
+  local line
+  line=$(wine "$program_build/tools/window_check.exe" --png "$(winepath -w "$shots/$1.png" 2>/dev/null)" \
+    --wait 5 "${@:2}" 2>/dev/null | tr -d '\r' | tee -a "$shots/checks.txt")
+  live_pictures+=("$(sed -n 's/^live-counter //p' <<<"$line")")
+  grep -q '^ok:' <<<"$line"
+}
+((windows)) && mkdir -p "$shots"
+
 interrupted=0
 trap 'interrupted=1' INT
 for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   kill -0 "$program_pid" 2>/dev/null || break
+  if ((windows && t > 0 && t % 200 == 0)); then window_picture "$(printf 't%03d' $((t / 10)))"; fi
   sleep 0.1
 done
 trap - INT
+window_ok=0
+if ((windows)) && kill -0 "$program_pid" 2>/dev/null; then
+  window_picture with-traffic --expect traffic && window_ok=1
+fi
 # The program's own CPU time (user and system) so far, from the kernel's account of it.
 cpu_ticks=""
 if ((!windows)) && [[ -r /proc/$program_pid/stat ]]; then
@@ -199,6 +220,18 @@ verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the 
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
+# The window's live counter as traffic comes and goes: the headless host's
+# panel lines natively, the pictures of the counter under Wine.
+if ((windows)); then
+  changes=$(printf '%s\n' "${live_pictures[@]}" | grep -v '^$' | uniq | wc -l)
+  if ((traffic)); then
+    verdict '((window_ok))' "the window shows the layout of a run with traffic ($shots/with-traffic.png)"
+    verdict '((changes > 1))' "the live counter changed between the pictures ($changes different of ${#live_pictures[@]})"
+  fi
+else
+  counts=$(sed -nE 's/.*\| live: *([0-9]+) .*/\1/p' "$demo/program.out" | uniq | tr '\n' ' ')
+  echo "  the window's live counter showed: ${counts:-nothing}"
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
@@ -212,6 +245,7 @@ echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
+((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
 if ((check && failures)); then exit 1; fi
 exit 0

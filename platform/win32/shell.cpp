@@ -1,20 +1,11 @@
 #include "platform/shell.h"
 
 #include <windows.h>
-#include <knownfolders.h>
 #include <shellapi.h>
-#include <shlobj.h>
+
+#include "platform/win32/known_folder.h"
 
 namespace platform {
-namespace {
-std::filesystem::path knownFolder(const KNOWNFOLDERID& id) {
-    PWSTR raw = nullptr;
-    std::filesystem::path result;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &raw)) && raw != nullptr) result = std::filesystem::path(raw);
-    CoTaskMemFree(raw);
-    return result;
-}
-}  // namespace
 
 bool openFolder(const std::filesystem::path& folder) {
     const HINSTANCE result = ShellExecuteW(nullptr, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -23,8 +14,8 @@ bool openFolder(const std::filesystem::path& folder) {
 
 std::vector<std::filesystem::path> protectedProgramFolders() {
     std::vector<std::filesystem::path> folders;
-    for (const KNOWNFOLDERID* id : {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86})
-        if (auto folder = knownFolder(*id); !folder.empty()) folders.push_back(folder);
+    for (const GUID* id : {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86})
+        if (auto folder = knownFolderPath(*id); !folder.empty()) folders.push_back(folder);
     return folders;
 }
 

@@ -17,20 +17,14 @@
 #include "support/main_window_layout.h"
 #include "support/program_process.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 #include "tools/window_check/capture_win32.h"
 
 using namespace std::chrono_literals;
+using testing_support::waitFor;
 namespace fs = std::filesystem;
 
 namespace {
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
 
 std::wstring lower(std::wstring text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));

@@ -15,12 +15,14 @@
 #include "support/program_process.h"
 #include "support/store_fixture.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 using namespace std::chrono_literals;
+using testing_support::waitFor;
 using testing_support::ProgramProcess;
 using testing_support::readFile;
 using testing_support::storedParameterValue;
@@ -36,14 +38,6 @@ constexpr int kSecondInstanceExit = -1;
 constexpr int kSecondInstanceExit = 255;
 #endif
 
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
 
 std::string fileText(const fs::path& path) {
     std::error_code ec;

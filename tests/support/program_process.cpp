@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "tools/window_check/capture_win32.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -86,29 +88,9 @@ std::optional<int> ProgramProcess::waitForExit(std::chrono::milliseconds limit) 
     return static_cast<int>(code);
 }
 
-namespace {
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (owner != search->processId || std::wstring(className) != L"Velantra_P3D") return TRUE;
-    search->found = window;
-    return FALSE;
-}
-}  // namespace
-
 void* ProgramProcess::mainWindow() const {
     if (!handle_->running) return nullptr;
-    WindowSearch search{handle_->info.dwProcessId, nullptr};
-    EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return window_check::findWindowOfClass(L"Velantra_P3D", handle_->info.dwProcessId);
 }
 
 bool ProgramProcess::close() {

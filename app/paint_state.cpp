@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "app/run_jobs.h"
-#include "app/services/settings_lock.h"
 #include "app/services/state.h"
 #include "app/services/status_line.h"
 #include "rtlink/state.h"

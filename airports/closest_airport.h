@@ -1,0 +1,12 @@
+// Which supported airport serves a position: the closest within 5 nautical
+// miles, unless a stand of its neighbour lies closer (gf_closestAirportStand
+// and gf_readDestApfForClosestStand are declared in
+// airports/airport_services.h).
+#pragma once
+
+#include <filesystem>
+
+// The copy of a downloaded file whose stands are measured: ./airport.xml.
+std::filesystem::path lf_destinationCopyPath();
+// Forgets the stands read so far (they are read once per airport and run).
+void lf_forgetClosestStands();

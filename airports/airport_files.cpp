@@ -44,9 +44,12 @@ std::vector<std::string_view> pieces(std::string_view text) {
     return parts;
 }
 
+// A folder or file name that stays where it is joined: not empty, not made
+// of dots and blanks alone (Windows drops trailing dots and blanks, so ". ."
+// would become ".."), and without a separator or a drive's colon.
 bool isPlainName(std::string_view piece) {
-    return !piece.empty() && piece != "." && piece != ".." && piece.find(':') == std::string_view::npos &&
-           piece.find('/') == std::string_view::npos;
+    return piece.find_first_not_of(". ") != std::string_view::npos &&
+           piece.find_first_of(":/\\") == std::string_view::npos;
 }
 
 // The folder joined with backslash-separated pieces; none when a piece is

@@ -23,6 +23,7 @@
 #include "refdata/code_tables.h"
 #include "refdata/registrations.h"
 #include "refdata/state.h"
+#include "rtlink/traffic_feed.h"
 #include "settings/control_updates.h"
 #include "simlink/state.h"
 #include "support/log_capture.h"
@@ -59,6 +60,7 @@ inline void resetAirportState() {
     g_daySlot = 0;
     g_userOnGround = false;
     lf_forgetClosestStands();
+    gf_setReaderParkAirport(ReaderParkAirport{});
     gf_clearReferenceData();
     testing_support::resetAllParameters();
 }

@@ -51,6 +51,8 @@ std::vector<NamedPosition> readStandPositions(const AirportCode& code) {
 }
 }  // namespace
 
+bool lf_airportServes(double distanceNm) { return distanceNm <= kServedNm; }
+
 fs::path lf_destinationCopyPath() { return "airport.xml"; }
 
 void lf_forgetClosestStands() { g_closestStandCache.clear(); }
@@ -80,7 +82,7 @@ std::optional<AirportCode> gf_closestAirportStand(const GeoPoint& position) {
     const AirportRecord* neighbour = nullptr;
     for (const AirportRecord& airport : g_airports) {
         const double distance = gf_distanceNm(position, GeoPoint{airport.latitude, airport.longitude});
-        if (distance <= kServedNm && distance < best) {
+        if (lf_airportServes(distance) && distance < best) {
             neighbour = closest;
             closest = &airport;
             best = distance;

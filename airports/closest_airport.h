@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+// An airport serves the positions up to 5.0 nautical miles away, that distance included.
+bool lf_airportServes(double distanceNm);
 // The copy of a downloaded file whose stands are measured: ./airport.xml.
 std::filesystem::path lf_destinationCopyPath();
 // Forgets the stands read so far (they are read once per airport and run).

@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer target of the airport stand file reader with clang,
 # ASan and UBSan, and runs it: fuzz-airports.sh [seconds] (default 600).
-# Starts from a small stand file with every kind of entry. Not part of scripts/test-all.sh;
-# needs clang with libFuzzer.
+# Starts from a small stand file with every kind of entry. Not part of
+# scripts/test-all.sh; needs clang with libFuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 out=build/fuzz-airports
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -g -O1"
-cmake -S . -B "$out" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-  -DVLNT_BUILD_TESTS=OFF -DVLNT_BUILD_TOOLS=OFF -DVLNT_BUILD_BENCH=OFF -DVLNT_BUILD_FUZZ=ON
+bash scripts/fuzz-configure.sh "$out"
 cmake --build "$out" --target stand_file_fuzz -j"${VLNT_JOBS:-3}"
 mkdir -p "$out/corpus"
 cp -n tests/fuzz/stand_file_seed.xml "$out/corpus/"

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "airports/half_hours.h"
+#include "airports/stand_search.h"
 #include "airports/state.h"
 #include "foundation/file_helpers.h"
 #include "foundation/geodesy.h"
@@ -185,6 +186,7 @@ void lf_readStand(const pugi::xml_node& parkpos, std::string name, std::int32_t 
     Stand stand(std::move(uses), std::move(name), latitude, longitude, heading * kDegToRad, radius, cargo, ramp, heli);
     const std::lock_guard lock(g_standsMutex);
     g_stands.push_back(std::move(stand));
+    lf_forgetStandName();  // an answer given while the table was being read may be wrong now
 }
 
 StandOptionIdentity lf_readStandOption(const pugi::xml_node& opt) {

@@ -109,12 +109,6 @@ TEST_F(AirportFiles, LearnedFilesLieBelowTheLearnedFolderOnly) {
     }
 }
 
-TEST_F(AirportFiles, TrimBlanksTrimsOnlyBlanks) {
-    EXPECT_EQ(lf_trimBlanks("  Some Maker  "), "Some Maker");
-    EXPECT_EQ(lf_trimBlanks("\tSome Maker\t"), "\tSome Maker\t");
-    EXPECT_EQ(lf_trimBlanks("    "), "");
-}
-
 TEST_F(AirportFiles, ArchivedFilesAreDownloadedFromTheSite) {
     testing_support::HttpTestServer server;
     testing_support::ScopedEnvironment noProxy{"no_proxy", "*"};

@@ -65,6 +65,12 @@ TEST_F(StandSearch, TheStandNameAtAPositionIsTheNearestWithin55Metres) {
     g_stands[1].name = "RENAMED";
     EXPECT_EQ(gf_standNameAt(here), "NEAR");
     EXPECT_EQ(gf_standNameAt(pointAt(0, 1)), "RENAMED");
+    // A stand read since the last answer makes it stale.
+    EXPECT_EQ(gf_standNameAt(pointAt(0, 300)), "");
+    pugi::xml_document file;
+    ASSERT_TRUE(file.load_string(("<parkpositions>" + parkposXml("NEW", 0, 300, 20) + "</parkpositions>").c_str()));
+    lf_readStands(file);
+    EXPECT_EQ(gf_standNameAt(pointAt(0, 300)), "NEW");
     // A new table forgets the answer.
     setStands({standAt("OTHER", 0, 10, 20)});
     EXPECT_EQ(gf_standNameAt(here), "OTHER");
@@ -466,12 +472,4 @@ TEST_F(StandSearch, TheParkedCountAndTheirMeanTime) {
     g_staticAcs.clear();
     EXPECT_EQ(gf_countParkedInWeek(true), 0u);
     EXPECT_EQ(g_meanParkedHours.load(), 0.0F);
-}
-
-TEST_F(StandSearch, CallsignsAreFoundWithOrWithoutTheirUnderscore) {
-    const std::unordered_set<std::string, FnvHash, std::equal_to<>> set = {"KLM1", "DLH2_"};
-    EXPECT_TRUE(lf_callsignInSet(set, "KLM1"));
-    EXPECT_TRUE(lf_callsignInSet(set, "DLH2"));
-    EXPECT_FALSE(lf_callsignInSet(set, "KLM1_"));
-    EXPECT_FALSE(lf_callsignInSet(set, "BAW3"));
 }

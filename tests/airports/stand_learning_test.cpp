@@ -16,8 +16,8 @@ using testing_support::writeFile;
 namespace {
 std::int64_t fixedClock() { return 1767618249; }  // Mon Jan 05 13:04:09 2026
 
-// The engine's operations on learned uses as Part of the traffic engine
-// describes them: add a use for now, or extend a use up to now.
+// A stand-in for the traffic engine's operations on learned uses: add a use
+// for now, or extend a use up to now.
 struct FakeSlotTable {
     static inline std::vector<std::string> calls;
     static inline bool fits = true;

@@ -4,6 +4,9 @@
 
 #include <mutex>
 
+#include <algorithm>
+
+#include "airports/state.h"
 #include "app/run_jobs.h"
 #include "app/services/state.h"
 #include "app/services/status_line.h"
@@ -53,17 +56,17 @@ PaintState lf_capturePaintState(ControlHost& controls) {
 
     s.parkAirportText = g_parkAirportText.get();
     s.parkFileRead = s.parkFileLoaded;
-    s.parkFileFromHistory = g_parkFileFromHistory;
-    s.detailText1 = g_parkDetailText1.get();
-    s.detailText2 = g_parkDetailText2.get();
-    s.detailText3 = g_parkDetailText3.get();
-    s.trafficWeek = g_parkTrafficWeek;
+    s.parkFileFromHistory = g_handmade;
+    s.detailText1 = g_parkPublisherText.get();
+    s.detailText2 = g_parkFileNameText.get();
+    s.detailText3 = g_qualityText.get();
+    s.trafficWeek = g_rtTrafficWeek;
     s.staticPass = g_staticPassShown;
     s.weekPass = g_weekPassShown;
     s.reservedStand = g_reservedStandShown.get();
     s.reservedStandConfirmed = g_reservedStandConfirmed;
-    s.standUseUpdates = g_standUseUpdatesShown;
-    s.standCount = g_standCount;
+    s.standUseUpdates = g_standChangeShown;
+    s.standCount = static_cast<std::uint64_t>(std::max<std::int64_t>(0, g_standCount.load()));
     s.parkedLiveCount = g_parkedLiveCount;
     s.staticCount = g_staticCount;
     s.staticReplacedCount = g_staticReplacedCount;

@@ -63,30 +63,32 @@ extern std::atomic<std::int32_t> g_staticUpdateMinutesShown;  // display copy of
 extern SharedText g_selectedCallsignText;       // emptied when the callsign list is rebuilt; not painted
 extern std::atomic<std::uint64_t> g_simAddonAirportCount;    // entries of airports/my_ORBX ("# simaddon")
 extern std::atomic<std::uint64_t> g_thirdPartyAirportCount;  // entries of airports/my_thirdparty ("# thirdp")
+// The simulator number the program-info block of the files the program
+// writes records: 1 at start, 3 once the window's lists are filled.
+extern std::atomic<std::int32_t> g_infoSimNumber;
+// The stand change counter (g_standUseUpdates) as the park-airport band last
+// showed it; the traffic thread updates it and repaints the band.
+extern std::atomic<std::uint32_t> g_standChangeShown;
+// The mean time the static parked aircraft have stood, in hours; -1 until
+// known. Written by the traffic thread.
+extern std::atomic<float> g_meanParkedHours;
 extern std::atomic<bool> g_rtDisplayBlocked;  // the RealTraffic box stays black until the workers passed the RealTraffic step
 extern SharedText g_rtVersionText;            // "RT {} edition: {}" from RealTraffic's version reply
 
 // Main window values written by the liveries, airports and traffic engine and
 // painted by the window thread. Texts are copied whole under their own lock.
+// (The park airport's file details, its stand count and traffic week are
+// the airports subsystem's own: airports/state.h.)
 extern std::atomic<std::uint64_t> g_liveryCount;     // scanned liveries ("# liveries: {}"); the livery scan and processing
 extern std::atomic<std::uint64_t> g_tbloFileCount;   // off-line learned files zipped; the mail hint shows while above 0
 extern SharedText g_parkAirportText;                 // the park airport's label; empty: no park-airport statistics
-extern SharedText g_parkDetailText1;                 // first detail text of the park airport's file (publisher)
-extern SharedText g_parkDetailText2;                 // second detail text (the handmade mark)
-extern SharedText g_parkDetailText3;                 // third detail text (the quality text, "qf: {}")
-extern std::atomic<std::int32_t> g_parkTrafficWeek;  // the traffic week recorded in the stand file ("wk={}")
-extern std::atomic<bool> g_parkFileFromHistory;      // the stand file comes from the learned history (" (h)")
+extern SharedText g_parkFileNameText;                // the park airport's file name (the second detail text)
 extern SharedText g_reservedStandShown;              // the stand reserved by name; empty: none
 extern std::atomic<bool> g_reservedStandConfirmed;   // the reservation is confirmed (lime, else red)
 extern std::atomic<bool> g_staticPassShown;          // static-parking pass S ("*S*")
 extern std::atomic<bool> g_weekPassShown;            // week pass W ("*W*")
-extern std::atomic<std::uint64_t> g_standUseUpdatesShown;  // display copy of the stand uses learned since the file was read
-extern std::atomic<std::uint64_t> g_standCount;            // stands of the park airport
-extern std::atomic<std::uint64_t> g_standChangeCount;      // raised by every change of the stand table
-extern std::atomic<std::uint64_t> g_standChangeShown;      // the change count the window showed last
 extern std::atomic<std::uint64_t> g_staticReplacedCount;   // static aircraft replaced by live ones
 extern std::atomic<float> g_liveMeanParkedHours;           // fit average of the parked live aircraft; -1: none
-extern std::atomic<float> g_meanParkedHours;               // fit average of the static aircraft; -1: none
 extern std::atomic<std::uint64_t> g_maxPark;               // most static aircraft wanted; 0: no maximum
 extern std::atomic<std::int32_t> g_maxParkPercent;         // ... as a percentage of the stands
 

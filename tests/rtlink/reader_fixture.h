@@ -22,7 +22,7 @@
 #include "support/eham_feed.h"
 #include "support/free_ports.h"
 #include "support/log_capture.h"
-#include "support/waits.h"
+#include "support/wait.h"
 
 namespace testing_support {
 

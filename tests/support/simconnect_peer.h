@@ -16,7 +16,7 @@
 #include "platform/pipes.h"
 #include "platform/sockets.h"
 #include "simlink/simconnect/simconnect.h"
-#include "support/waits.h"
+#include "support/wait.h"
 
 namespace testing_support {
 

@@ -346,7 +346,7 @@ TEST_F(ParameterStore, AStoredVersionThatIsNoVersionKeepsEverySetting) {
 
         EXPECT_EQ(storedValue("RANGE"), "25");
         EXPECT_EQ(storedValue("PORT_NUMBER"), "12000");
-        EXPECT_EQ(storedValue("PROGRAM_VERSION"), "11.0.2");
+        EXPECT_EQ(storedValue("PROGRAM_VERSION"), g_programVersion.toString());
         EXPECT_FALSE(fs::exists(path().parent_path() / "parameters0.xml"));
     }
     EXPECT_FALSE(log_.contains("re-starts with default parameter values"));

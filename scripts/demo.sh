@@ -57,6 +57,10 @@ demo=${VLNT_DEMO_DIR:-$root/build/$demo_name}
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
+failures=0
+verdict() {  # condition text
+  if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
+}
 
 # --- build --------------------------------------------------------------
 bash scripts/install-deps.sh || { say "installing the build dependencies failed"; exit 1; }
@@ -128,16 +132,12 @@ if ((production)); then
   wait "$program_pid"
   program_rc=$?
   log=$run/Log.txt
-  failures=0
-  check_that() {  # condition text
-    if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
-  }
   echo
   say "results"
-  check_that '((program_rc == 0))' "the program ended by itself with exit code 0 (got $program_rc)"
-  check_that 'grep -qE "^ +[0-9]+ dbase records read$" "$log"' "the log shows the data base read"
-  check_that 'grep -qE "^ +[0-9]+ airports read$" "$log"' "the log shows the airport list read"
-  check_that '! grep -qE "^(==> )?Error [0-9]+:" "$log"' "the log shows no error"
+  verdict '((program_rc == 0))' "the program ended by itself with exit code 0 (got $program_rc)"
+  verdict 'grep -qE "^ +[0-9]+ dbase records read$" "$log"' "the log shows the data base read"
+  verdict 'grep -qE "^ +[0-9]+ airports read$" "$log"' "the log shows the airport list read"
+  verdict '! grep -qE "^(==> )?Error [0-9]+:" "$log"' "the log shows no error"
   echo "  program log              $log"
   if ((check && failures)); then exit 1; fi
   exit 0
@@ -263,10 +263,6 @@ trap - EXIT
 # --- what happened --------------------------------------------------------
 log=$run/Log.txt
 found() { grep -qE "$1" "$log" 2>/dev/null; }
-failures=0
-verdict() {  # condition text
-  if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
-}
 echo
 say "results"
 verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_rc)"

@@ -86,9 +86,24 @@ struct ReaderTest : ::testing::Test {
         for (const std::uint16_t port : {trafficPort, qnhPort}) sendDatagram(port, "");
         gf_joinReaders();
     }
+    // A reader logs "<name> connected" once its socket is bound and its
+    // statuses are set: a datagram sent earlier would be lost, and a status
+    // looked at earlier could still change.
+    void startQnhReader() {
+        const int before = connectedLines(kQnhReaderName);
+        gf_startQnhReader(qnhPort);
+        ASSERT_TRUE(waitUntil([&] { return connectedLines(kQnhReaderName) > before; }));
+    }
     void startTrafficReader(bool local) {
+        const int before = connectedLines(kTrafficReaderName);
         gf_startTrafficReader(local, trafficPort);
-        ASSERT_TRUE(waitUntil([] { return gf_readerStatus(ReaderId::traffic) == readerReceiving; }));
+        ASSERT_TRUE(waitUntil([&] { return connectedLines(kTrafficReaderName) > before; }));
+    }
+    int connectedLines(std::string_view reader) const {
+        const std::string line = std::string(reader) + " connected";
+        int count = 0;
+        for (const std::string& logged : log.lines()) count += logged.ends_with(line);
+        return count;
     }
 };
 

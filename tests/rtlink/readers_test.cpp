@@ -238,8 +238,8 @@ TEST_F(ReadersTest, MalformedDatagramsAreLoggedAndTheReaderGoesOn) {
 }
 
 TEST_F(ReadersTest, TheQnhReaderPublishesWhatRealTrafficSends) {
-    gf_startQnhReader(qnhPort);
-    ASSERT_TRUE(waitUntil([] { return gf_readerStatus(ReaderId::qnh) == readerReceiving; }));
+    startQnhReader();
+    EXPECT_EQ(gf_readerStatus(ReaderId::qnh), readerReceiving);
     realtraffic::Scenario scenario;
     scenario.qnh = {{0, "1008.6"}, {10, "2992"}};
     auto options = replayOptions();
@@ -260,7 +260,7 @@ TEST_F(ReadersTest, TheQnhReaderPublishesWhatRealTrafficSends) {
 }
 
 TEST_F(ReadersTest, TheResetJoinsAStoppingReaderAndClearsTheFeed) {
-    gf_startQnhReader(qnhPort);
+    startQnhReader();
     startTrafficReader(true);
     sendDatagram(qnhPort, R"({"QNH":1001})");
     ASSERT_TRUE(waitUntil([] { return g_qnhReader.received.load() == 1; }));

@@ -84,7 +84,9 @@ bool openConnection(const std::stop_token& stop, SimConnectHandle& local) {
 void pumpDispatch(const std::stop_token& stop, SimConnectClient* handle, bool& disconnected) {
     while (!stop.stop_requested()) {
         if (SimConnect_CallDispatch(handle, lf_dispatchProc, nullptr) < 0) lf_simDisconnected(disconnected);
-        g_simClientWake.wait();
+        // Without an event (the system could not make one) the old pace of a
+        // look every millisecond is kept.
+        if (!g_simClientWake.wait()) std::this_thread::sleep_for(1ms);
     }
 }
 

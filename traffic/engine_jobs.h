@@ -66,3 +66,14 @@ std::size_t gf_staticScheduleSize();       // entries of g_staticSlots
 void gf_clearLiveryByHexId();              // the spawn's second livery bookkeeping map
 void gf_clearGhostCallsigns();             // g_ghostCallsigns
 void gf_clearUserRef();                    // g_userRef, the user aircraft as the engine reads it
+
+// What the parts of the engine call of each other.
+// One update of one live aircraft in a tick; true when its record is to be erased.
+bool updateLiveAc(LiveAc& aircraft);
+// The aircraft as log lines name it, and with its registration.
+std::string gf_acText(const AcBase& aircraft);
+std::string gf_acRegText(const AcBase& aircraft);
+// Sets the taken flag of the stand with that id (ids below 1: nothing).
+void gf_setStandTaken(std::int32_t standId, std::uint8_t value);
+// The name of the park airport's stand with that id, padded for log lines.
+std::string lf_standNameById(std::int32_t standId);

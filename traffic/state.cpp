@@ -16,6 +16,12 @@ std::vector<AcEvent> g_acEvents = [] {
     return events;
 }();
 
+std::vector<CreatedEntry> g_createdAcs = [] {
+    std::vector<CreatedEntry> entries;
+    entries.reserve(128);
+    return entries;
+}();
+
 void gf_pushAcEvent(const AcEvent& event) {
     const std::lock_guard lock(g_acEventsMutex);
     g_acEvents.push_back(event);

@@ -11,6 +11,7 @@
 
 #include "airports/stands.h"
 #include "foundation/fnv.h"
+#include "simlink/state.h"
 #include "traffic/aircraft_records.h"
 
 // The tick counter, incremented once per run-loop tick; written by the traffic
@@ -37,6 +38,15 @@ extern std::vector<AcEvent> g_acEvents;  // under g_acEventsMutex
 
 // Descriptions of live aircraft for which no livery matched; traffic thread only.
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
+
+// The list of created objects waiting to be made active; under g_acEventsMutex.
+extern std::vector<CreatedEntry> g_createdAcs;
+
+// The user aircraft as the engine last read it; traffic thread only.
+extern UserState g_userRef;
+// Ask for the aircraft within the radius every 20 ticks instead of 100
+// (from the flare of a landing until its touch-down); traffic thread only.
+extern std::uint8_t g_fastRangeRequests;
 
 // Appends one event under g_acEventsMutex (any thread).
 void gf_pushAcEvent(const AcEvent& event);

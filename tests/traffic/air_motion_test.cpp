@@ -16,8 +16,6 @@ namespace {
 constexpr double kLat = 52.0;
 constexpr double kLon = 4.0;
 
-double deg(double rad) { return rad * kRadToDeg; }
-
 }  // namespace
 
 using AirMotion = MotionTest;

@@ -132,6 +132,8 @@ inline PosSample sampleAt(double lat, double lon, double altitudeFt, double spee
     return s;
 }
 
+inline double deg(double rad) { return rad * kRadToDeg; }
+
 // nm north or east of a point, on this program's sphere (1 nm = 1 arc minute).
 inline double latPlusNm(double lat, double nm) { return lat + nm / 60.0; }
 

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
-
 #include "simlink/sim_ids.h"
 #include "simlink/state.h"
 #include "support/simconnect_peer.h"
@@ -16,27 +14,18 @@ using testing_support::SimPeer;
 
 namespace {
 
-std::uint32_t u32At(const Bytes& p, std::size_t offset) {
-    std::uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = v << 8 | std::to_integer<std::uint32_t>(p.at(offset + static_cast<std::size_t>(k)));
-    return v;
-}
-double f64At(const Bytes& p, std::size_t offset) {
-    const std::uint64_t low = u32At(p, offset), high = u32At(p, offset + 4);
-    return std::bit_cast<double>(high << 32 | low);
-}
-std::uint32_t codeOf(const Bytes& p) { return u32At(p, 8) & 0xFFu; }
+using testing_support::f64At;
+using testing_support::packetCode;
+using testing_support::textAt;
+using testing_support::u32At;
 
 class DirectRequests : public ::testing::Test {
 protected:
     DirectRequests() {
         testing_support::setRegistryPorts("", "");
         peer_ = SimPeer::overTcp(platform::IpFamily::v4);
-        testing_support::writeSimConnectCfg(
-            cfgDir_.path(), "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + std::to_string(peer_->port()) + "\n");
-        EXPECT_EQ(SimConnect_Open(&handle_, "Velantra_P3D", nullptr, 0, nullptr, 0), simconnect::kSOk);
-        EXPECT_TRUE(peer_->accept());
-        EXPECT_EQ(peer_->readPacket().size(), 296u);
+        handle_ = testing_support::openClientToPeer(*peer_, cfgDir_.path());
+        EXPECT_NE(handle_, nullptr);
         g_simHandle = handle_;
     }
     ~DirectRequests() override {
@@ -57,7 +46,7 @@ TEST_F(DirectRequests, EachRequestIsOnePacketOfItsKind) {
     ASSERT_TRUE(requests_.setControls(150, 100.0, -100.0, -100.0));
     const Bytes controls = peer_->readPacket();
     ASSERT_EQ(controls.size(), 60u);
-    EXPECT_EQ(codeOf(controls), 0x10u);
+    EXPECT_EQ(packetCode(controls), 0x10u);
     EXPECT_EQ(u32At(controls, 16), DEF_SET_CONTROLS);
     EXPECT_EQ(u32At(controls, 20), 150u);
     EXPECT_EQ(u32At(controls, 28), 1u);
@@ -68,7 +57,7 @@ TEST_F(DirectRequests, EachRequestIsOnePacketOfItsKind) {
 
     ASSERT_TRUE(requests_.requestStaticCg(150));
     const Bytes cg = peer_->readPacket();
-    EXPECT_EQ(codeOf(cg), 0x0Eu);
+    EXPECT_EQ(packetCode(cg), 0x0Eu);
     EXPECT_EQ(u32At(cg, 16), REQ_STATIC_CG);
     EXPECT_EQ(u32At(cg, 20), DEF_STATIC_CG);
     EXPECT_EQ(u32At(cg, 24), 150u);
@@ -77,14 +66,14 @@ TEST_F(DirectRequests, EachRequestIsOnePacketOfItsKind) {
     EXPECT_EQ(requests_.setFlightPlan(150, "C:\\Users\\Pilot\\orig_dest\\150.pln"), 0);
     const Bytes plan = peer_->readPacket();
     ASSERT_EQ(plan.size(), 284u);
-    EXPECT_EQ(codeOf(plan), 0x2Du);
+    EXPECT_EQ(packetCode(plan), 0x2Du);
     EXPECT_EQ(u32At(plan, 16), 150u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&plan.at(20))), "C:\\Users\\Pilot\\orig_dest\\150.pln");
+    EXPECT_EQ(textAt(plan, 20), "C:\\Users\\Pilot\\orig_dest\\150.pln");
     EXPECT_EQ(u32At(plan, 280), REQ_FLIGHT_PLAN);
 
     ASSERT_TRUE(requests_.requestAiInRange(74080));
     const Bytes range = peer_->readPacket();
-    EXPECT_EQ(codeOf(range), 0x0Fu);
+    EXPECT_EQ(packetCode(range), 0x0Fu);
     EXPECT_EQ(u32At(range, 16), REQ_AI_IN_RANGE);
     EXPECT_EQ(u32At(range, 20), DEF_AI_IN_RANGE);
     EXPECT_EQ(u32At(range, 24), 74080u);

@@ -17,8 +17,6 @@ constexpr double kLon = 4.0;
 constexpr double kElevation = 1000.0;
 constexpr double kCg = 9.0;
 
-double deg(double rad) { return rad * kRadToDeg; }
-
 }  // namespace
 
 using TickMotion = MotionTest;

@@ -43,8 +43,8 @@ double queuedVerticalSpeeds(const LiveAc& aircraft) {
     return sum;
 }
 
-// Step 2 of the configuration in the air: the climb step and the gear, by
-// whether s0 and s1 are airborne.
+// The climb step and the gear towards s1, by whether s0 and s1 are
+// airborne (the flare sets its own).
 void altitudeStepAndGear(LiveAc& aircraft, const PosSample& s0) {
     const PosSample s1 = aircraft.samples[1];
     const double dt = ticksToNext(aircraft);

@@ -2,10 +2,15 @@
 // calls, and the parts of the engine that other parts call. Each body does
 // nothing (or reports "nothing there"), or the least that lets the motion in
 // the air run, so that the program links and runs; the parts of the engine
-// replace these bodies with their real functions.
+// replace these bodies with their real functions. The two stand-use learning
+// operations learn nothing yet; the model-key text already gives the text
+// that log lines about stand uses show.
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "airports/stands.h"
+#include "refdata/code_tables.h"
 #include "simlink/request_queues.h"
 #include "traffic/air_motion.h"
 #include "traffic/engine_jobs.h"
@@ -26,7 +31,6 @@ void gf_clearUserWayAir() {}
 void gf_clearStaticsForMovingAcs() {}
 void gf_removeAllStatics() {}
 void gf_listMovingCallsigns() {}
-void gf_findStandUseForFlight(std::uint64_t, LiveAc&) {}
 void gf_removeStaticsMatching(LiveAc&) {}
 void gf_clearReservedStand(const std::string&) {}
 bool gf_checkParkAirports(bool, std::string&) { return false; }
@@ -121,3 +125,14 @@ void lf_configureOnGround(LiveAc&) {}
 void lf_scheduleNextSample(LiveAc&) {}
 bool gf_curvePoint(const GroundCurve&, GeoPoint&, double&, double) { return false; }
 void lf_towedParks(LiveAc&) {}
+
+std::string gf_modelKeyText(const ModelKey& key) {
+    const std::string second =
+        key.secondAirlineId != 0 ? fmt::format(",{}", gf_airlineCodeText(key.secondAirlineId)) : std::string();
+    return fmt::format("{:3}{:4} {:4}{:3}", gf_airlineCodeText(key.airlineId), second, gf_modelCodeText(key.modelId),
+                       key.cargo != 0 ? "(C)" : "");
+}
+bool gf_updateSlotTable(Stand&, const ModelKey&, std::uint64_t, const std::string&, const std::string&, bool) {
+    return false;
+}
+bool gf_slotFits(std::uint64_t, Stand&, std::int32_t, std::uint64_t, AcBase&, const std::string&, bool) { return false; }

@@ -31,6 +31,9 @@ SharedText g_selectedCallsignText;
 std::atomic<bool> g_callsignListRefresh{false};
 std::atomic<std::uint64_t> g_simAddonAirportCount{0};
 std::atomic<std::uint64_t> g_thirdPartyAirportCount{0};
+std::atomic<std::int32_t> g_infoSimNumber{1};
+std::atomic<std::uint32_t> g_standChangeShown{0};
+std::atomic<float> g_meanParkedHours{-1.0F};
 std::atomic<bool> g_rtDisplayBlocked{true};
 SharedText g_rtVersionText;
 
@@ -44,6 +47,8 @@ void lf_resetWindowState() {
     g_simAddonAirportCount = 0;
     g_thirdPartyAirportCount = 0;
     g_rtVersionText = std::string();
+    g_standChangeShown = 0;
+    g_meanParkedHours = -1.0F;
     g_rtDisplayBlocked = true;
     g_rtActive = false;
     gf_setReaderStatus(ReaderId::traffic, readerStopped);

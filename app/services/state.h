@@ -56,6 +56,15 @@ extern SharedText g_selectedCallsignText;       // emptied when the callsign lis
 extern std::atomic<bool> g_callsignListRefresh;  // the window refills the callsign list
 extern std::atomic<std::uint64_t> g_simAddonAirportCount;    // entries of airports/my_ORBX ("# simaddon")
 extern std::atomic<std::uint64_t> g_thirdPartyAirportCount;  // entries of airports/my_thirdparty ("# thirdp")
+// The simulator number the program-info block of the files the program
+// writes records: 1 at start, 3 once the window's lists are filled.
+extern std::atomic<std::int32_t> g_infoSimNumber;
+// The stand change counter (g_standUseUpdates) as the park-airport band last
+// showed it; the traffic thread updates it and repaints the band.
+extern std::atomic<std::uint32_t> g_standChangeShown;
+// The mean time the static parked aircraft have stood, in hours; -1 until
+// known. Written by the traffic thread.
+extern std::atomic<float> g_meanParkedHours;
 extern std::atomic<bool> g_rtDisplayBlocked;  // the RealTraffic box stays black until the workers passed the RealTraffic step
 extern SharedText g_rtVersionText;            // "RT {} edition: {}" from RealTraffic's version reply
 

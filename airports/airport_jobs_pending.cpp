@@ -18,3 +18,6 @@ bool gf_parkFileLoaded() { return false; }
 std::optional<GeoPoint> gf_firstParkAirportPosition() { return std::nullopt; }
 void gf_addMyParkAirport() {}
 std::string gf_standNameAt(const GeoPoint&) { return {}; }
+// No stand file is read yet, so no stand is ever found or learned.
+Stand* gf_findStandNear(const GeoPoint&, const AcBase&, double, bool) { return nullptr; }
+void lf_addRealStandOption(std::int32_t, LiveAc&, int) {}

@@ -37,8 +37,13 @@ void gf_leaveParkAirport() {}
 void gf_addParkAirport(const AirportCode&, const GeoPoint&) {}
 
 // Stand-in: the aircraft reaches the front sample and heads straight for the
-// next one, due at its own due tick; with no next sample it is removed.
+// next one, due at its own due tick; with no next sample a parked aircraft
+// stands on for a week, any other is removed.
 void nextPosMain(LiveAc& aircraft) {
+    if (aircraft.samples.size() < 2 && aircraft.phase == AcPhase::parked) {
+        aircraft.samples.front().dueTick = g_tick.load() + 60480000;
+        return;
+    }
     if (aircraft.samples.size() < 2) {
         removeAircraftFromSim(aircraft);
         return;
@@ -67,14 +72,18 @@ void lf_followCurve(LiveAc& aircraft) {
     aircraft.altitudeFt += aircraft.climbStep;
 }
 
-// Stand-in: the sample is queued behind the others, never due before them.
+// Stand-in: the sample is queued behind the others, never due before them,
+// and marked stationary when it repeats the last position.
 void decodeExisting(LiveAc& aircraft, PosSample sample) {
     if (aircraft.samples.size() > 200) {
         removeAircraftFromSim(aircraft);
         return;
     }
-    if (!aircraft.samples.empty() && aircraft.samples.back().dueTick >= sample.dueTick)
-        sample.dueTick = aircraft.samples.back().dueTick + 1;
+    if (!aircraft.samples.empty()) {
+        const PosSample& last = aircraft.samples.back();
+        sample.stationary = std::abs(sample.lat - last.lat) < 1e-8 && std::abs(sample.lon - last.lon) < 1e-8;
+        if (last.dueTick >= sample.dueTick) sample.dueTick = last.dueTick + 1;
+    }
     aircraft.samples.push_back(sample);
 }
 

@@ -85,6 +85,14 @@ void configureCreatedLive(LiveAc& aircraft) {
     gf_setFlaps(aircraft, aircraft.phase == AcPhase::taxi ? 1 : 0);
 }
 
+// A removal asked for while the creation was under way happens now; the
+// mark is cleared first, since a marked aircraft is otherwise left alone.
+void removeIfAsked(AcBase& aircraft) {
+    if (aircraft.removeWhenCreated == 0) return;
+    aircraft.removeWhenCreated = 0;
+    removeAircraftFromSim(aircraft);
+}
+
 // One created entry at its 200th tick: its aircraft becomes active. An
 // entry whose aircraft is gone (or is another object's by now) is done too.
 void completeEntry(const CreatedEntry& entry) {
@@ -95,14 +103,14 @@ void completeEntry(const CreatedEntry& entry) {
         parked->objectId = entry.objectId;
         lf_resetAcConfig(*parked);
         gf_log(fmt::format("{:8}: {:8} parked", lf_standNameById(parked->standId), parked->callsign));
-        if (parked->removeWhenCreated != 0) removeAircraftFromSim(*parked);
+        removeIfAsked(*parked);
         return;
     }
     const auto aircraft = findByHexId(g_liveAcs, entry.id);
     if (aircraft == g_liveAcs.end() || aircraft->objectId != entry.objectId) return;
     configureCreatedLive(*aircraft);
     aircraft->lifeState = AcLifeState::active;
-    if (aircraft->removeWhenCreated != 0) removeAircraftFromSim(*aircraft);
+    removeIfAsked(*aircraft);
 }
 }  // namespace
 

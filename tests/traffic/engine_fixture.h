@@ -62,6 +62,7 @@ public:
     std::vector<std::uint32_t> removed;  // object ids, in order
     std::vector<std::int32_t> removedTicks;
     std::vector<SimEventRequest> events;
+    std::vector<std::int32_t> eventTicks;  // the tick after which each event was sent
     std::vector<PosUpdate> positions;  // the blocks of the last frame
     bool answerRemovals = true;        // removed objects report kind 2 at once
     bool answerCreations = false;      // created objects report kind 0 at once
@@ -70,16 +71,17 @@ public:
     void frame() {
         std::vector<SpawnRequest> creations;
         std::vector<std::uint32_t> removals;
+        const std::int32_t tick = g_tick.load() - 1;
         {
             const std::lock_guard lock(g_simQueueMutex);
             creations.swap(g_simCreateQueue);
             removals.swap(g_simRemoveQueue);
             events.insert(events.end(), g_simEventQueue.begin(), g_simEventQueue.end());
+            eventTicks.resize(events.size(), tick);
             g_simEventQueue.clear();
             positions = g_posUpdates.send();
             g_posUpdates.send().clear();
         }
-        const std::int32_t tick = g_tick.load() - 1;
         for (SpawnRequest& request : creations) {
             Creation c{request, std::string(request.liveryTitle), nextObjectId_++, tick};
             created.push_back(c);
@@ -235,6 +237,12 @@ protected:
         EngineServices& s = g_engineServices;
         s.matchLiveryLive = [this](LiveAc& aircraft) {
             ++matchCalls;
+            // A livery painted for this very aircraft first, then one of its model.
+            const auto own = titlesByRegistration.find(aircraft.registration);
+            if (own != titlesByRegistration.end() && !g_excludedTitles.contains(own->second)) {
+                aircraft.liveryTitle = own->second;
+                return;
+            }
             const std::string model(gf_modelCodeText(aircraft.modelKey.modelId));
             const auto found = liveries.find(model);
             if (found == liveries.end() || g_excludedTitles.contains(found->second)) return;

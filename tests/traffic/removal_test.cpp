@@ -7,6 +7,8 @@
 #include "engine_fixture.h"
 #include "foundation/time_texts.h"
 #include "traffic/removal.h"
+#include "traffic/respawn.h"
+#include "traffic/static_decision.h"
 
 namespace {
 
@@ -93,6 +95,30 @@ TEST_F(Removal, AnActiveAircraftWaitsInRemovingfromsimForItsObjectsRemoval) {
     sim.objectRemoved(objectId);
     tick();
     EXPECT_FALSE(stateOf(r.hexId));
+}
+
+TEST_F(Removal, ARespawningAircraftIsNotRemovedTwice) {
+    Rec r;
+    makeActive(r, 1000);
+    sim.answerRemovals = false;
+    LiveAc& aircraft = *live(r.hexId);
+    const std::uint32_t objectId = aircraft.objectId;
+    liveryRespawn(aircraft);
+    removeAircraftFromSim(aircraft);
+    EXPECT_EQ(aircraft.lifeState, AcLifeState::removingfromsim);
+    tick(30);
+    EXPECT_EQ(sim.removed, std::vector<std::uint32_t>{objectId});
+    sim.objectRemoved(objectId);
+    tick();
+    EXPECT_FALSE(stateOf(r.hexId)) << "not created again";
+}
+
+TEST_F(Removal, StaticNumbersRunFromOneTo9999AndNeverZero) {
+    EXPECT_EQ(gf_nextStaticNumber(), 1U);
+    EXPECT_EQ(gf_nextStaticNumber(), 2U);
+    g_staticNumber = 9998;
+    EXPECT_EQ(gf_nextStaticNumber(), 9999U);
+    EXPECT_EQ(gf_nextStaticNumber(), 1U);
 }
 
 TEST_F(Removal, RespawnOnIdentityRouteAndLiveryChanges) {

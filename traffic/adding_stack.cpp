@@ -120,6 +120,7 @@ void lf_handleAddingStack() {
 }
 
 bool updateLiveAc(LiveAc& aircraft) {
+    if (eraseFlags(aircraft)) return true;  // flagged since its last update: it goes now
     try {
         switch (aircraft.lifeState) {
             case AcLifeState::buffer:

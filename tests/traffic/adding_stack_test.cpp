@@ -38,8 +38,13 @@ TEST_F(TickJob, OneRemovalEveryTenTicksOneCreationEveryFiftyLiveBeforeStatic) {
                              {20001, 0}, {20002, 50}, {7, 100}, {8, 150}}));
 }
 
-TEST_F(TickJob, RangeRequestsEveryHundredTicksOrTwentyAfterATakeOff) {
+TEST_F(TickJob, RangeRequestsAndTheUserAircraftEveryHundredTicksRangeEveryTwentyAfterATakeOff) {
+    user.lat = 12.5;
+    tickTo(100);
+    user.lat = 13.5;
+    EXPECT_DOUBLE_EQ(g_userRef.lat, 12.5) << "the user aircraft as read at tick 0";
     tickTo(201);
+    EXPECT_DOUBLE_EQ(g_userRef.lat, 13.5) << "read again at tick 100";
     EXPECT_EQ(rangeRequestTicks, (std::vector<std::int32_t>{0, 100, 200}));
     EXPECT_EQ(areaRequestTicks, (std::vector<std::int32_t>{0, 100, 200}));
     EXPECT_EQ(lastRadius, 40U * 1852U);
@@ -52,17 +57,6 @@ TEST_F(TickJob, RangeRequestsEveryHundredTicksOrTwentyAfterATakeOff) {
     tickTo(401);
     EXPECT_TRUE(rangeRequestTicks.empty()) << "nothing is asked of a simulator link in error";
     EXPECT_EQ(areaRequestTicks.back(), 400);
-}
-
-TEST_F(TickJob, TheUserAircraftIsReadEveryHundredTicks) {
-    user.lat = 12.5;
-    tick();
-    EXPECT_DOUBLE_EQ(g_userRef.lat, 12.5);
-    user.lat = 13.5;
-    tickTo(100);
-    EXPECT_DOUBLE_EQ(g_userRef.lat, 12.5);
-    tick();
-    EXPECT_DOUBLE_EQ(g_userRef.lat, 13.5);
 }
 
 TEST_F(TickJob, ActiveAircraftSendAPositionBlockEveryTick) {

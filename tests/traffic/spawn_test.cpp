@@ -423,9 +423,9 @@ TEST_F(SpawnOnStand, StaticAircraftMakeWay) {
     EXPECT_EQ(live(20001)->standId, 2);
     EXPECT_EQ(g_staticAcs[0].lifeState, AcLifeState::removingfromsim);
     EXPECT_TRUE(log.contains("A2      : STA2     PH-STA2 makes way for the same live version KLM2 PH-STA2"));
-    for (const AcBase& s : g_staticAcs) {
-        if (s.standId == 3) EXPECT_EQ(s.lifeState, AcLifeState::active);
-    }
+    const auto onA3 = std::find_if(g_staticAcs.begin(), g_staticAcs.end(), [](const AcBase& s) { return s.standId == 3; });
+    ASSERT_NE(onA3, g_staticAcs.end());
+    EXPECT_EQ(onA3->lifeState, AcLifeState::active) << "60 m away, clear of a B738";
 
     // Born on A3: the wide static on A4 is too close and goes too.
     Rec third = standing(20002, "KLM3", 2);

@@ -23,13 +23,8 @@ using engine_test::Rec;
 class AcEvents : public EngineTest {
 protected:
     // An airborne aircraft whose creation has been sent; the tick it was sent after.
-    std::int32_t sendCreation(Rec r) {
-        r.dueTick = g_tick.load() + 200;
-        feed(r);
-        r.timestamp += 10;
-        r.dueTick += 100000;
-        r.lat += 0.01;
-        feed(r);
+    std::int32_t sendCreation(const Rec& r) {
+        feedPair(r, g_tick.load() + 200, 0.01, 100000);
         while (sim.creationOf(r.hexId) == nullptr) tick();
         return g_tick.load() - 1;
     }
@@ -185,12 +180,7 @@ TEST_F(AcEvents, ARefusedCreationExcludesItsLiveryAndTheTwentiethEndsTheRun) {
     next.hexId = 30000;
     next.callsign = "KLM30";
     next.registration = "PH-BXB";
-    next.dueTick = g_tick.load() + 200;
-    feed(next);
-    next.timestamp += 10;
-    next.dueTick += 1000;
-    next.lat += 0.01;
-    feed(next);
+    feedPair(next, g_tick.load() + 200);
     tick(110);
     EXPECT_FALSE(stateOf(30000));
 

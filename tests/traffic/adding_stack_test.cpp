@@ -101,14 +101,7 @@ TEST_F(TickJob, AnExceptionInOneAircraftsUpdateErasesOnlyThatAircraft) {
     Rec good;
     good.hexId = 20001;
     good.callsign = "GUD1";
-    for (Rec* r : {&bad, &good}) {
-        r->dueTick = 1000;
-        feed(*r);
-        r->timestamp += 10;
-        r->dueTick = 2000;
-        r->lat += 0.01;
-        feed(*r);
-    }
+    for (const Rec& r : {bad, good}) feedPair(r, 1000);
     tickTo(901);
     EXPECT_FALSE(stateOf(20000));
     EXPECT_EQ(stateOf(20001), AcLifeState::adding2sim);

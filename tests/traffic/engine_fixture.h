@@ -325,16 +325,22 @@ protected:
         return aircraft != nullptr ? std::optional<AcLifeState>(aircraft->lifeState) : std::nullopt;
     }
 
-    // An airborne aircraft fed two records (timestamps 10 s apart, due at
-    // `due` and far later, so it stays while the test runs), spawned,
-    // created and active after its 200 ticks.
-    void makeActive(Rec r, std::int32_t due = 3000) {
+    // Two records of one aircraft ten seconds apart, the second turned by 5
+    // degrees (no filter holds it back) and `latStep` farther north; the
+    // first due at `due`, the second `secondDelay` ticks later.
+    static void feedPair(Rec r, std::int32_t due, double latStep = 0.01, std::int32_t secondDelay = 1000) {
         r.dueTick = due;
         feed(r);
         r.timestamp += 10.0;
-        r.dueTick = due + 100000;
-        r.lat += 0.01;
+        r.dueTick = due + secondDelay;
+        r.lat += latStep;
+        r.trackDeg += 5.0;
         feed(r);
+    }
+    // An airborne aircraft fed two records (the second due far later, so it
+    // stays while the test runs), spawned, created and active after its 200 ticks.
+    void makeActive(Rec r, std::int32_t due = 3000) {
+        feedPair(r, due, 0.01, 100000);
         tickTo(due - 100 + 1);
         ASSERT_EQ(stateOf(r.hexId), AcLifeState::adding2sim);
         while (sim.creationOf(r.hexId) == nullptr && g_tick.load() < due + 200) tick();

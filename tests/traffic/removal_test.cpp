@@ -16,18 +16,7 @@ using engine_test::EngineTest;
 using engine_test::kFieldLat;
 using engine_test::Rec;
 
-class Removal : public EngineTest {
-protected:
-    // Two records of an airborne aircraft, the first due at `due`.
-    static void feedPair(Rec r, std::int32_t due) {
-        r.dueTick = due;
-        feed(r);
-        r.timestamp += 10;
-        r.dueTick = due + 100000;
-        r.lat += 0.01;
-        feed(r);
-    }
-};
+using Removal = EngineTest;
 
 TEST_F(Removal, ABufferedAircraftIsOnlyErased) {
     Rec r;

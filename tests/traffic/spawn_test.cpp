@@ -18,16 +18,6 @@ using engine_test::Rec;
 
 class Spawn : public EngineTest {
 protected:
-    // Two records of one aircraft, ten seconds apart, the first due at `due`.
-    void feedPair(Rec r, std::int32_t due = 5000, double secondLatStep = 0.01) {
-        r.dueTick = due;
-        feed(r);
-        r.timestamp += 10.0;
-        r.dueTick = due + 1000;
-        r.lat += secondLatStep;
-        r.trackDeg += 5.0;
-        feed(r);
-    }
     // Ticks until the aircraft has left the buffer (or the tick limit).
     std::int32_t spawnTick(std::uint32_t hexId, std::int32_t limit) {
         while (g_tick.load() < limit) {

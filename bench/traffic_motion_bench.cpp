@@ -12,7 +12,7 @@
 
 #include "foundation/geodesy.h"
 #include "simlink/request_queues.h"
-#include "traffic/engine_jobs.h"
+#include "traffic/adding_stack.h"
 #include "traffic/state.h"
 
 namespace {

@@ -43,7 +43,7 @@ void gf_setThrottle(AcBase& aircraft, std::uint32_t index) {
     aircraft.lastThrottle = index;
 }
 
-void gf_setSpoilers(AcBase& aircraft, int value) {
+void gf_setSpoilers(AcBase& aircraft, std::uint32_t value) {
     if (isRotorcraft(aircraft)) return;
     gf_queueSimEvent(aircraft.objectId, EVT_SPOILERS_SET, value > 0 ? kSpoilersExtended : 0);
 }

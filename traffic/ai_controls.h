@@ -14,7 +14,7 @@ void gf_setFlaps(AcBase& aircraft, std::uint32_t index);
 // Index 0..4 of the throttle table (0, 4914, 8191, 11468, 16383).
 void gf_setThrottle(AcBase& aircraft, std::uint32_t index);
 // value above 0 = extended.
-void gf_setSpoilers(AcBase& aircraft, int value);
+void gf_setSpoilers(AcBase& aircraft, std::uint32_t value);
 // 1 = down.
 void gf_setGear(AcBase& aircraft, std::uint32_t value);
 // Throttle and flaps 0, engines off, parked lights.

@@ -55,8 +55,15 @@ void gf_reserveTrafficTables();
 // creations still queued are withdrawn, those already sent are removed once
 // created.
 void gf_removeLiveAcsForRtGone();
+// The window lowered MAX_LIVE_SEL: the traffic thread removes the farthest
+// active live aircraft above the new maximum on its next tick. Any thread.
+void gf_requestMaxLiveCheck();
 // Puts the airport at the head of the park-airport list and writes the list.
 void gf_addParkAirport(const AirportCode& code, const GeoPoint& position);
+// Removes the active live aircraft farthest from the user: with a distance of
+// 0 or more only one lying more than 0.1 nm beyond it; with a negative
+// distance the farthest of all. True when none was removed.
+bool gf_removeFarthestAc(double distanceNm);
 
 // "{:3}{:4} {:4}{:3}": airline code, ",second airline" when set, model
 // code, "(C)" for cargo.
@@ -81,13 +88,3 @@ void gf_clearLiveryByHexId();              // the spawn's second livery bookkeep
 void gf_clearGhostCallsigns();             // g_ghostCallsigns
 void gf_clearUserRef();                    // g_userRef, the user aircraft as the engine reads it
 
-// What the parts of the engine call of each other.
-// One update of one live aircraft in a tick; true when its record is to be erased.
-bool updateLiveAc(LiveAc& aircraft);
-// The aircraft as log lines name it, and with its registration.
-std::string gf_acText(const AcBase& aircraft);
-std::string gf_acRegText(const AcBase& aircraft);
-// Sets the taken flag of the stand with that id (ids below 1: nothing).
-void gf_setStandTaken(std::int32_t standId, std::uint8_t value);
-// The name of the park airport's stand with that id, padded for log lines.
-std::string lf_standNameById(std::int32_t standId);

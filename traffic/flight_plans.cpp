@@ -9,9 +9,9 @@
 #include "foundation/text_convert.h"
 #include "platform/files.h"
 #include "traffic/aircraft_records.h"
-#include "traffic/engine_jobs.h"
+#include "traffic/ac_texts.h"
 #include "traffic/flight_plan_folder.h"
-#include "traffic/sim_requests.h"
+#include "traffic/engine_services.h"
 
 namespace fs = std::filesystem;
 
@@ -55,7 +55,7 @@ void lf_createFlightPlan(LiveAc& aircraft) {
     const fs::path path = gf_flightPlanPath(aircraft.objectId);
     if (gf_writeFlightPlan(path, aircraft)) {
         const std::string pathText = lf_simPathText(path, platform::shortPathName);
-        if (g_simRequests.setFlightPlan(aircraft.objectId, pathText) == 0) {
+        if (g_engineServices.setFlightPlan(aircraft.objectId, pathText) == 0) {
             aircraft.hasFlightPlan = 1;
             return;
         }

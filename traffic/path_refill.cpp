@@ -7,8 +7,10 @@
 #include "airports/airport_services.h"
 #include "settings/settings.h"
 #include "traffic/engine_jobs.h"
-#include "traffic/ground_motion.h"
+#include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
+#include "traffic/removal.h"
+#include "traffic/stand_moves.h"
 #include "traffic/state.h"
 
 namespace {

@@ -8,6 +8,19 @@ std::vector<LiveAc> g_liveAcs;
 std::vector<AcBase> g_staticAcs;
 std::vector<StaticSlot> g_staticSlots;
 std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
+std::unordered_set<std::string, FnvHash, std::equal_to<>> g_failedCreations;
+std::unordered_map<std::uint32_t, std::string_view, HexIdHash> g_liveryByHexId;
+std::vector<std::string> g_ghostCallsigns;
+std::vector<std::uint32_t> g_pendingSpawnHexIds;
+std::deque<SpawnRequest> g_liveCreateQueue;
+std::deque<SpawnRequest> g_staticCreateQueue;
+std::deque<std::uint32_t> g_removeQueue;
+std::uint8_t g_fastRangeRequests = 0;
+UserState g_userRef;
+std::string g_reservedStand;
+std::uint32_t g_staticNumber = 0;
+std::atomic<bool> g_maxLiveLowered{false};
+std::vector<CreatedEntry> g_createdAcs;
 std::deque<std::uint32_t> g_replaceCheckIds;
 ParkAirportInfo g_parkAirportInfo;
 float g_parkAirportElevation = 0.0F;
@@ -20,12 +33,6 @@ std::vector<AcEvent> g_acEvents = [] {
     std::vector<AcEvent> events;
     events.reserve(256);
     return events;
-}();
-
-std::vector<CreatedEntry> g_createdAcs = [] {
-    std::vector<CreatedEntry> entries;
-    entries.reserve(128);
-    return entries;
 }();
 
 void gf_pushAcEvent(const AcEvent& event) {

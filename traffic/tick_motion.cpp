@@ -9,7 +9,7 @@
 #include "airports/airport_services.h"
 #include "foundation/log.h"
 #include "traffic/ai_controls.h"
-#include "traffic/ground_motion.h"
+#include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
 #include "traffic/state.h"
 

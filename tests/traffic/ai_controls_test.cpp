@@ -4,7 +4,6 @@
 
 #include "foundation/random.h"
 #include "simlink/sim_ids.h"
-#include "support/log_capture.h"
 #include "traffic/motion_fixture.h"
 
 using namespace motion_test;
@@ -27,7 +26,6 @@ AcBase aircraftOf(SizeCategory category) {
 // Flaps and throttle go out only when their index changes; an index past the
 // table is remembered but sends nothing.
 TEST_F(AiControls, FlapsAndThrottleAreSentOnlyWhenChanged) {
-    testing_support::LogCapture log;
     AcBase ac = aircraftOf(SizeCategory::Large);
     gf_setFlaps(ac, 4);  // a new aircraft's flaps are at 4 already
     gf_setFlaps(ac, 1);
@@ -43,7 +41,7 @@ TEST_F(AiControls, FlapsAndThrottleAreSentOnlyWhenChanged) {
     for (std::uint32_t i = 1; i <= 4; ++i) gf_setThrottle(ac, i);
     gf_setThrottle(ac, 9);
     gf_setThrottle(ac, 4);
-    sim.drain(0);
+    sim.frame();
     const Sent expected = {{EVT_FLAPS_SET, 3072},     {EVT_FLAPS_SET, 0},        {EVT_FLAPS_SET, 10240},
                            {EVT_FLAPS_SET, 16383},    {EVT_FLAPS_SET, 0},        {EVT_THROTTLE_SET, 0},
                            {EVT_THROTTLE_SET, 4914},  {EVT_THROTTLE_SET, 8191},  {EVT_THROTTLE_SET, 11468},
@@ -55,7 +53,7 @@ TEST_F(AiControls, FlapsAndThrottleAreSentOnlyWhenChanged) {
     for (const std::string& line : log.lines())
         if (line.find("gf_setFlaps: invalid flaps index") != std::string::npos) ++invalid;
     EXPECT_EQ(invalid, 1);
-    for (const SentEvent& e : sim.events) EXPECT_EQ(e.objectId, 77u);
+    for (const SimEventRequest& e : sim.events) EXPECT_EQ(e.objectId, 77u);
 }
 
 TEST_F(AiControls, SpoilersAndGearGoOutOnEveryCallButNotToRotorcraft) {
@@ -69,7 +67,7 @@ TEST_F(AiControls, SpoilersAndGearGoOutOnEveryCallButNotToRotorcraft) {
         gf_setGear(*ac, 1);
         gf_setFlaps(*ac, 2);
         gf_setThrottle(*ac, 4);
-        sim.drain(0);
+        sim.frame();
         if (ac == &plane) {
             EXPECT_EQ(sim.sent(), (Sent{{EVT_SPOILERS_SET, 16383},
                                         {EVT_SPOILERS_SET, 16383},
@@ -82,7 +80,8 @@ TEST_F(AiControls, SpoilersAndGearGoOutOnEveryCallButNotToRotorcraft) {
             EXPECT_EQ(sim.sent(), (Sent{{EVT_THROTTLE_SET, 16383}})) << "a helicopter only gets the throttle";
             EXPECT_EQ(ac->lastFlaps, 4u);
         }
-        sim.forget();
+        sim.events.clear();
+        sim.eventTicks.clear();
     }
 }
 
@@ -107,7 +106,7 @@ TEST_F(AiControls, ParkedConfigurationOfAStaticAircraft) {
         AcBase ac = aircraftOf(SizeCategory::Heavy);
         ac.standCargo = c.cargoStand;
         lf_resetAcConfig(ac);
-        sim.drain(0);
+        sim.frame();
         const Sent expected = {{EVT_THROTTLE_SET, 0},   {EVT_FLAPS_SET, 0},           {EVT_ENGINE_AUTO_SHUTDOWN, 0},
                                {EVT_NAV_LIGHTS_SET, c.nav}, {EVT_BEACON_LIGHTS_SET, 0}, {EVT_LANDING_LIGHTS_SET, 0},
                                {EVT_TAXI_LIGHTS_SET, 0}, {EVT_STROBES_SET, 0},       {EVT_LOGO_LIGHTS_SET, 1},
@@ -127,7 +126,7 @@ TEST_F(AiControls, RandomCabinLightsAreDarkInOneCaseOfTen) {
         AcBase ac = aircraftOf(SizeCategory::Large);
         lf_resetAcConfig(ac);
     }
-    sim.drain(0);
+    sim.frame();
     for (const std::uint32_t cabin : sim.valuesOf(EVT_CABIN_LIGHTS_SET)) dark += cabin == 0 ? 1 : 0;
     EXPECT_GT(dark, n / 10 - 60);
     EXPECT_LT(dark, n / 10 + 60);

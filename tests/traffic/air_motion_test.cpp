@@ -35,10 +35,10 @@ TEST_F(AirMotion, SamplesAreReachedExactlyAtTheirDueTicks) {
         EXPECT_EQ(ac.samples.front().dueTick, 600 * (k + 1)) << "stepped on at sample " << k << "'s due tick";
     }
     EXPECT_DOUBLE_EQ(ac.altitudeFt, 30000.0);
-    ASSERT_EQ(sim.lastBlocks.size(), 1u);
-    EXPECT_EQ(sim.lastBlocks[0].objectId, ac.objectId);
-    EXPECT_DOUBLE_EQ(sim.lastBlocks[0].lat, ac.lat);
-    EXPECT_DOUBLE_EQ(sim.lastBlocks[0].trueAirspeedKt, 240.0);
+    ASSERT_EQ(sim.positions.size(), 1u);
+    EXPECT_EQ(sim.positions[0].objectId, ac.objectId);
+    EXPECT_DOUBLE_EQ(sim.positions[0].lat, ac.lat);
+    EXPECT_DOUBLE_EQ(sim.positions[0].trueAirspeedKt, 240.0);
 }
 
 TEST_F(AirMotion, NextDueTickStaysInTheDelayWindowUnlessHolding) {
@@ -261,12 +261,7 @@ TEST_F(AirMotion, LightsAreSetOnceAboveAndOnceBelow10000Feet) {
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> low = {
         {EVT_NAV_LIGHTS_SET, 1}, {EVT_BEACON_LIGHTS_SET, 1}, {EVT_LANDING_LIGHTS_SET, 1}, {EVT_TAXI_LIGHTS_SET, 1},
         {EVT_STROBES_SET, 1},    {EVT_LOGO_LIGHTS_SET, 1},   {EVT_CABIN_LIGHTS_SET, 1}};
-    auto sentAt = [&](std::int32_t t) {
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> result;
-        for (const SentEvent& e : sim.events)
-            if (e.tick == t) result.emplace_back(e.eventId, e.value);
-        return result;
-    };
+    auto sentAt = [&](std::int32_t t) { return sim.sent(t); };
     std::vector<std::pair<std::uint32_t, std::uint32_t>> first = high;
     first.insert(first.end(), {{EVT_THROTTLE_SET, 11468}, {EVT_GEAR_SET, 0}, {EVT_FLAPS_SET, 0}});
     EXPECT_EQ(sentAt(0), first) << "12000 ft: high lights, climb power, gear and flaps up";
@@ -365,8 +360,8 @@ TEST_F(AirMotion, TouchDownDescentIsSentInFeetPerSecond) {
     addActive(SizeCategory::Large,
               {sampleAt(kLat, kLon, 600, 140, -700, 0), sampleAt(latPlusNm(kLat, 0.39), kLon, 0, 140, -700, 1000)});
     tick();
-    ASSERT_EQ(sim.lastBlocks.size(), 1u);
-    EXPECT_DOUBLE_EQ(sim.lastBlocks[0].verticalSpeedFts, -601.0 / 60.0);
+    ASSERT_EQ(sim.positions.size(), 1u);
+    EXPECT_DOUBLE_EQ(sim.positions[0].verticalSpeedFts, -601.0 / 60.0);
 }
 
 // Ground samples while still in the air, with a climbing stream: the queue is

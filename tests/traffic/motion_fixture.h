@@ -1,121 +1,20 @@
-// Drives the traffic engine's motion tick by tick against a fake simulator
-// that records what the engine asks of it (client events, removals, position
-// blocks, and the direct requests of g_simRequests) and, like a simulator,
-// reports its objects' height above a flat terrain.
+// The motion of live aircraft driven tick by tick: the engine's fixture
+// (engine_fixture.h) with aircraft put straight into the active state at
+// their first sample, the user aircraft unknown and the simulator's removal
+// answers held back, so a test can follow one aircraft to its removal.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <vector>
 
-#include "airports/airport_services.h"
-#include "airports/stands.h"
-#include "foundation/geodesy.h"
+#include "engine_fixture.h"
 #include "settings/category_tables.h"
-#include "settings/settings.h"
-#include "simlink/state.h"
-#include "traffic/engine_jobs.h"
-#include "traffic/sim_requests.h"
-#include "traffic/state.h"
 
 namespace motion_test {
 
 inline constexpr std::uint32_t kObjectId = 101;
-
-struct SentEvent {
-    std::uint32_t objectId = 0;
-    std::uint32_t eventId = 0;
-    std::uint32_t value = 0;
-    std::int32_t tick = 0;
-};
-
-struct ControlsCall {
-    std::uint32_t objectId = 0;
-    double spoilers = 0.0, throttle1 = 0.0, throttle2 = 0.0;
-};
-
-class FakeSimulator {
-public:
-    std::vector<SentEvent> events;
-    std::vector<std::uint32_t> removals;
-    std::vector<ControlsCall> controls;
-    std::vector<std::uint32_t> staticCgRequests;
-    std::vector<std::pair<std::uint32_t, std::string>> flightPlans;
-    std::int32_t flightPlanResult = 0;
-    std::vector<PosUpdate> lastBlocks;  // the latest tick's position blocks
-
-    // With a terrain, every reportEvery ticks each object's height above it
-    // comes back as on-ground data (on the ground within static CG + 2 ft).
-    std::optional<double> terrainFt;
-    double staticCgFt = 9.0;
-    int reportEvery = 20;
-
-    void install() {
-        SimRequests requests;
-        requests.setControls = [this](std::uint32_t id, double s, double t1, double t2) {
-            controls.push_back({id, s, t1, t2});
-            return true;
-        };
-        requests.requestStaticCg = [this](std::uint32_t id) {
-            staticCgRequests.push_back(id);
-            return true;
-        };
-        requests.setFlightPlan = [this](std::uint32_t id, const std::string& path) {
-            flightPlans.emplace_back(id, path);
-            return flightPlanResult;
-        };
-        requests.requestAiInRange = [](std::uint32_t) { return true; };
-        g_simRequests = requests;
-    }
-
-    // After a tick: takes what the engine queued, and answers.
-    void drain(std::int32_t tick) {
-        {
-            const std::lock_guard lock(g_simQueueMutex);
-            for (const SimEventRequest& e : g_simEventQueue) events.push_back({e.objectId, e.eventId, e.value, tick});
-            g_simEventQueue.clear();
-            removals.insert(removals.end(), g_simRemoveQueue.begin(), g_simRemoveQueue.end());
-            g_simRemoveQueue.clear();
-            g_simCreateQueue.clear();
-        }
-        lastBlocks = g_posUpdates.write();
-        g_posUpdates.write().clear();
-        if (!terrainFt || reportEvery <= 0 || tick % reportEvery != 0) return;
-        for (const PosUpdate& block : lastBlocks) {
-            const double above = block.altitudeFt - *terrainFt;
-            const std::uint32_t onGround = above <= staticCgFt + 2.0 ? 1 : 0;
-            gf_pushAcEvent({block.objectId, onGround, 0, AcEventKind::onGround, *terrainFt, above});
-        }
-    }
-
-    // The values of one client event in the order sent.
-    std::vector<std::uint32_t> valuesOf(std::uint32_t eventId) const {
-        std::vector<std::uint32_t> values;
-        for (const SentEvent& e : events)
-            if (e.eventId == eventId) values.push_back(e.value);
-        return values;
-    }
-    // The event ids and values sent, in order.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> sent() const {
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> result;
-        for (const SentEvent& e : events) result.emplace_back(e.eventId, e.value);
-        return result;
-    }
-    // Forgets everything recorded.
-    void forget() {
-        events.clear();
-        removals.clear();
-        controls.clear();
-        staticCgRequests.clear();
-        flightPlans.clear();
-        lastBlocks.clear();
-    }
-};
 
 // One position sample; airborne when above 0 ft.
 inline PosSample sampleAt(double lat, double lon, double altitudeFt, double speedKt, double verticalSpeed,
@@ -134,67 +33,22 @@ inline PosSample sampleAt(double lat, double lon, double altitudeFt, double spee
 
 inline double deg(double rad) { return rad * kRadToDeg; }
 
-// nm north or east of a point, on this program's sphere (1 nm = 1 arc minute).
+// nm north of a latitude, on this program's sphere (1 nm = 1 arc minute).
 inline double latPlusNm(double lat, double nm) { return lat + nm / 60.0; }
 
-class MotionTest : public ::testing::Test {
+class MotionTest : public engine_test::EngineTest {
 protected:
-    void SetUp() override {
-        resetEngine();
-        saved_ = {AIRBORNE_ONLY.value.load(), RANDOM.value.load(), NAV_LIGHTS_WHILE_PARKED.value.load(),
-                  LIGHT_AIRCRAFT.value.load(), HIGH_PERF_AIRCRAFT.value.load(), HELICOPTERS.value.load()};
-        savedHolding_ = MAX_HOLDING_MINUTES.value.load();
-        savedRange_ = g_rangeNm.load();
-        AIRBORNE_ONLY.value = false;
-        sim.install();
-    }
-    void TearDown() override {
-        g_simRequests = gf_librarySimRequests();
-        AIRBORNE_ONLY.value = saved_[0];
-        RANDOM.value = saved_[1];
-        NAV_LIGHTS_WHILE_PARKED.value = saved_[2];
-        LIGHT_AIRCRAFT.value = saved_[3];
-        HIGH_PERF_AIRCRAFT.value = saved_[4];
-        HELICOPTERS.value = saved_[5];
-        MAX_HOLDING_MINUTES.value = savedHolding_;
-        g_rangeNm = savedRange_;
-        resetEngine();
-    }
+    MotionTest() { prepare(); }
 
     // A fresh engine and record for the next case of a table.
     void freshCase() {
         resetEngine();
-        sim.forget();
-    }
-
-    static void resetEngine() {
-        g_liveAcs.clear();
-        g_liveAcs.reserve(64);  // references handed out by addActive stay valid
-        g_staticAcs.clear();
-        g_createdAcs.clear();
-        {
-            const std::lock_guard lock(g_acEventsMutex);
-            g_acEvents.clear();
-        }
-        g_replaceCheckIds.clear();
-        {
-            const std::lock_guard lock(g_simQueueMutex);
-            g_simEventQueue.clear();
-            g_simRemoveQueue.clear();
-            g_simCreateQueue.clear();
-            g_posUpdates.sides[0].clear();
-            g_posUpdates.sides[1].clear();
-        }
-        g_stands.clear();
-        g_tick = 0;
-        g_engineQnh = 1013;
-        g_parkAirport = AirportRecord{};
-        g_userRef = UserState{};
-        g_fastRangeRequests = 0;
+        sim = engine_test::FakeSim{};
+        prepare();
     }
 
     // An active live aircraft of the category at its first sample, heading
-    // along its track, with the category's steps and limits.
+    // as given, with the category's steps and limits.
     LiveAc& addActive(SizeCategory category, const std::vector<PosSample>& samples, double headingDeg = 0.0) {
         const auto c = static_cast<std::uint32_t>(category);
         AcBase base;
@@ -228,25 +82,6 @@ protected:
         return ac;
     }
 
-    // One tick of the engine's job as far as motion goes: the events, every
-    // live aircraft's update, the erasure of flagged records; then the fake
-    // simulator takes the queues.
-    void tick() {
-        gf_handleAcEvents();
-        bool erase = false;
-        for (LiveAc& ac : g_liveAcs) erase = updateLiveAc(ac) || erase;
-        if (erase) std::erase_if(g_liveAcs, [](const LiveAc& ac) { return ac.eraseNow != 0 || ac.eraseDropped != 0; });
-        sim.drain(g_tick.load());
-        ++g_tick;
-    }
-    void runTicks(int n) {
-        for (int i = 0; i < n; ++i) tick();
-    }
-    // Ticks until g_tick reaches the tick (the last one run is tick - 1).
-    void runUntil(std::int32_t tickNumber) {
-        while (g_tick.load() < tickNumber) tick();
-    }
-
     static void setParkAirport(double lat, double lon, float elevationFt) {
         g_parkAirport = AirportRecord{};
         g_parkAirport.code = AirportCode("EHAM");
@@ -255,12 +90,15 @@ protected:
         g_parkAirport.altitude = elevationFt;
     }
 
-    FakeSimulator sim;
+    void runUntil(std::int32_t tickNumber) { tickTo(tickNumber); }
 
 private:
-    std::array<bool, 6> saved_{};
-    std::int32_t savedHolding_ = 0;
-    double savedRange_ = 0.0;
+    void prepare() {
+        g_userRef = UserState{};
+        user = UserState{};
+        sim.answerRemovals = false;
+        g_liveAcs.reserve(64);  // references handed out by addActive stay valid
+    }
 };
 
 }  // namespace motion_test

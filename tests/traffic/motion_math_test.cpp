@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/log_capture.h"
+#include "traffic/ac_texts.h"
 #include "traffic/air_motion.h"
 #include "traffic/motion_fixture.h"
 
@@ -45,9 +45,8 @@ using MotionErrors = MotionTest;
 // A sample so slow that its ticks do not fit 32 bits: the step logs the
 // aircraft and throws on, so the tick job can take the aircraft out.
 TEST_F(MotionErrors, ATickCountTooLargeIsLoggedAndThrownOn) {
-    testing_support::LogCapture log;
     LiveAc& ac = addActive(SizeCategory::Large,
                            {sampleAt(52.0, 4.0, 5000, 1e-9, 0, 0), sampleAt(52.1, 4.0, 5000, 1e-9, 0, 600)});
     EXPECT_THROW(nextPosMain(ac), gsl::narrowing_error);
-    EXPECT_TRUE(log.contains("==> nextPosMain: narrowing_error TST123, sz:2, fs:flying, st:active"));
+    EXPECT_TRUE(log.contains("==> nextPosMain: narrowing_error " + gf_acText(ac) + ", sz:2, fs:flying, st:active"));
 }

@@ -1,21 +1,21 @@
-#include "traffic/object_events.h"
+// The simulator's reports on AI objects that move the engine's aircraft:
+// on-ground data and the touch-down it starts, the static centre of gravity
+// and pitch, and the removal of a blocked aircraft.
+#include "traffic/ac_events.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 
 #include "foundation/log.h"
-#include "settings/settings.h"
-#include "simlink/request_queues.h"
-#include "simlink/sim_ids.h"
+#include "traffic/ac_texts.h"
 #include "traffic/ai_controls.h"
 #include "traffic/engine_jobs.h"
-#include "traffic/sim_requests.h"
+#include "traffic/engine_services.h"
 #include "traffic/state.h"
 
 namespace {
 
-constexpr std::int32_t kActivationTicks = 200;
 constexpr double kDefaultStaticPitchRad = 0.012217304763960306;  // 0.7 deg
 
 LiveAc* liveByObjectId(std::uint32_t objectId) {
@@ -30,14 +30,6 @@ LiveAc* liveByHexId(std::uint32_t hexId) {
     return it == g_liveAcs.end() ? nullptr : &*it;
 }
 
-AcBase* staticByNumber(std::uint32_t number) {
-    const auto it = std::find_if(g_staticAcs.begin(), g_staticAcs.end(),
-                                 [&](const AcBase& aircraft) { return aircraft.hexId == number; });
-    return it == g_staticAcs.end() ? nullptr : &*it;
-}
-
-std::uint32_t flag(bool on) { return on ? 1 : 0; }
-
 // A landing aircraft's wheels are down: spoilers and reversers out, the nose
 // and the wings come down to their ground values over touchdownSteps ticks.
 void touchDown(LiveAc& aircraft) {
@@ -50,7 +42,7 @@ void touchDown(LiveAc& aircraft) {
     gf_setSpoilers(aircraft, 1);
     if (aircraft.sizeCategory != SizeCategory::Light) {
         const double throttle = aircraft.fsltlTitle != 0 ? -100.0 : 100.0;
-        g_simRequests.setControls(aircraft.objectId, 100.0, throttle, throttle);
+        g_engineServices.setControls(aircraft.objectId, 100.0, throttle, throttle);
     }
     const std::int32_t steps = aircraft.touchdownSteps;
     if (steps > 0) {
@@ -62,49 +54,6 @@ void touchDown(LiveAc& aircraft) {
         aircraft.bankStep = 0.0;
     }
     g_replaceCheckIds.push_back(aircraft.hexId);
-}
-
-// The configuration of a live aircraft whose object has just become ours.
-void configureCreatedLive(LiveAc& aircraft) {
-    if (aircraft.samples.empty()) return;
-    const std::uint32_t objectId = aircraft.objectId;
-    if (aircraft.samples.front().airborne != 0) {
-        const std::uint32_t low = flag(aircraft.altitudeFt <= 10000.0);
-        gf_queueEngineStart(objectId);
-        gf_setSpoilers(aircraft, 0);
-        gf_queueLights(objectId, 1, 1, low, 0, 1, low, flag(aircraft.altAboveGround >= 2000.0));
-        return;
-    }
-    const bool parked = aircraft.phase == AcPhase::parked;
-    gf_setSpoilers(aircraft, 0);
-    std::uint32_t nav = 1;
-    if (parked) {
-        gf_queueEngineShutdown(objectId);
-        nav = flag(NAV_LIGHTS_WHILE_PARKED.value.load());
-    } else {
-        gf_queueEngineStart(objectId);
-    }
-    gf_queueLights(objectId, nav, flag(!parked), 0, flag(aircraft.phase == AcPhase::taxi), 0, 1, 1);
-    gf_setThrottle(aircraft, aircraft.sizeCategory == SizeCategory::Rotorcraft ? 4 : 0);
-    gf_setFlaps(aircraft, aircraft.phase == AcPhase::taxi ? 1 : 0);
-}
-
-// One entry at 200 ticks; the aircraft it names, when it is still there.
-AcBase* completeEntry(const CreatedEntry& entry) {
-    if (entry.kind == AcEventKind::staticCreated) {
-        AcBase* const aircraft = staticByNumber(entry.id);
-        if (aircraft == nullptr) return nullptr;
-        aircraft->lifeState = AcLifeState::active;
-        aircraft->objectId = entry.objectId;
-        lf_resetAcConfig(*aircraft);
-        gf_log(fmt::format("{:8}: {:8} parked", lf_standNameById(aircraft->standId), aircraft->callsign));
-        return aircraft;
-    }
-    LiveAc* const aircraft = liveByHexId(entry.id);
-    if (aircraft == nullptr) return nullptr;
-    configureCreatedLive(*aircraft);
-    aircraft->lifeState = AcLifeState::active;
-    return aircraft;
 }
 
 }  // namespace
@@ -143,25 +92,4 @@ void lf_removeWhileBlocked(std::uint32_t hexId) {
         gf_log(fmt::format("{} removed from simulator immediately while blocked", gf_acText(*aircraft)));
         removeAircraftFromSim(*aircraft);
     }
-}
-
-void lf_activateCreatedAcs() {
-    bool completed = false;
-    for (CreatedEntry& entry : g_createdAcs) {
-        if (entry.counter < 0) continue;
-        if (entry.counter < kActivationTicks) {
-            ++entry.counter;
-            if (entry.kind == AcEventKind::liveCreated && (entry.counter == 50 || entry.counter == 100))
-                gf_queueSimEvent(entry.objectId, EVT_ALL_LIGHTS_TOGGLE, 0);
-            continue;
-        }
-        // Done either way: an entry whose aircraft has gone must not wait on
-        // and later stand for another aircraft with the same id.
-        entry.counter = -1;
-        completed = true;
-        AcBase* const aircraft = completeEntry(entry);
-        if (aircraft != nullptr && aircraft->removeWhenCreated != 0) removeAircraftFromSim(*aircraft);
-    }
-    if (completed)
-        std::erase_if(g_createdAcs, [](const CreatedEntry& entry) { return entry.counter < 0; });
 }

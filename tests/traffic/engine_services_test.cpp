@@ -1,6 +1,6 @@
 // The engine's direct requests as the simulator receives them: a test peer
 // reads the packets the client library sends for each entry of the table.
-#include "traffic/sim_requests.h"
+#include "traffic/engine_services.h"
 
 #include <gtest/gtest.h>
 
@@ -37,13 +37,13 @@ protected:
     testing_support::ScopedCfgFolders folders_{{cfgDir_.path()}};
     std::unique_ptr<SimPeer> peer_;
     SimConnectClient* handle_ = nullptr;
-    const SimRequests requests_ = gf_librarySimRequests();
+    const EngineServices requests_ = gf_engineServices();
 };
 
 }  // namespace
 
 TEST_F(DirectRequests, EachRequestIsOnePacketOfItsKind) {
-    ASSERT_TRUE(requests_.setControls(150, 100.0, -100.0, -100.0));
+    requests_.setControls(150, 100.0, -100.0, -100.0);
     const Bytes controls = peer_->readPacket();
     ASSERT_EQ(controls.size(), 60u);
     EXPECT_EQ(packetCode(controls), 0x10u);
@@ -55,7 +55,7 @@ TEST_F(DirectRequests, EachRequestIsOnePacketOfItsKind) {
     EXPECT_EQ(f64At(controls, 44), -100.0);
     EXPECT_EQ(f64At(controls, 52), -100.0);
 
-    ASSERT_TRUE(requests_.requestStaticCg(150));
+    requests_.requestStaticCg(150);
     const Bytes cg = peer_->readPacket();
     EXPECT_EQ(packetCode(cg), 0x0Eu);
     EXPECT_EQ(u32At(cg, 16), REQ_STATIC_CG);
@@ -71,7 +71,7 @@ TEST_F(DirectRequests, EachRequestIsOnePacketOfItsKind) {
     EXPECT_EQ(textAt(plan, 20), "C:\\Users\\Pilot\\orig_dest\\150.pln");
     EXPECT_EQ(u32At(plan, 280), REQ_FLIGHT_PLAN);
 
-    ASSERT_TRUE(requests_.requestAiInRange(74080));
+    requests_.requestAcWithinRange(74080);
     const Bytes range = peer_->readPacket();
     EXPECT_EQ(packetCode(range), 0x0Fu);
     EXPECT_EQ(u32At(range, 16), REQ_AI_IN_RANGE);
@@ -86,6 +86,6 @@ TEST_F(DirectRequests, RefusedFlightPlans) {
     EXPECT_LT(requests_.setFlightPlan(151, "C:\\Users\\\xCE\xA9\\orig_dest\\151.pln"), 0);
     g_simHandle = nullptr;
     EXPECT_NE(requests_.setFlightPlan(151, "C:\\plan.pln"), 0);
-    EXPECT_FALSE(requests_.requestStaticCg(151));
+    requests_.requestStaticCg(151);
     EXPECT_TRUE(peer_->quietFor(300));
 }

@@ -28,7 +28,6 @@ void gf_clearUserWayAir() {}
 void gf_clearStaticsForMovingAcs() {}
 void gf_removeAllStatics() {}
 void gf_listMovingCallsigns() {}
-void gf_findStandUseForFlight(std::uint64_t, LiveAc&) {}
 void gf_removeStaticsMatching(LiveAc&) {}
 void gf_clearReservedStand(const std::string&) {}
 bool gf_checkParkAirports(bool, std::string&) { return false; }

@@ -165,10 +165,8 @@ void lf_collectLongParked(std::vector<std::pair<std::uint32_t, std::int64_t>>& l
 
 void lf_removeMaxParkExceeded(std::int32_t extra) {
     const auto parkedLive = static_cast<std::int64_t>(countActiveParkedLive());
-    // The window shows the same maximum; it is kept there (app/services/state.h).
-    const auto maxPark = static_cast<std::int64_t>(g_maxPark.load());
-    if (maxPark < 1) return;
-    if (!INITIAL_LOAD_ONLY.value && parkedLive + extra > maxPark) {
+    if (g_maxPark < 1) return;
+    if (!INITIAL_LOAD_ONLY.value && parkedLive + extra > g_maxPark) {
         std::vector<std::pair<std::uint32_t, std::int64_t>> longest;
         lf_collectLongParked(longest);
         if (!longest.empty()) {
@@ -183,7 +181,7 @@ void lf_removeMaxParkExceeded(std::int32_t extra) {
     const auto statics = std::count_if(g_staticAcs.begin(), g_staticAcs.end(), [](const AcBase& ac) {
         return ac.lifeState == AcLifeState::active || ac.lifeState == AcLifeState::removingfromsim;
     });
-    if (g_staticAcs.empty() || statics + parkedLive + extra <= maxPark) return;
+    if (g_staticAcs.empty() || statics + parkedLive + extra <= g_maxPark) return;
     const auto oldest = std::min_element(g_staticAcs.begin(), g_staticAcs.end(), [](const AcBase& a, const AcBase& b) {
         return slotIndex(a.parkedAt) < slotIndex(b.parkedAt);
     });

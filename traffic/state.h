@@ -96,6 +96,9 @@ extern std::uint8_t g_fastRangeRequests;
 extern UserState g_userRef;
 // The name of the park airport's stand kept free for the user; traffic thread only.
 extern std::string g_reservedStand;
+// The most aircraft parked at the park airport (static and live); 0 or less:
+// no limit. Written by the traffic thread, painted by the window.
+extern std::atomic<std::int32_t> g_maxPark;
 // The number of the last static aircraft, 1 to 9999; traffic thread only.
 extern std::uint32_t g_staticNumber;
 // MAX_LIVE_SEL was lowered: set by the window thread, taken by the traffic

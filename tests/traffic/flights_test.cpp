@@ -96,15 +96,7 @@ protected:
         std::size_t next = 0;
         while (g_tick.load() < lastTick) {
             const std::int32_t now = g_tick.load();
-            while (next < fixes.size() && fixes[next].t * 100.0 <= now) {
-                identity.timestamp = 1000.0 + fixes[next].t;
-                StreamRecord record = makeRecord(identity);
-                record.sample = fixes[next].sample;
-                record.sample.dueTick = now + 3000;
-                const std::lock_guard lock(g_addingStackMutex);
-                g_addingStack.push_back(std::move(record));
-                ++next;
-            }
+            feedDue(identity, fixes, next);
             const std::size_t cgAsked = staticCgRequests.size();
             tick();
             // The simulator answers the static centre-of-gravity request.
@@ -121,6 +113,20 @@ protected:
             note(*ac, now, fixes, flown);
         }
         return flown;
+    }
+
+    // Puts the fixes whose time has come on the adding stack, due 30 s later.
+    static void feedDue(Rec& identity, const std::vector<Fix>& fixes, std::size_t& next) {
+        const std::int32_t now = g_tick.load();
+        while (next < fixes.size() && fixes[next].t * 100.0 <= now) {
+            identity.timestamp = 1000.0 + fixes[next].t;
+            StreamRecord record = makeRecord(identity);
+            record.sample = fixes[next].sample;
+            record.sample.dueTick = now + 3000;
+            const std::lock_guard lock(g_addingStackMutex);
+            g_addingStack.push_back(std::move(record));
+            ++next;
+        }
     }
 
     static void note(const LiveAc& ac, std::int32_t now, const std::vector<Fix>& fixes, Flown& flown) {
@@ -196,18 +202,9 @@ TEST_F(Flights, OverflightCrossesAndLeaves) {
     double westmost = 180.0, eastmost = -180.0;
     Flown flown;
     std::size_t fed = 0;
-    // The same feeding as fly(), watching the longitude.
     while (g_tick.load() < 60000) {
         const std::int32_t now = g_tick.load();
-        while (fed < fixes.size() && fixes[fed].t * 100.0 <= now) {
-            r.timestamp = 1000.0 + fixes[fed].t;
-            StreamRecord record = makeRecord(r);
-            record.sample = fixes[fed].sample;
-            record.sample.dueTick = now + 3000;
-            const std::lock_guard lock(g_addingStackMutex);
-            g_addingStack.push_back(std::move(record));
-            ++fed;
-        }
+        feedDue(r, fixes, fed);
         tick();
         const LiveAc* ac = live(r.hexId);
         if (ac == nullptr && flown.activeAt >= 0) {

@@ -198,3 +198,17 @@ TEST(StandInReports, LandingIsAGroundPointAfterAnAirborneOne) {
     o.track.pop_back();
     EXPECT_FALSE(simulator::summariseObject(world, o, {}).landed);
 }
+
+// A path extended after its stream stopped runs on past the replayed track:
+// that part is counted apart from the distance along the track.
+TEST(StandInReports, FlyingOnPastTheReplayedEndIsCountedApart) {
+    simulator::World world;
+    world.terrainFt = 0;
+    const auto reference = simulator::readReferenceText("KLM1 52.0 4.0 3000\nKLM1 52.01 4.0 3000\n");
+    simulator::AiObject o;
+    o.tailNumber = "KLM1";
+    o.track = {{0, 52.0, 4.0003, 3000}, {1, 52.005, 4.0, 3000}, {2, 52.02, 4.0, 3000}};
+    const auto s = simulator::summariseObject(world, o, reference);
+    EXPECT_NEAR(s.largestAirborneOffsetM, 0.0003 * std::cos(52.0 * kDegToRad) * 60 * 1852, 0.01);
+    EXPECT_NEAR(s.largestPastEndM, 0.01 * 60 * 1852, 0.01);
+}

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <utility>
 #include <stdexcept>
 
 #include "foundation/geodesy.h"
@@ -17,9 +18,14 @@ namespace {
 
 constexpr double kMetersPerDegree = 60.0 * kMetersPerNm;
 
+struct Nearest {
+    double metres = 0;
+    bool pastEnd = false;  // nearest to the replayed track's last point, beyond it
+};
+
 // Metres from p to the segment a-b in a flat frame around p (true enough for
-// the few kilometres between two replayed positions).
-double segmentDistanceM(const TrackPoint& p, const ReferencePoint& a, const ReferencePoint& b) {
+// the few kilometres between two replayed positions), and where on it (0..1).
+std::pair<double, double> segmentDistance(const TrackPoint& p, const ReferencePoint& a, const ReferencePoint& b) {
     const double cosLat = std::cos(p.latitude * kDegToRad);
     const auto east = [&](double lon) {
         double d = lon - p.longitude;
@@ -31,14 +37,20 @@ double segmentDistanceM(const TrackPoint& p, const ReferencePoint& a, const Refe
     const double bx = east(b.longitude), by = (b.latitude - p.latitude) * kMetersPerDegree;
     const double dx = bx - ax, dy = by - ay;
     const double length2 = dx * dx + dy * dy;
-    const double t = length2 > 0 ? std::clamp(-(ax * dx + ay * dy) / length2, 0.0, 1.0) : 0.0;
-    return std::hypot(ax + t * dx, ay + t * dy);
+    const double t = length2 > 0 ? -(ax * dx + ay * dy) / length2 : 0.0;
+    const double u = std::clamp(t, 0.0, 1.0);
+    return {std::hypot(ax + u * dx, ay + u * dy), t};
 }
 
-double polylineDistanceM(const TrackPoint& p, const std::vector<const ReferencePoint*>& line) {
-    if (line.size() == 1) return segmentDistanceM(p, *line[0], *line[0]);
-    double best = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 1; i < line.size(); ++i) best = std::min(best, segmentDistanceM(p, *line[i - 1], *line[i]));
+Nearest nearestOnPolyline(const TrackPoint& p, const std::vector<const ReferencePoint*>& line) {
+    Nearest best{std::numeric_limits<double>::infinity(), false};
+    const std::size_t segments = std::max<std::size_t>(line.size() - 1, 1);
+    for (std::size_t i = 0; i < segments; ++i) {
+        const ReferencePoint& a = *line[i];
+        const ReferencePoint& b = *line[std::min(i + 1, line.size() - 1)];
+        const auto [metres, t] = segmentDistance(p, a, b);
+        if (metres < best.metres) best = {metres, i + 1 == segments && t > 1.0};
+    }
     return best;
 }
 
@@ -82,8 +94,10 @@ ObjectSummary summariseObject(const World& world, const AiObject& object, const 
             continue;
         }
         summary.airborne = true;
-        if (summary.hasReference)
-            summary.largestAirborneOffsetM = std::max(summary.largestAirborneOffsetM, polylineDistanceM(p, line));
+        if (!summary.hasReference) continue;
+        const Nearest nearest = nearestOnPolyline(p, line);
+        double& largest = nearest.pastEnd ? summary.largestPastEndM : summary.largestAirborneOffsetM;
+        largest = std::max(largest, nearest.metres);
     }
     return summary;
 }
@@ -99,8 +113,11 @@ std::string summaryText(const Simulation& sim) {
         if (s.removed) phases += ", removed";
         std::string offset = "no replayed track";
         if (s.hasReference && s.airborne)
-            offset = fmt::format("largest distance from the replayed track while airborne {:.0f} m",
-                                 s.largestAirborneOffsetM);
+            offset = fmt::format("largest distance from the replayed track while airborne {:.0f} m{}",
+                                 s.largestAirborneOffsetM,
+                                 s.largestPastEndM > 0 ? fmt::format(" (flew on {:.0f} m past its end)",
+                                                                     s.largestPastEndM)
+                                                       : std::string());
         else if (s.hasReference)
             offset = "never airborne";
         text += fmt::format("{:<8} object {:<5} {:<36} {}\n", o.tailNumber, o.id, phases, offset);

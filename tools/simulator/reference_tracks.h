@@ -33,6 +33,7 @@ struct ObjectSummary {
     bool removed = false;
     bool hasReference = false;
     double largestAirborneOffsetM = 0;  // from the replayed track's polyline
+    double largestPastEndM = 0;         // points nearest to its end and beyond it (the path extended)
 };
 
 ObjectSummary summariseObject(const World& world, const AiObject& object, const std::vector<ReferencePoint>& points);

@@ -85,7 +85,7 @@ RunJobs gf_subsystemJobs() {
     jobs.logNoMatch = gf_logNoMatch;
     jobs.writeMatchingSummary = gf_writeMatchingSummary;
     jobs.scanLiveries = gf_scanLiveries;
-    jobs.processScannedLiveries = gf_processScannedLiveries;
+    jobs.processScannedLiveries = [] { gf_processScannedLiveries(); };
     return jobs;
 }
 

@@ -1,10 +1,5 @@
-// NOT BUILT YET: the livery scan, its processing and the matching's reports.
-// Empty bodies so that the program links and starts without liveries; the
-// reference data and liveries replace this file.
+// NOT BUILT YET: the livery scan. An empty body, so that the program starts
+// with the results file it finds; the livery scan replaces this file.
 #include "liveries/livery_services.h"
 
-bool g_liveriesProcessed = false;
-
 void gf_scanLiveries() {}
-void gf_processScannedLiveries() {}
-void gf_writeMatchingSummary() {}

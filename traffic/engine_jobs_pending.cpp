@@ -33,3 +33,32 @@ std::size_t gf_staticScheduleSize() { return 0; }
 void gf_clearLiveryByHexId() {}
 void gf_clearGhostCallsigns() {}
 void gf_clearUserRef() {}
+
+// NOT BUILT YET: the aircraft texts, as the traffic engine will write them;
+// the livery matching's log lines use them meanwhile.
+#include <fmt/format.h>
+
+#include "refdata/code_tables.h"
+#include "traffic/aircraft_texts.h"
+#include "traffic/state.h"
+
+std::unordered_set<std::string, FnvHash, std::equal_to<>> g_failedCreations;
+
+std::string gf_modelKeyText(const ModelKey& key) {
+    const std::string second =
+        key.secondAirlineId != 0 ? fmt::format(",{}", gf_airlineCodeText(key.secondAirlineId)) : std::string();
+    return fmt::format("{:3}{:4} {:4}{:3}", gf_airlineCodeText(key.airlineId), second,
+                       gf_modelCodeText(key.modelId), key.cargo != 0 ? "(C)" : "");
+}
+
+std::string gf_acText(const AcBase& aircraft) {
+    const std::string route = aircraft.origin.isSet() || aircraft.destination.isSet()
+                                  ? fmt::format("{:3}->{:3}", aircraft.origin.text(), aircraft.destination.text())
+                                  : std::string(8, ' ');
+    return fmt::format("{:8} {:12} {} {}", aircraft.callsign, aircraft.registration, route,
+                       gf_modelKeyText(aircraft.modelKey));
+}
+
+std::string gf_acRegText(const AcBase& aircraft) {
+    return fmt::format("{:8} {} {}", aircraft.callsign, aircraft.registration, gf_modelKeyText(aircraft.modelKey));
+}

@@ -33,6 +33,8 @@ std::atomic<std::uint64_t> g_simAddonAirportCount{0};
 std::atomic<std::uint64_t> g_thirdPartyAirportCount{0};
 std::atomic<bool> g_rtDisplayBlocked{true};
 SharedText g_rtVersionText;
+std::atomic<std::uint64_t> g_liveryCount{0};
+std::atomic<std::int32_t> g_infoSimNumber{1};
 
 void lf_resetWindowState() {
     g_liveCount = 0;

@@ -58,6 +58,13 @@ extern std::atomic<std::uint64_t> g_simAddonAirportCount;    // entries of airpo
 extern std::atomic<std::uint64_t> g_thirdPartyAirportCount;  // entries of airports/my_thirdparty ("# thirdp")
 extern std::atomic<bool> g_rtDisplayBlocked;  // the RealTraffic box stays black until the workers passed the RealTraffic step
 extern SharedText g_rtVersionText;            // "RT {} edition: {}" from RealTraffic's version reply
+// The number of scanned liveries ("# liveries: {}"); written by the livery
+// scan and its processing on the start-up thread, painted by the window.
+extern std::atomic<std::uint64_t> g_liveryCount;
+// The simulator number of the information block of the XML files the
+// program writes: 1 at start, 3 once the window's lists are filled; written
+// by the window thread, read by any.
+extern std::atomic<std::int32_t> g_infoSimNumber;
 
 // Puts the window's counters, texts and reader indicators back to their start
 // values (the reset before a restart).

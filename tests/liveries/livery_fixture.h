@@ -56,6 +56,7 @@ inline const char* const kFixtureLiveries = R"(<?xml version="1.0" encoding="UTF
     <l a="DLH" m="A320" t="A320 Lufthansa D-AIZA" r="D-AIZA"/>
     <l a="AFR" m="A320" t="FSLTL_A320_AFR"/>
     <l a="ZZZ" m="A320" t="A320 Generic White"/>
+    <l a="ZZZ" m="A320" c="true" t="A320 Generic Freighter"/>
     <l a="PVT" m="A320" t="A320 Private D-APVT" r="D-APVT"/>
     <l a="BAW" m="A320" t="A320 British Airways G-EUYA" r="G-EUYA"/>
     <l a="AAL" m="A321" t="A321 American Airlines N101NN" r="N101NN"/>

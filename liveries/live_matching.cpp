@@ -13,7 +13,7 @@
 #include "refdata/code_tables.h"
 #include "settings/file_names.h"
 #include "settings/settings.h"
-#include "traffic/aircraft_texts.h"
+#include "traffic/ac_texts.h"
 
 namespace {
 constexpr int kPax = 0;
@@ -125,10 +125,14 @@ void lf_filterCandidatesByPrefix(const TitleList& candidates, std::string_view p
     }
 }
 
+std::string_view gf_liveryTitleForRegistration(std::string_view registration) {
+    const auto found = g_titleByRegcode.find(registration);
+    return found == g_titleByRegcode.end() ? std::string_view() : found->second;
+}
+
 bool lf_matchRegistration(AcBase& aircraft) {
     if (aircraft.registration.empty()) return false;
-    const auto found = g_titleByRegcode.find(aircraft.registration);
-    aircraft.liveryTitle = found == g_titleByRegcode.end() ? std::string_view() : found->second;
+    aircraft.liveryTitle = gf_liveryTitleForRegistration(aircraft.registration);
     return lf_hasTitle(aircraft);
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include "foundation/fnv.h"
@@ -32,6 +33,9 @@ void gf_requestLiveryIndexReset();
 // Sets the aircraft's livery title (a view into the indexes) and its FSLTL
 // flag, or leaves the title empty when nothing matches. Traffic thread.
 void gf_matchLiveryLive(AcBase& aircraft);
+// The livery title painted for one particular aircraft, looked up by its
+// registration in the registration-code title map; empty when there is none.
+std::string_view gf_liveryTitleForRegistration(std::string_view registration);
 // Chooses a livery for a static parked aircraft; false when none matches
 // (the miss is logged). Traffic thread.
 bool gf_matchLiveryParked(AcBase& aircraft, const Stand& stand);

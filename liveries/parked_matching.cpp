@@ -14,7 +14,7 @@
 #include "refdata/code_tables.h"
 #include "settings/file_names.h"
 #include "settings/settings.h"
-#include "traffic/aircraft_texts.h"
+#include "traffic/ac_texts.h"
 #include "traffic/state.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "liveries/livery_indexes.h"
 #include "liveries/state.h"
 #include "settings/file_names.h"
-#include "traffic/aircraft_texts.h"
+#include "traffic/ac_texts.h"
 
 namespace fs = std::filesystem;
 

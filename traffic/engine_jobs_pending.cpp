@@ -34,12 +34,12 @@ void gf_clearLiveryByHexId() {}
 void gf_clearGhostCallsigns() {}
 void gf_clearUserRef() {}
 
-// NOT BUILT YET: the aircraft texts, as the traffic engine will write them;
-// the livery matching's log lines use them meanwhile.
+// NOT BUILT YET: the aircraft texts the livery matching's log lines use, as
+// the traffic engine will write them.
 #include <fmt/format.h>
 
 #include "refdata/code_tables.h"
-#include "traffic/aircraft_texts.h"
+#include "traffic/ac_texts.h"
 #include "traffic/state.h"
 
 std::unordered_set<std::string, FnvHash, std::equal_to<>> g_failedCreations;
@@ -51,14 +51,13 @@ std::string gf_modelKeyText(const ModelKey& key) {
                        gf_modelCodeText(key.modelId), key.cargo != 0 ? "(C)" : "");
 }
 
-std::string gf_acText(const AcBase& aircraft) {
-    const std::string route = aircraft.origin.isSet() || aircraft.destination.isSet()
-                                  ? fmt::format("{:3}->{:3}", aircraft.origin.text(), aircraft.destination.text())
+std::string gf_acText(const AcIdent& ident) {
+    const std::string route = ident.origin.isSet() || ident.destination.isSet()
+                                  ? fmt::format("{:3}->{:3}", ident.origin.text(), ident.destination.text())
                                   : std::string(8, ' ');
-    return fmt::format("{:8} {:12} {} {}", aircraft.callsign, aircraft.registration, route,
-                       gf_modelKeyText(aircraft.modelKey));
+    return fmt::format("{:8} {:12} {} {}", ident.callsign, ident.registration, route, gf_modelKeyText(ident.modelKey));
 }
 
-std::string gf_acRegText(const AcBase& aircraft) {
-    return fmt::format("{:8} {} {}", aircraft.callsign, aircraft.registration, gf_modelKeyText(aircraft.modelKey));
+std::string gf_acRegText(const AcIdent& ident) {
+    return fmt::format("{:8} {} {}", ident.callsign, ident.registration, gf_modelKeyText(ident.modelKey));
 }

@@ -37,8 +37,7 @@ extern std::vector<AcEvent> g_acEvents;  // under g_acEventsMutex
 
 // Descriptions of live aircraft for which no livery matched; traffic thread only.
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
-// Airline and model texts of aircraft the simulator could not create with
-// their livery; traffic thread only (the matching summary lists them).
+// Airline and model texts of aircraft the simulator failed to create; traffic thread only.
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_failedCreations;
 
 // Appends one event under g_acEventsMutex (any thread).

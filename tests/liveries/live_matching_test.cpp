@@ -8,7 +8,7 @@
 
 #include "foundation/random.h"
 #include "livery_fixture.h"
-#include "traffic/aircraft_texts.h"
+#include "traffic/ac_texts.h"
 
 using livery_testing::aircraft;
 using livery_testing::LiveryTest;

@@ -25,9 +25,10 @@ std::vector<std::string> fileLines(const std::filesystem::path& path) {
     return lines;
 }
 
+// The title the traffic engine finds for a registration.
 std::string titleOf(const std::string& regcode) {
-    const auto found = g_titleByRegcode.find(regcode);
-    return found == g_titleByRegcode.end() ? "<none>" : std::string(found->second);
+    const std::string_view title = gf_liveryTitleForRegistration(regcode);
+    return title.empty() ? "<none>" : std::string(title);
 }
 
 // "title|code,code|special" of each entry.

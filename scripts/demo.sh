@@ -82,6 +82,12 @@ rm -rf "$demo"
 run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
+# The liveries the demo's simulator has installed, as a livery scan found
+# them: the program takes them from its output folder (no scan asked for),
+# and the stand-in simulator creates exactly these titles.
+liveries=$root/data/LiveriesScanned.xml
+mkdir -p "$run/output"
+cp "$liveries" "$run/output/"
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -103,6 +109,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+    <parameter name="SCAN_LIVERIES" value="false" />
   </parameters>
 </root>
 EOF
@@ -119,6 +126,7 @@ trap stop_all EXIT
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
+  --installed-titles "$liveries" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")

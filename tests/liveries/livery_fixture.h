@@ -120,14 +120,20 @@ struct LiveryTest : refdata_testing::DbaseTest {
     std::filesystem::path parametersPath = settingsDir / "parameters.xml";
     testing_support::ControlRecorder controls;
 
-    LiveryTest() {
+    // The world with the fixture's data base, or with the enciphered data
+    // base of the given file.
+    explicit LiveryTest(const std::filesystem::path& dbaseEnc = {}) {
         testing_support::resetAllParameters();
         RANDOM.value = false;
         gf_setControlUpdates(&controls);
         for (const auto& folder : {g_infoFolder, g_errorsFolder, g_myRegcodesFolder})
             std::filesystem::create_directories(folder);
         gf_saveParameters(false, parametersPath);
-        writeDbase(fixtureDbase());
+        if (dbaseEnc.empty()) {
+            writeDbase(fixtureDbase());
+        } else {
+            std::filesystem::copy_file(dbaseEnc, g_dbaseEncPath);
+        }
         EXPECT_TRUE(gf_readDbase());
     }
     ~LiveryTest() override {

@@ -9,6 +9,7 @@
 #include "foundation/log.h"
 #include "foundation/random.h"
 #include "liveries/categories.h"
+#include "liveries/livery_indexes.h"
 #include "liveries/livery_services.h"
 #include "refdata/code_tables.h"
 #include "settings/file_names.h"
@@ -188,13 +189,10 @@ bool lf_matchAirlineModel(AcBase& aircraft, ModelKey key) {
 
 bool lf_matchSameCategory(AcBase& aircraft, ModelKey key) {
     const std::uint16_t airline = key.secondAirlineId != 0 ? key.secondAirlineId : key.airlineId;
-    const auto foundAirline = g_airlineSimilarModels.find(airline);
-    if (foundAirline == g_airlineSimilarModels.end()) return false;
-    const auto foundModel = foundAirline->second.find(key.modelId);
-    if (foundModel == foundAirline->second.end()) return false;
-    ModelIds& models = foundModel->second;
-    gf_shuffle(models);
-    for (const std::uint16_t model : models) {
+    ModelIds* models = lf_airlineSimilarModels(airline, key.modelId);
+    if (models == nullptr) return false;
+    gf_shuffle(*models);
+    for (const std::uint16_t model : *models) {
         if (gf_modelCategory(model) != aircraft.sizeCategory) continue;
         ModelKey other = key;
         other.modelId = model;

@@ -218,20 +218,24 @@ void lf_buildSimilarModels() {
         g_similarModelsWithLiveries.try_emplace(gf_modelId(pieces.front()), std::move(similar));
     }
 
-    std::set<std::uint16_t> airlines;
-    for (const auto& entry : g_liveriesByAirline) airlines.insert(entry.first);
-    for (const std::uint16_t airline : airlines) {
-        IdMap<ModelIds> lacking;
-        for (const auto& [model, similar] : g_similarModelsWithLiveries) {
-            if (lf_hasAirlineModel(airline, model)) continue;
-            ModelIds owned;
-            for (const std::uint16_t other : similar)
-                if (lf_hasAirlineModel(airline, other)) owned.push_back(other);
-            if (!owned.empty()) lacking.try_emplace(model, std::move(owned));
-        }
-        if (!lacking.empty()) g_airlineSimilarModels.try_emplace(airline, std::move(lacking));
-    }
     gf_log(fmt::format("{:5} similar model definitions", g_similarModelsWithLiveries.size()));
+}
+
+ModelIds* lf_airlineSimilarModels(std::uint16_t airline, std::uint16_t model) {
+    const auto owned = g_liveriesByAirline.find(airline);
+    if (owned == g_liveriesByAirline.end() || owned->second.contains(model)) return nullptr;
+    const auto known = g_airlineSimilarModels.find(airline);
+    if (known != g_airlineSimilarModels.end()) {
+        const auto entry = known->second.find(model);
+        if (entry != known->second.end()) return &entry->second;
+    }
+    const auto similar = g_similarModelsWithLiveries.find(model);
+    if (similar == g_similarModelsWithLiveries.end()) return nullptr;
+    ModelIds ownedSimilar;
+    for (const std::uint16_t other : similar->second)
+        if (owned->second.contains(other)) ownedSimilar.push_back(other);
+    if (ownedSimilar.empty()) return nullptr;
+    return &g_airlineSimilarModels[airline].emplace(model, std::move(ownedSimilar)).first->second;
 }
 
 void gf_clearLiveryIndexes() {

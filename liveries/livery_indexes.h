@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "liveries/state.h"
+
 // gf_processScannedLiveries: liveries/livery_services.h.
 
 // Empties every index, the registration codes and the category lists, and
@@ -24,5 +26,10 @@ std::string_view lf_findScannedTitle(std::string_view title);
 bool lf_hasAirlineModel(std::uint16_t airline, std::uint16_t model);
 // g_paxByModel and g_cargoByModel over all airlines.
 void lf_buildModelIndex();
-// g_similarModelsWithLiveries and g_airlineSimilarModels.
+// g_similarModelsWithLiveries.
 void lf_buildSimilarModels();
+// For a model the airline has no livery of: the models similar to it of
+// which the airline has liveries; null when there are none. Each entry of
+// g_airlineSimilarModels is made on first use and kept, so that the
+// matching's reordering in place lasts. Traffic thread (tests: any).
+ModelIds* lf_airlineSimilarModels(std::uint16_t airline, std::uint16_t model);

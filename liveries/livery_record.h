@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "refdata/state.h"
 
@@ -36,12 +35,3 @@ bool lf_liveryIncomplete(const LiveryData& livery);
 // text (byte-wise; an id without a code reads as ""), then, for equal ids
 // only, the title.
 bool lf_liveryLess(const LiveryData& x, const LiveryData& y);
-
-// The code texts of a livery, looked up once for many comparisons (they stay
-// valid as long as the code tables), and the same order over them.
-struct LiveryCodeTexts {
-    std::string_view airline, airline2, model;
-};
-LiveryCodeTexts lf_liveryCodeTexts(const LiveryData& livery);
-bool lf_liveryLess(const LiveryData& x, const LiveryCodeTexts& xTexts, const LiveryData& y,
-                   const LiveryCodeTexts& yTexts);

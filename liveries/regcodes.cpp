@@ -149,6 +149,9 @@ bool lf_readRegcodeFiles(const fs::path& folder, std::vector<RegcodeEntry>& entr
 
 void lf_mergeRegcodes(const std::vector<RegcodeEntry>& entries) {
     std::size_t added = 0, replaced = 0, special = 0;
+    std::size_t codes = 0;
+    for (const RegcodeEntry& entry : entries) codes += entry.regcodes.size();
+    g_titleByRegcode.reserve(g_titleByRegcode.size() + codes);
     for (const RegcodeEntry& entry : entries) {
         const std::string_view title = lf_findScannedTitle(entry.title);
         if (title.empty()) continue;

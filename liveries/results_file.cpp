@@ -39,13 +39,55 @@ bool appendLivery(pugi::xml_node liveries, const LiveryData& livery) {
     return complete;
 }
 
-// The attribute's text; throws 999 when it is absent (present but empty is fine).
-std::string_view requiredAttribute(const pugi::xml_node& element, const char* name) {
-    const pugi::xml_attribute attribute = element.attribute(name);
-    if (!attribute)
-        throw vlt::UserErrorException(999,
-                                      fmt::format("Missing required attribute '{}' in <{}>", name, element.name()));
-    return attribute.value();
+// For each id (indexed by id), the rank of its code text among the given
+// ids' texts: ids of equal texts share a rank.
+std::vector<std::uint32_t> lf_textRanks(std::vector<std::uint16_t>& ids, std::string_view (*text)(std::uint16_t)) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    std::vector<std::pair<std::string_view, std::uint16_t>> texts;
+    texts.reserve(ids.size());
+    for (const std::uint16_t id : ids) texts.emplace_back(text(id), id);
+    std::sort(texts.begin(), texts.end());
+    std::vector<std::uint32_t> ranks(ids.empty() ? 0 : std::size_t{ids.back()} + 1, 0);
+    std::uint32_t rank = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0 && texts[i].first != texts[i - 1].first) ++rank;
+        ranks[texts[i].second] = rank;
+    }
+    return ranks;
+}
+
+// The attributes of one livery element, taken in one walk over them (the
+// first of each name counts). Throws 999 for the first of a, m, t that is
+// absent; present but empty is fine.
+struct LiveryAttributes {
+    std::string_view airline, airline2, model, title, regcode;
+    bool cargo = false;
+};
+
+LiveryAttributes lf_liveryAttributes(const pugi::xml_node& element) {
+    LiveryAttributes read;
+    const pugi::xml_attribute* seen[6] = {};  // a, o, m, t, r, c
+    pugi::xml_attribute attributes[6];
+    for (const pugi::xml_attribute attribute : element.attributes()) {
+        const char* name = attribute.name();
+        if (name[0] == '\0' || name[1] != '\0') continue;
+        const std::size_t slot = std::string_view("aomtrc").find(name[0]);
+        if (slot == std::string_view::npos || seen[slot] != nullptr) continue;
+        attributes[slot] = attribute;
+        seen[slot] = &attributes[slot];
+    }
+    for (const auto& [slot, name] : {std::pair{0, "a"}, std::pair{2, "m"}, std::pair{3, "t"}})
+        if (seen[slot] == nullptr)
+            throw vlt::UserErrorException(
+                999, fmt::format("Missing required attribute '{}' in <{}>", name, element.name()));
+    read.airline = attributes[0].value();
+    read.airline2 = attributes[1].value();
+    read.model = attributes[2].value();
+    read.title = attributes[3].value();
+    read.regcode = attributes[4].value();
+    read.cargo = attributes[5].as_bool();
+    return read;
 }
 }  // namespace
 
@@ -79,18 +121,32 @@ bool gf_writeLiveriesXml() { return gf_writeLiveriesXml(g_liveries); }
 
 void lf_sortLiveries(std::list<LiveryData>& liveries) {
     if (liveries.size() < 2) return;
-    // Each comparison would look the code texts up again under the tables'
-    // locks: look them up once per livery instead. The texts live as long
-    // as the tables.
+    // The order of lf_liveryLess, with each code text looked up once: every
+    // id gets the rank of its text among the ids of the list (equal texts,
+    // equal ranks), and the records are compared by rank.
+    std::vector<std::uint16_t> airlineIds, modelIds;
+    for (const LiveryData& livery : liveries) {
+        airlineIds.push_back(livery.airline);
+        airlineIds.push_back(livery.airline2);
+        modelIds.push_back(livery.model);
+    }
+    const std::vector<std::uint32_t> airlineRank = lf_textRanks(airlineIds, gf_airlineCodeText);
+    const std::vector<std::uint32_t> modelRank = lf_textRanks(modelIds, gf_modelCodeText);
     struct Keyed {
-        LiveryCodeTexts texts;
+        std::uint32_t airline, airline2, model;
         std::list<LiveryData>::iterator livery;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(liveries.size());
-    for (auto it = liveries.begin(); it != liveries.end(); ++it) keyed.push_back({lf_liveryCodeTexts(*it), it});
+    for (auto it = liveries.begin(); it != liveries.end(); ++it)
+        keyed.push_back({airlineRank[it->airline], airlineRank[it->airline2], modelRank[it->model], it});
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
-        return lf_liveryLess(*x.livery, x.texts, *y.livery, y.texts);
+        const LiveryData& a = *x.livery;
+        const LiveryData& b = *y.livery;
+        if (x.airline != y.airline || a.airline != b.airline) return x.airline < y.airline;
+        if (x.airline2 != y.airline2 || a.airline2 != b.airline2) return x.airline2 < y.airline2;
+        if (x.model != y.model || a.model != b.model) return x.model < y.model;
+        return a.title < b.title;
     });
     std::list<LiveryData> sorted;
     for (const Keyed& entry : keyed) sorted.splice(sorted.end(), liveries, entry.livery);
@@ -108,18 +164,20 @@ void gf_readLiveriesXml(const fs::path& path) {
         const pugi::xml_node liveries = root.child("liveries");
         if (!liveries)
             throw vlt::UserErrorException(52, fmt::format("{} does not contain a <liveries> section", pathText));
+        // The code tables stay locked for the whole list (other threads that
+        // intern codes wait): one lock instead of three per livery.
+        CodeInterner airlines = CodeInterner::airlines();
+        CodeInterner models = CodeInterner::models();
         for (const pugi::xml_node element : liveries.children()) {
             if (element.type() != pugi::node_element) continue;
-            const std::string_view airline = requiredAttribute(element, "a");
-            const std::string_view model = requiredAttribute(element, "m");
-            const std::string_view title = requiredAttribute(element, "t");
+            const LiveryAttributes read = lf_liveryAttributes(element);
             LiveryData& livery = g_liveries.emplace_back();
-            livery.title = title;
-            livery.regcode = element.attribute("r").value();
-            livery.airline = gf_airlineId(airline);
-            livery.airline2 = gf_airlineId(element.attribute("o").value());
-            livery.model = gf_modelId(model);
-            livery.cargo = element.attribute("c").as_bool() ? 1 : 0;
+            livery.title = read.title;
+            livery.regcode = read.regcode;
+            livery.airline = airlines.id(read.airline);
+            livery.airline2 = airlines.id(read.airline2);
+            livery.model = models.id(read.model);
+            livery.cargo = read.cargo ? 1 : 0;
         }
     }
     if (g_liveries.empty()) throw vlt::UserErrorException(533, pathText + " does not contain liveries");

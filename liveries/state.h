@@ -55,7 +55,9 @@ extern IdMap<IdMap<TitleList>> g_cargoByAirline;  // airline -> model -> cargo t
 extern IdMap<TitleList> g_paxByModel;             // model -> passenger titles of every airline
 extern IdMap<TitleList> g_cargoByModel;           // model -> cargo titles of every airline
 extern IdMap<ModelIds> g_similarModelsWithLiveries;        // model -> similar models that have liveries
-extern IdMap<IdMap<ModelIds>> g_airlineSimilarModels;      // airline -> model it lacks -> similar models it has
+// airline -> model it lacks -> similar models it has; filled on first use
+// by lf_airlineSimilarModels, on the traffic thread.
+extern IdMap<IdMap<ModelIds>> g_airlineSimilarModels;
 // Every stored title once (the first stored copy): lf_findScannedTitle.
 extern TitleSet g_scannedTitles;
 

@@ -115,11 +115,21 @@ TEST_F(LiveryProcessing, SimilarModelsOnlyNameModelsWithLiveries) {
     EXPECT_FALSE(g_similarModelsWithLiveries.contains(model("C172")));
     EXPECT_FALSE(g_similarModelsWithLiveries.contains(model("B744")));
 
-    const auto& aal = g_airlineSimilarModels.at(airline("AAL"));
-    EXPECT_THAT(codes(aal.at(model("A319"))), ElementsAre("A321"));
-    EXPECT_THAT(codes(aal.at(model("A320"))), ElementsAre("A321"));
-    EXPECT_FALSE(aal.contains(model("A321")));  // AAL has that one itself
-    EXPECT_FALSE(g_airlineSimilarModels.contains(airline("VJT")));
+    const auto similarOf = [](const char* airlineCode, const char* modelCode) {
+        const ModelIds* ids = lf_airlineSimilarModels(airline(airlineCode), model(modelCode));
+        return ids == nullptr ? std::vector<std::string>{"<none>"} : codes(*ids);
+    };
+    EXPECT_THAT(similarOf("AAL", "A319"), ElementsAre("A321"));
+    EXPECT_THAT(similarOf("AAL", "A320"), ElementsAre("A321"));
+    EXPECT_THAT(similarOf("AAL", "A321"), ElementsAre("<none>"));  // AAL has that one itself
+    EXPECT_THAT(similarOf("DLH", "A319"), ElementsAre("A320"));
+    EXPECT_THAT(similarOf("VJT", "C56X"), ElementsAre("<none>"));
+    EXPECT_THAT(similarOf("KLM", "A319"), ElementsAre("<none>"));  // no liveries at all
+    // The entry is kept: the matching reorders it in place.
+    EXPECT_EQ(lf_airlineSimilarModels(airline("AAL"), model("A319")),
+              lf_airlineSimilarModels(airline("AAL"), model("A319")));
+    EXPECT_TRUE(lf_hasAirlineModel(airline("AAL"), model("A321")));
+    EXPECT_FALSE(lf_hasAirlineModel(airline("AAL"), model("A319")));
 }
 
 TEST_F(LiveryProcessing, FindsScannedTitlesByExactBytes) {

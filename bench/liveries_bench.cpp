@@ -198,7 +198,7 @@ void writeSet(int scale, Scale& set) {
 // Empties the indexes and hands the freed memory back, so that every
 // processing starts from a heap like a freshly started program's.
 void clearIndexes() {
-    gf_clearLiveryIndexes();
+    gf_resetLiveryProcessing();
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif

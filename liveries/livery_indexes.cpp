@@ -238,7 +238,7 @@ ModelIds* lf_airlineSimilarModels(std::uint16_t airline, std::uint16_t model) {
     return &g_airlineSimilarModels[airline].emplace(model, std::move(ownedSimilar)).first->second;
 }
 
-void gf_clearLiveryIndexes() {
+void gf_resetLiveryProcessing() {
     g_liveries.clear();
     g_paxByAirline.clear();
     g_cargoByAirline.clear();
@@ -261,10 +261,7 @@ void gf_clearLiveryIndexes() {
     g_liveriesProcessed = false;
 }
 
-void gf_requestLiveryIndexReset() { g_liveryIndexResetRequest = true; }
-
 void gf_processScannedLiveries(const std::filesystem::path& parametersPath) {
-    if (g_liveryIndexResetRequest.exchange(false)) gf_clearLiveryIndexes();
     if (g_liveriesProcessed) {
         gf_log("Processing scanned liveries skipped; already done in previous start-up");
         g_liveries.clear();

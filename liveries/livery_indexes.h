@@ -9,10 +9,6 @@
 
 // gf_processScannedLiveries: liveries/livery_services.h.
 
-// Empties every index, the registration codes and the category lists, and
-// clears g_liveriesProcessed. Start-up thread, while no traffic runs.
-void gf_clearLiveryIndexes();
-
 // g_liveriesByAirline from g_liveries: liveries without a second airline
 // under their airline, those with one under the combined code of both
 // airlines (and, where that airline has none of its own, under the second

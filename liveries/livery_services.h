@@ -24,11 +24,10 @@ void gf_scanLiveries();
 void gf_processScannedLiveries(const std::filesystem::path& parametersPath = g_parametersPath);
 // The processing ran in this process; start-up thread.
 extern bool g_liveriesProcessed;
-// The user switched the livery scan on: the next start-up empties the
-// indexes and processes the new scan result. Any thread; the indexes
-// themselves are only ever emptied by the start-up thread, while no traffic
-// thread reads them.
-void gf_requestLiveryIndexReset();
+// Empties the tables the processing built and clears g_liveriesProcessed, so
+// that the next gf_processScannedLiveries builds them again from a new scan.
+// Start-up thread, while no aircraft is being matched.
+void gf_resetLiveryProcessing();
 
 // Sets the aircraft's livery title (a view into the indexes) and its FSLTL
 // flag, or leaves the title empty when nothing matches. Traffic thread.

@@ -28,5 +28,4 @@ std::unordered_set<std::string, FnvHash, std::equal_to<>> g_dontUseTitles;
 
 std::array<std::uint32_t, kMatchSteps> g_matchStepCounts{};
 
-std::atomic<bool> g_liveryIndexResetRequest{false};
 bool g_liveriesProcessed = false;

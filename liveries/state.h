@@ -7,11 +7,11 @@
 // without a lock (it reorders the similar-model lists in place when RANDOM is
 // on). Only g_liveriesByAirline owns title strings; every other index holds
 // views into them, valid until the indexes are emptied, which only the
-// start-up thread does (gf_clearLiveryIndexes) while no traffic runs.
+// start-up thread does (gf_resetLiveryProcessing, when the user asked for a
+// new scan) while no aircraft is being matched.
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <list>
 #include <set>
@@ -83,7 +83,3 @@ extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_dontUseTitles
 // (the summary at closing down runs after the traffic stopped).
 inline constexpr std::size_t kMatchSteps = 7;
 extern std::array<std::uint32_t, kMatchSteps> g_matchStepCounts;
-
-// The user asked for a new livery scan: the start-up thread empties the
-// indexes at its next start-up. Set by the window thread.
-extern std::atomic<bool> g_liveryIndexResetRequest;

@@ -138,8 +138,7 @@ struct LiveryTest : refdata_testing::DbaseTest {
     }
     ~LiveryTest() override {
         gf_setControlUpdates(nullptr);
-        gf_clearLiveryIndexes();
-        g_liveryIndexResetRequest = false;
+        gf_resetLiveryProcessing();
         g_excludedTitles.clear();
         g_failedCreations.clear();
         g_dontUseTitles.clear();

@@ -141,7 +141,7 @@ TEST_F(LiveryProcessing, FindsScannedTitlesByExactBytes) {
     EXPECT_TRUE(lf_findScannedTitle("B738").empty());
 }
 
-TEST_F(LiveryProcessing, SecondRunInTheProcessIsSkippedUnlessANewScanWasAsked) {
+TEST_F(LiveryProcessing, SecondRunInTheProcessIsSkippedUnlessTheProcessingWasReset) {
     processFixture();
     const std::size_t airlines = g_liveriesByAirline.size();
     writeResults(R"(<root><liveries><l a="KLM" m="B738" t="B738 KLM"/></liveries></root>)");
@@ -150,13 +150,14 @@ TEST_F(LiveryProcessing, SecondRunInTheProcessIsSkippedUnlessANewScanWasAsked) {
     EXPECT_TRUE(log.contains("Processing scanned liveries skipped; already done in previous start-up"));
     EXPECT_EQ(g_liveriesByAirline.size(), airlines);
 
-    gf_requestLiveryIndexReset();
+    gf_resetLiveryProcessing();
+    EXPECT_FALSE(g_liveriesProcessed);
+    EXPECT_TRUE(g_titleByRegcode.empty());
     gf_processScannedLiveries(parametersPath);
     EXPECT_EQ(g_liveriesByAirline.size(), 1U);
     EXPECT_EQ(titlesOf(g_paxByAirline, "KLM", "B738"), std::vector<std::string>{"B738 KLM"});
     EXPECT_TRUE(g_titleByRegcode.empty());
     EXPECT_THAT(codes(g_lightModels), IsEmpty());
-    EXPECT_FALSE(g_liveryIndexResetRequest);
 }
 
 TEST_F(LiveryProcessing, CategoryWithoutLiveriesSwitchesItsOptionOffOnceAndDisablesItsBox) {

@@ -28,6 +28,7 @@
 
 #include <pugixml.hpp>
 
+#include "bench_support.h"
 #include "app/services/state.h"
 #include "foundation/data_key.h"
 #include "foundation/decrypt.h"
@@ -46,6 +47,8 @@
 #include "traffic/aircraft_records.h"
 
 namespace fs = std::filesystem;
+using bench_support::code;
+using bench_support::milliseconds;
 
 namespace {
 constexpr int kLiveries = 20000;
@@ -57,16 +60,6 @@ constexpr int kAirlines = 1500;
 // Model codes by category: the dbase below files them so.
 constexpr int kHeavy = 60, kLarge = 140, kBuzjet = 30, kHighPerf = 10, kRotorcraft = 20, kLight = 40;
 constexpr int kModels = kHeavy + kLarge + kBuzjet + kHighPerf + kRotorcraft + kLight;
-
-std::string code(std::uint32_t value, int length) {
-    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string text(static_cast<std::size_t>(length), 'A');
-    for (int i = length - 1; i >= 0; --i) {
-        text[static_cast<std::size_t>(i)] = kDigits[value % 36];
-        value /= 36;
-    }
-    return text;
-}
 
 std::string modelCode(int i) { return code(static_cast<std::uint32_t>(i + 2000), 4); }
 std::string airlineCode(int i) { return code(static_cast<std::uint32_t>(i + 1400), 3); }
@@ -267,12 +260,6 @@ void readers() {
     g_liveries.clear();
 }
 
-double milliseconds(auto&& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
 double heapMegabytes() {
 #if defined(__GLIBC__)
     return static_cast<double>(mallinfo2().uordblks) / (1 << 20);
@@ -311,24 +298,35 @@ void BM_ProcessScannedLiveries(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessScannedLiveries)->ArgName("scale")->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
-// Both back to back in every iteration, so both see the same machine load:
-// the ratio is the figure to judge.
-void BM_ProcessOverReadAndParse(benchmark::State& state) {
+// The processing and what it is judged against, back to back in every
+// iteration, so both see the same machine load: the ratio is the figure to
+// judge.
+void lf_processOver(benchmark::State& state, void (*baseline)(), const char* baselineName) {
     BenchFolder& folder = bench(static_cast<int>(state.range(0)));
-    double read = 0, processing = 0;
+    double base = 0, processing = 0;
     for (auto _ : state) {
         state.PauseTiming();
         clearIndexes();
         state.ResumeTiming();
-        read += milliseconds(readAndParse);
+        base += milliseconds(baseline);
+        state.PauseTiming();
+        clearIndexes();
+        state.ResumeTiming();
         processing += milliseconds([&folder] { process(folder.parameters); });
     }
     const auto runs = static_cast<double>(state.iterations());
-    state.counters["read_ms"] = read / runs;
+    state.counters[baselineName] = base / runs;
     state.counters["process_ms"] = processing / runs;
-    state.counters["ratio"] = processing / read;
+    state.counters["ratio"] = processing / base;
 }
+
+// Against reading and parsing the two files with the XML library.
+void BM_ProcessOverReadAndParse(benchmark::State& state) { lf_processOver(state, readAndParse, "read_ms"); }
 BENCHMARK(BM_ProcessOverReadAndParse)->ArgName("scale")->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// Against the program's two readers of the files.
+void BM_ProcessOverReaders(benchmark::State& state) { lf_processOver(state, readers, "readers_ms"); }
+BENCHMARK(BM_ProcessOverReaders)->ArgName("scale")->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // The processing's steps one by one (the same as gf_processScannedLiveries
 // without its log lines and category summary): where the time goes.
@@ -351,27 +349,6 @@ void BM_ProcessingSteps(benchmark::State& state) {
         state.counters[steps[i].first] = times[i] / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_ProcessingSteps)->ArgName("scale")->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
-
-// The same against the two readers of the files.
-void BM_ProcessOverReaders(benchmark::State& state) {
-    BenchFolder& folder = bench(static_cast<int>(state.range(0)));
-    double read = 0, processing = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        clearIndexes();
-        state.ResumeTiming();
-        read += milliseconds(readers);
-        state.PauseTiming();
-        clearIndexes();
-        state.ResumeTiming();
-        processing += milliseconds([&folder] { process(folder.parameters); });
-    }
-    const auto runs = static_cast<double>(state.iterations());
-    state.counters["readers_ms"] = read / runs;
-    state.counters["process_ms"] = processing / runs;
-    state.counters["ratio"] = processing / read;
-}
-BENCHMARK(BM_ProcessOverReaders)->ArgName("scale")->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
 void BM_MatchLiveAircraft(benchmark::State& state) {
     BenchFolder& folder = bench(static_cast<int>(state.range(0)));

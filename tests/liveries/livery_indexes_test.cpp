@@ -107,6 +107,18 @@ TEST_F(LiveryProcessing, IndexesSplitPaxAndCargoAndFileSecondAirlinesUnderTheCom
     EXPECT_EQ(g_cargoByModel.size(), 2U);
 }
 
+TEST_F(LiveryProcessing, SecondAirlineWithoutLiveriesOfItsOwnIsOfferedTheFirstGroupFlownForIt) {
+    writeResults(R"(<root><liveries>
+        <l a="UAL" o="SKW" m="E75L" t="E175 United Express"/>
+        <l a="DAL" o="SKW" m="E75L" t="E175 Delta Connection"/>
+    </liveries></root>)");
+    gf_processScannedLiveries(parametersPath);
+    EXPECT_EQ(titlesOf(g_paxByAirline, "DALSKW", "E75L"), std::vector<std::string>{"E175 Delta Connection"});
+    EXPECT_EQ(titlesOf(g_paxByAirline, "UALSKW", "E75L"), std::vector<std::string>{"E175 United Express"});
+    EXPECT_EQ(titlesOf(g_paxByAirline, "SKW", "E75L"), std::vector<std::string>{"E175 Delta Connection"});
+    EXPECT_EQ(titlesOf(g_paxByAirline, "DAL", "E75L"), std::vector<std::string>{"<none>"});
+}
+
 TEST_F(LiveryProcessing, SimilarModelsOnlyNameModelsWithLiveries) {
     processFixture();
     EXPECT_THAT(codes(g_similarModelsWithLiveries.at(model("A319"))), ElementsAre("A320", "A321"));

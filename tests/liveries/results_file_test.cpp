@@ -122,16 +122,3 @@ TEST_F(ResultsFile, LiveriesBeforeAMissingAttributeStay) {
     EXPECT_THROW(gf_readLiveriesXml(), vlt::UserErrorException);
     EXPECT_THAT(listed(), ElementsAre("DLH,,A320,0,kept,,0"));
 }
-
-TEST_F(ResultsFile, EqualityIgnoresCargoAndFolder) {
-    LiveryData a = livery("t", "DLH", "A320", "D-AIZA");
-    LiveryData b = a;
-    b.cargo = 1;
-    b.folderNumber = 7;
-    EXPECT_EQ(a, b);
-    b.regcode = "D-AIZB";
-    EXPECT_NE(a, b);
-    EXPECT_TRUE(lf_liveryIncomplete(livery("t", "", "A320")));
-    EXPECT_TRUE(lf_liveryIncomplete(livery("t", "DLH", "")));
-    EXPECT_FALSE(lf_liveryIncomplete(a));
-}

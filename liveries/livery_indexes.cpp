@@ -88,10 +88,14 @@ IdMap<TitleList> lf_titlesOfKind(const ModelLiveries& models, bool cargo) {
     IdMap<TitleList> byModel(8);
     byModel.max_load_factor(1.0F);
     for (const auto& [model, liveries] : models) {
+        const auto ofKind = [cargo](const ScannedLivery& livery) { return (livery.cargo != 0) == cargo; };
+        const auto count = static_cast<std::size_t>(std::count_if(liveries.begin(), liveries.end(), ofKind));
+        if (count == 0) continue;
         TitleList titles;
+        titles.reserve(count);
         for (const ScannedLivery& livery : liveries)
-            if ((livery.cargo != 0) == cargo) titles.emplace_back(livery.title);
-        if (!titles.empty()) byModel.try_emplace(model, TitleList(titles.begin(), titles.end()));
+            if (ofKind(livery)) titles.emplace_back(livery.title);
+        byModel.try_emplace(model, std::move(titles));
     }
     return byModel;
 }
@@ -168,6 +172,7 @@ void lf_buildModelIndex() {
         bool cargo;
     };
     std::vector<Entry> entries;
+    entries.reserve(g_scannedTitles.size());
     for (const auto& [airline, models] : g_liveriesByAirline) {
         const std::string_view airlineText = gf_airlineCodeText(airline);
         for (const auto& [model, liveries] : models)

@@ -183,6 +183,7 @@ void lf_mergeRegcodes(const std::vector<RegcodeEntry>& entries) {
 
 void lf_inlineRegcodes() {
     std::vector<std::string> clashes;
+    g_regcodeByTitle.reserve(g_liveries.size());
     for (const LiveryData& livery : g_liveries) {
         if (livery.regcode.empty()) continue;
         const std::string_view title = lf_findScannedTitle(livery.title);

@@ -7,6 +7,7 @@
 
 #include "foundation/text_convert.h"
 #include "foundation/user_error.h"
+#include "settings/program_version.h"
 #include "livery_fixture.h"
 
 using livery_testing::LiveryTest;
@@ -50,7 +51,7 @@ TEST_F(ResultsFile, RoundTripWritesOptionalAttributesOnlyWhenSet) {
     EXPECT_THAT(file, HasSubstr(R"(<l a="DAL" o="SKW" m="E75L" t="E175 Delta Connection" r="N264SY" />)"));
     EXPECT_THAT(file, HasSubstr(R"(<l a="UPS" m="B763" c="true" t="B763F UPS" />)"));
     EXPECT_THAT(file, HasSubstr(R"(<l a="DLH" m="A320" t="A320 Lufthansa" />)"));
-    EXPECT_THAT(file, HasSubstr(R"(<info name="version" value="11.0.2" />)"));
+    EXPECT_THAT(file, HasSubstr(R"(<info name="version" value=")" + g_programVersion.toString() + R"(" />)"));
     EXPECT_TRUE(log.contains("3 liveries in " + resultsPath()));
 
     gf_readLiveriesXml();

@@ -277,6 +277,20 @@ if ((traffic)); then
   ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
 fi
 echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
+# The liveries' part: each creation's title is the one the matching logged
+# for that aircraft ("={step}= title"), the stand-in (which creates only the
+# titles of data/LiveriesScanned.xml) refused none, and at the end the log
+# has the matching summary.
+if ((traffic)); then
+  unmatched=$(grep '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null |
+    sed -E 's/.*"title":"([^"]*)".*/\1/' | sort -u | while IFS= read -r title; do
+      grep -qF "= $title" "$log" || echo "$title"
+    done)
+  verdict '((created >= 1)) && [[ -z $unmatched ]]' "every AI aircraft was created with the livery the matching logged for it"
+  verdict '! found "could not be created by your Sim"' "the stand-in simulator created every livery title it was given"
+  verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
+  grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz

@@ -19,5 +19,7 @@ std::filesystem::path knownFolder(const KNOWNFOLDERID& id) {
 std::filesystem::path roamingAppDataFolder() { return knownFolder(FOLDERID_RoamingAppData); }
 std::filesystem::path publicDocumentsFolder() { return knownFolder(FOLDERID_PublicDocuments); }
 std::filesystem::path documentsFolder() { return knownFolder(FOLDERID_Documents); }
+std::filesystem::path programFilesFolder() { return knownFolder(FOLDERID_ProgramFiles); }
+std::filesystem::path programFilesX86Folder() { return knownFolder(FOLDERID_ProgramFilesX86); }
 
 }  // namespace platform

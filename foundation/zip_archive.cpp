@@ -11,6 +11,8 @@
 
 namespace fs = std::filesystem;
 
+static_assert(ZipArchive::kWriteError == ZIP_ER_WRITE);
+
 namespace {
 std::string utf8(const fs::path& path) { return gf_wideToUtf8(path.u16string()); }
 
@@ -90,10 +92,10 @@ int ZipArchive::readContent(const ZipEntry& entry, std::ostream& out, std::size_
         if (read < 0) return zip_error_code_zip(zip_file_get_error(file.get()));
         if (read == 0) break;
         out.write(buffer.data(), static_cast<std::streamsize>(read));
-        if (!out) return ZIP_ER_WRITE;
+        if (!out) return kWriteError;
     }
     out.flush();
-    return out ? ZIP_ER_OK : ZIP_ER_WRITE;
+    return out ? ZIP_ER_OK : kWriteError;
 }
 
 void ZipArchive::addData(const std::string& name, std::string data) {

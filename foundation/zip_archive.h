@@ -45,7 +45,7 @@ public:
     // The entries in the archive's order.
     std::vector<ZipEntry> entries() const;
     // Copies the entry's content into the stream, chunk by chunk. Returns 0,
-    // or libzip's error code (ZIP_ER_CRC for damaged content, ZIP_ER_WRITE
+    // or libzip's error code (ZIP_ER_CRC for damaged content, kWriteError
     // when the stream fails); errorText gives its wording.
     int readContent(const ZipEntry& entry, std::ostream& out, std::size_t chunkSize = kZipReadChunk) const;
     // Adds (or replaces) an entry holding a copy of the data. The name must be
@@ -58,6 +58,8 @@ public:
 
     // libzip's text for one of its error codes.
     static std::string errorText(int code);
+    // libzip's code for a failed write (ZIP_ER_WRITE).
+    static constexpr int kWriteError = 6;
 
 private:
     zip* archive_ = nullptr;

@@ -82,6 +82,47 @@ rm -rf "$demo"
 run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
+
+# --- the download site ----------------------------------------------------
+# The maker's download site on this machine: $demo/site/ holds the files in
+# the site's layout (downloads/versions.json, downloads/<major>/...) and a
+# loopback HTTP server serves it; the program finds it through
+# VLNT_DOWNLOAD_SITE. Add further site files to this folder. The version
+# list names the versions installed in the run folder, so the version check
+# at start finds nothing to do.
+site=$demo/site
+program_version=$(sed -nE 's/.*kProgramVersionText = "([0-9]+\.[0-9]+\.[0-9]+)".*/\1/p' settings/program_version.h)
+major=${program_version%%.*}
+data_version=$major.0.0
+mkdir -p "$site/downloads/$major" "$run/output"
+# The installed AIG regcode file: an empty list.
+printf '<?xml version="1.0" encoding="UTF-8"?>\n<root>\n  <aig />\n</root>\n' >"$demo/AIG-regcodes.xml"
+"$native/tools/encipher" "$demo/AIG-regcodes.xml" "$run/input/AIG-regcodes.enc" ||
+  { say "enciphering the AIG regcode file failed"; exit 1; }
+cp "$run"/input/*.enc "$site/downloads/$major/"
+# The result of a livery scan at an earlier start.
+cat >"$run/output/LiveriesScanned.xml" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<root>
+  <meta>
+    <info name="author" value="Velantra_P3D" />
+    <info name="version" value="$program_version" />
+    <info name="sim" value="3" />
+  </meta>
+  <liveries>
+    <l a="KLM" m="B738" t="Stand-in B738 KLM" r="PH-BXA" />
+  </liveries>
+</root>
+EOF
+json_version() { IFS=. read -r ma mi pa <<<"$1"; printf '{"major": %s, "minor": %s, "patch": %s}' "$ma" "$mi" "$pa"; }
+{
+  printf '{\n  "p3d": %s' "$(json_version "$program_version")"
+  for item in airports aig liveries addons dbase; do printf ',\n  "%s": %s' "$item" "$(json_version "$data_version")"; done
+  printf '\n}\n'
+} >"$site/downloads/versions.json"
+version_parameters=$(for key in AIRPORTS_VERSION AIG_VERSION LIV_SCAN_VERSION ADDONS_SCAN_VERSION DBASE_VERSION; do
+  printf '    <parameter name="%s" value="%s" />\n' "$key" "$data_version"
+done)
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -103,6 +144,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+$version_parameters
   </parameters>
 </root>
 EOF
@@ -139,6 +181,19 @@ setsid "$native/tools/realtraffic" command --transcript "$demo/realtraffic/trans
   --timeout $((seconds + 120)) "${replay[@]}" >"$demo/realtraffic/realtraffic.out" 2>&1 &
 realtraffic_pid=$!
 pids+=("$realtraffic_pid")
+
+say "starting the download site on this machine"
+setsid python3 -u -m http.server --bind 127.0.0.1 --directory "$site" 0 >"$demo/site.out" 2>&1 &
+site_pid=$!
+pids+=("$site_pid")
+site_port=""
+for _ in $(seq 100); do
+  site_port=$(sed -nE 's/^Serving HTTP on .* port ([0-9]+).*/\1/p' "$demo/site.out" 2>/dev/null)
+  [[ -n $site_port ]] && break
+  sleep 0.1
+done
+[[ -n $site_port ]] || { say "the download site did not start:"; cat "$demo/site.out"; exit 1; }
+export VLNT_DOWNLOAD_SITE="http://127.0.0.1:$site_port/downloads/" no_proxy="127.0.0.1,localhost"
 
 # --- the program ----------------------------------------------------------
 say "running the program for $seconds s (Ctrl-C ends it earlier)"
@@ -197,6 +252,10 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+all_up_to_date() {
+  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+}
+verdict 'all_up_to_date' "the version check found the program and every data set up to date"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 if [[ -n $cpu_ticks ]]; then
@@ -213,5 +272,6 @@ echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
+echo "  download site            $site (its requests: $demo/site.out)"
 if ((check && failures)); then exit 1; fi
 exit 0

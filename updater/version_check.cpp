@@ -13,7 +13,6 @@
 #include "foundation/download_site.h"
 #include "foundation/downloader.h"
 #include "foundation/log.h"
-#include "foundation/text_convert.h"
 #include "platform/window_host.h"
 #include "settings/control_updates.h"
 #include "settings/parameter_store.h"

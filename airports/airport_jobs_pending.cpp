@@ -1,20 +1,6 @@
-// NOT BUILT YET: the park-airport data that the application shell and the
-// simulator link read. These bodies report "no park airport" so that the
-// program links: the park-airport list and the park airport exist but stay
-// empty, the stand-name search finds no stand, the list file is not written
-// and the add-on airport scan finds nothing. The airport and parking data
-// replace this file.
+// NOT BUILT YET: the scan of add-on scenery for airports and parking
+// positions. It finds nothing, so that the program links; the scan replaces
+// this file (it writes its generated files through gf_writeAirportFile).
 #include "airports/airport_services.h"
 
-std::mutex g_parkAirportsMutex;
-std::list<ParkAirportEntry> g_parkAirportList;
-AirportRecord g_parkAirport;
-std::mutex g_standsMutex;
-
 void gf_scanAddonAirports() {}
-bool lf_readMyParkAirports() { return false; }
-std::uint64_t gf_countParkedInWeek(bool) { return 0; }
-bool gf_parkFileLoaded() { return false; }
-std::optional<GeoPoint> gf_firstParkAirportPosition() { return std::nullopt; }
-void gf_addMyParkAirport() {}
-std::string gf_standNameAt(const GeoPoint&) { return {}; }

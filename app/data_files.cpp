@@ -139,6 +139,7 @@ void lf_fillRadiusCombo() {
     batch.enableControl(RANGE, !AUTO_RANGE.value);
     batch.enableControl(AR_ABOVE_HEIGHT, AUTO_RANGE.value);
     batch.apply();
+    g_infoSimNumber = 3;
 }
 
 bool lf_detectRealTraffic(const fs::path& roamingFolder) {

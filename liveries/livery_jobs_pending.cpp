@@ -7,4 +7,6 @@ bool g_liveriesProcessed = false;
 
 void gf_scanLiveries() {}
 void gf_processScannedLiveries() {}
+// The tables come with the processing; until then only the flag is there.
+void gf_resetLiveryProcessing() { g_liveriesProcessed = false; }
 void gf_writeMatchingSummary() {}

@@ -16,6 +16,10 @@ void gf_scanLiveries();
 // Builds the livery tables from the scan result once per process.
 void gf_processScannedLiveries();
 extern bool g_liveriesProcessed;
+// Empties the tables the processing built and clears g_liveriesProcessed, so
+// that the next gf_processScannedLiveries builds them again from a new scan.
+// Start-up thread, while no aircraft is being matched.
+void gf_resetLiveryProcessing();
 
 // Sets the aircraft's livery title, or leaves it empty when nothing matches.
 void gf_matchLiveryLive(LiveAc& aircraft);

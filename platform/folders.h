@@ -19,11 +19,4 @@ std::filesystem::path publicDocumentsFolder();
 // Windows: FOLDERID_Documents. POSIX: $XDG_DOCUMENTS_DIR, else $HOME/Documents.
 std::filesystem::path documentsFolder();
 
-// The Program Files folders (the native one and the one of 32-bit programs),
-// or an empty path when unknown. Windows: FOLDERID_ProgramFiles and
-// FOLDERID_ProgramFilesX86. POSIX: $ProgramFiles and $ProgramFiles(x86), the
-// variables Windows sets for them.
-std::filesystem::path programFilesFolder();
-std::filesystem::path programFilesX86Folder();
-
 }  // namespace platform

@@ -1,24 +1,28 @@
-// The desktop's file explorer and the rights of the running process.
+// The desktop shell's services the program uses: showing a folder in the
+// file manager, and what decides whether an installer needs Administrator rights.
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
 namespace platform {
 
-// Opens the folder in the file explorer. Windows: ShellExecuteW "open" with
-// normal show; true when the shell's result is above 32. POSIX, where the
-// program has no desktop of its own: the line "open folder: <folder>" on
-// standard output; true when the folder exists.
-bool openFolderInShell(const std::filesystem::path& folder);
+// Windows: ShellExecuteW("open", folder, show normal); true when the shell
+// reports success (a result above 32). POSIX: prints "[open] <folder>" on
+// standard output (there is no file manager to show it) and returns true.
+bool openFolder(const std::filesystem::path& folder);
 
-// Creates the file for writing (temporary, removed again when closed) and
-// writes one byte to it; false when either fails. Windows: CreateFileW with
-// no sharing, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY and
-// FILE_FLAG_DELETE_ON_CLOSE.
-bool tryWriteTestFile(const std::filesystem::path& file);
+// The folders whose contents only an Administrator may change: Windows'
+// Program Files and Program Files (x86) (each left out when the shell does
+// not know it); none on POSIX.
+std::vector<std::filesystem::path> protectedProgramFolders();
 
-// Windows: the process token reports elevation (TokenElevation); false when
-// the token cannot be opened or read. POSIX: the effective user is root.
-bool isProcessElevated();
+// A file ".write_test.tmp" can be created in the folder (write access, no
+// sharing, always created, deleted when closed) and one byte written to it.
+bool canWriteInFolder(const std::filesystem::path& folder);
+
+// The process runs with elevated rights (Windows: the token's elevation;
+// POSIX: the effective user is root). False when that cannot be told.
+bool processElevated();
 
 }  // namespace platform

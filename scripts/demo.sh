@@ -57,7 +57,7 @@ export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
 launchers=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 say "building the stand-ins (and the program) natively"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launchers[@]}" >/dev/null &&
-  cmake --build build/native -j"$jobs" --target velantra_p3d simulator realtraffic vlnt_data ||
+  cmake --build build/native -j"$jobs" --target velantra_p3d simulator realtraffic download_site vlnt_data ||
   { say "the native build failed"; exit 1; }
 native=$root/build/native
 if ((windows)); then
@@ -66,7 +66,7 @@ if ((windows)); then
     cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix" "${launchers[@]}" \
       >/dev/null &&
-    cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data ||
+    cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data window_check ||
     { say "the Windows build failed"; exit 1; }
   program_build=$root/build/windows
 else
@@ -83,11 +83,9 @@ run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
 
-# --- the download site ----------------------------------------------------
-# The maker's download site on this machine: $demo/site/ holds the files in
-# the site's layout (downloads/versions.json, downloads/<major>/...) and a
-# loopback HTTP server serves it; the program finds it through
-# VLNT_DOWNLOAD_SITE. Add further site files to this folder. The version
+# --- the download site's version list and data files ----------------------
+# $demo/site/downloads/ is what the stand-in download site (started below)
+# serves: the version list and the data files of this major version. The
 # list names the versions installed in the run folder, so the version check
 # at start finds nothing to do.
 site=$demo/site
@@ -182,18 +180,21 @@ setsid "$native/tools/realtraffic" command --transcript "$demo/realtraffic/trans
 realtraffic_pid=$!
 pids+=("$realtraffic_pid")
 
-say "starting the download site on this machine"
-setsid python3 -u -m http.server --bind 127.0.0.1 --directory "$site" 0 >"$demo/site.out" 2>&1 &
+# --- the download site ----------------------------------------------------
+# The maker's download site, on the loopback address: the archive holds the
+# data set's stand files (data/stands), so the park airport gets its stands.
+mkdir -p "$demo/site/downloads/P3D/archive/stock"
+cp data/stands/*.xml "$demo/site/downloads/P3D/archive/stock/"
+say "starting the stand-in download site"
+setsid "$native/tools/download_site" --root "$demo/site/downloads" --ports-file "$demo/site/ports.json" \
+  >"$demo/site/download_site.out" 2>&1 &
 site_pid=$!
 pids+=("$site_pid")
-site_port=""
-for _ in $(seq 100); do
-  site_port=$(sed -nE 's/^Serving HTTP on .* port ([0-9]+).*/\1/p' "$demo/site.out" 2>/dev/null)
-  [[ -n $site_port ]] && break
-  sleep 0.1
-done
-[[ -n $site_port ]] || { say "the download site did not start:"; cat "$demo/site.out"; exit 1; }
-export VLNT_DOWNLOAD_SITE="http://127.0.0.1:$site_port/downloads/" no_proxy="127.0.0.1,localhost"
+for _ in $(seq 100); do [[ -s $demo/site/ports.json ]] && break; sleep 0.1; done
+site_port=$(sed -nE 's/.*"port": *([0-9]+).*/\1/p' "$demo/site/ports.json" 2>/dev/null)
+[[ -n $site_port ]] || { say "the stand-in download site did not start:"; cat "$demo/site/download_site.out"; exit 1; }
+export VLNT_DOWNLOAD_SITE="http://127.0.0.1:$site_port/downloads/"
+export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}" NO_PROXY="127.0.0.1${NO_PROXY:+,$NO_PROXY}"
 
 # --- the program ----------------------------------------------------------
 say "running the program for $seconds s (Ctrl-C ends it earlier)"
@@ -202,13 +203,34 @@ program_pid=$!
 pids+=("$program_pid")
 started=$(date +%s.%N)
 
+# --- pictures of the window (Windows) -------------------------------------
+# Every 20 s a picture of the main window goes to screenshots/; the checker
+# prints a hash of the "live:" counter's pixels, so the pictures tell whether
+# the counter changed. The last one is checked against the layout of a run
+# with traffic.
+shots=$demo/screenshots
+live_pictures=()
+window_picture() {  # name [--expect traffic]
+  local line
+  line=$(wine "$program_build/tools/window_check.exe" --png "$(winepath -w "$shots/$1.png" 2>/dev/null)" \
+    --wait 5 "${@:2}" 2>/dev/null | tr -d '\r' | tee -a "$shots/checks.txt")
+  live_pictures+=("$(sed -n 's/^live-counter //p' <<<"$line")")
+  grep -q '^ok:' <<<"$line"
+}
+((windows)) && mkdir -p "$shots"
+
 interrupted=0
 trap 'interrupted=1' INT
 for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   kill -0 "$program_pid" 2>/dev/null || break
+  if ((windows && t > 0 && t % 200 == 0)); then window_picture "$(printf 't%03d' $((t / 10)))"; fi
   sleep 0.1
 done
 trap - INT
+window_ok=0
+if ((windows)) && kill -0 "$program_pid" 2>/dev/null; then
+  window_picture with-traffic --expect traffic && window_ok=1
+fi
 # The program's own CPU time (user and system) so far, from the kernel's account of it.
 cpu_ticks=""
 if ((!windows)) && [[ -r /proc/$program_pid/stat ]]; then
@@ -237,6 +259,9 @@ realtraffic_rc=$?
 kill -INT "$simulator_pid" 2>/dev/null
 wait_for "$simulator_pid" 20
 simulator_rc=$?
+kill -TERM "$site_pid" 2>/dev/null
+wait_for "$site_pid" 10
+site_rc=$?
 trap - EXIT
 
 # --- what happened --------------------------------------------------------
@@ -258,6 +283,19 @@ all_up_to_date() {
 verdict 'all_up_to_date' "the version check found the program and every data set up to date"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
+verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
+# The window's live counter as traffic comes and goes: the headless host's
+# panel lines natively, the pictures of the counter under Wine.
+if ((windows)); then
+  changes=$(printf '%s\n' "${live_pictures[@]}" | grep -v '^$' | uniq | wc -l)
+  if ((traffic)); then
+    verdict '((window_ok))' "the window shows the layout of a run with traffic ($shots/with-traffic.png)"
+    verdict '((changes > 1))' "the live counter changed between the pictures ($changes different of ${#live_pictures[@]})"
+  fi
+else
+  counts=$(sed -nE 's/.*\| live: *([0-9]+) .*/\1/p' "$demo/program.out" | uniq | tr '\n' ' ')
+  echo "  the window's live counter showed: ${counts:-nothing}"
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
@@ -271,7 +309,8 @@ echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
+((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
-echo "  download site            $site (its requests: $demo/site.out)"
+echo "  download site's requests $demo/site/download_site.out"
 if ((check && failures)); then exit 1; fi
 exit 0

@@ -6,7 +6,9 @@
 #include "foundation/version.h"
 
 inline constexpr const char* kProgramName = "Velantra_P3D";
-inline constexpr const char* kProgramVersionText = "11.0.2";
+// At least 11.10.0: learned airport files written by an older version lose
+// their stand uses when they are read.
+inline constexpr const char* kProgramVersionText = "11.14.0";
 // Built during static initialisation from the release number; at least 11.0.2,
 // the oldest settings file the parameter store upgrades.
 inline const VersionData g_programVersion{std::string_view{kProgramVersionText}};

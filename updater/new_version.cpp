@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "app/services/run_flags.h"
-#include "app/services/shell_folders.h"
+#include "app/services/shell_services.h"
 #include "app/services/status_line.h"
 #include "foundation/download_site.h"
 #include "foundation/downloader.h"
@@ -157,10 +157,10 @@ bool lf_prepareNewVersion(const VersionData& webVersion) {
     if (!gf_writeTextFile(rights, folder / kReadmeName))
         gf_logMarked(fmt::format("could not write {}", utf8(folder / kReadmeName)));
 
-    if (gf_openFolderOf(folder / g_installerName)) {
+    if (gf_openFolderOf(fs::current_path() / folder / g_installerName)) {
         gf_flushLog();
     } else {
-        platform::showWarning("VLNT", "Could not open File Explorer at new version");
+        platform::showWarning(kMessageBoxTitle, "Could not open File Explorer at new version");
         gf_setStatus("Opening file explorer at the new version failed? Try manually via the Trelvon website.", true);
     }
     gf_requestStop(ExitReason::NewVersion, 0);

@@ -28,7 +28,4 @@ std::filesystem::path documentsFolder() {
     return home.empty() ? home : home / "Documents";
 }
 
-std::filesystem::path programFilesFolder() { return environmentPath("ProgramFiles"); }
-std::filesystem::path programFilesX86Folder() { return environmentPath("ProgramFiles(x86)"); }
-
 }  // namespace platform

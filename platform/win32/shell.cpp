@@ -1,38 +1,45 @@
 #include "platform/shell.h"
 
 #include <windows.h>
-#include <objbase.h>
 #include <shellapi.h>
+
+#include "platform/win32/known_folder.h"
 
 namespace platform {
 
-bool openFolderInShell(const std::filesystem::path& folder) {
-    // The shell may hand the request to extensions that need COM on this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+bool openFolder(const std::filesystem::path& folder) {
     const HINSTANCE result = ShellExecuteW(nullptr, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    if (SUCCEEDED(com)) CoUninitialize();
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-bool tryWriteTestFile(const std::filesystem::path& file) {
-    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+std::vector<std::filesystem::path> protectedProgramFolders() {
+    std::vector<std::filesystem::path> folders;
+    for (const GUID* id : {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86})
+        if (auto folder = knownFolderPath(*id); !folder.empty()) folders.push_back(folder);
+    return folders;
+}
+
+bool canWriteInFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path path = folder / L".write_test.tmp";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
     const char byte = 0;
     DWORD written = 0;
-    const bool ok = WriteFile(handle, &byte, 1, &written, nullptr) != 0 && written == 1;
-    CloseHandle(handle);
+    const bool ok = WriteFile(file, &byte, 1, &written, nullptr) && written == 1;
+    CloseHandle(file);
     return ok;
 }
 
-bool isProcessElevated() {
+bool processElevated() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const bool read = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != 0;
+    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
+                          elevation.TokenIsElevated != 0;
     CloseHandle(token);
-    return read && elevation.TokenIsElevated != 0;
+    return elevated;
 }
 
 }  // namespace platform

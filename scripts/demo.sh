@@ -82,6 +82,12 @@ rm -rf "$demo"
 run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
+# The liveries the demo's simulator has installed, as a livery scan found
+# them: the program takes them from its output folder (no scan asked for),
+# and the stand-in simulator creates exactly these titles.
+liveries=$root/data/LiveriesScanned.xml
+mkdir -p "$run/output"
+cp "$liveries" "$run/output/"
 
 # --- the download site's version list and data files ----------------------
 # $demo/site/downloads/ is what the stand-in download site (started below)
@@ -92,26 +98,8 @@ site=$demo/site
 program_version=$(sed -nE 's/.*kProgramVersionText = "([0-9]+\.[0-9]+\.[0-9]+)".*/\1/p' settings/program_version.h)
 major=${program_version%%.*}
 data_version=$major.0.0
-mkdir -p "$site/downloads/$major" "$run/output"
-# The installed AIG regcode file: an empty list.
-printf '<?xml version="1.0" encoding="UTF-8"?>\n<root>\n  <aig />\n</root>\n' >"$demo/AIG-regcodes.xml"
-"$native/tools/encipher" "$demo/AIG-regcodes.xml" "$run/input/AIG-regcodes.enc" ||
-  { say "enciphering the AIG regcode file failed"; exit 1; }
+mkdir -p "$site/downloads/$major"
 cp "$run"/input/*.enc "$site/downloads/$major/"
-# The result of a livery scan at an earlier start.
-cat >"$run/output/LiveriesScanned.xml" <<EOF
-<?xml version="1.0" encoding="UTF-8"?>
-<root>
-  <meta>
-    <info name="author" value="Velantra_P3D" />
-    <info name="version" value="$program_version" />
-    <info name="sim" value="3" />
-  </meta>
-  <liveries>
-    <l a="KLM" m="B738" t="Stand-in B738 KLM" r="PH-BXA" />
-  </liveries>
-</root>
-EOF
 json_version() { IFS=. read -r ma mi pa <<<"$1"; printf '{"major": %s, "minor": %s, "patch": %s}' "$ma" "$mi" "$pa"; }
 {
   printf '{\n  "p3d": %s' "$(json_version "$program_version")"
@@ -144,6 +132,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+    <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
 $version_parameters
@@ -163,6 +152,7 @@ trap stop_all EXIT
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
+  --installed-titles "$liveries" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -313,6 +303,20 @@ if ((traffic)); then
   ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
 fi
 echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
+# The liveries' part: each creation's title is the one the matching logged
+# for that aircraft ("={step}= title"), the stand-in (which creates only the
+# titles of data/LiveriesScanned.xml) refused none, and at the end the log
+# has the matching summary.
+if ((traffic)); then
+  unmatched=$(grep '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null |
+    sed -E 's/.*"title":"([^"]*)".*/\1/' | sort -u | while IFS= read -r title; do
+      grep -qF "= $title" "$log" || echo "$title"
+    done)
+  verdict '((created >= 1)) && [[ -z $unmatched ]]' "every AI aircraft was created with the livery the matching logged for it"
+  verdict '! found "could not be created by your Sim"' "the stand-in simulator created every livery title it was given"
+  verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
+  grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz

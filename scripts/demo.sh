@@ -88,6 +88,27 @@ cp "$program_build"/input/*.enc "$run/input/"
 liveries=$root/data/LiveriesScanned.xml
 mkdir -p "$run/output"
 cp "$liveries" "$run/output/"
+
+# --- the download site's version list and data files ----------------------
+# $demo/site/downloads/ is what the stand-in download site (started below)
+# serves: the version list and the data files of this major version. The
+# list names the versions installed in the run folder, so the version check
+# at start finds nothing to do.
+site=$demo/site
+program_version=$(sed -nE 's/.*kProgramVersionText = "([0-9]+\.[0-9]+\.[0-9]+)".*/\1/p' settings/program_version.h)
+major=${program_version%%.*}
+data_version=$major.0.0
+mkdir -p "$site/downloads/$major"
+cp "$run"/input/*.enc "$site/downloads/$major/"
+json_version() { IFS=. read -r ma mi pa <<<"$1"; printf '{"major": %s, "minor": %s, "patch": %s}' "$ma" "$mi" "$pa"; }
+{
+  printf '{\n  "p3d": %s' "$(json_version "$program_version")"
+  for item in airports aig liveries addons dbase; do printf ',\n  "%s": %s' "$item" "$(json_version "$data_version")"; done
+  printf '\n}\n'
+} >"$site/downloads/versions.json"
+version_parameters=$(for key in AIRPORTS_VERSION AIG_VERSION LIV_SCAN_VERSION ADDONS_SCAN_VERSION DBASE_VERSION; do
+  printf '    <parameter name="%s" value="%s" />\n' "$key" "$data_version"
+done)
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -114,6 +135,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
     <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
+$version_parameters
   </parameters>
 </root>
 EOF
@@ -258,6 +280,10 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+all_up_to_date() {
+  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+}
+verdict 'all_up_to_date' "the version check found the program and every data set up to date"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"

@@ -422,3 +422,13 @@ TEST_F(AirMotion, SampleSpeedOfTwoStandingSamplesComesFromTheirDistance) {
                                {sampleAt(kLat, kLon, 0, 0, 0, 0), sampleAt(latPlusNm(kLat, 1), kLon, 0, 30, 0, 100)});
     EXPECT_EQ(gf_sampleSpeed(moving), 15.0) << "one moving: the mean";
 }
+
+// A taxiing aircraft that is still flying gets hold samples that stand
+// still, which the air step drops again: the step gives up and removes it
+// instead of refilling for ever within one tick.
+TEST_F(AirMotion, RefillsThatAreDroppedAgainEndInRemoval) {
+    LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 3000, 200, 0, 0)});
+    gf_setPhase(ac, AcPhase::taxi);
+    tick();
+    EXPECT_EQ(ac.lifeState, AcLifeState::removingfromsim);
+}

@@ -94,6 +94,33 @@ rm -rf "$demo"
 run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
+# The liveries the demo's simulator has installed, as a livery scan found
+# them: the program takes them from its output folder (no scan asked for),
+# and the stand-in simulator creates exactly these titles.
+liveries=$root/data/LiveriesScanned.xml
+mkdir -p "$run/output"
+cp "$liveries" "$run/output/"
+
+# --- the download site's version list and data files ----------------------
+# $demo/site/downloads/ is what the stand-in download site (started below)
+# serves: the version list and the data files of this major version. The
+# list names the versions installed in the run folder, so the version check
+# at start finds nothing to do.
+site=$demo/site
+program_version=$(sed -nE 's/.*kProgramVersionText = "([0-9]+\.[0-9]+\.[0-9]+)".*/\1/p' settings/program_version.h)
+major=${program_version%%.*}
+data_version=$major.0.0
+mkdir -p "$site/downloads/$major"
+cp "$run"/input/*.enc "$site/downloads/$major/"
+json_version() { IFS=. read -r ma mi pa <<<"$1"; printf '{"major": %s, "minor": %s, "patch": %s}' "$ma" "$mi" "$pa"; }
+{
+  printf '{\n  "p3d": %s' "$(json_version "$program_version")"
+  for item in airports aig liveries addons dbase; do printf ',\n  "%s": %s' "$item" "$(json_version "$data_version")"; done
+  printf '\n}\n'
+} >"$site/downloads/versions.json"
+version_parameters=$(for key in AIRPORTS_VERSION AIG_VERSION LIV_SCAN_VERSION ADDONS_SCAN_VERSION DBASE_VERSION; do
+  printf '    <parameter name="%s" value="%s" />\n' "$key" "$data_version"
+done)
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -110,11 +137,17 @@ fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
+# A fixed 40 nm radius, as the replayed scenario expects: the automatic one
+# would shrink it around the parked user and leave the first arrivals out.
 cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <?xml version="1.0" encoding="UTF-8"?>
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+    <parameter name="SCAN_LIVERIES" value="false" />
+    <parameter name="AUTO_RANGE" value="false" />
+    <parameter name="RANGE" value="40" />
+$version_parameters
   </parameters>
 </root>
 EOF
@@ -152,9 +185,19 @@ stop_all() {
 }
 trap stop_all EXIT
 
+# The replayed positions by callsign, for the stand-in simulator's map and
+# summary of how closely each AI object followed its replayed track.
+reference=()
+if ((traffic)); then
+  "$native/tools/realtraffic" generate tools/realtraffic/scenarios/eham_demo.txt |
+    awk '{ sub(/^[^ ]+ /, ""); split($0, f, ","); if (f[1] == "TFC" && f[10] != "" && f[10] !~ / /) print f[10], f[3], f[4], f[5] }' \
+      >"$demo/simulator/replayed.txt" && reference=(--reference "$demo/simulator/replayed.txt")
+fi
+
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
+  --installed-titles "$liveries" "${reference[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -269,6 +312,10 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+all_up_to_date() {
+  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+}
+verdict 'all_up_to_date' "the version check found the program and every data set up to date"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
@@ -284,10 +331,42 @@ else
   counts=$(sed -nE 's/.*\| live: *([0-9]+) .*/\1/p' "$demo/program.out" | uniq | tr '\n' ' ')
   echo "  the window's live counter showed: ${counts:-nothing}"
 fi
+# The traffic engine's part, from the stand-in simulator's record: AI
+# aircraft created (with the tail number and livery title the program sent)
+# and removed. The replay's first airliner is created about 35 s into the run;
+# the one the feed loses after 75 s is removed about 110 s into it.
+record=$demo/simulator/simulator-record.jsonl
+created=$(grep -c '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null)
+removed=$(grep -c '"kind":"AIRemoveObject"' "$record" 2>/dev/null)
+if ((traffic)); then
+  verdict 'grep -qE "\"kind\":\"AICreateNonATCAircraft\".*\"title\":\"[^\"]+\",\"tailNumber\":\"[^\"]+\"" "$record"' \
+    "an airliner was created in the stand-in simulator as an AI object with a livery title"
+  ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
+fi
+echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
+# The liveries' part: each creation's title is the one the matching logged
+# for that aircraft ("={step}= title"), the stand-in (which creates only the
+# titles of data/LiveriesScanned.xml) refused none, and at the end the log
+# has the matching summary.
+if ((traffic)); then
+  unmatched=$(grep '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null |
+    sed -E 's/.*"title":"([^"]*)".*/\1/' | sort -u | while IFS= read -r title; do
+      grep -qF "= $title" "$log" || echo "$title"
+    done)
+  verdict '((created >= 1)) && [[ -z $unmatched ]]' "every AI aircraft was created with the livery the matching logged for it"
+  verdict '! found "could not be created by your Sim"' "the stand-in simulator created every livery title it was given"
+  verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
+  grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
     printf "  the program used %.2f s of CPU time in %.1f s: %.2f %% of one core\n", cpu, seconds, 100 * cpu / seconds }'
+fi
+if [[ -s $demo/simulator/simulator-summary.txt ]]; then
+  echo
+  say "AI objects: phases reached and the largest distance from the replayed track while airborne"
+  sed 's/^/  /' "$demo/simulator/simulator-summary.txt"
 fi
 echo
 say "where things are"
@@ -296,6 +375,7 @@ echo "  program output           $demo/program.out"
 echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
+echo "  simulator summary        $demo/simulator/simulator-summary.txt"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"

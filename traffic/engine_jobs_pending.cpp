@@ -1,17 +1,24 @@
-// NOT BUILT YET: the traffic engine's side of the jobs the application shell
-// calls. Each body does nothing (or reports "nothing there") so that the
-// program links and runs without traffic; the traffic engine replaces this
-// whole file with its real functions. The two stand-use learning operations
-// learn nothing yet; the model-key text already gives the text that log
-// lines about stand uses show.
+// NOT BUILT YET: the traffic engine's parts that later work builds. The jobs
+// the application shell calls do nothing (or report "nothing there"); the
+// samples of known aircraft are queued as they come, and the movement on the
+// ground does nothing of its own, so that aircraft appear, fly, touch down
+// and leave. Each real part replaces its bodies here.
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/geodesy.h"
+#include "traffic/ac_events.h"
+#include "traffic/ai_controls.h"
+#include "traffic/air_motion.h"
 #include "traffic/engine_jobs.h"
+#include "traffic/flight_plan_folder.h"
+#include "traffic/flight_plans.h"
+#include "traffic/known_samples.h"
+#include "traffic/stand_moves.h"
+#include "traffic/state.h"
+#include "traffic/static_decision.h"
+#include "traffic/tick_motion.h"
 
-#include <fmt/format.h>
-
-#include "refdata/code_tables.h"
-
-void lf_handleAddingStack() {}
-void gf_handleAcEvents() {}
 void gf_parkControl(bool) {}
 void gf_matchLiveToStatics() {}
 void gf_adjustParking() {}
@@ -23,29 +30,38 @@ void gf_listMovingCallsigns() {}
 void gf_removeStaticsMatching(LiveAc&) {}
 void gf_clearReservedStand(const std::string&) {}
 bool gf_checkParkAirports(bool, std::string&) { return false; }
-void removeAircraftFromSim(AcBase&) {}
 std::uint64_t gf_countParkedLiveAcs(bool) { return 0; }
 void gf_leaveParkAirport() {}
-void gf_resetTraffic() {}
-void gf_reserveTrafficTables() {}
-void gf_removeLiveAcsForRtGone() {}
 void gf_addParkAirport(const AirportCode&, const GeoPoint&) {}
-bool gf_removeFarthestAc(double) { return true; }
 
-bool gf_hasParkAirport() { return false; }
-bool gf_parkAirportHasStands() { return false; }
-std::string gf_reservedStandName() { return {}; }
-std::size_t gf_staticScheduleSize() { return 0; }
-void gf_clearLiveryByHexId() {}
-void gf_clearGhostCallsigns() {}
-void gf_clearUserRef() {}
-
-std::string gf_modelKeyText(const ModelKey& key) {
-    const std::string second =
-        key.secondAirlineId != 0 ? fmt::format(",{}", gf_airlineCodeText(key.secondAirlineId)) : std::string();
-    return fmt::format("{:3}{:4} {:4}{:3}", gf_airlineCodeText(key.airlineId), second, gf_modelCodeText(key.modelId),
-                       key.cargo != 0 ? "(C)" : "");
+// Stand-in: the sample is queued behind the others, never due before them,
+// and marked stationary when it repeats the last position.
+void decodeExisting(LiveAc& aircraft, PosSample sample) {
+    if (aircraft.samples.size() > 200) {
+        removeAircraftFromSim(aircraft);
+        return;
+    }
+    if (!aircraft.samples.empty()) {
+        const PosSample& last = aircraft.samples.back();
+        sample.stationary = std::abs(sample.lat - last.lat) < 1e-8 && std::abs(sample.lon - last.lon) < 1e-8;
+        if (last.dueTick >= sample.dueTick) sample.dueTick = last.dueTick + 1;
+    }
+    aircraft.samples.push_back(sample);
 }
+
+void lf_placeAtStand(LiveAc&) {}
+
+// Movement on the ground: the aircraft keeps to its straight steps, with no
+// curve, no ground configuration and no take-off; an arrival at a stand
+// changes nothing.
+void nextPosGround(LiveAc&) {}
+void lf_configureOnGround(LiveAc&) {}
+void lf_scheduleNextSample(LiveAc&) {}
+bool gf_curvePoint(const GroundCurve&, GeoPoint&, double&, double) { return false; }
+void lf_towedParks(LiveAc&) {}
+void lf_detcs() {}
+
+// The stand-use learning learns nothing yet.
 bool gf_updateSlotTable(Stand&, const ModelKey&, std::uint64_t, const std::string&, const std::string&, bool) {
     return false;
 }

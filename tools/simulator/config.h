@@ -7,9 +7,12 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/world.h"
 
 namespace simulator {
@@ -77,6 +80,9 @@ struct SimulatorConfig {
     std::size_t maxObjects = 1000;              // more live AI objects: TOO_MANY_OBJECTS
     std::vector<std::string> refusedTitles;     // CREATE_OBJECT_FAILED (compared ignoring case)
     std::vector<std::string> helicopterTitles;  // titles holding one of these are helicopters (type 3)
+    // Set: only these titles are installed (foldedTitle); creations of any
+    // other title get CREATE_OBJECT_FAILED.
+    std::optional<std::set<std::string>> installedTitles;
     std::vector<ScriptAction> actions;          // sorted by time after loading
 
     // What it writes.
@@ -86,9 +92,18 @@ struct SimulatorConfig {
     std::filesystem::path mapFile;      // SVG map of the tracks, with the world file
     std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
+    std::filesystem::path summaryFile;  // per AI object: phases reached, distance from the replayed track
+    std::vector<ReferencePoint> referencePoints;  // the replayed traffic to compare with
     bool recordFrames = true;           // EVENT_FRAME lines in the record
     bool quiet = false;                 // no progress lines on stdout
 };
+
+// A title as the simulator compares it: ASCII letters folded to lower case.
+inline std::string foldedTitle(std::string title) {
+    for (char& c : title)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return title;
+}
 
 // The default user position: standing at an airport at the terrain height.
 UserWaypoint defaultUserWaypoint(const SimulatorConfig& config);

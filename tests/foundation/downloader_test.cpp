@@ -253,7 +253,7 @@ TEST_F(DownloaderTest, RepliesPastTheCapOfTheirKindAreRefused) {
         EXPECT_EQ(log.contains(fmt::format("Download error: 'the reply is larger than 1048576 bytes' for {}",
                                            server.url(c.path))),
                   !c.downloaded)
-            << c.path;
+            << c.path << ": " << log.lines().back();
         EXPECT_TRUE(noPartialFileLeft()) << c.path;
     }
 }

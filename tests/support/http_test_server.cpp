@@ -18,6 +18,8 @@
 #include <unistd.h>
 #endif
 
+#include "support/wait.h"
+
 namespace testing_support {
 namespace {
 
@@ -26,9 +28,9 @@ using Socket = SOCKET;
 constexpr Socket kNoSocket = INVALID_SOCKET;
 constexpr int kSendFlags = 0;
 void closeSocket(Socket s) { closesocket(s); }
-void setReceiveTimeout(Socket s, int ms) {
+void setTimeout(Socket s, int option, int ms) {
     const DWORD timeout = static_cast<DWORD>(ms);
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    setsockopt(s, SOL_SOCKET, option, reinterpret_cast<const char*>(&timeout), sizeof timeout);
 }
 constexpr int kShutdownSend = SD_SEND;
 #else
@@ -36,9 +38,9 @@ using Socket = int;
 constexpr Socket kNoSocket = -1;
 constexpr int kSendFlags = MSG_NOSIGNAL;  // a client that hung up must not kill the test with SIGPIPE
 void closeSocket(Socket s) { close(s); }
-void setReceiveTimeout(Socket s, int ms) {
+void setTimeout(Socket s, int option, int ms) {
     timeval timeout{ms / 1000, (ms % 1000) * 1000};
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(s, SOL_SOCKET, option, &timeout, sizeof timeout);
 }
 constexpr int kShutdownSend = SHUT_WR;
 #endif
@@ -159,7 +161,10 @@ void HttpTestServer::serve() {
 
 void HttpTestServer::answer(std::uintptr_t handle) {
     const Socket connection = socketOf(handle);
-    setReceiveTimeout(connection, 50);
+    setTimeout(connection, SO_RCVTIMEO, 50);
+    // A client that stops reading without closing must not hold the server
+    // (and the test's end, which joins it) for ever.
+    setTimeout(connection, SO_SNDTIMEO, kSafetyMs);
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 && !stopping_) {

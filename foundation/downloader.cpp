@@ -131,6 +131,7 @@ bool Downloader::download(const std::string& url, const fs::path& outputPath, bo
             StdioFile file = gf_openStdioFile(partial, raw ? "wb" : "w");
             if (!file) {
                 gf_log(fmt::format("Could not open output file: {}", utf8(outputPath)));
+                gf_removeFileIfExists(partial);  // an earlier answer's
                 return false;
             }
             DownloadSink sink{file.get(), 0, gf_downloadSizeCap(outputPath), false};

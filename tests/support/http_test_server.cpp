@@ -47,9 +47,12 @@ constexpr int kShutdownSend = SHUT_WR;
 
 Socket socketOf(std::uintptr_t s) { return static_cast<Socket>(s); }
 
+// In pieces of 64 KiB: Wine's blocking send of a megabyte at once to a
+// loopback reader could stall now and then on a loaded machine.
 bool sendAll(Socket s, std::string_view bytes) {
+    constexpr std::size_t kPiece = 64 * 1024;
     while (!bytes.empty()) {
-        const auto sent = send(s, bytes.data(), static_cast<int>(bytes.size()), kSendFlags);
+        const auto sent = send(s, bytes.data(), static_cast<int>(std::min(bytes.size(), kPiece)), kSendFlags);
         if (sent <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }

@@ -6,6 +6,8 @@
 // replace this file.
 #include "airports/airport_services.h"
 
+#include "airports/stands.h"
+
 std::mutex g_parkAirportsMutex;
 std::list<ParkAirportEntry> g_parkAirportList;
 AirportRecord g_parkAirport;
@@ -18,3 +20,13 @@ bool gf_parkFileLoaded() { return false; }
 std::optional<GeoPoint> gf_firstParkAirportPosition() { return std::nullopt; }
 void gf_addMyParkAirport() {}
 std::string gf_standNameAt(const GeoPoint&) { return {}; }
+
+// NOT BUILT YET: the stand-file writer and the file names of the park
+// airport's file. The names are the code and ".xml" or ".txt"; the writer
+// reports that nothing was saved.
+std::string gf_airportFileName(const AirportCode& code) { return code.text() + ".xml"; }
+std::filesystem::path gf_airportXmlPath(const AirportCode& code) { return gf_airportFileName(code); }
+std::filesystem::path gf_airportTxtPath(const AirportCode& code) { return code.text() + ".txt"; }
+bool gf_writeAirportFile(const AirportFileData&, const std::filesystem::path&, std::int32_t, std::int32_t) {
+    return false;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -14,9 +15,21 @@
 #include "foundation/geodesy.h"
 
 struct AcBase;
+struct AirportFileData;
 struct LiveAc;
 struct Stand;
 struct StaticSlot;
+
+// An airport's file names: the code's four characters and ".xml" (as text
+// and as a path without folder), or ".txt" for the pointer to its file.
+std::string gf_airportFileName(const AirportCode& code);
+std::filesystem::path gf_airportXmlPath(const AirportCode& code);
+std::filesystem::path gf_airportTxtPath(const AirportCode& code);
+// Writes an airport file: kind 0 the park airport's own file with its
+// learned uses, kind 1 a file generated from scenery; sim is the information
+// block's "sim" entry. False when it was not saved.
+bool gf_writeAirportFile(const AirportFileData& data, const std::filesystem::path& path, std::int32_t kind,
+                         std::int32_t sim);
 
 // Scans the afolder settings' scenery for airports and parking positions.
 void gf_scanAddonAirports();

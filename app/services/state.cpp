@@ -13,6 +13,8 @@ std::atomic<std::uint64_t> g_daySlot{0};
 std::atomic<bool> g_settingsLocked{false};
 std::atomic<bool> g_productionMode{false};
 std::atomic<bool> g_dbaseRead{false};
+std::atomic<std::int32_t> g_infoSimNumber{1};
+std::filesystem::path g_stockSceneryPath;
 std::atomic<std::int32_t> g_scanLimit{2};
 std::atomic<std::int32_t> g_runningScans{0};
 

@@ -1,0 +1,215 @@
+// The reader against real scenery files of one airport, compared with the
+// values that a second, independent decoding (tests/airports/data/bgl/
+// decode_bgl.py) wrote beside them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "airports/bgl_reader.h"
+#include "airports/state.h"
+#include "foundation/file_helpers.h"
+#include "support/data_set.h"
+#include "support/log_capture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ExpectedLine {
+    std::string kind;  // airport, helipad, list, entry, stand
+    // key=value pairs; the airport's code under "code".
+    std::map<std::string, std::string> values;
+};
+
+std::vector<ExpectedLine> readExpected(const fs::path& path) {
+    std::ifstream in(path);
+    std::vector<ExpectedLine> lines;
+    for (std::string text; std::getline(in, text);) {
+        ExpectedLine line;
+        std::istringstream words(text);
+        words >> line.kind;
+        // The airport's name, last on its line, may hold blanks.
+        const std::size_t name = text.find(" name=");
+        const std::string head = line.kind == "airport" ? text.substr(0, name) : text;
+        std::istringstream pairs(head);
+        std::string pair;
+        pairs >> pair;  // the kind
+        while (pairs >> pair) {
+            const std::size_t eq = pair.find('=');
+            if (eq == std::string::npos)
+                line.values["code"] = pair;
+            else
+                line.values[pair.substr(0, eq)] = pair.substr(eq + 1);
+        }
+        if (line.kind == "airport") line.values["name"] = text.substr(name + 6);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<ExpectedLine> linesOf(const std::vector<ExpectedLine>& all, const std::string& kind) {
+    std::vector<ExpectedLine> some;
+    for (const ExpectedLine& line : all)
+        if (line.kind == kind) some.push_back(line);
+    return some;
+}
+
+double number(const ExpectedLine& line, const std::string& key) { return std::stod(line.values.at(key)); }
+
+struct ReadAirport {
+    BglAirportRef ref;
+    AirportFileData data;
+    std::int32_t helipadCounter = 0;
+};
+
+class BglRealFiles : public ::testing::TestWithParam<const char*> {
+protected:
+    BglRealFiles() {
+        g_airportCodes = {AirportCode("LEAB")};
+        const std::lock_guard lock(g_scanLogMutex);
+        g_scanLogLines.clear();
+    }
+    ~BglRealFiles() override { g_airportCodes.clear(); }
+
+    static fs::path fixture(const std::string& name) {
+        return testing_support::sourceFile("tests/airports/data/bgl/" + name);
+    }
+
+    std::vector<ReadAirport> readAll(const BglImage& image, const fs::path& path) {
+        std::vector<ReadAirport> airports;
+        lf_walkBglAirports(image, [&](const BglAirportRef& ref) {
+            ReadAirport& airport = airports.emplace_back();
+            airport.ref = ref;
+            airport.data.code = ref.code;
+            airport.helipadCounter = lf_readBglAirport(image, ref, airport.data, path.string());
+        });
+        return airports;
+    }
+
+    testing_support::LogCapture log_;
+};
+
+TEST_P(BglRealFiles, DecodeToTheIndependentlyDecodedValues) {
+    const std::string name = GetParam();
+    const fs::path path = fixture(name + ".bgl");
+    const std::vector<ExpectedLine> expected = readExpected(fixture(name + ".expected"));
+    auto bytes = lf_readBglFile(path);
+    ASSERT_TRUE(bytes);
+    const BglImage image(std::move(*bytes));
+    EXPECT_TRUE(lf_bglHasAirports(path));
+
+    const std::vector<ExpectedLine> airportLines = linesOf(expected, "airport");
+    const std::vector<ReadAirport> airports = readAll(image, path);
+    ASSERT_EQ(airports.size(), airportLines.size());
+    if (airports.empty()) return;
+    const ReadAirport& airport = airports.front();
+    const ExpectedLine& head = airportLines.front();
+    EXPECT_EQ(airport.data.code.text(), head.values.at("code"));
+    EXPECT_EQ(airport.ref.longForm, head.values.at("form") == "0xAB");
+    EXPECT_EQ(airport.data.altitude, std::stoi(head.values.at("altitude_ft")));
+    EXPECT_EQ(airport.data.airport_name, head.values.at("name"));
+
+    // Every parking entry in file order: name, type, radius, heading,
+    // position and airline codes.
+    const std::vector<ExpectedLine> lists = linesOf(expected, "list");
+    const std::vector<ExpectedLine> entries = linesOf(expected, "entry");
+    if (!lists.empty()) {
+        std::size_t word = std::stoul(lists.front().values.at("at")) / 4 + 2;
+        ASSERT_EQ(entries.size(), std::stoul(lists.front().values.at("count")));
+        for (const ExpectedLine& entry : entries) {
+            const BglParking parking = lf_decodeBglParking(image, word, airport.ref.longForm);
+            SCOPED_TRACE(entry.values.at("name"));
+            EXPECT_EQ(gf_bglParkingName(parking), entry.values.at("name"));
+            EXPECT_EQ(parking.type, std::stoul(entry.values.at("type")));
+            EXPECT_DOUBLE_EQ(parking.radius, number(entry, "radius_m"));
+            EXPECT_DOUBLE_EQ(parking.heading, number(entry, "heading_deg"));
+            EXPECT_NEAR(parking.latitude, number(entry, "lat"), 1e-12);
+            EXPECT_NEAR(parking.longitude, number(entry, "lon"), 1e-12);
+            std::string airlines;
+            for (const std::string& code : parking.airlines) airlines += (airlines.empty() ? "" : ",") + code;
+            EXPECT_EQ(airlines, entry.values.at("airlines"));
+            word += parking.words;
+        }
+    }
+
+    // The stands kept, in file order: helipads first, then the parking list.
+    const std::vector<ExpectedLine> stands = linesOf(expected, "stand");
+    ASSERT_EQ(airport.data.stands.size(), stands.size());
+    std::int32_t helipads = 0;
+    for (std::size_t k = 0; k < stands.size(); ++k) {
+        const Stand& stand = airport.data.stands[k];
+        const ExpectedLine& line = stands[k];
+        SCOPED_TRACE(line.values.at("name"));
+        EXPECT_EQ(stand.name, line.values.at("name"));
+        EXPECT_NEAR(stand.latitude, number(line, "lat"), 1e-12);
+        EXPECT_NEAR(stand.longitude, number(line, "lon"), 1e-12);
+        EXPECT_NEAR(stand.heading, number(line, "heading_rad"), 1e-12);
+        EXPECT_NEAR(stand.radius, number(line, "radius_nm"), 1e-12);
+        EXPECT_EQ(stand.cargo, std::stoi(line.values.at("cargo")));
+        EXPECT_EQ(stand.ramp, std::stoi(line.values.at("ramp")));
+        EXPECT_EQ(stand.heli, std::stoi(line.values.at("heli")));
+        EXPECT_TRUE(stand.uses.empty());
+        EXPECT_EQ(stand.standId, 0);
+        helipads += stand.heli;
+    }
+    EXPECT_EQ(airport.helipadCounter, helipads + 1);
+    // Nothing in these files is broken. The name walk, which runs to the end
+    // of the file, meets the empty record that follows the short file's
+    // airport section and says so; nothing else is logged.
+    if (name == "LEAB_ADEP5_ARV187_ALT")
+        EXPECT_TRUE(log_.contains("==>    Warning: decodeSizeAtBoundary returned 0 at o3 = 75"));
+    else
+        EXPECT_FALSE(log_.contains("==> "));
+    const std::lock_guard lock(g_scanLogMutex);
+    EXPECT_EQ(g_scanLogLines, std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(LEAB, BglRealFiles,
+                         ::testing::Values("LEAB_ADEP4_ARV187", "LEAB_ADEP5_ARV187", "LEAB_ADEP5_ARV187_ALT"));
+
+TEST_F(BglRealFiles, BothFormsHoldTheSameStandsAndTheOtherFilesNone) {
+    std::map<std::string, std::vector<ReadAirport>> read;
+    for (const char* name : {"LEAB_ADEP4_ARV187", "LEAB_ADEP5_ARV187", "LEAB_ADEP5_ARV187_ALT",
+                             "LEAB_ADEP4_ARV187_CVX"}) {
+        auto bytes = lf_readBglFile(fixture(std::string(name) + ".bgl"));
+        ASSERT_TRUE(bytes);
+        read[name] = readAll(BglImage(std::move(*bytes)), name);
+    }
+    // 71 entries, 3 of them markers: 68 stands and the helipad.
+    const auto& older = read["LEAB_ADEP4_ARV187"].at(0).data;
+    const auto& longer = read["LEAB_ADEP5_ARV187"].at(0).data;
+    ASSERT_EQ(older.stands.size(), 69u);
+    ASSERT_EQ(longer.stands.size(), older.stands.size());
+    for (std::size_t k = 0; k < older.stands.size(); ++k) {
+        EXPECT_EQ(longer.stands[k].name, older.stands[k].name);
+        EXPECT_EQ(longer.stands[k].latitude, older.stands[k].latitude);
+        EXPECT_EQ(longer.stands[k].radius, older.stands[k].radius);
+    }
+    EXPECT_EQ(older.stands.front().name, "helipad1");
+    // A few stands checked by hand: r4 (ramp, 15 m, 359.3 degrees) and r81,
+    // whose heading 0 reads as a full circle and whose three airline codes
+    // are stepped over.
+    EXPECT_EQ(older.stands[1].name, "r4");
+    EXPECT_NEAR(older.stands[1].radius * 1852.0, 15.0, 1e-9);
+    EXPECT_NEAR(older.stands[1].heading * 57.29577951308232, 359.3177, 1e-4);
+    EXPECT_NEAR(older.stands[1].latitude, 38.946192, 1e-6);
+    EXPECT_NEAR(older.stands[1].longitude, -1.879639, 1e-6);
+    EXPECT_EQ(older.stands.back().name, "r86");
+    EXPECT_DOUBLE_EQ(older.stands.back().heading, 6.283185307179586);
+    EXPECT_EQ(older.altitude, 2300);
+    EXPECT_EQ(longer.altitude, 2301);
+
+    const auto& alt = read["LEAB_ADEP5_ARV187_ALT"];
+    ASSERT_EQ(alt.size(), 1u);
+    EXPECT_EQ(alt[0].data.airport_name, "Los Llanos");
+    EXPECT_TRUE(alt[0].data.stands.empty());
+
+    EXPECT_TRUE(read["LEAB_ADEP4_ARV187_CVX"].empty());
+    EXPECT_FALSE(lf_bglHasAirports(fixture("LEAB_ADEP4_ARV187_CVX.bgl")));
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 // replace this file.
 #include "airports/airport_services.h"
 
+#include "airports/offline_learning.h"
 #include "airports/stands.h"
 
 std::mutex g_parkAirportsMutex;
@@ -13,7 +14,6 @@ std::list<ParkAirportEntry> g_parkAirportList;
 AirportRecord g_parkAirport;
 std::mutex g_standsMutex;
 
-void gf_scanAddonAirports() {}
 bool lf_readMyParkAirports() { return false; }
 std::uint64_t gf_countParkedInWeek(bool) { return 0; }
 bool gf_parkFileLoaded() { return false; }
@@ -27,6 +27,8 @@ std::string gf_standNameAt(const GeoPoint&) { return {}; }
 std::string gf_airportFileName(const AirportCode& code) { return code.text() + ".xml"; }
 std::filesystem::path gf_airportXmlPath(const AirportCode& code) { return gf_airportFileName(code); }
 std::filesystem::path gf_airportTxtPath(const AirportCode& code) { return code.text() + ".txt"; }
+// NOT BUILT YET: zipping "tblo" waits for the project's zip archive.
+bool gf_zipFolder(const std::filesystem::path&) { return false; }
 bool gf_writeAirportFile(const AirportFileData&, const std::filesystem::path&, std::int32_t, std::int32_t) {
     return false;
 }

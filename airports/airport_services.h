@@ -31,8 +31,6 @@ std::filesystem::path gf_airportTxtPath(const AirportCode& code);
 bool gf_writeAirportFile(const AirportFileData& data, const std::filesystem::path& path, std::int32_t kind,
                          std::int32_t sim);
 
-// Scans the afolder settings' scenery for airports and parking positions.
-void gf_scanAddonAirports();
 // One entry of the park-airport list (airports/my_park_airports.txt).
 struct ParkAirportEntry {
     std::string stand;        // the reserved stand's name; may be empty

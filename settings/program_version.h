@@ -7,6 +7,8 @@
 
 inline constexpr const char* kProgramName = "Velantra_P3D";
 inline constexpr const char* kProgramVersionText = "11.0.2";
+// Where users mail what the program asks them to send to its maker.
+inline constexpr const char* kSupportAddress = "support@velantra-p3d.example";
 // Built during static initialisation from the release number; at least 11.0.2,
 // the oldest settings file the parameter store upgrades.
 inline const VersionData g_programVersion{std::string_view{kProgramVersionText}};

@@ -33,6 +33,7 @@ SharedText g_selectedCallsignText;
 std::atomic<bool> g_callsignListRefresh{false};
 std::atomic<std::uint64_t> g_simAddonAirportCount{0};
 std::atomic<std::uint64_t> g_thirdPartyAirportCount{0};
+std::atomic<std::uint64_t> g_tbloFileCount{0};
 std::atomic<bool> g_rtDisplayBlocked{true};
 SharedText g_rtVersionText;
 

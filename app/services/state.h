@@ -64,6 +64,7 @@ extern SharedText g_selectedCallsignText;       // emptied when the callsign lis
 extern std::atomic<bool> g_callsignListRefresh;  // the window refills the callsign list
 extern std::atomic<std::uint64_t> g_simAddonAirportCount;    // entries of airports/my_ORBX ("# simaddon")
 extern std::atomic<std::uint64_t> g_thirdPartyAirportCount;  // entries of airports/my_thirdparty ("# thirdp")
+extern std::atomic<std::uint64_t> g_tbloFileCount;   // off-line learned files zipped; the mail hint shows while above 0
 extern std::atomic<bool> g_rtDisplayBlocked;  // the RealTraffic box stays black until the workers passed the RealTraffic step
 extern SharedText g_rtVersionText;            // "RT {} edition: {}" from RealTraffic's version reply
 

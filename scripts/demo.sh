@@ -10,17 +10,24 @@
 #                               there is no display); the stand-ins run natively
 #   scripts/demo.sh --no-traffic  the stand-in RealTraffic serves the command
 #                               link but sends no traffic (the program idles)
+#   scripts/demo.sh --leab      the second scenario: the user parked at
+#                               Albacete (LEAB), whose add-on scenery lies in
+#                               the demo's add-on folder (afolder0); the scan
+#                               at start generates LEAB's airport file, which
+#                               becomes the park airport's file (no traffic)
 #   scripts/demo.sh --check     also fails (exit code 1) unless the program
 #                               ended with 0, the log shows the simulator
 #                               connected, RealTraffic connected at level 2
 #                               and traffic received, and both stand-ins
 #                               report no protocol error (with --no-traffic:
-#                               all but the traffic)
+#                               all but the traffic; with --leab also that
+#                               the scan generated LEAB's file from its stands)
 #
 # Natively it also reports the program's own CPU time over the run.
 #
 #   VLNT_DEMO_SECONDS  how long the program runs (default 120)
-#   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows)
+#   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows,
+#                      build/demo-leab)
 #   VLNT_JOBS          parallel build jobs (default: number of cores)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -29,12 +36,14 @@ root=$(pwd)
 windows=0
 check=0
 traffic=1
+leab=0
 for arg in "$@"; do
   case $arg in
     --windows) windows=1 ;;
     --check) check=1 ;;
     --no-traffic) traffic=0 ;;
-    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic] [--check]" >&2; exit 2 ;;
+    --leab) leab=1 traffic=0 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic] [--leab] [--check]" >&2; exit 2 ;;
   esac
 done
 # The Windows program needs a display: the whole demo runs on a virtual one.
@@ -46,6 +55,7 @@ fi
 seconds=${VLNT_DEMO_SECONDS:-120}
 jobs=${VLNT_JOBS:-$(nproc)}
 if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=${VLNT_DEMO_DIR:-$root/build/demo}; fi
+((leab)) && demo=${VLNT_DEMO_DIR:-$demo-leab}
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
@@ -98,11 +108,25 @@ fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
+# The LEAB scenario: the airport's real scenery files as an add-on.
+addon_parameter=""
+scenario=tools/simulator/scenarios/eham_demo.txt
+if ((leab)); then
+  scenario=tools/simulator/scenarios/leab_demo.txt
+  scenery="$demo/addons/LEAB Albacete/scenery"
+  mkdir -p "$scenery"
+  cp tests/airports/data/bgl/LEAB_ADEP5_ARV187.bgl tests/airports/data/bgl/LEAB_ADEP5_ARV187_ALT.bgl \
+    tests/airports/data/bgl/LEAB_ADEP4_ARV187_CVX.bgl tests/airports/data/bgl/LICENSE "$scenery/"
+  addon_path=$demo/addons
+  ((windows)) && addon_path=$(winepath -w "$addon_path" 2>/dev/null)
+  addon_parameter="    <parameter name=\"afolder0\" value=\"${addon_path//&/&amp;}\" />"
+fi
 cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <?xml version="1.0" encoding="UTF-8"?>
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+$addon_parameter
   </parameters>
 </root>
 EOF
@@ -117,7 +141,7 @@ stop_all() {
 trap stop_all EXIT
 
 say "starting the stand-in simulator"
-setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
+setsid "$native/tools/simulator" --scenario "$scenario" --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
@@ -197,6 +221,13 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+if ((leab)); then
+  scan_log=$run/output/info/AirportsScanLog.txt
+  generated=$run/airports/my_thirdparty/LEAB.xml
+  verdict 'grep -q "^Generated LEAB.xml: 69 positions, of which 1 helipad$" "$scan_log" 2>/dev/null' \
+    "the scan at start generated LEAB's airport file from the add-on scenery's 69 stands"
+  verdict '[[ $(grep -c "<parkpos " "$generated" 2>/dev/null) == 69 ]]' "$generated holds the 69 stands"
+fi
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 if [[ -n $cpu_ticks ]]; then
@@ -213,5 +244,10 @@ echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
+if ((leab)); then
+  echo "  add-on scenery           $demo/addons"
+  echo "  airport scan log         $run/output/info/AirportsScanLog.txt"
+  echo "  generated airport file   $run/airports/my_thirdparty/LEAB.xml"
+fi
 if ((check && failures)); then exit 1; fi
 exit 0

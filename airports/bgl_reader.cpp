@@ -41,6 +41,11 @@ std::string utf8Name(std::string name) {
     }
 }
 
+// A walk met as many records as it may look at.
+void logTooManyRecords(int walk, std::string_view what) {
+    gf_logMarked(fmt::format("Error: Maximum loop iterations reached ({}) {} possible corrupt {}", walk, kDash, what));
+}
+
 void logZeroSize(std::size_t word, bool marked) {
     const std::string text = fmt::format("   Warning: decodeSizeAtBoundary returned 0 at o3 = {}", word);
     if (marked)
@@ -61,9 +66,7 @@ void walkSection(const BglImage& image, std::size_t section,
     std::size_t word = image.u32(subsection) / 4;
     for (std::uint32_t count = 1; word < words; ++count) {
         if (count >= kBglMaxRecords) {
-            gf_logMarked(fmt::format("Error: Maximum loop iterations reached (2) {} possible corrupt BGL or "
-                                     "malformed input.",
-                                     kDash));
+            logTooManyRecords(2, "BGL or malformed input.");
             return;
         }
         const std::uint16_t id = image.recordId(word);
@@ -136,9 +139,7 @@ AirportFileData lf_readBglAirportName(std::size_t word, const BglImage& image, b
     std::size_t at = word + (longForm ? 15 : 14);
     for (std::uint32_t count = 1; image.holdsHeader(at); ++count) {
         if (count >= kBglMaxRecords) {
-            gf_logMarked(fmt::format("Error: Maximum loop iterations reached (3) {} possible corrupt Airport Basic "
-                                     "data or malformed input.",
-                                     kDash));
+            logTooManyRecords(3, "Airport Basic data or malformed input.");
             break;
         }
         const std::size_t size = image.recordWords(at);
@@ -169,9 +170,7 @@ std::int32_t lf_readBglAirport(const BglImage& image, const BglAirportRef& airpo
     std::size_t at = firstSubRecord(airport);
     for (std::uint32_t count = 1; at < end; ++count) {
         if (count >= kBglMaxRecords) {
-            gf_logMarked(fmt::format("Error: Maximum loop iterations reached (1) {} possible corrupt SIA or "
-                                     "malformed input",
-                                     kDash));
+            logTooManyRecords(1, "SIA or malformed input");
             break;
         }
         if (at >= image.wordCount()) {

@@ -24,6 +24,7 @@
 #include "refdata/state.h"
 #include "settings/settings.h"
 #include "support/bgl_builder.h"
+#include "support/scan_log.h"
 #include "support/store_fixture.h"
 
 namespace fs = std::filesystem;
@@ -39,11 +40,6 @@ Bytes airportWithStands(const std::string& ident, std::uint32_t stands) {
     std::vector<BglParkingSpec> entries;
     for (std::uint32_t k = 1; k <= stands; ++k) entries.push_back({10, 8, k, 20.0F, 90.0F, 52.3 + k * 0.001, 4.7, {}});
     return bglAirportFile({ident, false, 0, {bglNameRecord(ident + " airport"), bglParkingList(entries, false)}, {}});
-}
-
-std::vector<std::string> scanLogLines() {
-    const std::lock_guard lock(g_scanLogMutex);
-    return g_scanLogLines;
 }
 
 class AddonScan : public StoreTest, public platform::WindowHost {
@@ -68,8 +64,7 @@ protected:
         g_stockSceneryPath.clear();
         g_stopRequested = false;
         g_tbloFileCount = 0;
-        const std::lock_guard lock(g_scanLogMutex);
-        g_scanLogLines.clear();
+        clearScanLog();
     }
 
     void postAppMessage(std::uint32_t) override {}

@@ -19,6 +19,7 @@
 #include "foundation/file_helpers.h"
 #include "support/bgl_builder.h"
 #include "support/log_capture.h"
+#include "support/scan_log.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;
@@ -48,14 +49,6 @@ protected:
         clearScanLog();
     }
 
-    static void clearScanLog() {
-        const std::lock_guard lock(g_scanLogMutex);
-        g_scanLogLines.clear();
-    }
-    static std::vector<std::string> scanLog() {
-        const std::lock_guard lock(g_scanLogMutex);
-        return g_scanLogLines;
-    }
 
     static std::vector<ReadAirport> read(const Bytes& bytes) {
         const BglImage image{Bytes(bytes)};
@@ -158,7 +151,7 @@ TEST_F(BglReader, WalkTakesSupportedAirportsOfUsableSections) {
         std::vector<std::string> codes;
         for (const ReadAirport& airport : read(c.bytes)) codes.push_back(airport.data.code.text());
         EXPECT_EQ(codes, c.codes);
-        EXPECT_EQ(scanLog(), c.scanLog);
+        EXPECT_EQ(scanLogLines(), c.scanLog);
     }
 }
 
@@ -172,7 +165,7 @@ TEST_F(BglReader, IdentsAreBase38MostSignificantDigitFirst) {
     EXPECT_EQ(lf_checkBglAirportIdent("eham"), std::make_pair(std::string("EHAM"), true));
     EXPECT_EQ(lf_checkBglAirportIdent("ams"), std::make_pair(std::string("AMS"), false));
     EXPECT_EQ(lf_checkBglAirportIdent("EHAMX"), std::make_pair(std::string("EHAMX"), false));
-    EXPECT_THAT(scanLog(), IsEmpty());
+    EXPECT_THAT(scanLogLines(), IsEmpty());
 }
 
 TEST_F(BglReader, AltitudeKeepsAirportsBelowSeaLevel) {
@@ -337,7 +330,7 @@ TEST_F(BglReader, StandsTakenAndSkipped) {
         clearScanLog();
         const ReadAirport airport = readOne(c.records, c.longForm);
         EXPECT_EQ(names(airport), c.stands);
-        EXPECT_EQ(scanLog(), c.scanLog);
+        EXPECT_EQ(scanLogLines(), c.scanLog);
     }
 }
 

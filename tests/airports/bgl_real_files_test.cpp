@@ -14,6 +14,7 @@
 #include "foundation/file_helpers.h"
 #include "support/data_set.h"
 #include "support/log_capture.h"
+#include "support/scan_log.h"
 
 namespace fs = std::filesystem;
 
@@ -70,8 +71,7 @@ class BglRealFiles : public ::testing::TestWithParam<const char*> {
 protected:
     BglRealFiles() {
         g_airportCodes = {AirportCode("LEAB")};
-        const std::lock_guard lock(g_scanLogMutex);
-        g_scanLogLines.clear();
+        testing_support::clearScanLog();
     }
     ~BglRealFiles() override { g_airportCodes.clear(); }
 
@@ -164,8 +164,7 @@ TEST_P(BglRealFiles, DecodeToTheIndependentlyDecodedValues) {
         EXPECT_TRUE(log_.contains("==>    Warning: decodeSizeAtBoundary returned 0 at o3 = 75"));
     else
         EXPECT_FALSE(log_.contains("==> "));
-    const std::lock_guard lock(g_scanLogMutex);
-    EXPECT_EQ(g_scanLogLines, std::vector<std::string>{});
+    EXPECT_EQ(testing_support::scanLogLines(), std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(LEAB, BglRealFiles,

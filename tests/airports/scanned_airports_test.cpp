@@ -15,6 +15,7 @@
 #include "settings/file_names.h"
 #include "support/bgl_builder.h"
 #include "support/log_capture.h"
+#include "support/scan_log.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;
@@ -40,14 +41,6 @@ protected:
         g_airportCodes.clear();
         gf_clearReferenceData();
         clearScanLog();
-    }
-    static void clearScanLog() {
-        const std::lock_guard lock(g_scanLogMutex);
-        g_scanLogLines.clear();
-    }
-    static std::vector<std::string> scanLog() {
-        const std::lock_guard lock(g_scanLogMutex);
-        return g_scanLogLines;
     }
     // Folder entries of the two link folders, as "my_ORBX/EDDF.txt".
     static std::vector<std::string> linkFiles() {
@@ -127,7 +120,7 @@ TEST_F(ScannedAirports, LinkingByThePublisherOfThePath) {
         EXPECT_EQ(record.BGLpath, c.path);
         EXPECT_EQ(record.publisher, c.publisher);
         EXPECT_EQ(archived, c.archived);
-        EXPECT_EQ(scanLog(), c.scanLog);
+        EXPECT_EQ(scanLogLines(), c.scanLog);
         std::vector<std::string> pointers;
         for (const std::string& file : linkFiles())
             pointers.push_back(file + ": " + readFile(g_airportsFolder / file));
@@ -165,7 +158,7 @@ TEST_F(ScannedAirports, GeneratedWhenNotLinkedOrWhenTheSceneryHasMoreStands) {
         clearScanLog();
         const BglImage image{Bytes(c.file)};
         lf_walkBglAirports(image, [&](const BglAirportRef& airport) { lf_processBglAirport(airport, image, c.path); });
-        std::vector<std::string> lines = scanLog();
+        std::vector<std::string> lines = scanLogLines();
         // The writer's own verdict is checked with the generated files.
         std::erase_if(lines, [](const std::string& line) { return line.find("did not succeed") != std::string::npos; });
         EXPECT_EQ(lines, c.scanLog);
@@ -188,8 +181,8 @@ TEST_F(ScannedAirports, HelipadsCountedInTheGeneratedLine) {
             record.stands.emplace_back(std::vector<StandUse>{}, "helipad" + std::to_string(k + 1), 52.0, 4.0, 0.0, 10.0,
                                        false, false, true);
         lf_generateAirportFile(record, c.helipadCounter);
-        ASSERT_FALSE(scanLog().empty());
-        EXPECT_EQ(scanLog().front(), c.line);
+        ASSERT_FALSE(scanLogLines().empty());
+        EXPECT_EQ(scanLogLines().front(), c.line);
     }
 }
 

@@ -195,6 +195,16 @@ TEST_F(AddonScan, ScanThatFindsNothingSaysSoAndStillSwitchesOff) {
     EXPECT_EQ(scanLogFile(), std::vector<std::string>{"Scanning for addon  airports in " + empty.string()});
 }
 
+TEST_F(AddonScan, SimaddonAirportsAloneAreAFind) {
+    const fs::path orbx = fs::current_path() / "ORBX";
+    fs::create_directories(orbx);
+    writeBytes(orbx / "EDDF.bgl", airportWithStands("EDDF", 3));
+    afolder0.value = orbx.string();
+    EXPECT_EQ(scan(), "");
+    EXPECT_TRUE(fs::exists(g_myOrbxFolder / "EDDF.txt"));
+    EXPECT_FALSE(log_.contains("Warning: Scan has not found any add-on airports"));
+}
+
 // Scenery files that all pass the quick test, for the worker tests.
 class ScanWorkers : public AddonScan {
 protected:

@@ -13,6 +13,11 @@ using HalfHourSet = std::uint64_t;
 
 inline constexpr int kHalfHoursPerDay = 48;
 
+// The set holds the slot (a slot outside 0..47 is never held).
+inline bool gf_hasSlot(HalfHourSet set, std::int64_t slot) {
+    return slot >= 0 && slot < kHalfHoursPerDay && ((set >> slot) & 1U) != 0;
+}
+
 // Parses an "hh" text. Never throws: a bad piece is logged and skipped in a
 // list; a bad range (bad piece, two colons, descending) is logged and gives
 // the empty set.

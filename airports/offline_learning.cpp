@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "airports/airport_list.h"
-#include "airports/airport_services.h"
+#include "airports/airport_files.h"
 #include "app/services/controls.h"
 #include "app/services/state.h"
 #include "app/services/window_bands.h"

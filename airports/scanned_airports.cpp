@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <system_error>
 
-#include "airports/airport_services.h"
+#include "airports/airport_files.h"
+#include "airports/stand_file.h"
 #include "app/services/state.h"
 #include "foundation/file_helpers.h"
 #include "foundation/strings.h"

@@ -1,10 +1,12 @@
 #include "airports/stands.h"
 
+#include "airports/stand_search.h"
+#include "airports/state.h"
+
 #include <algorithm>
 #include <utility>
 
 namespace {
-constexpr double kNmPerMetre = 0.0005399568034557236;
 constexpr std::size_t kAdjacentReserved = 8;
 }  // namespace
 
@@ -22,6 +24,12 @@ Stand::Stand(std::vector<StandUse>&& usesIn, std::string&& nameIn, double latitu
       ramp(rampIn ? 1 : 0),
       heli(heliIn ? 1 : 0) {
     adjacentIds.reserve(kAdjacentReserved);
+}
+
+void gf_clearStands() {
+    const std::lock_guard lock(g_standsMutex);
+    g_stands.clear();
+    lf_forgetStandName();
 }
 
 Stand* gf_standById(std::int32_t standId) {

@@ -63,6 +63,13 @@ struct StaticSlot {
     std::uint8_t staysNext = 0;  // the use goes on in the next half-hour
 };
 
+// The park airport's file as its reader found it (g_parkAirportInfo).
+struct ParkAirportInfo {
+    std::string airport_name;
+    std::string publisher;
+    std::int32_t altitude = 0;  // feet
+};
+
 // The content of one airport file for the writer.
 struct AirportFileData {
     AirportCode code;
@@ -81,6 +88,11 @@ struct AirportFileData {
 // under that mutex.
 extern std::vector<Stand> g_stands;
 
+inline constexpr double kNmPerMetre = 0.0005399568034557236;
+
+// Destroys every stand (uses, name, adjacent ids), keeping the capacity.
+// Takes g_standsMutex.
+void gf_clearStands();
 // The stand with that id, found by halving; nullptr when there is none.
 Stand* gf_standById(std::int32_t standId);
 // Marks the stand taken and its neighbours adjacentTaken. Traffic thread.

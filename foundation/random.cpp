@@ -49,6 +49,8 @@ void gf_shuffle(std::vector<std::uint16_t>& ids) { lf_shuffle(ids); }
 
 void gf_shuffle(std::vector<std::string>& texts) { lf_shuffle(texts); }
 
+void gf_shuffle(std::vector<std::int32_t>& numbers) { lf_shuffle(numbers); }
+
 double gf_randomizePercent(double value, double percent) {
     const std::uint32_t draw = g_rng();
     if (percent <= 0) return value;

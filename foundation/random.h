@@ -18,6 +18,7 @@ std::size_t gf_randomIndex(std::size_t n);
 // Shuffles uniformly when RANDOM is on and there are at least 2 ids.
 void gf_shuffle(std::vector<std::uint16_t>& ids);
 void gf_shuffle(std::vector<std::string>& texts);
+void gf_shuffle(std::vector<std::int32_t>& numbers);
 // v varied up or down by p percent (the sign from one draw); v when p <= 0.
 // Does not look at RANDOM.
 double gf_randomizePercent(double value, double percent);

@@ -313,7 +313,7 @@ void lf_readRegistrations(const pugi::xml_document& document, ReaderIds& ids) {
         codes.secondAirlineId = ids.airlines.id(airlines, attributes.o);
         codes.modelId = ids.models.id(models, attributes.m);
         codes.cargo = lf_asBool(attributes.c) ? 1 : 0;
-        g_registrations.push_back(RegistrationRecord{attributes.r, codes});  // clang 14 has no parenthesised aggregate init
+        g_registrations.push_back(RegistrationRecord{attributes.r, codes});
     }
     gf_sortRegistrations();
     g_registrations.shrink_to_fit();

@@ -67,7 +67,7 @@ export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
 launchers=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 say "building the stand-ins (and the program) natively"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launchers[@]}" >/dev/null &&
-  cmake --build build/native -j"$jobs" --target velantra_p3d simulator realtraffic vlnt_data ||
+  cmake --build build/native -j"$jobs" --target velantra_p3d simulator realtraffic download_site vlnt_data ||
   { say "the native build failed"; exit 1; }
 native=$root/build/native
 if ((windows)); then
@@ -164,6 +164,22 @@ setsid "$native/tools/realtraffic" command --transcript "$demo/realtraffic/trans
 realtraffic_pid=$!
 pids+=("$realtraffic_pid")
 
+# --- the download site ----------------------------------------------------
+# The maker's download site, on the loopback address: the archive holds the
+# data set's stand files (data/stands), so the park airport gets its stands.
+mkdir -p "$demo/site/downloads/P3D/archive/stock"
+cp data/stands/*.xml "$demo/site/downloads/P3D/archive/stock/"
+say "starting the stand-in download site"
+setsid "$native/tools/download_site" --root "$demo/site/downloads" --ports-file "$demo/site/ports.json" \
+  >"$demo/site/download_site.out" 2>&1 &
+site_pid=$!
+pids+=("$site_pid")
+for _ in $(seq 100); do [[ -s $demo/site/ports.json ]] && break; sleep 0.1; done
+site_port=$(sed -nE 's/.*"port": *([0-9]+).*/\1/p' "$demo/site/ports.json" 2>/dev/null)
+[[ -n $site_port ]] || { say "the stand-in download site did not start:"; cat "$demo/site/download_site.out"; exit 1; }
+export VLNT_DOWNLOAD_SITE="http://127.0.0.1:$site_port/downloads/"
+export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}" NO_PROXY="127.0.0.1${NO_PROXY:+,$NO_PROXY}"
+
 # --- the program ----------------------------------------------------------
 say "running the program for $seconds s (Ctrl-C ends it earlier)"
 (cd "$run" && exec setsid "${program[@]}") >"$demo/program.out" 2>&1 &
@@ -206,6 +222,9 @@ realtraffic_rc=$?
 kill -INT "$simulator_pid" 2>/dev/null
 wait_for "$simulator_pid" 20
 simulator_rc=$?
+kill -TERM "$site_pid" 2>/dev/null
+wait_for "$site_pid" 10
+site_rc=$?
 trap - EXIT
 
 # --- what happened --------------------------------------------------------
@@ -230,6 +249,7 @@ if ((leab)); then
 fi
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
+verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
@@ -244,6 +264,7 @@ echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
+echo "  download site's requests $demo/site/download_site.out"
 if ((leab)); then
   echo "  add-on scenery           $demo/addons"
   echo "  airport scan log         $run/output/info/AirportsScanLog.txt"

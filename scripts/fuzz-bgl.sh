@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 out=build/fuzz-bgl
-bash scripts/fuzz-build.sh "$out" bgl_reader_fuzz
+bash scripts/fuzz-configure.sh "$out"
+cmake --build "$out" --target bgl_reader_fuzz
 corpus="$out/corpus-bgl"
 mkdir -p "$corpus"
 cp tests/airports/data/bgl/*.bgl "$corpus/"

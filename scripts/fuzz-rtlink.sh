@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 out=build/fuzz-rtlink
-bash scripts/fuzz-build.sh "$out" traffic_datagram_fuzz qnh_fuzz
+bash scripts/fuzz-configure.sh "$out"
+cmake --build "$out" --target traffic_datagram_fuzz qnh_fuzz
 for name in traffic_datagram qnh; do
   mkdir -p "$out/corpus-$name"
   "$out/tests/fuzz/${name}_fuzz" -max_total_time="$seconds" -max_len=4096 "$out/corpus-$name"

@@ -6,7 +6,9 @@
 #include "foundation/version.h"
 
 inline constexpr const char* kProgramName = "Velantra_P3D";
-inline constexpr const char* kProgramVersionText = "11.0.2";
+// At least 11.10.0: learned airport files written by an older version lose
+// their stand uses when they are read.
+inline constexpr const char* kProgramVersionText = "11.14.0";
 // Where users mail what the program asks them to send to its maker.
 inline constexpr const char* kSupportAddress = "support@velantra-p3d.example";
 // Built during static initialisation from the release number; at least 11.0.2,

@@ -9,9 +9,11 @@
 
 #include "foundation/fixed_code.h"
 #include "foundation/geodesy.h"
+#include "traffic/model_key.h"
 
 struct AcBase;
 struct LiveAc;
+struct Stand;
 
 // The job of one 10 ms tick while a flight runs: AI-object events, every live
 // aircraft's step, removals, creations, the adding stack.
@@ -33,8 +35,6 @@ void gf_clearStaticsForMovingAcs();
 void gf_removeAllStatics();
 // Rebuilds the callsign list of the moving live aircraft for the window.
 void gf_listMovingCallsigns();
-// Looks up the learned stand use of a live aircraft for the day and half-hour.
-void gf_findStandUseForFlight(std::uint64_t daySlot, LiveAc& aircraft);
 // Removes the static aircraft that a live aircraft duplicates.
 void gf_removeStaticsMatching(LiveAc& aircraft);
 // Frees the stand reserved by name once the user has left it.
@@ -57,6 +57,20 @@ void gf_reserveTrafficTables();
 void gf_removeLiveAcsForRtGone();
 // Puts the airport at the head of the park-airport list and writes the list.
 void gf_addParkAirport(const AirportCode& code, const GeoPoint& position);
+
+// "{:3}{:4} {:4}{:3}": airline code, ",second airline" when set, model
+// code, "(C)" for cargo.
+std::string gf_modelKeyText(const ModelKey& key);
+// Adds a real use of the stand for the current half-hour by the
+// registration (its key from the registration list, else the fallback key),
+// unless the stand has one of that registration, today and exactly this
+// half-hour; true when one was added (the stand change counter then rises).
+bool gf_updateSlotTable(Stand& stand, const ModelKey& fallbackKey, std::uint64_t daySlot, const std::string& callsign,
+                        const std::string& registration, bool cpl);
+// Extends the learned use (its number, and its day and last slot packed
+// like daySlot) up to now when now follows closely enough; true when it did.
+bool gf_slotFits(std::uint64_t daySlot, Stand& stand, std::int32_t useNumber, std::uint64_t useDaySlot,
+                 AcBase& aircraft, const std::string& registration, bool cpl);
 
 // Engine state the shell reads or empties.
 bool gf_hasParkAirport();                  // g_parkAirport has a code

@@ -1,8 +1,14 @@
 // NOT BUILT YET: the traffic engine's side of the jobs the application shell
 // calls. Each body does nothing (or reports "nothing there") so that the
 // program links and runs without traffic; the traffic engine replaces this
-// whole file with its real functions.
+// whole file with its real functions. The two stand-use learning operations
+// learn nothing yet; the model-key text already gives the text that log
+// lines about stand uses show.
 #include "traffic/engine_jobs.h"
+
+#include <fmt/format.h>
+
+#include "refdata/code_tables.h"
 
 void lf_handleAddingStack() {}
 void gf_handleAcEvents() {}
@@ -14,7 +20,6 @@ void gf_clearUserWayAir() {}
 void gf_clearStaticsForMovingAcs() {}
 void gf_removeAllStatics() {}
 void gf_listMovingCallsigns() {}
-void gf_findStandUseForFlight(std::uint64_t, LiveAc&) {}
 void gf_removeStaticsMatching(LiveAc&) {}
 void gf_clearReservedStand(const std::string&) {}
 bool gf_checkParkAirports(bool, std::string&) { return false; }
@@ -33,3 +38,14 @@ std::size_t gf_staticScheduleSize() { return 0; }
 void gf_clearLiveryByHexId() {}
 void gf_clearGhostCallsigns() {}
 void gf_clearUserRef() {}
+
+std::string gf_modelKeyText(const ModelKey& key) {
+    const std::string second =
+        key.secondAirlineId != 0 ? fmt::format(",{}", gf_airlineCodeText(key.secondAirlineId)) : std::string();
+    return fmt::format("{:3}{:4} {:4}{:3}", gf_airlineCodeText(key.airlineId), second, gf_modelCodeText(key.modelId),
+                       key.cargo != 0 ? "(C)" : "");
+}
+bool gf_updateSlotTable(Stand&, const ModelKey&, std::uint64_t, const std::string&, const std::string&, bool) {
+    return false;
+}
+bool gf_slotFits(std::uint64_t, Stand&, std::int32_t, std::uint64_t, AcBase&, const std::string&, bool) { return false; }

@@ -9,6 +9,12 @@ std::vector<AcBase> g_staticAcs;
 std::vector<StaticSlot> g_staticSlots;
 std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
 std::deque<std::uint32_t> g_replaceCheckIds;
+ParkAirportInfo g_parkAirportInfo;
+float g_parkAirportElevation = 0.0F;
+std::int32_t g_airportFileUpdates = 0;
+std::atomic<std::uint32_t> g_standUseUpdates{0};
+std::array<std::int32_t, 2> g_maxFitHalfHours{0, -1};
+StaticCallsigns g_staticCallsigns;
 std::mutex g_acEventsMutex;
 std::vector<AcEvent> g_acEvents = [] {
     std::vector<AcEvent> events;

@@ -1,6 +1,7 @@
 // State of the traffic engine shared with other threads, and its tables.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -24,6 +25,28 @@ extern std::vector<LiveAc> g_liveAcs;
 extern std::vector<AcBase> g_staticAcs;
 // The schedule of static parked aircraft still to be placed; traffic thread only.
 extern std::vector<StaticSlot> g_staticSlots;
+// The park airport's file as gf_readApf read it; traffic thread only.
+extern ParkAirportInfo g_parkAirportInfo;
+// The height reference at the park airport (feet), from its file; traffic thread only.
+extern float g_parkAirportElevation;
+// Changes of the park airport's stand data since its file was last saved
+// (learned uses, changed radii and cargo flags); traffic thread only.
+extern std::int32_t g_airportFileUpdates;
+// The stand change counter: every change of the stand table raises it; the
+// window shows it through g_standChangeShown. Written by the traffic thread.
+extern std::atomic<std::uint32_t> g_standUseUpdates;
+// The fit levels (half-hours) the static parking's real and soft passes
+// reached (-1: the pass did not run); traffic thread only.
+extern std::array<std::int32_t, 2> g_maxFitHalfHours;
+// The callsigns the static parking collects while it builds its schedule:
+// a set, the same texts as a list, and the flag set while it builds its
+// figures; traffic thread only.
+struct StaticCallsigns {
+    std::unordered_set<std::string, FnvHash, std::equal_to<>> set;
+    std::vector<std::string> texts;
+    bool building = false;
+};
+extern StaticCallsigns g_staticCallsigns;
 // Hex ids of live aircraft to check against the learned stand use and the
 // static aircraft, one per user sample; traffic thread only.
 extern std::deque<std::uint32_t> g_replaceCheckIds;

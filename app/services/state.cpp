@@ -13,7 +13,6 @@ std::atomic<std::uint64_t> g_daySlot{0};
 std::atomic<bool> g_settingsLocked{false};
 std::atomic<bool> g_productionMode{false};
 std::atomic<bool> g_dbaseRead{false};
-std::atomic<std::int32_t> g_infoSimNumber{1};
 std::filesystem::path g_stockSceneryPath;
 std::atomic<std::int32_t> g_scanLimit{2};
 std::atomic<std::int32_t> g_runningScans{0};
@@ -34,6 +33,9 @@ std::atomic<bool> g_callsignListRefresh{false};
 std::atomic<std::uint64_t> g_simAddonAirportCount{0};
 std::atomic<std::uint64_t> g_thirdPartyAirportCount{0};
 std::atomic<std::uint64_t> g_tbloFileCount{0};
+std::atomic<std::int32_t> g_infoSimNumber{1};
+std::atomic<std::uint32_t> g_standChangeShown{0};
+std::atomic<float> g_meanParkedHours{-1.0F};
 std::atomic<bool> g_rtDisplayBlocked{true};
 SharedText g_rtVersionText;
 
@@ -47,6 +49,8 @@ void lf_resetWindowState() {
     g_simAddonAirportCount = 0;
     g_thirdPartyAirportCount = 0;
     g_rtVersionText = std::string();
+    g_standChangeShown = 0;
+    g_meanParkedHours = -1.0F;
     g_rtDisplayBlocked = true;
     g_rtActive = false;
     gf_setReaderStatus(ReaderId::traffic, readerStopped);

@@ -33,10 +33,6 @@ extern std::atomic<bool> g_settingsLocked;
 extern std::atomic<bool> g_productionMode;
 // The data base was read in this process; start-up thread only.
 extern std::atomic<bool> g_dbaseRead;
-// The "sim" entry of the information block of the XML files the program
-// writes: 1 at start, 3 once the window's lists are filled. Written by the
-// start-up thread, read by the writers on any thread.
-extern std::atomic<std::int32_t> g_infoSimNumber;
 // The simulator's stock scenery folder (its install path and "Scenery"),
 // which the add-on airport scan keeps out. Start-up thread only.
 extern std::filesystem::path g_stockSceneryPath;
@@ -65,6 +61,15 @@ extern std::atomic<bool> g_callsignListRefresh;  // the window refills the calls
 extern std::atomic<std::uint64_t> g_simAddonAirportCount;    // entries of airports/my_ORBX ("# simaddon")
 extern std::atomic<std::uint64_t> g_thirdPartyAirportCount;  // entries of airports/my_thirdparty ("# thirdp")
 extern std::atomic<std::uint64_t> g_tbloFileCount;   // off-line learned files zipped; the mail hint shows while above 0
+// The simulator number the program-info block of the files the program
+// writes records: 1 at start, 3 once the window's lists are filled.
+extern std::atomic<std::int32_t> g_infoSimNumber;
+// The stand change counter (g_standUseUpdates) as the park-airport band last
+// showed it; the traffic thread updates it and repaints the band.
+extern std::atomic<std::uint32_t> g_standChangeShown;
+// The mean time the static parked aircraft have stood, in hours; -1 until
+// known. Written by the traffic thread.
+extern std::atomic<float> g_meanParkedHours;
 extern std::atomic<bool> g_rtDisplayBlocked;  // the RealTraffic box stays black until the workers passed the RealTraffic step
 extern SharedText g_rtVersionText;            // "RT {} edition: {}" from RealTraffic's version reply
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/folders.h"
+#include "settings/program_version.h"
 #include "support/program_process.h"
 #include "support/store_fixture.h"
 #include "support/temp_dir.h"
@@ -140,7 +141,8 @@ TEST(Program, SingleInstanceCloseButtonAndExitCode) {
     EXPECT_EQ(first.waitForExit(30s), 0);
     const std::vector<std::string> lines = linesOf(fileText(log));
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_NE(lines[0].find("(utc) Velantra_P3D version 11.0.2 for Prepar3D v5/v6"), std::string::npos);
+    EXPECT_NE(lines[0].find(std::string("(utc) Velantra_P3D version ") + kProgramVersionText + " for Prepar3D v5/v6"),
+              std::string::npos);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) { return line.find("(utc) Velantra_P3D") != std::string::npos; }),
               1)

@@ -9,6 +9,7 @@
 #include "app/services/run_flags.h"
 #include "foundation/backups.h"
 #include "foundation/time_texts.h"
+#include "settings/program_version.h"
 #include "support/log_capture.h"
 #include "support/temp_dir.h"
 
@@ -37,8 +38,8 @@ TEST(Log, FirstStartWritesOnlyTheHeaderAndNoBackup) {
     TempDir dir(true);
     gf_openLog();
     gf_closeLog();
-    EXPECT_EQ(readFile("Log.txt"),
-              "Mon Jan 05 13:04:09 2026 (utc) Velantra_P3D version 11.0.2 for Prepar3D v5/v6\n");
+    EXPECT_EQ(readFile("Log.txt"), std::string("Mon Jan 05 13:04:09 2026 (utc) Velantra_P3D version ") +
+                                       kProgramVersionText + " for Prepar3D v5/v6\n");
     EXPECT_FALSE(fs::exists("Log0.txt"));
 }
 

@@ -79,7 +79,7 @@ TEST_F(ParameterStore, FirstStartCreatesEveryParameterWithItsDefault) {
     EXPECT_EQ(storedValue("LAST_EPOCH_TIME:"), "0");
     EXPECT_EQ(storedValue("CUSTOM_PARKING_PERCENTAGE"), "-1");
     EXPECT_EQ(storedValue("PORT_NUMBER"), "10747");
-    EXPECT_EQ(storedValue("PROGRAM_VERSION"), "11.0.2");
+    EXPECT_EQ(storedValue("PROGRAM_VERSION"), kProgramVersionText);
     EXPECT_EQ(storedValue("SCAN_LIVERIES"), "true");
     EXPECT_EQ(storedValue("SCAN_AIRPORTS"), "true");
     EXPECT_TRUE(SCAN_LIVERIES.value && SCAN_AIRPORTS.value);
@@ -115,7 +115,7 @@ TEST_F(ParameterStore, SecondStartReadsTheFileBackUnchanged) {
 
     EXPECT_EQ(readFile(path()), bytes);
     EXPECT_EQ(RANGE.value, 40);
-    EXPECT_EQ(PROGRAM_VERSION.value.get(), "11.0.2");
+    EXPECT_EQ(PROGRAM_VERSION.value.get(), kProgramVersionText);
     EXPECT_TRUE(log_.contains("from '" + pathText(path()) + "'"));
     EXPECT_FALSE(log_.contains("This is a version update"));
     EXPECT_FALSE(fs::exists(appData_ / "parameters0.xml"));
@@ -318,7 +318,7 @@ TEST_F(ParameterStore, TooOldFileIsReplacedByDefaultsWhileLoadedValuesStay) {
 
     EXPECT_EQ(RANGE.value, 25);
     EXPECT_EQ(storedValue("RANGE"), "40");
-    EXPECT_EQ(storedValue("PROGRAM_VERSION"), "11.0.2");
+    EXPECT_EQ(storedValue("PROGRAM_VERSION"), kProgramVersionText);
     EXPECT_EQ(storedPairs().size(), 66u);
     EXPECT_TRUE(log_.contains("Your previous version was too old to convert the old text box parameters to the "
                               "newdropbox values."));

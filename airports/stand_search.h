@@ -1,0 +1,34 @@
+// The stand search over the park airport's stand table: the stand at a
+// position, a stand for an arriving aircraft, the learned use of a flight,
+// the schedule of static parked aircraft and their count. The operations
+// the traffic engine calls are declared in airports/airport_services.h; these
+// are their steps. Traffic thread, no lock (gf_standNameAt apart).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "airports/stands.h"
+#include "foundation/fnv.h"
+
+// Distances of the search, in nautical miles.
+inline constexpr double kStandNameReachNm = 55.0 * kNmPerMetre;
+inline constexpr double kOversizeToleranceNm = 1.8 * kNmPerMetre;
+inline constexpr double kOversizeReachNm = 20.0 * kNmPerMetre;
+inline constexpr double kSecondChoiceReachNm = 85.0 * kNmPerMetre;
+
+// The use fits the searched day and half-hour, the modes, the helicopter
+// setting, and no neighbouring static aircraft is in its way.
+bool lf_searchStandsStep(const StandUse& use, int realMode, int dayMode, std::uint32_t day, std::uint32_t slot,
+                         const Stand& stand);
+// With RANDOM on and two or more candidates: the use of the static aircraft
+// already on the stand comes first, else the candidates are shuffled.
+void lf_orderCandidates(std::vector<std::int32_t>& candidates, const Stand& stand);
+// An aircraft of this use is scheduled, collected or parked already.
+bool lf_isUseTaken(const StandUse& use);
+// The callsign, or the callsign with "_" appended, is in the set.
+bool lf_callsignInSet(const std::unordered_set<std::string, FnvHash, std::equal_to<>>& set, const std::string& callsign);
+// Forgets gf_standNameAt's last answer (the table changed); g_standsMutex held.
+void lf_forgetStandName();

@@ -131,11 +131,12 @@ TEST_F(AddonScan, WalksTheFoldersLinksTheirAirportsAndSwitchesTheScanOff) {
     const fs::path addons = fs::current_path() / "addons";
     const fs::path otherCase = fs::current_path() / "P3D V5" / "SCENERY" / "World";
     for (const fs::path& folder : {addons / "Skyline Sceneries EHAM" / "scenery", addons / "ORBX" / "EDDF",
-                                   addons / "x" / "statics", addons / "x" / "_heliports", g_stockSceneryPath / "World",
-                                   otherCase})
+                                   addons / "x" / "statics", addons / "x" / "_heliports", addons / "x" / "Statics",
+                                   g_stockSceneryPath / "World", otherCase})
         fs::create_directories(folder);
     writeBytes(addons / "Skyline Sceneries EHAM" / "scenery" / "EHAM.bgl", airportWithStands("EHAM", 2));
     writeBytes(addons / "ORBX" / "EDDF" / "AP_EDDF.BGL", airportWithStands("EDDF", 3));
+    writeBytes(addons / "x" / "Statics" / "EDLW.bgl", airportWithStands("EDLW", 1));  // the test is case-sensitive
     // Kept out: statics, heliports, other extensions, files without airports, the stock scenery.
     for (const fs::path& file : {addons / "x" / "statics" / "EBBR.bgl", addons / "x" / "_heliports" / "EBBR.bgl",
                                  addons / "x" / "EBBR.bgx", g_stockSceneryPath / "World" / "EBBR.bgl",
@@ -164,20 +165,27 @@ TEST_F(AddonScan, WalksTheFoldersLinksTheirAirportsAndSwitchesTheScanOff) {
     EXPECT_THAT(lines, UnorderedElementsAre(lines.front(), "from filename => publisher simaddon",
                                            "simaddon airport EDDF linked to archive/simaddon/EDDF.xml",
                                            "thirdparty airport EHAM linked to archive/thirdparty/Skyline%20Sceneries/"
-                                           "EHAM.xml"));
+                                           "EHAM.xml",
+                                           "===> EDLW has 1 parkpos while archived one has 0",
+                                           "Generated EDLW.xml: 1 position"));
     for (const std::string& expected :
          {"From parameter afolder0: " + addons.string(), std::string("The scan will search 4 folders"),
           (addons / "notes.txt").string() + " is not a folder name, skipped!",
           (addons / "missing").string() + " does not exist, skipped!", g_airportsScanLogPath.string() + " written",
-          std::string("All your third party airports are recognised, no off line learning needed."),
+          std::string("EDLW copied to ") + (fs::path(g_tbloName) / "EDLW.xml").string(),
+          "! Mail " + (fs::current_path() / g_tbloName / g_tbloZipName).string() + " to support@velantra-p3d.example",
           std::string("-------------------------- airports scan ends    ----------------------------")})
         EXPECT_TRUE(log_.contains(expected)) << expected;
     EXPECT_FALSE(log_.contains("Warning: Scan has not found any add-on airports"));
     EXPECT_FALSE(SCAN_AIRPORTS.value);
     EXPECT_EQ(storedParameterValue(path(), "SCAN_AIRPORTS"), "false");
     EXPECT_THAT(recorder_.updates(), Contains("check SCAN_AIRPORTS 0"));
-    EXPECT_FALSE(fs::exists(g_tbloName));  // nothing collected
-    EXPECT_EQ(g_tbloFileCount, 0u);
+    // The generated file was collected for off-line learning and, without a
+    // pointer file beside it, stays in use.
+    EXPECT_TRUE(fs::exists(g_myThirdpartyFolder / "EDLW.xml"));
+    EXPECT_FALSE(fs::exists(fs::path(g_tbloName) / "EDLW.xml"));  // only in the zip
+    EXPECT_EQ(g_tbloFileCount, 1u);
+    EXPECT_THAT(recorder_.updates(), Contains("enable tblo.zip 1"));
     EXPECT_GE(wholeWindowRepaints, 2);
     EXPECT_EQ(g_runningScans, 0);
     EXPECT_THAT(scanLogLines(), testing::IsEmpty());  // written out and emptied

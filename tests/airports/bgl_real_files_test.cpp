@@ -1,8 +1,11 @@
 // The reader against real scenery files of one airport, compared with the
 // values that a second, independent decoding (tests/airports/data/bgl/
 // decode_bgl.py) wrote beside them.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -12,6 +15,7 @@
 #include "airports/bgl_reader.h"
 #include "airports/state.h"
 #include "foundation/file_helpers.h"
+#include "settings/file_names.h"
 #include "support/data_set.h"
 #include "support/log_capture.h"
 #include "support/scan_log.h"
@@ -210,5 +214,84 @@ TEST_F(BglRealFiles, BothFormsHoldTheSameStandsAndTheOtherFilesNone) {
     EXPECT_TRUE(read["LEAB_ADEP4_ARV187_CVX"].empty());
     EXPECT_FALSE(lf_bglHasAirports(fixture("LEAB_ADEP4_ARV187_CVX.bgl")));
 }
+
+}  // namespace
+
+namespace {
+
+// The real files through the scan worker: the generated file holds every
+// stand the second decoding kept, sorted by name, in the full form.
+class GeneratedFromRealFiles : public ::testing::TestWithParam<const char*> {
+protected:
+    GeneratedFromRealFiles() {
+        g_airportCodes = {AirportCode("LEAB")};
+        testing_support::clearScanLog();
+    }
+    ~GeneratedFromRealFiles() override {
+        g_airportCodes.clear();
+        testing_support::clearScanLog();
+    }
+    testing_support::LogCapture log_;
+};
+
+TEST_P(GeneratedFromRealFiles, GeneratedFileHoldsTheSceneryStands) {
+    const std::string name = GetParam();
+    const fs::path bgl = testing_support::sourceFile("tests/airports/data/bgl/" + name + ".bgl");
+    const std::vector<ExpectedLine> expected =
+        readExpected(testing_support::sourceFile("tests/airports/data/bgl/" + name + ".expected"));
+    fs::create_directories(g_myThirdpartyFolder);
+    lf_processBGLfile(bgl);
+
+    EXPECT_EQ(testing_support::scanLogLines(),
+              (std::vector<std::string>{"===> LEAB has 69 parkpos while archived one has 0",
+                                        "Generated LEAB.xml: 69 positions, of which 1 helipad"}));
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file((g_myThirdpartyFolder / "LEAB.xml").c_str()));
+    const pugi::xml_node root = document.child("root");
+    std::map<std::string, std::string> parameters;
+    for (const pugi::xml_node parameter : root.child("parameters").children("parameter"))
+        parameters[parameter.attribute("name").value()] = parameter.attribute("value").value();
+    const ExpectedLine& airport = linesOf(expected, "airport").at(0);
+    EXPECT_EQ(parameters["airport_name"], airport.values.at("name"));
+    EXPECT_EQ(parameters["publisher"], "");
+    EXPECT_EQ(parameters["altitude"], airport.values.at("altitude_ft"));
+    EXPECT_EQ(parameters["num_parkpos"], "69");
+    EXPECT_EQ(parameters["BGLpath"], bgl.string());
+    EXPECT_EQ(parameters.count("handmade"), 0u);
+    EXPECT_EQ(std::string(root.child("meta").find_child_by_attribute("info", "name", "sim").attribute("value").value()),
+              "1");
+
+    std::map<std::string, const ExpectedLine*> stands;
+    for (const ExpectedLine& line : expected)
+        if (line.kind == "stand") stands[line.values.at("name")] = &line;
+    std::vector<std::string> order;
+    for (const pugi::xml_node parkpos : root.child("parkpositions").children("parkpos")) {
+        const std::string id = parkpos.attribute("id").value();
+        order.push_back(id);
+        SCOPED_TRACE(id);
+        ASSERT_EQ(stands.count(id), 1u);
+        const ExpectedLine& stand = *stands[id];
+        EXPECT_EQ(parkpos.attribute("latitude").value(), fmt::format("{:.6f}", number(stand, "lat")));
+        EXPECT_EQ(parkpos.attribute("longitude").value(), fmt::format("{:.6f}", number(stand, "lon")));
+        EXPECT_EQ(parkpos.attribute("heading").value(),
+                  fmt::format("{:.1f}", number(stand, "heading_rad") * 57.29577951308232));
+        EXPECT_EQ(parkpos.attribute("radius").value(), fmt::format("{:.1f}", number(stand, "radius_nm") * 1852.0));
+        const bool heli = stand.values.at("heli") == "1";
+        EXPECT_EQ(parkpos.attribute("heli").as_bool(), heli);
+        EXPECT_EQ(parkpos.attribute("cargo").empty(), heli);  // a helipad is written without cargo
+        EXPECT_EQ(parkpos.attribute("cargo").as_bool(), stand.values.at("cargo") == "1");
+        EXPECT_EQ(parkpos.attribute("ramp").as_bool(), stand.values.at("ramp") == "1");
+        EXPECT_FALSE(parkpos.child("opt"));
+    }
+    EXPECT_EQ(order.size(), stands.size());
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+    EXPECT_EQ(order.front(), "helipad1");
+    EXPECT_EQ(order[1], "r1");
+    EXPECT_EQ(order[2], "r2");
+    EXPECT_EQ(order[3], "r22");  // byte order, not numeric: before r3
+}
+
+INSTANTIATE_TEST_SUITE_P(BothForms, GeneratedFromRealFiles,
+                         ::testing::Values("LEAB_ADEP4_ARV187", "LEAB_ADEP5_ARV187"));
 
 }  // namespace

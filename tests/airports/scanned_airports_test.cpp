@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <string>
 #include <vector>
@@ -140,28 +141,32 @@ TEST_F(ScannedAirports, GeneratedWhenNotLinkedOrWhenTheSceneryHasMoreStands) {
         std::string path;
         Bytes file;
         std::vector<std::string> scanLog;
+        std::vector<std::string> files;  // in the link folders afterwards
     };
     const std::vector<Case> cases = {
         {"not linked", "/s/EHAM/ap.bgl", airportFile("EHAM", 1),
-         {"===> EHAM has 1 parkpos while archived one has 0", "Generated EHAM.xml: 1 position"}},
+         {"===> EHAM has 1 parkpos while archived one has 0", "Generated EHAM.xml: 1 position"},
+         {"my_thirdparty/EHAM.xml"}},
         {"linked, as many stands as archived", "/s/SkylineSim/ap.bgl", airportFile("EHAM", 2),
-         {"thirdparty airport EHAM linked to archive/thirdparty/Skyline%20Sceneries/EHAM.xml"}},
+         {"thirdparty airport EHAM linked to archive/thirdparty/Skyline%20Sceneries/EHAM.xml"},
+         {"my_thirdparty/EHAM.txt"}},
         {"linked, more stands than archived", "/s/SkylineSim/ap.bgl", airportFile("EHAM", 3),
          {"thirdparty airport EHAM linked to archive/thirdparty/Skyline%20Sceneries/EHAM.xml",
-          "===> EHAM has 3 parkpos while archived one has 2", "Generated EHAM.xml: 3 positions"}},
+          "===> EHAM has 3 parkpos while archived one has 2", "Generated EHAM.xml: 3 positions"},
+         {"my_thirdparty/EHAM.txt", "my_thirdparty/EHAM.xml"}},
         {"linked simaddon, never generated", "/s/ORBX/ap.bgl", airportFile("EDDF", 3),
-         {"from filename => publisher simaddon", "simaddon airport EDDF linked to archive/simaddon/EDDF.xml"}},
-        {"not linked, no stands: nothing", "/s/EDDL/ap.bgl", airportFile("EDDL", 0), {}},
+         {"from filename => publisher simaddon", "simaddon airport EDDF linked to archive/simaddon/EDDF.xml"},
+         {"my_ORBX/EDDF.txt"}},
+        {"not linked, no stands: nothing", "/s/EDDL/ap.bgl", airportFile("EDDL", 0), {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         clearScanLog();
+        for (const fs::path& folder : {g_myOrbxFolder, g_myThirdpartyFolder}) gf_removeFilesFromDirectory(folder);
         const BglImage image{Bytes(c.file)};
         lf_walkBglAirports(image, [&](const BglAirportRef& airport) { lf_processBglAirport(airport, image, c.path); });
-        std::vector<std::string> lines = scanLogLines();
-        // The writer's own verdict is checked with the generated files.
-        std::erase_if(lines, [](const std::string& line) { return line.find("did not succeed") != std::string::npos; });
-        EXPECT_EQ(lines, c.scanLog);
+        EXPECT_EQ(scanLogLines(), c.scanLog);
+        EXPECT_EQ(linkFiles(), c.files);
     }
 }
 
@@ -184,6 +189,38 @@ TEST_F(ScannedAirports, HelipadsCountedInTheGeneratedLine) {
         ASSERT_FALSE(scanLogLines().empty());
         EXPECT_EQ(scanLogLines().front(), c.line);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScannedAirports, GeneratedFileOfSimaddonSceneryAndWriteFailures) {
+    AirportFileData record;
+    record.code = AirportCode("EHAM");
+    record.publisher = "simaddon";
+    record.stands.emplace_back(std::vector<StandUse>{}, "B2", 52.1, 4.1, 0.5, 30.0, true, true, false);
+    record.stands.emplace_back(std::vector<StandUse>{}, "A10", 52.2, 4.2, 1.0, 20.0, false, false, false);
+    fs::remove_all(g_myOrbxFolder);  // created when missing
+    lf_generateAirportFile(record, 1);
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file((g_myOrbxFolder / "EHAM.xml").c_str()));
+    std::vector<std::string> ids;
+    for (const pugi::xml_node parkpos : document.child("root").child("parkpositions").children("parkpos"))
+        ids.push_back(parkpos.attribute("id").value());
+    EXPECT_EQ(ids, (std::vector<std::string>{"A10", "B2"}));
+    EXPECT_EQ(std::string(document.child("root").child("parkpositions").first_child().attribute("radius").value()),
+              "20.0");
+
+    // A folder where the file should go: the file cannot be written.
+    clearScanLog();
+    fs::create_directories(g_myThirdpartyFolder / "EHAM.xml");
+    record.publisher = "Skyline Sceneries";
+    lf_generateAirportFile(record, 1);
+    EXPECT_EQ(scanLogLines(),
+              (std::vector<std::string>{"Generated EHAM.xml: 2 positions",
+                                        "===> Generating " + (g_myThirdpartyFolder / "EHAM.xml").string() +
+                                            " did not succeed"}));
 }
 
 }  // namespace

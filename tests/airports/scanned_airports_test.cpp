@@ -6,15 +6,19 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "airport_fixture.h"
 #include "airports/bgl_reader.h"
+#include "airports/park_airport_file.h"
 #include "airports/state.h"
 #include "foundation/file_helpers.h"
 #include "refdata/state.h"
 #include "settings/file_names.h"
 #include "support/bgl_builder.h"
+#include "support/data_set.h"
 #include "support/log_capture.h"
 #include "support/scan_log.h"
 
@@ -221,6 +225,38 @@ TEST_F(ScannedAirports, GeneratedFileOfSimaddonSceneryAndWriteFailures) {
               (std::vector<std::string>{"Generated EHAM.xml: 2 positions",
                                         "===> Generating " + (g_myThirdpartyFolder / "EHAM.xml").string() +
                                             " did not succeed"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The scan's generated file is the one the park airport is then read from.
+struct ScannedParkAirport : airports_test::AirportTest {};
+
+TEST_F(ScannedParkAirport, GeneratedFileIsReadAsTheParkAirportsFile) {
+    using airports_test::airport;
+    airports_test::setAirports({airport("LEAB", 38.9485, -1.8635, 0)});
+    g_parkAirport = g_airports[0];
+    fs::create_directories(g_myThirdpartyFolder);
+    lf_processBGLfile(sourceFile("tests/airports/data/bgl/LEAB_ADEP5_ARV187.bgl"));
+
+    const std::string located = gf_locateAirportFile(AirportCode("LEAB"));
+    EXPECT_EQ(located, lf_pathText(g_myThirdpartyFolder / "LEAB.xml"));
+    ParkAirportInfo info;
+    EXPECT_EQ(gf_readApf(located, info), "");
+    EXPECT_EQ(info.airport_name, "Los Llanos");
+    EXPECT_EQ(info.altitude, 2301);
+    ASSERT_EQ(g_stands.size(), 69u);
+    EXPECT_EQ(g_stands.front().name, "helipad1");
+    EXPECT_EQ(g_stands.front().heli, 1);
+    const auto r81 = std::find_if(g_stands.begin(), g_stands.end(), [](const Stand& s) { return s.name == "r81"; });
+    ASSERT_NE(r81, g_stands.end());
+    EXPECT_NEAR(r81->latitude, 38.953597, 1e-6);
+    EXPECT_NEAR(r81->longitude, -1.873516, 1e-6);
+    EXPECT_NEAR(r81->heading, 2 * 3.141592653589793, 1e-9);
+    EXPECT_NEAR(r81->radius * 1852.0, 10.0, 1e-9);
+    EXPECT_EQ(r81->ramp, 1);
 }
 
 }  // namespace

@@ -86,10 +86,18 @@ protected:
 };
 
 TEST_F(AddonScan, NoFolderSetEndsWithError49AndKeepsTheScanOn) {
+    fs::create_directories(g_docsFolderName);
+    writeFile(fs::path(g_docsFolderName) / "Manual.pdf", "%PDF");
+    writeFile(path(), "<root />");
+    testing::internal::CaptureStdout();
     EXPECT_EQ(scan(), "49: Exit Velantra_P3D first!   Then set one or more afolder parameters to your add-on "
                       "airports, see Manual 6.2");
+    // The manual and the folder of the settings are shown to the user.
+    const std::string shown = testing::internal::GetCapturedStdout();
+    EXPECT_THAT(shown, HasSubstr("[open] " + (fs::current_path() / g_docsFolderName).string() + "\n"));
+    EXPECT_THAT(shown, HasSubstr("[open] " + path().parent_path().string() + "\n"));
     EXPECT_TRUE(SCAN_AIRPORTS.value);
-    EXPECT_EQ(storedParameterValue(path(), "SCAN_AIRPORTS"), "<no file>");
+    EXPECT_EQ(storedParameterValue(path(), "SCAN_AIRPORTS"), "<none>");
     EXPECT_TRUE(log_.contains("++++++++++++++++++++++++ airports scan manual  starts +++++++++++++++++++++++++++++"));
     EXPECT_FALSE(log_.contains("airports scan ends"));
 }

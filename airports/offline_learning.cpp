@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <optional>
 #include <system_error>
 
 #include "airports/airport_list.h"
@@ -12,6 +13,7 @@
 #include "foundation/file_helpers.h"
 #include "foundation/log.h"
 #include "foundation/text_convert.h"
+#include "foundation/zip_archive.h"
 #include "platform/window_host.h"
 #include "settings/file_names.h"
 #include "settings/program_version.h"
@@ -78,4 +80,75 @@ std::optional<std::string> lf_readFileBytes(const fs::path& path) {
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return std::nullopt;
     return bytes;
+}
+
+namespace {
+// Closes the archive (which writes it) and judges the result.
+bool lf_zipClose(ZipArchive& archive, const fs::path& zipPath, std::uint64_t added) {
+    bool closed = true;
+    try {
+        archive.close();
+    } catch (const std::exception& e) {
+        closed = false;
+        gf_log(fmt::format("[zip] {}", e.what()));
+    }
+    std::error_code error;
+    const bool exists = fs::exists(zipPath, error);
+    std::uintmax_t size = 0;
+    if (exists) {
+        size = fs::file_size(zipPath, error);
+        if (error) size = static_cast<std::uintmax_t>(-1);
+    }
+    gf_log(fmt::format("[zip] Added {} files, ok_close={}, exists={}, size={} bytes", added, closed, exists, size));
+    return added > 0 && exists && size != 0;
+}
+}  // namespace
+
+bool gf_zipFolder(const fs::path& zipPath) {
+    const fs::path source = g_tbloName;
+    std::error_code error;
+    const fs::file_status status = fs::status(source, error);
+    if (error && error != std::errc::no_such_file_or_directory) throw fs::filesystem_error("status", source, error);
+    if (!fs::is_directory(status)) {
+        gf_log(fmt::format("[zip] Not a directory: {}", utf8(source)));
+        return false;
+    }
+    if (zipPath.has_parent_path()) fs::create_directories(zipPath.parent_path(), error);  // a failure shows at opening
+    const fs::path target = fs::absolute(zipPath);
+    const fs::path folder = fs::absolute(source);
+    gf_log(fmt::format("[zip] Target file: {}", utf8(target)));
+    gf_log(fmt::format("[zip] Source dir : {}", utf8(folder)));
+    if (fs::exists(target, error)) {
+        gf_log(fmt::format("[zip] Removing old zip {}", utf8(target)));
+        fs::remove(target, error);
+    }
+    std::optional<ZipArchive> archive;
+    try {
+        archive.emplace(target, ZipMode::New);
+    } catch (const std::exception&) {
+        gf_log("[zip] Could not open archive for writing");
+        return false;
+    }
+    std::uint64_t added = 0;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
+        const fs::path& file = it->path();
+        std::optional<std::string> bytes = lf_readFileBytes(file);
+        if (!bytes) {
+            gf_log(fmt::format("[zip] READ FAIL: {}", utf8(file)));
+            continue;
+        }
+        // The bare file name: no entry can lead out of the folder it is unpacked into.
+        const std::string name = utf8(file.filename());
+        gf_log(fmt::format("[zip] Adding (data) {} -> {} ({} bytes)", utf8(file), name, bytes->size()));
+        try {
+            archive->addData(name, std::move(*bytes));
+        } catch (const std::exception&) {
+            gf_log(fmt::format("[zip] ERROR addData({})", name));
+            break;
+        }
+        ++added;
+    }
+    return lf_zipClose(*archive, target, added);
 }

@@ -20,6 +20,7 @@
 #include "foundation/file_helpers.h"
 #include "foundation/text_files.h"
 #include "foundation/user_error.h"
+#include "foundation/zip_archive.h"
 #include "platform/window_host.h"
 #include "refdata/state.h"
 #include "settings/settings.h"
@@ -192,6 +193,10 @@ TEST_F(AddonScan, WalksTheFoldersLinksTheirAirportsAndSwitchesTheScanOff) {
     // pointer file beside it, stays in use.
     EXPECT_TRUE(fs::exists(g_myThirdpartyFolder / "EDLW.xml"));
     EXPECT_FALSE(fs::exists(fs::path(g_tbloName) / "EDLW.xml"));  // only in the zip
+    const ZipArchive zip(fs::path(g_tbloName) / g_tbloZipName, ZipMode::ReadOnly);
+    ASSERT_EQ(zip.entries().size(), 1u);
+    EXPECT_EQ(zip.entries()[0].name, "EDLW.xml");
+    EXPECT_FALSE(log_.contains("Zippen TBLO folder failed"));
     EXPECT_EQ(g_tbloFileCount, 1u);
     EXPECT_THAT(recorder_.updates(), Contains("enable tblo.zip 1"));
     EXPECT_GE(wholeWindowRepaints, 2);

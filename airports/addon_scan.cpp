@@ -82,13 +82,15 @@ void waitForFreeWorker() {
         g_runningScans.wait(running);
 }
 
-// Waits for the oldest worker's result and takes it: the worker's exception,
-// or the end of the wait, comes back as the text of what went wrong.
-std::optional<std::string> takeOldest(std::list<std::future<void>>& futures, std::chrono::milliseconds wait) {
+// A worker's result: the text of what went wrong, nothing when it went well.
+// The worker hands over the text rather than its exception, so that no
+// exception object is shared by the worker's thread and the scanning thread.
+using WorkerResult = std::optional<std::string>;
+
+WorkerResult runWorker(const BglScanWorker& worker, const fs::path& file) {
+    const WorkerSlot slot;
     try {
-        if (futures.front().wait_for(wait) != std::future_status::ready)
-            throw std::runtime_error("Future wait timed out after 10 seconds");
-        futures.front().get();
+        worker(file);
         return std::nullopt;
     } catch (const std::exception& e) {
         return std::string(e.what());
@@ -97,19 +99,24 @@ std::optional<std::string> takeOldest(std::list<std::future<void>>& futures, std
     }
 }
 
+// Waits for the oldest worker's result and takes it; the end of the wait is
+// a failure of its own.
+WorkerResult takeOldest(std::list<std::future<WorkerResult>>& futures, std::chrono::milliseconds wait) {
+    if (futures.front().wait_for(wait) != std::future_status::ready)
+        return std::string("Future wait timed out after 10 seconds");
+    return futures.front().get();
+}
+
 void addScanLogLineLocked(const std::string& line) {
     const std::lock_guard lock(g_scanLogMutex);
     g_scanLogLines.push_back(line);
 }
 
-void launchWorker(const fs::path& file, const BglScanWorker& worker, std::list<std::future<void>>& futures,
-                  std::chrono::milliseconds futureWait) {
+void launchWorker(const fs::path& file, const BglScanWorker& worker,
+                  std::list<std::future<WorkerResult>>& futures, std::chrono::milliseconds futureWait) {
     waitForFreeWorker();
     ++g_runningScans;  // before the thread starts: its end gives the place back
-    std::packaged_task<void()> task([worker, file] {
-        const WorkerSlot slot;
-        worker(file);
-    });
+    std::packaged_task<WorkerResult()> task([worker, file] { return runWorker(worker, file); });
     futures.push_back(task.get_future());
     try {
         std::thread(std::move(task)).detach();
@@ -135,7 +142,7 @@ bool gf_isInStockScenery(const fs::path& path) {
 
 void lf_scanAirportFolder(const fs::path& folder, const BglScanWorker& worker, std::chrono::milliseconds futureWait) {
     addScanLogLineLocked(fmt::format("Scanning for {} airports in {}", "addon ", utf8(folder)));
-    std::list<std::future<void>> futures;
+    std::list<std::future<WorkerResult>> futures;
     std::error_code error;
     // A folder that cannot be read is passed over, and the walk goes on.
     const auto options = fs::directory_options::skip_permission_denied;

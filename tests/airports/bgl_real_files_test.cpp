@@ -251,7 +251,9 @@ TEST_P(GeneratedFromRealFiles, GeneratedFileHoldsTheSceneryStands) {
     std::map<std::string, std::string> parameters;
     for (const pugi::xml_node parameter : root.child("parameters").children("parameter"))
         parameters[parameter.attribute("name").value()] = parameter.attribute("value").value();
-    const ExpectedLine& airport = linesOf(expected, "airport").at(0);
+    const std::vector<ExpectedLine> airports = linesOf(expected, "airport");
+    ASSERT_EQ(airports.size(), 1u);
+    const ExpectedLine& airport = airports.front();
     EXPECT_EQ(parameters["airport_name"], airport.values.at("name"));
     EXPECT_EQ(parameters["publisher"], "");
     EXPECT_EQ(parameters["altitude"], airport.values.at("altitude_ft"));

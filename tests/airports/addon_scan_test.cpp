@@ -93,10 +93,13 @@ TEST_F(AddonScan, NoFolderSetEndsWithError49AndKeepsTheScanOn) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(scan(), "49: Exit Velantra_P3D first!   Then set one or more afolder parameters to your add-on "
                       "airports, see Manual 6.2");
-    // The manual and the folder of the settings are shown to the user.
+    // The manual and the folder of the settings are shown to the user (a
+    // build without a file manager says which folders it would show).
     const std::string shown = testing::internal::GetCapturedStdout();
+#ifndef _WIN32
     EXPECT_THAT(shown, HasSubstr("[open] " + (fs::current_path() / g_docsFolderName).string() + "\n"));
     EXPECT_THAT(shown, HasSubstr("[open] " + path().parent_path().string() + "\n"));
+#endif
     EXPECT_TRUE(SCAN_AIRPORTS.value);
     EXPECT_EQ(storedParameterValue(path(), "SCAN_AIRPORTS"), "<none>");
     EXPECT_TRUE(log_.contains("++++++++++++++++++++++++ airports scan manual  starts +++++++++++++++++++++++++++++"));
@@ -140,12 +143,12 @@ TEST_F(AddonScan, WalksTheFoldersLinksTheirAirportsAndSwitchesTheScanOff) {
     const fs::path addons = fs::current_path() / "addons";
     const fs::path otherCase = fs::current_path() / "P3D V5" / "SCENERY" / "World";
     for (const fs::path& folder : {addons / "Skyline Sceneries EHAM" / "scenery", addons / "ORBX" / "EDDF",
-                                   addons / "x" / "statics", addons / "x" / "_heliports", addons / "x" / "Statics",
+                                   addons / "x" / "statics", addons / "x" / "_heliports", addons / "y" / "Statics",
                                    g_stockSceneryPath / "World", otherCase})
         fs::create_directories(folder);
     writeBytes(addons / "Skyline Sceneries EHAM" / "scenery" / "EHAM.bgl", airportWithStands("EHAM", 2));
     writeBytes(addons / "ORBX" / "EDDF" / "AP_EDDF.BGL", airportWithStands("EDDF", 3));
-    writeBytes(addons / "x" / "Statics" / "EDLW.bgl", airportWithStands("EDLW", 1));  // the test is case-sensitive
+    writeBytes(addons / "y" / "Statics" / "EDLW.bgl", airportWithStands("EDLW", 1));  // the test is case-sensitive
     // Kept out: statics, heliports, other extensions, files without airports, the stock scenery.
     for (const fs::path& file : {addons / "x" / "statics" / "EBBR.bgl", addons / "x" / "_heliports" / "EBBR.bgl",
                                  addons / "x" / "EBBR.bgx", g_stockSceneryPath / "World" / "EBBR.bgl",

@@ -135,8 +135,10 @@ fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
-# The LEAB scenario: the airport's real scenery files as an add-on.
-addon_parameter=""
+# The LEAB scenario: the airport's real scenery files as an add-on. Without
+# add-on folders the airport scan stays off (it would end the run with the
+# error that asks the user to name them).
+addon_parameter="    <parameter name=\"SCAN_AIRPORTS\" value=\"false\" />"
 scenario=tools/simulator/scenarios/eham_demo.txt
 if ((leab)); then
   scenario=tools/simulator/scenarios/leab_demo.txt

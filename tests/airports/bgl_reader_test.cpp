@@ -428,6 +428,25 @@ TEST_F(BglReader, EveryWalkStopsAt9000Records) {
                               "input."));
 }
 
+TEST_F(BglReader, NameWalkEndsAtAHeaderCutByTheEndOfTheFile) {
+    // Two bytes after the airport: too few for a record header. The name walk,
+    // which runs to the end of the file, stops there and the airport is read;
+    // the section's walk then meets the cut header and ends the file.
+    const BglParkingSpec gate{10, 8, 1, 20.0F, 90.0F, 52.3, 4.76, {}};
+    Bytes file = bglAirportFile({"EHAM", false, 0, {bglNameRecord("Schiphol"), bglParkingList({gate}, false)}, {}});
+    file.insert(file.end(), {std::byte{0x33}, std::byte{0}});
+    const BglImage image{std::move(file)};
+    std::vector<std::string> read;
+    EXPECT_THROW(lf_walkBglAirports(image,
+                                    [&](const BglAirportRef& ref) {
+                                        AirportFileData record;
+                                        lf_readBglAirport(image, ref, record, kPath);
+                                        read.push_back(record.airport_name + " " + record.stands.at(0).name);
+                                    }),
+                 std::out_of_range);
+    EXPECT_EQ(read, std::vector<std::string>{"Schiphol g1"});
+}
+
 TEST_F(BglReader, CutFileEndsItsProcessingWithTheReason) {
     const BglParkingSpec gate{10, 8, 1, 20.0F, 90.0F, 52.3, 4.76, {}};
     const Bytes whole = bglAirportFile({"EHAM", false, 0, {bglParkingList({gate, gate, gate}, false)}, {}});

@@ -1,9 +1,8 @@
 // NOT BUILT YET: the traffic engine's side of the jobs the application shell
 // calls. Each body does nothing (or reports "nothing there") so that the
 // program links and runs without traffic; the traffic engine replaces this
-// whole file with its real functions. The two stand-use learning operations
-// learn nothing yet; the model-key text already gives the text that log
-// lines about stand uses show.
+// whole file with its real functions. The model-key text already gives the
+// text that log lines about stand uses show.
 #include "traffic/engine_jobs.h"
 
 #include <fmt/format.h>
@@ -46,7 +45,3 @@ std::string gf_modelKeyText(const ModelKey& key) {
     return fmt::format("{:3}{:4} {:4}{:3}", gf_airlineCodeText(key.airlineId), second, gf_modelCodeText(key.modelId),
                        key.cargo != 0 ? "(C)" : "");
 }
-bool gf_updateSlotTable(Stand&, const ModelKey&, std::uint64_t, const std::string&, const std::string&, bool) {
-    return false;
-}
-bool gf_slotFits(std::uint64_t, Stand&, std::int32_t, std::uint64_t, AcBase&, const std::string&, bool) { return false; }

@@ -12,6 +12,7 @@
 #include "app/services/status_line.h"
 #include "rtlink/state.h"
 #include "settings/program_version.h"
+#include "traffic/state.h"
 #include "settings/settings.h"
 #include "simlink/state.h"
 
@@ -72,7 +73,7 @@ PaintState lf_capturePaintState(ControlHost& controls) {
     s.staticReplacedCount = g_staticReplacedCount;
     s.liveFitAverage = g_liveMeanParkedHours;
     s.staticFitAverage = g_meanParkedHours;
-    s.maxPark = g_maxPark;
+    s.maxPark = static_cast<std::uint64_t>(std::max(g_maxPark.load(), 0));
     s.maxParkPercent = g_maxParkPercent;
 
     const std::lock_guard lock(g_statusMutex);

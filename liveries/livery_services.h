@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include "foundation/fnv.h"
@@ -23,6 +24,9 @@ void gf_resetLiveryProcessing();
 
 // Sets the aircraft's livery title, or leaves it empty when nothing matches.
 void gf_matchLiveryLive(LiveAc& aircraft);
+// The livery title painted for one particular aircraft, looked up by its
+// registration in the registration-code title map; empty when there is none.
+std::string_view gf_liveryTitleForRegistration(std::string_view registration);
 // Chooses a livery for a static parked aircraft; false when none matches.
 bool gf_matchLiveryParked(AcBase& aircraft, const Stand& stand);
 

@@ -98,11 +98,15 @@ fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
+# A fixed 40 nm radius, as the replayed scenario expects: the automatic one
+# would shrink it around the parked user and leave the first arrivals out.
 cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <?xml version="1.0" encoding="UTF-8"?>
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+    <parameter name="AUTO_RANGE" value="false" />
+    <parameter name="RANGE" value="40" />
   </parameters>
 </root>
 EOF
@@ -252,6 +256,19 @@ else
   counts=$(sed -nE 's/.*\| live: *([0-9]+) .*/\1/p' "$demo/program.out" | uniq | tr '\n' ' ')
   echo "  the window's live counter showed: ${counts:-nothing}"
 fi
+# The traffic engine's part, from the stand-in simulator's record: AI
+# aircraft created (with the tail number and livery title the program sent)
+# and removed. The replay's first airliner is created about 35 s into the run;
+# the one the feed loses after 75 s is removed about 110 s into it.
+record=$demo/simulator/simulator-record.jsonl
+created=$(grep -c '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null)
+removed=$(grep -c '"kind":"AIRemoveObject"' "$record" 2>/dev/null)
+if ((traffic)); then
+  verdict 'grep -qE "\"kind\":\"AICreateNonATCAircraft\".*\"title\":\"[^\"]+\",\"tailNumber\":\"[^\"]+\"" "$record"' \
+    "an airliner was created in the stand-in simulator as an AI object with a livery title"
+  ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
+fi
+echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz

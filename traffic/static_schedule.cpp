@@ -65,7 +65,7 @@ std::uint64_t lf_wantedStaticCount() {
     if (stands > 1 && (stands > 3 || percentage >= 50))
         share = gsl::narrow<std::int32_t>(std::round(percentage * static_cast<double>(stands) / 100.0));
     const std::int32_t wanted = std::min(most, share);
-    g_maxPark = static_cast<std::uint64_t>(std::max(wanted, 0));
+    g_maxPark = wanted;
     g_maxParkPercent =
         stands < 1 ? 0 : static_cast<std::int32_t>(std::lround(wanted * 100.0 / static_cast<double>(stands)));
     repaintStatistics();

@@ -49,7 +49,6 @@ std::atomic<bool> g_staticPassShown{false};
 std::atomic<bool> g_weekPassShown{false};
 std::atomic<std::uint64_t> g_staticReplacedCount{0};
 std::atomic<float> g_liveMeanParkedHours{-1.0f};
-std::atomic<std::uint64_t> g_maxPark{0};
 std::atomic<std::int32_t> g_maxParkPercent{0};
 
 std::atomic<bool> g_maxLiveCheckRequest{false};

@@ -89,7 +89,6 @@ extern std::atomic<bool> g_staticPassShown;          // static-parking pass S ("
 extern std::atomic<bool> g_weekPassShown;            // week pass W ("*W*")
 extern std::atomic<std::uint64_t> g_staticReplacedCount;   // static aircraft replaced by live ones
 extern std::atomic<float> g_liveMeanParkedHours;           // fit average of the parked live aircraft; -1: none
-extern std::atomic<std::uint64_t> g_maxPark;               // most static aircraft wanted; 0: no maximum
 extern std::atomic<std::int32_t> g_maxParkPercent;         // ... as a percentage of the stands
 
 // Commands of the window that act on the traffic thread's tables. The window

@@ -17,19 +17,26 @@ void gf_processScannedLiveries() {}
 void gf_resetLiveryProcessing() { g_liveriesProcessed = false; }
 void gf_writeMatchingSummary() {}
 
-// Until the matching exists every live aircraft gets one fixed title per
-// model: "Velantra demo livery " followed by its model code (for example
-// "Velantra demo livery B738"). The stand-in simulator creates any title; a
-// real simulator refuses these, and the refused titles are excluded.
-void gf_matchLiveryLive(LiveAc& aircraft) {
+// Until the matching exists every aircraft, live or static, gets one fixed
+// title per model: "Velantra demo livery " followed by its model code (for
+// example "Velantra demo livery B738"). The stand-in simulator creates any
+// title; a real simulator refuses these, and the refused titles are excluded.
+namespace {
+// The fixed title of the aircraft's model; false (and no title) when it was excluded.
+bool demoLivery(AcBase& aircraft) {
     static std::unordered_set<std::string> titles;  // traffic thread only; views into it stay valid
     const std::string title = "Velantra demo livery " + std::string(gf_modelCodeText(aircraft.modelKey.modelId));
     if (g_excludedTitles.contains(title)) {
         aircraft.liveryTitle = {};
-        return;
+        return false;
     }
     aircraft.liveryTitle = *titles.insert(title).first;
     aircraft.fsltlTitle = 0;
+    return true;
 }
+}  // namespace
+
+void gf_matchLiveryLive(LiveAc& aircraft) { demoLivery(aircraft); }
+bool gf_matchLiveryParked(AcBase& aircraft, const Stand&) { return demoLivery(aircraft); }
 
 std::string_view gf_liveryTitleForRegistration(std::string_view) { return {}; }

@@ -1,5 +1,4 @@
-// NOT BUILT YET: the traffic engine's parts that later work builds. The jobs
-// the application shell calls do nothing (or report "nothing there"); the
+// NOT BUILT YET: the traffic engine's parts that later work builds. The
 // motion, controls and flight plans the tick job calls have stand-in bodies
 // that move an aircraft straight from sample to sample and remove it when its
 // stream has run dry, so that aircraft appear, move and leave. Each real
@@ -17,23 +16,7 @@
 #include "traffic/known_samples.h"
 #include "traffic/stand_moves.h"
 #include "traffic/state.h"
-#include "traffic/static_decision.h"
 #include "traffic/tick_motion.h"
-
-void gf_parkControl(bool) {}
-void gf_matchLiveToStatics() {}
-void gf_adjustParking() {}
-void gf_clearUserWayGround() {}
-void gf_clearUserWayAir() {}
-void gf_clearStaticsForMovingAcs() {}
-void gf_removeAllStatics() {}
-void gf_listMovingCallsigns() {}
-void gf_removeStaticsMatching(LiveAc&) {}
-void gf_clearReservedStand(const std::string&) {}
-bool gf_checkParkAirports(bool, std::string&) { return false; }
-std::uint64_t gf_countParkedLiveAcs(bool) { return 0; }
-void gf_leaveParkAirport() {}
-void gf_addParkAirport(const AirportCode&, const GeoPoint&) {}
 
 // Stand-in: the aircraft reaches the front sample and heads straight for the
 // next one, due at its own due tick; with no next sample a parked aircraft
@@ -102,4 +85,3 @@ void lf_onStaticCgAndPitch(const AcEvent&) {}
 void lf_removeWhileBlocked(std::uint32_t) {}
 
 void lf_placeAtStand(LiveAc&) {}
-void lf_detcs() {}

@@ -19,6 +19,7 @@ EngineServices gf_engineServices() {
     EngineServices services;
     services.matchLiveryLive = gf_matchLiveryLive;
     services.liveryTitleForRegistration = gf_liveryTitleForRegistration;
+    services.matchLiveryParked = gf_matchLiveryParked;
     services.findStandNear = gf_findStandNear;
     services.standNameAt = gf_standNameAt;
     services.addRealStandOption = lf_addRealStandOption;

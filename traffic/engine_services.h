@@ -24,6 +24,7 @@ struct EngineServices {
     // Liveries.
     std::function<void(LiveAc&)> matchLiveryLive;
     std::function<std::string_view(std::string_view)> liveryTitleForRegistration;
+    std::function<bool(AcBase&, const Stand&)> matchLiveryParked;
 
     // Airports: the park airport's stands.
     std::function<Stand*(const GeoPoint&, const AcBase&, double, bool)> findStandNear;

@@ -35,6 +35,7 @@ std::vector<KeptStatic> g_staticPlacements = [] {
     return kept;
 }();
 std::vector<StaticRemoval> g_staticRemovals;
+bool g_parkReadRequest = false;
 std::vector<LiveParkedEntry> g_liveParkedList;
 std::mutex g_acEventsMutex;
 std::vector<AcEvent> g_acEvents = [] {

@@ -59,6 +59,9 @@ struct StaticCallsigns {
     bool building = false;
 };
 extern StaticCallsigns g_staticCallsigns;
+// A park airport was chosen: the next control cycle reads its stands; traffic thread only.
+extern bool g_parkReadRequest;
+
 // A static aircraft the parking adjustment keeps on its stand.
 struct KeptStatic {
     std::string callsign;

@@ -5,6 +5,7 @@
 #include "airports/airport_services.h"
 #include "liveries/livery_services.h"
 #include "rtlink/command_link.h"
+#include "settings/parameter_store.h"
 #include "simlink/request_queues.h"
 #include "simlink/sim_ids.h"
 
@@ -37,6 +38,7 @@ EngineServices gf_engineServices() {
     };
     services.requestUserPosition = gf_requestUserPosition;
     services.sendRtAreaRequest = gf_sendRtAreaRequest;
+    services.restoreUserSettings = [] { gf_applyChangedParams(); };
     services.systemTime100ns = systemClock100ns;
     return services;
 }

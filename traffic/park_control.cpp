@@ -20,10 +20,10 @@
 #include "platform/window_host.h"
 #include "rtlink/traffic_feed.h"
 #include "settings/control_updates.h"
-#include "settings/parameter_store.h"
 #include "settings/settings.h"
 #include "simlink/state.h"
 #include "traffic/engine_jobs.h"
+#include "traffic/engine_services.h"
 #include "traffic/park_airport.h"
 #include "traffic/state.h"
 #include "traffic/static_schedule.h"
@@ -270,7 +270,7 @@ void lf_saveAirportOnLeave() {
     if (g_airportFileUpdates != 0) gf_saveAirportFile();
     // The user's own values come back whenever the airport's were applied,
     // learned something or not.
-    gf_applyChangedParams();
+    g_engineServices.restoreUserSettings();
     disableButtons(!INITIAL_LOAD_ONLY.value, true);
     {
         const std::lock_guard lock(g_parkAirportsMutex);

@@ -32,6 +32,9 @@ class StaticTest : public AirportTest {
 public:
     StaticTest() {
         resetEngineState();
+        // References to added aircraft stay valid while a test adds more.
+        g_liveAcs.reserve(64);
+        g_staticAcs.reserve(64);
         // Id 0 means "none" in a model key.
         gf_airlineId("");
         gf_modelId("");

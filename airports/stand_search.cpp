@@ -283,7 +283,49 @@ void lf_orderCandidates(std::vector<std::int32_t>& candidates, const Stand& stan
     gf_shuffle(candidates);
 }
 
+namespace {
+UseTakenIndex* g_useTakenIndex = nullptr;  // traffic thread; the innermost live index
+}  // namespace
+
+UseTakenIndex::UseTakenIndex() : outer_(g_useTakenIndex) {
+    staticFirstCallsigns_.reserve(g_staticAcs.size());
+    staticRegs_.reserve(g_staticAcs.size());
+    for (const AcBase& aircraft : g_staticAcs) {
+        staticFirstCallsigns_.insert(aircraft.prevCallsign);
+        staticRegs_.insert(aircraft.registration);
+    }
+    texts_.insert(g_staticCallsigns.texts.begin(), g_staticCallsigns.texts.end());
+    g_useTakenIndex = this;
+}
+
+UseTakenIndex::~UseTakenIndex() { g_useTakenIndex = outer_; }
+
+void UseTakenIndex::followSchedule() {
+    const auto& slots = g_staticSlots;
+    // Moved or shrunk: the texts are taken anew (the views would be stale).
+    if (slots.data() != slotsData_ || slots.size() < slotsIndexed_) {
+        slotCallsigns_.clear();
+        slotRegs_.clear();
+        slotsIndexed_ = 0;
+        slotsData_ = slots.data();
+    }
+    for (; slotsIndexed_ < slots.size(); ++slotsIndexed_) {
+        slotCallsigns_.insert(slots[slotsIndexed_].callsign);
+        slotRegs_.insert(slots[slotsIndexed_].reg);
+    }
+}
+
+bool UseTakenIndex::taken(const StandUse& use) {
+    followSchedule();
+    for (const std::string* callsign : {&use.callsign, &use.callsign2})
+        if (!callsign->empty() && lf_callsignInSet(g_staticCallsigns.set, *callsign)) return true;
+    // Texts compare exactly: two empty texts are equal.
+    return holds(staticFirstCallsigns_, use) || staticRegs_.contains(use.reg) || holds(slotCallsigns_, use) ||
+           slotRegs_.contains(use.reg) || holds(texts_, use);
+}
+
 bool lf_isUseTaken(const StandUse& use) {
+    if (g_useTakenIndex != nullptr) return g_useTakenIndex->taken(use);
     const auto& slots = g_staticSlots;
     if (!use.reg.empty() &&
         std::any_of(slots.begin(), slots.end(), [&](const StaticSlot& slot) { return slot.reg == use.reg; }))

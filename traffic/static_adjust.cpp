@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <unordered_map>
+#include <vector>
 
 #include "airports/airport_services.h"
 #include "airports/half_hours.h"
@@ -32,10 +34,28 @@ bool sameAircraft(const ModelKey& a, const ModelKey& b) {
     return a.airlineId == b.airlineId && a.secondAirlineId == b.secondAirlineId && a.modelId == b.modelId;
 }
 
-auto recordOfStand(std::uint32_t standId) {
-    return std::find_if(g_staticSlots.begin(), g_staticSlots.end(),
-                        [standId](const StaticSlot& record) { return record.standId == standId; });
-}
+// The schedule's records by stand id while the static aircraft are matched
+// against them; a record a kept static takes over is marked and dropped once
+// at the end, so that the schedule is not shifted for every one.
+struct ScheduleIndex {
+    std::unordered_map<std::uint32_t, std::size_t> byStand;
+    std::vector<std::uint8_t> taken;
+
+    ScheduleIndex() : taken(g_staticSlots.size(), 0) {
+        byStand.reserve(g_staticSlots.size());
+        for (std::size_t k = 0; k < g_staticSlots.size(); ++k) byStand.emplace(g_staticSlots[k].standId, k);
+    }
+    // The record of the stand not taken over yet; nullptr when none.
+    const StaticSlot* find(std::uint32_t standId) const {
+        const auto found = byStand.find(standId);
+        return found == byStand.end() || taken[found->second] != 0 ? nullptr : &g_staticSlots[found->second];
+    }
+    void takeOver(const StaticSlot& record) { taken[static_cast<std::size_t>(&record - g_staticSlots.data())] = 1; }
+    void dropTaken() {
+        std::size_t k = 0;
+        std::erase_if(g_staticSlots, [&](const StaticSlot&) { return taken[k++] != 0; });
+    }
+};
 
 void keep(const AcBase& parked) {
     g_staticPlacements.push_back(KeptStatic{parked.callsign, parked.prevCallsign, parked.spareText,
@@ -56,16 +76,16 @@ bool inLiveTraffic(const AcBase& parked) {
 // A static without a record of its own: a record on a neighbouring stand
 // close enough to collide decides; else it stays when its aircraft has
 // used the stand since it was placed (last night included).
-void matchWithoutRecord(const AcBase& parked, std::uint64_t daySlot) {
+void matchWithoutRecord(const AcBase& parked, std::uint64_t daySlot, ScheduleIndex& schedule) {
     const Stand* stand = gf_standById(parked.standId);
     if (stand != nullptr) {
         for (const std::int32_t neighbourId : stand->adjacentIds) {
-            const auto record = recordOfStand(static_cast<std::uint32_t>(neighbourId));
+            const StaticSlot* record = schedule.find(static_cast<std::uint32_t>(neighbourId));
             const Stand* neighbour = gf_standById(neighbourId);
-            if (record == g_staticSlots.end() || neighbour == nullptr) continue;
+            if (record == nullptr || neighbour == nullptr) continue;
             const double clearance = hwsp(record->key.modelId) + hwsp(parked.modelKey.modelId);
             if (clearance > gf_distanceNm(parked.standLat, parked.standLon, neighbour->latitude, neighbour->longitude)) {
-                lf_keepOrRemoveStatic(parked, *record, daySlot);
+                if (lf_keepOrRemoveStatic(parked, *record, daySlot)) schedule.takeOver(*record);
                 return;
             }
         }
@@ -128,7 +148,7 @@ void sortBestFitLast() {
 }
 }  // namespace
 
-void lf_keepOrRemoveStatic(const AcBase& parked, const StaticSlot& record, std::uint64_t daySlot) {
+bool lf_keepOrRemoveStatic(const AcBase& parked, const StaticSlot& record, std::uint64_t daySlot) {
     std::uint32_t day = gf_weekdayOf(daySlot);
     std::int64_t slot = static_cast<std::int64_t>(gf_slotOf(daySlot)) - record.offset;
     if (slot < 0) {
@@ -139,23 +159,23 @@ void lf_keepOrRemoveStatic(const AcBase& parked, const StaticSlot& record, std::
                              weekIndex(gf_weekdayOf(parked.parkedAt), gf_slotOf(parked.parkedAt));
     if (recordLater) {
         removeLater(parked);
-        return;
+        return false;
     }
     keep(parked);
-    const auto found = recordOfStand(record.standId);
-    if (found != g_staticSlots.end()) g_staticSlots.erase(found);
+    return true;
 }
 
 void lf_chooseStaticStands(std::uint64_t daySlot) {
+    ScheduleIndex schedule;
     for (const AcBase& parked : g_staticAcs) {
         if (parked.lifeState != AcLifeState::active) continue;
         if (inLiveTraffic(parked)) {
             removeLater(parked);
             continue;
         }
-        const auto record = recordOfStand(static_cast<std::uint32_t>(parked.standId));
-        if (record == g_staticSlots.end()) {
-            matchWithoutRecord(parked, daySlot);
+        const StaticSlot* record = schedule.find(static_cast<std::uint32_t>(parked.standId));
+        if (record == nullptr) {
+            matchWithoutRecord(parked, daySlot, schedule);
             continue;
         }
         const bool sameFlight =
@@ -164,11 +184,12 @@ void lf_chooseStaticStands(std::uint64_t daySlot) {
              (!record->callsign2.empty() && parked.callsign == lf_staticCallsign(record->callsign2)));
         if (sameFlight) {
             keep(parked);
-            g_staticSlots.erase(record);
-        } else {
-            lf_keepOrRemoveStatic(parked, *record, daySlot);
+            schedule.takeOver(*record);
+        } else if (lf_keepOrRemoveStatic(parked, *record, daySlot)) {
+            schedule.takeOver(*record);
         }
     }
+    schedule.dropTaken();
     std::stable_sort(g_staticPlacements.begin(), g_staticPlacements.end(),
                      [](const KeptStatic& a, const KeptStatic& b) { return a.parkedDay < b.parkedDay; });
     for (KeptStatic& kept : g_staticPlacements) {

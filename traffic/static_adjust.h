@@ -14,6 +14,6 @@
 // whose use ends with the current half-hour.
 void lf_chooseStaticStands(std::uint64_t daySlot);
 // The static aircraft and a schedule record for its stand or a neighbour:
-// it stays (and the record goes) unless the record's aircraft would have
-// parked later in the week than it did.
-void lf_keepOrRemoveStatic(const AcBase& parked, const StaticSlot& record, std::uint64_t daySlot);
+// it stays (true: the caller drops the record) unless the record's aircraft
+// would have parked later in the week than it did.
+bool lf_keepOrRemoveStatic(const AcBase& parked, const StaticSlot& record, std::uint64_t daySlot);

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "airports/airport_services.h"
+#include "airports/stand_search.h"
 #include "app/services/settings_lock.h"
 #include "app/services/state.h"
 #include "app/services/window_bands.h"
@@ -127,6 +128,8 @@ void lf_buildStaticSlots(std::uint64_t daySlot, std::uint64_t wanted, std::uint6
 
 void lf_buildAllStaticSlots(std::uint64_t daySlot, std::uint64_t wanted, std::uint64_t placed) {
     g_maxFitHalfHours = {0, -1};
+    // The static aircraft and the callsign snapshot stay as they are meanwhile.
+    const UseTakenIndex taken;
     const auto stillWanted = [&] { return wanted > g_staticSlots.size() + placed; };
     lf_buildStaticSlots(daySlot, wanted, placed, true, true);
     if (WEEK.value && stillWanted()) lf_buildStaticSlots(daySlot, wanted, placed, true, false);

@@ -81,13 +81,13 @@ RunJobs gf_subsystemJobs() {
     jobs.readMyParkAirports = lf_readMyParkAirports;
 
     jobs.readDbase = gf_readDbase;
-    jobs.checkVersions = gf_checkVersions;
+    jobs.checkVersions = [] { return gf_checkVersions(); };
 
     jobs.clearNoMatchList = gf_clearNoMatchList;
     jobs.logNoMatch = gf_logNoMatch;
     jobs.writeMatchingSummary = gf_writeMatchingSummary;
     jobs.scanLiveries = gf_scanLiveries;
-    jobs.processScannedLiveries = gf_processScannedLiveries;
+    jobs.processScannedLiveries = [] { gf_processScannedLiveries(); };
     jobs.resetLiveryProcessing = gf_resetLiveryProcessing;
     return jobs;
 }

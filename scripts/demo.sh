@@ -83,6 +83,33 @@ rm -rf "$demo"
 run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
+# The liveries the demo's simulator has installed, as a livery scan found
+# them: the program takes them from its output folder (no scan asked for),
+# and the stand-in simulator creates exactly these titles.
+liveries=$root/data/LiveriesScanned.xml
+mkdir -p "$run/output"
+cp "$liveries" "$run/output/"
+
+# --- the download site's version list and data files ----------------------
+# $demo/site/downloads/ is what the stand-in download site (started below)
+# serves: the version list and the data files of this major version. The
+# list names the versions installed in the run folder, so the version check
+# at start finds nothing to do.
+site=$demo/site
+program_version=$(sed -nE 's/.*kProgramVersionText = "([0-9]+\.[0-9]+\.[0-9]+)".*/\1/p' settings/program_version.h)
+major=${program_version%%.*}
+data_version=$major.0.0
+mkdir -p "$site/downloads/$major"
+cp "$run"/input/*.enc "$site/downloads/$major/"
+json_version() { IFS=. read -r ma mi pa <<<"$1"; printf '{"major": %s, "minor": %s, "patch": %s}' "$ma" "$mi" "$pa"; }
+{
+  printf '{\n  "p3d": %s' "$(json_version "$program_version")"
+  for item in airports aig liveries addons dbase; do printf ',\n  "%s": %s' "$item" "$(json_version "$data_version")"; done
+  printf '\n}\n'
+} >"$site/downloads/versions.json"
+version_parameters=$(for key in AIRPORTS_VERSION AIG_VERSION LIV_SCAN_VERSION ADDONS_SCAN_VERSION DBASE_VERSION; do
+  printf '    <parameter name="%s" value="%s" />\n' "$key" "$data_version"
+done)
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -106,9 +133,11 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+    <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
     <parameter name="MAX_PARK_SEL" value="10" />
+$version_parameters
   </parameters>
 </root>
 EOF
@@ -125,6 +154,7 @@ trap stop_all EXIT
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
+  --installed-titles "$liveries" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -246,6 +276,10 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+all_up_to_date() {
+  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+}
+verdict 'all_up_to_date' "the version check found the program and every data set up to date"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
@@ -274,6 +308,20 @@ if ((traffic)); then
   ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
 fi
 echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
+# The liveries' part: each creation's title is the one the matching logged
+# for that aircraft ("={step}= title"), the stand-in (which creates only the
+# titles of data/LiveriesScanned.xml) refused none, and at the end the log
+# has the matching summary.
+if ((traffic)); then
+  unmatched=$(grep '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null |
+    sed -E 's/.*"title":"([^"]*)".*/\1/' | sort -u | while IFS= read -r title; do
+      grep -qF "= $title" "$log" || echo "$title"
+    done)
+  verdict '((created >= 1)) && [[ -z $unmatched ]]' "every AI aircraft was created with the livery the matching logged for it"
+  verdict '! found "could not be created by your Sim"' "the stand-in simulator created every livery title it was given"
+  verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
+  grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
+fi
 ((seconds >= 120)) && statics_results
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {

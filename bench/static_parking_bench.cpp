@@ -123,41 +123,44 @@ void report(benchmark::State& state, double totalMs) {
     state.counters["tick_share_pct"] = ms / kTickMs * 100.0;
 }
 
-void FullComputation(benchmark::State& state) {
+// Times `run` alone, after `prepare` outside the timing, in every iteration.
+template <typename Prepare, typename Run>
+void timeRuns(benchmark::State& state, Prepare prepare, Run run) {
     setUp();
     buildAirport();
     double totalMs = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         freshUses();
-        g_staticAcs.clear();
-        g_daySlot = gf_packDaySlot(1, 20);
+        prepare();
         state.ResumeTiming();
         const auto start = Clock::now();
-        lf_computeStatics();
+        run();
         totalMs += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         benchmark::DoNotOptimize(g_staticSlots.size());
     }
     report(state, totalMs);
 }
 
+void FullComputation(benchmark::State& state) {
+    timeRuns(
+        state,
+        [] {
+            g_staticAcs.clear();
+            g_daySlot = gf_packDaySlot(1, 20);
+        },
+        lf_computeStatics);
+}
+
 void Reconciliation(benchmark::State& state) {
-    setUp();
-    buildAirport();
-    double totalMs = 0.0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        freshUses();
-        placeStatics(20);
-        g_removeQueue.clear();
-        g_daySlot = gf_packDaySlot(1, 22);
-        state.ResumeTiming();
-        const auto start = Clock::now();
-        gf_adjustParking();
-        totalMs += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        benchmark::DoNotOptimize(g_staticSlots.size());
-    }
-    report(state, totalMs);
+    timeRuns(
+        state,
+        [] {
+            placeStatics(20);
+            g_removeQueue.clear();
+            g_daySlot = gf_packDaySlot(1, 22);
+        },
+        gf_adjustParking);
 }
 
 BENCHMARK(FullComputation)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -113,7 +113,9 @@ TEST_F(ParkedJobs, LiveAircraftParkedTooLongAreRemovedWhenTheParkingIsAdjusted) 
         lf_reparkAll();
         EXPECT_EQ(g_liveParkedList.size(), c.stays ? 1u : 0u);
         EXPECT_EQ(g_liveAcs[0].lifeState, c.stays ? AcLifeState::active : AcLifeState::removingfromsim);
-        if (c.stays) EXPECT_EQ(g_liveParkedList[0].minutes, c.minutes);
+        if (c.stays) {
+            EXPECT_EQ(g_liveParkedList[0].minutes, c.minutes);
+        }
     }
     // The list: fewest minutes first; an aircraft whose stream ran dry counts 0.
     g_liveAcs.clear();

@@ -23,13 +23,6 @@ struct StaticAdjust : StaticTest {
         PARK_SOFT.value = false;
         parking_percentage.value = 30;
     }
-    // Stands 100 m apart, no neighbours.
-    static void standsWith(std::vector<std::vector<StandUse>> uses) {
-        std::vector<Stand> stands;
-        for (std::size_t k = 0; k < uses.size(); ++k)
-            stands.push_back(standAt(("A" + std::to_string(k + 1)).c_str(), 0, 100.0 * k, 20, std::move(uses[k])));
-        setStands(std::move(stands));
-    }
     void seenInTheTraffic(const std::string& callsign) {
         const std::lock_guard lock(g_trafficFeed.callsignMutex);
         g_trafficFeed.seenCallsigns.insert(callsign);

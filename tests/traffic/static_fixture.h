@@ -166,6 +166,14 @@ public:
         return a;
     }
 
+    // Stands A1, A2 ... 100 m apart (no neighbours), each with the given uses.
+    static void standsWith(std::vector<std::vector<StandUse>> uses) {
+        std::vector<Stand> stands;
+        for (std::size_t k = 0; k < uses.size(); ++k)
+            stands.push_back(standAt(("A" + std::to_string(k + 1)).c_str(), 0, 100.0 * k, 20, std::move(uses[k])));
+        setStands(std::move(stands));
+    }
+
     // The object ids queued for removal.
     static std::set<std::uint32_t> removalsQueued() { return {g_removeQueue.begin(), g_removeQueue.end()}; }
     static std::set<std::uint32_t> scheduledStands() {

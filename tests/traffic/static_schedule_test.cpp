@@ -18,13 +18,6 @@ struct StaticSchedule : StaticTest {
         RANDOM.value = false;
         MAX_PARK_SEL.value = 500;
     }
-    // Stands 100 m apart (no neighbours), each with the given uses.
-    static void standsWith(std::vector<std::vector<StandUse>> uses) {
-        std::vector<Stand> stands;
-        for (std::size_t k = 0; k < uses.size(); ++k)
-            stands.push_back(standAt(("A" + std::to_string(k + 1)).c_str(), 0, 100.0 * k, 20, std::move(uses[k])));
-        setStands(std::move(stands));
-    }
     // Each use with a callsign of its own: uses without one count as the same flight.
     StandUse realUse(std::uint32_t day, std::uint64_t hh, const std::string& reg, const std::string& callsign = "") {
         return use(klm, reg, day, hh, 1, callsign.empty() ? "KLM" + reg.substr(3) : callsign);

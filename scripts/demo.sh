@@ -151,10 +151,19 @@ stop_all() {
 }
 trap stop_all EXIT
 
+# The replayed positions by callsign, for the stand-in simulator's map and
+# summary of how closely each AI object followed its replayed track.
+reference=()
+if ((traffic)); then
+  "$native/tools/realtraffic" generate tools/realtraffic/scenarios/eham_demo.txt |
+    awk '{ sub(/^[^ ]+ /, ""); split($0, f, ","); if (f[1] == "TFC" && f[10] != "" && f[10] !~ / /) print f[10], f[3], f[4], f[5] }' \
+      >"$demo/simulator/replayed.txt" && reference=(--reference "$demo/simulator/replayed.txt")
+fi
+
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" \
+  --installed-titles "$liveries" "${reference[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -328,6 +337,11 @@ if [[ -n $cpu_ticks ]]; then
     cpu = ticks / hz
     printf "  the program used %.2f s of CPU time in %.1f s: %.2f %% of one core\n", cpu, seconds, 100 * cpu / seconds }'
 fi
+if [[ -s $demo/simulator/simulator-summary.txt ]]; then
+  echo
+  say "AI objects: phases reached and the largest distance from the replayed track while airborne"
+  sed 's/^/  /' "$demo/simulator/simulator-summary.txt"
+fi
 echo
 say "where things are"
 echo "  program log              $log"
@@ -335,6 +349,7 @@ echo "  program output           $demo/program.out"
 echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
+echo "  simulator summary        $demo/simulator/simulator-summary.txt"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"

@@ -85,8 +85,8 @@ if [[ $skip != *" demo "* ]]; then
     failures+=("demo: the main job's run failed (see build/demo)")
   fi
   # The second scenario: the scan of an add-on airport's scenery at start.
-  echo "=== [demo] the add-on airport scenario (LEAB) for 30 s"
-  if VLNT_DEMO_SECONDS=30 VLNT_JOBS=$jobs bash scripts/demo.sh --leab --check; then
+  echo "=== [demo] the add-on airport scenario (LEAB) for 60 s"
+  if VLNT_DEMO_SECONDS=60 VLNT_JOBS=$jobs bash scripts/demo.sh --leab --check; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))

@@ -13,17 +13,26 @@
 #   scripts/demo.sh --production  a production run instead: the program alone,
 #                               started with "--production", must read its
 #                               settings and data set and end by itself with 0
+#   scripts/demo.sh --leab      the second scenario: the user parked at
+#                               Albacete (LEAB), whose add-on scenery lies in
+#                               the demo's add-on folder (afolder0); the scan
+#                               at start generates LEAB's airport file, which
+#                               becomes the park airport's file, and static
+#                               aircraft park on its stands (no live traffic)
 #   scripts/demo.sh --check     also fails (exit code 1) unless the program
 #                               ended with 0, the log shows the simulator
 #                               connected, RealTraffic connected at level 2
 #                               and traffic received, and both stand-ins
 #                               report no protocol error (with --no-traffic:
-#                               all but the traffic)
+#                               all but the traffic; with --leab also that
+#                               the scan generated LEAB's file from its stands
+#                               and the statics stand on them)
 #
 # Natively it also reports the program's own CPU time over the run.
 #
 #   VLNT_DEMO_SECONDS  how long the program runs (default 120)
-#   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows)
+#   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows,
+#                      build/demo-leab)
 #   VLNT_JOBS          parallel build jobs (default: number of cores)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -33,13 +42,15 @@ windows=0
 check=0
 traffic=1
 production=0
+leab=0
 for arg in "$@"; do
   case $arg in
     --windows) windows=1 ;;
     --check) check=1 ;;
     --no-traffic) traffic=0 ;;
     --production) production=1 ;;
-    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic | --production] [--check]" >&2; exit 2 ;;
+    --leab) leab=1 traffic=0 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic | --leab | --production] [--check]" >&2; exit 2 ;;
   esac
 done
 # The Windows program needs a display: the whole demo runs on a virtual one.
@@ -53,6 +64,7 @@ jobs=${VLNT_JOBS:-$(nproc)}
 demo_name=demo
 ((production)) && demo_name=production
 ((windows)) && demo_name+=-windows
+((leab)) && demo_name+=-leab
 demo=${VLNT_DEMO_DIR:-$root/build/$demo_name}
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
@@ -61,6 +73,7 @@ failures=0
 verdict() {  # condition text
   if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
 }
+source scripts/demo-statics.sh
 
 # --- build --------------------------------------------------------------
 bash scripts/install-deps.sh || { say "installing the build dependencies failed"; exit 1; }
@@ -137,6 +150,26 @@ fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
+# The LEAB scenario: the airport's real scenery files as an add-on. Without
+# add-on folders the airport scan stays off (it would end the run with the
+# error that asks the user to name them).
+addon_parameter="    <parameter name=\"SCAN_AIRPORTS\" value=\"false\" />"
+scenario=tools/simulator/scenarios/eham_demo.txt
+if ((leab)); then
+  # Installed as scenery of the publisher "Pixel Runways", whose archive does
+  # not hold LEAB: the scan generates its file, and what the program learned
+  # there before (a week of stand uses, data/stands/learned/LEAB.xml) lies in
+  # the learned folder of that publisher.
+  scenario=tools/simulator/scenarios/leab_demo.txt
+  scenery="$demo/addons/Pixel Runways LEAB/scenery"
+  mkdir -p "$scenery" "$run/airports/learned/thirdparty/Pixel Runways"
+  cp tests/airports/data/bgl/LEAB_ADEP5_ARV187.bgl tests/airports/data/bgl/LEAB_ADEP5_ARV187_ALT.bgl \
+    tests/airports/data/bgl/LEAB_ADEP4_ARV187_CVX.bgl tests/airports/data/bgl/LICENSE "$scenery/"
+  cp data/stands/learned/LEAB.xml "$run/airports/learned/thirdparty/Pixel Runways/"
+  addon_path=$demo/addons
+  ((windows)) && addon_path=$(winepath -w "$addon_path" 2>/dev/null)
+  addon_parameter="    <parameter name=\"afolder0\" value=\"${addon_path//&/&amp;}\" />"
+fi
 # A fixed 40 nm radius, as the replayed scenario expects: the automatic one
 # would shrink it around the parked user and leave the first arrivals out.
 cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
@@ -144,9 +177,11 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+$addon_parameter
     <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
+    <parameter name="MAX_PARK_SEL" value="10" />
 $version_parameters
   </parameters>
 </root>
@@ -195,7 +230,7 @@ if ((traffic)); then
 fi
 
 say "starting the stand-in simulator"
-setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
+setsid "$native/tools/simulator" --scenario "$scenario" --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
   --installed-titles "$liveries" "${reference[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
@@ -207,10 +242,12 @@ port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$demo/simulator/ports.json" 2>/
 printf '[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%s\n' "$port4" >"$run/SimConnect.cfg"
 
 mkdir -p "$demo/realtraffic"
+statics_prepare
 replay=()
 if ((traffic)); then
   say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
   replay=(--replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet)
+  ((statics_on)) && replay+=(--clock "$statics_clock")
 else
   say "starting the stand-in RealTraffic (command link only, no traffic)"
 fi
@@ -237,7 +274,7 @@ export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}" NO_PROXY="127.0.0.1${NO_PROXY
 
 # --- the program ----------------------------------------------------------
 say "running the program for $seconds s (Ctrl-C ends it earlier)"
-(cd "$run" && exec setsid "${program[@]}") >"$demo/program.out" 2>&1 &
+(cd "$run" && exec setsid "${program[@]}") <"$statics_stdin" >"$demo/program.out" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 started=$(date +%s.%N)
@@ -263,6 +300,7 @@ trap 'interrupted=1' INT
 for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   kill -0 "$program_pid" 2>/dev/null || break
   if ((windows && t > 0 && t % 200 == 0)); then window_picture "$(printf 't%03d' $((t / 10)))"; fi
+  statics_step "$t"
   sleep 0.1
 done
 trap - INT
@@ -312,6 +350,44 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+if ((leab)); then
+  scan_log=$run/output/info/AirportsScanLog.txt
+  generated=$run/airports/my_thirdparty/LEAB.xml
+  verdict 'grep -q "^Generated LEAB.xml: 69 positions, of which 1 helipad$" "$scan_log" 2>/dev/null' \
+    "the scan at start generated LEAB's airport file from the add-on scenery's 69 stands"
+  verdict '[[ $(grep -c "<parkpos " "$generated" 2>/dev/null) == 69 ]]' "$generated holds the 69 stands"
+  verdict 'found "^Airport file read from .airports/my_thirdparty/LEAB.xml. for Los Llanos$"' \
+    "the generated file was read as the park airport's file"
+  leab_statics() {  # the static aircraft the stand-in created, against LEAB's stands in the generated file
+    python3 - "$generated" "$demo/simulator/simulator-record.jsonl" "$demo/simulator/simulator-world.json" \
+      "$demo/simulator/simulator-map.svg" <<'PY'
+import json, math, sys, xml.etree.ElementTree as ET
+generated, record, world, svg = sys.argv[1:5]
+stands = {p.get("id"): (float(p.get("latitude")), float(p.get("longitude")))
+          for p in ET.parse(generated).getroot().iter("parkpos")}
+def metres(a, b):
+    dlat = math.radians(b[0] - a[0]); dlon = math.radians(b[1] - a[1])
+    h = math.sin(dlat / 2) ** 2 + math.cos(math.radians(a[0])) * math.cos(math.radians(b[0])) * math.sin(dlon / 2) ** 2
+    return 2 * 6371000 * math.asin(math.sqrt(h))
+def stand_at(p):
+    name, where = min(stands.items(), key=lambda s: metres(p, s[1]))
+    return name if metres(p, where) < 2 else "none"
+placed = []
+for line in open(record, encoding="utf-8"):
+    if '"AICreateNonATCAircraft"' in line:
+        f = json.loads(line)["fields"]
+        if f["tailNumber"].endswith("*"):
+            placed.append(stand_at((f["position"]["latitude"], f["position"]["longitude"])))
+shown = open(svg, encoding="utf-8").read()
+live = [o for o in json.load(open(world))["aiObjects"] if o["tailNumber"].endswith("*")]
+mapped = all(f">{o['tailNumber']}<" in shown for o in live)
+print(len(placed), " ".join(sorted(placed)), "mapped" if live and mapped else "unmapped")
+PY
+  }
+  read -r leab_count leab_rest <<<"$(leab_statics 2>/dev/null)"
+  verdict '[[ $leab_count == 5 && $leab_rest == "r2 r74 r75 r77 r78 mapped" ]]' \
+    "5 static aircraft were parked on LEAB's stands where the scenery puts them, and the stand-in's map shows them (${leab_count:-0}: ${leab_rest:-})"
+fi
 all_up_to_date() {
   for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
 }
@@ -358,6 +434,7 @@ if ((traffic)); then
   verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
   grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
 fi
+((seconds >= 120)) && statics_results
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
@@ -380,5 +457,10 @@ echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
 echo "  download site's requests $demo/site/download_site.out"
+if ((leab)); then
+  echo "  add-on scenery           $demo/addons"
+  echo "  airport scan log         $run/output/info/AirportsScanLog.txt"
+  echo "  generated airport file   $run/airports/my_thirdparty/LEAB.xml"
+fi
 if ((check && failures)); then exit 1; fi
 exit 0

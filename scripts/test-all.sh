@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds both builds from this tree and runs every test: native, a production
-# run of the program and the main job's demo with the stand-ins, the fuzz
-# targets for 15 s each, Windows under Wine with its own production run and
-# demo, and the native tests again under ASan+UBSan and under TSan.
+# run of the program, the main job's demo with the stand-ins and its add-on
+# airport scenario (one test each), the fuzz targets for 15 s each, Windows
+# under Wine with its own production run and demo, and the native tests again
+# under ASan+UBSan and under TSan.
 # Ends with one line "N passed, N failed" and a non-zero exit on any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
-#   VLNT_SKIP       space-separated stages to skip: native production demo fuzz
-#                   windows production-windows demo-windows asan tsan
+#   VLNT_SKIP       space-separated stages to skip: native production demo
+#                   demo-leab fuzz windows production-windows demo-windows asan
+#                   tsan
 # The demos use the program's fixed ports: each runs under the lock
 # /tmp/vlnt-demo.lock, as `make demo` is run by hand.
 set -uo pipefail
@@ -110,6 +112,12 @@ fi
 if [[ $skip != *" demo "* ]]; then
   run_stage demo "the main job for 60 s" \
     flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --check
+fi
+
+# The second scenario: the scan of an add-on airport's scenery at start.
+if [[ $skip != *" demo-leab "* ]]; then
+  run_stage demo-leab "the add-on airport scenario (LEAB) for 60 s" \
+    flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --leab --check
 fi
 
 # Every libFuzzer target built with clang and run for 15 s, so none can rot.

@@ -1,5 +1,4 @@
-// NOT BUILT YET: the traffic engine's parts that later work builds. The jobs
-// the application shell calls do nothing (or report "nothing there"); the
+// NOT BUILT YET: the traffic engine's parts that later work builds. The
 // samples of known aircraft are queued as they come, and the movement on the
 // ground does nothing of its own, so that aircraft appear, fly, touch down
 // and leave. Each real part replaces its bodies here.
@@ -16,23 +15,7 @@
 #include "traffic/known_samples.h"
 #include "traffic/stand_moves.h"
 #include "traffic/state.h"
-#include "traffic/static_decision.h"
 #include "traffic/tick_motion.h"
-
-void gf_parkControl(bool) {}
-void gf_matchLiveToStatics() {}
-void gf_adjustParking() {}
-void gf_clearUserWayGround() {}
-void gf_clearUserWayAir() {}
-void gf_clearStaticsForMovingAcs() {}
-void gf_removeAllStatics() {}
-void gf_listMovingCallsigns() {}
-void gf_removeStaticsMatching(LiveAc&) {}
-void gf_clearReservedStand(const std::string&) {}
-bool gf_checkParkAirports(bool, std::string&) { return false; }
-std::uint64_t gf_countParkedLiveAcs(bool) { return 0; }
-void gf_leaveParkAirport() {}
-void gf_addParkAirport(const AirportCode&, const GeoPoint&) {}
 
 // Stand-in: the sample is queued behind the others, never due before them,
 // and marked stationary when it repeats the last position.
@@ -59,10 +42,3 @@ void lf_configureOnGround(LiveAc&) {}
 void lf_scheduleNextSample(LiveAc&) {}
 bool gf_curvePoint(const GroundCurve&, GeoPoint&, double&, double) { return false; }
 void lf_towedParks(LiveAc&) {}
-void lf_detcs() {}
-
-// The stand-use learning learns nothing yet.
-bool gf_updateSlotTable(Stand&, const ModelKey&, std::uint64_t, const std::string&, const std::string&, bool) {
-    return false;
-}
-bool gf_slotFits(std::uint64_t, Stand&, std::int32_t, std::uint64_t, AcBase&, const std::string&, bool) { return false; }

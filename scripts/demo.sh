@@ -230,9 +230,13 @@ if ((traffic)); then
 fi
 
 say "starting the stand-in simulator"
+# The Windows program names its flight plans by Windows paths: the native
+# stand-in reads them through the Wine prefix.
+wine_prefix=()
+((windows)) && wine_prefix=(--wine-prefix "$WINEPREFIX")
 setsid "$native/tools/simulator" --scenario "$scenario" --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" "${reference[@]}" \
+  --installed-titles "$liveries" "${reference[@]}" "${wine_prefix[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")

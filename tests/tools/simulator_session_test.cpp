@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <set>
 
 #include "foundation/geodesy.h"
 #include "session_harness.h"
+#include "tools/simulator/flight_plan_file.h"
 #include "support/temp_dir.h"
 
 using namespace golden;
@@ -339,6 +341,37 @@ TEST(StandInSession, FlightPlanFilesAreReadAndBadOnesRefused) {
     ASSERT_EQ(h.sim.faults.size(), 2u);
     EXPECT_NE(h.sim.faults[0].reason.find("FPType 'IRF' is neither IFR nor VFR"), std::string::npos);
     EXPECT_NE(h.sim.faults[1].reason.find("does not exist"), std::string::npos);
+}
+
+// A client under Wine names its flight plans by drive paths: the stand-in
+// reads them through the prefix's drive links.
+TEST(StandInSession, FlightPlansOfAClientUnderWineAreReadInItsPrefix) {
+#ifdef _WIN32
+    GTEST_SKIP() << "only the native stand-in serves a client under Wine";
+#endif
+    testing_support::TempDir prefix;
+    std::filesystem::create_directories(prefix / "drive_c" / "users" / "root" / "orig_dest");
+    std::filesystem::create_directories(prefix / "dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    testing_support::writeFile(prefix / "drive_c" / "users" / "root" / "orig_dest" / "108.pln",
+                               "<SimBase.Document Type=\"AceXML\"><FlightPlan.FlightPlan><FPType>VFR</FPType>"
+                               "<DepartureID>EHAM</DepartureID><DestinationID>EGLL</DestinationID>"
+                               "</FlightPlan.FlightPlan></SimBase.Document>");
+    simulator::SimulatorConfig config = quietConfig();
+    config.winePrefix = prefix.path();
+    Harness h = registered(config);
+    const std::uint32_t id = createObject(h, "KLM12");
+    for (const char* path : {"C:\\users\\root\\orig_dest\\108.pln", "c:/users/root/orig_dest/108.pln"}) {
+        EXPECT_TRUE(h.send(flightPlan(h.next(), id, path)).empty()) << path;
+        EXPECT_EQ(h.sim.world.objects.at(0).flightPlanTo, "EGLL") << path;
+    }
+    // Another drive has no link in this prefix.
+    EXPECT_EQ(h.send(flightPlan(h.next(), id, "D:\\users\\root\\orig_dest\\108.pln")).size(), 1u);
+    ASSERT_EQ(h.sim.faults.size(), 1u);
+    EXPECT_NE(h.sim.faults[0].reason.find("does not exist"), std::string::npos);
+
+    EXPECT_EQ(simulator::clientFilePath("C:\\a\\b.pln", {}), std::filesystem::path("C:\\a\\b.pln"));
+    EXPECT_EQ(simulator::clientFilePath("/tmp/b.pln", prefix.path()), std::filesystem::path("/tmp/b.pln"));
 }
 
 TEST(StandInSession, VersionMismatchAnswersTheOpenAndIgnoresTheRest) {

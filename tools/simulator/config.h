@@ -83,6 +83,8 @@ struct SimulatorConfig {
     // Set: only these titles are installed (foldedTitle); creations of any
     // other title get CREATE_OBJECT_FAILED.
     std::optional<std::set<std::string>> installedTitles;
+    // The client's Wine prefix: its drive paths (flight plans) are read there.
+    std::filesystem::path winePrefix;
     std::vector<ScriptAction> actions;          // sorted by time after loading
 
     // What it writes.

@@ -3,7 +3,22 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <cctype>
+
+#include "foundation/text_convert.h"
+
 namespace simulator {
+
+std::filesystem::path clientFilePath(const std::string& utf8Path, const std::filesystem::path& winePrefix) {
+    const bool drivePath = utf8Path.size() >= 3 && std::isalpha(static_cast<unsigned char>(utf8Path[0])) &&
+                           utf8Path[1] == ':' && (utf8Path[2] == '\\' || utf8Path[2] == '/');
+    if (winePrefix.empty() || !drivePath) return gf_utf8Path(utf8Path);
+    std::string rest = utf8Path.substr(3);
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+    const char drive[] = {static_cast<char>(std::tolower(static_cast<unsigned char>(utf8Path[0]))), ':', '\0'};
+    return winePrefix / "dosdevices" / drive / gf_utf8Path(rest);
+}
 
 FlightPlanSummary readFlightPlanFile(const std::filesystem::path& path) {
     FlightPlanSummary plan;

@@ -16,4 +16,10 @@ struct FlightPlanSummary {
 
 FlightPlanSummary readFlightPlanFile(const std::filesystem::path& path);
 
+// Where the stand-in finds a file the client names. A client under Wine
+// names it by its Windows path ("C:\users\...\108.pln"), which the native
+// stand-in reads through the prefix's drive links (<prefix>/dosdevices/c:/...);
+// without a prefix, or for a path without a drive letter, the path as given.
+std::filesystem::path clientFilePath(const std::string& utf8Path, const std::filesystem::path& winePrefix);
+
 }  // namespace simulator

@@ -338,6 +338,7 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"refuse-title", [](Apply& x) { x.c.refusedTitles.push_back(x.text()); }},
         {"helicopter-title", [](Apply& x) { x.c.helicopterTitles.push_back(x.text()); }},
         {"installed-titles", applyInstalledTitles},
+        {"wine-prefix", [](Apply& x) { x.c.winePrefix = x.path(); }},
         {"at", [](Apply& x) { x.c.actions.push_back(action(x.s)); }},
         {"strict", [](Apply& x) { x.c.strict = x.flag(); }},
         {"lenient", [](Apply& x) { x.c.strict = !x.flag(); }},
@@ -447,6 +448,7 @@ Every key also works as a line "key value" in a scenario file. The main ones:
                               flight-loaded, quit, drop, spawn, despawn, dump
   --refuse-title TITLE        creations of this title fail (CREATE_OBJECT_FAILED)
   --installed-titles FILE     only the titles of this LiveriesScanned.xml can be created
+  --wine-prefix DIR           a client under Wine: its drive paths (C:\...) are read in DIR
   --max-objects N             more live AI objects fail (TOO_MANY_OBJECTS)
   --version-mismatch          every Open gets VERSION_MISMATCH
   --clients N --duration S    stop after N clients or S real seconds

@@ -15,6 +15,7 @@
 #include "traffic/flight_plan_folder.h"
 #include "traffic/flight_plans.h"
 #include "traffic/known_samples.h"
+#include "traffic/motion_math.h"
 #include "traffic/stand_moves.h"
 #include "traffic/state.h"
 #include "traffic/static_decision.h"
@@ -71,21 +72,6 @@ void lf_followCurve(LiveAc& aircraft) {
     aircraft.altitudeFt += aircraft.climbStep;
 }
 
-// Stand-in: the sample is queued behind the others, never due before them,
-// and marked stationary when it repeats the last position.
-void decodeExisting(LiveAc& aircraft, PosSample sample) {
-    if (aircraft.samples.size() > 200) {
-        removeAircraftFromSim(aircraft);
-        return;
-    }
-    if (!aircraft.samples.empty()) {
-        const PosSample& last = aircraft.samples.back();
-        sample.stationary = std::abs(sample.lat - last.lat) < 1e-8 && std::abs(sample.lon - last.lon) < 1e-8;
-        if (last.dueTick >= sample.dueTick) sample.dueTick = last.dueTick + 1;
-    }
-    aircraft.samples.push_back(sample);
-}
-
 void gf_setFlaps(AcBase& aircraft, std::uint32_t index) { aircraft.lastFlaps = index; }
 void gf_setThrottle(AcBase& aircraft, std::uint32_t index) { aircraft.lastThrottle = index; }
 void gf_setSpoilers(AcBase&, std::uint32_t) {}
@@ -101,7 +87,6 @@ void lf_onGroundData(const AcEvent&) {}
 void lf_onStaticCgAndPitch(const AcEvent&) {}
 void lf_removeWhileBlocked(std::uint32_t) {}
 
-void lf_placeAtStand(LiveAc&) {}
 void lf_detcs() {}
 
 // The stand-use learning learns nothing yet.
@@ -109,3 +94,36 @@ bool gf_updateSlotTable(Stand&, const ModelKey&, std::uint64_t, const std::strin
     return false;
 }
 bool gf_slotFits(std::uint64_t, Stand&, std::int32_t, std::uint64_t, AcBase&, const std::string&, bool) { return false; }
+
+// Not built yet (the motion in the air): the speed between the front and
+// the next sample, the turn towards the leg after it, the re-timing of the
+// next sample and the decay of the delay window, as the motion will have them.
+double gf_sampleSpeed(const LiveAc& aircraft) {
+    const PosSample& s0 = aircraft.samples[0];
+    const PosSample& s1 = aircraft.samples[1];
+    if (s0.groundSpeedKt == 0.0 && s1.groundSpeedKt == 0.0) {
+        const std::int64_t gap = static_cast<std::int64_t>(s1.dueTick) - s0.dueTick;
+        const double ticks = static_cast<double>(std::max<std::int64_t>(gap, kMinSampleTicks));
+        return std::max(gf_distanceNm(gf_samplePoint(s0), gf_samplePoint(s1)) * kTicksPerHour / ticks, 1.0);
+    }
+    return (s0.groundSpeedKt + s1.groundSpeedKt) / 2.0;
+}
+double gf_turnAngle(const LiveAc& aircraft) {
+    if (aircraft.samples.size() < 3) return 0.0;
+    const double bearing = gf_bearingRad(gf_samplePoint(aircraft.samples[1]), gf_samplePoint(aircraft.samples[2]));
+    return gf_normaliseRad(bearing - aircraft.heading);
+}
+void lf_setNextDue(LiveAc& aircraft, std::int32_t ticks) {
+    const std::int64_t now = g_tick.load();
+    std::int64_t target = now + ticks;
+    PosSample& s1 = aircraft.samples[1];
+    if (aircraft.refillState < 1) {
+        target = std::max<std::int64_t>(target, static_cast<std::int64_t>(s1.dueTick) - aircraft.maxAdvance);
+        target = std::min<std::int64_t>(target, static_cast<std::int64_t>(s1.dueTick) + aircraft.maxDelay);
+    }
+    s1.dueTick = gsl::narrow<std::int32_t>(std::max(target, now));
+}
+void gf_decayDelayWindow(LiveAc& aircraft) {
+    if (aircraft.maxAdvance > 1000) aircraft.maxAdvance = std::max(aircraft.maxAdvance - 100, 1000);
+    if (aircraft.maxDelay > 1000) aircraft.maxDelay = std::max(aircraft.maxDelay - 100, 1000);
+}

@@ -34,6 +34,14 @@ struct EngineServices {
     std::function<void(std::uint32_t radiusMeters)> requestAcWithinRange;  // request 101, definition 404
     std::function<void(std::uint32_t objectId)> requestStaticCg;           // request 102, definition 405
     std::function<UserState()> requestUserPosition;                        // asks again, returns the last block
+    // Definition 401 on the object: spoilers handle and both throttle levers, in percent.
+    std::function<void(std::uint32_t objectId, double spoilersPercent, double throttle1Percent,
+                       double throttle2Percent)>
+        setControls;
+    // The flight-plan file (path text in UTF-8; the library sends it in the
+    // ANSI code page) for the object, request 110; the library's result code,
+    // 0 = accepted.
+    std::function<std::int32_t(std::uint32_t objectId, const std::string& pathText)> setFlightPlan;
 
     // RealTraffic link: the user aircraft's position to RealTraffic.
     std::function<void()> sendRtAreaRequest;

@@ -149,6 +149,9 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         return true;
     }
     aircraft.parkedSince = g_engineServices.systemTime100ns();
+    // The stream still shows the aircraft at its stand: the search must not
+    // offer the stand to an arrival (an extension of its path frees it).
+    if (aircraft.phase == AcPhase::parked && state == AcLifeState::active) gf_setStandTaken(aircraft.standId, 1);
     if (aircraft.standDistMax == 0.0) {
         aircraft.standDistFirst = aircraft.standDistMax = d;
         aircraft.awayCount = 0;

@@ -1,0 +1,260 @@
+// The ground branch of a sample step: leaving a stand forwards or
+// backwards, the push-back turn, taxi curves and mid samples, the search
+// for a stand at the end of the stream, the roll-out and the take-off.
+#include <gtest/gtest.h>
+
+#include "ground_fixture.h"
+#include "traffic/ground_movement.h"
+#include "traffic/motion_math.h"
+#include "traffic/stand_moves.h"
+
+namespace {
+
+using ground_test::GroundTest;
+using ground_test::metresBetween;
+using ground_test::moved;
+using ground_test::sampleAt;
+
+class GroundMovement : public GroundTest {
+protected:
+    GroundMovement() { g_tick = 40000; }
+    // A B738 taxiing east at 10 kt from the taxiway point south of stand 2.
+    LiveAc& taxiing() { return place("B738", AcPhase::taxi, taxiway(2), 90.0); }
+    static GeoPoint pointOf(const PosSample& sample) { return gf_samplePoint(sample); }
+};
+
+TEST_F(GroundMovement, AStreamWithin89DegreesOfTheStandHeadingPullsOut90PushesBack) {
+    struct Case {
+        double bearingDeg;  // from the stand to the stream; the stand faces north
+        AcPhase phase;
+    };
+    const Case cases[] = {{89.0, AcPhase::taxi},         {89.4, AcPhase::taxi},
+                          {89.6, AcPhase::pushing_back}, {90.0, AcPhase::pushing_back},
+                          {-89.0, AcPhase::taxi},        {-90.0, AcPhase::pushing_back},
+                          {0.0, AcPhase::taxi},          {180.0, AcPhase::pushing_back}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bearingDeg);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3);
+        aircraft.leavingStand = 1;
+        aircraft.samples.push_back(sampleAt(moved(standPoint(3), c.bearingDeg, 40.0), 3.0, 41000));
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.phase, c.phase);
+        EXPECT_EQ(aircraft.maxAdvance, 3000);
+    }
+}
+
+TEST_F(GroundMovement, ThePushBackTurnsOnlyWhenTheStreamToldItsSide) {
+    struct Case {
+        const char* name;
+        bool known, clockwise;
+    };
+    const Case cases[] = {{"no side: straight", false, false},
+                          {"anticlockwise: the east end", true, false},
+                          {"clockwise: the west end", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3);
+        aircraft.samples.front().dueTick = g_tick;
+        lf_startPushBack(aircraft);
+        aircraft.samples.pop_front();  // the step to the mid sample
+        aircraft.turnSide[1] = c.known ? 1 : 0;
+        aircraft.turnSide[0] = c.clockwise ? 1 : 0;
+        const PosSample straightEnd = aircraft.samples[1];
+        const PosSample eastEnd = aircraft.samples[2];
+        const PosSample westEnd = aircraft.pushBackAltEnd;
+        g_tick = aircraft.samples.front().dueTick;
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.pushBackCountdown, 1);
+        ASSERT_EQ(aircraft.samples.size(), 2U);
+        const PosSample& end = aircraft.samples[1];
+        if (!c.known) {
+            EXPECT_EQ(end.lat, straightEnd.lat);
+            EXPECT_FALSE(gf_hasCurve(aircraft.curve));
+            continue;
+        }
+        EXPECT_EQ(end.lon, (c.clockwise ? westEnd : eastEnd).lon);
+        ASSERT_TRUE(gf_hasCurve(aircraft.curve));
+        EXPECT_EQ(aircraft.curve.angleDeg, 90.0);
+        // The straight end is the control point: the curve leaves backwards, due south.
+        GeoPoint start;
+        double tangent = 0.0;
+        ASSERT_TRUE(gf_curvePoint(aircraft.curve, start, tangent, 0.0));
+        EXPECT_NEAR(tangent * kRadToDeg, 180.0, 0.01);
+        GeoPoint finish;
+        ASSERT_TRUE(gf_curvePoint(aircraft.curve, finish, tangent, 1.0));
+        EXPECT_LT(metresBetween(finish, pointOf(end)), 0.01);
+        EXPECT_NEAR(tangent * kRadToDeg, c.clockwise ? 270.0 : 90.0, 0.5);
+    }
+    // The step after the turn ends the push-back.
+    LiveAc& aircraft = g_liveAcs.back();
+    aircraft.samples.pop_front();
+    aircraft.samples.push_back(aircraft.samples.front());
+    aircraft.samples.back().stationary = 1;
+    nextPosGround(aircraft);
+    EXPECT_EQ(aircraft.phase, AcPhase::pushed_back);
+    EXPECT_EQ(aircraft.lastPushBackDist, 900.0);
+    EXPECT_EQ(aircraft.lastThrottle, 0U);
+    EXPECT_EQ(aircraft.lastFlaps, 1U);
+    EXPECT_EQ(aircraft.targetBearing, aircraft.heading);
+}
+
+TEST_F(GroundMovement, TaxiTurnsOf44DegreesCurveSharpOnesGetAMidSampleAnd170DegreesNothing) {
+    struct Case {
+        const char* name;
+        double turnDeg;
+        std::int32_t s1After;  // ticks from s0 to s1, 100 m apart
+        std::size_t queued;    // after the step
+        bool curve;
+    };
+    const Case cases[] = {
+        {"2 degrees", 2, 300, 3, false},
+        {"44 degrees, 3 s ahead", 44, 300, 2, true},
+        {"46 degrees, 3 s ahead", 46, 300, 2, true},
+        {"46 degrees, 6 s ahead", 46, 600, 4, false},
+        {"-120 degrees, 3 s ahead", -120, 300, 2, true},
+        {"170 degrees", 170, 300, 3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        const GeoPoint s1 = moved({aircraft.lat, aircraft.lon}, 90.0, 100.0);
+        aircraft.samples.front() = sampleAt({aircraft.lat, aircraft.lon}, 10.0, 40000);
+        aircraft.samples.push_back(sampleAt(s1, 10.0, 40000 + c.s1After));
+        aircraft.samples.push_back(sampleAt(moved(s1, 90.0 + c.turnDeg, 100.0), 10.0, 40000 + 2 * c.s1After));
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.samples.size(), c.queued);
+        EXPECT_EQ(gf_hasCurve(aircraft.curve), c.curve);
+        if (c.curve) EXPECT_NEAR(aircraft.curve.angleDeg, std::fabs(c.turnDeg), 0.01);
+        if (c.queued == 4) EXPECT_LT(metresBetween(pointOf(aircraft.samples[1]), moved(s1, 270.0, 50.0)), 0.01);
+    }
+}
+
+TEST_F(GroundMovement, TheTurnTowardsTheNextSampleTakesTheShortWayAcrossNorth) {
+    struct Case {
+        double headingDeg, bearingDeg;
+        bool turning;
+    };
+    for (const Case c : {Case{359.0, 1.0, false}, Case{1.0, 355.0, true}, Case{90.0, 92.0, false}}) {
+        SCOPED_TRACE(c.headingDeg);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.heading = c.headingDeg * kDegToRad;
+        aircraft.targetBearing = c.bearingDeg * kDegToRad;
+        aircraft.samples.push_back(sampleAt(moved({aircraft.lat, aircraft.lon}, c.bearingDeg, 30.0), 10.0, 40300));
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.turningToBearing, c.turning ? 1 : 0);
+        EXPECT_LE(aircraft.turnToBearingDeg, 6.001);
+    }
+}
+
+TEST_F(GroundMovement, AnArrivalCreepingToTheEndOfItsStreamLooksForAStand) {
+    struct Case {
+        const char* name;
+        double metresToEnd;
+        double s1Kt;
+        AcPhase before;
+        bool fileLoaded;
+        bool parks;
+    };
+    const Case cases[] = {
+        {"30 m away at 5 kt", 30, 5, AcPhase::flying, true, true},
+        {"40 m away", 40, 5, AcPhase::flying, true, false},
+        {"6 kt", 30, 6, AcPhase::flying, true, false},
+        {"a departure stopping on its way", 30, 5, AcPhase::pushed_back, true, false},
+        {"no stand file", 30, 5, AcPhase::flying, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        g_airportFileRead = c.fileLoaded;
+        const GeoPoint end = moved(standPoint(3), 180.0, 5.0);
+        LiveAc& aircraft = place("B738", AcPhase::taxi, moved(end, 180.0, c.metresToEnd), 0.0);
+        aircraft.prevPhase = c.before;
+        aircraft.samples.front().groundSpeedKt = c.s1Kt;
+        aircraft.samples.push_back(sampleAt(end, c.s1Kt, 40500));
+        aircraft.samples.push_back(sampleAt(end, 0.0, 41500));
+        aircraft.samples.back().stationary = 1;
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.phase, c.parks ? AcPhase::parking : AcPhase::taxi);
+        EXPECT_EQ(aircraft.standId, c.parks ? 3 : 0);
+    }
+}
+
+TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTheRunway) {
+    struct Case {
+        const char* name;
+        const char* type;
+        double offDeg, speedKt;
+        bool turnedOff;
+        std::uint32_t flaps;
+        std::size_t controlsWritten;
+    };
+    const Case cases[] = {
+        {"fast on the runway", "B738", 0, 100, false, 3, 0},
+        {"at 90 kt on the runway", "B738", 14, 90, false, 1, 1},
+        {"turned off 16 degrees", "B738", 16, 30, true, 0, 1},
+        {"a light aircraft turned off", "C172", 16, 30, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        controls.clear();
+        LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(4), 90.0 + c.offDeg);
+        aircraft.landed = 1;
+        aircraft.touchdownHeading = 90.0 * kDegToRad;
+        aircraft.lastFlaps = 3;
+        aircraft.samples.front().groundSpeedKt = c.speedKt;
+        aircraft.samples.push_back(sampleAt(taxiway(5), c.speedKt, 41000));
+        lf_configureOnGround(aircraft);
+        EXPECT_EQ(aircraft.landed, c.turnedOff ? 0 : 1);
+        EXPECT_EQ(aircraft.lastFlaps, c.flaps);
+        EXPECT_EQ(controls.size(), c.controlsWritten);
+        for (const Controls& written : controls) {
+            EXPECT_EQ(written.objectId, aircraft.objectId);
+            EXPECT_EQ(written.spoilers + written.throttle1 + written.throttle2, 0.0);
+        }
+    }
+}
+
+TEST_F(GroundMovement, TakeOffAtOnceWhenEveryLaterSampleClimbsFasterThan256FeetAMinute) {
+    struct Case {
+        const char* name;
+        double s0Kt;
+        double laterVs[3];
+        double laterKt[3];
+        bool laterAirborne[3];
+        bool takesOff;
+    };
+    const Case cases[] = {
+        {"300 fpm, still on the ground", 50, {300, 300, 300}, {60, 90, 120}, {false, false, true}, true},
+        {"300 fpm below 43 kt", 42, {300, 300, 300}, {60, 90, 120}, {false, false, true}, false},
+        {"one at 200 fpm, not all airborne", 50, {300, 200, 300}, {150, 150, 150}, {false, true, true}, false},
+        {"one at 200 fpm, all airborne but slow", 50, {300, 200, 300}, {150, 139, 150}, {true, true, true}, false},
+        {"one at 200 fpm, all airborne at 140 kt", 50, {300, 200, 300}, {140, 150, 160}, {true, true, true}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.takeOffSeen = 1;
+        aircraft.samples.front().groundSpeedKt = c.s0Kt;
+        for (int k = 0; k < 3; ++k) {
+            PosSample later = sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, 300.0 * (k + 1)), c.laterKt[k],
+                                       40300 + 300 * k, c.laterAirborne[k] ? 100.0 * (k + 1) : 0.0);
+            later.verticalSpeed = c.laterVs[k];
+            aircraft.samples.push_back(later);
+        }
+        lf_configureOnGround(aircraft);
+        EXPECT_EQ(aircraft.phase, c.takesOff ? AcPhase::take_off : AcPhase::taxi);
+        if (!c.takesOff) continue;
+        EXPECT_EQ(aircraft.rotationCounter, aircraft.rotationSteps);
+        EXPECT_DOUBLE_EQ(aircraft.pitchStep, (aircraft.takeOffPitch - aircraft.pitch) / aircraft.rotationSteps);
+        EXPECT_DOUBLE_EQ(aircraft.climbStep, aircraft.climbPerTick);
+        EXPECT_FALSE(gf_hasCurve(aircraft.curve));
+    }
+}
+
+}  // namespace

@@ -145,9 +145,13 @@ void lf_takeOff(LiveAc& aircraft) {
 
 void lf_towedTakeOff(LiveAc& aircraft) {
     if (aircraft.towed != 0) gf_logMarked(fmt::format("towed aircraft takes-off? {}", gf_acText(aircraft)));
+    gf_armForTakeOff(aircraft, 0, 0);
+}
+
+void gf_armForTakeOff(LiveAc& aircraft, std::uint32_t throttle, std::uint32_t spoilers) {
     aircraft.takeOffSeen = 1;
-    gf_setThrottle(aircraft, 0);
-    gf_setSpoilers(aircraft, 0);
+    gf_setThrottle(aircraft, throttle);
+    gf_setSpoilers(aircraft, spoilers);
     gf_setFlaps(aircraft, 1);
     aircraft.approach = aircraft.wantsStand = aircraft.climbConfigured = 0;
     gf_queueLights(aircraft.objectId, 1, 1, 1, 1, 1, 1, 0);

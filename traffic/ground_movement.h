@@ -5,6 +5,8 @@
 #pragma once
 
 #include "foundation/geodesy.h"
+#include <cstdint>
+
 #include "traffic/aircraft_records.h"
 
 void nextPosGround(LiveAc& aircraft);
@@ -30,6 +32,9 @@ void gf_clearCurve(GroundCurve& curve);
 void lf_takeOff(LiveAc& aircraft);
 // The stream shows a take-off: the aircraft is configured for it.
 void lf_towedTakeOff(LiveAc& aircraft);
+// Take-off seen: throttle and spoilers as given, flaps 1, lights for the
+// runway, no approach, no stand wanted, a wide delay window.
+void gf_armForTakeOff(LiveAc& aircraft, std::uint32_t throttle, std::uint32_t spoilers);
 // Every queued sample after the front is at the category's take-off speed.
 bool lf_takeOffSpeedReached(const LiveAc& aircraft);
 // The category's take-off speed in knots; an unknown category throws

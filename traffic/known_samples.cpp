@@ -204,14 +204,7 @@ void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSamp
     }
     if (last.airborne == 0 || sample.airborne == 0) return;
     gf_setPhase(aircraft, AcPhase::taxi);
-    aircraft.takeOffSeen = 1;
-    gf_setThrottle(aircraft, 3);
-    gf_setSpoilers(aircraft, 1);
-    gf_setFlaps(aircraft, 1);
-    aircraft.approach = aircraft.wantsStand = aircraft.climbConfigured = 0;
-    gf_queueLights(aircraft.objectId, 1, 1, 1, 1, 1, 1, 0);
-    aircraft.maxDelay = 5000;
-    aircraft.maxAdvance = 3000;
+    gf_armForTakeOff(aircraft, 3, 1);  // a touch-and-go: power on, spoilers still out
 }
 
 void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {

@@ -53,15 +53,15 @@ bool collides(const Neighbour& neighbour, const AcBase& aircraft) {
     return (hwsp(neighbour.occupant->modelKey.modelId) + hwsp(aircraft.modelKey.modelId)) * kNeighbourMargin >=
            neighbour.distanceNm;
 }
+}  // namespace
 
-void takeStand(LiveAc& aircraft, const Stand& stand) {
+void gf_takeStand(LiveAc& aircraft, const Stand& stand) {
     aircraft.standLat = stand.latitude;
     aircraft.standLon = stand.longitude;
     aircraft.standHeading = stand.heading;
     aircraft.standId = stand.standId;
     aircraft.standCargo = stand.cargo;
 }
-}  // namespace
 
 void try2Park(LiveAc& aircraft, bool wide) {
     if (aircraft.samples.empty()) {
@@ -87,7 +87,7 @@ void try2Park(LiveAc& aircraft, bool wide) {
     }
     for (const std::int32_t adjacentId : stand.adjacentIds) lf_removeAdjacentColliding(adjacentId, aircraft, stand);
     lf_makeWay(aircraft, stand);
-    takeStand(aircraft, stand);
+    gf_takeStand(aircraft, stand);
     aircraft.samples.resize(1);
     gf_setPhase(aircraft, AcPhase::parking);
     drive2Stand(aircraft, stand.latitude, stand.longitude, stand.heading);

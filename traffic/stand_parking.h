@@ -16,6 +16,8 @@
 inline constexpr double kParkNarrowSearchNm = 0.010799136069114472;  // 20 m
 inline constexpr double kParkWideSearchNm = 0.029697624190064796;    // 55 m
 
+// The aircraft's stand becomes this one (position, heading, id, cargo flag).
+void gf_takeStand(LiveAc& aircraft, const Stand& stand);
 // Looks for a free stand near the last queued sample and, when one suits,
 // clears it and drives the aircraft onto it (phase parking).
 void try2Park(LiveAc& aircraft, bool wide);

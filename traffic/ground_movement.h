@@ -4,9 +4,9 @@
 // rules that the spawn and the user clearance share.
 #pragma once
 
-#include "foundation/geodesy.h"
 #include <cstdint>
 
+#include "foundation/geodesy.h"
 #include "traffic/aircraft_records.h"
 
 void nextPosGround(LiveAc& aircraft);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/simulator/stand_map.h"
 #include "tools/simulator/world.h"
 
 namespace simulator {
@@ -91,6 +92,11 @@ struct SimulatorConfig {
     std::filesystem::path mapFile;      // SVG map of the tracks, with the world file
     std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
+    // The stands of the airport the user is parked at (an airport's stand
+    // file), for the map of the ground and the report of the AI objects' stands.
+    std::vector<StandPlace> stands;
+    std::filesystem::path groundMapFile;    // SVG map of the stands and the tracks on the ground
+    std::filesystem::path standReportFile;  // per AI object: the stand it was created on, left, came to rest on
     bool recordFrames = true;           // EVENT_FRAME lines in the record
     bool quiet = false;                 // no progress lines on stdout
 };

@@ -9,6 +9,7 @@
 #include "foundation/geodesy.h"
 #include "tools/simulator/datum_catalog.h"
 #include "tools/simulator/request_packets.h"
+#include "tools/simulator/stand_map.h"
 #include "tools/simulator/track_map.h"
 
 namespace simulator {
@@ -160,6 +161,17 @@ bool writeReports(const Simulation& sim) {
                  worldJson(sim).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n") &&
              ok;
     if (!sim.config.mapFile.empty()) ok = writeTextFile(sim.config.mapFile, trackMapSvg(sim)) && ok;
+    if (!sim.config.stands.empty()) {
+        // On the ground: no higher above the terrain than an AI object is set down.
+        const double groundLimitFt = sim.world.terrainFt + sim.config.staticCgFt + 2.0;
+        const std::vector<StandPlace>& stands = sim.config.stands;
+        if (!sim.config.groundMapFile.empty())
+            ok = writeTextFile(sim.config.groundMapFile, groundMapSvg(sim.world, stands, groundLimitFt)) && ok;
+        if (!sim.config.standReportFile.empty())
+            ok = writeTextFile(sim.config.standReportFile,
+                               standReport(standVisits(sim.world, stands, groundLimitFt))) &&
+                 ok;
+    }
     return ok;
 }
 

@@ -130,7 +130,7 @@ trap stop_all EXIT
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" \
+  --installed-titles "$liveries" --stands data/stands/EHAM.xml \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -291,6 +291,20 @@ if ((traffic)); then
   verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
   grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
 fi
+# The stands: each aircraft's stand as the program logged it, and what the
+# stand-in simulator saw of the AI objects on the stands of data/stands/EHAM.xml.
+# Within two minutes an arrival taxis onto stand D4 and parks, and a
+# departure is pushed back from stand D5.
+stands=$demo/simulator/simulator-stands.txt
+if ((traffic)); then
+  grep -E "(arrived at stand|parks|pulling out)$" "$log" 2>/dev/null | sed -E 's/^ *([^ :]+) *: *([^ ]+) +/  stand \1: \2 /'
+  sed 's/^/  stand-in: /' "$stands" 2>/dev/null
+  if ((seconds >= 120)); then
+    verdict 'found "arrived at stand$" && grep -q "came to rest on stand" "$stands"' \
+      "an arrival parked on a stand (the log and the stand-in agree)"
+    verdict 'grep -q "and left it" "$stands"' "a departure left the stand it was created on"
+  fi
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
@@ -303,6 +317,7 @@ echo "  program output           $demo/program.out"
 echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
+echo "  ground map and stands    $demo/simulator/simulator-ground-map.svg, $stands"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"

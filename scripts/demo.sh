@@ -88,6 +88,27 @@ cp "$program_build"/input/*.enc "$run/input/"
 liveries=$root/data/LiveriesScanned.xml
 mkdir -p "$run/output"
 cp "$liveries" "$run/output/"
+
+# --- the download site's version list and data files ----------------------
+# $demo/site/downloads/ is what the stand-in download site (started below)
+# serves: the version list and the data files of this major version. The
+# list names the versions installed in the run folder, so the version check
+# at start finds nothing to do.
+site=$demo/site
+program_version=$(sed -nE 's/.*kProgramVersionText = "([0-9]+\.[0-9]+\.[0-9]+)".*/\1/p' settings/program_version.h)
+major=${program_version%%.*}
+data_version=$major.0.0
+mkdir -p "$site/downloads/$major"
+cp "$run"/input/*.enc "$site/downloads/$major/"
+json_version() { IFS=. read -r ma mi pa <<<"$1"; printf '{"major": %s, "minor": %s, "patch": %s}' "$ma" "$mi" "$pa"; }
+{
+  printf '{\n  "p3d": %s' "$(json_version "$program_version")"
+  for item in airports aig liveries addons dbase; do printf ',\n  "%s": %s' "$item" "$(json_version "$data_version")"; done
+  printf '\n}\n'
+} >"$site/downloads/versions.json"
+version_parameters=$(for key in AIRPORTS_VERSION AIG_VERSION LIV_SCAN_VERSION ADDONS_SCAN_VERSION DBASE_VERSION; do
+  printf '    <parameter name="%s" value="%s" />\n' "$key" "$data_version"
+done)
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -114,6 +135,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
     <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
+$version_parameters
   </parameters>
 </root>
 EOF
@@ -127,10 +149,19 @@ stop_all() {
 }
 trap stop_all EXIT
 
+# The replayed positions by callsign, for the stand-in simulator's map and
+# summary of how closely each AI object followed its replayed track.
+reference=()
+if ((traffic)); then
+  "$native/tools/realtraffic" generate tools/realtraffic/scenarios/eham_demo.txt |
+    awk '{ sub(/^[^ ]+ /, ""); split($0, f, ","); if (f[1] == "TFC" && f[10] != "" && f[10] !~ / /) print f[10], f[3], f[4], f[5] }' \
+      >"$demo/simulator/replayed.txt" && reference=(--reference "$demo/simulator/replayed.txt")
+fi
+
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" --stands data/stands/EHAM.xml \
+  --installed-titles "$liveries" "${reference[@]}" --stands data/stands/EHAM.xml \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -249,6 +280,10 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+all_up_to_date() {
+  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+}
+verdict 'all_up_to_date' "the version check found the program and every data set up to date"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
@@ -310,6 +345,11 @@ if [[ -n $cpu_ticks ]]; then
     cpu = ticks / hz
     printf "  the program used %.2f s of CPU time in %.1f s: %.2f %% of one core\n", cpu, seconds, 100 * cpu / seconds }'
 fi
+if [[ -s $demo/simulator/simulator-summary.txt ]]; then
+  echo
+  say "AI objects: phases reached and the largest distance from the replayed track while airborne"
+  sed 's/^/  /' "$demo/simulator/simulator-summary.txt"
+fi
 echo
 say "where things are"
 echo "  program log              $log"
@@ -317,6 +357,7 @@ echo "  program output           $demo/program.out"
 echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
+echo "  simulator summary        $demo/simulator/simulator-summary.txt"
 echo "  ground map and stands    $demo/simulator/simulator-ground-map.svg, $stands"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"

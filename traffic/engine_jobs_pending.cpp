@@ -1,25 +1,12 @@
 // NOT BUILT YET: the traffic engine's parts that later work builds. The jobs
-// the application shell calls do nothing (or report "nothing there"); the
-// motion, controls and flight plans the tick job calls have stand-in bodies
-// that move an aircraft straight from sample to sample and remove it when its
-// stream has run dry, so that aircraft appear, move and leave. Each real
-// part replaces its bodies here.
-#include <algorithm>
-#include <cmath>
+// the application shell calls do nothing (or report "nothing there"), the
+// static parked aircraft are never placed and the stand-use learning learns
+// nothing. Each real part replaces its bodies here.
+#include <string>
 
-#include "foundation/geodesy.h"
-#include "traffic/ac_events.h"
-#include "traffic/ai_controls.h"
-#include "traffic/air_motion.h"
+#include "airports/stands.h"
 #include "traffic/engine_jobs.h"
-#include "traffic/flight_plan_folder.h"
-#include "traffic/flight_plans.h"
-#include "traffic/known_samples.h"
-#include "traffic/motion_math.h"
-#include "traffic/stand_moves.h"
-#include "traffic/state.h"
 #include "traffic/static_decision.h"
-#include "traffic/tick_motion.h"
 
 void gf_parkControl(bool) {}
 void gf_matchLiveToStatics() {}
@@ -36,57 +23,6 @@ std::uint64_t gf_countParkedLiveAcs(bool) { return 0; }
 void gf_leaveParkAirport() {}
 void gf_addParkAirport(const AirportCode&, const GeoPoint&) {}
 
-// Stand-in: the aircraft reaches the front sample and heads straight for the
-// next one, due at its own due tick; with no next sample a parked aircraft
-// stands on for a week, any other is removed.
-void nextPosMain(LiveAc& aircraft) {
-    if (aircraft.samples.size() < 2 && aircraft.phase == AcPhase::parked) {
-        aircraft.samples.front().dueTick = g_tick.load() + 60480000;
-        return;
-    }
-    if (aircraft.samples.size() < 2) {
-        removeAircraftFromSim(aircraft);
-        return;
-    }
-    const PosSample reached = aircraft.samples.front();
-    aircraft.samples.pop_front();
-    const PosSample& next = aircraft.samples.front();
-    aircraft.lat = reached.lat;
-    aircraft.lon = reached.lon;
-    aircraft.altitudeFt = reached.altitudeFt;
-    const double ticks = std::max(next.dueTick - g_tick.load(), 25);
-    aircraft.latStep = (next.lat - aircraft.lat) / ticks;
-    aircraft.lonStep = (next.lon - aircraft.lon) / ticks;
-    aircraft.climbStep = (next.altitudeFt - aircraft.altitudeFt) / ticks;
-    if (next.lat != reached.lat || next.lon != reached.lon)
-        aircraft.heading = gf_bearingRad(GeoPoint{reached.lat, reached.lon}, GeoPoint{next.lat, next.lon});
-    aircraft.verticalSpeedFpm = next.verticalSpeed;
-    aircraft.targetTas = next.trueAirspeedKt > 0.0 ? next.trueAirspeedKt : next.groundSpeedKt;
-    if (next.airborne) gf_setPhase(aircraft, AcPhase::flying);
-}
-
-// Stand-in: one tick along the straight steps.
-void lf_followCurve(LiveAc& aircraft) {
-    aircraft.lat += aircraft.latStep;
-    aircraft.lon += aircraft.lonStep;
-    aircraft.altitudeFt += aircraft.climbStep;
-}
-
-void gf_setFlaps(AcBase& aircraft, std::uint32_t index) { aircraft.lastFlaps = index; }
-void gf_setThrottle(AcBase& aircraft, std::uint32_t index) { aircraft.lastThrottle = index; }
-void gf_setSpoilers(AcBase&, std::uint32_t) {}
-void gf_setGear(AcBase&, std::uint32_t) {}
-void lf_resetAcConfig(AcBase&) {}
-
-std::filesystem::path gf_flightPlanPath(std::uint32_t objectId) {
-    return g_flightPlanFolder / (std::to_string(objectId) + ".pln");
-}
-void lf_createFlightPlan(LiveAc&) {}
-
-void lf_onGroundData(const AcEvent&) {}
-void lf_onStaticCgAndPitch(const AcEvent&) {}
-void lf_removeWhileBlocked(std::uint32_t) {}
-
 void lf_detcs() {}
 
 // The stand-use learning learns nothing yet.
@@ -94,36 +30,3 @@ bool gf_updateSlotTable(Stand&, const ModelKey&, std::uint64_t, const std::strin
     return false;
 }
 bool gf_slotFits(std::uint64_t, Stand&, std::int32_t, std::uint64_t, AcBase&, const std::string&, bool) { return false; }
-
-// Not built yet (the motion in the air): the speed between the front and
-// the next sample, the turn towards the leg after it, the re-timing of the
-// next sample and the decay of the delay window, as the motion will have them.
-double gf_sampleSpeed(const LiveAc& aircraft) {
-    const PosSample& s0 = aircraft.samples[0];
-    const PosSample& s1 = aircraft.samples[1];
-    if (s0.groundSpeedKt == 0.0 && s1.groundSpeedKt == 0.0) {
-        const std::int64_t gap = static_cast<std::int64_t>(s1.dueTick) - s0.dueTick;
-        const double ticks = static_cast<double>(std::max<std::int64_t>(gap, kMinSampleTicks));
-        return std::max(gf_distanceNm(gf_samplePoint(s0), gf_samplePoint(s1)) * kTicksPerHour / ticks, 1.0);
-    }
-    return (s0.groundSpeedKt + s1.groundSpeedKt) / 2.0;
-}
-double gf_turnAngle(const LiveAc& aircraft) {
-    if (aircraft.samples.size() < 3) return 0.0;
-    const double bearing = gf_bearingRad(gf_samplePoint(aircraft.samples[1]), gf_samplePoint(aircraft.samples[2]));
-    return gf_normaliseRad(bearing - aircraft.heading);
-}
-void lf_setNextDue(LiveAc& aircraft, std::int32_t ticks) {
-    const std::int64_t now = g_tick.load();
-    std::int64_t target = now + ticks;
-    PosSample& s1 = aircraft.samples[1];
-    if (aircraft.refillState < 1) {
-        target = std::max<std::int64_t>(target, static_cast<std::int64_t>(s1.dueTick) - aircraft.maxAdvance);
-        target = std::min<std::int64_t>(target, static_cast<std::int64_t>(s1.dueTick) + aircraft.maxDelay);
-    }
-    s1.dueTick = gsl::narrow<std::int32_t>(std::max(target, now));
-}
-void gf_decayDelayWindow(LiveAc& aircraft) {
-    if (aircraft.maxAdvance > 1000) aircraft.maxAdvance = std::max(aircraft.maxAdvance - 100, 1000);
-    if (aircraft.maxDelay > 1000) aircraft.maxDelay = std::max(aircraft.maxDelay - 100, 1000);
-}

@@ -4,10 +4,17 @@
 // rules that the spawn and the user clearance share.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "foundation/geodesy.h"
 #include "traffic/aircraft_records.h"
+#include "traffic/motion_math.h"
+
+// |to - from| in degrees, the short way round: in [0, 180].
+inline double gf_headingDifferenceDeg(double fromRad, double toRad) {
+    return std::fabs(gf_normaliseRad(toRad - fromRad)) * kRadToDeg;
+}
 
 void nextPosGround(LiveAc& aircraft);
 void lf_configureOnGround(LiveAc& aircraft);

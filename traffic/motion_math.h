@@ -44,11 +44,6 @@ inline double gf_wrapHeading(double heading) {
     return heading;
 }
 
-// |to - from| in whole-turn-free degrees, in [0, 180].
-inline double gf_headingDifferenceDeg(double fromRad, double toRad) {
-    return std::fabs(gf_normaliseRad(toRad - fromRad)) * kRadToDeg;
-}
-
 inline bool gf_samePosition(double lat1, double lon1, double lat2, double lon2) {
     return std::fabs(lat1 - lat2) < kSamePositionDeg && std::fabs(gf_lonDifference(lon1, lon2)) < kSamePositionDeg;
 }

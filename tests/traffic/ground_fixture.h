@@ -37,17 +37,9 @@ inline PosSample sampleAt(const GeoPoint& point, double speedKt, std::int32_t du
 
 class GroundTest : public engine_test::EngineTest {
 protected:
-    struct Controls {
-        std::uint32_t objectId;
-        double spoilers, throttle1, throttle2;
-    };
-
     GroundTest() {
         g_liveAcs.reserve(64);  // places handed out stay valid
         g_engineServices.findStandNear = gf_findStandNear;
-        g_engineServices.setControls = [this](std::uint32_t objectId, double spoilers, double t1, double t2) {
-            controls.push_back({objectId, spoilers, t1, t2});
-        };
         makeApron();
     }
     ~GroundTest() override { g_airportFileRead = false; }
@@ -114,8 +106,6 @@ protected:
         aircraft.samples.front().stationary = 1;
         return aircraft;
     }
-
-    std::vector<Controls> controls;
 
 private:
     int count_ = 0;

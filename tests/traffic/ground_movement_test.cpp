@@ -201,7 +201,7 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
-        controls.clear();
+        sim.controls.clear();
         LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(4), 90.0 + c.offDeg);
         aircraft.landed = 1;
         aircraft.touchdownHeading = 90.0 * kDegToRad;
@@ -211,8 +211,8 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
         lf_configureOnGround(aircraft);
         EXPECT_EQ(aircraft.landed, c.turnedOff ? 0 : 1);
         EXPECT_EQ(aircraft.lastFlaps, c.flaps);
-        EXPECT_EQ(controls.size(), c.controlsWritten);
-        for (const Controls& written : controls) {
+        EXPECT_EQ(sim.controls.size(), c.controlsWritten);
+        for (const auto& written : sim.controls) {
             EXPECT_EQ(written.objectId, aircraft.objectId);
             EXPECT_EQ(written.spoilers + written.throttle1 + written.throttle2, 0.0);
         }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/stand_map.h"
 #include "tools/simulator/world.h"
 
@@ -92,6 +93,8 @@ struct SimulatorConfig {
     std::filesystem::path mapFile;      // SVG map of the tracks, with the world file
     std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
+    std::filesystem::path summaryFile;  // per AI object: phases reached, distance from the replayed track
+    std::vector<ReferencePoint> referencePoints;  // the replayed traffic to compare with
     // The stands of the airport the user is parked at (an airport's stand
     // file), for the map of the ground and the report of the AI objects' stands.
     std::vector<StandPlace> stands;

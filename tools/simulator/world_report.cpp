@@ -9,6 +9,7 @@
 #include "foundation/geodesy.h"
 #include "tools/simulator/datum_catalog.h"
 #include "tools/simulator/request_packets.h"
+#include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/stand_map.h"
 #include "tools/simulator/track_map.h"
 
@@ -161,6 +162,7 @@ bool writeReports(const Simulation& sim) {
                  worldJson(sim).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n") &&
              ok;
     if (!sim.config.mapFile.empty()) ok = writeTextFile(sim.config.mapFile, trackMapSvg(sim)) && ok;
+    if (!sim.config.summaryFile.empty()) ok = writeTextFile(sim.config.summaryFile, summaryText(sim)) && ok;
     if (!sim.config.stands.empty()) {
         // On the ground: no higher above the terrain than an AI object is set down.
         const double groundLimitFt = sim.world.terrainFt + sim.config.staticCgFt + 2.0;

@@ -333,7 +333,7 @@ fi
 stands=$demo/simulator/simulator-stands.txt
 if ((traffic)); then
   grep -E "(arrived at stand|parks|pulling out)$" "$log" 2>/dev/null | sed -E 's/^ *([^ :]+) *: *([^ ]+) +/  stand \1: \2 /'
-  sed 's/^/  stand-in: /' "$stands" 2>/dev/null
+  grep -v '^[^ ]*\* ' "$stands" 2>/dev/null | sed 's/^/  stand-in: /'  # the live ones (static callsigns end in *)
   if ((seconds >= 120)); then
     verdict 'found "arrived at stand$" && grep -q "came to rest on stand" "$stands"' \
       "an arrival parked on a stand (the log and the stand-in agree)"

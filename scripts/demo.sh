@@ -49,6 +49,7 @@ if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
+source scripts/demo-statics.sh
 
 # --- build --------------------------------------------------------------
 bash scripts/install-deps.sh || { say "installing the build dependencies failed"; exit 1; }
@@ -135,6 +136,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
     <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
+    <parameter name="MAX_PARK_SEL" value="10" />
 $version_parameters
   </parameters>
 </root>
@@ -171,10 +173,12 @@ port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$demo/simulator/ports.json" 2>/
 printf '[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%s\n' "$port4" >"$run/SimConnect.cfg"
 
 mkdir -p "$demo/realtraffic"
+statics_prepare
 replay=()
 if ((traffic)); then
   say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
   replay=(--replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet)
+  ((statics_on)) && replay+=(--clock "$statics_clock")
 else
   say "starting the stand-in RealTraffic (command link only, no traffic)"
 fi
@@ -201,7 +205,7 @@ export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}" NO_PROXY="127.0.0.1${NO_PROXY
 
 # --- the program ----------------------------------------------------------
 say "running the program for $seconds s (Ctrl-C ends it earlier)"
-(cd "$run" && exec setsid "${program[@]}") >"$demo/program.out" 2>&1 &
+(cd "$run" && exec setsid "${program[@]}") <"$statics_stdin" >"$demo/program.out" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 started=$(date +%s.%N)
@@ -227,6 +231,7 @@ trap 'interrupted=1' INT
 for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   kill -0 "$program_pid" 2>/dev/null || break
   if ((windows && t > 0 && t % 200 == 0)); then window_picture "$(printf 't%03d' $((t / 10)))"; fi
+  statics_step "$t"
   sleep 0.1
 done
 trap - INT
@@ -326,6 +331,7 @@ if ((traffic)); then
   verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
   grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
 fi
+((seconds >= 120)) && statics_results
 # The stands: each aircraft's stand as the program logged it, and what the
 # stand-in simulator saw of the AI objects on the stands of data/stands/EHAM.xml.
 # Within two minutes an arrival taxis onto stand D4 and parks, and a

@@ -5,6 +5,7 @@
 #include "airports/airport_services.h"
 #include "liveries/livery_services.h"
 #include "rtlink/command_link.h"
+#include "settings/parameter_store.h"
 #include "simlink/request_queues.h"
 #include "simlink/sim_ids.h"
 
@@ -19,6 +20,7 @@ EngineServices gf_engineServices() {
     EngineServices services;
     services.matchLiveryLive = gf_matchLiveryLive;
     services.liveryTitleForRegistration = gf_liveryTitleForRegistration;
+    services.matchLiveryParked = gf_matchLiveryParked;
     services.findStandNear = gf_findStandNear;
     services.standNameAt = gf_standNameAt;
     services.addRealStandOption = lf_addRealStandOption;
@@ -49,6 +51,7 @@ EngineServices gf_engineServices() {
         return SimConnect_AISetAircraftFlightPlan(handle, objectId, pathText.c_str(), REQ_FLIGHT_PLAN);
     };
     services.sendRtAreaRequest = gf_sendRtAreaRequest;
+    services.restoreUserSettings = [] { gf_applyChangedParams(); };
     services.systemTime100ns = systemClock100ns;
     return services;
 }

@@ -24,6 +24,7 @@ struct EngineServices {
     // Liveries.
     std::function<void(LiveAc&)> matchLiveryLive;
     std::function<std::string_view(std::string_view)> liveryTitleForRegistration;
+    std::function<bool(AcBase&, const Stand&)> matchLiveryParked;
 
     // Airports: the park airport's stands.
     std::function<Stand*(const GeoPoint&, const AcBase&, double, bool)> findStandNear;
@@ -45,6 +46,10 @@ struct EngineServices {
 
     // RealTraffic link: the user aircraft's position to RealTraffic.
     std::function<void()> sendRtAreaRequest;
+
+    // Settings: the user's own values of the per-airport settings put back
+    // (and saved) when the park airport is left.
+    std::function<void()> restoreUserSettings;
 
     // The system clock in 100 ns units (only differences are used).
     std::function<std::int64_t()> systemTime100ns;

@@ -257,4 +257,24 @@ TEST_F(GroundMovement, TakeOffAtOnceWhenEveryLaterSampleClimbsFasterThan256FeetA
     }
 }
 
+TEST_F(GroundMovement, MidSamplesAndCurvesAcrossTheAntimeridianStayThere) {
+    LiveAc& aircraft = taxiing();
+    aircraft.lat = 10.0;
+    aircraft.lon = 179.9999;
+    aircraft.samples.front() = sampleAt({10.0, 179.9999}, 10.0, 40000);
+    aircraft.samples.push_back(sampleAt({10.0, -179.9999}, 30.0, 41000));
+    aircraft.samples.push_back(sampleAt({10.0005, -179.9997}, 30.0, 42000));
+    lf_insertMidSample(aircraft);
+    EXPECT_NEAR(std::fabs(aircraft.samples[1].lon), 180.0, 1e-9);
+    aircraft.samples.erase(aircraft.samples.begin() + 1);
+    lf_buildCurve(aircraft);
+    ASSERT_TRUE(gf_hasCurve(aircraft.curve));
+    EXPECT_NEAR(aircraft.curve.controlEastM, 0.0002 * 111132.95 * std::cos(10.0 * kDegToRad), 0.01);
+    GeoPoint end;
+    double heading = 0.0;
+    ASSERT_TRUE(gf_curvePoint(aircraft.curve, end, heading, 1.0));
+    EXPECT_NEAR(end.lon, -179.9997, 1e-9);
+    EXPECT_LT(heading, kPi) << "heading east, not round the globe";
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ground_fixture.h"
+#include "traffic/known_samples.h"
 #include "traffic/stand_parking.h"
 
 namespace {
@@ -71,6 +72,17 @@ TEST_F(StandParking, TheReservedStandAndTheUsersStandStayFree) {
         EXPECT_EQ(aircraft.phase, AcPhase::taxi);
         EXPECT_EQ(aircraft.standId, 0);
     }
+}
+
+TEST_F(StandParking, AParkedAircraftSeenAtItsStandKeepsIt) {
+    LiveAc& holder = parkedOn(3, "B738", "DLH1");
+    PosSample atStand = sampleAt(standPoint(3), 0.0, 20500);
+    decodeExisting(holder, atStand);
+    ASSERT_EQ(stand(3).occupied, 1);
+    LiveAc& aircraft = arriving(5);
+    try2Park(aircraft, false);
+    EXPECT_EQ(aircraft.phase, AcPhase::taxi) << "no other stand lies within 20 m";
+    EXPECT_EQ(holder.lifeState, AcLifeState::active);
 }
 
 TEST_F(StandParking, AParkedAircraftWhoseStreamRanDryAndCollidingNeighboursMakeWay) {

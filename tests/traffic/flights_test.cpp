@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "engine_fixture.h"
+#include "replayed_track.h"
 #include "simlink/sim_ids.h"
 
 using namespace engine_test;
@@ -21,11 +22,6 @@ struct Waypoint {
     double northNm, eastNm;
     std::optional<double> aboveFieldFt;
     double speedKt;
-};
-
-struct Fix {
-    double t;
-    PosSample sample;
 };
 
 // A record every 6 s along straight legs between the waypoints.
@@ -54,21 +50,6 @@ std::vector<Fix> fixesAlong(const std::vector<Waypoint>& route) {
         fixes.push_back({t, s});
     }
     return fixes;
-}
-
-// The shortest distance (m) from a position to the polyline through the fixes.
-double offTrackMetres(double lat, double lon, const std::vector<Fix>& fixes) {
-    const double cosLat = std::cos(lat * kDegToRad);
-    double best = 1e12;
-    for (std::size_t k = 1; k < fixes.size(); ++k) {
-        const double ax = (fixes[k - 1].sample.lon - lon) * cosLat, ay = fixes[k - 1].sample.lat - lat;
-        const double bx = (fixes[k].sample.lon - lon) * cosLat, by = fixes[k].sample.lat - lat;
-        const double dx = bx - ax, dy = by - ay;
-        const double length2 = dx * dx + dy * dy;
-        const double u = length2 > 0 ? std::clamp(-(ax * dx + ay * dy) / length2, 0.0, 1.0) : 0.0;
-        best = std::min(best, std::hypot(ax + u * dx, ay + u * dy) * 60.0 * kMetersPerNm);
-    }
-    return best;
 }
 
 // What one flight did, tick by tick.

@@ -13,12 +13,15 @@
 #include <vector>
 
 #include "ground_fixture.h"
+#include "replayed_track.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
 
 namespace {
 
+using engine_test::Fix;
 using engine_test::kFieldElevationFt;
+using engine_test::offTrackMetres;
 using ground_test::GroundTest;
 using ground_test::metresBetween;
 using ground_test::moved;
@@ -32,11 +35,6 @@ struct Waypoint {
     std::optional<double> aboveFieldFt;
     double speedKt;
     std::optional<double> headingDeg = std::nullopt;
-};
-
-struct Fix {
-    double t;
-    PosSample sample;
 };
 
 GeoPoint pointAt(double northM, double eastM) {
@@ -132,21 +130,6 @@ private:
     std::vector<Waypoint> points_;
 };
 
-// The shortest distance (m) from a position to the polyline through the fixes.
-double offTrackMetres(const GeoPoint& p, const std::vector<Fix>& fixes) {
-    const double cosLat = std::cos(p.lat * kDegToRad);
-    double best = 1e12;
-    for (std::size_t k = 1; k < fixes.size(); ++k) {
-        const double ax = (fixes[k - 1].sample.lon - p.lon) * cosLat, ay = fixes[k - 1].sample.lat - p.lat;
-        const double bx = (fixes[k].sample.lon - p.lon) * cosLat, by = fixes[k].sample.lat - p.lat;
-        const double dx = bx - ax, dy = by - ay;
-        const double length2 = dx * dx + dy * dy;
-        const double u = length2 > 0 ? std::clamp(-(ax * dx + ay * dy) / length2, 0.0, 1.0) : 0.0;
-        best = std::min(best, std::hypot(ax + u * dx, ay + u * dy) * 60.0 * kMetersPerNm);
-    }
-    return best;
-}
-
 // What one aircraft did, tick by tick.
 struct Watched {
     std::vector<AcPhase> phases;  // each phase once, in the order reached
@@ -211,7 +194,7 @@ protected:
         if (before == nullptr || ac.groundMode == 0 || before->groundMode == 0) return;
         ++w.groundTicks;
         if (ac.phase == AcPhase::taxi)
-            w.largestOffTrackOnGround = std::max(w.largestOffTrackOnGround, offTrackMetres(w.last, fixes));
+            w.largestOffTrackOnGround = std::max(w.largestOffTrackOnGround, offTrackMetres(w.last.lat, w.last.lon, fixes));
         const double turned = gf_normaliseRad(ac.heading - before->heading);
         EXPECT_LE(std::fabs(turned), ac.turnRate + 1e-9) << "tick " << now;
         const GeoPoint from{before->lat, before->lon};

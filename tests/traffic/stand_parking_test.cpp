@@ -144,7 +144,9 @@ TEST_F(StandParking, GhostsAndOtherOccupantsOfAStand) {
         EXPECT_EQ(lf_standTaken(3, c.newcomer), c.usable);
         const bool removed = c.line != nullptr;
         EXPECT_EQ(occupant.lifeState, removed ? AcLifeState::removingfromsim : AcLifeState::active);
-        if (removed) EXPECT_TRUE(log.contains(c.line));
+        if (removed) {
+            EXPECT_TRUE(log.contains(c.line));
+        }
     }
 }
 

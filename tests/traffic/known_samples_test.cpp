@@ -2,6 +2,7 @@
 // broken hold, push-back and pushed-back streams, the watch over a parked
 // aircraft's stream, take-offs and touch-and-goes read from the stream, the
 // landing rules and the collapse of stationary runs.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -28,8 +29,10 @@ protected:
         for (int k = 0; k < count; ++k) aircraft.samples.push_back(next(aircraft, k * 20.0, 10.0, k * 300));
         return aircraft;
     }
-    static PosSample next(const LiveAc& aircraft, double metresEast, double speedKt, std::int32_t afterTicks) {
-        return sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, metresEast), speedKt, 10000 + afterTicks);
+    static PosSample next(const LiveAc& aircraft, double metresEast, double speedKt, std::int32_t afterTicks,
+                          double altitudeFt = 0.0) {
+        return sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, metresEast), speedKt, 10000 + afterTicks,
+                        altitudeFt);
     }
 };
 
@@ -138,18 +141,26 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
 }
 
 TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
-    enum Outcome { watched, leaves, removed };
+    enum Outcome { watched, leaves, removed, givesUp };
     struct Case {
         const char* name;
         double metres;
         AcPhase prevPhase;
         Outcome outcome;
+        AcPhase phase = AcPhase::parked;
     };
     const Case cases[] = {
         {"50 m from the stand", 50, AcPhase::taxi, watched},
+        {"84 m", 84, AcPhase::taxi, watched},
+        {"86 m: the departure starts", 86, AcPhase::taxi, leaves},
         {"150 m: the departure starts", 150, AcPhase::taxi, leaves},
         {"150 m just after arriving", 150, AcPhase::parking, watched},
+        {"175 m just after arriving", 175, AcPhase::parking, leaves},
+        {"199 m", 199, AcPhase::taxi, leaves},
         {"210 m: the stream is elsewhere", 210, AcPhase::taxi, removed},
+        {"50 m while driving onto the stand", 50, AcPhase::taxi, watched, AcPhase::parking},
+        {"100 m while driving onto the stand: given up", 100, AcPhase::taxi, givesUp, AcPhase::parking},
+        {"250 m while driving onto the stand: given up", 250, AcPhase::taxi, givesUp, AcPhase::parking},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,6 +168,7 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         standOptions.clear();
         stand(4).occupied = 0;
         LiveAc& aircraft = parkedOn(4);
+        aircraft.phase = c.phase;
         aircraft.prevPhase = c.prevPhase;
         clock100ns = 777;
         decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres), 5.0, 12000));
@@ -166,7 +178,16 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
                 EXPECT_EQ(aircraft.samples.size(), 1U);
                 EXPECT_EQ(aircraft.parkedSince, 777);
                 EXPECT_EQ(aircraft.leavingStand, 0);
-                EXPECT_EQ(stand(4).occupied, 1) << "a parked aircraft seen at its stand holds it";
+                EXPECT_EQ(stand(4).occupied, c.phase == AcPhase::parked ? 1 : 0)
+                    << "a parked aircraft seen at its stand holds it";
+                EXPECT_TRUE(standOptions.empty());
+                break;
+            case givesUp:
+                EXPECT_EQ(aircraft.phase, AcPhase::taxi);
+                EXPECT_EQ(aircraft.prevPhase, AcPhase::parking);
+                ASSERT_EQ(aircraft.samples.size(), 2U);
+                EXPECT_EQ(aircraft.samples.back().stationary, 0);
+                EXPECT_EQ(aircraft.lifeState, AcLifeState::active);
                 EXPECT_TRUE(standOptions.empty());
                 break;
             case leaves:
@@ -180,6 +201,47 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
                 EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 3}}));
                 break;
         }
+    }
+}
+
+// A parked aircraft's front sample is its path extension, one week after
+// the moment its stream ran dry: a stream that moves off the stand soon
+// after that shows a tow rather than a taxi, by category.
+TEST_F(KnownSamples, AStreamLeavingSoonAfterItRanDryShowsATow) {
+    struct Case {
+        const char* type;
+        std::int32_t ticksSinceDry;
+        bool wantsStand;
+        bool towed;
+    };
+    const Case cases[] = {
+        {"B744", 359999, true, true},  {"B744", 360000, true, false}, {"B738", 149999, true, true},
+        {"B738", 150000, true, false}, {"C56X", 89999, true, true},   {"C56X", 90000, true, false},
+        {"C172", 10, true, false},     {"EC35", 10, true, false},     {"B744", 10, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fmt::format("{} {} ticks", c.type, c.ticksSinceDry));
+        g_liveAcs.clear();
+        standOptions.clear();
+        LiveAc& aircraft = parkedOn(4, c.type);
+        aircraft.prevPhase = AcPhase::parking;
+        aircraft.refillState = 1;
+        aircraft.wantsStand = c.wantsStand ? 1 : 0;
+        aircraft.maxAdvance = aircraft.maxDelay = 1000;
+        aircraft.samples.front().dueTick = g_tick + 60480000 - c.ticksSinceDry;
+        stand(4).occupied = 1;
+        decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, 180.0), 5.0, 12000));
+        EXPECT_EQ(aircraft.towed, c.towed ? 1 : 0);
+        EXPECT_EQ(aircraft.wantsStand, 0);
+        EXPECT_EQ(aircraft.leavingStand, 1);
+        EXPECT_EQ(aircraft.phase, AcPhase::parked);
+        ASSERT_EQ(aircraft.samples.size(), 2U);
+        EXPECT_EQ(aircraft.samples.front().dueTick, g_tick + 1) << "the extension sample is released";
+        EXPECT_EQ(aircraft.samples.back().stationary, 0);
+        EXPECT_EQ(aircraft.refillState, 0);
+        EXPECT_EQ(aircraft.maxDelay, 3000);
+        EXPECT_EQ(stand(4).occupied, 0);
+        EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 2}}));
     }
 }
 
@@ -267,6 +329,67 @@ TEST_F(KnownSamples, StationarySamplesBehindTheLastMovingOneGoWhenTheStreamMoves
         EXPECT_EQ(aircraft.samples.size(), c.left);
         EXPECT_EQ(aircraft.samples.back().groundSpeedKt, 8.0);
         EXPECT_EQ(aircraft.samples.back().dueTick, 20000);
+    }
+}
+
+TEST_F(KnownSamples, AnAircraftNotYetCreatedQueuesWhatTheLandingCheckAccepts) {
+    LiveAc& aircraft = taxiing(1);
+    aircraft.phase = AcPhase::birth;
+    aircraft.samples.front().dueTick = 15000;
+    decodeExisting(aircraft, next(aircraft, 300.0, 10.0, 100));  // due 10100, before the queued one
+    ASSERT_EQ(aircraft.samples.size(), 2U);
+    EXPECT_EQ(aircraft.samples.back().dueTick, 15001);
+    EXPECT_EQ(aircraft.samples.front().dueTick, 15000) << "nothing is released before the aircraft exists";
+
+    PosSample inTheAir = next(aircraft, 300.0, 150.0, 9000, 500.0);
+    decodeExisting(aircraft, inTheAir);  // the same place, airborne: refused
+    EXPECT_EQ(aircraft.samples.size(), 2U);
+    EXPECT_EQ(aircraft.phase, AcPhase::birth);
+
+    aircraft.samples.clear();
+    decodeExisting(aircraft, next(aircraft, 600.0, 10.0, 9000));
+    EXPECT_TRUE(aircraft.samples.empty());
+}
+
+// A hold or path extension in place (the stream had stopped): the first
+// fitting sample ends it and the held sample is released; in the air a
+// sample lying 100 degrees or more off the heading does not fit.
+TEST_F(KnownSamples, AFittingSampleEndsAHoldAndInTheAirOnlyAheadFits) {
+    struct Case {
+        const char* name;
+        bool inTheAir;
+        double offDeg;  // bearing from the last queued sample, against the heading
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"in the air, 99 degrees off", true, 99.0, true},
+        {"in the air, 101 degrees off", true, 101.0, false},
+        {"in the air, -101 degrees off", true, -101.0, false},
+        {"on the ground, 150 degrees off", false, 150.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing(1);
+        const double altitudeFt = c.inTheAir ? 3000.0 : 0.0;
+        if (c.inTheAir) {
+            aircraft.phase = AcPhase::flying;
+            aircraft.groundMode = 0;
+            aircraft.samples.front().altitudeFt = altitudeFt;
+            aircraft.samples.front().airborne = 1;
+        }
+        aircraft.samples.front().dueTick = 10000 + 800;  // an extension sample
+        aircraft.refillState = 3;
+        aircraft.holding = 1;
+        aircraft.holdStartTick = 9000;
+        aircraft.maxAdvance = aircraft.maxDelay = 1000;
+        const GeoPoint ahead = moved({aircraft.lat, aircraft.lon}, 90.0 + c.offDeg, 200.0);  // within the hold's 250 m
+        decodeExisting(aircraft, sampleAt(ahead, 140.0, 12000, altitudeFt));
+        EXPECT_EQ(aircraft.samples.size(), c.accepted ? 2U : 1U);
+        EXPECT_EQ(aircraft.refillState, c.accepted ? 0 : 3);
+        EXPECT_EQ(aircraft.holding, c.accepted ? 0 : 1);
+        EXPECT_EQ(aircraft.maxAdvance, c.accepted ? 3000 : 1000);
+        EXPECT_EQ(aircraft.samples.front().dueTick, c.accepted ? g_tick + 1 : 10800);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "ground_fixture.h"
 #include "traffic/known_samples.h"
+#include "traffic/stand_moves.h"
 #include "traffic/stand_parking.h"
 
 namespace {
@@ -59,6 +60,31 @@ TEST_F(StandParking, AStandNineteenMetresAwayIsFoundNarrowTwentyOneOnlyWide) {
     aircraft.samples.back().lat += 1e-6;
     try2Park(aircraft, true);
     EXPECT_EQ(aircraft.phase, AcPhase::parking);
+}
+
+// The aircraft notes whether the stand it chose was a cargo stand: a cargo
+// aircraft parking on a stand chosen as one teaches the stand nothing.
+TEST_F(StandParking, TheChosenStandsCargoFlagGoesWithTheAircraftOntoTheStand) {
+    for (const int standId : {9, 8}) {
+        SCOPED_TRACE(standId);
+        g_liveAcs.clear();
+        const GeoPoint end = moved(standPoint(standId), 180.0, 5.0);
+        LiveAc& aircraft = place("B738", AcPhase::taxi, moved(end, 270.0, 20.0), 90.0);
+        aircraft.modelKey.cargo = 1;
+        aircraft.samples.push_back(sampleAt(end, 0.0, 20500));
+        aircraft.samples.back().stationary = 1;
+        try2Park(aircraft, false);
+        ASSERT_EQ(aircraft.standId, standId);
+        EXPECT_EQ(aircraft.standCargo, standId == 9 ? 1 : 0);
+        // Comes to rest on it.
+        aircraft.lat = stand(standId).latitude;
+        aircraft.lon = stand(standId).longitude;
+        aircraft.samples.resize(1);
+        lf_towedParks(aircraft);
+        EXPECT_EQ(aircraft.phase, AcPhase::parked);
+        EXPECT_EQ(stand(standId).cargo, standId == 9 ? 1 : 0);
+        EXPECT_EQ(stand(standId).cargoChanged, 0);
+    }
 }
 
 TEST_F(StandParking, TheReservedStandAndTheUsersStandStayFree) {

@@ -3,6 +3,8 @@
 // tracks on the ground.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
 #include <stdexcept>
 
 #include "support/temp_dir.h"
@@ -71,4 +73,46 @@ TEST(StandInStands, AStandFileIsReadAndAnEmptyOneRefused) {
     testing_support::writeFile(dir / "none.xml", "<root><parkpositions/></root>");
     EXPECT_THROW(simulator::readStandFile(dir / "none.xml"), std::runtime_error);
     EXPECT_THROW(simulator::readStandFile(dir / "missing.xml"), std::runtime_error);
+}
+
+// Each step on the ground against the heading: forwards or backwards along
+// the nose is no slide, sideways is; jumps and steps in the air do not count.
+TEST(StandInStands, TheGroundMotionReportShowsHowFarTheHeadingWasFromTheWayAnObjectMoved) {
+    constexpr double kEast = 0.5 * std::numbers::pi, kNorth = 0.0;
+    constexpr double kLon10m = 10.0 / (60 * 1852.0 * 0.6156615);  // 10 m of longitude at 52 N
+    constexpr double kLat10m = 10.0 / (60 * 1852.0);
+    simulator::World w;
+    // Taxiing east nose first, then a jump of 500 m and a step sideways in the air.
+    w.objects.push_back(object(100, "KLM1", {{0, 52.0, 4.0, 8, kEast},
+                                             {5, 52.0, 4.0 + kLon10m, 8, kEast},
+                                             {10, 52.0, 4.0 + 2 * kLon10m, 8, kEast},
+                                             {11, 52.0, 4.0 + 52 * kLon10m, 8, kNorth},
+                                             {20, 52.0, 4.0 + 53 * kLon10m, 500, kNorth}}));
+    // Pushed back: moving south with the nose north.
+    w.objects.push_back(object(101, "KLM2", {{0, 52.0, 4.0, 8, kNorth}, {5, 52.0 - kLat10m, 4.0, 8, kNorth}}));
+    // Sliding east with the nose 30 degrees left of the way it moves.
+    w.objects.push_back(
+        object(102, "KLM3", {{0, 52.0, 4.0, 8, kEast}, {5, 52.0, 4.0 + kLon10m, 8, kEast - std::numbers::pi / 6}}));
+    // Round a quarter circle of 50 m, nose along the tangent: the chord
+    // between two points runs along the mean of their headings.
+    std::vector<simulator::TrackPoint> curve;
+    for (int k = 0; k <= 8; ++k) {
+        const double a = k * std::numbers::pi / 16;  // from north of the centre, clockwise
+        curve.push_back({k * 1.0, 52.0 + 50 * std::cos(a) / (60 * 1852.0),
+                         4.0 + 50 * std::sin(a) / (60 * 1852.0 * 0.6156615), 8, a + kEast});
+    }
+    w.objects.push_back(object(103, "KLM4", curve));
+    // Standing only.
+    w.objects.push_back(object(104, "KLM5", {{0, 52.0, 4.0, 8, kNorth}, {30, 52.0, 4.0, 8, kEast}}));
+
+    const std::vector<simulator::GroundMotion> motions = simulator::groundMotions(w, kGroundFt);
+    ASSERT_EQ(motions.size(), 4U);
+    EXPECT_NEAR(motions[0].metres, 20.0, 0.05);
+    EXPECT_NEAR(motions[0].largestOffDeg, 0.0, 0.01);
+    EXPECT_NEAR(motions[1].largestOffDeg, 0.0, 0.01) << "backwards along the tail";
+    EXPECT_NEAR(motions[2].largestOffDeg, 15.0, 0.01) << "half way between the two headings";
+    EXPECT_NEAR(motions[3].metres, 50 * std::numbers::pi / 2, 0.5);
+    EXPECT_LT(motions[3].largestOffDeg, 0.1);
+    EXPECT_EQ(simulator::groundMotionReport({motions[2]}),
+              "KLM3 (object 102): 10 m on the ground, heading at most 15.0 degrees off the way it moved\n");
 }

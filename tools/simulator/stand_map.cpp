@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -19,6 +20,10 @@ namespace {
 
 constexpr double kRestWithinM = 5.0;     // a last position this close to a stand's centre is on it
 constexpr double kStandsAroundM = 400.0; // stands this close to a ground track are drawn
+// A step on the ground shorter than this says too little about its direction;
+// one longer than this is a jump (a new position set), not a move.
+constexpr double kShortestStepM = 3.0;
+constexpr double kLongestStepM = 100.0;
 constexpr double kPlotWidth = 1000;
 constexpr double kMargin = 40;
 constexpr std::array kColours = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
@@ -27,6 +32,9 @@ constexpr std::array kColours = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#f
 double metresBetween(double lat1, double lon1, double lat2, double lon2) {
     return gf_distanceNm(lat1, lon1, lat2, lon2) * kMetersPerNm;
 }
+
+// An angle put into [-pi, pi].
+double normalised(double angle) { return std::remainder(angle, 2 * std::numbers::pi); }
 
 bool onGround(const TrackPoint& point, double groundLimitFt) { return point.altitudeFt <= groundLimitFt; }
 
@@ -108,6 +116,39 @@ std::string standReport(const std::vector<StandVisit>& visits) {
         if (!v.cameToRest.empty()) text += fmt::format(" came to rest on stand {}", v.cameToRest);
         text += "\n";
     }
+    return text;
+}
+
+std::vector<GroundMotion> groundMotions(const World& world, double groundLimitFt) {
+    std::vector<GroundMotion> motions;
+    for (const AiObject& o : world.objects) {
+        if (o.client == 0) continue;
+        GroundMotion motion;
+        motion.id = o.id;
+        motion.tail = ansiToUtf8(o.tailNumber);
+        for (std::size_t k = 1; k < o.track.size(); ++k) {
+            const TrackPoint& a = o.track[k - 1];
+            const TrackPoint& b = o.track[k];
+            if (!onGround(a, groundLimitFt) || !onGround(b, groundLimitFt)) continue;
+            const double metres = metresBetween(a.latitude, a.longitude, b.latitude, b.longitude);
+            if (metres < kShortestStepM || metres > kLongestStepM) continue;
+            motion.metres += metres;
+            // The heading half way, against the chord: on a curve they agree.
+            const double heading = a.headingRad + normalised(b.headingRad - a.headingRad) / 2.0;
+            const double way = gf_bearingRad(GeoPoint{a.latitude, a.longitude}, GeoPoint{b.latitude, b.longitude});
+            const double off = std::fabs(normalised(way - heading));
+            motion.largestOffDeg = std::max(motion.largestOffDeg, std::min(off, std::numbers::pi - off) * kRadToDeg);
+        }
+        if (motion.metres > 0) motions.push_back(std::move(motion));
+    }
+    return motions;
+}
+
+std::string groundMotionReport(const std::vector<GroundMotion>& motions) {
+    std::string text;
+    for (const GroundMotion& m : motions)
+        text += fmt::format("{} (object {}): {:.0f} m on the ground, heading at most {:.1f} degrees off the way it moved\n",
+                            m.tail, m.id, m.metres, m.largestOffDeg);
     return text;
 }
 

@@ -40,6 +40,21 @@ std::vector<StandVisit> standVisits(const World& world, const std::vector<StandP
 // One line per AI object that was created on a stand or came to rest on one.
 std::string standReport(const std::vector<StandVisit>& visits);
 
+// How an AI object moved on the ground: the metres it covered and the
+// largest angle between the way it moved and its nose (or its tail, when it
+// moved backwards as in a push-back). An aircraft that slides sideways
+// shows a large angle.
+struct GroundMotion {
+    std::uint32_t id = 0;
+    std::string tail;  // UTF-8
+    double metres = 0;
+    double largestOffDeg = 0;
+};
+// Objects that moved on the ground only.
+std::vector<GroundMotion> groundMotions(const World& world, double groundLimitFt);
+// One line per object: "{tail} (object {id}): {m} m on the ground, heading at most {deg} degrees off the way it moved".
+std::string groundMotionReport(const std::vector<GroundMotion>& motions);
+
 // The stands near the objects' ground tracks, each a circle of its radius
 // with its heading and name, and the tracks on the ground over them.
 std::string groundMapSvg(const World& world, const std::vector<StandPlace>& stands, double groundLimitFt);

@@ -62,7 +62,8 @@ nlohmann::ordered_json trackJson(const std::vector<TrackPoint>& track) {
     nlohmann::ordered_json points = nlohmann::ordered_json::array();
     for (const TrackPoint& p : track)
         points.push_back(
-            {rounded(p.time, 1000), rounded(p.latitude, 1e7), rounded(p.longitude, 1e7), rounded(p.altitudeFt, 10)});
+            {rounded(p.time, 1000), rounded(p.latitude, 1e7), rounded(p.longitude, 1e7), rounded(p.altitudeFt, 10),
+             rounded(p.headingRad * kRadToDeg, 10)});
     return points;
 }
 
@@ -171,7 +172,8 @@ bool writeReports(const Simulation& sim) {
             ok = writeTextFile(sim.config.groundMapFile, groundMapSvg(sim.world, stands, groundLimitFt)) && ok;
         if (!sim.config.standReportFile.empty())
             ok = writeTextFile(sim.config.standReportFile,
-                               standReport(standVisits(sim.world, stands, groundLimitFt))) &&
+                               standReport(standVisits(sim.world, stands, groundLimitFt)) +
+                                   groundMotionReport(groundMotions(sim.world, groundLimitFt))) &&
                  ok;
     }
     return ok;

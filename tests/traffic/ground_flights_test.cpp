@@ -1,7 +1,7 @@
 // Whole ground operations through the engine, tick by tick, over the
 // synthetic apron: an arrival that lands, rolls out, turns off, taxis to a
-// stand and parks; a departure born on a stand that pushes back, taxis and
-// takes off. Records come at RealTraffic's pace; the fake simulator creates
+// stand and parks; departures born on a stand that push back or pull out,
+// taxi and take off. Records come at RealTraffic's pace; the fake simulator creates
 // the objects and reports their height above a flat terrain. On every tick
 // on the ground the heading follows the track within the turn rate.
 #include <fmt/format.h>
@@ -282,6 +282,40 @@ TEST_F(GroundFlights, ADepartureBornOnAStandPushesBackTaxisAndTakesOff) {
         << "its leaving the stand is learned";
     // Pushed back 2.5 stand radii and turned where the stream went 45 m, it
     // joins the replayed track some metres off it.
+    EXPECT_LT(w.largestOffTrackOnGround, 16.0) << "metres from the replayed track while taxiing";
+    EXPECT_EQ(w.slidingTicks, 0) << w.firstSlide;
+    EXPECT_LT(w.largestOffHeadingDeg, 40.0) << "the heading lags the track in turns, never by much";
+}
+
+// Born on stand S7 (facing north) with its stream rolling out forwards:
+// pulled out north, turning east behind the stands, south to the runway
+// and taking off eastwards.
+TEST_F(GroundFlights, ADepartureBornOnAStandPullsOutTaxisAndTakesOff) {
+    Route route(0, 360, std::nullopt, 0, 0.0);  // standing on S7, nose north
+    route.stand(60, 0.0)
+        .to(40, 360, std::nullopt, 5)
+        .arc(40, 410, 0, 10)                       // right, east behind the stands
+        .to(90, 900, std::nullopt, 15)
+        .arc(40, 900, 90, 12)                      // right again, south
+        .to(-550, 950, std::nullopt, 12)
+        .arc(-550, 1000, 180, 6)                   // lining up east
+        .to(-600, 1100, std::nullopt, 5)
+        .to(-600, 2300, std::nullopt, 150)         // the take-off roll
+        .to(-600, 3100, 300, 160)
+        .to(-600, 5500, 1200, 170);
+    const std::vector<Fix> fixes = fixesAlong(route.points());
+    engine_test::Rec r;
+    r.hexId = 4851712;
+    r.callsign = "KLC1672";
+    const Watched w = run(r, fixes, 90000, [](const LiveAc& ac) { return ac.phase == AcPhase::flying; });
+
+    EXPECT_EQ(w.phases, (std::vector<AcPhase>{AcPhase::parked, AcPhase::taxi, AcPhase::take_off, AcPhase::flying}));
+    EXPECT_TRUE(log.contains("S7      : KLC1672  pulling out"));
+    EXPECT_GT(w.takeOffSeenAt, 0);
+    EXPECT_EQ(stand(7).occupied, 0) << "the stand it left is free again";
+    EXPECT_NE(std::find(standOptions.begin(), standOptions.end(), std::pair<std::int32_t, int>{7, 2}),
+              standOptions.end())
+        << "its leaving the stand is learned";
     EXPECT_LT(w.largestOffTrackOnGround, 16.0) << "metres from the replayed track while taxiing";
     EXPECT_EQ(w.slidingTicks, 0) << w.firstSlide;
     EXPECT_LT(w.largestOffHeadingDeg, 40.0) << "the heading lags the track in turns, never by much";

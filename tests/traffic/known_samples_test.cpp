@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <stdexcept>
 
 #include "ground_fixture.h"
 #include "traffic/known_samples.h"
@@ -243,6 +244,16 @@ TEST_F(KnownSamples, AStreamLeavingSoonAfterItRanDryShowsATow) {
         EXPECT_EQ(stand(4).occupied, 0);
         EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 2}}));
     }
+}
+
+TEST_F(KnownSamples, AFailingStepIsLoggedWithTheEntryAndThrownOnToTheCaller) {
+    LiveAc& aircraft = parkedOn(4, "B738", "KLM9");
+    g_engineServices.addRealStandOption = [](std::int32_t, LiveAc&, int) {
+        throw std::runtime_error("stand table gone");
+    };
+    EXPECT_THROW(decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, 210.0), 5.0, 12000)),
+                 std::runtime_error);
+    EXPECT_TRUE(log.contains("==> decodeExisting exception stand table gone"));
 }
 
 TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {

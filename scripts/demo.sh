@@ -415,6 +415,13 @@ if ((traffic)); then
     verdict 'found "arrived at stand$" && grep -q "came to rest on stand" "$stands"' \
       "an arrival parked on a stand (the log and the stand-in agree)"
     verdict 'grep -q "and left it" "$stands"' "a departure left the stand it was created on"
+    # No aircraft slid sideways: on the ground each kept its nose (its tail
+    # in a push-back) within 30 degrees of the way it moved.
+    no_slides() {
+      awk '/ on the ground, heading at most / { n++; for (i = 1; i < NF; i++) if ($i == "most" && $(i + 1) > 30) bad = 1 }
+           END { exit !(n > 0 && !bad) }' "$stands" 2>/dev/null
+    }
+    verdict no_slides "no aircraft slid sideways on the ground (the stand-in's largest angles above)"
   fi
 fi
 if [[ -n $cpu_ticks ]]; then

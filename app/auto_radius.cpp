@@ -63,7 +63,7 @@ std::int32_t gf_setRadius(std::int32_t nm) {
     const std::int32_t value = std::clamp(nm, RANGE.minimum, RANGE.maximum);
     RANGE.value = value;
     ControlUpdateBatch batch;
-    batch.showChoice(RANGE);
+    batch.selectChoiceAtLeast(RANGE);
     batch.apply();
     const std::int32_t metres = static_cast<std::int32_t>(value * kMetersPerNm);
     g_rangeNm = static_cast<double>(value);

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "airports/state.h"
-#include "app/run_jobs.h"
+#include "app/services/state.h"
 #include "app/services/status_line.h"
 #include "foundation/fixed_code.h"
 #include "settings/control_updates.h"
@@ -17,14 +17,15 @@ void lf_showDestination(const std::string& text, const AirportRecord& airport,
                         const std::filesystem::path& parametersPath) {
     gf_setStringParam(DESTINATION, text, parametersPath);
     gf_showParamText(DESTINATION);
-    gf_setStatus(fmt::format("New destination: {}", text), false);
+    gf_setStatus(fmt::format("New destination: {}", text), true);
     AirportCode code;
     try {
         code = AirportCode(DESTINATION.value.get());
     } catch (const std::invalid_argument&) {
         return;  // not a code: nothing to park at
     }
-    g_runJobs.addParkAirport(code, GeoPoint{airport.latitude, airport.longitude});
+    // The traffic thread owns the park-airport list: it adds the airport at its next tick.
+    gf_requestParkAirportAdd(code, GeoPoint{airport.latitude, airport.longitude});
     ControlUpdateBatch batch;
     batch.enableControl(g_rereadButton, false);
     batch.apply();

@@ -10,8 +10,9 @@
 struct AirportRecord;
 
 // DESTINATION := text (an airport code of the airport list), saved and shown;
-// status "New destination: {}"; the airport goes to the head of the
-// park-airport list, and "Re-read" waits for the next re-read.
+// status "New destination: {}"; the traffic thread is asked to put the
+// airport at the head of the park-airport list, and "Re-read" waits for the
+// next re-read.
 void lf_showDestination(const std::string& text, const AirportRecord& airport,
                         const std::filesystem::path& parametersPath = g_parametersPath);
 // The airport of the list with this code (any letter case); null when the

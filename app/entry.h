@@ -8,10 +8,10 @@
 
 #include <filesystem>
 
+#include "app/services/shell_services.h"
+
 // The single-instance mutex: one backslash, the per-logon namespace.
 inline constexpr const char* kSingleInstanceMutex = "Local\\$VLNT_P3D$";
-// The title of the program's message boxes.
-inline constexpr const char* kMessageBoxTitle = "VLNT";
 
 // Claims the single instance (a second start returns -1 at once, writing
 // nothing), opens the log (a failure is shown in a message box and returns 1),

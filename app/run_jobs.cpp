@@ -29,6 +29,7 @@ RunJobs gf_subsystemJobs() {
     jobs.isUserOnGroundKnown = [] { return g_userOnGroundKnown.load(); };
     jobs.requestUserPosition = [] { gf_requestUserPosition(); };
     jobs.requestUserTitleAndModel = gf_requestUserTitleAndModel;
+    jobs.queueNavLights = gf_queueNavLights;
 
     jobs.checkReaders = gf_checkReaders;
     jobs.sendRtProRequest = gf_sendRtProRequest;
@@ -70,6 +71,7 @@ RunJobs gf_subsystemJobs() {
     jobs.clearUserRef = gf_clearUserRef;
     jobs.reserveTrafficTables = gf_reserveTrafficTables;
     jobs.addParkAirport = gf_addParkAirport;
+    jobs.removeFarthestAc = gf_removeFarthestAc;
 
     jobs.countParkedInWeek = gf_countParkedInWeek;
     jobs.parkFileLoaded = gf_parkFileLoaded;
@@ -86,6 +88,7 @@ RunJobs gf_subsystemJobs() {
     jobs.writeMatchingSummary = gf_writeMatchingSummary;
     jobs.scanLiveries = gf_scanLiveries;
     jobs.processScannedLiveries = gf_processScannedLiveries;
+    jobs.resetLiveryProcessing = gf_resetLiveryProcessing;
     return jobs;
 }
 

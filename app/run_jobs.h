@@ -39,6 +39,7 @@ struct RunJobs {
     std::function<bool()> isUserOnGroundKnown;       // g_userOnGroundKnown
     std::function<void()> requestUserPosition;       // once; userAircraft() shows it when it came
     std::function<void()> requestUserTitleAndModel;  // once each
+    std::function<void(std::uint32_t, std::uint32_t)> queueNavLights;  // object id, 0 or 1
 
     // RealTraffic link.
     std::function<void()> checkReaders;
@@ -82,6 +83,7 @@ struct RunJobs {
     std::function<void()> clearUserRef;
     std::function<void()> reserveTrafficTables;
     std::function<void(const AirportCode&, const GeoPoint&)> addParkAirport;
+    std::function<bool(double)> removeFarthestAc;  // true when none was removed
 
     // Airport and parking data.
     std::function<std::uint64_t(bool)> countParkedInWeek;
@@ -103,6 +105,7 @@ struct RunJobs {
     std::function<void()> writeMatchingSummary;
     std::function<void()> scanLiveries;
     std::function<void()> processScannedLiveries;
+    std::function<void()> resetLiveryProcessing;
 };
 
 // Every entry bound to its subsystem's function.

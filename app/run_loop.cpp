@@ -13,6 +13,7 @@
 #include "app/services/state.h"
 #include "app/services/status_line.h"
 #include "app/services/window_bands.h"
+#include "app/window_requests.h"
 #include "foundation/log.h"
 #include "foundation/strings.h"
 #include "foundation/time_texts.h"
@@ -125,6 +126,7 @@ void lf_removeBlockedAircraft() {
 
 void lf_runLoop() {
     RunJobs& jobs = g_runJobs;
+    lf_runWindowRequests();
     jobs.parkControl(true);
     jobs.checkReaders();
     g_seconds = 0;
@@ -152,6 +154,7 @@ void lf_runLoop() {
 
 bool lf_tick() {
     RunJobs& jobs = g_runJobs;
+    lf_runWindowRequests();
     if (!jobs.isSimRunning() || jobs.hasSimError()) {
         lf_onFlightNotRunning();
         return !gf_stopping();
@@ -191,7 +194,10 @@ void lf_onUserSample() {
         g_selectedCallsignText = std::string();
         platform::invalidateBand(kControlsBand);
         jobs.listMovingCallsigns();
-        g_callsignListRefresh = true;
+        ControlUpdateBatch batch;
+        batch.fillCallsignChoice(CALLSIGN_2_OBJECTID);
+        batch.enableControl(CALLSIGN_2_OBJECTID, true);
+        batch.apply();
     }
     if (jobs.userAircraft().onGround) {
         if (COLLISION_USER_GND.value) jobs.clearUserWayGround();

@@ -87,6 +87,7 @@ void lf_scans() {
     g_scanLimit = processors == 0 ? 2 : static_cast<std::int32_t>(processors);
     g_runningScans = 0;
     if (SCAN_LIVERIES.value || !fs::exists(g_liveriesScannedPath)) jobs.scanLiveries();
+    if (g_liveryReprocessRequest.exchange(false)) jobs.resetLiveryProcessing();
     jobs.processScannedLiveries();
     if (!gf_stopping() && SCAN_AIRPORTS.value) {
         g_simAddonAirportCount = 0;

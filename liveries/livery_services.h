@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include "foundation/fnv.h"
@@ -16,9 +17,16 @@ void gf_scanLiveries();
 // Builds the livery tables from the scan result once per process.
 void gf_processScannedLiveries();
 extern bool g_liveriesProcessed;
+// Empties the tables the processing built and clears g_liveriesProcessed, so
+// that the next gf_processScannedLiveries builds them again from a new scan.
+// Start-up thread, while no aircraft is being matched.
+void gf_resetLiveryProcessing();
 
 // Sets the aircraft's livery title, or leaves it empty when nothing matches.
 void gf_matchLiveryLive(LiveAc& aircraft);
+// The livery title painted for one particular aircraft, looked up by its
+// registration in the registration-code title map; empty when there is none.
+std::string_view gf_liveryTitleForRegistration(std::string_view registration);
 // Chooses a livery for a static parked aircraft; false when none matches.
 bool gf_matchLiveryParked(AcBase& aircraft, const Stand& stand);
 

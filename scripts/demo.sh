@@ -66,7 +66,7 @@ if ((windows)); then
     cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix" "${launchers[@]}" \
       >/dev/null &&
-    cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data ||
+    cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data window_check ||
     { say "the Windows build failed"; exit 1; }
   program_build=$root/build/windows
 else
@@ -98,11 +98,15 @@ fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
+# A fixed 40 nm radius, as the replayed scenario expects: the automatic one
+# would shrink it around the parked user and leave the first arrivals out.
 cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <?xml version="1.0" encoding="UTF-8"?>
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+    <parameter name="AUTO_RANGE" value="false" />
+    <parameter name="RANGE" value="40" />
   </parameters>
 </root>
 EOF
@@ -163,13 +167,34 @@ program_pid=$!
 pids+=("$program_pid")
 started=$(date +%s.%N)
 
+# --- pictures of the window (Windows) -------------------------------------
+# Every 20 s a picture of the main window goes to screenshots/; the checker
+# prints a hash of the "live:" counter's pixels, so the pictures tell whether
+# the counter changed. The last one is checked against the layout of a run
+# with traffic.
+shots=$demo/screenshots
+live_pictures=()
+window_picture() {  # name [--expect traffic]
+  local line
+  line=$(wine "$program_build/tools/window_check.exe" --png "$(winepath -w "$shots/$1.png" 2>/dev/null)" \
+    --wait 5 "${@:2}" 2>/dev/null | tr -d '\r' | tee -a "$shots/checks.txt")
+  live_pictures+=("$(sed -n 's/^live-counter //p' <<<"$line")")
+  grep -q '^ok:' <<<"$line"
+}
+((windows)) && mkdir -p "$shots"
+
 interrupted=0
 trap 'interrupted=1' INT
 for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   kill -0 "$program_pid" 2>/dev/null || break
+  if ((windows && t > 0 && t % 200 == 0)); then window_picture "$(printf 't%03d' $((t / 10)))"; fi
   sleep 0.1
 done
 trap - INT
+window_ok=0
+if ((windows)) && kill -0 "$program_pid" 2>/dev/null; then
+  window_picture with-traffic --expect traffic && window_ok=1
+fi
 # The program's own CPU time (user and system) so far, from the kernel's account of it.
 cpu_ticks=""
 if ((!windows)) && [[ -r /proc/$program_pid/stat ]]; then
@@ -219,6 +244,31 @@ verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the 
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
+# The window's live counter as traffic comes and goes: the headless host's
+# panel lines natively, the pictures of the counter under Wine.
+if ((windows)); then
+  changes=$(printf '%s\n' "${live_pictures[@]}" | grep -v '^$' | uniq | wc -l)
+  if ((traffic)); then
+    verdict '((window_ok))' "the window shows the layout of a run with traffic ($shots/with-traffic.png)"
+    verdict '((changes > 1))' "the live counter changed between the pictures ($changes different of ${#live_pictures[@]})"
+  fi
+else
+  counts=$(sed -nE 's/.*\| live: *([0-9]+) .*/\1/p' "$demo/program.out" | uniq | tr '\n' ' ')
+  echo "  the window's live counter showed: ${counts:-nothing}"
+fi
+# The traffic engine's part, from the stand-in simulator's record: AI
+# aircraft created (with the tail number and livery title the program sent)
+# and removed. The replay's first airliner is created about 35 s into the run;
+# the one the feed loses after 75 s is removed about 110 s into it.
+record=$demo/simulator/simulator-record.jsonl
+created=$(grep -c '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null)
+removed=$(grep -c '"kind":"AIRemoveObject"' "$record" 2>/dev/null)
+if ((traffic)); then
+  verdict 'grep -qE "\"kind\":\"AICreateNonATCAircraft\".*\"title\":\"[^\"]+\",\"tailNumber\":\"[^\"]+\"" "$record"' \
+    "an airliner was created in the stand-in simulator as an AI object with a livery title"
+  ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
+fi
+echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
@@ -232,6 +282,7 @@ echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
+((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
 echo "  download site's requests $demo/site/download_site.out"
 if ((check && failures)); then exit 1; fi

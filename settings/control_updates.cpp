@@ -21,6 +21,10 @@ void ControlUpdateBatch::showChoice(const ChoiceParam& param) {
     steps_.emplace_back([&param](ControlUpdates& c) { c.showChoice(param); });
 }
 
+void ControlUpdateBatch::selectChoiceAtLeast(const ChoiceParam& param) {
+    steps_.emplace_back([&param](ControlUpdates& c) { c.selectChoiceAtLeast(param); });
+}
+
 void ControlUpdateBatch::fillChoice(const ChoiceParam& param) {
     steps_.emplace_back([&param](ControlUpdates& c) { c.fillChoice(param); });
 }
@@ -31,6 +35,10 @@ void ControlUpdateBatch::fillFloatChoice(const FloatChoiceParam& param) {
 
 void ControlUpdateBatch::showText(const StringParam& param) {
     steps_.emplace_back([&param](ControlUpdates& c) { c.showText(param); });
+}
+
+void ControlUpdateBatch::fillCallsignChoice(const CallsignListParam& param) {
+    steps_.emplace_back([&param](ControlUpdates& c) { c.fillCallsignChoice(param); });
 }
 
 void ControlUpdateBatch::enableControl(const WindowControl& control, bool enabled) {

@@ -16,8 +16,12 @@ public:
     virtual ~ControlUpdates() = default;
     // BM_SETCHECK: ticks or clears the check box.
     virtual void setCheck(const CheckBoxParam& param, bool checked) = 0;
-    // The drop-down list shows the parameter's current value (gf_setControlInt).
+    // The drop-down list shows the parameter's current value (gf_setControlInt):
+    // the item with exactly that text is selected; without one the selection stays.
     virtual void showChoice(const ChoiceParam& param) = 0;
+    // The drop-down list selects the first value not less than the current one
+    // (the radius, which may lie between two values).
+    virtual void selectChoiceAtLeast(const ChoiceParam& param) = 0;
     // The drop-down list gets the parameter's values in list order, in
     // decimal, and shows the current value (gf_fillNumberCombo).
     virtual void fillChoice(const ChoiceParam& param) = 0;
@@ -27,6 +31,9 @@ public:
     // The edit field shows the parameter's current text (gf_setControlText);
     // a parameter without a control is ignored.
     virtual void showText(const StringParam& param) = 0;
+    // The drop-down list gets the parameter's current callsign list and selects
+    // the first callsign that begins with its value (gf_fillStringCombo).
+    virtual void fillCallsignChoice(const CallsignListParam& param) = 0;
     // EnableWindow of the control.
     virtual void enableControl(const WindowControl& control, bool enabled) = 0;
     // AMAX_FIT_FL follows MAX_FIT and its list shows the entry (gf_syncMaxFitChoice).
@@ -48,9 +55,11 @@ public:
 
     void setCheck(const CheckBoxParam& param, bool checked);
     void showChoice(const ChoiceParam& param);
+    void selectChoiceAtLeast(const ChoiceParam& param);
     void fillChoice(const ChoiceParam& param);
     void fillFloatChoice(const FloatChoiceParam& param);
     void showText(const StringParam& param);
+    void fillCallsignChoice(const CallsignListParam& param);
     void enableControl(const WindowControl& control, bool enabled);
     void syncMaxFitChoice();
     void setRadius(std::int32_t nm);

@@ -7,12 +7,24 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "airports/stands.h"
 #include "foundation/fnv.h"
+#include "simlink/state.h"
 #include "traffic/aircraft_records.h"
+
+// Hashes a hex id with 64-bit FNV-1a over its four bytes.
+struct HexIdHash {
+    std::size_t operator()(std::uint32_t hexId) const {
+        const char bytes[4] = {static_cast<char>(hexId), static_cast<char>(hexId >> 8), static_cast<char>(hexId >> 16),
+                               static_cast<char>(hexId >> 24)};
+        return static_cast<std::size_t>(gf_fnv1a64(std::string_view(bytes, 4)));
+    }
+};
 
 // The tick counter, incremented once per run-loop tick; written by the traffic
 // thread, read by the traffic reader (due ticks of new samples).
@@ -58,8 +70,40 @@ extern std::deque<std::uint32_t> g_replaceCheckIds;
 extern std::mutex g_acEventsMutex;
 extern std::vector<AcEvent> g_acEvents;  // under g_acEventsMutex
 
+// The created-objects list: objects being configured before their aircraft
+// becomes active; under g_acEventsMutex (traffic thread).
+extern std::vector<CreatedEntry> g_createdAcs;
+
 // Descriptions of live aircraft for which no livery matched; traffic thread only.
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_noMatchAcs;
+// Airline and model texts of aircraft the simulator failed to create; traffic thread only.
+extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_failedCreations;
+// The livery chosen for each hex id, so an aircraft created again keeps it; traffic thread only.
+extern std::unordered_map<std::uint32_t, std::string_view, HexIdHash> g_liveryByHexId;
+// Callsigns ending with '_' that were found to be ghosts; traffic thread only.
+extern std::vector<std::string> g_ghostCallsigns;
+
+// Hex ids of live aircraft moved to adding2sim, taken last first; traffic thread only.
+extern std::vector<std::uint32_t> g_pendingSpawnHexIds;
+// Create and remove requests waiting for the pacing; traffic thread only.
+extern std::deque<SpawnRequest> g_liveCreateQueue;
+extern std::deque<SpawnRequest> g_staticCreateQueue;
+extern std::deque<std::uint32_t> g_removeQueue;  // object ids
+// The aircraft-within-radius request goes out every 20 ticks instead of 100
+// (from a take-off to the next touch-down); traffic thread only.
+extern std::uint8_t g_fastRangeRequests;
+// The user aircraft as the engine reads it, refreshed every 100 ticks; traffic thread only.
+extern UserState g_userRef;
+// The name of the park airport's stand kept free for the user; traffic thread only.
+extern std::string g_reservedStand;
+// The most aircraft parked at the park airport (static and live); 0 or less:
+// no limit. Written by the traffic thread, painted by the window.
+extern std::atomic<std::int32_t> g_maxPark;
+// The number of the last static aircraft, 1 to 9999; traffic thread only.
+extern std::uint32_t g_staticNumber;
+// MAX_LIVE_SEL was lowered: set by the window thread, taken by the traffic
+// thread, which then removes the farthest active aircraft above the maximum.
+extern std::atomic<bool> g_maxLiveLowered;
 
 // Appends one event under g_acEventsMutex (any thread).
 void gf_pushAcEvent(const AcEvent& event);

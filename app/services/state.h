@@ -7,6 +7,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include <vector>
+
+#include "foundation/fixed_code.h"
+#include "foundation/geodesy.h"
 #include "settings/shared_text.h"
 
 // Counted user-aircraft samples since the run loop started (about seconds);
@@ -45,6 +49,10 @@ extern std::atomic<bool> g_removeAllStaticsRequest;  // "Flush static"
 extern std::atomic<bool> g_callsignListRequest;      // "cs->oid:": rebuild the callsign list
 extern std::atomic<bool> g_blockingChanged;          // BLOCK_CALLSIGN changed
 extern std::atomic<bool> g_matchCacheClearRequest;   // MATCHING_DEPTH was raised
+// SCAN_LIVERIES was switched on before RealTraffic connected: the next
+// start-up empties the livery processing's tables before it runs it again
+// (taken by the start-up thread).
+extern std::atomic<bool> g_liveryReprocessRequest;
 
 // Main window values written by the traffic thread and painted by the window thread.
 extern std::atomic<std::uint64_t> g_liveCount;           // active live aircraft not parked
@@ -53,7 +61,6 @@ extern std::atomic<std::uint64_t> g_staticCount;         // static parked aircra
 extern std::atomic<std::uint64_t> g_staticScheduleShown; // entries of the static-parking schedule
 extern std::atomic<std::int32_t> g_staticUpdateMinutesShown;  // display copy of g_staticUpdateMinutes
 extern SharedText g_selectedCallsignText;       // emptied when the callsign list is rebuilt; not painted
-extern std::atomic<bool> g_callsignListRefresh;  // the window refills the callsign list
 extern std::atomic<std::uint64_t> g_simAddonAirportCount;    // entries of airports/my_ORBX ("# simaddon")
 extern std::atomic<std::uint64_t> g_thirdPartyAirportCount;  // entries of airports/my_thirdparty ("# thirdp")
 // The simulator number the program-info block of the files the program
@@ -68,6 +75,41 @@ extern std::atomic<float> g_meanParkedHours;
 extern std::atomic<bool> g_rtDisplayBlocked;  // the RealTraffic box stays black until the workers passed the RealTraffic step
 extern SharedText g_rtVersionText;            // "RT {} edition: {}" from RealTraffic's version reply
 
+// Main window values written by the liveries, airports and traffic engine and
+// painted by the window thread. Texts are copied whole under their own lock.
+// (The park airport's file details, its stand count and traffic week are
+// the airports subsystem's own: airports/state.h.)
+extern std::atomic<std::uint64_t> g_liveryCount;     // scanned liveries ("# liveries: {}"); the livery scan and processing
+extern std::atomic<std::uint64_t> g_tbloFileCount;   // off-line learned files zipped; the mail hint shows while above 0
+extern SharedText g_parkAirportText;                 // the park airport's label; empty: no park-airport statistics
+extern SharedText g_parkFileNameText;                // the park airport's file name (the second detail text)
+extern SharedText g_reservedStandShown;              // the stand reserved by name; empty: none
+extern std::atomic<bool> g_reservedStandConfirmed;   // the reservation is confirmed (lime, else red)
+extern std::atomic<bool> g_staticPassShown;          // static-parking pass S ("*S*")
+extern std::atomic<bool> g_weekPassShown;            // week pass W ("*W*")
+extern std::atomic<std::uint64_t> g_staticReplacedCount;   // static aircraft replaced by live ones
+extern std::atomic<float> g_liveMeanParkedHours;           // fit average of the parked live aircraft; -1: none
+extern std::atomic<std::int32_t> g_maxParkPercent;         // ... as a percentage of the stands
+
+// Commands of the window that act on the traffic thread's tables. The window
+// thread only records them; the traffic thread carries them out at the start
+// of its next tick (app/window_requests.h), so the window never waits for it.
+extern std::atomic<bool> g_maxLiveCheckRequest;  // MAX_LIVE_SEL was chosen: remove the farthest active live aircraft above it
+// NAV_LIGHTS_WHILE_PARKED changed: kNoNavLightsRequest, or the new state (0 or 1)
+// for every active static aircraft and parked live aircraft.
+extern std::atomic<std::int32_t> g_navLightsRequest;
+inline constexpr std::int32_t kNoNavLightsRequest = -1;
+
+// An airport the destination field puts at the head of the park-airport list.
+struct ParkAirportAdd {
+    AirportCode code;
+    GeoPoint position;
+};
+// Any thread: queues the addition for the traffic thread.
+void gf_requestParkAirportAdd(const AirportCode& code, const GeoPoint& position);
+// Traffic thread: the queued additions in the order they came, and the queue emptied.
+std::vector<ParkAirportAdd> gf_takeParkAirportAdds();
+
 // Puts the window's counters, texts and reader indicators back to their start
-// values (the reset before a restart).
+// values and drops queued window requests (the reset before a restart).
 void lf_resetWindowState();

@@ -64,7 +64,7 @@ TEST_F(AutoRadiusTest, SetRadiusClampsShowsAndDerivesMetres) {
     EXPECT_EQ(RANGE.value.load(), 25);
     EXPECT_EQ(g_rangeNm.load(), 25.0);
     EXPECT_EQ(g_rangeMeters.load(), 46300);
-    EXPECT_EQ(calls(), std::vector<std::string>{"choice RANGE"});
+    EXPECT_EQ(calls(), std::vector<std::string>{"choice>= RANGE"});
     EXPECT_EQ(gf_setRadius(1), 2 * 1852);
     EXPECT_EQ(gf_setRadius(500), 100 * 1852);
     EXPECT_EQ(storedValue("RANGE"), "<no file>") << "the radius is not saved";

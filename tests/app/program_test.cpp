@@ -16,12 +16,14 @@
 #include "support/program_process.h"
 #include "support/store_fixture.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 using namespace std::chrono_literals;
+using testing_support::waitFor;
 using testing_support::ProgramProcess;
 using testing_support::readFile;
 using testing_support::storedParameterValue;
@@ -37,14 +39,6 @@ constexpr int kSecondInstanceExit = -1;
 constexpr int kSecondInstanceExit = 255;
 #endif
 
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
 
 std::string fileText(const fs::path& path) {
     std::error_code ec;
@@ -160,7 +154,9 @@ TEST(Program, SingleInstanceCloseButtonAndExitCode) {
     EXPECT_NE(fileText(work / "first.out").find("[error] 41: Velantra_P3D must be run from the Velantra_P3D folder!"),
               std::string::npos);
     EXPECT_NE(fileText(work / "first.out").find("[status] User closed Velantra_P3D"), std::string::npos);
-    EXPECT_NE(fileText(work / "first.out").find("[panel] live 0 | parked 0 | static 0 | radius 40 nm"),
+    EXPECT_NE(fileText(work / "first.out")
+                  .find("[panel] Sim red | RT black | # liveries: ... (red) | # simaddon: ... (yellow) | "
+                        "# thirdp: ... (yellow)"),
               std::string::npos)
         << fileText(work / "first.out");
 #endif
@@ -175,6 +171,26 @@ TEST(Program, SingleInstanceCloseButtonAndExitCode) {
 }
 
 #ifndef _WIN32
+// The headless host takes the window's commands on its standard input.
+TEST(Program, CommandsOnStandardInputDriveTheWindow) {
+    TempDir work;
+    TempDir appData;
+    ProgramProcess program(work.path(), "program", {}, "APPDATA", appData.path().string());
+    const fs::path out = work / "program.out";
+    ASSERT_TRUE(waitFor([&] { return fileText(out).find("[error] 41: ") != std::string::npos; }, 60s));
+    ASSERT_TRUE(program.sendLine("click 32798"));      // SCAN_LIVERIES: a check box, enabled from the start
+    ASSERT_TRUE(program.sendLine("click 32857"));      // "Flush static": disabled until a park airport is read
+    ASSERT_TRUE(program.sendLine("type 32839 EDDF"));  // DESTINATION: disabled until the start-up enables it
+    ASSERT_TRUE(program.sendLine("close"));
+    EXPECT_EQ(program.waitForExit(30s), 0);
+    const std::string printed = fileText(out);
+    EXPECT_NE(printed.find("[command] control disabled: click 32857"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("[command] control disabled: type 32839 EDDF"), std::string::npos);
+    const fs::path parameters = appData / "Velantra_P3D" / "parameters.xml";
+    EXPECT_EQ(storedParameterValue(parameters, "SCAN_LIVERIES"), "false");
+    EXPECT_NE(fileText(work / "Log.txt").find("User closed Velantra_P3D"), std::string::npos);
+}
+
 // (On Windows the warning is a message box that waits for a click.)
 TEST(Program, UnwritableLogIsShownAndEndsWithCode1) {
     TempDir work;

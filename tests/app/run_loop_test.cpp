@@ -129,7 +129,7 @@ TEST_F(RunLoopTest, PerSecondScheduleByCountedSample) {
         for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
         return all;
     };
-    const Calls halfMinute{"choice RANGE"};  // AUTO_RANGE sets the radius
+    const Calls halfMinute{"choice>= RANGE"};  // AUTO_RANGE sets the radius
     const struct {
         std::int32_t s;
         Calls expected;
@@ -184,11 +184,10 @@ TEST_F(RunLoopTest, UserSampleJobsInOrder) {
     g_settingsLocked = true;
     EXPECT_EQ(sampleAt(1), (Calls{"handleAddingStack", "findStandUseForFlight 40002", "removeStaticsMatching 40002",
                                   "removeAllStatics", "check INITIAL_LOAD_ONLY 1", "listMovingCallsigns",
-                                  "clearUserWayGround", "clearStaticsForMovingAcs", "removeAircraftFromSim 40001"}));
+                                  "callsigns CALLSIGN_2_OBJECTID", "enable CALLSIGN_2_OBJECTID 1", "clearUserWayGround", "clearStaticsForMovingAcs", "removeAircraftFromSim 40001"}));
     EXPECT_TRUE(INITIAL_LOAD_ONLY.value.load());
     EXPECT_EQ(g_liveAcs[0].standUseChecked, 1);
     EXPECT_EQ(g_replaceCheckIds, (std::deque<std::uint32_t>{40009}));
-    EXPECT_TRUE(g_callsignListRefresh.load());
     EXPECT_EQ(g_staticScheduleShown.load(), 12u);
     EXPECT_FALSE(g_blockingChanged.load());
     // The next sample: the unknown id is dropped, the looked-up flag is kept.

@@ -88,7 +88,7 @@ protected:
     Calls jobCalls() const {
         Calls jobs;
         for (const std::string& call : calls()) {
-            static const char* const skipped[] = {"enable ", "fill ", "choice ", "maxfit", "check ",
+            static const char* const skipped[] = {"enable ", "fill ", "choice", "maxfit", "check ",
                                                   "text ",   "radius ", "post 96"};
             if (std::any_of(std::begin(skipped), std::end(skipped),
                             [&](const char* prefix) { return call.rfind(prefix, 0) == 0; }))
@@ -463,4 +463,17 @@ TEST_F(StartUpTest, ScansFoldersAndTheWindowOnTop) {
     runStartUp();
     EXPECT_FALSE(called("scanLiveries")) << "a scan result exists and no scan was asked for";
     EXPECT_TRUE(called("processScannedLiveries"));
+}
+
+TEST_F(StartUpTest, ARequestedLiveryScanEmptiesTheLiveryProcessingBeforeItRunsAgain) {
+    g_liveryReprocessRequest = true;
+    runStartUp();
+    const Calls jobs = jobCalls();
+    const auto reset = std::find(jobs.begin(), jobs.end(), "resetLiveryProcessing");
+    ASSERT_NE(reset, jobs.end());
+    EXPECT_EQ(*(reset + 1), "processScannedLiveries");
+    EXPECT_FALSE(g_liveryReprocessRequest.load());
+    freshStart();
+    runStartUp();
+    EXPECT_FALSE(called("resetLiveryProcessing")) << "only once per request";
 }

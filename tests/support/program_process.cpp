@@ -6,11 +6,14 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "tools/window_check/capture_win32.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/spawn_arguments.h"
 #endif
@@ -85,29 +88,9 @@ std::optional<int> ProgramProcess::waitForExit(std::chrono::milliseconds limit) 
     return static_cast<int>(code);
 }
 
-namespace {
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (owner != search->processId || std::wstring(className) != L"Velantra_P3D") return TRUE;
-    search->found = window;
-    return FALSE;
-}
-}  // namespace
-
 void* ProgramProcess::mainWindow() const {
     if (!handle_->running) return nullptr;
-    WindowSearch search{handle_->info.dwProcessId, nullptr};
-    EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return window_check::findWindowOfClass(L"Velantra_P3D", handle_->info.dwProcessId);
 }
 
 bool ProgramProcess::close() {
@@ -115,10 +98,16 @@ bool ProgramProcess::close() {
     return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0) != 0;
 }
 
+bool ProgramProcess::sendLine(const std::string&) { return false; }
+
 #else
 struct ProgramProcess::Handle {
     pid_t pid = 0;
     bool running = false;
+    int input = -1;  // the write end of the program's standard input
+    ~Handle() {
+        if (input >= 0) ::close(input);
+    }
 };
 
 ProgramProcess::ProgramProcess(const std::filesystem::path& folder, const std::string& outputName,
@@ -128,13 +117,18 @@ ProgramProcess::ProgramProcess(const std::filesystem::path& folder, const std::s
     const SpawnArguments spawn(programPath().string(), arguments, variable, value);
     const std::string out = (folder / (outputName + ".out")).string();
     const std::string err = (folder / (outputName + ".err")).string();
+    int input[2];
+    if (::pipe2(input, O_CLOEXEC) != 0) throw std::runtime_error("ProgramProcess: pipe failed");
+    handle_->input = input[1];
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int failed = posix_spawn(&handle_->pid, spawn.program(), &actions, nullptr, spawn.argv(), spawn.envp());
     posix_spawn_file_actions_destroy(&actions);
+    ::close(input[0]);
     if (failed != 0) throw std::runtime_error("ProgramProcess: posix_spawn failed");
     handle_->running = true;
 }
@@ -161,6 +155,11 @@ std::optional<int> ProgramProcess::waitForExit(std::chrono::milliseconds limit) 
 }
 
 bool ProgramProcess::close() { return handle_->running && ::kill(handle_->pid, SIGTERM) == 0; }
+
+bool ProgramProcess::sendLine(const std::string& line) {
+    const std::string text = line + "\n";
+    return handle_->input >= 0 && ::write(handle_->input, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
 
 void* ProgramProcess::mainWindow() const { return nullptr; }
 #endif

@@ -37,6 +37,9 @@ public:
     bool close();
     // Windows: the program's main window (a HWND), null until it exists.
     void* mainWindow() const;
+    // Elsewhere: one line to the program's standard input, where the headless
+    // host reads its commands. False when it could not be written (and always on Windows).
+    bool sendLine(const std::string& line);
 
 private:
     struct Handle;

@@ -1,5 +1,7 @@
 #include "support/shell_fixture.h"
 
+#include <fmt/format.h>
+
 #include "app/service_wiring.h"
 #include "app/services/run_flags.h"
 #include "app/services/settings_lock.h"
@@ -34,7 +36,7 @@ void resetShellState() {
     g_nowAllowed = false;
     g_productionMode = false;
     for (std::atomic<bool>* flag : {&g_reReadRequest, &g_removeAllStaticsRequest, &g_callsignListRequest,
-                                    &g_blockingChanged, &g_matchCacheClearRequest})
+                                    &g_blockingChanged, &g_matchCacheClearRequest, &g_liveryReprocessRequest})
         *flag = false;
     lf_resetWindowState();
     g_staticUpdateMinutesShown = 20;
@@ -50,6 +52,7 @@ void resetShellState() {
     g_trafficFeed.takeCallsigns();
     gf_setTrafficRefPos(GeoPoint{});
     g_liveAcs.clear();
+    g_staticAcs.clear();
     g_replaceCheckIds.clear();
     g_flightPlanFolder.clear();
 }
@@ -113,6 +116,9 @@ RunJobs ShellTest::recordingJobs() {
     jobs.isUserOnGroundKnown = [this] { return userOnGroundKnown.load(); };
     jobs.requestUserPosition = job("requestUserPosition");
     jobs.requestUserTitleAndModel = job("requestUserTitleAndModel");
+    jobs.queueNavLights = [this](std::uint32_t objectId, std::uint32_t state) {
+        record(fmt::format("queueNavLights {} {}", objectId, state));
+    };
 
     jobs.checkReaders = job("checkReaders");
     jobs.sendRtProRequest = [this](std::int64_t t) { record("sendRtProRequest " + std::to_string(t)); };
@@ -170,6 +176,10 @@ RunJobs ShellTest::recordingJobs() {
     jobs.clearUserRef = job("clearUserRef");
     jobs.reserveTrafficTables = job("reserveTrafficTables");
     jobs.addParkAirport = [this](const AirportCode& code, const GeoPoint&) { record("addParkAirport " + code.text()); };
+    jobs.removeFarthestAc = [this](double distance) {
+        record(fmt::format("removeFarthestAc {}", distance));
+        return removeFarthest ? removeFarthest(distance) : true;
+    };
 
     jobs.countParkedInWeek = [this](bool) { return statics; };
     jobs.parkFileLoaded = [this] { return parkFile; };
@@ -197,6 +207,7 @@ RunJobs ShellTest::recordingJobs() {
     jobs.writeMatchingSummary = job("writeMatchingSummary");
     jobs.scanLiveries = job("scanLiveries");
     jobs.processScannedLiveries = job("processScannedLiveries");
+    jobs.resetLiveryProcessing = job("resetLiveryProcessing");
     return jobs;
 }
 

@@ -76,6 +76,9 @@ protected:
     // The status line's text at every sleep.
     std::vector<std::string> statusesAtSleeps() const;
 
+    // removeFarthestAc's body (after the recording); none: nothing removed.
+    std::function<bool(double)> removeFarthest;
+
     // Replaces one job with a body of the test's own (after the recording).
     std::function<void(const std::string&)> onCall;
 

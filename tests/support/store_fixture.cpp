@@ -58,7 +58,9 @@ void ControlRecorder::setCheck(const CheckBoxParam& param, bool checked) {
     record("check " + param.key + (checked ? " 1" : " 0"));
 }
 void ControlRecorder::showChoice(const ChoiceParam& param) { record("choice " + param.key); }
+void ControlRecorder::selectChoiceAtLeast(const ChoiceParam& param) { record("choice>= " + param.key); }
 void ControlRecorder::fillChoice(const ChoiceParam& param) { record("fill " + param.key); }
+void ControlRecorder::fillCallsignChoice(const CallsignListParam& param) { record("callsigns " + param.key); }
 void ControlRecorder::fillFloatChoice(const FloatChoiceParam& param) { record("fill " + param.key); }
 void ControlRecorder::showText(const StringParam& param) { record("text " + param.key); }
 void ControlRecorder::enableControl(const WindowControl& control, bool enabled) {

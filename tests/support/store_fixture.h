@@ -26,7 +26,7 @@ void resetAllParameters();
 std::string storedParameterValue(const std::filesystem::path& path, const std::string& key);
 
 // Records control updates as short texts ("check SCAN_LIVERIES 1",
-// "choice RANGE", "fill RANGE", "text BLOCK_CALLSIGN", "enable RANGE 0", "maxfit",
+// "choice RANGE", "choice>= RANGE", "fill RANGE", "callsigns CALLSIGN_2_OBJECTID", "text BLOCK_CALLSIGN", "enable RANGE 0", "maxfit",
 // "radius 25"), and notes any update made while the store's lock is held.
 class ControlRecorder : public ControlUpdates {
 public:
@@ -36,6 +36,8 @@ public:
 
     void setCheck(const CheckBoxParam& param, bool checked) override;
     void showChoice(const ChoiceParam& param) override;
+    void selectChoiceAtLeast(const ChoiceParam& param) override;
+    void fillCallsignChoice(const CallsignListParam& param) override;
     void fillChoice(const ChoiceParam& param) override;
     void fillFloatChoice(const FloatChoiceParam& param) override;
     void showText(const StringParam& param) override;

@@ -75,7 +75,7 @@ TrackSpec trackOf(std::string waypoints) {
 
 TEST(RealTrafficGenerator, TheDemoKeepsEveryRuleOfTheTrafficEngine) {
     const Scenario scenario = demoScenario();
-    ASSERT_EQ(scenario.tracks.size(), 4u);
+    ASSERT_EQ(scenario.tracks.size(), 5u);
     for (const TrackSpec& track : scenario.tracks) {
         const auto samples = sampleTrack(track, scenario.fieldElevationFt);
         ASSERT_GE(samples.size(), 10u) << track.callsign;

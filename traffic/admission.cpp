@@ -1,0 +1,109 @@
+#include <algorithm>
+#include <cmath>
+
+#include "airports/airport_services.h"
+#include "refdata/code_tables.h"
+#include "refdata/registrations.h"
+#include "settings/settings.h"
+#include "traffic/adding_stack.h"
+#include "traffic/extended_record.h"
+#include "traffic/known_samples.h"
+#include "traffic/respawn.h"
+#include "traffic/state.h"
+
+namespace {
+constexpr double kSecondsPerHour = 3600.0;
+constexpr double kStraightAirNm = 0.2429805615550756;     // 450 m
+constexpr double kStraightGroundNm = 0.010799136069114472;  // 20 m
+constexpr double kGroundWaitCapSeconds = 15.0;
+
+// A sample that only repeats what the queue already says: too soon after the
+// last record, a speed that jumps, or too little progress on a straight track.
+bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
+    const PosSample& newest = aircraft.samples.back();
+    const double t = record.timestamp;
+    const double elapsed = t - aircraft.lastRecordTime;
+    if (t == aircraft.lastRecordTime || elapsed <= 1.0) return true;
+    const double g = record.sample.groundSpeedKt;
+    const double g0 = newest.groundSpeedKt;
+    if ((g0 > 5.0 && g >= 10.0 * g0) || (g > 5.0 && g0 >= 10.0 * g) || (g0 <= 5.0 && g >= 80.0) ||
+        (g <= 5.0 && g0 >= 80.0))
+        return true;
+    if (aircraft.refillState >= 1) return false;
+    const double trackChange = std::abs(record.sample.trackDeg - newest.trackDeg);
+    if (record.sample.airborne) {
+        return g > 120.0 && trackChange <= 1.0 && kStraightAirNm / g * kSecondsPerHour >= elapsed;
+    }
+    if (g > 30.0 || trackChange > 2.0) return false;
+    const double needed =
+        g == 0.0 ? kGroundWaitCapSeconds : std::min(kStraightGroundNm / g * kSecondsPerHour, kGroundWaitCapSeconds);
+    return needed >= elapsed;
+}
+
+LiveAc* findLive(std::uint32_t hexId) {
+    const auto found = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
+                                    [hexId](const LiveAc& ac) { return ac.hexId == hexId; });
+    return found == g_liveAcs.end() ? nullptr : &*found;
+}
+
+bool categoryEnabled(SizeCategory category) {
+    switch (category) {
+        case SizeCategory::Light:
+            return LIGHT_AIRCRAFT.value;
+        case SizeCategory::HighPerf:
+            return HIGH_PERF_AIRCRAFT.value;
+        case SizeCategory::Rotorcraft:
+            return HELICOPTERS.value;
+        default:
+            return true;
+    }
+}
+}  // namespace
+
+bool lf_nearFieldElevation(double altitudeFt) {
+    const double reference = g_parkAirport.code.isSet() ? static_cast<double>(g_parkAirport.altitude) : -1000.0;
+    return altitudeFt > 0.0 && altitudeFt < 10000.0 && std::abs(altitudeFt - reference) <= 108.0;
+}
+
+void lf_dispatchStreamRecord(StreamRecord& record) {
+    LiveAc* aircraft = findLive(record.hexId);
+    if (aircraft == nullptr) {
+        const std::string& callsign = record.ident.callsign;
+        const std::uint16_t modelId = record.ident.modelKey.modelId;
+        const bool twin = !callsign.empty() && std::any_of(g_liveAcs.begin(), g_liveAcs.end(), [&](const LiveAc& ac) {
+            return ac.callsign == callsign && ac.modelKey.modelId == modelId;
+        });
+        if (!twin) lf_appendLiveAcWrapped(record);
+        return;
+    }
+    if (aircraft->lifeState == AcLifeState::liveryrespawn || aircraft->lifeState == AcLifeState::removingfromsim)
+        return;
+    if (!aircraft->samples.empty() && lf_implausible(*aircraft, record)) return;
+    if (aircraft->lifeState == AcLifeState::buffer && lf_nearFieldElevation(record.sample.altitudeFt)) return;
+    if (!lf_respawn(*aircraft, record)) return;
+    aircraft->lastRecordTime = record.timestamp;
+    decodeExisting(*aircraft, record.sample);
+}
+
+void lf_appendLiveAcWrapped(StreamRecord& record) {
+    if (const std::optional<RegCodes> found = gf_findRegistration(record.ident.registration))
+        record.ident.modelKey.modelId = found->modelId;
+    if (!gf_isKnownModelCode(gf_modelCodeText(record.ident.modelKey.modelId))) return;
+    lf_appendLiveAc(record);
+}
+
+void lf_appendLiveAc(StreamRecord& record) {
+    if (!categoryEnabled(gf_modelCategory(record.ident.modelKey.modelId))) return;
+    if (lf_nearFieldElevation(record.sample.altitudeFt)) return;
+    AcIdent& ident = record.ident;
+    ident.prevCallsign = ident.callsign;
+    ident.spareText.clear();
+    ident.standUseChecked = 0;
+    AcBase base = gf_extendAcRecord(std::move(ident));
+    base.hexId = record.hexId;
+    base.turnRate = base.turnRateBase;
+    const CategoryValues& values = gf_categoryValues(base.sizeCategory);
+    base.climbPerTick = values.climbPerTick;
+    base.taxiSpeedKt = values.taxiSpeedKt;
+    g_liveAcs.emplace_back(record.sample, std::move(base), record.timestamp);
+}

@@ -1,0 +1,10 @@
+// The static-parking decision for one schedule record.
+#pragma once
+
+#include <cstdint>
+
+// Turns the last static schedule record into one static parked aircraft.
+void lf_detcs();
+// The number of the next static aircraft: 1 to 9999, then 1 again. Never 0,
+// which the simulator link reads as "no aircraft".
+std::uint32_t gf_nextStaticNumber();

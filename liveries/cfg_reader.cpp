@@ -136,6 +136,7 @@ LiveryList lf_searchLiveriesinFile(int folderNumber, const fs::path& cfgPath) {
         if (!lf_fltsimNumber(lines, cfgPath)) return {};
         const std::string atcModel = lf_readGeneralAtcModel(cfgPath, lines);
         if (atcModel.empty()) return {};
+        const PathKindMemo memo;
         return lf_walkFltSimSections(folderNumber, lines, atcModel, cfgPath, cfgFolder);
     } catch (const std::exception& e) {
         gf_log(fmt::format("! Exception in lf_searchLiveriesinFile {}: {}", lf_scanPathText(cfgPath), e.what()));

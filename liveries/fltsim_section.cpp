@@ -69,13 +69,22 @@ void lf_readRegcodeValue(std::string value, SectionKind kind, SectionKeys& keys)
     }
 }
 
-bool lf_hasKind(const fs::path& path, fs::file_type kind) {
+// The kinds of the paths asked about while one file is read; null outside.
+thread_local std::vector<std::pair<fs::path, fs::file_type>>* t_pathKinds = nullptr;
+
+fs::file_type lf_pathKind(const fs::path& path) {
+    if (t_pathKinds != nullptr)
+        for (const auto& [known, type] : *t_pathKinds)
+            if (known == path) return type;
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::unknown) return false;
-    if (error) throw fs::filesystem_error("status", path, error);
-    return status.type() == kind;
+    fs::file_type type = fs::status(path, error).type();
+    if (type == fs::file_type::unknown) type = fs::file_type::not_found;
+    if (error && type != fs::file_type::not_found) throw fs::filesystem_error("status", path, error);
+    if (t_pathKinds != nullptr) t_pathKinds->emplace_back(path, type);
+    return type;
 }
+
+bool lf_hasKind(const fs::path& path, fs::file_type kind) { return lf_pathKind(path) == kind; }
 
 std::optional<RegCodes> lf_registrationCodes(const std::string& regcode) {
     if (regcode.empty()) return std::nullopt;
@@ -199,6 +208,9 @@ SectionKeys lf_readSectionKeys(const CfgLines& section, SectionKind kind, const 
     }
     return keys;
 }
+
+PathKindMemo::PathKindMemo() : previous_(t_pathKinds) { t_pathKinds = &kinds_; }
+PathKindMemo::~PathKindMemo() { t_pathKinds = previous_; }
 
 fs::path lf_modelFolder(const fs::path& cfgFolder, const SectionKeys& keys) {
     return cfgFolder / lf_cfgPath("model." + keys.model);

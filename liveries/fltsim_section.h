@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "liveries/cfg_reader.h"
 
@@ -36,9 +38,24 @@ std::filesystem::path lf_modelFolder(const std::filesystem::path& cfgFolder, con
 std::filesystem::path lf_textureFolder(const std::filesystem::path& cfgFolder, const SectionKeys& keys);
 std::filesystem::path lf_flightModelFile(const std::filesystem::path& cfgFolder, const SectionKeys& keys);
 // The path is there and of the kind asked for; not found counts as missing,
-// any other failing status query throws.
+// any other failing status query throws. Within a PathKindMemo's life the
+// answer for a path is asked of the file system once.
 bool lf_isFolder(const std::filesystem::path& path);
 bool lf_isRegularFile(const std::filesystem::path& path);
+
+// Lives while one file is read: its sections mostly share their model folder
+// and flight-model file, whose kinds are then looked up once.
+class PathKindMemo {
+public:
+    PathKindMemo();
+    ~PathKindMemo();
+    PathKindMemo(const PathKindMemo&) = delete;
+    PathKindMemo& operator=(const PathKindMemo&) = delete;
+
+private:
+    std::vector<std::pair<std::filesystem::path, std::filesystem::file_type>> kinds_;
+    std::vector<std::pair<std::filesystem::path, std::filesystem::file_type>>* previous_;
+};
 
 // The livery of the section, or an empty list.
 LiveryList lf_procesFltSimSection(int folderNumber, const CfgLines& section, const std::string& atcModel,

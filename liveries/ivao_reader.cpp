@@ -213,6 +213,7 @@ LiveryList lf_searchLiveriesinIVAOFile(int folderNumber, const fs::path& cfgPath
         CfgLines lines;
         if (!lf_readCfgLines(cfgPath, lines, true)) return {};
         if (!lf_fltsimNumber(lines, cfgPath)) return {};
+        const PathKindMemo memo;
         return lf_walkIvaoSections(folderNumber, lines, atcModel, cfgPath, cfgFolder);
     } catch (const std::exception& e) {
         gf_log(fmt::format("! Exception in lf_searchLiveriesinIVAOFile {}: {}", lf_scanPathText(cfgPath), e.what()));

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <future>
 #include <list>
 #include <stdexcept>
@@ -24,6 +26,13 @@ using Clock = std::chrono::steady_clock;
 using LiveryFutures = std::list<std::future<LiveryList>>;
 
 constexpr std::size_t kLongestFolderPath = 250;
+// How often a waiting walk looks at the stop flags.
+constexpr std::chrono::milliseconds kStopCheckInterval{50};
+
+// Signalled whenever a worker gives its place back: the walk sleeps on it
+// rather than spinning, which would take a processor from the workers.
+std::mutex g_workerEndMutex;
+std::condition_variable g_workerEnded;
 
 // A worker's place among the running ones: taken before its thread starts,
 // given back when its body ends by any way. The count never goes below 0: a
@@ -38,10 +47,23 @@ public:
         std::int32_t running = g_runningScans.load();
         while (running > 0 && !g_runningScans.compare_exchange_weak(running, running - 1)) {
         }
+        const std::lock_guard lock(g_workerEndMutex);
+        g_workerEnded.notify_all();
     }
 };
 
 std::int32_t lf_workerLimit() { return std::max<std::int32_t>(1, g_scanLimit.load()); }
+
+// Waits until fewer than `limit` workers run; false when a stop was asked
+// for or the deadline passed first.
+bool lf_waitForRunningBelow(std::int32_t limit, Clock::time_point deadline) {
+    std::unique_lock lock(g_workerEndMutex);
+    while (g_runningScans.load() >= limit) {
+        if (gf_stopping() || Clock::now() >= deadline) return false;
+        g_workerEnded.wait_until(lock, std::min(deadline, Clock::now() + kStopCheckInterval));
+    }
+    return true;
+}
 
 bool lf_equalsNoCase(std::string_view text, std::string_view lower) {
     return text.size() == lower.size() && std::equal(text.begin(), text.end(), lower.begin(), [](char a, char b) {
@@ -49,19 +71,14 @@ bool lf_equalsNoCase(std::string_view text, std::string_view lower) {
            });
 }
 
-// Waits (yielding) until a worker place is free; false when a stop was asked
-// for or no place came free within the wait.
+// Waits until a worker place is free; false when a stop was asked for or no
+// place came free within the wait.
 bool lf_waitForWorkerPlace(const LiveryScanHooks& hooks) {
     const std::int32_t limit = lf_workerLimit();
-    std::int32_t running = g_runningScans.load();
+    const std::int32_t running = g_runningScans.load();
     if (running < limit) return true;
     if (hooks.workersFull) hooks.workersFull(running);
-    const Clock::time_point deadline = Clock::now() + hooks.futureWait;
-    while (g_runningScans.load() >= limit) {
-        if (gf_stopping() || Clock::now() >= deadline) return false;
-        std::this_thread::yield();
-    }
-    return true;
+    return lf_waitForRunningBelow(limit, Clock::now() + hooks.futureWait);
 }
 
 void lf_startWorker(const LiveryWorker& worker, int folderNumber, const fs::path& file, LiveryFutures& futures) {
@@ -110,10 +127,13 @@ void lf_startFolderWorkers(int folderNumber, const fs::path& folder, LiveryFutur
             if (gf_stopping()) return;
             const fs::directory_entry& entry = *entries;
             reached = entry.path();
-            const std::string text = lf_scanPathText(reached);
-            if (lf_skipsFolder(text)) entries.disable_recursion_pending();
             std::error_code typeError;
+            if (entry.is_directory(typeError)) {
+                if (lf_skipsFolder(lf_scanPathText(reached))) entries.disable_recursion_pending();
+                continue;
+            }
             if (!entry.is_regular_file(typeError) || !lf_isLiveryCfgFile(reached)) continue;
+            const std::string text = lf_scanPathText(reached);
             if (!lf_waitForWorkerPlace(hooks)) {
                 if (gf_stopping()) return;
                 throw std::runtime_error("no scan worker came free within the wait");
@@ -135,9 +155,12 @@ void lf_startFolderWorkers(int folderNumber, const fs::path& folder, LiveryFutur
 }  // namespace
 
 bool lf_isLiveryCfgFile(const fs::path& path) {
-    const std::string extension = lf_scanPathText(path.extension());
-    const std::string stem = lf_scanPathText(path.stem());
-    return lf_equalsNoCase(extension, ".cfg") && (lf_equalsNoCase(stem, "aircraft") || lf_equalsNoCase(stem, "sim"));
+    const std::string name = lf_scanPathText(path.filename());
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) return false;  // no extension, or a name that is all extension
+    const std::string_view stem = std::string_view(name).substr(0, dot);
+    return lf_equalsNoCase(std::string_view(name).substr(dot), ".cfg") &&
+           (lf_equalsNoCase(stem, "aircraft") || lf_equalsNoCase(stem, "sim"));
 }
 
 bool lf_isIvaoPath(std::string_view pathText) {
@@ -164,11 +187,4 @@ void lf_walkLiveryFolder(int folderNumber, const fs::path& folder, LiveryList& l
     }
 }
 
-bool lf_awaitScanWorkers(std::chrono::milliseconds bound) {
-    const Clock::time_point deadline = Clock::now() + bound;
-    while (g_runningScans.load() > 0) {
-        if (gf_stopping() || Clock::now() >= deadline) return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+bool lf_awaitScanWorkers(std::chrono::milliseconds bound) { return lf_waitForRunningBelow(1, Clock::now() + bound); }

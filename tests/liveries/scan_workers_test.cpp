@@ -65,7 +65,7 @@ TEST_F(ScanWorkersTest, WhichFilesAreReadAndByWhichReader) {
 TEST_F(ScanWorkersTest, AFolderWithAirportInItsPathIsReadAtItsTopOnly) {
     testing_support::TempDir airportFolder;
     const fs::path top = airportFolder / "airport_liveries";
-    for (const fs::path file : {top / "aircraft.cfg", top / "sub" / "aircraft.cfg"}) {
+    for (const fs::path& file : {top / "aircraft.cfg", top / "sub" / "aircraft.cfg"}) {
         fs::create_directories(file.parent_path());
         testing_support::writeFile(file, "[General]\n");
     }
@@ -145,7 +145,7 @@ TEST_F(ScanWorkersTest, AFailingOrHungWorkerLosesOnlyItsOwnLiveries) {
     for (const char* file : {"a/aircraft.cfg", "b/aircraft.cfg", "c/aircraft.cfg", "d/aircraft.cfg"}) touch(file);
     std::atomic<bool> release{false};
     LiveryScanHooks hooks;
-    hooks.futureWait = std::chrono::milliseconds(50);
+    hooks.futureWait = std::chrono::seconds(2);  // long enough for the workers that do end, under any load
     hooks.fileWorker = [&](int, const fs::path& path) {
         const std::string name = relative(path);
         if (name == "b/aircraft.cfg") throw std::runtime_error("disk on fire");

@@ -28,6 +28,7 @@
 
 #include <pugixml.hpp>
 
+#include "bench_support.h"
 #include "foundation/data_key.h"
 #include "foundation/decrypt.h"
 #include "refdata/dbase_reader.h"
@@ -35,21 +36,13 @@
 #include "tools/encipher/encipher.h"
 
 namespace fs = std::filesystem;
+using bench_support::code;
+using bench_support::milliseconds;
 
 namespace {
 constexpr int kModels = 2600;
 constexpr int kAirlines = 6000;
 constexpr int kRegistrations = 60000;
-
-std::string code(std::uint32_t value, int length) {
-    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string text(static_cast<std::size_t>(length), 'A');
-    for (int i = length - 1; i >= 0; --i) {
-        text[static_cast<std::size_t>(i)] = kDigits[value % 36];
-        value /= 36;
-    }
-    return text;
-}
 
 std::string join(const std::vector<std::string>& codes, std::size_t first, std::size_t count) {
     std::string text;
@@ -165,12 +158,6 @@ void decipherAndParse() {
 
 void readDbase() {
     if (!gf_readDbase()) std::abort();
-}
-
-double milliseconds(auto&& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 void BM_DecipherAndParse(benchmark::State& state) {

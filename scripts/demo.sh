@@ -82,6 +82,12 @@ rm -rf "$demo"
 run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
+# The liveries the demo's simulator has installed, as a livery scan found
+# them: the program takes them from its output folder (no scan asked for),
+# and the stand-in simulator creates exactly these titles.
+liveries=$root/data/LiveriesScanned.xml
+mkdir -p "$run/output"
+cp "$liveries" "$run/output/"
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -105,6 +111,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+    <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
   </parameters>
@@ -123,6 +130,7 @@ trap stop_all EXIT
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
+  --installed-titles "$liveries" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -269,6 +277,20 @@ if ((traffic)); then
   ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
 fi
 echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
+# The liveries' part: each creation's title is the one the matching logged
+# for that aircraft ("={step}= title"), the stand-in (which creates only the
+# titles of data/LiveriesScanned.xml) refused none, and at the end the log
+# has the matching summary.
+if ((traffic)); then
+  unmatched=$(grep '"kind":"AICreateNonATCAircraft"' "$record" 2>/dev/null |
+    sed -E 's/.*"title":"([^"]*)".*/\1/' | sort -u | while IFS= read -r title; do
+      grep -qF "= $title" "$log" || echo "$title"
+    done)
+  verdict '((created >= 1)) && [[ -z $unmatched ]]' "every AI aircraft was created with the livery the matching logged for it"
+  verdict '! found "could not be created by your Sim"' "the stand-in simulator created every livery title it was given"
+  verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
+  grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz

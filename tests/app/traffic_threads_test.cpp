@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -41,6 +42,12 @@ protected:
         gf_resetTraffic();
         g_tick = 0;
         g_engineServices = gf_engineServices();
+        // One livery per model: the threads are under test here, not the matching.
+        g_engineServices.matchLiveryLive = [](LiveAc& aircraft) {
+            static std::set<std::string> titles;  // the traffic thread's; views into it stay valid
+            aircraft.liveryTitle =
+                *titles.insert("Stand-in livery " + std::string(gf_modelCodeText(aircraft.modelKey.modelId))).first;
+        };
         gf_resetReaders();
         g_rtLocal = true;
         testing_support::acceptTrafficAtEham();
@@ -100,7 +107,7 @@ TEST_F(TrafficThreads, TheDemoScenarioIsCreatedAndRemovedInTheStandInSimulator) 
     const auto creations = packetsIn("AICreateNonATCAircraft");
     ASSERT_FALSE(creations.empty());
     const auto& fields = creations.front()["fields"];
-    EXPECT_EQ(fields["title"].get<std::string>().rfind("Velantra demo livery ", 0), 0U) << fields.dump();
+    EXPECT_EQ(fields["title"].get<std::string>().rfind("Stand-in livery ", 0), 0U) << fields.dump();
     EXPECT_FALSE(fields["tailNumber"].get<std::string>().empty());
     EXPECT_EQ(stopStandIn(), 0) << simlink_test::faultsText(standIn_->sim());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
 
 #include "foundation/geodesy.h"
 #include "support/temp_dir.h"
@@ -145,6 +146,8 @@ TEST(StandInCommandLine, MistakesNameTheirPlace) {
         {{}, "speed 2\n\nframe-rate 30 40\n", "bad.txt:3: 'frame-rate' takes 1 value"},
         {{}, "at -1 quit\n", "bad.txt:1: the time of an action cannot be negative"},
         {{}, "scenario missing.txt\n", "cannot read the scenario file"},
+        {{"--installed-titles", "missing.xml"}, "", "cannot read the liveries file missing.xml"},
+        {{}, "installed-titles bad.txt\n", "cannot read the liveries file bad.txt"},
     };
     testing_support::TempDir dir;
     for (const Case& c : cases) {
@@ -159,6 +162,25 @@ TEST(StandInCommandLine, MistakesNameTheirPlace) {
         } catch (const ScenarioError& e) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
+    }
+}
+
+TEST(StandInCommandLine, InstalledTitlesComeFromALiveriesFile) {
+    testing_support::TempDir dir;
+    testing_support::writeFile(dir / "LiveriesScanned.xml", R"(<root><meta/><liveries>
+        <l a="KLM" m="B738" t="Boeing 737-800 KLM"/><l a="ZZZ" m="A320" t=""/><x t="Other Title"/>
+        </liveries></root>)");
+    const auto line = parseCommandLine({"--installed-titles", (dir / "LiveriesScanned.xml").string()});
+    ASSERT_TRUE(line.config.installedTitles.has_value());
+    EXPECT_EQ(*line.config.installedTitles, (std::set<std::string>{"boeing 737-800 klm", "other title"}));
+    EXPECT_FALSE(parseCommandLine({}).config.installedTitles.has_value());
+
+    testing_support::writeFile(dir / "empty.xml", "<root><liveries/></root>");
+    try {
+        parseCommandLine({"--installed-titles", (dir / "empty.xml").string()});
+        ADD_FAILURE() << "no error for a file without titles";
+    } catch (const ScenarioError& e) {
+        EXPECT_NE(std::string(e.what()).find("lists no title"), std::string::npos) << e.what();
     }
 }
 

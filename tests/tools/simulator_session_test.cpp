@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "foundation/geodesy.h"
 #include "session_harness.h"
@@ -215,6 +216,21 @@ TEST(StandInSession, ScenarioRefusalsAnswerTheCreationsSerialWithoutAFault) {
         EXPECT_TRUE(ofKind(h.frames(), kAssignedId).empty());
         EXPECT_TRUE(h.sim.faults.empty());
     }
+}
+
+TEST(StandInSession, OnlyInstalledTitlesCanBeCreated) {
+    simulator::SimulatorConfig config = quietConfig();
+    config.installedTitles = std::set<std::string>{"stand-in b738 livery"};
+    Harness h = registered(config);
+    createObject(h, "DLH4AB");  // "Stand-in B738 Livery": installed, whatever the letter case
+    const std::uint32_t serial = h.next();
+    const auto replies = h.send(createAi(serial, "Stand-in B738 Livery 2", "DLH9XY", InitPos{}));
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].id(), kException);
+    EXPECT_EQ(replies[0].u32(12), 22u);  // CREATE_OBJECT_FAILED
+    EXPECT_EQ(replies[0].u32(16), serial);
+    EXPECT_EQ(h.sim.world.objects.size(), 1u);
+    EXPECT_TRUE(h.sim.faults.empty());
 }
 
 TEST(StandInSession, RemovalIsAnnouncedAndLaterBlocksForTheObjectAreRefused) {

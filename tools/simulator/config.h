@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,9 @@ struct SimulatorConfig {
     std::size_t maxObjects = 1000;              // more live AI objects: TOO_MANY_OBJECTS
     std::vector<std::string> refusedTitles;     // CREATE_OBJECT_FAILED (compared ignoring case)
     std::vector<std::string> helicopterTitles;  // titles holding one of these are helicopters (type 3)
+    // Set: only these titles are installed (foldedTitle); creations of any
+    // other title get CREATE_OBJECT_FAILED.
+    std::optional<std::set<std::string>> installedTitles;
     std::vector<ScriptAction> actions;          // sorted by time after loading
 
     // What it writes.
@@ -89,6 +94,13 @@ struct SimulatorConfig {
     bool recordFrames = true;           // EVENT_FRAME lines in the record
     bool quiet = false;                 // no progress lines on stdout
 };
+
+// A title as the simulator compares it: ASCII letters folded to lower case.
+inline std::string foldedTitle(std::string title) {
+    for (char& c : title)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return title;
+}
 
 // The default user position: standing at an airport at the terrain height.
 UserWaypoint defaultUserWaypoint(const SimulatorConfig& config);

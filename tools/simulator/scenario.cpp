@@ -9,9 +9,11 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include <fmt/format.h>
+#include <pugixml.hpp>
 
 #include "foundation/text_convert.h"
 
@@ -220,6 +222,22 @@ void applyScenarioFile(Apply& x) {
     applyScenarioText(x.c, text.str(), gf_pathToUtf8(path));
 }
 
+// The titles of a livery scan's results file (root/liveries/*, attribute t):
+// what the simulator has installed.
+void applyInstalledTitles(Apply& x) {
+    const std::filesystem::path file = x.path();
+    pugi::xml_document document;
+    if (!document.load_file(file.c_str()))
+        fail(x.s, fmt::format("cannot read the liveries file {}", gf_pathToUtf8(file)));
+    std::set<std::string> titles;
+    for (const pugi::xml_node livery : document.child("root").child("liveries").children()) {
+        const std::string title = livery.attribute("t").value();
+        if (!title.empty()) titles.insert(foldedTitle(title));
+    }
+    if (titles.empty()) fail(x.s, fmt::format("the liveries file {} lists no title", gf_pathToUtf8(file)));
+    x.c.installedTitles = std::move(titles);
+}
+
 void applySimulator(Apply& x) {
     const std::string which = x.one();
     if (which == "v5") {
@@ -304,6 +322,7 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"max-objects", [](Apply& x) { x.c.maxObjects = x.whole("object count", 1000000); }},
         {"refuse-title", [](Apply& x) { x.c.refusedTitles.push_back(x.text()); }},
         {"helicopter-title", [](Apply& x) { x.c.helicopterTitles.push_back(x.text()); }},
+        {"installed-titles", applyInstalledTitles},
         {"at", [](Apply& x) { x.c.actions.push_back(action(x.s)); }},
         {"strict", [](Apply& x) { x.c.strict = x.flag(); }},
         {"lenient", [](Apply& x) { x.c.strict = !x.flag(); }},
@@ -410,6 +429,7 @@ Every key also works as a line "key value" in a scenario file. The main ones:
   --at T ACTION ...           sim on|off, pause on|off, frames on|off, jump, reposition,
                               flight-loaded, quit, drop, spawn, despawn, dump
   --refuse-title TITLE        creations of this title fail (CREATE_OBJECT_FAILED)
+  --installed-titles FILE     only the titles of this LiveriesScanned.xml can be created
   --max-objects N             more live AI objects fail (TOO_MANY_OBJECTS)
   --version-mismatch          every Open gets VERSION_MISMATCH
   --clients N --duration S    stop after N clients or S real seconds

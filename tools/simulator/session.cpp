@@ -256,6 +256,8 @@ public:
         checkInitialPosition(p);
         for (const std::string& refused : sim_.config.refusedTitles)
             if (equalIgnoringCase(refused, q.title)) return scriptedRefusal(ExceptionCode::CreateObjectFailed, 1, q);
+        if (sim_.config.installedTitles && !sim_.config.installedTitles->contains(foldedTitle(q.title)))
+            return scriptedRefusal(ExceptionCode::CreateObjectFailed, 1, q);
         if (liveObjectCount(world_) >= sim_.config.maxObjects)
             return scriptedRefusal(ExceptionCode::TooManyObjects, 0, q);
 

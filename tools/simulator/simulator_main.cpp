@@ -36,6 +36,7 @@ nlohmann::ordered_json configJson(const SimulatorConfig& c) {
             {"aiIdBase", c.aiIdBase},
             {"maxObjects", c.maxObjects},
             {"refusedTitles", c.refusedTitles.size()},
+            {"installedTitles", c.installedTitles ? c.installedTitles->size() : 0},
             {"actions", c.actions.size()},
             {"strict", c.strict}};
 }

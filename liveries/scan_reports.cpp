@@ -159,6 +159,7 @@ void gf_clearLiveryTables() {
     lf_empty(g_incompleteSections);
     lf_empty(g_emptyCfgFiles);
     lf_empty(g_seenTitles);
+    g_dontUseTitles.clear();
     lf_publishDontUseTitles({});
 }
 

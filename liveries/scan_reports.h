@@ -22,30 +22,7 @@
 
 #include "foundation/fnv.h"
 #include "liveries/livery_record.h"
-
-// One report list and the mutex that guards it alone (no two are ever held
-// together).
-template <class Container>
-struct ScanReport {
-    std::mutex mutex;
-    Container entries;
-};
-
-using ReportLines = std::list<std::string>;
-using TitleTextSet = std::unordered_set<std::string, FnvHash, std::equal_to<>>;
-
-// The scan's lists; the workers append, the scan's thread writes and empties
-// them once the workers are done. Each guarded by its own mutex.
-extern ScanReport<ReportLines> g_invalidAirlineCodes;   // InvalidAirlineCodes.txt
-extern ScanReport<ReportLines> g_invalidModelCodes;     // InvalidAircraftCodes.txt
-extern ScanReport<std::vector<std::string>> g_fixesList;  // Fixes.txt, in append order
-extern ScanReport<ReportLines> g_invalidCfgFiles;       // InvalidAircraftCfgFiles.txt
-extern ScanReport<ReportLines> g_incompleteSections;    // IncompleFltsimSections.txt
-extern ScanReport<ReportLines> g_emptyCfgFiles;         // info/AircraftCfgWithNoFltsimSection.txt
-extern ScanReport<TitleTextSet> g_seenTitles;           // titles given to a livery in this scan
-
-// The number of the scan that may write the tables; raised by sealing them.
-extern std::atomic<std::uint64_t> g_liveryScanNumber;
+#include "liveries/state.h"
 
 // A path as UTF-8 text for log lines and report entries; never throws.
 std::string lf_scanPathText(const std::filesystem::path& path);

@@ -1,4 +1,4 @@
-// The livery scan over a generated library of 20,000 aircraft folders (each
+// The livery scan (walk, workers, sort, results file and reports) over a generated library of 20,000 aircraft folders (each
 // an aircraft.cfg of four liveries with its model and texture folders and its
 // flight-model file), against reading the same files whole, both on a warm
 // cache in the same run. The target: the scan costs at most twice the
@@ -16,8 +16,9 @@
 #include <unistd.h>
 
 #include "app/services/state.h"
+#include "liveries/livery_scan.h"
 #include "liveries/scan_reports.h"
-#include "liveries/scan_workers.h"
+#include "settings/file_names.h"
 #include "refdata/code_tables.h"
 #include "refdata/state.h"
 
@@ -54,10 +55,15 @@ std::string cfgText(int folder) {
     return text + "\r\n[Views]\r\neyepoint=-30.0, 0, 5.0\r\n\r\n[Radios]\r\nAudio.1=1\r\nCom.1=1, 0\r\nNav.1=1, 0, 0\r\n";
 }
 
-// The library, written once per process.
+fs::path benchFolder() { return fs::temp_directory_path() / ("vlnt-bench-liveries-" + std::to_string(::getpid())); }
+
+// The library, written once per process, and the program's folder (the
+// current folder), where the scan writes its results and reports.
 const fs::path& library() {
     static const fs::path root = [] {
-        const fs::path folder = fs::temp_directory_path() / ("vlnt-bench-liveries-" + std::to_string(::getpid()));
+        const fs::path folder = benchFolder() / "library";
+        fs::create_directories(benchFolder() / "program" / g_infoFolder);
+        fs::current_path(benchFolder() / "program");
         for (int i = 0; i < kAircraftFolders; ++i) {
             const fs::path aircraft = folder / fmt::format("Pack{:03}", i / 200) / fmt::format("Aircraft{:05}", i);
             fs::create_directories(aircraft / "model.M");
@@ -74,7 +80,8 @@ const fs::path& library() {
 struct LibraryRemover {
     ~LibraryRemover() {
         std::error_code ec;
-        fs::remove_all(fs::temp_directory_path() / ("vlnt-bench-liveries-" + std::to_string(::getpid())), ec);
+        fs::current_path(fs::temp_directory_path(), ec);
+        fs::remove_all(benchFolder(), ec);
     }
 } g_libraryRemover;
 
@@ -107,20 +114,18 @@ static void BM_LiveryScanAgainstReadingWhole(benchmark::State& state) {
     g_scanLimit = static_cast<std::int32_t>(std::max(2u, std::thread::hardware_concurrency()));
     benchmark::DoNotOptimize(readWhole(root));  // a warm cache for both
     double readTotal = 0, scanTotal = 0, readCpu = 0, scanCpu = 0;
-    std::size_t liveries = 0;
+    std::uintmax_t liveries = 0;
     for (auto _ : state) {
         const double cpu0 = processSeconds();
         const Clock::time_point readStart = Clock::now();
         benchmark::DoNotOptimize(readWhole(root));
         const Clock::time_point scanStart = Clock::now();
         const double cpu1 = processSeconds();
-        gf_clearLiveryTables();
-        LiveryList found;
-        lf_walkLiveryFolder(1, root, found);
+        benchmark::DoNotOptimize(lf_scanLiveryFolders({root}));
         const Clock::time_point scanEnd = Clock::now();
         readCpu += cpu1 - cpu0;
         scanCpu += processSeconds() - cpu1;
-        liveries = found.size();
+        liveries = fs::file_size(g_liveriesScannedPath);
         readTotal += seconds(scanStart - readStart);
         scanTotal += seconds(scanEnd - scanStart);
         state.SetIterationTime(seconds(scanEnd - scanStart));
@@ -132,7 +137,7 @@ static void BM_LiveryScanAgainstReadingWhole(benchmark::State& state) {
     state.counters["read_cpu_s"] = readCpu / runs;
     state.counters["scan_cpu_s"] = scanCpu / runs;
     state.counters["workers"] = g_scanLimit.load();
-    state.counters["liveries"] = static_cast<double>(liveries);
+    state.counters["results_bytes"] = static_cast<double>(liveries);
     state.counters["files"] = kAircraftFolders;
 }
 BENCHMARK(BM_LiveryScanAgainstReadingWhole)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);

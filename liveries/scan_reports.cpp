@@ -74,13 +74,20 @@ void lf_writeSortedList(ReportLines& lines, const fs::path& path, bool makeFolde
 }
 }  // namespace
 
-std::string lf_scanPathText(const fs::path& path) {
-    if constexpr (std::is_same_v<fs::path::value_type, char>) {
-        return path.native();  // POSIX names are bytes already
+namespace {
+// POSIX names are bytes already; Windows names are UTF-16. (A template, so
+// that only the branch of the system's path type is compiled.)
+template <class Path>
+std::string lf_nativeText(const Path& path) {
+    if constexpr (std::is_same_v<typename Path::value_type, char>) {
+        return path.native();
     } else {
         return gf_wideToUtf8(path.u16string());
     }
 }
+}  // namespace
+
+std::string lf_scanPathText(const fs::path& path) { return lf_nativeText(path); }
 
 void lf_appendLiveryLog(std::string text) { lf_append(g_fixesList, std::move(text)); }
 void lf_appendInvalidCfgFile(std::string text) { lf_append(g_invalidCfgFiles, std::move(text)); }

@@ -134,10 +134,9 @@ void lf_startFolderWorkers(int folderNumber, const fs::path& folder, LiveryFutur
             }
             if (!entry.is_regular_file(typeError) || !lf_isLiveryCfgFile(reached)) continue;
             const std::string text = lf_scanPathText(reached);
-            if (!lf_waitForWorkerPlace(hooks)) {
-                if (gf_stopping()) return;
-                throw std::runtime_error("no scan worker came free within the wait");
-            }
+            const bool placeFree = lf_waitForWorkerPlace(hooks);
+            if (gf_stopping()) return;
+            if (!placeFree) throw std::runtime_error("no scan worker came free within the wait");
             lf_startWorker(lf_workerFor(text, hooks), folderNumber, reached, futures);
             if (futures.size() <= static_cast<std::size_t>(lf_workerLimit())) continue;
             try {

@@ -143,7 +143,9 @@ TEST_F(CfgReaderTest, AMissingOrUnreadableFileIsNoCrash) {
     const auto folder = aircraft / "folder" / "aircraft.cfg";
     std::filesystem::create_directories(folder);
     EXPECT_TRUE(read(folder).empty());
-    EXPECT_TRUE(log.contains("! Failed reading " + pathText(folder)));
+    // (Windows opens no folder as a file, POSIX fails when reading it.)
+    EXPECT_TRUE(log.contains("! Failed reading " + pathText(folder)) ||
+                log.contains("! No text encoding detected for " + pathText(folder)));
     EXPECT_EQ(entriesOf(g_invalidCfgFiles), std::vector<std::string>{pathText(folder) + " could not be read"});
 }
 

@@ -286,12 +286,14 @@ TEST_F(LiveryScanTest, NoFolderSetAsksTheUserToSetOne) {
 }
 
 TEST_F(LiveryScanTest, AStoppedScanWritesNothingAndIsNotAskedForAgain) {
+    std::atomic<bool> stopped{false};
     LiveryScanHooks hooks;
-    hooks.fileWorker = [](int folderNumber, const fs::path& path) {
-        g_stopRequested = true;
+    hooks.fileWorker = [&stopped](int folderNumber, const fs::path& path) {
+        if (!stopped.exchange(true)) g_stopRequested = true;
         return lf_searchLiveriesinFile(folderNumber, path);
     };
     lf_runLiveryScan(parametersPath, hooks);
+    while (g_runningScans.load() > 0) std::this_thread::yield();  // the workers started before the stop end
     g_stopRequested = false;
     EXPECT_FALSE(fs::exists(g_liveriesScannedPath));
     EXPECT_FALSE(fs::exists(g_errorsFolder));

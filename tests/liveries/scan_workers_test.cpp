@@ -44,7 +44,7 @@ struct ScanWorkersTest : ScanTest {
 TEST_F(ScanWorkersTest, WhichFilesAreReadAndByWhichReader) {
     for (const char* file : {"a/aircraft.cfg", "b/Aircraft.CFG", "c/SIM.cfg", "d/aircraft.cfg.bak", "e/aircraftx.cfg",
                              "f/simx.cfg", "g/aircraft.txt", "my_airport_pack/h/aircraft.cfg", "IVAO_MTL/IVAO_A320/aircraft.cfg",
-                             "ivao_mtl/IVAO_A320/aircraft.cfg", "x/ivao_x-csl/aircraft.cfg"})
+                             "lower/ivao_mtl/IVAO_A320/aircraft.cfg", "x/ivao_x-csl/aircraft.cfg"})
         touch(file);
     const fs::path deep = aircraft / "deep" / std::string(250 - (aircraft / "deep").u8string().size() - 1, 'd');
     touch(deep.lexically_relative(aircraft.path()) / "aircraft.cfg");
@@ -58,7 +58,7 @@ TEST_F(ScanWorkersTest, WhichFilesAreReadAndByWhichReader) {
     for (const auto& livery : liveries) titles.push_back(livery.title);
     std::sort(titles.begin(), titles.end());
     EXPECT_EQ(titles, (std::vector<std::string>{"file a/aircraft.cfg", "file b/Aircraft.CFG", "file c/SIM.cfg",
-                                                "file ivao_mtl/IVAO_A320/aircraft.cfg",
+                                                "file lower/ivao_mtl/IVAO_A320/aircraft.cfg",
                                                 "ivao IVAO_MTL/IVAO_A320/aircraft.cfg", "ivao x/ivao_x-csl/aircraft.cfg"}));
 }
 

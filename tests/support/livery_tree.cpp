@@ -176,7 +176,8 @@ void writeAddons(const fs::path& addons) {
                         "[General]\n" + section(0, "T154 AFL Aeroflot", "", "AFL", "T154"));
     writeAircraftFolder(addons / "ivao_x-csl" / "B738", "aircraft.cfg",
                         "[General]\n" + section(0, "B738 Csl", "", "CSL", "B738"));
-    writeAircraftFolder(addons / "ivao_mtl" / "IVAO_A320", "aircraft.cfg",
+    // (In a folder of its own: Windows would take "ivao_mtl" beside "IVAO_MTL" for the same folder.)
+    writeAircraftFolder(addons / "lower" / "ivao_mtl" / "IVAO_A320", "aircraft.cfg",
                         cfg("A320", section(0, "A320 United Lowercase", "atc_parking_codes=UAL\n", "UAL", "A320")));
 }
 

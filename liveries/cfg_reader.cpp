@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <system_error>
 
 #include "foundation/log.h"
@@ -100,29 +101,38 @@ std::string lf_readGeneralAtcModel(const fs::path& cfgPath, const CfgLines& line
     return {};
 }
 
-LiveryList lf_walkFltSimSections(int folderNumber, const CfgLines& lines, const std::string& atcModel,
-                                 const fs::path& cfgPath, const fs::path& cfgFolder) {
-    LiveryList liveries;
+void lf_forEachSection(const CfgLines& lines, bool (*endsSection)(const std::string& line),
+                       const std::function<void(const CfgLines& section)>& process) {
     CfgLines section;
     section.reserve(kSectionLinesReserved);
     bool inSection = false;
-    const auto process = [&] {
-        liveries.splice(liveries.end(), lf_procesFltSimSection(folderNumber, section, atcModel, cfgPath, cfgFolder));
+    const auto processSection = [&] {
+        process(section);
         section.clear();
     };
     for (const std::string& line : lines) {
         if (!lf_fltsimHeader(line).empty()) {
-            if (!section.empty()) process();
+            if (!section.empty()) processSection();
             inSection = true;
             section.push_back(line);
-        } else if (!line.empty() && line.find('[') <= kLastHeaderIndex) {
-            if (inSection && !section.empty()) process();
+        } else if (endsSection(line)) {
+            if (inSection && !section.empty()) processSection();
             inSection = false;
         } else if (inSection) {
             section.push_back(line);
         }
     }
-    if (inSection && !section.empty()) process();
+    if (inSection && !section.empty()) processSection();
+}
+
+LiveryList lf_walkFltSimSections(int folderNumber, const CfgLines& lines, const std::string& atcModel,
+                                 const fs::path& cfgPath, const fs::path& cfgFolder) {
+    LiveryList liveries;
+    lf_forEachSection(
+        lines, [](const std::string& line) { return !line.empty() && line.find('[') <= kLastHeaderIndex; },
+        [&](const CfgLines& section) {
+            liveries.splice(liveries.end(), lf_procesFltSimSection(folderNumber, section, atcModel, cfgPath, cfgFolder));
+        });
     return liveries;
 }
 

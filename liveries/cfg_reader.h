@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -35,6 +36,12 @@ std::string lf_readGeneralAtcModel(const std::filesystem::path& cfgPath, const C
 // A model code the data base knows, the fix of one it corrects (reported as
 // a fix), or "" for any other (reported as an invalid model code).
 std::string lf_checkedModelCode(const std::string& code, const std::filesystem::path& cfgPath);
-// Cuts the lines into [fltsim.N] sections and turns each into its livery.
+// Cuts the lines into [fltsim.N] sections (header line first) and hands each
+// to `process`; a line that is no header ends the current section when
+// `endsSection` holds for it. Lines outside sections are skipped.
+void lf_forEachSection(const CfgLines& lines, bool (*endsSection)(const std::string& line),
+                       const std::function<void(const CfgLines& section)>& process);
+// Cuts the lines into sections, each ended also by a line whose first "["
+// stands at index 0 to 5, and turns each into its livery.
 LiveryList lf_walkFltSimSections(int folderNumber, const CfgLines& lines, const std::string& atcModel,
                                  const std::filesystem::path& cfgPath, const std::filesystem::path& cfgFolder);

@@ -182,26 +182,12 @@ LiveryData lf_procesIvaoFltSimSection(int folderNumber, const CfgLines& section,
 LiveryList lf_walkIvaoSections(int folderNumber, const CfgLines& lines, const std::string& atcModel,
                                const fs::path& cfgPath, const fs::path& cfgFolder) {
     LiveryList liveries;
-    CfgLines section;
-    bool inSection = false;
-    const auto process = [&] {
-        LiveryData livery = lf_procesIvaoFltSimSection(folderNumber, section, atcModel, cfgPath, cfgFolder);
-        if (!lf_liveryIncomplete(livery)) liveries.push_back(std::move(livery));
-        section.clear();
-    };
-    for (const std::string& line : lines) {
-        if (!lf_fltsimHeader(line).empty()) {
-            if (!section.empty()) process();
-            inSection = true;
-            section.push_back(line);
-        } else if (line.find('[') != std::string::npos) {
-            if (inSection && !section.empty()) process();
-            inSection = false;
-        } else if (inSection) {
-            section.push_back(line);
-        }
-    }
-    if (inSection && !section.empty()) process();
+    lf_forEachSection(
+        lines, [](const std::string& line) { return line.find('[') != std::string::npos; },
+        [&](const CfgLines& section) {
+            LiveryData livery = lf_procesIvaoFltSimSection(folderNumber, section, atcModel, cfgPath, cfgFolder);
+            if (!lf_liveryIncomplete(livery)) liveries.push_back(std::move(livery));
+        });
     return liveries;
 }
 

@@ -18,6 +18,8 @@ LiveryList lf_searchLiveriesinIVAOFile(int folderNumber, const std::filesystem::
 std::string lf_ivaoModelFix(const std::filesystem::path& cfgPath);
 // The code of an IVAO_ folder name as the data base spells it.
 std::string lf_ivaoFolderCode(std::string code);
+// The sections, each ended also by any line that holds a "[", and their
+// complete liveries.
 LiveryList lf_walkIvaoSections(int folderNumber, const CfgLines& lines, const std::string& atcModel,
                                const std::filesystem::path& cfgPath, const std::filesystem::path& cfgFolder);
 // The section's livery; an empty record (all ids 0) when it yields none.

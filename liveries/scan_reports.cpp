@@ -27,7 +27,7 @@ std::atomic<std::uint64_t> g_liveryScanNumber{1};
 namespace {
 // The scan number a worker thread writes under; 0 on every other thread.
 thread_local std::uint64_t t_workerScan = 0;
-thread_local std::shared_ptr<const TitleTextSet> t_dontUseTitles;
+thread_local const TitleTextSet* t_dontUseTitles = nullptr;  // owned by the thread's LiveryWorkerScope
 
 std::mutex g_dontUseSnapshotMutex;
 std::shared_ptr<const TitleTextSet> g_dontUseSnapshot = std::make_shared<const TitleTextSet>();  // guarded by g_dontUseSnapshotMutex
@@ -133,18 +133,19 @@ std::shared_ptr<const TitleTextSet> lf_dontUseTitlesSnapshot() {
 }
 
 bool lf_isScanDontUseTitle(std::string_view title) {
-    if (t_dontUseTitles) return t_dontUseTitles->contains(title);
+    if (t_dontUseTitles != nullptr) return t_dontUseTitles->contains(title);
     return lf_dontUseTitlesSnapshot()->contains(title);
 }
 
-LiveryWorkerScope::LiveryWorkerScope(std::uint64_t scanNumber, std::shared_ptr<const TitleTextSet> dontUseTitles) {
+LiveryWorkerScope::LiveryWorkerScope(std::uint64_t scanNumber, std::shared_ptr<const TitleTextSet> dontUseTitles)
+    : dontUseTitles_(std::move(dontUseTitles)) {
     t_workerScan = scanNumber;
-    t_dontUseTitles = std::move(dontUseTitles);
+    t_dontUseTitles = dontUseTitles_.get();
 }
 
 LiveryWorkerScope::~LiveryWorkerScope() {
     t_workerScan = 0;
-    t_dontUseTitles.reset();
+    t_dontUseTitles = nullptr;
 }
 
 void lf_sealScanTables() {

@@ -60,6 +60,12 @@ public:
     ~LiveryWorkerScope();
     LiveryWorkerScope(const LiveryWorkerScope&) = delete;
     LiveryWorkerScope& operator=(const LiveryWorkerScope&) = delete;
+
+private:
+    // Held here, not in a thread-local object: the thread-local variables of
+    // the scan stay trivially destructible, whose ends no thread library's
+    // exit order can get wrong.
+    std::shared_ptr<const TitleTextSet> dontUseTitles_;
 };
 
 // Ends the current scan's writing: afterwards the scan's thread alone owns

@@ -1,6 +1,6 @@
-// The liveries' shared tables: the scanned-livery list, the indexes built from
-// it once per process, the registration codes, the category lists and the
-// matching's counters.
+// The liveries' shared tables: the livery scan's report lists, the
+// scanned-livery list, the indexes built from it once per process, the
+// registration codes, the category lists and the matching's counters.
 //
 // The start-up thread fills every index in gf_processScannedLiveries before
 // the traffic thread starts; afterwards only the traffic thread reads them,

@@ -81,7 +81,7 @@ RunJobs gf_subsystemJobs() {
     jobs.readMyParkAirports = lf_readMyParkAirports;
 
     jobs.readDbase = gf_readDbase;
-    jobs.checkVersions = gf_checkVersions;
+    jobs.checkVersions = [] { return gf_checkVersions(); };
 
     jobs.clearNoMatchList = gf_clearNoMatchList;
     jobs.logNoMatch = gf_logNoMatch;

@@ -49,6 +49,7 @@ if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
+source scripts/demo-statics.sh
 
 # --- build --------------------------------------------------------------
 bash scripts/install-deps.sh || { say "installing the build dependencies failed"; exit 1; }
@@ -90,6 +91,27 @@ liveries=$root/data/LiveriesScanned.xml
 airplanes="$demo/P3D v5/SimObjects/Airplanes"
 "$native/tools/livery_tree" --results "$liveries" --out "$airplanes" >"$demo/livery_tree.out" 2>&1 ||
   { say "writing the simulator's aircraft folders failed:"; cat "$demo/livery_tree.out"; exit 1; }
+
+# --- the download site's version list and data files ----------------------
+# $demo/site/downloads/ is what the stand-in download site (started below)
+# serves: the version list and the data files of this major version. The
+# list names the versions installed in the run folder, so the version check
+# at start finds nothing to do.
+site=$demo/site
+program_version=$(sed -nE 's/.*kProgramVersionText = "([0-9]+\.[0-9]+\.[0-9]+)".*/\1/p' settings/program_version.h)
+major=${program_version%%.*}
+data_version=$major.0.0
+mkdir -p "$site/downloads/$major"
+cp "$run"/input/*.enc "$site/downloads/$major/"
+json_version() { IFS=. read -r ma mi pa <<<"$1"; printf '{"major": %s, "minor": %s, "patch": %s}' "$ma" "$mi" "$pa"; }
+{
+  printf '{\n  "p3d": %s' "$(json_version "$program_version")"
+  for item in airports aig liveries addons dbase; do printf ',\n  "%s": %s' "$item" "$(json_version "$data_version")"; done
+  printf '\n}\n'
+} >"$site/downloads/versions.json"
+version_parameters=$(for key in AIRPORTS_VERSION AIG_VERSION LIV_SCAN_VERSION ADDONS_SCAN_VERSION DBASE_VERSION; do
+  printf '    <parameter name="%s" value="%s" />\n' "$key" "$data_version"
+done)
 if ((windows)); then
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   say "preparing a Wine prefix"
@@ -120,6 +142,8 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
     <parameter name="lfolder0" value="$xml_livery_folder" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
+    <parameter name="MAX_PARK_SEL" value="10" />
+$version_parameters
   </parameters>
 </root>
 EOF
@@ -133,10 +157,19 @@ stop_all() {
 }
 trap stop_all EXIT
 
+# The replayed positions by callsign, for the stand-in simulator's map and
+# summary of how closely each AI object followed its replayed track.
+reference=()
+if ((traffic)); then
+  "$native/tools/realtraffic" generate tools/realtraffic/scenarios/eham_demo.txt |
+    awk '{ sub(/^[^ ]+ /, ""); split($0, f, ","); if (f[1] == "TFC" && f[10] != "" && f[10] !~ / /) print f[10], f[3], f[4], f[5] }' \
+      >"$demo/simulator/replayed.txt" && reference=(--reference "$demo/simulator/replayed.txt")
+fi
+
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" \
+  --installed-titles "$liveries" "${reference[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -146,10 +179,12 @@ port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$demo/simulator/ports.json" 2>/
 printf '[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%s\n' "$port4" >"$run/SimConnect.cfg"
 
 mkdir -p "$demo/realtraffic"
+statics_prepare
 replay=()
 if ((traffic)); then
   say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
   replay=(--replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet)
+  ((statics_on)) && replay+=(--clock "$statics_clock")
 else
   say "starting the stand-in RealTraffic (command link only, no traffic)"
 fi
@@ -176,7 +211,7 @@ export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}" NO_PROXY="127.0.0.1${NO_PROXY
 
 # --- the program ----------------------------------------------------------
 say "running the program for $seconds s (Ctrl-C ends it earlier)"
-(cd "$run" && exec setsid "${program[@]}") >"$demo/program.out" 2>&1 &
+(cd "$run" && exec setsid "${program[@]}") <"$statics_stdin" >"$demo/program.out" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 started=$(date +%s.%N)
@@ -202,6 +237,7 @@ trap 'interrupted=1' INT
 for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   kill -0 "$program_pid" 2>/dev/null || break
   if ((windows && t > 0 && t % 200 == 0)); then window_picture "$(printf 't%03d' $((t / 10)))"; fi
+  statics_step "$t"
   sleep 0.1
 done
 trap - INT
@@ -255,6 +291,10 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+all_up_to_date() {
+  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+}
+verdict 'all_up_to_date' "the version check found the program and every data set up to date"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
@@ -303,10 +343,16 @@ if ((traffic)); then
   verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
   grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
 fi
+((seconds >= 120)) && statics_results
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
     printf "  the program used %.2f s of CPU time in %.1f s: %.2f %% of one core\n", cpu, seconds, 100 * cpu / seconds }'
+fi
+if [[ -s $demo/simulator/simulator-summary.txt ]]; then
+  echo
+  say "AI objects: phases reached and the largest distance from the replayed track while airborne"
+  sed 's/^/  /' "$demo/simulator/simulator-summary.txt"
 fi
 echo
 say "where things are"
@@ -315,6 +361,7 @@ echo "  program output           $demo/program.out"
 echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
+echo "  simulator summary        $demo/simulator/simulator-summary.txt"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"

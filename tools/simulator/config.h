@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/world.h"
 
 namespace simulator {
@@ -91,6 +92,8 @@ struct SimulatorConfig {
     std::filesystem::path mapFile;      // SVG map of the tracks, with the world file
     std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
+    std::filesystem::path summaryFile;  // per AI object: phases reached, distance from the replayed track
+    std::vector<ReferencePoint> referencePoints;  // the replayed traffic to compare with
     bool recordFrames = true;           // EVENT_FRAME lines in the record
     bool quiet = false;                 // no progress lines on stdout
 };

@@ -54,9 +54,17 @@ public:
 
 std::int32_t lf_workerLimit() { return std::max<std::int32_t>(1, g_scanLimit.load()); }
 
+// How long the walk yields before it sleeps for a worker place: a small
+// aircraft.cfg is read in about that time, and waking from a sleep each time
+// costs the scan of a large library several per cent; a worker that takes
+// longer is waited for asleep.
+constexpr std::chrono::microseconds kYieldBeforeSleep{200};
+
 // Waits until fewer than `limit` workers run; false when a stop was asked
 // for or the deadline passed first.
 bool lf_waitForRunningBelow(std::int32_t limit, Clock::time_point deadline) {
+    const Clock::time_point spinEnd = Clock::now() + kYieldBeforeSleep;
+    while (g_runningScans.load() >= limit && Clock::now() < spinEnd) std::this_thread::yield();
     std::unique_lock lock(g_workerEndMutex);
     while (g_runningScans.load() >= limit) {
         if (gf_stopping() || Clock::now() >= deadline) return false;

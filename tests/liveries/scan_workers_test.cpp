@@ -169,6 +169,52 @@ TEST_F(ScanWorkersTest, AFailingOrHungWorkerLosesOnlyItsOwnLiveries) {
     EXPECT_EQ(g_runningScans.load(), 0);
 }
 
+// Every worker place taken by a worker that hangs: the walk waits for a place
+// only until a stop is asked for or the wait is over, never for ever.
+TEST_F(ScanWorkersTest, AWalkWaitingForAPlaceEndsAtAStopOrAfterTheWait) {
+    for (const char* file : {"a/aircraft.cfg", "b/aircraft.cfg", "c/aircraft.cfg"}) touch(file);
+    g_scanLimit = 1;
+    struct Case {
+        const char* name;
+        bool stopWhenFull;
+        std::chrono::milliseconds wait;  // a walk that missed the stop would hang here
+        const char* logged;              // by the walk, "" for nothing
+    };
+    // The stop case runs first, so that its walk is seen to log nothing.
+    for (const Case& c : {Case{"stop", true, std::chrono::hours(1), ""},
+                          Case{"wait over", false, std::chrono::milliseconds(200),
+                               "aborted, cause: no scan worker came free within the wait"}}) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> release{false};
+        std::atomic<int> started{0}, fullCalls{0};
+        LiveryScanHooks hooks;
+        hooks.futureWait = c.wait;
+        hooks.workersFull = [&](std::int32_t) {
+            ++fullCalls;
+            if (c.stopWhenFull) g_stopRequested = true;
+        };
+        hooks.fileWorker = [&](int, const fs::path&) {
+            ++started;
+            while (!release.load()) std::this_thread::yield();
+            return LiveryList{};
+        };
+        LiveryList liveries;
+        lf_walkLiveryFolder(1, aircraft.path(), liveries, hooks);
+        release = true;
+        g_stopRequested = false;
+        EXPECT_TRUE(lf_awaitScanWorkers(std::chrono::seconds(30)));
+        EXPECT_EQ(started.load(), 1);  // the hung worker holds the only place
+        EXPECT_EQ(fullCalls.load(), 1);
+        EXPECT_TRUE(liveries.empty());
+        if (*c.logged != '\0') {
+            EXPECT_TRUE(log.contains(c.logged));
+            EXPECT_TRUE(log.contains("liveries search aborted, futs outer, Future wait timed out after 10 seconds"));
+        } else {
+            EXPECT_FALSE(log.contains("aborted"));
+        }
+    }
+}
+
 TEST_F(ScanWorkersTest, TheReadersRunOnEveryFileOfAFolderLargerThanTheLimit) {
     constexpr int kCount = 12;
     for (int i = 0; i < kCount; ++i) touch("f" + std::to_string(i) + "/aircraft.cfg");

@@ -47,6 +47,7 @@ public:
         std::int32_t running = g_runningScans.load();
         while (running > 0 && !g_runningScans.compare_exchange_weak(running, running - 1)) {
         }
+        g_runningScans.notify_all();  // the airport scan, which shares the count, waits on it
         const std::lock_guard lock(g_workerEndMutex);
         g_workerEnded.notify_all();
     }

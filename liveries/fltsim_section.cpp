@@ -79,6 +79,11 @@ fs::file_type lf_pathKind(const fs::path& path) {
     std::error_code error;
     fs::file_type type = fs::status(path, error).type();
     if (type == fs::file_type::unknown) type = fs::file_type::not_found;
+    // A name the file system refuses (too long, or with characters it does
+    // not allow) names nothing that is there: the section's path is missing,
+    // and the file's other sections are still read.
+    if (error == std::errc::filename_too_long || error == std::errc::invalid_argument)
+        type = fs::file_type::not_found;
     if (error && type != fs::file_type::not_found) throw fs::filesystem_error("status", path, error);
     if (t_pathKinds != nullptr) t_pathKinds->emplace_back(path, type);
     return type;

@@ -37,8 +37,8 @@ SectionKeys lf_readSectionKeys(const CfgLines& section, SectionKind kind, const 
 std::filesystem::path lf_modelFolder(const std::filesystem::path& cfgFolder, const SectionKeys& keys);
 std::filesystem::path lf_textureFolder(const std::filesystem::path& cfgFolder, const SectionKeys& keys);
 std::filesystem::path lf_flightModelFile(const std::filesystem::path& cfgFolder, const SectionKeys& keys);
-// The path is there and of the kind asked for; not found counts as missing,
-// any other failing status query throws. Within a PathKindMemo's life the
+// The path is there and of the kind asked for; not found and a name the file
+// system refuses count as missing, any other failing status query throws. Within a PathKindMemo's life the
 // answer for a path is asked of the file system once.
 bool lf_isFolder(const std::filesystem::path& path);
 bool lf_isRegularFile(const std::filesystem::path& path);

@@ -2,7 +2,8 @@
 # Configures a libFuzzer build with clang in the given folder: everything
 # compiled with -fsanitize=fuzzer-no-link,address,undefined, only the fuzz
 # targets (VLNT_BUILD_FUZZ=ON). Used by scripts/fuzz-rtlink.sh,
-# scripts/fuzz-airports.sh and scripts/fuzz-bgl.sh: fuzz-configure.sh <build folder>.
+# scripts/fuzz-airports.sh, scripts/fuzz-bgl.sh and scripts/fuzz-liveries.sh:
+# fuzz-configure.sh <build folder>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$1

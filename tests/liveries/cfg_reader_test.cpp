@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/log.h"
+#include "foundation/text_convert.h"
 #include "liveries/scan_fixture.h"
 
 namespace {
@@ -69,6 +70,29 @@ TEST_F(CfgReaderTest, SectionNumbersDecideWhetherTheFileIsRead) {
                                                       " contains a [fltsim.x] section with a number < 0 or > 10000"}
                            : std::vector<std::string>{};
         EXPECT_EQ(entriesOf(g_invalidCfgFiles), invalid) << c.sections.front();
+    }
+}
+
+// A name the file system refuses (a component of 300 letters anywhere, "?"
+// and "*" on Windows) is a missing path of its own section only.
+TEST_F(CfgReaderTest, ASectionNamingAPathTheFileSystemRefusesLosesOnlyItself) {
+    int n = 0;
+    for (const std::string& name : {std::string(300, 'x'), std::string("a?b*c")}) {
+        for (const std::string key : {"model", "texture", "sim"}) {
+            SCOPED_TRACE(key + "=" + name);
+            gf_clearLiveryTables();
+            const std::string folder = "refused" + std::to_string(n++);
+            const std::string first = "[fltsim.0]\ntitle=Refused\n" + key + "=" + name + "\n" + kSection;
+            const auto cfg = writeCfg(folder, "[General]\natc_model=A320\n" + first + "[fltsim.1]\ntitle=Kept\n" + kSection,
+                                      CfgEncoding::Utf8, {"model." + name, "texture." + name, name + ".air"});
+            std::vector<std::string> titles;
+            for (const LiveryData& livery : read(cfg)) titles.push_back(livery.title);
+            EXPECT_EQ(titles, std::vector<std::string>{"Kept"});
+            const std::string modelFolder = key == "model" ? "model." + name : "model.M";
+            EXPECT_EQ(entriesOf(g_incompleteSections),
+                      std::vector<std::string>{pathText(aircraft / folder / gf_utf8Path(modelFolder)) +
+                                               " or related path does not exist: [fltsim.0]"});
+        }
     }
 }
 

@@ -143,4 +143,32 @@ static void BM_LiveryScanAgainstReadingWhole(benchmark::State& state) {
 }
 BENCHMARK(BM_LiveryScanAgainstReadingWhole)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// The floor under the scan's cost: the same walk with workers that read
+// nothing, so only the thread started for each file and its future remain,
+// against reading the files whole.
+static void BM_LiveryWalkWithIdleWorkers(benchmark::State& state) {
+    const fs::path& root = library();
+    g_scanLimit = static_cast<std::int32_t>(std::max(2u, std::thread::hardware_concurrency()));
+    LiveryScanHooks hooks;
+    hooks.fileWorker = [](int, const fs::path&) { return LiveryList{}; };
+    double readTotal = 0, walkTotal = 0;
+    for (auto _ : state) {
+        const Clock::time_point readStart = Clock::now();
+        benchmark::DoNotOptimize(readWhole(root));
+        const Clock::time_point walkStart = Clock::now();
+        LiveryList liveries;
+        lf_walkLiveryFolder(1, root, liveries, hooks);
+        const Clock::time_point walkEnd = Clock::now();
+        readTotal += seconds(walkStart - readStart);
+        walkTotal += seconds(walkEnd - walkStart);
+        state.SetIterationTime(seconds(walkEnd - walkStart));
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["read_whole_s"] = readTotal / runs;
+    state.counters["idle_walk_s"] = walkTotal / runs;
+    state.counters["idle_walk_per_read"] = walkTotal / readTotal;
+    state.counters["workers"] = g_scanLimit.load();
+}
+BENCHMARK(BM_LiveryWalkWithIdleWorkers)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 BENCHMARK_MAIN();

@@ -362,10 +362,13 @@ PY
   verdict '[[ $leab_count == 5 && $leab_rest == "r2 r74 r75 r77 r78 mapped" ]]' \
     "5 static aircraft were parked on LEAB's stands where the scenery puts them, and the stand-in's map shows them (${leab_count:-0}: ${leab_rest:-})"
 fi
+# The run folder holds no livery scan result yet, so the version check asks
+# for the livery scan (and records the version) instead of finding it up to date.
 all_up_to_date() {
-  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+  for item in p3d airports aig addons dbase; do found "^$item version up-to-date$" || return 1; done
+  found "^liveries updated to $data_version$"
 }
-verdict 'all_up_to_date' "the version check found the program and every data set up to date"
+verdict 'all_up_to_date' "the version check found the program and every data set up to date, and asked for the livery scan"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"

@@ -1,5 +1,5 @@
 # The set-up commands of the README, and a few helpers.
-.PHONY: test demo demo-windows demo-leab idle-cost bench clean
+.PHONY: test demo demo-windows demo-leab idle-cost bench fuzz clean
 
 # Installs what is missing, builds both builds and runs every test.
 test:
@@ -21,6 +21,12 @@ demo-leab:
 # The program's own CPU time while it idles with the stand-ins.
 idle-cost:
 	bash scripts/idle-cost.sh
+
+# Builds the libFuzzer targets with clang and runs each for 5 minutes
+# (VLNT_FUZZ_SECONDS sets another length).
+fuzz:
+	bash scripts/install-deps.sh
+	bash scripts/fuzz.sh $${VLNT_FUZZ_SECONDS:-300}
 
 # Builds and runs the benchmarks natively.
 bench:

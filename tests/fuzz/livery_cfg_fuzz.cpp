@@ -1,5 +1,5 @@
-// libFuzzer target for the aircraft.cfg readers (not part of the test runs;
-// scripts/fuzz-liveries.sh builds and runs it). Any input is the bytes of an
+// libFuzzer target for the aircraft.cfg readers (scripts/fuzz.sh builds and
+// runs it, seeded with the livery tree's files). Any input is the bytes of an
 // aircraft.cfg, read once by the ordinary reader and once as a file of the
 // IVAO MTL model set, in a folder where every section's model, texture and
 // flight-model names "M", "T" and "S" exist. Whatever the bytes, the readers
@@ -12,6 +12,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 #include "liveries/cfg_lines.h"
@@ -27,6 +28,15 @@ namespace fs = std::filesystem;
 namespace {
 fs::path g_plainCfg;
 fs::path g_ivaoCfg;
+
+// The aircraft folders of this run, removed when the fuzzer exits.
+struct FolderRemover {
+    fs::path root;
+    ~FolderRemover() {
+        std::error_code error;
+        if (!root.empty()) fs::remove_all(root, error);
+    }
+} g_folders;
 
 void check(bool condition) {
     if (!condition) std::abort();
@@ -86,6 +96,7 @@ void checkLiveries(const LiveryList& liveries, std::set<std::string>& titles, bo
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const fs::path root = fs::temp_directory_path() / ("vlnt-livery-fuzz-" + std::to_string(::getpid()));
+    g_folders.root = root;
     g_plainCfg = root / "plain" / "aircraft.cfg";
     g_ivaoCfg = root / "set" / "IVAO_MTL" / "IVAO_B738w" / "aircraft.cfg";
     makeAircraftFolder(g_plainCfg.parent_path());

@@ -286,6 +286,11 @@ TEST_F(ParameterStore, VersionGate) {
         {"11.0.2", {11, 0, 2}, false, "11.0.2", nullptr, false},
         {"12.0.0", {11, 0, 2}, false, "11.0.2", nullptr, false},
         {"", {11, 0, 2}, false, "11.0.2", nullptr, false},
+        // A text that is no version is no version at all, never 0.0.0.
+        {"11.0.2 ", {11, 0, 2}, false, "11.0.2", nullptr, false},
+        {"11.1", {11, 0, 2}, false, "11.0.2", nullptr, false},
+        {"11.0.3-beta", {11, 0, 2}, false, "11.0.2", nullptr, false},
+        {"0.0.0", {11, 0, 2}, true, "11.0.2", "This is a version update from 0.0.0 -> 11.0.2", false},
     };
     const Pairs base = firstStartFile();
     for (const Case& c : cases) {
@@ -320,9 +325,31 @@ TEST_F(ParameterStore, TooOldFileIsReplacedByDefaultsWhileLoadedValuesStay) {
     EXPECT_EQ(storedValue("RANGE"), "40");
     EXPECT_EQ(storedValue("PROGRAM_VERSION"), kProgramVersionText);
     EXPECT_EQ(storedPairs().size(), 66u);
+    // The user's file is kept whole as it was.
+    const fs::path kept = path().parent_path() / "parameters0.xml";
+    EXPECT_EQ(testing_support::storedParameterValue(kept, "RANGE"), "25");
+    EXPECT_EQ(testing_support::storedParameterValue(kept, "PROGRAM_VERSION"), "11.0.1");
     EXPECT_TRUE(log_.contains("Your previous version was too old to convert the old text box parameters to the "
                               "newdropbox values."));
     EXPECT_TRUE(log_.contains("Velantra_P3D re-starts with default parameter values ..."));
+}
+
+TEST_F(ParameterStore, AStoredVersionThatIsNoVersionKeepsEverySetting) {
+    for (const char* stored : {"11.0.2 ", "11.1", "11.0.3-beta"}) {
+        SCOPED_TRACE(stored);
+        testing_support::resetAllParameters();
+        fs::remove(path().parent_path() / "parameters0.xml");
+        writePairs(replaced(replaced(replaced(firstStartFile(), "PROGRAM_VERSION", stored), "RANGE", "25"),
+                            "PORT_NUMBER", "12000"));
+
+        gf_initParameters(path());
+
+        EXPECT_EQ(storedValue("RANGE"), "25");
+        EXPECT_EQ(storedValue("PORT_NUMBER"), "12000");
+        EXPECT_EQ(storedValue("PROGRAM_VERSION"), g_programVersion.toString());
+        EXPECT_FALSE(fs::exists(path().parent_path() / "parameters0.xml"));
+    }
+    EXPECT_FALSE(log_.contains("re-starts with default parameter values"));
 }
 
 TEST_F(ParameterStore, OneSettingWritersPersistTheCurrentValue) {

@@ -87,7 +87,7 @@ RunJobs gf_subsystemJobs() {
     jobs.clearNoMatchList = gf_clearNoMatchList;
     jobs.logNoMatch = gf_logNoMatch;
     jobs.writeMatchingSummary = gf_writeMatchingSummary;
-    jobs.scanLiveries = gf_scanLiveries;
+    jobs.scanLiveries = [] { gf_scanLiveries(); };
     jobs.processScannedLiveries = [] { gf_processScannedLiveries(); };
     jobs.resetLiveryProcessing = gf_resetLiveryProcessing;
     return jobs;

@@ -13,9 +13,12 @@
 struct AcBase;
 struct Stand;
 
-// Scans the simulator's and the lfolder settings' aircraft folders and writes
-// output/LiveriesScanned.xml. May throw vlt::UserErrorException 48 or 53.
-void gf_scanLiveries();
+// Scans the aircraft folders of the lfolder settings, writes
+// output/LiveriesScanned.xml and the scan's reports, and switches
+// SCAN_LIVERIES off in the parameters file. Throws vlt::UserErrorException
+// 48 (no livery folder set), 53 (no livery found) or 243 (a livery folder
+// that does not exist). Start-up thread.
+void gf_scanLiveries(const std::filesystem::path& parametersPath = g_parametersPath);
 // Reads LiveriesScanned.xml and builds the livery indexes, the registration
 // codes and the category lists once per process (start-up thread); a later
 // start-up of the same process only logs that it was done. Category

@@ -1,6 +1,6 @@
-// The liveries' shared tables: the scanned-livery list, the indexes built from
-// it once per process, the registration codes, the category lists and the
-// matching's counters.
+// The liveries' shared tables: the livery scan's report lists, the
+// scanned-livery list, the indexes built from it once per process, the
+// registration codes, the category lists and the matching's counters.
 //
 // The start-up thread fills every index in gf_processScannedLiveries before
 // the traffic thread starts; afterwards only the traffic thread reads them,
@@ -12,8 +12,10 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <list>
+#include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -75,9 +77,32 @@ extern ModelIds g_lightModels;
 extern ModelIds g_buzjetModels;
 extern ModelIds g_rotorcraftModels;
 
-// Titles the livery scan must leave out (start-up thread writes before the
-// scan workers start; they only read it).
+// Titles the livery scan must leave out; start-up thread only (the scan's
+// workers read an immutable copy, see lf_publishDontUseTitles).
 extern std::unordered_set<std::string, FnvHash, std::equal_to<>> g_dontUseTitles;
+
+// One report list of the livery scan and the mutex that guards it alone (no
+// two are ever held together).
+template <class Container>
+struct ScanReport {
+    std::mutex mutex;
+    Container entries;
+};
+using ReportLines = std::list<std::string>;
+using TitleTextSet = std::unordered_set<std::string, FnvHash, std::equal_to<>>;
+
+// The livery scan's lists: the workers append, each under its own mutex; the
+// start-up thread writes and empties them once the scan's tables are sealed.
+extern ScanReport<ReportLines> g_invalidAirlineCodes;     // InvalidAirlineCodes.txt
+extern ScanReport<ReportLines> g_invalidModelCodes;       // InvalidAircraftCodes.txt
+extern ScanReport<std::vector<std::string>> g_fixesList;  // Fixes.txt, in append order
+extern ScanReport<ReportLines> g_invalidCfgFiles;         // InvalidAircraftCfgFiles.txt
+extern ScanReport<ReportLines> g_incompleteSections;      // IncompleFltsimSections.txt
+extern ScanReport<ReportLines> g_emptyCfgFiles;           // info/AircraftCfgWithNoFltsimSection.txt
+extern ScanReport<TitleTextSet> g_seenTitles;             // titles given to a livery in this scan
+// The number of the scan whose workers may write the lists; raised (atomic)
+// by the start-up thread when it seals them.
+extern std::atomic<std::uint64_t> g_liveryScanNumber;
 
 // Matches per step 0 to 6 over the life of the process; traffic thread only
 // (the summary at closing down runs after the traffic stopped).

@@ -82,7 +82,7 @@ export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
 launchers=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 say "building the stand-ins (and the program) natively"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launchers[@]}" >/dev/null &&
-  cmake --build build/native -j"$jobs" --target velantra_p3d simulator realtraffic download_site vlnt_data ||
+  cmake --build build/native -j"$jobs" --target velantra_p3d simulator realtraffic download_site livery_tree vlnt_data ||
   { say "the native build failed"; exit 1; }
 native=$root/build/native
 if ((windows)); then
@@ -107,12 +107,14 @@ rm -rf "$demo"
 run=$demo/run
 mkdir -p "$run/docs" "$run/input" "$demo/P3D v5/Scenery" "$demo/simulator"
 cp "$program_build"/input/*.enc "$run/input/"
-# The liveries the demo's simulator has installed, as a livery scan found
-# them: the program takes them from its output folder (no scan asked for),
-# and the stand-in simulator creates exactly these titles.
+# The liveries the demo's simulator has installed: aircraft folders written
+# from data/LiveriesScanned.xml, which the program's livery scan reads (the
+# setting lfolder0), while the stand-in simulator creates exactly the titles
+# of that file.
 liveries=$root/data/LiveriesScanned.xml
-mkdir -p "$run/output"
-cp "$liveries" "$run/output/"
+airplanes="$demo/P3D v5/SimObjects/Airplanes"
+"$native/tools/livery_tree" --results "$liveries" --out "$airplanes" >"$demo/livery_tree.out" 2>&1 ||
+  { say "writing the simulator's aircraft folders failed:"; cat "$demo/livery_tree.out"; exit 1; }
 
 # --- the download site's version list and data files ----------------------
 # $demo/site/downloads/ is what the stand-in download site (started below)
@@ -140,16 +142,19 @@ if ((windows)); then
   wineboot -i >/dev/null 2>&1
   roaming=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)
   install_path=$(winepath -w "$demo/P3D v5" 2>/dev/null)
+  livery_folder=$(winepath -w "$airplanes" 2>/dev/null)
   program=("wine" "$program_build/velantra_p3d.exe")
 else
   roaming=$demo/appdata
   install_path="$demo/P3D v5"
+  livery_folder=$airplanes
   program=("$program_build/velantra_p3d")
   export APPDATA=$roaming
 fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
+xml_livery_folder=${livery_folder//&/&amp;}
 # The LEAB scenario: the airport's real scenery files as an add-on. Without
 # add-on folders the airport scan stays off (it would end the run with the
 # error that asks the user to name them).
@@ -178,7 +183,8 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
 $addon_parameter
-    <parameter name="SCAN_LIVERIES" value="false" />
+    <parameter name="SCAN_LIVERIES" value="true" />
+    <parameter name="lfolder0" value="$xml_livery_folder" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
     <parameter name="MAX_PARK_SEL" value="10" />
@@ -236,7 +242,7 @@ wine_prefix=()
 ((windows)) && wine_prefix=(--wine-prefix "$WINEPREFIX")
 setsid "$native/tools/simulator" --scenario "$scenario" --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" "${reference[@]}" "${wine_prefix[@]}" \
+  --installed-titles "$liveries" "${reference[@]}" --stands data/stands/EHAM.xml "${wine_prefix[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -392,10 +398,13 @@ PY
   verdict '[[ $leab_count == 5 && $leab_rest == "r2 r74 r75 r77 r78 mapped" ]]' \
     "5 static aircraft were parked on LEAB's stands where the scenery puts them, and the stand-in's map shows them (${leab_count:-0}: ${leab_rest:-})"
 fi
+# The run folder holds no livery scan result yet, so the version check asks
+# for the livery scan (and records the version) instead of finding it up to date.
 all_up_to_date() {
-  for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
+  for item in p3d airports aig addons dbase; do found "^$item version up-to-date$" || return 1; done
+  found "^liveries updated to $data_version$"
 }
-verdict 'all_up_to_date' "the version check found the program and every data set up to date"
+verdict 'all_up_to_date' "the version check found the program and every data set up to date, and asked for the livery scan"
 verdict '((simulator_rc == 0))' "the stand-in simulator saw no protocol error (exit code $simulator_rc)"
 verdict '((realtraffic_rc == 0))' "the stand-in RealTraffic saw no protocol error (exit code $realtraffic_rc)"
 verdict '((site_rc == 0))' "the stand-in download site saw no protocol error (exit code $site_rc)"
@@ -424,6 +433,12 @@ if ((traffic)); then
   ((seconds >= 120)) && verdict '((removed >= 1))' "an airliner the replay stopped sending was removed again"
 fi
 echo "  the stand-in simulator created ${created:-0} AI aircraft and removed ${removed:-0}"
+# The livery scan's part: the scan of the simulator's aircraft folders found
+# exactly the liveries they were written from.
+livery_lines() { grep -o '<l .*/>' "$1" 2>/dev/null | sort; }
+verdict 'found "liveries scan manual starts" && [[ -s $run/output/LiveriesScanned.xml ]] &&
+  [[ "$(livery_lines "$run/output/LiveriesScanned.xml")" == "$(livery_lines "$liveries")" ]]' \
+  "the livery scan found every livery of the simulator's aircraft folders"
 # The liveries' part: each creation's title is the one the matching logged
 # for that aircraft ("={step}= title"), the stand-in (which creates only the
 # titles of data/LiveriesScanned.xml) refused none, and at the end the log
@@ -439,6 +454,27 @@ if ((traffic)); then
   grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
 fi
 ((seconds >= 120)) && statics_results
+# The stands: each aircraft's stand as the program logged it, and what the
+# stand-in simulator saw of the AI objects on the stands of data/stands/EHAM.xml.
+# Within two minutes an arrival taxis onto stand D4 and parks, and a
+# departure is pushed back from stand D5.
+stands=$demo/simulator/simulator-stands.txt
+if ((traffic)); then
+  grep -E "(arrived at stand|parks|pulling out)$" "$log" 2>/dev/null | sed -E 's/^ *([^ :]+) *: *([^ ]+) +/  stand \1: \2 /'
+  grep -v '^[^ ]*\* ' "$stands" 2>/dev/null | sed 's/^/  stand-in: /'  # the live ones (static callsigns end in *)
+  if ((seconds >= 120)); then
+    verdict 'found "arrived at stand$" && grep -q "came to rest on stand" "$stands"' \
+      "an arrival parked on a stand (the log and the stand-in agree)"
+    verdict 'grep -q "and left it" "$stands"' "a departure left the stand it was created on"
+    # No aircraft slid sideways: on the ground each kept its nose (its tail
+    # in a push-back) within 30 degrees of the way it moved.
+    no_slides() {
+      awk '/ on the ground, heading at most / { n++; for (i = 1; i < NF; i++) if ($i == "most" && $(i + 1) > 30) bad = 1 }
+           END { exit !(n > 0 && !bad) }' "$stands" 2>/dev/null
+    }
+    verdict no_slides "no aircraft slid sideways on the ground (the stand-in's largest angles above)"
+  fi
+fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
@@ -457,6 +493,7 @@ echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  simulator summary        $demo/simulator/simulator-summary.txt"
+echo "  ground map and stands    $demo/simulator/simulator-ground-map.svg, $stands"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"

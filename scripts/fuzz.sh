@@ -5,7 +5,8 @@
 # The test driver runs them all for 15 s each so that none can rot; `make
 # fuzz` longer. Each target keeps its corpus in build/fuzz/corpus-<name>,
 # started from tests/fuzz/<name>_seed.* (the scenery reader from the real
-# scenery files of the tests) when there is one, and uses
+# scenery files of the tests, the aircraft.cfg reader from the files of the
+# livery tree in tests/fuzz/livery_cfg_seeds) when there is one, and uses
 # tests/fuzz/<name>.dict when there is one; a failing input is written to
 # build/fuzz/artifacts/. Exit status: non-zero when a target could not be
 # built or found a failure.
@@ -37,7 +38,7 @@ cmake --build "$out" -j"$jobs" --target "${targets[@]/%/_fuzz}" || { echo "fuzz:
 # a stand file, a scenery file (seeded with the real ones of the tests).
 declare -A max_len=([traffic_datagram]=16383 [qnh]=16383 [receive_cutter]=200000 [stand_file]=8192 [log_text]=4096
   [bgl_reader]=131072)
-declare -A seeds=([bgl_reader]="tests/airports/data/bgl/*.bgl")
+declare -A seeds=([bgl_reader]="tests/airports/data/bgl/*.bgl" [livery_cfg]="tests/fuzz/livery_cfg_seeds/*")
 mkdir -p "$out/artifacts"
 failed=0
 for name in "${targets[@]}"; do

@@ -154,7 +154,7 @@ struct LiveAc : AcBase {
     double verticalSpeedFpm = 0.0;
     double targetTas = 0.0;
     GroundCurve curve;
-    double pushBackAltEnd = 0.0;
+    PosSample pushBackAltEnd;  // the other end of a push-back turn
     double lastSearchLat = 0.0, lastSearchLon = 0.0;
     std::int32_t maxAdvance = 1000;
     std::int32_t maxDelay = 1000;

@@ -4,8 +4,17 @@
 // rules that the spawn and the user clearance share.
 #pragma once
 
+#include <cmath>
+#include <cstdint>
+
 #include "foundation/geodesy.h"
 #include "traffic/aircraft_records.h"
+#include "traffic/motion_math.h"
+
+// |to - from| in degrees, the short way round: in [0, 180].
+inline double gf_headingDifferenceDeg(double fromRad, double toRad) {
+    return std::fabs(gf_normaliseRad(toRad - fromRad)) * kRadToDeg;
+}
 
 void nextPosGround(LiveAc& aircraft);
 void lf_configureOnGround(LiveAc& aircraft);
@@ -13,6 +22,31 @@ void lf_scheduleNextSample(LiveAc& aircraft);
 // The point and the heading (radians, [0, 2*pi)) at x on the curve; false
 // without a curve or outside its x range.
 bool gf_curvePoint(const GroundCurve& curve, GeoPoint& position, double& heading, double x);
+
+// The taxi curve from the aircraft's position through s1 (its control
+// point, taken out of the queue) to s2.
+void lf_buildCurve(LiveAc& aircraft);
+// A sample half way between s0 and s1 becomes the new s1.
+void lf_insertMidSample(LiveAc& aircraft);
+// A mid sample where s0 and s1 differ much in speed and lie far apart.
+void lf_checkSpeedChange(LiveAc& aircraft);
+// True when the curve holds a control point.
+bool gf_hasCurve(const GroundCurve& curve);
+// No curve: NaN control point and x range, parameter 0.
+void gf_clearCurve(GroundCurve& curve);
+
+// The rotation starts (the climb-out follows in the per-tick motion).
+void lf_takeOff(LiveAc& aircraft);
+// The stream shows a take-off: the aircraft is configured for it.
+void lf_towedTakeOff(LiveAc& aircraft);
+// Take-off seen: throttle and spoilers as given, flaps 1, lights for the
+// runway, no approach, no stand wanted, a wide delay window.
+void gf_armForTakeOff(LiveAc& aircraft, std::uint32_t throttle, std::uint32_t spoilers);
+// Every queued sample after the front is at the category's take-off speed.
+bool lf_takeOffSpeedReached(const LiveAc& aircraft);
+// The category's take-off speed in knots; an unknown category throws
+// std::out_of_range("invalid unordered_map<K, T> key").
+double gf_takeOffSpeedKt(SizeCategory category);
 
 // Removes the aircraft when it lies ahead of the user aircraft within the
 // row's distance, altitude difference and lateral offset (row 0: 4 nm,

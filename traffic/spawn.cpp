@@ -87,11 +87,7 @@ bool chooseLivery(LiveAc& aircraft) {
 }
 
 void placeOnStand(LiveAc& aircraft, const Stand& stand) {
-    aircraft.standLat = stand.latitude;
-    aircraft.standLon = stand.longitude;
-    aircraft.standHeading = stand.heading;
-    aircraft.standId = stand.standId;
-    aircraft.standCargo = stand.cargo;
+    gf_takeStand(aircraft, stand);
     gf_setPhase(aircraft, AcPhase::parked);
     aircraft.parkedAt = g_daySlot.load();
     aircraft.parkedSince = g_engineServices.systemTime100ns();

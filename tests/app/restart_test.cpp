@@ -167,6 +167,7 @@ protected:
         g_runJobs = gf_subsystemJobs();
         g_runJobs.readDbase = [] { return true; };
         g_runJobs.readAirports = [] { return true; };
+        g_runJobs.scanLiveries = [] {};
         g_runJobs.processScannedLiveries = [] {};
         g_runJobs.startQnhReader = [this] { gf_startQnhReader(qnhPort_); };
         g_runJobs.startTrafficReader = [this](bool local) { gf_startTrafficReader(local, trafficPort_); };

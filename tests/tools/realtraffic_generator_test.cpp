@@ -75,7 +75,7 @@ TrackSpec trackOf(std::string waypoints) {
 
 TEST(RealTrafficGenerator, TheDemoKeepsEveryRuleOfTheTrafficEngine) {
     const Scenario scenario = demoScenario();
-    ASSERT_EQ(scenario.tracks.size(), 5u);
+    ASSERT_EQ(scenario.tracks.size(), 7u);
     for (const TrackSpec& track : scenario.tracks) {
         const auto samples = sampleTrack(track, scenario.fieldElevationFt);
         ASSERT_GE(samples.size(), 10u) << track.callsign;
@@ -208,6 +208,9 @@ TEST(RealTrafficGenerator, ExpansionInterleavesTracksAndRawDatagramsByOffset) {
     const auto all = expandScenario(demoScenario());
     ASSERT_FALSE(all.empty());
     for (std::size_t i = 1; i < all.size(); ++i) EXPECT_LE(all[i - 1].offset, all[i].offset);
-    EXPECT_NE(all[1].text.find("FOLLOW VEH"), std::string::npos);  // the raw datagram at 5 s
+    // The raw datagram at 5 s comes after the three tracks' first records at
+    // 0 s and one at 3.59 s.
+    EXPECT_NE(all[4].text.find("FOLLOW VEH"), std::string::npos);
+    EXPECT_EQ(all[4].offset, 5.0);
     EXPECT_EQ(fieldsOf(all[0].text)[kTimestampField], "0.00");    // the offset until the replay stamps it
 }

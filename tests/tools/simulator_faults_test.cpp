@@ -93,6 +93,8 @@ std::vector<BadPacket> badPackets() {
          "'Plane Longitude'"},
         {"heading in degrees where radians belong", setData(s, 402, 100, positionBlock(47, 8, 0, 0, 270, 2000), 64), 0,
          0, "'Plane Heading degrees true' = 270 radians outside [0, 6.28319): wrong unit?"},
+        {"true airspeed far below a push-back's", setData(s, 402, 100, positionBlock(47, 8, 0, 0, 1, 2000, 0, -40), 64),
+         0, 0, "'Airspeed True' = -40 knots outside [-30, 1000]"},
         {"initial heading beyond a circle", createAi(s, "T", "ABC", InitPos{47, 8, 2000, 0, 0, 400}), 0, 0,
          "initial heading 400 outside [0, 360) degrees"},
         {"initial position off the earth", createAi(s, "T", "ABC", InitPos{47, 190, 2000}), 22, 3,
@@ -150,6 +152,15 @@ TEST(StandInFaults, RefusedRequestsChangeNothing) {
     EXPECT_TRUE(h.sim.world.objects.empty());
     EXPECT_EQ(ofKind(h.frames(), kEvent).size(), 1u);  // the one "Sim" event of the registration
     EXPECT_EQ(h.sim.faults.size(), 4u);
+}
+
+TEST(StandInFaults, APushBackRollsBackwardsWithoutFault) {
+    Harness h;
+    h.registerLikeTheProgram();
+    h.send(createAi(75, "Stand-in B738 Livery", "DLH4AB", InitPos{}));
+    h.frames();
+    h.send(setData(76, 402, 100, positionBlock(47, 8, 0, 0, 1, 2000, 0, -4), 64));
+    EXPECT_TRUE(h.sim.faults.empty());
 }
 
 TEST(StandInFaults, SerialsMayStartAtZeroOrOneAndMustRise) {

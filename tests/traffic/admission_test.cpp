@@ -133,6 +133,7 @@ TEST_F(Admission, AtMostTwoRecordsATickAndTheSecondOfANewIdIsAKnownOnesSample) {
     feed(r);
     r.timestamp += 1.5;
     r.trackDeg += 5.0;  // turning: the straight-track rule does not hold it back
+    r.lat += 0.0002;    // moved: a repeated position in the air is refused
     feed(r);
     tick();
     ASSERT_NE(live(50001), nullptr);
@@ -188,6 +189,7 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         r.groundSpeedKt = c.speed1;
         r.trackDeg = c.track1;
         r.timestamp += c.elapsed;
+        r.lat += 0.0002;  // moved: a repeated position in the air is refused
         feed(r);
         tick();
         EXPECT_EQ(live(hexId)->samples.size(), c.accepted ? 2U : 1U);
@@ -226,6 +228,7 @@ TEST_F(Admission, ABufferedAircraftTakesTheIdentityOfItsLatestRecord) {
     r.registration = "PH-BXB";
     r.origin = "LHR";
     r.destination = "";  // a missing code keeps the known one
+    r.lat += 0.0002;
     feed(r);
     tick();
     const LiveAc* aircraft = live(r.hexId);

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "engine_fixture.h"
+#include "replayed_track.h"
 #include "simlink/sim_ids.h"
 
 using namespace engine_test;
@@ -21,11 +22,6 @@ struct Waypoint {
     double northNm, eastNm;
     std::optional<double> aboveFieldFt;
     double speedKt;
-};
-
-struct Fix {
-    double t;
-    PosSample sample;
 };
 
 // A record every 6 s along straight legs between the waypoints.
@@ -54,21 +50,6 @@ std::vector<Fix> fixesAlong(const std::vector<Waypoint>& route) {
         fixes.push_back({t, s});
     }
     return fixes;
-}
-
-// The shortest distance (m) from a position to the polyline through the fixes.
-double offTrackMetres(double lat, double lon, const std::vector<Fix>& fixes) {
-    const double cosLat = std::cos(lat * kDegToRad);
-    double best = 1e12;
-    for (std::size_t k = 1; k < fixes.size(); ++k) {
-        const double ax = (fixes[k - 1].sample.lon - lon) * cosLat, ay = fixes[k - 1].sample.lat - lat;
-        const double bx = (fixes[k].sample.lon - lon) * cosLat, by = fixes[k].sample.lat - lat;
-        const double dx = bx - ax, dy = by - ay;
-        const double length2 = dx * dx + dy * dy;
-        const double u = length2 > 0 ? std::clamp(-(ax * dx + ay * dy) / length2, 0.0, 1.0) : 0.0;
-        best = std::min(best, std::hypot(ax + u * dx, ay + u * dy) * 60.0 * kMetersPerNm);
-    }
-    return best;
 }
 
 // What one flight did, tick by tick.
@@ -171,16 +152,22 @@ TEST_F(Flights, ArrivalDescendsLandsAndRollsOut) {
 
     ASSERT_GE(flown.activeAt, 0) << "created and made active";
     EXPECT_GT(flown.approachAt, flown.activeAt) << "landing configuration on final";
-    EXPECT_EQ(sim.eventsFor(flown.objectId, EVT_FLAPS_SET).back().value, 16383U);
+    // Landing flaps on final; on the runway at 90 kt or less they go to 1.
+    const auto flaps = sim.eventsFor(flown.objectId, EVT_FLAPS_SET);
+    ASSERT_GE(flaps.size(), 2U);
+    EXPECT_EQ(flaps[flaps.size() - 2].value, 16383U);
+    EXPECT_EQ(flaps.back().value, 3072U);
     EXPECT_FALSE(sim.eventsFor(flown.objectId, EVT_GEAR_SET).empty());
     EXPECT_GT(flown.flareAt, flown.approachAt);
     EXPECT_EQ(flown.highestFlareStage, 4);
     EXPECT_GT(flown.touchDownAt, flown.flareAt);
     EXPECT_GE(flown.lowestAboveField, 9.0 - 1e-9) << "never below its wheels";
     EXPECT_LT(flown.largestOffTrackAirborne, 5.0) << "metres from the replayed track while airborne";
-    ASSERT_EQ(sim.controls.size(), 1U) << "spoilers and reversers at touch-down";
+    ASSERT_GE(sim.controls.size(), 2U) << "spoilers and reversers at touch-down, then in again";
     EXPECT_EQ(sim.controls[0].objectId, flown.objectId);
     EXPECT_EQ(sim.controls[0].throttle1, 100.0);
+    for (std::size_t k = 1; k < sim.controls.size(); ++k)
+        EXPECT_EQ(sim.controls[k].spoilers + sim.controls[k].throttle1 + sim.controls[k].throttle2, 0.0);
     EXPECT_FALSE(sim.eventsFor(flown.objectId, EVT_SPOILERS_SET).empty());
     EXPECT_GT(flown.removedAt, flown.touchDownAt) << "removed once the stream has ended";
     // It rolled out along the runway, to its last fix and a little beyond

@@ -76,6 +76,7 @@ TEST_F(Spawn, SingleSamplesAndMixedAirAndGroundNeverSpawnAsTheyAre) {
     air.dueTick = 2000;
     air.altitudeFt = 3000;
     air.groundSpeedKt = 150;
+    air.lat += 0.01;  // a repeated position in the air would be refused
     feed(air);
     air.timestamp += 10;
     air.dueTick = 3000;

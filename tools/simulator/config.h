@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/simulator/reference_tracks.h"
+#include "tools/simulator/stand_map.h"
 #include "tools/simulator/world.h"
 
 namespace simulator {
@@ -96,6 +97,11 @@ struct SimulatorConfig {
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
     std::filesystem::path summaryFile;  // per AI object: phases reached, distance from the replayed track
     std::vector<ReferencePoint> referencePoints;  // the replayed traffic to compare with
+    // The stands of the airport the user is parked at (an airport's stand
+    // file), for the map of the ground and the report of the AI objects' stands.
+    std::vector<StandPlace> stands;
+    std::filesystem::path groundMapFile;    // SVG map of the stands and the tracks on the ground
+    std::filesystem::path standReportFile;  // per AI object: the stand it was created on, left, came to rest on
     bool recordFrames = true;           // EVENT_FRAME lines in the record
     bool quiet = false;                 // no progress lines on stdout
 };

@@ -31,7 +31,9 @@ constexpr std::array kDatums = {
               kAny,
               {0, 2 * kPi, true}},
     DatumInfo{"VERTICAL SPEED", DatumKey::VerticalSpeed, UnitClass::Speed, false, true, kAny, {-400, 400}},
-    DatumInfo{"AIRSPEED TRUE", DatumKey::AirspeedTrue, UnitClass::Speed, false, true, kAny, {0, 1000}},
+    // An AI object pushed back rolls tail first: its true airspeed is then a
+    // few knots below zero.
+    DatumInfo{"AIRSPEED TRUE", DatumKey::AirspeedTrue, UnitClass::Speed, false, true, kAny, {-30, 1000}},
     DatumInfo{"AIRSPEED INDICATED", DatumKey::AirspeedIndicated, UnitClass::Speed, false, true, kAny, {0, 1000}},
     DatumInfo{"GROUND VELOCITY", DatumKey::GroundVelocity, UnitClass::Speed, false, false, kAny, kAny},
     DatumInfo{"PLANE ALT ABOVE GROUND", DatumKey::AltAboveGround, UnitClass::Length, false, false, kAny, kAny},

@@ -267,6 +267,14 @@ void applyReference(Apply& x) {
     }
 }
 
+void applyStands(Apply& x) {
+    try {
+        x.c.stands = readStandFile(x.path());
+    } catch (const std::runtime_error& e) {
+        fail(x.s, e.what());
+    }
+}
+
 void applyOutputFolder(Apply& x) {
     const std::filesystem::path dir = x.path();
     x.c.recordFile = dir / "simulator-record.jsonl";
@@ -274,6 +282,8 @@ void applyOutputFolder(Apply& x) {
     x.c.mapFile = dir / "simulator-map.svg";
     x.c.dumpTrigger = dir / "simulator-dump.request";
     x.c.summaryFile = dir / "simulator-summary.txt";
+    x.c.groundMapFile = dir / "simulator-ground-map.svg";
+    x.c.standReportFile = dir / "simulator-stands.txt";
 }
 
 using KeyAction = void (*)(Apply&);
@@ -348,6 +358,9 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"dump-trigger", [](Apply& x) { x.c.dumpTrigger = x.path(); }},
         {"reference", applyReference},
         {"summary", [](Apply& x) { x.c.summaryFile = x.path(); }},
+        {"stands", applyStands},
+        {"ground-map", [](Apply& x) { x.c.groundMapFile = x.path(); }},
+        {"stand-report", [](Apply& x) { x.c.standReportFile = x.path(); }},
         {"out", applyOutputFolder},
         {"record-frames", [](Apply& x) { x.c.recordFrames = x.onOffValue(); }},
         {"quiet", [](Apply& x) { x.c.quiet = x.flag(); }},
@@ -452,8 +465,9 @@ Every key also works as a line "key value" in a scenario file. The main ones:
   --max-objects N             more live AI objects fail (TOO_MANY_OBJECTS)
   --version-mismatch          every Open gets VERSION_MISMATCH
   --clients N --duration S    stop after N clients or S real seconds
-  --out DIR                   write the record, world dump, map and summary into DIR
+  --out DIR                   write the record, world dump, maps, summary and stand report into DIR
   --reference FILE            replayed positions (TAIL LAT LON ALT) to compare the AI tracks with
+  --stands FILE               an airport's stand file: map the ground, report the stands used
   --lenient                   client faults do not make the exit code non-zero
 
 Exit codes: 0 clean, 1 client faults (strict mode), 2 usage, 3 listening or writing failed.

@@ -57,7 +57,8 @@ int simulatorMain(const std::vector<std::string>& arguments, const std::atomic<b
         return kExitClean;
     }
     SimulatorConfig& config = line.config;
-    for (const auto* file : {&config.recordFile, &config.worldFile, &config.mapFile, &config.portsFile})
+    for (const auto* file : {&config.recordFile, &config.worldFile, &config.mapFile, &config.portsFile,
+                              &config.groundMapFile, &config.standReportFile})
         makeParentFolder(*file);
 
     Simulation sim = makeSimulation(std::move(config));

@@ -21,7 +21,7 @@ void extendTrack(std::vector<TrackPoint>& track, double time, const AircraftStat
             std::abs(last.altitudeFt - s.altitudeFt) < 30)
             return;
     }
-    track.push_back(TrackPoint{time, s.latitude, s.longitude, s.altitudeFt});
+    track.push_back(TrackPoint{time, s.latitude, s.longitude, s.altitudeFt, s.headingRad});
     if (track.size() > kMaxTrackPoints) {
         // Keep every second point, the first and the last, so long runs stay drawable.
         std::vector<TrackPoint> thinned;

@@ -16,6 +16,7 @@ namespace simulator {
 struct TrackPoint {
     double time = 0;  // simulator seconds
     double latitude = 0, longitude = 0, altitudeFt = 0;
+    double headingRad = 0;
 };
 
 // What one aircraft is doing; the user aircraft and AI objects share it.

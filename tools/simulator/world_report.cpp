@@ -10,6 +10,7 @@
 #include "tools/simulator/datum_catalog.h"
 #include "tools/simulator/request_packets.h"
 #include "tools/simulator/reference_tracks.h"
+#include "tools/simulator/stand_map.h"
 #include "tools/simulator/track_map.h"
 
 namespace simulator {
@@ -61,7 +62,8 @@ nlohmann::ordered_json trackJson(const std::vector<TrackPoint>& track) {
     nlohmann::ordered_json points = nlohmann::ordered_json::array();
     for (const TrackPoint& p : track)
         points.push_back(
-            {rounded(p.time, 1000), rounded(p.latitude, 1e7), rounded(p.longitude, 1e7), rounded(p.altitudeFt, 10)});
+            {rounded(p.time, 1000), rounded(p.latitude, 1e7), rounded(p.longitude, 1e7), rounded(p.altitudeFt, 10),
+             rounded(p.headingRad * kRadToDeg, 10)});
     return points;
 }
 
@@ -162,6 +164,18 @@ bool writeReports(const Simulation& sim) {
              ok;
     if (!sim.config.mapFile.empty()) ok = writeTextFile(sim.config.mapFile, trackMapSvg(sim)) && ok;
     if (!sim.config.summaryFile.empty()) ok = writeTextFile(sim.config.summaryFile, summaryText(sim)) && ok;
+    if (!sim.config.stands.empty()) {
+        // On the ground: no higher above the terrain than an AI object is set down.
+        const double groundLimitFt = sim.world.terrainFt + sim.config.staticCgFt + 2.0;
+        const std::vector<StandPlace>& stands = sim.config.stands;
+        if (!sim.config.groundMapFile.empty())
+            ok = writeTextFile(sim.config.groundMapFile, groundMapSvg(sim.world, stands, groundLimitFt)) && ok;
+        if (!sim.config.standReportFile.empty())
+            ok = writeTextFile(sim.config.standReportFile,
+                               standReport(standVisits(sim.world, stands, groundLimitFt)) +
+                                   groundMotionReport(groundMotions(sim.world, groundLimitFt))) &&
+                 ok;
+    }
     return ok;
 }
 

@@ -1,0 +1,438 @@
+// The ground branch of a sample step: leaving a stand forwards or
+// backwards, the push-back turn, taxi curves and mid samples, the search
+// for a stand at the end of the stream, the roll-out and the take-off.
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ground_fixture.h"
+#include "traffic/ground_movement.h"
+#include "traffic/motion_math.h"
+#include "traffic/stand_moves.h"
+
+namespace {
+
+using ground_test::GroundTest;
+using ground_test::metresBetween;
+using ground_test::moved;
+using ground_test::sampleAt;
+
+class GroundMovement : public GroundTest {
+protected:
+    GroundMovement() { g_tick = 40000; }
+    // A B738 taxiing east at 10 kt from the taxiway point south of stand 2.
+    LiveAc& taxiing() { return place("B738", AcPhase::taxi, taxiway(2), 90.0); }
+    static GeoPoint pointOf(const PosSample& sample) { return gf_samplePoint(sample); }
+};
+
+TEST_F(GroundMovement, AStreamWithin89DegreesOfTheStandHeadingPullsOut90PushesBack) {
+    struct Case {
+        double bearingDeg;  // from the stand to the stream; the stand faces north
+        AcPhase phase;
+    };
+    const Case cases[] = {{89.0, AcPhase::taxi},         {89.4, AcPhase::taxi},
+                          {89.6, AcPhase::pushing_back}, {90.0, AcPhase::pushing_back},
+                          {-89.0, AcPhase::taxi},        {-90.0, AcPhase::pushing_back},
+                          {0.0, AcPhase::taxi},          {180.0, AcPhase::pushing_back}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bearingDeg);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3);
+        aircraft.leavingStand = 1;
+        aircraft.samples.push_back(sampleAt(moved(standPoint(3), c.bearingDeg, 40.0), 3.0, 41000));
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.phase, c.phase);
+        EXPECT_EQ(aircraft.maxAdvance, 3000);
+    }
+}
+
+TEST_F(GroundMovement, ThePushBackTurnsOnlyWhenTheStreamToldItsSide) {
+    struct Case {
+        const char* name;
+        bool known, clockwise;
+    };
+    const Case cases[] = {{"no side: straight", false, false},
+                          {"anticlockwise: the east end", true, false},
+                          {"clockwise: the west end", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3);
+        aircraft.samples.front().dueTick = g_tick;
+        lf_startPushBack(aircraft);
+        aircraft.samples.pop_front();  // the step to the mid sample
+        aircraft.turnSide[1] = c.known ? 1 : 0;
+        aircraft.turnSide[0] = c.clockwise ? 1 : 0;
+        const PosSample straightEnd = aircraft.samples[1];
+        const PosSample eastEnd = aircraft.samples[2];
+        const PosSample westEnd = aircraft.pushBackAltEnd;
+        g_tick = aircraft.samples.front().dueTick;
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.pushBackCountdown, 1);
+        ASSERT_EQ(aircraft.samples.size(), 2U);
+        const PosSample& end = aircraft.samples[1];
+        if (!c.known) {
+            EXPECT_EQ(end.lat, straightEnd.lat);
+            EXPECT_FALSE(gf_hasCurve(aircraft.curve));
+            continue;
+        }
+        EXPECT_EQ(end.lon, (c.clockwise ? westEnd : eastEnd).lon);
+        ASSERT_TRUE(gf_hasCurve(aircraft.curve));
+        EXPECT_EQ(aircraft.curve.angleDeg, 90.0);
+        // The straight end is the control point: the curve leaves backwards, due south.
+        GeoPoint start;
+        double tangent = 0.0;
+        ASSERT_TRUE(gf_curvePoint(aircraft.curve, start, tangent, 0.0));
+        EXPECT_NEAR(tangent * kRadToDeg, 180.0, 0.01);
+        GeoPoint finish;
+        ASSERT_TRUE(gf_curvePoint(aircraft.curve, finish, tangent, 1.0));
+        EXPECT_LT(metresBetween(finish, pointOf(end)), 0.01);
+        EXPECT_NEAR(tangent * kRadToDeg, c.clockwise ? 270.0 : 90.0, 0.5);
+    }
+    // The step after the turn ends the push-back.
+    LiveAc& aircraft = g_liveAcs.back();
+    aircraft.samples.pop_front();
+    aircraft.samples.push_back(aircraft.samples.front());
+    aircraft.samples.back().stationary = 1;
+    nextPosGround(aircraft);
+    EXPECT_EQ(aircraft.phase, AcPhase::pushed_back);
+    EXPECT_EQ(aircraft.lastPushBackDist, 900.0);
+    EXPECT_EQ(aircraft.lastThrottle, 0U);
+    EXPECT_EQ(aircraft.lastFlaps, 1U);
+    EXPECT_EQ(aircraft.targetBearing, aircraft.heading);
+}
+
+TEST_F(GroundMovement, TaxiTurnsOf44DegreesCurveSharpOnesGetAMidSampleAnd170DegreesNothing) {
+    struct Case {
+        const char* name;
+        double turnDeg;
+        std::int32_t s1After;  // ticks from s0 to s1, 100 m apart
+        std::size_t queued;    // after the step
+        bool curve;
+    };
+    const Case cases[] = {
+        {"2 degrees", 2, 300, 3, false},
+        {"44 degrees, 3 s ahead", 44, 300, 2, true},
+        {"46 degrees, 3 s ahead", 46, 300, 2, true},
+        {"46 degrees, 6 s ahead", 46, 600, 4, false},
+        {"-120 degrees, 3 s ahead", -120, 300, 2, true},
+        {"170 degrees", 170, 300, 3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        const GeoPoint s1 = moved({aircraft.lat, aircraft.lon}, 90.0, 100.0);
+        aircraft.samples.front() = sampleAt({aircraft.lat, aircraft.lon}, 10.0, 40000);
+        aircraft.samples.push_back(sampleAt(s1, 10.0, 40000 + c.s1After));
+        aircraft.samples.push_back(sampleAt(moved(s1, 90.0 + c.turnDeg, 100.0), 10.0, 40000 + 2 * c.s1After));
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.samples.size(), c.queued);
+        EXPECT_EQ(gf_hasCurve(aircraft.curve), c.curve);
+        if (c.curve) {
+            EXPECT_NEAR(aircraft.curve.angleDeg, std::fabs(c.turnDeg), 0.01);
+        }
+        if (c.queued == 4) {
+            EXPECT_LT(metresBetween(pointOf(aircraft.samples[1]), moved(s1, 270.0, 50.0)), 0.01);
+        }
+    }
+}
+
+TEST_F(GroundMovement, TheTurnTowardsTheNextSampleTakesTheShortWayAcrossNorth) {
+    struct Case {
+        double headingDeg, bearingDeg;
+        bool turning;
+    };
+    for (const Case c : {Case{359.0, 1.0, false}, Case{1.0, 355.0, true}, Case{90.0, 92.0, false}}) {
+        SCOPED_TRACE(c.headingDeg);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.heading = c.headingDeg * kDegToRad;
+        aircraft.targetBearing = c.bearingDeg * kDegToRad;
+        aircraft.samples.push_back(sampleAt(moved({aircraft.lat, aircraft.lon}, c.bearingDeg, 30.0), 10.0, 40300));
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.turningToBearing, c.turning ? 1 : 0);
+        EXPECT_LE(aircraft.turnToBearingDeg, 6.001);
+    }
+}
+
+TEST_F(GroundMovement, AnArrivalCreepingToTheEndOfItsStreamLooksForAStand) {
+    struct Case {
+        const char* name;
+        double metresToEnd;
+        double s1Kt;
+        AcPhase before;
+        bool fileLoaded;
+        bool parks;
+        bool holding = false;  // the stream had stopped: a hold sample is queued
+        bool wantsStand = false;
+        bool towed = false;
+        double endFromStandM = 5.0;
+    };
+    const Case cases[] = {
+        {"30 m away at 5 kt", 30, 5, AcPhase::flying, true, true},
+        {"40 m away", 40, 5, AcPhase::flying, true, false},
+        {"6 kt", 30, 6, AcPhase::flying, true, false},
+        {"a departure stopping on its way", 30, 5, AcPhase::pushed_back, true, false},
+        {"a departure pulled out stopping", 30, 5, AcPhase::parked, true, false},
+        {"a towed departure stopping", 30, 5, AcPhase::pushed_back, true, true, false, false, true},
+        {"no stand file", 30, 5, AcPhase::flying, false, false},
+        {"holding far away and fast, the stand 5 m on", 150, 15, AcPhase::flying, true, true, true},
+        {"holding, the stand 30 m on", 150, 15, AcPhase::flying, true, false, true, false, false, 30.0},
+        {"holding, wanting a stand 30 m on", 150, 15, AcPhase::flying, true, true, true, true, false, 30.0},
+        {"holding, wanting a stand 60 m on", 150, 15, AcPhase::flying, true, false, true, true, false, 60.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        g_airportFileRead = c.fileLoaded;
+        const GeoPoint end = moved(standPoint(3), 180.0, c.endFromStandM);
+        LiveAc& aircraft = place("B738", AcPhase::taxi, moved(end, 180.0, c.metresToEnd), 0.0);
+        aircraft.prevPhase = c.before;
+        aircraft.refillState = c.holding ? 1 : 0;
+        aircraft.wantsStand = c.wantsStand ? 1 : 0;
+        aircraft.towed = c.towed ? 1 : 0;
+        aircraft.samples.front().groundSpeedKt = c.s1Kt;
+        aircraft.samples.push_back(sampleAt(end, c.s1Kt, 40500));
+        aircraft.samples.push_back(sampleAt(end, 0.0, 41500));
+        aircraft.samples.back().stationary = 1;
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.phase, c.parks ? AcPhase::parking : AcPhase::taxi);
+        EXPECT_EQ(aircraft.standId, c.parks ? 3 : 0);
+    }
+}
+
+// The turn rate of a sample is fitted to the time there is: a turn of up to
+// 45 degrees with time to spare is spread out (slower), one that must be
+// done sooner is hurried; a sharper one turns faster, up to three times the
+// base rate at 90 degrees, and a turn of 90 degrees or more widens the delay
+// window so the next sample is not forced early.
+TEST_F(GroundMovement, TheTurnRateFitsTheTurnIntoTheTimeToTheNextSample) {
+    enum Rate { base, slower, faster };
+    struct Case {
+        const char* name;
+        double turnDeg;
+        double metres;  // to the next sample, at 10 kt
+        Rate rate;
+        double factor;  // exact factor of the base rate, where it is one
+        bool widened;
+    };
+    const Case cases[] = {
+        {"2 degrees: no turn", 2, 100, base, 1.0, false},
+        {"30 degrees, 100 m to go", 30, 100, slower, 0.0, false},
+        {"30 degrees, 10 m to go", 30, 10, faster, 0.0, false},
+        {"45 degrees, 100 m to go", 45, 100, slower, 0.0, false},
+        {"46 degrees, 100 m to go", 46, 100, faster, 46.0 / 30.0, false},
+        {"60 degrees, 100 m to go", 60, 100, faster, 2.0, false},
+        {"89 degrees, 300 m to go", 89, 300, faster, 89.0 / 30.0, false},
+        {"90 degrees, 300 m to go", 90, 300, faster, 3.0, true},
+        {"150 degrees, 300 m to go", 150, 300, faster, 3.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.turnRate = 5.0 * aircraft.turnRateBase;  // left over from the last sample
+        aircraft.turningToBearing = c.turnDeg > 3.0 ? 1 : 0;
+        aircraft.turnToBearingDeg = c.turnDeg;
+        aircraft.maxAdvance = aircraft.maxDelay = 1000;
+        aircraft.samples.front() = sampleAt({aircraft.lat, aircraft.lon}, 10.0, 40000);
+        aircraft.samples.push_back(sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, c.metres), 10.0, 60000));
+        lf_scheduleNextSample(aircraft);
+        const double factor = aircraft.turnRate / aircraft.turnRateBase;
+        switch (c.rate) {
+            case base:
+                EXPECT_DOUBLE_EQ(factor, 1.0);
+                break;
+            case slower:
+                EXPECT_LT(factor, 1.0);
+                EXPECT_GT(factor, 0.0);
+                break;
+            case faster:
+                EXPECT_GT(factor, 1.0);
+                break;
+        }
+        if (c.factor > 0.0) {
+            EXPECT_NEAR(factor, c.factor, 1e-9);
+        }
+        EXPECT_EQ(aircraft.maxAdvance, c.widened ? 2000 : 1000);
+        EXPECT_EQ(aircraft.maxDelay, c.widened ? 2000 : 1000);
+    }
+}
+
+// With a take-off seen the throttle follows the speeds of the two samples;
+// otherwise it idles (a helicopter keeps its rotor at full power); a sample
+// that finds the aircraft flying or parked only makes it taxi.
+TEST_F(GroundMovement, TheThrottleOnTheGroundFollowsTheSpeedOnceATakeOffIsSeen) {
+    struct Case {
+        const char* type;
+        AcPhase phase;
+        bool takeOffSeen;
+        double s0Kt, s1Kt;
+        std::uint32_t throttle;  // 9: untouched
+    };
+    const Case cases[] = {
+        {"B738", AcPhase::taxi, true, 25, 0, 4},    {"B738", AcPhase::taxi, true, 24, 30, 4},
+        {"B738", AcPhase::taxi, true, 24, 29, 2},   {"B738", AcPhase::taxi, true, 20, 0, 2},
+        {"B738", AcPhase::taxi, true, 19, 24, 1},   {"B738", AcPhase::taxi, true, 15, 0, 1},
+        {"B738", AcPhase::taxi, true, 14, 19, 0},   {"EC35", AcPhase::taxi, true, 0, 0, 4},
+        {"B738", AcPhase::taxi, false, 30, 30, 0},  {"EC35", AcPhase::taxi, false, 0, 0, 4},
+        {"B738", AcPhase::parked, true, 30, 30, 9}, {"B738", AcPhase::flying, false, 30, 30, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fmt::format("{} {} {}/{} kt", c.type, gf_phaseName(c.phase), c.s0Kt, c.s1Kt));
+        g_liveAcs.clear();
+        LiveAc& aircraft = place(c.type, c.phase, taxiway(2), 90.0);
+        aircraft.takeOffSeen = c.takeOffSeen ? 1 : 0;
+        aircraft.lastThrottle = 9;
+        aircraft.maxAdvance = aircraft.maxDelay = 3000;
+        aircraft.samples.front().groundSpeedKt = c.s0Kt;
+        aircraft.samples.push_back(sampleAt(taxiway(3), c.s1Kt, 41000));
+        lf_configureOnGround(aircraft);
+        EXPECT_EQ(aircraft.lastThrottle, c.throttle);
+        if (c.phase != AcPhase::taxi) {
+            EXPECT_EQ(aircraft.phase, AcPhase::taxi);
+        }
+        EXPECT_EQ(aircraft.maxAdvance, c.takeOffSeen ? 3000 : 2900) << "the window narrows while taxiing";
+    }
+}
+
+TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTheRunway) {
+    struct Case {
+        const char* name;
+        const char* type;
+        double offDeg, speedKt;
+        bool turnedOff;
+        std::uint32_t flaps;
+        std::size_t controlsWritten;
+    };
+    const Case cases[] = {
+        {"fast on the runway", "B738", 0, 100, false, 3, 0},
+        {"at 90 kt on the runway", "B738", 14, 90, false, 1, 1},
+        {"turned off 16 degrees", "B738", 16, 30, true, 0, 1},
+        {"a light aircraft turned off", "C172", 16, 30, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        sim.controls.clear();
+        LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(4), 90.0 + c.offDeg);
+        aircraft.landed = 1;
+        aircraft.touchdownHeading = 90.0 * kDegToRad;
+        aircraft.lastFlaps = 3;
+        aircraft.samples.front().groundSpeedKt = c.speedKt;
+        aircraft.samples.push_back(sampleAt(taxiway(5), c.speedKt, 41000));
+        lf_configureOnGround(aircraft);
+        EXPECT_EQ(aircraft.landed, c.turnedOff ? 0 : 1);
+        EXPECT_EQ(aircraft.lastFlaps, c.flaps);
+        EXPECT_EQ(sim.controls.size(), c.controlsWritten);
+        for (const auto& written : sim.controls) {
+            EXPECT_EQ(written.objectId, aircraft.objectId);
+            EXPECT_EQ(written.spoilers + written.throttle1 + written.throttle2, 0.0);
+        }
+    }
+}
+
+TEST_F(GroundMovement, TakeOffAtOnceWhenEveryLaterSampleClimbsFasterThan256FeetAMinute) {
+    struct Case {
+        const char* name;
+        double s0Kt;
+        double laterVs[3];
+        double laterKt[3];
+        bool laterAirborne[3];
+        bool takesOff;
+    };
+    const Case cases[] = {
+        {"300 fpm, still on the ground", 50, {300, 300, 300}, {60, 90, 120}, {false, false, true}, true},
+        {"300 fpm below 43 kt", 42, {300, 300, 300}, {60, 90, 120}, {false, false, true}, false},
+        {"one at 200 fpm, not all airborne", 50, {300, 200, 300}, {150, 150, 150}, {false, true, true}, false},
+        {"one at 200 fpm, all airborne but slow", 50, {300, 200, 300}, {150, 139, 150}, {true, true, true}, false},
+        {"one at 200 fpm, all airborne at 140 kt", 50, {300, 200, 300}, {140, 150, 160}, {true, true, true}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.takeOffSeen = 1;
+        aircraft.samples.front().groundSpeedKt = c.s0Kt;
+        for (int k = 0; k < 3; ++k) {
+            PosSample later = sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, 300.0 * (k + 1)), c.laterKt[k],
+                                       40300 + 300 * k, c.laterAirborne[k] ? 100.0 * (k + 1) : 0.0);
+            later.verticalSpeed = c.laterVs[k];
+            aircraft.samples.push_back(later);
+        }
+        lf_configureOnGround(aircraft);
+        EXPECT_EQ(aircraft.phase, c.takesOff ? AcPhase::take_off : AcPhase::taxi);
+        if (!c.takesOff) continue;
+        EXPECT_EQ(aircraft.rotationCounter, aircraft.rotationSteps);
+        EXPECT_DOUBLE_EQ(aircraft.pitchStep, (aircraft.takeOffPitch - aircraft.pitch) / aircraft.rotationSteps);
+        EXPECT_DOUBLE_EQ(aircraft.climbStep, aircraft.climbPerTick);
+        EXPECT_FALSE(gf_hasCurve(aircraft.curve));
+    }
+}
+
+TEST_F(GroundMovement, MidSamplesAndCurvesAcrossTheAntimeridianStayThere) {
+    LiveAc& aircraft = taxiing();
+    aircraft.lat = 10.0;
+    aircraft.lon = 179.9999;
+    aircraft.samples.front() = sampleAt({10.0, 179.9999}, 10.0, 40000);
+    aircraft.samples.push_back(sampleAt({10.0, -179.9999}, 30.0, 41000));
+    aircraft.samples.push_back(sampleAt({10.0005, -179.9997}, 30.0, 42000));
+    lf_insertMidSample(aircraft);
+    EXPECT_NEAR(std::fabs(aircraft.samples[1].lon), 180.0, 1e-9);
+    aircraft.samples.erase(aircraft.samples.begin() + 1);
+    lf_buildCurve(aircraft);
+    ASSERT_TRUE(gf_hasCurve(aircraft.curve));
+    EXPECT_NEAR(aircraft.curve.controlEastM, 0.0002 * 111132.95 * std::cos(10.0 * kDegToRad), 0.01);
+    GeoPoint end;
+    double heading = 0.0;
+    ASSERT_TRUE(gf_curvePoint(aircraft.curve, end, heading, 1.0));
+    EXPECT_NEAR(end.lon, -179.9997, 1e-9);
+    EXPECT_LT(heading, kPi) << "heading east, not round the globe";
+}
+
+// An aircraft in the user's way is removed when the user is behind it,
+// close enough, at its height and not too far off its line.
+TEST_F(GroundMovement, AnAircraftAheadOfTheUserWithinTheRowsLimitsIsRemoved) {
+    struct Case {
+        const char* name;
+        int row;
+        double distanceNm, bearingDeg, altitudeDiffFt, headingDeg;
+        bool removed;
+    };
+    // Lateral offsets: sin(bearing) x distance; 1 nm is 6076 ft.
+    const double lateral690 = std::asin(690.0 / 6076.11549) * kRadToDeg;
+    const double lateral710 = std::asin(710.0 / 6076.11549) * kRadToDeg;
+    const double lateral3990 = std::asin(3990.0 / 6076.11549) * kRadToDeg;
+    const double lateral4010 = std::asin(4010.0 / 6076.11549) * kRadToDeg;
+    const Case cases[] = {
+        {"row 0, 3.9 nm straight ahead", 0, 3.9, 0, 0, 0, true},
+        {"row 0, 4.1 nm", 0, 4.1, 0, 0, 0, false},
+        {"row 0, 999 ft above", 0, 1.0, 0, 999, 0, true},
+        {"row 0, 1000 ft below", 0, 1.0, 0, -1000, 0, false},
+        {"row 0, 690 ft off the line", 0, 1.0, lateral690, 0, 0, true},
+        {"row 0, 710 ft off the line", 0, 1.0, -lateral710, 0, 0, false},
+        {"row 0, facing the user", 0, 1.0, 0, 0, 180, false},
+        {"row 1, 5.9 nm", 1, 5.9, 0, 0, 0, true},
+        {"row 1, 6.1 nm", 1, 6.1, 0, 0, 0, false},
+        {"row 1, 2999 ft", 1, 1.0, 0, 2999, 0, true},
+        {"row 1, 3000 ft", 1, 1.0, 0, 3000, 0, false},
+        {"row 1, 3990 ft off the line", 1, 1.0, lateral3990, 0, 0, true},
+        {"row 1, 4010 ft off the line", 1, 1.0, lateral4010, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        g_userRef.lat = engine_test::kFieldLat;
+        g_userRef.lon = engine_test::kFieldLon;
+        g_userRef.altitudeFt = 5000.0;
+        const GeoPoint at = moved({g_userRef.lat, g_userRef.lon}, c.bearingDeg, c.distanceNm * kMetersPerNm);
+        LiveAc& aircraft = place("B738", AcPhase::flying, at, c.headingDeg);
+        aircraft.altitudeFt = 5000.0 + c.altitudeDiffFt;
+        EXPECT_EQ(lf_removeNearUser(aircraft, c.row), c.removed);
+        EXPECT_EQ(aircraft.lifeState, c.removed ? AcLifeState::removingfromsim : AcLifeState::active);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,487 @@
+// New samples of aircraft already in the table: the queue limit and the
+// broken hold, push-back and pushed-back streams, the watch over a parked
+// aircraft's stream, take-offs and touch-and-goes read from the stream, the
+// landing rules and the collapse of stationary runs.
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+
+#include "ground_fixture.h"
+#include "traffic/known_samples.h"
+#include "traffic/motion_math.h"
+
+namespace {
+
+using ground_test::GroundTest;
+using ground_test::metresBetween;
+using ground_test::moved;
+using ground_test::sampleAt;
+
+class KnownSamples : public GroundTest {
+protected:
+    KnownSamples() { g_tick = 10000; }
+    // A taxiing B738 heading east on the taxiway with `count` samples queued
+    // 20 m apart at 10 kt, 300 ticks apart.
+    LiveAc& taxiing(int count = 1) {
+        LiveAc& aircraft = place("B738", AcPhase::taxi, taxiway(2), 90.0);
+        aircraft.samples.clear();
+        for (int k = 0; k < count; ++k) aircraft.samples.push_back(next(aircraft, k * 20.0, 10.0, k * 300));
+        return aircraft;
+    }
+    static PosSample next(const LiveAc& aircraft, double metresEast, double speedKt, std::int32_t afterTicks,
+                          double altitudeFt = 0.0) {
+        return sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, metresEast), speedKt, 10000 + afterTicks,
+                        altitudeFt);
+    }
+};
+
+TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircraft) {
+    struct Case {
+        const char* name;
+        int queued;
+        bool holding;
+        double metresFromFront;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"200 queued: the next is queued", 200, false, 4100, false},
+        {"201 queued: removed instead", 201, false, 4100, true},
+        {"holding, 249 m from the front", 1, true, 249, false},
+        {"holding, 251 m from the front", 1, true, 251, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing(c.queued);
+        aircraft.holding = c.holding ? 1 : 0;
+        aircraft.refillState = c.holding ? 1 : 0;
+        decodeExisting(aircraft, next(aircraft, c.metresFromFront, 10.0, 100000));
+        EXPECT_EQ(aircraft.lifeState, c.removed ? AcLifeState::removingfromsim : AcLifeState::active);
+        EXPECT_EQ(aircraft.samples.size(), static_cast<std::size_t>(c.queued + (c.removed ? 0 : 1)));
+        EXPECT_EQ(aircraft.holding, 0) << "a broken hold and a fitting sample both end it";
+    }
+}
+
+TEST_F(KnownSamples, DuringPushBackNothingIsQueuedAndTheTurnSideIsReadOnce) {
+    struct Case {
+        const char* name;
+        double headingDeg;
+        int countdown;
+        std::optional<double> trueHeadingDeg;
+        double trackDeg;
+        bool straightOnly;
+        bool known, clockwise;
+    };
+    const Case cases[] = {
+        {"heading clockwise of the aircraft's", 180, 2, 200.0, 0.0, false, true, true},
+        {"track anticlockwise", 180, 2, std::nullopt, 160.0, false, true, false},
+        {"track clockwise across north", 355, 2, std::nullopt, 5.0, false, true, true},
+        {"a track of 0 tells nothing", 180, 2, std::nullopt, 0.0, false, false, false},
+        {"straight push-backs only", 180, 2, 200.0, 0.0, true, false, false},
+        {"after the first sample", 180, 1, 200.0, 0.0, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3);
+        aircraft.phase = AcPhase::pushing_back;
+        aircraft.heading = c.headingDeg * kDegToRad;
+        aircraft.pushBackCountdown = c.countdown;
+        STRAIGHT_PBS_ONLY.value = c.straightOnly;
+        PosSample sample = sampleAt(moved(standPoint(3), 180.0, 30.0), 3.0, 12000);
+        if (c.trueHeadingDeg) sample.trueHeading = *c.trueHeadingDeg * kDegToRad;
+        sample.trackDeg = c.trackDeg;
+        decodeExisting(aircraft, sample);
+        EXPECT_EQ(aircraft.samples.size(), 1U);
+        EXPECT_EQ(aircraft.turnSide[1], c.known ? 1 : 0);
+        EXPECT_EQ(aircraft.turnSide[0], c.clockwise ? 1 : 0);
+    }
+}
+
+TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
+    struct Case {
+        const char* name;
+        double radii, lastRadii;
+        bool movesOn;
+    };
+    const Case cases[] = {
+        {"2.8 radii, closer than the last sample", 2.8, 3.0, false},
+        {"2.8 radii, farther than the last sample", 2.8, 2.5, true},
+        {"2.7 radii", 2.7, 0.0, false},
+        {"6.1 radii, however close the last was", 6.1, 7.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        stand(3).occupied = 0;
+        LiveAc& aircraft = parkedOn(3);
+        aircraft.phase = AcPhase::pushed_back;
+        aircraft.samples.push_back(aircraft.samples.front());  // the hold sample
+        aircraft.refillState = 1;
+        const double r = aircraft.radiusNm;
+        aircraft.lastPushBackDist = c.lastRadii * r;
+        const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 180.0, c.radii * r * kMetersPerNm);
+        decodeExisting(aircraft, sampleAt(at, 5.0, 12000));
+        if (c.movesOn) {
+            EXPECT_EQ(aircraft.phase, AcPhase::taxi);
+            EXPECT_EQ(aircraft.standId, 0);
+            EXPECT_EQ(aircraft.samples.size(), 3U);
+            EXPECT_EQ(aircraft.samples.front().dueTick, g_tick + 1) << "the hold sample is released";
+            EXPECT_EQ(aircraft.refillState, 0);
+            EXPECT_EQ(aircraft.holding, 0);
+        } else {
+            EXPECT_EQ(aircraft.phase, AcPhase::pushed_back);
+            EXPECT_EQ(aircraft.samples.size(), 2U);
+            EXPECT_EQ(aircraft.holding, 1);
+            EXPECT_EQ(aircraft.holdStartTick, 10000U);
+            EXPECT_NEAR(aircraft.lastPushBackDist, c.radii * r, 1e-9);
+        }
+    }
+}
+
+TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
+    enum Outcome { watched, leaves, removed, givesUp };
+    struct Case {
+        const char* name;
+        double metres;
+        AcPhase prevPhase;
+        Outcome outcome;
+        AcPhase phase = AcPhase::parked;
+    };
+    const Case cases[] = {
+        {"50 m from the stand", 50, AcPhase::taxi, watched},
+        {"84 m", 84, AcPhase::taxi, watched},
+        {"86 m: the departure starts", 86, AcPhase::taxi, leaves},
+        {"150 m: the departure starts", 150, AcPhase::taxi, leaves},
+        {"150 m just after arriving", 150, AcPhase::parking, watched},
+        {"175 m just after arriving", 175, AcPhase::parking, leaves},
+        {"199 m", 199, AcPhase::taxi, leaves},
+        {"210 m: the stream is elsewhere", 210, AcPhase::taxi, removed},
+        {"50 m while driving onto the stand", 50, AcPhase::taxi, watched, AcPhase::parking},
+        {"100 m while driving onto the stand: given up", 100, AcPhase::taxi, givesUp, AcPhase::parking},
+        {"250 m while driving onto the stand: given up", 250, AcPhase::taxi, givesUp, AcPhase::parking},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        standOptions.clear();
+        stand(4).occupied = 0;
+        LiveAc& aircraft = parkedOn(4);
+        aircraft.phase = c.phase;
+        aircraft.prevPhase = c.prevPhase;
+        clock100ns = 777;
+        decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres), 5.0, 12000));
+        EXPECT_EQ(aircraft.pathExtended, 1);
+        switch (c.outcome) {
+            case watched:
+                EXPECT_EQ(aircraft.samples.size(), 1U);
+                EXPECT_EQ(aircraft.parkedSince, 777);
+                EXPECT_EQ(aircraft.leavingStand, 0);
+                EXPECT_EQ(stand(4).occupied, c.phase == AcPhase::parked ? 1 : 0)
+                    << "a parked aircraft seen at its stand holds it";
+                EXPECT_TRUE(standOptions.empty());
+                break;
+            case givesUp:
+                EXPECT_EQ(aircraft.phase, AcPhase::taxi);
+                EXPECT_EQ(aircraft.prevPhase, AcPhase::parking);
+                ASSERT_EQ(aircraft.samples.size(), 2U);
+                EXPECT_EQ(aircraft.samples.back().stationary, 0);
+                EXPECT_EQ(aircraft.lifeState, AcLifeState::active);
+                EXPECT_TRUE(standOptions.empty());
+                break;
+            case leaves:
+                EXPECT_EQ(aircraft.samples.size(), 2U);
+                EXPECT_EQ(aircraft.leavingStand, 1);
+                EXPECT_EQ(stand(4).occupied, 0);
+                EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 2}}));
+                break;
+            case removed:
+                EXPECT_EQ(aircraft.lifeState, AcLifeState::removingfromsim);
+                EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 3}}));
+                break;
+        }
+    }
+}
+
+// A parked aircraft's front sample is its path extension, one week after
+// the moment its stream ran dry: a stream that moves off the stand soon
+// after that shows a tow rather than a taxi, by category.
+TEST_F(KnownSamples, AStreamLeavingSoonAfterItRanDryShowsATow) {
+    struct Case {
+        const char* type;
+        std::int32_t ticksSinceDry;
+        bool wantsStand;
+        bool towed;
+    };
+    const Case cases[] = {
+        {"B744", 359999, true, true},  {"B744", 360000, true, false}, {"B738", 149999, true, true},
+        {"B738", 150000, true, false}, {"C56X", 89999, true, true},   {"C56X", 90000, true, false},
+        {"C172", 10, true, false},     {"EC35", 10, true, false},     {"B744", 10, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fmt::format("{} {} ticks", c.type, c.ticksSinceDry));
+        g_liveAcs.clear();
+        standOptions.clear();
+        LiveAc& aircraft = parkedOn(4, c.type);
+        aircraft.prevPhase = AcPhase::parking;
+        aircraft.refillState = 1;
+        aircraft.wantsStand = c.wantsStand ? 1 : 0;
+        aircraft.maxAdvance = aircraft.maxDelay = 1000;
+        aircraft.samples.front().dueTick = g_tick + 60480000 - c.ticksSinceDry;
+        stand(4).occupied = 1;
+        decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, 180.0), 5.0, 12000));
+        EXPECT_EQ(aircraft.towed, c.towed ? 1 : 0);
+        EXPECT_EQ(aircraft.wantsStand, 0);
+        EXPECT_EQ(aircraft.leavingStand, 1);
+        EXPECT_EQ(aircraft.phase, AcPhase::parked);
+        ASSERT_EQ(aircraft.samples.size(), 2U);
+        EXPECT_EQ(aircraft.samples.front().dueTick, g_tick + 1) << "the extension sample is released";
+        EXPECT_EQ(aircraft.samples.back().stationary, 0);
+        EXPECT_EQ(aircraft.refillState, 0);
+        EXPECT_EQ(aircraft.maxDelay, 3000);
+        EXPECT_EQ(stand(4).occupied, 0);
+        EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 2}}));
+    }
+}
+
+TEST_F(KnownSamples, AFailingStepIsLoggedWithTheEntryAndThrownOnToTheCaller) {
+    LiveAc& aircraft = parkedOn(4, "B738", "KLM9");
+    g_engineServices.addRealStandOption = [](std::int32_t, LiveAc&, int) {
+        throw std::runtime_error("stand table gone");
+    };
+    EXPECT_THROW(decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, 210.0), 5.0, 12000)),
+                 std::runtime_error);
+    EXPECT_TRUE(log.contains("==> decodeExisting exception stand table gone"));
+}
+
+TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {
+    LiveAc& aircraft = parkedOn(4);
+    // Half the B738's radius is 9 m: three steps of 3 m each beyond the
+    // farthest so far, 9 m from the first look, start it; a step back resets.
+    const double metres[] = {2.0, 5.5, 9.0, 5.0, 12.5, 16.0, 19.5};
+    const int awayCounts[] = {0, 1, 2, 0, 1, 2, 3};
+    for (int k = 0; k < 7; ++k) {
+        SCOPED_TRACE(metres[k]);
+        decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, metres[k]), 2.0, 12000 + k));
+        EXPECT_EQ(aircraft.awayCount, static_cast<std::uint32_t>(awayCounts[k]));
+        EXPECT_EQ(aircraft.leavingStand, k == 6 ? 1 : 0);
+    }
+    EXPECT_NEAR(aircraft.standDistFirst * kMetersPerNm, 2.0, 0.01);
+}
+
+TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
+    struct Case {
+        const char* name;
+        bool landed;
+        double lastKt, lastAlt, newKt, newAlt;
+        bool seen;
+    };
+    const Case cases[] = {
+        {"rolling at 43 kt twice", false, 43, 0, 45, 0, true},
+        {"42 kt before 45 kt", false, 42, 0, 45, 0, false},
+        {"an airborne sample", false, 30, 0, 120, 200, true},
+        {"two airborne samples after a touch-down", true, 120, 100, 130, 300, true},
+        {"one airborne sample after a touch-down", true, 120, 0, 130, 300, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing(1);
+        aircraft.samples.front() = next(aircraft, 0.0, c.lastKt, 0);
+        aircraft.samples.front().altitudeFt = c.lastAlt;
+        aircraft.samples.front().airborne = c.lastAlt > 0 ? 1 : 0;
+        aircraft.landed = c.landed ? 1 : 0;
+        aircraft.approach = 0;
+        aircraft.wantsStand = 1;
+        PosSample sample = next(aircraft, 300.0, c.newKt, 300);
+        sample.altitudeFt = c.newAlt;
+        sample.airborne = c.newAlt > 0 ? 1 : 0;
+        decodeExisting(aircraft, sample);
+        ASSERT_EQ(aircraft.samples.size(), 2U);
+        EXPECT_EQ(aircraft.takeOffSeen, c.seen ? 1 : 0);
+        EXPECT_EQ(aircraft.wantsStand, c.seen ? 0 : 1);
+        if (!c.seen) continue;
+        EXPECT_EQ(aircraft.lastThrottle, c.landed ? 3U : 0U);
+        EXPECT_EQ(aircraft.lastFlaps, 1U);
+        EXPECT_EQ(aircraft.maxDelay, 5000);
+        EXPECT_EQ(aircraft.phase, AcPhase::taxi);
+    }
+}
+
+TEST_F(KnownSamples, StationarySamplesBehindTheLastMovingOneGoWhenTheStreamMovesOn) {
+    struct Case {
+        const char* name;
+        double metresFromLastMoving;
+        std::int32_t stationaryGap;  // ticks between the stationary samples
+        std::size_t left;
+    };
+    const Case cases[] = {
+        {"10 m on, long wait", 10, 1000, 3},
+        {"30 m on, long wait", 30, 1000, 6},
+        {"30 m on, short wait", 30, 400, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing(2);
+        aircraft.landed = 1;  // no 0.00015 degree box: 10 m is a move
+        const PosSample lastMoving = aircraft.samples.back();
+        for (int k = 1; k <= 3; ++k) {
+            PosSample still = lastMoving;
+            still.stationary = 1;
+            still.groundSpeedKt = 0.0;
+            still.dueTick = lastMoving.dueTick + k * c.stationaryGap;
+            aircraft.samples.push_back(still);
+        }
+        PosSample moving = sampleAt(moved(gf_samplePoint(lastMoving), 90.0, c.metresFromLastMoving), 8.0, 20000);
+        decodeExisting(aircraft, moving);
+        EXPECT_EQ(aircraft.samples.size(), c.left);
+        EXPECT_EQ(aircraft.samples.back().groundSpeedKt, 8.0);
+        EXPECT_EQ(aircraft.samples.back().dueTick, 20000);
+    }
+}
+
+TEST_F(KnownSamples, AnAircraftNotYetCreatedQueuesWhatTheLandingCheckAccepts) {
+    LiveAc& aircraft = taxiing(1);
+    aircraft.phase = AcPhase::birth;
+    aircraft.samples.front().dueTick = 15000;
+    decodeExisting(aircraft, next(aircraft, 300.0, 10.0, 100));  // due 10100, before the queued one
+    ASSERT_EQ(aircraft.samples.size(), 2U);
+    EXPECT_EQ(aircraft.samples.back().dueTick, 15001);
+    EXPECT_EQ(aircraft.samples.front().dueTick, 15000) << "nothing is released before the aircraft exists";
+
+    PosSample inTheAir = next(aircraft, 300.0, 150.0, 9000, 500.0);
+    decodeExisting(aircraft, inTheAir);  // the same place, airborne: refused
+    EXPECT_EQ(aircraft.samples.size(), 2U);
+    EXPECT_EQ(aircraft.phase, AcPhase::birth);
+
+    aircraft.samples.clear();
+    decodeExisting(aircraft, next(aircraft, 600.0, 10.0, 9000));
+    EXPECT_TRUE(aircraft.samples.empty());
+}
+
+// A hold or path extension in place (the stream had stopped): the first
+// fitting sample ends it and the held sample is released; in the air a
+// sample lying 100 degrees or more off the heading does not fit.
+TEST_F(KnownSamples, AFittingSampleEndsAHoldAndInTheAirOnlyAheadFits) {
+    struct Case {
+        const char* name;
+        bool inTheAir;
+        double offDeg;  // bearing from the last queued sample, against the heading
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"in the air, 99 degrees off", true, 99.0, true},
+        {"in the air, 101 degrees off", true, 101.0, false},
+        {"in the air, -101 degrees off", true, -101.0, false},
+        {"on the ground, 150 degrees off", false, 150.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing(1);
+        const double altitudeFt = c.inTheAir ? 3000.0 : 0.0;
+        if (c.inTheAir) {
+            aircraft.phase = AcPhase::flying;
+            aircraft.groundMode = 0;
+            aircraft.samples.front().altitudeFt = altitudeFt;
+            aircraft.samples.front().airborne = 1;
+        }
+        aircraft.samples.front().dueTick = 10000 + 800;  // an extension sample
+        aircraft.refillState = 3;
+        aircraft.holding = 1;
+        aircraft.holdStartTick = 9000;
+        aircraft.maxAdvance = aircraft.maxDelay = 1000;
+        const GeoPoint ahead = moved({aircraft.lat, aircraft.lon}, 90.0 + c.offDeg, 200.0);  // within the hold's 250 m
+        decodeExisting(aircraft, sampleAt(ahead, 140.0, 12000, altitudeFt));
+        EXPECT_EQ(aircraft.samples.size(), c.accepted ? 2U : 1U);
+        EXPECT_EQ(aircraft.refillState, c.accepted ? 0 : 3);
+        EXPECT_EQ(aircraft.holding, c.accepted ? 0 : 1);
+        EXPECT_EQ(aircraft.maxAdvance, c.accepted ? 3000 : 1000);
+        EXPECT_EQ(aircraft.samples.front().dueTick, c.accepted ? g_tick + 1 : 10800);
+    }
+}
+
+TEST_F(KnownSamples, TwoStandingSamplesReleaseTheFrontAndANewDueTickIsNeverEarlier) {
+    LiveAc& aircraft = taxiing(1);
+    aircraft.samples.front().groundSpeedKt = 0.0;
+    aircraft.samples.front().stationary = 1;
+    aircraft.samples.front().dueTick = 15000;
+    decodeExisting(aircraft, next(aircraft, 0.0, 0.0, 100));  // due 10100, before the queued one
+    ASSERT_EQ(aircraft.samples.size(), 2U);
+    EXPECT_EQ(aircraft.samples.front().dueTick, g_tick + 1);
+    EXPECT_EQ(aircraft.samples.back().dueTick, 15001);
+    EXPECT_EQ(aircraft.samples.back().stationary, 1);
+}
+
+TEST_F(KnownSamples, LandingCheck) {
+    struct Case {
+        const char* name;
+        double metres;  // from the last queued sample (10 m lies in the 0.00015 degree box)
+        double speedKt, altitudeFt, lastKt;
+        bool takeOffSeen;
+        SizeCategory category;
+        bool accepted, becomesLast;
+    };
+    const Case cases[] = {
+        {"same place on the ground", 0, 3, 0, 10, false, SizeCategory::Large, true, false},
+        {"same place in the air", 0, 150, 500, 150, false, SizeCategory::Large, false, false},
+        {"same place, rolling fast after take-off seen", 0, 3, 0, 30, true, SizeCategory::Large, false, false},
+        {"same place, a helicopter in the air", 0, 0, 500, 0, false, SizeCategory::Rotorcraft, true, false},
+        {"10 m on the ground", 10, 3, 0, 10, false, SizeCategory::Large, true, true},
+        {"10 m in the air", 10, 150, 500, 150, false, SizeCategory::Large, false, false},
+        {"10 m, 50 kt after take-off seen", 10, 3, 0, 50, true, SizeCategory::Large, false, false},
+        {"far, standing", 100, 0, 0, 10, false, SizeCategory::Large, true, false},
+        {"far, standing after take-off seen from 50 kt", 100, 0, 0, 50, true, SizeCategory::Large, false, false},
+        {"far, standing after take-off seen from 49 kt", 100, 0, 0, 49, true, SizeCategory::Large, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing(1);
+        aircraft.sizeCategory = c.category;
+        aircraft.takeOffSeen = c.takeOffSeen ? 1 : 0;
+        aircraft.samples.front().groundSpeedKt = c.lastKt;
+        PosSample sample = next(aircraft, c.metres, c.speedKt, 500);
+        sample.altitudeFt = c.altitudeFt;
+        sample.airborne = c.altitudeFt > 0 ? 1 : 0;
+        EXPECT_EQ(lf_landingCheck(aircraft, sample), c.accepted);
+        if (!c.accepted) continue;
+        EXPECT_EQ(sample.stationary, c.metres == 0 || c.becomesLast ? 1 : 0);
+        if (c.becomesLast) {
+            EXPECT_EQ(sample.lat, aircraft.samples.front().lat);
+            EXPECT_EQ(sample.dueTick, aircraft.samples.front().dueTick);
+            EXPECT_EQ(sample.groundSpeedKt, 0.0);
+        }
+    }
+}
+
+TEST_F(KnownSamples, AfterTouchDownSamplesBehindTheAircraftAreDropped) {
+    LiveAc& aircraft = taxiing(3);
+    aircraft.landed = 1;
+    // The last two queued samples lie behind a new one 30 m east of the first.
+    aircraft.samples[1] = next(aircraft, 60.0, 50.0, 300);
+    aircraft.samples[2] = next(aircraft, 90.0, 50.0, 600);
+    PosSample ahead = next(aircraft, 30.0, 60.0, 900);
+    EXPECT_TRUE(checkNewPosDuringLanding(aircraft, ahead));
+    EXPECT_EQ(aircraft.samples.size(), 1U);
+
+    // Alone in the queue: a sample 150 degrees off puts the queued one where
+    // the aircraft is; a faster one above 40 kt keeps the queued speed.
+    aircraft.samples.front() = next(aircraft, 50.0, 50.0, 300);
+    PosSample behind = next(aircraft, -40.0, 60.0, 900);
+    EXPECT_TRUE(checkNewPosDuringLanding(aircraft, behind));
+    EXPECT_EQ(aircraft.samples.front().lat, aircraft.lat);
+    EXPECT_EQ(aircraft.samples.front().lon, aircraft.lon);
+    EXPECT_EQ(aircraft.samples.front().dueTick, g_tick + 1);
+    EXPECT_EQ(behind.groundSpeedKt, 50.0);
+
+    aircraft.approach = 1;
+    aircraft.samples.front() = next(aircraft, 50.0, 50.0, 300);
+    PosSample back = next(aircraft, 10.0, 50.0, 900);
+    EXPECT_FALSE(checkNewPosDuringLanding(aircraft, back)) << "90 degrees off on approach";
+}
+
+}  // namespace

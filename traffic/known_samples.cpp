@@ -1,0 +1,366 @@
+#include "traffic/known_samples.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <optional>
+
+#include "foundation/log.h"
+#include "settings/settings.h"
+#include "simlink/request_queues.h"
+#include "traffic/ai_controls.h"
+#include "traffic/engine_jobs.h"
+#include "traffic/engine_services.h"
+#include "traffic/ground_movement.h"
+#include "traffic/motion_math.h"
+#include "traffic/removal.h"
+#include "traffic/state.h"
+
+namespace {
+
+constexpr std::size_t kMostQueued = 200;
+constexpr double kTwentyTwoMetresNm = 0.011879049676025918;
+constexpr double kThreeMetresNm = 0.0016198704103671706;
+constexpr double kStandNearNm = 0.0458963282937365;       // 85 m
+constexpr double kStandGiveUpNm = 0.10799136069114472;    // 200 m
+constexpr double kLandingBoxDeg = 0.00015;
+constexpr double kTakeOffSeenKt = 43.0;
+constexpr std::int32_t kCollapseGapTicks = 1500;
+constexpr std::int64_t kWeekTicks = 60480000;
+
+// The stand-use kinds passed to the learning.
+constexpr int kUseLeaving = 2;
+constexpr int kUseStreamAway = 3;
+
+std::int32_t now() { return g_tick.load(std::memory_order_relaxed); }
+
+double distanceNm(const PosSample& a, const PosSample& b) {
+    return gf_distanceNm(gf_samplePoint(a), gf_samplePoint(b));
+}
+
+// |bearing(from -> to) - heading| in degrees, the difference put into [-180, 180].
+double offHeadingDeg(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
+    return gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_samplePoint(from), gf_samplePoint(to)));
+}
+
+void logEmptyQueue(const char* operation) { gf_logMarked(fmt::format("{} empty sz?", operation)); }
+
+// A parked aircraft's front sample is an extension one week ahead of the
+// moment its stream ran dry; how long ago that was tells whether the
+// aircraft was towed off its stand rather than taxiing.
+void lf_towedCheck(LiveAc& aircraft) {
+    if (aircraft.samples.empty()) return;
+    const auto elapsed =
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(now()) - aircraft.samples.front().dueTick + kWeekTicks);
+    switch (aircraft.sizeCategory) {
+        case SizeCategory::Heavy:
+            aircraft.towed = elapsed < 360000 ? 1 : 0;
+            break;
+        case SizeCategory::Large:
+            aircraft.towed = elapsed < 150000 ? 1 : 0;
+            break;
+        case SizeCategory::Buzjets:
+            aircraft.towed = elapsed < 90000 ? 1 : 0;
+            break;
+        default:
+            break;
+    }
+}
+
+// The turn side of a push-back, read from the stream's heading (or track).
+void lf_readTurnSide(LiveAc& aircraft, const PosSample& sample) {
+    std::optional<double> streamHeading;
+    if (sample.trueHeading)
+        streamHeading = *sample.trueHeading;
+    else if (sample.trackDeg != 0.0)
+        streamHeading = sample.trackDeg * kDegToRad;
+    if (!streamHeading) return;
+    aircraft.turnSide[0] = gf_normaliseRad(*streamHeading - aircraft.heading) > 0.0 ? 1 : 0;
+    aircraft.turnSide[1] = 1;
+}
+
+// A pushed-back aircraft holds until its stream has clearly moved away.
+bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
+    const double d = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(sample));
+    const double r = aircraft.radiusNm;
+    const bool movedAway = (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r;
+    if (!movedAway) {
+        if (aircraft.holding == 0) {
+            aircraft.holding = 1;
+            aircraft.holdStartTick = static_cast<std::uint32_t>(now());
+        }
+        aircraft.lastPushBackDist = d;
+        return false;
+    }
+    sample.stationary = 0;
+    if (aircraft.refillState > 0) {
+        gf_releaseHoldSample(aircraft);
+        gf_restoreDelayWindow(aircraft);
+    }
+    aircraft.turnSide[0] = aircraft.turnSide[1] = 0;
+    aircraft.pushBackCountdown = 0;
+    gf_setPhase(aircraft, AcPhase::taxi);
+    aircraft.standLat = aircraft.standLon = aircraft.standHeading = 0.0;
+    aircraft.standId = 0;
+    aircraft.standCargo = 0;
+    aircraft.holding = 0;
+    aircraft.holdStartTick = 0;
+    return true;
+}
+
+// Taxiing or flying with a hold or extension in place: a fitting sample ends it.
+bool lf_movingSample(LiveAc& aircraft, PosSample& sample) {
+    const bool accepted = lf_landingCheck(aircraft, sample);
+    if (!accepted || aircraft.refillState <= 0) return accepted;
+    if (aircraft.samples.empty()) {
+        logEmptyQueue("checkExtendingSituations");
+        return false;
+    }
+    if (aircraft.groundMode == 0 && offHeadingDeg(aircraft, aircraft.samples.back(), sample) >= 100.0) return false;
+    gf_restoreDelayWindow(aircraft);
+    gf_releaseHoldSample(aircraft);
+    aircraft.holding = 0;
+    aircraft.holdStartTick = 0;
+    return true;
+}
+
+// The stream of an aircraft on (or driving onto) its stand.
+bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
+    const AcLifeState state = aircraft.lifeState;
+    if (state != AcLifeState::active && state != AcLifeState::liveryrespawn && state != AcLifeState::removingfromsim)
+        return false;
+    aircraft.pathExtended = 1;
+    const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
+    const double near = aircraft.prevPhase == AcPhase::parking ? 2.0 * kStandNearNm : kStandNearNm;
+    if (d > near) {
+        if (aircraft.phase == AcPhase::parking) {
+            gf_setPhase(aircraft, AcPhase::taxi);  // gives the stand up; prevPhase parking
+            sample.stationary = 0;
+            return true;
+        }
+        if (d > kStandGiveUpNm) {
+            g_engineServices.addRealStandOption(aircraft.standId, aircraft, kUseStreamAway);
+            removeAircraftFromSim(aircraft);
+            return false;
+        }
+        lf_leaveStand(aircraft, sample);
+        return true;
+    }
+    aircraft.parkedSince = g_engineServices.systemTime100ns();
+    // The stream still shows the aircraft at its stand: the search must not
+    // offer the stand to an arrival (an extension of its path frees it).
+    if (aircraft.phase == AcPhase::parked && state == AcLifeState::active) gf_setStandTaken(aircraft.standId, 1);
+    if (aircraft.standDistMax == 0.0) {
+        aircraft.standDistFirst = aircraft.standDistMax = d;
+        aircraft.awayCount = 0;
+        aircraft.leavingStand = 0;
+        return false;
+    }
+    if (d >= aircraft.standDistMax + kThreeMetresNm) {
+        aircraft.standDistMax = d;
+        ++aircraft.awayCount;
+        const double moved = d - aircraft.standDistFirst;
+        if ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) || moved > aircraft.radiusNm) {
+            lf_leaveStand(aircraft, sample);
+            return true;
+        }
+    } else if (d <= aircraft.standDistMax - kThreeMetresNm) {
+        aircraft.awayCount = 0;
+    }
+    aircraft.leavingStand = 0;
+    return false;
+}
+
+// A run of stationary samples behind the last moving one goes when the
+// stream moves again: the aircraft should not wait there.
+void lf_collapseStationaryRun(LiveAc& aircraft, const PosSample& sample) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (sample.stationary != 0) {
+        const bool allStationary =
+            std::all_of(queue.begin(), queue.end(), [](const PosSample& s) { return s.stationary != 0; });
+        if (allStationary && queue.size() > 1) queue.resize(1);
+        return;
+    }
+    if (queue.size() < 3) return;
+    const std::size_t first = queue.size() - 2;
+    const std::size_t lowest = queue.size() >= 7 ? queue.size() - 6 : 1;
+    for (std::size_t k = first; k >= lowest; --k) {
+        if (queue[k].stationary != 0) continue;
+        const std::int64_t gap = static_cast<std::int64_t>(queue.back().dueTick) - queue[k].dueTick;
+        if (gap < kCollapseGapTicks || distanceNm(sample, queue[k]) <= kTwentyTwoMetresNm) queue.resize(k + 1);
+        return;
+    }
+}
+
+// The stream shows a take-off (or a touch-and-go) before the aircraft knew.
+void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    if (aircraft.takeOffSeen != 0 || aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
+    if (aircraft.landed == 0) {
+        const bool rolling = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
+        if ((sample.airborne != 0 || rolling) && aircraft.phase == AcPhase::taxi) lf_towedTakeOff(aircraft);
+        return;
+    }
+    if (last.airborne == 0 || sample.airborne == 0) return;
+    gf_setPhase(aircraft, AcPhase::taxi);
+    gf_armForTakeOff(aircraft, 3, 1);  // a touch-and-go: power on, spoilers still out
+}
+
+void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (queue.size() > kMostQueued) {
+        removeAircraftFromSim(aircraft);
+        return;
+    }
+    if (aircraft.holding != 0 && !queue.empty() &&
+        distanceNm(sample, queue.front()) * kMetersPerNm > HOLDING_THRESHOLD_METERS.value) {
+        aircraft.holding = 0;
+        aircraft.holdStartTick = 0;
+        removeAircraftFromSim(aircraft);
+        return;
+    }
+    if (aircraft.phase == AcPhase::birth) {
+        if (queue.empty() || !lf_landingCheck(aircraft, sample)) return;
+        if (queue.back().dueTick >= sample.dueTick) sample.dueTick = queue.back().dueTick + 1;
+        queue.push_back(sample);
+        return;
+    }
+    if (!checkExtendingSituations(aircraft, sample)) return;
+    // The sample that was last before any cut: copied, since the cut may erase it.
+    const std::optional<PosSample> last = queue.empty() ? std::nullopt : std::optional<PosSample>(queue.back());
+    if (last && sample.airborne == 0 && last->stationary != 0) lf_collapseStationaryRun(aircraft, sample);
+    if (last && last->dueTick >= sample.dueTick) sample.dueTick = last->dueTick + 1;
+    if (last) lf_takeOffFromStream(aircraft, *last, sample);
+    queue.push_back(sample);
+    if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {
+        gf_releaseHoldSample(aircraft);
+        queue[0].groundSpeedKt = queue[1].groundSpeedKt;
+    }
+}
+
+}  // namespace
+
+void gf_restoreDelayWindow(LiveAc& aircraft) {
+    aircraft.refillState = 0;
+    aircraft.maxAdvance = 3000;
+    aircraft.maxDelay = aircraft.takeOffSeen != 0 ? 5000 : 3000;
+}
+
+void gf_releaseHoldSample(LiveAc& aircraft) {
+    if (!aircraft.samples.empty()) aircraft.samples.front().dueTick = now() + 1;
+}
+
+void decodeExisting(LiveAc& aircraft, PosSample sample) {
+    try {
+        lf_decodeExisting(aircraft, sample);
+    } catch (const std::exception& e) {
+        gf_logMarked(fmt::format("{} exception {}", "decodeExisting", e.what()));
+        throw;
+    }
+}
+
+bool checkExtendingSituations(LiveAc& aircraft, PosSample& sample) {
+    switch (aircraft.phase) {
+        case AcPhase::pushing_back:
+            if (!STRAIGHT_PBS_ONLY.value && aircraft.pushBackCountdown == 2) lf_readTurnSide(aircraft, sample);
+            return false;
+        case AcPhase::pushed_back:
+            return lf_pushedBackSample(aircraft, sample);
+        case AcPhase::taxi:
+        case AcPhase::take_off:
+        case AcPhase::flying:
+            if (aircraft.approach != 0 || aircraft.landed != 0) return checkNewPosDuringLanding(aircraft, sample);
+            return lf_movingSample(aircraft, sample);
+        case AcPhase::parking:
+        case AcPhase::parked:
+            return lf_standSample(aircraft, sample);
+        default:
+            return false;
+    }
+}
+
+bool checkNewPosDuringLanding(LiveAc& aircraft, PosSample& sample) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (queue.empty()) {
+        logEmptyQueue("checkNewPosDuringLanding");
+        return false;
+    }
+    if (gf_samePosition(queue.back(), sample)) return false;
+    if (queue.size() >= 2) {
+        const bool heldThree = queue.size() >= 3;
+        if (offHeadingDeg(aircraft, queue.back(), sample) >= 90.0) {
+            queue.pop_back();
+            if (heldThree && offHeadingDeg(aircraft, queue.back(), sample) >= 90.0) queue.pop_back();
+        }
+    } else {
+        const double off = offHeadingDeg(aircraft, queue.back(), sample);
+        if (aircraft.approach != 0 && off >= 90.0) return false;
+        if (off >= 150.0) {
+            if (aircraft.refillState > 0) return false;
+            PosSample here = queue.back();
+            here.lat = aircraft.lat;
+            here.lon = aircraft.lon;
+            here.dueTick = now() + 1;
+            queue.back() = here;
+        }
+    }
+    if (aircraft.refillState > 0) gf_restoreDelayWindow(aircraft);
+    const PosSample& last = queue.back();
+    if (gf_samePosition(last, sample)) {
+        sample.stationary = 1;
+        return true;
+    }
+    sample.stationary = 0;
+    if (sample.groundSpeedKt > last.groundSpeedKt && sample.groundSpeedKt > 40.0) sample.groundSpeedKt = last.groundSpeedKt;
+    return true;
+}
+
+bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
+    if (aircraft.samples.empty()) {
+        logEmptyQueue("lf_landingCheck");
+        return false;
+    }
+    const PosSample last = aircraft.samples.back();
+    sample.stationary = gf_samePosition(last, sample) ? 1 : 0;
+    if (aircraft.sizeCategory == SizeCategory::Rotorcraft) return true;
+    const bool airOnly = sample.airborne != 0 || (aircraft.lifeState == AcLifeState::active && aircraft.groundMode == 0);
+    if (sample.stationary == 0) {
+        const bool inBox = std::fabs(sample.lat - last.lat) < kLandingBoxDeg &&
+                           std::fabs(gf_lonDifference(last.lon, sample.lon)) < kLandingBoxDeg;
+        if (inBox) {
+            if (airOnly) return false;
+            if (aircraft.takeOffSeen != 0 && sample.groundSpeedKt > 0.0 && last.groundSpeedKt >= 50.0) return false;
+            sample = last;
+            sample.groundSpeedKt = 0.0;
+            sample.stationary = 1;
+            return true;
+        }
+        if (sample.groundSpeedKt != 0.0) return true;
+        if (aircraft.takeOffSeen == 0 && sample.airborne == 0) return true;
+        return last.groundSpeedKt < 50.0;
+    }
+    if (airOnly) return false;
+    if (aircraft.takeOffSeen != 0 && sample.groundSpeedKt > 0.0 && last.groundSpeedKt >= 30.0) return false;
+    sample.groundSpeedKt = 0.0;
+    return true;
+}
+
+void lf_leaveStand(LiveAc& aircraft, PosSample& sample) {
+    sample.stationary = 0;
+    aircraft.leavingStand = 1;
+    if (aircraft.prevPhase == AcPhase::parked) return;
+    if (aircraft.refillState > 0) {
+        if (aircraft.phase == AcPhase::parked) {
+            if (aircraft.wantsStand != 0) {
+                lf_towedCheck(aircraft);
+                aircraft.wantsStand = 0;
+            }
+            gf_releaseHoldSample(aircraft);
+        }
+        gf_restoreDelayWindow(aircraft);
+    }
+    g_engineServices.addRealStandOption(aircraft.standId, aircraft, kUseLeaving);
+    gf_setStandTaken(aircraft.standId, 0);
+    gf_setPhase(aircraft, AcPhase::parked);
+}

@@ -168,6 +168,9 @@ ScriptAction action(const Statement& s) {
     } else if (what == "dump") {
         a.kind = ActionKind::Dump;
         noArg();
+    } else if (what == "refuse-titles") {
+        a.kind = ActionKind::RefuseTitles;
+        a.on = onOffArg();
     } else if (what == "spawn") {
         if (s.args.size() < 6) fail(s, "'at spawn' takes a tail number, latitude, longitude, altitude and a title");
         a.kind = ActionKind::Spawn;
@@ -330,6 +333,8 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"world", [](Apply& x) { x.c.worldFile = x.path(); }},
         {"map", [](Apply& x) { x.c.mapFile = x.path(); }},
         {"dump-trigger", [](Apply& x) { x.c.dumpTrigger = x.path(); }},
+        {"control", [](Apply& x) { x.c.controlFile = x.path(); }},
+        {"record-bulk", [](Apply& x) { x.c.recordBulk = x.onOffValue(); }},
         {"out", applyOutputFolder},
         {"record-frames", [](Apply& x) { x.c.recordFrames = x.onOffValue(); }},
         {"quiet", [](Apply& x) { x.c.quiet = x.flag(); }},
@@ -391,6 +396,19 @@ void applyScenarioText(SimulatorConfig& config, const std::string& text, const s
     config = std::move(line.config);
 }
 
+std::vector<ScriptAction> parseControlText(const std::string& text, const std::string& where) {
+    std::vector<ScriptAction> actions;
+    std::istringstream in(text);
+    std::string raw;
+    for (int number = 1; std::getline(in, raw); ++number) {
+        std::vector<std::string> words = tokens(raw);
+        if (words.empty()) continue;
+        words.insert(words.begin(), "0");
+        actions.push_back(action(Statement{"at", std::move(words), fmt::format("{}:{}", where, number), {}}));
+    }
+    return actions;
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     std::size_t i = 0;
@@ -426,8 +444,10 @@ Every key also works as a line "key value" in a scenario file. The main ones:
   --pipe-dir DIR              native build: the folder of the pipe's Unix socket
   --frame-rate HZ --speed X   frames per second; simulator seconds per second
   --user-at T LAT LON ALT [ground|air] [HEADING]   a waypoint of the user aircraft
-  --at T ACTION ...           sim on|off, pause on|off, frames on|off, jump, reposition,
-                              flight-loaded, quit, drop, spawn, despawn, dump
+  --at T ACTION ...           sim on|off, pause on|off, frames on|off, refuse-titles on|off,
+                              jump, reposition, flight-loaded, quit, drop, spawn, despawn, dump
+  --control FILE              when FILE appears, run its actions (one a line, no time) and delete it
+  --record-bulk off           leave position blocks and object data out of the record
   --refuse-title TITLE        creations of this title fail (CREATE_OBJECT_FAILED)
   --installed-titles FILE     only the titles of this LiveriesScanned.xml can be created
   --max-objects N             more live AI objects fail (TOO_MANY_OBJECTS)

@@ -4,7 +4,7 @@
 # tests again under ASan+UBSan and under TSan.
 # Ends with one line "N passed, N failed" and a non-zero exit on any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
-#   VLNT_SKIP       space-separated stages to skip: native demo windows asan tsan
+#   VLNT_SKIP       space-separated stages to skip: native demo soak windows asan tsan
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -82,6 +82,18 @@ if [[ $skip != *" demo "* ]]; then
   else
     failed=$((failed + 1))
     failures+=("demo: the main job's run failed (see build/demo)")
+  fi
+fi
+
+# The soak for 3 minutes: the program against both stand-ins with the busy
+# scenario and the link faults (make soak runs it for 30).
+if [[ $skip != *" soak "* ]]; then
+  echo "=== [soak] the program under load and link faults for 180 s"
+  if flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_SECONDS=180 VLNT_JOBS=$jobs bash scripts/soak.sh --check; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("soak: a rule failed (see build/soak/verdicts.txt)")
   fi
 fi
 

@@ -28,8 +28,12 @@
 #
 # It runs in a network and mount namespace of its own when it can (the
 # program's fixed ports are then its own, and the settings folder can be made
-# read-only even for root), else under the demo's lock.
+# read-only even for root), else under the demo's lock (VLNT_SOAK_LOCKED=1:
+# the caller holds it).
 set -uo pipefail
+# The whole body is one block, read before it runs: a long run is not
+# disturbed when the file changes meanwhile.
+{
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
@@ -81,6 +85,7 @@ if [[ -z ${VLNT_SOAK_INSIDE:-} ]]; then
   if unshare -mn true 2>/dev/null; then
     exec unshare -mn env VLNT_SOAK_INSIDE=namespace bash "$0" "$@"
   fi
+  [[ -n ${VLNT_SOAK_LOCKED:-} ]] && exec env VLNT_SOAK_INSIDE=lock bash "$0" "$@"
   say "no namespace of its own: waiting for the demo's lock (the program's fixed ports)"
   exec flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_INSIDE=lock bash "$0" "$@"
 fi
@@ -390,3 +395,4 @@ echo "  faults and runs           $dir/events.csv, $dir/schedule.txt"
 echo "  stand-ins                 $dir/simulator/, $dir/realtraffic/"
 if ((check && verdict != 0)); then exit 1; fi
 exit 0
+}

@@ -89,7 +89,8 @@ fi
 # scenario and the link faults (make soak runs it for 30).
 if [[ $skip != *" soak "* ]]; then
   echo "=== [soak] the program under load and link faults for 180 s"
-  if flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_SECONDS=180 VLNT_JOBS=$jobs bash scripts/soak.sh --check; then
+  if flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_LOCKED=1 VLNT_SOAK_SECONDS=180 VLNT_JOBS=$jobs \
+    bash scripts/soak.sh --check; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))

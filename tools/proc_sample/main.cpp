@@ -12,6 +12,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +41,43 @@ Found findProcess(const std::wstring& image) {
     }
     CloseHandle(snapshot);
     return found;
+}
+
+// The process's open handles from the system's handle table: Wine answers
+// GetProcessHandleCount with 0, but keeps this table.
+DWORD handlesFromSystemTable(DWORD pid) {
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    static const auto query =
+        reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return 0;
+    struct Entry {
+        USHORT process;
+        USHORT creatorBackTraceIndex;
+        UCHAR objectType;
+        UCHAR attributes;
+        USHORT handle;
+        PVOID object;
+        ULONG access;
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == kInfoLengthMismatch && buffer.size() < (64u << 20)) {
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status < 0) return 0;
+        break;
+    }
+    const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+    DWORD handles = 0;
+    for (ULONG i = 0; i < count && sizeof(ULONG_PTR) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i)
+        if (entries[i].process == static_cast<USHORT>(pid)) ++handles;
+    return handles;
 }
 
 long long unixNow() {
@@ -83,6 +121,7 @@ int main(int argc, char** argv) {
             if (process != nullptr &&
                 GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory) &&
                 GetProcessHandleCount(process, &handles)) {
+                if (handles == 0) handles = handlesFromSystemTable(found.pid);
                 values = std::to_string(memory.WorkingSetSize / 1024) + "," + std::to_string(memory.PrivateUsage / 1024) +
                          "," + std::to_string(found.threads) + "," + std::to_string(handles);
             }

@@ -36,6 +36,7 @@ set -uo pipefail
 {
 cd "$(dirname "$0")/.."
 root=$(pwd)
+self=$root/scripts/soak.sh
 
 mode=native
 check=0
@@ -83,18 +84,18 @@ if [[ -z ${VLNT_SOAK_INSIDE:-} ]]; then
         { say "the $mode build failed"; exit 1; } ;;
   esac
   if unshare -mn true 2>/dev/null; then
-    exec unshare -mn env VLNT_SOAK_INSIDE=namespace bash "$0" "$@"
+    exec unshare -mn env VLNT_SOAK_INSIDE=namespace bash "$self" "$@"
   fi
-  [[ -n ${VLNT_SOAK_LOCKED:-} ]] && exec env VLNT_SOAK_INSIDE=lock bash "$0" "$@"
+  [[ -n ${VLNT_SOAK_LOCKED:-} ]] && exec env VLNT_SOAK_INSIDE=lock bash "$self" "$@"
   say "no namespace of its own: waiting for the demo's lock (the program's fixed ports)"
-  exec flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_INSIDE=lock bash "$0" "$@"
+  exec flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_INSIDE=lock bash "$self" "$@"
 fi
 if [[ $VLNT_SOAK_INSIDE == namespace ]]; then
   ip link set lo up || { say "the loopback of the namespace did not come up"; exit 1; }
 fi
 # The Windows program needs a display.
 if [[ $mode == windows ]] && [[ -z ${DISPLAY:-} ]] && [[ -z ${VLNT_SOAK_ON_XVFB:-} ]]; then
-  VLNT_SOAK_ON_XVFB=1 exec xvfb-run -a bash "$0" "$@"
+  VLNT_SOAK_ON_XVFB=1 exec xvfb-run -a bash "$self" "$@"
 fi
 
 native=$root/build/native

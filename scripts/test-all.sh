@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both builds from this tree and runs every test: native, the main
-# job's demo with the stand-ins (one test), Windows under Wine, and the native
-# tests again under ASan+UBSan and under TSan.
+# job's demo with the stand-ins (one test), the soak of 3 minutes (one test),
+# Windows under Wine, and the native tests again under ASan+UBSan and under TSan.
 # Ends with one line "N passed, N failed" and a non-zero exit on any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
 #   VLNT_SKIP       space-separated stages to skip: native demo soak windows asan tsan

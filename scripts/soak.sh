@@ -72,7 +72,7 @@ if [[ -z ${VLNT_SOAK_INSIDE:-} ]]; then
         cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix" "${launchers[@]}" \
           >/dev/null &&
-        cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data proc_sample ||
+        cmake --build build/windows -j"$jobs" --target velantra_p3d vlnt_data proc_sample window_type ||
         { say "the Windows build failed"; exit 1; } ;;
     asan | tsan)
       say "building the program with the ${mode^^} sanitizer"
@@ -219,7 +219,14 @@ end_of_run() {
   program_pid=0
   files_check
 }
-command_to_window() { [[ $mode != windows ]] && echo "$1" >&7; }
+# What the user types into an edit field and confirms with Enter.
+type_into_window() {  # control id, text
+  if [[ $mode == windows ]]; then
+    wine "$program_build/tools/window_type.exe" "$1" "$2" >>"$dir/logs/window_type.out" 2>&1
+  else
+    echo "type $1 $2" >&7
+  fi
+}
 
 # --- faults -------------------------------------------------------------------
 control() {  # stand-in, line
@@ -264,7 +271,7 @@ fault() {
     refuse) control simulator "refuse-titles $2" ;;
     frames) control simulator "frames $2" ;;
     second-start) second_start ;;
-    install-path) command_to_window "type 32788 $install_path" ;;
+    install-path) type_into_window 32788 "$install_path" ;;
     settings-ro) settings_read_only "$2" ;;
     drop) control simulator drop ;;
     quit) control simulator quit ;;
@@ -272,7 +279,7 @@ fault() {
 }
 # The schedule: faults the program rides out while its first run goes on
 # (memory is judged over that run), a typed install path (a restart of the
-# run; natively, through the headless host's commands) while the settings
+# run) while the settings
 # folder is read-only, then the simulator drops the connection and, in a long
 # run, quits; the soak starts the program again each time.
 if ((seconds >= 600)); then
@@ -284,8 +291,7 @@ fi
 schedule=("$warm burst 40 4" "$((warm + 7)) link 10" "$((warm + 21)) refuse on" "$((warm + 31)) refuse off"
   "$((warm + 33)) frames off" "$((warm + 38)) frames on" "$((warm + 41)) second-start"
   "$((warm + 43)) settings-ro on")
-[[ $mode != windows ]] && schedule+=("$((warm + 45)) install-path")
-schedule+=("$((warm + 49)) settings-ro off")
+schedule+=("$((warm + 45)) install-path" "$((warm + 49)) settings-ro off")
 t=$((warm + 49 + 3 * gap))
 if ((gap && t + 6 * gap < drop_at - 30)); then  # the same again, longer, once the restart has settled
   schedule+=("$t burst 200 20" "$((t + gap)) link 60" "$((t + 3 * gap)) refuse on" "$((t + 4 * gap)) refuse off"

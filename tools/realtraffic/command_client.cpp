@@ -129,6 +129,14 @@ public:
                 if (!dropAndReconnect(ms)) return report_;
             }
             const std::ptrdiff_t n = connection_->read(pending, std::chrono::milliseconds(200));
+            if (n == 0 && newSession_ && report_.sessions > 0) {
+                // Connected to a program that was just closing (its server's
+                // backlog): the next run of the program is still to come.
+                note('=', "the connection ended before the program's first line; connecting again");
+                connection_.reset();
+                if (!connect()) return report_;
+                continue;
+            }
             if (n == 0) fail("the program closed the connection before it sent \"exit\"");
             if (n < 0) {
                 checkDeadline();

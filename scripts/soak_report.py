@@ -272,9 +272,10 @@ class Soak:
                                           f"{created} creations succeeded after")
             elif what == "frames" and args == ["off"]:
                 on = next((f for f in self.faults[i + 1:] if f["what"] == "frames"), None)
-                back = self.traffic_back(on["unix"] + 20, 120) if on else None
+                back = self.traffic_back(on["unix"] + 2, 20) if on else None
                 self.verdict(back is not None, f"{t} s, the simulator's frames stop for "
-                                               f"{on['unix'] - e['unix'] if on else '?'} s: traffic there afterwards")
+                                               f"{on['unix'] - e['unix'] if on else '?'} s: traffic there when they "
+                                               f"resume")
             elif what == "second-start":
                 check = next((c for c in second_starts if c["unix"] >= e["unix"]), None)
                 code, alive, same = (check["detail"].split() + ["?", "?", "?"])[:3] if check else ("?", "?", "?")

@@ -6,8 +6,9 @@
 # link going away and coming back, the simulator refusing every title for a
 # while and stalling its frames, a second program start, the settings folder
 # made read-only, a typed install path (a restart of the run), and at the end
-# the simulator dropping the connection and quitting (after which the soak
-# starts the program again, as the user would).
+# the simulator dropping the connection, refusing titles until the program
+# gives up, and quitting (after each end the soak starts the program again,
+# as the user would).
 #
 # Once a second it samples the program's resident memory, threads and open
 # handles (/proc natively, tools/proc_sample under Wine) and the program's own
@@ -262,6 +263,19 @@ files_check() {
 }
 # Each fault is noted with where the program's log and the simulator's record
 # stood, so the report reads what came after it.
+# The user closes the window of a program that stopped with an error and
+# waits (a SYSTEM ERROR is never restarted by the program itself).
+close_program() {
+  if [[ $mode == windows ]]; then wine taskkill /im velantra_p3d.exe >/dev/null 2>&1; else kill -TERM "$program_pid"; fi
+}
+close_after_error() {
+  local waiting=0
+  if ((program_pid)) && grep -q "^Exiting: SYSTEM ERROR" "$run/Log.txt" 2>/dev/null; then
+    waiting=1
+    close_program
+  fi
+  event "check,user-close,$waiting"
+}
 fault() {
   files_check
   event "fault,$1,$(lines "$run/Log.txt") $(lines "$dir/simulator/simulator-record.jsonl") ${*:2}"
@@ -273,33 +287,42 @@ fault() {
     second-start) second_start ;;
     install-path) type_into_window 32788 "$install_path" ;;
     settings-ro) settings_read_only "$2" ;;
+    user-close) close_after_error ;;
     drop) control simulator drop ;;
     quit) control simulator quit ;;
   esac
 }
 # The schedule: faults the program rides out while its first run goes on
 # (memory is judged over that run), a typed install path (a restart of the
-# run) while the settings
-# folder is read-only, then the simulator drops the connection and, in a long
-# run, quits; the soak starts the program again each time.
+# run) while the settings folder is read-only, then the simulator drops the
+# connection; in a long run it then refuses every title for long enough that
+# the program stops with its error for too many liveries that could not be
+# created (it waits for the user, whom the soak plays: it closes the window)
+# and at last it quits. The soak starts the program again after each end.
 if ((seconds >= 600)); then
-  warm=150 gap=45 drop_at=$((seconds * 65 / 100)) quit_at=$((seconds * 85 / 100))
-  ((seconds >= 1200)) && warm=300
+  warm=150 gap=45 quit_at=$((seconds - 150))
+  if ((seconds >= 1200)); then
+    warm=300 refuse_at=$((quit_at - 150)) drop_at=$((quit_at - 280))
+  else
+    refuse_at=0 drop_at=$((quit_at - 150))
+  fi
 else
-  warm=35 gap=0 drop_at=125 quit_at=0
+  warm=35 gap=0 drop_at=125 quit_at=0 refuse_at=0
 fi
-schedule=("$warm burst 40 4" "$((warm + 7)) link 10" "$((warm + 21)) refuse on" "$((warm + 31)) refuse off"
+schedule=("$warm burst 40 4" "$((warm + 7)) link 10" "$((warm + 21)) refuse on" "$((warm + 26)) refuse off"
   "$((warm + 33)) frames off" "$((warm + 38)) frames on" "$((warm + 41)) second-start"
-  "$((warm + 43)) settings-ro on")
-schedule+=("$((warm + 45)) install-path" "$((warm + 49)) settings-ro off")
+  "$((warm + 43)) settings-ro on" "$((warm + 45)) install-path" "$((warm + 49)) settings-ro off")
 t=$((warm + 49 + 3 * gap))
-if ((gap && t + 6 * gap < drop_at - 30)); then  # the same again, longer, once the restart has settled
-  schedule+=("$t burst 200 20" "$((t + gap)) link 60" "$((t + 3 * gap)) refuse on" "$((t + 4 * gap)) refuse off"
-    "$((t + 5 * gap)) frames off" "$((t + 5 * gap + 20)) frames on" "$((t + 6 * gap)) second-start")
+if ((gap && t + 5 * gap < drop_at - 30)); then  # the same again, longer, once the restart has settled
+  schedule+=("$t burst 200 20" "$((t + gap)) link 60" "$((t + 3 * gap)) frames off" "$((t + 3 * gap + 20)) frames on"
+    "$((t + 4 * gap)) second-start")
 fi
 schedule+=("$((drop_at - 10)) settings-ro on" "$drop_at drop" "$((drop_at + 30)) settings-ro off")
 if ((quit_at)); then
-  schedule+=("$((drop_at + 120)) burst 40 4" "$((drop_at + 160)) link 20" "$quit_at quit")
+  schedule+=("$((drop_at + 70)) burst 40 4" "$((drop_at + 90)) link 20" "$quit_at quit")
+fi
+if ((refuse_at)); then
+  schedule+=("$refuse_at refuse on" "$((refuse_at + 40)) refuse off" "$((refuse_at + 50)) user-close")
 fi
 mapfile -t schedule < <(printf '%s\n' "${schedule[@]}" | sort -n)
 printf '%s\n' "${schedule[@]}" >"$dir/schedule.txt"
@@ -363,7 +386,7 @@ wait_for() {  # pid, seconds: its exit code, or 124 when it did not end in time
 if ((program_pid)); then
   say "closing the program"
   event "run,close,$run_count"
-  if [[ $mode == windows ]]; then wine taskkill /im velantra_p3d.exe >/dev/null 2>&1; else kill -TERM "$program_pid"; fi
+  close_program
   for ((w = 0; w < 600 && program_pid; ++w)); do
     kill -0 "$program_pid" 2>/dev/null || end_of_run
     ((program_pid)) && sleep 0.1

@@ -233,8 +233,12 @@ class Soak:
             seen = [line[len("Exiting: "):] for line in run["log"] if line.startswith("Exiting: ")]
             expected = []
             for e in self.faults:
-                if self.run_at(e["unix"]) is run and e["what"] in ("install-path", "drop", "quit"):
+                if self.run_at(e["unix"]) is not run:
+                    continue
+                if e["what"] in ("install-path", "drop", "quit"):
                     expected.append("NEW SETTINGS" if e["what"] == "install-path" else "SIM WAS CLOSED")
+                elif e["what"] == "user-close" and self.closed_after_error(e):
+                    expected.append("SYSTEM ERROR")
             if run is self.runs[-1]:
                 expected.append("USER CLOSED SIM")
             fits = len(seen) == len(expected) and all(
@@ -242,6 +246,16 @@ class Soak:
             self.verdict(fits, f"run {run['n']} of the program ended its runs as its faults call for, no other "
                                f"restart: {', '.join(seen) or 'no exit logged'}"
                          + ("" if fits else f" (expected {', '.join(expected)})"))
+
+    def closed_after_error(self, event):
+        check = next((c for c in self.events if c["kind"] == "check" and c["what"] == "user-close" and
+                      c["unix"] >= event["unix"]), None)
+        return check is not None and check["detail"] == "1"
+
+    def ends_with_user_close(self, index):
+        """A refusal after which the soak plays the user closing the window."""
+        rest = [f for f in self.faults[index + 1:] if not (f["what"] == "refuse" and f["detail"].endswith("off"))]
+        return bool(rest) and rest[0]["what"] == "user-close"
 
     def faults_judged(self):
         second_starts = [e for e in self.events if e["kind"] == "check" and e["what"] == "second-start"]
@@ -253,14 +267,31 @@ class Soak:
                      self.run_at(e["unix"])]
             what = e["what"]
             if what == "burst":
+                # A burst may overflow the socket's buffer: some of it reaching
+                # the program is enough.
                 overruns = sum("buffer overrun" in line for line in log)
-                self.verdict(overruns >= int(args[1]),
+                self.verdict(overruns >= min(1, int(args[1])),
                              f"{t} s, {args[0]} malformed and {args[1]} oversize datagrams: \"buffer overrun\" logged "
                              f"{overruns} times from then on, the run went on")
             elif what == "link":
                 back = sum("RealTraffic re-connected" in line for line in log)
                 self.verdict(back > len(later), f"{t} s, RealTraffic's command link away for {args[0]} s: "
                                                 f"\"RealTraffic re-connected\" {'logged' if back > len(later) else 'NOT logged'}")
+            elif what == "refuse" and args == ["on"] and self.ends_with_user_close(i):
+                # Long enough for 20 liveries that could not be created: the
+                # program stops with its error and waits for the user.
+                run = self.run_at(e["unix"])
+                close = next((f for f in self.faults[i + 1:] if f["what"] == "user-close"), None)
+                waited = close is not None and self.closed_after_error(close)
+                user = any(line.startswith("User closed") for line in log)
+                back = self.traffic_back(run["end"], 250) if run and run["end"] else None
+                self.verdict("Exiting: SYSTEM ERROR" in log and waited and user and run["code"] == 0 and
+                             back is not None,
+                             f"{t} s, the simulator refuses every title until 20 liveries could not be created: "
+                             f"Error 81, \"Exiting: SYSTEM ERROR\", the program waited for the user, \"User closed\" "
+                             f"{'logged' if user else 'NOT logged'}, exit code {run['code'] if run else '?'}; the soak "
+                             f"started it again, traffic back "
+                             f"{'after ' + str(back) + ' s' if back is not None else 'NOT within 250 s'}")
             elif what == "refuse" and args == ["on"]:
                 off = next((f for f in self.faults[i + 1:] if f["what"] == "refuse"), None)
                 during = self.record_between(e, off)

@@ -43,7 +43,7 @@ void addRealStandOption(std::int32_t standId, LiveAc& aircraft, int mode) {
         g_slotTableOps.updateSlotTable(*stand, aircraft.modelKey, now, aircraft.callsign, registration, cpl);
     };
     const auto realUseOf = [&](const StandUse& use, std::int32_t fromAirportFile) {
-        return use.active != 0 && use.day == today && use.reg == registration && use.real == 1 &&
+        return gf_useCounts(use) && use.day == today && use.reg == registration && use.real == 1 &&
                use.fromAirportFile == fromAirportFile;
     };
     // The airport file knows this aircraft here today at other half-hours:

@@ -65,7 +65,7 @@ std::uint32_t nextDay(std::uint32_t day) { return day >= 7 ? 1 : day + 1; }
 
 bool usedByCallsignOrModel(const Stand& stand, const AcBase& aircraft) {
     return std::any_of(stand.uses.begin(), stand.uses.end(), [&](const StandUse& use) {
-        return use.active != 0 && use.real != 0 &&
+        return gf_useCounts(use) && use.real != 0 &&
                (use.callsign == aircraft.callsign || use.callsign2 == aircraft.callsign ||
                 sameAircraft(use.key, aircraft.modelKey));
     });
@@ -77,7 +77,7 @@ bool staysNext(const StandUse& use, const Stand& stand, std::uint32_t today, std
     if (next <= 47) return gf_hasSlot(use.hh, next);
     const std::uint32_t tomorrow = nextDay(today);
     return std::any_of(stand.uses.begin(), stand.uses.end(), [&](const StandUse& other) {
-        return other.active != 0 && other.day == tomorrow && sameAircraft(other.key, use.key) && gf_hasSlot(other.hh, 0);
+        return gf_useCounts(other) && other.day == tomorrow && sameAircraft(other.key, use.key) && gf_hasSlot(other.hh, 0);
     });
 }
 
@@ -113,7 +113,7 @@ void searchStands(std::uint64_t daySlot, int realMode, int dayMode, std::uint32_
         });
         if (chosen == stand.uses.end()) continue;
         if (lf_isUseTaken(*chosen)) {
-            chosen->active = 0;  // it counts nowhere for the rest of the run
+            chosen->consumed = 1;  // it counts nowhere until the uses are numbered again
             continue;
         }
         out.push_back(StaticSlot{static_cast<std::uint32_t>(stand.standId), offset, chosen->key, chosen->callsign,
@@ -197,7 +197,7 @@ void gf_findStandUseForFlight(std::uint64_t daySlot, LiveAc& aircraft) {
         if (bare.empty()) return 0;
         for (const Stand& stand : g_stands) {
             for (const StandUse& use : stand.uses) {
-                if (use.active == 0 || use.day != today || use.key.airlineId != aircraft.modelKey.airlineId ||
+                if (!gf_useCounts(use) || use.day != today || use.key.airlineId != aircraft.modelKey.airlineId ||
                     use.callsign2.empty() || (use.hh & window) == 0)
                     continue;
                 if (use.callsign == callsign || use.callsign == bare || use.callsign2 == callsign ||
@@ -249,7 +249,7 @@ void lf_searchStands(std::uint64_t daySlot, int realMode, int dayMode, std::uint
 
 bool lf_searchStandsStep(const StandUse& use, int realMode, int dayMode, std::uint32_t day, std::uint32_t slot,
                          const Stand& stand) {
-    if (use.active == 0) return false;
+    if (!gf_useCounts(use)) return false;
     if (dayMode == 1 && use.day != day) return false;
     if (realMode == 1 && use.real == 0) return false;
     if (realMode == 0 && use.real != 0) return false;
@@ -283,7 +283,49 @@ void lf_orderCandidates(std::vector<std::int32_t>& candidates, const Stand& stan
     gf_shuffle(candidates);
 }
 
+namespace {
+UseTakenIndex* g_useTakenIndex = nullptr;  // traffic thread; the innermost live index
+}  // namespace
+
+UseTakenIndex::UseTakenIndex() : outer_(g_useTakenIndex) {
+    staticFirstCallsigns_.reserve(g_staticAcs.size());
+    staticRegs_.reserve(g_staticAcs.size());
+    for (const AcBase& aircraft : g_staticAcs) {
+        staticFirstCallsigns_.insert(aircraft.prevCallsign);
+        staticRegs_.insert(aircraft.registration);
+    }
+    texts_.insert(g_staticCallsigns.texts.begin(), g_staticCallsigns.texts.end());
+    g_useTakenIndex = this;
+}
+
+UseTakenIndex::~UseTakenIndex() { g_useTakenIndex = outer_; }
+
+void UseTakenIndex::followSchedule() {
+    const auto& slots = g_staticSlots;
+    // Moved or shrunk: the texts are taken anew (the views would be stale).
+    if (slots.data() != slotsData_ || slots.size() < slotsIndexed_) {
+        slotCallsigns_.clear();
+        slotRegs_.clear();
+        slotsIndexed_ = 0;
+        slotsData_ = slots.data();
+    }
+    for (; slotsIndexed_ < slots.size(); ++slotsIndexed_) {
+        slotCallsigns_.insert(slots[slotsIndexed_].callsign);
+        slotRegs_.insert(slots[slotsIndexed_].reg);
+    }
+}
+
+bool UseTakenIndex::taken(const StandUse& use) {
+    followSchedule();
+    for (const std::string* callsign : {&use.callsign, &use.callsign2})
+        if (!callsign->empty() && lf_callsignInSet(g_staticCallsigns.set, *callsign)) return true;
+    // Texts compare exactly: two empty texts are equal.
+    return holds(staticFirstCallsigns_, use) || staticRegs_.contains(use.reg) || holds(slotCallsigns_, use) ||
+           slotRegs_.contains(use.reg) || holds(texts_, use);
+}
+
 bool lf_isUseTaken(const StandUse& use) {
+    if (g_useTakenIndex != nullptr) return g_useTakenIndex->taken(use);
     const auto& slots = g_staticSlots;
     if (!use.reg.empty() &&
         std::any_of(slots.begin(), slots.end(), [&](const StaticSlot& slot) { return slot.reg == use.reg; }))

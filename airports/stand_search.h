@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -28,6 +29,34 @@ bool lf_searchStandsStep(const StandUse& use, int realMode, int dayMode, std::ui
 void lf_orderCandidates(std::vector<std::int32_t>& candidates, const Stand& stand);
 // An aircraft of this use is scheduled, collected or parked already.
 bool lf_isUseTaken(const StandUse& use);
+
+// While one lives, lf_isUseTaken answers from sets instead of walking the
+// static aircraft, the schedule and the collected callsigns for every use:
+// the static aircraft and the callsigns are taken when it is made (they must
+// not change while it lives), the schedule is followed as it grows or
+// shrinks. The traffic thread makes one around each schedule build.
+class UseTakenIndex {
+public:
+    UseTakenIndex();
+    ~UseTakenIndex();
+    UseTakenIndex(const UseTakenIndex&) = delete;
+    UseTakenIndex& operator=(const UseTakenIndex&) = delete;
+
+    bool taken(const StandUse& use);
+
+private:
+    using TextSet = std::unordered_set<std::string_view>;
+    static bool holds(const TextSet& set, const StandUse& use) {
+        return set.contains(use.callsign) || set.contains(use.callsign2);
+    }
+    void followSchedule();
+
+    TextSet staticFirstCallsigns_, staticRegs_, texts_;
+    TextSet slotCallsigns_, slotRegs_;
+    const StaticSlot* slotsData_ = nullptr;
+    std::size_t slotsIndexed_ = 0;
+    UseTakenIndex* outer_ = nullptr;
+};
 // The callsign, or the callsign with "_" appended, is in the set.
 bool lf_callsignInSet(const std::unordered_set<std::string, FnvHash, std::equal_to<>>& set, const std::string& callsign);
 // Forgets gf_standNameAt's last answer (the table changed); g_standsMutex held.

@@ -24,7 +24,14 @@ struct StandUse {
     std::int32_t real = 0;             // 1 observed, 0 soft
     std::uint8_t cpl = 0;
     std::uint8_t regOnly = 0;  // known by its registration alone: "airl" and "type" are not written
+    // Taken by the stand search (its aircraft is present already): it counts
+    // nowhere until the uses are numbered again, but its number stays, so the
+    // use is still saved with the airport's learned data. Never read or written.
+    std::uint8_t consumed = 0;
 };
+
+// The use counts for searches and learning: it has a number and was not consumed.
+inline bool gf_useCounts(const StandUse& use) { return use.active != 0 && use.consumed == 0; }
 
 // One parking position.
 struct Stand {

@@ -17,8 +17,6 @@ void lf_createControls(ControlHost& host);
 void gf_fillNumberCombo(ControlHost& host, const ChoiceParam& param);
 // Fills the callsign list and selects the first callsign beginning with the value.
 void gf_fillStringCombo(ControlHost& host, const CallsignListParam& param);
-// The hours of a learned maximum fit in half-hour units (0..47).
-float gf_maxFitToFloat(std::int32_t halfHours);
 // AMAX_FIT_FL follows MAX_FIT; its list selects that value when it holds it exactly.
 void gf_syncMaxFitChoice(ControlHost& host);
 // The list selects the item whose text is the value in decimal (the

@@ -15,4 +15,8 @@ bool copyFileOverwrite(const std::filesystem::path& source, const std::filesyste
 // the old or the new file, never a mix).
 bool replaceFile(const std::filesystem::path& source, const std::filesystem::path& target, std::error_code& error);
 
+// The 8.3 short form of an existing file's path (GetShortPathNameW), or an
+// empty path when the file system keeps none (always on POSIX).
+std::filesystem::path shortPathName(const std::filesystem::path& path);
+
 }  // namespace platform

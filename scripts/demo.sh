@@ -49,6 +49,7 @@ if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
+source scripts/demo-statics.sh
 
 # --- build --------------------------------------------------------------
 bash scripts/install-deps.sh || { say "installing the build dependencies failed"; exit 1; }
@@ -135,6 +136,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
     <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
+    <parameter name="MAX_PARK_SEL" value="10" />
 $version_parameters
   </parameters>
 </root>
@@ -149,10 +151,19 @@ stop_all() {
 }
 trap stop_all EXIT
 
+# The replayed positions by callsign, for the stand-in simulator's map and
+# summary of how closely each AI object followed its replayed track.
+reference=()
+if ((traffic)); then
+  "$native/tools/realtraffic" generate tools/realtraffic/scenarios/eham_demo.txt |
+    awk '{ sub(/^[^ ]+ /, ""); split($0, f, ","); if (f[1] == "TFC" && f[10] != "" && f[10] !~ / /) print f[10], f[3], f[4], f[5] }' \
+      >"$demo/simulator/replayed.txt" && reference=(--reference "$demo/simulator/replayed.txt")
+fi
+
 say "starting the stand-in simulator"
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" \
+  --installed-titles "$liveries" "${reference[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -162,10 +173,12 @@ port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$demo/simulator/ports.json" 2>/
 printf '[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%s\n' "$port4" >"$run/SimConnect.cfg"
 
 mkdir -p "$demo/realtraffic"
+statics_prepare
 replay=()
 if ((traffic)); then
   say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
   replay=(--replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet)
+  ((statics_on)) && replay+=(--clock "$statics_clock")
 else
   say "starting the stand-in RealTraffic (command link only, no traffic)"
 fi
@@ -192,7 +205,7 @@ export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}" NO_PROXY="127.0.0.1${NO_PROXY
 
 # --- the program ----------------------------------------------------------
 say "running the program for $seconds s (Ctrl-C ends it earlier)"
-(cd "$run" && exec setsid "${program[@]}") >"$demo/program.out" 2>&1 &
+(cd "$run" && exec setsid "${program[@]}") <"$statics_stdin" >"$demo/program.out" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 started=$(date +%s.%N)
@@ -218,6 +231,7 @@ trap 'interrupted=1' INT
 for ((t = 0; t < seconds * 10 && !interrupted; ++t)); do
   kill -0 "$program_pid" 2>/dev/null || break
   if ((windows && t > 0 && t % 200 == 0)); then window_picture "$(printf 't%03d' $((t / 10)))"; fi
+  statics_step "$t"
   sleep 0.1
 done
 trap - INT
@@ -317,10 +331,16 @@ if ((traffic)); then
   verdict 'found "live traffic livery matching summary"' "the log has the livery matching summary"
   grep -E "^ {10}.* =[0-6s]= " "$log" 2>/dev/null | sed -E 's/^ +/  matched: /'
 fi
+((seconds >= 120)) && statics_results
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
     cpu = ticks / hz
     printf "  the program used %.2f s of CPU time in %.1f s: %.2f %% of one core\n", cpu, seconds, 100 * cpu / seconds }'
+fi
+if [[ -s $demo/simulator/simulator-summary.txt ]]; then
+  echo
+  say "AI objects: phases reached and the largest distance from the replayed track while airborne"
+  sed 's/^/  /' "$demo/simulator/simulator-summary.txt"
 fi
 echo
 say "where things are"
@@ -329,6 +349,7 @@ echo "  program output           $demo/program.out"
 echo "  simulator record (JSONL) $demo/simulator/simulator-record.jsonl"
 echo "  simulator world dump     $demo/simulator/simulator-world.json"
 echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
+echo "  simulator summary        $demo/simulator/simulator-summary.txt"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"

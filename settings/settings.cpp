@@ -125,3 +125,17 @@ const std::string_view g_keyParkingPercentage = parking_percentage.key;
 const std::string_view g_keyMaxFit = MAX_FIT.key;
 const std::string_view g_keyWeek = WEEK.key;
 const std::string_view g_keyMaxLiveSel = MAX_LIVE_SEL.key;
+
+float gf_maxFitToFloat(std::int32_t m) {
+    struct Step {
+        std::int32_t atLeast;
+        float hours;
+    };
+    static constexpr Step kSteps[] = {{44, 24.0f}, {38, 21.0f}, {32, 18.0f}, {26, 15.0f}, {22, 12.0f},
+                                      {20, 11.0f}, {18, 10.0f}, {16, 9.0f},  {14, 8.0f},  {12, 7.0f},
+                                      {10, 6.0f},  {9, 5.0f},   {8, 4.5f},   {7, 4.0f},   {6, 3.5f},
+                                      {5, 3.0f},   {4, 2.5f},   {3, 2.0f},   {2, 1.5f},   {1, 1.0f}};
+    for (const Step& step : kSteps)
+        if (m >= step.atLeast) return step.hours;
+    return 0.5f;
+}

@@ -95,3 +95,8 @@ extern const std::string_view g_keyRange, g_keyAutoRange, g_keyInitialLoadOnly, 
 // and the traffic engine) and metres (RANGE * 1852).
 extern std::atomic<double> g_rangeNm;
 extern std::atomic<std::int32_t> g_rangeMeters;
+
+// The hours of a learned maximum fit in half-hour units (0..47): half-hour
+// steps up to 9, then coarser ones up to 24 hours at 44 (MAX_FIT gives
+// AMAX_FIT_FL so; the static parking prints its fit levels so).
+float gf_maxFitToFloat(std::int32_t halfHours);

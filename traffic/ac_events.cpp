@@ -3,8 +3,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "app/services/run_flags.h"
 #include "app/services/status_line.h"
@@ -187,11 +185,7 @@ void lf_onObjectRemoved(std::uint32_t objectId) {
             aircraft->objectId = 0;
             return;
         }
-        if (aircraft->hasFlightPlan != 0) {
-            std::error_code error;
-            std::filesystem::remove(gf_flightPlanPath(objectId), error);
-            if (error) gf_log(fmt::format("gf_removeFlightPlan: {}", error.message()));
-        }
+        if (aircraft->hasFlightPlan != 0) gf_removeFlightPlan(objectId);
         lf_eraseLiveAc(aircraft);
         return;
     }

@@ -87,3 +87,4 @@ std::size_t gf_staticScheduleSize();       // entries of g_staticSlots
 void gf_clearLiveryByHexId();              // the spawn's second livery bookkeeping map
 void gf_clearGhostCallsigns();             // g_ghostCallsigns
 void gf_clearUserRef();                    // g_userRef, the user aircraft as the engine reads it
+

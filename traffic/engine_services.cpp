@@ -5,6 +5,7 @@
 #include "airports/airport_services.h"
 #include "liveries/livery_services.h"
 #include "rtlink/command_link.h"
+#include "settings/parameter_store.h"
 #include "simlink/request_queues.h"
 #include "simlink/sim_ids.h"
 
@@ -19,6 +20,7 @@ EngineServices gf_engineServices() {
     EngineServices services;
     services.matchLiveryLive = gf_matchLiveryLive;
     services.liveryTitleForRegistration = gf_liveryTitleForRegistration;
+    services.matchLiveryParked = gf_matchLiveryParked;
     services.findStandNear = gf_findStandNear;
     services.standNameAt = gf_standNameAt;
     services.addRealStandOption = lf_addRealStandOption;
@@ -35,7 +37,21 @@ EngineServices gf_engineServices() {
         });
     };
     services.requestUserPosition = gf_requestUserPosition;
+    services.setControls = [](std::uint32_t objectId, double spoilers, double throttle1, double throttle2) {
+        const double block[] = {spoilers, throttle1, throttle2};
+        gf_sendSimRequest("SimConnect set controls fails", [&](SimConnectClient* handle) {
+            return SimConnect_SetDataOnSimObject(handle, DEF_SET_CONTROLS, objectId, 0, 0, sizeof block, block);
+        });
+    };
+    services.setFlightPlan = [](std::uint32_t objectId, const std::string& pathText) -> std::int32_t {
+        // Under the request mutex, but a refused plan is no link failure.
+        const std::lock_guard lock(g_simQueueMutex);
+        SimConnectClient* const handle = g_simHandle.load();
+        if (handle == nullptr) return simconnect::kEFail;
+        return SimConnect_AISetAircraftFlightPlan(handle, objectId, pathText.c_str(), REQ_FLIGHT_PLAN);
+    };
     services.sendRtAreaRequest = gf_sendRtAreaRequest;
+    services.restoreUserSettings = [] { gf_applyChangedParams(); };
     services.systemTime100ns = systemClock100ns;
     return services;
 }

@@ -24,6 +24,7 @@ struct EngineServices {
     // Liveries.
     std::function<void(LiveAc&)> matchLiveryLive;
     std::function<std::string_view(std::string_view)> liveryTitleForRegistration;
+    std::function<bool(AcBase&, const Stand&)> matchLiveryParked;
 
     // Airports: the park airport's stands.
     std::function<Stand*(const GeoPoint&, const AcBase&, double, bool)> findStandNear;
@@ -34,9 +35,21 @@ struct EngineServices {
     std::function<void(std::uint32_t radiusMeters)> requestAcWithinRange;  // request 101, definition 404
     std::function<void(std::uint32_t objectId)> requestStaticCg;           // request 102, definition 405
     std::function<UserState()> requestUserPosition;                        // asks again, returns the last block
+    // Definition 401 on the object: spoilers handle and both throttle levers, in percent.
+    std::function<void(std::uint32_t objectId, double spoilersPercent, double throttle1Percent,
+                       double throttle2Percent)>
+        setControls;
+    // The flight-plan file (path text in UTF-8; the library sends it in the
+    // ANSI code page) for the object, request 110; the library's result code,
+    // 0 = accepted.
+    std::function<std::int32_t(std::uint32_t objectId, const std::string& pathText)> setFlightPlan;
 
     // RealTraffic link: the user aircraft's position to RealTraffic.
     std::function<void()> sendRtAreaRequest;
+
+    // Settings: the user's own values of the per-airport settings put back
+    // (and saved) when the park airport is left.
+    std::function<void()> restoreUserSettings;
 
     // The system clock in 100 ns units (only differences are used).
     std::function<std::int64_t()> systemTime100ns;

@@ -29,6 +29,14 @@ std::int32_t g_airportFileUpdates = 0;
 std::atomic<std::uint32_t> g_standUseUpdates{0};
 std::array<std::int32_t, 2> g_maxFitHalfHours{0, -1};
 StaticCallsigns g_staticCallsigns;
+std::vector<KeptStatic> g_staticPlacements = [] {
+    std::vector<KeptStatic> kept;
+    kept.reserve(256);
+    return kept;
+}();
+std::vector<StaticRemoval> g_staticRemovals;
+bool g_parkReadRequest = false;
+std::vector<LiveParkedEntry> g_liveParkedList;
 std::mutex g_acEventsMutex;
 std::vector<AcEvent> g_acEvents = [] {
     std::vector<AcEvent> events;

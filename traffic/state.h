@@ -59,6 +59,39 @@ struct StaticCallsigns {
     bool building = false;
 };
 extern StaticCallsigns g_staticCallsigns;
+// A park airport was chosen: the next control cycle reads its stands; traffic thread only.
+extern bool g_parkReadRequest;
+
+// A static aircraft the parking adjustment keeps on its stand.
+struct KeptStatic {
+    std::string callsign;
+    std::string prevCallsign;  // the first callsign of its use
+    std::string spareText;     // the second callsign of its use
+    std::string registration;
+    ModelKey key;
+    std::uint32_t parkedDay = 0;
+    std::uint32_t parkedSlot = 0;
+    std::uint32_t standId = 0;
+    std::uint8_t leaves = 0;  // it shows its first callsign and its use ends now: it must show its second
+};
+// A static aircraft the parking adjustment removes.
+struct StaticRemoval {
+    std::string callsign;
+    std::uint32_t standId = 0;
+};
+// A live aircraft parked at the park airport, as the parking adjustment counts it.
+struct LiveParkedEntry {
+    std::string callsign;
+    std::uint64_t unused = 0;  // always 0
+    std::int32_t standId = 0;
+    std::int32_t minutes = 0;  // parked since its stream last showed it on the stand
+};
+// The parking adjustment's lists: kept statics, statics to remove and the
+// parked live aircraft; traffic thread only.
+extern std::vector<KeptStatic> g_staticPlacements;
+extern std::vector<StaticRemoval> g_staticRemovals;
+extern std::vector<LiveParkedEntry> g_liveParkedList;
+
 // Hex ids of live aircraft to check against the learned stand use and the
 // static aircraft, one per user sample; traffic thread only.
 extern std::deque<std::uint32_t> g_replaceCheckIds;

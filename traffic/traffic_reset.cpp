@@ -1,9 +1,11 @@
 // The engine's tables at the start of a run, and the small reads and clears
 // the application shell asks of them.
 #include <mutex>
+#include <string>
 
 #include "airports/airport_services.h"
 #include "airports/stands.h"
+#include "airports/state.h"
 #include "app/services/state.h"
 #include "app/services/window_bands.h"
 #include "platform/window_host.h"
@@ -53,6 +55,9 @@ void gf_resetTraffic() {
     g_removeQueue = {};
     g_liveCreateQueue = {};
     g_staticCreateQueue = {};
+    g_staticRemovals.clear();
+    g_staticPlacements.clear();
+    g_liveParkedList.clear();
     g_staticAcs.clear();
     {
         // The readers were stopped before the reset; the lock keeps it so.
@@ -62,12 +67,18 @@ void gf_resetTraffic() {
     g_fastRangeRequests = 0;
     g_settingsLocked = false;
     platform::invalidateBand(kControlsBand);
+    g_parkReadRequest = false;
     g_liveAcs.clear();
     {
         const std::lock_guard lock(g_standsMutex);
         g_stands.clear();
     }
     g_engineQnh = 1013;
+    // No park airport's file is in use any more.
+    g_parkAirportText = std::string();
+    g_parkFileNameText = std::string();
+    g_airportFileRead = false;
+    g_standUseUpdates = 0;
     g_daySlot = 0;
     g_noMatchAcs.clear();
     g_maxLiveLowered = false;

@@ -12,4 +12,6 @@ bool replaceFile(const std::filesystem::path& source, const std::filesystem::pat
     return !error;
 }
 
+std::filesystem::path shortPathName(const std::filesystem::path&) { return {}; }
+
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace platform {
 
 bool copyFileOverwrite(const std::filesystem::path& source, const std::filesystem::path& target,
@@ -21,6 +23,16 @@ bool replaceFile(const std::filesystem::path& source, const std::filesystem::pat
     }
     error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
     return false;
+}
+
+std::filesystem::path shortPathName(const std::filesystem::path& path) {
+    const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring shortPath(size, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), size);
+    if (length == 0 || length >= size) return {};
+    shortPath.resize(length);
+    return std::filesystem::path(shortPath);
 }
 
 }  // namespace platform

@@ -280,7 +280,8 @@ TEST_F(StandSearch, EachStandGivesItsFirstFittingUnusedUse) {
     setStands({standAt("A", 0, 0, 20, uses)});
     g_staticSlots.push_back(StaticSlot{9, 0, klm, "", "", "PH-BXB", 0});
     EXPECT_TRUE(search(gf_packDaySlot(1, 10), 1, 1, 0).empty());
-    EXPECT_EQ(g_stands[0].uses[1].active, 0);
+    EXPECT_EQ(g_stands[0].uses[1].consumed, 1);
+    EXPECT_EQ(g_stands[0].uses[1].active, 2) << "its number stays, so it is still saved";
     EXPECT_EQ(g_stands[0].taken, 0);
     const auto next = search(gf_packDaySlot(1, 10), 1, 1, 0);
     ASSERT_EQ(next.size(), 1u);
@@ -445,7 +446,20 @@ TEST_F(StandSearch, AUseIsTakenWhenItsAircraftIsAlreadyThere) {
         parked.registration = "PH-BXZ";
         c.arrange();
         EXPECT_EQ(lf_isUseTaken(c.use), c.taken);
+        const UseTakenIndex index;
+        EXPECT_EQ(lf_isUseTaken(c.use), c.taken) << "answered from the index";
     }
+    // The index follows the schedule as it grows and shrinks.
+    g_staticSlots.clear();
+    g_staticAcs.clear();
+    g_staticCallsigns = StaticCallsigns{};
+    const UseTakenIndex index;
+    EXPECT_FALSE(lf_isUseTaken(u));
+    g_staticSlots.push_back({1, 0, klm, "X", "Y", "PH-BXA", 0});
+    EXPECT_TRUE(lf_isUseTaken(u));
+    g_staticSlots.clear();
+    g_staticSlots.push_back({1, 0, klm, "X", "Y", "PH-BXB", 0});
+    EXPECT_FALSE(lf_isUseTaken(u));
 }
 
 TEST_F(StandSearch, TheParkedCountAndTheirMeanTime) {

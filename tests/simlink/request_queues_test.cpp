@@ -21,17 +21,10 @@ using testing_support::TempDir;
 
 namespace {
 
-std::uint32_t u32At(const Bytes& p, std::size_t offset) {
-    std::uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = v << 8 | std::to_integer<std::uint32_t>(p.at(offset + static_cast<std::size_t>(k)));
-    return v;
-}
-double f64At(const Bytes& p, std::size_t offset) {
-    const std::uint64_t low = u32At(p, offset), high = u32At(p, offset + 4);
-    return std::bit_cast<double>(high << 32 | low);
-}
-std::string textAt(const Bytes& p, std::size_t offset) { return std::string(reinterpret_cast<const char*>(&p.at(offset))); }
-std::uint32_t codeOf(const Bytes& p) { return u32At(p, 8) & 0xFFu; }
+using testing_support::f64At;
+using testing_support::textAt;
+using testing_support::u32At;
+std::uint32_t codeOf(const Bytes& p) { return testing_support::packetCode(p); }
 
 constexpr std::uint32_t kTransmit = 0x05, kRequestData = 0x0E, kSetData = 0x10, kCreate = 0x29, kRelease = 0x2B,
                         kRemove = 0x2C;
@@ -53,11 +46,8 @@ protected:
         resetLink();
         testing_support::setRegistryPorts("", "");
         peer_ = SimPeer::overTcp(platform::IpFamily::v4);
-        testing_support::writeSimConnectCfg(
-            cfgDir_.path(), "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + std::to_string(peer_->port()) + "\n");
-        EXPECT_EQ(SimConnect_Open(&handle_, "Velantra_P3D", nullptr, 0, nullptr, 0), simconnect::kSOk);
-        EXPECT_TRUE(peer_->accept());
-        EXPECT_EQ(peer_->readPacket().size(), 296u);
+        handle_ = testing_support::openClientToPeer(*peer_, cfgDir_.path());
+        EXPECT_NE(handle_, nullptr);
         g_simHandle = handle_;
         g_userObjectId = 1;
         gf_initSimQueues(5);

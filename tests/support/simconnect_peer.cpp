@@ -35,6 +35,24 @@ Bytes& appendU32(Bytes& bytes, std::uint32_t value) {
     return bytes;
 }
 
+std::uint32_t u32At(const Bytes& packet, std::size_t offset) {
+    std::uint32_t v = 0;
+    for (int k = 3; k >= 0; --k)
+        v = v << 8 | std::to_integer<std::uint32_t>(packet.at(offset + static_cast<std::size_t>(k)));
+    return v;
+}
+
+double f64At(const Bytes& packet, std::size_t offset) {
+    const std::uint64_t low = u32At(packet, offset), high = u32At(packet, offset + 4);
+    return std::bit_cast<double>(high << 32 | low);
+}
+
+std::string textAt(const Bytes& packet, std::size_t offset) {
+    return std::string(reinterpret_cast<const char*>(&packet.at(offset)));
+}
+
+std::uint32_t packetCode(const Bytes& packet) { return u32At(packet, 8) & 0xFFu; }
+
 Bytes& appendF64(Bytes& bytes, double value) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     for (int k = 0; k < 8; ++k) bytes.push_back(static_cast<std::byte>(bits >> (8 * k)));
@@ -135,6 +153,18 @@ ScopedCfgFolders::~ScopedCfgFolders() {
 
 void writeSimConnectCfg(const std::filesystem::path& folder, const std::string& text) {
     writeFile(folder / "SimConnect.cfg", text);
+}
+
+SimConnectClient* openClientToPeer(SimPeer& peer, const std::filesystem::path& cfgFolder) {
+    writeSimConnectCfg(cfgFolder,
+                       "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + std::to_string(peer.port()) + "\n");
+    SimConnectClient* handle = nullptr;
+    if (SimConnect_Open(&handle, "Velantra_P3D", nullptr, 0, nullptr, 0) != simconnect::kSOk) return nullptr;
+    if (!peer.accept() || peer.readPacket().size() != 296u) {
+        SimConnect_Close(handle);
+        return nullptr;
+    }
+    return handle;
 }
 
 void setRegistryPorts(const std::string& ipv4, const std::string& ipv6) {

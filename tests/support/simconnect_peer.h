@@ -28,6 +28,13 @@ Bytes& appendF64(Bytes& bytes, double value);
 // A zero-terminated text in a field of fieldSize bytes.
 Bytes& appendText(Bytes& bytes, std::string_view text, std::size_t fieldSize);
 Bytes operator+(Bytes a, const Bytes& b);
+// Little-endian fields read from a packet at a byte offset.
+std::uint32_t u32At(const Bytes& packet, std::size_t offset);
+double f64At(const Bytes& packet, std::size_t offset);
+// The zero-terminated text at the offset.
+std::string textAt(const Bytes& packet, std::size_t offset);
+// The request code of a packet (the low byte of its type word).
+std::uint32_t packetCode(const Bytes& packet);
 
 // A message: size, version 4, id, then the u32 fields.
 Bytes recvMessage(std::uint32_t id, std::initializer_list<std::uint32_t> fields = {});
@@ -71,6 +78,10 @@ public:
 
 // Writes SimConnect.cfg in folder.
 void writeSimConnectCfg(const std::filesystem::path& folder, const std::string& text);
+
+// Writes SimConnect.cfg in cfgFolder naming the peer's IPv4 port, opens a
+// client handle to the peer and reads its Open packet; null when a step fails.
+SimConnectClient* openClientToPeer(SimPeer& peer, const std::filesystem::path& cfgFolder);
 
 // The simulator's SimConnect port values in the registry (the in-memory one
 // natively, the real one on Windows). An empty port removes the value.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <sstream>
 
 #include "platform/sockets.h"
@@ -38,6 +40,40 @@ TEST(RealTrafficCli, AWrongCommandLineShowsTheUsage) {
     }
     EXPECT_NE(run({"replay", kDemo, "--speed", "fast"}).err.find("--speed needs a number, not 'fast'"),
               std::string::npos);
+    for (const char* clock : {"12:29", "24:00:00", "12:60:00", "12:29:30x"})
+        EXPECT_NE(run({"replay", kDemo, "--clock", clock}).err.find("--clock needs a time hh:mm:ss"), std::string::npos)
+            << clock;
+}
+
+TEST(RealTrafficCli, TheReplaysClockCanStartAtAGivenTimeOfDay) {
+    platform::UdpSocket traffic, qnh;
+    ASSERT_EQ(traffic.open(), 0);
+    ASSERT_EQ(traffic.bind(0, true), 0);
+    ASSERT_EQ(traffic.setReceiveTimeout(5000), 0);
+    ASSERT_EQ(qnh.open(), 0);
+    ASSERT_EQ(qnh.bind(0, true), 0);
+    const Outcome r = run({"replay", kDemo, "--traffic-port", std::to_string(traffic.localPort()), "--qnh-port",
+                           std::to_string(qnh.localPort()), "--speed", "0", "--quiet", "--primer", "--clock",
+                           "12:29:00"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::array<char, 2048> buffer{};
+    const auto received = traffic.receive(buffer);
+    ASSERT_EQ(received.error, 0);
+    // Field 14 (the timestamp): today at 12:29:00 UTC.
+    std::string datagram(buffer.data(), received.size);
+    std::vector<std::string> fields;
+    for (std::size_t at = 0, comma; at <= datagram.size(); at = comma + 1) {
+        comma = datagram.find(',', at);
+        if (comma == std::string::npos) comma = datagram.size();
+        fields.push_back(datagram.substr(at, comma - at));
+    }
+    ASSERT_GT(fields.size(), 14u) << datagram;
+    const auto timestamp = static_cast<std::int64_t>(std::stod(fields[14]));
+    EXPECT_EQ(timestamp % 86400, 12 * 3600 + 29 * 60) << datagram;
+    const auto today = std::chrono::duration_cast<std::chrono::seconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count() / 86400;
+    EXPECT_LE(std::abs(timestamp / 86400 - today), 1) << datagram;
 }
 
 TEST(RealTrafficCli, ABrokenScenarioFailsWithItsLine) {

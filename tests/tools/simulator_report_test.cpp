@@ -2,11 +2,14 @@
 // reply, the world dump, and the SVG map of the tracks.
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 
+#include "foundation/geodesy.h"
 #include "session_harness.h"
 #include "support/temp_dir.h"
+#include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/world_report.h"
 
 using namespace golden;
@@ -147,4 +150,65 @@ TEST(StandInReports, FrameLinesCanBeLeftOutOfTheRecord) {
     const auto lines = r.lines();
     EXPECT_TRUE(
         std::none_of(lines.begin(), lines.end(), [](const auto& l) { return l.value("kind", "") == "EVENT_FRAME"; }));
+}
+
+// With the replayed traffic given, the map rings the replayed positions along
+// each track and the summary tells the phases each object reached and how
+// far it strayed from its replayed track while airborne.
+TEST(StandInReports, ReplayedPositionsOnTheMapAndInTheSummary) {
+    simulator::SimulatorConfig config = quietConfig();
+    // DLH4AB's replay runs 0.001 deg east of where the program flies it.
+    config.referencePoints = simulator::readReferenceText(
+        "# tail lat lon alt\n"
+        "DLH4AB 47.0 8.001 2000\n"
+        "DLH4AB 47.0045 8.001 1750\r\n"
+        "OTHER1 40.0 2.0 0\n");
+    Recorded r(config);
+    r.h.sim.config.summaryFile = r.dir / "summary.txt";
+    scriptedTraffic(r.h);
+    ASSERT_TRUE(simulator::writeReports(r.h.sim));
+    const std::string summary = testing_support::readFile(r.dir / "summary.txt");
+    const double offsetM = 0.001 * std::cos(47.0 * kDegToRad) * 60 * 1852;  // 75.8 m
+    EXPECT_EQ(summary, fmt::format("DLH4AB   object 100   created, airborne, removed           largest distance from "
+                                   "the replayed track while airborne {:.0f} m\n"
+                                   "SWR12    object 101   created                              no replayed track\n",
+                                   offsetM));
+
+    pugi::xml_document svg;
+    ASSERT_TRUE(svg.load_file((r.dir / "map.svg").c_str()));
+    const pugi::xml_node moved = svg.child("svg").find_child_by_attribute("g", "id", "object-100");
+    const pugi::xml_node rings = moved.find_child_by_attribute("g", "class", "replayed");
+    EXPECT_EQ(std::distance(rings.children("circle").begin(), rings.children("circle").end()), 2);
+    EXPECT_FALSE(svg.child("svg").find_child_by_attribute("g", "id", "object-101").find_child_by_attribute(
+        "g", "class", "replayed"));
+}
+
+TEST(StandInReports, LandingIsAGroundPointAfterAnAirborneOne) {
+    simulator::World world;
+    world.terrainFt = 100;
+    world.staticCgFt = 9;
+    simulator::AiObject o;
+    o.tailNumber = "KLM1";
+    o.track = {{0, 52.0, 4.0, 109}, {1, 52.001, 4.0, 111}, {2, 52.002, 4.0, 112}, {3, 52.003, 4.0, 109}};
+    const auto landed = simulator::summariseObject(world, o, {});
+    EXPECT_TRUE(landed.airborne) << "112 ft is 3 ft above a 9 ft stance";
+    EXPECT_TRUE(landed.landed);
+    EXPECT_FALSE(landed.removed);
+    EXPECT_FALSE(landed.hasReference);
+    o.track.pop_back();
+    EXPECT_FALSE(simulator::summariseObject(world, o, {}).landed);
+}
+
+// A path extended after its stream stopped runs on past the replayed track:
+// that part is counted apart from the distance along the track.
+TEST(StandInReports, FlyingOnPastTheReplayedEndIsCountedApart) {
+    simulator::World world;
+    world.terrainFt = 0;
+    const auto reference = simulator::readReferenceText("KLM1 52.0 4.0 3000\nKLM1 52.01 4.0 3000\n");
+    simulator::AiObject o;
+    o.tailNumber = "KLM1";
+    o.track = {{0, 52.0, 4.0003, 3000}, {1, 52.005, 4.0, 3000}, {2, 52.02, 4.0, 3000}};
+    const auto s = simulator::summariseObject(world, o, reference);
+    EXPECT_NEAR(s.largestAirborneOffsetM, 0.0003 * std::cos(52.0 * kDegToRad) * 60 * 1852, 0.01);
+    EXPECT_NEAR(s.largestPastEndM, 0.01 * 60 * 1852, 0.01);
 }

@@ -146,6 +146,7 @@ TEST(StandInCommandLine, MistakesNameTheirPlace) {
         {{}, "speed 2\n\nframe-rate 30 40\n", "bad.txt:3: 'frame-rate' takes 1 value"},
         {{}, "at -1 quit\n", "bad.txt:1: the time of an action cannot be negative"},
         {{}, "scenario missing.txt\n", "cannot read the scenario file"},
+        {{"--reference", "missing.txt"}, "", "cannot read the reference file"},
         {{"--installed-titles", "missing.xml"}, "", "cannot read the liveries file missing.xml"},
         {{}, "installed-titles bad.txt\n", "cannot read the liveries file bad.txt"},
     };

@@ -34,14 +34,16 @@ protected:
         for (const auto& e : sim.eventsFor(objectId, eventId)) out.push_back(e.value);
         return out;
     }
-    // The seven lights queued at activation, in the order nav, beacon, landing, taxi, strobe, logo, cabin.
+    // The seven lights queued at activation (the first of each; the motion
+    // sets them again later), in the order nav, beacon, landing, taxi,
+    // strobe, logo, cabin; 99 for one never sent.
     std::vector<std::uint32_t> lights(std::uint32_t objectId) const {
         std::vector<std::uint32_t> out;
         for (const std::uint32_t id : {EVT_NAV_LIGHTS_SET, EVT_BEACON_LIGHTS_SET, EVT_LANDING_LIGHTS_SET,
                                        EVT_TAXI_LIGHTS_SET, EVT_STROBES_SET, EVT_LOGO_LIGHTS_SET,
                                        EVT_CABIN_LIGHTS_SET}) {
             const auto v = values(objectId, id);
-            out.push_back(v.size() == 1 ? v.front() : 99);
+            out.push_back(v.empty() ? 99 : v.front());
         }
         return out;
     }

@@ -66,6 +66,20 @@ public:
     std::vector<PosUpdate> positions;  // the blocks of the last frame
     bool answerRemovals = true;        // removed objects report kind 2 at once
     bool answerCreations = false;      // created objects report kind 0 at once
+    // With a terrain, every reportEvery frames each object's height above it
+    // comes back as on-ground data (on the ground within static CG + 2 ft),
+    // as the answer to the request for the aircraft within the radius would.
+    std::optional<double> terrainFt;
+    double staticCgFt = 9.0;
+    int reportEvery = 20;
+    // The direct requests: the controls block (401) and the flight plans.
+    struct Controls {
+        std::uint32_t objectId = 0;
+        double spoilers = 0.0, throttle1 = 0.0, throttle2 = 0.0;
+    };
+    std::vector<Controls> controls;
+    std::vector<std::pair<std::uint32_t, std::string>> flightPlans;
+    std::int32_t flightPlanResult = 0;  // the library's answer to a flight plan
 
     // One simulator frame after a tick.
     void frame() {
@@ -92,6 +106,12 @@ public:
             removedTicks.push_back(tick);
             if (answerRemovals) gf_pushAcEvent({objectId, 0, 0, AcEventKind::removed, 0.0, 0.0});
         }
+        if (!terrainFt || reportEvery <= 0 || tick % reportEvery != 0) return;
+        for (const PosUpdate& block : positions) {
+            const double above = block.altitudeFt - *terrainFt;
+            const std::uint32_t onGround = above <= staticCgFt + 2.0 ? 1 : 0;
+            gf_pushAcEvent({block.objectId, onGround, 0, AcEventKind::onGround, *terrainFt, above});
+        }
     }
 
     // The creation sent for this hex id (the last one), if any.
@@ -113,6 +133,20 @@ public:
     void creationRefused(std::uint32_t hexId) { gf_pushAcEvent({0, hexId, 0, AcEventKind::createFailed, 0.0, 0.0}); }
     void objectRemoved(std::uint32_t objectId) {
         gf_pushAcEvent({objectId, 0, 0, AcEventKind::removed, 0.0, 0.0});
+    }
+    // The values of one client event, in the order sent.
+    std::vector<std::uint32_t> valuesOf(std::uint32_t eventId) const {
+        std::vector<std::uint32_t> out;
+        for (const SimEventRequest& e : events)
+            if (e.eventId == eventId) out.push_back(e.value);
+        return out;
+    }
+    // The event ids and values sent after one tick (every tick with none).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> sent(std::optional<std::int32_t> tick = std::nullopt) const {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
+        for (std::size_t k = 0; k < events.size(); ++k)
+            if (!tick || eventTicks[k] == *tick) out.emplace_back(events[k].eventId, events[k].value);
+        return out;
     }
     // Client events of one kind sent to one object.
     std::vector<SimEventRequest> eventsFor(std::uint32_t objectId, std::uint32_t eventId) const {
@@ -275,6 +309,13 @@ protected:
         };
         s.requestStaticCg = [this](std::uint32_t objectId) { staticCgRequests.push_back(objectId); };
         s.requestUserPosition = [this] { return user; };
+        s.setControls = [this](std::uint32_t objectId, double spoilers, double throttle1, double throttle2) {
+            sim.controls.push_back({objectId, spoilers, throttle1, throttle2});
+        };
+        s.setFlightPlan = [this](std::uint32_t objectId, const std::string& path) {
+            sim.flightPlans.emplace_back(objectId, path);
+            return sim.flightPlanResult;
+        };
         s.sendRtAreaRequest = [this] { areaRequestTicks.push_back(g_tick.load()); };
         s.systemTime100ns = [this] { return clock100ns; };
     }

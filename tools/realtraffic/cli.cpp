@@ -3,10 +3,11 @@
 #include <fmt/format.h>
 
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "tools/realtraffic/busy.h"
@@ -31,6 +32,7 @@ replay options:
   --oversize              one datagram longer than the program's buffer first
   --primer                one datagram far away first
   --speed <factor>        time factor (0: all at once)
+  --clock <hh:mm:ss>      the timestamps start today at this UTC time (default: now)
   --quiet                 no line per datagram
 command options:
   --host <address>        127.0.0.1
@@ -82,6 +84,21 @@ struct ReplayJob {
     bool quiet = false;
 };
 
+// Today's date (UTC) at the time of day "hh:mm:ss", in Unix seconds.
+double todayAt(const std::string& option, const std::string& text) {
+    int hour = -1, minute = -1, second = -1;
+    char colon1 = 0, colon2 = 0;
+    std::istringstream in(text);
+    in >> hour >> colon1 >> minute >> colon2 >> second;
+    if (!in || !in.eof() || colon1 != ':' || colon2 != ':' || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 59)
+        throw UsageError(fmt::format("{} needs a time hh:mm:ss, not '{}'", option, text));
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    return static_cast<double>(now - now % 86400 + hour * 3600 + minute * 60 + second);
+}
+
 bool takeReplayOption(Arguments& args, const std::string& option, ReplayJob& job) {
     ReplayOptions& o = job.options;
     if (option == "--to") o.address = args.next(option);
@@ -92,6 +109,7 @@ bool takeReplayOption(Arguments& args, const std::string& option, ReplayJob& job
     else if (option == "--oversize") o.oversize = true;
     else if (option == "--primer") o.primer = true;
     else if (option == "--speed") o.speed = args.number<double>(option);
+    else if (option == "--clock") o.startTime = todayAt(option, args.next(option));
     else if (option == "--quiet") job.quiet = true;
     else return false;
     return true;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/world.h"
 
 namespace simulator {
@@ -93,6 +94,8 @@ struct SimulatorConfig {
     std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
     std::filesystem::path controlFile;  // when this file appears, run its actions now and delete it
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
+    std::filesystem::path summaryFile;  // per AI object: phases reached, distance from the replayed track
+    std::vector<ReferencePoint> referencePoints;  // the replayed traffic to compare with
     bool recordFrames = true;           // EVENT_FRAME lines in the record
     bool recordBulk = true;             // position blocks in, object data out (the bulk of a busy run)
     bool quiet = false;                 // no progress lines on stdout

@@ -256,12 +256,27 @@ void applySimulator(Apply& x) {
     }
 }
 
+void applyReference(Apply& x) {
+    const std::filesystem::path file = x.path();
+    std::ifstream in(file, std::ios::binary);
+    if (!in) fail(x.s, fmt::format("cannot read the reference file {}", gf_pathToUtf8(file)));
+    std::ostringstream text;
+    text << in.rdbuf();
+    try {
+        auto points = readReferenceText(text.str());
+        x.c.referencePoints.insert(x.c.referencePoints.end(), points.begin(), points.end());
+    } catch (const std::runtime_error& e) {
+        fail(x.s, e.what());
+    }
+}
+
 void applyOutputFolder(Apply& x) {
     const std::filesystem::path dir = x.path();
     x.c.recordFile = dir / "simulator-record.jsonl";
     x.c.worldFile = dir / "simulator-world.json";
     x.c.mapFile = dir / "simulator-map.svg";
     x.c.dumpTrigger = dir / "simulator-dump.request";
+    x.c.summaryFile = dir / "simulator-summary.txt";
 }
 
 using KeyAction = void (*)(Apply&);
@@ -335,6 +350,8 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"dump-trigger", [](Apply& x) { x.c.dumpTrigger = x.path(); }},
         {"control", [](Apply& x) { x.c.controlFile = x.path(); }},
         {"record-bulk", [](Apply& x) { x.c.recordBulk = x.onOffValue(); }},
+        {"reference", applyReference},
+        {"summary", [](Apply& x) { x.c.summaryFile = x.path(); }},
         {"out", applyOutputFolder},
         {"record-frames", [](Apply& x) { x.c.recordFrames = x.onOffValue(); }},
         {"quiet", [](Apply& x) { x.c.quiet = x.flag(); }},
@@ -453,7 +470,8 @@ Every key also works as a line "key value" in a scenario file. The main ones:
   --max-objects N             more live AI objects fail (TOO_MANY_OBJECTS)
   --version-mismatch          every Open gets VERSION_MISMATCH
   --clients N --duration S    stop after N clients or S real seconds
-  --out DIR                   write the record, world dump and map into DIR
+  --out DIR                   write the record, world dump, map and summary into DIR
+  --reference FILE            replayed positions (TAIL LAT LON ALT) to compare the AI tracks with
   --lenient                   client faults do not make the exit code non-zero
 
 Exit codes: 0 clean, 1 client faults (strict mode), 2 usage, 3 listening or writing failed.

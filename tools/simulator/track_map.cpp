@@ -121,11 +121,24 @@ void userTrack(std::string& svg, const Projection& p, const UserAircraft& user) 
         x - 5, y - 5, x + 8, y - 8);
 }
 
-void objectTrack(std::string& svg, const Projection& p, const AiObject& o, std::size_t index) {
+// The positions that were replayed for the object's callsign: small rings
+// along its track.
+void replayedPositions(std::string& svg, const Projection& p, const std::vector<const ReferencePoint*>& points,
+                       const char* colour) {
+    if (points.empty()) return;
+    svg += fmt::format("<g class=\"replayed\" fill=\"none\" stroke=\"{}\" stroke-width=\"1\" opacity=\"0.6\">", colour);
+    for (const ReferencePoint* r : points)
+        svg += fmt::format("<circle cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"2.5\"/>", p.x(r->longitude), p.y(r->latitude));
+    svg += "</g>\n";
+}
+
+void objectTrack(std::string& svg, const Projection& p, const AiObject& o, std::size_t index,
+                 const std::vector<ReferencePoint>& reference) {
     const char* colour = kPalette[index % kPalette.size()];
     const std::string tail = xmlEscaped(ansiToUtf8(o.tailNumber));
     svg += fmt::format("<g class=\"ai\" id=\"object-{}\"><title>{} {} ({}){}</title>\n", o.id, o.id, tail,
                        xmlEscaped(ansiToUtf8(o.title)), o.live() ? "" : ", removed");
+    replayedPositions(svg, p, referenceOf(reference, o.tailNumber), colour);
     if (o.track.size() > 1)
         svg += fmt::format("<polyline points=\"{}\" fill=\"none\" stroke=\"{}\" stroke-width=\"2\"/>\n",
                            polyline(p, o.track), colour);
@@ -170,6 +183,8 @@ std::string trackMapSvg(const Simulation& sim) {
     for (const AiObject& o : world.objects) {
         for (const TrackPoint& t : o.track) bounds.add(t.latitude, t.longitude);
         bounds.add(o.state.latitude, o.state.longitude);
+        for (const ReferencePoint* r : referenceOf(sim.config.referencePoints, o.tailNumber))
+            bounds.add(r->latitude, r->longitude);
     }
     const Projection p = makeProjection(bounds);
     const double width = kPlotWidth + 2 * kMargin, height = p.height + 2 * kMargin + 40;
@@ -184,13 +199,13 @@ std::string trackMapSvg(const Simulation& sim) {
         width, height);
     svg += fmt::format(
         "<text x=\"{:.0f}\" y=\"24\" class=\"caption\">{}: {} AI object{} ({} live), "
-        "simulator time {:.1f} s; circle: created, cross: removed, dot: live</text>\n",
+        "simulator time {:.1f} s; circle: created, cross: removed, dot: live, rings: replayed positions</text>\n",
         kMargin, xmlEscaped(ansiToUtf8(sim.config.simName)), world.objects.size(), world.objects.size() == 1 ? "" : "s",
         liveObjectCount(world), world.simTime);
     grid(svg, p);
     scaleBar(svg, p);
     userTrack(svg, p, world.user);
-    for (std::size_t i = 0; i < world.objects.size(); ++i) objectTrack(svg, p, world.objects[i], i);
+    for (std::size_t i = 0; i < world.objects.size(); ++i) objectTrack(svg, p, world.objects[i], i, sim.config.referencePoints);
     svg += "</svg>\n";
     return svg;
 }

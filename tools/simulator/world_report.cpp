@@ -9,6 +9,7 @@
 #include "foundation/geodesy.h"
 #include "tools/simulator/datum_catalog.h"
 #include "tools/simulator/request_packets.h"
+#include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/track_map.h"
 
 namespace simulator {
@@ -160,6 +161,7 @@ bool writeReports(const Simulation& sim) {
                  worldJson(sim).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n") &&
              ok;
     if (!sim.config.mapFile.empty()) ok = writeTextFile(sim.config.mapFile, trackMapSvg(sim)) && ok;
+    if (!sim.config.summaryFile.empty()) ok = writeTextFile(sim.config.summaryFile, summaryText(sim)) && ok;
     return ok;
 }
 

@@ -1,0 +1,289 @@
+#include "traffic/tick_motion.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "simlink/sim_ids.h"
+#include "traffic/motion_fixture.h"
+
+using namespace motion_test;
+
+namespace {
+
+constexpr double kLat = 52.0;
+constexpr double kLon = 4.0;
+constexpr double kElevation = 1000.0;
+constexpr double kCg = 9.0;
+
+}  // namespace
+
+using TickMotion = MotionTest;
+
+TEST_F(TickMotion, PositionWrapsAtTheAntimeridianAndFoldsAtThePoles) {
+    struct Case {
+        double lat, lon, wantLat, wantLon;
+    };
+    const Case cases[] = {
+        {0, 180.2, 0, -179.8},   {0, -180.2, 0, 179.8},  {0, 180.0, 0, -180.0},   {0, -180.0, 0, -180.0},
+        {45, 539.0, 45, 179.0},  {90.5, 10, 89.5, -170}, {-90.5, -170, -89.5, 10}, {30, 12.5, 30, 12.5},
+    };
+    for (const Case& c : cases) {
+        double lat = c.lat;
+        double lon = c.lon;
+        gf_wrapPosition(lat, lon);
+        EXPECT_NEAR(lat, c.wantLat, 1e-9) << c.lat << "," << c.lon;
+        EXPECT_NEAR(lon, c.wantLon, 1e-9) << c.lat << "," << c.lon;
+    }
+}
+
+// Towards a wanted heading the aircraft turns by turnRate per tick the short
+// way, and not at all within half a degree.
+TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
+    struct Case {
+        double headingDeg, wantedDeg, afterDeg;
+    };
+    const double rate = 0.07;  // Large: degrees per tick
+    const Case cases[] = {
+        {10.0, 10.4, 10.0},          {10.0, 10.6, 10.0 + rate},    {10.0, 9.4, 10.0 - rate},
+        {0.3, 359.7, 0.3 - rate},    {359.8, 0.4, 359.8 + rate},   {359.99, 0.6, 359.99 + rate - 360.0},
+    };
+    for (const Case& c : cases) {
+        freshCase();
+        LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 5, 0, 9000)}, c.headingDeg);
+        gf_setPhase(ac, AcPhase::parking);
+        ac.targetBearing = c.wantedDeg * kDegToRad;
+        lf_followCurve(ac);
+        EXPECT_NEAR(deg(ac.heading), c.afterDeg, 1e-9) << c.headingDeg << " -> " << c.wantedDeg;
+        EXPECT_GE(ac.heading, 0.0);
+        EXPECT_LT(ac.heading, kTwoPi);
+    }
+}
+
+TEST_F(TickMotion, PushedBackAircraftKeepsItsPlaceAndABrokenCurveIsLogged) {
+    LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 5, 0, 9000)});
+    gf_setPhase(ac, AcPhase::pushed_back);
+    ac.latStep = 0.001;
+    lf_followCurve(ac);
+    EXPECT_EQ(ac.lat, kLat);
+
+    gf_setPhase(ac, AcPhase::taxi);
+    ac.curve.controlEastM = ac.curve.controlNorthM = 10.0;
+    ac.curve.xStart = 2.0;  // the curve's parameter lies outside its range
+    ac.curve.xEnd = 3.0;
+    ac.curve.tStep = 0.25;
+    lf_followCurve(ac);
+    EXPECT_EQ(ac.lat, kLat);
+    EXPECT_TRUE(log.contains("TST123 error in curve at index: 0.25"));
+}
+
+// On short final the descent flattens in four stages, judged by the height
+// above the park airport even while the simulator's height above ground is
+// stale; the simulator's on-ground report then starts the touch-down.
+TEST_F(TickMotion, FlareStagesFromTheHeightAboveTheParkAirportThenTouchDown) {
+    setParkAirport(kLat, kLon, static_cast<float>(kElevation));
+    LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 1045.05, 140, -700, 90000),
+                                                 sampleAt(kLat + 0.1, kLon, 0, 130, 0, 99000)});
+    ac.altitudeFt = kElevation + 45.05;
+    ac.approach = 1;
+    ac.altAboveGround = 300.0;  // higher than the height above the airport
+    ac.climbStep = -0.15;
+    ac.pitch = -2.0 * kDegToRad;
+    ac.latStep = 1e-7;
+
+    struct Stage {
+        double heightAbove, climbStep, verticalSpeed;
+    };
+    const Stage stages[] = {{30, -0.1, -601}, {20, -0.075, -450}, {10, -0.05, -300}, {3, -0.025, -150}};
+    double previousHeight = ac.altitudeFt - kElevation;
+    while (ac.flareStage < 4 && g_tick.load() < 2000) {
+        const double height = ac.altitudeFt - kElevation;
+        const std::int32_t stage = ac.flareStage;
+        const double pitchBefore = ac.pitch;
+        tick();
+        if (ac.flareStage == stage) {
+            previousHeight = height;
+            continue;
+        }
+        ASSERT_EQ(ac.flareStage, stage + 1);
+        const Stage& s = stages[stage];
+        EXPECT_LE(height, kCg + s.heightAbove) << "stage " << stage + 1;
+        EXPECT_GT(previousHeight, kCg + s.heightAbove) << "stage " << stage + 1 << " not a tick late";
+        EXPECT_DOUBLE_EQ(ac.climbStep, s.climbStep);
+        EXPECT_DOUBLE_EQ(ac.samples.front().verticalSpeed, s.verticalSpeed);
+        EXPECT_NEAR(ac.altitudeFt - kElevation, height + s.climbStep, 1e-9);
+        if (stage == 0) {
+            EXPECT_EQ(g_fastRangeRequests, 1) << "the simulator is asked more often now";
+            EXPECT_NEAR(ac.pitchStep, (-4.0 * kDegToRad - pitchBefore) / 400, 1e-15);
+        }
+        if (stage == 2) {
+            EXPECT_EQ(sim.valuesOf(EVT_THROTTLE_SET), std::vector<std::uint32_t>{0});
+        }
+        previousHeight = height;
+    }
+    ASSERT_EQ(ac.flareStage, 4);
+    EXPECT_GE(deg(ac.pitch), -4.0 - 1e-12) << "the nose rises no higher than 4 deg";
+
+    const double heading = ac.heading;
+    gf_pushAcEvent({ac.objectId, 1, 0, AcEventKind::onGround, kElevation, 2.0});
+    tick();
+    EXPECT_EQ(ac.landed, 1);
+    EXPECT_EQ(ac.noseDown, 1);
+    EXPECT_EQ(ac.groundMode, 1);
+    EXPECT_EQ(ac.approach, 0);
+    EXPECT_EQ(ac.wantsStand, 1);
+    EXPECT_EQ(g_fastRangeRequests, 0);
+    EXPECT_EQ(ac.touchdownHeading, heading);
+    EXPECT_EQ(ac.altitudeFt, kElevation + kCg);
+    EXPECT_EQ(sim.valuesOf(EVT_SPOILERS_SET), std::vector<std::uint32_t>{16383});
+    ASSERT_EQ(sim.controls.size(), 1u);
+    EXPECT_EQ(sim.controls[0].objectId, ac.objectId);
+    EXPECT_EQ(sim.controls[0].spoilers, 100.0);
+    EXPECT_EQ(sim.controls[0].throttle1, 100.0);
+    EXPECT_EQ(sim.controls[0].throttle2, 100.0);
+    EXPECT_EQ(g_replaceCheckIds, std::deque<std::uint32_t>{ac.hexId});
+
+    // The nose comes down to the static pitch over touchdownSteps (350) ticks.
+    int ticks = 1;
+    while (ac.noseDown != 0 && ticks < 1000) {
+        tick();
+        ++ticks;
+    }
+    EXPECT_GE(ticks, 350);
+    EXPECT_LE(ticks, 351);
+    EXPECT_EQ(ac.pitch, ac.staticPitch);
+    EXPECT_EQ(ac.bank, 0.0);
+    EXPECT_EQ(ac.flareStage, 0);
+}
+
+TEST_F(TickMotion, WithoutAParkAirportTheFlareStartsByHeightAboveGround) {
+    for (const double aboveGround : {38.9, 39.1}) {
+        freshCase();
+        LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 500, 140, -700, 90000),
+                                                     sampleAt(kLat + 0.1, kLon, 0, 130, 0, 99000)});
+        ac.approach = 1;
+        ac.altAboveGround = aboveGround;
+        tick();
+        EXPECT_EQ(ac.flareStage, aboveGround <= kCg + 30 ? 1 : 0) << aboveGround;
+    }
+}
+
+TEST_F(TickMotion, OnGroundReports) {
+    struct Case {
+        const char* name;
+        SizeCategory category;
+        AcPhase phase;
+        std::uint8_t approach;
+        std::int32_t flareStage;
+        std::uint8_t fsltl;
+        std::uint32_t onGround;
+        std::int32_t rotationCounter;
+        std::uint8_t groundModeBefore;
+        bool landed;
+        bool groundMode;
+        double throttlePercent;  // of the controls block; 0 = none written
+        double altitudeAfter;
+    };
+    const Case cases[] = {
+        {"landing airliner", SizeCategory::Large, AcPhase::flying, 1, 3, 0, 1, 1, 0, true, true, 100, 1009},
+        {"landing with reversers", SizeCategory::Large, AcPhase::flying, 1, 4, 1, 1, 1, 0, true, true, -100, 1009},
+        {"landing light aircraft", SizeCategory::Light, AcPhase::flying, 1, 2, 0, 1, 1, 0, true, true, 0, 1009},
+        {"on the ground without a landing", SizeCategory::Large, AcPhase::flying, 0, 0, 0, 1, 1, 0, false, true, 0,
+         1009},
+        {"still in the air", SizeCategory::Large, AcPhase::flying, 1, 3, 0, 0, 1, 0, false, false, 0, 1050},
+        {"taking off", SizeCategory::Large, AcPhase::take_off, 0, 0, 0, 1, 50, 0, false, false, 0, 1009},
+        {"already on the ground", SizeCategory::Large, AcPhase::taxi, 0, 0, 0, 1, 1, 1, false, true, 0, 1009},
+    };
+    for (const Case& c : cases) {
+        freshCase();
+        LiveAc& ac = addActive(c.category, {sampleAt(kLat, kLon, 1050, 140, -300, 90000),
+                                            sampleAt(kLat + 0.1, kLon, 0, 130, 0, 99000)});
+        gf_setPhase(ac, c.phase);
+        ac.approach = c.approach;
+        ac.flareStage = c.flareStage;
+        ac.fsltlTitle = c.fsltl;
+        ac.rotationCounter = c.rotationCounter;
+        ac.groundMode = c.groundModeBefore;
+        ac.altitudeFt = 1050.0;
+        gf_pushAcEvent({ac.objectId, c.onGround, 0, AcEventKind::onGround, 1000.0, 42.0});
+        gf_handleAcEvents();
+        EXPECT_EQ(ac.landed != 0, c.landed) << c.name;
+        EXPECT_EQ(ac.groundMode != 0, c.groundMode) << c.name;
+        EXPECT_EQ(ac.altAboveGround, 42.0) << c.name;
+        EXPECT_EQ(ac.altitudeFt, c.altitudeAfter) << c.name;
+        if (c.throttlePercent == 0.0) {
+            EXPECT_TRUE(sim.controls.empty()) << c.name;
+        } else {
+            ASSERT_EQ(sim.controls.size(), 1u) << c.name;
+            EXPECT_EQ(sim.controls[0].throttle1, c.throttlePercent) << c.name;
+        }
+        sim.frame();
+        EXPECT_EQ(sim.valuesOf(EVT_SPOILERS_SET).size(), c.landed ? 1u : 0u) << c.name;
+    }
+}
+
+TEST_F(TickMotion, TouchDownWithoutStepsIsLogged) {
+    LiveAc& ac =
+        addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 1010, 140, -300, 90000), sampleAt(kLat + 0.1, kLon, 0, 130, 0, 99000)});
+    ac.approach = 1;
+    ac.touchdownSteps = 0;
+    gf_pushAcEvent({ac.objectId, 1, 0, AcEventKind::onGround, 1000.0, 1.0});
+    gf_handleAcEvents();
+    EXPECT_TRUE(log.contains("TST123 ! onGround slots 0.0"));
+    EXPECT_EQ(ac.pitchStep, ac.staticPitch);
+    EXPECT_EQ(ac.bankStep, 0.0);
+}
+
+// lf_takeOff leaves the counter at rotationSteps (100 here): the wheels leave
+// the ground at once, the nose rises for 99 ticks, the altitude holds at the
+// 100th and then climbs by a tenth, a fifth, a half and the whole climb step.
+TEST_F(TickMotion, RotationAndClimbOut) {
+    sim.terrainFt = 91.0;
+    sim.reportEvery = 20;
+    LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 150, 1500, 900000),
+                                                 sampleAt(kLat + 0.5, kLon, 3000, 200, 1500, 990000)});
+    gf_setPhase(ac, AcPhase::take_off);
+    ac.altitudeFt = 100.0;
+    ac.altAboveGround = 9.0;
+    ac.pitch = ac.staticPitch;
+    ac.rotationCounter = 100;
+    ac.pitchStep = (ac.takeOffPitch - ac.pitch) / 100;
+    ac.climbStep = 0.6;
+    ac.lastThrottle = 4;
+    ac.latStep = 1e-6;
+
+    std::vector<double> altitude{ac.altitudeFt};
+    std::vector<double> pitch{ac.pitch};
+    std::int32_t flyingAt = -1;
+    std::int32_t gearUpAt = -1;
+    while (g_tick.load() < 3000 && flyingAt < 0) {
+        tick();
+        if (g_tick.load() == 1) {
+            EXPECT_EQ(ac.groundMode, 0) << "cleared on the first tick";
+        }
+        altitude.push_back(ac.altitudeFt);
+        pitch.push_back(ac.pitch);
+        if (gearUpAt < 0 && !sim.valuesOf(EVT_GEAR_SET).empty()) gearUpAt = g_tick.load();
+        if (ac.phase == AcPhase::flying) flyingAt = g_tick.load();
+    }
+    for (int t = 1; t <= 99; ++t) EXPECT_LT(pitch[t], pitch[t - 1]) << "rotating at tick " << t;
+    EXPECT_NEAR(pitch[99], ac.staticPitch + 0.99 * (ac.takeOffPitch - ac.staticPitch), 1e-12) << "99 of 100 steps";
+    for (int t = 1; t <= 100; ++t) EXPECT_EQ(altitude[t], 100.0) << "on the ground until tick " << t;
+    struct Band {
+        int from, to;
+        double climb;
+    };
+    for (const Band& b : {Band{101, 199, 0.06}, Band{200, 299, 0.12}, Band{300, 399, 0.3}, Band{400, 450, 0.6}})
+        for (int t = b.from; t <= b.to; ++t) EXPECT_NEAR(altitude[t] - altitude[t - 1], b.climb, 1e-9) << t;
+    EXPECT_EQ(gearUpAt, 400) << "gear up with the first whole climb step";
+    EXPECT_EQ(sim.valuesOf(EVT_GEAR_SET), std::vector<std::uint32_t>{0});
+
+    // Flying once the simulator reports 800 ft above the ground and the nose
+    // is at the climb pitch: climb power, and the counter back at 1.
+    ASSERT_GT(flyingAt, 0);
+    EXPECT_EQ(ac.rotationCounter, 1);
+    EXPECT_GE(ac.altAboveGround, 800.0);
+    EXPECT_LE(ac.pitch, ac.climbPitch);
+    EXPECT_LT(ac.altitudeFt - 91.0, 800.0 + 0.6 * 22) << "within one report of passing 800 ft";
+    EXPECT_EQ(sim.valuesOf(EVT_THROTTLE_SET), std::vector<std::uint32_t>{11468});
+}

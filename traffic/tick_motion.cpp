@@ -1,0 +1,203 @@
+#include "traffic/tick_motion.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "airports/airport_services.h"
+#include "foundation/log.h"
+#include "traffic/ai_controls.h"
+#include "traffic/ground_movement.h"
+#include "traffic/motion_math.h"
+#include "traffic/state.h"
+
+namespace {
+
+constexpr double kTurnDeadBandRad = 0.5 * kDegToRad;
+constexpr double kFlarePitchRad = -4.0 * kDegToRad;
+
+double wrapHeadingFast(double heading) {
+    if (heading >= kTwoPi)
+        heading -= kTwoPi;
+    else if (heading < 0.0)
+        heading += kTwoPi;
+    return heading >= kTwoPi || heading < 0.0 ? gf_wrapHeading(heading) : heading;
+}
+
+bool hasCurve(const GroundCurve& curve) { return !std::isnan(curve.controlEastM) && !std::isnan(curve.controlNorthM); }
+
+bool headingFollowsSteps(AcPhase phase) {
+    return phase == AcPhase::take_off || phase == AcPhase::flying || phase == AcPhase::parked || phase == AcPhase::birth;
+}
+
+void moveAndTurn(LiveAc& aircraft) {
+    std::optional<double> wanted;
+    if (hasCurve(aircraft.curve)) {
+        GroundCurve& curve = aircraft.curve;
+        curve.t = std::clamp(curve.t + curve.tStep, 0.0, 0.999999);
+        GeoPoint point;
+        double tangent = 0.0;
+        if (gf_curvePoint(curve, point, tangent, curve.t)) {
+            aircraft.lat = point.lat;
+            aircraft.lon = point.lon;
+            wanted = aircraft.phase == AcPhase::pushing_back ? tangent + kPi : tangent;
+        } else {
+            gf_log(fmt::format("{} error in curve at index: {:.2F}", aircraft.callsign, curve.t));
+        }
+    } else {
+        if (headingFollowsSteps(aircraft.phase)) aircraft.heading += aircraft.headingStep;
+        if (aircraft.phase == AcPhase::parking || aircraft.turningToBearing != 0) wanted = aircraft.targetBearing;
+        if (aircraft.phase != AcPhase::pushed_back) {
+            aircraft.lat += aircraft.latStep;
+            aircraft.lon += aircraft.lonStep;
+        }
+    }
+    if (wanted) {
+        const double difference = gf_normaliseRad(*wanted - aircraft.heading);
+        if (std::fabs(difference) > kTurnDeadBandRad) aircraft.heading += std::copysign(aircraft.turnRate, difference);
+    }
+    aircraft.heading = wrapHeadingFast(aircraft.heading);
+}
+
+// The lower of the height above ground and above the park airport; the
+// airport's elevation is taken when it is not known yet.
+double flareHeight(LiveAc& aircraft) {
+    if (!g_parkAirport.code.isSet()) {
+        aircraft.heightAboveAirport = aircraft.altAboveGround;
+    } else {
+        if (aircraft.flareElevationKnown == 0) {
+            aircraft.flareElevation = static_cast<double>(g_parkAirport.altitude);
+            aircraft.flareElevationKnown = 1;
+        }
+        aircraft.heightAboveAirport = aircraft.altitudeFt - aircraft.flareElevation;
+    }
+    return std::min(aircraft.altAboveGround, aircraft.heightAboveAirport);
+}
+
+void nextFlareStage(LiveAc& aircraft, double climbStep, double verticalSpeed) {
+    aircraft.climbStep = climbStep;
+    aircraft.samples.front().verticalSpeed = verticalSpeed;
+    ++aircraft.flareStage;
+    aircraft.flareElevationKnown = 0;
+}
+
+// Short final: the descent flattens in four stages as the wheels near the ground.
+void flare(LiveAc& aircraft) {
+    const double height = flareHeight(aircraft);
+    const double cg = aircraft.staticCgHeight;
+    switch (aircraft.flareStage) {
+        case 0:
+            if (height <= cg + 30.0) {
+                aircraft.pitchStep = (kFlarePitchRad - aircraft.pitch) / std::max(aircraft.flareSteps, 1);
+                nextFlareStage(aircraft, -0.1, -601.0);
+                g_fastRangeRequests = 1;
+            }
+            break;
+        case 1:
+            if (height <= cg + 20.0) nextFlareStage(aircraft, -0.075, -450.0);
+            break;
+        case 2:
+            if (height <= cg + 10.0) {
+                gf_setThrottle(aircraft, 0);
+                nextFlareStage(aircraft, -0.05, -300.0);
+            }
+            break;
+        case 3:
+            if (height <= cg + 3.0) nextFlareStage(aircraft, -0.025, -150.0);
+            break;
+        default:
+            break;
+    }
+}
+
+void attitudeStep(LiveAc& aircraft) {
+    if (aircraft.noseDown != 0) {
+        aircraft.pitch += aircraft.pitchStep;
+        const bool passed = aircraft.pitchStep >= 0.0 ? aircraft.pitch >= aircraft.staticPitch
+                                                      : aircraft.pitch <= aircraft.staticPitch;
+        if (passed) {
+            aircraft.pitch = aircraft.staticPitch;
+            aircraft.pitchStep = aircraft.bank = aircraft.bankStep = 0.0;
+            aircraft.noseDown = 0;
+            aircraft.flareStage = 0;
+        }
+        aircraft.bank += aircraft.bankStep;
+    } else if (aircraft.flareStage >= 1 && aircraft.flareStage <= 4) {
+        aircraft.bank = std::clamp(aircraft.bank + aircraft.bankStep, -kPi, kPi);
+        aircraft.pitch = std::max(aircraft.pitch + aircraft.pitchStep, kFlarePitchRad);
+        aircraft.altitudeFt += aircraft.climbStep;
+    } else if (aircraft.groundMode != 0) {
+        aircraft.pitch = aircraft.staticPitch;
+        aircraft.bank = 0.0;
+    } else {
+        aircraft.bank += aircraft.bankStep;
+        aircraft.pitch += aircraft.pitchStep;
+        aircraft.altitudeFt += aircraft.climbStep;
+    }
+}
+
+// Rotation on the ground while the counter is 1 or more, then the climb-out,
+// gentle at first: a tenth, a fifth, a half and then the whole climb step.
+void rotationAndClimbOut(LiveAc& aircraft) {
+    aircraft.rotationCounter = std::max(aircraft.rotationCounter - 1, -1000);
+    const std::int32_t counter = aircraft.rotationCounter;
+    if (counter >= 1) {
+        aircraft.groundMode = 0;
+        if (aircraft.pitch > aircraft.takeOffPitch) aircraft.pitch += aircraft.pitchStep;
+        return;
+    }
+    aircraft.bank = std::clamp(aircraft.bank + aircraft.bankStep, -kPi, kPi);
+    if (aircraft.pitch > aircraft.climbPitch)
+        aircraft.pitch += (aircraft.climbPitch - aircraft.takeOffPitch) / std::max(aircraft.climbOutSteps, 1);
+    if (counter == 0) return;
+    if (counter >= -99) {
+        aircraft.altitudeFt += aircraft.climbStep / 10.0;
+    } else if (counter >= -199) {
+        aircraft.altitudeFt += aircraft.climbStep / 5.0;
+    } else if (counter >= -299) {
+        aircraft.altitudeFt += aircraft.climbStep * 0.5;
+    } else if (counter == -300) {
+        gf_setGear(aircraft, 0);
+        aircraft.altitudeFt += aircraft.climbStep;
+    } else {
+        aircraft.altitudeFt += aircraft.climbStep;
+        if (aircraft.pitch <= aircraft.climbPitch) {
+            aircraft.pitchStep = 0.0;
+            if (aircraft.altAboveGround >= 800.0) {
+                gf_setThrottle(aircraft, aircraft.sizeCategory == SizeCategory::Rotorcraft ? 4 : 3);
+                gf_setPhase(aircraft, AcPhase::flying);
+                aircraft.rotationCounter = 1;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void gf_wrapPosition(double& lat, double& lon) {
+    if (lat > 90.0) {
+        lat = 180.0 - lat;
+        lon += 180.0;
+    } else if (lat < -90.0) {
+        lat = -180.0 - lat;
+        lon += 180.0;
+    }
+    if (lon >= 180.0 || lon < -180.0) {
+        lon = std::fmod(lon + 180.0, 360.0);
+        if (lon < 0.0) lon += 360.0;
+        lon -= 180.0;
+    }
+}
+
+void lf_followCurve(LiveAc& aircraft) {
+    moveAndTurn(aircraft);
+    if (aircraft.phase != AcPhase::take_off) {
+        if (aircraft.altAboveGround <= 400.0 && aircraft.approach != 0 && aircraft.groundMode == 0) flare(aircraft);
+        attitudeStep(aircraft);
+    } else {
+        rotationAndClimbOut(aircraft);
+    }
+    gf_wrapPosition(aircraft.lat, aircraft.lon);
+}

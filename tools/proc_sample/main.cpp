@@ -19,6 +19,8 @@
 #include <string>
 #include <thread>
 
+#include "tools/proc_sample/wide_text.h"
+
 namespace {
 
 struct Found {
@@ -85,13 +87,6 @@ long long unixNow() {
         .count();
 }
 
-std::wstring wide(const char* text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 0 ? static_cast<std::size_t>(n - 1) : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
-    return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,10 +94,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: proc_sample <image name> <interval ms> <seconds> [<stop file>]\n");
         return 2;
     }
-    const std::wstring image = wide(argv[1]);
+    const std::wstring image = gf_wideArgument(argv[1]);
     const int intervalMs = std::atoi(argv[2]);
     const double seconds = std::atof(argv[3]);
-    const std::wstring stopFile = argc == 5 ? wide(argv[4]) : std::wstring();
+    const std::wstring stopFile = argc == 5 ? gf_wideArgument(argv[4]) : std::wstring();
     if (intervalMs <= 0 || seconds <= 0) {
         std::fprintf(stderr, "proc_sample: the interval and the time must be positive\n");
         return 2;

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tools/proc_sample/wide_text.h"
+
 namespace {
 
 struct Search {
@@ -23,13 +25,6 @@ BOOL CALLBACK visit(HWND window, LPARAM parameter) {
     if (std::wstring(name) != L"Velantra_P3D" || !IsWindowVisible(window)) return TRUE;
     reinterpret_cast<Search*>(parameter)->found = window;
     return FALSE;
-}
-
-std::wstring wide(const char* text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 0 ? static_cast<std::size_t>(n - 1) : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
-    return out;
 }
 
 }  // namespace
@@ -50,7 +45,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "window_type: the main window has no control %s\n", argv[1]);
         return 1;
     }
-    const std::wstring text = wide(argv[2]);
+    const std::wstring text = gf_wideArgument(argv[2]);
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(edit, WM_CHAR, 13, 0);
     return 0;

@@ -176,7 +176,7 @@ site_pid=$!
 pids+=("$site_pid")
 setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$dir/simulator" \
   --tcp6 off --pipe off --record-frames off --record-bulk off --quiet --ports-file "$dir/simulator/ports.json" \
-  --installed-titles "$liveries" --control "$dir/simulator/control.txt" \
+  --installed-titles "$liveries" --control "$dir/simulator/control.txt" ${WINEPREFIX:+--wine-prefix "$WINEPREFIX"} \
   >"$dir/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -270,7 +270,8 @@ close_program() {
 }
 close_after_error() {
   local waiting=0
-  if ((program_pid)) && grep -q "^Exiting: SYSTEM ERROR" "$run/Log.txt" 2>/dev/null; then
+  # The log is written in batches; the marked error line comes at once.
+  if ((program_pid)) && grep -qE "^(Exiting: SYSTEM ERROR|===> Error [0-9]+)" "$run/Log.txt" 2>/dev/null; then
     waiting=1
     close_program
   fi

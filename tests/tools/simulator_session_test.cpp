@@ -7,6 +7,7 @@
 
 #include "foundation/geodesy.h"
 #include "session_harness.h"
+#include "tools/simulator/flight_plan_file.h"
 #include "tools/simulator/scenario.h"
 #include "support/temp_dir.h"
 
@@ -390,6 +391,28 @@ TEST(StandInSession, FlightPlanFilesAreReadAndBadOnesRefused) {
     ASSERT_EQ(h.sim.faults.size(), 2u);
     EXPECT_NE(h.sim.faults[0].reason.find("FPType 'IRF' is neither IFR nor VFR"), std::string::npos);
     EXPECT_NE(h.sim.faults[1].reason.find("does not exist"), std::string::npos);
+}
+
+TEST(StandInSession, AWindowsClientsFlightPlanIsReadThroughItsWinePrefix) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the native stand-in alone serves a client under Wine";
+#endif
+    testing_support::TempDir dir;
+    std::filesystem::create_directories(dir / "prefix" / "drive_c" / "users" / "Pilot");
+    std::filesystem::create_directories(dir / "prefix" / "dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", dir / "prefix" / "dosdevices" / "c:");
+    testing_support::writeFile(dir / "prefix" / "drive_c" / "users" / "Pilot" / "100.pln",
+                               "<SimBase.Document Type=\"AceXML\"><FlightPlan.FlightPlan><FPType>VFR</FPType>"
+                               "</FlightPlan.FlightPlan></SimBase.Document>");
+    simulator::SimulatorConfig config = quietConfig();
+    config.winePrefix = dir / "prefix";
+    Harness h = registered(config);
+    const std::uint32_t id = createObject(h, "DLH4AB");
+    EXPECT_TRUE(h.send(flightPlan(h.next(), id, "C:\\users\\Pilot\\100.pln")).empty());
+    EXPECT_EQ(h.sim.world.objects.at(0).flightPlanType, "VFR");
+    EXPECT_EQ(simulator::hostPath("/tmp/a.pln", config.winePrefix), std::filesystem::path("/tmp/a.pln"));
+    EXPECT_EQ(simulator::hostPath("D:\\x\\a.pln", {}), std::filesystem::path("D:\\x\\a.pln"));
+    EXPECT_TRUE(h.sim.faults.empty());
 }
 
 TEST(StandInSession, VersionMismatchAnswersTheOpenAndIgnoresTheRest) {

@@ -93,6 +93,9 @@ struct SimulatorConfig {
     std::filesystem::path mapFile;      // SVG map of the tracks, with the world file
     std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
     std::filesystem::path controlFile;  // when this file appears, run its actions now and delete it
+    // The Wine prefix of a Windows client served by the native stand-in: its
+    // flight-plan paths ("C:\\...") are read through the prefix's drives.
+    std::filesystem::path winePrefix;
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
     std::filesystem::path summaryFile;  // per AI object: phases reached, distance from the replayed track
     std::vector<ReferencePoint> referencePoints;  // the replayed traffic to compare with

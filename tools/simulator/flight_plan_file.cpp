@@ -3,6 +3,11 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <cctype>
+
+#include "foundation/text_convert.h"
+
 namespace simulator {
 
 FlightPlanSummary readFlightPlanFile(const std::filesystem::path& path) {
@@ -37,6 +42,16 @@ FlightPlanSummary readFlightPlanFile(const std::filesystem::path& path) {
     plan.destination = flightPlan.child_value("DestinationID");
     plan.ok = true;
     return plan;
+}
+
+std::filesystem::path hostPath(const std::string& clientPath, const std::filesystem::path& winePrefix) {
+    const bool drive = clientPath.size() > 2 && std::isalpha(static_cast<unsigned char>(clientPath[0])) &&
+                       clientPath[1] == ':' && (clientPath[2] == '\\' || clientPath[2] == '/');
+    if (winePrefix.empty() || !drive) return gf_utf8Path(clientPath);
+    std::string rest = clientPath.substr(3);
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+    const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(clientPath[0])));
+    return winePrefix / "dosdevices" / (std::string(1, letter) + ":") / gf_utf8Path(rest);
 }
 
 }  // namespace simulator

@@ -16,4 +16,9 @@ struct FlightPlanSummary {
 
 FlightPlanSummary readFlightPlanFile(const std::filesystem::path& path);
 
+// Where a client's path is on this machine: with a Wine prefix, a path with a
+// drive letter ("C:\\a\\b.pln") lies under the prefix's dosdevices ("c:/a/b.pln");
+// any other path is taken as it is.
+std::filesystem::path hostPath(const std::string& clientPath, const std::filesystem::path& winePrefix);
+
 }  // namespace simulator

@@ -349,6 +349,7 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"map", [](Apply& x) { x.c.mapFile = x.path(); }},
         {"dump-trigger", [](Apply& x) { x.c.dumpTrigger = x.path(); }},
         {"control", [](Apply& x) { x.c.controlFile = x.path(); }},
+        {"wine-prefix", [](Apply& x) { x.c.winePrefix = x.path(); }},
         {"record-bulk", [](Apply& x) { x.c.recordBulk = x.onOffValue(); }},
         {"reference", applyReference},
         {"summary", [](Apply& x) { x.c.summaryFile = x.path(); }},

@@ -310,7 +310,7 @@ public:
         if (auto r = aiObject(q.objectId, object)) return r;
         const std::string path = ansiToUtf8(q.path);
         if (path.empty()) return refusal(ExceptionCode::LoadFlightplanFailed, 2, "empty flight plan path");
-        const FlightPlanSummary plan = readFlightPlanFile(gf_utf8Path(path));
+        const FlightPlanSummary plan = readFlightPlanFile(hostPath(path, sim_.config.winePrefix));
         if (!plan.ok)
             return refusal(ExceptionCode::LoadFlightplanFailed, 2,
                            fmt::format("flight plan '{}' cannot be loaded: {}", path, plan.error));

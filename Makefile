@@ -1,5 +1,5 @@
 # The set-up commands of the README, and a few helpers.
-.PHONY: test demo demo-windows idle-cost soak soak-windows bench clean
+.PHONY: test demo demo-windows demo-leab idle-cost soak soak-windows bench clean
 
 # Installs what is missing, builds both builds and runs every test.
 test:
@@ -12,6 +12,11 @@ demo:
 
 demo-windows:
 	bash scripts/demo.sh --windows
+
+# The second scenario: the user parked at an add-on airport (LEAB) whose
+# scenery the scan at start turns into the park airport's file.
+demo-leab:
+	bash scripts/demo.sh --leab
 
 # The program's own CPU time while it idles with the stand-ins.
 idle-cost:

@@ -18,9 +18,6 @@
 struct AcBase;
 struct LiveAc;
 
-// Scans the afolder settings' scenery for airports and parking positions.
-void gf_scanAddonAirports();
-
 // Reads airports/my_park_airports.txt and the airports of
 // airports/my_thirdparty into g_parkAirportList (under g_parkAirportsMutex);
 // false when a line names an airport that is not in the airport list.

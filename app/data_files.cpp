@@ -118,7 +118,11 @@ void lf_endProductionRun() {
 }
 
 void lf_checkSceneryPath() {
-    const fs::path scenery = gf_utf8Path(SIM_INSTALL_PATH.value.get()) / "Scenery";
+    const std::string installPath = SIM_INSTALL_PATH.value.get();
+    const fs::path scenery = gf_utf8Path(installPath) / "Scenery";
+    // Without an install path there is no stock scenery to keep out of the
+    // add-on scan (a bare "Scenery" would match every add-on folder so named).
+    g_stockSceneryPath = installPath.empty() ? fs::path() : scenery;
     if (!fs::exists(scenery))
         gf_setStatus(fmt::format("Stock airports path does not exist: {}", gf_pathToUtf8(scenery)), true);
 }

@@ -8,13 +8,12 @@
 #include "app/services/window_bands.h"
 #include "foundation/log.h"
 #include "foundation/text_convert.h"
+#include "settings/program_version.h"
 #include "settings/settings.h"
 
 const char* const g_titleNote = "Prepar3D v5/v6";
-#ifndef VLNT_SUPPORT_ADDRESS
-#define VLNT_SUPPORT_ADDRESS "support@velantra-p3d.example"
-#endif
-const char* const g_supportAddress = VLNT_SUPPORT_ADDRESS;
+// The same address as the log's request to mail the off-line learning zip.
+const char* const g_supportAddress = kSupportAddress;
 
 namespace {
 constexpr int kCanvasWidth = 880;

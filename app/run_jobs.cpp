@@ -1,5 +1,6 @@
 #include "app/run_jobs.h"
 
+#include "airports/addon_scan.h"
 #include "airports/airport_list.h"
 #include "airports/airport_services.h"
 #include "liveries/livery_services.h"
@@ -77,7 +78,7 @@ RunJobs gf_subsystemJobs() {
     jobs.parkFileLoaded = gf_parkFileLoaded;
     jobs.firstParkAirportPosition = gf_firstParkAirportPosition;
     jobs.readAirports = gf_readAirports;
-    jobs.scanAddonAirports = gf_scanAddonAirports;
+    jobs.scanAddonAirports = [] { gf_scanAddonAirports(); };
     jobs.readMyParkAirports = lf_readMyParkAirports;
 
     jobs.readDbase = gf_readDbase;

@@ -9,6 +9,11 @@ std::uint64_t BinaryReader::raw(std::size_t offset, std::size_t size) const {
     return value;
 }
 
+std::optional<std::uint16_t> BinaryReader::u16(std::size_t offset) const {
+    if (!fits(offset, 2)) return std::nullopt;
+    return static_cast<std::uint16_t>(raw(offset, 2));
+}
+
 std::optional<std::uint32_t> BinaryReader::u32(std::size_t offset) const {
     if (!fits(offset, 4)) return std::nullopt;
     return static_cast<std::uint32_t>(raw(offset, 4));

@@ -1,6 +1,7 @@
-// The one reader of little-endian binary records (SimConnect messages): every
-// read names its offset and is checked against the end of the record; a field
-// that does not lie wholly inside it gives no value.
+// The one reader of little-endian binary records (SimConnect messages, the
+// records of compiled scenery files): every read names its offset and is
+// checked against the end of the record; a field that does not lie wholly
+// inside it gives no value.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,7 @@ public:
     // True when the record holds at least `size` bytes.
     bool holds(std::size_t size) const { return bytes_.size() >= size; }
 
+    std::optional<std::uint16_t> u16(std::size_t offset) const;
     std::optional<std::uint32_t> u32(std::size_t offset) const;
     std::optional<std::int64_t> i64(std::size_t offset) const;
     std::optional<float> f32(std::size_t offset) const;

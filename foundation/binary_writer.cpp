@@ -5,6 +5,11 @@
 
 #include <gsl/assert>
 
+void BinaryWriter::u16(std::size_t offset, std::uint16_t value) {
+    Expects(offset <= bytes_.size() && bytes_.size() - offset >= 2);
+    for (std::size_t k = 0; k < 2; ++k) bytes_[offset + k] = static_cast<std::byte>(value >> (8 * k));
+}
+
 void BinaryWriter::u32(std::size_t offset, std::uint32_t value) {
     Expects(offset <= bytes_.size() && bytes_.size() - offset >= 4);
     for (std::size_t k = 0; k < 4; ++k) bytes_[offset + k] = static_cast<std::byte>(value >> (8 * k));

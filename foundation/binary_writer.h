@@ -1,7 +1,7 @@
-// The one writer of little-endian binary records (SimConnect packets): each
-// field is placed at its offset in a byte range that the caller owns, byte by
-// byte, whatever the machine's own order and alignment. Writing beyond the
-// end is a programming error and ends the program.
+// The one writer of little-endian binary records (SimConnect packets, test
+// scenery files): each field is placed at its offset in a byte range that the
+// caller owns, byte by byte, whatever the machine's own order and alignment.
+// Writing beyond the end is a programming error and ends the program.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,7 @@ class BinaryWriter {
 public:
     explicit BinaryWriter(std::span<std::byte> bytes) : bytes_(bytes) {}
 
+    void u16(std::size_t offset, std::uint16_t value);
     void u32(std::size_t offset, std::uint32_t value);
     void f32(std::size_t offset, float value);
     void f64(std::size_t offset, double value);

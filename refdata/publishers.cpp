@@ -12,7 +12,6 @@
 #include "refdata/state.h"
 
 namespace {
-constexpr std::string_view kSimaddonPublisher = "simaddon";
 constexpr std::string_view kOrbxMark = "ORBX";
 
 char lf_lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }

@@ -10,6 +10,10 @@
 
 #include "foundation/fixed_code.h"
 
+// The publisher of every scenery whose path names ORBX; its airports are
+// linked to the archive's "simaddon" files.
+inline constexpr std::string_view kSimaddonPublisher = "simaddon";
+
 // Whether the needle occurs in the text, letters compared after tolower; an
 // empty needle always occurs. A text that is not valid UTF-16 contains
 // nothing (and is logged).

@@ -10,17 +10,26 @@
 #                               there is no display); the stand-ins run natively
 #   scripts/demo.sh --no-traffic  the stand-in RealTraffic serves the command
 #                               link but sends no traffic (the program idles)
+#   scripts/demo.sh --leab      the second scenario: the user parked at
+#                               Albacete (LEAB), whose add-on scenery lies in
+#                               the demo's add-on folder (afolder0); the scan
+#                               at start generates LEAB's airport file, which
+#                               becomes the park airport's file, and static
+#                               aircraft park on its stands (no live traffic)
 #   scripts/demo.sh --check     also fails (exit code 1) unless the program
 #                               ended with 0, the log shows the simulator
 #                               connected, RealTraffic connected at level 2
 #                               and traffic received, and both stand-ins
 #                               report no protocol error (with --no-traffic:
-#                               all but the traffic)
+#                               all but the traffic; with --leab also that
+#                               the scan generated LEAB's file from its stands
+#                               and the statics stand on them)
 #
 # Natively it also reports the program's own CPU time over the run.
 #
 #   VLNT_DEMO_SECONDS  how long the program runs (default 120)
-#   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows)
+#   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows,
+#                      build/demo-leab)
 #   VLNT_JOBS          parallel build jobs (default: number of cores)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -29,12 +38,14 @@ root=$(pwd)
 windows=0
 check=0
 traffic=1
+leab=0
 for arg in "$@"; do
   case $arg in
     --windows) windows=1 ;;
     --check) check=1 ;;
     --no-traffic) traffic=0 ;;
-    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic] [--check]" >&2; exit 2 ;;
+    --leab) leab=1 traffic=0 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic] [--leab] [--check]" >&2; exit 2 ;;
   esac
 done
 # The Windows program needs a display: the whole demo runs on a virtual one.
@@ -46,6 +57,7 @@ fi
 seconds=${VLNT_DEMO_SECONDS:-120}
 jobs=${VLNT_JOBS:-$(nproc)}
 if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=${VLNT_DEMO_DIR:-$root/build/demo}; fi
+((leab)) && demo=${VLNT_DEMO_DIR:-$demo-leab}
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
@@ -126,6 +138,26 @@ fi
 mkdir -p "$roaming/Velantra_P3D" "$roaming/InsideSystems"
 touch "$roaming/InsideSystems/RealTraffic.jar"
 xml_path=${install_path//&/&amp;}
+# The LEAB scenario: the airport's real scenery files as an add-on. Without
+# add-on folders the airport scan stays off (it would end the run with the
+# error that asks the user to name them).
+addon_parameter="    <parameter name=\"SCAN_AIRPORTS\" value=\"false\" />"
+scenario=tools/simulator/scenarios/eham_demo.txt
+if ((leab)); then
+  # Installed as scenery of the publisher "Pixel Runways", whose archive does
+  # not hold LEAB: the scan generates its file, and what the program learned
+  # there before (a week of stand uses, data/stands/learned/LEAB.xml) lies in
+  # the learned folder of that publisher.
+  scenario=tools/simulator/scenarios/leab_demo.txt
+  scenery="$demo/addons/Pixel Runways LEAB/scenery"
+  mkdir -p "$scenery" "$run/airports/learned/thirdparty/Pixel Runways"
+  cp tests/airports/data/bgl/LEAB_ADEP5_ARV187.bgl tests/airports/data/bgl/LEAB_ADEP5_ARV187_ALT.bgl \
+    tests/airports/data/bgl/LEAB_ADEP4_ARV187_CVX.bgl tests/airports/data/bgl/LICENSE "$scenery/"
+  cp data/stands/learned/LEAB.xml "$run/airports/learned/thirdparty/Pixel Runways/"
+  addon_path=$demo/addons
+  ((windows)) && addon_path=$(winepath -w "$addon_path" 2>/dev/null)
+  addon_parameter="    <parameter name=\"afolder0\" value=\"${addon_path//&/&amp;}\" />"
+fi
 # A fixed 40 nm radius, as the replayed scenario expects: the automatic one
 # would shrink it around the parked user and leave the first arrivals out.
 cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
@@ -133,6 +165,7 @@ cat >"$roaming/Velantra_P3D/parameters.xml" <<EOF
 <root>
   <parameters>
     <parameter name="SIM_INSTALL_PATH" value="$xml_path" />
+$addon_parameter
     <parameter name="SCAN_LIVERIES" value="false" />
     <parameter name="AUTO_RANGE" value="false" />
     <parameter name="RANGE" value="40" />
@@ -161,7 +194,7 @@ if ((traffic)); then
 fi
 
 say "starting the stand-in simulator"
-setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.txt --out "$demo/simulator" \
+setsid "$native/tools/simulator" --scenario "$scenario" --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
   --installed-titles "$liveries" "${reference[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
@@ -285,6 +318,44 @@ verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_
 verdict 'found "^.* connected$" && found "Prepar3D v5 .* connected"' "the log shows the simulator connected"
 verdict 'found "^RealTraffic connected$" && found "^RT .* edition: prof$"' "the log shows RealTraffic connected at level 2"
 ((traffic)) && verdict 'found "First traffic received"' "the log shows traffic received"
+if ((leab)); then
+  scan_log=$run/output/info/AirportsScanLog.txt
+  generated=$run/airports/my_thirdparty/LEAB.xml
+  verdict 'grep -q "^Generated LEAB.xml: 69 positions, of which 1 helipad$" "$scan_log" 2>/dev/null' \
+    "the scan at start generated LEAB's airport file from the add-on scenery's 69 stands"
+  verdict '[[ $(grep -c "<parkpos " "$generated" 2>/dev/null) == 69 ]]' "$generated holds the 69 stands"
+  verdict 'found "^Airport file read from .airports/my_thirdparty/LEAB.xml. for Los Llanos$"' \
+    "the generated file was read as the park airport's file"
+  leab_statics() {  # the static aircraft the stand-in created, against LEAB's stands in the generated file
+    python3 - "$generated" "$demo/simulator/simulator-record.jsonl" "$demo/simulator/simulator-world.json" \
+      "$demo/simulator/simulator-map.svg" <<'PY'
+import json, math, sys, xml.etree.ElementTree as ET
+generated, record, world, svg = sys.argv[1:5]
+stands = {p.get("id"): (float(p.get("latitude")), float(p.get("longitude")))
+          for p in ET.parse(generated).getroot().iter("parkpos")}
+def metres(a, b):
+    dlat = math.radians(b[0] - a[0]); dlon = math.radians(b[1] - a[1])
+    h = math.sin(dlat / 2) ** 2 + math.cos(math.radians(a[0])) * math.cos(math.radians(b[0])) * math.sin(dlon / 2) ** 2
+    return 2 * 6371000 * math.asin(math.sqrt(h))
+def stand_at(p):
+    name, where = min(stands.items(), key=lambda s: metres(p, s[1]))
+    return name if metres(p, where) < 2 else "none"
+placed = []
+for line in open(record, encoding="utf-8"):
+    if '"AICreateNonATCAircraft"' in line:
+        f = json.loads(line)["fields"]
+        if f["tailNumber"].endswith("*"):
+            placed.append(stand_at((f["position"]["latitude"], f["position"]["longitude"])))
+shown = open(svg, encoding="utf-8").read()
+live = [o for o in json.load(open(world))["aiObjects"] if o["tailNumber"].endswith("*")]
+mapped = all(f">{o['tailNumber']}<" in shown for o in live)
+print(len(placed), " ".join(sorted(placed)), "mapped" if live and mapped else "unmapped")
+PY
+  }
+  read -r leab_count leab_rest <<<"$(leab_statics 2>/dev/null)"
+  verdict '[[ $leab_count == 5 && $leab_rest == "r2 r74 r75 r77 r78 mapped" ]]' \
+    "5 static aircraft were parked on LEAB's stands where the scenery puts them, and the stand-in's map shows them (${leab_count:-0}: ${leab_rest:-})"
+fi
 all_up_to_date() {
   for item in p3d airports aig liveries addons dbase; do found "^$item version up-to-date$" || return 1; done
 }
@@ -354,5 +425,10 @@ echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
 echo "  download site's requests $demo/site/download_site.out"
+if ((leab)); then
+  echo "  add-on scenery           $demo/addons"
+  echo "  airport scan log         $run/output/info/AirportsScanLog.txt"
+  echo "  generated airport file   $run/airports/my_thirdparty/LEAB.xml"
+fi
 if ((check && failures)); then exit 1; fi
 exit 0

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Configures a libFuzzer build with clang in the given folder: everything
 # compiled with -fsanitize=fuzzer-no-link,address,undefined, only the fuzz
-# targets (VLNT_BUILD_FUZZ=ON). Used by scripts/fuzz-rtlink.sh and
-# scripts/fuzz-airports.sh: fuzz-configure.sh <build folder>.
+# targets (VLNT_BUILD_FUZZ=ON). Used by scripts/fuzz-rtlink.sh,
+# scripts/fuzz-airports.sh and scripts/fuzz-bgl.sh: fuzz-configure.sh <build folder>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both builds from this tree and runs every test: native, the main
-# job's demo with the stand-ins (one test), the soak of 3 minutes (one test),
-# Windows under Wine, and the native tests again under ASan+UBSan and under TSan.
+# job's demo with the stand-ins and its add-on airport scenario (one test
+# each), the soak of 3 minutes (one test), Windows under Wine, and the native
+# tests again under ASan+UBSan and under TSan.
 # Ends with one line "N passed, N failed" and a non-zero exit on any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
 #   VLNT_SKIP       space-separated stages to skip: native demo soak windows asan tsan
@@ -82,6 +83,14 @@ if [[ $skip != *" demo "* ]]; then
   else
     failed=$((failed + 1))
     failures+=("demo: the main job's run failed (see build/demo)")
+  fi
+  # The second scenario: the scan of an add-on airport's scenery at start.
+  echo "=== [demo] the add-on airport scenario (LEAB) for 60 s"
+  if VLNT_DEMO_SECONDS=60 VLNT_JOBS=$jobs bash scripts/demo.sh --leab --check; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("demo: the add-on airport scenario failed (see build/demo-leab)")
   fi
 fi
 

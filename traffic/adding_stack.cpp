@@ -109,7 +109,6 @@ void lf_updateActiveAc(LiveAc& aircraft) {
 
 void lf_handleAddingStack() {
     gf_handleAcEvents();
-    if (g_maxLiveLowered.exchange(false)) lf_removeAboveMaxLive();
     lf_updateLiveAcs();
     gf_swapPosUpdates();
     lf_paceSimRequests();
@@ -170,9 +169,3 @@ void lf_requestAcWithinRange() {
     g_userRef = g_engineServices.requestUserPosition();
 }
 
-void lf_removeAboveMaxLive() {
-    const auto active = std::count_if(g_liveAcs.begin(), g_liveAcs.end(),
-                                      [](const LiveAc& ac) { return ac.lifeState == AcLifeState::active; });
-    for (auto excess = active - MAX_LIVE_SEL.value; excess > 0; --excess)
-        if (gf_removeFarthestAc(-1.0)) break;
-}

@@ -20,9 +20,6 @@ void lf_paceSimRequests();
 // aircraft within the radius; every 100 ticks sends the user's position to
 // RealTraffic and refreshes g_userRef.
 void lf_requestAcWithinRange();
-// Removes the farthest active live aircraft until no more than MAX_LIVE_SEL
-// are active (after the window lowered it).
-void lf_removeAboveMaxLive();
 
 // One traffic record: a new aircraft, or a sample for a known one.
 void lf_dispatchStreamRecord(StreamRecord& record);

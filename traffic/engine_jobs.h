@@ -55,9 +55,6 @@ void gf_reserveTrafficTables();
 // creations still queued are withdrawn, those already sent are removed once
 // created.
 void gf_removeLiveAcsForRtGone();
-// The window lowered MAX_LIVE_SEL: the traffic thread removes the farthest
-// active live aircraft above the new maximum on its next tick. Any thread.
-void gf_requestMaxLiveCheck();
 // Puts the airport at the head of the park-airport list and writes the list.
 void gf_addParkAirport(const AirportCode& code, const GeoPoint& position);
 // Removes the active live aircraft farthest from the user: with a distance of

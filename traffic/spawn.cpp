@@ -219,7 +219,8 @@ void lf_setPosFromNewest(LiveAc& aircraft) {
     aircraft.lon = front.lon;
     aircraft.altitudeFt = front.altitudeFt;
     aircraft.trueAirspeedKt = front.trueAirspeedKt;
-    aircraft.verticalSpeedFts = front.verticalSpeed;
+    // The sample carries feet per minute; the position block wants feet per second.
+    aircraft.verticalSpeedFts = front.verticalSpeed / 60.0;
     if (front.airborne) {
         const double v = front.verticalSpeed;
         const double c = v >= 0.0 ? std::min(v, 2400.0) : std::max(v, -3000.0) * 0.5;

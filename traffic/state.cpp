@@ -20,7 +20,6 @@ UserState g_userRef;
 std::string g_reservedStand;
 std::atomic<std::int32_t> g_maxPark{0};
 std::uint32_t g_staticNumber = 0;
-std::atomic<bool> g_maxLiveLowered{false};
 std::vector<CreatedEntry> g_createdAcs;
 std::deque<std::uint32_t> g_replaceCheckIds;
 ParkAirportInfo g_parkAirportInfo;

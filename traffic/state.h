@@ -134,9 +134,6 @@ extern std::string g_reservedStand;
 extern std::atomic<std::int32_t> g_maxPark;
 // The number of the last static aircraft, 1 to 9999; traffic thread only.
 extern std::uint32_t g_staticNumber;
-// MAX_LIVE_SEL was lowered: set by the window thread, taken by the traffic
-// thread, which then removes the farthest active aircraft above the maximum.
-extern std::atomic<bool> g_maxLiveLowered;
 
 // Appends one event under g_acEventsMutex (any thread).
 void gf_pushAcEvent(const AcEvent& event);

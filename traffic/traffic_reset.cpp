@@ -81,7 +81,6 @@ void gf_resetTraffic() {
     g_standUseUpdates = 0;
     g_daySlot = 0;
     g_noMatchAcs.clear();
-    g_maxLiveLowered = false;
 }
 
 bool gf_hasParkAirport() { return g_parkAirport.code.isSet(); }
@@ -91,4 +90,3 @@ std::size_t gf_staticScheduleSize() { return g_staticSlots.size(); }
 void gf_clearLiveryByHexId() { g_liveryByHexId.clear(); }
 void gf_clearGhostCallsigns() { g_ghostCallsigns.clear(); }
 void gf_clearUserRef() { g_userRef = UserState{}; }
-void gf_requestMaxLiveCheck() { g_maxLiveLowered = true; }

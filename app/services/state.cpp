@@ -15,6 +15,7 @@ std::atomic<std::uint64_t> g_daySlot{0};
 std::atomic<bool> g_settingsLocked{false};
 std::atomic<bool> g_productionMode{false};
 std::atomic<bool> g_dbaseRead{false};
+std::filesystem::path g_stockSceneryPath;
 std::atomic<std::int32_t> g_scanLimit{2};
 std::atomic<std::int32_t> g_runningScans{0};
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 
 #include <vector>
 
@@ -36,6 +37,9 @@ extern std::atomic<bool> g_settingsLocked;
 extern std::atomic<bool> g_productionMode;
 // The data base was read in this process; start-up thread only.
 extern std::atomic<bool> g_dbaseRead;
+// The simulator's stock scenery folder (its install path and "Scenery"),
+// which the add-on airport scan keeps out. Start-up thread only.
+extern std::filesystem::path g_stockSceneryPath;
 // The most scan workers that run at once (the processor count, 2 when it is
 // unknown), and how many run now; set by the start-up, read and counted by
 // the livery and airport scans.

@@ -16,6 +16,8 @@ TEST(BinaryReader, LittleEndianFieldsInsideTheRecord) {
     const auto bytes = sample();
     const BinaryReader reader(bytes);
     EXPECT_EQ(reader.u32(0), 0x04030201u);
+    EXPECT_EQ(reader.u16(1), 0x0302u);
+    EXPECT_EQ(reader.u16(10), 0x3FF8u);
     EXPECT_EQ(reader.f64(4), 1.5);
     EXPECT_EQ(reader.i64(4), 0x3FF8000000000000LL);
     EXPECT_EQ(reader.u32(8), 0x3FF80000u);
@@ -27,6 +29,8 @@ TEST(BinaryReader, FieldsBeyondTheEndGiveNothing) {
     const auto bytes = sample();
     const BinaryReader reader(bytes);
     EXPECT_FALSE(reader.u32(9));
+    EXPECT_FALSE(reader.u16(11));
+    EXPECT_FALSE(reader.u16(static_cast<std::size_t>(-1)));
     EXPECT_FALSE(reader.u32(12));
     EXPECT_FALSE(reader.u32(static_cast<std::size_t>(-2)));
     EXPECT_FALSE(reader.f64(5));

@@ -20,8 +20,9 @@ TEST(BinaryWriter, LittleEndianAtAnyOffset) {
     writer.f64(9, 1.5);  // unaligned, as in the initial position of a creation packet
     const std::byte tail[] = {std::byte{7}, std::byte{8}};
     writer.bytes(17, tail);
+    writer.u16(20, 0xAB3Cu);
     EXPECT_EQ(asInts(bytes), (std::vector<int>{0, 0x29, 0, 0, 0xF0, 0, 0, 0, 0x3F, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 7, 8,
-                                               0, 0, 0, 0}));
+                                               0, 0x3C, 0xAB, 0}));
 }
 
 TEST(BinaryWriter, TextNeedsRoomForItsTerminator) {

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/services/state.h"
+#include "app/window_requests.h"
 #include "engine_fixture.h"
 #include "traffic/adding_stack.h"
 
@@ -124,7 +126,8 @@ TEST_F(TickJob, LoweringMaxLiveSelRemovesTheFarthestActiveAircraft) {
     MAX_LIVE_SEL.value = 2;
     tick(5);
     EXPECT_EQ(g_liveAcs.size(), 4U) << "nothing happens until the window asks";
-    gf_requestMaxLiveCheck();
+    g_maxLiveCheckRequest = true;  // the window's command, carried out on the next tick
+    lf_runWindowRequests();
     tick(25);
     std::vector<std::uint32_t> left;
     for (const LiveAc& aircraft : g_liveAcs) left.push_back(aircraft.hexId);

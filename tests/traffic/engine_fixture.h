@@ -171,6 +171,7 @@ struct Rec {
     double altitudeFt = 5000.0;  // 0 = on the ground
     double groundSpeedKt = 200.0;
     double trackDeg = 180.0;
+    double verticalSpeedFpm = 0.0;
     double timestamp = 1000.0;
     std::int32_t dueTick = 3000;
     std::string origin;       // 3 characters or empty
@@ -193,6 +194,7 @@ inline StreamRecord makeRecord(const Rec& r) {
     s.airborne = r.altitudeFt > 0.0 ? 1 : 0;
     s.groundSpeedKt = r.groundSpeedKt;
     s.trackDeg = r.trackDeg;
+    s.verticalSpeed = r.verticalSpeedFpm;
     s.trueAirspeedKt = r.groundSpeedKt;
     s.dueTick = r.dueTick;
     return record;

@@ -298,6 +298,20 @@ TEST_F(Spawn, TheCreateRequestCarriesDegreesTheGroundFlagAndTheLivery) {
     EXPECT_EQ(g_liveryByHexId.at(r.hexId), "Boeing 737-800 KLM");
 }
 
+TEST_F(Spawn, AClimbingAircraftStartsNoseUpWithItsVerticalSpeedInFeetPerSecond) {
+    Rec r;
+    r.altitudeFt = 5000;
+    r.verticalSpeedFpm = 1200;
+    feedPair(r, 1000, -0.01);
+    tickTo(1000);
+    const auto* creation = sim.creationOf(r.hexId);
+    ASSERT_NE(creation, nullptr);
+    EXPECT_NEAR(creation->request.position.pitchDeg, -3.0 - 4.4, 1e-9) << "2.2 degrees more per 600 ft/min";
+    const LiveAc* aircraft = live(r.hexId);
+    ASSERT_NE(aircraft, nullptr);
+    EXPECT_DOUBLE_EQ(aircraft->verticalSpeedFts, 20.0) << "the position block's unit is feet per second";
+}
+
 TEST_F(Spawn, WithoutALiveryTheAircraftIsRememberedAndNeverAsked) {
     liveries.erase("B738");
     Rec r;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <thread>
 
 #include "app/service_wiring.h"
@@ -355,6 +356,45 @@ TEST_F(ParameterStore, FailedWholeFileSaveIsLogged) {
     EXPECT_TRUE(log_.contains("==> saving: " + pathText(missing) + " failed"));
     EXPECT_TRUE(log_.contains(kClosingBanner));
     EXPECT_FALSE(fs::exists(missing.parent_path()));
+}
+
+// A settings folder the program cannot write to (made read-only, a full
+// disk): each save that edits the file in place says so, and the file keeps
+// what it held.
+TEST_F(ParameterStore, FailedSavesInPlaceAreLoggedAndLeaveTheFile) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> save;
+    };
+    const std::vector<Case> cases = {
+        {"one setting", [](const fs::path& file) {
+             RANGE.value = 77;
+             gf_saveIntParam(RANGE, file);
+         }},
+        {"a typed text", [](const fs::path& file) { gf_setStringParam(DESTINATION, "EHAM", file); }},
+        {"a key missing at load", [](const fs::path& file) { gf_loadParameters(file); }},
+    };
+    const std::string failed = "==> saving: " + pathText(path()) + " failed";
+    const Pairs stored = without(firstStartFile(), "MAX_FIT");
+    // The temporary the save writes first cannot be created.
+    fs::path blocker = path();
+    blocker += ".tmp";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writePairs(stored);
+        const std::string before = readFile(path());
+        fs::create_directory(blocker);
+        const auto failuresBefore = std::ranges::count_if(
+            log_.lines(), [&](const std::string& line) { return line.find(failed) != std::string::npos; });
+
+        c.save(path());
+
+        EXPECT_EQ(std::ranges::count_if(log_.lines(),
+                                        [&](const std::string& line) { return line.find(failed) != std::string::npos; }),
+                  failuresBefore + 1);
+        EXPECT_EQ(readFile(path()), before);
+        fs::remove(blocker);
+    }
 }
 
 TEST_F(ParameterStore, ParameterLinesAreNotLoggedWhileStopping) {

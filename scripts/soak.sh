@@ -241,6 +241,13 @@ settings_read_only() {  # on|off
   else
     chattr -i "$settings" "$settings/parameters.xml" 2>/dev/null
   fi
+  # Whether the program's saves fail now (a file system without immutable
+  # files leaves the folder writable): the judge expects the failures logged
+  # only then.
+  local effective=0
+  if [[ $1 == on ]] && ! touch "$settings/soak-probe" 2>/dev/null; then effective=1; fi
+  rm -f "$settings/soak-probe"
+  event "check,settings-ro,$effective"
 }
 second_start() {
   local code first_line

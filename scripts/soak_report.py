@@ -255,6 +255,12 @@ class Soak:
                                f"restart: {', '.join(seen) or 'no exit logged'}"
                          + ("" if fits else f" (expected {', '.join(expected)})"))
 
+    def settings_read_only_at(self, unix):
+        """Whether the settings folder last made read-only before then
+        refused writes (the soak probes it)."""
+        checks = [c for c in self.events if c["kind"] == "check" and c["what"] == "settings-ro" and c["unix"] <= unix]
+        return bool(checks) and checks[-1]["detail"] == "1"
+
     def closed_after_error(self, event):
         check = next((c for c in self.events if c["kind"] == "check" and c["what"] == "user-close" and
                       c["unix"] >= event["unix"]), None)
@@ -326,10 +332,15 @@ class Soak:
                 restarted = "Exiting: NEW SETTINGS" in log and any("Restart countdown finished" in l for l in log)
                 delay = any(line.startswith("Restarting after 3 seconds") for line in log)
                 failed = sum("saving:" in line and "failed" in line for line in log)
+                # The setting typed cannot be stored: the user must read so.
+                read_only = self.settings_read_only_at(e["unix"])
+                told = failed > 0 or not read_only
                 back = self.traffic_back(e["unix"] + 5, 120)
-                self.verdict(restarted and delay and back is not None,
+                self.verdict(restarted and delay and told and back is not None,
                              f"{t} s, an install path typed while the settings folder is read-only: "
-                             f"{failed} failed save(s) logged, \"Exiting: NEW SETTINGS\", a restart after 3 s, "
+                             f"{failed} failed save(s) logged"
+                             f"{'' if read_only else ' (the folder stayed writable here)'}, "
+                             f"\"Exiting: NEW SETTINGS\", a restart after 3 s, "
                              f"traffic back {'after ' + str(back + 5) + ' s' if back is not None else 'NOT within 125 s'}")
             elif what in ("drop", "quit"):
                 run = self.run_at(e["unix"])

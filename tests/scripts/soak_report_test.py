@@ -19,8 +19,9 @@ EDGES = soak_report.TICK_EDGES_US
 
 class MadeUpRun:
     """A soak folder of 300 s: one run of the program until the simulator
-    drops the connection at 200 s, a second run started by the soak at 206 s
-    and closed at the end."""
+    drops the connection at 200 s (an install path typed at 150 s while the
+    settings folder is read-only restarts it on the way), a second run
+    started by the soak at 206 s and closed at the end."""
 
     def __init__(self, folder):
         self.dir = folder
@@ -34,6 +35,8 @@ class MadeUpRun:
                               {"client": 1, "live": False, "removeReason": "client 1 disconnected"}]
         self.run2_code = 0
         self.run1_exits = ["Exiting: SIM WAS CLOSED"]
+        self.read_only = "1"  # the soak's probe of the settings folder
+        self.failed_saves = ["==> saving: parameters.xml failed"]
 
     def fault(self, t, what, args=""):
         self.events.append((START + t, "fault", what, f"{len(self.log1)} 0 {args}".strip()))
@@ -45,6 +48,13 @@ class MadeUpRun:
         self.log1 += ["buffer overrun: 20000 bytes"] * 4
         self.fault(120, "link", "10")
         self.log1 += ["RealTraffic client socket closed", "12:00:00 RealTraffic re-connected"]
+        self.fault(148, "settings-ro", "on")
+        self.events.append((START + 148, "check", "settings-ro", self.read_only))
+        self.fault(150, "install-path")
+        self.log1 += self.failed_saves + ["Exiting: NEW SETTINGS", "Restarting after 3 seconds",
+                                          "Restart countdown finished"]
+        self.fault(154, "settings-ro", "off")
+        self.events.append((START + 154, "check", "settings-ro", "0"))
         self.fault(200, "drop")
         self.log1 += ["12:00:01 Flight Simulator no longer connected, Velantra_P3D will stop ..."] + self.run1_exits
         self.log2 += ["Exiting: USER CLOSED SIM"]
@@ -122,6 +132,8 @@ class SoakReportTest(unittest.TestCase):
              ("the simulator drops the connection", "run 1 of the program")),
             ("a wrong exit reason", lambda r: setattr(r, "run1_exits", ["Exiting: NEW FLIGHT"]),
              ("the simulator drops the connection", "run 1 of the program")),
+            ("a typed setting lost without a word", lambda r: setattr(r, "failed_saves", []),
+             "an install path typed while the settings folder is read-only: 0 failed save(s) logged"),
             ("a crash at the end", lambda r: setattr(r, "run2_code", 134), "every run of the program ended"),
             ("ticks over budget", lambda r: setattr(r, "over_budget_per_second", 2), "99th percentile"),
             ("an object left behind", lambda r: r.world_objects.append({"client": 2, "live": True}),
@@ -138,6 +150,13 @@ class SoakReportTest(unittest.TestCase):
                 self.assertEqual(len(failed), len(rules), text)
                 for line, expected in zip(failed, rules):
                     self.assertIn(expected, line)
+
+    def test_no_failed_save_is_expected_where_the_folder_stayed_writable(self):
+        self.run.read_only = "0"
+        self.run.failed_saves = []
+        code, text = self.run.judge()
+        self.assertEqual(self.failures(text), [])
+        self.assertIn("0 failed save(s) logged (the folder stayed writable here)", text)
 
     def test_a_settings_file_that_does_not_load_is_named(self):
         airports = os.path.join(self.folder.name, "airports", "learned")

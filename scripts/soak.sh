@@ -315,7 +315,7 @@ if ((seconds >= 600)); then
     refuse_at=0 drop_at=$((quit_at - 150))
   fi
 else
-  warm=35 gap=0 drop_at=125 quit_at=0 refuse_at=0
+  warm=35 gap=0 drop_at=115 quit_at=0 refuse_at=0  # the new run's traffic well before the end
 fi
 schedule=("$warm burst 40 4" "$((warm + 7)) link 10" "$((warm + 21)) refuse on" "$((warm + 26)) refuse off"
   "$((warm + 33)) frames off" "$((warm + 38)) frames on" "$((warm + 41)) second-start"

@@ -31,6 +31,7 @@ class MadeUpRun:
         self.rss = lambda t: 20000
         self.handles = lambda t: 15
         self.over_budget_per_second = 0
+        self.over_budget_at_full_load = 0
         self.world_objects = [{"client": 1, "live": False, "removeReason": "removed by client 1 (serial 9)"},
                               {"client": 1, "live": False, "removeReason": "client 1 disconnected"}]
         self.run2_code = 0
@@ -81,9 +82,10 @@ class MadeUpRun:
             for t in range(300):
                 if 201 <= t < 230:
                     continue  # the program starts again
-                over = self.over_budget_per_second
+                full = 160 <= t < 190  # all 500 in the simulator
+                over = self.over_budget_at_full_load if full else self.over_budget_per_second
                 classes = [100 - over] + [0] * 6 + [over] + [0] * 3  # the over-budget ones take 10 to 15 ms
-                live = 0 if 230 <= t < 250 else 300
+                live = 0 if 230 <= t < 250 else 500 if full else 300
                 longest = 12000 if over else 400
                 f.write(f"{START + t},100,300,{longest}," + ",".join(map(str, classes)) + f",{live},0,0,{live},0\n")
         with open(os.path.join(self.dir, "simulator", "simulator-world.json"), "w") as f:
@@ -118,6 +120,8 @@ class SoakReportTest(unittest.TestCase):
                       text)
         self.assertIn("\"buffer overrun\" logged 4 times", text)
         self.assertIn("below 0.5 ms over", text)
+        self.assertIn("at full load, 450 or more live aircraft in the simulator (30 s): the tick's 99th percentile "
+                      "below 0.5 ms over 3000 ticks (0 at or over 10 ms)", text)
         self.assertIn("holds 0 AI objects of the program (2 created, 1 removed by the program", text)
         self.assertTrue(os.path.exists(os.path.join(self.folder.name, "simulator", "soak.svg")))
         with open(os.path.join(self.folder.name, "soak.csv")) as f:
@@ -136,6 +140,9 @@ class SoakReportTest(unittest.TestCase):
              "an install path typed while the settings folder is read-only: 0 failed save(s) logged"),
             ("a crash at the end", lambda r: setattr(r, "run2_code", 134), "every run of the program ended"),
             ("ticks over budget", lambda r: setattr(r, "over_budget_per_second", 2), "99th percentile"),
+            # 2 % of the ticks over budget while 500 are live, 0.2 % over the run.
+            ("ticks over budget at full load", lambda r: setattr(r, "over_budget_at_full_load", 2),
+             "at full load, 450 or more live aircraft in the simulator (30 s)"),
             ("an object left behind", lambda r: r.world_objects.append({"client": 2, "live": True}),
              "the stand-in's world holds 1 AI objects"),
         ]

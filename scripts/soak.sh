@@ -382,15 +382,7 @@ trap - INT
 settings_read_only off 2>/dev/null
 
 # --- the end --------------------------------------------------------------------
-wait_for() {  # pid, seconds: its exit code, or 124 when it did not end in time
-  for ((w = 0; w < $2 * 10; ++w)); do
-    kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
-    sleep 0.1
-  done
-  kill -KILL "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-  return 124
-}
+source scripts/wait-for.sh
 if ((program_pid)); then
   say "closing the program"
   event "run,close,$run_count"

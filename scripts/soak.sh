@@ -303,17 +303,15 @@ fault() {
 # The schedule: faults the program rides out while its first run goes on
 # (memory is judged over that run), a typed install path (a restart of the
 # run) while the settings folder is read-only, then the simulator drops the
-# connection; in a long run it then refuses every title for long enough that
+# connection; in a run of 10 minutes or more it then refuses every title long enough that
 # the program stops with its error for too many liveries that could not be
 # created (it waits for the user, whom the soak plays: it closes the window)
 # and at last it quits. The soak starts the program again after each end.
-if ((seconds >= 600)); then
-  warm=150 gap=45 quit_at=$((seconds - 150))
-  if ((seconds >= 1200)); then
-    warm=300 refuse_at=$((quit_at - 150)) drop_at=$((quit_at - 280))
-  else
-    refuse_at=0 drop_at=$((quit_at - 150))
-  fi
+if ((seconds >= 1200)); then
+  warm=300 gap=45 quit_at=$((seconds - 150)) refuse_at=$((seconds - 300)) drop_at=$((seconds - 430))
+elif ((seconds >= 600)); then
+  # The long refusal once the command link is back after the drop.
+  warm=150 gap=45 quit_at=$((seconds - 100)) refuse_at=$((seconds - 220)) drop_at=$((seconds - 330))
 else
   warm=35 gap=0 drop_at=115 quit_at=0 refuse_at=0  # the new run's traffic well before the end
 fi

@@ -9,10 +9,15 @@
 #include <optional>
 #include <stdexcept>
 
+#include "app/services/status_line.h"
 #include "app/services/window_bands.h"
+#include "foundation/decrypt.h"
 #include "foundation/download_site.h"
 #include "foundation/downloader.h"
+#include "foundation/file_helpers.h"
 #include "foundation/log.h"
+#include "foundation/text_convert.h"
+#include "platform/files.h"
 #include "platform/window_host.h"
 #include "settings/control_updates.h"
 #include "settings/parameter_store.h"
@@ -92,13 +97,42 @@ std::optional<VersionData> lf_webVersion(const json& root, const char* item) {
 
 VersionData lf_localVersion(const StringParam& setting) { return VersionData(std::string_view(setting.value.get())); }
 
+// Fetches the data file next to the installed one and puts it in place only
+// when it deciphers with the program's key. A damaged or foreign file the
+// site serves whole (a 200 reply) would otherwise replace a good one, and the
+// version saved with it would keep every later start from fetching it again.
+bool lf_downloadDataFile(const DataFile& data) {
+    fs::path fresh = data.target;
+    fresh += ".new";
+    fs::path check = data.target;
+    check += ".check";
+    if (!gf_downloadFromSite(data.fileName, fresh)) return false;
+    const bool deciphers = gf_streamDecrypt(fresh, check);
+    gf_removeFileIfExists(check);
+    if (!deciphers) {
+        gf_removeFileIfExists(fresh);
+        gf_setStatus(fmt::format("{} from the download site is damaged; the installed one is kept", data.fileName),
+                     false);
+        gf_logMarked(fmt::format("'{}' from the download site does not decipher: the installed file is kept",
+                                 data.fileName));
+        return false;
+    }
+    std::error_code error;
+    if (!platform::replaceFile(fresh, data.target, error)) {
+        gf_removeFileIfExists(fresh);
+        gf_logMarked(fmt::format("Cannot replace '{}': {}", gf_pathToUtf8(data.target), error.message()));
+        return false;
+    }
+    return true;
+}
+
 void lf_updateDataFile(const DataFile& data, const VersionData& web, const fs::path& parametersPath) {
     if (!lf_isNewer(web, lf_localVersion(data.setting)) && fs::exists(data.target)) {
         lf_logUpToDate(data.item);
         return;
     }
     // A failed download keeps the old version, so the next start tries again.
-    if (!gf_downloadFromSite(data.fileName, data.target)) return;
+    if (!lf_downloadDataFile(data)) return;
     gf_setStringParam(data.setting, web.toString(), parametersPath);
     lf_logUpdated(data.item, web);
 }

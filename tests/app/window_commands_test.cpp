@@ -482,7 +482,9 @@ TEST_F(WindowCommandsTest, DestinationField) {
         run("type " + id(DESTINATION) + " " + step.typed);
         EXPECT_EQ(status(), step.status);
         EXPECT_EQ(DESTINATION.value.get(), step.destination);
-        if (!step.destination.empty()) EXPECT_EQ(control(DESTINATION).text, step.destination);
+        if (!step.destination.empty()) {
+            EXPECT_EQ(control(DESTINATION).text, step.destination);
+        }
         EXPECT_EQ(enabled(g_rereadButton), step.rereadEnabled);
         EXPECT_TRUE(log.contains(step.status));
     }

@@ -3,13 +3,16 @@
 #include <filesystem>
 
 #include "app/services/window_bands.h"
+#include "foundation/data_key.h"
 #include "foundation/download_site.h"
 #include "settings/file_names.h"
 #include "settings/parameter_store.h"
 #include "settings/program_version.h"
 #include "settings/settings.h"
 #include "support/shell_fixture.h"
+#include "support/temp_dir.h"
 #include "support/update_site.h"
+#include "tools/encipher/encipher.h"
 
 namespace fs = std::filesystem;
 
@@ -30,6 +33,13 @@ SiteTest::~SiteTest() {
     testing_support::resetShellState();
 }
 
+std::string SiteTest::encipheredBody(const std::string& plain, encipher::FinalChunk final) {
+    const testing_support::TempDir folder;
+    const fs::path file = folder / "body.enc";
+    encipher::encipherBytes(gf_dataKey(), plain, file, final);
+    return testing_support::readFile(file);
+}
+
 std::string SiteTest::program() { return g_programVersion.toString(); }
 
 void SiteTest::serveVersions(const Items& items) {
@@ -37,9 +47,15 @@ void SiteTest::serveVersions(const Items& items) {
 }
 
 const std::map<std::string, std::string>& SiteTest::dataFileBodies() {
-    static const std::map<std::string, std::string> bodies = {{"airports.enc", "airports of the site"},
-                                                              {"AIG-regcodes.enc", "regcodes of the site"},
-                                                              {"dbase.enc", "data base of the site"}};
+    // Enciphered with the program's key, as the site's files are.
+    static const std::map<std::string, std::string> bodies = [] {
+        std::map<std::string, std::string> enciphered;
+        for (const auto& [name, plain] : {std::pair{"airports.enc", "airports of the site"},
+                                          std::pair{"AIG-regcodes.enc", "regcodes of the site"},
+                                          std::pair{"dbase.enc", "data base of the site"}})
+            enciphered[name] = encipheredBody(plain);
+        return enciphered;
+    }();
     return bodies;
 }
 

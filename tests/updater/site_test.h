@@ -13,6 +13,7 @@
 #include "support/environment.h"
 #include "support/http_test_server.h"
 #include "support/store_fixture.h"
+#include "tools/encipher/encipher.h"
 
 namespace updater_testing {
 
@@ -30,6 +31,9 @@ protected:
     // The three data files under the major version's folder.
     void serveDataFiles();
     static const std::map<std::string, std::string>& dataFileBodies();
+    // The plain text enciphered as a data file of the site.
+    static std::string encipheredBody(const std::string& plain,
+                                      encipher::FinalChunk final = encipher::FinalChunk::LastData);
     // An installed program: the three data files hold "installed", a livery
     // scan result exists, and the version settings have these values.
     void installEverything(const Items& settings);

@@ -68,8 +68,9 @@ TEST_F(VersionCheckTest, FirstStartDownloadsEveryDataSetAndSwitchesBothScansOn) 
     EXPECT_EQ(recorder_.updates(), (std::vector<std::string>{"check SCAN_LIVERIES 1", "check SCAN_AIRPORTS 1"}));
     EXPECT_EQ(controlRepaints(), 2);
     const auto downloaded = [&](const std::string& name) {
+        // Fetched next to the installed file, which it replaces once it deciphers.
         return fmt::format("Downloaded '{}' to '{}'", server.url("/downloads/11/" + name),
-                           gf_pathToUtf8(fs::path("input") / name));
+                           gf_pathToUtf8(fs::path("input") / (name + ".new")));
     };
     // Each setting is saved (the store logs it) before the item is reported.
     EXPECT_EQ(logLinesFrom("p3d program version at web"),
@@ -158,6 +159,53 @@ TEST_F(VersionCheckTest, AFailedDataDownloadKeepsTheOldFileAndVersion) {
     EXPECT_FALSE(log_.contains("updated to"));
     for (const auto& entry : fs::directory_iterator("input"))
         EXPECT_EQ(entry.path().extension(), ".enc") << "no partial download left: " << entry.path();
+}
+
+TEST_F(VersionCheckTest, ADataFileThatDoesNotDecipherNeverReplacesTheInstalledOne) {
+    // Whole replies (200) whose body is no data file of this program: the
+    // installed file and its version stay, so the next start fetches it again.
+    const struct {
+        const char* name;
+        std::string body;
+    } cases[] = {
+        {"plain text", "<html>sign in to the hotel network</html>"},
+        {"no final chunk", encipheredBody("airports of the site", encipher::FinalChunk::Missing)},
+        {"one byte changed",
+         [] {
+             std::string body = encipheredBody("airports of the site");
+             body[body.size() / 2] ^= 0x20;
+             return body;
+         }()},
+    };
+    const std::string refused = "==> 'airports.enc' from the download site does not decipher: the installed file is kept";
+    std::size_t refusals = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        installEverything({{"AIRPORTS_VERSION", "11.2.0"}});
+        serveVersions({{"airports", "11.2.1"}});
+        server.route("/downloads/11/airports.enc", {200, c.body});
+
+        EXPECT_TRUE(gf_checkVersions(path()));
+
+        EXPECT_EQ(readFile(g_airportsEncPath), "installed");
+        EXPECT_EQ(AIRPORTS_VERSION.value.get(), "11.2.0");
+        EXPECT_EQ(storedValue("AIRPORTS_VERSION"), "");
+        const auto lines = log_.lines();
+        EXPECT_EQ(static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(),
+                                                         [&](const std::string& line) {
+                                                             return line.find(refused) != std::string::npos;
+                                                         })),
+                  ++refusals);
+        EXPECT_EQ(gf_statusLineText(), "airports.enc from the download site is damaged; the installed one is kept");
+        EXPECT_FALSE(log_.contains("updated to"));
+        for (const auto& entry : fs::directory_iterator("input"))
+            EXPECT_EQ(entry.path().extension(), ".enc") << "nothing left of the check: " << entry.path();
+    }
+    // The site's file mended: the next start takes it.
+    serveDataFiles();
+    EXPECT_TRUE(gf_checkVersions(path()));
+    EXPECT_EQ(readFile(g_airportsEncPath), dataFileBodies().at("airports.enc"));
+    EXPECT_EQ(AIRPORTS_VERSION.value.get(), "11.2.1");
 }
 
 TEST_F(VersionCheckTest, AVersionListThatCannotBeHadLetsTheStartGoOn) {

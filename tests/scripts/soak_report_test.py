@@ -37,6 +37,12 @@ class MadeUpRun:
         self.run2_code = 0
         self.run1_exits = ["Exiting: SIM WAS CLOSED"]
         self.read_only = "1"  # the soak's probe of the settings folder
+        # Run 1 ends instead in the error for too many liveries that could not
+        # be created, after the simulator refused every title; the soak closes
+        # the window when it finds the marked error line.
+        self.ends_in_error = False
+        self.error_lines = ["===> Error 81, There are too many liveries that could not be created!",
+                            "Exiting: SYSTEM ERROR"]
         self.failed_saves = ["==> saving: parameters.xml failed"]
 
     def fault(self, t, what, args=""):
@@ -56,8 +62,17 @@ class MadeUpRun:
                                           "Restart countdown finished"]
         self.fault(154, "settings-ro", "off")
         self.events.append((START + 154, "check", "settings-ro", "0"))
-        self.fault(200, "drop")
-        self.log1 += ["12:00:01 Flight Simulator no longer connected, Velantra_P3D will stop ..."] + self.run1_exits
+        if self.ends_in_error:
+            self.fault(180, "refuse", "on")
+            self.log1 += ["KLM735 'Boeing 777-300ER KLM PH-BVA' could not be created by your Sim!"] * 20
+            self.log1 += self.error_lines
+            self.fault(195, "refuse", "off")
+            self.fault(199, "user-close")
+            self.events.append((START + 199, "check", "user-close", "1" if self.error_lines else "0"))
+            self.log1 += ["User closed Velantra_P3D"] if self.error_lines else []
+        else:
+            self.fault(200, "drop")
+            self.log1 += ["12:00:01 Flight Simulator no longer connected, Velantra_P3D will stop ..."] + self.run1_exits
         self.log2 += ["Exiting: USER CLOSED SIM"]
         events = [(START, "run", "start", "1"), (START + 201, "run", "end", "1 0"),
                   (START + 206, "run", "start", "2"), (START + 300, "run", "end", f"2 {self.run2_code}")]
@@ -164,6 +179,30 @@ class SoakReportTest(unittest.TestCase):
         code, text = self.run.judge()
         self.assertEqual(self.failures(text), [])
         self.assertIn("0 failed save(s) logged (the folder stayed writable here)", text)
+
+    def test_a_long_refusal_ends_in_the_error_the_user_closes(self):
+        cases = [
+            ("the error came", ["===> Error 81, There are too many liveries that could not be created!",
+                                "Exiting: SYSTEM ERROR"], []),
+            ("the program went on", [], ["the simulator refuses every title until 20 liveries could not be created"]),
+        ]
+        for name, error_lines, failed in cases:
+            with self.subTest(name), tempfile.TemporaryDirectory() as folder:
+                run = MadeUpRun(folder)
+                run.ends_in_error = True
+                run.error_lines = error_lines
+                code, text = run.judge()
+                self.assertEqual(code, 1 if failed else 0)
+                failures = self.failures(text)
+                self.assertEqual(len(failures), len(failed), text)
+                for line, expected in zip(failures, failed):
+                    self.assertIn(expected, line)
+                if not failed:
+                    self.assertIn("Error 81, \"Exiting: SYSTEM ERROR\", the program waited for the user, \"User "
+                                  "closed\" logged, exit code 0; the soak started it again, traffic back after 49 s",
+                                  text)
+                    self.assertIn("run 1 of the program ended its runs as its faults call for, no other restart: "
+                                  "NEW SETTINGS, SYSTEM ERROR", text)
 
     def test_a_settings_file_that_does_not_load_is_named(self):
         airports = os.path.join(self.folder.name, "airports", "learned")

@@ -25,6 +25,7 @@
 #   VLNT_SOAK_SECONDS   length of the run (default 1800)
 #   VLNT_SOAK_AIRCRAFT  aircraft in range at once (default 500)
 #   VLNT_SOAK_DIR       where the run goes (default build/soak, build/soak-windows, ...)
+#   VLNT_SOAK_SCHEDULE  a file of faults in place of the schedule below
 #   VLNT_JOBS           parallel build jobs (default: number of cores)
 #
 # It runs in a network and mount namespace of its own when it can (the
@@ -330,6 +331,8 @@ fi
 if ((refuse_at)); then
   schedule+=("$refuse_at refuse on" "$((refuse_at + 40)) refuse off" "$((refuse_at + 50)) user-close")
 fi
+# A schedule of one's own (lines "<second> <fault> [<args>]"), to look into one fault.
+[[ -n ${VLNT_SOAK_SCHEDULE:-} ]] && mapfile -t schedule <"$VLNT_SOAK_SCHEDULE"
 mapfile -t schedule < <(printf '%s\n' "${schedule[@]}" | sort -n)
 printf '%s\n' "${schedule[@]}" >"$dir/schedule.txt"
 

@@ -142,6 +142,10 @@ class Soak:
 
     # --- the rules -----------------------------------------------------------
     def memory(self):
+        """Growth over the longest run of the program's traffic: a process
+        from its start, or from a restart of its run (a typed install path)
+        to the next. What a restart leaves behind shows in the note of the
+        whole process."""
         spans = {}
         for r in self.proc:
             if number(r["rss_kb"]) is None or r["pid"] in ("", "0"):
@@ -152,7 +156,12 @@ class Soak:
         if not spans:
             self.verdict(False, "resident memory: no sample of the program")
             return
-        pid, (first, last) = max(spans.items(), key=lambda s: s[1][1] - s[1][0])
+        restarts = [e["unix"] + 5 for e in self.faults if e["what"] == "install-path"]
+        runs = []
+        for pid, (first, last) in spans.items():
+            cuts = [first] + [u for u in restarts if first < u < last] + [last]
+            runs += [(pid, low, high, first) for low, high in zip(cuts, cuts[1:])]
+        pid, first, last, process_start = max(runs, key=lambda r: r[2] - r[1])
         warm = first + self.args.warm_up
         if last - warm < 30:
             self.verdict(False, f"resident memory: the longest run lasted {last - first} s, too short to judge "
@@ -162,14 +171,19 @@ class Soak:
         early = statistics.median(self.samples_of(pid, warm, warm + window, "rss_kb"))
         late = statistics.median(self.samples_of(pid, last - window, last, "rss_kb"))
         growth = (late / early - 1) * 100
+        figures = (f"{early / 1024:.1f} MB at {warm - self.start} s, {late / 1024:.1f} MB at {last - self.start} s "
+                   f"({growth:+.1f} %, over {last - warm} s of one run)")
         if self.args.mode in ("asan", "tsan"):
             # The sanitizer's quarantine and shadow memory grow by design.
-            self.note(f"resident memory (not judged under {self.args.mode.upper()}): {early / 1024:.1f} MB at "
-                      f"{warm - self.start} s, {late / 1024:.1f} MB at {last - self.start} s ({growth:+.1f} %)")
-            return
-        self.verdict(growth < 5, f"resident memory grows by less than 5 % after warm-up: {early / 1024:.1f} MB at "
-                                 f"{warm - self.start} s, {late / 1024:.1f} MB at {last - self.start} s "
-                                 f"({growth:+.1f} %, over {last - warm} s of one run)")
+            self.note(f"resident memory (not judged under {self.args.mode.upper()}): {figures}")
+        else:
+            self.verdict(growth < 5, f"resident memory grows by less than 5 % after warm-up: {figures}")
+        if process_start < first:
+            since = process_start + self.args.warm_up
+            before = statistics.median(self.samples_of(pid, since, since + window, "rss_kb") or [early])
+            self.note(f"the same process from its warm-up on, across the restart of its run at {first - 5 - self.start} "
+                      f"s: {before / 1024:.1f} MB at {since - self.start} s ({(late / before - 1) * 100:+.1f} % at the "
+                      f"end)")
 
     def settled_counts(self, low, high):
         pid = self.pid_at(high)

@@ -1,5 +1,5 @@
 # The set-up commands of the README, and a few helpers.
-.PHONY: test demo demo-windows demo-leab idle-cost soak soak-windows bench clean
+.PHONY: test demo demo-windows demo-leab idle-cost soak soak-windows bench fuzz clean
 
 # Installs what is missing, builds both builds and runs every test.
 test:
@@ -30,6 +30,12 @@ soak:
 
 soak-windows:
 	bash scripts/soak.sh --windows $(SOAK_FLAGS)
+
+# Builds the libFuzzer targets with clang and runs each for 5 minutes
+# (VLNT_FUZZ_SECONDS sets another length).
+fuzz:
+	bash scripts/install-deps.sh
+	bash scripts/fuzz.sh $${VLNT_FUZZ_SECONDS:-300}
 
 # Builds and runs the benchmarks natively.
 bench:

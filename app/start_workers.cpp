@@ -50,8 +50,10 @@ bool sleepUntilUnlessStopping(SteadyTime until) {
     return !gf_stopping();
 }
 
-// The latest traffic timestamp's whole seconds are not 0 any more.
-bool trafficCame() { return static_cast<std::int64_t>(g_trafficTime.load()) != 0; }
+// The latest traffic timestamp's whole seconds are not 0 any more. The value
+// came in a datagram, so it is compared, never converted: a huge one would
+// not fit an integer.
+bool trafficCame() { return std::fabs(g_trafficTime.load()) >= 1.0; }
 
 // Up to 150 polls of 100 ms for the first traffic datagram; false when a stop or close came first.
 bool lf_waitForFirstTraffic() {

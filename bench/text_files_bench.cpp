@@ -62,8 +62,6 @@ static void BM_SaveOneSetting(benchmark::State& state) {
         RANGE.value = RANGE.value == 40 ? 50 : 40;
         gf_saveIntParam(RANGE, file.path());
     }
-    std::error_code ec;
-    fs::remove(fs::path(file.path()) += ".tmp", ec);
 }
 BENCHMARK(BM_SaveOneSetting);
 BENCHMARK_MAIN();

@@ -2,6 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <random>
 #include <system_error>
 
 #include "foundation/log.h"
@@ -18,12 +22,17 @@ std::mutex g_scanLogMutex;
 namespace {
 std::string utf8(const fs::path& path) { return gf_wideToUtf8(path.u16string()); }
 
-// The temporary sibling a file is written to before it replaces the target.
-fs::path temporarySibling(const fs::path& path) {
-    fs::path temporary = path;
-    temporary += ".tmp";
-    return temporary;
+// Tells this process's temporary names from another's writing the same folder.
+std::uint32_t processToken() {
+    static const std::uint32_t token = [] {
+        std::random_device device;
+        return static_cast<std::uint32_t>(device()) ^
+               static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }();
+    return token;
 }
+
+std::atomic<std::uint64_t> g_temporaryCount{0};  // any thread; atomic
 
 void removeFiles(const fs::path& folder, bool xmlOnly) {
     const fs::file_status status = fs::status(folder);  // throws on errors other than "not found"
@@ -37,12 +46,25 @@ void removeFiles(const fs::path& folder, bool xmlOnly) {
     }
 }
 
+// Characters, not bytes: a UTF-8 continuation byte starts no character.
+std::size_t characterCount(std::string_view utf8Text) {
+    return static_cast<std::size_t>(std::count_if(utf8Text.begin(), utf8Text.end(), [](char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    }));
+}
+
 bool hasXmlExtension(const fs::path& path) {
     std::string extension = utf8(path.extension());
     gf_toUpper(extension);
     return extension == ".XML";
 }
 }  // namespace
+
+fs::path gf_temporarySibling(const fs::path& path, std::string_view suffix) {
+    fs::path temporary = path;
+    temporary += fmt::format(".{:08x}-{}{}", processToken(), ++g_temporaryCount, suffix);
+    return temporary;
+}
 
 void StdioFileCloser::operator()(std::FILE* file) const {
     if (file != nullptr) std::fclose(file);
@@ -65,7 +87,7 @@ void gf_removeFileIfExists(const fs::path& path) {
 }
 
 bool gf_writeFileAtomically(const fs::path& path, const std::function<bool(const fs::path&)>& write) {
-    const fs::path temporary = temporarySibling(path);
+    const fs::path temporary = gf_temporarySibling(path);
     bool written = false;
     try {
         written = write(temporary);
@@ -122,7 +144,7 @@ std::vector<AirportCode> gf_listXmlFilesIn(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (!entry.is_regular_file() || !hasXmlExtension(entry.path())) continue;
         const std::string stem = utf8(entry.path().stem());
-        if (stem.size() != 4) continue;
+        if (characterCount(stem) != 4) continue;
         codes.emplace_back(stem);
     }
     return codes;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -29,8 +30,12 @@ void gf_removeFileIfExists(const std::filesystem::path& path);
 // goes to a temporary file in the same folder that then replaces the target,
 // so a crash mid-write never leaves a half-written file.
 bool gf_saveXmlDocument(pugi::xml_document& document, const std::filesystem::path& path);
-// Writes a file through a temporary name in the same folder and renames it
-// over the target; false (and no temporary left) when writing fails.
+// A name in the file's folder for a temporary copy of it, new with every
+// call ("<name>.<process>-<count><suffix>"), so writers of one file on
+// several threads or in several processes never share a temporary.
+std::filesystem::path gf_temporarySibling(const std::filesystem::path& path, std::string_view suffix = ".tmp");
+// Writes a file through a temporary name of its own in the same folder and
+// renames it over the target; false (and no temporary left) when writing fails.
 bool gf_writeFileAtomically(const std::filesystem::path& path,
                             const std::function<bool(const std::filesystem::path& temporary)>& write);
 // Removes every regular file of the folder (not recursive); logs failures.

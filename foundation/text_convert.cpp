@@ -35,3 +35,29 @@ std::optional<std::string> gf_utf8ToAnsi(std::string_view text) {
 }
 
 std::string gf_ansiToUtf8(std::string_view text) { return gf_wideToUtf8(platform::ansiToUtf16(text)); }
+
+Utf8Sequence gf_utf8SequenceAt(std::string_view bytes, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return {1, false};
+    std::size_t continuation = 0;
+    unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        continuation = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        continuation = 2;
+        if (lead == 0xE0) low = 0xA0;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        continuation = 3;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return {};  // C0, C1, F5..FF and stray continuation bytes
+    }
+    for (std::size_t k = 1; k <= continuation; ++k) {
+        if (at + k >= bytes.size()) return {0, true};
+        const unsigned char b = byte(at + k);
+        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return {};
+    }
+    return {continuation + 1, false};
+}

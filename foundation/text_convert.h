@@ -3,6 +3,7 @@
 // on Linux); the Windows seams reinterpret it as wchar_t.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,3 +27,14 @@ std::filesystem::path gf_utf8Path(std::string_view text);
 std::optional<std::string> gf_utf8ToAnsi(std::string_view text);
 // ANSI code-page text to UTF-8 (every byte has a character).
 std::string gf_ansiToUtf8(std::string_view text);
+
+// The UTF-8 sequence that begins at byte `at` (no overlong forms, no C0/C1 or
+// F5..FF lead bytes, nothing above U+10FFFF; encoded surrogates pass, as the
+// charset detection wants): its length in bytes,
+// 0 when the bytes there are no valid sequence. `cut` tells that a valid
+// start runs off the end of the bytes (length is then 0).
+struct Utf8Sequence {
+    std::size_t length = 0;
+    bool cut = false;
+};
+Utf8Sequence gf_utf8SequenceAt(std::string_view bytes, std::size_t at);

@@ -42,32 +42,11 @@ std::string readAll(std::istream& stream) {
 // The strict UTF-8 check of the detector. `cutByLimit` tells that the file
 // goes on after these bytes, so a sequence running off their end is whole.
 bool isStrictUtf8(std::string_view bytes, bool cutByLimit) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const unsigned char lead = byteAt(bytes, i);
-        std::size_t continuation = 0;
-        unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            continuation = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            continuation = 2;
-            if (lead == 0xE0) low = 0xA0;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            continuation = 3;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
-        } else {
-            return false;  // C0, C1, F5..FF and stray continuation bytes
-        }
-        for (std::size_t k = 1; k <= continuation; ++k) {
-            if (i + k >= bytes.size()) return cutByLimit;
-            const unsigned char b = byteAt(bytes, i + k);
-            if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return false;
-        }
-        i += continuation + 1;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const Utf8Sequence sequence = gf_utf8SequenceAt(bytes, i);
+        if (sequence.cut) return cutByLimit;
+        if (sequence.length == 0) return false;
+        i += sequence.length;
     }
     return true;
 }

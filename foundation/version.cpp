@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <charconv>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <stdexcept>
@@ -20,6 +21,19 @@ std::int32_t parseField(const std::ssub_match& group) {
     return value;
 }
 
+// A member of the JSON form: an integer that fits the field. The library's
+// own conversion would turn 11.9 into 11, true into 1 and 3000000000 into a
+// negative number.
+std::int32_t jsonField(const nlohmann::json& object, const char* name) {
+    const nlohmann::json& field = object.at(name);
+    const bool fits = (field.is_number_unsigned() && field.get<std::uint64_t>() <= INT32_MAX) ||
+                      (field.is_number_integer() && field.get<std::int64_t>() >= 0 &&
+                       field.get<std::int64_t>() <= INT32_MAX);
+    if (!fits)
+        throw std::runtime_error(fmt::format("version field {} is not a whole number from 0 to {}", name, INT32_MAX));
+    return static_cast<std::int32_t>(field.get<std::int64_t>());
+}
+
 void parse(std::string_view text, VersionData& out) {
     if (text.empty()) return;
     static const std::regex pattern(R"((\d+)\.(\d+)\.(\d+))");
@@ -34,22 +48,26 @@ void parse(std::string_view text, VersionData& out) {
     const std::string trimmed = gf_trimmed(text);
     if (!trimmed.empty() && trimmed.front() == '{') {
         const auto json = nlohmann::json::parse(trimmed);
-        out.major = json.at("major").get<std::int32_t>();
-        out.minor = json.at("minor").get<std::int32_t>();
-        out.patch = json.at("patch").get<std::int32_t>();
+        out.major = jsonField(json, "major");
+        out.minor = jsonField(json, "minor");
+        out.patch = jsonField(json, "patch");
         return;
     }
     throw std::runtime_error("invalid version format");
 }
 }  // namespace
 
-VersionData::VersionData(std::string_view text) {
+std::optional<VersionData> gf_readVersion(std::string_view text) {
     try {
-        parse(text, *this);
+        VersionData version;
+        parse(text, version);
+        return version;
     } catch (const std::exception& e) {
-        *this = VersionData();
         gf_log(fmt::format("{} exception: {}", "VersionData", e.what()));
+        return std::nullopt;
     }
 }
+
+VersionData::VersionData(std::string_view text) : VersionData(gf_readVersion(text).value_or(VersionData())) {}
 
 std::string VersionData::toString() const { return fmt::format("{}.{}.{}", major, minor, patch); }

@@ -3,6 +3,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,3 +21,7 @@ struct VersionData {
     std::string toString() const;
     auto operator<=>(const VersionData&) const = default;
 };
+
+// The same reading, telling a text that is no version (logged as above) from
+// a real 0.0.0: nullopt for the former. An empty text is 0.0.0.
+std::optional<VersionData> gf_readVersion(std::string_view text);

@@ -30,7 +30,7 @@ QnhVerdict parseAndPublish(QnhState& state, std::string_view datagram) {
     const auto member = json.find("QNH");
     if (member == json.end() || member->is_null() || member->is_boolean() || member->is_object() ||
         member->is_array()) {
-        gf_log(fmt::format("no QNH {}", datagram));
+        state.errorLines.log(fmt::format("no QNH {}", gf_textForLog(datagram)));
         return QnhVerdict::rejected;
     }
     std::int32_t q = kDefaultQnh;
@@ -44,7 +44,8 @@ QnhVerdict parseAndPublish(QnhState& state, std::string_view datagram) {
         const std::string& text = member->get_ref<const std::string&>();
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), q);
         if (ec != std::errc()) {
-            gf_logMarked(fmt::format("QNH string parse error: {} in {}", text, datagram));
+            state.errorLines.logMarked(
+                fmt::format("QNH string parse error: {} in {}", gf_textForLog(text), gf_textForLog(datagram)));
             return QnhVerdict::rejected;
         }
     }
@@ -64,7 +65,9 @@ QnhVerdict lf_onQnhData(QnhState& state, std::string_view datagram) {
     try {
         return parseAndPublish(state, datagram);
     } catch (const std::exception& e) {
-        gf_log(fmt::format("Exception {}, in {}", e.what(), datagram));
+        // The JSON library's messages quote the bytes where it stopped.
+        state.errorLines.log(fmt::format("Exception {}, in {}", gf_textForLog(e.what(), kLogErrorCharacters),
+                                         gf_textForLog(datagram)));
         return QnhVerdict::rejected;
     }
 }

@@ -114,13 +114,17 @@ void lf_checkReader(UdpReader& reader, ReaderId id) {
 void TrafficReader::onData() { lf_onTrafficData(g_trafficFeed, datagram); }
 
 void TrafficReader::onStopped() {
+    g_trafficFeed.errorLines.flushDropped();
     gf_setReaderStatus(ReaderId::traffic, readerStopped);
     gf_log("Traffic Reader has stopped");
 }
 
 void QnhReader::onData() { lf_onQnhData(qnh, datagram); }
 
-void QnhReader::onStopped() { gf_log("QNH Reader has stopped"); }
+void QnhReader::onStopped() {
+    qnh.errorLines.flushDropped();
+    gf_log("QNH Reader has stopped");
+}
 
 void lf_endTrafficReader() noexcept {
     lf_endReader(g_trafficReader);
@@ -185,6 +189,10 @@ void gf_resetReaders() {
     g_qnhReader.qnh.lastQnh.store(kDefaultQnh);
     g_trafficTime.store(0.0);
     g_trafficFeed.clearCallsigns();
+    // A new run counts its error lines afresh.
+    for (LogLineLimiter* limiter : {&g_trafficFeed.errorLines, &g_qnhReader.qnh.errorLines,
+                                    &g_trafficReader.overrunLines, &g_qnhReader.overrunLines})
+        limiter->reset();
 }
 
 void gf_checkReaders() {

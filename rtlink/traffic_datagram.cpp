@@ -11,6 +11,7 @@
 
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
+#include "foundation/log_text.h"
 #include "refdata/code_tables.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_record.h"
@@ -52,13 +53,13 @@ bool parseNumber(std::string_view text, double& value) {
 
 double namedNumber(std::string_view text, const char* name) {
     double value = 0.0;
-    if (!parseNumber(text, value)) throw std::runtime_error(fmt::format("{}:{}", name, text));
+    if (!parseNumber(text, value)) throw std::runtime_error(fmt::format("{}:{}", name, gf_textForLog(text)));
     return value;
 }
 
 double numberOr(std::string_view text, std::string_view errorPrefix) {
     double value = 0.0;
-    if (!parseNumber(text, value)) throw std::runtime_error(fmt::format("{}{}", errorPrefix, text));
+    if (!parseNumber(text, value)) throw std::runtime_error(fmt::format("{}{}", errorPrefix, gf_textForLog(text)));
     return value;
 }
 
@@ -70,7 +71,8 @@ std::uint32_t parseHexId(std::string_view text) {
         if (value > 0xFFFFFFFFULL) break;
         ++i;
     }
-    if (i == 0 || value > 0xFFFFFFFFULL) throw std::runtime_error(fmt::format("hexid incorrect{}", text));
+    if (i == 0 || value > 0xFFFFFFFFULL)
+        throw std::runtime_error(fmt::format("hexid incorrect{}", gf_textForLog(text)));
     return static_cast<std::uint32_t>(value);
 }
 
@@ -94,7 +96,8 @@ bool lf_getFieldAltitude(const std::vector<std::string_view>& fields, std::strin
                          const ReaderParkAirport& park, PosSample& sample) {
     double a = 0.0;
     if (!parseNumber(fields[altitudeField], a))
-        throw std::runtime_error(fmt::format("altitude {} incorrect, from: {}", fields[altitudeField], datagram));
+        throw std::runtime_error(fmt::format("altitude {} incorrect, from: {}", gf_textForLog(fields[altitudeField]),
+                                             gf_textForLog(datagram)));
     const double gs = sample.groundSpeedKt;
     if (!(a > 0)) {
         a = 0;
@@ -193,10 +196,7 @@ LineVerdict parse(TrafficFeed& feed, std::string_view datagram) {
     sample.stationary = 0;
     sample.dueTick = g_tick.load() + 3000;
 
-    const std::lock_guard lock(g_addingStackMutex);
-    if (!g_acceptTraffic.load()) return LineVerdict::discarded;
-    g_addingStack.push_back(std::move(record));
-    return LineVerdict::queued;
+    return lf_pushOnAddingStack(std::move(record)) ? LineVerdict::queued : LineVerdict::discarded;
 }
 }  // namespace
 
@@ -225,7 +225,9 @@ LineVerdict processLineSub(TrafficFeed& feed, std::string_view datagram) {
     try {
         return parse(feed, datagram);
     } catch (const std::exception& e) {
-        gf_log(fmt::format("exception in processLineSub: {}", e.what()));
+        // The texts quoted from the datagram are already cut; the rest of a
+        // message is the program's own, but a library's may quote input too.
+        feed.errorLines.log(fmt::format("exception in processLineSub: {}", gf_textForLog(e.what(), kLogErrorCharacters)));
         return LineVerdict::failed;
     }
 }

@@ -11,6 +11,7 @@
 
 #include "foundation/fixed_code.h"
 #include "foundation/geodesy.h"
+#include "foundation/log_text.h"
 
 // The park airport as the traffic reader sees it; no park airport when the
 // code is empty. Written by the traffic thread whenever the park airport changes.
@@ -32,6 +33,8 @@ GeoPoint gf_trafficRefPos();
 // collection it shares with the traffic thread.
 struct TrafficFeed {
     std::vector<std::string_view> fields;  // views into the current datagram
+    // The parse-error lines of the traffic reader, at most 10 a second.
+    LogLineLimiter errorLines{"traffic datagram error"};
 
     // The traffic thread empties the set and sets the flag; the reader inserts
     // while it is set; the traffic thread clears the flag and takes the set.
@@ -46,3 +49,10 @@ struct TrafficFeed {
 };
 
 extern TrafficFeed g_trafficFeed;
+
+struct StreamRecord;
+// Step 24 of the parse: appends the record to the adding stack while traffic
+// is accepted (false when it is not). A full stack drops its oldest record;
+// the first drop of a burst logs one marked line, and the burst ends once
+// the stack has drained to half its limit.
+bool lf_pushOnAddingStack(StreamRecord&& record);

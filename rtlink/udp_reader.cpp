@@ -13,6 +13,7 @@ namespace {
 // Closes the socket at the loop's end and tells the reader it was stopped.
 void lf_closeReaderSocket(UdpReader& reader) {
     reader.socket.close();
+    reader.overrunLines.flushDropped();
     reader.onStopped();
 }
 
@@ -64,7 +65,7 @@ void lf_readerReceiveLoop(UdpReader& reader, bool local) {
                 break;
             }
         } else if (got.size >= kReaderBufferSize) {
-            if (!gf_stopping()) gf_log(fmt::format("buffer overrun: {} bytes", got.size));
+            if (!gf_stopping()) reader.overrunLines.log(fmt::format("buffer overrun: {} bytes", got.size));
         } else if (got.size > 0) {
             lf_handleDatagram(reader, got.size, local);
         }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/log_text.h"
 #include "platform/sockets.h"
 
 inline constexpr std::size_t kReaderBufferSize = 16384;
@@ -34,6 +35,7 @@ public:
     std::string lastDatagram;                      // the previous datagram, for the repeat rule
     platform::UdpSocket socket;                    // used by the reader's own thread only
     std::atomic<bool> receivingMark{true};         // the watchdog's memory; set by every reset
+    LogLineLimiter overrunLines{"buffer overrun"};  // at most 10 a second
 };
 
 // The set-up steps of a reader thread; each throws std::runtime_error.

@@ -10,6 +10,9 @@
 #                               there is no display); the stand-ins run natively
 #   scripts/demo.sh --no-traffic  the stand-in RealTraffic serves the command
 #                               link but sends no traffic (the program idles)
+#   scripts/demo.sh --production  a production run instead: the program alone,
+#                               started with "--production", must read its
+#                               settings and data set and end by itself with 0
 #   scripts/demo.sh --leab      the second scenario: the user parked at
 #                               Albacete (LEAB), whose add-on scenery lies in
 #                               the demo's add-on folder (afolder0); the scan
@@ -38,14 +41,16 @@ root=$(pwd)
 windows=0
 check=0
 traffic=1
+production=0
 leab=0
 for arg in "$@"; do
   case $arg in
     --windows) windows=1 ;;
     --check) check=1 ;;
     --no-traffic) traffic=0 ;;
+    --production) production=1 ;;
     --leab) leab=1 traffic=0 ;;
-    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic] [--leab] [--check]" >&2; exit 2 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic | --leab | --production] [--check]" >&2; exit 2 ;;
   esac
 done
 # The Windows program needs a display: the whole demo runs on a virtual one.
@@ -56,11 +61,18 @@ fi
 
 seconds=${VLNT_DEMO_SECONDS:-120}
 jobs=${VLNT_JOBS:-$(nproc)}
-if ((windows)); then demo=${VLNT_DEMO_DIR:-$root/build/demo-windows}; else demo=${VLNT_DEMO_DIR:-$root/build/demo}; fi
-((leab)) && demo=${VLNT_DEMO_DIR:-$demo-leab}
+demo_name=demo
+((production)) && demo_name=production
+((windows)) && demo_name+=-windows
+((leab)) && demo_name+=-leab
+demo=${VLNT_DEMO_DIR:-$root/build/$demo_name}
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
 say() { echo "demo: $*"; }
+failures=0
+verdict() {  # condition text
+  if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
+}
 source scripts/demo-statics.sh
 
 # --- build --------------------------------------------------------------
@@ -174,6 +186,30 @@ $version_parameters
   </parameters>
 </root>
 EOF
+
+# --- a production run: the program alone, ending by itself ---------------
+if ((production)); then
+  say "a production run of the program (--production)"
+  (cd "$run" && exec "${program[@]}" --production) >"$demo/program.out" 2>&1 &
+  program_pid=$!
+  for ((t = 0; t < 1200; ++t)); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    kill -KILL "$program_pid" 2>/dev/null
+    ((windows)) && wineserver -k >/dev/null 2>&1
+  fi
+  wait "$program_pid"
+  program_rc=$?
+  log=$run/Log.txt
+  echo
+  say "results"
+  verdict '((program_rc == 0))' "the program ended by itself with exit code 0 (got $program_rc)"
+  verdict 'grep -qE "^ +[0-9]+ dbase records read$" "$log"' "the log shows the data base read"
+  verdict 'grep -qE "^ +[0-9]+ airports read$" "$log"' "the log shows the airport list read"
+  verdict '! grep -qE "^(==> )?Error [0-9]+:" "$log"' "the log shows no error"
+  echo "  program log              $log"
+  if ((check && failures)); then exit 1; fi
+  exit 0
+fi
 
 # --- the stand-ins ------------------------------------------------------
 # Each runs in a session of its own, so Ctrl-C reaches only this script,
@@ -300,10 +336,6 @@ trap - EXIT
 # --- what happened --------------------------------------------------------
 log=$run/Log.txt
 found() { grep -qE "$1" "$log" 2>/dev/null; }
-failures=0
-verdict() {  # condition text
-  if eval "$1"; then echo "  ok    $2"; else echo "  FAIL  $2"; failures=$((failures + 1)); fi
-}
 echo
 say "results"
 verdict '((program_rc == 0))' "the program ended with exit code 0 (got $program_rc)"

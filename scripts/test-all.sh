@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Builds both builds from this tree and runs every test: native, the main
-# job's demo with the stand-ins and its add-on airport scenario (one test
-# each), the soak of 3 minutes (one test), Windows under Wine, and the native
-# tests again under ASan+UBSan and under TSan.
+# Builds both builds from this tree and runs every test: native, a production
+# run of the program, the main job's demo with the stand-ins and its add-on
+# airport scenario (one test each), the fuzz targets for 15 s each, the soak
+# of 3 minutes (one test), Windows under Wine with its own production run and
+# demo, and the native tests again under ASan+UBSan and under TSan.
 # Ends with one line "N passed, N failed" and a non-zero exit on any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
-#   VLNT_SKIP       space-separated stages to skip: native demo soak windows asan tsan
+#   VLNT_SKIP       space-separated stages to skip: native production demo
+#                   demo-leab fuzz soak windows production-windows demo-windows
+#                   asan tsan
+# The demos use the program's fixed ports: each runs under the lock
+# /tmp/vlnt-demo.lock, as `make demo` is run by hand.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -55,6 +60,19 @@ run_ctest() {
   ((fail == 0)) || failures+=("$stage: $fail failed")
 }
 
+# Runs one command as one test of the stage.
+run_stage() {
+  local stage=$1 what=$2
+  shift 2
+  echo "=== [$stage] $what"
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("$stage: $what failed (see build/$stage)")
+  fi
+}
+
 # Configures and builds one build; a failure counts as one failed test.
 build() {
   local stage=$1 dir=$2
@@ -71,48 +89,66 @@ build() {
 }
 
 start=$SECONDS
+# CI runs .ci/run directly: it must stay executable in the repository.
+if [[ $(git ls-files -s .ci/run 2>/dev/null | cut -c1-6) == 100755 ]] || [[ -x .ci/run && ! -d .git ]]; then
+  passed=$((passed + 1))
+else
+  echo "[tree] .ci/run is not executable"
+  failed=$((failed + 1))
+  failures+=("tree: .ci/run is not executable")
+fi
+
 if [[ $skip != *" native "* ]]; then
   build native build/native "${native_flags[@]}" && run_ctest native build/native
 fi
 
+# The real program started with its switch, as a scheduled task would.
+if [[ $skip != *" production "* ]]; then
+  run_stage production "a production run of the program" \
+    env VLNT_JOBS="$jobs" bash scripts/demo.sh --production --check
+fi
+
 # The program's main job for 60 s with both stand-ins, as `make demo` runs it.
 if [[ $skip != *" demo "* ]]; then
-  echo "=== [demo] the main job for 60 s"
-  if VLNT_DEMO_SECONDS=60 VLNT_JOBS=$jobs bash scripts/demo.sh --check; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    failures+=("demo: the main job's run failed (see build/demo)")
-  fi
-  # The second scenario: the scan of an add-on airport's scenery at start.
-  echo "=== [demo] the add-on airport scenario (LEAB) for 60 s"
-  if VLNT_DEMO_SECONDS=60 VLNT_JOBS=$jobs bash scripts/demo.sh --leab --check; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    failures+=("demo: the add-on airport scenario failed (see build/demo-leab)")
-  fi
+  run_stage demo "the main job for 60 s" \
+    flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --check
+fi
+
+# The second scenario: the scan of an add-on airport's scenery at start.
+if [[ $skip != *" demo-leab "* ]]; then
+  run_stage demo-leab "the add-on airport scenario (LEAB) for 60 s" \
+    flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --leab --check
+fi
+
+# Every libFuzzer target built with clang and run for 15 s, so none can rot.
+if [[ $skip != *" fuzz "* ]]; then
+  run_stage fuzz "the fuzz targets for 15 s each" env VLNT_JOBS="$jobs" bash scripts/fuzz.sh 15
 fi
 
 # The soak for 3 minutes: the program against both stand-ins with the busy
 # scenario and the link faults (make soak runs it for 30).
 if [[ $skip != *" soak "* ]]; then
-  echo "=== [soak] the program under load and link faults for 180 s"
-  if flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_LOCKED=1 VLNT_SOAK_SECONDS=180 VLNT_JOBS=$jobs \
-    bash scripts/soak.sh --check; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    failures+=("soak: a rule failed (see build/soak/verdicts.txt)")
-  fi
+  run_stage soak "the program under load and link faults for 180 s" \
+    flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_LOCKED=1 VLNT_SOAK_SECONDS=180 VLNT_JOBS="$jobs" bash scripts/soak.sh --check
 fi
 
 if [[ $skip != *" windows "* ]]; then
   echo "=== [windows] dependencies"
   if prefix=$(bash scripts/build-windows-deps.sh | tail -n1) && [[ -d $prefix ]]; then
-    build windows build/windows -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix" &&
+    if build windows build/windows -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DVLNT_WIN_DEPS="$prefix"; then
       run_ctest windows build/windows xvfb-run -a
+      # The real Windows program: started with its switch, and the main job
+      # with its window, start-up, simulator link and RealTraffic for 60 s.
+      if [[ $skip != *" production-windows "* ]]; then
+        run_stage production-windows "a production run of the Windows program" \
+          env VLNT_JOBS="$jobs" bash scripts/demo.sh --windows --production --check
+      fi
+      if [[ $skip != *" demo-windows "* ]]; then
+        run_stage demo-windows "the Windows program's main job for 60 s" \
+          flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --windows --check
+      fi
+    fi
   else
     failed=$((failed + 1))
     failures+=("windows: dependencies failed")

@@ -214,14 +214,26 @@ bool checkVersion(const fs::path& path, const VersionData& programVersion, Contr
         saveOne(PROGRAM_VERSION, path, batch);
         return false;
     }
-    const VersionData storedVersion(stored);
+    const std::optional<VersionData> read = gf_readVersion(stored);
+    if (!read) {
+        // A text that is no version tells nothing about the file's age: it
+        // counts as no version at all, so the user's settings stay.
+        PROGRAM_VERSION.value = programText;
+        saveOne(PROGRAM_VERSION, path, batch);
+        return false;
+    }
+    const VersionData storedVersion = *read;
+    const bool tooOld = programVersion > storedVersion && storedVersion < kOldestKeptVersion;
+    // The caller replaces a too old file by the defaults: the user's file is
+    // kept as it was, before its version is touched.
+    if (tooOld) keepBackupGeneration(path);
     if (storedVersion != programVersion) {
         PROGRAM_VERSION.value = programText;
         saveOne(PROGRAM_VERSION, path, batch);
     }
     if (!(programVersion > storedVersion)) return false;
     gf_log(fmt::format("This is a version update from {} -> {}", stored, programText));
-    if (storedVersion < kOldestKeptVersion) return true;
+    if (tooOld) return true;
     const fs::path newVersionFolder = g_newVersionFolder;
     if (fs::exists(newVersionFolder)) fs::remove_all(newVersionFolder);
     return false;

@@ -60,8 +60,10 @@ void gf_setStringParam(StringParam& param, std::string text, const std::filesyst
 void gf_wrapParametersRoot(const std::filesystem::path& path = g_parametersPath);
 
 // Stores this program's version after a version change; true when the
-// stored version was below 11.0.2, too old to keep. After an update that is
-// not too old the "new_version" folder is removed (file-system errors throw).
+// stored version was below 11.0.2, too old to keep (the file is then first
+// kept as parameters0.xml). A stored text that is no version counts as none:
+// it is replaced and the settings stay. After an update that is not too old
+// the "new_version" folder is removed (file-system errors throw).
 bool gf_checkVersionUpdate(const std::filesystem::path& path = g_parametersPath,
                            const VersionData& programVersion = g_programVersion);
 

@@ -60,6 +60,7 @@ std::string textOf(const std::exception& e) {
 }
 
 // Opens the connection, trying every 100 ms; false when a stop came first.
+// g_simClientWake is signalled whenever messages arrive or the connection breaks.
 bool openConnection(const std::stop_token& stop, SimConnectHandle& local) {
     for (bool first = true;; first = false) {
         if (gf_stopping() || stop.stop_requested()) return false;
@@ -69,19 +70,30 @@ bool openConnection(const std::stop_token& stop, SimConnectHandle& local) {
             gf_flushLog();
         }
         lf_closeSimConnect(local.handle);
-        if (SimConnect_Open(&local.handle, kProgramName, nullptr, 0, nullptr, 0) >= 0) return true;
+        if (SimConnect_Open(&local.handle, kProgramName, nullptr, 0, g_simClientWake.handle(), 0) >= 0) return true;
         local.handle = nullptr;
         std::this_thread::sleep_until(std::chrono::steady_clock::now() + 100ms);
     }
 }
 
-// Pumps the dispatch every millisecond until the stop token. A broken
-// connection (the simulator closed or dropped it) is the link lost.
+// Hands every message to the dispatch, in order, as soon as it has arrived,
+// and sleeps in between until messages arrive, the connection breaks or a
+// stop is requested (which also signals g_simClientWake): an idle link costs
+// no wake-ups. A broken connection (the simulator closed or dropped it) is
+// the link lost.
 void pumpDispatch(const std::stop_token& stop, SimConnectClient* handle, bool& disconnected) {
     while (!stop.stop_requested()) {
         if (SimConnect_CallDispatch(handle, lf_dispatchProc, nullptr) < 0) lf_simDisconnected(disconnected);
-        std::this_thread::sleep_until(std::chrono::steady_clock::now() + 1ms);
+        // Without an event (the system could not make one) the old pace of a
+        // look every millisecond is kept.
+        if (!g_simClientWake.wait()) std::this_thread::sleep_for(1ms);
     }
+}
+
+// The stop token alone would leave the thread asleep in its wait.
+void requestStopAndWake() {
+    g_simClientThread.request_stop();
+    g_simClientWake.signal();
 }
 
 }  // namespace
@@ -171,12 +183,12 @@ void gf_startSimClient() {
 }
 
 void gf_requestSimClientStop() {
-    if (g_simClientThread.joinable()) g_simClientThread.request_stop();
+    if (g_simClientThread.joinable()) requestStopAndWake();
 }
 
 void gf_joinSimClient() {
     if (!g_simClientThread.joinable()) return;
-    g_simClientThread.request_stop();
+    requestStopAndWake();
     g_simClientThread.join();
 }
 

@@ -1,7 +1,8 @@
 // The simulator client thread: it opens the program's one SimConnect
 // connection (retrying every 100 ms until the simulator answers), registers
-// the program's identifiers, and pumps the dispatch about once a millisecond
-// until it is asked to stop. Everything the simulator sends is handled on it.
+// the program's identifiers, and hands every message to the dispatch as soon
+// as it arrives, sleeping in between, until it is asked to stop. Everything
+// the simulator sends is handled on it.
 #pragma once
 
 #include <cstdint>

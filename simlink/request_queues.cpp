@@ -8,6 +8,7 @@
 #include "app/services/status_line.h"
 #include "foundation/time_texts.h"
 #include "simlink/sim_ids.h"
+#include "traffic/state.h"
 
 static_assert(offsetof(PosUpdate, objectId) == 64, "the eight values of a position block are its 64-byte data");
 
@@ -137,34 +138,49 @@ void gf_requestUserOnGround() {
 }
 
 void lf_onFrame() {
-    const std::unique_lock lock(g_simQueueMutex, std::try_to_lock);
-    if (!lock.owns_lock()) return;  // everything waits for the next frame
-    if (g_simError.load()) {
-        emptyQueues();
-        return;
+    std::vector<std::uint32_t> refused;
+    {
+        const std::unique_lock lock(g_simQueueMutex, std::try_to_lock);
+        if (!lock.owns_lock()) return;  // everything waits for the next frame
+        if (g_simError.load()) {
+            emptyQueues();
+            return;
+        }
+        SimConnectClient* const handle = g_simHandle.load();
+        const std::uint32_t userId = g_userObjectId.load();
+        sendPosUpdates(handle, userId);
+        sendClientEvents(handle, userId);
+        for (const SpawnRequest& request : g_simCreateQueue)
+            if (lf_createAcInSim(request) == CreateOutcome::refused) refused.push_back(request.hexId);
+        g_simCreateQueue.clear();
+        for (const std::uint32_t objectId : g_simRemoveQueue) lf_removeAcFromSim(objectId);
+        g_simRemoveQueue.clear();
     }
-    SimConnectClient* const handle = g_simHandle.load();
-    const std::uint32_t userId = g_userObjectId.load();
-    sendPosUpdates(handle, userId);
-    sendClientEvents(handle, userId);
-    for (const SpawnRequest& request : g_simCreateQueue) lf_createAcInSim(request);
-    g_simCreateQueue.clear();
-    for (const std::uint32_t objectId : g_simRemoveQueue) lf_removeAcFromSim(objectId);
-    g_simRemoveQueue.clear();
+    // Told to the engine like the simulator's own refusal, once the request
+    // mutex is released: the traffic thread takes the two the other way round.
+    for (const std::uint32_t hexId : refused)
+        if (hexId != 0) gf_pushAcEvent({0, hexId, 0, AcEventKind::createFailed, 0.0, 0.0});
 }
 
-void lf_createAcInSim(const SpawnRequest& request) {
+CreateOutcome lf_createAcInSim(const SpawnRequest& request) {
     SimConnectClient* const handle = g_simHandle.load();
     const InitPosition& p = request.position;
     const simconnect::InitPosition position{p.lat,    p.lon,       p.altitudeFt, p.pitchDeg,
                                             p.bankDeg, p.headingDeg, p.onGround,   p.airspeed};
     const std::string title(request.liveryTitle);
-    if (SimConnect_AICreateNonATCAircraft(handle, title.c_str(), request.callsign.c_str(), position, REQ_AI_CREATE) <
-        0) {
+    const SimConnectResult result =
+        SimConnect_AICreateNonATCAircraft(handle, title.c_str(), request.callsign.c_str(), position, REQ_AI_CREATE);
+    if (result < 0) {
         gf_logMarked(fmt::format("! Simcon call to create ac in sim failed, hexid:{}, liv: '{}', callsign: {})",
                                  request.hexId, title, request.callsign));
+        // A title or callsign that the simulator's code page cannot hold, or
+        // that is too long for its field, fails this one aircraft only.
+        if (result == simconnect::kEInvalidArg || result == simconnect::kETextTooLong) {
+            gf_logContinued("its title or callsign cannot be sent to the simulator: the aircraft is dropped");
+            return CreateOutcome::refused;
+        }
         gf_simRequestError();
-        return;
+        return CreateOutcome::failed;
     }
     std::uint32_t packetId = 0;
     if (SimConnect_GetLastSentPacketID(handle, &packetId) < 0) {
@@ -172,6 +188,7 @@ void lf_createAcInSim(const SpawnRequest& request) {
         packetId = 0;
     }
     g_sentCreates.push_back({packetId, request.hexId, request.callsign});
+    return CreateOutcome::sent;
 }
 
 void lf_removeAcFromSim(std::uint32_t objectId) {

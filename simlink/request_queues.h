@@ -64,9 +64,14 @@ void gf_requestUserOnGround();
 // Client thread, for every "Frame" event: sends the position blocks, the
 // client events, the creations and the removals, in that order, and empties
 // the queues; sends nothing when g_simQueueMutex is busy; only empties them
-// while g_simError is set.
+// while g_simError is set. Refused creations become AcEvent kind 6
+// (createFailed) once the mutex is released.
 void lf_onFrame();
 // One creation; a sent one is remembered in g_sentCreates with its serial.
-void lf_createAcInSim(const SpawnRequest& request);
+// One whose texts the library refuses (no form in the code page, too long)
+// is refused: lf_onFrame tells the engine as for a refusal by the simulator.
+// Any other failure stops the run (gf_simRequestError).
+enum class CreateOutcome { sent, refused, failed };
+CreateOutcome lf_createAcInSim(const SpawnRequest& request);
 // One removal, never of the user aircraft or below.
 void lf_removeAcFromSim(std::uint32_t objectId);

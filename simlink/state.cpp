@@ -34,9 +34,24 @@ std::string g_simNameText;
 std::string g_userStandText;
 std::string g_lastUserStand;
 
+platform::Event g_simClientWake;
+
 // Defined last: at program end it is destroyed (and its thread joined) while
 // the globals above still exist.
 std::jthread g_simClientThread;
+
+namespace {
+// Destroyed before the thread object: a thread still running at program end
+// is woken from its wait before the object's destructor joins it.
+struct SimClientThreadEnd {
+    ~SimClientThreadEnd() {
+        if (!g_simClientThread.joinable()) return;
+        g_simClientThread.request_stop();
+        g_simClientWake.signal();
+        g_simClientThread.join();
+    }
+} g_simClientThreadEnd;
+}  // namespace
 
 UserState gf_copyUserState() {
     const std::lock_guard lock(g_userStateMutex);

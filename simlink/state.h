@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "foundation/geodesy.h"
+#include "platform/notify.h"
 #include "simlink/simconnect/simconnect.h"
 #include "traffic/aircraft_records.h"
 #include "traffic/size_category.h"
@@ -93,6 +94,9 @@ extern std::string g_lastUserStand;          // client thread only
 
 // The simulator client thread; start-up thread only (see client_thread.h).
 extern std::jthread g_simClientThread;
+// What the client thread sleeps on: signalled by its connection when messages
+// arrive or the connection breaks, and after its stop was requested. Any thread.
+extern platform::Event g_simClientWake;
 
 // A copy of the user aircraft's block.
 UserState gf_copyUserState();

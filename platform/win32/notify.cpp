@@ -12,4 +12,16 @@ void signalEvent(void* event) {
     if (event != nullptr) SetEvent(static_cast<HANDLE>(event));
 }
 
+void* createEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
+
+void closeEvent(void* event) {
+    if (event != nullptr) CloseHandle(static_cast<HANDLE>(event));
+}
+
+bool waitEvent(void* event, std::uint32_t timeoutMs) {
+    if (event == nullptr) return false;
+    return WaitForSingleObject(static_cast<HANDLE>(event), timeoutMs == kWaitForever ? INFINITE : timeoutMs) ==
+           WAIT_OBJECT_0;
+}
+
 }  // namespace platform

@@ -71,6 +71,7 @@ public:
     void writeDone(const platform::IoResult& result) override;
 
 private:
+    void notifyTargets();
     void breakConnection(std::uint32_t osError, std::uint32_t failureCode);
     void breakLocked(std::uint32_t osError, std::uint32_t failureCode);
     void writeHeadLocked();

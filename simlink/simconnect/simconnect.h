@@ -59,7 +59,7 @@ using DispatchProc = void (*)(const std::byte* message, std::uint32_t size, void
 
 // Connects (named pipe or TCP, as SimConnect.cfg and the registry say) and
 // sends the open packet. window/userMessage and event, when given, are
-// notified whenever messages arrive. configIndex picks the section
+// notified whenever messages arrive; the event also when the connection breaks. configIndex picks the section
 // "SimConnect" (0) or "SimConnect.<index>"; kNoConfigFiles reads no file.
 SimConnectResult SimConnect_Open(SimConnectClient** handle, const char* name, void* window, std::uint32_t userMessage,
                                  void* event, std::uint32_t configIndex);

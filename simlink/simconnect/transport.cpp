@@ -107,16 +107,22 @@ void Transport::readDone(const platform::IoResult& result) {
     } catch (const std::bad_alloc&) {
         failure = static_cast<std::uint32_t>(kEOutOfMemory);
     }
-    if (queued) {
-        if (targets_.window != nullptr && targets_.userMessage != 0)
-            platform::postWindowMessage(targets_.window, targets_.userMessage);
-        platform::signalEvent(targets_.event);
-    }
+    if (queued) notifyTargets();
     if (failure != 0) {
         breakConnection(0, failure);
         return;
     }
     postRead();
+}
+
+void Transport::notifyTargets() {
+    // Under the lock: once the handle has closed the transport, no late
+    // completion touches the caller's window or event any more.
+    const std::lock_guard lock(mutex_);
+    if (closed_) return;
+    if (targets_.window != nullptr && targets_.userMessage != 0)
+        platform::postWindowMessage(targets_.window, targets_.userMessage);
+    platform::signalEvent(targets_.event);
 }
 
 void Transport::breakConnection(std::uint32_t osError, std::uint32_t failureCode) {
@@ -131,6 +137,8 @@ void Transport::breakLocked(std::uint32_t osError, std::uint32_t failureCode) {
     breakFailure_ = failureCode != 0 ? failureCode : static_cast<std::uint32_t>(kEFail);
     broken_.store(true);
     stream_->close();
+    // A caller that sleeps until the event must also learn of the break.
+    platform::signalEvent(targets_.event);
 }
 
 SimConnectResult Transport::breakCode() const {

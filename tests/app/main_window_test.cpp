@@ -153,6 +153,20 @@ TEST_F(MainWindowTest, QuitStoresTheNormalPositionAndReturnsTheExitCode) {
         << "the time as a line of its own";
 }
 
+TEST_F(MainWindowTest, QuitAtAPositionLimitFallsBackToTheRememberedPosition) {
+    // A position beyond the limits (such as the -32000 corner of a minimised
+    // window) clamps to a limit, which stands for "no position": the
+    // position the window had before is kept, not the defaults.
+    desktop.exists = true;
+    MAIN_WINDOW_X.value = 700;
+    MAIN_WINDOW_Y.value = 150;
+    lf_onAppQuit(-32000, 32000, desktop, parametersPath());
+    EXPECT_EQ(storedValue("MAIN_WINDOW_X"), "700");
+    EXPECT_EQ(storedValue("MAIN_WINDOW_Y"), "150");
+    EXPECT_EQ(MAIN_WINDOW_X.value.load(), 700);
+    EXPECT_EQ(MAIN_WINDOW_Y.value.load(), 150);
+}
+
 TEST_F(MainWindowTest, QuitOffScreenIsPulledBackOntoTheMonitor) {
     desktop.exists = true;
     desktop.x = -5000;

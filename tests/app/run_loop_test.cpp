@@ -148,11 +148,14 @@ TEST_F(RunLoopTest, LateWakeWithoutSampleKeepsTheGrid) {
 
 TEST_F(RunLoopTest, StartsWithFirstParkControlWatchdogAndAcceptedTraffic) {
     g_seconds = 77;
-    tickTimes(1);
+    g_acceptTraffic = false;
+    bool acceptedInTheFirstTick = false;
+    tickTimes(1, [&](int) { acceptedInTheFirstTick = g_acceptTraffic.load(); });
     const Calls all = calls();
     ASSERT_GE(all.size(), 3u);
     EXPECT_EQ((Calls{all[0], all[1], all[2]}), (Calls{"parkControl 1", "checkReaders", "enable cs->oid: 1"}));
     EXPECT_EQ(g_seconds.load(), 0);
+    EXPECT_TRUE(acceptedInTheFirstTick) << "the loop accepts traffic from its start";
     // The run ended on a not-running tick, which stops the acceptance again.
     EXPECT_FALSE(g_acceptTraffic.load());
 }

@@ -258,6 +258,25 @@ TEST_F(StartUpTest, NoTrafficWithin15SecondsIsLoggedAndTheRunGoesOn) {
     EXPECT_TRUE(called("parkControl 1"));
 }
 
+// The timestamp came in a datagram: any finite number may stand there.
+TEST_F(StartUpTest, TheFirstTrafficIsATimestampOfAtLeastOneWholeSecond) {
+    const struct {
+        double timestamp;
+        bool came;
+    } cases[] = {{0.5, false}, {-0.9, false}, {1.0, true}, {-5.0, true}, {1e300, true}, {-1e300, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.timestamp);
+        freshStart();
+        at["sendRtAreaRequest"] = [&c] { g_trafficTime = c.timestamp; };
+        const auto before = log.lines().size();
+        runStartUp();
+        const auto lines = log.lines();
+        const bool noTraffic = std::any_of(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end(),
+                                           [](const std::string& line) { return line == "No traffic in this region?"; });
+        EXPECT_EQ(noTraffic, !c.came);
+    }
+}
+
 TEST_F(StartUpTest, CloseDuringAnyWaitEndsTheRunAsUserClosedSim) {
     struct Case {
         const char* wait;

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <set>
 #include <thread>
 
+#include "foundation/text_convert.h"
 #include "support/log_capture.h"
 
 using testing_support::readFile;
@@ -42,11 +46,22 @@ TEST(FileHelpers, ListXmlFilesGivesFourLetterCodes) {
     auto codes = gf_listXmlFilesIn(dir.path());
     std::sort(codes.begin(), codes.end());
     EXPECT_EQ(codes, (std::vector<AirportCode>{AirportCode("EDDF"), AirportCode("EHAM")}));
-    writeFile(dir / "EH-M.xml", "x");
-    EXPECT_THROW(gf_listXmlFilesIn(dir.path()), std::invalid_argument);
+    // A stem of 4 bytes but 2 characters is no code and is skipped.
+    writeFile(dir / gf_utf8Path("\xC3\x84\xC3\x96.xml"), "x");
+    EXPECT_EQ(gf_listXmlFilesIn(dir.path()).size(), 2u);
     EXPECT_TRUE(gf_listXmlFilesIn(dir / "missing").empty());
     EXPECT_EQ(gf_countDirectoryEntries(dir.path()), 5u);
     EXPECT_EQ(gf_countDirectoryEntries(dir / "missing"), 0u);
+}
+
+TEST(FileHelpers, ListXmlFilesThrowsForAFourCharacterStemThatIsNoCode) {
+    // Characters count, not bytes: a non-ASCII stem of 4 characters is not skipped.
+    for (const char* name : {"EH-M.xml", "\xC3\x84HAM.xml", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9EX.xml"}) {
+        testing_support::TempDir dir;
+        writeFile(dir / "EHAM.xml", "x");
+        writeFile(dir / gf_utf8Path(name), "x");
+        EXPECT_THROW(gf_listXmlFilesIn(dir.path()), std::invalid_argument) << name;
+    }
 }
 
 TEST(FileHelpers, SaveXmlDocumentWritesAUtf8Declaration) {
@@ -61,7 +76,39 @@ TEST(FileHelpers, SaveXmlDocumentWritesAUtf8Declaration) {
     ASSERT_TRUE(latin.load_string("<?xml version=\"1.1\" encoding=\"ISO-8859-1\"?><root/>"));
     ASSERT_TRUE(gf_saveXmlDocument(latin, dir / "b.xml"));
     EXPECT_EQ(readFile(dir / "b.xml").substr(0, 38), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    EXPECT_FALSE(fs::exists(dir / "b.xml.tmp"));
+    EXPECT_EQ(gf_countDirectoryEntries(dir.path()), 2u) << "no temporary left";
+}
+
+TEST(FileHelpers, WritersOfOneFileOnTwoThreadsNeverShareATemporary) {
+    testing_support::TempDir dir;
+    const fs::path target = dir / "parameters.xml";
+    std::atomic<int> failures{0};
+    std::mutex namesMutex;
+    std::set<fs::path> names;
+    const auto writer = [&](char letter) {
+        const std::string content(65536, letter);
+        for (int i = 0; i < 200; ++i) {
+            const bool written = gf_writeFileAtomically(target, [&](const fs::path& temporary) {
+                {
+                    const std::lock_guard lock(namesMutex);
+                    names.insert(temporary);
+                }
+                EXPECT_EQ(temporary.parent_path(), target.parent_path());
+                writeFile(temporary, content);
+                return true;
+            });
+            if (!written) ++failures;
+        }
+    };
+    std::thread a(writer, 'a');
+    std::thread b(writer, 'b');
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(names.size(), 400u) << "every write has a temporary of its own";
+    const std::string last = readFile(target);
+    EXPECT_TRUE(last == std::string(65536, 'a') || last == std::string(65536, 'b')) << "a whole write";
+    EXPECT_EQ(gf_countDirectoryEntries(dir.path()), 1u) << "no temporary left";
 }
 
 TEST(FileHelpers, AFailedSaveKeepsTheOldFile) {
@@ -72,7 +119,7 @@ TEST(FileHelpers, AFailedSaveKeepsTheOldFile) {
         return false;
     }));
     EXPECT_EQ(readFile(dir / "keep.xml"), "old content");
-    EXPECT_FALSE(fs::exists(dir / "keep.xml.tmp"));
+    EXPECT_EQ(gf_countDirectoryEntries(dir.path()), 1u) << "no temporary left";
     pugi::xml_document doc;
     doc.append_child("root");
     EXPECT_FALSE(gf_saveXmlDocument(doc, dir / "no-folder" / "x.xml"));

@@ -1,9 +1,9 @@
-// libFuzzer target for the reader of compiled scenery files (not part of the
-// test runs; scripts/fuzz-bgl.sh builds and runs it, seeded with the real
-// files in tests/airports/data/bgl). Any input is one file. Reading may end
-// with the out-of-range error of a cut file, but must never read outside the
-// input, and every stand it keeps must be one the program can park on: a
-// name, a position on the globe, a finite heading, a sane radius.
+// libFuzzer target for the reader of compiled scenery files (scripts/fuzz.sh
+// builds and runs it, seeded with the real files in tests/airports/data/bgl).
+// Any input is one file. Reading may end with the out-of-range error of a cut
+// file, but must never read outside the input, and every stand it keeps must
+// be one the program can park on: a name, a position on the globe, a finite
+// heading, a sane radius.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>

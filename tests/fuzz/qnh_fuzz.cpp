@@ -1,5 +1,5 @@
-// libFuzzer target for the QNH datagram reader (not part of the test runs;
-// scripts/fuzz-rtlink.sh builds and runs it). Whatever arrives, a published
+// libFuzzer target for the QNH datagram reader (scripts/fuzz.sh builds and
+// runs it). Whatever arrives, a published
 // QNH lies between 900 and 1100 hPa and equals the reader's last value.
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-// libFuzzer target for the SimConnect receive framing (not part of the test
-// runs; scripts/fuzz-receive-cutter.sh builds and runs it). The first input
+// libFuzzer target for the SimConnect receive framing (scripts/fuzz.sh builds
+// and runs it). The first input
 // byte picks the maximum message size and the read sizes; the rest is the
 // byte stream. Delivered messages must carry their own size and fit the
 // maximum, and only E_ABORT may break the stream.

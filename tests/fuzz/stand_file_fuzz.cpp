@@ -1,5 +1,5 @@
-// libFuzzer target for the airport stand file reader (not part of the test
-// runs; scripts/fuzz-airports.sh builds and runs it). Any input is one stand
+// libFuzzer target for the airport stand file reader (scripts/fuzz.sh builds
+// and runs it, from its seed and with its dictionary). Any input is one stand
 // file. What the reader keeps must be sound (trimmed unique names, real
 // positions, uses with a weekday numbered 1, 2, 3 ...), and a handmade park
 // airport file written from it must read back with every stand whose position

@@ -1,5 +1,5 @@
-// libFuzzer target for the traffic datagram parser (not part of the test
-// runs; scripts/fuzz-rtlink.sh builds and runs it). Any input is one
+// libFuzzer target for the traffic datagram parser (scripts/fuzz.sh builds
+// and runs it). Any input is one
 // datagram; a record that reaches the adding stack must be one the traffic
 // engine can fly: a live hex id, a real position, a sane altitude and speed.
 #include <cmath>

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include <pugixml.hpp>
+
 #include "dbase_fixture.h"
 #include "foundation/text_convert.h"
 #include "foundation/user_error.h"
@@ -37,7 +39,7 @@ std::string errorOf(const std::function<void()>& action) {
 TEST_F(DbaseTest, ShippedDataSetReadsCleanlyWithItsCountLines) {
     fs::copy_file(testing_support::dataSetFile("dbase.enc"), g_dbaseEncPath);
     ASSERT_TRUE(gf_readDbase());
-    EXPECT_THAT(logBody(), ElementsAre("", "  137 ICAO model codes", "    5 prefixes", "   56 ICAO airline codes",
+    EXPECT_THAT(logBody(), ElementsAre("", "  140 ICAO model codes", "    5 prefixes", "   56 ICAO airline codes",
                                        "   10 cargo operators", "    5 publishers", "   14 fixes",
                                        "   52 dbase records read"));
     EXPECT_FALSE(fs::exists(g_dbaseXmlPath));
@@ -48,15 +50,12 @@ TEST_F(DbaseTest, ShippedDataSetReadsCleanlyWithItsCountLines) {
 TEST_F(DbaseTest, ShippedDataSetInternsCodesInReadingOrder) {
     fs::copy_file(testing_support::dataSetFile("dbase.enc"), g_dbaseEncPath);
     ASSERT_TRUE(gf_readDbase());
-    // Models: "" is 0, the "aircrafts" codes ascending, then the cargo types
-    // the data base does not know (A337, A3ST), then the unknown heavy A124.
+    // Models: "" is 0, then the "aircrafts" codes ascending; every code the
+    // other sections name is one of them, so none is appended after them.
     EXPECT_EQ(gf_modelCodeText(0), "");
     std::uint16_t expected = 1;
     for (const auto& code : g_icaoModelCodes) EXPECT_EQ(gf_modelId(code), expected++) << code;
     EXPECT_EQ(gf_modelCodeText(1), "A109");
-    EXPECT_EQ(gf_modelId("A337"), 138);
-    EXPECT_EQ(gf_modelId("A3ST"), 139);
-    EXPECT_EQ(gf_modelId("A124"), 140);
     EXPECT_EQ(gf_modelCodeCount(), 141u);
     // Airlines: "" is 0, "ICAO_airlines" ascending, then the cargo operator only listed there.
     EXPECT_EQ(gf_airlineCodeText(0), "");
@@ -85,6 +84,46 @@ TEST_F(DbaseTest, ShippedDataSetInternsCodesInReadingOrder) {
     EXPECT_EQ(ups->cargo, 1);
     EXPECT_EQ(gf_findRegistration("DAIZA")->modelId, gf_modelId("A320"));
     EXPECT_EQ(gf_modelId("E175"), gf_modelId("E75L"));  // a fix
+}
+
+// A type code that a category, the cargo list or a similar group names but
+// "aircrafts" lacks gets no wingspan, so stand clearance treats it as having
+// no wings at all; every code of those sections must be a known one.
+TEST_F(DbaseTest, ShippedDataSetKnowsEveryTypeItsSectionsNameWithAWingspan) {
+    fs::copy_file(testing_support::dataSetFile("dbase.enc"), g_dbaseEncPath);
+    ASSERT_TRUE(gf_readDbase());
+    pugi::xml_document plain;
+    ASSERT_TRUE(plain.load_file(testing_support::sourceFile("data/dbase.xml").c_str()));
+    int checked = 0;
+    for (const char* section :
+         {"cargo_types", "heavy", "large", "buzjet", "high_performance", "rotorcraft", "similar_types"}) {
+        for (const pugi::xml_node group : plain.child("root").child(section).children()) {
+            std::string_view types = group.attribute("types").value();
+            while (!types.empty()) {
+                const std::string code(types.substr(0, types.find(',')));
+                types.remove_prefix(std::min(types.size(), code.size() + 1));
+                EXPECT_TRUE(gf_isKnownModelCode(code)) << section << " " << code;
+                EXPECT_GT(hwsp(gf_modelId(code)), 0.0) << section << " " << code;
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 100);
+
+    const struct {
+        const char* code;
+        double spanMetres;
+        SizeCategory category;
+    } types[] = {
+        {"A124", 73.30, SizeCategory::Heavy},
+        {"A337", 60.30, SizeCategory::Heavy},
+        {"A3ST", 44.84, SizeCategory::Heavy},
+        {"B738", 35.79, SizeCategory::Large},  // with winglets, as most fly
+    };
+    for (const auto& t : types) {
+        EXPECT_NEAR(hwsp(gf_modelId(t.code)), t.spanMetres * 0.5 / 1852, 1e-9) << t.code;
+        EXPECT_EQ(gf_modelCodeCategory(t.code), t.category) << t.code;
+    }
 }
 
 TEST_F(DbaseTest, EachRequiredSectionMissingOrEmptyStopsWithError61) {

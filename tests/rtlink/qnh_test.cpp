@@ -1,5 +1,6 @@
 #include "rtlink/qnh.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -79,6 +80,29 @@ TEST_F(QnhTest, BadDatagramsAreLoggedAndChangeNothing) {
         EXPECT_EQ(g_engineQnh, 1001) << c.datagram;
     }
     EXPECT_TRUE(log.contains(", in [1013]"));
+}
+
+namespace {
+std::int64_t frozenClock() { return 0; }
+}  // namespace
+
+// A QNH datagram quotes its text twice on a parse error: large junk must not
+// reach the log whole, nor more than ten times a second.
+TEST_F(QnhTest, LargeBadDatagramsAreCutAndBounded) {
+    state.errorLines.reset(&frozenClock);
+    const std::size_t before = log.lines().size();
+    // The string holds an escaped line break, so the text it gives holds a real one.
+    const std::string datagram = R"({"QNH":"abc)" + std::string(16300, 'z') + R"(\n==> forged"})";
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(read(datagram), kDefaultQnh);
+    state.errorLines.flushDropped();
+    const auto lines = log.lines();
+    ASSERT_EQ(lines.size() - before, 11u);
+    for (std::size_t k = before; k + 1 < lines.size(); ++k) {
+        EXPECT_TRUE(lines[k].starts_with("==> QNH string parse error: abczz")) << lines[k];
+        EXPECT_LT(lines[k].size(), 600u);
+        EXPECT_NE(lines[k].find(fmt::format("... ({} bytes)", datagram.size())), std::string::npos);
+    }
+    EXPECT_EQ(lines.back(), "290 more QNH datagram error lines were not logged");
 }
 
 TEST_F(QnhTest, SeededRandomDatagramsNeverCrashAndPublishOnlyPlausibleValues) {

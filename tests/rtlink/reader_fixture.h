@@ -22,6 +22,7 @@
 #include "support/eham_feed.h"
 #include "support/free_ports.h"
 #include "support/log_capture.h"
+#include "support/wait.h"
 
 namespace testing_support {
 
@@ -32,7 +33,7 @@ inline void sendDatagram(std::uint16_t port, const std::string& text) {
 }
 
 template <class Condition>
-bool waitUntil(Condition condition, int timeoutMs = 5000) {
+bool waitUntil(Condition condition, int timeoutMs = kSafetyMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end) return false;
@@ -85,9 +86,24 @@ struct ReaderTest : ::testing::Test {
         for (const std::uint16_t port : {trafficPort, qnhPort}) sendDatagram(port, "");
         gf_joinReaders();
     }
+    // A reader logs "<name> connected" once its socket is bound and its
+    // statuses are set: a datagram sent earlier would be lost, and a status
+    // looked at earlier could still change.
+    void startQnhReader() {
+        const int before = connectedLines(kQnhReaderName);
+        gf_startQnhReader(qnhPort);
+        ASSERT_TRUE(waitUntil([&] { return connectedLines(kQnhReaderName) > before; }));
+    }
     void startTrafficReader(bool local) {
+        const int before = connectedLines(kTrafficReaderName);
         gf_startTrafficReader(local, trafficPort);
-        ASSERT_TRUE(waitUntil([] { return gf_readerStatus(ReaderId::traffic) == readerReceiving; }));
+        ASSERT_TRUE(waitUntil([&] { return connectedLines(kTrafficReaderName) > before; }));
+    }
+    int connectedLines(std::string_view reader) const {
+        const std::string line = std::string(reader) + " connected";
+        int count = 0;
+        for (const std::string& logged : log.lines()) count += logged.ends_with(line);
+        return count;
     }
 };
 

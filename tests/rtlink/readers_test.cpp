@@ -201,6 +201,28 @@ TEST_F(ReadersTest, OversizeDatagramsAreDroppedWithTheirSize) {
     EXPECT_FALSE(g_stopRequested.load());
 }
 
+namespace {
+std::int64_t frozenClock() { return 0; }
+}  // namespace
+
+// Any host on the network can send oversize datagrams: their lines are
+// bounded like the parse errors, and the reader's end reports the rest.
+TEST_F(ReadersTest, OversizeLinesAreBoundedAndTheRestCountedAtTheEnd) {
+    startTrafficReader(true);
+    g_trafficReader.overrunLines.reset(&frozenClock);  // one second that never ends
+    for (int i = 1; i <= 15; ++i) {
+        sendDatagram(trafficPort, std::string(16384 + i, 'x'));
+        // One datagram at a time: the next goes out once this one was taken.
+        sendDatagram(trafficPort, std::string(16383, 'y'));
+        ASSERT_TRUE(waitUntil([&] { return g_trafficReader.received.load() == i; }));
+    }
+    stopReaders();
+    EXPECT_EQ(logged("buffer overrun: "), 10);
+    EXPECT_TRUE(log.contains("buffer overrun: 16394 bytes"));
+    EXPECT_FALSE(log.contains("buffer overrun: 16395 bytes"));
+    EXPECT_EQ(logged("5 more buffer overrun lines were not logged"), 1);
+}
+
 TEST_F(ReadersTest, MalformedDatagramsAreLoggedAndTheReaderGoesOn) {
     startTrafficReader(true);
     auto datagrams = realtraffic::expandScenario(demo());
@@ -216,8 +238,8 @@ TEST_F(ReadersTest, MalformedDatagramsAreLoggedAndTheReaderGoesOn) {
 }
 
 TEST_F(ReadersTest, TheQnhReaderPublishesWhatRealTrafficSends) {
-    gf_startQnhReader(qnhPort);
-    ASSERT_TRUE(waitUntil([] { return gf_readerStatus(ReaderId::qnh) == readerReceiving; }));
+    startQnhReader();
+    EXPECT_EQ(gf_readerStatus(ReaderId::qnh), readerReceiving);
     realtraffic::Scenario scenario;
     scenario.qnh = {{0, "1008.6"}, {10, "2992"}};
     auto options = replayOptions();
@@ -238,7 +260,7 @@ TEST_F(ReadersTest, TheQnhReaderPublishesWhatRealTrafficSends) {
 }
 
 TEST_F(ReadersTest, TheResetJoinsAStoppingReaderAndClearsTheFeed) {
-    gf_startQnhReader(qnhPort);
+    startQnhReader();
     startTrafficReader(true);
     sendDatagram(qnhPort, R"({"QNH":1001})");
     ASSERT_TRUE(waitUntil([] { return g_qnhReader.received.load() == 1; }));

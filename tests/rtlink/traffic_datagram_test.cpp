@@ -1,5 +1,6 @@
 #include "rtlink/traffic_datagram.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -60,8 +61,10 @@ struct TrafficDatagramTest : ::testing::Test {
         g_trafficTime = 0;
         g_tick = 500;
         setAccepting(true);
+        g_trafficFeed.errorLines.reset(&testing_support::newSecondEveryCall);
     }
     void TearDown() override {
+        g_trafficFeed.errorLines.reset();
         setAccepting(false);
         const std::lock_guard lock(g_addingStackMutex);
         g_addingStack.clear();
@@ -251,6 +254,76 @@ TEST_F(TrafficDatagramTest, NotAcceptingStillUpdatesTimeAndCallsigns) {
     EXPECT_EQ(callsigns, (std::unordered_set<std::string>{"KLM1234", "DLH4AB"}));
     feed(Datagram().set(9, "AFR12"));
     EXPECT_TRUE(g_trafficFeed.takeCallsigns().empty());  // no longer collecting
+}
+
+namespace {
+std::int64_t g_floodClockMs = 0;
+std::int64_t floodClock() { return g_floodClockMs; }
+}  // namespace
+
+// Any host on the network can send junk: 20000 bad datagrams in 2.5 s add a
+// few kilobytes to the log, and no byte of them can start a line of its own.
+TEST_F(TrafficDatagramTest, AFloodOfJunkKeepsTheLogSmallAndItsLinesWhole) {
+    g_floodClockMs = 0;
+    g_trafficFeed.errorLines.reset(&floodClock);
+    const std::size_t before = log.lines().size();
+    const std::string junk = Datagram().set(4, "\n==> forged line " + std::string(600, 'x') + "\r").text();
+    for (int i = 0; i < 20000; ++i) {
+        g_floodClockMs = i / 8;  // 8 datagrams a millisecond
+        EXPECT_EQ(lf_onTrafficData(g_trafficFeed, junk), LineVerdict::failed);
+    }
+    g_trafficFeed.errorLines.flushDropped();
+    const auto lines = log.lines();
+    std::size_t bytes = 0;
+    int errors = 0, reports = 0;
+    for (std::size_t k = before; k < lines.size(); ++k) {
+        bytes += lines[k].size() + 1;
+        EXPECT_FALSE(lines[k].starts_with("==> forged")) << lines[k];
+        errors += lines[k].starts_with("exception in processLineSub: altitude \\x0A==> forged line xxx");
+        reports += lines[k].ends_with("more traffic datagram error lines were not logged");
+    }
+    EXPECT_EQ(errors, 30) << "ten in each of the three seconds";
+    EXPECT_EQ(reports, 3);
+    EXPECT_LT(bytes, 16u * 1024u);
+    EXPECT_TRUE(log.contains(fmt::format("... ({} bytes)", junk.size())));
+}
+
+TEST_F(TrafficDatagramTest, AFullAddingStackDropsItsOldestWithOneLinePerBurst) {
+    const auto feedIds = [&](std::uint32_t first, std::uint32_t count) {
+        for (std::uint32_t id = first; id < first + count; ++id)
+            ASSERT_EQ(feed(Datagram().set(1, std::to_string(id))), LineVerdict::queued) << id;
+    };
+    const auto burstLines = [&] {
+        int count = 0;
+        for (const auto& line : log.lines())
+            count += line.starts_with("==> The adding stack holds 4000 traffic records: the oldest are dropped");
+        return count;
+    };
+    const auto front = [] {
+        const std::lock_guard lock(g_addingStackMutex);
+        return g_addingStack.front().hexId;
+    };
+    feedIds(20000, kAddingStackLimit + 250);
+    {
+        const std::lock_guard lock(g_addingStackMutex);
+        EXPECT_EQ(g_addingStack.size(), kAddingStackLimit);
+        EXPECT_EQ(g_addingStack.back().hexId, 20000 + kAddingStackLimit + 249);
+    }
+    EXPECT_EQ(front(), 20250u) << "the oldest 250 went";
+    EXPECT_EQ(burstLines(), 1);
+
+    // The engine takes records, but not below half the limit: still one burst.
+    const auto take = [](std::size_t count) {
+        const std::lock_guard lock(g_addingStackMutex);
+        g_addingStack.erase(g_addingStack.begin(), g_addingStack.begin() + static_cast<std::ptrdiff_t>(count));
+    };
+    take(1000);
+    feedIds(40000, 1100);
+    EXPECT_EQ(burstLines(), 1);
+    // Once it has drained to half, the next overflow is a new burst.
+    take(kAddingStackLimit / 2 + 1);
+    feedIds(50000, kAddingStackLimit / 2 + 5);
+    EXPECT_EQ(burstLines(), 2);
 }
 
 TEST_F(TrafficDatagramTest, ShortDatagramsAreRefusedWithoutReadingPastTheEnd) {

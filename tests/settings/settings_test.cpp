@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +12,39 @@
 #include "settings/program_version.h"
 
 namespace {
+std::string listText(const auto& values) {
+    std::string text;
+    for (const auto value : values) text += (text.empty() ? "" : ",") + fmt::format("{}", value);
+    return text;
+}
+
+// A parameter's class, default, range or value list, control id and row as
+// one line, in the words of the settings table.
+std::string describe(const Parameter& p) {
+    const auto control = [](const WindowControl& c) { return fmt::format(" {} {}", c.controlId, c.row); };
+    const auto onOff = [](bool value) { return value ? "on" : "off"; };
+    if (const auto* x = dynamic_cast<const CallsignListParam*>(&p))
+        return fmt::format("CallsignListParam '{}'", x->defaultValue) + control(*x);
+    if (const auto* x = dynamic_cast<const EditParam*>(&p))
+        return fmt::format("EditParam '{}'", x->defaultValue) + control(*x);
+    if (const auto* x = dynamic_cast<const CheckBoxParam*>(&p))
+        return fmt::format("CheckBoxParam {}", onOff(x->defaultValue)) + control(*x);
+    if (const auto* x = dynamic_cast<const ChoiceParam*>(&p))
+        return fmt::format("ChoiceParam {} [{}] {}..{}", x->defaultValue, listText(x->values), x->minimum,
+                           x->maximum) +
+               control(*x);
+    if (const auto* x = dynamic_cast<const FloatChoiceParam*>(&p))
+        return fmt::format("FloatChoiceParam {} [{}] {}..{}", x->defaultValue, listText(x->values), x->minimum,
+                           x->maximum) +
+               control(*x);
+    if (const auto* x = dynamic_cast<const ButtonParam*>(&p)) return "ButtonParam" + control(*x);
+    if (const auto* x = dynamic_cast<const StringParam*>(&p)) return fmt::format("StringParam '{}'", x->defaultValue);
+    if (const auto* x = dynamic_cast<const IntParam*>(&p))
+        return fmt::format("IntParam {} {}..{}", x->defaultValue, x->minimum, x->maximum);
+    if (const auto* x = dynamic_cast<const BoolParam*>(&p)) return fmt::format("BoolParam {}", onOff(x->defaultValue));
+    return "unknown";
+}
+
 template <class List>
 std::vector<std::string> keysOf(const List& list) {
     std::vector<std::string> keys;
@@ -30,6 +64,103 @@ TEST(ParameterClasses, ConstructedValues) {
     EXPECT_EQ(std::count(AMAX_FIT_FL.values.begin(), AMAX_FIT_FL.values.end(), 11.0f), 0);
     EXPECT_EQ(AMAX_FIT_FL.minimum, 0.5f);
     EXPECT_EQ(AMAX_FIT_FL.maximum, 24.0f);
+}
+
+// The whole settings table: every key with its class, default, range or
+// value list, control id and row, and the push buttons.
+TEST(Settings, EverySettingAndButtonAsTheTableGivesIt) {
+    const std::string feet = "18000,21000,24000,27000,30000,33000,36000,39000,42000,45000,48000";
+    const std::string maxSel = "0,10,25,50,75,100,500";
+    const std::string percent = "0,5,10,15,20,25,30,35,40,45,50,55,60,65,70,75,80,85,90,95,100";
+    const std::string range = "2,3,4,5,6,8,10,12,14,16,18,20,25,30,35,40,50,65,80,100";
+    const std::string hours = "0.5,1,1.5,2,2.5,3,3.5,4,4.5,5,6,7,8,9,10,12,15,18,21,24";
+    const std::string airpHeight = "2000,4000,6000,8000,10000,12000,14000,16000,18000,36000,48000";
+    const struct {
+        const Parameter* param;
+        const char* key;
+        std::string described;
+    } table[] = {
+        {&DBASE_VERSION, "DBASE_VERSION", "StringParam ''"},
+        {&SCAN_AIRPORTS, "SCAN_AIRPORTS", "CheckBoxParam on 32802 175"},
+        {&ADDONS_SCAN_VERSION, "ADDONS_SCAN_VERSION", "StringParam ''"},
+        {&SCAN_LIVERIES, "SCAN_LIVERIES", "CheckBoxParam on 32798 147"},
+        {&LIV_SCAN_VERSION, "LIV_SCAN_VERSION", "StringParam ''"},
+        {&AIG_VERSION, "AIG_VERSION", "StringParam ''"},
+        {&AIRPORTS_VERSION, "AIRPORTS_VERSION", "StringParam ''"},
+        {&HIGH_PERF_AIRCRAFT, "HIGH_PERF_AIRCRAFT", "CheckBoxParam on 32811 203"},
+        {&HELICOPTERS, "HELICOPTERS", "CheckBoxParam on 32810 203"},
+        {&LIGHT_AIRCRAFT, "LIGHT_AIRCRAFT", "CheckBoxParam on 32809 203"},
+        {&PROGRAM_VERSION, "PROGRAM_VERSION", "StringParam ''"},
+        {&AR_ABOVE_HEIGHT, "AR_ABOVE_HEIGHT", "ChoiceParam 48000 [" + feet + "] 18000..48000 32820 231"},
+        {&AMAX_FIT_FL, "AMAX_FIT_FL", "FloatChoiceParam 24 [" + hours + "] 0.5..24 32854 371"},
+        {&MAX_LIVE_SEL, "MAX_LIVE_SEL", "ChoiceParam 500 [" + maxSel + "] 0..500 32849 315"},
+        {&WEEK, "WEEK", "CheckBoxParam off 32853 371"},
+        {&MAX_FIT, "MAX_FIT", "IntParam 47 0..47"},
+        {&parking_percentage, "parking_percentage", "ChoiceParam 30 [" + percent + "] 0..100 32850 371"},
+        {&PARK_SOFT, "PARK_SOFT", "CheckBoxParam off 32852 371"},
+        {&INITIAL_LOAD_ONLY, "INITIAL_LOAD_ONLY", "CheckBoxParam off 32851 371"},
+        {&AUTO_RANGE, "AUTO_RANGE", "CheckBoxParam on 32819 231"},
+        {&RANGE, "RANGE", "ChoiceParam 40 [" + range + "] 2..100 32818 231"},
+        {&AIRBORNE_ONLY, "AIRBORNE_ONLY", "CheckBoxParam off 32821 231"},
+        {&HOLDING_THRESHOLD_METERS, "HOLDING_THRESHOLD_METERS", "IntParam 250 10..4000"},
+        {&MAX_HOLDING_MINUTES, "MAX_HOLDING_MINUTES", "IntParam 20 1..60"},
+        {&CUSTOM_PARKING_PERCENTAGE, "CUSTOM_PARKING_PERCENTAGE", "IntParam -1 -1..100"},
+        {&LAST_EPOCH_TIME, "LAST_EPOCH_TIME:", "IntParam 0 0..2147483647"},
+        {&RANDOM, "RANDOM", "BoolParam on"},
+        {&PORT_NUMBER, "PORT_NUMBER", "StringParam '10747'"},
+        {&P3D_VERSION, "P3D_VERSION", "IntParam 5 5..6"},
+        {&lfolder0, "lfolder0", "StringParam ''"},
+        {&lfolder9, "lfolder9", "StringParam ''"},
+        {&afolder0, "afolder0", "StringParam ''"},
+        {&afolder9, "afolder9", "StringParam ''"},
+        {&ALL_INSTALL_PATH, "ALL_INSTALL_PATH", "EditParam '' 32788 119"},
+        {&SIM_INSTALL_PATH, "SIM_INSTALL_PATH", "StringParam ''"},
+        {&LIG_PRIORITIZE, "LIG_PRIORITIZE", "CheckBoxParam on 32800 147"},
+        {&ALWAYS_ON_TOP, "ALWAYS_ON_TOP", "CheckBoxParam off 32771 147"},
+        {&AFG_AUTOMATIC, "AFG_AUTOMATIC", "CheckBoxParam on 32803 175"},
+        {&NAV_LIGHTS_WHILE_PARKED, "NAV_LIGHTS_WHILE_PARKED", "CheckBoxParam on 32774 175"},
+        {&MATCHING_DEPTH, "MATCHING_DEPTH", "ChoiceParam 4 [1,2,3,4] 1..4 32808 203"},
+        {&AEROWINX, "AEROWINX", "CheckBoxParam off 32776 203"},
+        {&GUID_CHANGES, "GUID_CHANGES", "CheckBoxParam on 32773 203"},
+        {&BLOCK_CALLSIGN, "BLOCK_CALLSIGN", "EditParam '' 32828 259"},
+        {&CALLSIGN_2_OBJECTID, "CALLSIGN_2_OBJECTID", "CallsignListParam '' 32831 259"},
+        {&COLLISION_USER_AIR, "COLLISION_USER_AIR", "CheckBoxParam on 32833 287"},
+        {&COLLISION_USER_GND, "COLLISION_USER_GND", "CheckBoxParam on 32834 287"},
+        {&COLLISION_LIVE_PARKED_GND, "COLLISION_LIVE_PARKED_GND", "CheckBoxParam off 32835 287"},
+        {&MAX_PARK_SEL, "MAX_PARK_SEL", "ChoiceParam 500 [" + maxSel + "] 0..500 32848 315"},
+        {&DESTINATION, "DESTINATION", "EditParam '' 32839 343"},
+        {&AIRP_RANGE, "AIRP_RANGE", "ChoiceParam 20 [5,10,15,20,25,30] 5..30 32840 343"},
+        {&AIRP_HEIGHT, "AIRP_HEIGHT", "ChoiceParam 18000 [" + airpHeight + "] 2000..48000 32841 343"},
+        {&STRAIGHT_PBS_ONLY, "STRAIGHT_PBS_ONLY", "CheckBoxParam off 32855 315"},
+        {&MAIN_WINDOW_X, "MAIN_WINDOW_X", "IntParam 400 -30000..30000"},
+        {&MAIN_WINDOW_Y, "MAIN_WINDOW_Y", "IntParam 20 -30000..30000"},
+        {&g_flushStaticButton, "Flush static", "ButtonParam 32857 369"},
+        {&g_tbloZipButton, "tblo.zip", "ButtonParam 32804 175"},
+        {&g_unblockButton, "Unblock", "ButtonParam 32829 257"},
+        {&g_callsignToOidButton, "cs->oid:", "ButtonParam 32830 257"},
+        {&g_blockButton, "Block", "ButtonParam 32832 257"},
+        {&g_nowButton, "Now", "ButtonParam 32847 313"},
+        {&g_rereadButton, "Re-read", "ButtonParam 32838 341"},
+    };
+    std::set<std::uint16_t> controlIds;
+    std::size_t controls = 0;
+    for (const auto& row : table) {
+        EXPECT_EQ(row.param->key, row.key);
+        EXPECT_EQ(describe(*row.param), row.described) << row.key;
+        if (const auto* control = dynamic_cast<const WindowControl*>(row.param)) {
+            EXPECT_TRUE(control->controlId >= 32771 && control->controlId <= 32857) << row.key;
+            controlIds.insert(control->controlId);
+            ++controls;
+        }
+    }
+    EXPECT_EQ(controlIds.size(), controls) << "every control has an id of its own";
+    // The folder settings between the first and the last, in key order.
+    for (std::size_t k = 0; k < 10; ++k) {
+        EXPECT_EQ(g_lfolderParams[k]->key, fmt::format("lfolder{}", k));
+        EXPECT_EQ(g_afolderParams[k]->key, fmt::format("afolder{}", k));
+        EXPECT_EQ(describe(*g_lfolderParams[k]), "StringParam ''");
+        EXPECT_EQ(describe(*g_afolderParams[k]), "StringParam ''");
+    }
 }
 
 TEST(Settings, TypedListsHoldTheKeysInFileOrder) {

@@ -32,7 +32,7 @@ std::uint32_t u32(const nlohmann::json& line, const char* field) { return line["
 
 }  // namespace
 
-TEST_F(SimLinkSession, RetriesEvery100MillisecondsUntilTheSimulatorStarts) {
+TEST_F(SimLinkSession, RetriesUntilTheSimulatorStarts) {
     // A free port, for a stand-in that starts later; only that address is tried.
     startStandIn("");
     const std::uint16_t port = standIn_->endpoints().port4;
@@ -46,11 +46,7 @@ TEST_F(SimLinkSession, RetriesEvery100MillisecondsUntilTheSimulatorStarts) {
     EXPECT_EQ(errorText(), "");
 
     startStandIn("", Transport::tcp, port);
-    const auto listening = std::chrono::steady_clock::now();
     ASSERT_TRUE(waitFor([] { return g_simConnected.load(); }));
-    const auto lag = std::chrono::steady_clock::now() - listening;
-    // One open attempt every 100 ms: connected well within a few of them.
-    EXPECT_LT(lag, std::chrono::milliseconds(600));
 
     const auto lines = log_.lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Waiting for Prepar3Dv5 ..."), 1);
@@ -82,16 +78,11 @@ TEST_P(FlightRuns, RegistersEverythingAndFollowsTheUserAircraft) {
     EXPECT_TRUE(log_.contains("          SimConnect: User aircraft model: A320, half wing span: 17.9 meter, category: "));
     EXPECT_EQ(gf_copyUserText(g_simNameText), "Lockheed Martin Prepar3D v5 (5.4.9.28482)");
 
-    // The on-ground flag comes once a second.
-    g_newUserSample = false;
-    int samples = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2100);
-    while (std::chrono::steady_clock::now() < end) {
-        if (g_newUserSample.exchange(false)) ++samples;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The on-ground flag comes again and again (every second of the simulator's).
+    for (int sample = 0; sample < 2; ++sample) {
+        g_newUserSample = false;
+        EXPECT_TRUE(waitFor([] { return g_newUserSample.load(); })) << sample;
     }
-    EXPECT_GE(samples, 2);
-    EXPECT_LE(samples, 3);
 
     gf_joinSimClient();
     EXPECT_FALSE(g_simConnected);
@@ -289,7 +280,7 @@ TEST_F(SimLinkSession, OnlyTheStopTokenEndsThePump) {
     ASSERT_TRUE(knowTheUserAircraft());
     g_stopRequested = true;
     g_newUserSample = false;
-    EXPECT_TRUE(waitFor([] { return g_newUserSample.load(); }, std::chrono::seconds(3)));
+    EXPECT_TRUE(waitFor([] { return g_newUserSample.load(); }));
     EXPECT_TRUE(g_simConnected);
     gf_requestSimClientStop();
     EXPECT_TRUE(waitFor([] { return !g_simConnected.load(); }));
@@ -304,9 +295,7 @@ TEST_F(SimLinkSession, WaitingEndsQuietlyOnTheCloseFlag) {
     startClient();
     ASSERT_TRUE(waitFor([] { return statusText() == "Waiting for Prepar3Dv5 ..."; }));
     g_closeRequested = true;
-    const auto start = std::chrono::steady_clock::now();
     gf_joinSimClient();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(errorText(), "");
     EXPECT_FALSE(g_stopRequested);
     EXPECT_FALSE(log_.contains("SimConnect closed ok"));

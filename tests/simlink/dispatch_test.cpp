@@ -194,6 +194,29 @@ TEST_F(Dispatch, NewObjectsAreMatchedToSentCreationsByAtcId) {
     EXPECT_TRUE(log_.contains("just spawned, but not by Velantra_P3D, oid: 103, callsign '', altaboveGnd:3000 ft"));
 }
 
+// Hex ids up to 10000 number the static parked aircraft.
+TEST_F(Dispatch, TheLiveAndStaticKindsPartAt10000) {
+    const struct {
+        std::uint32_t hexId;
+        AcEventKind kind;
+    } cases[] = {{1, AcEventKind::staticCreated},
+                 {10000, AcEventKind::staticCreated},
+                 {10001, AcEventKind::liveCreated},
+                 {4294967295u, AcEventKind::liveCreated}};
+    std::uint32_t object = 100;
+    for (const auto& c : cases) {
+        g_sentCreates = {{7, c.hexId, "CS" + std::to_string(c.hexId)}};
+        dispatch(addRemoveMessage(EVT_OBJECT_ADDED, object));
+        dispatch(dataMessage(9, REQ_AI_IN_RANGE, object, DEF_AI_IN_RANGE,
+                             inRangeBlock(0.0, 1416.0, 1, "CS" + std::to_string(c.hexId))));
+        const auto events = takeAcEvents();
+        ASSERT_EQ(events.size(), 1u) << c.hexId;
+        EXPECT_EQ(events[0].id, c.hexId);
+        EXPECT_EQ(events[0].kind, c.kind) << c.hexId;
+        ++object;
+    }
+}
+
 TEST_F(Dispatch, KnownObjectsReportGroundAndHeightUnlessHighOrUnnamed) {
     struct Case {
         std::uint32_t object;

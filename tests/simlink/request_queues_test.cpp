@@ -2,6 +2,7 @@
 // the packets as a simulator would: what goes out on a frame and in which
 // order, what never goes out, the busy mutex, the latched request error and
 // the direct requests.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -58,10 +59,18 @@ protected:
         resetLink();
     }
 
-    // Every packet that arrives until the peer stays quiet for a moment.
+    // Every packet sent so far, in order. A marker request goes out last on
+    // the same connection and the peer reads up to it: no quiet time to
+    // guess, however slowly a loaded machine delivers.
     std::vector<Bytes> packets() {
+        const std::uint32_t marker = kMarkerRequest + ++markers_;
+        EXPECT_EQ(SimConnect_RequestDataOnSimObject(handle_, marker, kMarkerRequest, 0, 1), simconnect::kSOk);
         std::vector<Bytes> out;
-        for (Bytes p = peer_->readPacket(300); !p.empty(); p = peer_->readPacket(300)) out.push_back(std::move(p));
+        for (Bytes p = peer_->readPacket(); !p.empty(); p = peer_->readPacket()) {
+            if (codeOf(p) == kRequestData && u32At(p, 16) == marker) return out;
+            out.push_back(std::move(p));
+        }
+        ADD_FAILURE() << "the marker never came";
         return out;
     }
     static std::vector<std::uint32_t> codes(const std::vector<Bytes>& packets) {
@@ -95,6 +104,8 @@ protected:
     testing_support::ScopedCfgFolders folders_{{cfgDir_.path()}};
     std::unique_ptr<SimPeer> peer_;
     SimConnectClient* handle_ = nullptr;
+    static constexpr std::uint32_t kMarkerRequest = 0x7E570000;  // request and definition id of no real request
+    std::uint32_t markers_ = 0;
 };
 
 }  // namespace
@@ -171,7 +182,7 @@ TEST_F(FrameSending, NothingIsSentForTheUserAircraftOrNoObject) {
     g_posUpdates.write().push_back({47.1, 8.1, 0, 0, 1, 1500, 0, 0, 5});
     gf_swapPosUpdates();
     lf_onFrame();
-    EXPECT_TRUE(peer_->quietFor(300));
+    EXPECT_TRUE(packets().empty());
     EXPECT_TRUE(log_.contains("==> SimConnect call to remove ac with objectid 5"));
     EXPECT_TRUE(log_.contains("==> SimConnect call to remove ac with objectid 0"));
 }
@@ -184,7 +195,7 @@ TEST_F(FrameSending, ABusyMutexSendsNothingAndLosesNothing) {
         const BusyMutex busy;
         lf_onFrame();
         lf_onFrame();
-        EXPECT_TRUE(peer_->quietFor(200));
+        EXPECT_TRUE(packets().empty());
     }
     EXPECT_EQ(g_simEventQueue.size(), 1u);
     lf_onFrame();
@@ -220,7 +231,7 @@ TEST_F(FrameSending, ARequestErrorEmptiesTheQueuesWithoutSending) {
     g_posUpdates.write().push_back({47.1, 8.1, 0, 0, 1, 1500, 0, 0, 100});
     gf_swapPosUpdates();
     lf_onFrame();
-    EXPECT_TRUE(peer_->quietFor(300));
+    EXPECT_TRUE(packets().empty());
     EXPECT_TRUE(g_simEventQueue.empty());
     EXPECT_TRUE(g_simCreateQueue.empty());
     EXPECT_TRUE(g_simRemoveQueue.empty());
@@ -228,17 +239,51 @@ TEST_F(FrameSending, ARequestErrorEmptiesTheQueuesWithoutSending) {
     // And the user's position is not asked for either, but its last block comes back.
     g_userState.lat = 47.25;
     EXPECT_EQ(gf_requestUserPosition().lat, 47.25);
-    EXPECT_TRUE(peer_->quietFor(200));
+    EXPECT_TRUE(packets().empty());
 }
 
-TEST_F(FrameSending, ACreationTheLibraryRefusesStopsTheRun) {
-    gf_queueCreateAc(spawn("ABCDEFGHIJKL", 4001234));  // 12 characters: no room as a tail number
+TEST_F(FrameSending, ACreationWhoseTextsCannotBeSentDropsOnlyThatAircraft) {
+    const struct {
+        const char* callsign;
+        std::uint32_t hexId;
+        const char* title;
+    } refused[] = {
+        {"DLH4AB", 4001234, "Stand-in A320 \xE6\x97\xA5\xE6\x9C\xAC Livery"},  // no form in the ANSI code page
+        {"ABCDEFGHIJKL", 4005678, "Stand-in B738 Livery"},                       // no room as a tail number
+    };
+    for (const auto& r : refused) gf_queueCreateAc(spawn(r.callsign, r.hexId, r.title));
+    gf_queueCreateAc(spawn("SWR12", 4009999));
     lf_onFrame();
-    EXPECT_TRUE(peer_->quietFor(200));
+
+    // The link goes on: the next creation of the frame is sent.
+    const auto got = packets();
+    ASSERT_EQ(codes(got), std::vector<std::uint32_t>{kCreate});
+    EXPECT_EQ(textAt(got[0], 272), "SWR12");
+    ASSERT_EQ(g_sentCreates.size(), 1u);
+    EXPECT_EQ(g_sentCreates[0].hexId, 4009999u);
+    EXPECT_FALSE(g_simError);
+    EXPECT_EQ(g_exitReason, ExitReason::NotYetSet);
+    EXPECT_EQ(statusText(), "");
+    // Each refused aircraft reaches the engine as a refused creation.
+    const std::vector<AcEvent> events = takeAcEvents();
+    ASSERT_EQ(events.size(), 2u);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(events[k].kind, AcEventKind::createFailed);
+        EXPECT_EQ(events[k].id, refused[k].hexId);
+        EXPECT_EQ(events[k].objectId, 0u);
+        EXPECT_TRUE(log_.contains(fmt::format("==> ! Simcon call to create ac in sim failed, hexid:{}, liv: '{}', "
+                                              "callsign: {})",
+                                              refused[k].hexId, refused[k].title, refused[k].callsign)));
+    }
+}
+
+TEST_F(FrameSending, ACreationOnABrokenLinkStopsTheRun) {
+    peer_->disconnect();
+    ASSERT_TRUE(waitFor([&] { return SimConnect_CallDispatch(handle_, nullptr, nullptr) < 0; }));
+    gf_queueCreateAc(spawn("DLH4AB", 4001234));
+    lf_onFrame();
     EXPECT_TRUE(g_sentCreates.empty());
-    EXPECT_TRUE(log_.contains(
-        "==> ! Simcon call to create ac in sim failed, hexid:4001234, liv: 'Stand-in B738 Livery', callsign: "
-        "ABCDEFGHIJKL)"));
+    EXPECT_TRUE(takeAcEvents().empty());
     EXPECT_TRUE(g_simError);
     EXPECT_EQ(g_exitReason, ExitReason::SimConnectError);
     EXPECT_EQ(g_restartDelay, 9);
@@ -281,7 +326,7 @@ TEST_F(FrameSending, WithoutAHandleNothingIsSentAndNothingFails) {
     gf_requestUserOnGround();
     gf_requestUserTitleAndModel();
     gf_requestUserPosition();
-    EXPECT_TRUE(peer_->quietFor(200));
+    EXPECT_TRUE(packets().empty());
     EXPECT_FALSE(g_simError);
     EXPECT_FALSE(g_stopRequested);
 }

@@ -18,6 +18,8 @@
 #include <unistd.h>
 #endif
 
+#include "support/wait.h"
+
 namespace testing_support {
 namespace {
 
@@ -26,9 +28,9 @@ using Socket = SOCKET;
 constexpr Socket kNoSocket = INVALID_SOCKET;
 constexpr int kSendFlags = 0;
 void closeSocket(Socket s) { closesocket(s); }
-void setReceiveTimeout(Socket s, int ms) {
+void setTimeout(Socket s, int option, int ms) {
     const DWORD timeout = static_cast<DWORD>(ms);
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    setsockopt(s, SOL_SOCKET, option, reinterpret_cast<const char*>(&timeout), sizeof timeout);
 }
 constexpr int kShutdownSend = SD_SEND;
 #else
@@ -36,18 +38,21 @@ using Socket = int;
 constexpr Socket kNoSocket = -1;
 constexpr int kSendFlags = MSG_NOSIGNAL;  // a client that hung up must not kill the test with SIGPIPE
 void closeSocket(Socket s) { close(s); }
-void setReceiveTimeout(Socket s, int ms) {
+void setTimeout(Socket s, int option, int ms) {
     timeval timeout{ms / 1000, (ms % 1000) * 1000};
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(s, SOL_SOCKET, option, &timeout, sizeof timeout);
 }
 constexpr int kShutdownSend = SHUT_WR;
 #endif
 
 Socket socketOf(std::uintptr_t s) { return static_cast<Socket>(s); }
 
+// In pieces of 64 KiB: Wine's blocking send of a megabyte at once to a
+// loopback reader could stall now and then on a loaded machine.
 bool sendAll(Socket s, std::string_view bytes) {
+    constexpr std::size_t kPiece = 64 * 1024;
     while (!bytes.empty()) {
-        const auto sent = send(s, bytes.data(), static_cast<int>(bytes.size()), kSendFlags);
+        const auto sent = send(s, bytes.data(), static_cast<int>(std::min(bytes.size(), kPiece)), kSendFlags);
         if (sent <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
@@ -73,6 +78,9 @@ void waitForClientToHangUp(Socket s, const std::atomic<bool>& stopping) {
 std::string reasonOf(int status) {
     switch (status) {
         case 200: return "OK";
+        case 204: return "No Content";
+        case 301: return "Moved Permanently";
+        case 302: return "Found";
         case 403: return "Forbidden";
         case 404: return "Not Found";
         case 500: return "Internal Server Error";
@@ -156,7 +164,10 @@ void HttpTestServer::serve() {
 
 void HttpTestServer::answer(std::uintptr_t handle) {
     const Socket connection = socketOf(handle);
-    setReceiveTimeout(connection, 50);
+    setTimeout(connection, SO_RCVTIMEO, 50);
+    // A client that stops reading without closing must not hold the server
+    // (and the test's end, which joins it) for ever.
+    setTimeout(connection, SO_SNDTIMEO, kSafetyMs);
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 && !stopping_) {
@@ -184,10 +195,11 @@ void HttpTestServer::answer(std::uintptr_t handle) {
         requests_.push_back(request);
         if (const auto it = routes_.find(request.path); it != routes_.end()) route = it->second;
     }
-    const std::string header =
-        fmt::format("HTTP/1.1 {} {}\r\nContent-Type: application/octet-stream\r\nContent-Length: {}\r\n"
-                    "Connection: close\r\n\r\n",
-                    route.status, reasonOf(route.status), route.body.size());
+    std::string header = fmt::format("HTTP/1.1 {} {}\r\nContent-Type: application/octet-stream\r\n", route.status,
+                                     reasonOf(route.status));
+    if (route.declareLength) header += fmt::format("Content-Length: {}\r\n", route.body.size());
+    if (!route.location.empty()) header += fmt::format("Location: {}\r\n", route.location);
+    header += "Connection: close\r\n\r\n";
     const std::size_t sendBytes = std::min({route.body.size(), route.closeAfter, route.stallAfter});
     if (!sendAll(connection, header) || !sendAll(connection, std::string_view(route.body).substr(0, sendBytes)))
         return;

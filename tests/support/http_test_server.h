@@ -25,6 +25,10 @@ struct HttpRoute {
     // Body bytes sent before the server falls silent, keeping the connection
     // open until the client gives up.
     std::size_t stallAfter = kWhole;
+    // A "Location" header, for redirects.
+    std::string location = {};
+    // Without it the body's end is the connection's end (no Content-Length).
+    bool declareLength = true;
 };
 
 struct HttpRequest {

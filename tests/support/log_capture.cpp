@@ -1,10 +1,16 @@
 #include "support/log_capture.h"
 
+#include <atomic>
 #include <sstream>
 
 #include "foundation/log.h"
 
 namespace testing_support {
+
+std::int64_t newSecondEveryCall() {
+    static std::atomic<std::int64_t> seconds{0};
+    return 1000 * ++seconds;
+}
 
 LogCapture::LogCapture() { gf_openLog(); }
 

@@ -2,12 +2,17 @@
 // test can assert on the lines a user would find in Log.txt.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "support/temp_dir.h"
 
 namespace testing_support {
+
+// A clock for LogLineLimiter under which every line comes in a second of its
+// own: tests that provoke many error lines see each of them.
+std::int64_t newSecondEveryCall();
 
 class LogCapture {
 public:

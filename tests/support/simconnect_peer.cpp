@@ -197,13 +197,12 @@ void collect(const std::byte* message, std::uint32_t size, void* context) {
 }
 }  // namespace
 
-Dispatched dispatchUntil(SimConnectClient* handle, std::size_t count, int timeoutMs) {
+Dispatched dispatchUntil(SimConnectClient* handle, std::size_t count, platform::Event& messages) {
     Dispatched out;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         out.result = SimConnect_CallDispatch(handle, collect, &out.messages);
-        if (out.result < 0 || out.messages.size() >= count || std::chrono::steady_clock::now() > deadline) return out;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (out.result < 0 || out.messages.size() >= count) return out;
+        if (!messages.wait(kSafetyMs)) return out;
     }
 }
 

@@ -12,9 +12,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/notify.h"
 #include "platform/pipes.h"
 #include "platform/sockets.h"
 #include "simlink/simconnect/simconnect.h"
+#include "support/wait.h"
 
 namespace testing_support {
 
@@ -50,10 +52,10 @@ public:
 
     bool ok() const;
     std::uint16_t port() const;
-    bool accept(int timeoutMs = 5000);
+    bool accept(int timeoutMs = kSafetyMs);
     // The next whole packet, read by its size field; empty at a time-out or
     // when the client has closed.
-    Bytes readPacket(int timeoutMs = 5000);
+    Bytes readPacket(int timeoutMs = kSafetyMs);
     // True when nothing arrives within timeoutMs.
     bool quietFor(int timeoutMs);
     bool send(const Bytes& bytes);
@@ -88,11 +90,13 @@ SimConnectClient* openClientToPeer(SimPeer& peer, const std::filesystem::path& c
 void setRegistryPorts(const std::string& ipv4, const std::string& ipv6);
 
 // Calls SimConnect_CallDispatch until `count` messages have come or the
-// connection has failed, for up to timeoutMs. The last result is kept.
+// connection has failed, sleeping in between on the event that the handle was
+// opened with. The last result is kept. kSafetyMs only ends a test whose
+// peer never answers; a loaded machine never comes near it.
 struct Dispatched {
     std::vector<Bytes> messages;
     SimConnectResult result = simconnect::kSOk;
 };
-Dispatched dispatchUntil(SimConnectClient* handle, std::size_t count, int timeoutMs = 5000);
+Dispatched dispatchUntil(SimConnectClient* handle, std::size_t count, platform::Event& messages);
 
 }  // namespace testing_support

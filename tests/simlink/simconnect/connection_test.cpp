@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/async_stream.h"
+#include "platform/notify.h"
 #include "simlink/simconnect/received_messages.h"
 #include "simlink/simconnect/simconnect.h"
 #include "support/simconnect_peer.h"
@@ -35,7 +36,7 @@ protected:
 
     // Opens, accepts on the peer and checks the open packet it reads.
     void openThrough(SimPeer& peer, std::uint32_t configIndex = 0) {
-        ASSERT_EQ(SimConnect_Open(&handle_, "Velantra_P3D", nullptr, 0, nullptr, configIndex), kSOk);
+        ASSERT_EQ(SimConnect_Open(&handle_, "Velantra_P3D", nullptr, 0, messages_.handle(), configIndex), kSOk);
         ASSERT_NE(handle_, nullptr);
         ASSERT_TRUE(peer.accept());
         const Bytes open = peer.readPacket();
@@ -50,7 +51,7 @@ protected:
     // The peer answers with OPEN; the dispatch hands it over whole.
     void expectOpenAnswer(SimPeer& peer) {
         ASSERT_TRUE(peer.send(openMessage("Lockheed Martin\xAE Prepar3D\xAE v5", 5, 3)));
-        const Dispatched got = dispatchUntil(handle_, 1);
+        const Dispatched got = dispatchUntil(handle_, 1, messages_);
         ASSERT_EQ(got.result, kSOk);
         ASSERT_EQ(got.messages.size(), 1u);
         const auto open = readOpen(got.messages[0]);
@@ -69,6 +70,7 @@ protected:
         return peer;
     }
 
+    platform::Event messages_;  // signalled when messages arrive or the connection breaks
     TempDir cfgFolder_;
     TempDir pipeFolder_;
     ScopedCfgFolders folders_{{cfgFolder_.path()}};
@@ -116,7 +118,7 @@ TEST_F(SimConnectConnection, PipeNamedInSimConnectCfg) {
     big[0] = std::byte{0x88};
     big[1] = std::byte{0x13};
     ASSERT_TRUE(peer->send(big));
-    const Dispatched got = dispatchUntil(handle_, 1);
+    const Dispatched got = dispatchUntil(handle_, 1, messages_);
     ASSERT_EQ(got.messages.size(), 1u);
     EXPECT_EQ(got.messages[0], big);
     const auto data = readSimObjectData(got.messages[0]);
@@ -134,12 +136,29 @@ TEST_F(SimConnectConnection, PeerClosingGivesTheQueuedMessagesThenTheBreakCode) 
     const Bytes second = recvMessage(1, {22, 7, 0});
     ASSERT_TRUE(peer->send(first + tiny + second));
     peer->disconnect();
-    const Dispatched got = dispatchUntil(handle_, 99);
+    const Dispatched got = dispatchUntil(handle_, 99, messages_);
     // The 8-byte message is too short to dispatch.
     EXPECT_EQ(got.messages, (std::vector<Bytes>{first, second}));
     EXPECT_EQ(static_cast<std::uint32_t>(got.result), platform::kStatusConnectionDisconnected);
     // The code stays until the handle is closed.
     EXPECT_EQ(SimConnect_CallDispatch(handle_, nullptr, nullptr), got.result);
+}
+
+// The client thread sleeps until the event: it must learn of every message
+// and of the break without looking on its own.
+TEST_F(SimConnectConnection, TheEventTellsOfMessagesAndOfTheBreak) {
+    const auto peer = ipv4PeerInCfg();
+    openThrough(*peer);
+    EXPECT_FALSE(messages_.wait(50)) << "nothing has come";
+    const Bytes quit = recvMessage(3);
+    ASSERT_TRUE(peer->send(quit));
+    ASSERT_TRUE(messages_.wait(kSafetyMs));
+    Dispatched got = dispatchUntil(handle_, 1, messages_);
+    EXPECT_EQ(got.messages, std::vector<Bytes>{quit});
+    peer->disconnect();
+    ASSERT_TRUE(messages_.wait(kSafetyMs));
+    EXPECT_EQ(static_cast<std::uint32_t>(SimConnect_CallDispatch(handle_, nullptr, nullptr)),
+              platform::kStatusConnectionDisconnected);
 }
 
 TEST_F(SimConnectConnection, PipeServerClosingBreaksAfterTheQueuedMessages) {
@@ -149,7 +168,7 @@ TEST_F(SimConnectConnection, PipeServerClosingBreaksAfterTheQueuedMessages) {
     const Bytes quit = recvMessage(3);
     ASSERT_TRUE(peer->send(quit + quit));
     peer->disconnect();
-    const Dispatched got = dispatchUntil(handle_, 99);
+    const Dispatched got = dispatchUntil(handle_, 99, messages_);
     EXPECT_EQ(got.messages, (std::vector<Bytes>{quit, quit}));
     // The end of the stream, a broken pipe found by a read under way, or one
     // found when the next read was posted (ERROR_BROKEN_PIPE as an HRESULT).
@@ -166,7 +185,7 @@ TEST_F(SimConnectConnection, ImpossibleSizeBreaksWithAbort) {
     Bytes tooLarge;
     appendU32(tooLarge, 41089);
     ASSERT_TRUE(peer->send(quit + tooLarge));
-    const Dispatched got = dispatchUntil(handle_, 99);
+    const Dispatched got = dispatchUntil(handle_, 99, messages_);
     EXPECT_EQ(got.messages, std::vector<Bytes>{quit});
     EXPECT_EQ(got.result, kEAbort);
     EXPECT_EQ(SimConnect_AIRemoveObject(handle_, 1000, 105), kEAbort);

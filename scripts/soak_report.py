@@ -160,8 +160,8 @@ class Soak:
         runs = []
         for pid, (first, last) in spans.items():
             cuts = [first] + [u for u in restarts if first < u < last] + [last]
-            runs += [(pid, low, high, first) for low, high in zip(cuts, cuts[1:])]
-        pid, first, last, process_start = max(runs, key=lambda r: r[2] - r[1])
+            runs += [(pid, low, high) for low, high in zip(cuts, cuts[1:])]
+        pid, first, last = max(runs, key=lambda r: r[2] - r[1])
         warm = first + self.args.warm_up
         if last - warm < 30:
             self.verdict(False, f"resident memory: the longest run lasted {last - first} s, too short to judge "
@@ -178,12 +178,16 @@ class Soak:
             self.note(f"resident memory (not judged under {self.args.mode.upper()}): {figures}")
         else:
             self.verdict(growth < 5, f"resident memory grows by less than 5 % after warm-up: {figures}")
-        if process_start < first:
-            since = process_start + self.args.warm_up
-            before = statistics.median(self.samples_of(pid, since, since + window, "rss_kb") or [early])
-            self.note(f"the same process from its warm-up on, across the restart of its run at {first - 5 - self.start} "
-                      f"s: {before / 1024:.1f} MB at {since - self.start} s ({(late / before - 1) * 100:+.1f} % at the "
-                      f"end)")
+        # The longest process as a whole, across the restarts of its run.
+        whole_pid, (whole_first, whole_last) = max(spans.items(), key=lambda s: s[1][1] - s[1][0])
+        cuts = [u for u in restarts if whole_first < u < whole_last]
+        since = whole_first + self.args.warm_up
+        if cuts and whole_last - since >= 30:
+            before = statistics.median(self.samples_of(whole_pid, since, since + window, "rss_kb") or [early])
+            after = statistics.median(self.samples_of(whole_pid, whole_last - window, whole_last, "rss_kb"))
+            self.note(f"the whole process from its warm-up on, across {len(cuts)} restart(s) of its run: "
+                      f"{before / 1024:.1f} MB at {since - self.start} s, {after / 1024:.1f} MB at "
+                      f"{whole_last - self.start} s ({(after / before - 1) * 100:+.1f} %)")
 
     def settled_counts(self, low, high):
         pid = self.pid_at(high)

@@ -135,7 +135,7 @@ class SoakReportTest(unittest.TestCase):
                       text)
         self.assertIn("\"buffer overrun\" logged 4 times", text)
         self.assertIn("below 0.5 ms over", text)
-        self.assertIn("at full load, 450 or more live aircraft in the simulator (30 s): the tick's 99th percentile "
+        self.assertIn("at full load, 400 or more live aircraft in the simulator (30 s): the tick's 99th percentile "
                       "below 0.5 ms over 3000 ticks (0 at or over 10 ms)", text)
         self.assertIn("holds 0 AI objects of the program (2 created, 1 removed by the program", text)
         self.assertTrue(os.path.exists(os.path.join(self.folder.name, "simulator", "soak.svg")))
@@ -157,7 +157,7 @@ class SoakReportTest(unittest.TestCase):
             ("ticks over budget", lambda r: setattr(r, "over_budget_per_second", 2), "99th percentile"),
             # 2 % of the ticks over budget while 500 are live, 0.2 % over the run.
             ("ticks over budget at full load", lambda r: setattr(r, "over_budget_at_full_load", 2),
-             "at full load, 450 or more live aircraft in the simulator (30 s)"),
+             "at full load, 400 or more live aircraft in the simulator (30 s)"),
             ("an object left behind", lambda r: r.world_objects.append({"client": 2, "live": True}),
              "the stand-in's world holds 1 AI objects"),
         ]

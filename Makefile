@@ -1,5 +1,5 @@
 # The set-up commands of the README, and a few helpers.
-.PHONY: test demo demo-windows demo-leab idle-cost bench fuzz clean
+.PHONY: test demo demo-windows demo-leab idle-cost soak soak-windows bench fuzz clean
 
 # Installs what is missing, builds both builds and runs every test.
 test:
@@ -21,6 +21,15 @@ demo-leab:
 # The program's own CPU time while it idles with the stand-ins.
 idle-cost:
 	bash scripts/idle-cost.sh
+
+# The whole program under load and link faults for VLNT_SOAK_SECONDS
+# (default 1800): natively, or the Windows build under Wine
+# (SOAK_FLAGS=--asan or --tsan for the sanitizer builds).
+soak:
+	bash scripts/soak.sh $(SOAK_FLAGS)
+
+soak-windows:
+	bash scripts/soak.sh --windows $(SOAK_FLAGS)
 
 # Builds the libFuzzer targets with clang and runs each for 5 minutes
 # (VLNT_FUZZ_SECONDS sets another length).

@@ -9,6 +9,7 @@
 #include "app/service_wiring.h"
 #include "app/services/state.h"
 #include "app/services/window_messages.h"
+#include "app/tick_stats.h"
 #include "foundation/log.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
@@ -42,6 +43,7 @@ fs::path gf_appDataPath() {
 
 void lf_prepareMainBody(const std::vector<std::string>& arguments) {
     g_productionSwitch = lf_productionSwitch(arguments);
+    lf_readCountersFileName();
     gf_appDataPath();
     try {
         if (!fs::exists(g_appDataFolder)) fs::create_directories(g_appDataFolder);

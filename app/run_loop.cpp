@@ -13,6 +13,7 @@
 #include "app/services/state.h"
 #include "app/services/status_line.h"
 #include "app/services/window_bands.h"
+#include "app/tick_stats.h"
 #include "app/window_requests.h"
 #include "foundation/log.h"
 #include "foundation/strings.h"
@@ -111,6 +112,15 @@ void lf_replaceCheck() {
     g_replaceCheckIds.pop_front();
 }
 
+// One tick, its duration counted for the counters file.
+bool lf_timedTick() {
+    const SteadyTime begin = g_runClock.now();
+    const bool goOn = lf_tick();
+    const SteadyTime end = g_runClock.now();
+    lf_tickDone(end - begin, end);
+    return goOn;
+}
+
 void lf_removeBlockedAircraft() {
     if (!g_blockingChanged.exchange(false)) return;
     const std::string blocked = BLOCK_CALLSIGN.value.get();
@@ -140,7 +150,8 @@ void lf_runLoop() {
     batch.apply();
 
     const RaisedTimerResolution resolution;
-    bool goOn = lf_tick();
+    lf_startTickCounters(start);
+    bool goOn = lf_timedTick();
     while (goOn) {
         const SteadyTime now = g_runClock.now();
         if (deadline + kResyncLag < now) deadline = now + kTickPeriod;
@@ -148,7 +159,7 @@ void lf_runLoop() {
         // A new user sample re-aligns the grid to its arrival.
         const SteadyTime base = jobs.isNewUserSampleWaiting() ? g_runClock.now() : deadline;
         deadline = base + kTickPeriod;
-        goOn = lf_tick();
+        goOn = lf_timedTick();
     }
 }
 

@@ -330,15 +330,7 @@ if kill -0 "$program_pid" 2>/dev/null; then
   say "closing the program"
   if ((windows)); then wine taskkill /im velantra_p3d.exe >/dev/null 2>&1; else kill -TERM "$program_pid"; fi
 fi
-wait_for() {  # pid, seconds: the exit code, or 124 when it did not end in time
-  for ((w = 0; w < $2 * 10; ++w)); do
-    kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
-    sleep 0.1
-  done
-  kill -KILL "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-  return 124
-}
+source scripts/wait-for.sh
 wait_for "$program_pid" 60
 program_rc=$?
 wait_for "$realtraffic_pid" 10

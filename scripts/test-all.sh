@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds both builds from this tree and runs every test: native, a production
 # run of the program, the main job's demo with the stand-ins and its add-on
-# airport scenario (one test each), the fuzz targets for 15 s each, Windows
-# under Wine with its own production run and demo, and the native tests again
-# under ASan+UBSan and under TSan.
+# airport scenario (one test each), the fuzz targets for 15 s each, the soak
+# of 3 minutes (one test), Windows under Wine with its own production run and
+# demo, and the native tests again under ASan+UBSan and under TSan.
 # Ends with one line "N passed, N failed" and a non-zero exit on any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
 #   VLNT_SKIP       space-separated stages to skip: native production demo
-#                   demo-leab fuzz windows production-windows demo-windows asan
-#                   tsan
+#                   demo-leab fuzz soak windows production-windows demo-windows
+#                   asan tsan
 # The demos use the program's fixed ports: each runs under the lock
 # /tmp/vlnt-demo.lock, as `make demo` is run by hand.
 set -uo pipefail
@@ -123,6 +123,13 @@ fi
 # Every libFuzzer target built with clang and run for 15 s, so none can rot.
 if [[ $skip != *" fuzz "* ]]; then
   run_stage fuzz "the fuzz targets for 15 s each" env VLNT_JOBS="$jobs" bash scripts/fuzz.sh 15
+fi
+
+# The soak for 3 minutes: the program against both stand-ins with the busy
+# scenario and the link faults (make soak runs it for 30).
+if [[ $skip != *" soak "* ]]; then
+  run_stage soak "the program under load and link faults for 180 s" \
+    flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_LOCKED=1 VLNT_SOAK_SECONDS=180 VLNT_JOBS="$jobs" bash scripts/soak.sh --check
 fi
 
 if [[ $skip != *" windows "* ]]; then

@@ -119,6 +119,12 @@ void keepBackupGeneration(const fs::path& path) {
     if (fs::exists(path, ec)) gf_save1GenerationOf(path);
 }
 
+// A save that failed leaves the file as it was: the user must learn that the
+// setting will not be there at the next start.
+void saveOrLog(pugi::xml_document& doc, const fs::path& path) {
+    if (!gf_saveXmlDocument(doc, path)) gf_logMarked(fmt::format("saving: {} failed", pathText(path)));
+}
+
 void saveWhole(bool writeDefaults, const fs::path& path, const VersionData& programVersion,
                ControlUpdateBatch& batch) {
     pugi::xml_document doc;
@@ -132,7 +138,7 @@ void saveWhole(bool writeDefaults, const fs::path& path, const VersionData& prog
                 lf_logFailedAppend(p.key, valueText(current));
             logParam(p);
         });
-        if (!gf_saveXmlDocument(doc, path)) gf_logMarked(fmt::format("saving: {} failed", pathText(path)));
+        saveOrLog(doc, path);
     }
     logClosingBanner();
 }
@@ -166,7 +172,7 @@ void saveOne(const Param& param, const fs::path& path, ControlUpdateBatch& batch
     if (!matched) lf_appendStringParamNode(parameters, param.key, text);
     logParam(param);
     if (root)
-        gf_saveXmlDocument(doc, path);
+        saveOrLog(doc, path);
     else
         wrapRoot(path, batch);
 }
@@ -187,7 +193,7 @@ bool loadAll(const fs::path& path, ControlUpdateBatch& batch) {
                 }
                 logParam(p);
             });
-            gf_saveXmlDocument(doc, path);
+            saveOrLog(doc, path);
             logClosingBanner();
             followRange();
             return false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,13 @@
 #include "app/services/settings_lock.h"
 #include "app/services/state.h"
 #include "app/services/status_line.h"
+#include "app/tick_stats.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_feed.h"
 #include "rtlink/traffic_record.h"
 #include "settings/settings.h"
 #include "support/shell_fixture.h"
+#include "support/temp_dir.h"
 #include "traffic/state.h"
 
 using namespace std::chrono_literals;
@@ -62,6 +65,41 @@ TEST_F(RunLoopTest, TicksOnA10MsGridFromTheLoopStart) {
     advance(5ms);
     EXPECT_EQ(tickTimes(6), (std::vector<std::int64_t>{5, 15, 25, 35, 45, 55}));
     EXPECT_TRUE(log.contains("Flight not running"));
+}
+
+TEST_F(RunLoopTest, TheCountersFileGetsEachSecondsTicksByDurationAndTheAircraftCounts) {
+    testing_support::TempDir dir;
+    g_countersFile = dir / "counters.csv";
+    g_liveCount = 7;
+    g_staticCount = 3;
+    // 250 ticks: every 50th takes 12 ms, the others 0.7 ms.
+    const auto times = tickTimes(250, [&](int tick) { advance(tick % 50 == 0 ? 12ms : 700us); });
+    ASSERT_EQ(times.size(), 250u);
+    std::istringstream in(testing_support::readFile(dir / "counters.csv"));
+    std::string header, first, second, extra;
+    std::getline(in, header);
+    std::getline(in, first);
+    std::getline(in, second);
+    EXPECT_FALSE(std::getline(in, extra));  // the run lasted two seconds and a half
+    EXPECT_EQ(header, gf_countersHeader());
+    const auto fields = [](const std::string& line) {
+        std::vector<std::string> out;
+        std::istringstream f(line);
+        for (std::string x; std::getline(f, x, ',');) out.push_back(x);
+        return out;
+    };
+    const auto a = fields(first);
+    ASSERT_EQ(a.size(), 4u + kTickEdgesUs.size() + 1 + 5);
+    const int ticksInFirst = std::stoi(a[1]);
+    EXPECT_GT(ticksInFirst, 90);
+    EXPECT_LT(ticksInFirst, 101);
+    EXPECT_EQ(a[3], "12000");              // the longest tick
+    EXPECT_EQ(a[4 + 2], "0");              // none in 1-2 ms
+    EXPECT_EQ(std::stoi(a[4 + 1]) + std::stoi(a[4 + 7]), ticksInFirst);  // 0.5-1 ms and 10-15 ms
+    EXPECT_EQ(a[4 + 7], "2");
+    EXPECT_EQ(a[a.size() - 5], "7");  // live
+    EXPECT_EQ(a[a.size() - 3], "3");  // static
+    g_countersFile.clear();
 }
 
 TEST_F(RunLoopTest, StallOfMoreThan100MsRestartsTheGridAtNowPlus10) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <thread>
 
 #include "app/service_wiring.h"
@@ -382,6 +383,48 @@ TEST_F(ParameterStore, FailedWholeFileSaveIsLogged) {
     EXPECT_TRUE(log_.contains("==> saving: " + pathText(missing) + " failed"));
     EXPECT_TRUE(log_.contains(kClosingBanner));
     EXPECT_FALSE(fs::exists(missing.parent_path()));
+}
+
+// A settings folder the program cannot write to (made read-only, a full
+// disk): each save that edits the file in place says so, and the file keeps
+// what it held.
+TEST_F(ParameterStore, FailedSavesInPlaceAreLoggedAndLeaveTheFile) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> save;
+    };
+    const std::vector<Case> cases = {
+        {"one setting", [](const fs::path& file) {
+             RANGE.value = 77;
+             gf_saveIntParam(RANGE, file);
+         }},
+        {"a typed text", [](const fs::path& file) { gf_setStringParam(DESTINATION, "EHAM", file); }},
+        {"a key missing at load", [](const fs::path& file) { gf_loadParameters(file); }},
+    };
+#ifdef _WIN32
+    GTEST_SKIP() << "a whole path is limited there, so the file itself would not load";
+#endif
+    // A name as long as a folder entry may be: the file loads, while its
+    // temporary sibling, whose name is longer, cannot be created.
+    const fs::path file = path().parent_path() / (std::string(245, 'p') + ".xml");
+    const std::string failed = "==> saving: " + pathText(file) + " failed";
+    const Pairs stored = without(firstStartFile(), "MAX_FIT");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writePairs(stored);
+        fs::copy_file(path(), file, fs::copy_options::overwrite_existing);
+        const std::string before = readFile(file);
+        const auto failures = [&] {
+            return std::ranges::count_if(log_.lines(),
+                                         [&](const std::string& line) { return line.find(failed) != std::string::npos; });
+        };
+        const auto failuresBefore = failures();
+
+        c.save(file);
+
+        EXPECT_EQ(failures(), failuresBefore + 1);
+        EXPECT_EQ(readFile(file), before);
+    }
 }
 
 TEST_F(ParameterStore, ParameterLinesAreNotLoggedWhileStopping) {

@@ -187,6 +187,63 @@ TEST_F(CommandClientTest, DropsTheConnectionAndComesBackAsRealTrafficDoes) {
     EXPECT_NE(transcript.str().find("= dropping the connection"), std::string::npos);
 }
 
+TEST_F(CommandClientTest, ServesProgramRunsOneAfterAnotherEachAskingForTheVersion) {
+    options.sessions = 2;
+    auto client = start();
+    EXPECT_EQ(greet(), R"({"version":"9.0.0","level":2})");
+    program.send("Qs121=0;0;1;0;0;0.9;0.08\r\nexit\r\n");
+    program.disconnect();
+    // The closing program's server still took a connection and drops it
+    // without a word: the stand-in waits for the next run of the program.
+    ASSERT_TRUE(program.accept());
+    program.disconnect();
+    // The next run of the program: the stand-in is back and answers again.
+    EXPECT_EQ(greet(), R"({"version":"9.0.0","level":2})");
+    program.send("exit\r\n");
+    const CommandClientReport report = client.get();
+    EXPECT_EQ(report.sessions, 2);
+    EXPECT_EQ(report.connections, 3);
+    EXPECT_EQ(report.areaLines, 1);
+}
+
+TEST_F(CommandClientTest, ADropRequestHangsUpStaysAwayAndComesBack) {
+    LinkRequests requests;
+    options.requests = &requests;
+    auto client = start();
+    greet();
+    requests.dropMs = 400;
+    // The program sees the end of the connection; while the stand-in is away
+    // its replay is held.
+    EXPECT_EQ(program.receive(), "");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!requests.away.load() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(requests.away.load());
+    ASSERT_TRUE(program.accept());
+    EXPECT_FALSE(requests.away.load());
+    program.send("Qs121=0;0;1;0;0;0.9;0.08\r\nexit\r\n");
+    const CommandClientReport report = client.get();
+    EXPECT_EQ(report.drops, 1);
+    EXPECT_EQ(report.connections, 2);
+    EXPECT_NE(transcript.str().find("= dropping the connection"), std::string::npos);
+}
+
+TEST_F(CommandClientTest, AStopEndsTheRunAlsoWhileWaitingForTheProgram) {
+    {
+        const ProgramSide probe;
+        options.port = probe.port();
+    }
+    LinkRequests requests;
+    options.requests = &requests;
+    options.sessions = 0;
+    auto client = start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    requests.stop = true;
+    const CommandClientReport report = client.get();
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.connections, 0);
+}
+
 TEST(CommandClientChecks, LineChecksAcceptWhatTheProgramSends) {
     EXPECT_EQ(checkAreaLine("-3e+03;-1e+02;6.283185;3.5e+07;250.5;0.912874;-0.083141"), "");
     EXPECT_EQ(checkAreaLine("0;0;0;0;0;0;0"), "");

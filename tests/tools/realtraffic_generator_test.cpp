@@ -14,6 +14,8 @@
 #include "support/data_set.h"
 #include "support/eham_feed.h"
 #include "support/log_capture.h"
+#include "tools/realtraffic/busy.h"
+#include "tools/realtraffic/control.h"
 #include "tools/realtraffic/datagram.h"
 
 using namespace realtraffic;
@@ -71,20 +73,9 @@ TrackSpec trackOf(std::string waypoints) {
     return parseScenario("track 4844322 KLM1234 B738 PH-BXA LHR AMS\n" + waypoints + "end\n").tracks.at(0);
 }
 
-}  // namespace
-
-TEST(RealTrafficGenerator, TheDemoKeepsEveryRuleOfTheTrafficEngine) {
-    const Scenario scenario = demoScenario();
-    ASSERT_EQ(scenario.tracks.size(), 7u);
-    for (const TrackSpec& track : scenario.tracks) {
-        const auto samples = sampleTrack(track, scenario.fieldElevationFt);
-        ASSERT_GE(samples.size(), 10u) << track.callsign;
-        EXPECT_EQ(engineWouldRefuse(samples, scenario.fieldElevationFt), "") << track.callsign;
-        EXPECT_LT(samples[1].offset - samples[0].offset, 27.0) << track.callsign;  // it appears at all
-    }
-}
-
-TEST(RealTrafficGenerator, TheDemoUsesIdentitiesOfTheDataSet) {
+// Every identity of a scenario as the data set knows it: model, airline,
+// registration of that model, origin and destination airports.
+void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
     pugi::xml_document dbase, airports;
     ASSERT_TRUE(dbase.load_file(testing_support::sourceFile("data/dbase.xml").c_str()));
     ASSERT_TRUE(airports.load_file(testing_support::sourceFile("data/airports.xml").c_str()));
@@ -101,14 +92,13 @@ TEST(RealTrafficGenerator, TheDemoUsesIdentitiesOfTheDataSet) {
     std::map<std::string, std::string> registrations;  // registration -> model
     for (const auto& d : dbase.child("root").child("dbase").children("d"))
         registrations[d.attribute("r").value()] = d.attribute("m").value();
-    std::set<std::string> iataCodes;
+    std::set<std::string> iataCodes{"null"};
     std::map<std::string, double> elevations;
     for (const auto& ap : airports.child("root").child("airports").children("ap")) {
         iataCodes.insert(ap.attribute("i").value());
         elevations[ap.attribute("c").value()] = ap.attribute("a").as_double();
     }
 
-    const Scenario scenario = demoScenario();
     ASSERT_TRUE(elevations.count(scenario.fieldCode));
     EXPECT_EQ(scenario.fieldElevationFt, elevations[scenario.fieldCode]);
     for (const TrackSpec& t : scenario.tracks) {
@@ -120,6 +110,21 @@ TEST(RealTrafficGenerator, TheDemoUsesIdentitiesOfTheDataSet) {
         EXPECT_TRUE(iataCodes.count(t.destination)) << t.destination;
     }
 }
+
+}  // namespace
+
+TEST(RealTrafficGenerator, TheDemoKeepsEveryRuleOfTheTrafficEngine) {
+    const Scenario scenario = demoScenario();
+    ASSERT_EQ(scenario.tracks.size(), 7u);
+    for (const TrackSpec& track : scenario.tracks) {
+        const auto samples = sampleTrack(track, scenario.fieldElevationFt);
+        ASSERT_GE(samples.size(), 10u) << track.callsign;
+        EXPECT_EQ(engineWouldRefuse(samples, scenario.fieldElevationFt), "") << track.callsign;
+        EXPECT_LT(samples[1].offset - samples[0].offset, 27.0) << track.callsign;  // it appears at all
+    }
+}
+
+TEST(RealTrafficGenerator, TheDemoUsesIdentitiesOfTheDataSet) { expectIdentitiesOfTheDataSet(demoScenario()); }
 
 TEST(RealTrafficGenerator, TheProgramReadsEveryGeneratedDatagramAsItsSample) {
     testing_support::LogCapture log;
@@ -213,4 +218,110 @@ TEST(RealTrafficGenerator, ExpansionInterleavesTracksAndRawDatagramsByOffset) {
     EXPECT_NE(all[4].text.find("FOLLOW VEH"), std::string::npos);
     EXPECT_EQ(all[4].offset, 5.0);
     EXPECT_EQ(fieldsOf(all[0].text)[kTimestampField], "0.00");    // the offset until the replay stamps it
+}
+
+namespace {
+
+BusyOptions busyOptions(int aircraft, double seconds, std::uint32_t seed) {
+    BusyOptions options;
+    options.aircraft = aircraft;
+    options.seconds = seconds;
+    options.seed = seed;
+    options.stands = loadStands(testing_support::sourceFile("data/stands/EHAM.xml"));
+    return options;
+}
+
+}  // namespace
+
+TEST(RealTrafficBusy, KeepsItsNumberInRangeFromTheStartAndEveryRuleOfTheEngine) {
+    const BusyOptions options = busyOptions(200, 900, 7);
+    const Scenario scenario = busyScenario(options);
+    expectIdentitiesOfTheDataSet(scenario);
+    std::map<std::uint32_t, std::pair<double, double>> span;  // hex id -> first and last datagram
+    std::set<std::string> callsigns;
+    const GeoPoint airport{52.3086, 4.7639};
+    for (const TrackSpec& track : scenario.tracks) {
+        EXPECT_TRUE(callsigns.insert(track.callsign).second) << track.callsign;
+        const auto samples = sampleTrack(track, scenario.fieldElevationFt);
+        EXPECT_EQ(engineWouldRefuse(samples, scenario.fieldElevationFt), "") << track.callsign;
+        for (const TrackSample& s : samples) EXPECT_LT(gf_distanceNm(airport, GeoPoint{s.lat, s.lon}), 36.5);
+        EXPECT_TRUE(span.emplace(track.hexId, std::pair{samples.front().offset, samples.back().offset}).second);
+        EXPECT_GT(track.hexId, 10000u);
+    }
+    for (const double t : {0.0, 60.0, 300.0, 600.0, 880.0}) {
+        const auto inRange = std::count_if(span.begin(), span.end(), [&](const auto& s) {
+            return s.second.first <= t && t <= s.second.second;
+        });
+        EXPECT_GT(inRange, 150) << t;
+        EXPECT_LT(inRange, 250) << t;
+    }
+    const auto last = std::max_element(span.begin(), span.end(), [](const auto& a, const auto& b) {
+        return a.second.first < b.second.first;
+    });
+    EXPECT_LT(last->second.first, 900.0);
+    EXPECT_GT(last->second.first, 850.0);
+}
+
+TEST(RealTrafficBusy, ArrivalsParkAndDeparturesStartOnTheAirportsStands) {
+    const BusyOptions options = busyOptions(100, 1200, 3);
+    const auto onAStand = [&](const Waypoint& w) {
+        return std::any_of(options.stands.begin(), options.stands.end(), [&](const BusyStand& s) {
+            return std::abs(s.lat - w.lat) < 1e-6 && std::abs(s.lon - w.lon) < 1e-6;
+        });
+    };
+    int arrivals = 0, departures = 0, groundMoves = 0;
+    for (const TrackSpec& track : busyScenario(options).tracks) {
+        const Waypoint& first = track.waypoints.front();
+        const Waypoint& last = track.waypoints.back();
+        if (track.destination == "AMS") {
+            ++arrivals;
+            EXPECT_TRUE(onAStand(last)) << track.callsign;
+            EXPECT_EQ(last.speedKt, 0.0);
+            EXPECT_FALSE(last.altitudeFt.has_value());
+        } else if (track.origin == "AMS" && first.time > 0) {
+            ++departures;
+            EXPECT_TRUE(onAStand(first)) << track.callsign;
+            EXPECT_TRUE(last.altitudeFt.has_value());
+        } else if (track.origin == "null") {
+            ++groundMoves;
+            EXPECT_TRUE(first.time == 0 || onAStand(first)) << track.callsign;
+            EXPECT_TRUE(onAStand(last)) << track.callsign;
+        }
+    }
+    EXPECT_GT(arrivals, 10);
+    EXPECT_GT(departures, 5);
+    EXPECT_GT(groundMoves, 3);
+}
+
+TEST(RealTrafficBusy, TheSeedDecidesAndTheTextReadsBackAsTheSameTraffic) {
+    const Scenario scenario = busyScenario(busyOptions(40, 300, 5));
+    const std::string text = scenarioText(scenario);
+    EXPECT_EQ(scenarioText(busyScenario(busyOptions(40, 300, 5))), text);
+    EXPECT_NE(scenarioText(busyScenario(busyOptions(40, 300, 6))), text);
+    const Scenario back = parseScenario(text);
+    EXPECT_EQ(back.fieldCode, "EHAM");
+    EXPECT_EQ(back.fieldElevationFt, scenario.fieldElevationFt);
+    EXPECT_EQ(back.tracks.size(), scenario.tracks.size());
+    EXPECT_EQ(scenarioText(back), text);
+    EXPECT_NO_THROW(expandScenario(back));
+    EXPECT_THROW(busyScenario(BusyOptions{}), StandInError);  // no stands
+}
+
+TEST(RealTrafficControl, ReadsTheActionsOfALongRunAndRefusesOthers) {
+    const auto actions = parseControl("# faults\ndrop-link 12.5\n\nburst 20 3\nstop\n");
+    ASSERT_EQ(actions.size(), 3u);
+    EXPECT_EQ(actions[0].kind, ControlAction::Kind::dropLink);
+    EXPECT_EQ(actions[0].seconds, 12.5);
+    EXPECT_EQ(actions[1].kind, ControlAction::Kind::burst);
+    EXPECT_EQ(actions[1].malformed, 20u);
+    EXPECT_EQ(actions[1].oversize, 3u);
+    EXPECT_EQ(actions[2].kind, ControlAction::Kind::stop);
+    for (const char* wrong : {"drop-link", "drop-link 0", "drop-link x", "burst 1", "burst -1 2", "stop now", "quit"}) {
+        try {
+            parseControl(std::string("stop\n") + wrong + "\n");
+            ADD_FAILURE() << wrong;
+        } catch (const StandInError& e) {
+            EXPECT_NE(std::string(e.what()).find("control line 2: "), std::string::npos) << e.what();
+        }
+    }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <sstream>
 
@@ -109,6 +110,29 @@ TEST_F(ReplayTest, DuplicatesMalformedOversizeAndPrimerOnRequest) {
     EXPECT_EQ(std::count(got[6].begin(), got[6].end(), ','), 4);  // cut short
     EXPECT_EQ(field(got[11], 2), "nan");
     EXPECT_EQ(field(got[16], 1), "hexid");
+}
+
+TEST_F(ReplayTest, NothingGoesOutWhileRealTrafficIsAway) {
+    std::atomic<bool> away{true};
+    options.withhold = &away;
+    const ReplayReport report = run();
+    EXPECT_EQ(report.traffic, 0u);
+    EXPECT_EQ(report.qnh, 0u);
+    EXPECT_EQ(report.withheld, datagrams.size() + 3);
+    EXPECT_TRUE(traffic.drain().empty());
+    EXPECT_TRUE(qnh.drain().empty());
+}
+
+TEST_F(ReplayTest, ABurstSendsMalformedThenOversizeDatagrams) {
+    sendBurst(options, 4, 2);
+    const auto got = traffic.drain();
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(std::count(got[0].begin(), got[0].end(), ','), 4);  // cut short
+    EXPECT_EQ(field(got[1], 2), "nan");
+    EXPECT_EQ(field(got[2], 1), "hexid");
+    EXPECT_EQ(std::count(got[3].begin(), got[3].end(), ','), 4);
+    EXPECT_EQ(got[4].size(), kOversizeBytes);
+    EXPECT_EQ(got[5].size(), kOversizeBytes);
 }
 
 TEST_F(ReplayTest, TheReplayKeepsTheScenariosPace) {

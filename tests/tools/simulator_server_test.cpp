@@ -193,6 +193,33 @@ TEST(StandInServer, QuitDropAndABrokenStreamEndTheConnection) {
     }
 }
 
+TEST(StandInServer, TheControlFileDropsTheClientServedAndAWrongLineFailsTheRun) {
+    for (const bool wrong : {false, true}) {
+        SCOPED_TRACE(wrong ? "wrong line" : "drop");
+        TempDir dir;
+        auto arguments = baseArguments(dir);
+        arguments.insert(arguments.end(), {"--control", (dir / "control.txt").string()});
+        RunningStandIn standIn(arguments);
+        WireClient client{simulator::connectTcp("127.0.0.1", standIn.endpoints().port4)};
+        client.send(open(1, "Velantra_P3D"));
+        client.readUntilKind(kOpen);
+        testing_support::writeFile(dir / "control.txt", wrong ? "jump\n" : "# a comment\ndrop\n");
+        if (wrong) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (std::filesystem::exists(dir / "control.txt") && std::chrono::steady_clock::now() < deadline)
+                client.readUntil([](const std::vector<Message>&) { return false; }, std::chrono::milliseconds(50));
+            client.connection->close(true);
+        } else {
+            client.readUntil([](const std::vector<Message>&) { return false; });
+            EXPECT_TRUE(client.closed);
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir / "control.txt"));
+        EXPECT_EQ(standIn.join(), wrong ? 3 : 0);
+        const auto world = nlohmann::json::parse(testing_support::readFile(dir / "simulator-world.json"));
+        EXPECT_EQ(world["clients"][0]["end"], wrong ? "the client closed the connection" : "dropped as the scenario asks");
+    }
+}
+
 TEST(StandInServer, PortsFileAndDumpTriggerShowTheRunningWorld) {
     TempDir dir;
     auto arguments = baseArguments(dir);

@@ -9,6 +9,7 @@
 #include "foundation/geodesy.h"
 #include "session_harness.h"
 #include "tools/simulator/flight_plan_file.h"
+#include "tools/simulator/scenario.h"
 #include "support/temp_dir.h"
 
 using namespace golden;
@@ -233,6 +234,56 @@ TEST(StandInSession, OnlyInstalledTitlesCanBeCreated) {
     EXPECT_EQ(replies[0].u32(16), serial);
     EXPECT_EQ(h.sim.world.objects.size(), 1u);
     EXPECT_TRUE(h.sim.faults.empty());
+}
+
+TEST(StandInSession, RefusingEveryTitleForAWhileFailsTheCreationsOfThatTimeOnly) {
+    simulator::SimulatorConfig config = quietConfig();
+    config.actions = simulator::parseControlText("refuse-titles on\n", "test");
+    Harness h = registered(config);
+    h.frames();  // the action runs
+    const auto creation = [&](const char* tail) {
+        const std::uint32_t serial = h.next();
+        const auto replies = h.send(createAi(serial, "Stand-in B738 Livery", tail, InitPos{}));
+        return replies.size() == 1 && replies[0].id() == kException && replies[0].u32(12) == 22u &&
+               replies[0].u32(16) == serial;
+    };
+    EXPECT_TRUE(creation("DLH1AB"));
+    h.sim.controlActions = simulator::parseControlText("refuse-titles off\n", "control");
+    h.frames();
+    EXPECT_FALSE(creation("DLH2AB"));
+    EXPECT_EQ(ofKind(h.frames(), kAssignedId).size(), 1u);
+    EXPECT_EQ(h.sim.world.objects.size(), 1u);
+    EXPECT_TRUE(h.sim.faults.empty());
+}
+
+TEST(StandInSession, ControlActionsRunAtTheNextFrameAndQuitEndsTheConnection) {
+    Harness h = registered();
+    h.sim.controlActions = simulator::parseControlText("frames off\n\nquit\n", "control");
+    const auto got = h.frames();
+    EXPECT_FALSE(h.sim.framesOn);
+    EXPECT_EQ(ofKind(got, kQuit).size(), 1u);
+    EXPECT_TRUE(h.session.closeAfterSend);
+    EXPECT_TRUE(h.sim.controlActions.empty());
+}
+
+TEST(StandInSession, ABusyRecordLeavesPositionBlocksAndObjectDataOut) {
+    for (const bool bulk : {true, false}) {
+        testing_support::TempDir dir;
+        simulator::SimulatorConfig config = quietConfig();
+        config.recordBulk = bulk;
+        Harness h = registered(config);
+        simulator::openRecorder(h.sim.recorder, dir / "record.jsonl");
+        createObject(h, "DLH4AB");
+        h.send(setData(h.next(), 402, 100, positionBlock(47.46, 8.55, 0, 0, 1, 2500), 64));
+        h.send(requestDataByType(h.next(), 101, 404, 50000, 2));
+        h.frames();
+        h.sim.recorder.file.close();
+        const std::string record = testing_support::readFile(dir / "record.jsonl");
+        EXPECT_EQ(record.find("\"SetDataOnSimObject\"") != std::string::npos, bulk);
+        EXPECT_EQ(record.find("\"SIMOBJECT_DATA_BYTYPE\"") != std::string::npos, bulk);
+        EXPECT_NE(record.find("\"AICreateNonATCAircraft\""), std::string::npos);
+        EXPECT_NE(record.find("\"RequestDataOnSimObjectType\""), std::string::npos);
+    }
 }
 
 TEST(StandInSession, RemovalIsAnnouncedAndLaterBlocksForTheObjectAreRefused) {

@@ -4,12 +4,15 @@
 
 #include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <thread>
 
+#include "tools/realtraffic/busy.h"
 #include "tools/realtraffic/command_client.h"
+#include "tools/realtraffic/control.h"
 #include "tools/realtraffic/replay.h"
 
 namespace realtraffic {
@@ -19,6 +22,7 @@ constexpr const char* kUsage = R"(usage:
   realtraffic generate <scenario>
   realtraffic replay <scenario> [replay options]
   realtraffic command [command options] [--replay <scenario> [replay options]]
+  realtraffic busy --stands <stand file> --out <scenario> [busy options]
 replay options:
   --to <IPv4 address>     where the program runs (127.0.0.1)
   --traffic-port <n>      49005
@@ -41,6 +45,12 @@ command options:
   --reconnect-ms <n>      pause before connecting again (1000)
   --connect-attempts <n>  120, one every --retry-ms (500)
   --transcript <file>     write every line received and sent
+  --sessions <n>          program runs to serve, each ended by "exit" (1; 0: until stopped)
+  --control <file>        take actions from this file while running (drop-link, burst, stop)
+busy options:
+  --aircraft <n>          aircraft in range at once (500)
+  --seconds <s>           length of the scenario (1800)
+  --seed <n>              the same seed gives the same scenario (1)
 )";
 
 class UsageError : public std::runtime_error {
@@ -113,8 +123,42 @@ ReplayReport runReplay(const ReplayJob& job, std::ostream& out, const std::atomi
 }
 
 void printReport(const ReplayReport& r, std::ostream& out) {
-    out << fmt::format("sent {} traffic, {} duplicate, {} malformed, {} oversize, {} primer, {} QNH datagrams\n",
-                       r.traffic, r.duplicates, r.malformed, r.oversize, r.primer, r.qnh);
+    out << fmt::format("sent {} traffic, {} duplicate, {} malformed, {} oversize, {} primer, {} QNH datagrams; {} "
+                       "withheld while away\n",
+                       r.traffic, r.duplicates, r.malformed, r.oversize, r.primer, r.qnh, r.withheld);
+}
+
+// Takes the control file's actions until `finished`: four looks a second.
+void followControlFile(const std::filesystem::path& path, const ReplayOptions& burstTarget, LinkRequests& requests,
+                       const std::atomic<bool>& finished, std::ostream& out) {
+    while (!finished.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        std::error_code error;
+        if (!std::filesystem::exists(path, error)) continue;
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        in.close();
+        std::filesystem::remove(path, error);
+        for (const ControlAction& action : parseControl(text.str())) {
+            switch (action.kind) {
+                case ControlAction::Kind::dropLink:
+                    out << fmt::format("control: the command link goes away for {} s\n", action.seconds) << std::flush;
+                    requests.dropMs = static_cast<int>(action.seconds * 1000);
+                    break;
+                case ControlAction::Kind::burst:
+                    out << fmt::format("control: a burst of {} malformed and {} oversize datagrams\n",
+                                       action.malformed, action.oversize)
+                        << std::flush;
+                    sendBurst(burstTarget, action.malformed, action.oversize);
+                    break;
+                case ControlAction::Kind::stop:
+                    out << "control: stop\n" << std::flush;
+                    requests.stop = true;
+                    break;
+            }
+        }
+    }
 }
 
 int generateCommand(Arguments& args, std::ostream& out) {
@@ -137,7 +181,7 @@ int replayCommand(Arguments& args, std::ostream& out) {
 int commandCommand(Arguments& args, std::ostream& out) {
     CommandClientOptions options;
     std::unique_ptr<ReplayJob> job;
-    std::string transcriptPath;
+    std::string transcriptPath, controlPath;
     while (!args.done()) {
         const std::string& option = args.list[args.at++];
         if (option == "--host") options.host = args.next(option);
@@ -151,6 +195,8 @@ int commandCommand(Arguments& args, std::ostream& out) {
         else if (option == "--connect-attempts") options.connectAttempts = args.number<int>(option);
         else if (option == "--retry-ms") options.retryMs = args.number<int>(option);
         else if (option == "--transcript") transcriptPath = args.next(option);
+        else if (option == "--sessions") options.sessions = args.number<int>(option);
+        else if (option == "--control") controlPath = args.next(option);
         else if (option == "--replay") job = std::make_unique<ReplayJob>(ReplayJob{loadScenario(args.next(option)), {}, false});
         else if (!job || !takeReplayOption(args, option, *job))
             throw UsageError(fmt::format("unknown option '{}'", option));
@@ -177,9 +223,27 @@ int commandCommand(Arguments& args, std::ostream& out) {
                 }
             });
         };
+    LinkRequests requests;
+    options.requests = &requests;
+    if (job) job->options.withhold = &requests.away;
+    const ReplayOptions burstTarget = job ? job->options : ReplayOptions{};
+    std::thread controlThread;
+    std::string controlError;
+    std::atomic<bool> finished{false};
+    if (!controlPath.empty())
+        controlThread = std::thread([&] {
+            try {
+                followControlFile(controlPath, burstTarget, requests, finished, out);
+            } catch (const std::exception& e) {
+                controlError = e.what();
+                requests.stop = true;
+            }
+        });
     const auto finishReplay = [&] {
         cancel = true;
+        finished = true;
         if (replayThread.joinable()) replayThread.join();
+        if (controlThread.joinable()) controlThread.join();
     };
     CommandClientReport report;
     try {
@@ -189,10 +253,39 @@ int commandCommand(Arguments& args, std::ostream& out) {
         throw;
     }
     finishReplay();
+    if (!controlError.empty()) throw StandInError(controlError);
     if (!replayError.empty()) throw StandInError(replayError);
-    out << fmt::format("command link closed with \"exit\": {} connection(s), {} position and {} time lines\n",
-                       report.connections, report.areaLines, report.timeLines);
+    out << fmt::format("command link {}: {} connection(s), {} program run(s) ended with \"exit\", {} drop(s), {} "
+                       "position and {} time lines\n",
+                       report.stopped ? "stopped" : "closed with \"exit\"", report.connections, report.sessions,
+                       report.drops, report.areaLines, report.timeLines);
     if (replayed) printReport(*replayed, out);
+    return 0;
+}
+
+int busyCommand(Arguments& args, std::ostream& out) {
+    BusyOptions options;
+    std::string standsPath, outPath;
+    while (!args.done()) {
+        const std::string& option = args.list[args.at++];
+        if (option == "--stands") standsPath = args.next(option);
+        else if (option == "--out") outPath = args.next(option);
+        else if (option == "--aircraft") options.aircraft = args.number<int>(option);
+        else if (option == "--seconds") options.seconds = args.number<double>(option);
+        else if (option == "--seed") options.seed = args.number<std::uint32_t>(option);
+        else throw UsageError(fmt::format("unknown option '{}'", option));
+    }
+    if (standsPath.empty() || outPath.empty()) throw UsageError("busy needs --stands and --out");
+    options.stands = loadStands(standsPath);
+    const Scenario scenario = busyScenario(options);
+    std::ofstream file(outPath, std::ios::binary);
+    file << scenarioText(scenario);
+    if (!file.flush()) throw StandInError(fmt::format("cannot write {}", outPath));
+    const BusyMix mix = busyMix(options.aircraft);
+    out << fmt::format("{} tracks for {} aircraft in range ({} overflights, {} arrivals, {} departures, {} ground "
+                       "movements at once) over {} s written to {}\n",
+                       scenario.tracks.size(), options.aircraft, mix.overflights, mix.arrivals, mix.departures,
+                       mix.groundMoves, options.seconds, outPath);
     return 0;
 }
 
@@ -206,6 +299,7 @@ int runMain(std::span<const std::string> arguments, std::ostream& out, std::ostr
         if (command == "generate") return generateCommand(args, out);
         if (command == "replay") return replayCommand(args, out);
         if (command == "command") return commandCommand(args, out);
+        if (command == "busy") return busyCommand(args, out);
         throw UsageError(fmt::format("unknown command '{}'", command));
     } catch (const UsageError& e) {
         err << "realtraffic: " << e.what() << "\n" << kUsage;

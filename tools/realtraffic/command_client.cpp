@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/sockets.h"
@@ -118,10 +119,24 @@ public:
         : options_(options), transcript_(transcript), start_(Clock::now()) {}
 
     CommandClientReport run() {
-        connect();
+        if (!connect()) return report_;
         std::string pending;
         for (;;) {
+            if (stopRequested()) return report_;
+            if (const int ms = options_.requests ? options_.requests->dropMs.exchange(0) : 0; ms > 0) {
+                pending.clear();
+                ++report_.drops;
+                if (!dropAndReconnect(ms)) return report_;
+            }
             const std::ptrdiff_t n = connection_->read(pending, std::chrono::milliseconds(200));
+            if (n == 0 && newSession_ && report_.sessions > 0) {
+                // Connected to a program that was just closing (its server's
+                // backlog): the next run of the program is still to come.
+                note('=', "the connection ended before the program's first line; connecting again");
+                connection_.reset();
+                if (!connect()) return report_;
+                continue;
+            }
             if (n == 0) fail("the program closed the connection before it sent \"exit\"");
             if (n < 0) {
                 checkDeadline();
@@ -133,7 +148,16 @@ public:
                 const std::string line = pending.substr(0, end - 1);
                 pending.erase(0, end + 1);
                 note('<', line);
-                if (handle(line)) return report_;
+                if (!handle(line)) continue;
+                // "exit": the program's run is over; a later run connects anew.
+                ++report_.sessions;
+                if (options_.sessions > 0 && report_.sessions >= options_.sessions) return report_;
+                pending.clear();
+                connection_.reset();
+                versionAsked_ = false;
+                newSession_ = true;
+                if (!connect()) return report_;
+                break;
             }
             if (pending.size() > 4096) fail("more than 4096 bytes without a line end");
         }
@@ -157,14 +181,23 @@ private:
             fail(fmt::format("no \"exit\" within {} s", options_.timeoutSeconds));
     }
 
-    void connect() {
+    bool stopRequested() {
+        if (!options_.requests || !options_.requests->stop.load()) return false;
+        report_.stopped = true;
+        note('=', "stopped");
+        return true;
+    }
+
+    // False when a stop came first.
+    bool connect() {
         std::uint32_t error = 0;
         for (int attempt = 1; attempt <= options_.connectAttempts; ++attempt) {
+            if (stopRequested()) return false;
             connection_ = Connection::open(options_.host, options_.port, error);
             if (connection_) {
                 ++report_.connections;
                 note('=', fmt::format("connected to {}:{}", options_.host, options_.port));
-                return;
+                return true;
             }
             checkDeadline();
             std::this_thread::sleep_for(std::chrono::milliseconds(options_.retryMs));
@@ -180,7 +213,7 @@ private:
 
     // True at "exit".
     bool handle(const std::string& line) {
-        const bool first = !versionAsked_ && report_.areaLines == 0 && report_.timeLines == 0;
+        const bool first = std::exchange(newSession_, false);
         if (line == "Qs999=version") {
             if (versionAsked_) fail("the version was asked for a second time");
             versionAsked_ = true;
@@ -194,7 +227,8 @@ private:
             if (const std::string wrong = checkAreaLine(std::string_view(line).substr(6)); !wrong.empty())
                 fail(fmt::format("{}: \"{}\"", wrong, line));
             if (++report_.areaLines == 1 && options_.onFirstArea) options_.onFirstArea();
-            if (options_.dropAfterArea > 0 && report_.areaLines == options_.dropAfterArea) dropAndReconnect();
+            if (options_.dropAfterArea > 0 && report_.areaLines == options_.dropAfterArea)
+                dropAndReconnect(options_.reconnectMs);
             return false;
         }
         if (line.starts_with("Qs123=")) {
@@ -208,11 +242,17 @@ private:
         fail(fmt::format("unexpected line \"{}\"", line));
     }
 
-    void dropAndReconnect() {
+    // Hangs up, stays away (sending no datagrams meanwhile) and connects
+    // again; false when a stop came first.
+    bool dropAndReconnect(int awayMs) {
         note('=', "dropping the connection");
         connection_.reset();
-        std::this_thread::sleep_for(std::chrono::milliseconds(options_.reconnectMs));
-        connect();
+        if (options_.requests) options_.requests->away = true;
+        const auto back = Clock::now() + std::chrono::milliseconds(awayMs);
+        while (Clock::now() < back && !(options_.requests && options_.requests->stop.load()))
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(awayMs, 100)));
+        if (options_.requests) options_.requests->away = false;
+        return connect();
     }
 
     const CommandClientOptions& options_;
@@ -221,6 +261,7 @@ private:
     std::unique_ptr<Connection> connection_;
     CommandClientReport report_;
     bool versionAsked_ = false;
+    bool newSession_ = true;  // the next line is the first of a program run: it must ask for the version
 };
 
 }  // namespace

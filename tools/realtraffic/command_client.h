@@ -4,6 +4,7 @@
 // with the time in milliseconds, "exit"), each ending in CR LF.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,6 +12,14 @@
 #include <string>
 
 namespace realtraffic {
+
+// What a soak run asks of the stand-in while it runs (from its control
+// file), looked at between reads of the command link.
+struct LinkRequests {
+    std::atomic<int> dropMs{0};     // hang up now and stay away this long, as a RealTraffic that is closed
+    std::atomic<bool> away{false};  // set while it stays away: the replay sends nothing then
+    std::atomic<bool> stop{false};  // end the run (also while waiting to connect)
+};
 
 struct CommandClientOptions {
     std::string host = "127.0.0.1";
@@ -26,15 +35,23 @@ struct CommandClientOptions {
     int dropAfterArea = 0;
     int reconnectMs = 1000;
     std::function<void()> onFirstArea;  // called at the first "Qs121=" line (starts a replay)
+    // Program runs served: each ends with "exit", after which the stand-in
+    // connects again and expects a new version request; 0: until stopped.
+    int sessions = 1;
+    LinkRequests* requests = nullptr;
 };
 
 struct CommandClientReport {
     int areaLines = 0;  // "Qs121="
     int timeLines = 0;  // "Qs123="
     int connections = 0;
+    int sessions = 0;  // ended with "exit"
+    int drops = 0;     // hang-ups asked for by the control file
+    bool stopped = false;
 };
 
-// Runs until the program sends "exit". Throws StandInError with a clear
+// Runs until the program has sent "exit" as often as `sessions` says, or
+// until a stop is requested. Throws StandInError with a clear
 // message at the first line that breaks the format, at an unexpected end of
 // the connection, when no connection comes about, or at the time-out.
 // `transcript` gets every line received ("<") and sent (">") with the time.

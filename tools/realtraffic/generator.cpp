@@ -131,9 +131,13 @@ private:
     double intervalAfter(double t) const {
         const TrackSample now = at(t);
         double interval = sampleInterval(now.speedKt, onGround(now));
-        for (int round = 0; round < 4; ++round) {
+        // Until it no longer grows: an aircraft slowing down to a stop needs
+        // more rounds than one that keeps its pace.
+        for (int round = 0; round < 100; ++round) {
             const TrackSample next = at(t + interval);
-            interval = std::max(interval, sampleInterval(next.speedKt, onGround(next)));
+            const double needed = sampleInterval(next.speedKt, onGround(next));
+            if (needed <= interval) break;
+            interval = needed;
         }
         return interval;
     }

@@ -62,6 +62,16 @@ ReplayReport replay(const std::vector<TimedDatagram>& traffic, const std::vector
         return !(cancel && cancel->load());
     };
 
+    const auto away = [&] { return options.withhold && options.withhold->load(); };
+    const auto sendQnh = [&](const TimedDatagram& d) {
+        if (away()) {
+            ++report.withheld;
+            return;
+        }
+        sender.send(options.qnhPort, d.text, d.offset, "qnh");
+        ++report.qnh;
+    };
+
     if (options.primer) {
         sender.send(options.trafficPort, primerDatagram(report.startTime), 0, "primer");
         ++report.primer;
@@ -74,10 +84,13 @@ ReplayReport replay(const std::vector<TimedDatagram>& traffic, const std::vector
     for (const TimedDatagram& d : traffic) {
         for (; q < qnh.size() && qnh[q].offset <= d.offset; ++q) {
             if (!waitFor(qnh[q].offset)) return report;
-            sender.send(options.qnhPort, qnh[q].text, qnh[q].offset, "qnh");
-            ++report.qnh;
+            sendQnh(qnh[q]);
         }
         if (!waitFor(d.offset)) return report;
+        if (away()) {
+            ++report.withheld;
+            continue;
+        }
         const std::string text = withTimestamp(d.text, report.startTime + d.offset);
         sender.send(options.trafficPort, text, d.offset, "traffic");
         ++report.traffic;
@@ -92,10 +105,17 @@ ReplayReport replay(const std::vector<TimedDatagram>& traffic, const std::vector
     }
     for (; q < qnh.size(); ++q) {
         if (!waitFor(qnh[q].offset)) return report;
-        sender.send(options.qnhPort, qnh[q].text, qnh[q].offset, "qnh");
-        ++report.qnh;
+        sendQnh(qnh[q]);
     }
     return report;
+}
+
+void sendBurst(const ReplayOptions& options, std::size_t malformed, std::size_t oversize) {
+    Sender sender(options, nullptr);
+    const std::string valid = primerDatagram(unixNow());
+    for (std::size_t k = 0; k < malformed; ++k)
+        sender.send(options.trafficPort, malformedDatagram(valid, k), 0, "malformed");
+    for (std::size_t k = 0; k < oversize; ++k) sender.send(options.trafficPort, oversizeDatagram(), 0, "oversize");
 }
 
 }  // namespace realtraffic

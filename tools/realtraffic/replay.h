@@ -26,6 +26,8 @@ struct ReplayOptions {
     double speed = 1.0;             // time factor: 2 replays twice as fast; 0 sends everything at once
     double qnhInterval = 10.0;      // seconds between QNH datagrams
     std::optional<double> startTime;  // Unix seconds of offset 0; default: now
+    // While set, what falls due is not sent (RealTraffic is not running).
+    const std::atomic<bool>* withhold = nullptr;
 };
 
 struct ReplayReport {
@@ -35,6 +37,7 @@ struct ReplayReport {
     std::size_t oversize = 0;
     std::size_t primer = 0;
     std::size_t qnh = 0;
+    std::size_t withheld = 0;    // traffic and QNH datagrams not sent while RealTraffic was away
     double startTime = 0.0;      // Unix seconds of offset 0
 };
 
@@ -49,5 +52,10 @@ std::vector<TimedDatagram> qnhSchedule(const Scenario& scenario, double lastOffs
 ReplayReport replay(const std::vector<TimedDatagram>& traffic, const std::vector<TimedDatagram>& qnh,
                     const ReplayOptions& options, std::ostream* log = nullptr,
                     const std::atomic<bool>* cancel = nullptr);
+
+// Sends at once `malformed` malformed datagrams (made from a valid one far
+// away) and `oversize` datagrams longer than the program's buffer to the
+// traffic port. Throws StandInError when a send fails.
+void sendBurst(const ReplayOptions& options, std::size_t malformed, std::size_t oversize);
 
 }  // namespace realtraffic

@@ -30,12 +30,13 @@ enum class ActionKind {
     Spawn,         // the simulator's own aircraft appears ("ObjectAdded")
     Despawn,       // it disappears again ("ObjectRemoved")
     Dump,          // the world dump and map are written now
+    RefuseTitles,  // on: every creation fails (CREATE_OBJECT_FAILED), as when models cannot be loaded
 };
 
 struct ScriptAction {
     double at = 0;  // stand-in seconds (they run on while paused)
     ActionKind kind = ActionKind::Dump;
-    bool on = true;         // Sim, Pause, Frames
+    bool on = true;         // Sim, Pause, Frames, RefuseTitles
     UserWaypoint waypoint;  // Jump, Reposition, Spawn (position)
     std::string text;       // FlightLoaded file, Spawn/Despawn tail number
     std::string title;      // Spawn title
@@ -94,6 +95,7 @@ struct SimulatorConfig {
     std::filesystem::path worldFile;    // the world as JSON, on request and at exit
     std::filesystem::path mapFile;      // SVG map of the tracks, with the world file
     std::filesystem::path dumpTrigger;  // when this file appears, dump and delete it
+    std::filesystem::path controlFile;  // when this file appears, run its actions now and delete it
     std::filesystem::path portsFile;    // the endpoints as JSON, once listening
     std::filesystem::path summaryFile;  // per AI object: phases reached, distance from the replayed track
     std::vector<ReferencePoint> referencePoints;  // the replayed traffic to compare with
@@ -103,6 +105,7 @@ struct SimulatorConfig {
     std::filesystem::path groundMapFile;    // SVG map of the stands and the tracks on the ground
     std::filesystem::path standReportFile;  // per AI object: the stand it was created on, left, came to rest on
     bool recordFrames = true;           // EVENT_FRAME lines in the record
+    bool recordBulk = true;             // position blocks in, object data out (the bulk of a busy run)
     bool quiet = false;                 // no progress lines on stdout
 };
 

@@ -168,6 +168,9 @@ ScriptAction action(const Statement& s) {
     } else if (what == "dump") {
         a.kind = ActionKind::Dump;
         noArg();
+    } else if (what == "refuse-titles") {
+        a.kind = ActionKind::RefuseTitles;
+        a.on = onOffArg();
     } else if (what == "spawn") {
         if (s.args.size() < 6) fail(s, "'at spawn' takes a tail number, latitude, longitude, altitude and a title");
         a.kind = ActionKind::Spawn;
@@ -356,6 +359,8 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"world", [](Apply& x) { x.c.worldFile = x.path(); }},
         {"map", [](Apply& x) { x.c.mapFile = x.path(); }},
         {"dump-trigger", [](Apply& x) { x.c.dumpTrigger = x.path(); }},
+        {"control", [](Apply& x) { x.c.controlFile = x.path(); }},
+        {"record-bulk", [](Apply& x) { x.c.recordBulk = x.onOffValue(); }},
         {"reference", applyReference},
         {"summary", [](Apply& x) { x.c.summaryFile = x.path(); }},
         {"stands", applyStands},
@@ -422,6 +427,19 @@ void applyScenarioText(SimulatorConfig& config, const std::string& text, const s
     config = std::move(line.config);
 }
 
+std::vector<ScriptAction> parseControlText(const std::string& text, const std::string& where) {
+    std::vector<ScriptAction> actions;
+    std::istringstream in(text);
+    std::string raw;
+    for (int number = 1; std::getline(in, raw); ++number) {
+        std::vector<std::string> words = tokens(raw);
+        if (words.empty()) continue;
+        words.insert(words.begin(), "0");
+        actions.push_back(action(Statement{"at", std::move(words), fmt::format("{}:{}", where, number), {}}));
+    }
+    return actions;
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     std::size_t i = 0;
@@ -457,8 +475,10 @@ Every key also works as a line "key value" in a scenario file. The main ones:
   --pipe-dir DIR              native build: the folder of the pipe's Unix socket
   --frame-rate HZ --speed X   frames per second; simulator seconds per second
   --user-at T LAT LON ALT [ground|air] [HEADING]   a waypoint of the user aircraft
-  --at T ACTION ...           sim on|off, pause on|off, frames on|off, jump, reposition,
-                              flight-loaded, quit, drop, spawn, despawn, dump
+  --at T ACTION ...           sim on|off, pause on|off, frames on|off, refuse-titles on|off,
+                              jump, reposition, flight-loaded, quit, drop, spawn, despawn, dump
+  --control FILE              when FILE appears, run its actions (one a line, no time) and delete it
+  --record-bulk off           leave position blocks and object data out of the record
   --refuse-title TITLE        creations of this title fail (CREATE_OBJECT_FAILED)
   --installed-titles FILE     only the titles of this LiveriesScanned.xml can be created
   --wine-prefix DIR           a client under Wine: its drive paths (C:\...) are read in DIR

@@ -29,6 +29,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 // Applies the lines of a scenario text; `where` names it in error messages.
 void applyScenarioText(SimulatorConfig& config, const std::string& text, const std::string& where);
 
+// The lines of a control file: actions as after "at T" (quit, drop, frames
+// off, refuse-titles on, ...), to run at once. Throws ScenarioError.
+std::vector<ScriptAction> parseControlText(const std::string& text, const std::string& where);
+
 std::string usageText();
 
 }  // namespace simulator

@@ -3,10 +3,14 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <fmt/format.h>
 
+#include "foundation/text_convert.h"
 #include "tools/simulator/packet_stream.h"
+#include "tools/simulator/scenario.h"
 #include "tools/simulator/session.h"
 #include "tools/simulator/world_report.h"
 
@@ -27,8 +31,43 @@ struct Deadline {
     bool over() const { return seconds > 0 && std::chrono::duration<double>(Clock::now() - start).count() >= seconds; }
 };
 
+// A soak run steers the stand-in with its control file: the actions run at
+// the next frame of the client served; between clients only the ones that
+// change the stand-in itself take effect.
+void takeControlFile(Simulation& sim, bool serving) {
+    std::error_code error;
+    if (sim.config.controlFile.empty() || !std::filesystem::exists(sim.config.controlFile, error)) return;
+    std::ifstream in(sim.config.controlFile, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    in.close();
+    std::filesystem::remove(sim.config.controlFile, error);
+    std::vector<ScriptAction> actions;
+    try {
+        actions = parseControlText(text.str(), gf_pathToUtf8(sim.config.controlFile));
+    } catch (const ScenarioError& e) {
+        say(sim, fmt::format("FAILED: control file: {}", e.what()));
+        sim.controlFailed = true;
+        return;
+    }
+    for (ScriptAction& action : actions) {
+        if (serving) {
+            sim.controlActions.push_back(std::move(action));
+        } else if (action.kind == ActionKind::Frames) {
+            sim.framesOn = action.on;
+        } else if (action.kind == ActionKind::RefuseTitles) {
+            sim.refuseAllTitles = action.on;
+        } else if (action.kind == ActionKind::Dump) {
+            sim.dumpRequested = true;
+        } else {
+            say(sim, "control file: no client connected; an action for the client is ignored");
+        }
+    }
+}
+
 // A person (or a test) asks for a dump by creating the trigger file.
-void dumpIfAsked(Simulation& sim) {
+void dumpIfAsked(Simulation& sim, bool serving) {
+    takeControlFile(sim, serving);
     std::error_code error;
     if (!sim.config.dumpTrigger.empty() && std::filesystem::exists(sim.config.dumpTrigger, error)) {
         std::filesystem::remove(sim.config.dumpTrigger, error);
@@ -110,7 +149,7 @@ void serveClient(Simulation& sim, Connection& connection, const std::atomic<bool
         } else if (deadline.over()) {
             how = "the stand-in's time is up";
         }
-        if (sim.frame % framesPerCheck == 0 || sim.dumpRequested) dumpIfAsked(sim);
+        if (sim.frame % framesPerCheck == 0 || sim.dumpRequested) dumpIfAsked(sim, true);
     }
     connection.close(graceful);
     endSession(sim, session, how);
@@ -145,7 +184,7 @@ int serve(Simulation& sim, const std::atomic<bool>& stop, const std::function<vo
     while (!stop && !deadline.over()) {
         std::unique_ptr<Connection> connection = listeners->accept(100);
         if (!connection) {
-            dumpIfAsked(sim);
+            dumpIfAsked(sim, false);
             continue;
         }
         try {
@@ -162,7 +201,7 @@ int serve(Simulation& sim, const std::atomic<bool>& stop, const std::function<vo
     say(sim, fmt::format("served {} client{}; {} fault{}", sim.clients.size(), sim.clients.size() == 1 ? "" : "s",
                          sim.faults.size(), sim.faults.size() == 1 ? "" : "s"));
     if (sim.config.strict && !sim.faults.empty()) return kExitFaults;
-    return written && !internalError ? kExitClean : kExitFailure;
+    return written && !internalError && !sim.controlFailed ? kExitClean : kExitFailure;
 }
 
 }  // namespace simulator

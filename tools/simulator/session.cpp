@@ -254,6 +254,7 @@ public:
             return refusal(ExceptionCode::CreateObjectFailed, 3,
                            fmt::format("initial position {}, {} is not on the earth", p.latitude, p.longitude));
         checkInitialPosition(p);
+        if (sim_.refuseAllTitles) return scriptedRefusal(ExceptionCode::CreateObjectFailed, 1, q);
         for (const std::string& refused : sim_.config.refusedTitles)
             if (equalIgnoringCase(refused, q.title)) return scriptedRefusal(ExceptionCode::CreateObjectFailed, 1, q);
         if (sim_.config.installedTitles && !sim_.config.installedTitles->contains(foldedTitle(q.title)))
@@ -421,7 +422,9 @@ std::optional<std::uint32_t> subscriptionOf(const Session& session, SystemEvent 
 
 void sendReply(Simulation& sim, Session& session, Reply reply) {
     if (session.dropNow) return;
-    if (sim.config.recordFrames || reply.record["kind"] != "EVENT_FRAME") {
+    const auto& kind = reply.record["kind"];
+    const bool bulk = kind == "SIMOBJECT_DATA" || kind == "SIMOBJECT_DATA_BYTYPE";
+    if ((sim.config.recordFrames || kind != "EVENT_FRAME") && (sim.config.recordBulk || !bulk)) {
         nlohmann::ordered_json line = recordBase(sim, session, "out");
         line["kind"] = reply.record["kind"];
         line["size"] = reply.bytes.size();
@@ -464,16 +467,18 @@ void receivePacket(Simulation& sim, Session& session, std::span<const std::uint8
     ++session.packets;
     const ParsedPacket parsed = parseRequest(packet);
     const PacketHeader& header = parsed.header;
-    nlohmann::ordered_json line = recordBase(sim, session, "in");
-    line["serial"] = header.serial;
-    line["kind"] = requestName(header.code());
-    line["size"] = packet.size();
-    line["version"] = header.version;
-    if (parsed.body)
-        line["fields"] = requestFields(*parsed.body);
-    else
-        line["bytes"] = hexBytes(packet);
-    recordLine(sim.recorder, line);
+    if (sim.config.recordBulk || !parsed.body || !std::holds_alternative<SetDataRequest>(*parsed.body)) {
+        nlohmann::ordered_json line = recordBase(sim, session, "in");
+        line["serial"] = header.serial;
+        line["kind"] = requestName(header.code());
+        line["size"] = packet.size();
+        line["version"] = header.version;
+        if (parsed.body)
+            line["fields"] = requestFields(*parsed.body);
+        else
+            line["bytes"] = hexBytes(packet);
+        recordLine(sim.recorder, line);
+    }
     if (session.versionRefused) return;
 
     if (packet.size() >= kRequestHeaderSize) checkSerial(sim, session, header);

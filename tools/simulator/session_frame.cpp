@@ -103,11 +103,19 @@ bool runAction(Simulation& sim, Session& session, const ScriptAction& action) {
             }
             break;
         case ActionKind::Dump: sim.dumpRequested = true; break;
+        case ActionKind::RefuseTitles:
+            sim.refuseAllTitles = action.on;
+            noteAction(sim, session, action.on ? "every creation fails from now on" : "creations succeed again");
+            break;
     }
     return true;
 }
 
 bool runScript(Simulation& sim, Session& session) {
+    const std::vector<ScriptAction> control = std::move(sim.controlActions);
+    sim.controlActions.clear();
+    for (const ScriptAction& action : control)
+        if (!runAction(sim, session, action)) return false;
     const auto& actions = sim.config.actions;
     while (sim.nextAction < actions.size() && actions[sim.nextAction].at <= sim.world.standInTime + 1e-9) {
         const ScriptAction& action = actions[sim.nextAction++];

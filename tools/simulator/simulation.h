@@ -47,7 +47,10 @@ struct Simulation {
     std::uint64_t frame = 0;
     std::size_t nextAction = 0;  // index into config.actions
     bool framesOn = true;
+    bool refuseAllTitles = false;  // every creation fails while set
     bool dumpRequested = false;
+    std::vector<ScriptAction> controlActions;  // from the control file, run at the next frame
+    bool controlFailed = false;                // a control file could not be read: the run ends failed
     std::function<void(const std::string&)> say;  // progress lines for a person watching
 };
 

@@ -16,6 +16,7 @@
 #include "airports/offline_learning.h"
 #include "airports/state.h"
 #include "app/services/run_flags.h"
+#include "app/services/scan_places.h"
 #include "app/services/shell_services.h"
 #include "app/services/state.h"
 #include "app/services/status_line.h"
@@ -68,12 +69,7 @@ public:
     WorkerSlot() = default;
     WorkerSlot(const WorkerSlot&) = delete;
     WorkerSlot& operator=(const WorkerSlot&) = delete;
-    ~WorkerSlot() {
-        std::int32_t running = g_runningScans.load();
-        while (running > 0 && !g_runningScans.compare_exchange_weak(running, running - 1)) {
-        }
-        g_runningScans.notify_all();
-    }
+    ~WorkerSlot() { gf_releaseScanPlace(); }
 };
 
 void waitForFreeWorker() {

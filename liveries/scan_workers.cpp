@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/services/run_flags.h"
+#include "app/services/scan_places.h"
 #include "app/services/state.h"
 #include "foundation/log.h"
 #include "liveries/ivao_reader.h"
@@ -44,10 +45,7 @@ public:
     WorkerPlace(const WorkerPlace&) = delete;
     WorkerPlace& operator=(const WorkerPlace&) = delete;
     ~WorkerPlace() {
-        std::int32_t running = g_runningScans.load();
-        while (running > 0 && !g_runningScans.compare_exchange_weak(running, running - 1)) {
-        }
-        g_runningScans.notify_all();  // the airport scan, which shares the count, waits on it
+        gf_releaseScanPlace();  // also wakes the airport scan, which shares the count
         const std::lock_guard lock(g_workerEndMutex);
         g_workerEnded.notify_all();
     }

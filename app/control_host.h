@@ -17,7 +17,7 @@ class ControlHost {
 public:
     virtual ~ControlHost() = default;
 
-    // Creates the control (WM_CREATE); its handle goes into the spec's control.
+    // Creates the control (WM_CREATE); its handle goes into the setting it shows.
     virtual void create(const ControlSpec& spec) = 0;
     virtual bool exists(std::uint16_t id) = 0;
 

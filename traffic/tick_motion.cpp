@@ -32,7 +32,134 @@ bool headingFollowsSteps(AcPhase phase) {
     return phase == AcPhase::take_off || phase == AcPhase::flying || phase == AcPhase::parked || phase == AcPhase::birth;
 }
 
+// On the ground an aircraft moves the way its nose points (its tail while
+// pushed back): where the way to go lies more than kSteerFreeRad off, it
+// slows, down to standing still at kSteerStopRad, and turns towards that
+// way at no less than its category's rate. Real aircraft slow down in
+// turns too; the time lost is made up on the rest of the way to the sample.
+constexpr double kSteerFreeRad = 12.0 * kDegToRad;
+constexpr double kSteerStopRad = 27.0 * kDegToRad;
+constexpr double kCatchUpLeastKt = 10.0;
+constexpr double kSteerLeastStepM = 0.01;  // a tick's step at 1 m/s
+
+bool steersOnGround(const LiveAc& aircraft) {
+    return aircraft.groundMode != 0 && (aircraft.phase == AcPhase::taxi || aircraft.phase == AcPhase::parking ||
+                                        aircraft.phase == AcPhase::pushing_back);
+}
+
+double facingOf(const LiveAc& aircraft, double heading) {
+    return aircraft.phase == AcPhase::pushing_back ? heading + kPi : heading;
+}
+
+// The share (0 to 1) of its step an aircraft on the ground makes when its
+// nose (or tail) lies `off` radians off the way.
+double steerShare(double off) {
+    const double a = std::fabs(off);
+    if (a <= kSteerFreeRad) return 1.0;
+    if (a >= kSteerStopRad) return 0.0;
+    return (kSteerStopRad - a) / (kSteerStopRad - kSteerFreeRad);
+}
+
+void turnTowards(LiveAc& aircraft, double wanted, double rate) {
+    const double difference = gf_normaliseRad(wanted - aircraft.heading);
+    if (std::fabs(difference) > kTurnDeadBandRad) aircraft.heading += std::copysign(rate, difference);
+    aircraft.heading = wrapHeadingFast(aircraft.heading);
+}
+
+// The rest of the way to the front sample spread over the ticks left to its
+// due tick, after a tick that made only part of its step; no faster than
+// twice the sample's speed (10 kt at least), so a late aircraft arrives late
+// rather than darting.
+void catchUp(LiveAc& aircraft) {
+    if (aircraft.samples.empty()) return;
+    const PosSample& target = aircraft.samples.front();
+    double left = std::max(static_cast<double>(target.dueTick) - g_tick.load(), 1.0);
+    const double fastestNm = std::max(2.0 * target.groundSpeedKt, kCatchUpLeastKt) / kTicksPerHour;
+    GroundCurve& curve = aircraft.curve;
+    if (hasCurve(curve)) {
+        // The curve's length as its chord and control legs would have it, a fair guess.
+        const double legsM = std::hypot(curve.controlNorthM, curve.controlEastM) +
+                             std::hypot(curve.endNorthM - curve.controlNorthM, curve.endEastM - curve.controlEastM);
+        left = std::max(left, (1.0 - curve.t) * legsM / kMetersPerNm / fastestNm);
+        curve.tStep = std::max((1.0 - curve.t) / left, 0.0);
+    } else {
+        const double restNm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
+        left = std::max(left, restNm / fastestNm);
+        aircraft.latStep = (target.lat - aircraft.lat) / left;
+        aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / left;
+    }
+}
+
+void moveAndTurnOnGround(LiveAc& aircraft) {
+    GroundCurve& curve = aircraft.curve;
+    const bool onCurve = hasCurve(curve);
+    GeoPoint to{aircraft.lat + aircraft.latStep, aircraft.lon + aircraft.lonStep};
+    std::optional<double> wanted;
+    double nextT = curve.t;
+    if (onCurve) {
+        nextT = std::clamp(curve.t + curve.tStep, 0.0, 0.999999);
+        double tangent = 0.0;
+        if (!gf_curvePoint(curve, to, tangent, nextT)) {
+            gf_log(fmt::format("{} error in curve at index: {:.2F}", aircraft.callsign, nextT));
+            curve.t = nextT;
+            return;
+        }
+        wanted = facingOf(aircraft, tangent);
+    }
+    const double north = (to.lat - aircraft.lat) * kMetresPerDegreeLat;
+    const double east = gf_lonDifference(aircraft.lon, to.lon) * gf_metresPerDegreeLon(aircraft.lat);
+    // Creeping into place (slower than 1 m/s) it keeps its nose, as on a
+    // stream's last few noisy metres.
+    const bool moving = std::hypot(north, east) >= kSteerLeastStepM;
+    const double way = moving ? std::atan2(east, north) : 0.0;
+    if (!wanted) {
+        if (moving)
+            wanted = facingOf(aircraft, way);
+        else if (aircraft.phase == AcPhase::parking)
+            wanted = aircraft.targetBearing;
+    }
+    if (!moving) {
+        if (wanted) turnTowards(aircraft, *wanted, aircraft.turnRate);
+        aircraft.lat = to.lat;
+        aircraft.lon = to.lon;
+        curve.t = nextT;
+        return;
+    }
+    const double offBefore = gf_normaliseRad(way - facingOf(aircraft, aircraft.heading));
+    // Slowed, it turns at its category's rate at least; standing, at twice that.
+    const double least = std::fabs(offBefore) >= kSteerStopRad   ? 2.0 * aircraft.turnRateBase
+                         : std::fabs(offBefore) > kSteerFreeRad ? aircraft.turnRateBase
+                                                                 : 0.0;
+    const double rate = std::max(aircraft.turnRate, least);
+    if (wanted) turnTowards(aircraft, *wanted, rate);
+    const double share = steerShare(gf_normaliseRad(way - facingOf(aircraft, aircraft.heading)));
+    if (share >= 1.0) {
+        aircraft.lat = to.lat;
+        aircraft.lon = to.lon;
+        curve.t = nextT;
+        return;
+    }
+    if (share > 0.0) {
+        if (onCurve) {
+            double tangent = 0.0;
+            if (gf_curvePoint(curve, to, tangent, curve.t + share * (nextT - curve.t))) {
+                curve.t += share * (nextT - curve.t);
+                aircraft.lat = to.lat;
+                aircraft.lon = to.lon;
+            }
+        } else {
+            aircraft.lat += share * aircraft.latStep;
+            aircraft.lon += share * aircraft.lonStep;
+        }
+    }
+    catchUp(aircraft);
+}
+
 void moveAndTurn(LiveAc& aircraft) {
+    if (steersOnGround(aircraft)) {
+        moveAndTurnOnGround(aircraft);
+        return;
+    }
     std::optional<double> wanted;
     if (hasCurve(aircraft.curve)) {
         GroundCurve& curve = aircraft.curve;

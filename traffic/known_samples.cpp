@@ -29,6 +29,7 @@ constexpr double kLandingBoxDeg = 0.00015;
 constexpr double kTakeOffSeenKt = 43.0;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
 constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
+constexpr double kHoldReachKt = 30.0;
 constexpr std::int32_t kCollapseGapTicks = 1500;
 constexpr std::int64_t kWeekTicks = 60480000;
 
@@ -45,6 +46,14 @@ double distanceNm(const PosSample& a, const PosSample& b) {
 // |bearing(from -> to) - heading| in degrees, the difference put into [-180, 180].
 double offHeadingDeg(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
     return gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_samplePoint(from), gf_samplePoint(to)));
+}
+
+// How far from where it holds the stream may resume and the hold end: the
+// holding threshold, and as far again as a taxiing aircraft (30 kt) gets in
+// the time it has held (a feed's pause of a minute or so is no new aircraft).
+double lf_holdReachNm(const LiveAc& aircraft) {
+    const double heldTicks = std::max(static_cast<double>(now() - static_cast<std::int64_t>(aircraft.holdStartTick)), 0.0);
+    return HOLDING_THRESHOLD_METERS.value / kMetersPerNm + heldTicks * kHoldReachKt / kTicksPerHour;
 }
 
 // The speed (kt) at which the stream went from one sample to the next in the
@@ -244,8 +253,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
         removeAircraftFromSim(aircraft);
         return;
     }
-    if (aircraft.holding != 0 && !queue.empty() &&
-        distanceNm(sample, queue.front()) * kMetersPerNm > HOLDING_THRESHOLD_METERS.value) {
+    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft)) {
         aircraft.holding = 0;
         aircraft.holdStartTick = 0;
         removeAircraftFromSim(aircraft);

@@ -45,18 +45,23 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         bool holding;
         double metresFromFront;
         bool removed;
+        std::int32_t heldTicks = 0;
     };
+    // Beyond 250 m it may lie as far again as 30 kt take it in the time held.
     const Case cases[] = {
         {"200 queued: the next is queued", 200, false, 4100, false},
         {"201 queued: removed instead", 201, false, 4100, true},
         {"holding, 249 m from the front", 1, true, 249, false},
         {"holding, 251 m from the front", 1, true, 251, true},
+        {"held 20 s, 550 m from the front", 1, true, 550, false, 2000},
+        {"held 20 s, 570 m from the front", 1, true, 570, true, 2000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
         LiveAc& aircraft = taxiing(c.queued);
         aircraft.holding = c.holding ? 1 : 0;
+        aircraft.holdStartTick = static_cast<std::uint32_t>(g_tick - c.heldTicks);
         aircraft.refillState = c.holding ? 1 : 0;
         decodeExisting(aircraft, next(aircraft, c.metresFromFront, 10.0, 100000));
         EXPECT_EQ(aircraft.lifeState, c.removed ? AcLifeState::removingfromsim : AcLifeState::active);

@@ -42,9 +42,11 @@ constexpr double kSteerStopRad = 27.0 * kDegToRad;
 constexpr double kCatchUpLeastKt = 10.0;
 constexpr double kSteerLeastStepM = 0.01;  // a tick's step at 1 m/s
 
+// A helicopter may move sideways close to the ground; aircraft may not.
 bool steersOnGround(const LiveAc& aircraft) {
-    return aircraft.groundMode != 0 && (aircraft.phase == AcPhase::taxi || aircraft.phase == AcPhase::parking ||
-                                        aircraft.phase == AcPhase::pushing_back);
+    return aircraft.groundMode != 0 && aircraft.sizeCategory != SizeCategory::Rotorcraft &&
+           (aircraft.phase == AcPhase::taxi || aircraft.phase == AcPhase::parking ||
+            aircraft.phase == AcPhase::pushing_back);
 }
 
 double facingOf(const LiveAc& aircraft, double heading) {

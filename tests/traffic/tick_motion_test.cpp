@@ -6,6 +6,7 @@
 
 #include "simlink/sim_ids.h"
 #include "traffic/motion_fixture.h"
+#include "traffic/motion_math.h"
 
 using namespace motion_test;
 
@@ -57,6 +58,50 @@ TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
         EXPECT_NEAR(deg(ac.heading), c.afterDeg, 1e-9) << c.headingDeg << " -> " << c.wantedDeg;
         EXPECT_GE(ac.heading, 0.0);
         EXPECT_LT(ac.heading, kTwoPi);
+    }
+}
+
+// On the ground an aircraft moves the way its nose points (its tail when
+// pushed back): with the way up to 12 degrees off it makes its whole step,
+// beyond that less, and none from 27 degrees; while slowed it turns towards
+// the way at its category's rate at least, standing at twice that. Slower
+// than 1 m/s it creeps into place keeping its nose; a helicopter may move
+// sideways.
+TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
+    struct Case {
+        const char* name;
+        SizeCategory category;
+        AcPhase phase;
+        double wayDeg;      // the step's direction; the nose points north
+        double metres;      // the step's length
+        double share;       // of the step made
+        double turnedDeg;   // towards the way
+    };
+    const double rate = 0.07;  // Large: degrees per tick
+    const Case cases[] = {
+        {"10 degrees off", SizeCategory::Large, AcPhase::taxi, 10.0, 0.05, 1.0, rate},
+        {"20 degrees off: slowed", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05, (27.0 - 19.93) / 15.0, rate},
+        {"40 degrees off: turning, standing", SizeCategory::Large, AcPhase::taxi, -40.0, 0.05, 0.0, -2 * rate},
+        {"pushed back, the tail 10 degrees off", SizeCategory::Large, AcPhase::pushing_back, 190.0, 0.05, 1.0, rate},
+        {"pushed back, the tail 40 degrees off", SizeCategory::Large, AcPhase::pushing_back, 220.0, 0.05, 0.0,
+         2 * rate},
+        {"creeping 90 degrees off", SizeCategory::Large, AcPhase::taxi, 90.0, 0.005, 1.0, 0.0},
+        {"a helicopter 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.05, 1.0, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        freshCase();
+        LiveAc& ac = addActive(c.category, {sampleAt(kLat, kLon, 0, 5, 0, 9000)}, 0.0);
+        ac.samples.front().dueTick = g_tick + 1000;
+        gf_setPhase(ac, c.phase);
+        ac.turnRate = ac.turnRateBase = rate * kDegToRad;
+        ac.latStep = c.metres * std::cos(c.wayDeg * kDegToRad) / 111132.95;
+        ac.lonStep = c.metres * std::sin(c.wayDeg * kDegToRad) / (111132.95 * std::cos(kLat * kDegToRad));
+        lf_followCurve(ac);
+        const double made = std::hypot((ac.lat - kLat) * 111132.95,
+                                       (ac.lon - kLon) * 111132.95 * std::cos(kLat * kDegToRad));
+        EXPECT_NEAR(made / c.metres, c.share, 0.01);
+        EXPECT_NEAR(gf_normaliseRad(ac.heading) * kRadToDeg, c.turnedDeg, 1e-6);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <optional>
 
 #include "airports/airport_services.h"
@@ -11,6 +12,7 @@
 #include "traffic/ai_controls.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
+#include "traffic/stand_parking.h"
 #include "traffic/state.h"
 
 namespace {
@@ -34,13 +36,15 @@ bool headingFollowsSteps(AcPhase phase) {
 
 // On the ground an aircraft moves the way its nose points (its tail while
 // pushed back): where the way to go lies more than kSteerFreeRad off, it
-// slows, down to standing still at kSteerStopRad, and turns towards that
-// way at no less than its category's rate. Real aircraft slow down in
-// turns too; the time lost is made up on the rest of the way to the sample.
+// slows, down to a creep round a small circle at kSteerStopRad, and turns
+// towards that way at no less than its category's rate. Real aircraft slow
+// down in turns too; the time lost is made up on the rest of the way to the
+// sample.
 constexpr double kSteerFreeRad = 12.0 * kDegToRad;
 constexpr double kSteerStopRad = 27.0 * kDegToRad;
 constexpr double kCatchUpLeastKt = 10.0;
 constexpr double kSteerLeastStepM = 0.01;  // a tick's step at 1 m/s
+constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 
 // A helicopter may move sideways close to the ground; aircraft may not.
 bool steersOnGround(const LiveAc& aircraft) {
@@ -68,28 +72,59 @@ void turnTowards(LiveAc& aircraft, double wanted, double rate) {
     aircraft.heading = wrapHeadingFast(aircraft.heading);
 }
 
+// The speed (kt) the aircraft may make up lost time at: twice the front
+// sample's, or twice the one the stream shows from it to the next (a speed
+// field may be stale), 10 kt at least; a late aircraft arrives late rather
+// than darting.
+double catchUpKt(const LiveAc& aircraft) {
+    const std::deque<PosSample>& queue = aircraft.samples;
+    double kt = std::max(queue[0].groundSpeedKt, kCatchUpLeastKt / 2.0);
+    if (queue.size() >= 2 && queue[1].dueTick > queue[0].dueTick)
+        kt = std::max(kt, gf_distanceNm(gf_samplePoint(queue[0]), gf_samplePoint(queue[1])) * kTicksPerHour /
+                              static_cast<double>(static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick));
+    return 2.0 * kt;
+}
+
 // The rest of the way to the front sample spread over the ticks left to its
-// due tick, after a tick that made only part of its step; no faster than
-// twice the sample's speed (10 kt at least), so a late aircraft arrives late
-// rather than darting.
+// due tick, after a tick that made only part of its step: never slower than
+// planned, and no faster than catchUpKt.
 void catchUp(LiveAc& aircraft) {
     if (aircraft.samples.empty()) return;
     const PosSample& target = aircraft.samples.front();
     double left = std::max(static_cast<double>(target.dueTick) - g_tick.load(), 1.0);
-    const double fastestNm = std::max(2.0 * target.groundSpeedKt, kCatchUpLeastKt) / kTicksPerHour;
+    const double fastestNm = catchUpKt(aircraft) / kTicksPerHour;
     GroundCurve& curve = aircraft.curve;
     if (hasCurve(curve)) {
         // The curve's length as its chord and control legs would have it, a fair guess.
         const double legsM = std::hypot(curve.controlNorthM, curve.controlEastM) +
                              std::hypot(curve.endNorthM - curve.controlNorthM, curve.endEastM - curve.controlEastM);
         left = std::max(left, (1.0 - curve.t) * legsM / kMetersPerNm / fastestNm);
-        curve.tStep = std::max((1.0 - curve.t) / left, 0.0);
+        curve.tStep = std::max(curve.tStep, (1.0 - curve.t) / left);
     } else {
         const double restNm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
+        const double plannedNm = gf_distanceNm(gf_acPoint(aircraft), GeoPoint{aircraft.lat + aircraft.latStep,
+                                                                              aircraft.lon + aircraft.lonStep});
         left = std::max(left, restNm / fastestNm);
-        aircraft.latStep = (target.lat - aircraft.lat) / left;
-        aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / left;
+        if (plannedNm > 0.0 && restNm > 0.0) left = std::min(left, restNm / plannedNm);
+        aircraft.latStep = (target.lat - aircraft.lat) / std::max(left, 1.0);
+        aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / std::max(left, 1.0);
     }
+}
+
+// Far off the way (its sample beside or behind it) the aircraft does not
+// turn on the spot: it rolls slowly the way its nose (tail) points while it
+// turns, so it comes round on a small circle; then it aims straight at the
+// sample (a curve it was on is left), or, driving onto its stand, takes the
+// way onto the stand's axis anew from where it is.
+void creepRound(LiveAc& aircraft, double stepM) {
+    GroundCurve& curve = aircraft.curve;
+    if (hasCurve(curve)) gf_clearCurve(curve);
+    const double metres = std::min(stepM, kCreepRoundM);
+    const double facing = facingOf(aircraft, aircraft.heading);
+    aircraft.lat += metres * std::cos(facing) / kMetresPerDegreeLat;
+    aircraft.lon += metres * std::sin(facing) / gf_metresPerDegreeLon(aircraft.lat);
+    if (aircraft.phase == AcPhase::parking)
+        lf_curveOntoStand(aircraft, GeoPoint{aircraft.standLat, aircraft.standLon}, aircraft.standHeading);
 }
 
 void moveAndTurnOnGround(LiveAc& aircraft) {
@@ -153,6 +188,8 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
             aircraft.lat += share * aircraft.latStep;
             aircraft.lon += share * aircraft.lonStep;
         }
+    } else {
+        creepRound(aircraft, std::hypot(north, east));
     }
     catchUp(aircraft);
 }

@@ -360,7 +360,7 @@ struct Faithful {
     double largestStandingMoveM = 0.0;  // while the delayed route stood still a minute or more
     std::string worstStanding;
     std::optional<double> rollLateS;    // leaving the last hold after the delayed route did
-    double pivotOnStandDeg = 0.0;       // turned on the spot on the stand it parked on
+    double pivotOnStandDeg = 0.0;       // turned in its last metre onto the stand it parked on
     std::optional<double> parkedOffDeg;  // its heading against the stand's when it parked
 };
 
@@ -561,7 +561,7 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
                 if (f.parkedOffDeg) {
                     EXPECT_LE(*f.parkedOffDeg, 1.0) << "its nose round onto the stand's heading";
                 }
-                EXPECT_LE(f.pivotOnStandDeg, 10.0) << "on the way in, not on the stand";
+                EXPECT_LE(f.pivotOnStandDeg, 15.0) << "on the way in, not on the stand";
             }
             EXPECT_LE(f.largestSlideDeg, 30.0) << f.worstSlide;
             EXPECT_LE(f.largestStandingMoveM, 0.5) << f.worstStanding;

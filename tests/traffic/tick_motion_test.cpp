@@ -63,10 +63,10 @@ TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
 
 // On the ground an aircraft moves the way its nose points (its tail when
 // pushed back): with the way up to 12 degrees off it makes its whole step,
-// beyond that less, and none from 27 degrees; while slowed it turns towards
-// the way at its category's rate at least, standing at twice that. Slower
-// than 1 m/s it creeps into place keeping its nose; a helicopter may move
-// sideways.
+// beyond that less, and from 27 degrees it creeps; while slowed it turns towards
+// the way at its category's rate at least, and at twice that where it
+// creeps round the way its nose points. Slower than 1 m/s it creeps into
+// place keeping its nose; a helicopter may move sideways.
 TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
     struct Case {
         const char* name;
@@ -76,15 +76,17 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         double metres;      // the step's length
         double share;       // of the step made
         double turnedDeg;   // towards the way
+        bool creeping = false;  // at 1.5 m/s the way the nose (tail) points
     };
     const double rate = 0.07;  // Large: degrees per tick
     const Case cases[] = {
         {"10 degrees off", SizeCategory::Large, AcPhase::taxi, 10.0, 0.05, 1.0, rate},
         {"20 degrees off: slowed", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05, (27.0 - 19.93) / 15.0, rate},
-        {"40 degrees off: turning, standing", SizeCategory::Large, AcPhase::taxi, -40.0, 0.05, 0.0, -2 * rate},
+        {"40 degrees off: turning, creeping ahead", SizeCategory::Large, AcPhase::taxi, -40.0, 0.05, 0.3, -2 * rate,
+         true},
         {"pushed back, the tail 10 degrees off", SizeCategory::Large, AcPhase::pushing_back, 190.0, 0.05, 1.0, rate},
-        {"pushed back, the tail 40 degrees off", SizeCategory::Large, AcPhase::pushing_back, 220.0, 0.05, 0.0,
-         2 * rate},
+        {"pushed back, the tail 40 degrees off", SizeCategory::Large, AcPhase::pushing_back, 220.0, 0.05, 0.3,
+         2 * rate, true},
         {"creeping 90 degrees off", SizeCategory::Large, AcPhase::taxi, 90.0, 0.005, 1.0, 0.0},
         {"a helicopter 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.05, 1.0, 0.0},
     };
@@ -102,6 +104,11 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
                                        (ac.lon - kLon) * 111132.95 * std::cos(kLat * kDegToRad));
         EXPECT_NEAR(made / c.metres, c.share, 0.01);
         EXPECT_NEAR(gf_normaliseRad(ac.heading) * kRadToDeg, c.turnedDeg, 1e-6);
+        if (c.creeping) {
+            const double facing = c.phase == AcPhase::pushing_back ? ac.heading + kPi : ac.heading;
+            const double wentDeg = std::atan2((ac.lon - kLon) * std::cos(kLat * kDegToRad), ac.lat - kLat) * kRadToDeg;
+            EXPECT_NEAR(gf_normaliseRad(wentDeg * kDegToRad - facing) * kRadToDeg, 0.0, 0.01);
+        }
     }
 }
 

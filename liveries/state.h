@@ -52,6 +52,10 @@ extern std::list<LiveryData> g_liveries;
 
 // The indexes (start-up thread writes, traffic thread reads; see above).
 extern IdMap<IdMap<std::vector<ScannedLivery>>> g_liveriesByAirline;  // airline (or combined) -> model -> liveries
+// The second airlines that g_liveriesByAirline offers the liveries flown for
+// them, having none of their own: a second way to liveries filed under the
+// combined code, so the lists and counts over all airlines pass them over.
+extern std::unordered_set<std::uint16_t, IdFnvHash> g_offeredAirlines;
 extern IdMap<IdMap<TitleList>> g_paxByAirline;    // airline -> model -> passenger titles
 extern IdMap<IdMap<TitleList>> g_cargoByAirline;  // airline -> model -> cargo titles
 extern IdMap<TitleList> g_paxByModel;             // model -> passenger titles of every airline

@@ -5,9 +5,13 @@
 
 #include <fmt/format.h>
 
+#include <map>
+
 #include "app/services/state.h"
 #include "foundation/text_convert.h"
+#include "foundation/random.h"
 #include "liveries/categories.h"
+#include "liveries/live_matching.h"
 #include "livery_fixture.h"
 
 using livery_testing::LiveryTest;
@@ -107,6 +111,8 @@ TEST_F(LiveryProcessing, IndexesSplitPaxAndCargoAndFileSecondAirlinesUnderTheCom
     EXPECT_EQ(g_cargoByModel.size(), 2U);
 }
 
+// The offer is a second way to one livery, not a second livery: the lists
+// over all airlines, the counts and the random picks hold it once.
 TEST_F(LiveryProcessing, SecondAirlineWithoutLiveriesOfItsOwnIsOfferedTheFirstGroupFlownForIt) {
     writeResults(R"(<root><liveries>
         <l a="UAL" o="SKW" m="E75L" t="E175 United Express"/>
@@ -117,6 +123,24 @@ TEST_F(LiveryProcessing, SecondAirlineWithoutLiveriesOfItsOwnIsOfferedTheFirstGr
     EXPECT_EQ(titlesOf(g_paxByAirline, "UALSKW", "E75L"), std::vector<std::string>{"E175 United Express"});
     EXPECT_EQ(titlesOf(g_paxByAirline, "SKW", "E75L"), std::vector<std::string>{"E175 Delta Connection"});
     EXPECT_EQ(titlesOf(g_paxByAirline, "DAL", "E75L"), std::vector<std::string>{"<none>"});
+    EXPECT_TRUE(lf_hasAirlineModel(airline("SKW"), model("E75L")));
+
+    EXPECT_THAT(texts(g_paxByModel.at(model("E75L"))), ElementsAre("E175 Delta Connection", "E175 United Express"));
+    EXPECT_TRUE(log.contains("    2 airlines, 1 pax aircraft models and 0 cargo aircraft models"));
+    EXPECT_TRUE(log.contains("Category Large: 2 pax liveries"));
+    RANDOM.value = true;
+    gf_seedRng(11);
+    std::map<std::string, int> picks;
+    for (int i = 0; i < 400; ++i) {
+        AcBase ac = livery_testing::aircraft("N1", "N101XY", "", "E75L");
+        ASSERT_TRUE(lf_matchByModel(ac, model("E75L")));
+        ++picks[std::string(ac.liveryTitle)];
+    }
+    ASSERT_EQ(picks.size(), 2U);
+    for (const auto& [title, count] : picks) {
+        EXPECT_GT(count, 170) << title;  // a title filed twice would take two thirds
+        EXPECT_LT(count, 230) << title;
+    }
 }
 
 TEST_F(LiveryProcessing, SimilarModelsOnlyNameModelsWithLiveries) {

@@ -104,6 +104,10 @@ extern ScanReport<ReportLines> g_invalidCfgFiles;         // InvalidAircraftCfgF
 extern ScanReport<ReportLines> g_incompleteSections;      // IncompleFltsimSections.txt
 extern ScanReport<ReportLines> g_emptyCfgFiles;           // info/AircraftCfgWithNoFltsimSection.txt
 extern ScanReport<TitleTextSet> g_seenTitles;             // titles given to a livery in this scan
+// Start-up thread: the aircraft.cfg files the last scan left unread because a
+// wait for a worker ran out (a hung worker, or every place taken); the
+// summary counts them and the scan is asked for again.
+extern std::size_t g_unreadCfgFiles;
 // The number of the scan whose workers may write the lists; raised (atomic)
 // by the start-up thread when it seals them.
 extern std::atomic<std::uint64_t> g_liveryScanNumber;

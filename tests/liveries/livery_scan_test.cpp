@@ -3,12 +3,15 @@
 // of the folder settings; a worker that hangs past the wait.
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <atomic>
 #include <fstream>
 #include <sstream>
 
 #include "app/services/run_flags.h"
 #include "app/services/state.h"
+#include "app/services/status_line.h"
 #include "foundation/user_error.h"
 #include "liveries/livery_scan.h"
 #include "liveries/livery_services.h"
@@ -331,6 +334,53 @@ TEST_F(LiveryScanTest, AHungWorkerIsGivenUpAndNeverWritesIntoTheNextScan) {
     };
     lf_runLiveryScan(parametersPath, second);
     expectTreeScanResults(*this);
+}
+
+// A worker hangs (a slow drive, a virus scanner) and holds the only place: the
+// rest of its folder is skipped, the next folder is read once it ends. The
+// user is told how many files were skipped, and the next start scans again.
+TEST_F(LiveryScanTest, AStalledFolderIsReportedAndScannedAgainAtTheNextStart) {
+    testing_support::TempDir stalled, later;
+    const std::string cfgText = "[General]\natc_model=C56X\n[fltsim.0]\ntitle={}\natc_parking_codes=VJT\n"
+                                "sim=S\nmodel=M\ntexture=T\n";
+    for (const char* name : {"One", "Two", "Three"})
+        testing_support::writeAircraftFolder(stalled / name, "aircraft.cfg", fmt::format(fmt::runtime(cfgText), name));
+    testing_support::writeAircraftFolder(later / "Four", "aircraft.cfg", fmt::format(fmt::runtime(cfgText), "C56X Four"));
+    lfolder0.value = p(stalled.path());
+    lfolder1.value = p(later.path());
+    lfolder2.value = "";
+    SCAN_LIVERIES.value = false;  // the scan runs because there is no results file yet
+    gf_saveBoolParam(SCAN_LIVERIES, parametersPath);
+    controls.clear();
+    g_scanLimit = 1;
+
+    std::atomic<bool> hangs{true}, first{true};
+    int fullCalls = 0;
+    LiveryScanHooks hooks;
+    hooks.futureWait = std::chrono::milliseconds(200);
+    hooks.workersFull = [&](std::int32_t) {
+        if (++fullCalls == 2) hangs = false;  // the next folder waits for the place
+    };
+    hooks.fileWorker = [&](int folderNumber, const fs::path& path) {
+        if (first.exchange(false))
+            while (hangs.load()) std::this_thread::yield();
+        return lf_searchLiveriesinFile(folderNumber, path);
+    };
+    lf_runLiveryScan(parametersPath, hooks);
+
+    EXPECT_EQ(liveriesElement(), "  <liveries>\n    <l a=\"VJT\" m=\"C56X\" t=\"C56X Four\" />\n  </liveries>\n</root>\n");
+    EXPECT_TRUE(log.contains("==> liveries search in " + p(stalled.path()) + " stalled"));
+    EXPECT_EQ(logFrom("1 liveries in "),
+              (std::vector<std::string>{"1 liveries in " + p(g_liveriesScannedPath), "", "Errors:",
+                                        "    3 aircraft.cfg files skipped: not read in time, the next start scans again",
+                                        "", "Information:",
+                                        "Livery scan incomplete: 3 aircraft.cfg files skipped, the next start scans again",
+                                        "SCAN_LIVERIES=true", "", "++++++++++++++++++++++++ liveries scan ends "
+                                        "++++++++++++++++++++++++++++++++", ""}));
+    EXPECT_EQ(gf_statusLineText(), "Livery scan incomplete: 3 aircraft.cfg files skipped, the next start scans again");
+    EXPECT_TRUE(SCAN_LIVERIES.value);
+    EXPECT_EQ(testing_support::storedParameterValue(parametersPath, "SCAN_LIVERIES"), "true");
+    EXPECT_EQ(controls.updates(), std::vector<std::string>{"check SCAN_LIVERIES 1"});
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST_F(LiveryProcessing, LogsCountsCategoriesAndGenericModels) {
     const std::string list = gf_pathToUtf8(g_myRegcodesFolder);
     const std::string report = gf_pathToUtf8(g_infoFolder / "OfflineRegcodes.txt");
     EXPECT_THAT(logFrom("liveries read from"),
-                ElementsAre("   22 liveries read from " + gf_pathToUtf8(g_liveriesScannedPath),
+                ElementsAre("   25 liveries read from " + gf_pathToUtf8(g_liveriesScannedPath),
                             "==> Duplicate title 'C172 G-ABCD' (same as previous)",
                             "    5 liveries read from AIG-regcodes.xml",
                             "==> wrong regcode length 'N1' in mine.TXT",
@@ -57,15 +57,15 @@ TEST_F(LiveryProcessing, LogsCountsCategoriesAndGenericModels) {
                             "Offline regcode files processed, results can be found in '" + report + "'",
                             "    3 special liveries",
                             "    2 unique liveries",
-                            "   16 registration codes",
-                            "   13 airlines, 8 pax aircraft models and 2 cargo aircraft models",
-                            "    6 similar model definitions",
+                            "   18 registration codes",
+                            "   15 airlines, 9 pax aircraft models and 3 cargo aircraft models",
+                            "    7 similar model definitions",
                             " ",
-                            "Category Light: 3 pax liveries",
-                            "  C172",
+                            "Category Light: 4 pax liveries and 1 cargo liverie",
+                            "  C172,C208",
                             "Category Buzjets: 1 pax liverie",
                             "  C56X",
-                            "Category Large: 14 pax liveries and 1 cargo liverie",
+                            "Category Large: 15 pax liveries and 1 cargo liverie",
                             "  A320,A321,B738,E75L",
                             "Category Heavy: 1 pax liverie and 1 cargo liverie",
                             "  B763",
@@ -77,7 +77,7 @@ TEST_F(LiveryProcessing, LogsCountsCategoriesAndGenericModels) {
                             "  EC35",
                             "1 model have a generic livery",
                             "  A320"));
-    EXPECT_EQ(g_liveryCount, 22U);
+    EXPECT_EQ(g_liveryCount, 25U);
     EXPECT_TRUE(g_liveries.empty());
     EXPECT_TRUE(g_liveriesProcessed);
 }
@@ -108,7 +108,7 @@ TEST_F(LiveryProcessing, IndexesSplitPaxAndCargoAndFileSecondAirlinesUnderTheCom
                             "A320 Lufthansa D-AIZB", "A320 Lufthansa Retro D-AIZR", "A320 Private D-APVT",
                             "A320 Generic White"));
     EXPECT_THAT(texts(g_cargoByModel.at(model("B763"))), ElementsAre("B763F UPS N301UP"));
-    EXPECT_EQ(g_cargoByModel.size(), 2U);
+    EXPECT_EQ(g_cargoByModel.size(), 3U);
 }
 
 // The offer is a second way to one livery, not a second livery: the lists

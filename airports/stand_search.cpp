@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <string_view>
+#include <unordered_set>
 
 #include "airports/airport_services.h"
 #include "airports/half_hours.h"
@@ -85,6 +87,26 @@ bool isParkedState(const AcBase& aircraft) {
     return aircraft.lifeState == AcLifeState::active || aircraft.lifeState == AcLifeState::removingfromsim;
 }
 
+// The aircraft and flights of the records this search has found: they join
+// the schedule only after the search, so lf_isUseTaken does not see them.
+// Only texts that name something count: uses without a registration or
+// callsign do not take each other. The views point into g_stands, which
+// does not change while the search runs.
+class FoundInThisSearch {
+public:
+    bool holds(const StandUse& use) const {
+        return (!use.reg.empty() && regs_.contains(use.reg)) || callsigns_.contains(use.callsign) ||
+               callsigns_.contains(use.callsign2);
+    }
+    void add(const StandUse& use) {
+        if (!use.reg.empty()) regs_.insert(use.reg);
+        if (!use.callsign.empty()) callsigns_.insert(use.callsign);
+    }
+
+private:
+    std::unordered_set<std::string_view> regs_, callsigns_;
+};
+
 int weekIndex(std::uint32_t day, std::uint32_t slot) {
     return static_cast<int>(day) * kHalfHoursPerDay - kHalfHoursPerDay + static_cast<int>(slot);
 }
@@ -100,6 +122,7 @@ void searchStands(std::uint64_t daySlot, int realMode, int dayMode, std::uint32_
     }
     std::vector<std::int32_t> candidates;
     candidates.reserve(256);
+    FoundInThisSearch found;
     for (Stand& stand : g_stands) {
         if (stand.excluded != 0 || stand.taken != 0) continue;
         candidates.clear();
@@ -112,13 +135,14 @@ void searchStands(std::uint64_t daySlot, int realMode, int dayMode, std::uint32_
             return use.active >= 1 && use.active == candidates.front();
         });
         if (chosen == stand.uses.end()) continue;
-        if (lf_isUseTaken(*chosen)) {
+        if (lf_isUseTaken(*chosen) || found.holds(*chosen)) {
             chosen->consumed = 1;  // it counts nowhere until the uses are numbered again
             continue;
         }
         out.push_back(StaticSlot{static_cast<std::uint32_t>(stand.standId), offset, chosen->key, chosen->callsign,
                                  chosen->callsign2, chosen->reg,
                                  static_cast<std::uint8_t>(staysNext(*chosen, stand, today, slot) ? 1 : 0)});
+        found.add(*chosen);
         gf_markStandsTaken(stand);
     }
 }

@@ -178,10 +178,18 @@ TEST_F(StandSearch, AFlightFindsItsLearnedUseAroundNow) {
          SizeCategory::Heavy, gf_packDaySlot(1, 2), true},
         {"but not to slot 17", use(klm, "PH-BVA", 1, slots(17, 17), 1, "KLM601", "KLM602"), "KLM602",
          SizeCategory::Heavy, gf_packDaySlot(1, 2), false},
+        {"a heavy looks 14 back", use(klm, "PH-BVA", 1, slots(26, 26), 1, "KLM601", "KLM602"), "KLM602",
+         SizeCategory::Heavy, gf_packDaySlot(1, 40), true},
+        {"but not 15", use(klm, "PH-BVA", 1, slots(25, 25), 1, "KLM601", "KLM602"), "KLM602", SizeCategory::Heavy,
+         gf_packDaySlot(1, 40), false},
         {"others look 10 half-hours ahead", use(klm, "PH-BXA", 1, slots(12, 12), 1, "KLM601", "KLM602"), "KLM601",
          SizeCategory::Large, gf_packDaySlot(1, 2), true},
+        {"but not 11", use(klm, "PH-BXA", 1, slots(13, 13), 1, "KLM601", "KLM602"), "KLM601", SizeCategory::Large,
+         gf_packDaySlot(1, 2), false},
         {"and back", use(klm, "PH-BXA", 1, slots(30, 30), 1, "KLM601", "KLM602"), "KLM601", SizeCategory::Large,
          gf_packDaySlot(1, 40), true},
+        {"but not 11 back", use(klm, "PH-BXA", 1, slots(29, 29), 1, "KLM601", "KLM602"), "KLM601", SizeCategory::Large,
+         gf_packDaySlot(1, 40), false},
         {"a trailing underscore is dropped", use(klm, "PH-BXA", 1, slots(3, 3), 1, "ABC123", "ABC124"), "ABC123_",
          SizeCategory::Large, gf_packDaySlot(1, 2), true},
         {"only uses with a second callsign", use(klm, "PH-BXA", 1, slots(3, 3), 1, "KLM601"), "KLM601",
@@ -288,6 +296,37 @@ TEST_F(StandSearch, EachStandGivesItsFirstFittingUnusedUse) {
     EXPECT_EQ(next[0].reg, "D-AIZA");
 }
 
+TEST_F(StandSearch, OneSearchSchedulesAnAircraftOnce) {
+    RANDOM.value = false;
+    const StandUse first = use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1");
+    struct Case {
+        const char* name;
+        StandUse second;
+        std::vector<std::string> regs;  // of the records, in stand order
+    } cases[] = {
+        {"the same aircraft and flight", use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1"), {"PH-BXA"}},
+        {"the same registration", use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM7"), {"PH-BXA"}},
+        {"the same flight", use(klm, "PH-BXB", 1, slots(10, 10), 1, "KLM1"), {"PH-BXA"}},
+        {"the flight as its second callsign", use(klm, "PH-BXB", 1, slots(10, 10), 1, "KLM0", "KLM1"), {"PH-BXA"}},
+        {"another aircraft", use(klm, "PH-BXB", 1, slots(10, 10), 1, "KLM2"), {"PH-BXA", "PH-BXB"}},
+        {"another without registration", use(klm, "", 1, slots(10, 10), 1, "KLM2"), {"PH-BXA", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setStands({standAt("A", 0, 0, 20, {first}), standAt("B", 0, 100, 20, {c.second})});
+        std::vector<std::string> regs;
+        for (const StaticSlot& record : search(gf_packDaySlot(1, 10), 1, 1, 0)) regs.push_back(record.reg);
+        EXPECT_EQ(regs, c.regs);
+        // The second stand's use is consumed like one whose aircraft is scheduled already.
+        EXPECT_EQ(g_stands[1].uses[0].consumed, c.regs.size() == 1 ? 1 : 0);
+        EXPECT_EQ(g_stands[1].taken, c.regs.size() == 1 ? 0 : 1);
+    }
+    // Uses that name no aircraft do not take each other.
+    setStands({standAt("A", 0, 0, 20, {use(klm, "", 1, slots(10, 10), 1)}),
+               standAt("B", 0, 100, 20, {use(klm, "", 1, slots(10, 10), 1)})});
+    EXPECT_EQ(search(gf_packDaySlot(1, 10), 1, 1, 0).size(), 2u);
+}
+
 TEST_F(StandSearch, UsesAreFilteredByKindAndPlace) {
     RANDOM.value = false;
     StandUse soft = use(klm, "PH-BXS", 1, slots(10, 10), 1, "KLM5");
@@ -348,6 +387,11 @@ TEST_F(StandSearch, WhetherAnAircraftStaysIntoTheNextHalfHour) {
     } cases[] = {
         {"no second callsign: it stays", {use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1")}, gf_packDaySlot(1, 10), 1},
         {"its last half-hour", {use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1", "KLM2")}, gf_packDaySlot(1, 10), 0},
+        {"slot 46 looks at its own slot 47", {use(klm, "PH-BXA", 1, slots(46, 47), 1, "KLM1", "KLM2")},
+         gf_packDaySlot(1, 46), 1},
+        {"and not at the next day",
+         {use(klm, "PH-BXA", 1, slots(46, 46), 1, "KLM1", "KLM2"), use(klm, "PH-BXA", 2, slots(0, 3), 2, "KLM1", "KLM2")},
+         gf_packDaySlot(1, 46), 0},
         {"slot 47 looks at Monday's slot 0 on Sunday",
          {use(klm, "PH-BXA", 7, slots(47, 47), 1, "KLM1", "KLM2"), use(klm, "PH-BXA", 1, slots(0, 3), 2, "KLM1", "KLM2")},
          gf_packDaySlot(7, 47), 1},

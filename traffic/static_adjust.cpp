@@ -228,7 +228,8 @@ void gf_adjustParking() {
         if (Stand* stand = gf_standById(entry.standId)) gf_markStandsTaken(*stand);
 
     const std::uint64_t placed = g_liveParkedList.size();
-    if (wanted - g_staticSlots.size() != placed) lf_buildAllStaticSlots(daySlot, wanted, placed);
+    // Nothing wanted: no search; the surplus below removes what stands there.
+    if (wanted > 0 && wanted - g_staticSlots.size() != placed) lf_buildAllStaticSlots(daySlot, wanted, placed);
     lf_chooseStaticStands(daySlot);
 
     // A leaving static comes back under its second callsign.

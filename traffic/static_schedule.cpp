@@ -122,7 +122,9 @@ void lf_buildStaticSlots(std::uint64_t daySlot, std::uint64_t wanted, std::uint6
         if (excess >= 1 && !batch.empty()) lf_shuffleAndTrimSlots(excess, batch);
         g_staticSlots.insert(g_staticSlots.end(), batch.begin(), batch.end());
     }
-    const std::int64_t excess = surplus(0);
+    // With more aircraft already placed than wanted the excess can pass the
+    // schedule's size: only what is there is dropped.
+    const std::int64_t excess = std::min(surplus(0), signedSize(g_staticSlots.size()));
     if (excess >= 1) g_staticSlots.resize(g_staticSlots.size() - static_cast<std::size_t>(excess));
 }
 

@@ -10,6 +10,7 @@
 #include "static_fixture.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/static_decision.h"
+#include "traffic/static_schedule.h"
 
 using namespace static_test;
 
@@ -123,6 +124,37 @@ TEST_F(StaticAdjust, ASurplusDropsScheduleRecordsFirstThenKeptStatics) {
     EXPECT_EQ(recent.lifeState, AcLifeState::active);
     EXPECT_TRUE(g_staticSlots.empty()) << "the parked live aircraft fills the wanted number";
     EXPECT_EQ(g_stands[1].taken, 1);
+}
+
+TEST_F(StaticAdjust, WhenNoStaticIsWantedAParkedLiveAircraftIsTheWholeSurplus) {
+    struct Case {
+        const char* name;
+        std::int32_t maxParkSel, percentage;
+    } cases[] = {{"MAX_PARK_SEL 0", 0, 30}, {"parking_percentage 0", 10, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        g_removeQueue.clear();
+        MAX_PARK_SEL.value = c.maxParkSel;
+        parking_percentage.value = c.percentage;
+        // Uses for now on every stand: the search would have records to offer.
+        standsWith({{use(klm, "PH-BXA", 1, slots(10, 30), 1, "KLM1")},
+                    {use(klm, "PH-BXB", 1, slots(10, 30), 1, "KLM2")},
+                    {use(klm, "PH-BXC", 1, slots(10, 30), 1, "KLM3")},
+                    {use(klm, "PH-BXD", 1, slots(10, 30), 1, "KLM4")}});
+        LiveAc& parked = addLiveParked(g_stands[0], klm, "DLH1", "D-AIZA");
+        g_daySlot = gf_packDaySlot(1, 20);
+        ASSERT_NO_THROW(gf_adjustParking());
+        EXPECT_EQ(g_maxPark, 0);
+        EXPECT_TRUE(g_staticSlots.empty());
+        EXPECT_EQ(parked.lifeState, AcLifeState::removingfromsim) << "one parked aircraft more than wanted";
+        EXPECT_EQ(statusShown(), "Parking adjustments: 0 to be removed, 0 to be added\n");
+    }
+    // More aircraft already placed than wanted: an empty schedule has nothing to drop.
+    g_staticSlots.clear();
+    lf_clearStandMarks();
+    ASSERT_NO_THROW(lf_buildAllStaticSlots(gf_packDaySlot(1, 20), 1, 2));
+    EXPECT_TRUE(g_staticSlots.empty());
 }
 
 TEST_F(StaticAdjust, AStaticWithoutItsUseStaysUnlessTheScheduleParkedItsStandLater) {

@@ -267,6 +267,11 @@ TEST_F(StaticAdjust, AtABigAirportEveryStandGetsTheOutcomeOfItsOwnKind) {
     EXPECT_TRUE(std::is_sorted(g_staticSlots.begin(), g_staticSlots.end(),
                                [](const StaticSlot& a, const StaticSlot& b) { return a.offset > b.offset; }));
     EXPECT_EQ(statusShown(), fmt::format("Parking adjustments: {} to be removed, {} to be added\n", removals, additions));
+    // Each record was found by the first kind of search that could find it.
+    EXPECT_TRUE(logged("14 real positions found, Max fit=24.0 hours, day 2, hh:10"));
+    EXPECT_TRUE(logged("7 week/real positions found"));
+    EXPECT_TRUE(logged("7 soft positions found"));
+    EXPECT_FALSE(logged("week/soft position"));
 }
 
 TEST_F(StaticAdjust, AStaticWithoutItsUseStaysUnlessTheScheduleParkedItsStandLater) {

@@ -446,14 +446,14 @@ TEST_F(StandSearch, AUseIsTakenWhenItsAircraftIsAlreadyThere) {
         parked.registration = "PH-BXZ";
         c.arrange();
         EXPECT_EQ(lf_isUseTaken(c.use), c.taken);
-        const UseTakenIndex index;
+        const StandSearchIndex index;
         EXPECT_EQ(lf_isUseTaken(c.use), c.taken) << "answered from the index";
     }
     // The index follows the schedule as it grows and shrinks.
     g_staticSlots.clear();
     g_staticAcs.clear();
     g_staticCallsigns = StaticCallsigns{};
-    const UseTakenIndex index;
+    const StandSearchIndex index;
     EXPECT_FALSE(lf_isUseTaken(u));
     g_staticSlots.push_back({1, 0, klm, "X", "Y", "PH-BXA", 0});
     EXPECT_TRUE(lf_isUseTaken(u));

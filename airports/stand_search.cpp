@@ -320,19 +320,21 @@ void StandSearchIndex::followSchedule() {
 
 bool StandSearchIndex::taken(const StandUse& use) {
     followSchedule();
+    // Texts compare exactly: two empty texts are equal. The static aircraft
+    // come first: a use is most often taken by the static standing for it.
+    if (holds(staticFirstCallsigns_, use) || staticRegs_.contains(use.reg)) return true;
     for (const std::string* callsign : {&use.callsign, &use.callsign2})
         if (!callsign->empty() && lf_callsignInSet(g_staticCallsigns.set, *callsign)) return true;
-    // Texts compare exactly: two empty texts are equal.
-    return holds(staticFirstCallsigns_, use) || staticRegs_.contains(use.reg) || holds(slotCallsigns_, use) ||
-           slotRegs_.contains(use.reg) || holds(texts_, use);
+    return holds(slotCallsigns_, use) || slotRegs_.contains(use.reg) || holds(texts_, use);
 }
 
 StandSearchIndex::StandHours StandSearchIndex::hoursOf(const Stand& stand) {
     StandHours hours{};
     for (const StandUse& use : stand.uses) {
         if (!gf_useCounts(use)) continue;
-        const std::size_t day = std::min<std::size_t>(use.day, kDayBuckets - 1);
-        hours[day * 2 + (use.real != 0 ? 1 : 0)] |= use.hh;
+        const std::size_t kind = use.real != 0 ? 1 : 0;
+        hours[std::min<std::size_t>(use.day, kOtherDays) * 2 + kind] |= use.hh;
+        hours[kAllDays * 2 + kind] |= use.hh;
     }
     return hours;
 }
@@ -340,9 +342,20 @@ StandSearchIndex::StandHours StandSearchIndex::hoursOf(const Stand& stand) {
 StandSearchIndex::StandEntry& StandSearchIndex::entryOf(const Stand& stand) {
     if (g_stands.data() != standsData_ || g_stands.size() != standEntries_.size()) {
         standEntries_.assign(g_stands.size(), StandEntry{});  // a new stand table
+        standHours_.clear();
+        standHours_.reserve(g_stands.size());
         standsData_ = g_stands.data();
     }
     return standEntries_[static_cast<std::size_t>(&stand - g_stands.data())];
+}
+
+void StandSearchIndex::sum(StandEntry& entry, const Stand& stand) {
+    if (entry.state != StandEntry::summed) {
+        entry.hours = static_cast<std::uint32_t>(standHours_.size());
+        standHours_.emplace_back();
+        entry.state = StandEntry::summed;
+    }
+    standHours_[entry.hours] = hoursOf(stand);
 }
 
 bool StandSearchIndex::mayOffer(const Stand& stand, int realMode, int dayMode, std::uint32_t day, std::uint32_t slot) {
@@ -353,26 +366,18 @@ bool StandSearchIndex::mayOffer(const Stand& stand, int realMode, int dayMode, s
         entry.state = StandEntry::seen;
         return true;
     }
-    if (entry.state == StandEntry::seen) {
-        entry.hours = hoursOf(stand);
-        entry.state = StandEntry::summed;
-    }
+    if (entry.state == StandEntry::seen) sum(entry, stand);
+    const StandHours& hours = standHours_[entry.hours];
+    // Days past 7 share a bucket: it is asked whenever any of them is.
+    const std::size_t days = (dayMode == 1 ? std::min<std::size_t>(day, kOtherDays) : kAllDays) * 2;
     HalfHourSet set = 0;
-    for (std::size_t bucket = 0; bucket < kDayBuckets; ++bucket) {
-        // Any other day shares the last bucket: it is asked whenever such a day is.
-        if (dayMode == 1 && bucket != std::min<std::size_t>(day, kDayBuckets - 1)) continue;
-        if (realMode != 1) set |= entry.hours[bucket * 2];
-        if (realMode != 0) set |= entry.hours[bucket * 2 + 1];
-    }
+    if (realMode != 1) set |= hours[days];
+    if (realMode != 0) set |= hours[days + 1];
     return gf_hasSlot(set, slot);
 }
 
-void StandSearchIndex::noteConsumed(const Stand& stand) {
-    // Its uses were just read: summing them now costs little.
-    StandEntry& entry = entryOf(stand);
-    entry.hours = hoursOf(stand);
-    entry.state = StandEntry::summed;
-}
+// Its uses were just read: summing them now costs little.
+void StandSearchIndex::noteConsumed(const Stand& stand) { sum(entryOf(stand), stand); }
 
 bool lf_isUseTaken(const StandUse& use) {
     if (g_searchIndex != nullptr) return g_searchIndex->taken(use);

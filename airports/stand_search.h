@@ -64,21 +64,23 @@ private:
     }
     void followSchedule();
     // The half-hours of a stand's countable uses by weekday 0..7 (8: any
-    // other) and kind (soft 0, real 1).
-    static constexpr std::size_t kDayBuckets = 9;
-    using StandHours = std::array<HalfHourSet, kDayBuckets * 2>;
+    // other; 9: all days together) and kind (soft 0, real 1).
+    static constexpr std::size_t kOtherDays = 8, kAllDays = 9;
+    using StandHours = std::array<HalfHourSet, (kAllDays + 1) * 2>;
     static StandHours hoursOf(const Stand& stand);
     struct StandEntry {
         enum State : std::uint8_t { unseen, seen, summed } state = unseen;
-        StandHours hours{};
+        std::uint32_t hours = 0;  // its place in standHours_ once summed
     };
     StandEntry& entryOf(const Stand& stand);
+    void sum(StandEntry& entry, const Stand& stand);
 
     TextSet staticFirstCallsigns_, staticRegs_, texts_;
     TextSet slotCallsigns_, slotRegs_;
     const StaticSlot* slotsData_ = nullptr;
     std::size_t slotsIndexed_ = 0;
     std::vector<StandEntry> standEntries_;  // by position in g_stands
+    std::vector<StandHours> standHours_;    // of the stands summed so far
     const Stand* standsData_ = nullptr;
     StandSearchIndex* outer_ = nullptr;
 };

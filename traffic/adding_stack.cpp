@@ -56,6 +56,12 @@ void lf_queueNextSpawn() {
     g_liveCreateQueue.push_back(spawnRequestOf(*aircraft));
 }
 
+// From now on the aircraft waits for the simulator's object.
+void noteCreateSent(std::uint32_t hexId, std::int32_t tick) {
+    for (LiveAc& aircraft : g_liveAcs)
+        if (aircraft.hexId == hexId && aircraft.lifeState == AcLifeState::adding2sim) aircraft.createSentTick = tick;
+}
+
 void lf_takeAddingStack() {
     const std::lock_guard lock(g_addingStackMutex);
     for (int k = 0; k < kRecordsPerTick && !g_addingStack.empty(); ++k) {
@@ -148,6 +154,7 @@ void lf_paceSimRequests() {
     }
     if (tick % 50 != 0) return;
     if (!g_liveCreateQueue.empty()) {
+        noteCreateSent(g_liveCreateQueue.front().hexId, tick);
         gf_queueCreateAc(g_liveCreateQueue.front());
         g_liveCreateQueue.pop_front();
         return;

@@ -214,8 +214,9 @@ protected:
     }
     static constexpr std::int64_t kSecond = 10'000'000;
 
-    // An active live aircraft parked on stand `standId` since `since`.
-    static void addParked(std::uint32_t hexId, std::int32_t standId, std::int64_t since) {
+    // A live aircraft parked on stand `standId` since `since` (active, or created there).
+    static void addParked(std::uint32_t hexId, std::int32_t standId, std::int64_t since,
+                          AcLifeState state = AcLifeState::active) {
         AcBase base;
         base.hexId = hexId;
         base.callsign = "KLM" + std::to_string(hexId);
@@ -230,19 +231,20 @@ protected:
         LiveAc& aircraft = g_liveAcs.back();
         aircraft.objectId = 100 + hexId;
         aircraft.standId = standId;
-        aircraft.lifeState = AcLifeState::active;
+        aircraft.lifeState = state;
         aircraft.phase = AcPhase::parked;
         aircraft.parkedSince = since;
         aircraft.lat = sample.lat;
         aircraft.lon = sample.lon;
     }
-    static void addStatic(std::uint32_t number, std::int32_t standId, std::uint64_t parkedAt) {
+    static void addStatic(std::uint32_t number, std::int32_t standId, std::uint64_t parkedAt,
+                          AcLifeState state = AcLifeState::active) {
         AcBase base;
         base.hexId = number;
         base.callsign = "S" + std::to_string(number);
-        base.objectId = 600 + number;
+        base.objectId = state == AcLifeState::active ? 600 + number : 0;
         base.standId = standId;
-        base.lifeState = AcLifeState::active;
+        base.lifeState = state;
         base.parkedAt = parkedAt;
         g_staticAcs.push_back(base);
     }
@@ -283,6 +285,41 @@ TEST_F(ParkingLimits, StaticAircraftParkedEarliestInTheWeekGoFirst) {
     g_maxPark = 0;
     lf_removeMaxParkExceeded(9);
     EXPECT_EQ(g_staticAcs[0].lifeState, AcLifeState::active) << "no limit below 1";
+}
+
+TEST_F(ParkingLimits, AircraftBeingCreatedOnAStandCountTowardsMaxPark) {
+    // Three of three parked, one of them still being created, and one more coming.
+    struct Case {
+        const char* name;
+        bool staticInCreation;  // else a live one
+    } cases[] = {{"a live one", false}, {"a static one", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        g_staticAcs.clear();
+        g_removeQueue.clear();
+        g_staticCreateQueue.clear();
+        g_maxPark = 3;
+        addParked(20001, 1, 900 * kSecond);
+        addParked(20002, 2, 700 * kSecond);
+        if (c.staticInCreation) {
+            addStatic(7, 3, gf_packDaySlot(1, 10), AcLifeState::adding2sim);
+            SpawnRequest request;
+            request.hexId = 7;
+            g_staticCreateQueue.push_back(request);
+        } else {
+            addParked(20003, 3, 1000 * kSecond, AcLifeState::adding2sim);
+        }
+        lf_removeMaxParkExceeded(1);
+        if (c.staticInCreation) {
+            EXPECT_TRUE(g_staticAcs.empty()) << "the earliest static is the one being created: it is withdrawn";
+            EXPECT_TRUE(g_staticCreateQueue.empty());
+            EXPECT_TRUE(log.contains("A3      : S7 static max park exceeded, removed"));
+        } else {
+            EXPECT_EQ(stateOf(20002), AcLifeState::removingfromsim) << "the one parked longest goes";
+            EXPECT_EQ(stateOf(20003), AcLifeState::adding2sim);
+        }
+    }
 }
 
 TEST_F(ParkingLimits, TheLiveParkedLongestAreRemovedByCount) {

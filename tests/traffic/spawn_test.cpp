@@ -2,7 +2,9 @@
 // livery and stand they get, and the create requests built for them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "engine_fixture.h"
@@ -159,6 +161,34 @@ TEST_F(Spawn, MaxLiveSelZeroErasesAndAFullTableMakesTheFarthestGiveWay) {
     tick(200);
     EXPECT_FALSE(stateOf(24000));
     EXPECT_EQ(stateOf(21000), AcLifeState::active);
+}
+
+TEST_F(Spawn, AircraftInCreationCountTowardsMaxLiveSel) {
+    // Six newcomers 0.6 s apart, each farther out than the one before; the
+    // simulator reports every object at once, and its configuration takes 2 s.
+    MAX_LIVE_SEL.value = 3;
+    sim.answerCreations = true;
+    user.lat = kFieldLat;
+    user.lon = kFieldLon;
+    g_userRef = user;
+    for (std::uint32_t k = 0; k < 6; ++k) {
+        Rec r;
+        r.hexId = 21000 + k;
+        r.callsign = "KLM2" + std::to_string(k);
+        r.lat = kFieldLat + 0.5 + 0.1 * k;
+        feedPair(r, 1000 + 60 * static_cast<std::int32_t>(k), 0.01, 100000);
+    }
+    std::size_t most = 0;
+    while (g_tick.load() < 2000) {
+        tick();
+        most = std::max<std::size_t>(most, std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& a) {
+                                         return a.lifeState == AcLifeState::active ||
+                                                a.lifeState == AcLifeState::adding2sim;
+                                     }));
+    }
+    EXPECT_EQ(most, 3U) << "at no tick more aircraft in the simulator or on their way there";
+    EXPECT_EQ(sim.created.size(), 3U);
+    for (std::uint32_t k = 0; k < 6; ++k) EXPECT_EQ(stateOf(21000 + k), k < 3 ? std::optional(AcLifeState::active) : std::nullopt);
 }
 
 TEST_F(Spawn, CallsignsRegistrationsAndAirlines) {

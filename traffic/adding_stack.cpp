@@ -21,6 +21,10 @@
 
 namespace {
 constexpr int kRecordsPerTick = 2;
+// A created object normally shows up in an answer about the aircraft within
+// the radius in a second or two; one created at the edge of the range may
+// never do.
+constexpr std::int32_t kUnmatchedCreationTicks = 6000;
 constexpr double kRadToDegree = 57.29577951308232;
 
 std::int32_t currentTick() { return g_tick.load(std::memory_order_relaxed); }
@@ -86,6 +90,18 @@ void lf_logStreamEmpty(const LiveAc& aircraft) {
                              aircraft.trueAirspeedKt));
 }
 
+// A creation the simulator has not shown within the limit is given up: the
+// record goes and frees its place; should the object turn up later, the
+// event handling removes it.
+void lf_giveUpUnmatchedCreation(LiveAc& aircraft) {
+    if (aircraft.createSentTick < 0 || aircraft.objectId != 0) return;
+    const std::int32_t waited = currentTick() - aircraft.createSentTick;
+    if (waited < kUnmatchedCreationTicks) return;
+    gf_log(fmt::format("{} not seen in the simulator {} s after its creation: given up", gf_acText(aircraft),
+                       waited / 100));
+    aircraft.eraseNow = 1;
+}
+
 void lf_updateActiveAc(LiveAc& aircraft) {
     if (aircraft.samples.empty()) {
         lf_logStreamEmpty(aircraft);
@@ -133,6 +149,9 @@ bool updateLiveAc(LiveAc& aircraft) {
                 break;
             case AcLifeState::active:
                 lf_updateActiveAc(aircraft);
+                break;
+            case AcLifeState::adding2sim:
+                lf_giveUpUnmatchedCreation(aircraft);
                 break;
             default:
                 break;

@@ -2,6 +2,8 @@
 // removal of the live traffic when RealTraffic has gone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "engine_fixture.h"
@@ -66,6 +68,52 @@ TEST_F(Removal, ASentCreationIsRemovedOnceItsObjectExists) {
     tick(220);
     EXPECT_EQ(sim.removed, std::vector<std::uint32_t>{sim.objectOf(r.hexId)}) << "one removal, after creation";
     EXPECT_FALSE(stateOf(r.hexId));
+}
+
+TEST_F(Removal, ACreationTheSimulatorNeverShowsIsGivenUpAfterAMinute) {
+    struct Case {
+        const char* name;
+        bool shown;         // reported in the last tick of the minute
+        bool removalAsked;  // RealTraffic has gone meanwhile
+    } cases[] = {
+        {"never shown", false, false},
+        {"never shown, its removal asked for", false, true},
+        {"shown just in time", true, false},
+    };
+    std::uint32_t hexId = 20000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rec r;
+        r.hexId = ++hexId;
+        r.callsign = "KLM" + std::to_string(hexId);
+        feedPair(r, g_tick.load() + 200, 0.01, 100000);
+        while (sim.creationOf(r.hexId) == nullptr) tick();
+        const std::int32_t sent = sim.creationOf(r.hexId)->tick;
+        if (c.removalAsked) gf_removeLiveAcsForRtGone();
+        const bool givenUp = !c.shown;
+        while (g_tick.load() < sent + 6000) tick();
+        EXPECT_EQ(stateOf(r.hexId), AcLifeState::adding2sim) << "it waits a minute";
+        if (c.shown) sim.objectCreated(r.hexId);
+        tick();
+        EXPECT_EQ(stateOf(r.hexId), givenUp ? std::nullopt : std::optional(AcLifeState::adding2sim));
+        const auto lines = log.lines();
+        EXPECT_EQ(std::any_of(lines.begin(), lines.end(),
+                              [&](const std::string& line) {
+                                  return line.find(r.callsign) != std::string::npos &&
+                                         line.ends_with(" not seen in the simulator 60 s after its creation: given up");
+                              }),
+                  givenUp);
+        if (c.shown) {
+            tick(201);
+            EXPECT_EQ(stateOf(r.hexId), AcLifeState::active) << "a late object is taken as it is";
+            continue;
+        }
+        // Should its object turn up after all, it is removed, not left frozen.
+        sim.objectCreated(r.hexId);
+        tick(11);
+        EXPECT_EQ(sim.removed.back(), sim.objectOf(r.hexId));
+        EXPECT_FALSE(stateOf(r.hexId));
+    }
 }
 
 TEST_F(Removal, AnActiveAircraftWaitsInRemovingfromsimForItsObjectsRemoval) {

@@ -14,6 +14,7 @@
 #include "traffic/engine_jobs.h"
 #include "traffic/engine_services.h"
 #include "traffic/park_airport.h"
+#include "traffic/removal.h"
 #include "traffic/spawn.h"
 #include "traffic/state.h"
 #include "traffic/static_decision.h"
@@ -102,6 +103,18 @@ void lf_giveUpUnmatchedCreation(LiveAc& aircraft) {
     aircraft.eraseNow = 1;
 }
 
+// The record of an aircraft whose update failed goes now; its object must
+// not stay frozen in the simulator, nor its stand blocked, for the session.
+void lf_dropFailedAc(LiveAc& aircraft) {
+    try {
+        removeAircraftFromSim(aircraft);
+        gf_setStandTaken(aircraft.standId, 0);
+    } catch (const std::exception& e) {
+        gf_logMarked(fmt::format("{}: {} {}", "updateLiveAc", e.what(), gf_acText(aircraft)));
+    }
+    aircraft.eraseNow = 1;
+}
+
 void lf_updateActiveAc(LiveAc& aircraft) {
     if (aircraft.samples.empty()) {
         lf_logStreamEmpty(aircraft);
@@ -160,7 +173,7 @@ bool updateLiveAc(LiveAc& aircraft) {
         gf_logMarked(fmt::format("{}: {} {}, sz:{}, fs:{}, st:{}", "updateLiveAc", e.what(), gf_acText(aircraft),
                                  aircraft.samples.size(), gf_phaseName(aircraft.phase),
                                  gf_lifeStateName(aircraft.lifeState)));
-        aircraft.eraseNow = 1;
+        lf_dropFailedAc(aircraft);
     }
     return eraseFlags(aircraft);
 }

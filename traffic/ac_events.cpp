@@ -198,6 +198,9 @@ void lf_onObjectRemoved(std::uint32_t objectId) {
             return;
         }
         if (aircraft->hasFlightPlan != 0) gf_removeFlightPlan(objectId);
+        // Removed by the simulator itself: its stand is free now. A removal
+        // the engine asked for freed it then, and it may be another's by now.
+        if (aircraft->lifeState != AcLifeState::removingfromsim) gf_setStandTaken(aircraft->standId, 0);
         lf_eraseLiveAc(aircraft);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <tuple>
 
@@ -490,20 +491,55 @@ TEST_F(StandSearch, AUseIsTakenWhenItsAircraftIsAlreadyThere) {
         parked.registration = "PH-BXZ";
         c.arrange();
         EXPECT_EQ(lf_isUseTaken(c.use), c.taken);
-        const UseTakenIndex index;
+        const StandSearchIndex index;
         EXPECT_EQ(lf_isUseTaken(c.use), c.taken) << "answered from the index";
     }
     // The index follows the schedule as it grows and shrinks.
     g_staticSlots.clear();
     g_staticAcs.clear();
     g_staticCallsigns = StaticCallsigns{};
-    const UseTakenIndex index;
+    const StandSearchIndex index;
     EXPECT_FALSE(lf_isUseTaken(u));
     g_staticSlots.push_back({1, 0, klm, "X", "Y", "PH-BXA", 0});
     EXPECT_TRUE(lf_isUseTaken(u));
     g_staticSlots.clear();
     g_staticSlots.push_back({1, 0, klm, "X", "Y", "PH-BXB", 0});
     EXPECT_FALSE(lf_isUseTaken(u));
+}
+
+TEST_F(StandSearch, TheIndexPassesOverAStandOnlyWhenNoneOfItsUsesWouldBeAsked) {
+    StandUse soft = use(dlh, "D-AIZB", 2, slots(20, 30), 2, "DLH2");
+    soft.real = 0;
+    StandUse consumed = use(klm, "PH-BXC", 2, slots(0, 47), 4, "KLM3");
+    consumed.consumed = 1;
+    setStands({standAt("A1", 0, 0, 20,
+                       {use(klm, "PH-BXA", 2, slots(10, 14), 1, "KLM1"), soft, use(klm, "PH-BXB", 5, slots(40, 47), 3),
+                        consumed, use(klm, "PH-BXD", 9, slots(5, 5), 5)})});
+    Stand& stand = g_stands[0];
+    StandSearchIndex index;
+    // Every widening step of every kind: the stand is passed over exactly
+    // when the search would find no use on it (for a weekday; days past 7,
+    // which no clock gives, may be searched in vain).
+    const auto agrees = [&] {
+        for (const int realMode : {0, 1, 2})
+            for (const int dayMode : {0, 1})
+                for (const std::uint32_t day : {1U, 2U, 5U, 9U, 12U})
+                    for (std::uint32_t slot = 0; slot < 48; ++slot) {
+                        const bool wanted = std::any_of(stand.uses.begin(), stand.uses.end(), [&](const StandUse& u) {
+                            return lf_searchStandsStep(u, realMode, dayMode, day, slot, stand);
+                        });
+                        const bool offered = index.mayOffer(stand, realMode, dayMode, day, slot);
+                        if (offered != wanted && (wanted || day <= 7))
+                            return ::testing::AssertionFailure() << "kind " << realMode << ", day mode " << dayMode
+                                                                  << ", day " << day << ", slot " << slot;
+                    }
+        return ::testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(index.mayOffer(stand, 1, 1, 3, 0)) << "a stand seen first is searched, not summed";
+    EXPECT_TRUE(agrees());
+    stand.uses[0].consumed = 1;
+    index.noteConsumed(stand);
+    EXPECT_TRUE(agrees()) << "after a use was consumed";
 }
 
 TEST_F(StandSearch, TheParkedCountAndTheirMeanTime) {

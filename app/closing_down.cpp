@@ -17,6 +17,7 @@
 #include "platform/window_host.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_record.h"
+#include "settings/control_updates.h"
 #include "settings/parameter_store.h"
 #include "settings/program_version.h"
 #include "settings/settings.h"
@@ -112,6 +113,15 @@ void lf_closingDown(const std::filesystem::path& parametersPath) {
     closingStep([&] {
         gf_setStringParam(DESTINATION, std::string(), parametersPath);
         gf_setStringParam(BLOCK_CALLSIGN, std::string(), parametersPath);
+    });
+    // Loading the settings at the next start-up fills no edit field: the
+    // fields show the emptied values now, and nothing is left to unblock.
+    closingStep([] {
+        ControlUpdateBatch batch;
+        batch.showText(DESTINATION);
+        batch.showText(BLOCK_CALLSIGN);
+        batch.enableControl(g_unblockButton, false);
+        batch.apply();
     });
     closingStep([&] { jobs.clearGhostCallsigns(); });
     closingStep([&] {

@@ -72,8 +72,8 @@ TEST_F(ClosingDownTest, StepsInOrderThenQuit) {
     closeDown(ExitReason::UserClosedSim, 0);
 
     EXPECT_EQ(calls(), (Calls{"requestSimClientStop", "stopReaders", "closeRtServer", "leaveParkAirport",
-                              "clearLiveryByHexId", "clearGhostCallsigns", "writeMatchingSummary", "logNoMatch",
-                              "post 2"}));
+                              "clearLiveryByHexId", "text DESTINATION", "text BLOCK_CALLSIGN", "enable Unblock 0",
+                              "clearGhostCallsigns", "writeMatchingSummary", "logNoMatch", "post 2"}));
     EXPECT_EQ(sleeps(), 1) << "500 ms for the readers";
     EXPECT_EQ(nowMs(), 500);
     EXPECT_TRUE(logHas("Exiting: USER CLOSED SIM"));

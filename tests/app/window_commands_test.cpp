@@ -16,6 +16,7 @@
 #include "airports/state.h"
 #include "app/closing_down.h"
 #include "app/headless/headless_host.h"
+#include "app/paint_state.h"
 #include "app/run_loop.h"
 #include "app/services/run_flags.h"
 #include "app/services/settings_lock.h"
@@ -23,6 +24,8 @@
 #include "app/services/status_line.h"
 #include "app/services/window_messages.h"
 #include "app/start_up.h"
+#include "liveries/categories.h"
+#include "liveries/livery_services.h"
 #include "rtlink/state.h"
 #include "settings/settings.h"
 #include "support/shell_fixture.h"
@@ -517,6 +520,23 @@ TEST_F(WindowCommandsTest, ATypedInstallPathThatExistsRestartsTheRun) {
     EXPECT_EQ(posted().back(), WM_APP_START) << "the run starts again";
     EXPECT_TRUE(log.contains("Restarting after 3 seconds"));
 
+    // A start-up that failed with a standard exception set the stop flag
+    // before the user typed the path: the path still restarts the run.
+    testing_support::resetShellState();
+    gf_setError("reading data files failed!");
+    gf_requestStop(ExitReason::SystemError, 0);
+    run("type " + id(ALL_INSTALL_PATH) + " " + simulator.path().string());
+    EXPECT_EQ(status(), "Install path exists, Velantra_P3D will restart");
+    EXPECT_EQ(g_exitReason.load(), ExitReason::NewSettings);
+    EXPECT_EQ(g_restartDelay.load(), 3);
+    clearCalls();
+    onSleep = [](int count) {
+        if (count == 100) gf_requestEnd();  // the user gives up waiting
+    };
+    lf_closingDown(parametersPath());
+    EXPECT_EQ(posted().back(), WM_APP_START) << "the run starts again";
+    onSleep = nullptr;
+
     // An empty path forgets the stored one.
     testing_support::resetShellState();
     SIM_INSTALL_PATH.value = simulator.path().string();
@@ -524,6 +544,51 @@ TEST_F(WindowCommandsTest, ATypedInstallPathThatExistsRestartsTheRun) {
     EXPECT_EQ(SIM_INSTALL_PATH.value.get(), "");
     EXPECT_EQ(storedValue("SIM_INSTALL_PATH"), "");
     EXPECT_FALSE(g_stopRequested.load());
+}
+
+TEST_F(WindowCommandsTest, ARestartShowsTheDestinationAndTheBlockingThatClosingDownEmptied) {
+    g_airports = {airport("EDDF", 50.03, 8.57)};
+    run({"type " + id(DESTINATION) + " eddf", "type " + id(BLOCK_CALLSIGN) + " klm1234"});
+    ASSERT_EQ(control(DESTINATION).text, "EDDF");
+    ASSERT_TRUE(enabled(g_unblockButton));
+    gf_requestStop(ExitReason::NewSettings, 2);
+    lf_closingDown(parametersPath());
+    ASSERT_EQ(posted().back(), WM_APP_START);
+    // What the next start-up shows before the user types anything.
+    lf_fillRadiusCombo();
+    EXPECT_EQ(control(DESTINATION).text, "");
+    EXPECT_EQ(control(BLOCK_CALLSIGN).text, "");
+    EXPECT_FALSE(enabled(g_unblockButton)) << "nothing is blocked any more";
+    EXPECT_EQ(storedValue("DESTINATION"), "");
+    EXPECT_EQ(storedValue("BLOCK_CALLSIGN"), "");
+}
+
+TEST_F(WindowCommandsTest, CategoryBoxesStayAsTheLiveryProcessingLeftThemAfterARestart) {
+    // The scanned liveries hold no light aircraft, helicopter or fighter jet
+    // (the processing runs once per process: a restart does not run it again).
+    gf_resetLiveryProcessing();
+    for (const SizeCategory category : {SizeCategory::Light, SizeCategory::HighPerf, SizeCategory::Rotorcraft})
+        lf_categorySummary(category, parametersPath());
+    // The restart's start-up fills and enables the setting controls again.
+    lf_fillRadiusCombo();
+    const DisplayList painted = lf_paintMainWindow(lf_capturePaintState(host.controls()));
+    const auto labelColour = [&](const std::string& text) {
+        for (const DrawItem& item : painted)
+            if (item.kind == DrawKind::text && item.text == text) return gf_colourName(item.colour);
+        return std::string("not drawn");
+    };
+    const struct {
+        CheckBoxParam& box;
+        const char* label;
+    } boxes[] = {{LIGHT_AIRCRAFT, "Light aircraft"}, {HELICOPTERS, "Helicopters"}, {HIGH_PERF_AIRCRAFT, "FighterJets"}};
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.box.key);
+        EXPECT_FALSE(enabled(b.box)) << "nothing of the kind can be matched";
+        EXPECT_FALSE(b.box.value.load());
+        EXPECT_FALSE(control(b.box).checked);
+        EXPECT_EQ(labelColour(b.label), gf_colourName(kGrey));
+    }
+    EXPECT_TRUE(enabled(GUID_CHANGES)) << "the other boxes are enabled as usual";
 }
 
 TEST_F(WindowCommandsTest, DisabledControlsAndUnknownCommandsAreRefused) {

@@ -86,11 +86,16 @@ bool gf_isRestartReason(ExitReason reason) {
 }
 
 void gf_requestEnd() {
+    // The reason before the flags: the traffic thread may end the run, and
+    // closing down log the reason, as soon as one of them is set. A trigger
+    // that set the stop flag before keeps its own reason.
+    if (!g_stopRequested) {
+        ExitReason unset = ExitReason::NotYetSet;
+        g_exitReason.compare_exchange_strong(unset, ExitReason::UserClosedSim);
+    }
     g_closeRequested = true;
     g_runJobs.closeRtServer();
     g_stopRequested = true;
-    ExitReason unset = ExitReason::NotYetSet;
-    g_exitReason.compare_exchange_strong(unset, ExitReason::UserClosedSim);
 }
 
 void lf_closingDown(const std::filesystem::path& parametersPath) {

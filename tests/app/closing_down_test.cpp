@@ -230,7 +230,15 @@ TEST_F(ClosingDownTest, SecondTriggerKeepsTheFirstReason) {
 }
 
 TEST_F(ClosingDownTest, EndRequestSetsBothFlagsAndOnlyAnUnsetReason) {
+    // The traffic thread may end the run, and closing down log its reason,
+    // as soon as a flag is set: the reason comes first.
+    std::vector<std::string> reasonsWhileClosing;
+    onCall = [&](const std::string& call) {
+        if (call == "closeRtServer") reasonsWhileClosing.push_back(gf_exitReasonText(g_exitReason));
+    };
     gf_requestEnd();
+    EXPECT_EQ(reasonsWhileClosing, std::vector<std::string>{"USER CLOSED SIM"});
+    onCall = nullptr;
     EXPECT_TRUE(g_closeRequested.load());
     EXPECT_TRUE(g_stopRequested.load());
     EXPECT_EQ(g_exitReason.load(), ExitReason::UserClosedSim);

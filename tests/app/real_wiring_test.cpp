@@ -74,8 +74,9 @@ constexpr int kPace = 10;
 // schedule is the same every time.
 constexpr double kReplayStart = 1751891340.0;
 
-// The user's A320 parked on the H-pier at Schiphol, a flight running.
-constexpr const char* kSimulatorScenario = R"(sim v5
+// Prepar3D v6 with the user's A320 parked on the H-pier at Schiphol, a
+// flight running.
+constexpr const char* kSimulatorScenario = R"(sim v6
 terrain -11
 user-title Stand-in A320 Neutral
 user-model A320
@@ -84,8 +85,10 @@ user-at 0 52.31170 4.75010 -11 ground 180
 )";
 
 // An arrival on final that stays in the feed for the whole test (across a
-// restart of the run), and a departure that the feed loses after 20
-// seconds, so that the program removes it once its last sample has passed.
+// restart of the run); a departure that the feed loses after 20 seconds,
+// so that the program removes it once its last sample has passed; an
+// aircraft taxiing through the user's aircraft, which makes way for it; and
+// an aircraft parked on stand D4.
 constexpr const char* kTrafficScenario = R"(field EHAM -11
 qnh 0 1008
 track 4844322 KLM1234 B738 PH-BXA LHR AMS A3
@@ -97,6 +100,15 @@ end
 track 4844660 TRA6402 B738 PH-HSA AMS LHR A3
   0       52.33000 4.70000 3000  200
   20      52.31691 4.67859 3667  200
+end
+track 4851711 KLC1671 E190 PH-EZA AMS BRU A3
+  0       52.31440 4.75010 gnd   8
+  73      52.31170 4.75010 gnd   8
+  149     52.30890 4.75010 gnd   8
+end
+track 4856789 RYR4AB B738 EI-DCL STN AMS A3
+  0       52.308333 4.762337 gnd 0 hdg=34
+  400     52.308333 4.762337 gnd 0 hdg=34
 end
 )";
 
@@ -216,7 +228,10 @@ protected:
         fs::create_directories(places_.programFolder);
         fs::create_directories(places_.appData / "InsideSystems");
         testing_support::writeFile(places_.appData / "InsideSystems" / "RealTraffic.jar", "jar");
-        SIM_INSTALL_PATH.value = "P3D v5";
+        // The install path does not name the version: the simulator's is
+        // the one the settings ask for.
+        SIM_INSTALL_PATH.value = "Prepar3D";
+        P3D_VERSION.value = 6;
         PORT_NUMBER.value = "0";  // a free port
         SCAN_LIVERIES.value = false;
         SCAN_AIRPORTS.value = false;
@@ -300,19 +315,28 @@ protected:
     }
 
     // What the stand-in's record shows so far of the AI objects: each
-    // creation's tail number in the order received, each removal's, and the
-    // aircraft whose nav lights were set. (An object's id comes back in the
-    // order of the creations.)
+    // creation's tail number in the order received, each removal's, the
+    // aircraft whose nav lights were switched off, and whether each object's
+    // engines were started (a created live aircraft is made active when its
+    // lights, engines and flaps are set). An object's id comes back in the
+    // order of the creations.
     struct AiTraffic {
         std::vector<std::string> created;
         std::vector<std::string> removed;
-        std::vector<std::string> navLightsSet;
+        std::vector<std::string> navLightsOff;  // NAV_LIGHTS_SET 0
+        std::vector<bool> started;               // per creation: its engines were started
         // A static aircraft (its tail number ends in '*') was removed and one
         // was created after it: the schedule was renewed.
         bool staticsRenewed() const { return renewed; }
         bool renewed = false;
         bool wasCreated(const std::string& tail) const { return std::count(created.begin(), created.end(), tail) > 0; }
         bool wasRemoved(const std::string& tail) const { return std::count(removed.begin(), removed.end(), tail) > 0; }
+        // The tail's n-th creation (from 1) has been made active.
+        bool activated(const std::string& tail, int n) const {
+            for (std::size_t k = 0; k < created.size(); ++k)
+                if (created[k] == tail && --n == 0) return started[k];
+            return false;
+        }
         // Every static aircraft that was created has been removed again.
         bool staticsGone() const {
             return std::all_of(created.begin(), created.end(),
@@ -321,11 +345,15 @@ protected:
     };
     AiTraffic aiTraffic() const {
         AiTraffic traffic;
-        std::deque<std::string> awaitingId;
-        std::map<std::uint32_t, std::string> tailById;
+        std::deque<std::size_t> awaitingId;              // creations by index
+        std::map<std::uint32_t, std::size_t> creationById;
+        const auto tailOf = [&](std::uint32_t objectId) {
+            const auto found = creationById.find(objectId);
+            return found == creationById.end() ? std::string() : traffic.created[found->second];
+        };
         const auto isStatic = [](const std::string& tail) { return !tail.empty() && tail.back() == '*'; };
         bool staticRemoved = false;
-        std::uint32_t navLightsEvent = 0;
+        std::map<std::uint32_t, std::string> eventNames;
         for (const nlohmann::json& line : record()) {
             if (!line.is_object() || !line.contains("fields")) continue;
             const std::string kind = line.value("kind", "");
@@ -333,20 +361,24 @@ protected:
             const nlohmann::json& fields = line["fields"];
             if (dir == "in" && kind == "AICreateNonATCAircraft") {
                 const std::string tail = fields.value("tailNumber", "");
+                awaitingId.push_back(traffic.created.size());
                 traffic.created.push_back(tail);
-                awaitingId.push_back(tail);
+                traffic.started.push_back(false);
                 if (staticRemoved && isStatic(tail)) traffic.renewed = true;
             } else if (dir == "out" && kind == "ASSIGNED_OBJECT_ID" && !awaitingId.empty()) {
-                tailById[fields.value("objectId", 0U)] = awaitingId.front();
+                creationById[fields.value("objectId", 0U)] = awaitingId.front();
                 awaitingId.pop_front();
-            } else if (dir == "in" && kind == "MapClientEventToSimEvent" &&
-                       fields.value("eventName", "") == "NAV_LIGHTS_SET") {
-                navLightsEvent = fields.value("eventId", 0U);
-            } else if (dir == "in" && kind == "TransmitClientEvent" && navLightsEvent != 0 &&
-                       fields.value("eventId", 0U) == navLightsEvent) {
-                traffic.navLightsSet.push_back(tailById[fields.value("objectId", 0U)]);
+            } else if (dir == "in" && kind == "MapClientEventToSimEvent") {
+                eventNames[fields.value("eventId", 0U)] = fields.value("eventName", "");
+            } else if (dir == "in" && kind == "TransmitClientEvent") {
+                const std::uint32_t objectId = fields.value("objectId", 0U);
+                const std::string& name = eventNames[fields.value("eventId", 0U)];
+                const auto found = creationById.find(objectId);
+                if (found != creationById.end() && name == "ENGINE_AUTO_START") traffic.started[found->second] = true;
+                if (name == "NAV_LIGHTS_SET" && fields.value("data", 1U) == 0)
+                    traffic.navLightsOff.push_back(tailOf(objectId));
             } else if (dir == "in" && kind == "AIRemoveObject") {
-                const std::string tail = tailById[fields.value("objectId", 0U)];
+                const std::string tail = tailOf(fields.value("objectId", 0U));
                 traffic.removed.push_back(tail);
                 if (isStatic(tail)) staticRemoved = true;
             }
@@ -390,8 +422,15 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     const bool placed = waitUntil([] { return g_staticCount.load() > 0; });
     const std::string parkAirportShown = g_parkAirportText.get();
     g_staticUpdateMinutes = 1;
-    const bool renewed = placed && waitUntil([this] { return aiTraffic().staticsRenewed(); });
+    // While the settings are locked, the window shows the schedule's size.
+    std::uint64_t scheduleShown = 0;
+    const bool renewed = placed && waitUntil([&] {
+        scheduleShown = std::max(scheduleShown, g_staticScheduleShown.load());
+        return aiTraffic().staticsRenewed();
+    });
     const bool departureRemoved = waitUntil([this] { return aiTraffic().wasRemoved("TRA6402"); });
+    const bool madeWay = waitUntil([this] { return aiTraffic().wasRemoved("KLC1671"); });
+    const bool parkedLive = waitUntil([] { return g_parkedLiveCount.load() > 0; });
 
     // The window's commands that the traffic thread carries out.
     click(g_callsignToOidButton);
@@ -401,10 +440,12 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
         return fs::exists(g_myParkAirportsPath) &&
                testing_support::readFile(g_myParkAirportsPath).find("EDDF") != std::string::npos;
     });
+    click(g_rereadButton);
+    const bool reRead = waitUntil([this] { return log_.contains("park airports and stands are okay"); });
     click(NAV_LIGHTS_WHILE_PARKED);
     const bool lightsSwitched = waitUntil([this] {
         const AiTraffic traffic = aiTraffic();
-        return std::any_of(traffic.navLightsSet.begin(), traffic.navLightsSet.end(),
+        return std::any_of(traffic.navLightsOff.begin(), traffic.navLightsOff.end(),
                            [](const std::string& tail) { return tail.ends_with('*'); });
     });
     click(g_flushStaticButton);
@@ -418,29 +459,32 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     simulatorDoes("sim on");
     const bool resumed = waitUntil([this] { return log_.contains("Flight resumed"); });
 
+    // A run's last message, after which its thread ends.
+    const auto runEnded = [this, &startUp] {
+        const std::uint32_t message = loop_.next(60s);
+        if (message == 0) {
+            std::cerr << "The run did not end; its thread cannot be joined.\n";
+            std::abort();
+        }
+        startUp.join();
+        return message;
+    };
+
     // A typed install path restarts the run; the new run creates the
     // arrival again.
     type(ALL_INSTALL_PATH, places_.appData.path().string());
-    if (loop_.next(60s) != WM_APP_START) {
-        std::cerr << "The run did not restart; its thread cannot be joined.\n";
-        std::abort();
-    }
-    startUp.join();
-    startUp = std::thread([this] { lf_startUpVLNT(places_.programFolder); });
-    const bool recreated = waitUntil([this] {
-        const std::vector<std::string> created = aiTraffic().created;
-        return std::count(created.begin(), created.end(), "KLM1234") == 2;
-    });
+    const bool restarted = runEnded() == WM_APP_START;
+    if (restarted) startUp = std::thread([this] { lf_startUpVLNT(places_.programFolder); });
+    const bool recreated = restarted && waitUntil([this] { return aiTraffic().activated("KLM1234", 2); });
+    // Blocking its callsign removes it at once (its stream runs on for
+    // more than a minute).
+    type(BLOCK_CALLSIGN, "klm1234");
+    const bool blocked = testing_support::waitFor([this] { return aiTraffic().wasRemoved("KLM1234"); }, 10s);
 
     // The close button: closing down ends the simulator link, the readers
     // and the command link itself.
     lf_onCloseButton();
-    const std::uint32_t end = loop_.next(60s);
-    if (end != WM_APP_QUIT) {
-        std::cerr << "The run did not end at the close button; its thread cannot be joined.\n";
-        std::abort();
-    }
-    startUp.join();
+    const bool quit = restarted && runEnded() == WM_APP_QUIT;
     const bool simLinkEnded = testing_support::waitFor([] { return !g_simConnected.load(); }, 30s);
     const bool readersEnded = testing_support::waitFor(
         [] {
@@ -464,26 +508,34 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     EXPECT_EQ(titleOf("TRA6402"), "Boeing 737-800 Transavia PH-HSA");
     EXPECT_TRUE(log_.contains("SimConnect: User aircraft model: A320, half wing span: 17.9 meter"));
     EXPECT_EQ(g_shownQnh.load(), 1008) << "the QNH reader's value";
-    // A removal: the departure the feed lost, while the arrival stayed.
+    // A removal: the departure the feed lost, the aircraft in the user's
+    // way; the arrival stayed until its callsign was blocked.
     EXPECT_TRUE(departureRemoved) << "the departure was not removed";
-    EXPECT_FALSE(traffic.wasRemoved("KLM1234"));
-    // A static renewal: MAX_PARK_SEL statics at first; the schedule of the
-    // new half-hour removed some and placed others.
+    EXPECT_TRUE(madeWay) << "the aircraft taxiing through the user's was not removed";
+    EXPECT_TRUE(parkedLive) << "no live aircraft parked";
+    EXPECT_EQ(std::count(traffic.removed.begin(), traffic.removed.end(), "KLM1234"), 1);
+    // A static renewal: the schedule of the new half-hour removed some
+    // static aircraft and placed others.
     EXPECT_TRUE(placed) << "no static aircraft";
     EXPECT_EQ(parkAirportShown, "EHAM (AMS)");
     EXPECT_TRUE(renewed) << "the static parking was not renewed";
-    EXPECT_TRUE(log_.contains("Parking adjustments: 5 to be removed, 5 to be added"));
+    EXPECT_GT(scheduleShown, 0u) << "the schedule's size while the settings were locked";
+    EXPECT_TRUE(log_.contains("Parking adjustments: 4 to be removed, 4 to be added"));
 
     // The window's commands.
     EXPECT_TRUE(callsignsListed) << "cs->oid: no list of the moving callsigns";
     EXPECT_TRUE(destinationListed) << "the destination did not join the park airports";
+    EXPECT_TRUE(reRead) << "Re-read did not check the park airports";
     EXPECT_TRUE(lightsSwitched) << "the static aircraft's nav lights were not switched";
     EXPECT_TRUE(flushed) << "Flush static left static aircraft";
     EXPECT_TRUE(paused && heardWhilePaused) << "no position to RealTraffic while the flight stood";
     EXPECT_TRUE(resumed);
+    EXPECT_TRUE(restarted) << "the typed install path did not restart the run";
     EXPECT_TRUE(recreated) << "the restarted run did not create the arrival again";
+    EXPECT_TRUE(blocked) << "the blocked callsign's aircraft was not removed";
 
     // The end of the run as the user sees it.
+    EXPECT_TRUE(quit) << "the close button did not end the program";
     EXPECT_TRUE(log_.contains("Exiting: USER CLOSED SIM"));
     EXPECT_TRUE(simLinkEnded) << "closing down left the simulator link running";
     EXPECT_TRUE(readersEnded) << "closing down left the readers running";

@@ -287,6 +287,10 @@ protected:
 
     // The user at the main window (this thread plays the window thread).
     void click(const WindowControl& control) { lf_HandleWMCOMMAND(window_, control.controlId, 0); }
+    void select(const ChoiceParam& list, int index) {
+        controls_.selectItem(list.controlId, index);
+        lf_HandleWMCOMMAND(window_, list.controlId, kSelectionChanged);
+    }
     void type(const EditParam& field, const std::string& text) {
         controls_.setText(field.controlId, text);
         lf_onEditEnter(window_, field);
@@ -480,6 +484,10 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     // more than a minute).
     type(BLOCK_CALLSIGN, "klm1234");
     const bool blocked = testing_support::waitFor([this] { return aiTraffic().wasRemoved("KLM1234"); }, 10s);
+    // No live aircraft at all: the one parked on D4 goes too.
+    const bool parkedAgain = waitUntil([] { return g_parkedLiveCount.load() > 0; });
+    select(MAX_LIVE_SEL, 0);
+    const bool noLive = waitUntil([this] { return aiTraffic().wasRemoved("RYR4AB"); });
 
     // The close button: closing down ends the simulator link, the readers
     // and the command link itself.
@@ -533,6 +541,7 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     EXPECT_TRUE(restarted) << "the typed install path did not restart the run";
     EXPECT_TRUE(recreated) << "the restarted run did not create the arrival again";
     EXPECT_TRUE(blocked) << "the blocked callsign's aircraft was not removed";
+    EXPECT_TRUE(parkedAgain && noLive) << "a maximum of 0 live aircraft left one";
 
     // The end of the run as the user sees it.
     EXPECT_TRUE(quit) << "the close button did not end the program";

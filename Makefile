@@ -1,5 +1,5 @@
 # The set-up commands of the README, and a few helpers.
-.PHONY: test demo demo-windows demo-leab idle-cost soak soak-windows bench fuzz clean
+.PHONY: test demo demo-windows demo-leab demo-real-feed idle-cost soak soak-windows bench fuzz clean
 
 # Installs what is missing, builds both builds and runs every test.
 test:
@@ -17,6 +17,11 @@ demo-windows:
 # scenery the scan at start turns into the park airport's file.
 demo-leab:
 	bash scripts/demo.sh --leab
+
+# Ground traffic at Schiphol replayed as a real feed sends it, and how
+# faithfully the program moved each aircraft on the ground.
+demo-real-feed:
+	bash scripts/demo.sh --real-feed
 
 # The program's own CPU time while it idles with the stand-ins.
 idle-cost:

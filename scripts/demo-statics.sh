@@ -13,7 +13,7 @@ statics_stdin=/dev/stdin
 
 # Before the program starts: the command pipe.
 statics_prepare() {
-  ((windows || !traffic)) && return 0
+  ((windows || !traffic || real_feed)) && return 0
   statics_on=1 statics_state=0 statics_last=-100 statics_sent=0
   statics_stdin=$demo/commands
   mkfifo "$statics_stdin" && exec 7<>"$statics_stdin"

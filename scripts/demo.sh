@@ -19,6 +19,13 @@
 #                               at start generates LEAB's airport file, which
 #                               becomes the park airport's file, and static
 #                               aircraft park on its stands (no live traffic)
+#   scripts/demo.sh --real-feed the real-feed scenario: aircraft landing, taxiing
+#                               in, pushed back, holding short, taking off, towed
+#                               and standing at Schiphol, replayed as a real feed
+#                               sends them (tools/realtraffic/scenarios/
+#                               eham_real_feed.txt, realtraffic --real-feed); it
+#                               then judges how faithfully the program moved each
+#                               one on the ground (scripts/ground_fidelity.py)
 #   scripts/demo.sh --check     also fails (exit code 1) unless the program
 #                               ended with 0, the log shows the simulator
 #                               connected, RealTraffic connected at level 2
@@ -30,9 +37,12 @@
 #
 # Natively it also reports the program's own CPU time over the run.
 #
-#   VLNT_DEMO_SECONDS  how long the program runs (default 120)
+#   VLNT_DEMO_SECONDS  how long the program runs (default 120; with --real-feed 820)
 #   VLNT_DEMO_DIR      where the run goes (default build/demo, build/demo-windows,
-#                      build/demo-leab)
+#                      build/demo-leab, build/demo-real-feed)
+#   VLNT_DEMO_SEED     the real feed's seed (default 1)
+#   VLNT_DEMO_DELAY    the program's playback delay the real feed's judge
+#                      compares with, in seconds (default 30)
 #   VLNT_JOBS          parallel build jobs (default: number of cores)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -43,6 +53,7 @@ check=0
 traffic=1
 production=0
 leab=0
+real_feed=0
 for arg in "$@"; do
   case $arg in
     --windows) windows=1 ;;
@@ -50,21 +61,28 @@ for arg in "$@"; do
     --no-traffic) traffic=0 ;;
     --production) production=1 ;;
     --leab) leab=1 traffic=0 ;;
-    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic | --leab | --production] [--check]" >&2; exit 2 ;;
+    --real-feed) real_feed=1 ;;
+    *) echo "usage: scripts/demo.sh [--windows] [--no-traffic | --leab | --production | --real-feed] [--check]" >&2
+      exit 2 ;;
   esac
 done
+if ((real_feed && (leab || production || !traffic))); then
+  echo "scripts/demo.sh: --real-feed replays traffic: not with --no-traffic, --leab or --production" >&2
+  exit 2
+fi
 # The Windows program needs a display: the whole demo runs on a virtual one.
 if ((windows)) && [[ -z ${DISPLAY:-} ]] && [[ -z ${VLNT_DEMO_ON_XVFB:-} ]]; then
   bash scripts/install-deps.sh || exit 1
   VLNT_DEMO_ON_XVFB=1 exec xvfb-run -a bash "$0" "$@"
 fi
 
-seconds=${VLNT_DEMO_SECONDS:-120}
+seconds=${VLNT_DEMO_SECONDS:-$((real_feed ? 820 : 120))}
 jobs=${VLNT_JOBS:-$(nproc)}
 demo_name=demo
 ((production)) && demo_name=production
 ((windows)) && demo_name+=-windows
 ((leab)) && demo_name+=-leab
+((real_feed)) && demo_name+=-real-feed
 demo=${VLNT_DEMO_DIR:-$root/build/$demo_name}
 case $demo in /*) ;; *) demo=$root/$demo ;; esac
 
@@ -226,11 +244,24 @@ stop_all() {
 }
 trap stop_all EXIT
 
-# The replayed positions by callsign, for the stand-in simulator's map and
-# summary of how closely each AI object followed its replayed track.
+# The replayed scenario, and with --real-feed the replay as a real feed sends
+# it, its truth (each aircraft's noise-free position over time) and the
+# stand-in simulator's log of where each AI object was.
+rt_scenario=tools/realtraffic/scenarios/eham_demo.txt
+real_feed_replay=()
+positions=()
+if ((real_feed)); then
+  rt_scenario=tools/realtraffic/scenarios/eham_real_feed.txt
+  real_feed_replay=(--real-feed="${VLNT_DEMO_SEED:-1}" --truth "$demo/realtraffic/truth.csv")
+  positions=(--positions "$demo/simulator/simulator-positions.csv")
+fi
+
+# The replayed (noise-free) positions by callsign, for the stand-in
+# simulator's map and summary of how closely each AI object followed its
+# replayed track.
 reference=()
 if ((traffic)); then
-  "$native/tools/realtraffic" generate tools/realtraffic/scenarios/eham_demo.txt |
+  "$native/tools/realtraffic" generate "$rt_scenario" |
     awk '{ sub(/^[^ ]+ /, ""); split($0, f, ","); if (f[1] == "TFC" && f[10] != "" && f[10] !~ / /) print f[10], f[3], f[4], f[5] }' \
       >"$demo/simulator/replayed.txt" && reference=(--reference "$demo/simulator/replayed.txt")
 fi
@@ -242,7 +273,7 @@ wine_prefix=()
 ((windows)) && wine_prefix=(--wine-prefix "$WINEPREFIX")
 setsid "$native/tools/simulator" --scenario "$scenario" --out "$demo/simulator" \
   --tcp6 off --pipe off --record-frames off --quiet --ports-file "$demo/simulator/ports.json" \
-  --installed-titles "$liveries" "${reference[@]}" --stands data/stands/EHAM.xml "${wine_prefix[@]}" \
+  --installed-titles "$liveries" "${reference[@]}" --stands data/stands/EHAM.xml "${wine_prefix[@]}" "${positions[@]}" \
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
@@ -255,9 +286,9 @@ mkdir -p "$demo/realtraffic"
 statics_prepare
 replay=()
 if ((traffic)); then
-  say "starting the stand-in RealTraffic (command link and the EHAM demo scenario)"
-  replay=(--replay tools/realtraffic/scenarios/eham_demo.txt --primer --quiet)
-  ((statics_on)) && replay+=(--clock "$statics_clock")
+  say "starting the stand-in RealTraffic (command link and the scenario $rt_scenario)"
+  replay=(--replay "$rt_scenario" --primer --quiet "${real_feed_replay[@]}")
+  ((statics_on || real_feed)) && replay+=(--clock "$statics_clock")
 else
   say "starting the stand-in RealTraffic (command link only, no traffic)"
 fi
@@ -464,8 +495,22 @@ if ((traffic)); then
       awk '/ on the ground, heading at most / { n++; for (i = 1; i < NF; i++) if ($i == "most" && $(i + 1) > 30) bad = 1 }
            END { exit !(n > 0 && !bad) }' "$stands" 2>/dev/null
     }
-    verdict no_slides "no aircraft slid sideways on the ground (the stand-in's largest angles above)"
+    ((real_feed)) || verdict no_slides "no aircraft slid sideways on the ground (the stand-in's largest angles above)"
   fi
+fi
+# The real feed: each aircraft on the ground against its truth at the
+# program's delayed time (the per-aircraft angle there replaces the one
+# verdict on slides).
+if ((real_feed)); then
+  echo
+  say "ground fidelity under the real feed (seed ${VLNT_DEMO_SEED:-1})"
+  python3 scripts/ground_fidelity.py --truth "$demo/realtraffic/truth.csv" \
+    --positions "$demo/simulator/simulator-positions.csv" --stand-report "$stands" \
+    --delay "${VLNT_DEMO_DELAY:-30}" >"$demo/ground-fidelity.txt" 2>&1
+  cat "$demo/ground-fidelity.txt"
+  judged=$(grep -cE '^  (ok|FAIL) ' "$demo/ground-fidelity.txt")
+  verdict '((judged > 0))' "the ground fidelity was judged ($judged verdicts above)"
+  failures=$((failures + $(grep -c '^  FAIL ' "$demo/ground-fidelity.txt")))
 fi
 if [[ -n $cpu_ticks ]]; then
   awk -v ticks="$cpu_ticks" -v hz="$(getconf CLK_TCK)" -v seconds="$elapsed" 'BEGIN {
@@ -487,6 +532,11 @@ echo "  simulator map (SVG)      $demo/simulator/simulator-map.svg"
 echo "  simulator summary        $demo/simulator/simulator-summary.txt"
 echo "  ground map and stands    $demo/simulator/simulator-ground-map.svg, $stands"
 echo "  RealTraffic transcript   $demo/realtraffic/transcript.txt"
+if ((real_feed)); then
+  echo "  the feed's truth (CSV)   $demo/realtraffic/truth.csv"
+  echo "  AI objects' positions    $demo/simulator/simulator-positions.csv"
+  echo "  ground fidelity          $demo/ground-fidelity.txt"
+fi
 ((windows)) && echo "  window pictures          $shots/ (with-traffic.png, t020.png, ...; checks.txt)"
 echo "  stand-ins' output        $demo/simulator/simulator.out, $demo/realtraffic/realtraffic.out"
 echo "  download site's requests $demo/site/download_site.out"

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <sstream>
 
 #include "platform/sockets.h"
@@ -33,12 +34,19 @@ const std::string kDemo = testing_support::sourceFile("tools/realtraffic/scenari
 TEST(RealTrafficCli, AWrongCommandLineShowsTheUsage) {
     for (const auto& arguments : std::vector<std::vector<std::string>>{
              {}, {"fly"}, {"replay"}, {"replay", kDemo, "--speed", "fast"}, {"replay", kDemo, "--loud"},
-             {"command", "--duplicates"}}) {
+             {"command", "--duplicates"}, {"replay", kDemo, "--real-feed=x"}, {"replay", kDemo, "--real-feed="},
+             {"generate", kDemo, "--real-feeds"}, {"generate", kDemo, "--real-feed=-1"},
+             {"replay", kDemo, "--truth", "t.csv", "--speed", "0"}, {"replay", kDemo, "--truth"}}) {
         const Outcome r = run(arguments);
         EXPECT_EQ(r.code, 2);
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
     }
     EXPECT_NE(run({"replay", kDemo, "--speed", "fast"}).err.find("--speed needs a number, not 'fast'"),
+              std::string::npos);
+    EXPECT_NE(run({"replay", kDemo, "--real-feed=x"}).err.find("--real-feed takes a seed (a whole number), not 'x'"),
+              std::string::npos);
+    EXPECT_NE(run({"command", "--replay", kDemo, "--truth", "t.csv", "--speed", "0"})
+                  .err.find("--truth needs a replay in time (--speed above 0)"),
               std::string::npos);
     for (const char* clock : {"12:29", "24:00:00", "12:60:00", "12:29:30x"})
         EXPECT_NE(run({"replay", kDemo, "--clock", clock}).err.find("--clock needs a time hh:mm:ss"), std::string::npos)
@@ -104,4 +112,43 @@ TEST(RealTrafficCli, ReplaySendsTheScenarioAndReportsIt) {
     EXPECT_NE(r.out.find("sent 459 traffic, 0 duplicate, 0 malformed, 0 oversize, 1 primer, 78 QNH datagrams"),
               std::string::npos)
         << r.out;
+}
+
+TEST(RealTrafficCli, TheRealFeedFollowsItsSeedAndTheReplayWritesItsTruth) {
+    const std::string plain = run({"generate", kDemo}).out;
+    const Outcome seeded = run({"generate", kDemo, "--real-feed=4"});
+    ASSERT_EQ(seeded.code, 0) << seeded.err;
+    EXPECT_EQ(run({"generate", kDemo, "--real-feed=4"}).out, seeded.out);
+    EXPECT_NE(run({"generate", kDemo, "--real-feed=5"}).out, seeded.out);
+    EXPECT_EQ(run({"generate", kDemo, "--real-feed"}).out, run({"generate", kDemo, "--real-feed=1"}).out);
+    EXPECT_NE(seeded.out, plain);
+
+    platform::UdpSocket traffic, qnh;
+    ASSERT_EQ(traffic.open(), 0);
+    ASSERT_EQ(traffic.bind(0, true), 0);
+    ASSERT_EQ(qnh.open(), 0);
+    ASSERT_EQ(qnh.bind(0, true), 0);
+    const testing_support::TempDir dir;
+    testing_support::writeFile(dir / "short.txt", "field EHAM -11\n"
+                                                  "track 4844322 KLM1234 B738 PH-BXA LHR AMS\n"
+                                                  "  0 52.3 4.7 3000 200\n"
+                                                  "  12 52.3 4.71758 3000 200\n"
+                                                  "end\n");
+    const double before = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const Outcome r = run({"replay", (dir / "short.txt").string(), "--traffic-port",
+                           std::to_string(traffic.localPort()), "--qnh-port", std::to_string(qnh.localPort()), "--speed",
+                           "24", "--quiet", "--real-feed=3", "--clock", "12:29:00", "--truth",
+                           (dir / "truth.csv").string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::istringstream truth(testing_support::readFile(dir / "truth.csv"));
+    std::string line;
+    std::getline(truth, line);
+    ASSERT_TRUE(std::getline(truth, line));
+    // The truth keeps this PC's clock, not the datagrams' (--clock).
+    const double first = std::stod(line.substr(0, line.find(',')));
+    EXPECT_GE(first, before - 0.01);
+    EXPECT_LT(first, before + 5);
+    std::string last = line;
+    while (std::getline(truth, line)) last = line;
+    EXPECT_NEAR(std::stod(last.substr(0, last.find(','))) - first, 12.0 / 24, 0.011);
 }

@@ -1,8 +1,10 @@
 #include "tools/realtraffic/generator.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -17,12 +19,17 @@
 #include "tools/realtraffic/busy.h"
 #include "tools/realtraffic/control.h"
 #include "tools/realtraffic/datagram.h"
+#include "tools/realtraffic/real_feed.h"
+#include "tools/realtraffic/waypoint_path.h"
 
 using namespace realtraffic;
 
 namespace {
 
 Scenario demoScenario() { return loadScenario(testing_support::sourceFile("tools/realtraffic/scenarios/eham_demo.txt")); }
+Scenario realFeedScenario() {
+    return loadScenario(testing_support::sourceFile("tools/realtraffic/scenarios/eham_real_feed.txt"));
+}
 
 std::vector<std::string> fieldsOf(const std::string& datagram) {
     std::vector<std::string> fields;
@@ -103,7 +110,10 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
     EXPECT_EQ(scenario.fieldElevationFt, elevations[scenario.fieldCode]);
     for (const TrackSpec& t : scenario.tracks) {
         EXPECT_TRUE(types.count(t.type)) << t.type;
-        EXPECT_TRUE(airlines.count(t.callsign.substr(0, 3))) << t.callsign;
+        // A towed aircraft sends its registration as its flight id.
+        std::string registration = t.registration;
+        registration.erase(std::remove(registration.begin(), registration.end(), '-'), registration.end());
+        EXPECT_TRUE(airlines.count(t.callsign.substr(0, 3)) || t.callsign == registration) << t.callsign;
         ASSERT_TRUE(registrations.count(t.registration)) << t.registration;
         EXPECT_EQ(registrations[t.registration], t.type) << t.registration;
         EXPECT_TRUE(iataCodes.count(t.origin)) << t.origin;
@@ -113,18 +123,22 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
 
 }  // namespace
 
-TEST(RealTrafficGenerator, TheDemoKeepsEveryRuleOfTheTrafficEngine) {
-    const Scenario scenario = demoScenario();
-    ASSERT_EQ(scenario.tracks.size(), 7u);
-    for (const TrackSpec& track : scenario.tracks) {
-        const auto samples = sampleTrack(track, scenario.fieldElevationFt);
-        ASSERT_GE(samples.size(), 10u) << track.callsign;
-        EXPECT_EQ(engineWouldRefuse(samples, scenario.fieldElevationFt), "") << track.callsign;
-        EXPECT_LT(samples[1].offset - samples[0].offset, 27.0) << track.callsign;  // it appears at all
+TEST(RealTrafficGenerator, TheDemosKeepEveryRuleOfTheTrafficEngine) {
+    for (const auto& [scenario, tracks] : {std::pair{demoScenario(), 7u}, std::pair{realFeedScenario(), 7u}}) {
+        ASSERT_EQ(scenario.tracks.size(), tracks);
+        for (const TrackSpec& track : scenario.tracks) {
+            const auto samples = sampleTrack(track, scenario.fieldElevationFt);
+            ASSERT_GE(samples.size(), 10u) << track.callsign;
+            EXPECT_EQ(engineWouldRefuse(samples, scenario.fieldElevationFt), "") << track.callsign;
+            EXPECT_LT(samples[1].offset - samples[0].offset, 27.0) << track.callsign;  // it appears at all
+        }
     }
 }
 
-TEST(RealTrafficGenerator, TheDemoUsesIdentitiesOfTheDataSet) { expectIdentitiesOfTheDataSet(demoScenario()); }
+TEST(RealTrafficGenerator, TheDemosUseIdentitiesOfTheDataSet) {
+    expectIdentitiesOfTheDataSet(demoScenario());
+    expectIdentitiesOfTheDataSet(realFeedScenario());
+}
 
 TEST(RealTrafficGenerator, TheProgramReadsEveryGeneratedDatagramAsItsSample) {
     testing_support::LogCapture log;
@@ -323,5 +337,292 @@ TEST(RealTrafficControl, ReadsTheActionsOfALongRunAndRefusesOthers) {
         } catch (const StandInError& e) {
             EXPECT_NE(std::string(e.what()).find("control line 2: "), std::string::npos) << e.what();
         }
+    }
+}
+
+namespace {
+
+constexpr double kEhamFt = -11.0;
+
+GeoPoint movedMetres(const GeoPoint& from, double bearingDeg, double metres) {
+    return gf_destinationPoint(from, bearingDeg * kDegToRad, metres / 0.3048);
+}
+
+TrackSpec identity(std::uint32_t hexId, const char* callsign) {
+    TrackSpec t;
+    t.hexId = hexId;
+    t.callsign = callsign;
+    t.type = "B738";
+    t.registration = "PH-BXA";
+    t.origin = "AMS";
+    t.destination = "LHR";
+    return t;
+}
+
+// A departure at Schiphol: a minute on its stand, pushed back 30 m, a long
+// taxi at 15 kt with gentle corners, two minutes holding short, lined up, a
+// roll and a climb away.
+TrackSpec departure() {
+    TrackSpec t = identity(4844322, "KLM1234");
+    WaypointPath p(0, {52.309312, 4.762588}, std::nullopt, 0, 214.0);
+    p.stand(60, 214.0);
+    p.to(movedMetres(p.here(), 34, 30), std::nullopt, 3).stand(30, 214.0);
+    p.to(movedMetres(p.here(), 122, 60), std::nullopt, 15);
+    for (const double bearing : {122, 152, 122, 92, 122, 152})
+        p.to(movedMetres(p.here(), bearing, 500), std::nullopt, 15);
+    p.to(movedMetres(p.here(), 122, 40), std::nullopt, 0).stand(120, 122.0);
+    p.to(movedMetres(p.here(), 122, 100), std::nullopt, 8).stand(20, 238.0);
+    p.to(movedMetres(p.here(), 238, 1700), std::nullopt, 150).to(movedMetres(p.here(), 238, 1500), 500, 165);
+    p.to(movedMetres(p.here(), 238, 8000), 3000, 200);
+    t.waypoints = p.take();
+    return t;
+}
+
+// An arrival on runway 06 from 3000 ft that rolls out and taxis to a stop.
+TrackSpec arrival() {
+    TrackSpec t = identity(4006871, "BAW432");
+    const GeoPoint threshold{52.28790, 4.73740};
+    WaypointPath p(0, movedMetres(threshold, 237.8, 18000), 3000, 180);
+    p.to(threshold, 50, 140).to(movedMetres(threshold, 57.8, 300), std::nullopt, 130);
+    p.to(movedMetres(p.here(), 57.8, 1500), std::nullopt, 40).to(movedMetres(p.here(), 57.8, 200), std::nullopt, 20);
+    p.to(movedMetres(p.here(), 330, 800), std::nullopt, 15).to(movedMetres(p.here(), 330, 30), std::nullopt, 0);
+    p.stand(60);
+    t.waypoints = p.take();
+    return t;
+}
+
+double metresApart(const TrackSample& a, const TrackSample& b) {
+    return gf_distanceNm(a.lat, a.lon, b.lat, b.lon) * kMetersPerNm;
+}
+
+// Each report beside the noise-free state at its time.
+struct Report {
+    TrackSample sent, real;
+    bool ground = false;
+};
+std::vector<Report> reportsOf(const TrackSpec& track, const RealFeedOptions& options) {
+    const TrackPath path(track, kEhamFt);
+    std::vector<Report> out;
+    for (const TrackSample& s : realFeedSamples(track, kEhamFt, options)) {
+        const TrackSample real = path.at(s.offset);
+        out.push_back({s, real, path.onGround(real)});
+    }
+    return out;
+}
+
+RealFeedOptions withSeed(std::uint32_t seed) {
+    RealFeedOptions o;
+    o.seed = seed;
+    return o;
+}
+
+}  // namespace
+
+TEST(RealTrafficRealFeed, TheSeedDecidesEachTracksReportsAlone) {
+    Scenario both;
+    both.fieldElevationFt = kEhamFt;
+    both.tracks = {departure(), arrival()};
+    Scenario one = both;
+    one.tracks.pop_back();
+    const auto texts = [](const std::vector<TimedDatagram>& datagrams, const char* hexId) {
+        std::vector<std::string> out;
+        for (const TimedDatagram& d : datagrams)
+            if (fieldsOf(d.text)[1] == hexId) out.push_back(fmt::format("{:.2f} {}", d.offset, d.text));
+        return out;
+    };
+    const auto reports = texts(expandRealFeed(both, withSeed(5)), "4844322");
+    EXPECT_GT(reports.size(), 100u);
+    EXPECT_EQ(texts(expandRealFeed(both, withSeed(5)), "4844322"), reports);
+    EXPECT_EQ(texts(expandRealFeed(one, withSeed(5)), "4844322"), reports) << "another track changes nothing";
+    EXPECT_NE(texts(expandRealFeed(both, withSeed(6)), "4844322"), reports);
+    EXPECT_NE(texts(expandScenario(both), "4844322"), reports);
+
+    Scenario noField = both;
+    noField.fieldElevationFt.reset();
+    EXPECT_THROW(expandRealFeed(noField, withSeed(5)), StandInError);
+    Scenario refused = both;
+    refused.tracks[1].waypoints[1].time = 20;  // far too fast for its speeds
+    EXPECT_THROW(expandRealFeed(refused, withSeed(5)), StandInError);
+}
+
+// While the program takes a new aircraft in, the reports are the generator's.
+TEST(RealTrafficRealFeed, TheFirstReportsKeepTheGeneratorsPaceAndFields) {
+    for (const TrackSpec& track : {departure(), arrival()}) {
+        const auto clean = sampleTrack(track, kEhamFt);
+        const auto reports = reportsOf(track, withSeed(2));
+        std::size_t k = 0;
+        for (; reports[k].sent.offset < track.waypoints.front().time + kRealFeedSettleSeconds; ++k) {
+            const TrackSample& sent = reports[k].sent;
+            EXPECT_EQ(sent.offset, clean[k].offset) << track.callsign;
+            EXPECT_EQ(sent.altitudeFt, clean[k].altitudeFt);
+            EXPECT_EQ(sent.speedKt, clean[k].speedKt);
+            EXPECT_EQ(sent.trackDeg, clean[k].trackDeg);
+        }
+        EXPECT_GE(k, 2u) << track.callsign;
+    }
+}
+
+// The grid point nearest the real position, moved by the wander: a
+// standing aircraft stays on its grid point and wanders about it.
+TEST(RealTrafficRealFeed, GroundPositionsComeInCoarseStepsAndWander) {
+    const double latStep = 19.0 / (60 * kMetersPerNm);
+    const double lonStep = latStep / std::cos(departure().waypoints.front().lat * kDegToRad);
+    const auto onGrid = [](double value, double step) { return std::fabs(value / step - std::round(value / step)); };
+    for (const double wanderM : {0.0, 4.0}) {
+        RealFeedOptions options;
+        options.wanderM = wanderM;
+        std::vector<TrackSample> onStand;
+        std::size_t ground = 0;
+        for (const Report& r : reportsOf(departure(), options)) {
+            if (!r.ground) continue;
+            ++ground;
+            EXPECT_LE(metresApart(r.sent, r.real), 19.0 / std::sqrt(2.0) + wanderM + 0.05) << r.sent.offset;
+            if (wanderM == 0) {
+                EXPECT_LT(onGrid(r.sent.lat, latStep), 1e-6) << r.sent.offset;
+                EXPECT_LT(onGrid(r.sent.lon, lonStep), 1e-6) << r.sent.offset;
+            }
+            if (r.real.offset < 60) onStand.push_back(r.sent);
+        }
+        EXPECT_GT(ground, 80u);
+        ASSERT_GE(onStand.size(), 4u);
+        double spread = 0;
+        for (const TrackSample& a : onStand)
+            for (const TrackSample& b : onStand) spread = std::max(spread, metresApart(a, b));
+        EXPECT_LE(spread, 2 * wanderM + 0.05);
+        EXPECT_EQ(spread > 0.5, wanderM > 0) << spread;
+    }
+}
+
+// Outside the pauses a report follows within the moving or standing pace; a
+// pause starts while taxiing and ends before the aircraft leaves the taxi
+// speeds, and covers the jump drawn for it (or the longest pause).
+TEST(RealTrafficRealFeed, ReportsPauseWhileTaxiingAndJumpAfterwards) {
+    const RealFeedOptions o;
+    const TrackPath path(departure(), kEhamFt);
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        const auto reports = reportsOf(departure(), withSeed(seed));
+        int pauses = 0;
+        for (std::size_t k = 1; k < reports.size(); ++k) {
+            const Report& a = reports[k - 1];
+            const Report& b = reports[k];
+            const double gap = b.sent.offset - a.sent.offset;
+            if (!a.ground || a.sent.offset < kRealFeedSettleSeconds) {
+                EXPECT_NEAR(gap, path.intervalAfter(a.sent.offset), 1e-9) << seed << " at " << a.sent.offset;
+                continue;
+            }
+            if (gap <= o.standingIntervalMaxS) {
+                EXPECT_GE(gap, a.real.speedKt < kRealFeedStandingKt ? o.standingIntervalMinS : o.movingIntervalMinS);
+                if (a.real.speedKt >= kRealFeedStandingKt) {
+                    EXPECT_LE(gap, o.movingIntervalMaxS);
+                }
+                continue;
+            }
+            ++pauses;
+            EXPECT_GE(gap, o.pauseMinS) << seed << " at " << a.sent.offset;
+            EXPECT_LE(gap, o.pauseMaxS) << seed << " at " << a.sent.offset;
+            EXPECT_GE(a.real.speedKt, kRealFeedStandingKt);
+            EXPECT_TRUE(b.ground);
+            EXPECT_LE(b.real.speedKt, kRealFeedTaxiLimitKt);
+            double jump = 0;
+            for (double t = a.sent.offset + 1; t <= b.sent.offset + 1e-9; t += 1)
+                jump += metresApart(path.at(t - 1), path.at(t));
+            EXPECT_LE(jump, o.jumpMaxM + 8.0) << seed << " at " << a.sent.offset;  // at most a second at 15 kt over
+            const TrackSample next = path.at(b.sent.offset + 1);
+            const bool cutShort = gap >= o.pauseMaxS - 1e-9 || next.speedKt > kRealFeedTaxiLimitKt;
+            if (!cutShort) {
+                EXPECT_GE(jump, o.jumpMinM) << seed << " at " << a.sent.offset;
+            }
+        }
+        EXPECT_GE(pauses, 2) << seed;
+    }
+}
+
+// Always for a while after an aircraft starts to move, and now and then
+// while it taxis, the speed, track and heading fields are the last report's;
+// never on a take-off or landing roll.
+TEST(RealTrafficRealFeed, SpeedAndTrackStayStaleWhileThePositionMoves) {
+    for (const double chancePerMinute : {0.0, 6.0}) {
+        RealFeedOptions o;
+        o.staleChancePerMinute = chancePerMinute;
+        int starts = 0, staleWhileTaxiing = 0;
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            o.seed = seed;
+            const auto reports = reportsOf(departure(), o);
+            const auto fresh = [](const Report& r) {
+                return r.sent.speedKt == r.real.speedKt && r.sent.trackDeg == r.real.trackDeg &&
+                       r.sent.headingDeg == r.real.headingDeg;
+            };
+            for (std::size_t k = 1; k < reports.size(); ++k) {
+                const Report& before = reports[k - 1];
+                const Report& r = reports[k];
+                if (!r.ground || r.real.speedKt > kRealFeedTaxiLimitKt) {
+                    EXPECT_TRUE(fresh(r)) << r.sent.offset;
+                    continue;
+                }
+                if (!fresh(r)) {
+                    EXPECT_EQ(r.sent.speedKt, before.sent.speedKt) << r.sent.offset;
+                    EXPECT_EQ(r.sent.trackDeg, before.sent.trackDeg) << r.sent.offset;
+                    EXPECT_EQ(r.sent.headingDeg, before.sent.headingDeg) << r.sent.offset;
+                }
+                if (before.real.speedKt < kRealFeedStandingKt && r.real.speedKt >= kRealFeedStandingKt &&
+                    r.sent.offset > kRealFeedSettleSeconds) {
+                    ++starts;
+                    EXPECT_LT(r.sent.speedKt, kRealFeedStandingKt) << "starts to move at " << r.sent.offset;
+                    // Fresh again after the longest stale stretch (and a pause).
+                    std::size_t j = k;
+                    while (j < reports.size() && !fresh(reports[j])) ++j;
+                    ASSERT_LT(j, reports.size());
+                    if (chancePerMinute == 0) {
+                        EXPECT_LE(reports[j].sent.offset - r.sent.offset, o.staleMaxS + o.pauseMaxS);
+                    }
+                } else if (!fresh(r) && fresh(before) && before.real.speedKt >= kRealFeedStandingKt) {
+                    ++staleWhileTaxiing;
+                }
+            }
+        }
+        EXPECT_GE(starts, 3) << chancePerMinute;
+        EXPECT_EQ(staleWhileTaxiing > 0, chancePerMinute > 0) << chancePerMinute;
+    }
+}
+
+// On the ground a share of the reports claim to be airborne a little above
+// the field; in the air only those in the flare claim the ground; otherwise
+// an airborne report is the real state with a few metres of noise.
+TEST(RealTrafficRealFeed, OnGroundFlagsFlipNearTheGroundOnly) {
+    for (const double share : {0.0, 0.15}) {
+        RealFeedOptions o;
+        o.flipShare = share;
+        int ground = 0, flipped = 0;
+        for (const TrackSpec& track : {departure(), arrival()}) {
+            const auto clean = sampleTrack(track, kEhamFt);
+            std::size_t k = 0;
+            for (const Report& r : reportsOf(track, o)) {
+                const bool settling = r.sent.offset < track.waypoints.front().time + kRealFeedSettleSeconds;
+                if (r.ground) {
+                    ++ground;
+                    if (r.sent.altitudeFt == 0) continue;
+                    ++flipped;
+                    EXPECT_FALSE(settling);
+                    EXPECT_GE(r.sent.altitudeFt - kEhamFt, 12.0) << r.sent.offset;
+                    EXPECT_LE(r.sent.altitudeFt - kEhamFt, 50.5) << r.sent.offset;
+                    continue;
+                }
+                EXPECT_LE(metresApart(r.sent, r.real), o.airNoiseM + 0.01);
+                EXPECT_EQ(r.sent.speedKt, r.real.speedKt);
+                if (r.sent.altitudeFt == 0) {
+                    ++flipped;
+                    EXPECT_FALSE(settling);
+                    EXPECT_LT(r.real.altitudeFt - kEhamFt, 50.0) << r.sent.offset;
+                } else {
+                    EXPECT_EQ(r.sent.altitudeFt, r.real.altitudeFt);
+                }
+                // The arrival's approach goes out at the generator's pace.
+                if (track.hexId == 4006871) {
+                    EXPECT_EQ(r.sent.offset, clean[k++].offset);
+                }
+            }
+        }
+        EXPECT_GE(flipped, share * ground / 3) << share;
+        EXPECT_LE(flipped, share * ground * 2) << share;
     }
 }

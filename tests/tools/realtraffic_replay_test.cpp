@@ -9,7 +9,9 @@
 #include <sstream>
 
 #include "platform/sockets.h"
+#include "support/temp_dir.h"
 #include "tools/realtraffic/datagram.h"
+#include "tools/realtraffic/truth.h"
 
 using namespace realtraffic;
 
@@ -152,4 +154,46 @@ TEST_F(ReplayTest, ASendThatFailsStopsTheReplayLoudly) {
     } catch (const StandInError& e) {
         EXPECT_NE(std::string(e.what()).find("sending to not an address:"), std::string::npos) << e.what();
     }
+}
+
+// A line a second from each track's first waypoint to its last (and the last
+// itself), stamped with the time its datagram goes out at this speed.
+TEST(RealTrafficTruth, EachTracksNoiseFreeStateOnThisPCsClock) {
+    const Scenario scenario = parseScenario(std::string(kScenario) +
+                                            "track 4006871 BAW432 A320 G-EUYA LHR BRU\n"
+                                            "  0 50.9 4.48 gnd 0 hdg=90\n"
+                                            "  20 50.9 4.48 gnd 0 hdg=90\n"
+                                            "  45.5 50.9 4.481426 gnd 15\n"
+                                            "end\n");
+    const std::string text = truthCsv(scenario, 1767600000.0, 2.0);
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, kTruthHeader);
+    while (std::getline(in, line)) {
+        rows.emplace_back();
+        std::istringstream fields(line);
+        for (std::string f; std::getline(fields, f, ',');) rows.back().push_back(f);
+        ASSERT_EQ(rows.back().size(), 8u) << line;
+    }
+    ASSERT_EQ(rows.size(), 25u + 47u);  // 0..24 s in the air, 0..45 s and 45.5 s on the ground
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"1767600000.00", "4844322", "KLM1234", "50.8000000", "4.3000000",
+                                                 "4000", "200.0", "0"}));
+    EXPECT_EQ(rows[12][0], "1767600006.00");  // 12 s into the scenario, replayed twice as fast
+    EXPECT_EQ(rows[12][5], "3500");
+    const auto& standing = rows[25 + 10];
+    EXPECT_EQ(standing, (std::vector<std::string>{"1767600005.00", "4006871", "BAW432", "50.9000000", "4.4800000", "0",
+                                                  "0.0", "1"}));
+    const auto& moving = rows[25 + 30];  // 10 s into the 25.5 s leg
+    EXPECT_EQ(moving[4], fmt::format("{:.7f}", 4.48 + 0.001426 * 10 / 25.5));
+    EXPECT_EQ(moving[6], fmt::format("{:.1f}", 15.0 * 10 / 25.5));
+    EXPECT_EQ(rows.back()[0], "1767600022.75");
+    EXPECT_EQ(rows.back()[4], "4.4814260");
+
+    const testing_support::TempDir dir;
+    writeTruthFile(dir / "truth.csv", text);
+    EXPECT_EQ(testing_support::readFile(dir / "truth.csv"), text);
+    EXPECT_FALSE(std::filesystem::exists(dir / "truth.csv.tmp"));
+    EXPECT_THROW(writeTruthFile(dir / "missing" / "truth.csv", text), StandInError);
 }

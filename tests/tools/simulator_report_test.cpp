@@ -9,6 +9,7 @@
 #include "foundation/geodesy.h"
 #include "session_harness.h"
 #include "support/temp_dir.h"
+#include "tools/simulator/position_log.h"
 #include "tools/simulator/reference_tracks.h"
 #include "tools/simulator/world_report.h"
 
@@ -82,6 +83,34 @@ TEST(StandInReports, WorldDumpShowsTheScriptedCreateMoveAndRemove) {
     EXPECT_EQ(world["time"]["frames"], 17);
     EXPECT_EQ(world["time"]["zulu"], "2025-07-01T12:00:00Z");
     EXPECT_TRUE(world["faults"].empty());
+}
+
+// Twice a second by the wall clock, a line per live object a client created,
+// however the frames fall between.
+TEST(StandInReports, ThePositionLogHasEachLiveObjectTwiceASecond) {
+    Recorded r;
+    scriptedTraffic(r.h);
+    simulator::AiObject own;  // the simulator's own traffic is no client's
+    own.id = 7;
+    own.tailNumber = "N1,2";
+    r.h.sim.world.objects.push_back(own);
+    EXPECT_EQ(simulator::positionLines(r.h.sim.world, 1767600000.25),
+              "1767600000.250,101,SWR12,47.0100000,8.0100000,1425.0,90.0,1\n");
+    r.h.sim.world.objects.back().client = 1;
+    EXPECT_NE(simulator::positionLines(r.h.sim.world, 0).find(",7,N1 2,"), std::string::npos);
+
+    simulator::PositionLog log;
+    simulator::notePositions(log, r.h.sim.world, 100.0);  // no file: nothing
+    simulator::openPositionLog(log, r.dir / "positions.csv");
+    for (const double t : {100.1, 100.3, 100.5, 100.9, 102.7, 102.9}) simulator::notePositions(log, r.h.sim.world, t);
+    log.file.close();
+    const std::string text = testing_support::readFile(r.dir / "positions.csv");
+    EXPECT_EQ(text.substr(0, text.find('\n')), simulator::kPositionLogHeader);
+    std::vector<std::string> times;
+    std::istringstream in(text.substr(text.find('\n') + 1));
+    for (std::string line; std::getline(in, line);) times.push_back(line.substr(0, line.find(',')));
+    EXPECT_EQ(times, (std::vector<std::string>{"100.100", "100.100", "100.500", "100.500", "102.700", "102.700"}));
+    EXPECT_THROW(simulator::openPositionLog(log, r.dir / "missing" / "positions.csv"), std::runtime_error);
 }
 
 TEST(StandInReports, MapDrawsEachTrackWithItsEnd) {

@@ -104,15 +104,22 @@ TEST(StandInStands, TheGroundMotionReportShowsHowFarTheHeadingWasFromTheWayAnObj
     w.objects.push_back(object(103, "KLM4", curve));
     // Standing only.
     w.objects.push_back(object(104, "KLM5", {{0, 52.0, 4.0, 8, kNorth}, {30, 52.0, 4.0, 8, kEast}}));
+    // Creeping sideways at 1 m/s or less (a parked aircraft nudged onto its
+    // spot), then moving on nose first: only the move counts for the angle.
+    w.objects.push_back(object(105, "KLM6", {{0, 52.0, 4.0, 8, kNorth},
+                                             {10, 52.0, 4.0 + kLon10m, 8, kNorth},
+                                             {15, 52.0 + kLat10m, 4.0 + kLon10m, 8, kNorth}}));
 
     const std::vector<simulator::GroundMotion> motions = simulator::groundMotions(w, kGroundFt);
-    ASSERT_EQ(motions.size(), 4U);
+    ASSERT_EQ(motions.size(), 5U);
     EXPECT_NEAR(motions[0].metres, 20.0, 0.05);
     EXPECT_NEAR(motions[0].largestOffDeg, 0.0, 0.01);
     EXPECT_NEAR(motions[1].largestOffDeg, 0.0, 0.01) << "backwards along the tail";
     EXPECT_NEAR(motions[2].largestOffDeg, 15.0, 0.01) << "half way between the two headings";
     EXPECT_NEAR(motions[3].metres, 50 * std::numbers::pi / 2, 0.5);
     EXPECT_LT(motions[3].largestOffDeg, 0.1);
+    EXPECT_NEAR(motions[4].metres, 20.0, 0.05);
+    EXPECT_NEAR(motions[4].largestOffDeg, 0.0, 0.01) << "the slow sideways step does not count";
     EXPECT_EQ(simulator::groundMotionReport({motions[2]}),
               "KLM3 (object 102): 10 m on the ground, heading at most 15.0 degrees off the way it moved\n");
 }

@@ -11,6 +11,7 @@
 
 #include "foundation/geodesy.h"
 #include "tools/realtraffic/generator.h"
+#include "tools/realtraffic/waypoint_path.h"
 
 namespace realtraffic {
 namespace {
@@ -64,42 +65,6 @@ constexpr std::array<RunwayEnd, 3> kDepartureRunways{{
 GeoPoint moved(const GeoPoint& from, double bearingDeg, double feet) {
     return gf_destinationPoint(from, bearingDeg * kDegToRad, feet);
 }
-
-// Builds one track's waypoints; each new waypoint's time follows from the
-// distance and the mean of the speeds at the leg's ends.
-class Path {
-public:
-    Path(double start, const GeoPoint& at, std::optional<double> altitudeFt, double speedKt,
-         std::optional<double> headingDeg = std::nullopt) {
-        points_.push_back({start, at.lat, at.lon, altitudeFt, speedKt, headingDeg});
-    }
-
-    Path& to(const GeoPoint& at, std::optional<double> altitudeFt, double speedKt,
-             std::optional<double> headingDeg = std::nullopt) {
-        const Waypoint& last = points_.back();
-        const double nm = gf_distanceNm(last.lat, last.lon, at.lat, at.lon);
-        const double meanKt = (last.speedKt + speedKt) / 2;
-        const double seconds = nm / meanKt * 3600.0;
-        points_.push_back({last.time + seconds, at.lat, at.lon, altitudeFt, speedKt, headingDeg});
-        return *this;
-    }
-
-    // Standing where the last waypoint is, for this long.
-    Path& stand(double seconds, std::optional<double> headingDeg = std::nullopt) {
-        Waypoint w = points_.back();
-        w.time += seconds;
-        w.speedKt = 0;
-        w.headingDeg = headingDeg;
-        points_.push_back(w);
-        return *this;
-    }
-
-    GeoPoint here() const { return {points_.back().lat, points_.back().lon}; }
-    std::vector<Waypoint> take() { return std::move(points_); }
-
-private:
-    std::vector<Waypoint> points_;
-};
 
 class BusyBuilder {
 public:
@@ -193,7 +158,7 @@ private:
         const double out = in + 180 + uniform(-50, 50);
         const double altitude = std::round(uniform(150, 390)) * 100;
         const double speed = std::round(uniform(300, 480));
-        Path path(start, moved(kAirport, in, kRangeNm * kFeetPerNm), altitude, speed);
+        WaypointPath path(start, moved(kAirport, in, kRangeNm * kFeetPerNm), altitude, speed);
         path.to(moved(kAirport, out, kRangeNm * kFeetPerNm), altitude, speed);
         return path.take();
     }
@@ -206,8 +171,8 @@ private:
         const double h = runway.headingDeg;
         const GeoPoint& t = runway.threshold;
         const double entryBearing = h + 180 + uniform(-60, 60);
-        Path path(start, moved(kAirport, entryBearing, kRangeNm * kFeetPerNm), std::round(uniform(90, 110)) * 100,
-                  260);
+        WaypointPath path(start, moved(kAirport, entryBearing, kRangeNm * kFeetPerNm),
+                          std::round(uniform(90, 110)) * 100, 260);
         path.to(moved(t, h + 180, 14 * kFeetPerNm), 4500, 210)
             .to(moved(t, h + 180, 7 * kFeetPerNm), 2300, 170)
             .to(moved(t, h + 180, 0.2 * kFeetPerNm), 70, 140)
@@ -229,7 +194,7 @@ private:
         const BusyStand& stand = anyStand();
         const double h = stand.headingDeg;
         const RunwayEnd& runway = kDepartureRunways[pick(kDepartureRunways.size())];
-        Path path(start, standPoint(stand), std::nullopt, 0, h);
+        WaypointPath path(start, standPoint(stand), std::nullopt, 0, h);
         path.stand(uniform(40, 90), h);
         pushBack(path, h);
         path.to(runway.threshold, std::nullopt, 10)
@@ -247,7 +212,7 @@ private:
         destination_ = "null";
         const BusyStand& from = anyStand();
         const BusyStand& to = anyStand();
-        Path path(start, standPoint(from), std::nullopt, 0, from.headingDeg);
+        WaypointPath path(start, standPoint(from), std::nullopt, 0, from.headingDeg);
         path.stand(uniform(30, 60), from.headingDeg);
         pushBack(path, from.headingDeg);
         path.to(moved(standPoint(to), to.headingDeg + 180, 80 * kFeetPerMeter), std::nullopt, 12)
@@ -258,7 +223,7 @@ private:
     }
 
     // Tail first out of the stand, a pause, then taxi speed (15 kt) from here.
-    static void pushBack(Path& path, double headingDeg) {
+    static void pushBack(WaypointPath& path, double headingDeg) {
         const GeoPoint back = moved(path.here(), headingDeg + 180, 20 * kFeetPerMeter);
         path.to(back, std::nullopt, 3, headingDeg);
         path.to(moved(back, headingDeg + 180, 20 * kFeetPerMeter), std::nullopt, 0, headingDeg);

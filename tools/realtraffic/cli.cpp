@@ -13,13 +13,15 @@
 #include "tools/realtraffic/busy.h"
 #include "tools/realtraffic/command_client.h"
 #include "tools/realtraffic/control.h"
+#include "tools/realtraffic/real_feed.h"
 #include "tools/realtraffic/replay.h"
+#include "tools/realtraffic/truth.h"
 
 namespace realtraffic {
 namespace {
 
 constexpr const char* kUsage = R"(usage:
-  realtraffic generate <scenario>
+  realtraffic generate <scenario> [--real-feed[=<seed>]]
   realtraffic replay <scenario> [replay options]
   realtraffic command [command options] [--replay <scenario> [replay options]]
   realtraffic busy --stands <stand file> --out <scenario> [busy options]
@@ -34,6 +36,8 @@ replay options:
   --speed <factor>        time factor (0: all at once)
   --clock <hh:mm:ss>      the timestamps start today at this UTC time (default: now)
   --quiet                 no line per datagram
+  --real-feed[=<seed>]    the tracks as a real feed reports them (seed 1)
+  --truth <file>          write the tracks' noise-free positions over time (CSV)
 command options:
   --host <address>        127.0.0.1
   --port <n>              10747
@@ -82,7 +86,33 @@ struct ReplayJob {
     Scenario scenario;
     ReplayOptions options;
     bool quiet = false;
+    std::optional<RealFeedOptions> realFeed;
+    std::string truthPath;
 };
+
+// "--real-feed" or "--real-feed=<seed>"; false for any other option.
+bool takeRealFeedOption(const std::string& option, std::optional<RealFeedOptions>& realFeed) {
+    constexpr std::string_view kOption = "--real-feed";
+    if (option.compare(0, kOption.size(), kOption) != 0) return false;
+    RealFeedOptions options;
+    if (option.size() > kOption.size()) {
+        if (option[kOption.size()] != '=') return false;
+        const char* begin = option.data() + kOption.size() + 1;
+        const char* end = option.data() + option.size();
+        const auto [stop, ec] = std::from_chars(begin, end, options.seed);
+        if (begin == end || ec != std::errc() || stop != end)
+            throw UsageError(
+                fmt::format("--real-feed takes a seed (a whole number), not '{}'", std::string(begin, end)));
+    }
+    realFeed = options;
+    return true;
+}
+
+// What the replay sends: the scenario's tracks as the generator makes them,
+// or as a real feed reports them.
+std::vector<TimedDatagram> trafficOf(const Scenario& scenario, const std::optional<RealFeedOptions>& realFeed) {
+    return realFeed ? expandRealFeed(scenario, *realFeed) : expandScenario(scenario);
+}
 
 // Today's date (UTC) at the time of day "hh:mm:ss", in Unix seconds.
 double todayAt(const std::string& option, const std::string& text) {
@@ -111,14 +141,26 @@ bool takeReplayOption(Arguments& args, const std::string& option, ReplayJob& job
     else if (option == "--speed") o.speed = args.number<double>(option);
     else if (option == "--clock") o.startTime = todayAt(option, args.next(option));
     else if (option == "--quiet") job.quiet = true;
-    else return false;
+    else if (option == "--truth") job.truthPath = args.next(option);
+    else return takeRealFeedOption(option, job.realFeed);
     return true;
 }
 
+// The options that only make sense together, and a scenario whose tracks
+// cannot be sent: refused before any connection is made.
+void checkReplayJob(const ReplayJob& job) {
+    if (!job.truthPath.empty() && !(job.options.speed > 0))
+        throw UsageError("--truth needs a replay in time (--speed above 0)");
+    trafficOf(job.scenario, job.realFeed);
+}
+
 ReplayReport runReplay(const ReplayJob& job, std::ostream& out, const std::atomic<bool>* cancel) {
-    const auto traffic = expandScenario(job.scenario);
+    const auto traffic = trafficOf(job.scenario, job.realFeed);
     const double last = traffic.empty() ? 0.0 : traffic.back().offset;
     const auto qnh = qnhSchedule(job.scenario, last, job.options.qnhInterval);
+    // The truth's clock is this PC's: the replay starts now, whatever time
+    // the datagrams' timestamps start at.
+    if (!job.truthPath.empty()) writeTruthFile(job.truthPath, truthCsv(job.scenario, unixNow(), job.options.speed));
     return replay(traffic, qnh, job.options, job.quiet ? nullptr : &out, cancel);
 }
 
@@ -163,17 +205,22 @@ void followControlFile(const std::filesystem::path& path, const ReplayOptions& b
 
 int generateCommand(Arguments& args, std::ostream& out) {
     const Scenario scenario = loadScenario(args.next("generate"));
-    if (!args.done()) throw UsageError(fmt::format("unknown option '{}'", args.list[args.at]));
-    for (const TimedDatagram& d : expandScenario(scenario)) out << fmt::format("{:.2f} {}\n", d.offset, d.text);
+    std::optional<RealFeedOptions> realFeed;
+    while (!args.done()) {
+        const std::string& option = args.list[args.at++];
+        if (!takeRealFeedOption(option, realFeed)) throw UsageError(fmt::format("unknown option '{}'", option));
+    }
+    for (const TimedDatagram& d : trafficOf(scenario, realFeed)) out << fmt::format("{:.2f} {}\n", d.offset, d.text);
     return 0;
 }
 
 int replayCommand(Arguments& args, std::ostream& out) {
-    ReplayJob job{loadScenario(args.next("replay")), {}, false};
+    ReplayJob job{loadScenario(args.next("replay"))};
     while (!args.done()) {
         const std::string& option = args.list[args.at++];
         if (!takeReplayOption(args, option, job)) throw UsageError(fmt::format("unknown option '{}'", option));
     }
+    checkReplayJob(job);
     printReport(runReplay(job, out, nullptr), out);
     return 0;
 }
@@ -197,10 +244,11 @@ int commandCommand(Arguments& args, std::ostream& out) {
         else if (option == "--transcript") transcriptPath = args.next(option);
         else if (option == "--sessions") options.sessions = args.number<int>(option);
         else if (option == "--control") controlPath = args.next(option);
-        else if (option == "--replay") job = std::make_unique<ReplayJob>(ReplayJob{loadScenario(args.next(option)), {}, false});
+        else if (option == "--replay") job = std::make_unique<ReplayJob>(ReplayJob{loadScenario(args.next(option))});
         else if (!job || !takeReplayOption(args, option, *job))
             throw UsageError(fmt::format("unknown option '{}'", option));
     }
+    if (job) checkReplayJob(*job);
     std::ofstream transcript;
     if (!transcriptPath.empty()) {
         transcript.open(transcriptPath, std::ios::binary);

@@ -44,39 +44,14 @@ double turnDegrees(double from, double to) {
 
 class TrackSampler {
 public:
-    TrackSampler(const TrackSpec& track, std::optional<double> field) : track_(track), field_(field) {
-        // Each leg's direction of travel and heading. A moving leg goes along
-        // its bearing, nose first unless its first waypoint gives a heading (a
-        // push-back). A standing leg keeps the heading given at its ends, else
-        // that of the leg before (the next leg's for a track that starts
-        // standing).
-        const auto& w = track.waypoints;
-        std::optional<double> previous;
-        for (std::size_t i = 0; i + 1 < w.size(); ++i) {
-            Leg leg;
-            if (gf_distanceNm(w[i].lat, w[i].lon, w[i + 1].lat, w[i + 1].lon) * kMetersPerNm > 1.0) {
-                leg.track = gf_bearingRad(GeoPoint{w[i].lat, w[i].lon}, GeoPoint{w[i + 1].lat, w[i + 1].lon}) * kRadToDeg;
-                leg.heading = w[i].headingDeg.value_or(*leg.track);
-            } else {
-                leg.heading = w[i].headingDeg ? w[i].headingDeg : w[i + 1].headingDeg ? w[i + 1].headingDeg : previous;
-            }
-            if (leg.heading) previous = leg.heading;
-            legs_.push_back(leg);
-        }
-        std::optional<double> next;
-        for (auto it = legs_.rbegin(); it != legs_.rend(); ++it) {
-            if (it->heading) next = it->heading;
-            else it->heading = next;
-        }
-    }
+    TrackSampler(const TrackSpec& track, std::optional<double> field) : path_(track, field) {}
 
     std::vector<TrackSample> run() {
         checkSegments();
-        const auto& w = track_.waypoints;
         std::vector<TrackSample> out;
-        for (double t = w.front().time; t <= w.back().time + 1e-9;) {
-            out.push_back(at(t));
-            t += intervalAfter(t);
+        for (double t = path_.start(); t <= path_.end() + 1e-9;) {
+            out.push_back(path_.at(t));
+            t += path_.intervalAfter(t);
         }
         setRoll(out);
         checkRecords(out);
@@ -85,12 +60,13 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& what) const {
-        throw StandInError(fmt::format("track {} (scenario line {}): {}", track_.callsign, track_.line, what));
+        const TrackSpec& track = path_.track();
+        throw StandInError(fmt::format("track {} (scenario line {}): {}", track.callsign, track.line, what));
     }
 
     // The implied speed of each leg must fit the speeds given at its ends.
     void checkSegments() const {
-        const auto& w = track_.waypoints;
+        const auto& w = path_.track().waypoints;
         for (std::size_t i = 0; i + 1 < w.size(); ++i) {
             const double hours = (w[i + 1].time - w[i].time) / 3600.0;
             const double implied = gf_distanceNm(w[i].lat, w[i].lon, w[i + 1].lat, w[i + 1].lon) / hours;
@@ -99,47 +75,6 @@ private:
                 fail(fmt::format("the leg from {} s to {} s covers its distance at {:.0f} kt, its speeds say {:.0f} kt",
                                  w[i].time, w[i + 1].time, implied, given));
         }
-    }
-
-    TrackSample at(double t) const {
-        const auto& w = track_.waypoints;
-        std::size_t i = 0;
-        while (i + 2 < w.size() && t > w[i + 1].time) ++i;
-        const Waypoint& a = w[i];
-        const Waypoint& b = w[i + 1];
-        const double f = std::clamp((t - a.time) / (b.time - a.time), 0.0, 1.0);
-        TrackSample s;
-        s.offset = t;
-        s.lat = a.lat + f * (b.lat - a.lat);
-        s.lon = a.lon + f * (b.lon - a.lon);
-        s.speedKt = a.speedKt + f * (b.speedKt - a.speedKt);
-        const double altA = a.altitudeFt.value_or(0.0);
-        const double altB = b.altitudeFt.value_or(0.0);
-        if (a.altitudeFt || b.altitudeFt) {
-            s.altitudeFt = std::round(altA + f * (altB - altA));
-            s.verticalSpeedFpm = (altB - altA) / (b.time - a.time) * 60.0;
-        }
-        s.headingDeg = legs_[i].heading.value_or(0.0);
-        s.trackDeg = legs_[i].track.value_or(s.headingDeg);
-        return s;
-    }
-
-    bool onGround(const TrackSample& s) const { return readerAltitude(s.altitudeFt, s.speedKt, field_) == 0; }
-
-    // Long enough for this sample's pace and for that of the next, which may
-    // be slower and so need a longer window.
-    double intervalAfter(double t) const {
-        const TrackSample now = at(t);
-        double interval = sampleInterval(now.speedKt, onGround(now));
-        // Until it no longer grows: an aircraft slowing down to a stop needs
-        // more rounds than one that keeps its pace.
-        for (int round = 0; round < 100; ++round) {
-            const TrackSample next = at(t + interval);
-            const double needed = sampleInterval(next.speedKt, onGround(next));
-            if (needed <= interval) break;
-            interval = needed;
-        }
-        return interval;
     }
 
     static void setRoll(std::vector<TrackSample>& samples) {
@@ -156,14 +91,16 @@ private:
     // What the program checks of consecutive records of one aircraft.
     void checkRecords(const std::vector<TrackSample>& samples) const {
         if (samples.size() < 2) fail("too short for two datagrams");
+        const std::optional<double> field = path_.fieldElevationFt();
         const TrackSample& first = samples.front();
+        const auto onGround = [&](const TrackSample& s) { return path_.onGround(s); };
         for (std::size_t i = 0; i < samples.size(); ++i) {
             const TrackSample& c = samples[i];
-            const double altitude = readerAltitude(c.altitudeFt, c.speedKt, field_);
+            const double altitude = readerAltitude(c.altitudeFt, c.speedKt, field);
             if (c.offset < first.offset + kBufferedSeconds) {
                 if (onGround(c) != onGround(first))
                     fail(fmt::format("ground and air mixed in its first {} s (at {:.1f} s)", kBufferedSeconds, c.offset));
-                if (field_ && altitude > 0 && altitude < 10000 && std::fabs(altitude - *field_) <= 108)
+                if (field && altitude > 0 && altitude < 10000 && std::fabs(altitude - *field) <= 108)
                     fail(fmt::format("starts within 108 ft of the field elevation (at {:.1f} s)", c.offset));
             }
             if (i == 0) continue;
@@ -182,12 +119,7 @@ private:
             fail("its second record comes too late to bring the aircraft in");
     }
 
-    const TrackSpec& track_;
-    std::optional<double> field_;
-    struct Leg {
-        std::optional<double> track, heading;  // degrees; no track while standing
-    };
-    std::vector<Leg> legs_;
+    TrackPath path_;
 };
 
 }  // namespace
@@ -196,14 +128,85 @@ double sampleInterval(double speedKt, bool onGround) {
     return std::max(onGround ? 3.0 : 6.0, repeatWindow(speedKt, onGround) + 1.0);
 }
 
+TrackPath::TrackPath(const TrackSpec& track, std::optional<double> field) : track_(track), field_(field) {
+    // Each leg's direction of travel and heading. A moving leg goes along its
+    // bearing, nose first unless its first waypoint gives a heading (a
+    // push-back). A standing leg keeps the heading given at its ends, else
+    // that of the leg before (the next leg's for a track that starts
+    // standing).
+    const auto& w = track.waypoints;
+    std::optional<double> previous;
+    for (std::size_t i = 0; i + 1 < w.size(); ++i) {
+        Leg leg;
+        if (gf_distanceNm(w[i].lat, w[i].lon, w[i + 1].lat, w[i + 1].lon) * kMetersPerNm > 1.0) {
+            leg.track = gf_bearingRad(GeoPoint{w[i].lat, w[i].lon}, GeoPoint{w[i + 1].lat, w[i + 1].lon}) * kRadToDeg;
+            leg.heading = w[i].headingDeg.value_or(*leg.track);
+        } else {
+            leg.heading = w[i].headingDeg ? w[i].headingDeg : w[i + 1].headingDeg ? w[i + 1].headingDeg : previous;
+        }
+        if (leg.heading) previous = leg.heading;
+        legs_.push_back(leg);
+    }
+    std::optional<double> next;
+    for (auto it = legs_.rbegin(); it != legs_.rend(); ++it) {
+        if (it->heading) next = it->heading;
+        else it->heading = next;
+    }
+}
+
+TrackSample TrackPath::at(double t) const {
+    const auto& w = track_.waypoints;
+    std::size_t i = 0;
+    while (i + 2 < w.size() && t > w[i + 1].time) ++i;
+    const Waypoint& a = w[i];
+    const Waypoint& b = w[i + 1];
+    const double f = std::clamp((t - a.time) / (b.time - a.time), 0.0, 1.0);
+    TrackSample s;
+    s.offset = t;
+    s.lat = a.lat + f * (b.lat - a.lat);
+    s.lon = a.lon + f * (b.lon - a.lon);
+    s.speedKt = a.speedKt + f * (b.speedKt - a.speedKt);
+    const double altA = a.altitudeFt.value_or(0.0);
+    const double altB = b.altitudeFt.value_or(0.0);
+    if (a.altitudeFt || b.altitudeFt) {
+        s.altitudeFt = std::round(altA + f * (altB - altA));
+        s.verticalSpeedFpm = (altB - altA) / (b.time - a.time) * 60.0;
+    }
+    s.headingDeg = legs_[i].heading.value_or(0.0);
+    s.trackDeg = legs_[i].track.value_or(s.headingDeg);
+    return s;
+}
+
+bool TrackPath::onGround(const TrackSample& s) const { return readerAltitude(s.altitudeFt, s.speedKt, field_) == 0; }
+
+double TrackPath::intervalAfter(double t) const {
+    const TrackSample now = at(t);
+    double interval = sampleInterval(now.speedKt, onGround(now));
+    // Until it no longer grows: an aircraft slowing down to a stop needs
+    // more rounds than one that keeps its pace.
+    for (int round = 0; round < 100; ++round) {
+        const TrackSample next = at(t + interval);
+        const double needed = sampleInterval(next.speedKt, onGround(next));
+        if (needed <= interval) break;
+        interval = needed;
+    }
+    return interval;
+}
+
 std::vector<TrackSample> sampleTrack(const TrackSpec& track, std::optional<double> fieldElevationFt) {
     return TrackSampler(track, fieldElevationFt).run();
 }
 
 std::vector<TimedDatagram> expandScenario(const Scenario& scenario) {
+    return expandScenario(scenario,
+                          [&](const TrackSpec& track) { return sampleTrack(track, scenario.fieldElevationFt); });
+}
+
+std::vector<TimedDatagram> expandScenario(const Scenario& scenario,
+                                          const std::function<std::vector<TrackSample>(const TrackSpec&)>& samples) {
     std::vector<TimedDatagram> out;
     for (const TrackSpec& track : scenario.tracks)
-        for (const TrackSample& s : sampleTrack(track, scenario.fieldElevationFt))
+        for (const TrackSample& s : samples(track))
             out.push_back({s.offset, trafficDatagram(track, s, s.offset)});
     for (const RawDatagram& raw : scenario.raw) out.push_back({raw.offset, raw.text});
     std::stable_sort(out.begin(), out.end(),

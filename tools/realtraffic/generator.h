@@ -2,6 +2,7 @@
 // cadence, spaced so that the program keeps every one of them.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,34 @@ struct TimedDatagram {
 // the air: long enough for the program's filters of repeated positions.
 double sampleInterval(double speedKt, bool onGround);
 
+// The noise-free path of one track (a copy of it): its state at any time
+// between its first and last waypoint, linear between waypoints.
+class TrackPath {
+public:
+    // fieldElevationFt: the park airport's elevation, if known.
+    TrackPath(const TrackSpec& track, std::optional<double> fieldElevationFt);
+
+    const TrackSpec& track() const { return track_; }
+    std::optional<double> fieldElevationFt() const { return field_; }
+    double start() const { return track_.waypoints.front().time; }
+    double end() const { return track_.waypoints.back().time; }
+    // The state at offset t (clamped to the first and last waypoint).
+    TrackSample at(double t) const;
+    // On the ground as the program's reader judges the sample.
+    bool onGround(const TrackSample& sample) const;
+    // The generator's pace: the time from a sample at t to the next one, long
+    // enough for this sample's speed and for that of the next.
+    double intervalAfter(double t) const;
+
+private:
+    TrackSpec track_;
+    std::optional<double> field_;
+    struct Leg {
+        std::optional<double> track, heading;  // degrees; no track while standing
+    };
+    std::vector<Leg> legs_;
+};
+
 // The samples of one track. Throws StandInError when the waypoints ask for
 // what the program would refuse (speed jumps, ground and air mixed in the
 // first 30 seconds, a start just above the field, a speed that does not fit
@@ -41,5 +70,8 @@ std::vector<TrackSample> sampleTrack(const TrackSpec& track, std::optional<doubl
 
 // The whole scenario's traffic datagrams, tracks expanded, by offset.
 std::vector<TimedDatagram> expandScenario(const Scenario& scenario);
+// The same with each track's samples made by `samples`.
+std::vector<TimedDatagram> expandScenario(const Scenario& scenario,
+                                          const std::function<std::vector<TrackSample>(const TrackSpec&)>& samples);
 
 }  // namespace realtraffic

@@ -12,10 +12,6 @@
 namespace realtraffic {
 namespace {
 
-double unixNow() {
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
 class Sender {
 public:
     Sender(const ReplayOptions& options, std::ostream* log) : options_(options), log_(log) {
@@ -36,6 +32,10 @@ private:
 };
 
 }  // namespace
+
+double unixNow() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
 
 std::vector<TimedDatagram> qnhSchedule(const Scenario& scenario, double lastOffset, double interval) {
     std::vector<TimedDatagram> out;

@@ -41,6 +41,9 @@ struct ReplayReport {
     double startTime = 0.0;      // Unix seconds of offset 0
 };
 
+// This PC's clock in Unix seconds.
+double unixNow();
+
 // QNH values at 0, interval, 2 x interval, ... up to the last datagram's
 // offset: the value of the latest change at or before each time (1013 when
 // none).

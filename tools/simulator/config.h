@@ -104,6 +104,7 @@ struct SimulatorConfig {
     std::vector<StandPlace> stands;
     std::filesystem::path groundMapFile;    // SVG map of the stands and the tracks on the ground
     std::filesystem::path standReportFile;  // per AI object: the stand it was created on, left, came to rest on
+    std::filesystem::path positionsFile;    // every AI object's position twice a second by this PC's clock (CSV)
     bool recordFrames = true;           // EVENT_FRAME lines in the record
     bool recordBulk = true;             // position blocks in, object data out (the bulk of a busy run)
     bool quiet = false;                 // no progress lines on stdout

@@ -366,6 +366,7 @@ const std::map<std::string_view, KeyAction>& keyActions() {
         {"stands", applyStands},
         {"ground-map", [](Apply& x) { x.c.groundMapFile = x.path(); }},
         {"stand-report", [](Apply& x) { x.c.standReportFile = x.path(); }},
+        {"positions", [](Apply& x) { x.c.positionsFile = x.path(); }},
         {"out", applyOutputFolder},
         {"record-frames", [](Apply& x) { x.c.recordFrames = x.onOffValue(); }},
         {"quiet", [](Apply& x) { x.c.quiet = x.flag(); }},
@@ -488,6 +489,7 @@ Every key also works as a line "key value" in a scenario file. The main ones:
   --out DIR                   write the record, world dump, maps, summary and stand report into DIR
   --reference FILE            replayed positions (TAIL LAT LON ALT) to compare the AI tracks with
   --stands FILE               an airport's stand file: map the ground, report the stands used
+  --positions FILE            every AI object's position twice a second by this PC's clock (CSV)
   --lenient                   client faults do not make the exit code non-zero
 
 Exit codes: 0 clean, 1 client faults (strict mode), 2 usage, 3 listening or writing failed.

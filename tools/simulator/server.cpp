@@ -138,6 +138,8 @@ void serveClient(Simulation& sim, Connection& connection, const std::atomic<bool
         const auto now = Clock::now();
         if (now < nextFrame) continue;
         runFrame(sim, session);
+        notePositions(sim.positions, sim.world,
+                      std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count());
         nextFrame += period;
         if (now - nextFrame > 5 * period) nextFrame = now + period;  // after a stall, no burst of frames
         if (session.dropNow) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/simulator/config.h"
+#include "tools/simulator/position_log.h"
 #include "tools/simulator/recorder.h"
 #include "tools/simulator/world.h"
 
@@ -42,6 +43,7 @@ struct Simulation {
     SimulatorConfig config;
     World world;
     Recorder recorder;
+    PositionLog positions;
     std::vector<Fault> faults;
     std::vector<ClientSummary> clients;
     std::uint64_t frame = 0;

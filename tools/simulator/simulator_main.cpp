@@ -58,7 +58,7 @@ int simulatorMain(const std::vector<std::string>& arguments, const std::atomic<b
     }
     SimulatorConfig& config = line.config;
     for (const auto* file : {&config.recordFile, &config.worldFile, &config.mapFile, &config.portsFile,
-                              &config.groundMapFile, &config.standReportFile})
+                              &config.groundMapFile, &config.standReportFile, &config.positionsFile})
         makeParentFolder(*file);
 
     Simulation sim = makeSimulation(std::move(config));
@@ -69,6 +69,7 @@ int simulatorMain(const std::vector<std::string>& arguments, const std::atomic<b
         };
     try {
         if (!sim.config.recordFile.empty()) openRecorder(sim.recorder, sim.config.recordFile);
+        if (!sim.config.positionsFile.empty()) openPositionLog(sim.positions, sim.config.positionsFile);
     } catch (const std::exception& e) {
         fmt::print(stderr, "simulator: {}\n", e.what());
         return kExitFailure;

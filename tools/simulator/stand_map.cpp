@@ -24,6 +24,9 @@ constexpr double kStandsAroundM = 400.0; // stands this close to a ground track 
 // one longer than this is a jump (a new position set), not a move.
 constexpr double kShortestStepM = 3.0;
 constexpr double kLongestStepM = 100.0;
+// Slower steps (a parked aircraft nudged onto its spot) say nothing of a
+// slide: they count for the distance, not for the angle.
+constexpr double kSlowestMovingMps = 1.0;
 constexpr double kPlotWidth = 1000;
 constexpr double kMargin = 40;
 constexpr std::array kColours = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
@@ -133,6 +136,7 @@ std::vector<GroundMotion> groundMotions(const World& world, double groundLimitFt
             const double metres = metresBetween(a.latitude, a.longitude, b.latitude, b.longitude);
             if (metres < kShortestStepM || metres > kLongestStepM) continue;
             motion.metres += metres;
+            if (metres <= kSlowestMovingMps * (b.time - a.time)) continue;
             // The heading half way, against the chord: on a curve they agree.
             const double heading = a.headingRad + normalised(b.headingRad - a.headingRad) / 2.0;
             const double way = gf_bearingRad(GeoPoint{a.latitude, a.longitude}, GeoPoint{b.latitude, b.longitude});

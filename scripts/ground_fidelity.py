@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""How faithfully the program moved each aircraft on the ground in a demo run
+with a replayed feed: the stand-in RealTraffic's truth (each aircraft's
+noise-free position over time, `realtraffic replay --truth`) beside the
+stand-in simulator's position log (`simulator --positions`) and its stand
+report (the largest angle between an object's nose, or tail when pushed back,
+and the way it moved).
+
+The program plays each stream back a fixed delay after it arrives, so the
+object at time T is compared with the truth at T - delay. Per aircraft:
+
+- the largest angle between nose and motion (within 30 degrees);
+- the median and 95th-percentile distance while the truth at the delayed time
+  is on the ground (within 10 m and 25 m);
+- for a departure, the start of its take-off roll against the truth's on the
+  delayed clock (within 5 s): the last time before lift-off at which the
+  ground speed was at most 10 kt.
+
+Prints a line of figures per aircraft and one verdict line per rule; exit
+code 1 when a rule fails.
+
+    ground_fidelity.py --truth truth.csv --positions simulator-positions.csv
+                       --stand-report simulator-stands.txt [--delay 30]
+"""
+import argparse
+import csv
+import math
+import re
+import sys
+from collections import defaultdict
+
+ANGLE_LIMIT_DEG = 30.0
+MEDIAN_LIMIT_M = 10.0
+P95_LIMIT_M = 25.0
+ROLL_LIMIT_S = 5.0
+ROLL_BELOW_KT = 10.0       # the roll starts where the speed last was this low
+STANDING_KT = 1.0          # a truth never faster on the ground never moved there
+SPEED_WINDOW_S = 1.0       # the object's speed over this much time either side
+EARTH_RADIUS_M = 6371008.8
+METRES_PER_SECOND_PER_KNOT = 1852.0 / 3600.0
+
+
+def metres(lat1, lon1, lat2, lon2):
+    p1, p2 = math.radians(lat1), math.radians(lat2)
+    a = math.sin((p2 - p1) / 2) ** 2 + math.cos(p1) * math.cos(p2) * math.sin(math.radians(lon2 - lon1) / 2) ** 2
+    return 2 * EARTH_RADIUS_M * math.asin(math.sqrt(min(1.0, a)))
+
+
+def percentile(values, share):
+    """Linear between the closest ranks; None for no values."""
+    if not values:
+        return None
+    ordered = sorted(values)
+    at = share * (len(ordered) - 1)
+    low = math.floor(at)
+    high = min(low + 1, len(ordered) - 1)
+    return ordered[low] + (ordered[high] - ordered[low]) * (at - low)
+
+
+def read_truth(path):
+    """callsign -> samples (t, lat, lon, speed kt, on ground), by time."""
+    tracks = defaultdict(list)
+    with open(path, newline="") as f:
+        for row in csv.DictReader(f):
+            tracks[row["callsign"]].append((float(row["unix_s"]), float(row["lat"]), float(row["lon"]),
+                                            float(row["speed_kt"]), row["on_ground"] == "1"))
+    return {k: sorted(v) for k, v in tracks.items()}
+
+
+def read_positions(path):
+    """tail -> samples (t, lat, lon, on ground), by time; all objects of one tail together."""
+    tracks = defaultdict(list)
+    with open(path, newline="") as f:
+        for row in csv.DictReader(f):
+            tracks[row["tail"]].append((float(row["unix_s"]), float(row["lat"]), float(row["lon"]),
+                                        row["on_ground"] == "1"))
+    return {k: sorted(v) for k, v in tracks.items()}
+
+
+def read_angles(path):
+    """tail -> the largest angle the stand report gives over its objects."""
+    pattern = re.compile(r"^(\S+) \(object \d+\): \d+ m on the ground, heading at most ([0-9.]+) degrees")
+    angles = {}
+    with open(path) as f:
+        for line in f:
+            m = pattern.match(line)
+            if m:
+                angles[m.group(1)] = max(angles.get(m.group(1), 0.0), float(m.group(2)))
+    return angles
+
+
+def truth_at(track, t):
+    """(lat, lon, on ground) at t, linear between the two samples around it;
+    on the ground only when both are; None outside the track."""
+    if not track or t < track[0][0] or t > track[-1][0]:
+        return None
+    low, high = 0, len(track) - 1
+    while high - low > 1:
+        mid = (low + high) // 2
+        if track[mid][0] <= t:
+            low = mid
+        else:
+            high = mid
+    a, b = track[low], track[high]
+    f = 0.0 if b[0] == a[0] else (t - a[0]) / (b[0] - a[0])
+    f = min(max(f, 0.0), 1.0)
+    return a[1] + f * (b[1] - a[1]), a[2] + f * (b[2] - a[2]), a[4] and b[4]
+
+
+def ground_distances(truth, positions, delay):
+    """The object's distance from the truth delay seconds earlier, at each
+    position logged while that truth is on the ground."""
+    out = []
+    for t, lat, lon, _ in positions:
+        then = truth_at(truth, t - delay)
+        if then and then[2]:
+            out.append(metres(lat, lon, then[0], then[1]))
+    return out
+
+
+def lift_off(samples, ground):
+    """The time of the last change from the ground into the air; None without one."""
+    for k in range(len(samples) - 1, 0, -1):
+        if ground(samples[k - 1]) and not ground(samples[k]):
+            return samples[k][0]
+    return None
+
+
+def roll_start(times_speeds, lifted):
+    """The last time before lift-off at which the speed was at most ROLL_BELOW_KT,
+    between samples where it crosses; None when it never was."""
+    before = [(t, v) for t, v in times_speeds if t < lifted]
+    for k in range(len(before) - 1, -1, -1):
+        t, v = before[k]
+        if v <= ROLL_BELOW_KT:
+            if k + 1 < len(before):
+                t1, v1 = before[k + 1]
+                return t + (t1 - t) * (ROLL_BELOW_KT - v) / (v1 - v) if v1 != v else t
+            return t
+    return None
+
+
+def object_speeds(positions):
+    """(t, knots) from the positions SPEED_WINDOW_S either side."""
+    out = []
+    for k, (t, lat, lon, _) in enumerate(positions):
+        a = b = k
+        while a > 0 and t - positions[a - 1][0] <= SPEED_WINDOW_S + 1e-6:
+            a -= 1
+        while b + 1 < len(positions) and positions[b + 1][0] - t <= SPEED_WINDOW_S + 1e-6:
+            b += 1
+        span = positions[b][0] - positions[a][0]
+        if span > 0:
+            m = metres(positions[a][1], positions[a][2], positions[b][1], positions[b][2])
+            out.append((t, m / span / METRES_PER_SECOND_PER_KNOT))
+    return out
+
+
+class Judge:
+    def __init__(self, truth, positions, angles, delay):
+        self.truth, self.positions, self.angles, self.delay = truth, positions, angles, delay
+        self.failures = 0
+        self.lines = []
+
+    def verdict(self, ok, text):
+        self.lines.append(f"  {'ok   ' if ok else 'FAIL '} {text}")
+        if not ok:
+            self.failures += 1
+
+    def aircraft(self, callsign):
+        truth = self.truth[callsign]
+        positions = self.positions.get(callsign, [])
+        moved = any(s[4] and s[3] >= STANDING_KT for s in truth)
+        figures = [callsign]
+
+        angle = self.angles.get(callsign)
+        if angle is not None:
+            figures.append(f"angle {angle:.1f} deg")
+            self.verdict(angle <= ANGLE_LIMIT_DEG, f"{callsign}: nose (tail when pushed) at most {angle:.1f} degrees "
+                         f"off the way it moved (within {ANGLE_LIMIT_DEG:.0f})")
+        elif moved:
+            figures.append("angle -")
+            self.verdict(False, f"{callsign}: moved on the ground in the feed but the stand-in never saw it move there")
+        else:
+            figures.append("angle - (stood)")
+
+        distances = ground_distances(truth, positions, self.delay)
+        median, p95 = percentile(distances, 0.5), percentile(distances, 0.95)
+        if distances:
+            figures.append(f"ground median {median:.1f} m, p95 {p95:.1f} m ({len(distances)} samples)")
+            self.verdict(median <= MEDIAN_LIMIT_M and p95 <= P95_LIMIT_M,
+                         f"{callsign}: on the ground median {median:.1f} m and 95th percentile {p95:.1f} m from where "
+                         f"it was {self.delay:g} s earlier (within {MEDIAN_LIMIT_M:.0f} m and {P95_LIMIT_M:.0f} m)")
+        elif any(s[4] for s in truth):
+            figures.append("ground -")
+            self.verdict(False, f"{callsign}: no position of it while the feed had it on the ground")
+
+        truth_lift = lift_off(truth, lambda s: s[4])
+        if truth_lift is not None and truth[0][4]:
+            truth_roll = roll_start([(s[0], s[3]) for s in truth], truth_lift)
+            object_lift = lift_off(positions, lambda s: s[3])
+            object_roll = roll_start(object_speeds(positions), object_lift) if object_lift is not None else None
+            if truth_roll is None or object_roll is None:
+                figures.append("roll -")
+                self.verdict(False, f"{callsign}: its take-off roll was not seen in the stand-in")
+            else:
+                early = truth_roll + self.delay - object_roll
+                figures.append(f"roll {abs(early):.1f} s {'early' if early > 0 else 'late'}")
+                self.verdict(abs(early) <= ROLL_LIMIT_S,
+                             f"{callsign}: take-off roll started {abs(early):.1f} s {'early' if early > 0 else 'late'} "
+                             f"on the delayed clock (within {ROLL_LIMIT_S:.0f} s)")
+        return "  " + ": ".join([figures[0], ", ".join(figures[1:])])
+
+    def judge(self):
+        table = [self.aircraft(callsign) for callsign in sorted(self.truth)]
+        print(f"  per aircraft (the program's playback delay taken as {self.delay:g} s):")
+        print("\n".join(table))
+        print("\n".join(self.lines))
+        return 1 if self.failures else 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--truth", required=True)
+    parser.add_argument("--positions", required=True)
+    parser.add_argument("--stand-report", required=True)
+    parser.add_argument("--delay", type=float, default=30.0)
+    args = parser.parse_args()
+    judge = Judge(read_truth(args.truth), read_positions(args.positions), read_angles(args.stand_report), args.delay)
+    return judge.judge()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

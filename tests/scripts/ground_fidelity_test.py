@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""The ground-fidelity judge of the real-feed demo on made-up runs: the
+truth of a feed, the objects the stand-in logged and its stand report."""
+import contextlib
+import io
+import math
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
+import ground_fidelity  # noqa: E402
+
+START = 1_800_000_000
+LAT, LON = 52.3, 4.76
+M_LAT = 1 / 111195.0                           # degrees per metre north
+M_LON = M_LAT / math.cos(math.radians(LAT))    # and east
+KT = 1852.0 / 3600.0
+
+
+def taxi(t):
+    """Taxiing east at 10 m/s from 0 s to 100 s."""
+    return LAT, LON + 10 * t * M_LON, 10 / KT, True
+
+
+def departure(t, roll_at=60.0):
+    """Standing until roll_at, then 3 kt/s faster until lift-off at 150 kt."""
+    if t <= roll_at:
+        return LAT, LON, 0.0, True
+    dt = t - roll_at
+    kt = 3 * dt
+    east = 0.5 * 3 * KT * dt * dt
+    return LAT, LON + east * M_LON, kt, kt < 150
+
+
+class MadeUpRun:
+    def __init__(self, folder):
+        self.dir = folder
+        self.truth = []       # (t, callsign, lat, lon, kt, ground)
+        self.positions = []   # (t, tail, lat, lon, ground)
+        self.report = []
+
+    def feed(self, callsign, motion, seconds):
+        for t in range(seconds + 1):
+            lat, lon, kt, ground = motion(t)
+            self.truth.append((START + t, callsign, lat, lon, kt, ground))
+
+    def shown(self, tail, motion, seconds, delay=30.0, north_m=lambda k: 0.0, step=0.5, late=0.0):
+        """The object as the program shows it: the motion delay (and `late`)
+        seconds after the feed, moved north_m(k) metres at its k-th position."""
+        for k in range(int(seconds / step) + 1):
+            lat, lon, _, ground = motion(k * step - late)
+            self.positions.append((START + delay + k * step, tail, lat + north_m(k) * M_LAT, lon, ground))
+
+    def judge(self, delay=30.0):
+        paths = {name: os.path.join(self.dir, name) for name in ("truth.csv", "positions.csv", "stands.txt")}
+        with open(paths["truth.csv"], "w") as f:
+            f.write("unix_s,hex_id,callsign,lat,lon,altitude_ft,speed_kt,on_ground\n")
+            for t, c, lat, lon, kt, g in self.truth:
+                f.write(f"{t:.2f},4844322,{c},{lat:.7f},{lon:.7f},{0 if g else 300},{kt:.1f},{int(g)}\n")
+        with open(paths["positions.csv"], "w") as f:
+            f.write("unix_s,object_id,tail,lat,lon,altitude_ft,heading_deg,on_ground\n")
+            for t, tail, lat, lon, g in self.positions:
+                f.write(f"{t:.3f},101,{tail},{lat:.7f},{lon:.7f},{0 if g else 300},90.0,{int(g)}\n")
+        with open(paths["stands.txt"], "w") as f:
+            f.write("".join(line + "\n" for line in self.report))
+        judge = ground_fidelity.Judge(ground_fidelity.read_truth(paths["truth.csv"]),
+                                      ground_fidelity.read_positions(paths["positions.csv"]),
+                                      ground_fidelity.read_angles(paths["stands.txt"]), delay)
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            code = judge.judge()
+        return code, out.getvalue()
+
+
+def verdicts(text, word):
+    return [line.strip() for line in text.splitlines() if line.strip().startswith(word)]
+
+
+class GroundFidelityTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.run = MadeUpRun(self.folder.name)
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_distances_on_the_ground_at_the_delayed_time(self):
+        # (metres north at the k-th position, the judge's delay, verdict, figures)
+        cases = [
+            (lambda k: 3.0, 30, "ok", "median 3.0 m and 95th percentile 3.0 m"),
+            (lambda k: 30.0 if k % 10 == 0 else 3.0, 30, "FAIL", "median 3.0 m and 95th percentile 30.0 m"),
+            (lambda k: 12.0, 30, "FAIL", "median 12.0 m"),
+            (lambda k: 0.0, 25, "FAIL", "median 50.0 m"),   # compared 5 s off: 50 m behind
+        ]
+        for north_m, delay, word, figures in cases:
+            with self.subTest(figures=figures, delay=delay):
+                self.run = MadeUpRun(self.folder.name)
+                self.run.feed("KLM1", taxi, 100)
+                self.run.shown("KLM1", taxi, 100, north_m=north_m)
+                self.run.report = ["KLM1 (object 101): 1000 m on the ground, heading at most 4.0 degrees off the way "
+                                   "it moved"]
+                code, text = self.run.judge(delay)
+                lines = [v for v in verdicts(text, word) if "on the ground median" in v]
+                self.assertEqual(len(lines), 1, text)
+                self.assertIn(figures, lines[0])
+                self.assertEqual(code, 1 if word == "FAIL" else 0, text)
+
+    def test_only_where_the_truth_is_on_the_ground(self):
+        # Airborne in the feed for the first half: far away there, which does not count.
+        self.run.feed("KLM1", lambda t: (*taxi(t)[:3], t > 50), 100)
+        self.run.shown("KLM1", taxi, 100, north_m=lambda k: 3.0 if k > 100 else 500.0)
+        self.run.report = ["KLM1 (object 101): 500 m on the ground, heading at most 4.0 degrees off the way it moved"]
+        code, text = self.run.judge()
+        self.assertEqual(code, 0, text)
+        self.assertIn("ground median 3.0 m, p95 3.0 m", text)
+
+    def test_the_angle_of_each_aircraft_from_the_stand_report(self):
+        self.run.feed("KLM1", taxi, 100)
+        self.run.shown("KLM1", taxi, 100)
+        self.run.feed("KLM2", taxi, 100)
+        self.run.shown("KLM2", taxi, 100)
+        self.run.feed("KLM3", lambda t: (LAT, LON, 0.0, True), 100)   # stood: no line needed
+        self.run.shown("KLM3", lambda t: (LAT, LON, 0.0, True), 100)
+        self.run.feed("KLM4", taxi, 100)                              # moved, but never seen moving
+        self.run.shown("KLM4", lambda t: (LAT, LON, 0.0, True), 100)
+        self.run.report = ["KLM1 (object 101): created on stand D8 and left it",
+                           "KLM1 (object 101): 1000 m on the ground, heading at most 29.9 degrees off the way it moved",
+                           "KLM2 (object 102): 900 m on the ground, heading at most 12.0 degrees off the way it moved",
+                           "KLM2 (object 107): 90 m on the ground, heading at most 31.5 degrees off the way it moved"]
+        code, text = self.run.judge()
+        self.assertEqual(code, 1)
+        failures = verdicts(text, "FAIL")
+        self.assertTrue(any(v.startswith("FAIL  KLM2: nose (tail when pushed) at most 31.5 degrees") for v in failures),
+                        text)
+        self.assertTrue(any(v.startswith("FAIL  KLM4: moved on the ground in the feed but") for v in failures), text)
+        self.assertTrue(any(v.startswith("ok    KLM1: nose (tail when pushed) at most 29.9") for v in
+                            verdicts(text, "ok")), text)
+        self.assertNotIn("KLM3: nose", text)
+        self.assertIn("KLM3: angle - (stood)", text)
+
+    def test_the_take_off_roll_against_the_truths_on_the_delayed_clock(self):
+        # (the object's roll this many seconds after the delayed truth's, verdict)
+        for late, word in [(0.0, "ok"), (4.0, "ok"), (-8.0, "FAIL"), (7.0, "FAIL")]:
+            with self.subTest(late=late):
+                self.run = MadeUpRun(self.folder.name)
+                self.run.feed("BAW1", departure, 120)
+                self.run.shown("BAW1", departure, 120, late=late)
+                self.run.report = ["BAW1 (object 101): 900 m on the ground, heading at most 1.0 degrees off the way "
+                                   "it moved"]
+                code, text = self.run.judge()
+                lines = [v for v in verdicts(text, word) if "take-off roll started" in v]
+                self.assertEqual(len(lines), 1, text)
+                self.assertIn(f"{abs(late):.1f} s {'early' if late < 0 else 'late' if late > 0 else ''}", lines[0])
+        # Never lifted off in the stand-in: its roll was not seen.
+        self.run = MadeUpRun(self.folder.name)
+        self.run.feed("BAW1", departure, 120)
+        self.run.shown("BAW1", lambda t: departure(t)[:3] + (True,), 120)
+        code, text = self.run.judge()
+        self.assertIn("FAIL  BAW1: its take-off roll was not seen in the stand-in", text)
+
+    def test_an_aircraft_the_stand_in_never_had(self):
+        self.run.feed("KLM1", taxi, 100)
+        code, text = self.run.judge()
+        self.assertEqual(code, 1)
+        self.assertIn("FAIL  KLM1: no position of it while the feed had it on the ground", text)
+
+    def test_percentiles_lie_between_the_closest_ranks(self):
+        self.assertIsNone(ground_fidelity.percentile([], 0.5))
+        self.assertEqual(ground_fidelity.percentile([4, 1, 3, 2], 0.5), 2.5)
+        self.assertAlmostEqual(ground_fidelity.percentile(list(range(101)), 0.95), 95.0)
+        self.assertEqual(ground_fidelity.percentile([7], 0.95), 7)
+
+
+if __name__ == "__main__":
+    unittest.main()

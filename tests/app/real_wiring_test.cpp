@@ -415,7 +415,7 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     const std::unique_ptr<std::thread, decltype(endTheRun)> runGuard(&startUp, endTheRun);
 
     // Waits for what the run must bring about, all within one generous bound.
-    const auto deadline = std::chrono::steady_clock::now() + 80s;
+    const auto deadline = std::chrono::steady_clock::now() + 2 * testing_support::kSafety;
     const auto waitUntil = [&deadline](const std::function<bool()>& condition) {
         return testing_support::waitFor(condition, std::chrono::duration_cast<std::chrono::milliseconds>(
                                                        deadline - std::chrono::steady_clock::now()));
@@ -465,7 +465,7 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
 
     // A run's last message, after which its thread ends.
     const auto runEnded = [this, &startUp] {
-        const std::uint32_t message = loop_.next(60s);
+        const std::uint32_t message = loop_.next(testing_support::kSafety);
         if (message == 0) {
             std::cerr << "The run did not end; its thread cannot be joined.\n";
             std::abort();
@@ -483,7 +483,7 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     // Blocking its callsign removes it at once (its stream runs on for
     // more than a minute).
     type(BLOCK_CALLSIGN, "klm1234");
-    const bool blocked = testing_support::waitFor([this] { return aiTraffic().wasRemoved("KLM1234"); }, 10s);
+    const bool blocked = testing_support::waitFor([this] { return aiTraffic().wasRemoved("KLM1234"); }, testing_support::kSafety);
     // No live aircraft at all: the one parked on D4 goes too.
     const bool parkedAgain = waitUntil([] { return g_parkedLiveCount.load() > 0; });
     select(MAX_LIVE_SEL, 0);
@@ -493,12 +493,12 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     // and the command link itself.
     lf_onCloseButton();
     const bool quit = restarted && runEnded() == WM_APP_QUIT;
-    const bool simLinkEnded = testing_support::waitFor([] { return !g_simConnected.load(); }, 30s);
+    const bool simLinkEnded = testing_support::waitFor([] { return !g_simConnected.load(); }, testing_support::kSafety);
     const bool readersEnded = testing_support::waitFor(
         [] {
             return gf_readerStatus(ReaderId::traffic) == readerStopped && gf_readerStatus(ReaderId::qnh) == readerStopped;
         },
-        30s);
+        testing_support::kSafety);
     realTraffic.stop();
     gf_joinSimClient();
     endReaders();

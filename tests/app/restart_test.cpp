@@ -156,7 +156,7 @@ protected:
     // a restart, or the close button. Then wakes the readers, which would
     // otherwise see their stop flags only at their one-second receive time-out.
     void endRunWhenUp(bool restart) const {
-        const auto end = std::chrono::steady_clock::now() + 30s;
+        const auto end = std::chrono::steady_clock::now() + testing_support::kSafety;
         while (std::chrono::steady_clock::now() < end &&
                !(gf_readerStatus(ReaderId::traffic) == readerReceiving && g_rtConnected))
             std::this_thread::sleep_for(5ms);
@@ -199,7 +199,7 @@ TEST_F(RestartTest, TenRestartsLeaveNoThreadSocketOrFileBehind) {
         ++runs;
         user = std::thread([this, restart = runs <= 10] { endRunWhenUp(restart); });
         startUp = std::thread([this] { lf_startUpVLNT(places_.programFolder); });
-        message = loop_.next(60s);
+        message = loop_.next(testing_support::kSafety);
     }
     EXPECT_EQ(message, WM_APP_QUIT);
     for (std::thread* thread : {&startUp, &user})
@@ -212,11 +212,12 @@ TEST_F(RestartTest, TenRestartsLeaveNoThreadSocketOrFileBehind) {
     gf_joinSimClient();
     gf_stopReaders();
     gf_joinReaders();
-    Resources afterLastRun = countResources();
-    for (int wait = 0; wait < 100 && !(afterLastRun == afterFirstRun); ++wait) {
-        std::this_thread::sleep_for(20ms);  // the stand-in notices the last client's end
+    // The stand-in notices the last client's end on its own thread.
+    Resources afterLastRun;
+    simlink_test::waitFor([&] {
         afterLastRun = countResources();
-    }
+        return afterLastRun == afterFirstRun;
+    });
     // (Under Wine the process's handle count reads 0: there the threads tell.)
     EXPECT_EQ(afterLastRun, afterFirstRun);
     realTraffic.stop();

@@ -20,6 +20,7 @@
 #include "settings/parameter_store.h"
 #include "settings/settings.h"
 #include "support/store_fixture.h"
+#include "support/wait.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -47,7 +48,7 @@ struct LiveryScanTest : ScanTest {
         controls.clear();
     }
     ~LiveryScanTest() override {
-        lf_awaitScanWorkers(std::chrono::seconds(30));
+        lf_awaitScanWorkers(testing_support::kSafety);
         gf_setControlUpdates(nullptr);
         g_scanLimit = 0;
         testing_support::resetAllParameters();
@@ -312,7 +313,7 @@ TEST_F(LiveryScanTest, AHungWorkerIsGivenUpAndNeverWritesIntoTheNextScan) {
     const fs::path hungFile = tree.main / "A320" / "aircraft.cfg";
     std::atomic<bool> release{false}, lateWorkerDone{false};
     LiveryScanHooks first;
-    first.futureWait = std::chrono::milliseconds(300);
+    first.futureWait = std::chrono::seconds(2);  // long enough for the workers that do end, under any load
     first.fileWorker = [&](int folderNumber, const fs::path& path) {
         if (path != hungFile) return lf_searchLiveriesinFile(folderNumber, path);
         while (!release.load()) std::this_thread::yield();

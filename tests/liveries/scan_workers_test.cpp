@@ -11,6 +11,7 @@
 #include "app/services/state.h"
 #include "liveries/scan_fixture.h"
 #include "liveries/scan_workers.h"
+#include "support/wait.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -28,7 +29,7 @@ struct ScanWorkersTest : ScanTest {
         g_runningScans = 0;
     }
     ~ScanWorkersTest() override {
-        lf_awaitScanWorkers(std::chrono::seconds(30));
+        lf_awaitScanWorkers(testing_support::kSafety);
         g_scanLimit = 0;
         g_stopRequested = false;
     }
@@ -166,7 +167,7 @@ TEST_F(ScanWorkersTest, AFailingOrHungWorkerLosesOnlyItsOwnLiveries) {
     EXPECT_EQ(titles, (std::vector<std::string>{walkOrder[2], walkOrder[3]}));
     EXPECT_TRUE(log.contains("liveries search aborted, futs outer, disk on fire"));
     EXPECT_TRUE(log.contains("liveries search aborted, futs outer, Future wait timed out after 10 seconds"));
-    EXPECT_TRUE(lf_awaitScanWorkers(std::chrono::seconds(30)));
+    EXPECT_TRUE(lf_awaitScanWorkers(testing_support::kSafety));
     EXPECT_EQ(g_runningScans.load(), 0);
 }
 
@@ -207,7 +208,7 @@ TEST_F(ScanWorkersTest, AWalkWaitingForAPlaceEndsAtAStopOrAfterTheWait) {
         EXPECT_EQ(lf_walkLiveryFolder(1, aircraft.path(), liveries, hooks), c.unread);
         release = true;
         g_stopRequested = false;
-        EXPECT_TRUE(lf_awaitScanWorkers(std::chrono::seconds(30)));
+        EXPECT_TRUE(lf_awaitScanWorkers(testing_support::kSafety));
         EXPECT_EQ(started.load(), 1);  // the hung worker holds the only place
         EXPECT_EQ(fullCalls.load(), 1);
         EXPECT_TRUE(liveries.empty());

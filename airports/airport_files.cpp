@@ -85,6 +85,18 @@ fs::path underThirdparty(const std::string& publisherFolder, std::string_view fi
     return orEmpty(joined(g_learnedFolder / "thirdparty" / gf_utf8Path(publisherFolder), fileName));
 }
 
+// The add-on folder of a scenery file, as the scan wrote its path (either
+// separator): the folder that holds the file, or the one above when that is
+// named "scenery"; "" when the path names none.
+std::string addonFolderOf(std::string_view bglPath) {
+    std::string text(bglPath);
+    std::replace(text.begin(), text.end(), '/', '\\');
+    std::vector<std::string_view> folders = pieces(text);
+    folders.pop_back();  // the file's name
+    if (!folders.empty() && lowered(folders.back()) == "scenery") folders.pop_back();
+    return folders.empty() ? std::string() : std::string(folders.back());
+}
+
 bool existsQuietly(const fs::path& path) {
     std::error_code error;
     return fs::exists(path, error);
@@ -163,7 +175,7 @@ bool lf_isLocalAirportFile(const std::string& located) {
     return located.starts_with(kLocalPrefix) || gf_utf8Path(located).is_absolute();
 }
 
-fs::path lf_learnedFilePath(const std::string& located, const std::string& publisher) {
+fs::path lf_learnedFilePath(const std::string& located, const std::string& publisher, std::string_view bglPath) {
     if (located.empty()) return {};
     std::string text = located;
     std::replace(text.begin(), text.end(), '/', '\\');
@@ -182,8 +194,13 @@ fs::path lf_learnedFilePath(const std::string& located, const std::string& publi
     }
     if (view.starts_with(kAirportsPrefix)) {
         const std::string_view rest = view.substr(kAirportsPrefix.size());
-        if (rest.starts_with("my_thirdparty2024\\") || rest.starts_with("my_thirdparty\\"))
-            return underThirdparty(lf_learnedPublisherFolder(publisher), fileName);
+        if (rest.starts_with("my_thirdparty2024\\") || rest.starts_with("my_thirdparty\\")) {
+            std::string folder = lf_learnedPublisherFolder(publisher);
+            // A file generated from scenery of no known publisher learns in
+            // a folder named after its add-on.
+            if (folder.empty()) folder = lf_learnedPublisherFolder(addonFolderOf(bglPath));
+            return underThirdparty(folder, fileName);
+        }
         return orEmpty(joined(g_learnedFolder, rest));
     }
     return {};

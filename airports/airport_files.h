@@ -21,10 +21,13 @@ bool lf_readPointerFile(const std::filesystem::path& path, std::string& line);
 // the target in text mode; "" on success, else "failed to download: '<url>'"
 // (logged), and no target file is left.
 std::string lf_downloadAirportFile(const std::string& relativePath, const std::filesystem::path& target);
-// The learned file of a located file; empty when it has none. Every piece
-// below the learned folder is checked, so no located text or publisher can
-// lead out of it.
-std::filesystem::path lf_learnedFilePath(const std::string& located, const std::string& publisher);
+// The learned file of a located file; empty when it has none. A file of the
+// my_thirdparty folder whose publisher names no folder learns under the
+// add-on folder of the scenery it was generated from (its "BGLpath"). Every
+// piece below the learned folder is checked, so no located text, publisher
+// or scenery path can lead out of it.
+std::filesystem::path lf_learnedFilePath(const std::string& located, const std::string& publisher,
+                                         std::string_view bglPath = {});
 // The publisher as a folder name of the learned folder: separators become
 // blanks, outer blanks go; "" when nothing usable is left ("", "." or "..").
 std::string lf_learnedPublisherFolder(std::string_view publisher);

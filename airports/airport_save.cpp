@@ -1,6 +1,7 @@
 // Saving the park airport's learned data when the airport is left: the
 // learned uses, changed stands and hand-made stands (or, for a handmade file,
-// the whole stand list with its quality factors) go to the learned file.
+// the whole stand list with its quality factors) go to the learned file,
+// unless that file could not be read whole: it is then left as it is.
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "airports/stand_file.h"
 #include "airports/state.h"
 #include "app/services/state.h"
+#include "app/services/status_line.h"
 #include "foundation/log.h"
 #include "foundation/strings.h"
 #include "foundation/text_convert.h"
@@ -75,6 +77,13 @@ void gf_saveAirportFile() {
     if (target.empty()) {
         gf_logMarked(fmt::format("{} saving the learned file of {} did not succeed: publisher '{}' names no folder",
                                  time, data.code.text(), data.publisher));
+        return;
+    }
+    if (!g_learnedFileFault.empty()) {
+        const std::string refusal = fmt::format("learned file '{}' not saved, it could not be read whole: {}",
+                                                lf_pathText(target), g_learnedFileFault);
+        gf_logMarked(fmt::format("{} {}", time, refusal));
+        gf_setStatus(refusal, false);
         return;
     }
     if (gf_writeAirportFile(data, target, kParkAirportFileKind, g_infoSimNumber.load()))

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -21,16 +22,26 @@ namespace fs = std::filesystem;
 namespace {
 constexpr double kNoStandNm = 100.0;
 constexpr double kServedNm = 5.0;
+constexpr std::int64_t kRetryMilliseconds = 10 * 60 * 1000;
 
 struct NamedPosition {
     std::string name;
     GeoPoint position;
 };
+// The stands of an airport as far as its file was read; a file that could
+// not be had (a failed download, a file that does not load) is asked for
+// again after a while.
+struct StandsRead {
+    std::vector<NamedPosition> stands;
+    std::optional<std::int64_t> failedAt;  // milliseconds of the cache's clock; none: read
+};
 // The stands of each airport asked about in this run, so that an archived
 // file is downloaded once and not at every control cycle; traffic thread.
-std::map<AirportCode, std::vector<NamedPosition>> g_closestStandCache;
+std::map<AirportCode, StandsRead> g_closestStandCache;
+MillisecondClock g_closestStandClock = &gf_steadyMilliseconds;  // traffic thread
 
-std::vector<NamedPosition> readStandPositions(const AirportCode& code) {
+// None when the airport's file could not be had; an airport without a file has no stands.
+std::optional<std::vector<NamedPosition>> readStandPositions(const AirportCode& code) {
     std::vector<NamedPosition> stands;
     const std::string located = gf_locateAirportFile(code);
     if (located.empty()) return stands;
@@ -38,16 +49,31 @@ std::vector<NamedPosition> readStandPositions(const AirportCode& code) {
     const bool downloaded = !lf_isLocalAirportFile(located);
     if (downloaded) {
         file = lf_destinationCopyPath();
-        if (!lf_downloadAirportFile(located, file).empty()) return stands;
+        if (!lf_downloadAirportFile(located, file).empty()) return std::nullopt;
     }
     pugi::xml_document document;
-    if (document.load_file(file.c_str())) {
+    const bool loaded = document.load_file(file.c_str());
+    if (loaded) {
         for (const pugi::xml_node parkpos : lf_parkPositionsNode(document).children("parkpos"))
             stands.push_back({parkpos.attribute("id").as_string(),
                               {parkpos.attribute("latitude").as_double(0.0), parkpos.attribute("longitude").as_double(0.0)}});
     }
     if (downloaded && fs::exists(file)) fs::remove(file);
+    if (!loaded) return std::nullopt;
     return stands;
+}
+
+const std::vector<NamedPosition>& standsOf(const AirportCode& code) {
+    const std::int64_t now = g_closestStandClock();
+    const auto cached = g_closestStandCache.find(code);
+    if (cached != g_closestStandCache.end() &&
+        (!cached->second.failedAt || now - *cached->second.failedAt < kRetryMilliseconds))
+        return cached->second.stands;
+    StandsRead& entry = g_closestStandCache[code];
+    entry = StandsRead{{}, now};  // stays so when the reading fails or throws
+    if (std::optional<std::vector<NamedPosition>> stands = readStandPositions(code))
+        entry = StandsRead{std::move(*stands), std::nullopt};
+    return entry.stands;
 }
 }  // namespace
 
@@ -55,14 +81,15 @@ bool lf_airportServes(double distanceNm) { return distanceNm <= kServedNm; }
 
 fs::path lf_destinationCopyPath() { return "airport.xml"; }
 
-void lf_forgetClosestStands() { g_closestStandCache.clear(); }
+void lf_forgetClosestStands(MillisecondClock clock) {
+    g_closestStandCache.clear();
+    g_closestStandClock = clock;
+}
 
 double gf_readDestApfForClosestStand(const AirportCode& code, const GeoPoint& position, std::string& standName) {
     try {
-        auto cached = g_closestStandCache.find(code);
-        if (cached == g_closestStandCache.end()) cached = g_closestStandCache.emplace(code, readStandPositions(code)).first;
         double best = kNoStandNm;
-        for (const NamedPosition& stand : cached->second) {
+        for (const NamedPosition& stand : standsOf(code)) {
             const double distance = gf_distanceNm(position, stand.position);
             if (distance < best) {
                 best = distance;

@@ -129,6 +129,12 @@ void lf_readLearned(const std::filesystem::path& path, const std::string& airpor
         readLearnedDocument(document, path, airportName);
     } catch (const std::exception& e) {
         gf_log(fmt::format("{}: {}", "lf_readLearned", e.what()));
+        // Saving what was read so far would cut the user's file short (a
+        // handmade file's stand list ends at the faulty stand): it is kept
+        // aside and never written over.
+        g_learnedFileFault = e.what();
+        gf_save1GenerationOf(path);
+        gf_logMarked(fmt::format("{} found, but could not be loaded, saved as *.0.xml: {}", pathText, e.what()));
     }
 }
 

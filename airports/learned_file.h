@@ -17,7 +17,8 @@
 inline constexpr VersionData kLearnedUsesVersion{11, 10, 0};
 
 // Merges the learned file into g_stands and applies its settings; sets
-// g_handmade. File faults are logged, never thrown.
+// g_handmade. File faults are logged, never thrown; a file whose reading
+// stopped half-way is copied aside and named in g_learnedFileFault.
 void lf_readLearned(const std::filesystem::path& path, const std::string& airportName);
 // True when the stand is the one named (the learned stand then is merged
 // into it: radius and cargo changes, and its uses unless the file is older).

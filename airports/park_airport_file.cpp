@@ -33,8 +33,8 @@ constexpr double kNeighbourMargin = 1.1;
 
 void logDetail(std::string_view name, const std::string& value) { gf_logContinued(fmt::format("{:24}: {}", name, value)); }
 
-void readLearnedOrAdapt(const std::string& located, const ParkAirportInfo& info) {
-    g_learnedFilePath = lf_learnedFilePath(located, info.publisher);
+void readLearnedOrAdapt(const std::string& located, const ParkAirportInfo& info, const std::string& bglPath) {
+    g_learnedFilePath = lf_learnedFilePath(located, info.publisher, bglPath);
     if (!g_learnedFilePath.empty() && fs::exists(g_learnedFilePath)) {
         lf_readLearned(g_learnedFilePath, info.airport_name);
         g_qualityFactors = lf_qualityFactors();
@@ -67,7 +67,7 @@ std::string readParkAirport(const std::string& located, const fs::path& file, Pa
     if (qfReal && qfSoft) g_qualityFactors = QualityFactors{*qfReal, *qfSoft};
     // The user's own values come back when the airport is left.
     gf_backupGlobalSettings();
-    readLearnedOrAdapt(located, info);
+    readLearnedOrAdapt(located, info, gf_readXmlStringParam(document, "BGLpath").value_or(std::string()));
 
     g_standCount = static_cast<std::int64_t>(g_stands.size());
     platform::invalidateBand(kStatisticsBand);
@@ -94,6 +94,11 @@ std::string readParkAirport(const std::string& located, const fs::path& file, Pa
 fs::path lf_parkAirportCopyPath() { return g_airportsFolder / "park_airport.xml"; }
 
 std::string gf_readApf(const std::string& located, ParkAirportInfo& info) {
+    // Nothing of the airport before is carried over: its quality factors
+    // would switch WEEK and PARK_SOFT, its learned file would be saved to.
+    g_qualityFactors = QualityFactors{};
+    g_learnedFilePath.clear();
+    g_learnedFileFault.clear();
     if (located.empty()) return fmt::format("{}: xml is empty", kOperation);
     if (!g_parkAirport.code.isSet()) return fmt::format("{}: no park airport set", kOperation);
     fs::path file = gf_utf8Path(located);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <string_view>
+#include <unordered_set>
 
 #include "airports/airport_services.h"
 #include "airports/half_hours.h"
@@ -32,6 +34,8 @@ struct StandNameCache {
     std::string name;
 };
 StandNameCache g_standNameCache;
+
+StandSearchIndex* g_searchIndex = nullptr;  // traffic thread; the innermost live index
 
 template <typename Operation>
 auto catchingAll(const char* name, auto fallback, Operation&& operation) -> decltype(fallback) {
@@ -85,6 +89,26 @@ bool isParkedState(const AcBase& aircraft) {
     return aircraft.lifeState == AcLifeState::active || aircraft.lifeState == AcLifeState::removingfromsim;
 }
 
+// The aircraft and flights of the records this search has found: they join
+// the schedule only after the search, so lf_isUseTaken does not see them.
+// Only texts that name something count: uses without a registration or
+// callsign do not take each other. The views point into g_stands, which
+// does not change while the search runs.
+class FoundInThisSearch {
+public:
+    bool holds(const StandUse& use) const {
+        return (!use.reg.empty() && regs_.contains(use.reg)) || callsigns_.contains(use.callsign) ||
+               callsigns_.contains(use.callsign2);
+    }
+    void add(const StandUse& use) {
+        if (!use.reg.empty()) regs_.insert(use.reg);
+        if (!use.callsign.empty()) callsigns_.insert(use.callsign);
+    }
+
+private:
+    std::unordered_set<std::string_view> regs_, callsigns_;
+};
+
 int weekIndex(std::uint32_t day, std::uint32_t slot) {
     return static_cast<int>(day) * kHalfHoursPerDay - kHalfHoursPerDay + static_cast<int>(slot);
 }
@@ -100,8 +124,13 @@ void searchStands(std::uint64_t daySlot, int realMode, int dayMode, std::uint32_
     }
     std::vector<std::int32_t> candidates;
     candidates.reserve(256);
+    FoundInThisSearch found;
+    StandSearchIndex* const index = g_searchIndex;
     for (Stand& stand : g_stands) {
         if (stand.excluded != 0 || stand.taken != 0) continue;
+        if (index != nullptr &&
+            !index->mayOffer(stand, realMode, dayMode, searchedDay, static_cast<std::uint32_t>(searchedSlot)))
+            continue;
         candidates.clear();
         for (const StandUse& use : stand.uses)
             if (lf_searchStandsStep(use, realMode, dayMode, searchedDay, static_cast<std::uint32_t>(searchedSlot), stand))
@@ -112,13 +141,15 @@ void searchStands(std::uint64_t daySlot, int realMode, int dayMode, std::uint32_
             return use.active >= 1 && use.active == candidates.front();
         });
         if (chosen == stand.uses.end()) continue;
-        if (lf_isUseTaken(*chosen)) {
+        if (lf_isUseTaken(*chosen) || found.holds(*chosen)) {
             chosen->consumed = 1;  // it counts nowhere until the uses are numbered again
+            if (index != nullptr) index->noteConsumed(stand);
             continue;
         }
         out.push_back(StaticSlot{static_cast<std::uint32_t>(stand.standId), offset, chosen->key, chosen->callsign,
                                  chosen->callsign2, chosen->reg,
                                  static_cast<std::uint8_t>(staysNext(*chosen, stand, today, slot) ? 1 : 0)});
+        found.add(*chosen);
         gf_markStandsTaken(stand);
     }
 }
@@ -283,11 +314,7 @@ void lf_orderCandidates(std::vector<std::int32_t>& candidates, const Stand& stan
     gf_shuffle(candidates);
 }
 
-namespace {
-UseTakenIndex* g_useTakenIndex = nullptr;  // traffic thread; the innermost live index
-}  // namespace
-
-UseTakenIndex::UseTakenIndex() : outer_(g_useTakenIndex) {
+StandSearchIndex::StandSearchIndex() : outer_(g_searchIndex) {
     staticFirstCallsigns_.reserve(g_staticAcs.size());
     staticRegs_.reserve(g_staticAcs.size());
     for (const AcBase& aircraft : g_staticAcs) {
@@ -295,12 +322,12 @@ UseTakenIndex::UseTakenIndex() : outer_(g_useTakenIndex) {
         staticRegs_.insert(aircraft.registration);
     }
     texts_.insert(g_staticCallsigns.texts.begin(), g_staticCallsigns.texts.end());
-    g_useTakenIndex = this;
+    g_searchIndex = this;
 }
 
-UseTakenIndex::~UseTakenIndex() { g_useTakenIndex = outer_; }
+StandSearchIndex::~StandSearchIndex() { g_searchIndex = outer_; }
 
-void UseTakenIndex::followSchedule() {
+void StandSearchIndex::followSchedule() {
     const auto& slots = g_staticSlots;
     // Moved or shrunk: the texts are taken anew (the views would be stale).
     if (slots.data() != slotsData_ || slots.size() < slotsIndexed_) {
@@ -315,17 +342,69 @@ void UseTakenIndex::followSchedule() {
     }
 }
 
-bool UseTakenIndex::taken(const StandUse& use) {
+bool StandSearchIndex::taken(const StandUse& use) {
     followSchedule();
+    // Texts compare exactly: two empty texts are equal. The static aircraft
+    // come first: a use is most often taken by the static standing for it.
+    if (holds(staticFirstCallsigns_, use) || staticRegs_.contains(use.reg)) return true;
     for (const std::string* callsign : {&use.callsign, &use.callsign2})
         if (!callsign->empty() && lf_callsignInSet(g_staticCallsigns.set, *callsign)) return true;
-    // Texts compare exactly: two empty texts are equal.
-    return holds(staticFirstCallsigns_, use) || staticRegs_.contains(use.reg) || holds(slotCallsigns_, use) ||
-           slotRegs_.contains(use.reg) || holds(texts_, use);
+    return holds(slotCallsigns_, use) || slotRegs_.contains(use.reg) || holds(texts_, use);
 }
 
+StandSearchIndex::StandHours StandSearchIndex::hoursOf(const Stand& stand) {
+    StandHours hours{};
+    for (const StandUse& use : stand.uses) {
+        if (!gf_useCounts(use)) continue;
+        const std::size_t kind = use.real != 0 ? 1 : 0;
+        hours[std::min<std::size_t>(use.day, kOtherDays) * 2 + kind] |= use.hh;
+        hours[kAllDays * 2 + kind] |= use.hh;
+    }
+    return hours;
+}
+
+StandSearchIndex::StandEntry& StandSearchIndex::entryOf(const Stand& stand) {
+    if (g_stands.data() != standsData_ || g_stands.size() != standEntries_.size()) {
+        standEntries_.assign(g_stands.size(), StandEntry{});  // a new stand table
+        standHours_.clear();
+        standHours_.reserve(g_stands.size());
+        standsData_ = g_stands.data();
+    }
+    return standEntries_[static_cast<std::size_t>(&stand - g_stands.data())];
+}
+
+void StandSearchIndex::sum(StandEntry& entry, const Stand& stand) {
+    if (entry.state != StandEntry::summed) {
+        entry.hours = static_cast<std::uint32_t>(standHours_.size());
+        standHours_.emplace_back();
+        entry.state = StandEntry::summed;
+    }
+    standHours_[entry.hours] = hoursOf(stand);
+}
+
+bool StandSearchIndex::mayOffer(const Stand& stand, int realMode, int dayMode, std::uint32_t day, std::uint32_t slot) {
+    StandEntry& entry = entryOf(stand);
+    // A stand is summed only when the search comes back to it: most stands
+    // are searched once.
+    if (entry.state == StandEntry::unseen) {
+        entry.state = StandEntry::seen;
+        return true;
+    }
+    if (entry.state == StandEntry::seen) sum(entry, stand);
+    const StandHours& hours = standHours_[entry.hours];
+    // Days past 7 share a bucket: it is asked whenever any of them is.
+    const std::size_t days = (dayMode == 1 ? std::min<std::size_t>(day, kOtherDays) : kAllDays) * 2;
+    HalfHourSet set = 0;
+    if (realMode != 1) set |= hours[days];
+    if (realMode != 0) set |= hours[days + 1];
+    return gf_hasSlot(set, slot);
+}
+
+// Its uses were just read: summing them now costs little.
+void StandSearchIndex::noteConsumed(const Stand& stand) { sum(entryOf(stand), stand); }
+
 bool lf_isUseTaken(const StandUse& use) {
-    if (g_useTakenIndex != nullptr) return g_useTakenIndex->taken(use);
+    if (g_searchIndex != nullptr) return g_searchIndex->taken(use);
     const auto& slots = g_staticSlots;
     if (!use.reg.empty() &&
         std::any_of(slots.begin(), slots.end(), [&](const StaticSlot& slot) { return slot.reg == use.reg; }))

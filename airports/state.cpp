@@ -17,3 +17,4 @@ QualityFactors g_qualityFactors;
 SharedText g_parkPublisherText;
 SharedText g_qualityText;
 std::filesystem::path g_learnedFilePath;
+std::string g_learnedFileFault;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <list>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -73,3 +74,6 @@ extern SharedText g_qualityText;                   // lf_qualityFactorText of g_
 // Where the park airport's learned data is read from and saved to; empty
 // when the located file has no learned file. Traffic thread only.
 extern std::filesystem::path g_learnedFilePath;
+// Why the park airport's learned file could not be read whole; empty when it
+// was. Such a file is never written over. Traffic thread only.
+extern std::string g_learnedFileFault;

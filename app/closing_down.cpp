@@ -17,6 +17,7 @@
 #include "platform/window_host.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_record.h"
+#include "settings/control_updates.h"
 #include "settings/parameter_store.h"
 #include "settings/program_version.h"
 #include "settings/settings.h"
@@ -85,11 +86,16 @@ bool gf_isRestartReason(ExitReason reason) {
 }
 
 void gf_requestEnd() {
+    // The reason before the flags: the traffic thread may end the run, and
+    // closing down log the reason, as soon as one of them is set. A trigger
+    // that set the stop flag before keeps its own reason.
+    if (!g_stopRequested) {
+        ExitReason unset = ExitReason::NotYetSet;
+        g_exitReason.compare_exchange_strong(unset, ExitReason::UserClosedSim);
+    }
     g_closeRequested = true;
     g_runJobs.closeRtServer();
     g_stopRequested = true;
-    ExitReason unset = ExitReason::NotYetSet;
-    g_exitReason.compare_exchange_strong(unset, ExitReason::UserClosedSim);
 }
 
 void lf_closingDown(const std::filesystem::path& parametersPath) {
@@ -112,6 +118,15 @@ void lf_closingDown(const std::filesystem::path& parametersPath) {
     closingStep([&] {
         gf_setStringParam(DESTINATION, std::string(), parametersPath);
         gf_setStringParam(BLOCK_CALLSIGN, std::string(), parametersPath);
+    });
+    // Loading the settings at the next start-up fills no edit field: the
+    // fields show the emptied values now, and nothing is left to unblock.
+    closingStep([] {
+        ControlUpdateBatch batch;
+        batch.showText(DESTINATION);
+        batch.showText(BLOCK_CALLSIGN);
+        batch.enableControl(g_unblockButton, false);
+        batch.apply();
     });
     closingStep([&] { jobs.clearGhostCallsigns(); });
     closingStep([&] {

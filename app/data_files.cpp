@@ -129,7 +129,11 @@ void lf_checkSceneryPath() {
 
 void lf_fillRadiusCombo() {
     ControlUpdateBatch batch;
-    for (CheckBoxParam* box : g_checkBoxParams) batch.enableControl(*box, true);
+    // The boxes of the aircraft categories are the livery processing's: it
+    // disables one whose kind has no livery, and runs once per process, so
+    // a restart must leave them as it left them.
+    for (CheckBoxParam* box : g_checkBoxParams)
+        if (box != &LIGHT_AIRCRAFT && box != &HELICOPTERS && box != &HIGH_PERF_AIRCRAFT) batch.enableControl(*box, true);
     for (ChoiceParam* choice : {&MATCHING_DEPTH, &RANGE, &AR_ABOVE_HEIGHT, &MAX_PARK_SEL, &MAX_LIVE_SEL, &AIRP_RANGE,
                                 &AIRP_HEIGHT, &parking_percentage}) {
         batch.fillChoice(*choice);

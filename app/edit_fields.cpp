@@ -165,5 +165,13 @@ void lf_applyInstallPath(WindowContext& window, const std::string& text) {
     }
     gf_setStringParam(SIM_INSTALL_PATH, text, window.parametersPath);
     report(fmt::format("Install path exists, {} will restart", kProgramName));
-    gf_requestStop(ExitReason::NewSettings, kRestartDelayForPath);
+    if (gf_requestStop(ExitReason::NewSettings, kRestartDelayForPath)) return;
+    // A run that ended in a SYSTEM ERROR (which may have set the stop flag
+    // itself) waits for the user: a path that exists is the user asking for
+    // a new run. The delay is written first, as closing down reads it once
+    // it sees the new reason.
+    if (g_exitReason != ExitReason::SystemError) return;
+    g_restartDelay = kRestartDelayForPath;
+    ExitReason waiting = ExitReason::SystemError;
+    g_exitReason.compare_exchange_strong(waiting, ExitReason::NewSettings);
 }

@@ -88,7 +88,9 @@ void lf_scans() {
     g_runningScans = 0;
     if (SCAN_LIVERIES.value || !fs::exists(g_liveriesScannedPath)) jobs.scanLiveries();
     if (g_liveryReprocessRequest.exchange(false)) jobs.resetLiveryProcessing();
-    jobs.processScannedLiveries();
+    // A stopped scan wrote no results: their processing would fail and turn
+    // the stop (often a restart for new settings) into a SYSTEM ERROR.
+    if (!gf_stopping()) jobs.processScannedLiveries();
     if (!gf_stopping() && SCAN_AIRPORTS.value) {
         g_simAddonAirportCount = 0;
         g_thirdPartyAirportCount = 0;

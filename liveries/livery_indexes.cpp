@@ -125,7 +125,7 @@ void lf_buildAirlineIndex() {
         const auto [airline, airline2] = currentPair;
         const std::uint16_t combined =
             gf_airlineId(fmt::format("{}{}", gf_airlineCodeText(airline), gf_airlineCodeText(airline2)));
-        if (!g_liveriesByAirline.contains(airline2)) g_liveriesByAirline.try_emplace(airline2, models);
+        if (g_liveriesByAirline.try_emplace(airline2, models).second) g_offeredAirlines.insert(airline2);
         g_liveriesByAirline.try_emplace(combined, std::move(models));
     };
     for (const LiveryData& livery : g_liveries)
@@ -174,6 +174,7 @@ void lf_buildModelIndex() {
     std::vector<Entry> entries;
     entries.reserve(g_scannedTitles.size());
     for (const auto& [airline, models] : g_liveriesByAirline) {
+        if (g_offeredAirlines.contains(airline)) continue;  // filed under the combined code already
         const std::string_view airlineText = gf_airlineCodeText(airline);
         for (const auto& [model, liveries] : models)
             for (std::size_t i = 0; i < liveries.size(); ++i)
@@ -261,6 +262,7 @@ void gf_resetLiveryProcessing() {
     g_buzjetModels.clear();
     g_rotorcraftModels.clear();
     g_scannedTitles.clear();
+    g_offeredAirlines.clear();
     // Last: every other index views its strings.
     g_liveriesByAirline.clear();
     g_liveriesProcessed = false;
@@ -286,7 +288,8 @@ void gf_processScannedLiveries(const std::filesystem::path& parametersPath) {
     gf_log(fmt::format("{:5} registration codes", g_titleByRegcode.size()));
     lf_buildModelIndex();
     gf_log(fmt::format("{:5} airlines, {} pax aircraft models and {} cargo aircraft models",
-                       g_liveriesByAirline.size(), g_paxByModel.size(), g_cargoByModel.size()));
+                       g_liveriesByAirline.size() - g_offeredAirlines.size(), g_paxByModel.size(),
+                       g_cargoByModel.size()));
     lf_buildSimilarModels();
     gf_log(" ");
     for (std::uint32_t category = 0; category <= static_cast<std::uint32_t>(SizeCategory::Rotorcraft); ++category)

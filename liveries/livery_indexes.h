@@ -12,7 +12,7 @@
 // g_liveriesByAirline from g_liveries: liveries without a second airline
 // under their airline, those with one under the combined code of both
 // airlines (and, where that airline has none of its own, under the second
-// airline); first insertion of a key wins.
+// airline, noted in g_offeredAirlines); first insertion of a key wins.
 void lf_buildAirlineIndex();
 // g_paxByAirline and g_cargoByAirline from g_liveriesByAirline.
 void lf_buildLiveryIndexes();

@@ -92,7 +92,7 @@ void lf_checkLfolderPath(std::vector<fs::path>& folders) {
 }
 
 void lf_searchLiveryFolder(int folderNumber, const fs::path& folder, const LiveryScanHooks& hooks) {
-    lf_walkLiveryFolder(folderNumber, folder, g_liveries, hooks);
+    g_unreadCfgFiles += lf_walkLiveryFolder(folderNumber, folder, g_liveries, hooks);
 }
 
 bool lf_scanLiveryFolders(const std::vector<fs::path>& folders, const LiveryScanHooks& hooks) {
@@ -101,6 +101,7 @@ bool lf_scanLiveryFolders(const std::vector<fs::path>& folders, const LiveryScan
     lf_beginScanTables();
     lf_readDontUseTitles();
     lf_publishDontUseTitles(g_dontUseTitles);
+    g_unreadCfgFiles = 0;
 
     int folderNumber = 0;
     std::size_t total = 0, previousSize = 0;
@@ -133,6 +134,7 @@ bool lf_scanLiveryFolders(const std::vector<fs::path>& folders, const LiveryScan
     lf_endScanWorkers(hooks);
     if (gf_stopping()) {  // a stopped scan writes nothing
         g_liveries.clear();
+        g_unreadCfgFiles = 0;
         gf_clearLiveryTables();
         return true;
     }
@@ -166,10 +168,17 @@ void lf_runLiveryScan(const fs::path& parametersPath, const LiveryScanHooks& hoo
                             kProgramName));
     }
     if (!lf_scanLiveryFolders(folders, hooks)) throw vlt::UserErrorException(53, "no liveries found");
-    SCAN_LIVERIES.value = false;
+    // Liveries left unread (a slow drive, a virus scanner) stay missing until
+    // the next scan: that one comes at the next start.
+    const std::size_t unread = g_unreadCfgFiles;
+    if (unread > 0)
+        gf_setStatus(fmt::format("Livery scan incomplete: {} aircraft.cfg file{} skipped, the next start scans again",
+                                 unread, gf_plural(std::uint64_t{unread})),
+                     true);
+    SCAN_LIVERIES.value = unread > 0;
     gf_saveBoolParam(SCAN_LIVERIES, parametersPath);
     ControlUpdateBatch controls;
-    controls.setCheck(SCAN_LIVERIES, false);
+    controls.setCheck(SCAN_LIVERIES, SCAN_LIVERIES.value);
     controls.apply();
     platform::invalidateBand(kIndicatorsBand);
     platform::invalidateBand(kStatisticsBand);

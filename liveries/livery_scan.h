@@ -21,9 +21,11 @@ void lf_runLiveryScan(const std::filesystem::path& parametersPath, const LiveryS
 void lf_checkLfolderPath(std::vector<std::filesystem::path>& folders);
 // Scans the folders and writes the results and reports; false when no livery
 // was found, true otherwise (also when a stop ended the scan, which then
-// writes nothing).
+// writes nothing). g_unreadCfgFiles tells afterwards how many files it left
+// unread.
 bool lf_scanLiveryFolders(const std::vector<std::filesystem::path>& folders, const LiveryScanHooks& hooks = {});
-// Walks one folder and appends its liveries to g_liveries.
+// Walks one folder and appends its liveries to g_liveries; the files it
+// left unread are added to g_unreadCfgFiles.
 void lf_searchLiveryFolder(int folderNumber, const std::filesystem::path& folder, const LiveryScanHooks& hooks = {});
 // Keeps, for each airline, second airline and model, only the liveries of the
 // smallest folder number.

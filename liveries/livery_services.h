@@ -15,7 +15,8 @@ struct Stand;
 
 // Scans the aircraft folders of the lfolder settings, writes
 // output/LiveriesScanned.xml and the scan's reports, and switches
-// SCAN_LIVERIES off in the parameters file. Throws vlt::UserErrorException
+// SCAN_LIVERIES off in the parameters file (on, when files were left unread
+// because a wait for a worker ran out: the next start scans again). Throws vlt::UserErrorException
 // 48 (no livery folder set), 53 (no livery found) or 243 (a livery folder
 // that does not exist). Start-up thread.
 void gf_scanLiveries(const std::filesystem::path& parametersPath = g_parametersPath);

@@ -23,6 +23,7 @@ ScanReport<ReportLines> g_incompleteSections;
 ScanReport<ReportLines> g_emptyCfgFiles;
 ScanReport<TitleTextSet> g_seenTitles;
 std::atomic<std::uint64_t> g_liveryScanNumber{1};
+std::size_t g_unreadCfgFiles = 0;
 
 namespace {
 // The scan number a worker thread writes under; 0 on every other thread.
@@ -200,7 +201,8 @@ void lf_writeScanSummary() {
     ReportLines& empties = g_emptyCfgFiles.entries;
     const std::vector<std::string>& fixes = g_fixesList.entries;
 
-    const bool none = airlines.empty() && models.empty() && fixes.empty() && cfgFiles.empty() && sections.empty();
+    const bool none = airlines.empty() && models.empty() && fixes.empty() && cfgFiles.empty() && sections.empty() &&
+                      g_unreadCfgFiles == 0;
     gf_log(none ? "\nNo errors" : "\nErrors:");
     if (!airlines.empty()) {
         lf_writeSortedList(airlines, g_invalidAirlineCodesPath, true);
@@ -228,6 +230,9 @@ void lf_writeScanSummary() {
         lf_writeSortedList(sections, g_incompleteFltsimPath, true);
         gf_log(fmt::format("{:5} incomplete [fltsim.x] sections, see {}", collected, lf_scanPathText(g_incompleteFltsimPath)));
     }
+    if (g_unreadCfgFiles > 0)
+        gf_log(fmt::format("{:5} aircraft.cfg file{} skipped: not read in time, the next start scans again",
+                           g_unreadCfgFiles, gf_plural(std::uint64_t{g_unreadCfgFiles})));
     gf_log("\nInformation:");
     if (!empties.empty()) {
         lf_writeSortedList(empties, g_noFltsimSectionPath, false);

@@ -107,11 +107,14 @@ void lf_startWorker(const LiveryWorker& worker, int folderNumber, const fs::path
 }
 
 // Moves the oldest worker's liveries to the list; throws when it is not
-// ready within the wait, or rethrows the worker's exception.
-void lf_takeOldest(LiveryFutures& futures, LiveryList& liveries, std::chrono::milliseconds wait) {
+// ready within the wait (its file counts as unread), or rethrows the
+// worker's exception.
+void lf_takeOldest(LiveryFutures& futures, LiveryList& liveries, std::chrono::milliseconds wait, std::size_t& unread) {
     std::future<LiveryList>& oldest = futures.front();
-    if (oldest.wait_for(wait) != std::future_status::ready)
+    if (oldest.wait_for(wait) != std::future_status::ready) {
+        ++unread;
         throw std::runtime_error("Future wait timed out after 10 seconds");
+    }
     liveries.splice(liveries.end(), oldest.get());
 }
 
@@ -123,10 +126,13 @@ const LiveryWorker& lf_workerFor(std::string_view pathText, const LiveryScanHook
 }
 
 // Walks the folder and starts the workers; every failure ends the walk with
-// its log line, the futures stay to be collected.
+// its log line, the futures stay to be collected. When no worker place comes
+// free within the wait, the walk goes on only to count the files it leaves
+// unread, so that the scan can say so.
 void lf_startFolderWorkers(int folderNumber, const fs::path& folder, LiveryFutures& futures, LiveryList& liveries,
-                           const LiveryScanHooks& hooks) {
+                           const LiveryScanHooks& hooks, std::size_t& unread) {
     fs::path reached = folder;
+    bool stalled = false;
     try {
         std::error_code error;
         fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
@@ -140,14 +146,21 @@ void lf_startFolderWorkers(int folderNumber, const fs::path& folder, LiveryFutur
                 continue;
             }
             if (!entry.is_regular_file(typeError) || !lf_isLiveryCfgFile(reached)) continue;
-            const std::string text = lf_scanPathText(reached);
-            const bool placeFree = lf_waitForWorkerPlace(hooks);
+            if (!stalled && !lf_waitForWorkerPlace(hooks) && !gf_stopping()) {
+                stalled = true;
+                gf_logMarked(fmt::format(
+                    "liveries search in {} stalled: no scan worker came free within the wait, its further files are skipped",
+                    lf_scanPathText(folder)));
+            }
             if (gf_stopping()) return;
-            if (!placeFree) throw std::runtime_error("no scan worker came free within the wait");
-            lf_startWorker(lf_workerFor(text, hooks), folderNumber, reached, futures);
+            if (stalled) {
+                ++unread;
+                continue;
+            }
+            lf_startWorker(lf_workerFor(lf_scanPathText(reached), hooks), folderNumber, reached, futures);
             if (futures.size() <= static_cast<std::size_t>(lf_workerLimit())) continue;
             try {
-                lf_takeOldest(futures, liveries, hooks.futureWait);
+                lf_takeOldest(futures, liveries, hooks.futureWait, unread);
             } catch (const std::exception& e) {
                 gf_logMarked(fmt::format("liveries inner search aborted: {}", e.what()));
             }
@@ -177,20 +190,22 @@ bool lf_skipsFolder(std::string_view pathText) {
     return pathText.find("airport") != std::string_view::npos || pathText.size() >= kLongestFolderPath;
 }
 
-void lf_walkLiveryFolder(int folderNumber, const fs::path& folder, LiveryList& liveries,
-                         const LiveryScanHooks& hooks) {
+std::size_t lf_walkLiveryFolder(int folderNumber, const fs::path& folder, LiveryList& liveries,
+                                const LiveryScanHooks& hooks) {
     LiveryFutures futures;
-    lf_startFolderWorkers(folderNumber, folder, futures, liveries, hooks);
+    std::size_t unread = 0;
+    lf_startFolderWorkers(folderNumber, folder, futures, liveries, hooks, unread);
     // One failed or hung worker loses its own liveries only: the rest are
     // still collected.
     for (; !futures.empty(); futures.pop_front()) {
-        if (gf_stopping()) return;  // a stopped scan writes nothing: its workers' liveries are not needed
+        if (gf_stopping()) return unread;  // a stopped scan writes nothing: its workers' liveries are not needed
         try {
-            lf_takeOldest(futures, liveries, hooks.futureWait);
+            lf_takeOldest(futures, liveries, hooks.futureWait, unread);
         } catch (const std::exception& e) {
             gf_log(fmt::format("liveries search aborted, futs outer, {}", e.what()));
         }
     }
+    return unread;
 }
 
 bool lf_awaitScanWorkers(std::chrono::milliseconds bound) { return lf_waitForRunningBelow(1, Clock::now() + bound); }

@@ -39,9 +39,11 @@ bool lf_skipsFolder(std::string_view pathText);
 
 // Walks the folder, runs a worker per file and appends the liveries to the
 // list in the order the walk met their files. Failures are logged; a worker
-// that is not ready within the wait is given up with its result.
-void lf_walkLiveryFolder(int folderNumber, const std::filesystem::path& folder, LiveryList& liveries,
-                         const LiveryScanHooks& hooks = {});
+// that is not ready within the wait is given up with its result, and when no
+// worker place comes free within the wait the folder's further files are
+// skipped. Returns the number of files left unread so (given up or skipped).
+std::size_t lf_walkLiveryFolder(int folderNumber, const std::filesystem::path& folder, LiveryList& liveries,
+                                const LiveryScanHooks& hooks = {});
 // Waits until no scan worker runs, at most the given time and not after a
 // stop was asked for; true when none runs.
 bool lf_awaitScanWorkers(std::chrono::milliseconds bound);

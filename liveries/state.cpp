@@ -5,6 +5,7 @@
 std::list<LiveryData> g_liveries;
 
 IdMap<IdMap<std::vector<ScannedLivery>>> g_liveriesByAirline;
+std::unordered_set<std::uint16_t, IdFnvHash> g_offeredAirlines;
 IdMap<IdMap<TitleList>> g_paxByAirline;
 IdMap<IdMap<TitleList>> g_cargoByAirline;
 IdMap<TitleList> g_paxByModel;

@@ -52,6 +52,10 @@ extern std::list<LiveryData> g_liveries;
 
 // The indexes (start-up thread writes, traffic thread reads; see above).
 extern IdMap<IdMap<std::vector<ScannedLivery>>> g_liveriesByAirline;  // airline (or combined) -> model -> liveries
+// The second airlines that g_liveriesByAirline offers the liveries flown for
+// them, having none of their own: a second way to liveries filed under the
+// combined code, so the lists and counts over all airlines pass them over.
+extern std::unordered_set<std::uint16_t, IdFnvHash> g_offeredAirlines;
 extern IdMap<IdMap<TitleList>> g_paxByAirline;    // airline -> model -> passenger titles
 extern IdMap<IdMap<TitleList>> g_cargoByAirline;  // airline -> model -> cargo titles
 extern IdMap<TitleList> g_paxByModel;             // model -> passenger titles of every airline
@@ -100,6 +104,10 @@ extern ScanReport<ReportLines> g_invalidCfgFiles;         // InvalidAircraftCfgF
 extern ScanReport<ReportLines> g_incompleteSections;      // IncompleFltsimSections.txt
 extern ScanReport<ReportLines> g_emptyCfgFiles;           // info/AircraftCfgWithNoFltsimSection.txt
 extern ScanReport<TitleTextSet> g_seenTitles;             // titles given to a livery in this scan
+// Start-up thread: the aircraft.cfg files the last scan left unread because a
+// wait for a worker ran out (a hung worker, or every place taken); the
+// summary counts them and the scan is asked for again.
+extern std::size_t g_unreadCfgFiles;
 // The number of the scan whose workers may write the lists; raised (atomic)
 // by the start-up thread when it seals them.
 extern std::atomic<std::uint64_t> g_liveryScanNumber;

@@ -4,6 +4,9 @@
 #include <atomic>
 #include <cstdint>
 
+// The feed indicator and the reader statuses the window shows.
+#include "app/services/rt_indicators.h"
+
 // Timestamp (UTC seconds) of the latest traffic datagram; 0 until the first
 // one and after every (re)start of the wait for RealTraffic. Written by the
 // traffic reader, read by every thread.
@@ -12,9 +15,6 @@ extern std::atomic<double> g_trafficTime;
 extern std::atomic<bool> g_rtLevel2;
 // RealTraffic runs on this PC; set at start.
 extern std::atomic<bool> g_rtLocal;
-// The RealTraffic feed is considered up (the window's indicator); the watchdog
-// does nothing while it is clear.
-extern std::atomic<bool> g_rtActive;
 // A RealTraffic client is connected to the command server; changed by
 // atomic exchange on the traffic thread and (closing the server) the window thread.
 extern std::atomic<bool> g_rtConnected;
@@ -32,15 +32,3 @@ class QnhReader;
 // atomic members (stop flag, counters, receiving mark, last QNH).
 extern TrafficReader g_trafficReader;
 extern QnhReader g_qnhReader;
-
-enum class ReaderId { traffic = 0, qnh = 1 };
-enum ReaderStatus : std::int32_t { readerReceiving = 1, readerNoData = 2, readerStopped = 3 };
-
-// The reader statuses shown in the window (3 stopped at start); each change
-// repaints the window's indicators band.
-std::int32_t gf_readerStatus(ReaderId reader);
-void gf_setReaderStatus(ReaderId reader, std::int32_t status);
-// Changes the status only when it is `from`; true when it changed (no repaint).
-bool gf_replaceReaderStatus(ReaderId reader, std::int32_t from, std::int32_t to);
-// Repaints the window's indicators band.
-void gf_repaintIndicators();

@@ -277,7 +277,8 @@ setsid "$native/tools/simulator" --scenario "$scenario" --out "$demo/simulator" 
   >"$demo/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
-for _ in $(seq 100); do [[ -s $demo/simulator/ports.json ]] && break; sleep 0.1; done
+# (Each wait for a stand-in is long: it only ends a run whose stand-in is broken.)
+for _ in $(seq 600); do [[ -s $demo/simulator/ports.json ]] && break; sleep 0.1; done
 port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$demo/simulator/ports.json" 2>/dev/null)
 [[ -n $port4 ]] || { say "the stand-in simulator did not start:"; cat "$demo/simulator/simulator.out"; exit 1; }
 printf '[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%s\n' "$port4" >"$run/SimConnect.cfg"
@@ -307,7 +308,7 @@ setsid "$native/tools/download_site" --root "$demo/site/downloads" --ports-file 
   >"$demo/site/download_site.out" 2>&1 &
 site_pid=$!
 pids+=("$site_pid")
-for _ in $(seq 100); do [[ -s $demo/site/ports.json ]] && break; sleep 0.1; done
+for _ in $(seq 600); do [[ -s $demo/site/ports.json ]] && break; sleep 0.1; done
 site_port=$(sed -nE 's/.*"port": *([0-9]+).*/\1/p' "$demo/site/ports.json" 2>/dev/null)
 [[ -n $site_port ]] || { say "the stand-in download site did not start:"; cat "$demo/site/download_site.out"; exit 1; }
 export VLNT_DOWNLOAD_SITE="http://127.0.0.1:$site_port/downloads/"
@@ -364,13 +365,13 @@ fi
 source scripts/wait-for.sh
 wait_for "$program_pid" 60
 program_rc=$?
-wait_for "$realtraffic_pid" 10
+wait_for "$realtraffic_pid" 60
 realtraffic_rc=$?
 kill -INT "$simulator_pid" 2>/dev/null
-wait_for "$simulator_pid" 20
+wait_for "$simulator_pid" 60
 simulator_rc=$?
 kill -TERM "$site_pid" 2>/dev/null
-wait_for "$site_pid" 10
+wait_for "$site_pid" 60
 site_rc=$?
 trap - EXIT
 

@@ -181,7 +181,8 @@ setsid "$native/tools/simulator" --scenario tools/simulator/scenarios/eham_demo.
   >"$dir/simulator/simulator.out" 2>&1 &
 simulator_pid=$!
 pids+=("$simulator_pid")
-for _ in $(seq 100); do [[ -s $dir/simulator/ports.json && -s $dir/site/ports.json ]] && break; sleep 0.1; done
+# (A long wait: it only ends a run whose stand-in is broken.)
+for _ in $(seq 600); do [[ -s $dir/simulator/ports.json && -s $dir/site/ports.json ]] && break; sleep 0.1; done
 port4=$(sed -nE 's/.*"port4": *([0-9]+).*/\1/p' "$dir/simulator/ports.json" 2>/dev/null)
 site_port=$(sed -nE 's/.*"port": *([0-9]+).*/\1/p' "$dir/site/ports.json" 2>/dev/null)
 [[ -n $port4 && -n $site_port ]] || { say "a stand-in did not start"; cat "$dir"/simulator/simulator.out "$dir"/site/*.out; exit 1; }
@@ -398,13 +399,13 @@ if ((program_pid)); then
   fi
 fi
 control realtraffic stop
-wait_for "$realtraffic_pid" 20
+wait_for "$realtraffic_pid" 60
 realtraffic_rc=$?
 kill -INT "$simulator_pid" 2>/dev/null
 wait_for "$simulator_pid" 60
 simulator_rc=$?
 kill -TERM "$site_pid" 2>/dev/null
-wait_for "$site_pid" 10
+wait_for "$site_pid" 60
 if [[ $mode == windows ]]; then
   touch "$dir/proc_sample.stop"
   wait "$sampler_pid" 2>/dev/null

@@ -98,6 +98,14 @@ else
   failures+=("tree: .ci/run is not executable")
 fi
 
+# The layers: each folder includes only what lies below it.
+if bash scripts/check-layers.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  failures+=("tree: an include breaks the layer rules")
+fi
+
 if [[ $skip != *" native "* ]]; then
   build native build/native "${native_flags[@]}" && run_ctest native build/native
 fi

@@ -43,6 +43,15 @@ void eraseStatic(std::vector<AcBase>::iterator parked) {
     g_staticAcs.pop_back();
 }
 
+// The object of a creation whose record has gone (given up while the
+// simulator did not show it) would stay frozen in the simulator.
+void removeOrphanObject(const AcEvent& event) {
+    if (event.objectId < kFirstAiObjectId) return;
+    gf_log(fmt::format("object {} of hex id {} turned up after its creation was given up: removed", event.objectId,
+                       event.id));
+    g_removeQueue.push_back(event.objectId);
+}
+
 bool onGround(const LiveAc& aircraft) { return !aircraft.samples.empty() && !aircraft.samples.front().airborne; }
 
 void onCreationFailed(std::uint32_t id) {
@@ -118,8 +127,11 @@ void gf_handleAcEvents() {
         switch (event.kind) {
             case AcEventKind::liveCreated: {
                 const auto aircraft = findByHexId(g_liveAcs, event.id);
-                if (aircraft != g_liveAcs.end() && lf_onObjectCreated(*aircraft, event))
+                if (aircraft == g_liveAcs.end()) {
+                    removeOrphanObject(event);
+                } else if (lf_onObjectCreated(*aircraft, event)) {
                     g_createdAcs.push_back({event.objectId, event.id, 0, event.kind, event.value1, event.value2});
+                }
                 break;
             }
             case AcEventKind::staticCreated:
@@ -186,6 +198,9 @@ void lf_onObjectRemoved(std::uint32_t objectId) {
             return;
         }
         if (aircraft->hasFlightPlan != 0) gf_removeFlightPlan(objectId);
+        // Removed by the simulator itself: its stand is free now. A removal
+        // the engine asked for freed it then, and it may be another's by now.
+        if (aircraft->lifeState != AcLifeState::removingfromsim) gf_setStandTaken(aircraft->standId, 0);
         lf_eraseLiveAc(aircraft);
         return;
     }

@@ -14,6 +14,7 @@
 #include "traffic/engine_jobs.h"
 #include "traffic/engine_services.h"
 #include "traffic/park_airport.h"
+#include "traffic/removal.h"
 #include "traffic/spawn.h"
 #include "traffic/state.h"
 #include "traffic/static_decision.h"
@@ -21,6 +22,10 @@
 
 namespace {
 constexpr int kRecordsPerTick = 2;
+// A created object normally shows up in an answer about the aircraft within
+// the radius in a second or two; one created at the edge of the range may
+// never do.
+constexpr std::int32_t kUnmatchedCreationTicks = 6000;
 constexpr double kRadToDegree = 57.29577951308232;
 
 std::int32_t currentTick() { return g_tick.load(std::memory_order_relaxed); }
@@ -56,6 +61,12 @@ void lf_queueNextSpawn() {
     g_liveCreateQueue.push_back(spawnRequestOf(*aircraft));
 }
 
+// From now on the aircraft waits for the simulator's object.
+void noteCreateSent(std::uint32_t hexId, std::int32_t tick) {
+    for (LiveAc& aircraft : g_liveAcs)
+        if (aircraft.hexId == hexId && aircraft.lifeState == AcLifeState::adding2sim) aircraft.createSentTick = tick;
+}
+
 void lf_takeAddingStack() {
     const std::lock_guard lock(g_addingStackMutex);
     for (int k = 0; k < kRecordsPerTick && !g_addingStack.empty(); ++k) {
@@ -78,6 +89,30 @@ void lf_logStreamEmpty(const LiveAc& aircraft) {
                              "updateLiveAc", gf_acText(aircraft), aircraft.hexId, aircraft.objectId,
                              aircraft.altitudeFt, fmt::format("{:.6f},{:.6f}", aircraft.lat, aircraft.lon),
                              aircraft.trueAirspeedKt));
+}
+
+// A creation the simulator has not shown within the limit is given up: the
+// record goes and frees its place; should the object turn up later, the
+// event handling removes it.
+void lf_giveUpUnmatchedCreation(LiveAc& aircraft) {
+    if (aircraft.createSentTick < 0 || aircraft.objectId != 0) return;
+    const std::int32_t waited = currentTick() - aircraft.createSentTick;
+    if (waited < kUnmatchedCreationTicks) return;
+    gf_log(fmt::format("{} not seen in the simulator {} s after its creation: given up", gf_acText(aircraft),
+                       waited / 100));
+    aircraft.eraseNow = 1;
+}
+
+// The record of an aircraft whose update failed goes now; its object must
+// not stay frozen in the simulator, nor its stand blocked, for the session.
+void lf_dropFailedAc(LiveAc& aircraft) {
+    try {
+        removeAircraftFromSim(aircraft);
+        gf_setStandTaken(aircraft.standId, 0);
+    } catch (const std::exception& e) {
+        gf_logMarked(fmt::format("{}: {} {}", "updateLiveAc", e.what(), gf_acText(aircraft)));
+    }
+    aircraft.eraseNow = 1;
 }
 
 void lf_updateActiveAc(LiveAc& aircraft) {
@@ -130,6 +165,9 @@ bool updateLiveAc(LiveAc& aircraft) {
             case AcLifeState::active:
                 lf_updateActiveAc(aircraft);
                 break;
+            case AcLifeState::adding2sim:
+                lf_giveUpUnmatchedCreation(aircraft);
+                break;
             default:
                 break;
         }
@@ -137,7 +175,7 @@ bool updateLiveAc(LiveAc& aircraft) {
         gf_logMarked(fmt::format("{}: {} {}, sz:{}, fs:{}, st:{}", "updateLiveAc", e.what(), gf_acText(aircraft),
                                  aircraft.samples.size(), gf_phaseName(aircraft.phase),
                                  gf_lifeStateName(aircraft.lifeState)));
-        aircraft.eraseNow = 1;
+        lf_dropFailedAc(aircraft);
     }
     return eraseFlags(aircraft);
 }
@@ -150,6 +188,7 @@ void lf_paceSimRequests() {
     }
     if (tick % 50 != 0) return;
     if (!g_liveCreateQueue.empty()) {
+        noteCreateSent(g_liveCreateQueue.front().hexId, tick);
         gf_queueCreateAc(g_liveCreateQueue.front());
         g_liveCreateQueue.pop_front();
         return;

@@ -147,6 +147,7 @@ struct LiveAc : AcBase {
     std::int64_t parkedSince = 0;  // system time, 100 ns units
     std::int32_t refillState = 0;
     std::uint32_t holdStartTick = 0;
+    std::int32_t createSentTick = -1;  // when its create request left for the simulator; -1 = not sent
     AcPhase phase = AcPhase::birth;
     AcPhase prevPhase = AcPhase::birth;
     std::uint8_t pathExtended = 0, groundMode = 0, hasFlightPlan = 0, nearUserDrop = 0, holding = 0;

@@ -39,9 +39,16 @@ std::int64_t slotIndex(std::uint64_t daySlot) {
     return static_cast<std::int64_t>(gf_weekdayOf(daySlot)) * 48 + gf_slotOf(daySlot);
 }
 
-std::size_t countActiveParkedLive() {
+// Its object is being created and is to stay: it takes a place as much as
+// one in the simulator already.
+bool inCreation(const AcBase& aircraft) {
+    return aircraft.lifeState == AcLifeState::adding2sim && aircraft.removeWhenCreated == 0 &&
+           aircraft.eraseDropped == 0;
+}
+
+std::size_t countParkedLive() {
     return static_cast<std::size_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& ac) {
-        return ac.lifeState == AcLifeState::active && ac.phase == AcPhase::parked;
+        return (ac.lifeState == AcLifeState::active || inCreation(ac)) && ac.phase == AcPhase::parked;
     }));
 }
 
@@ -164,7 +171,7 @@ void lf_collectLongParked(std::vector<std::pair<std::uint32_t, std::int64_t>>& l
 }
 
 void lf_removeMaxParkExceeded(std::int32_t extra) {
-    const auto parkedLive = static_cast<std::int64_t>(countActiveParkedLive());
+    const auto parkedLive = static_cast<std::int64_t>(countParkedLive());
     if (g_maxPark < 1) return;
     if (!INITIAL_LOAD_ONLY.value && parkedLive + extra > g_maxPark) {
         std::vector<std::pair<std::uint32_t, std::int64_t>> longest;
@@ -179,16 +186,18 @@ void lf_removeMaxParkExceeded(std::int32_t extra) {
         }
     }
     const auto statics = std::count_if(g_staticAcs.begin(), g_staticAcs.end(), [](const AcBase& ac) {
-        return ac.lifeState == AcLifeState::active || ac.lifeState == AcLifeState::removingfromsim;
+        return ac.lifeState == AcLifeState::active || ac.lifeState == AcLifeState::removingfromsim || inCreation(ac);
     });
     if (g_staticAcs.empty() || statics + parkedLive + extra <= g_maxPark) return;
     const auto oldest = std::min_element(g_staticAcs.begin(), g_staticAcs.end(), [](const AcBase& a, const AcBase& b) {
         return slotIndex(a.parkedAt) < slotIndex(b.parkedAt);
     });
-    if (oldest->lifeState != AcLifeState::active) return;
+    if (oldest->lifeState != AcLifeState::active && !inCreation(*oldest)) return;
     gf_log(fmt::format("{:8}: {} static max park exceeded, removed", lf_standNameById(oldest->standId),
                        oldest->callsign));
     removeAircraftFromSim(*oldest);
+    // A creation taken back before it was sent leaves no object to wait for.
+    std::erase_if(g_staticAcs, [](const AcBase& parked) { return parked.eraseDropped != 0; });
 }
 
 void lf_removeLiveParked(std::size_t count) {

@@ -48,9 +48,12 @@ bool mixesAirAndGround(const std::deque<PosSample>& samples) {
     return anyAirborne && anyOnGround;
 }
 
-std::size_t countLiveActive() {
+// Active, or created already and waiting to be matched or configured: the
+// pending spawns and the create queue hold the others on their way.
+std::size_t countLiveInSimulator() {
     return static_cast<std::size_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& ac) {
-        return ac.lifeState == AcLifeState::active;
+        return ac.lifeState == AcLifeState::active ||
+               (ac.lifeState == AcLifeState::adding2sim && ac.createSentTick >= 0);
     }));
 }
 
@@ -118,7 +121,7 @@ void lf_stepBufferedAc(LiveAc& aircraft) {
     if (g_liveCreateQueue.size() >= 11 && aircraft.phase == AcPhase::birth) return dropFront(aircraft);
     const std::int32_t maxLive = MAX_LIVE_SEL.value;
     if (maxLive == 0) return erase(aircraft);
-    const std::size_t underWay = countLiveActive() + g_pendingSpawnHexIds.size() + g_liveCreateQueue.size();
+    const std::size_t underWay = countLiveInSimulator() + g_pendingSpawnHexIds.size() + g_liveCreateQueue.size();
     if (underWay >= static_cast<std::size_t>(maxLive) &&
         gf_removeFarthestAc(gf_distanceNm(userPosition(), positionOf(aircraft.samples.front()))))
         return erase(aircraft);
@@ -204,6 +207,7 @@ void spawnLiveAc(LiveAc& aircraft) {
     if (aircraft.eraseNow != 0) return;
     lf_setPosFromNewest(aircraft);
     aircraft.lifeState = AcLifeState::adding2sim;
+    aircraft.createSentTick = -1;
     g_pendingSpawnHexIds.push_back(aircraft.hexId);
     if (!endsWithGhostMark(aircraft.callsign)) lf_checkGhost(aircraft.callsign);
 }

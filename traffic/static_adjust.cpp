@@ -3,7 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <unordered_map>
+#include <numeric>
+#include <span>
 #include <vector>
 
 #include "airports/airport_services.h"
@@ -34,21 +35,36 @@ bool sameAircraft(const ModelKey& a, const ModelKey& b) {
     return a.airlineId == b.airlineId && a.secondAirlineId == b.secondAirlineId && a.modelId == b.modelId;
 }
 
+// Positions in a table by stand id, equal ids in table order: one sort
+// instead of a walk through the table for every stand asked about.
+using StandPositions = std::vector<std::pair<std::uint32_t, std::size_t>>;
+
+template <typename Record, typename StandOf>
+StandPositions positionsByStand(const std::vector<Record>& table, StandOf standOf) {
+    StandPositions positions;
+    positions.reserve(table.size());
+    for (std::size_t k = 0; k < table.size(); ++k) positions.emplace_back(standOf(table[k]), k);
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+std::span<const StandPositions::value_type> onStand(const StandPositions& positions, std::uint32_t standId) {
+    const auto [first, last] = std::equal_range(positions.begin(), positions.end(), std::pair{standId, std::size_t{0}},
+                                                [](const auto& a, const auto& b) { return a.first < b.first; });
+    return {first, last};
+}
+
 // The schedule's records by stand id while the static aircraft are matched
 // against them; a record a kept static takes over is marked and dropped once
 // at the end, so that the schedule is not shifted for every one.
 struct ScheduleIndex {
-    std::unordered_map<std::uint32_t, std::size_t> byStand;
-    std::vector<std::uint8_t> taken;
+    StandPositions byStand = positionsByStand(g_staticSlots, [](const StaticSlot& r) { return r.standId; });
+    std::vector<std::uint8_t> taken = std::vector<std::uint8_t>(g_staticSlots.size(), 0);
 
-    ScheduleIndex() : taken(g_staticSlots.size(), 0) {
-        byStand.reserve(g_staticSlots.size());
-        for (std::size_t k = 0; k < g_staticSlots.size(); ++k) byStand.emplace(g_staticSlots[k].standId, k);
-    }
-    // The record of the stand not taken over yet; nullptr when none.
+    // The stand's first record, unless taken over already; nullptr when none.
     const StaticSlot* find(std::uint32_t standId) const {
-        const auto found = byStand.find(standId);
-        return found == byStand.end() || taken[found->second] != 0 ? nullptr : &g_staticSlots[found->second];
+        const auto records = onStand(byStand, standId);
+        return records.empty() || taken[records.front().second] != 0 ? nullptr : &g_staticSlots[records.front().second];
     }
     void takeOver(const StaticSlot& record) { taken[static_cast<std::size_t>(&record - g_staticSlots.data())] = 1; }
     void dropTaken() {
@@ -123,6 +139,21 @@ std::uint32_t halfHoursParked(const KeptStatic& kept, std::uint64_t daySlot) {
     return static_cast<std::uint32_t>(std::clamp(since, 0, kHalfHoursPerDay - 1));
 }
 
+// Stable by parked weekday. An order of indexes is sorted, so that each
+// record (four texts) moves once instead of at every step of a merge.
+void sortKeptByParkedDay() {
+    std::vector<KeptStatic>& kept = g_staticPlacements;
+    const auto earlier = [](const KeptStatic& a, const KeptStatic& b) { return a.parkedDay < b.parkedDay; };
+    if (std::is_sorted(kept.begin(), kept.end(), earlier)) return;
+    std::vector<std::size_t> order(kept.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return earlier(kept[a], kept[b]); });
+    std::vector<KeptStatic> sorted;
+    sorted.reserve(kept.capacity());
+    for (const std::size_t k : order) sorted.push_back(std::move(kept[k]));
+    kept.swap(sorted);
+}
+
 void numberUses() {
     for (Stand& stand : g_stands) {
         std::int32_t number = 0;
@@ -190,8 +221,7 @@ void lf_chooseStaticStands(std::uint64_t daySlot) {
         }
     }
     schedule.dropTaken();
-    std::stable_sort(g_staticPlacements.begin(), g_staticPlacements.end(),
-                     [](const KeptStatic& a, const KeptStatic& b) { return a.parkedDay < b.parkedDay; });
+    sortKeptByParkedDay();
     for (KeptStatic& kept : g_staticPlacements) {
         if (kept.spareText.empty() || kept.prevCallsign.empty() ||
             kept.callsign.find(kept.prevCallsign) == std::string::npos)
@@ -228,7 +258,8 @@ void gf_adjustParking() {
         if (Stand* stand = gf_standById(entry.standId)) gf_markStandsTaken(*stand);
 
     const std::uint64_t placed = g_liveParkedList.size();
-    if (wanted - g_staticSlots.size() != placed) lf_buildAllStaticSlots(daySlot, wanted, placed);
+    // Nothing wanted: no search; the surplus below removes what stands there.
+    if (wanted > 0 && wanted - g_staticSlots.size() != placed) lf_buildAllStaticSlots(daySlot, wanted, placed);
     lf_chooseStaticStands(daySlot);
 
     // A leaving static comes back under its second callsign.
@@ -259,10 +290,12 @@ void gf_adjustParking() {
     gf_setStatus(fmt::format("Parking adjustments: {} to be removed, {} to be added\n", g_staticRemovals.size(),
                              g_staticSlots.size()),
                  true);
+    const StandPositions statics =
+        positionsByStand(g_staticAcs, [](const AcBase& parked) { return static_cast<std::uint32_t>(parked.standId); });
     for (const StaticRemoval& removal : g_staticRemovals) {
-        for (AcBase& parked : g_staticAcs) {
-            if (static_cast<std::uint32_t>(parked.standId) != removal.standId || parked.callsign != removal.callsign)
-                continue;
+        for (const auto& [standId, position] : onStand(statics, removal.standId)) {
+            AcBase& parked = g_staticAcs[position];
+            if (parked.callsign != removal.callsign) continue;
             if (parked.lifeState == AcLifeState::active || parked.lifeState == AcLifeState::removingfromsim) {
                 removeAircraftFromSim(parked);
                 break;

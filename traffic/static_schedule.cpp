@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "airports/airport_services.h"
 #include "airports/stand_search.h"
@@ -84,7 +85,8 @@ bool lf_scheduleLine(std::uint64_t daySlot, bool real, bool today, std::uint64_t
             reached = true;
             break;
         }
-        g_staticSlots.insert(g_staticSlots.end(), out.begin(), out.end());
+        g_staticSlots.insert(g_staticSlots.end(), std::make_move_iterator(out.begin()),
+                             std::make_move_iterator(out.end()));
         out.clear();
         if (fit >= maxFit) break;
     }
@@ -120,16 +122,19 @@ void lf_buildStaticSlots(std::uint64_t daySlot, std::uint64_t wanted, std::uint6
         // them stay is left to chance (with RANDOM on), not to the stand order.
         const std::int64_t excess = surplus(batch.size());
         if (excess >= 1 && !batch.empty()) lf_shuffleAndTrimSlots(excess, batch);
-        g_staticSlots.insert(g_staticSlots.end(), batch.begin(), batch.end());
+        g_staticSlots.insert(g_staticSlots.end(), std::make_move_iterator(batch.begin()),
+                             std::make_move_iterator(batch.end()));
     }
-    const std::int64_t excess = surplus(0);
+    // With more aircraft already placed than wanted the excess can pass the
+    // schedule's size: only what is there is dropped.
+    const std::int64_t excess = std::min(surplus(0), signedSize(g_staticSlots.size()));
     if (excess >= 1) g_staticSlots.resize(g_staticSlots.size() - static_cast<std::size_t>(excess));
 }
 
 void lf_buildAllStaticSlots(std::uint64_t daySlot, std::uint64_t wanted, std::uint64_t placed) {
     g_maxFitHalfHours = {0, -1};
     // The static aircraft and the callsign snapshot stay as they are meanwhile.
-    const UseTakenIndex taken;
+    const StandSearchIndex taken;
     const auto stillWanted = [&] { return wanted > g_staticSlots.size() + placed; };
     lf_buildStaticSlots(daySlot, wanted, placed, true, true);
     if (WEEK.value && stillWanted()) lf_buildStaticSlots(daySlot, wanted, placed, true, false);

@@ -2,8 +2,8 @@
 
 #include <mutex>
 
+#include "app/services/rt_indicators.h"
 #include "app/services/window_bands.h"
-#include "rtlink/state.h"
 
 std::atomic<std::int32_t> g_seconds{0};
 bool g_flightPaused = false;

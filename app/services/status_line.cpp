@@ -41,12 +41,15 @@ void gf_setError(const std::string& text) {
 
 void lf_advanceStatusClock() {
     const std::int32_t clock = g_statusClock.fetch_add(1) + 1;
-    bool expired = false;
     {
+        // Decided and cleared under one lock: a text another thread sets
+        // meanwhile is a new text with its own lifetime.
         const std::lock_guard lock(g_statusMutex);
-        expired = g_statusSetAt >= 1 && clock - g_statusSetAt >= kStatusLifetime;
+        if (g_statusSetAt < 1 || clock - g_statusSetAt < kStatusLifetime) return;
+        g_statusText.clear();
+        g_statusSetAt = 0;
     }
-    if (expired) gf_clearStatus();
+    platform::postAppMessage(WM_APP_STATUS);
 }
 
 void gf_clearError() {

@@ -79,6 +79,7 @@ TEST_F(AirportFiles, LearnedFilesLieBelowTheLearnedFolderOnly) {
         std::string located;
         std::string publisher;
         std::string learned;  // below airports/learned; "" for none
+        std::string bglPath = "";  // the scenery file a generated file was made from
     } cases[] = {
         {"archive/stock/EHAM.xml", "", "stock/EHAM.xml"},
         {"archive/stock/EHAM.XML", "", "stock/EHAM.XML"},
@@ -97,6 +98,18 @@ TEST_F(AirportFiles, LearnedFilesLieBelowTheLearnedFolderOnly) {
         {"airports/my_thirdparty/EHAM.xml", "   ", ""},
         {"airports/my_thirdparty/EHAM.xml", "..", ""},
         {"airports/my_thirdparty/EHAM.xml", "..\\..", ""},
+        // A file generated from scenery of no known publisher: its add-on's folder.
+        {"airports/my_thirdparty/EHAM.xml", "", "thirdparty/My Field EHAM/EHAM.xml",
+         "D:\\Addon Scenery\\My Field EHAM\\scenery\\EHAM_AP.bgl"},
+        {"airports/my_thirdparty/EHAM.xml", " ", "thirdparty/My Field/EHAM.xml", "/addons/My Field/Scenery/EHAM.bgl"},
+        {"airports/my_thirdparty/EHAM.xml", "", "thirdparty/Airport Pack/EHAM.xml", "D:\\Airport Pack\\EHAM.bgl"},
+        {"airports/my_thirdparty/EHAM.xml", "Some Maker", "thirdparty/Some Maker/EHAM.xml",
+         "D:\\My Field\\scenery\\EHAM.bgl"},
+        {"airports/my_thirdparty/EHAM.xml", "", "", "EHAM.bgl"},
+        {"airports/my_thirdparty/EHAM.xml", "", "", "scenery/EHAM.bgl"},
+        {"airports/my_thirdparty/EHAM.xml", "", "", "D:\\..\\scenery\\EHAM.bgl"},
+        {"airports/my_ORBX/EHAM.xml", "", "my_ORBX/EHAM.xml", "D:\\My Field\\scenery\\EHAM.bgl"},
+        {"archive/thirdparty/EHAM.xml", "", "", "D:\\My Field\\scenery\\EHAM.bgl"},
         {"airports/../../EHAM.xml", "", ""},
         {"airports/my_ORBX//EHAM.xml", "", ""},
         {"/somewhere/else/EHAM.xml", "", ""},
@@ -105,7 +118,7 @@ TEST_F(AirportFiles, LearnedFilesLieBelowTheLearnedFolderOnly) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.located + " / " + c.publisher);
         const std::string expected = c.learned.empty() ? "" : under(g_learnedFolder, c.learned);
-        EXPECT_EQ(lf_pathText(lf_learnedFilePath(c.located, c.publisher)), expected);
+        EXPECT_EQ(lf_pathText(lf_learnedFilePath(c.located, c.publisher, c.bglPath)), expected);
     }
 }
 

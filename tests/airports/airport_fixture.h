@@ -47,6 +47,7 @@ inline void resetAirportState() {
     g_parkPublisherText = std::string();
     g_qualityText = std::string();
     g_learnedFilePath.clear();
+    g_learnedFileFault.clear();
     g_parkAirportInfo = ParkAirportInfo{};
     g_parkAirportElevation = 0.0F;
     g_airportFileUpdates = 0;

@@ -364,6 +364,21 @@ TEST_F(BglReader, StandFieldsFromParkingEntriesAndHelipads) {
     EXPECT_EQ(g13.name, "g13");
     EXPECT_NEAR(g13.heading, std::numbers::pi / 2, 1e-12);
     EXPECT_EQ(g13.cargo + g13.ramp + g13.heli, 0);  // a gate
+
+    // The parking types: 1 to 7 and 14 are ramps, 5 of them cargo; 8 to 11 and 15 gates.
+    const std::vector<std::pair<std::uint32_t, const char*>> types = {
+        {1, "ramp"}, {5, "cargo ramp"}, {7, "ramp"}, {8, "gate"}, {11, "gate"}, {14, "ramp"}, {15, "gate"}};
+    std::vector<BglParkingSpec> entries;
+    for (const auto& [type, kind] : types)
+        entries.push_back({10, type, type, 20.0F, 90.0F, 52.3 + type * 0.001, 4.76, {}});
+    const ReadAirport typed = readOne({bglParkingList(entries, false)});
+    ASSERT_EQ(typed.data.stands.size(), types.size());
+    for (std::size_t k = 0; k < types.size(); ++k) {
+        const Stand& stand = typed.data.stands[k];
+        SCOPED_TRACE(stand.name);
+        const std::string kind = stand.ramp == 0 ? "gate" : stand.cargo != 0 ? "cargo ramp" : "ramp";
+        EXPECT_EQ(kind, types[k].second);
+    }
 }
 
 TEST_F(BglReader, BrokenRecordsEndTheirWalkWithALogLine) {

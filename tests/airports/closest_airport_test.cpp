@@ -29,6 +29,9 @@ void standFile(const char* code, const std::string& name, const GeoPoint& positi
                                                            name, position.lat, position.lon)));
 }
 
+std::int64_t g_testMilliseconds = 0;
+std::int64_t testClock() { return g_testMilliseconds; }
+
 std::string code(const std::optional<AirportCode>& airport) { return airport ? airport->text() : "none"; }
 
 using ClosestAirport = AirportTest;
@@ -86,4 +89,27 @@ TEST_F(ClosestAirport, TheDistanceToAnAirportsClosestStand) {
                 1e-9);
     EXPECT_EQ(name, "V101");
     EXPECT_EQ(server.requests().size(), 2u);
+
+    // What could not be read is not kept for the run: it is asked for again
+    // ten minutes later.
+    lf_forgetClosestStands(&testClock);
+    const std::string eddy = "/downloads/P3D/archive/stock/EDDY.xml";
+    const auto asked = [&] { return server.requests().size(); };
+    g_testMilliseconds = 5'000;
+    EXPECT_EQ(gf_readDestApfForClosestStand(AirportCode("EDDY"), kUser, name), 100.0);
+    EXPECT_EQ(asked(), 3u);
+    server.route(eddy, {200, standFileXml({{"altitude", "0"}}, fmt::format("<parkpos id=\"Y1\" latitude=\"{}\" "
+                                                                            "longitude=\"{}\"/>",
+                                                                            kUser.lat + 0.5 / 60.0, kUser.lon))});
+    g_testMilliseconds = 5'000 + 599'999;
+    EXPECT_EQ(gf_readDestApfForClosestStand(AirportCode("EDDY"), kUser, name), 100.0);
+    EXPECT_EQ(asked(), 3u);
+    g_testMilliseconds = 5'000 + 600'000;
+    EXPECT_NEAR(gf_readDestApfForClosestStand(AirportCode("EDDY"), kUser, name), 0.5, 1e-9);
+    EXPECT_EQ(name, "Y1");
+    EXPECT_EQ(asked(), 4u);
+    // Read once, it is kept.
+    g_testMilliseconds += 3'600'000;
+    EXPECT_NEAR(gf_readDestApfForClosestStand(AirportCode("EDDY"), kUser, name), 0.5, 1e-9);
+    EXPECT_EQ(asked(), 4u);
 }

@@ -189,22 +189,56 @@ TEST_F(LearnedFile, ADifferentAirportNameIsShownAsAWarning) {
 
 TEST_F(LearnedFile, QualityFactorsWeighEveryStandAndCountTheActiveUses) {
     EXPECT_EQ(lf_qualityFactors(), (QualityFactors{-1, -1}));
-    setStands({standAt("A", 0, 0, 20), standAt("B", 0, 80, 20)});
-    EXPECT_EQ(lf_qualityFactors(), (QualityFactors{-1, -1}));
-
-    // One real use on one day with 4 half-hours: 0.3 x (20 + 10000 + 100 + 8) over F = 0.3.
-    setStands({standAt("A", 0, 0, 20, {use(key("KLM", "B738"), "PH-BXA", 1, slots(3, 6), 1)})});
-    EXPECT_EQ(lf_qualityFactors(), (QualityFactors{63, 0}));
-
-    // A stand without uses still weighs: F = 0.6 halves the factor (31.65 rounds to 32).
-    std::vector<StandUse> uses = {use(key("KLM", "B738"), "PH-BXA", 1, slots(3, 6), 1),
-                                  use(key("KLM", "B738"), "PH-BXB", 2, slots(3, 6), 0)};  // inactive
-    setStands({standAt("A", 0, 0, 20, uses), standAt("B", 0, 80, 20)});
-    EXPECT_EQ(lf_qualityFactors(), (QualityFactors{32, 0}));
-
-    // Two soft uses on two days: 0.3 x (40 + 10000 + 200 + 2 x 10) / 0.3 x 0.00625 = 64.125.
-    uses = {use(key("KLM", "B738"), "PH-BXA", 1, slots(0, 4), 1), use(key("KLM", "B738"), "PH-BXA", 2, slots(0, 4), 2)};
-    for (StandUse& u : uses) u.real = 0;
-    setStands({standAt("A", 0, 0, 20, uses)});
-    EXPECT_EQ(lf_qualityFactors(), (QualityFactors{0, 64}));
+    // Uses of PH-BXA on the given days, each with the given half-hours and activity.
+    const auto uses = [&](std::vector<std::uint32_t> days, std::uint64_t hh, std::int32_t active = 1, bool real = true) {
+        std::vector<StandUse> list;
+        for (const std::uint32_t day : days) {
+            list.push_back(use(key("KLM", "B738"), "PH-BXA", day, hh, active));
+            list.back().real = real ? 1 : 0;
+        }
+        return list;
+    };
+    const auto join = [](std::vector<StandUse> a, const std::vector<StandUse>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<std::uint32_t> monday(1, 1);
+    // Each case's sum over F = 0.3 per stand, times 0.00625, rounded; a
+    // comment gives the value without the term the case pins.
+    struct Case {
+        const char* name;
+        std::vector<Stand> stands;
+        QualityFactors expected;
+    } cases[] = {
+        {"no stand has a use", {standAt("A", 0, 0, 20), standAt("B", 0, 80, 20)}, {-1, -1}},
+        // (20 + 10000 + 100 + 8) x 0.00625 = 63.3
+        {"one real use on one day with 4 half-hours", {standAt("A", 0, 0, 20, uses(monday, slots(3, 6)))}, {63, 0}},
+        // F = 0.6 halves it: 31.65; counting the inactive ones too would give 32.05
+        {"a stand without uses still weighs",
+         {standAt("A", 0, 0, 20, join(uses(monday, slots(3, 6)), uses({2}, slots(3, 6), 0))), standAt("B", 0, 80, 20)},
+         {32, 0}},
+        // 63.3; counted, the inactive uses would give (80 + 10000 + 400 + 296) x 0.00625 = 67.35
+        {"inactive uses count nowhere",
+         {standAt("A", 0, 0, 20, join(uses(monday, slots(3, 6)), uses({2, 3, 4}, slots(0, 47), 0)))},
+         {63, 0}},
+        // (80 + 10000 + 100 + 8) x 0.00625 = 63.675; without 20n: 63.175
+        {"the number of uses", {standAt("A", 0, 0, 20, uses({1, 1, 1, 1}, slots(3, 3)))}, {64, 0}},
+        // (4000 + 10000 + 100 + 420) x 0.00625 = 90.75; with 20n uncapped (4200): 92
+        {"the number of uses counts up to 200",
+         {standAt("A", 0, 0, 20, uses(std::vector<std::uint32_t>(210, 1), slots(3, 3)))},
+         {91, 0}},
+        // (20 + 10000 + 100 + 96) x 0.00625 = 63.85; without 2b: 63.25
+        {"the half-hours", {standAt("A", 0, 0, 20, uses(monday, slots(0, 47)))}, {64, 0}},
+        // (260 + 10000 + 100 + 1200) x 0.00625 = 72.25; with b uncapped (624): 72.55
+        {"the half-hours count up to 600",
+         {standAt("A", 0, 0, 20, uses(std::vector<std::uint32_t>(13, 1), slots(0, 47)))},
+         {72, 0}},
+        // (40 + 10000 + 200 + 20) x 0.00625 = 64.125
+        {"two soft uses on two days", {standAt("A", 0, 0, 20, uses({1, 2}, slots(0, 4), 1, false))}, {0, 64}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setStands(c.stands);
+        EXPECT_EQ(lf_qualityFactors(), c.expected);
+    }
 }

@@ -117,32 +117,37 @@ TEST_F(ParkAirportFile, FailuresComeBackAsText) {
 }
 
 TEST_F(ParkAirportFile, WithoutLearnedDataTheSettingsFollowWhatIsKnown) {
+    // In this order: a file without quality factors follows one with them,
+    // and nothing of the one before is carried over.
     struct Case {
-        const char* qfReal;
+        const char* qfReal;  // nullptr: the file has none
         const char* qfSoft;
         bool parkSoft, week;
         std::int32_t maxFit;
+        const char* text;
     } cases[] = {
-        {"2", "10", true, true, 47},
-        {"2", "0", true, false, 9},
-        {"46", "10", false, false, 9},
-        {"45", "10", true, false, 9},
+        {"2", "10", true, true, 47, " 2/10"},
+        {"2", "0", true, false, 9, " 2/ 0"},
+        {"46", "10", false, false, 9, "46"},
+        {nullptr, nullptr, true, false, 9, "  "},
+        {"2", nullptr, true, false, 9, "  "},
+        {"45", "10", true, false, 9, "45"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.qfReal) + "/" + c.qfSoft);
+        SCOPED_TRACE(std::string(c.qfReal ? c.qfReal : "none") + "/" + (c.qfSoft ? c.qfSoft : "none"));
         gf_clearStands();
         PARK_SOFT.value = true;
         WEEK.value = false;
         MAX_FIT.value = 9;
         auto parameters = kParameters;
-        parameters.push_back({"Qf_real", c.qfReal});
-        parameters.push_back({"Qf_soft", c.qfSoft});
+        if (c.qfReal) parameters.push_back({"Qf_real", c.qfReal});
+        if (c.qfSoft) parameters.push_back({"Qf_soft", c.qfSoft});
         EXPECT_EQ(readStands(parkposXml("A1", 0, 0, 30), parameters), "");
         EXPECT_EQ(PARK_SOFT.value, c.parkSoft);
         EXPECT_EQ(WEEK.value, c.week);
         EXPECT_EQ(MAX_FIT.value, c.maxFit);
+        EXPECT_EQ(g_qualityText.get(), c.text);
     }
-    EXPECT_EQ(lf_qualityFactorText(), "45");
     EXPECT_TRUE(sawUpdate("check PARK_SOFT 1"));
     EXPECT_TRUE(sawUpdate("maxfit"));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <tuple>
 
@@ -178,10 +179,18 @@ TEST_F(StandSearch, AFlightFindsItsLearnedUseAroundNow) {
          SizeCategory::Heavy, gf_packDaySlot(1, 2), true},
         {"but not to slot 17", use(klm, "PH-BVA", 1, slots(17, 17), 1, "KLM601", "KLM602"), "KLM602",
          SizeCategory::Heavy, gf_packDaySlot(1, 2), false},
+        {"a heavy looks 14 back", use(klm, "PH-BVA", 1, slots(26, 26), 1, "KLM601", "KLM602"), "KLM602",
+         SizeCategory::Heavy, gf_packDaySlot(1, 40), true},
+        {"but not 15", use(klm, "PH-BVA", 1, slots(25, 25), 1, "KLM601", "KLM602"), "KLM602", SizeCategory::Heavy,
+         gf_packDaySlot(1, 40), false},
         {"others look 10 half-hours ahead", use(klm, "PH-BXA", 1, slots(12, 12), 1, "KLM601", "KLM602"), "KLM601",
          SizeCategory::Large, gf_packDaySlot(1, 2), true},
+        {"but not 11", use(klm, "PH-BXA", 1, slots(13, 13), 1, "KLM601", "KLM602"), "KLM601", SizeCategory::Large,
+         gf_packDaySlot(1, 2), false},
         {"and back", use(klm, "PH-BXA", 1, slots(30, 30), 1, "KLM601", "KLM602"), "KLM601", SizeCategory::Large,
          gf_packDaySlot(1, 40), true},
+        {"but not 11 back", use(klm, "PH-BXA", 1, slots(29, 29), 1, "KLM601", "KLM602"), "KLM601", SizeCategory::Large,
+         gf_packDaySlot(1, 40), false},
         {"a trailing underscore is dropped", use(klm, "PH-BXA", 1, slots(3, 3), 1, "ABC123", "ABC124"), "ABC123_",
          SizeCategory::Large, gf_packDaySlot(1, 2), true},
         {"only uses with a second callsign", use(klm, "PH-BXA", 1, slots(3, 3), 1, "KLM601"), "KLM601",
@@ -288,6 +297,37 @@ TEST_F(StandSearch, EachStandGivesItsFirstFittingUnusedUse) {
     EXPECT_EQ(next[0].reg, "D-AIZA");
 }
 
+TEST_F(StandSearch, OneSearchSchedulesAnAircraftOnce) {
+    RANDOM.value = false;
+    const StandUse first = use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1");
+    struct Case {
+        const char* name;
+        StandUse second;
+        std::vector<std::string> regs;  // of the records, in stand order
+    } cases[] = {
+        {"the same aircraft and flight", use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1"), {"PH-BXA"}},
+        {"the same registration", use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM7"), {"PH-BXA"}},
+        {"the same flight", use(klm, "PH-BXB", 1, slots(10, 10), 1, "KLM1"), {"PH-BXA"}},
+        {"the flight as its second callsign", use(klm, "PH-BXB", 1, slots(10, 10), 1, "KLM0", "KLM1"), {"PH-BXA"}},
+        {"another aircraft", use(klm, "PH-BXB", 1, slots(10, 10), 1, "KLM2"), {"PH-BXA", "PH-BXB"}},
+        {"another without registration", use(klm, "", 1, slots(10, 10), 1, "KLM2"), {"PH-BXA", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setStands({standAt("A", 0, 0, 20, {first}), standAt("B", 0, 100, 20, {c.second})});
+        std::vector<std::string> regs;
+        for (const StaticSlot& record : search(gf_packDaySlot(1, 10), 1, 1, 0)) regs.push_back(record.reg);
+        EXPECT_EQ(regs, c.regs);
+        // The second stand's use is consumed like one whose aircraft is scheduled already.
+        EXPECT_EQ(g_stands[1].uses[0].consumed, c.regs.size() == 1 ? 1 : 0);
+        EXPECT_EQ(g_stands[1].taken, c.regs.size() == 1 ? 0 : 1);
+    }
+    // Uses that name no aircraft do not take each other.
+    setStands({standAt("A", 0, 0, 20, {use(klm, "", 1, slots(10, 10), 1)}),
+               standAt("B", 0, 100, 20, {use(klm, "", 1, slots(10, 10), 1)})});
+    EXPECT_EQ(search(gf_packDaySlot(1, 10), 1, 1, 0).size(), 2u);
+}
+
 TEST_F(StandSearch, UsesAreFilteredByKindAndPlace) {
     RANDOM.value = false;
     StandUse soft = use(klm, "PH-BXS", 1, slots(10, 10), 1, "KLM5");
@@ -348,6 +388,11 @@ TEST_F(StandSearch, WhetherAnAircraftStaysIntoTheNextHalfHour) {
     } cases[] = {
         {"no second callsign: it stays", {use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1")}, gf_packDaySlot(1, 10), 1},
         {"its last half-hour", {use(klm, "PH-BXA", 1, slots(10, 10), 1, "KLM1", "KLM2")}, gf_packDaySlot(1, 10), 0},
+        {"slot 46 looks at its own slot 47", {use(klm, "PH-BXA", 1, slots(46, 47), 1, "KLM1", "KLM2")},
+         gf_packDaySlot(1, 46), 1},
+        {"and not at the next day",
+         {use(klm, "PH-BXA", 1, slots(46, 46), 1, "KLM1", "KLM2"), use(klm, "PH-BXA", 2, slots(0, 3), 2, "KLM1", "KLM2")},
+         gf_packDaySlot(1, 46), 0},
         {"slot 47 looks at Monday's slot 0 on Sunday",
          {use(klm, "PH-BXA", 7, slots(47, 47), 1, "KLM1", "KLM2"), use(klm, "PH-BXA", 1, slots(0, 3), 2, "KLM1", "KLM2")},
          gf_packDaySlot(7, 47), 1},
@@ -446,20 +491,55 @@ TEST_F(StandSearch, AUseIsTakenWhenItsAircraftIsAlreadyThere) {
         parked.registration = "PH-BXZ";
         c.arrange();
         EXPECT_EQ(lf_isUseTaken(c.use), c.taken);
-        const UseTakenIndex index;
+        const StandSearchIndex index;
         EXPECT_EQ(lf_isUseTaken(c.use), c.taken) << "answered from the index";
     }
     // The index follows the schedule as it grows and shrinks.
     g_staticSlots.clear();
     g_staticAcs.clear();
     g_staticCallsigns = StaticCallsigns{};
-    const UseTakenIndex index;
+    const StandSearchIndex index;
     EXPECT_FALSE(lf_isUseTaken(u));
     g_staticSlots.push_back({1, 0, klm, "X", "Y", "PH-BXA", 0});
     EXPECT_TRUE(lf_isUseTaken(u));
     g_staticSlots.clear();
     g_staticSlots.push_back({1, 0, klm, "X", "Y", "PH-BXB", 0});
     EXPECT_FALSE(lf_isUseTaken(u));
+}
+
+TEST_F(StandSearch, TheIndexPassesOverAStandOnlyWhenNoneOfItsUsesWouldBeAsked) {
+    StandUse soft = use(dlh, "D-AIZB", 2, slots(20, 30), 2, "DLH2");
+    soft.real = 0;
+    StandUse consumed = use(klm, "PH-BXC", 2, slots(0, 47), 4, "KLM3");
+    consumed.consumed = 1;
+    setStands({standAt("A1", 0, 0, 20,
+                       {use(klm, "PH-BXA", 2, slots(10, 14), 1, "KLM1"), soft, use(klm, "PH-BXB", 5, slots(40, 47), 3),
+                        consumed, use(klm, "PH-BXD", 9, slots(5, 5), 5)})});
+    Stand& stand = g_stands[0];
+    StandSearchIndex index;
+    // Every widening step of every kind: the stand is passed over exactly
+    // when the search would find no use on it (for a weekday; days past 7,
+    // which no clock gives, may be searched in vain).
+    const auto agrees = [&] {
+        for (const int realMode : {0, 1, 2})
+            for (const int dayMode : {0, 1})
+                for (const std::uint32_t day : {1U, 2U, 5U, 9U, 12U})
+                    for (std::uint32_t slot = 0; slot < 48; ++slot) {
+                        const bool wanted = std::any_of(stand.uses.begin(), stand.uses.end(), [&](const StandUse& u) {
+                            return lf_searchStandsStep(u, realMode, dayMode, day, slot, stand);
+                        });
+                        const bool offered = index.mayOffer(stand, realMode, dayMode, day, slot);
+                        if (offered != wanted && (wanted || day <= 7))
+                            return ::testing::AssertionFailure() << "kind " << realMode << ", day mode " << dayMode
+                                                                  << ", day " << day << ", slot " << slot;
+                    }
+        return ::testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(index.mayOffer(stand, 1, 1, 3, 0)) << "a stand seen first is searched, not summed";
+    EXPECT_TRUE(agrees());
+    stand.uses[0].consumed = 1;
+    index.noteConsumed(stand);
+    EXPECT_TRUE(agrees()) << "after a use was consumed";
 }
 
 TEST_F(StandSearch, TheParkedCountAndTheirMeanTime) {

@@ -72,8 +72,8 @@ TEST_F(ClosingDownTest, StepsInOrderThenQuit) {
     closeDown(ExitReason::UserClosedSim, 0);
 
     EXPECT_EQ(calls(), (Calls{"requestSimClientStop", "stopReaders", "closeRtServer", "leaveParkAirport",
-                              "clearLiveryByHexId", "clearGhostCallsigns", "writeMatchingSummary", "logNoMatch",
-                              "post 2"}));
+                              "clearLiveryByHexId", "text DESTINATION", "text BLOCK_CALLSIGN", "enable Unblock 0",
+                              "clearGhostCallsigns", "writeMatchingSummary", "logNoMatch", "post 2"}));
     EXPECT_EQ(sleeps(), 1) << "500 ms for the readers";
     EXPECT_EQ(nowMs(), 500);
     EXPECT_TRUE(logHas("Exiting: USER CLOSED SIM"));
@@ -230,7 +230,15 @@ TEST_F(ClosingDownTest, SecondTriggerKeepsTheFirstReason) {
 }
 
 TEST_F(ClosingDownTest, EndRequestSetsBothFlagsAndOnlyAnUnsetReason) {
+    // The traffic thread may end the run, and closing down log its reason,
+    // as soon as a flag is set: the reason comes first.
+    std::vector<std::string> reasonsWhileClosing;
+    onCall = [&](const std::string& call) {
+        if (call == "closeRtServer") reasonsWhileClosing.push_back(gf_exitReasonText(g_exitReason));
+    };
     gf_requestEnd();
+    EXPECT_EQ(reasonsWhileClosing, std::vector<std::string>{"USER CLOSED SIM"});
+    onCall = nullptr;
     EXPECT_TRUE(g_closeRequested.load());
     EXPECT_TRUE(g_stopRequested.load());
     EXPECT_EQ(g_exitReason.load(), ExitReason::UserClosedSim);

@@ -100,6 +100,8 @@ TEST(DisplayList, TextsAndColoursByState) {
         {"light aircraft disabled", [](PaintState& s) { s.lightAircraftEnabled = false; }, 343, 203, "Light aircraft", kGrey},
         {"helicopters enabled", [](PaintState&) {}, 450, 203, "Helicopters", kBlack},
         {"GUID changes off", [](PaintState& s) { s.guidChanges = false; }, 768, 203, "GUID changes", kYellow},
+        {"Aerowinx off", [](PaintState&) {}, 672, 203, "Aerowinx", kBlack},
+        {"Aerowinx on", [](PaintState& s) { s.aerowinx = true; }, 672, 203, "Aerowinx", kYellow},
         {"auto radius off", [](PaintState& s) { s.autoRange = false; }, 430, 231, "Ah:", kGrey},
         {"straight push backs off", [](PaintState&) {}, 672, 315, "Straight push backs only", kGrey},
         {"straight push backs on", [](PaintState& s) { s.straightPushBacksOnly = true; }, 672, 315,
@@ -123,6 +125,7 @@ TEST(DisplayList, TextsAndColoursByState) {
         {"edition while no data", [](PaintState& s) { s.rtActive = true, s.trafficReader = 2, s.rtVersion = "RT 9 edition: prof"; },
          458, 35, "RT 9 edition: prof", kYellow},
         {"weather receiving", [](PaintState& s) { s.rtActive = true, s.qnhReader = 1; }, 458, 63, "Weather", kLimeGreen},
+        {"weather no data", [](PaintState& s) { s.rtActive = true, s.qnhReader = 2; }, 458, 63, "Weather", kYellow},
         {"weather stopped", [](PaintState& s) { s.rtActive = true; }, 458, 63, std::nullopt, kRed},
         {"traffic no data", [](PaintState& s) { s.rtActive = true, s.trafficReader = 2; }, 458, 91, "Traffic", kYellow},
     };

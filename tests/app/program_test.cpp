@@ -23,6 +23,7 @@
 #endif
 
 using namespace std::chrono_literals;
+using testing_support::kSafety;
 using testing_support::waitFor;
 using testing_support::ProgramProcess;
 using testing_support::readFile;
@@ -103,8 +104,7 @@ TEST(Program, SingleInstanceCloseButtonAndExitCode) {
             window = static_cast<HWND>(first.mainWindow());
             return window != nullptr && IsWindowVisible(window);
         },
-        60s));
-    std::this_thread::sleep_for(500ms);  // shown and painted
+        kSafety));
     RECT rect{};
     ASSERT_TRUE(GetWindowRect(window, &rect));
     EXPECT_EQ(rect.right - rect.left, 880);
@@ -113,26 +113,27 @@ TEST(Program, SingleInstanceCloseButtonAndExitCode) {
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU))
         << "a caption and a system menu, no sizing border";
     HDC dc = GetDC(window);
-    EXPECT_EQ(GetPixel(dc, 10, 200), RGB(153, 204, 255)) << "the controls band";
+    EXPECT_TRUE(waitFor([&] { return GetPixel(dc, 10, 200) == RGB(153, 204, 255); }, kSafety))
+        << "the controls band: " << std::hex << GetPixel(dc, 10, 200);
     // Started outside its install folder (no "docs"), the program shows error 41.
-    EXPECT_TRUE(waitFor([&] { return GetPixel(dc, 860, 460) == RGB(255, 0, 0); }, 30s)) << "the status band with an error";
+    EXPECT_TRUE(waitFor([&] { return GetPixel(dc, 860, 460) == RGB(255, 0, 0); }, kSafety)) << "the status band with an error";
     ReleaseDC(window, dc);
     if (!takeScreenshot(testing_support::buildFolderUnixPath())) std::printf("no import or xwd: no screenshot of the main window\n");
 #else
     // The headless host prints its panel once the main body runs.
-    ASSERT_TRUE(waitFor([&] { return fileText(work / "first.out").find("[panel]") != std::string::npos; }, 60s));
+    ASSERT_TRUE(waitFor([&] { return fileText(work / "first.out").find("[panel]") != std::string::npos; }, kSafety));
 #endif
 
     TempDir secondFolder;
     ProgramProcess second(secondFolder.path(), "second", {}, "APPDATA", appData.path().string());
-    EXPECT_EQ(second.waitForExit(30s), kSecondInstanceExit);
+    EXPECT_EQ(second.waitForExit(kSafety), kSecondInstanceExit);
     EXPECT_FALSE(fs::exists(secondFolder / "Log.txt")) << "the second start writes no log";
     ProgramProcess third(work.path(), "third", {}, "APPDATA", appData.path().string());
-    EXPECT_EQ(third.waitForExit(30s), kSecondInstanceExit);
+    EXPECT_EQ(third.waitForExit(kSafety), kSecondInstanceExit);
     EXPECT_FALSE(fs::exists(work / "Log0.txt")) << "a second start beside the first shifts no log generation";
 
     ASSERT_TRUE(first.close());
-    EXPECT_EQ(first.waitForExit(30s), 0);
+    EXPECT_EQ(first.waitForExit(kSafety), 0);
     const std::vector<std::string> lines = linesOf(fileText(log));
     ASSERT_GE(lines.size(), 3u);
     EXPECT_NE(lines[0].find(std::string("(utc) Velantra_P3D version ") + kProgramVersionText + " for Prepar3D v5/v6"),
@@ -177,12 +178,12 @@ TEST(Program, CommandsOnStandardInputDriveTheWindow) {
     TempDir appData;
     ProgramProcess program(work.path(), "program", {}, "APPDATA", appData.path().string());
     const fs::path out = work / "program.out";
-    ASSERT_TRUE(waitFor([&] { return fileText(out).find("[error] 41: ") != std::string::npos; }, 60s));
+    ASSERT_TRUE(waitFor([&] { return fileText(out).find("[error] 41: ") != std::string::npos; }, kSafety));
     ASSERT_TRUE(program.sendLine("click 32798"));      // SCAN_LIVERIES: a check box, enabled from the start
     ASSERT_TRUE(program.sendLine("click 32857"));      // "Flush static": disabled until a park airport is read
     ASSERT_TRUE(program.sendLine("type 32839 EDDF"));  // DESTINATION: disabled until the start-up enables it
     ASSERT_TRUE(program.sendLine("close"));
-    EXPECT_EQ(program.waitForExit(30s), 0);
+    EXPECT_EQ(program.waitForExit(kSafety), 0);
     const std::string printed = fileText(out);
     EXPECT_NE(printed.find("[command] control disabled: click 32857"), std::string::npos) << printed;
     EXPECT_NE(printed.find("[command] control disabled: type 32839 EDDF"), std::string::npos);
@@ -197,7 +198,7 @@ TEST(Program, UnwritableLogIsShownAndEndsWithCode1) {
     TempDir appData;
     fs::create_directory(work / "Log.txt");
     ProgramProcess program(work.path(), "program", {}, "APPDATA", appData.path().string());
-    EXPECT_EQ(program.waitForExit(30s), 1);
+    EXPECT_EQ(program.waitForExit(kSafety), 1);
     EXPECT_EQ(fileText(work / "program.err"), "VLNT: Failed to write file Log.txt\n");
 }
 #endif

@@ -6,8 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -30,7 +28,7 @@
 #include "settings/settings.h"
 #include "simlink/client_thread.h"
 #include "simlink/stand_in_session.h"
-#include "support/free_ports.h"
+#include "support/whole_run.h"
 #include "support/shell_fixture.h"
 #include "support/store_fixture.h"
 #include "tools/realtraffic/command_client.h"
@@ -73,36 +71,6 @@ Resources countResources() {
 #endif
     return r;
 }
-
-// The main window's part: the messages the start-up threads post, handled on
-// the test's thread as the window thread would.
-class MessageLoop final : public platform::WindowHost {
-public:
-    void postAppMessage(std::uint32_t appOffset) override {
-        {
-            const std::lock_guard lock(mutex_);
-            messages_.push_back(appOffset);
-        }
-        wake_.notify_one();
-    }
-    void invalidateBand(const platform::Band&) override {}
-
-    // The next start or quit message; 0 when none came in time.
-    std::uint32_t next(std::chrono::milliseconds limit) {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            if (!wake_.wait_for(lock, limit, [this] { return !messages_.empty(); })) return 0;
-            const std::uint32_t message = messages_.front();
-            messages_.pop_front();
-            if (message != WM_APP_STATUS) return message;
-        }
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::uint32_t> messages_;
-};
 
 // RealTraffic connecting to every run's command server in turn, until told to stop.
 class RealTrafficStandIn {
@@ -155,22 +123,22 @@ protected:
     RestartTest() {
         testing_support::resetShellState();
         fs::create_directory("docs");
-        fs::create_directories(programFolder_);
-        fs::create_directories(appData_ / "InsideSystems");
-        testing_support::writeFile(appData_ / "InsideSystems" / "RealTraffic.jar", "jar");
+        fs::create_directories(places_.programFolder);
+        fs::create_directories(places_.appData / "InsideSystems");
+        testing_support::writeFile(places_.appData / "InsideSystems" / "RealTraffic.jar", "jar");
         SIM_INSTALL_PATH.value = "P3D v5";
         PORT_NUMBER.value = "0";  // a free port each run
         SCAN_LIVERIES.value = false;
         SCAN_AIRPORTS.value = false;
-        gf_saveParameters(false, programFolder_ / "parameters.xml");
+        gf_saveParameters(false, places_.programFolder / "parameters.xml");
 
         g_runJobs = gf_subsystemJobs();
         g_runJobs.readDbase = [] { return true; };
         g_runJobs.readAirports = [] { return true; };
         g_runJobs.scanLiveries = [] {};
         g_runJobs.processScannedLiveries = [] {};
-        g_runJobs.startQnhReader = [this] { gf_startQnhReader(qnhPort_); };
-        g_runJobs.startTrafficReader = [this](bool local) { gf_startTrafficReader(local, trafficPort_); };
+        g_runJobs.startQnhReader = [this] { gf_startQnhReader(places_.qnhPort); };
+        g_runJobs.startTrafficReader = [this](bool local) { gf_startTrafficReader(local, places_.trafficPort); };
         // Ten times as fast: the start-up's and closing down's waits pass quickly.
         g_runClock = RunClock{[] { return SteadyTime(std::chrono::steady_clock::now().time_since_epoch() * 10); },
                               [](SteadyTime duration) { std::this_thread::sleep_for(duration / 10); }};
@@ -188,7 +156,7 @@ protected:
     // a restart, or the close button. Then wakes the readers, which would
     // otherwise see their stop flags only at their one-second receive time-out.
     void endRunWhenUp(bool restart) const {
-        const auto end = std::chrono::steady_clock::now() + 30s;
+        const auto end = std::chrono::steady_clock::now() + testing_support::kSafety;
         while (std::chrono::steady_clock::now() < end &&
                !(gf_readerStatus(ReaderId::traffic) == readerReceiving && g_rtConnected))
             std::this_thread::sleep_for(5ms);
@@ -200,17 +168,14 @@ protected:
         waker.open();
         while (std::chrono::steady_clock::now() < end && (gf_readerStatus(ReaderId::traffic) != readerStopped ||
                                                           gf_readerStatus(ReaderId::qnh) != readerStopped)) {
-            for (const std::uint16_t port : {qnhPort_, trafficPort_}) waker.sendTo("127.0.0.1", port, std::span<const char>());
+            for (const std::uint16_t port : {places_.qnhPort, places_.trafficPort})
+                waker.sendTo("127.0.0.1", port, std::span<const char>());
             std::this_thread::sleep_for(10ms);
         }
     }
 
-    testing_support::TempDir appData_;
-    fs::path programFolder_ = appData_ / "Velantra_P3D";
-    const std::pair<std::uint16_t, std::uint16_t> ports_ = testing_support::freeUdpPorts();
-    const std::uint16_t qnhPort_ = ports_.first;
-    const std::uint16_t trafficPort_ = ports_.second;
-    MessageLoop loop_;
+    testing_support::RunPlaces places_;
+    testing_support::AppMessageLoop loop_;
 };
 
 }  // namespace
@@ -233,8 +198,8 @@ TEST_F(RestartTest, TenRestartsLeaveNoThreadSocketOrFileBehind) {
         if (runs == 1) afterFirstRun = countResources();
         ++runs;
         user = std::thread([this, restart = runs <= 10] { endRunWhenUp(restart); });
-        startUp = std::thread([this] { lf_startUpVLNT(programFolder_); });
-        message = loop_.next(60s);
+        startUp = std::thread([this] { lf_startUpVLNT(places_.programFolder); });
+        message = loop_.next(testing_support::kSafety);
     }
     EXPECT_EQ(message, WM_APP_QUIT);
     for (std::thread* thread : {&startUp, &user})
@@ -247,11 +212,12 @@ TEST_F(RestartTest, TenRestartsLeaveNoThreadSocketOrFileBehind) {
     gf_joinSimClient();
     gf_stopReaders();
     gf_joinReaders();
-    Resources afterLastRun = countResources();
-    for (int wait = 0; wait < 100 && !(afterLastRun == afterFirstRun); ++wait) {
-        std::this_thread::sleep_for(20ms);  // the stand-in notices the last client's end
+    // The stand-in notices the last client's end on its own thread.
+    Resources afterLastRun;
+    simlink_test::waitFor([&] {
         afterLastRun = countResources();
-    }
+        return afterLastRun == afterFirstRun;
+    });
     // (Under Wine the process's handle count reads 0: there the threads tell.)
     EXPECT_EQ(afterLastRun, afterFirstRun);
     realTraffic.stop();

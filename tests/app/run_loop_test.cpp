@@ -174,11 +174,14 @@ TEST_F(RunLoopTest, PerSecondScheduleByCountedSample) {
     const struct {
         std::int32_t s;
         Calls expected;
+        bool updatePending = false;  // the first pass of a static-parking update has run
     } cases[] = {
         {1, everySample},
         {5, join({everySample, fifth})},
         {15, join({everySample, fifth})},
         {16, join({everySample, {"parkControl 0"}})},
+        {16, everySample, true},  // the park control waits for the update's second pass
+        {976, join({everySample, {"matchLiveToStatics"}}), true},
         {30, join({everySample, fifth, halfMinute})},
         {59, join({everySample, {"checkReaders"}})},
         {60, join({everySample, fifth, halfMinute})},
@@ -193,7 +196,8 @@ TEST_F(RunLoopTest, PerSecondScheduleByCountedSample) {
         {86400, join({everySample, fifth, halfMinute, {"logNoMatch", "writeMatchingSummary", "clearLiveryByHexId"}})},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.s);
+        SCOPED_TRACE(std::to_string(c.s) + (c.updatePending ? " update pending" : ""));
+        g_staticUpdatePending = c.updatePending;
         user.position = GeoPoint{double(c.s), 8.5};
         EXPECT_EQ(sampleAt(c.s), c.expected);
         if (c.s != 86400) {

@@ -19,14 +19,23 @@
 #include "app/services/state.h"
 #include "app/services/status_line.h"
 #include "app/services/window_messages.h"
+#include "foundation/data_key.h"
 #include "foundation/sim_registry.h"
 #include "foundation/text_convert.h"
+#include "liveries/cfg_reader.h"
+#include "liveries/livery_scan.h"
+#include "liveries/livery_services.h"
+#include "liveries/scan_reports.h"
 #include "platform/registry.h"
+#include "refdata/dbase_reader.h"
+#include "refdata/state.h"
 #include "rtlink/state.h"
 #include "settings/parameter_store.h"
 #include "settings/settings.h"
+#include "support/livery_tree.h"
 #include "support/shell_fixture.h"
 #include "support/temp_dir.h"
+#include "tools/encipher/encipher.h"
 
 namespace fs = std::filesystem;
 using testing_support::ShellTest;
@@ -495,4 +504,37 @@ TEST_F(StartUpTest, ARequestedLiveryScanEmptiesTheLiveryProcessingBeforeItRunsAg
     freshStart();
     runStartUp();
     EXPECT_FALSE(called("resetLiveryProcessing")) << "only once per request";
+}
+
+// A scan box ticked while the first start scans a livery library: the real
+// scan stops early and writes nothing, and the processing of its results must
+// not turn the restart into a SYSTEM ERROR.
+TEST_F(StartUpTest, AStopDuringTheLiveryScanStillRestarts) {
+    testing_support::TempDir aircraft;
+    lfolder0.value = gf_pathToUtf8(testing_support::writeLiveryTree(aircraft.path()).main);
+    saveSettings();
+    fs::create_directories(g_inputFolder);
+    encipher::encipherBytes(gf_dataKey(), testing_support::liveryTreeDbase(), g_dbaseEncPath);
+    ASSERT_TRUE(gf_readDbase());
+    LiveryScanHooks hooks;
+    hooks.fileWorker = [](int folderNumber, const fs::path& path) {
+        gf_requestStop(ExitReason::NewSettings, 2);
+        return lf_searchLiveriesinFile(folderNumber, path);
+    };
+    g_runJobs.scanLiveries = [&] { lf_runLiveryScan(parametersPath(), hooks); };
+    g_runJobs.processScannedLiveries = [this] { gf_processScannedLiveries(parametersPath()); };
+    onSleep = [](int count) {
+        if (count == 100 && !g_closeRequested) lf_onCloseButton();  // unless the run waits for ever
+    };
+    runStartUp();
+    onSleep = nullptr;
+    lf_awaitScanWorkers(std::chrono::seconds(30));
+    EXPECT_TRUE(logHas("Exiting: NEW SETTINGS"));
+    EXPECT_FALSE(log.contains("Error ")) << "no error line";
+    EXPECT_EQ(endMessages(), std::vector<std::uint32_t>{WM_APP_START});
+    EXPECT_FALSE(fs::exists(g_liveriesScannedPath)) << "the restart scans again";
+    EXPECT_FALSE(g_liveriesProcessed);
+    gf_resetLiveryProcessing();
+    gf_clearLiveryTables();
+    gf_clearReferenceData();
 }

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "app/services/run_flags.h"
@@ -88,6 +92,56 @@ TEST_F(StatusLineTest, StatusNeverExpiresWhileTheClockStandsStill) {
     EXPECT_EQ(gf_statusLineText(), "paused");
     samples(1);
     EXPECT_EQ(gf_statusLineText(), "");
+}
+
+TEST_F(StatusLineTest, ATextSetWhileAnOldOneExpiresStays) {
+    // The traffic thread lets an old text expire while another thread sets a
+    // new one; whatever the order, the new text must stay. Each round the
+    // setter starts a little later after the sample was counted, so that its
+    // set falls before, inside and after the expiry in turn.
+    std::atomic<int> round{0};  // the round both threads are to run; -1 ends them
+    std::atomic<int> done{0};
+    std::atomic<int> delay{0};
+    const auto waitForRound = [&round](int seen) {
+        int now = round.load();
+        while (now == seen) {
+            std::this_thread::yield();
+            now = round.load();
+        }
+        return now;
+    };
+    std::thread traffic([&] {
+        for (int seen = 0; (seen = waitForRound(seen)) > 0;) {
+            lf_advanceStatusClock();
+            ++done;
+        }
+    });
+    std::thread window([&] {
+        for (int seen = 0; (seen = waitForRound(seen)) > 0;) {
+            // From the moment the sample is counted, a little later each round.
+            while (g_statusClock.load() == kStatusLifetime) {
+            }
+            for (int spin = delay.load(); spin > 0; --spin) std::atomic_signal_fence(std::memory_order_seq_cst);
+            gf_setStatus("new " + std::to_string(seen), false);
+            ++done;
+        }
+    });
+    int wiped = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (int r = 1; r <= 20000 && std::chrono::steady_clock::now() < end; ++r) {
+        gf_resetStatusLine();
+        gf_setStatus("old", false);      // set at clock 1 ...
+        g_statusClock.store(kStatusLifetime);  // ... and due to expire at the next sample
+        delay = r % 200;
+        done = 0;
+        round = r;
+        while (done.load() < 2) std::this_thread::yield();
+        if (gf_statusLineText() != "new " + std::to_string(r)) ++wiped;
+    }
+    round = -1;
+    traffic.join();
+    window.join();
+    EXPECT_EQ(wiped, 0) << "a new text was wiped by the expiry of the old one";
 }
 
 TEST(RunFlags, FirstStopTriggerDecidesTheReason) {

@@ -16,6 +16,7 @@
 #include "airports/state.h"
 #include "app/closing_down.h"
 #include "app/headless/headless_host.h"
+#include "app/paint_state.h"
 #include "app/run_loop.h"
 #include "app/services/run_flags.h"
 #include "app/services/settings_lock.h"
@@ -23,6 +24,8 @@
 #include "app/services/status_line.h"
 #include "app/services/window_messages.h"
 #include "app/start_up.h"
+#include "liveries/categories.h"
+#include "liveries/livery_services.h"
 #include "rtlink/state.h"
 #include "settings/settings.h"
 #include "support/shell_fixture.h"
@@ -40,7 +43,11 @@ public:
     WindowCommandsTest() : host(out, parametersPath()) {
         host.createWindow();
         gf_setControlUpdates(&host.controlUpdates());
-        // What the start-up does before the user can work with the window.
+        prepareWindow();
+    }
+
+    // What the start-up does before the user can work with the window.
+    void prepareWindow() {
         lf_fillRadiusCombo();
         for (const WindowControl* c : std::initializer_list<const WindowControl*>{
                  &g_callsignToOidButton, &g_rereadButton, &g_flushStaticButton, &g_nowButton,
@@ -268,6 +275,87 @@ TEST_F(WindowCommandsTest, BlockTheCallsignChosenFromTheList) {
     newSamples = 1;
     lf_tick();
     EXPECT_TRUE(called("removeAircraftFromSim 4"));
+}
+
+TEST_F(WindowCommandsTest, EachCommandEnablesAndDisablesItsControls) {
+    const auto listOfTwo = [](WindowCommandsTest& t) {
+        CALLSIGN_2_OBJECTID.setCallsigns({"AFR12", "DLH4"});
+        t.host.controlUpdates().fillCallsignChoice(CALLSIGN_2_OBJECTID);
+        t.host.controls().setEnabled(CALLSIGN_2_OBJECTID.controlId, true);
+    };
+    const auto eddfKnown = [](WindowCommandsTest&) { g_airports = {airport("EDDF", 50.03, 8.57)}; };
+    const std::string choose = "select " + id(CALLSIGN_2_OBJECTID) + " 1";
+    const std::string block = "type " + id(BLOCK_CALLSIGN) + " klm1234";
+    struct Case {
+        const char* name;
+        std::function<void(WindowCommandsTest&)> setUp;
+        std::vector<std::string> commands;
+        std::vector<std::pair<const WindowControl*, bool>> enabled;  // afterwards
+    };
+    const std::vector<Case> cases = {
+        {"a callsign chosen, nothing blocked", listOfTwo, {choose}, {{&g_blockButton, true}, {&g_unblockButton, false}}},
+        {"a callsign chosen while one is blocked", listOfTwo, {block, choose},
+         {{&g_blockButton, false}, {&g_unblockButton, true}}},
+        {"the chosen callsign blocked", listOfTwo, {choose, "click " + id(g_blockButton)},
+         {{&g_blockButton, false}, {&g_unblockButton, true}, {&CALLSIGN_2_OBJECTID, false}}},
+        {"unblocked with a callsign chosen", listOfTwo, {block, choose, "click " + id(g_unblockButton)},
+         {{&g_unblockButton, false}, {&g_blockButton, true}}},
+        {"a new callsign list asked for", listOfTwo, {choose, "click " + id(g_callsignToOidButton)},
+         {{&g_blockButton, false}}},
+        {"Re-read", {}, {"click " + id(g_rereadButton)}, {{&g_rereadButton, false}, {&DESTINATION, false}}},
+        {"a destination", eddfKnown, {"type " + id(DESTINATION) + " eddf"}, {{&g_rereadButton, false}}},
+        {"the destination emptied", eddfKnown, {"type " + id(DESTINATION) + " eddf", "type " + id(DESTINATION) + " "},
+         {{&g_rereadButton, true}}},
+        {"Flush static", {}, {"click " + id(g_flushStaticButton)}, {{&g_flushStaticButton, false}}},
+        {"automatic radius off", {}, {"click " + id(AUTO_RANGE)}, {{&RANGE, true}, {&AR_ABOVE_HEIGHT, false}}},
+        {"automatic radius on again", {}, {"click " + id(AUTO_RANGE), "click " + id(AUTO_RANGE)},
+         {{&RANGE, false}, {&AR_ABOVE_HEIGHT, true}}},
+        {"initial load only", {}, {"click " + id(INITIAL_LOAD_ONLY)}, {{&g_nowButton, false}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing_support::resetShellState();
+        host.createWindow();
+        prepareWindow();
+        if (c.setUp) c.setUp(*this);
+        run(c.commands);
+        for (const auto& [control, expected] : c.enabled) EXPECT_EQ(enabled(*control), expected) << id(*control);
+    }
+}
+
+TEST_F(WindowCommandsTest, TheSettingsLockCoversTheNineParkingControls) {
+    const std::vector<const WindowControl*> locked = {&parking_percentage, &AMAX_FIT_FL, &MAX_PARK_SEL,
+                                                      &MAX_LIVE_SEL,       &WEEK,        &PARK_SOFT,
+                                                      &g_flushStaticButton, &g_rereadButton, &g_nowButton};
+    const std::vector<const WindowControl*> untouched = {&INITIAL_LOAD_ONLY, &DESTINATION, &AIRP_RANGE,
+                                                         &AIRP_HEIGHT, &MATCHING_DEPTH, &RANGE};
+    const struct {
+        const char* name;
+        std::function<void(WindowCommandsTest&)> act;
+        bool lockedEnabled;  // the nine, "Now" apart
+        bool nowEnabled;
+    } steps[] = {
+        {"locked", [](WindowCommandsTest&) { gf_lockSettings(); }, false, false},
+        {"unlocked", [](WindowCommandsTest&) { gf_unlockSettings(); }, true, true},
+        // "Now" stays off while the statics are placed once only.
+        {"locked with initial load only",
+         [](WindowCommandsTest& t) {
+             t.run("click " + id(INITIAL_LOAD_ONLY));
+             gf_lockSettings();
+         },
+         false, false},
+        {"unlocked with initial load only", [](WindowCommandsTest&) { gf_unlockSettings(); }, true, false},
+    };
+    RANGE.value = 40;
+    host.controls().setEnabled(RANGE.controlId, true);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act(*this);
+        EXPECT_EQ(g_settingsLocked.load(), !step.lockedEnabled);
+        for (const WindowControl* control : locked)
+            EXPECT_EQ(enabled(*control), control == &g_nowButton ? step.nowEnabled : step.lockedEnabled) << id(*control);
+        for (const WindowControl* control : untouched) EXPECT_TRUE(enabled(*control)) << id(*control);
+    }
 }
 
 TEST_F(WindowCommandsTest, TypingTheChosenCallsignEmptiesTheList) {
@@ -517,6 +605,23 @@ TEST_F(WindowCommandsTest, ATypedInstallPathThatExistsRestartsTheRun) {
     EXPECT_EQ(posted().back(), WM_APP_START) << "the run starts again";
     EXPECT_TRUE(log.contains("Restarting after 3 seconds"));
 
+    // A start-up that failed with a standard exception set the stop flag
+    // before the user typed the path: the path still restarts the run.
+    testing_support::resetShellState();
+    gf_setError("reading data files failed!");
+    gf_requestStop(ExitReason::SystemError, 0);
+    run("type " + id(ALL_INSTALL_PATH) + " " + simulator.path().string());
+    EXPECT_EQ(status(), "Install path exists, Velantra_P3D will restart");
+    EXPECT_EQ(g_exitReason.load(), ExitReason::NewSettings);
+    EXPECT_EQ(g_restartDelay.load(), 3);
+    clearCalls();
+    onSleep = [](int count) {
+        if (count == 100) gf_requestEnd();  // the user gives up waiting
+    };
+    lf_closingDown(parametersPath());
+    EXPECT_EQ(posted().back(), WM_APP_START) << "the run starts again";
+    onSleep = nullptr;
+
     // An empty path forgets the stored one.
     testing_support::resetShellState();
     SIM_INSTALL_PATH.value = simulator.path().string();
@@ -524,6 +629,51 @@ TEST_F(WindowCommandsTest, ATypedInstallPathThatExistsRestartsTheRun) {
     EXPECT_EQ(SIM_INSTALL_PATH.value.get(), "");
     EXPECT_EQ(storedValue("SIM_INSTALL_PATH"), "");
     EXPECT_FALSE(g_stopRequested.load());
+}
+
+TEST_F(WindowCommandsTest, ARestartShowsTheDestinationAndTheBlockingThatClosingDownEmptied) {
+    g_airports = {airport("EDDF", 50.03, 8.57)};
+    run({"type " + id(DESTINATION) + " eddf", "type " + id(BLOCK_CALLSIGN) + " klm1234"});
+    ASSERT_EQ(control(DESTINATION).text, "EDDF");
+    ASSERT_TRUE(enabled(g_unblockButton));
+    gf_requestStop(ExitReason::NewSettings, 2);
+    lf_closingDown(parametersPath());
+    ASSERT_EQ(posted().back(), WM_APP_START);
+    // What the next start-up shows before the user types anything.
+    lf_fillRadiusCombo();
+    EXPECT_EQ(control(DESTINATION).text, "");
+    EXPECT_EQ(control(BLOCK_CALLSIGN).text, "");
+    EXPECT_FALSE(enabled(g_unblockButton)) << "nothing is blocked any more";
+    EXPECT_EQ(storedValue("DESTINATION"), "");
+    EXPECT_EQ(storedValue("BLOCK_CALLSIGN"), "");
+}
+
+TEST_F(WindowCommandsTest, CategoryBoxesStayAsTheLiveryProcessingLeftThemAfterARestart) {
+    // The scanned liveries hold no light aircraft, helicopter or fighter jet
+    // (the processing runs once per process: a restart does not run it again).
+    gf_resetLiveryProcessing();
+    for (const SizeCategory category : {SizeCategory::Light, SizeCategory::HighPerf, SizeCategory::Rotorcraft})
+        lf_categorySummary(category, parametersPath());
+    // The restart's start-up fills and enables the setting controls again.
+    lf_fillRadiusCombo();
+    const DisplayList painted = lf_paintMainWindow(lf_capturePaintState(host.controls()));
+    const auto labelColour = [&](const std::string& text) {
+        for (const DrawItem& item : painted)
+            if (item.kind == DrawKind::text && item.text == text) return gf_colourName(item.colour);
+        return std::string("not drawn");
+    };
+    const struct {
+        CheckBoxParam& box;
+        const char* label;
+    } boxes[] = {{LIGHT_AIRCRAFT, "Light aircraft"}, {HELICOPTERS, "Helicopters"}, {HIGH_PERF_AIRCRAFT, "FighterJets"}};
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.box.key);
+        EXPECT_FALSE(enabled(b.box)) << "nothing of the kind can be matched";
+        EXPECT_FALSE(b.box.value.load());
+        EXPECT_FALSE(control(b.box).checked);
+        EXPECT_EQ(labelColour(b.label), gf_colourName(kGrey));
+    }
+    EXPECT_TRUE(enabled(GUID_CHANGES)) << "the other boxes are enabled as usual";
 }
 
 TEST_F(WindowCommandsTest, DisabledControlsAndUnknownCommandsAreRefused) {

@@ -150,6 +150,7 @@ TEST_F(CfgReaderTest, SectionsEndAtABracketNearTheLineStart) {
         "[fltsim.0]\ntitle=Kept\natc_parking_codes=DLH\n      [x]\nsim=S\nmodel=M\ntexture=T\n"
         "[fltsim.1]\ntitle=Cut\natc_parking_codes=DLH\n  [General]\nsim=S\nmodel=M\ntexture=T\n"
         "[fltsim.2]\ntitle=Commented\natc_parking_codes=DLH\n//[fltsim.3]\nsim=S\nmodel=M\ntexture=T\n"
+        "[fltsim.5]\ntitle=Cut At Five\natc_parking_codes=DLH\n     [x]\nsim=S\nmodel=M\ntexture=T\n"
         "[fltsim.4]\r\ntitle=Last\r\n" + kSection;
     const auto cfg = writeCfg("cut", text);
     std::vector<std::string> titles;
@@ -157,7 +158,8 @@ TEST_F(CfgReaderTest, SectionsEndAtABracketNearTheLineStart) {
     EXPECT_EQ(titles, (std::vector<std::string>{"Kept", "Last"}));
     const std::string folder = pathText(aircraft / "cut");
     const std::string missing = pathText(aircraft / "cut" / "model.") + " or related path does not exist: ";
-    EXPECT_EQ(entriesOf(g_incompleteSections), (std::vector<std::string>{missing + "[fltsim.1]", missing + "[fltsim.2]"}));
+    EXPECT_EQ(entriesOf(g_incompleteSections),
+              (std::vector<std::string>{missing + "[fltsim.1]", missing + "[fltsim.2]", missing + "[fltsim.5]"}));
 }
 
 TEST_F(CfgReaderTest, AMissingOrUnreadableFileIsNoCrash) {

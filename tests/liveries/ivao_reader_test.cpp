@@ -77,7 +77,8 @@ TEST_F(IvaoReaderTest, SectionsOfTheModelSet) {
             "[fltsim.7]\ntitle=B738 KLM\natc_id=A,B\n  x [y]\n" + files +
             "[fltsim.8]\ntitle=B738AAL\n" + files +
             "[fltsim.9]\ntitle=B738 BAW\natc_id=N1*\n" + files +
-            "[fltsim.10]\ntitle=B738 BAW Two\ntitle=B738 BAW Three\n" + files);
+            "[fltsim.10]\ntitle=B738 BAW Two\ntitle=B738 BAW Three\n" + files +
+            "[fltsim.11]\ntitle=B738 KLM Notes\nremarks=see [notes]\n" + files);
     const auto cfg = folder / "aircraft.cfg";
     const LiveryList liveries = lf_searchLiveriesinIVAOFile(2, cfg);
     EXPECT_EQ(liveryTexts(liveries), (std::vector<std::string>{"AAL,,B738,,B738AAL,", "DAL,,B738,,b738 DAL Boeing,",
@@ -94,6 +95,7 @@ TEST_F(IvaoReaderTest, SectionsOfTheModelSet) {
                   f + " [fltsim.8] title already exists: B738AAL",
                   "invalid atc_id=N1* in B738 BAW",
                   f + " [fltsim.10] has more than one title key",
+                  lf_scanPathText(folder / "model.") + " [fltsim.11] does not exist",  // "[" anywhere ends a section
               }));
 }
 

@@ -62,13 +62,20 @@ TEST_F(LiveMatching, EveryStepIsReachedByItsAircraft) {
         {aircraft("PVT3", "N12345", "PVT", "C172"), 2, "C172 N172SP"},
         {aircraft("PVT4", "G-XYZW", "PVT", "C172"), 2, "C172 D-EABC"},  // no prefix fits: any of the model
         {aircraft("SKW1", "N265SY", "DAL", "E75L", false, "SKW"), 2, "E175 SkyWest Delta Connection N264SY"},
+        // The operator's list searched for the brand's name before the brand's list for the operator's.
         {aircraft("SKW2", "N107SY", "UAL", "E75L", false, "SKW"), 2, "E175 SkyWest United Express"},
         {aircraft("QXE1", "N651QX", "ASA", "E75L", false, "QXE"), 2, "E175 Horizon"},
         {aircraft("AAL1", "N201UU", "AAL", "A319"), 3, "A321 American Airlines N101NN"},
+        // The similar models the operator has, not the brand.
+        {aircraft("EWG3", "D-ABGQ", "EWG", "A319", false, "DLH"), 3, "A320 Lufthansa D-AIZB"},
+        // UPS has a B763, similar to the B752, but of another category.
+        {aircraft("UPS3", "N401UP", "UPS", "B752", true), -1, ""},
         {aircraft("PVT5", "D-AXYZ", "PVT", "A320"), 4, "A320 Generic White"},  // before PVT's own A320
         {aircraft("EWG1", "D-AEWM", "EWG", "A320"), 4, "A320 Generic White"},
         {aircraft("EWG2", "D-AEWN", "EWG", "A320", true), 4, "A320 Generic Freighter"},
         {aircraft("N555AB", "N555AB", "", "C172"), 5, "C172 N172SP"},
+        {aircraft("N802FE", "N802FE", "", "C208", true), 5, "C208 FedEx Feeder N801FE"},  // the cargo list
+        {aircraft("N208AB", "N208AB", "", "C208"), 5, "C208 Private N208PV"},
         {aircraft("DEFGH", "D-EFGH", "", "PA28"), 6, "C172 D-EABC"},   // similar model
         {aircraft("N22SR", "N22SR", "", "SR22"), 6, "C172 N172SP"},    // random model of the category
         {aircraft("DHABC", "D-HABC", "", "EC45"), 6, "EC135 Police D-HXYZ"},
@@ -77,7 +84,7 @@ TEST_F(LiveMatching, EveryStepIsReachedByItsAircraft) {
         {aircraft("C172", "", "", "C172"), -1, ""},           // the last steps need a registration
     };
     for (const LiveCase& c : cases) expectMatch(c, c.aircraft.callsign);
-    EXPECT_THAT(g_matchStepCounts, ElementsAre(2, 3, 11, 1, 3, 1, 4));
+    EXPECT_THAT(g_matchStepCounts, ElementsAre(2, 3, 11, 2, 3, 3, 4));
 }
 
 TEST_F(LiveMatching, LogLinesShowTheAircraftAndTheStep) {

@@ -29,17 +29,17 @@ namespace livery_testing {
 // The data base: categories, similar types and prefixes the matching uses.
 inline std::string fixtureDbase() {
     refdata_testing::Sections sections = {
-        {"aircrafts", R"(<aircrafts><aircraft types="A319,A320,A321,A388,B738,B744,B763,B77W,E75L,C172,C152,PA28,SR22,C56X,CL60,EC35,EC45,F16"/></aircrafts>)"},
+        {"aircrafts", R"(<aircrafts><aircraft types="A319,A320,A321,A388,B738,B744,B752,B763,B77W,E75L,C172,C152,C208,PA28,SR22,C56X,CL60,EC35,EC45,F16"/></aircrafts>)"},
         {"cargo_types", R"(<cargo_types><cargo_type types="B763"/></cargo_types>)"},
         {"heavy", R"(<heavy><hvy types="A388,B744,B763,B77W"/></heavy>)"},
-        {"large", R"(<large><lar types="A319,A320,A321,B738,E75L"/></large>)"},
+        {"large", R"(<large><lar types="A319,A320,A321,B738,B752,E75L"/></large>)"},
         {"buzjet", R"(<buzjet><bzj types="C56X,CL60"/></buzjet>)"},
         {"high_performance", R"(<high_performance><hpf types="F16"/></high_performance>)"},
         {"rotorcraft", R"(<rotorcraft><rot types="EC35,EC45"/></rotorcraft>)"},
         {"ICAO_airlines", R"(<ICAO_airlines><ICAO codes="AAL,AFR,BAW,DAL,DLH,EWG,KLM,QXE,RYR,SKW,UAL,UPS,VJT,PVT"/></ICAO_airlines>)"},
         {"cargo_operators", R"(<cargo_operators><ICAO codes="UPS"/></cargo_operators>)"},
         {"simaddonsP3D", R"(<simaddonsP3D><simaddonP3D arpts="EHRD"/></simaddonsP3D>)"},
-        {"similar_types", R"(<similar_types><similar types="A319,A320,A321"/><similar types="C152,C172,PA28"/><similar types="EC35,EC45"/><similar types="B744,A388"/></similar_types>)"},
+        {"similar_types", R"(<similar_types><similar types="A319,A320,A321"/><similar types="C152,C172,PA28"/><similar types="EC35,EC45"/><similar types="B744,A388"/><similar types="B752,B763"/></similar_types>)"},
         {"prefixes", R"(<prefixes><similar types="D-,OE-,HB-"/><similar types="G-,EI-"/><similar types="N,C-"/></prefixes>)"},
     };
     return refdata_testing::dbaseXml(sections);
@@ -67,11 +67,14 @@ inline const char* const kFixtureLiveries = R"(<?xml version="1.0" encoding="UTF
     <l a="DAL" o="SKW" m="E75L" t="E175 SkyWest Delta Connection N264SY" r="N264SY"/>
     <l a="SKW" m="E75L" t="E175 SkyWest United Express"/>
     <l a="SKW" m="E75L" t="E175 SkyWest Alaska"/>
+    <l a="UAL" m="E75L" t="E175 United Express SkyWest"/>
     <l a="QXE" m="E75L" t="E175 Horizon"/>
     <l a="PVT" m="C172" t="C172 N172SP" r="N172SP"/>
     <l a="PVT" m="C172" t="C172 D-EABC" r="D-EABC"/>
     <l a="PVT" m="C172" t="C172 G-ABCD"/>
     <l a="PVT" m="EC35" t="EC135 Police D-HXYZ" r="D-HXYZ"/>
+    <l a="FDX" m="C208" c="true" t="C208 FedEx Feeder N801FE" r="N801FE"/>
+    <l a="PVT" m="C208" t="C208 Private N208PV" r="N208PV"/>
     <l a="VJT" m="C56X" t="C56X VistaJet 9H-VJA" r="9H-VJA"/>
   </liveries>
 </root>

@@ -5,9 +5,13 @@
 
 #include <fmt/format.h>
 
+#include <map>
+
 #include "app/services/state.h"
 #include "foundation/text_convert.h"
+#include "foundation/random.h"
 #include "liveries/categories.h"
+#include "liveries/live_matching.h"
 #include "livery_fixture.h"
 
 using livery_testing::LiveryTest;
@@ -44,7 +48,7 @@ TEST_F(LiveryProcessing, LogsCountsCategoriesAndGenericModels) {
     const std::string list = gf_pathToUtf8(g_myRegcodesFolder);
     const std::string report = gf_pathToUtf8(g_infoFolder / "OfflineRegcodes.txt");
     EXPECT_THAT(logFrom("liveries read from"),
-                ElementsAre("   22 liveries read from " + gf_pathToUtf8(g_liveriesScannedPath),
+                ElementsAre("   25 liveries read from " + gf_pathToUtf8(g_liveriesScannedPath),
                             "==> Duplicate title 'C172 G-ABCD' (same as previous)",
                             "    5 liveries read from AIG-regcodes.xml",
                             "==> wrong regcode length 'N1' in mine.TXT",
@@ -53,15 +57,15 @@ TEST_F(LiveryProcessing, LogsCountsCategoriesAndGenericModels) {
                             "Offline regcode files processed, results can be found in '" + report + "'",
                             "    3 special liveries",
                             "    2 unique liveries",
-                            "   16 registration codes",
-                            "   13 airlines, 8 pax aircraft models and 2 cargo aircraft models",
-                            "    6 similar model definitions",
+                            "   18 registration codes",
+                            "   15 airlines, 9 pax aircraft models and 3 cargo aircraft models",
+                            "    7 similar model definitions",
                             " ",
-                            "Category Light: 3 pax liveries",
-                            "  C172",
+                            "Category Light: 4 pax liveries and 1 cargo liverie",
+                            "  C172,C208",
                             "Category Buzjets: 1 pax liverie",
                             "  C56X",
-                            "Category Large: 14 pax liveries and 1 cargo liverie",
+                            "Category Large: 15 pax liveries and 1 cargo liverie",
                             "  A320,A321,B738,E75L",
                             "Category Heavy: 1 pax liverie and 1 cargo liverie",
                             "  B763",
@@ -73,7 +77,7 @@ TEST_F(LiveryProcessing, LogsCountsCategoriesAndGenericModels) {
                             "  EC35",
                             "1 model have a generic livery",
                             "  A320"));
-    EXPECT_EQ(g_liveryCount, 22U);
+    EXPECT_EQ(g_liveryCount, 25U);
     EXPECT_TRUE(g_liveries.empty());
     EXPECT_TRUE(g_liveriesProcessed);
 }
@@ -104,9 +108,11 @@ TEST_F(LiveryProcessing, IndexesSplitPaxAndCargoAndFileSecondAirlinesUnderTheCom
                             "A320 Lufthansa D-AIZB", "A320 Lufthansa Retro D-AIZR", "A320 Private D-APVT",
                             "A320 Generic White"));
     EXPECT_THAT(texts(g_cargoByModel.at(model("B763"))), ElementsAre("B763F UPS N301UP"));
-    EXPECT_EQ(g_cargoByModel.size(), 2U);
+    EXPECT_EQ(g_cargoByModel.size(), 3U);
 }
 
+// The offer is a second way to one livery, not a second livery: the lists
+// over all airlines, the counts and the random picks hold it once.
 TEST_F(LiveryProcessing, SecondAirlineWithoutLiveriesOfItsOwnIsOfferedTheFirstGroupFlownForIt) {
     writeResults(R"(<root><liveries>
         <l a="UAL" o="SKW" m="E75L" t="E175 United Express"/>
@@ -117,6 +123,24 @@ TEST_F(LiveryProcessing, SecondAirlineWithoutLiveriesOfItsOwnIsOfferedTheFirstGr
     EXPECT_EQ(titlesOf(g_paxByAirline, "UALSKW", "E75L"), std::vector<std::string>{"E175 United Express"});
     EXPECT_EQ(titlesOf(g_paxByAirline, "SKW", "E75L"), std::vector<std::string>{"E175 Delta Connection"});
     EXPECT_EQ(titlesOf(g_paxByAirline, "DAL", "E75L"), std::vector<std::string>{"<none>"});
+    EXPECT_TRUE(lf_hasAirlineModel(airline("SKW"), model("E75L")));
+
+    EXPECT_THAT(texts(g_paxByModel.at(model("E75L"))), ElementsAre("E175 Delta Connection", "E175 United Express"));
+    EXPECT_TRUE(log.contains("    2 airlines, 1 pax aircraft models and 0 cargo aircraft models"));
+    EXPECT_TRUE(log.contains("Category Large: 2 pax liveries"));
+    RANDOM.value = true;
+    gf_seedRng(11);
+    std::map<std::string, int> picks;
+    for (int i = 0; i < 400; ++i) {
+        AcBase ac = livery_testing::aircraft("N1", "N101XY", "", "E75L");
+        ASSERT_TRUE(lf_matchByModel(ac, model("E75L")));
+        ++picks[std::string(ac.liveryTitle)];
+    }
+    ASSERT_EQ(picks.size(), 2U);
+    for (const auto& [title, count] : picks) {
+        EXPECT_GT(count, 170) << title;  // a title filed twice would take two thirds
+        EXPECT_LT(count, 230) << title;
+    }
 }
 
 TEST_F(LiveryProcessing, SimilarModelsOnlyNameModelsWithLiveries) {

@@ -3,12 +3,15 @@
 // of the folder settings; a worker that hangs past the wait.
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <atomic>
 #include <fstream>
 #include <sstream>
 
 #include "app/services/run_flags.h"
 #include "app/services/state.h"
+#include "app/services/status_line.h"
 #include "foundation/user_error.h"
 #include "liveries/livery_scan.h"
 #include "liveries/livery_services.h"
@@ -17,6 +20,7 @@
 #include "settings/parameter_store.h"
 #include "settings/settings.h"
 #include "support/store_fixture.h"
+#include "support/wait.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -44,7 +48,7 @@ struct LiveryScanTest : ScanTest {
         controls.clear();
     }
     ~LiveryScanTest() override {
-        lf_awaitScanWorkers(std::chrono::seconds(30));
+        lf_awaitScanWorkers(testing_support::kSafety);
         gf_setControlUpdates(nullptr);
         g_scanLimit = 0;
         testing_support::resetAllParameters();
@@ -81,6 +85,7 @@ std::string expectedLiveries() {
     <l a="BAW" m="A320" t="A320 British Airways G-EUYA" r="G-EUYA" />
     <l a="DAL" m="B738" t="B738 Delta" />
     <l a="DAL" m="B763" t="B763 Delta" />
+    <l a="DAL" m="E75L" t="E175 Delta Shuttle" />
     <l a="DAL" o="SKW" m="E75L" t="E175 SkyWest Delta Connection N264SY" r="N264SY" />
     <l a="DLH" m="A319" t="A319 Lufthansa Mixed" />
     <l a="DLH" m="A320" t="A320 Bracket Air" />
@@ -175,14 +180,14 @@ TEST_F(LiveryScanTest, AScanOfTheTreeWritesItsLiveriesReportsAndCounts) {
     gf_scanLiveries(parametersPath);
     expectTreeScanResults(*this);
     const std::string mainCount = kWindows ? "27" : "26";
-    const std::string inFile = kWindows ? "31" : "30";
+    const std::string inFile = kWindows ? "32" : "31";
     const std::string sections = kWindows ? "   20" : "   21";
     EXPECT_EQ(logFrom(mainCount + " liveries found in "),
               (std::vector<std::string>{
                   mainCount + " liveries found in " + p(tree.main),
-                  "2 liveries found in " + p(tree.extra),
+                  "3 liveries found in " + p(tree.extra),
                   "5 liveries found in " + p(tree.addons),
-                  (kWindows ? "34" : "33") + std::string(" in total"),
+                  (kWindows ? "35" : "34") + std::string(" in total"),
                   inFile + " liveries in " + p(g_liveriesScannedPath),
                   "",
                   "Errors:",
@@ -216,7 +221,7 @@ TEST_F(LiveryScanTest, WithoutPreferenceEveryFolderKeepsItsLiveries) {
     for (const char* kept : {R"(<l a="DLH" m="A320" t="A320 Lufthansa Extra" />)", R"(<l a="DAL" m="B738" t="b738 DAL Boeing" />)",
                              R"(<l a="RYR" m="B738" t="AAL B738" r="EI-DCL" />)"})
         EXPECT_NE(liveries.find(kept), std::string::npos) << kept;
-    EXPECT_TRUE(log.contains(kWindows ? "34 liveries in " : "33 liveries in "));
+    EXPECT_TRUE(log.contains(kWindows ? "35 liveries in " : "34 liveries in "));
 }
 
 TEST_F(LiveryScanTest, CountLinesOfOneFolderAndOfOneLivery) {
@@ -308,7 +313,7 @@ TEST_F(LiveryScanTest, AHungWorkerIsGivenUpAndNeverWritesIntoTheNextScan) {
     const fs::path hungFile = tree.main / "A320" / "aircraft.cfg";
     std::atomic<bool> release{false}, lateWorkerDone{false};
     LiveryScanHooks first;
-    first.futureWait = std::chrono::milliseconds(300);
+    first.futureWait = std::chrono::seconds(2);  // long enough for the workers that do end, under any load
     first.fileWorker = [&](int folderNumber, const fs::path& path) {
         if (path != hungFile) return lf_searchLiveriesinFile(folderNumber, path);
         while (!release.load()) std::this_thread::yield();
@@ -331,6 +336,53 @@ TEST_F(LiveryScanTest, AHungWorkerIsGivenUpAndNeverWritesIntoTheNextScan) {
     };
     lf_runLiveryScan(parametersPath, second);
     expectTreeScanResults(*this);
+}
+
+// A worker hangs (a slow drive, a virus scanner) and holds the only place: the
+// rest of its folder is skipped, the next folder is read once it ends. The
+// user is told how many files were skipped, and the next start scans again.
+TEST_F(LiveryScanTest, AStalledFolderIsReportedAndScannedAgainAtTheNextStart) {
+    testing_support::TempDir stalled, later;
+    const std::string cfgText = "[General]\natc_model=C56X\n[fltsim.0]\ntitle={}\natc_parking_codes=VJT\n"
+                                "sim=S\nmodel=M\ntexture=T\n";
+    for (const char* name : {"One", "Two", "Three"})
+        testing_support::writeAircraftFolder(stalled / name, "aircraft.cfg", fmt::format(fmt::runtime(cfgText), name));
+    testing_support::writeAircraftFolder(later / "Four", "aircraft.cfg", fmt::format(fmt::runtime(cfgText), "C56X Four"));
+    lfolder0.value = p(stalled.path());
+    lfolder1.value = p(later.path());
+    lfolder2.value = "";
+    SCAN_LIVERIES.value = false;  // the scan runs because there is no results file yet
+    gf_saveBoolParam(SCAN_LIVERIES, parametersPath);
+    controls.clear();
+    g_scanLimit = 1;
+
+    std::atomic<bool> hangs{true}, first{true};
+    int fullCalls = 0;
+    LiveryScanHooks hooks;
+    hooks.futureWait = std::chrono::milliseconds(200);
+    hooks.workersFull = [&](std::int32_t) {
+        if (++fullCalls == 2) hangs = false;  // the next folder waits for the place
+    };
+    hooks.fileWorker = [&](int folderNumber, const fs::path& path) {
+        if (first.exchange(false))
+            while (hangs.load()) std::this_thread::yield();
+        return lf_searchLiveriesinFile(folderNumber, path);
+    };
+    lf_runLiveryScan(parametersPath, hooks);
+
+    EXPECT_EQ(liveriesElement(), "  <liveries>\n    <l a=\"VJT\" m=\"C56X\" t=\"C56X Four\" />\n  </liveries>\n</root>\n");
+    EXPECT_TRUE(log.contains("==> liveries search in " + p(stalled.path()) + " stalled"));
+    EXPECT_EQ(logFrom("1 liveries in "),
+              (std::vector<std::string>{"1 liveries in " + p(g_liveriesScannedPath), "", "Errors:",
+                                        "    3 aircraft.cfg files skipped: not read in time, the next start scans again",
+                                        "", "Information:",
+                                        "Livery scan incomplete: 3 aircraft.cfg files skipped, the next start scans again",
+                                        "SCAN_LIVERIES=true", "", "++++++++++++++++++++++++ liveries scan ends "
+                                        "++++++++++++++++++++++++++++++++", ""}));
+    EXPECT_EQ(gf_statusLineText(), "Livery scan incomplete: 3 aircraft.cfg files skipped, the next start scans again");
+    EXPECT_TRUE(SCAN_LIVERIES.value);
+    EXPECT_EQ(testing_support::storedParameterValue(parametersPath, "SCAN_LIVERIES"), "true");
+    EXPECT_EQ(controls.updates(), std::vector<std::string>{"check SCAN_LIVERIES 1"});
 }
 
 }  // namespace

@@ -44,8 +44,12 @@ struct ScanTest : refdata_testing::DbaseTest {
         writeDbase(testing_support::liveryTreeDbase());
         EXPECT_TRUE(gf_readDbase());
         gf_clearLiveryTables();
+        g_unreadCfgFiles = 0;
     }
-    ~ScanTest() override { gf_clearLiveryTables(); }
+    ~ScanTest() override {
+        gf_clearLiveryTables();
+        g_unreadCfgFiles = 0;
+    }
 
     // An aircraft folder with one cfg file; its path.
     std::filesystem::path writeCfg(const std::string& folder, const std::string& text,

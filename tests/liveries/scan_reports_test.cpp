@@ -21,8 +21,12 @@ struct ScanReportsTest : ::testing::Test {
     ScanReportsTest() {
         fs::create_directories(g_infoFolder);
         gf_clearLiveryTables();
+        g_unreadCfgFiles = 0;
     }
-    ~ScanReportsTest() override { gf_clearLiveryTables(); }
+    ~ScanReportsTest() override {
+        gf_clearLiveryTables();
+        g_unreadCfgFiles = 0;
+    }
     // The log lines after the header line.
     std::vector<std::string> logBody() const {
         auto lines = log.lines();
@@ -43,6 +47,7 @@ TEST_F(ScanReportsTest, SummaryWritesEveryListSortedExceptTheFixes) {
     lf_appendIncompleteSection("d [fltsim.0] misses title");
     lf_appendEmptyCfgFile("g/aircraft.cfg");
     lf_appendEmptyCfgFile("f/aircraft.cfg");
+    g_unreadCfgFiles = 1;
 
     lf_writeScanSummary();
 
@@ -62,6 +67,7 @@ TEST_F(ScanReportsTest, SummaryWritesEveryListSortedExceptTheFixes) {
                              "    2 fixes, see " + path(g_fixesPath),
                              "    1 invalid aircraft.cfg files, see " + path(g_invalidAircraftCfgPath),
                              "    4 incomplete [fltsim.x] sections, see " + path(g_incompleteFltsimPath),
+                             "    1 aircraft.cfg file skipped: not read in time, the next start scans again",
                              "",
                              "Information:",
                              "    2 empty aircraft.cfg files, see " + path(g_noFltsimSectionPath),

@@ -40,6 +40,8 @@ TEST_F(SimLinkSession, RetriesUntilTheSimulatorStarts) {
     writeCfg("Protocol=IPv4\nAddress=localhost\nPort=" + std::to_string(port));
 
     startClient();
+    ASSERT_TRUE(waitFor([] { return statusText() == "Waiting for Prepar3Dv5 ..."; }));
+    // Several tries (one each 100 ms) that must neither connect nor say so again.
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     EXPECT_FALSE(g_simConnected);
     EXPECT_EQ(statusText(), "Waiting for Prepar3Dv5 ...");
@@ -65,7 +67,10 @@ TEST_P(FlightRuns, RegistersEverythingAndFollowsTheUserAircraft) {
     startStandIn("", GetParam());
     startClient();
     ASSERT_TRUE(knowTheUserAircraft());
-    ASSERT_TRUE(waitFor([] { return g_userSizeKnown.load(); }));
+    // The model's line is the last thing its reply sets: the size flag comes before it.
+    const std::string modelLine = "          SimConnect: User aircraft model: A320, half wing span: 17.9 meter, category: ";
+    ASSERT_TRUE(waitFor([&] { return log_.contains(modelLine); }));
+    EXPECT_TRUE(g_userSizeKnown);
 
     const UserState user = gf_copyUserState();
     EXPECT_NEAR(user.lat, 47.4581, 1e-9);
@@ -75,7 +80,6 @@ TEST_P(FlightRuns, RegistersEverythingAndFollowsTheUserAircraft) {
     EXPECT_TRUE(g_userOnGround);
     EXPECT_EQ(gf_copyUserText(g_userTitle), "Stand-in A320 Neutral");
     EXPECT_TRUE(log_.contains("          SimConnect: User aircraft title: Stand-in A320 Neutral"));
-    EXPECT_TRUE(log_.contains("          SimConnect: User aircraft model: A320, half wing span: 17.9 meter, category: "));
     EXPECT_EQ(gf_copyUserText(g_simNameText), "Lockheed Martin Prepar3D v5 (5.4.9.28482)");
 
     // The on-ground flag comes again and again (every second of the simulator's).

@@ -24,6 +24,7 @@
 #include "simlink/sim_ids.h"
 #include "support/log_capture.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 #include "tools/simulator/scenario.h"
 #include "tools/simulator/server.h"
 #include "tools/simulator/simulation.h"
@@ -48,7 +49,7 @@ public:
             });
             if (!announced) ready_.set_value({});
         });
-        if (ready.wait_for(std::chrono::seconds(20)) == std::future_status::ready) endpoints_ = ready.get();
+        if (ready.wait_for(testing_support::kSafety) == std::future_status::ready) endpoints_ = ready.get();
     }
     ~StandIn() { stop(); }
     StandIn(const StandIn&) = delete;

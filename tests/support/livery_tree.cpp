@@ -161,6 +161,10 @@ void writeExtra(const fs::path& extra) {
                         cfg("A320", section(0, "A320 Lufthansa Extra", "atc_parking_codes=DLH\n", "DLH", "A320") +
                                         section(1, "A320 KLM PH-ABC", "atc_parking_codes=KLM\natc_id=PH-ABC\n", "KLM", "A320") +
                                         section(2, "A320 Lufthansa D-AIZA", "atc_parking_codes=DLH\n", "DLH2", "A320")));
+    // Delta's own E175: main has Delta's E175 only as flown by SkyWest, a
+    // preference key of its own.
+    writeAircraftFolder(extra / "E175", "aircraft.cfg",
+                        cfg("E75L", section(0, "E175 Delta Shuttle", "atc_parking_codes=DAL\n", "DAL", "E75L")));
 }
 
 void writeAddons(const fs::path& addons) {

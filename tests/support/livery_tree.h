@@ -30,7 +30,7 @@ std::string liveryTreeDbase();
 // The livery folders of the tree, in the order of the settings lfolder0 to 2.
 struct LiveryTree {
     std::filesystem::path main;    // airliners, light aircraft and one file per broken rule
-    std::filesystem::path extra;   // a Lufthansa A320 again, and a KLM one found only here
+    std::filesystem::path extra;   // a Lufthansa A320 again, a KLM one found only here, Delta's own E175
     std::filesystem::path addons;  // the IVAO MTL model set and an X-CSL folder
 };
 LiveryTree writeLiveryTree(const std::filesystem::path& root);

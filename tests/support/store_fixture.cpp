@@ -15,6 +15,8 @@ void resetAllParameters() {
     for (StringParam* p : g_stringParams) p->value = p->defaultValue;
     for (EditParam* p : g_editParams) p->value = p->defaultValue;
     parking_percentage.value = parking_percentage.defaultValue;
+    CALLSIGN_2_OBJECTID.value = CALLSIGN_2_OBJECTID.defaultValue;
+    CALLSIGN_2_OBJECTID.setCallsigns({});
     PROGRAM_VERSION.defaultValue.clear();
     PROGRAM_VERSION.value = "";
     g_globalSettingsBackup = GlobalSettingsBackup{};

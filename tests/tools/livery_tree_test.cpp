@@ -21,6 +21,7 @@
 #include "support/data_set.h"
 #include "support/store_fixture.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 #include "tools/livery_tree/livery_tree.h"
 
 namespace {
@@ -52,7 +53,7 @@ struct DemoLiveryTree : refdata_testing::DbaseTest {
         g_runningScans = 0;
     }
     ~DemoLiveryTree() override {
-        lf_awaitScanWorkers(std::chrono::seconds(30));
+        lf_awaitScanWorkers(testing_support::kSafety);
         g_scanLimit = 0;
         testing_support::resetAllParameters();
     }

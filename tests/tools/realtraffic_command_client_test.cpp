@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/sockets.h"
+#include "support/wait.h"
 #include "tools/realtraffic/scenario.h"
 
 using namespace realtraffic;
@@ -22,12 +23,12 @@ class ProgramSide {
 public:
     ProgramSide() : server_(platform::IpFamily::v4, "127.0.0.1", 0) { EXPECT_TRUE(server_.ok()); }
     std::uint16_t port() const { return server_.port(); }
-    bool accept() { return server_.accept(5000); }
+    bool accept() { return server_.accept(testing_support::kSafetyMs); }
     void send(const std::string& text) {
         EXPECT_TRUE(server_.send(std::as_bytes(std::span(text.data(), text.size()))));
     }
-    // What arrives within the time-out; empty when nothing does.
-    std::string receive(int timeoutMs = 3000) {
+    // What arrives within the time-out; empty when nothing does (or the connection ends).
+    std::string receive(int timeoutMs = testing_support::kSafetyMs) {
         std::array<std::byte, 4096> buffer{};
         const auto n = server_.receive(buffer, timeoutMs);
         return n > 0 ? std::string(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(n)) : "";
@@ -46,13 +47,13 @@ struct CommandClientTest : ::testing::Test {
     void SetUp() override {
         options.port = program.port();
         options.retryMs = 50;
-        options.timeoutSeconds = 10;
+        options.timeoutSeconds = testing_support::kSafetyMs / 1000.0;
     }
     std::future<CommandClientReport> start() {
         return std::async(std::launch::async, [this] { return runCommandClient(options, &transcript); });
     }
     // The start of every run: connect, ask for the version, read the reply.
-    std::string greet(int replyTimeoutMs = 3000) {
+    std::string greet(int replyTimeoutMs = testing_support::kSafetyMs) {
         EXPECT_TRUE(program.accept());
         program.send("Qs999=version\r\n");
         return program.receive(replyTimeoutMs);
@@ -152,7 +153,7 @@ TEST_F(CommandClientTest, RetriesUntilTheProgramListens) {
     EXPECT_EQ(client.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     platform::TcpServer server(platform::IpFamily::v4, "127.0.0.1", options.port);
     ASSERT_TRUE(server.ok());
-    ASSERT_TRUE(server.accept(5000));
+    ASSERT_TRUE(server.accept(testing_support::kSafetyMs));
     const std::string lines = "Qs999=version\r\nexit\r\n";
     server.send(std::as_bytes(std::span(lines.data(), lines.size())));
     EXPECT_EQ(client.get().connections, 1);
@@ -215,10 +216,7 @@ TEST_F(CommandClientTest, ADropRequestHangsUpStaysAwayAndComesBack) {
     // The program sees the end of the connection; while the stand-in is away
     // its replay is held.
     EXPECT_EQ(program.receive(), "");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!requests.away.load() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(requests.away.load());
+    EXPECT_TRUE(testing_support::waitFor([&] { return requests.away.load(); }, testing_support::kSafety));
     ASSERT_TRUE(program.accept());
     EXPECT_FALSE(requests.away.load());
     program.send("Qs121=0;0;1;0;0;0.9;0.08\r\nexit\r\n");

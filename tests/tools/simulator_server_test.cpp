@@ -205,7 +205,7 @@ TEST(StandInServer, TheControlFileDropsTheClientServedAndAWrongLineFailsTheRun) 
         client.readUntilKind(kOpen);
         testing_support::writeFile(dir / "control.txt", wrong ? "jump\n" : "# a comment\ndrop\n");
         if (wrong) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            const auto deadline = std::chrono::steady_clock::now() + testing_support::kSafety;
             while (std::filesystem::exists(dir / "control.txt") && std::chrono::steady_clock::now() < deadline)
                 client.readUntil([](const std::vector<Message>&) { return false; }, std::chrono::milliseconds(50));
             client.connection->close(true);
@@ -234,7 +234,7 @@ TEST(StandInServer, PortsFileAndDumpTriggerShowTheRunningWorld) {
     client.send(createAi(2, "Stand-in B738 Livery", "DLH4AB", InitPos{}));
     client.readUntilKind(kAssignedId);
     testing_support::writeFile(dir / "simulator-dump.request", "");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + testing_support::kSafety;
     while (std::filesystem::exists(dir / "simulator-dump.request") && std::chrono::steady_clock::now() < deadline)
         client.readUntil([](const std::vector<Message>&) { return false; }, std::chrono::milliseconds(50));
     const auto world = nlohmann::json::parse(testing_support::readFile(dir / "simulator-world.json"));

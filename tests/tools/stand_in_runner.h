@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "golden_packets.h"
+#include "support/wait.h"
 #include "tools/simulator/simulator_main.h"
 #include "tools/simulator/transport.h"
 
@@ -26,7 +27,7 @@ public:
             });
             if (!announced_) ready_.set_value(simulator::Endpoints{});
         });
-        if (ready.wait_for(std::chrono::seconds(20)) == std::future_status::ready) endpoints_ = ready.get();
+        if (ready.wait_for(testing_support::kSafety) == std::future_status::ready) endpoints_ = ready.get();
     }
     ~RunningStandIn() {
         stop_ = true;
@@ -63,7 +64,7 @@ struct WireClient {
     void send(const Bytes& packet) { ASSERT_TRUE(connection->write(packet)); }
     // Reads until the messages so far satisfy `done`, the peer closes or the time is up.
     template <typename Done>
-    std::vector<Message> readUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    std::vector<Message> readUntil(Done done, std::chrono::milliseconds limit = testing_support::kSafety) {
         std::vector<Message> got;
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (!done(got) && !closed && std::chrono::steady_clock::now() < deadline) {

@@ -166,6 +166,36 @@ TEST_F(AcEvents, ARemovedObjectErasesItsAircraftAndItsFlightPlan) {
     g_flightPlanFolder.clear();
 }
 
+TEST_F(AcEvents, AParkedAircraftsRemovedObjectFreesItsStandUnlessAnotherHoldsItBy) {
+    struct Case {
+        const char* name;
+        bool removalAsked;  // the engine removed it; another aircraft took the stand since
+        std::uint8_t standAfter;
+    } cases[] = {{"removed by the simulator", false, 0}, {"removed on request", true, 1}};
+    makeAirport(2);
+    std::uint32_t hexId = 20000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rec r;
+        r.hexId = ++hexId;
+        makeActive(r, g_tick.load() + 200);
+        LiveAc& aircraft = *live(r.hexId);
+        aircraft.phase = AcPhase::parked;
+        aircraft.groundMode = 1;
+        aircraft.standId = 2;
+        g_stands[1].occupied = 1;  // its stream shows it there
+        sim.answerRemovals = false;
+        if (c.removalAsked) {
+            removeAircraftFromSim(aircraft);
+            g_stands[1].occupied = 1;
+        }
+        sim.objectRemoved(sim.objectOf(r.hexId));
+        tick();
+        EXPECT_FALSE(stateOf(r.hexId));
+        EXPECT_EQ(g_stands[1].occupied, c.standAfter);
+    }
+}
+
 TEST_F(AcEvents, ARefusedCreationExcludesItsLiveryAndTheTwentiethEndsTheRun) {
     Rec r;
     sendCreation(r);

@@ -91,6 +91,35 @@ TEST_F(TickJob, AnActiveAircraftWithoutSamplesOrObjectIsLoggedAndRemoved) {
     EXPECT_FALSE(stateOf(b.hexId)) << "no object will report its removal: the record goes at once";
 }
 
+TEST_F(TickJob, AParkedAircraftWhoseUpdateFailsLeavesNeitherItsObjectNorItsStandBehind) {
+    makeAirport(2);
+    AcBase base;
+    base.hexId = 20000;
+    base.callsign = "KLM1";
+    PosSample sample;
+    sample.lat = kFieldLat;
+    sample.lon = standLon(0);
+    sample.stationary = 1;
+    LiveAc& parked = g_liveAcs.emplace_back(sample, std::move(base), 0.0);
+    parked.objectId = 120;
+    parked.lifeState = AcLifeState::active;
+    parked.phase = AcPhase::parked;
+    parked.groundMode = 1;
+    parked.sizeCategory = SizeCategory::Large;
+    parked.standId = 1;
+    parked.lat = sample.lat;
+    parked.lon = sample.lon;
+    g_stands[0].occupied = 1;  // its stream shows it there
+    // Its stream has ended; a week more at its stand would pass the largest tick.
+    g_tick = 2'100'000'000;
+    parked.samples.front().dueTick = g_tick.load();
+    tick();
+    EXPECT_TRUE(log.contains("==> updateLiveAc: "));
+    EXPECT_FALSE(stateOf(20000));
+    EXPECT_EQ(sim.removed, std::vector<std::uint32_t>{120}) << "its object leaves the simulator";
+    EXPECT_EQ(g_stands[0].occupied, 0) << "its stand is free for others";
+}
+
 TEST_F(TickJob, AnExceptionInOneAircraftsUpdateErasesOnlyThatAircraft) {
     const auto match = g_engineServices.matchLiveryLive;
     g_engineServices.matchLiveryLive = [match](LiveAc& aircraft) {

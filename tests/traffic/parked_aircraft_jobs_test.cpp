@@ -111,7 +111,7 @@ TEST_F(ParkedJobs, LiveAircraftParkedTooLongAreRemovedWhenTheParkingIsAdjusted) 
         INITIAL_LOAD_ONLY.value = c.initialLoadOnly;
         addLiveParked(g_stands[0], heavy, "KLM1", "PH-BFA", c.category, c.minutes);
         lf_reparkAll();
-        EXPECT_EQ(g_liveParkedList.size(), c.stays ? 1u : 0u);
+        ASSERT_EQ(g_liveParkedList.size(), c.stays ? 1u : 0u);
         EXPECT_EQ(g_liveAcs[0].lifeState, c.stays ? AcLifeState::active : AcLifeState::removingfromsim);
         if (c.stays) {
             EXPECT_EQ(g_liveParkedList[0].minutes, c.minutes);

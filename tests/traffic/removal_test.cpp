@@ -2,6 +2,8 @@
 // removal of the live traffic when RealTraffic has gone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "engine_fixture.h"
@@ -66,6 +68,52 @@ TEST_F(Removal, ASentCreationIsRemovedOnceItsObjectExists) {
     tick(220);
     EXPECT_EQ(sim.removed, std::vector<std::uint32_t>{sim.objectOf(r.hexId)}) << "one removal, after creation";
     EXPECT_FALSE(stateOf(r.hexId));
+}
+
+TEST_F(Removal, ACreationTheSimulatorNeverShowsIsGivenUpAfterAMinute) {
+    struct Case {
+        const char* name;
+        bool shown;         // reported in the last tick of the minute
+        bool removalAsked;  // RealTraffic has gone meanwhile
+    } cases[] = {
+        {"never shown", false, false},
+        {"never shown, its removal asked for", false, true},
+        {"shown just in time", true, false},
+    };
+    std::uint32_t hexId = 20000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rec r;
+        r.hexId = ++hexId;
+        r.callsign = "KLM" + std::to_string(hexId);
+        feedPair(r, g_tick.load() + 200, 0.01, 100000);
+        while (sim.creationOf(r.hexId) == nullptr) tick();
+        const std::int32_t sent = sim.creationOf(r.hexId)->tick;
+        if (c.removalAsked) gf_removeLiveAcsForRtGone();
+        const bool givenUp = !c.shown;
+        while (g_tick.load() < sent + 6000) tick();
+        EXPECT_EQ(stateOf(r.hexId), AcLifeState::adding2sim) << "it waits a minute";
+        if (c.shown) sim.objectCreated(r.hexId);
+        tick();
+        EXPECT_EQ(stateOf(r.hexId), givenUp ? std::nullopt : std::optional(AcLifeState::adding2sim));
+        const auto lines = log.lines();
+        EXPECT_EQ(std::any_of(lines.begin(), lines.end(),
+                              [&](const std::string& line) {
+                                  return line.find(r.callsign) != std::string::npos &&
+                                         line.ends_with(" not seen in the simulator 60 s after its creation: given up");
+                              }),
+                  givenUp);
+        if (c.shown) {
+            tick(201);
+            EXPECT_EQ(stateOf(r.hexId), AcLifeState::active) << "a late object is taken as it is";
+            continue;
+        }
+        // Should its object turn up after all, it is removed, not left frozen.
+        sim.objectCreated(r.hexId);
+        tick(11);
+        EXPECT_EQ(sim.removed.back(), sim.objectOf(r.hexId));
+        EXPECT_FALSE(stateOf(r.hexId));
+    }
 }
 
 TEST_F(Removal, AnActiveAircraftWaitsInRemovingfromsimForItsObjectsRemoval) {
@@ -214,8 +262,9 @@ protected:
     }
     static constexpr std::int64_t kSecond = 10'000'000;
 
-    // An active live aircraft parked on stand `standId` since `since`.
-    static void addParked(std::uint32_t hexId, std::int32_t standId, std::int64_t since) {
+    // A live aircraft parked on stand `standId` since `since` (active, or created there).
+    static void addParked(std::uint32_t hexId, std::int32_t standId, std::int64_t since,
+                          AcLifeState state = AcLifeState::active) {
         AcBase base;
         base.hexId = hexId;
         base.callsign = "KLM" + std::to_string(hexId);
@@ -230,19 +279,20 @@ protected:
         LiveAc& aircraft = g_liveAcs.back();
         aircraft.objectId = 100 + hexId;
         aircraft.standId = standId;
-        aircraft.lifeState = AcLifeState::active;
+        aircraft.lifeState = state;
         aircraft.phase = AcPhase::parked;
         aircraft.parkedSince = since;
         aircraft.lat = sample.lat;
         aircraft.lon = sample.lon;
     }
-    static void addStatic(std::uint32_t number, std::int32_t standId, std::uint64_t parkedAt) {
+    static void addStatic(std::uint32_t number, std::int32_t standId, std::uint64_t parkedAt,
+                          AcLifeState state = AcLifeState::active) {
         AcBase base;
         base.hexId = number;
         base.callsign = "S" + std::to_string(number);
-        base.objectId = 600 + number;
+        base.objectId = state == AcLifeState::active ? 600 + number : 0;
         base.standId = standId;
-        base.lifeState = AcLifeState::active;
+        base.lifeState = state;
         base.parkedAt = parkedAt;
         g_staticAcs.push_back(base);
     }
@@ -283,6 +333,41 @@ TEST_F(ParkingLimits, StaticAircraftParkedEarliestInTheWeekGoFirst) {
     g_maxPark = 0;
     lf_removeMaxParkExceeded(9);
     EXPECT_EQ(g_staticAcs[0].lifeState, AcLifeState::active) << "no limit below 1";
+}
+
+TEST_F(ParkingLimits, AircraftBeingCreatedOnAStandCountTowardsMaxPark) {
+    // Three of three parked, one of them still being created, and one more coming.
+    struct Case {
+        const char* name;
+        bool staticInCreation;  // else a live one
+    } cases[] = {{"a live one", false}, {"a static one", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        g_staticAcs.clear();
+        g_removeQueue.clear();
+        g_staticCreateQueue.clear();
+        g_maxPark = 3;
+        addParked(20001, 1, 900 * kSecond);
+        addParked(20002, 2, 700 * kSecond);
+        if (c.staticInCreation) {
+            addStatic(7, 3, gf_packDaySlot(1, 10), AcLifeState::adding2sim);
+            SpawnRequest request;
+            request.hexId = 7;
+            g_staticCreateQueue.push_back(request);
+        } else {
+            addParked(20003, 3, 1000 * kSecond, AcLifeState::adding2sim);
+        }
+        lf_removeMaxParkExceeded(1);
+        if (c.staticInCreation) {
+            EXPECT_TRUE(g_staticAcs.empty()) << "the earliest static is the one being created: it is withdrawn";
+            EXPECT_TRUE(g_staticCreateQueue.empty());
+            EXPECT_TRUE(log.contains("A3      : S7 static max park exceeded, removed"));
+        } else {
+            EXPECT_EQ(stateOf(20002), AcLifeState::removingfromsim) << "the one parked longest goes";
+            EXPECT_EQ(stateOf(20003), AcLifeState::adding2sim);
+        }
+    }
 }
 
 TEST_F(ParkingLimits, TheLiveParkedLongestAreRemovedByCount) {

@@ -2,7 +2,9 @@
 // livery and stand they get, and the create requests built for them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "engine_fixture.h"
@@ -159,6 +161,34 @@ TEST_F(Spawn, MaxLiveSelZeroErasesAndAFullTableMakesTheFarthestGiveWay) {
     tick(200);
     EXPECT_FALSE(stateOf(24000));
     EXPECT_EQ(stateOf(21000), AcLifeState::active);
+}
+
+TEST_F(Spawn, AircraftInCreationCountTowardsMaxLiveSel) {
+    // Six newcomers 0.6 s apart, each farther out than the one before; the
+    // simulator reports every object at once, and its configuration takes 2 s.
+    MAX_LIVE_SEL.value = 3;
+    sim.answerCreations = true;
+    user.lat = kFieldLat;
+    user.lon = kFieldLon;
+    g_userRef = user;
+    for (std::uint32_t k = 0; k < 6; ++k) {
+        Rec r;
+        r.hexId = 21000 + k;
+        r.callsign = "KLM2" + std::to_string(k);
+        r.lat = kFieldLat + 0.5 + 0.1 * k;
+        feedPair(r, 1000 + 60 * static_cast<std::int32_t>(k), 0.01, 100000);
+    }
+    std::size_t most = 0;
+    while (g_tick.load() < 2000) {
+        tick();
+        most = std::max<std::size_t>(most, std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& a) {
+                                         return a.lifeState == AcLifeState::active ||
+                                                a.lifeState == AcLifeState::adding2sim;
+                                     }));
+    }
+    EXPECT_EQ(most, 3U) << "at no tick more aircraft in the simulator or on their way there";
+    EXPECT_EQ(sim.created.size(), 3U);
+    for (std::uint32_t k = 0; k < 6; ++k) EXPECT_EQ(stateOf(21000 + k), k < 3 ? std::optional(AcLifeState::active) : std::nullopt);
 }
 
 TEST_F(Spawn, CallsignsRegistrationsAndAirlines) {
@@ -458,22 +488,36 @@ TEST_F(SpawnOnStand, AStandHeldByAParkedLiveAircraftErasesTheNewcomer) {
 }
 
 TEST_F(Spawn, SamplesThatWouldAppearInTheUsersWayAreDropped) {
-    // On the ground: a standing aircraft 100 m from the parked user.
+    // On the ground: an aircraft taxiing north 100 m or 200 m from the parked
+    // user (with no stand to go to, only its front sample decides).
     COLLISION_USER_GND.value = true;
     g_userOnGround = true;
     user.lat = kFieldLat;
     user.lon = kFieldLon;
     user.altitudeFt = 1400;
     g_userRef = user;
-    Rec r;
-    r.altitudeFt = 0;
-    r.groundSpeedKt = 0;
-    r.lat = kFieldLat + 100.0 / 1852.0 / 60.0;
-    r.lon = kFieldLon;
-    feedPair(r, 1000, 0.0);
-    tickTo(901);
-    ASSERT_EQ(stateOf(r.hexId), AcLifeState::buffer);
-    EXPECT_EQ(live(r.hexId)->samples.size(), 1U);
+    for (const double metres : {100.0, 200.0}) {
+        SCOPED_TRACE(metres);
+        Rec r;
+        r.hexId = metres < 150.0 ? 25000 : 25001;
+        r.callsign = "KLM" + std::to_string(r.hexId);
+        r.altitudeFt = 0;
+        r.groundSpeedKt = 10;
+        r.lat = kFieldLat + metres / 1852.0 / 60.0;
+        r.lon = kFieldLon;
+        const std::int32_t due = g_tick.load() + 400;
+        feedPair(r, due, 0.0003);
+        tickTo(due - 300 + 1);
+        LiveAc* aircraft = live(r.hexId);
+        ASSERT_NE(aircraft, nullptr);
+        if (metres < 150.0) {
+            EXPECT_EQ(aircraft->lifeState, AcLifeState::buffer);
+            EXPECT_EQ(aircraft->samples.size(), 1U) << "its front sample was dropped";
+        } else {
+            EXPECT_EQ(aircraft->lifeState, AcLifeState::adding2sim);
+            EXPECT_EQ(aircraft->phase, AcPhase::taxi);
+        }
+    }
 
     // In the air: an aircraft 3 nm ahead of the user, 1000 ft lower, is erased.
     COLLISION_USER_AIR.value = true;
@@ -495,6 +539,45 @@ TEST_F(Spawn, SamplesThatWouldAppearInTheUsersWayAreDropped) {
     feedPair(ahead, 3000);
     tickTo(2901);
     EXPECT_EQ(stateOf(30001), AcLifeState::adding2sim) << "with COLLISION_USER_AIR off it appears";
+}
+
+TEST_F(Spawn, AfterADropNearTheUserOnTheGroundOnlyASlowAircraftWellClearAppears) {
+    struct Case {
+        const char* name;
+        bool nearUserDrop;
+        double userKt, frontKt, metres;
+        bool airborne;
+        bool dropped;
+    } cases[] = {
+        {"user taxiing, aircraft in the air", true, 10, 150, 3000, true, true},
+        {"user taxiing, aircraft slow and clear", true, 10, 5, 600, false, true},
+        {"user standing, aircraft fast", true, 5, 10, 600, false, true},
+        {"user standing, aircraft slow but within 500 m", true, 5, 5, 300, false, true},
+        {"user standing, aircraft slow and clear", true, 5, 5, 600, false, false},
+        {"user standing, aircraft in the air", true, 5, 150, 3000, true, false},
+        {"never dropped, 100 m away", false, 5, 5, 100, false, true},
+        {"never dropped, 200 m away", false, 5, 5, 200, false, false},
+    };
+    COLLISION_USER_GND.value = true;
+    g_userOnGround = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_userRef = UserState{};
+        g_userRef.lat = kFieldLat;
+        g_userRef.lon = kFieldLon;
+        g_userRef.groundVelocityKt = c.userKt;
+        PosSample front;
+        front.lat = kFieldLat + c.metres / 1852.0 / 60.0;
+        front.lon = kFieldLon;
+        front.groundSpeedKt = c.frontKt;
+        front.airborne = c.airborne ? 1 : 0;
+        front.altitudeFt = c.airborne ? 3000.0 : 0.0;
+        LiveAc aircraft(front, AcBase{}, 0.0);
+        aircraft.samples.push_back(front);
+        aircraft.nearUserDrop = c.nearUserDrop ? 1 : 0;
+        EXPECT_EQ(lf_dropStaleSamples(aircraft), c.dropped);
+        EXPECT_EQ(aircraft.samples.size(), c.dropped ? 1U : 2U);
+    }
 }
 
 }  // namespace

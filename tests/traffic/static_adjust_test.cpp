@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
+#include <algorithm>
 #include <fstream>
+#include <map>
+#include <set>
 #include <mutex>
 #include <sstream>
 
@@ -10,6 +15,7 @@
 #include "static_fixture.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/static_decision.h"
+#include "traffic/static_schedule.h"
 
 using namespace static_test;
 
@@ -123,6 +129,149 @@ TEST_F(StaticAdjust, ASurplusDropsScheduleRecordsFirstThenKeptStatics) {
     EXPECT_EQ(recent.lifeState, AcLifeState::active);
     EXPECT_TRUE(g_staticSlots.empty()) << "the parked live aircraft fills the wanted number";
     EXPECT_EQ(g_stands[1].taken, 1);
+}
+
+TEST_F(StaticAdjust, WhenNoStaticIsWantedAParkedLiveAircraftIsTheWholeSurplus) {
+    struct Case {
+        const char* name;
+        std::int32_t maxParkSel, percentage;
+    } cases[] = {{"MAX_PARK_SEL 0", 0, 30}, {"parking_percentage 0", 10, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        g_removeQueue.clear();
+        MAX_PARK_SEL.value = c.maxParkSel;
+        parking_percentage.value = c.percentage;
+        // Uses for now on every stand: the search would have records to offer.
+        standsWith({{use(klm, "PH-BXA", 1, slots(10, 30), 1, "KLM1")},
+                    {use(klm, "PH-BXB", 1, slots(10, 30), 1, "KLM2")},
+                    {use(klm, "PH-BXC", 1, slots(10, 30), 1, "KLM3")},
+                    {use(klm, "PH-BXD", 1, slots(10, 30), 1, "KLM4")}});
+        LiveAc& parked = addLiveParked(g_stands[0], klm, "DLH1", "D-AIZA");
+        g_daySlot = gf_packDaySlot(1, 20);
+        ASSERT_NO_THROW(gf_adjustParking());
+        EXPECT_EQ(g_maxPark, 0);
+        EXPECT_TRUE(g_staticSlots.empty());
+        EXPECT_EQ(parked.lifeState, AcLifeState::removingfromsim) << "one parked aircraft more than wanted";
+        EXPECT_EQ(statusShown(), "Parking adjustments: 0 to be removed, 0 to be added\n");
+    }
+    // More aircraft already placed than wanted: an empty schedule has nothing to drop.
+    g_staticSlots.clear();
+    lf_clearStandMarks();
+    ASSERT_NO_THROW(lf_buildAllStaticSlots(gf_packDaySlot(1, 20), 1, 2));
+    EXPECT_TRUE(g_staticSlots.empty());
+}
+
+TEST_F(StaticAdjust, AtABigAirportEveryStandGetsTheOutcomeOfItsOwnKind) {
+    // Stands of nine kinds in turn, 63 in all; all four kinds of search are
+    // on and every stand is wanted. It is Tuesday, 05:00 (slot 10).
+    enum Shape { kept, replaced, week, soft, lateYesterday, inTraffic, empty, leaving, liveParked, shapes };
+    struct Outcome {
+        bool removed;           // its static goes
+        std::string callsign;   // the record placed on it; empty = none
+        std::uint32_t fit = 0;  // the record's fit level
+    };
+    constexpr std::uint32_t kDay = 2, kSlot = 10;
+    constexpr int kCycles = 7;
+    WEEK.value = true;
+    PARK_SOFT.value = true;
+    parking_percentage.value = 100;
+    g_trafficFeed.startCollecting();
+    std::vector<std::vector<StandUse>> uses(shapes * kCycles);
+    std::map<std::uint32_t, Outcome> expected;
+    for (int k = 0; k < shapes * kCycles; ++k) {
+        const std::string n = std::to_string(k);
+        const std::string flight = "KLM" + n, reg = "PH-" + n;
+        std::vector<StandUse>& u = uses[static_cast<std::size_t>(k)];
+        const auto standId = static_cast<std::uint32_t>(k + 1);
+        expected[standId] = {false, ""};
+        switch (static_cast<Shape>(k % shapes)) {
+            case kept:  // its static shows the flight of now
+            case inTraffic:  // the same, but that flight is in the live traffic
+                u = {use(klm, reg, kDay, slots(4, 16), 1, flight)};
+                expected[standId] = {k % shapes == inTraffic, ""};
+                break;
+            case replaced:  // its static shows an earlier flight
+                u = {use(klm, reg, kDay, slots(8, 12), 1, flight)};
+                expected[standId] = {true, flight, 0};
+                break;
+            case week:
+                u = {use(klm, reg, kDay + 2, slots(9, 11), 1, flight)};
+                expected[standId] = {false, flight, 0};
+                break;
+            case soft:
+                u = {use(klm, reg, kDay, slots(7, 7), 1, flight)};
+                u[0].real = 0;
+                expected[standId] = {false, flight, 3};
+                break;
+            case lateYesterday:
+                u = {use(klm, reg, kDay - 1, slots(40, 47), 1, flight)};
+                expected[standId] = {false, flight, 11};
+                break;
+            case leaving:  // its use ends with this half-hour
+                u = {use(klm, reg, kDay, slots(4, kSlot), 1, flight, flight + "X")};
+                expected[standId] = {true, flight, kSlot - 4};
+                break;
+            case liveParked:
+                u = {use(klm, reg, kDay, slots(4, 16), 1, flight)};
+                break;
+            case empty:
+            case shapes:
+                break;
+        }
+    }
+    standsWith(uses);
+    std::map<std::uint32_t, std::uint32_t> objects;  // stand id -> its static's object
+    for (int k = 0; k < shapes * kCycles; ++k) {
+        const Stand& stand = g_stands[static_cast<std::size_t>(k)];
+        const std::string n = std::to_string(k);
+        switch (static_cast<Shape>(k % shapes)) {
+            case kept:
+            case inTraffic:
+                objects[stand.standId] = addStatic(stand, klm, "KLM" + n, "", "PH-" + n, gf_packDaySlot(kDay, 4)).objectId;
+                if (k % shapes == inTraffic) seenInTheTraffic("KLM" + n);
+                break;
+            case replaced:
+                objects[stand.standId] =
+                    addStatic(stand, klm, "DLH" + n, "", "D-" + n, gf_packDaySlot(kDay - 1, 30)).objectId;
+                break;
+            case leaving:
+                objects[stand.standId] =
+                    addStatic(stand, klm, "KLM" + n, "KLM" + n + "X", "PH-" + n, gf_packDaySlot(kDay, 4)).objectId;
+                break;
+            case liveParked:
+                addLiveParked(stand, klm, "DLH" + n, "D-" + n);
+                break;
+            default:
+                break;
+        }
+    }
+    g_daySlot = gf_packDaySlot(kDay, kSlot);
+    gf_adjustParking();
+
+    std::map<std::uint32_t, Outcome> found;
+    for (const StaticSlot& record : g_staticSlots) found[record.standId] = {false, record.callsign, record.offset};
+    for (const auto& [standId, object] : objects)
+        found[standId].removed = std::find(g_removeQueue.begin(), g_removeQueue.end(), object) != g_removeQueue.end();
+    std::size_t removals = 0, additions = 0;
+    for (const auto& [standId, outcome] : expected) {
+        SCOPED_TRACE(::testing::Message() << "stand " << standId << ", kind " << (standId - 1) % shapes);
+        EXPECT_EQ(found[standId].removed, outcome.removed);
+        EXPECT_EQ(found[standId].callsign, outcome.callsign);
+        EXPECT_EQ(found[standId].fit, outcome.fit);
+        removals += outcome.removed ? 1 : 0;
+        additions += outcome.callsign.empty() ? 0 : 1;
+    }
+    EXPECT_EQ(g_staticSlots.size(), additions) << "no record on any other stand";
+    EXPECT_EQ(g_removeQueue.size(), removals);
+    EXPECT_TRUE(std::is_sorted(g_staticSlots.begin(), g_staticSlots.end(),
+                               [](const StaticSlot& a, const StaticSlot& b) { return a.offset > b.offset; }));
+    EXPECT_EQ(statusShown(), fmt::format("Parking adjustments: {} to be removed, {} to be added\n", removals, additions));
+    // Each record was found by the first kind of search that could find it.
+    EXPECT_TRUE(logged("14 real positions found, Max fit=24.0 hours, day 2, hh:10"));
+    EXPECT_TRUE(logged("7 week/real positions found"));
+    EXPECT_TRUE(logged("7 soft positions found"));
+    EXPECT_FALSE(logged("week/soft position"));
 }
 
 TEST_F(StaticAdjust, AStaticWithoutItsUseStaysUnlessTheScheduleParkedItsStandLater) {

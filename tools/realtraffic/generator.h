@@ -34,8 +34,8 @@ struct TimedDatagram {
 // the air: long enough for the program's filters of repeated positions.
 double sampleInterval(double speedKt, bool onGround);
 
-// The noise-free path of one track: its state at any time between its first
-// and last waypoint, linear between waypoints.
+// The noise-free path of one track (a copy of it): its state at any time
+// between its first and last waypoint, linear between waypoints.
 class TrackPath {
 public:
     // fieldElevationFt: the park airport's elevation, if known.
@@ -54,7 +54,7 @@ public:
     double intervalAfter(double t) const;
 
 private:
-    const TrackSpec& track_;
+    TrackSpec track_;
     std::optional<double> field_;
     struct Leg {
         std::optional<double> track, heading;  // degrees; no track while standing

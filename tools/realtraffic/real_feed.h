@@ -19,16 +19,16 @@ namespace realtraffic {
 struct RealFeedOptions {
     std::uint32_t seed = 1;  // with the track's hex id, the seed of each track's reports
     // On the ground.
-    double gridM = 19.0;                               // positions snap to a grid of this step
-    double wanderM = 4.0;                              // a position wanders this far about its grid point
-    double movingIntervalMinS = 2.0, movingIntervalMaxS = 6.0;   // between reports while moving
+    double gridM = 19.0;                                          // positions snap to a grid of this step
+    double wanderM = 4.0;                                         // and wander this far about their grid point
+    double movingIntervalMinS = 2.0, movingIntervalMaxS = 6.0;    // between reports while moving
     double standingIntervalMinS = 5.0, standingIntervalMaxS = 15.0;
-    double pauseMinS = 20.0, pauseMaxS = 70.0;         // a pause in the reports while taxiing
-    double jumpMinM = 150.0, jumpMaxM = 400.0;         // the distance a pause is meant to cover
-    double pauseEveryMinS = 40.0, pauseEveryMaxS = 120.0;      // from the end of one pause to the next
-    double staleMinS = 10.0, staleMaxS = 40.0;         // speed and track fields left stale this long
-    double staleChancePerMinute = 1.0;                 // stale stretches started while taxiing
-    double flipShare = 0.15;                           // reports near the ground whose on-ground flag flips
+    double pauseMinS = 20.0, pauseMaxS = 70.0;                    // a pause in the reports while taxiing
+    double jumpMinM = 150.0, jumpMaxM = 400.0;                    // the distance a pause is meant to cover
+    double pauseEveryMinS = 40.0, pauseEveryMaxS = 120.0;         // from the end of one pause to the next
+    double staleMinS = 10.0, staleMaxS = 40.0;                    // speed and track fields left stale this long
+    double staleChancePerMinute = 1.0;                            // stale stretches started while taxiing
+    double flipShare = 0.15;                                      // reports near the ground whose flag flips
     // In the air.
     double airNoiseM = 3.0;
 };

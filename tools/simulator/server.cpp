@@ -65,17 +65,18 @@ void takeControlFile(Simulation& sim, bool serving) {
     }
 }
 
-// A person (or a test) asks for a dump by creating the trigger file.
+// A person (or a test) asks for a dump by creating the trigger file. The
+// trigger goes only once the files are written: whoever waits for it to
+// vanish may read them at once.
 void dumpIfAsked(Simulation& sim, bool serving) {
     takeControlFile(sim, serving);
     std::error_code error;
-    if (!sim.config.dumpTrigger.empty() && std::filesystem::exists(sim.config.dumpTrigger, error)) {
-        std::filesystem::remove(sim.config.dumpTrigger, error);
-        sim.dumpRequested = true;
-    }
-    if (!sim.dumpRequested) return;
+    const bool triggered =
+        !sim.config.dumpTrigger.empty() && std::filesystem::exists(sim.config.dumpTrigger, error);
+    if (!triggered && !sim.dumpRequested) return;
     sim.dumpRequested = false;
     if (!writeReports(sim)) say(sim, "the world file or the map could not be written");
+    if (triggered) std::filesystem::remove(sim.config.dumpTrigger, error);
 }
 
 bool flush(Connection& connection, Session& session) {

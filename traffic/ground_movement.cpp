@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -325,6 +326,40 @@ bool gf_curvePoint(const GroundCurve& curve, GeoPoint& position, double& heading
     const double dEast = 2.0 * t * (curve.endEastM - curve.controlEastM) + 2.0 * u * curve.controlEastM;
     heading = gf_wrapHeading(std::atan2(dEast, dNorth));
     return true;
+}
+
+namespace {
+// How fast the curve's point moves as its parameter runs (metres per unit).
+double curveSpeedM(const GroundCurve& curve, double t) {
+    const double north = 2.0 * t * (curve.endNorthM - curve.controlNorthM) + 2.0 * (1.0 - t) * curve.controlNorthM;
+    const double east = 2.0 * t * (curve.endEastM - curve.controlEastM) + 2.0 * (1.0 - t) * curve.controlEastM;
+    return std::hypot(north, east);
+}
+}  // namespace
+
+double gf_curveLengthM(const GroundCurve& curve, double from, double to) {
+    // Simpson's rule: the speed is the root of a quadratic, smooth enough.
+    constexpr int kIntervals = 16;
+    if (!gf_hasCurve(curve) || !(to > from)) return 0.0;
+    const double h = (to - from) / kIntervals;
+    double sum = curveSpeedM(curve, from) + curveSpeedM(curve, to);
+    for (int k = 1; k < kIntervals; ++k) sum += (k % 2 == 1 ? 4.0 : 2.0) * curveSpeedM(curve, from + k * h);
+    return sum * h / 3.0;
+}
+
+double gf_curveAdvance(const GroundCurve& curve, double t, double share) {
+    const double metres = share * gf_curveLengthM(curve, 0.0, 1.0);
+    if (!(metres > 0.0)) return t + share;
+    // Newton's steps on the length from t; where the speed is 0 (a control
+    // point on the start) the plain step starts it.
+    double next = std::min(t + share, 1.0);
+    for (int k = 0; k < 20; ++k) {
+        const double speed = curveSpeedM(curve, next);
+        const double missingM = gf_curveLengthM(curve, t, next) - metres;
+        if (!(speed > 1e-9) || std::fabs(missingM) < 1e-5) break;
+        next = std::clamp(next - missingM / speed, t, 1.0);
+    }
+    return next;
 }
 
 void lf_insertMidSample(LiveAc& aircraft) {

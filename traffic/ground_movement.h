@@ -22,6 +22,13 @@ void lf_scheduleNextSample(LiveAc& aircraft);
 // The point and the heading (radians, [0, 2*pi)) at x on the curve; false
 // without a curve or outside its x range.
 bool gf_curvePoint(const GroundCurve& curve, GeoPoint& position, double& heading, double x);
+// The curve's length in metres between two values of its parameter.
+double gf_curveLengthM(const GroundCurve& curve, double from, double to);
+// The parameter `share` of the curve's whole length on from t. The
+// parameter itself runs fast where the control point lies far and slowly
+// where it lies close: stepping it evenly would crawl away from a sample
+// close behind the control point and then race to a far one.
+double gf_curveAdvance(const GroundCurve& curve, double t, double share);
 
 // The taxi curve from the aircraft's position through s1 (its control
 // point, taken out of the queue) to s2.

@@ -95,11 +95,11 @@ void catchUp(LiveAc& aircraft) {
     const double fastestNm = catchUpKt(aircraft) / kTicksPerHour;
     GroundCurve& curve = aircraft.curve;
     if (hasCurve(curve)) {
-        // The curve's length as its chord and control legs would have it, a fair guess.
-        const double legsM = std::hypot(curve.controlNorthM, curve.controlEastM) +
-                             std::hypot(curve.endNorthM - curve.controlNorthM, curve.endEastM - curve.controlEastM);
-        left = std::max(left, (1.0 - curve.t) * legsM / kMetersPerNm / fastestNm);
-        curve.tStep = std::max(curve.tStep, (1.0 - curve.t) / left);
+        // The step is a share of the curve's whole length.
+        const double wholeM = gf_curveLengthM(curve, 0.0, 1.0);
+        const double restM = gf_curveLengthM(curve, curve.t, 1.0);
+        left = std::max(left, restM / kMetersPerNm / fastestNm);
+        if (wholeM > 0.0) curve.tStep = std::max(curve.tStep, restM / wholeM / left);
     } else {
         const double restNm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
         const double plannedNm = gf_distanceNm(gf_acPoint(aircraft), GeoPoint{aircraft.lat + aircraft.latStep,
@@ -134,7 +134,7 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
     std::optional<double> wanted;
     double nextT = curve.t;
     if (onCurve) {
-        nextT = std::clamp(curve.t + curve.tStep, 0.0, 0.999999);
+        nextT = std::clamp(gf_curveAdvance(curve, curve.t, curve.tStep), 0.0, 0.999999);
         double tangent = 0.0;
         if (!gf_curvePoint(curve, to, tangent, nextT)) {
             gf_log(fmt::format("{} error in curve at index: {:.2F}", aircraft.callsign, nextT));
@@ -202,7 +202,7 @@ void moveAndTurn(LiveAc& aircraft) {
     std::optional<double> wanted;
     if (hasCurve(aircraft.curve)) {
         GroundCurve& curve = aircraft.curve;
-        curve.t = std::clamp(curve.t + curve.tStep, 0.0, 0.999999);
+        curve.t = std::clamp(gf_curveAdvance(curve, curve.t, curve.tStep), 0.0, 0.999999);
         GeoPoint point;
         double tangent = 0.0;
         if (gf_curvePoint(curve, point, tangent, curve.t)) {

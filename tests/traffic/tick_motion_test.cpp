@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "simlink/sim_ids.h"
+#include "traffic/ground_movement.h"
 #include "traffic/motion_fixture.h"
 #include "traffic/motion_math.h"
 
@@ -112,6 +113,45 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
     }
 }
 
+// Along a taxi curve the aircraft keeps an even pace, wherever the control
+// point lies: from a sample just ahead (the control point) to one far on
+// after a pause in the reports it neither crawls away nor races at the end,
+// and it is at the curve's end when its time is up.
+TEST_F(TickMotion, AlongATaxiCurveThePaceIsEven) {
+    struct Case {
+        const char* name;
+        double controlNorthM, controlEastM, endNorthM, endEastM;
+    };
+    const Case cases[] = {{"the control point close to the start", 30.0, 0.0, 320.0, 40.0},
+                          {"the control point close to the end", 250.0, 0.0, 320.0, 20.0},
+                          {"the control point on the start", 0.0, 0.0, 300.0, 30.0}};
+    constexpr int kTicks = 2400;
+    const double eastScale = 111132.95 * std::cos(kLat * kDegToRad);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        freshCase();
+        LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 15, 0, 9000)}, 0.0);
+        ac.samples.front().dueTick = g_tick + kTicks;
+        gf_setPhase(ac, AcPhase::taxi);
+        ac.turnRate = ac.turnRateBase = 0.07 * kDegToRad;
+        gf_setCurve(ac, GeoPoint{kLat + c.controlNorthM / 111132.95, kLon + c.controlEastM / eastScale},
+                    GeoPoint{kLat + c.endNorthM / 111132.95, kLon + c.endEastM / eastScale});
+        ac.curve.tStep = 1.0 / kTicks;
+        const double wholeM = gf_curveLengthM(ac.curve, 0.0, 1.0);
+        double fewestM = 1e9, mostM = 0.0;
+        for (int k = 0; k < kTicks - 1; ++k) {
+            const double lat = ac.lat, lon = ac.lon;
+            lf_followCurve(ac);
+            const double stepM = std::hypot((ac.lat - lat) * 111132.95, (ac.lon - lon) * eastScale);
+            if (k >= 3) fewestM = std::min(fewestM, stepM);  // the first steps start a curve leaving its start
+            mostM = std::max(mostM, stepM);
+        }
+        EXPECT_LE(mostM / fewestM, 1.05);
+        EXPECT_NEAR(mostM, wholeM / kTicks, 0.05 * wholeM / kTicks);
+        EXPECT_NEAR(ac.curve.t, 1.0, 0.002) << "at its end when its time is up";
+    }
+}
+
 TEST_F(TickMotion, PushedBackAircraftKeepsItsPlaceAndABrokenCurveIsLogged) {
     LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 5, 0, 9000)});
     gf_setPhase(ac, AcPhase::pushed_back);
@@ -121,6 +161,7 @@ TEST_F(TickMotion, PushedBackAircraftKeepsItsPlaceAndABrokenCurveIsLogged) {
 
     gf_setPhase(ac, AcPhase::taxi);
     ac.curve.controlEastM = ac.curve.controlNorthM = 10.0;
+    ac.curve.endEastM = ac.curve.endNorthM = 20.0;
     ac.curve.xStart = 2.0;  // the curve's parameter lies outside its range
     ac.curve.xEnd = 3.0;
     ac.curve.tStep = 0.25;

@@ -10,6 +10,7 @@
 #include "foundation/log.h"
 #include "settings/settings.h"
 #include "simlink/request_queues.h"
+#include "traffic/ac_texts.h"
 #include "traffic/ai_controls.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/engine_services.h"
@@ -254,6 +255,8 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
         return;
     }
     if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft)) {
+        gf_log(fmt::format("{} removed: its stream resumed {:.0f} m from where it held", gf_acText(aircraft),
+                           distanceNm(sample, queue.front()) * kMetersPerNm));
         aircraft.holding = 0;
         aircraft.holdStartTick = 0;
         removeAircraftFromSim(aircraft);

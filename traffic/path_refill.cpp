@@ -1,11 +1,15 @@
 #include "traffic/path_refill.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "airports/airport_services.h"
+#include "foundation/log.h"
 #include "settings/settings.h"
+#include "traffic/ac_texts.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
@@ -33,20 +37,28 @@ bool categoryAllowed(SizeCategory category) {
     }
 }
 
-// Another active aircraft taxiing close enough to collide with.
-bool taxiNeighbourTooClose(const LiveAc& aircraft) {
-    return std::any_of(g_liveAcs.begin(), g_liveAcs.end(), [&](const LiveAc& other) {
+// Another active aircraft taxiing close enough to collide with. One that
+// stands (in a queue at a holding point, say) runs into nothing while this
+// one holds beside it.
+const LiveAc* taxiNeighbourTooClose(const LiveAc& aircraft) {
+    const auto found = std::find_if(g_liveAcs.begin(), g_liveAcs.end(), [&](const LiveAc& other) {
         return &other != &aircraft && other.groundMode != 0 && other.phase == AcPhase::taxi &&
                other.lifeState == AcLifeState::active && other.objectId != aircraft.objectId &&
+               !other.samples.empty() && other.samples.front().stationary == 0 &&
                gf_distanceNm(gf_acPoint(aircraft), gf_acPoint(other)) <=
                    (aircraft.radiusNm + other.radiusNm) * kTaxiCollisionFactor;
     });
+    return found == g_liveAcs.end() ? nullptr : &*found;
 }
 
 // A taxiing or pushed-back aircraft waits for the stream: one more copy of
-// the front sample, 300 ticks later, standing still.
+// the front sample, 300 ticks later, standing still. Where it cannot wait it
+// goes, and the log says why: an aircraft vanishing on the ground is seen.
 bool holdOnGround(LiveAc& aircraft) {
-    if (taxiNeighbourTooClose(aircraft)) {
+    if (const LiveAc* other = taxiNeighbourTooClose(aircraft)) {
+        gf_log(fmt::format("{} removed: its stream paused with {} taxiing {:.0f} m away", gf_acText(aircraft),
+                           other->callsign,
+                           gf_distanceNm(gf_acPoint(aircraft), gf_acPoint(*other)) * kMetersPerNm));
         aircraft.holding = 0;
         aircraft.holdStartTick = 0;
         return false;
@@ -55,7 +67,10 @@ bool holdOnGround(LiveAc& aircraft) {
     if (aircraft.holding != 0) {
         if (AIRBORNE_ONLY.value.load()) return false;
         const std::int64_t minutes = (now - static_cast<std::int64_t>(aircraft.holdStartTick)) / kTicksPerMinute;
-        if (minutes > MAX_HOLDING_MINUTES.value.load()) return false;
+        if (minutes > MAX_HOLDING_MINUTES.value.load()) {
+            gf_log(fmt::format("{} removed: held {} min for its stream", gf_acText(aircraft), minutes));
+            return false;
+        }
     } else {
         aircraft.holdStartTick = static_cast<std::uint32_t>(now);
     }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "simlink/sim_ids.h"
 #include "traffic/motion_fixture.h"
@@ -160,19 +163,48 @@ TEST_F(AirMotion, TaxiingAircraftHoldsThenGoes) {
     EXPECT_EQ(ac.holding, 1);
     runUntil(12000);
     EXPECT_EQ(ac.lifeState, AcLifeState::active) << "1 min 57 s is one whole minute, not more";
+    EXPECT_FALSE(log.contains("removed: held"));
     tick();
     EXPECT_EQ(ac.lifeState, AcLifeState::removingfromsim) << "two whole minutes are";
+    EXPECT_TRUE(log.contains("removed: held 2 min for its stream"));
 }
 
-TEST_F(AirMotion, TaxiingAircraftNextToAnotherGoesAtOnce) {
-    for (const double apartNm : {0.023, 0.025}) {
+// A taxiing aircraft whose stream stops goes at once where another taxies
+// close enough to run into it; beside one that stands (queued at a holding
+// point) it holds.
+TEST_F(AirMotion, TaxiingAircraftNextToAnotherMovingOneGoesAtOnce) {
+    struct Case {
+        double apartNm;
+        bool otherMoving;
+        bool removed;
+    };
+    // Both radii are 0.01 nm: they collide within 1.2 x 0.02 nm.
+    const Case cases[] = {{0.023, true, true}, {0.025, true, false}, {0.023, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.apartNm << (c.otherMoving ? " nm, moving" : " nm, standing"));
         freshCase();
-        LiveAc& other = addActive(SizeCategory::Large, {sampleAt(latPlusNm(kLat, apartNm), kLon, 0, 10, 0, 90000),
-                                                        sampleAt(latPlusNm(kLat, 1), kLon, 0, 10, 0, 99000)});
+        std::vector<PosSample> stream = {sampleAt(latPlusNm(kLat, c.apartNm), kLon, 0, 10, 0, 90000),
+                                         sampleAt(latPlusNm(kLat, 1), kLon, 0, 10, 0, 99000)};
+        if (!c.otherMoving) {
+            stream[1] = stream[0];
+            for (PosSample& s : stream) {
+                s.groundSpeedKt = 0.0;
+                s.stationary = 1;
+            }
+        }
+        LiveAc& other = addActive(SizeCategory::Large, stream);
         LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 12, 0, 0)});
+        const auto removals = [&] {
+            const std::vector<std::string> lines = log.lines();
+            return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+                return line.find("removed: its stream paused with TST123 taxiing 43 m away") != std::string::npos;
+            });
+        };
+        const auto before = removals();
         tick();
-        // Both radii are 0.01 nm: they collide within 1.2 x 0.02 nm.
-        EXPECT_EQ(ac.lifeState, apartNm < 0.024 ? AcLifeState::removingfromsim : AcLifeState::active) << apartNm;
+        EXPECT_EQ(ac.lifeState, c.removed ? AcLifeState::removingfromsim : AcLifeState::active);
+        EXPECT_EQ(ac.holding, c.removed ? 0 : 1);
+        EXPECT_EQ(removals() - before, c.removed ? 1 : 0) << "the log says why it went";
         EXPECT_EQ(other.lifeState, AcLifeState::active);
     }
 }

@@ -132,25 +132,29 @@ public:
         return *this;
     }
     // The feed goes quiet `afterS` seconds after the last waypoint (before it
-    // when negative), for `seconds`.
-    Route& pause(double afterS, double seconds) {
+    // when negative), for `seconds`; its last report before may be flagged airborne.
+    Route& pause(double afterS, double seconds, bool flippedBefore = false) {
         pauses_.emplace_back(points_.back().t + afterS, seconds);
+        if (flippedBefore) flipsBefore_.push_back(points_.back().t + afterS);
         return *this;
     }
     const std::vector<Waypoint>& points() const { return points_; }
     // Where the aircraft stands still: from and to (s).
     const std::vector<std::pair<double, double>>& standing() const { return standing_; }
     const std::vector<std::pair<double, double>>& pauses() const { return pauses_; }
+    const std::vector<double>& flipsBefore() const { return flipsBefore_; }
 
 private:
     std::vector<Waypoint> points_;
     std::vector<std::pair<double, double>> standing_;
     std::vector<std::pair<double, double>> pauses_;
+    std::vector<double> flipsBefore_;
 };
 
 // What one aircraft did, tick by tick.
 struct Watched {
     std::vector<AcPhase> phases;  // each phase once, in the order reached
+    std::vector<std::uint32_t> objects;  // each object the aircraft had, in order
     std::int32_t touchDownAt = -1, turnedOffAt = -1, takeOffSeenAt = -1;
     double largestOffTrackOnGround = 0.0;  // m, taxiing
     int groundTicks = 0, slidingTicks = 0;
@@ -213,6 +217,7 @@ protected:
     static void note(const LiveAc& ac, const LiveAc* before, std::int32_t now, const std::vector<Fix>& fixes,
                      Watched& w) {
         if (w.phases.empty() || w.phases.back() != ac.phase) w.phases.push_back(ac.phase);
+        if (w.objects.empty() || w.objects.back() != ac.objectId) w.objects.push_back(ac.objectId);
         w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0});
         if (ac.landed != 0 && w.touchDownAt < 0) w.touchDownAt = now;
         if (w.touchDownAt >= 0 && ac.landed == 0 && w.turnedOffAt < 0) w.turnedOffAt = now;
@@ -373,6 +378,13 @@ const Watched::Place* placeAt(const Watched& w, double seconds) {
     return nullptr;
 }
 
+// Whether the stream said anything about the time: not inside a pause of
+// more than a minute, over which a straight line is no one's position.
+bool heard(const std::vector<Fix>& fixes, double t) {
+    const auto after = std::upper_bound(fixes.begin(), fixes.end(), t, [](double v, const Fix& f) { return v < f.t; });
+    return after == fixes.begin() || after == fixes.end() || after->t - std::prev(after)->t <= 60.0;
+}
+
 // The nose against the way it moves, tick by tick, and how far the aircraft
 // lies from the delayed stream while it is not on a stand.
 void judgeMotion(const Watched& w, const std::vector<Fix>& fixes, Faithful& f) {
@@ -380,8 +392,10 @@ void judgeMotion(const Watched& w, const std::vector<Fix>& fixes, Faithful& f) {
     for (std::size_t k = 0; k < w.path.size(); ++k) {
         const Watched::Place& p = w.path[k];
         if (!p.onGround) continue;
-        if (p.phase != AcPhase::parked && p.phase != AcPhase::parking && secondsOf(p.tick) >= 30.0 + fixes.front().t)
-            offStream.push_back(metresBetween(p.at, engine_test::streamAt(fixes, secondsOf(p.tick) - 30.0)));
+        const double delayed = secondsOf(p.tick) - 30.0;
+        if (p.phase != AcPhase::parked && p.phase != AcPhase::parking && delayed >= fixes.front().t &&
+            heard(fixes, delayed))
+            offStream.push_back(metresBetween(p.at, engine_test::streamAt(fixes, delayed)));
         if (k == 0 || w.path[k - 1].tick + 1 != p.tick || !w.path[k - 1].onGround) continue;
         const Watched::Place& before = w.path[k - 1];
         if (metresBetween(before.at, p.at) <= 0.01) continue;  // 1 m/s
@@ -446,9 +460,8 @@ void judgeStops(const Watched& w, const Route& route, const GeoPoint& stand, dou
 
 // Born on stand S3: standing two and a half minutes (the feed quiet for one
 // of them), pushed back, taxiing east (the feed quiet for 25 s at 15 kt)
-// and south, holding short of the runway for a minute and a half (the feed
-// quiet for 40 s), lining up, waiting two minutes and taking off eastwards.
-Route departureWithHolds() {
+// and south to the runway's holding point.
+Route departureToTheHold() {
     Route route(0, 120, std::nullopt, 0, 0.0);
     route.stand(150, 0.0)
         .pause(-110, 60)
@@ -462,19 +475,44 @@ Route departureWithHolds() {
         .to(-100, 650, std::nullopt, 15)
         .arc(-150, 650, 90, 12)
         .to(-520, 700, std::nullopt, 10)
-        .to(-540, 700, std::nullopt, 0)
-        .stand(90)
-        .pause(-70, 40)
-        .to(-570, 700, std::nullopt, 8)
-        .arc(-570, 730, 180, 8)
-        .to(-600, 760, std::nullopt, 0)
-        .stand(120)
-        .to(-600, 800, std::nullopt, 40)
+        .to(-540, 700, std::nullopt, 0);
+    return route;
+}
+
+// The roll eastwards from the line-up and the climb-out.
+Route& rollAndClimb(Route& route) {
+    return route.to(-600, 800, std::nullopt, 40)
         .to(-600, 1100, std::nullopt, 80)
         .to(-600, 2000, std::nullopt, 150)
         .to(-600, 2800, 300, 160)
         .to(-600, 5200, 1200, 170);
-    return route;
+}
+
+// Holding short of the runway for a minute and a half (the feed quiet for
+// 40 s), lining up, waiting two minutes and taking off eastwards.
+Route departureWithHolds() {
+    Route route = departureToTheHold();
+    route.stand(90)
+        .pause(-70, 40)
+        .to(-570, 700, std::nullopt, 8)
+        .arc(-570, 730, 180, 8)
+        .to(-600, 760, std::nullopt, 0)
+        .stand(120);
+    return rollAndClimb(route);
+}
+
+// Holding short of the runway for two and a half minutes, its last report
+// there flagged airborne, then lining up and waiting half a minute, all
+// while the feed is quiet for 70 s: the stream resumes on the runway.
+Route departureLiningUpUnheard() {
+    Route route = departureToTheHold();
+    route.stand(150)
+        .pause(0, 70, true)
+        .to(-570, 700, std::nullopt, 8)
+        .arc(-570, 730, 180, 8)
+        .to(-600, 760, std::nullopt, 0)
+        .stand(35);
+    return rollAndClimb(route);
 }
 
 // Landing eastwards, turning off onto the taxiway (the feed quiet for 30 s
@@ -517,10 +555,13 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         Route route;
         bool departure;
         GeoPoint gridOrigin;  // the arrival's last report on a node of the grid: 15 m out
+        std::optional<GeoPoint> neighbour = std::nullopt;  // another aircraft standing there throughout
     };
     const Case cases[] = {{"a departure with holds", departureWithHolds(), true, pointAt(0, 0)},
                           {"an arrival off the stand's axis, pushed back later", arrivalOffTheStandsAxisAndOut(),
-                           false, pointAt(-11.5, 230.4)}};
+                           false, pointAt(-11.5, 230.4)},
+                          {"a departure lining up unheard, another holding short 35 m beside it",
+                           departureLiningUpUnheard(), true, pointAt(0, 0), pointAt(-540, 735)}};
     for (const Case& c : cases) {
         for (const std::uint64_t seed : {1, 2, 3}) {
             SCOPED_TRACE(fmt::format("{}, seed {}", c.name, seed));
@@ -533,6 +574,14 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             faults.seed = seed;
             faults.fieldElevationFt = kFieldElevationFt;
             faults.pauses = c.route.pauses();
+            faults.flipsBefore = c.route.flipsBefore();
+            if (c.neighbour) {
+                // Its stream standing there beyond the run's end.
+                LiveAc& other = place("A320", AcPhase::taxi, *c.neighbour, 180.0, "DLH997");
+                other.samples.front().stationary = 1;
+                other.samples.push_back(other.samples.front());
+                other.samples.back().dueTick = 1000000;
+            }
             const double end = c.route.points().back().t;
             const std::vector<Fix> fixes = engine_test::realFeed(
                 [&](double t) { return truthAt(c.route.points(), t); }, 0.0, end, c.gridOrigin, faults);
@@ -546,8 +595,11 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             judgeMotion(w, fixes, f);
             judgeStops(w, c.route, standPoint(5), 0.0, f);
             ASSERT_FALSE(w.phases.empty());
+            EXPECT_EQ(w.objects.size(), 1u) << "one object throughout, never removed and created again";
             if (c.departure) {
-                EXPECT_EQ(w.phases.back(), AcPhase::flying);
+                // Never flying before the roll, for all the reports flagged airborne.
+                EXPECT_EQ(w.phases, (std::vector<AcPhase>{AcPhase::parked, AcPhase::pushing_back, AcPhase::pushed_back,
+                                                          AcPhase::taxi, AcPhase::take_off, AcPhase::flying}));
                 EXPECT_TRUE(f.rollLateS) << "it left its last hold";
                 if (f.rollLateS) {
                     EXPECT_LE(std::fabs(*f.rollLateS), 5.0);

@@ -64,6 +64,7 @@ struct FeedFaults {
     double flipShare = 0.03;  // ground reports flagged airborne, at the field's elevation
     double fieldElevationFt = 0.0;
     std::vector<std::pair<double, double>> pauses;  // (from s, for s): no report at all
+    std::vector<double> flipsBefore;  // the last report before each of these times: flagged airborne, 35 ft up
 };
 
 // A small deterministic generator, the same on every platform.
@@ -129,6 +130,14 @@ std::vector<Fix> realFeed(Truth truth, double from, double to, const GeoPoint& o
         }
         fixes.push_back({t, s});
         t += gap;
+    }
+    for (const double at : faults.flipsBefore) {
+        const auto after =
+            std::lower_bound(fixes.begin(), fixes.end(), at, [](const Fix& f, double v) { return f.t < v; });
+        if (after == fixes.begin()) continue;
+        PosSample& s = std::prev(after)->sample;
+        s.altitudeFt = faults.fieldElevationFt + 35.0;
+        s.airborne = 1;
     }
     return fixes;
 }

@@ -479,9 +479,13 @@ Route departureToTheHold() {
     return route;
 }
 
-// The roll eastwards from the line-up and the climb-out.
-Route& rollAndClimb(Route& route) {
-    return route.to(-600, 800, std::nullopt, 40)
+// Lining up eastwards, waiting there, rolling and climbing out.
+Route& lineUpAndTakeOff(Route& route, double waitS) {
+    return route.to(-570, 700, std::nullopt, 8)
+        .arc(-570, 730, 180, 8)
+        .to(-600, 760, std::nullopt, 0)
+        .stand(waitS)
+        .to(-600, 800, std::nullopt, 40)
         .to(-600, 1100, std::nullopt, 80)
         .to(-600, 2000, std::nullopt, 150)
         .to(-600, 2800, 300, 160)
@@ -492,13 +496,8 @@ Route& rollAndClimb(Route& route) {
 // 40 s), lining up, waiting two minutes and taking off eastwards.
 Route departureWithHolds() {
     Route route = departureToTheHold();
-    route.stand(90)
-        .pause(-70, 40)
-        .to(-570, 700, std::nullopt, 8)
-        .arc(-570, 730, 180, 8)
-        .to(-600, 760, std::nullopt, 0)
-        .stand(120);
-    return rollAndClimb(route);
+    route.stand(90).pause(-70, 40);
+    return lineUpAndTakeOff(route, 120);
 }
 
 // Holding short of the runway for two and a half minutes, its last report
@@ -506,13 +505,8 @@ Route departureWithHolds() {
 // while the feed is quiet for 70 s: the stream resumes on the runway.
 Route departureLiningUpUnheard() {
     Route route = departureToTheHold();
-    route.stand(150)
-        .pause(0, 70, true)
-        .to(-570, 700, std::nullopt, 8)
-        .arc(-570, 730, 180, 8)
-        .to(-600, 760, std::nullopt, 0)
-        .stand(35);
-    return rollAndClimb(route);
+    route.stand(150).pause(0, 70, true);
+    return lineUpAndTakeOff(route, 35);
 }
 
 // Landing eastwards, turning off onto the taxiway (the feed quiet for 30 s

@@ -509,7 +509,7 @@ if ((real_feed)); then
     --positions "$demo/simulator/simulator-positions.csv" --stand-report "$stands" \
     --delay "${VLNT_DEMO_DELAY:-30}" >"$demo/ground-fidelity.txt" 2>&1
   cat "$demo/ground-fidelity.txt"
-  judged=$(grep -cE '^  (ok|FAIL) ' "$demo/ground-fidelity.txt")
+  judged=$(grep -cE '^  (ok|FAIL|MISS) ' "$demo/ground-fidelity.txt")
   verdict '((judged > 0))' "the ground fidelity was judged ($judged verdicts above)"
   failures=$((failures + $(grep -c '^  FAIL ' "$demo/ground-fidelity.txt")))
 fi

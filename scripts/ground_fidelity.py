@@ -11,13 +11,14 @@ object at time T is compared with the truth at T - delay. Per aircraft:
 
 - the largest angle between nose and motion (within 30 degrees);
 - the median and 95th-percentile distance while the truth at the delayed time
-  is on the ground (within 10 m and 25 m);
+  is on the ground (a goal: within 10 m and 25 m; a miss is shown as MISS
+  and fails nothing);
 - for a departure, the start of its take-off roll against the truth's on the
   delayed clock (within 5 s): the last time before lift-off at which the
   ground speed was at most 10 kt.
 
 Prints a line of figures per aircraft and one verdict line per rule; exit
-code 1 when a rule fails.
+code 1 when a rule (not a goal) fails.
 
     ground_fidelity.py --truth truth.csv --positions simulator-positions.csv
                        --stand-report simulator-stands.txt [--delay 30]
@@ -167,6 +168,12 @@ class Judge:
         if not ok:
             self.failures += 1
 
+    def goal(self, ok, text):
+        """A figure aimed at rather than promised: a miss is shown, and the
+        run still passes. Reports may pause for longer than the playback
+        delay, and then nobody knows where the aircraft is."""
+        self.lines.append(f"  {'ok   ' if ok else 'MISS '} {text}")
+
     def aircraft(self, callsign):
         truth = self.truth[callsign]
         positions = self.positions.get(callsign, [])
@@ -188,9 +195,9 @@ class Judge:
         median, p95 = percentile(distances, 0.5), percentile(distances, 0.95)
         if distances:
             figures.append(f"ground median {median:.1f} m, p95 {p95:.1f} m ({len(distances)} samples)")
-            self.verdict(median <= MEDIAN_LIMIT_M and p95 <= P95_LIMIT_M,
-                         f"{callsign}: on the ground median {median:.1f} m and 95th percentile {p95:.1f} m from where "
-                         f"it was {self.delay:g} s earlier (within {MEDIAN_LIMIT_M:.0f} m and {P95_LIMIT_M:.0f} m)")
+            self.goal(median <= MEDIAN_LIMIT_M and p95 <= P95_LIMIT_M,
+                      f"{callsign}: on the ground median {median:.1f} m and 95th percentile {p95:.1f} m from where "
+                      f"it was {self.delay:g} s earlier (goal: within {MEDIAN_LIMIT_M:.0f} m and {P95_LIMIT_M:.0f} m)")
         elif any(s[4] for s in truth):
             figures.append("ground -")
             self.verdict(False, f"{callsign}: no position of it while the feed had it on the ground")

@@ -30,6 +30,11 @@ constexpr double kLandingBoxDeg = 0.00015;
 constexpr double kTakeOffSeenKt = 43.0;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
 constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
+// Farther than this from where it was first seen a stream has left its stand,
+// however large the aircraft: one report of a slow push-back may be all the
+// feed sends before it pauses for a minute.
+constexpr double kStandLeftNm = 15.0 / kMetersPerNm;
+constexpr double kNoSideYetRad = 3.0 * kDegToRad;
 constexpr double kHoldReachKt = 30.0;
 constexpr std::int32_t kCollapseGapTicks = 1500;
 constexpr std::int64_t kWeekTicks = 60480000;
@@ -96,7 +101,11 @@ void lf_readTurnSide(LiveAc& aircraft, const PosSample& sample) {
     else if (sample.trackDeg != 0.0)
         streamHeading = sample.trackDeg * kDegToRad;
     if (!streamHeading) return;
-    aircraft.turnSide[0] = gf_normaliseRad(*streamHeading - aircraft.heading) > 0.0 ? 1 : 0;
+    // A push that starts with the delayed stream is told of it early, while
+    // the stream's nose still points where it stood: that shows no side yet.
+    const double turned = gf_normaliseRad(*streamHeading - aircraft.heading);
+    if (std::fabs(turned) < kNoSideYetRad) return;
+    aircraft.turnSide[0] = turned > 0.0 ? 1 : 0;
     aircraft.turnSide[1] = 1;
 }
 
@@ -181,6 +190,10 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         lf_leaveStand(aircraft, sample);
         return true;
     }
+    // The leave is decided and waits for the delayed stream: a report near
+    // the stand meanwhile (a slow push, noise) neither takes the stand back
+    // nor calls the leave off.
+    if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) return false;
     aircraft.parkedSince = g_engineServices.systemTime100ns();
     // The stream still shows the aircraft at its stand: the search must not
     // offer the stand to an arrival (an extension of its path frees it).
@@ -199,7 +212,8 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         // 10 m of where it was first seen, it is still standing.
         const bool wandering = sample.groundSpeedKt < kStandingKt && moved <= kStandingNoiseNm;
         if (!wandering &&
-            ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) || moved > aircraft.radiusNm)) {
+            ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) ||
+             moved > std::min(aircraft.radiusNm, kStandLeftNm))) {
             lf_leaveStand(aircraft, sample);
             return true;
         }
@@ -399,6 +413,9 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
 
 void lf_leaveStand(LiveAc& aircraft, PosSample& sample) {
     sample.stationary = 0;
+    // Already leaving, waiting for the delayed stream: the leave is learned
+    // and timed once.
+    if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) return;
     aircraft.leavingStand = 1;
     if (aircraft.prevPhase == AcPhase::parked) return;
     if (aircraft.refillState > 0) {

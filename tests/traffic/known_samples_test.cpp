@@ -87,6 +87,7 @@ TEST_F(KnownSamples, DuringPushBackNothingIsQueuedAndTheTurnSideIsReadOnce) {
     };
     const Case cases[] = {
         {"heading clockwise of the aircraft's", 180, 2, 200.0, 0.0, false, true, true},
+        {"a heading not turned yet tells nothing", 180, 2, 182.0, 0.0, false, false, false},
         {"track anticlockwise", 180, 2, std::nullopt, 160.0, false, true, false},
         {"track clockwise across north", 355, 2, std::nullopt, 5.0, false, true, true},
         {"a track of 0 tells nothing", 180, 2, std::nullopt, 0.0, false, false, false},
@@ -298,6 +299,10 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         {"B738, the same at 3 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 3.0, true},
         {"C172, 6 m on at 0 kt", "C172", {0.5, 6.5}, 0.0, false},
         {"C172, 11 m on at 0 kt", "C172", {0.5, 11.5}, 0.0, true},
+        // A heavy's radius is 32 m: one report of a push 16 m on, at a stale
+        // 0 kt, is a departure all the same (the feed may say no more for a minute).
+        {"B744, 14 m on at 0 kt", "B744", {0.5, 14.5}, 0.0, false},
+        {"B744, 16 m on at 0 kt", "B744", {0.5, 16.5}, 0.0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -309,6 +314,33 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.leaves ? 2U : 1U);
     }
+}
+
+// The leave starts when the delayed stream leaves: the stream's first report
+// off the stand is due later than the aircraft needs to get there at taxi
+// speed. Meanwhile a report nearer the stand (a slow push, noise) calls the
+// leave off no more than a farther one times or learns it again.
+TEST_F(KnownSamples, ALeaveWaitsForTheDelayedStreamAndStaysDecided) {
+    LiveAc& aircraft = parkedOn(4, "B744");
+    aircraft.refillState = 1;
+    aircraft.samples.front().dueTick = g_tick + 60480000;  // its path's extension
+    const auto south = [](double metres, std::int32_t due) {
+        return sampleAt(moved(standPoint(4), 180.0, metres), 2.0, due);
+    };
+    decodeExisting(aircraft, south(0.5, 12000));
+    decodeExisting(aircraft, south(40.0, 13000));
+    // 40 m at the heavy's 3 kt take 2592 ticks.
+    const std::int32_t leaves = 13000 - 2592;
+    EXPECT_EQ(aircraft.samples.front().dueTick, leaves);
+    decodeExisting(aircraft, south(30.0, 13300));
+    EXPECT_EQ(aircraft.leavingStand, 1);
+    EXPECT_EQ(stand(4).occupied, 0) << "the stand it leaves stays free";
+    decodeExisting(aircraft, south(90.0, 13600));
+    EXPECT_EQ(aircraft.leavingStand, 1);
+    EXPECT_EQ(aircraft.phase, AcPhase::parked);
+    EXPECT_EQ(aircraft.samples.front().dueTick, leaves);
+    EXPECT_EQ(aircraft.samples.size(), 3U) << "the extension, the first report off the stand and the farther one";
+    EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 2}})) << "its leaving is learned once";
 }
 
 TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {

@@ -29,7 +29,8 @@ user-at 0 52.31170 4.75010 -11 ground 180
 // so that the program removes it once its last sample has passed; an
 // aircraft taxiing through the user's aircraft, which makes way for it; and,
 // in the feed for far longer than any test (across a restart of the run), a
-// flight crossing north of the field and an aircraft parked on stand D4.
+// flight crossing north of the field and an aircraft parked on stand D4, the
+// airframe of a static aircraft that the renewal places (KLM9301*).
 constexpr const char* kTrafficScenario = R"(field EHAM -11
 qnh 0 1008
 track 4844322 KLM1234 B738 PH-BXA LHR AMS A3
@@ -47,7 +48,7 @@ track 4851711 KLC1671 E190 PH-EZA AMS BRU A3
   73      52.31170 4.75010 gnd   8
   149     52.30890 4.75010 gnd   8
 end
-track 4856789 RYR4AB B738 EI-DCL STN AMS A3
+track 4856789 RYR4AB B738 PH-BGI STN AMS A3
   0       52.308333 4.762337 gnd 0 hdg=34
   2400    52.308333 4.762337 gnd 0 hdg=34
 end
@@ -119,6 +120,8 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
         scheduleShown = std::max(scheduleShown, g_staticScheduleShown.load());
         return aiTraffic().staticsRenewed();
     });
+    // The parked aircraft on D4 is there in person: its static twin goes.
+    const bool twinReplaced = renewed && waitUntil([this] { return aiTraffic().wasRemoved("KLM9301*"); });
     const bool departureRemoved = waitUntil([this] { return aiTraffic().wasRemoved("TRA6402"); });
     const bool madeWay = waitUntil([this] { return aiTraffic().wasRemoved("KLC1671"); });
     const bool parkedLive = waitUntil([] { return g_parkedLiveCount.load() > 0; });
@@ -202,6 +205,7 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     EXPECT_TRUE(placed) << "no static aircraft";
     EXPECT_EQ(parkAirportShown, "EHAM (AMS)");
     EXPECT_TRUE(renewed) << "the static parking was not renewed";
+    EXPECT_TRUE(twinReplaced) << "the static aircraft of the parked aircraft's airframe stayed";
     EXPECT_GT(scheduleShown, 0u) << "the schedule's size while the settings were locked";
     EXPECT_TRUE(log_.contains("Parking adjustments: 4 to be removed, 4 to be added"));
 

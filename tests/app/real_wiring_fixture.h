@@ -66,7 +66,6 @@
 #include "traffic/engine_services.h"
 #include "updater/version_check.h"
 
-
 namespace real_wiring {
 
 namespace fs = std::filesystem;

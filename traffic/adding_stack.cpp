@@ -128,7 +128,9 @@ void lf_updateActiveAc(LiveAc& aircraft) {
         aircraft.trueAirspeedKt = stationary ? 0.0 : aircraft.targetTas;
     }
     if (aircraft.lifeState != AcLifeState::active) return;
-    if (!aircraft.samples.empty() && !aircraft.samples.front().stationary) lf_followCurve(aircraft);
+    // Standing, it stays put; on its stand it still brings its nose round.
+    if (!aircraft.samples.empty() && (!aircraft.samples.front().stationary || aircraft.phase == AcPhase::parking))
+        lf_followCurve(aircraft);
     if (aircraft.objectId != 0) {
         g_posUpdates.write().push_back({aircraft.lat, aircraft.lon, aircraft.pitch, aircraft.bank, aircraft.heading,
                                         aircraft.altitudeFt, aircraft.verticalSpeedFts, aircraft.trueAirspeedKt,

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "airports/airport_services.h"
+#include "foundation/geodesy.h"
 #include "refdata/code_tables.h"
 #include "refdata/registrations.h"
 #include "settings/settings.h"
@@ -16,9 +17,14 @@ constexpr double kSecondsPerHour = 3600.0;
 constexpr double kStraightAirNm = 0.2429805615550756;     // 450 m
 constexpr double kStraightGroundNm = 0.010799136069114472;  // 20 m
 constexpr double kGroundWaitCapSeconds = 15.0;
+constexpr double kSpeedSlackKt = 5.0;
 
 // A sample that only repeats what the queue already says: too soon after the
 // last record, a speed that jumps, or too little progress on a straight track.
+// A feed's speed field may stay stale while the position moves on: a speed
+// that the position bears out is no jump (else a stale 0 kt in a take-off
+// roll would lock out every later record), and a record whose position
+// moved well past its speed repeats nothing.
 bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     const PosSample& newest = aircraft.samples.back();
     const double t = record.timestamp;
@@ -26,15 +32,20 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     if (t == aircraft.lastRecordTime || elapsed <= 1.0) return true;
     const double g = record.sample.groundSpeedKt;
     const double g0 = newest.groundSpeedKt;
-    if ((g0 > 5.0 && g >= 10.0 * g0) || (g > 5.0 && g0 >= 10.0 * g) || (g0 <= 5.0 && g >= 80.0) ||
-        (g <= 5.0 && g0 >= 80.0))
+    const double shown =
+        gf_distanceNm(GeoPoint{newest.lat, newest.lon}, GeoPoint{record.sample.lat, record.sample.lon}) *
+        kSecondsPerHour / elapsed;
+    const bool borneOut = std::abs(shown - g) <= 0.5 * g;
+    if (((g0 > 5.0 && g >= 10.0 * g0) || (g > 5.0 && g0 >= 10.0 * g) || (g0 <= 5.0 && g >= 80.0) ||
+         (g <= 5.0 && g0 >= 80.0)) &&
+        !borneOut)
         return true;
     if (aircraft.refillState >= 1) return false;
     const double trackChange = std::abs(record.sample.trackDeg - newest.trackDeg);
     if (record.sample.airborne) {
         return g > 120.0 && trackChange <= 1.0 && kStraightAirNm / g * kSecondsPerHour >= elapsed;
     }
-    if (g > 30.0 || trackChange > 2.0) return false;
+    if (g > 30.0 || trackChange > 2.0 || shown > std::max(2.0 * g, g + kSpeedSlackKt)) return false;
     const double needed =
         g == 0.0 ? kGroundWaitCapSeconds : std::min(kStraightGroundNm / g * kSecondsPerHour, kGroundWaitCapSeconds);
     return needed >= elapsed;

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -25,7 +26,6 @@ struct NearUserRow {
 };
 constexpr NearUserRow kNearUserRows[] = {{4.0, 1000.0, 700.0}, {6.0, 3000.0, 4000.0}};
 
-constexpr double kMetresPerDegreeLat = 111132.95;
 constexpr double kFiftyMetresNm = 0.02699784017278618;
 constexpr double kHundredMetresNm = 100.0 / kMetersPerNm;
 constexpr double kThirtyMetresNm = 0.01619870410367171;
@@ -37,13 +37,13 @@ constexpr double kMidSampleMostKt = 43.0;
 constexpr std::int32_t kMidSampleGapTicks = 600;
 constexpr double kSpeedChangeKt = 5.0;
 constexpr double kCreepKt = 5.0;
+// A control point of a taxi curve is brought onto the line ahead of the nose
+// when it lies at least this share of its distance ahead.
+constexpr double kControlAheadShare = 0.25;
+constexpr double kControlShiftM = 10.0;
+constexpr double kBehindNm = 0.5 / kMetersPerNm;  // farther from a standing sample than this is behind it
 
 std::int32_t now() { return g_tick.load(std::memory_order_relaxed); }
-
-double metresPerDegreeLon(double originLat) {
-    const double lat = originLat > 180.0 ? originLat - 360.0 : originLat;
-    return kMetresPerDegreeLat * std::cos(lat * kDegToRad);
-}
 
 double distanceNm(const PosSample& a, const PosSample& b) {
     return gf_distanceNm(gf_samplePoint(a), gf_samplePoint(b));
@@ -143,6 +143,54 @@ void lf_lookForStand(LiveAc& aircraft) {
     }
 }
 
+// Ticks to go from standing at s0 to s1, speeding up evenly to s1's speed.
+// A speed field of 0 on a sample that moved is stale: its speed is the one
+// its position shows on the way to s2. Without either, none (0).
+std::int32_t ticksFromStanding(const LiveAc& aircraft) {
+    const std::deque<PosSample>& queue = aircraft.samples;
+    double speedKt = queue[1].groundSpeedKt;
+    if (speedKt <= 0.0 && queue.size() >= 3 && queue[2].stationary == 0 && queue[2].dueTick > queue[1].dueTick)
+        speedKt = distanceNm(queue[1], queue[2]) * kTicksPerHour /
+                  static_cast<double>(static_cast<std::int64_t>(queue[2].dueTick) - queue[1].dueTick);
+    if (speedKt <= 0.0) return 0;
+    return std::max(gf_roundTicks(distanceNm(queue[0], queue[1]) * kTicksPerHour / (speedKt / 2.0)), kMinSampleTicks);
+}
+
+// An aircraft standing still (s0 at 0 kt) whose next sample moves leaves
+// when the delayed stream does: as late as speeding up from 0 to s1's speed
+// still brings it to s1 by s1's due tick. Until then it stands: a standing
+// copy of s0 due then becomes s1. True when it waits.
+bool lf_waitToLeave(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (queue[0].groundSpeedKt != 0.0 || queue[1].stationary != 0) return false;
+    const std::int32_t leaving = ticksFromStanding(aircraft);
+    const std::int64_t wait = static_cast<std::int64_t>(queue[1].dueTick) - now() - leaving;
+    if (leaving == 0 || wait <= kMinSampleTicks) return false;
+    PosSample standing = queue[0];
+    standing.stationary = 1;
+    standing.dueTick = gsl::narrow<std::int32_t>(now() + wait);
+    queue.insert(queue.begin() + 1, standing);
+    return true;
+}
+
+// An aircraft that fell behind (slowed in a turn) and whose next sample
+// stands still first drives the rest of the way there, at the speed it had
+// (taxi speed at least), then stops: a moving copy of s1 becomes s1.
+bool lf_finishTheWay(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (queue[1].stationary == 0) return false;
+    const double restNm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(queue[1]));
+    if (restNm <= kBehindNm) return false;
+    PosSample there = queue[1];
+    there.stationary = 0;
+    there.groundSpeedKt = std::max(std::max(queue[0].groundSpeedKt, aircraft.taxiSpeedKt), 1.0);
+    there.dueTick = gsl::narrow<std::int32_t>(
+        now() + std::max(gf_roundTicks(restNm * kTicksPerHour / there.groundSpeedKt), kMinSampleTicks));
+    if (queue[1].dueTick <= there.dueTick) queue[1].dueTick = there.dueTick + kMinSampleTicks;
+    queue.insert(queue.begin() + 1, there);
+    return true;
+}
+
 double normalised(double angle) { return gf_normaliseRad(angle); }
 }  // namespace
 
@@ -158,6 +206,7 @@ void nextPosGround(LiveAc& aircraft) {
             if (aircraft.leavingStand != 0) lf_leaveParked(aircraft);
             break;
         default:
+            if (lf_waitToLeave(aircraft) || lf_finishTheWay(aircraft)) break;
             lf_taxiTurn(aircraft);
             if (aircraft.phase == AcPhase::taxi) lf_lookForStand(aircraft);
             break;
@@ -172,13 +221,22 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     const PosSample& s1 = queue[1];
     if (s1.stationary != 0) {
         const std::int64_t gap = std::max<std::int64_t>(static_cast<std::int64_t>(s1.dueTick) - s0.dueTick, 25);
-        const std::int64_t ticks = std::max<std::int64_t>(static_cast<std::int64_t>(s0.dueTick) - now() + gap, 25);
+        std::int64_t ticks = std::max<std::int64_t>(static_cast<std::int64_t>(s0.dueTick) - now() + gap, 25);
+        // On its stand an aircraft stops once its nose is round onto the stand's heading.
+        if (aircraft.phase == AcPhase::parking && aircraft.turnRateBase > 0.0)
+            ticks = std::max<std::int64_t>(
+                ticks, gf_roundTicks(std::fabs(gf_normaliseRad(aircraft.standHeading - aircraft.heading)) /
+                                     aircraft.turnRateBase));
         lf_setNextDue(aircraft, gsl::narrow<std::int32_t>(ticks));
         return;
     }
     aircraft.turnRate = aircraft.turnRateBase;
     const double d = distanceNm(s0, s1);
-    const std::int32_t n = std::max(gf_roundTicks(d * kTicksPerHour / gf_sampleSpeed(aircraft)), kMinSampleTicks);
+    // On the ground the aircraft keeps to the delayed stream: it reaches s1
+    // at s1's due tick. At the speeds the samples report it would run ahead
+    // after a pause in the reports or with a stale speed, and lag behind a
+    // hold's 0 kt.
+    const std::int32_t n = gf_ticksTo(s1.dueTick, now());
     const bool curve = gf_hasCurve(aircraft.curve);
     if (curve || aircraft.turningToBearing != 0) {
         const double a = curve ? aircraft.curve.angleDeg : aircraft.turnToBearingDeg;
@@ -220,18 +278,36 @@ void lf_buildCurve(LiveAc& aircraft) {
     const PosSample s1 = queue[1];
     PosSample& s2 = queue[2];
     if (s2.groundSpeedKt == 0.0) s2.groundSpeedKt = (queue[0].groundSpeedKt + s1.groundSpeedKt) / 2.0;
+    gf_setCurve(aircraft, lf_controlAhead(aircraft, gf_samplePoint(s1)), gf_samplePoint(s2));
+    queue.erase(queue.begin() + 1);  // s1 is only the control point
+}
+
+GeoPoint lf_controlAhead(const LiveAc& aircraft, const GeoPoint& control) {
+    const double eastScale = gf_metresPerDegreeLon(aircraft.lat);
+    const double north = (control.lat - aircraft.lat) * kMetresPerDegreeLat;
+    const double east = gf_lonDifference(aircraft.lon, control.lon) * eastScale;
+    const double facing = aircraft.phase == AcPhase::pushing_back ? aircraft.heading + kPi : aircraft.heading;
+    const double ahead = north * std::cos(facing) + east * std::sin(facing);
+    if (ahead <= kControlAheadShare * std::hypot(north, east)) return control;
+    // Moved towards that line by no more than a feed's noise, so a long leg
+    // does not follow a nose that points a little off.
+    const double shiftNorth = ahead * std::cos(facing) - north, shiftEast = ahead * std::sin(facing) - east;
+    const double share = std::min(1.0, kControlShiftM / std::max(std::hypot(shiftNorth, shiftEast), 1e-9));
+    return {control.lat + share * shiftNorth / kMetresPerDegreeLat, control.lon + share * shiftEast / eastScale};
+}
+
+void gf_setCurve(LiveAc& aircraft, const GeoPoint& control, const GeoPoint& end) {
     GroundCurve& curve = aircraft.curve;
     curve.originLat = aircraft.lat;
     curve.originLon = aircraft.lon;
     curve.xStart = 0.0;
     curve.xEnd = 1.0;
     curve.t = 0.0;
-    const double eastScale = metresPerDegreeLon(curve.originLat);
-    curve.controlNorthM = (s1.lat - curve.originLat) * kMetresPerDegreeLat;
-    curve.controlEastM = gf_lonDifference(curve.originLon, s1.lon) * eastScale;
-    curve.endNorthM = (s2.lat - curve.originLat) * kMetresPerDegreeLat;
-    curve.endEastM = gf_lonDifference(curve.originLon, s2.lon) * eastScale;
-    queue.erase(queue.begin() + 1);  // s1 is only the control point
+    const double eastScale = gf_metresPerDegreeLon(curve.originLat);
+    curve.controlNorthM = (control.lat - curve.originLat) * kMetresPerDegreeLat;
+    curve.controlEastM = gf_lonDifference(curve.originLon, control.lon) * eastScale;
+    curve.endNorthM = (end.lat - curve.originLat) * kMetresPerDegreeLat;
+    curve.endEastM = gf_lonDifference(curve.originLon, end.lon) * eastScale;
 }
 
 bool gf_curvePoint(const GroundCurve& curve, GeoPoint& position, double& heading, double x) {
@@ -242,7 +318,7 @@ bool gf_curvePoint(const GroundCurve& curve, GeoPoint& position, double& heading
     const double north = 2.0 * u * t * curve.controlNorthM + t * t * curve.endNorthM;
     const double east = 2.0 * u * t * curve.controlEastM + t * t * curve.endEastM;
     position.lat = curve.originLat + north / kMetresPerDegreeLat;
-    double lon = curve.originLon + east / metresPerDegreeLon(curve.originLat);
+    double lon = curve.originLon + east / gf_metresPerDegreeLon(curve.originLat);
     if (lon >= 180.0) lon -= 360.0;
     if (lon < -180.0) lon += 360.0;
     position.lon = lon;
@@ -250,6 +326,40 @@ bool gf_curvePoint(const GroundCurve& curve, GeoPoint& position, double& heading
     const double dEast = 2.0 * t * (curve.endEastM - curve.controlEastM) + 2.0 * u * curve.controlEastM;
     heading = gf_wrapHeading(std::atan2(dEast, dNorth));
     return true;
+}
+
+namespace {
+// How fast the curve's point moves as its parameter runs (metres per unit).
+double curveSpeedM(const GroundCurve& curve, double t) {
+    const double north = 2.0 * t * (curve.endNorthM - curve.controlNorthM) + 2.0 * (1.0 - t) * curve.controlNorthM;
+    const double east = 2.0 * t * (curve.endEastM - curve.controlEastM) + 2.0 * (1.0 - t) * curve.controlEastM;
+    return std::hypot(north, east);
+}
+}  // namespace
+
+double gf_curveLengthM(const GroundCurve& curve, double from, double to) {
+    // Simpson's rule: the speed is the root of a quadratic, smooth enough.
+    constexpr int kIntervals = 16;
+    if (!gf_hasCurve(curve) || !(to > from)) return 0.0;
+    const double h = (to - from) / kIntervals;
+    double sum = curveSpeedM(curve, from) + curveSpeedM(curve, to);
+    for (int k = 1; k < kIntervals; ++k) sum += (k % 2 == 1 ? 4.0 : 2.0) * curveSpeedM(curve, from + k * h);
+    return sum * h / 3.0;
+}
+
+double gf_curveAdvance(const GroundCurve& curve, double t, double share) {
+    const double metres = share * gf_curveLengthM(curve, 0.0, 1.0);
+    if (!(metres > 0.0)) return t + share;
+    // Newton's steps on the length from t; where the speed is 0 (a control
+    // point on the start) the plain step starts it.
+    double next = std::min(t + share, 1.0);
+    for (int k = 0; k < 20; ++k) {
+        const double speed = curveSpeedM(curve, next);
+        const double missingM = gf_curveLengthM(curve, t, next) - metres;
+        if (!(speed > 1e-9) || std::fabs(missingM) < 1e-5) break;
+        next = std::clamp(next - missingM / speed, t, 1.0);
+    }
+    return next;
 }
 
 void lf_insertMidSample(LiveAc& aircraft) {

@@ -22,10 +22,26 @@ void lf_scheduleNextSample(LiveAc& aircraft);
 // The point and the heading (radians, [0, 2*pi)) at x on the curve; false
 // without a curve or outside its x range.
 bool gf_curvePoint(const GroundCurve& curve, GeoPoint& position, double& heading, double x);
+// The curve's length in metres between two values of its parameter.
+double gf_curveLengthM(const GroundCurve& curve, double from, double to);
+// The parameter `share` of the curve's whole length on from t. The
+// parameter itself runs fast where the control point lies far and slowly
+// where it lies close: stepping it evenly would crawl away from a sample
+// close behind the control point and then race to a far one.
+double gf_curveAdvance(const GroundCurve& curve, double t, double share);
 
 // The taxi curve from the aircraft's position through s1 (its control
 // point, taken out of the queue) to s2.
 void lf_buildCurve(LiveAc& aircraft);
+// A curve's control point as the curve should have it: brought towards the
+// line ahead of the nose (behind the tail when pushed), by 10 m at most, so
+// the curve leaves the way the aircraft points and a noisy or coarse stream
+// turns into a smooth way rather than a turn on the spot at every sample;
+// kept where it is when it lies off to the side or behind.
+GeoPoint lf_controlAhead(const LiveAc& aircraft, const GeoPoint& control);
+// A curve from the aircraft's position through the control point to the end
+// (its parameter at the start; its step and angle are the caller's).
+void gf_setCurve(LiveAc& aircraft, const GeoPoint& control, const GeoPoint& end);
 // A sample half way between s0 and s1 becomes the new s1.
 void lf_insertMidSample(LiveAc& aircraft);
 // A mid sample where s0 and s1 differ much in speed and lie far apart.

@@ -27,6 +27,9 @@ constexpr double kStandNearNm = 0.0458963282937365;       // 85 m
 constexpr double kStandGiveUpNm = 0.10799136069114472;    // 200 m
 constexpr double kLandingBoxDeg = 0.00015;
 constexpr double kTakeOffSeenKt = 43.0;
+constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
+constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
+constexpr double kHoldReachKt = 30.0;
 constexpr std::int32_t kCollapseGapTicks = 1500;
 constexpr std::int64_t kWeekTicks = 60480000;
 
@@ -43,6 +46,21 @@ double distanceNm(const PosSample& a, const PosSample& b) {
 // |bearing(from -> to) - heading| in degrees, the difference put into [-180, 180].
 double offHeadingDeg(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
     return gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_samplePoint(from), gf_samplePoint(to)));
+}
+
+// How far from where it holds the stream may resume and the hold end: the
+// holding threshold, and as far again as a taxiing aircraft (30 kt) gets in
+// the time it has held (a feed's pause of a minute or so is no new aircraft).
+double lf_holdReachNm(const LiveAc& aircraft) {
+    const double heldTicks = std::max(static_cast<double>(now() - static_cast<std::int64_t>(aircraft.holdStartTick)), 0.0);
+    return HOLDING_THRESHOLD_METERS.value / kMetersPerNm + heldTicks * kHoldReachKt / kTicksPerHour;
+}
+
+// The speed (kt) at which the stream went from one sample to the next in the
+// time between their due ticks.
+double lf_shownSpeedKt(const PosSample& from, const PosSample& to) {
+    const double ticks = std::max(static_cast<double>(static_cast<std::int64_t>(to.dueTick) - from.dueTick), 1.0);
+    return distanceNm(from, to) * kTicksPerHour / ticks;
 }
 
 void logEmptyQueue(const char* operation) { gf_logMarked(fmt::format("{} empty sz?", operation)); }
@@ -126,6 +144,20 @@ bool lf_movingSample(LiveAc& aircraft, PosSample& sample) {
     return true;
 }
 
+// A parked aircraft whose stream has left the stand leaves when the delayed
+// stream does: by the sample's due tick the stream has come this far from
+// the stand, which at taxi speed takes so long. Never before the next tick.
+void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
+    if (aircraft.samples.empty()) return;
+    std::int64_t due = static_cast<std::int64_t>(now()) + 1;
+    if (aircraft.taxiSpeedKt > 0.0) {
+        const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
+        due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
+                                              gf_roundTicks(d * kTicksPerHour / aircraft.taxiSpeedKt));
+    }
+    aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
+}
+
 // The stream of an aircraft on (or driving onto) its stand.
 bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     const AcLifeState state = aircraft.lifeState;
@@ -162,7 +194,11 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         aircraft.standDistMax = d;
         ++aircraft.awayCount;
         const double moved = d - aircraft.standDistFirst;
-        if ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) || moved > aircraft.radiusNm) {
+        // A standing stream wanders a few metres: slower than 3 kt and within
+        // 10 m of where it was first seen, it is still standing.
+        const bool wandering = sample.groundSpeedKt < kStandingKt && moved <= kStandingNoiseNm;
+        if (!wandering &&
+            ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) || moved > aircraft.radiusNm)) {
             lf_leaveStand(aircraft, sample);
             return true;
         }
@@ -199,7 +235,11 @@ void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSamp
     if (aircraft.takeOffSeen != 0 || aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
     if (aircraft.landed == 0) {
         const bool rolling = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
-        if ((sample.airborne != 0 || rolling) && aircraft.phase == AcPhase::taxi) lf_towedTakeOff(aircraft);
+        // A feed's on-ground flag flips now and then: an aircraft reported
+        // airborne while it taxis slower than any take-off still taxis.
+        const bool lifted = sample.airborne != 0 && (sample.groundSpeedKt >= kTakeOffSeenKt ||
+                                                     aircraft.sizeCategory == SizeCategory::Rotorcraft);
+        if ((lifted || rolling) && aircraft.phase == AcPhase::taxi) lf_towedTakeOff(aircraft);
         return;
     }
     if (last.airborne == 0 || sample.airborne == 0) return;
@@ -213,8 +253,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
         removeAircraftFromSim(aircraft);
         return;
     }
-    if (aircraft.holding != 0 && !queue.empty() &&
-        distanceNm(sample, queue.front()) * kMetersPerNm > HOLDING_THRESHOLD_METERS.value) {
+    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft)) {
         aircraft.holding = 0;
         aircraft.holdStartTick = 0;
         removeAircraftFromSim(aircraft);
@@ -331,7 +370,16 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
         if (inBox) {
             if (airOnly) return false;
             if (aircraft.takeOffSeen != 0 && sample.groundSpeedKt > 0.0 && last.groundSpeedKt >= 50.0) return false;
+            // An aircraft that was moving comes to rest here, the last bit of its way.
+            if (last.stationary == 0 && last.groundSpeedKt >= kStandingKt) return true;
+            // One that stands holds its place and heading against the noise of
+            // its stream, until the stream moves off by its speed and by its position.
+            if (sample.groundSpeedKt >= kStandingKt && lf_shownSpeedKt(last, sample) >= kStandingKt) return true;
+            // Standing where the last sample stands, still due when the stream
+            // said it: the delayed stream stands that long.
+            const std::int32_t due = sample.dueTick;
             sample = last;
+            sample.dueTick = due;
             sample.groundSpeedKt = 0.0;
             sample.stationary = 1;
             return true;
@@ -356,7 +404,7 @@ void lf_leaveStand(LiveAc& aircraft, PosSample& sample) {
                 lf_towedCheck(aircraft);
                 aircraft.wantsStand = 0;
             }
-            gf_releaseHoldSample(aircraft);
+            lf_releaseToLeave(aircraft, sample);
         }
         gf_restoreDelayWindow(aircraft);
     }

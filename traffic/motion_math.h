@@ -51,6 +51,13 @@ inline bool gf_samePosition(const PosSample& a, const PosSample& b) {
     return gf_samePosition(a.lat, a.lon, b.lat, b.lon);
 }
 
+// The flat metre frame of the ground curves and steering: metres per degree
+// of latitude, and of longitude at a latitude (one above 180 is taken - 360).
+inline constexpr double kMetresPerDegreeLat = 111132.95;
+inline double gf_metresPerDegreeLon(double lat) {
+    return kMetresPerDegreeLat * std::cos((lat > 180.0 ? lat - 360.0 : lat) * kDegToRad);
+}
+
 inline GeoPoint gf_samplePoint(const PosSample& sample) { return {sample.lat, sample.lon}; }
 inline GeoPoint gf_acPoint(const LiveAc& aircraft) { return {aircraft.lat, aircraft.lon}; }
 

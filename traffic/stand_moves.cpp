@@ -55,7 +55,9 @@ void lf_startPushBack(LiveAc& aircraft) {
     const GeoPoint behind = gf_destinationPoint(here, back, kPushBackStandRadii * stand->radius * kFeetPerNm);
     PosSample straightEnd = taxiSample(aircraft, behind);
     aircraft.samples.front().groundSpeedKt = aircraft.taxiSpeedKt;
+    // The tail leads now: no turn left over from the last taxi towards where the stream goes.
     aircraft.targetBearing = aircraft.heading;
+    aircraft.turningToBearing = 0;
     const std::int32_t t = taxiTicks(aircraft, gf_distanceNm(here, behind));
     straightEnd.dueTick = dueIn(t);
     aircraft.samples.resize(1);

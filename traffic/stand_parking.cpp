@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "refdata/code_tables.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/engine_services.h"
+#include "traffic/ground_movement.h"
 #include "traffic/known_samples.h"
 #include "traffic/motion_math.h"
 #include "traffic/park_airport.h"
@@ -21,6 +23,9 @@ namespace {
 constexpr std::int32_t kFewestDriveTicks = 100;
 constexpr std::int32_t kStopAfterTicks = 50;
 constexpr double kNeighbourMargin = 1.1;
+// Closer to the stand than this, or this close to its axis, the aircraft drives straight in.
+constexpr double kStraightInM = 2.0;
+constexpr double kOnAxisM = 1.0;
 
 LiveAc* firstOnStand(std::int32_t standId) {
     for (LiveAc& aircraft : g_liveAcs)
@@ -103,8 +108,11 @@ void drive2Stand(LiveAc& aircraft, double standLat, double standLon, double stan
     PosSample& last = queue.back();
     const bool alreadyThere = gf_samePosition(last.lat, last.lon, standLat, standLon);
     const double distance = gf_distanceNm(gf_samplePoint(last), GeoPoint{standLat, standLon});
-    const std::int32_t ticks =
-        std::max(gf_roundTicks(distance * kTicksPerHour / aircraft.taxiSpeedKt), kFewestDriveTicks);
+    gf_clearCurve(aircraft.curve);
+    const double turnRad = alreadyThere ? 0.0 : lf_curveOntoStand(aircraft, GeoPoint{standLat, standLon}, standHeading);
+    // At taxi speed, and with the time the nose needs to come round at the category's rate.
+    std::int32_t ticks = std::max(gf_roundTicks(distance * kTicksPerHour / aircraft.taxiSpeedKt), kFewestDriveTicks);
+    if (aircraft.turnRateBase > 0.0) ticks = std::max(ticks, gf_roundTicks(turnRad / aircraft.turnRateBase));
     last.groundSpeedKt = aircraft.taxiSpeedKt;
 
     PosSample onStand;
@@ -129,6 +137,33 @@ void drive2Stand(LiveAc& aircraft, double standLat, double standLon, double stan
 
     aircraft.targetBearing = standHeading;
     gf_restoreDelayWindow(aircraft);
+}
+
+double lf_curveOntoStand(LiveAc& aircraft, const GeoPoint& stand, double standHeading) {
+    // The stand as seen from the aircraft, in metres, and along and across its axis.
+    const double north = (stand.lat - aircraft.lat) * kMetresPerDegreeLat;
+    const double east = gf_lonDifference(aircraft.lon, stand.lon) * gf_metresPerDegreeLon(aircraft.lat);
+    const double axisNorth = std::cos(standHeading), axisEast = std::sin(standHeading);
+    const double ahead = north * axisNorth + east * axisEast;
+    const double aside = north * axisEast - east * axisNorth;
+    if (ahead < kStraightInM || std::fabs(aside) < kOnAxisM) {
+        const double way = std::atan2(east, north);
+        return std::fabs(gf_normaliseRad(way - aircraft.heading)) + std::fabs(gf_normaliseRad(standHeading - way));
+    }
+    // Where the aircraft's heading meets the axis, kept between half and
+    // all of the way back to level with the aircraft.
+    double back = ahead / 2.0;
+    const double headingNorth = std::cos(aircraft.heading), headingEast = std::sin(aircraft.heading);
+    const double det = headingNorth * axisEast - headingEast * axisNorth;
+    if (std::fabs(det) > 1e-6 && (north * axisEast - east * axisNorth) / det > 0.0)
+        back = std::clamp((headingNorth * east - headingEast * north) / det, ahead / 2.0, ahead);
+    const double controlNorth = north - back * axisNorth, controlEast = east - back * axisEast;
+    const GeoPoint control{aircraft.lat + controlNorth / kMetresPerDegreeLat,
+                           aircraft.lon + controlEast / gf_metresPerDegreeLon(aircraft.lat)};
+    gf_setCurve(aircraft, control, stand);
+    const double leaving = std::atan2(controlEast, controlNorth);
+    aircraft.curve.angleDeg = gf_headingDifferenceDeg(leaving, standHeading);
+    return std::fabs(gf_normaliseRad(leaving - aircraft.heading)) + aircraft.curve.angleDeg * kDegToRad;
 }
 
 bool lf_standTaken(std::int32_t standId, std::string_view callsign) {

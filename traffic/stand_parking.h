@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "airports/stands.h"
+#include "foundation/geodesy.h"
 #include "traffic/aircraft_records.h"
 
 // The search radii around the end of the stream: narrow while the aircraft
@@ -24,6 +25,11 @@ void try2Park(LiveAc& aircraft, bool wide);
 // Appends the path onto the stand: the stand reached at taxi speed, then a
 // stop half a second later; ends a hold.
 void drive2Stand(LiveAc& aircraft, double standLat, double standLon, double standHeading);
+// The drive onto the stand as a curve through a point on the stand's axis
+// behind it, so the nose comes round onto the axis on the way in; none when
+// the aircraft is on the axis already, level with the stand or past it.
+// Gives how far the nose turns on the way in (radians).
+double lf_curveOntoStand(LiveAc& aircraft, const GeoPoint& stand, double standHeading);
 // True when the stand may be used (its occupant, if any, was removed or does not count).
 bool lf_standTaken(std::int32_t standId, std::string_view callsign);
 // True when the live aircraft on the adjacent stand does not collide with the aircraft on the stand.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <optional>
 
 #include "airports/airport_services.h"
@@ -11,6 +12,7 @@
 #include "traffic/ai_controls.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
+#include "traffic/stand_parking.h"
 #include "traffic/state.h"
 
 namespace {
@@ -32,11 +34,175 @@ bool headingFollowsSteps(AcPhase phase) {
     return phase == AcPhase::take_off || phase == AcPhase::flying || phase == AcPhase::parked || phase == AcPhase::birth;
 }
 
+// On the ground an aircraft moves the way its nose points (its tail while
+// pushed back): where the way to go lies more than kSteerFreeRad off, it
+// slows, down to a creep round a small circle at kSteerStopRad, and turns
+// towards that way at no less than its category's rate. Real aircraft slow
+// down in turns too; the time lost is made up on the rest of the way to the
+// sample.
+constexpr double kSteerFreeRad = 12.0 * kDegToRad;
+constexpr double kSteerStopRad = 27.0 * kDegToRad;
+constexpr double kCatchUpLeastKt = 10.0;
+constexpr double kSteerLeastStepM = 0.01;  // a tick's step at 1 m/s
+constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
+
+// A helicopter may move sideways close to the ground; aircraft may not.
+bool steersOnGround(const LiveAc& aircraft) {
+    return aircraft.groundMode != 0 && aircraft.sizeCategory != SizeCategory::Rotorcraft &&
+           (aircraft.phase == AcPhase::taxi || aircraft.phase == AcPhase::parking ||
+            aircraft.phase == AcPhase::pushing_back);
+}
+
+double facingOf(const LiveAc& aircraft, double heading) {
+    return aircraft.phase == AcPhase::pushing_back ? heading + kPi : heading;
+}
+
+// The share (0 to 1) of its step an aircraft on the ground makes when its
+// nose (or tail) lies `off` radians off the way.
+double steerShare(double off) {
+    const double a = std::fabs(off);
+    if (a <= kSteerFreeRad) return 1.0;
+    if (a >= kSteerStopRad) return 0.0;
+    return (kSteerStopRad - a) / (kSteerStopRad - kSteerFreeRad);
+}
+
+void turnTowards(LiveAc& aircraft, double wanted, double rate) {
+    const double difference = gf_normaliseRad(wanted - aircraft.heading);
+    if (std::fabs(difference) > kTurnDeadBandRad) aircraft.heading += std::copysign(rate, difference);
+    aircraft.heading = wrapHeadingFast(aircraft.heading);
+}
+
+// The speed (kt) the aircraft may make up lost time at: twice the front
+// sample's, or twice the one the stream shows from it to the next (a speed
+// field may be stale), 10 kt at least; a late aircraft arrives late rather
+// than darting.
+double catchUpKt(const LiveAc& aircraft) {
+    const std::deque<PosSample>& queue = aircraft.samples;
+    double kt = std::max(queue[0].groundSpeedKt, kCatchUpLeastKt / 2.0);
+    if (queue.size() >= 2 && queue[1].dueTick > queue[0].dueTick)
+        kt = std::max(kt, gf_distanceNm(gf_samplePoint(queue[0]), gf_samplePoint(queue[1])) * kTicksPerHour /
+                              static_cast<double>(static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick));
+    return 2.0 * kt;
+}
+
+// The rest of the way to the front sample spread over the ticks left to its
+// due tick, after a tick that made only part of its step: never slower than
+// planned, and no faster than catchUpKt.
+void catchUp(LiveAc& aircraft) {
+    if (aircraft.samples.empty()) return;
+    const PosSample& target = aircraft.samples.front();
+    double left = std::max(static_cast<double>(target.dueTick) - g_tick.load(), 1.0);
+    const double fastestNm = catchUpKt(aircraft) / kTicksPerHour;
+    GroundCurve& curve = aircraft.curve;
+    if (hasCurve(curve)) {
+        // The step is a share of the curve's whole length.
+        const double wholeM = gf_curveLengthM(curve, 0.0, 1.0);
+        const double restM = gf_curveLengthM(curve, curve.t, 1.0);
+        left = std::max(left, restM / kMetersPerNm / fastestNm);
+        if (wholeM > 0.0) curve.tStep = std::max(curve.tStep, restM / wholeM / left);
+    } else {
+        const double restNm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
+        const double plannedNm = gf_distanceNm(gf_acPoint(aircraft), GeoPoint{aircraft.lat + aircraft.latStep,
+                                                                              aircraft.lon + aircraft.lonStep});
+        left = std::max(left, restNm / fastestNm);
+        if (plannedNm > 0.0 && restNm > 0.0) left = std::min(left, restNm / plannedNm);
+        aircraft.latStep = (target.lat - aircraft.lat) / std::max(left, 1.0);
+        aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / std::max(left, 1.0);
+    }
+}
+
+// Far off the way (its sample beside or behind it) the aircraft does not
+// turn on the spot: it rolls slowly the way its nose (tail) points while it
+// turns, so it comes round on a small circle; then it aims straight at the
+// sample (a curve it was on is left), or, driving onto its stand, takes the
+// way onto the stand's axis anew from where it is.
+void creepRound(LiveAc& aircraft, double stepM) {
+    GroundCurve& curve = aircraft.curve;
+    if (hasCurve(curve)) gf_clearCurve(curve);
+    const double metres = std::min(stepM, kCreepRoundM);
+    const double facing = facingOf(aircraft, aircraft.heading);
+    aircraft.lat += metres * std::cos(facing) / kMetresPerDegreeLat;
+    aircraft.lon += metres * std::sin(facing) / gf_metresPerDegreeLon(aircraft.lat);
+    if (aircraft.phase == AcPhase::parking)
+        lf_curveOntoStand(aircraft, GeoPoint{aircraft.standLat, aircraft.standLon}, aircraft.standHeading);
+}
+
+void moveAndTurnOnGround(LiveAc& aircraft) {
+    GroundCurve& curve = aircraft.curve;
+    const bool onCurve = hasCurve(curve);
+    GeoPoint to{aircraft.lat + aircraft.latStep, aircraft.lon + aircraft.lonStep};
+    std::optional<double> wanted;
+    double nextT = curve.t;
+    if (onCurve) {
+        nextT = std::clamp(gf_curveAdvance(curve, curve.t, curve.tStep), 0.0, 0.999999);
+        double tangent = 0.0;
+        if (!gf_curvePoint(curve, to, tangent, nextT)) {
+            gf_log(fmt::format("{} error in curve at index: {:.2F}", aircraft.callsign, nextT));
+            curve.t = nextT;
+            return;
+        }
+        wanted = facingOf(aircraft, tangent);
+    }
+    const double north = (to.lat - aircraft.lat) * kMetresPerDegreeLat;
+    const double east = gf_lonDifference(aircraft.lon, to.lon) * gf_metresPerDegreeLon(aircraft.lat);
+    // Creeping into place (slower than 1 m/s) it keeps its nose, as on a
+    // stream's last few noisy metres.
+    const bool moving = std::hypot(north, east) >= kSteerLeastStepM;
+    const double way = moving ? std::atan2(east, north) : 0.0;
+    if (!wanted) {
+        if (moving)
+            wanted = facingOf(aircraft, way);
+        else if (aircraft.phase == AcPhase::parking)
+            wanted = aircraft.targetBearing;
+    }
+    if (!moving) {
+        if (wanted) turnTowards(aircraft, *wanted, aircraft.turnRate);
+        aircraft.lat = to.lat;
+        aircraft.lon = to.lon;
+        curve.t = nextT;
+        return;
+    }
+    const double offBefore = gf_normaliseRad(way - facingOf(aircraft, aircraft.heading));
+    // Slowed, it turns at its category's rate at least; standing, at twice that.
+    const double least = std::fabs(offBefore) >= kSteerStopRad   ? 2.0 * aircraft.turnRateBase
+                         : std::fabs(offBefore) > kSteerFreeRad ? aircraft.turnRateBase
+                                                                 : 0.0;
+    const double rate = std::max(aircraft.turnRate, least);
+    if (wanted) turnTowards(aircraft, *wanted, rate);
+    const double share = steerShare(gf_normaliseRad(way - facingOf(aircraft, aircraft.heading)));
+    if (share >= 1.0) {
+        aircraft.lat = to.lat;
+        aircraft.lon = to.lon;
+        curve.t = nextT;
+        return;
+    }
+    if (share > 0.0) {
+        if (onCurve) {
+            double tangent = 0.0;
+            if (gf_curvePoint(curve, to, tangent, curve.t + share * (nextT - curve.t))) {
+                curve.t += share * (nextT - curve.t);
+                aircraft.lat = to.lat;
+                aircraft.lon = to.lon;
+            }
+        } else {
+            aircraft.lat += share * aircraft.latStep;
+            aircraft.lon += share * aircraft.lonStep;
+        }
+    } else {
+        creepRound(aircraft, std::hypot(north, east));
+    }
+    catchUp(aircraft);
+}
+
 void moveAndTurn(LiveAc& aircraft) {
+    if (steersOnGround(aircraft)) {
+        moveAndTurnOnGround(aircraft);
+        return;
+    }
     std::optional<double> wanted;
     if (hasCurve(aircraft.curve)) {
         GroundCurve& curve = aircraft.curve;
-        curve.t = std::clamp(curve.t + curve.tStep, 0.0, 0.999999);
+        curve.t = std::clamp(gf_curveAdvance(curve, curve.t, curve.tStep), 0.0, 0.999999);
         GeoPoint point;
         double tangent = 0.0;
         if (gf_curvePoint(curve, point, tangent, curve.t)) {

@@ -1,7 +1,9 @@
 // The motion of one live aircraft in one tick: the steps set per sample are
-// applied, the heading turns towards the wanted one, and the flare, the
-// lowering of the nose after touch-down, the rotation and the climb-out run.
-// Traffic thread; only additions, comparisons and one curve point per tick.
+// applied (on the ground the way the nose points, slowing while it turns),
+// the heading turns towards the wanted one, and the flare, the lowering of
+// the nose after touch-down, the rotation and the climb-out run. Traffic
+// thread; a few additions, comparisons, one direction and at most two curve
+// points per tick.
 #pragma once
 
 struct LiveAc;

@@ -498,7 +498,8 @@ TEST(RealTrafficRealFeed, GroundPositionsComeInCoarseStepsAndWander) {
 // speeds, and covers the jump drawn for it (or the longest pause).
 TEST(RealTrafficRealFeed, ReportsPauseWhileTaxiingAndJumpAfterwards) {
     const RealFeedOptions o;
-    const TrackPath path(departure(), kEhamFt);
+    const TrackSpec track = departure();  // the path keeps a reference to it
+    const TrackPath path(track, kEhamFt);
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         const auto reports = reportsOf(departure(), withSeed(seed));
         int pauses = 0;

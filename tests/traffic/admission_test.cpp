@@ -150,6 +150,7 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         double elapsed;  // s
         bool refilling;
         bool accepted;
+        double latStep = 0.0002;  // degrees north of the first record (22 m)
     };
     const Case cases[] = {
         {"exactly a second later", 5000, 100, 100, 90, 90, 1.0, false, false},
@@ -170,6 +171,10 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         {"ground standing, after 15 s", 0, 0, 0, 90, 90, 15.1, false, true},
         {"ground turning", 0, 10, 10, 90, 93, 2.0, false, true},
         {"ground at 31 kt", 0, 31, 31, 90, 90, 2.0, false, true},
+        // A speed field stale at 0 kt in a take-off roll: the position shows the speed.
+        {"from a stale 0 kt to 90 kt, 185 m on in 4 s", 0, 0, 90, 90, 90, 4.0, false, true, 0.00166},
+        {"from a stale 0 kt to 90 kt, 22 m on in 4 s", 0, 0, 90, 90, 90, 4.0, false, false},
+        {"ground straight at a stale 2 kt, 150 m on in 4 s", 0, 2, 2, 90, 90, 4.0, false, true, 0.00135},
     };
     std::uint32_t hexId = 60000;
     for (const Case& c : cases) {
@@ -189,7 +194,7 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         r.groundSpeedKt = c.speed1;
         r.trackDeg = c.track1;
         r.timestamp += c.elapsed;
-        r.lat += 0.0002;  // moved: a repeated position in the air is refused
+        r.lat += c.latStep;  // moved: a repeated position in the air is refused
         feed(r);
         tick();
         EXPECT_EQ(live(hexId)->samples.size(), c.accepted ? 2U : 1U);

@@ -202,7 +202,15 @@ inline StreamRecord makeRecord(const Rec& r) {
 
 class EngineTest : public ::testing::Test {
 protected:
-    EngineTest() {
+    EngineTest() { freshEngine(); }
+    ~EngineTest() override {
+        g_engineServices = gf_engineServices();
+        resetEngine();
+    }
+
+    // The engine as at the start of a test: reset, with the models and the
+    // scripted services (for the next case of a table, too).
+    void freshEngine() {
         resetEngine();
         gf_seedRng(7);
         gf_airlineId("");
@@ -214,17 +222,17 @@ protected:
         addModel("EC35", kRotorcraftSet, 10.2 * 0.5 / 1852);
         addModel("F16", kHighPerfSet, 9.96 * 0.5 / 1852);
         addModel("C172", std::nullopt, kHalfSpanC172);
+        sim = FakeSim{};
+        standOptions.clear();
+        staticCgRequests.clear();
         installServices();
+        user = UserState{};
         user.lat = kFieldLat - 1.0;  // far from everything, in the air
         user.lon = kFieldLon;
         user.altitudeFt = 30000.0;
         g_userRef = user;
         g_userOnGround = false;
         g_rangeMeters = 40 * 1852;
-    }
-    ~EngineTest() override {
-        g_engineServices = gf_engineServices();
-        resetEngine();
     }
 
     static void resetEngine() {

@@ -103,6 +103,47 @@ TEST_F(GroundMovement, ThePushBackTurnsOnlyWhenTheStreamToldItsSide) {
     EXPECT_EQ(aircraft.targetBearing, aircraft.heading);
 }
 
+// Pushed back, the aircraft moves the way its tail points, tick by tick:
+// straight back, then round the curve to the side the stream shows, its
+// tail within a few degrees of the way all along, whatever turn its last
+// taxi left behind.
+TEST_F(GroundMovement, APushBackMovesTheWayItsTailPoints) {
+    struct Case {
+        const char* name;
+        bool turnLeftOver;  // the last taxi was still turning towards a bearing
+        bool sideKnown;
+    };
+    const Case cases[] = {{"straight back", false, false},
+                          {"straight back, a turn left over", true, false},
+                          {"turning to the side the stream shows", false, true},
+                          {"turning, a turn left over", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3);
+        aircraft.turningToBearing = c.turnLeftOver ? 1 : 0;
+        aircraft.targetBearing = 0.5;
+        aircraft.turnSide[0] = 1;
+        aircraft.turnSide[1] = c.sideKnown ? 1 : 0;
+        aircraft.leavingStand = 1;
+        aircraft.samples.front().dueTick = g_tick;
+        aircraft.samples.push_back(sampleAt(moved(standPoint(3), 180.0, 40.0), 3.0, g_tick + 3000));
+        double largestOffDeg = 0.0, turnedDeg = 0.0;
+        const double startHeading = aircraft.heading;
+        for (int k = 0; k < 6000 && aircraft.phase != AcPhase::pushed_back; ++k) {
+            const GeoPoint before{aircraft.lat, aircraft.lon};
+            tick();
+            if (metresBetween(before, {aircraft.lat, aircraft.lon}) < 0.005) continue;
+            const double way = gf_bearingRad(before, {aircraft.lat, aircraft.lon});
+            largestOffDeg = std::max(largestOffDeg, gf_headingDifferenceDeg(aircraft.heading + kPi, way));
+        }
+        turnedDeg = gf_headingDifferenceDeg(startHeading, aircraft.heading);
+        EXPECT_EQ(aircraft.phase, AcPhase::pushed_back);
+        EXPECT_LE(largestOffDeg, 5.0) << "the tail leads";
+        EXPECT_NEAR(turnedDeg, c.sideKnown ? 90.0 : 0.0, 3.0);
+    }
+}
+
 TEST_F(GroundMovement, TaxiTurnsOf44DegreesCurveSharpOnesGetAMidSampleAnd170DegreesNothing) {
     struct Case {
         const char* name;
@@ -213,7 +254,7 @@ TEST_F(GroundMovement, TheTurnRateFitsTheTurnIntoTheTimeToTheNextSample) {
     struct Case {
         const char* name;
         double turnDeg;
-        double metres;  // to the next sample, at 10 kt
+        double metres;  // to the next sample, due at 10 kt
         Rate rate;
         double factor;  // exact factor of the base rate, where it is one
         bool widened;
@@ -238,7 +279,9 @@ TEST_F(GroundMovement, TheTurnRateFitsTheTurnIntoTheTimeToTheNextSample) {
         aircraft.turnToBearingDeg = c.turnDeg;
         aircraft.maxAdvance = aircraft.maxDelay = 1000;
         aircraft.samples.front() = sampleAt({aircraft.lat, aircraft.lon}, 10.0, 40000);
-        aircraft.samples.push_back(sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, c.metres), 10.0, 60000));
+        // Due when 10 kt bring the aircraft there.
+        const std::int32_t due = 40000 + gf_roundTicks(c.metres / kMetersPerNm * kTicksPerHour / 10.0);
+        aircraft.samples.push_back(sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, c.metres), 10.0, due));
         lf_scheduleNextSample(aircraft);
         const double factor = aircraft.turnRate / aircraft.turnRateBase;
         switch (c.rate) {

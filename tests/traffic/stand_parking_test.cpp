@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ground_fixture.h"
+#include "traffic/ground_movement.h"
 #include "traffic/known_samples.h"
 #include "traffic/stand_moves.h"
 #include "traffic/stand_parking.h"
@@ -12,6 +13,7 @@
 namespace {
 
 using ground_test::GroundTest;
+using ground_test::metresBetween;
 using ground_test::moved;
 using ground_test::sampleAt;
 
@@ -180,16 +182,24 @@ TEST_F(StandParking, TheDriveOntoTheStandTakesAtLeastOneSecondAndEndsAHold) {
     struct Case {
         const char* name;
         double metres;
+        double headingDeg;
         std::int32_t ticks;
     };
-    // 50 m at the B738's 4 kt: 50 / 1852 * 360000 / 4.
-    const Case cases[] = {{"1 m away", 1.0, 100}, {"50 m away", 50.0, 2430}, {"on the stand", 0.0, 100}};
+    // 50 m at the B738's 4 kt: 50 / 1852 * 360000 / 4; a nose 90 degrees off
+    // comes round at 0.07 degrees a tick.
+    const Case cases[] = {{"1 m away", 1.0, 0.0, 100},
+                          {"50 m away", 50.0, 0.0, 2430},
+                          {"on the stand", 0.0, 0.0, 100},
+                          {"1 m away, the nose east", 1.0, 90.0, 1286}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
         LiveAc& aircraft = arriving(c.metres);
         aircraft.samples.pop_front();
         aircraft.samples.front().dueTick = 20100;
+        aircraft.lat = aircraft.samples.front().lat;
+        aircraft.lon = aircraft.samples.front().lon;
+        aircraft.heading = c.headingDeg * kDegToRad;
         aircraft.refillState = 1;
         aircraft.maxAdvance = aircraft.maxDelay = 1000;
         drive2Stand(aircraft, stand(3).latitude, stand(3).longitude, stand(3).heading);
@@ -205,9 +215,52 @@ TEST_F(StandParking, TheDriveOntoTheStandTakesAtLeastOneSecondAndEndsAHold) {
         EXPECT_EQ(stopped.stationary, 1);
         EXPECT_EQ(stopped.lat, stand(3).latitude);
         EXPECT_EQ(aircraft.targetBearing, stand(3).heading);
+        EXPECT_FALSE(gf_hasCurve(aircraft.curve)) << "straight in on the axis";
         EXPECT_EQ(aircraft.refillState, 0);
         EXPECT_EQ(aircraft.maxAdvance, 3000);
         EXPECT_EQ(aircraft.maxDelay, 3000);
+    }
+}
+
+// Off the stand's axis the way in is a curve through a point on the axis
+// behind the stand: it ends on the stand along the axis, and leaves the way
+// the nose points where that meets the axis between half and all of the way
+// back to level with the aircraft (else from half way back); level with the
+// stand or past it the aircraft drives straight in.
+TEST_F(StandParking, OffItsAxisTheWayOntoTheStandCurvesRoundOntoTheAxis) {
+    struct Case {
+        const char* name;
+        double bearingDeg, metres;  // where the aircraft stands, from the stand (which faces north)
+        double headingDeg;
+        bool curve;
+        double leavesDeg;  // the curve's first direction
+    };
+    const Case cases[] = {
+        {"30 m out, 20 degrees off the axis, the nose north-east", 200.0, 30.0, 45.0, true, 45.0},
+        // Its nose meets the axis 1.9 m short of the stand: from half way back (5.7 m) instead.
+        {"15 m out, 40 degrees off, the nose north-east", 220.0, 15.0, 45.0, true, 59.0},
+        {"15 m out, 40 degrees off, the nose north", 220.0, 15.0, 0.0, true, 59.0},
+        {"level with the stand", 270.0, 15.0, 90.0, false, 0.0},
+        {"on the axis", 180.0, 30.0, 0.0, false, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        const GeoPoint at = moved(standPoint(3), c.bearingDeg, c.metres);
+        LiveAc& aircraft = place("B738", AcPhase::taxi, at, c.headingDeg);
+        aircraft.samples.front().dueTick = 20100;
+        drive2Stand(aircraft, stand(3).latitude, stand(3).longitude, stand(3).heading);
+        ASSERT_EQ(gf_hasCurve(aircraft.curve), c.curve);
+        if (!c.curve) continue;
+        GeoPoint point;
+        double tangent = 0.0;
+        ASSERT_TRUE(gf_curvePoint(aircraft.curve, point, tangent, 0.0));
+        EXPECT_NEAR(tangent * kRadToDeg, c.leavesDeg, 1.0);
+        EXPECT_LT(metresBetween(point, at), 0.01);
+        ASSERT_TRUE(gf_curvePoint(aircraft.curve, point, tangent, 1.0));
+        EXPECT_LT(metresBetween(point, standPoint(3)), 0.01);
+        EXPECT_NEAR(gf_normaliseRad(tangent) * kRadToDeg, 0.0, 0.1) << "along the stand's axis";
+        EXPECT_NEAR(aircraft.curve.angleDeg, c.leavesDeg, 1.0);
     }
 }
 

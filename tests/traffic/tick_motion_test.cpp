@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "simlink/sim_ids.h"
+#include "traffic/ground_movement.h"
 #include "traffic/motion_fixture.h"
+#include "traffic/motion_math.h"
 
 using namespace motion_test;
 
@@ -60,6 +62,96 @@ TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
     }
 }
 
+// On the ground an aircraft moves the way its nose points (its tail when
+// pushed back): with the way up to 12 degrees off it makes its whole step,
+// beyond that less, and from 27 degrees it creeps; while slowed it turns towards
+// the way at its category's rate at least, and at twice that where it
+// creeps round the way its nose points. Slower than 1 m/s it creeps into
+// place keeping its nose; a helicopter may move sideways.
+TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
+    struct Case {
+        const char* name;
+        SizeCategory category;
+        AcPhase phase;
+        double wayDeg;      // the step's direction; the nose points north
+        double metres;      // the step's length
+        double share;       // of the step made
+        double turnedDeg;   // towards the way
+        bool creeping = false;  // at 1.5 m/s the way the nose (tail) points
+    };
+    const double rate = 0.07;  // Large: degrees per tick
+    const Case cases[] = {
+        {"10 degrees off", SizeCategory::Large, AcPhase::taxi, 10.0, 0.05, 1.0, rate},
+        {"20 degrees off: slowed", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05, (27.0 - 19.93) / 15.0, rate},
+        {"40 degrees off: turning, creeping ahead", SizeCategory::Large, AcPhase::taxi, -40.0, 0.05, 0.3, -2 * rate,
+         true},
+        {"pushed back, the tail 10 degrees off", SizeCategory::Large, AcPhase::pushing_back, 190.0, 0.05, 1.0, rate},
+        {"pushed back, the tail 40 degrees off", SizeCategory::Large, AcPhase::pushing_back, 220.0, 0.05, 0.3,
+         2 * rate, true},
+        {"creeping 90 degrees off", SizeCategory::Large, AcPhase::taxi, 90.0, 0.005, 1.0, 0.0},
+        {"a helicopter 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.05, 1.0, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        freshCase();
+        LiveAc& ac = addActive(c.category, {sampleAt(kLat, kLon, 0, 5, 0, 9000)}, 0.0);
+        ac.samples.front().dueTick = g_tick + 1000;
+        gf_setPhase(ac, c.phase);
+        ac.turnRate = ac.turnRateBase = rate * kDegToRad;
+        ac.latStep = c.metres * std::cos(c.wayDeg * kDegToRad) / 111132.95;
+        ac.lonStep = c.metres * std::sin(c.wayDeg * kDegToRad) / (111132.95 * std::cos(kLat * kDegToRad));
+        lf_followCurve(ac);
+        const double made = std::hypot((ac.lat - kLat) * 111132.95,
+                                       (ac.lon - kLon) * 111132.95 * std::cos(kLat * kDegToRad));
+        EXPECT_NEAR(made / c.metres, c.share, 0.01);
+        EXPECT_NEAR(gf_normaliseRad(ac.heading) * kRadToDeg, c.turnedDeg, 1e-6);
+        if (c.creeping) {
+            const double facing = c.phase == AcPhase::pushing_back ? ac.heading + kPi : ac.heading;
+            const double wentDeg = std::atan2((ac.lon - kLon) * std::cos(kLat * kDegToRad), ac.lat - kLat) * kRadToDeg;
+            EXPECT_NEAR(gf_normaliseRad(wentDeg * kDegToRad - facing) * kRadToDeg, 0.0, 0.01);
+        }
+    }
+}
+
+// Along a taxi curve the aircraft keeps an even pace, wherever the control
+// point lies: from a sample just ahead (the control point) to one far on
+// after a pause in the reports it neither crawls away nor races at the end,
+// and it is at the curve's end when its time is up.
+TEST_F(TickMotion, AlongATaxiCurveThePaceIsEven) {
+    struct Case {
+        const char* name;
+        double controlNorthM, controlEastM, endNorthM, endEastM;
+    };
+    const Case cases[] = {{"the control point close to the start", 30.0, 0.0, 320.0, 40.0},
+                          {"the control point close to the end", 250.0, 0.0, 320.0, 20.0},
+                          {"the control point on the start", 0.0, 0.0, 300.0, 30.0}};
+    constexpr int kTicks = 2400;
+    const double eastScale = 111132.95 * std::cos(kLat * kDegToRad);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        freshCase();
+        LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 15, 0, 9000)}, 0.0);
+        ac.samples.front().dueTick = g_tick + kTicks;
+        gf_setPhase(ac, AcPhase::taxi);
+        ac.turnRate = ac.turnRateBase = 0.07 * kDegToRad;
+        gf_setCurve(ac, GeoPoint{kLat + c.controlNorthM / 111132.95, kLon + c.controlEastM / eastScale},
+                    GeoPoint{kLat + c.endNorthM / 111132.95, kLon + c.endEastM / eastScale});
+        ac.curve.tStep = 1.0 / kTicks;
+        const double wholeM = gf_curveLengthM(ac.curve, 0.0, 1.0);
+        double fewestM = 1e9, mostM = 0.0;
+        for (int k = 0; k < kTicks - 1; ++k) {
+            const double lat = ac.lat, lon = ac.lon;
+            lf_followCurve(ac);
+            const double stepM = std::hypot((ac.lat - lat) * 111132.95, (ac.lon - lon) * eastScale);
+            if (k >= 3) fewestM = std::min(fewestM, stepM);  // the first steps start a curve leaving its start
+            mostM = std::max(mostM, stepM);
+        }
+        EXPECT_LE(mostM / fewestM, 1.05);
+        EXPECT_NEAR(mostM, wholeM / kTicks, 0.05 * wholeM / kTicks);
+        EXPECT_NEAR(ac.curve.t, 1.0, 0.002) << "at its end when its time is up";
+    }
+}
+
 TEST_F(TickMotion, PushedBackAircraftKeepsItsPlaceAndABrokenCurveIsLogged) {
     LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 5, 0, 9000)});
     gf_setPhase(ac, AcPhase::pushed_back);
@@ -69,6 +161,7 @@ TEST_F(TickMotion, PushedBackAircraftKeepsItsPlaceAndABrokenCurveIsLogged) {
 
     gf_setPhase(ac, AcPhase::taxi);
     ac.curve.controlEastM = ac.curve.controlNorthM = 10.0;
+    ac.curve.endEastM = ac.curve.endNorthM = 20.0;
     ac.curve.xStart = 2.0;  // the curve's parameter lies outside its range
     ac.curve.xEnd = 3.0;
     ac.curve.tStep = 0.25;

@@ -37,6 +37,7 @@ inline void resetAirportState() {
     gf_clearStands();
     g_airports.clear();
     g_airportCodes.clear();
+    g_airportsLoaded = false;
     g_parkAirportList.clear();
     g_parkAirport = AirportRecord{};
     g_airportFileRead = false;

@@ -4,75 +4,16 @@
 // window's controls as a model: every job is the subsystem's own function,
 // so a job bound to the wrong function (or to nothing) shows here as a run
 // that creates, removes or renews nothing, or ignores the window.
-//
-// Everything runs ten times as fast as in real life: the stand-in
-// simulator's clock (the user-aircraft samples that count the run loop's
-// seconds), the replay of the traffic and the run clock of the 10 ms ticks.
+// scripts/noop-jobs.sh tries that for every entry of the table.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
-#include <deque>
-#include <filesystem>
-#include <functional>
-#include <iostream>
-#include <map>
-#include <memory>
-#include <ostream>
-#include <streambuf>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "airports/airport_fixture.h"
-#include "app/closing_down.h"
-#include "app/commands.h"
-#include "app/control_model.h"
-#include "app/edit_fields.h"
-#include "app/main_window.h"
-#include "app/run_clock.h"
-#include "app/run_jobs.h"
-#include "app/service_wiring.h"
-#include "app/services/run_flags.h"
-#include "app/services/state.h"
-#include "app/services/window_messages.h"
-#include "app/start_up.h"
-#include "app/window_controls.h"
-#include "liveries/livery_services.h"
-#include "platform/sockets.h"
-#include "platform/window_host.h"
-#include "rtlink/command_link.h"
-#include "rtlink/readers.h"
-#include "rtlink/state.h"
-#include "settings/parameter_store.h"
-#include "settings/settings.h"
-#include "simlink/client_thread.h"
-#include "simlink/state.h"
-#include "simlink/stand_in_session.h"
-#include "support/whole_run.h"
-#include "support/data_set.h"
-#include "support/shell_fixture.h"
-#include "support/wait.h"
-#include "tools/realtraffic/command_client.h"
-#include "tools/realtraffic/generator.h"
-#include "tools/realtraffic/replay.h"
-#include "traffic/engine_jobs.h"
-#include "traffic/engine_services.h"
-#include "updater/version_check.h"
+#include "app/real_wiring_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace real_wiring;
 
 namespace {
-
-constexpr int kPace = 10;
-
-// The replay's clock: Monday 7 July 2025, 12:29:00 UTC, so that the
-// half-hour changes 30 seconds into the replay and the stand file's
-// schedule is the same every time.
-constexpr double kReplayStart = 1751891340.0;
 
 // Prepar3D v6 with the user's A320 parked on the H-pier at Schiphol, a
 // flight running.
@@ -84,11 +25,12 @@ user-atc-id PH-SIM
 user-at 0 52.31170 4.75010 -11 ground 180
 )";
 
-// An arrival on final that stays in the feed for the whole test (across a
-// restart of the run); a departure that the feed loses after 20 seconds,
+// An arrival on final; a departure that the feed loses after 20 seconds,
 // so that the program removes it once its last sample has passed; an
-// aircraft taxiing through the user's aircraft, which makes way for it; and
-// an aircraft parked on stand D4.
+// aircraft taxiing through the user's aircraft, which makes way for it; and,
+// in the feed for far longer than any test (across a restart of the run), a
+// flight crossing north of the field and an aircraft parked on stand D4, the
+// airframe of a static aircraft that the renewal places (KLM9301*).
 constexpr const char* kTrafficScenario = R"(field EHAM -11
 qnh 0 1008
 track 4844322 KLM1234 B738 PH-BXA LHR AMS A3
@@ -106,320 +48,66 @@ track 4851711 KLC1671 E190 PH-EZA AMS BRU A3
   73      52.31170 4.75010 gnd   8
   149     52.30890 4.75010 gnd   8
 end
-track 4856789 RYR4AB B738 EI-DCL STN AMS A3
+track 4856789 RYR4AB B738 PH-BGI STN AMS A3
   0       52.308333 4.762337 gnd 0 hdg=34
-  400     52.308333 4.762337 gnd 0 hdg=34
+  2400    52.308333 4.762337 gnd 0 hdg=34
+end
+track 4844999 KLM1777 B738 PH-BXB AMS BRU A3
+  0       52.40000  3.93000  4000  90
+  2400    52.40000  5.57000  4000  90
 end
 )";
 
-// Counts the position lines ("Qs121=") in the command link's transcript as
-// they come. Written by the link thread only.
-class AreaLineCounter final : public std::streambuf {
-public:
-    int count() const { return count_.load(); }
+// The user flies 15 nm north of Schiphol at 3000 ft, in sight of the park
+// airport.
+constexpr const char* kAirborneScenario = R"(sim v6
+terrain -11
+user-title Stand-in A320 Neutral
+user-model A320
+user-atc-id PH-SIM
+user-at 0 52.5586 4.7639 3000 air 180
+)";
 
-private:
-    int_type overflow(int_type c) override {
-        if (c == traits_type::eof()) return c;
-        if (c != '\n') {
-            line_ += static_cast<char>(c);
-            return c;
-        }
-        if (line_.find("< Qs121=") != std::string::npos) ++count_;
-        line_.clear();
-        return c;
-    }
-    std::string line_;
-    std::atomic<int> count_{0};
-};
-
-// RealTraffic: it connects to each run's command server in turn, answers
-// the version request at level 2 and, at the first position line (the
-// program's traffic reader listens by then), starts the replay, which goes
-// on across a restart of the run.
-class RealTrafficPeer {
-public:
-    RealTrafficPeer(std::uint16_t trafficPort, std::uint16_t qnhPort, double startTime)
-        : scenario_(realtraffic::parseScenario(kTrafficScenario)) {
-        replayOptions_.trafficPort = trafficPort;
-        replayOptions_.qnhPort = qnhPort;
-        replayOptions_.speed = kPace;
-        replayOptions_.qnhInterval = 10;
-        replayOptions_.startTime = startTime;
-        link_ = std::thread([this] {
-            std::uint16_t served = 0;
-            while (!requests_.stop) {
-                const std::uint16_t port = gf_rtServerPort();
-                if (port == 0 || port == served) {
-                    std::this_thread::sleep_for(5ms);
-                    continue;
-                }
-                served = port;
-                realtraffic::CommandClientOptions options;
-                options.port = port;
-                options.retryMs = 10;
-                options.connectAttempts = 500;
-                options.requests = &requests_;
-                if (!replay_.joinable()) options.onFirstArea = [this] { startReplay(); };
-                try {
-                    const realtraffic::CommandClientReport session = realtraffic::runCommandClient(options, &transcript_);
-                    report_.sessions += session.sessions;
-                    report_.timeLines += session.timeLines;
-                } catch (const std::exception& e) {
-                    failures_ += std::string(e.what()) + "\n";
-                }
-            }
-        });
-    }
-    ~RealTrafficPeer() { stop(); }
-
-    // Ends the command link and the replay.
-    void stop() {
-        requests_.stop = true;
-        if (link_.joinable()) link_.join();
-        cancel_ = true;
-        if (replay_.joinable()) replay_.join();
-    }
-    // After stop(): what the command link saw, and what went wrong.
-    const realtraffic::CommandClientReport& report() const { return report_; }
-    const std::string& failures() const { return failures_; }
-    // The position lines the program has sent so far.
-    int areaLines() const { return areaLines_.count(); }
-
-private:
-    void startReplay() {
-        const std::vector<realtraffic::TimedDatagram> traffic = realtraffic::expandScenario(scenario_);
-        const double last = traffic.empty() ? 0.0 : traffic.back().offset;
-        replay_ = std::thread([this, traffic, qnh = realtraffic::qnhSchedule(scenario_, last, 10.0)] {
-            realtraffic::replay(traffic, qnh, replayOptions_, nullptr, &cancel_);
-        });
-    }
-
-    realtraffic::Scenario scenario_;
-    realtraffic::ReplayOptions replayOptions_;
-    realtraffic::LinkRequests requests_;
-    std::atomic<bool> cancel_{false};
-    // The link thread's; read after stop().
-    realtraffic::CommandClientReport report_;
-    std::string failures_;
-    AreaLineCounter areaLines_;
-    std::ostream transcript_{&areaLines_};
-    std::thread replay_;  // started on the link thread, joined after it
-    std::thread link_;
-};
-
-class RealWiring : public simlink_test::SimLinkSession {
-protected:
-    RealWiring() {
-        forgetEarlierRuns();
-        gf_connectFoundation();
-        // The program's install folder (the current folder): the data set's
-        // files, its scanned liveries, and Schiphol's stand file as the
-        // user's own.
-        fs::create_directory("docs");
-        fs::create_directories("input");
-        for (const char* name : {"dbase.enc", "airports.enc", "AIG-regcodes.enc"})
-            fs::copy_file(testing_support::dataSetFile(name), fs::path("input") / name);
-        fs::create_directories("output");
-        fs::copy_file(testing_support::sourceFile("data/LiveriesScanned.xml"), "output/LiveriesScanned.xml");
-        fs::create_directories("airports/my_ORBX");
-        fs::copy_file(testing_support::sourceFile("data/stands/EHAM.xml"), "airports/my_ORBX/EHAM.xml");
-
-        fs::create_directories(places_.programFolder);
-        fs::create_directories(places_.appData / "InsideSystems");
-        testing_support::writeFile(places_.appData / "InsideSystems" / "RealTraffic.jar", "jar");
-        // The install path does not name the version: the simulator's is
-        // the one the settings ask for.
-        SIM_INSTALL_PATH.value = "Prepar3D";
-        P3D_VERSION.value = 6;
-        PORT_NUMBER.value = "0";  // a free port
-        SCAN_LIVERIES.value = false;
-        SCAN_AIRPORTS.value = false;
-        AUTO_RANGE.value = false;  // the whole replay lies within the 40 nm
-        RANGE.value = 40;
-        MAX_PARK_SEL.value = 10;
-        RANDOM.value = false;  // the same statics and liveries every time
-        gf_saveParameters(false, parametersPath());
-
-        // The real job table. Four entries bind the real function to this
-        // test's ports and settings file rather than the user's.
-        g_runJobs = gf_subsystemJobs();
-        g_runJobs.startQnhReader = [this] { gf_startQnhReader(places_.qnhPort); };
-        g_runJobs.startTrafficReader = [this](bool local) { gf_startTrafficReader(local, places_.trafficPort); };
-        g_runJobs.processScannedLiveries = [this] { gf_processScannedLiveries(parametersPath()); };
-        g_runJobs.checkVersions = [this] { return gf_checkVersions(parametersPath()); };
-        g_engineServices = gf_engineServices();
-        g_engineServices.restoreUserSettings = [this] { gf_applyChangedParams(parametersPath()); };
-        g_runClock = RunClock{[] { return SteadyTime(std::chrono::steady_clock::now().time_since_epoch() * kPace); },
-                              [](SteadyTime duration) { std::this_thread::sleep_for(duration / kPace); }};
-        platform::setWindowHost(&loop_);
-        lf_createControls(controls_);
-        gf_setControlUpdates(&controlUpdates_);
-
-        tweak_ = [this](simulator::SimulatorConfig& config) {
-            config.speed = kPace;
-            config.frameRate = 30 * kPace;
-            config.recordFrames = false;
-            config.recordBulk = false;
-            config.controlFile = controlFile_;
-        };
-    }
-    ~RealWiring() override {
-        gf_setControlUpdates(nullptr);
-        platform::setWindowHost(nullptr);
-        g_runJobs = gf_subsystemJobs();
-        g_engineServices = gf_engineServices();
-        g_runClock = gf_steadyRunClock();
-        gf_closeRtServer();
-        forgetEarlierRuns();
-    }
-
-    // The tables a run fills once per process (data base, airports, liveries,
-    // traffic), emptied for the next test in this process.
-    static void forgetEarlierRuns() {
-        testing_support::resetShellState();
-        airports_test::resetAirportState();
-        gf_resetLiveryProcessing();
-        gf_resetTraffic();
-    }
-
-    fs::path parametersPath() const { return places_.programFolder / "parameters.xml"; }
-
-    // The user at the main window (this thread plays the window thread).
-    void click(const WindowControl& control) { lf_HandleWMCOMMAND(window_, control.controlId, 0); }
-    void select(const ChoiceParam& list, int index) {
-        controls_.selectItem(list.controlId, index);
-        lf_HandleWMCOMMAND(window_, list.controlId, kSelectionChanged);
-    }
-    void type(const EditParam& field, const std::string& text) {
-        controls_.setText(field.controlId, text);
-        lf_onEditEnter(window_, field);
-    }
-    bool listHolds(const WindowControl& list, const std::string& item) const {
-        const std::vector<std::string> items = controls_.control(list.controlId).items;
-        return std::find(items.begin(), items.end(), item) != items.end();
-    }
-
-    // An action for the stand-in simulator, taken at its next frame.
-    void simulatorDoes(const std::string& action) const {
-        const fs::path writing = controlFile_.string() + ".new";
-        testing_support::writeFile(writing, action + "\n");
-        fs::rename(writing, controlFile_);
-    }
-
-    // Wakes the readers, which would otherwise see their stop flags only at
-    // their one-second receive time-out, and waits for their end.
-    void endReaders() const {
-        gf_stopReaders();
-        platform::UdpSocket waker;
-        waker.open();
-        for (const std::uint16_t port : {places_.qnhPort, places_.trafficPort})
-            waker.sendTo("127.0.0.1", port, std::span<const char>());
-        gf_joinReaders();
-    }
-
-    // What the stand-in's record shows so far of the AI objects: each
-    // creation's tail number in the order received, each removal's, the
-    // aircraft whose nav lights were switched off, and whether each object's
-    // engines were started (a created live aircraft is made active when its
-    // lights, engines and flaps are set). An object's id comes back in the
-    // order of the creations.
-    struct AiTraffic {
-        std::vector<std::string> created;
-        std::vector<std::string> removed;
-        std::vector<std::string> navLightsOff;  // NAV_LIGHTS_SET 0
-        std::vector<bool> started;               // per creation: its engines were started
-        // A static aircraft (its tail number ends in '*') was removed and one
-        // was created after it: the schedule was renewed.
-        bool staticsRenewed() const { return renewed; }
-        bool renewed = false;
-        bool wasCreated(const std::string& tail) const { return std::count(created.begin(), created.end(), tail) > 0; }
-        bool wasRemoved(const std::string& tail) const { return std::count(removed.begin(), removed.end(), tail) > 0; }
-        // The tail's n-th creation (from 1) has been made active.
-        bool activated(const std::string& tail, int n) const {
-            for (std::size_t k = 0; k < created.size(); ++k)
-                if (created[k] == tail && --n == 0) return started[k];
-            return false;
-        }
-        // Every static aircraft that was created has been removed again.
-        bool staticsGone() const {
-            return std::all_of(created.begin(), created.end(),
-                               [this](const std::string& tail) { return !tail.ends_with('*') || wasRemoved(tail); });
-        }
-    };
-    AiTraffic aiTraffic() const {
-        AiTraffic traffic;
-        std::deque<std::size_t> awaitingId;              // creations by index
-        std::map<std::uint32_t, std::size_t> creationById;
-        const auto tailOf = [&](std::uint32_t objectId) {
-            const auto found = creationById.find(objectId);
-            return found == creationById.end() ? std::string() : traffic.created[found->second];
-        };
-        const auto isStatic = [](const std::string& tail) { return !tail.empty() && tail.back() == '*'; };
-        bool staticRemoved = false;
-        std::map<std::uint32_t, std::string> eventNames;
-        for (const nlohmann::json& line : record()) {
-            if (!line.is_object() || !line.contains("fields")) continue;
-            const std::string kind = line.value("kind", "");
-            const std::string dir = line.value("dir", "");
-            const nlohmann::json& fields = line["fields"];
-            if (dir == "in" && kind == "AICreateNonATCAircraft") {
-                const std::string tail = fields.value("tailNumber", "");
-                awaitingId.push_back(traffic.created.size());
-                traffic.created.push_back(tail);
-                traffic.started.push_back(false);
-                if (staticRemoved && isStatic(tail)) traffic.renewed = true;
-            } else if (dir == "out" && kind == "ASSIGNED_OBJECT_ID" && !awaitingId.empty()) {
-                creationById[fields.value("objectId", 0U)] = awaitingId.front();
-                awaitingId.pop_front();
-            } else if (dir == "in" && kind == "MapClientEventToSimEvent") {
-                eventNames[fields.value("eventId", 0U)] = fields.value("eventName", "");
-            } else if (dir == "in" && kind == "TransmitClientEvent") {
-                const std::uint32_t objectId = fields.value("objectId", 0U);
-                const std::string& name = eventNames[fields.value("eventId", 0U)];
-                const auto found = creationById.find(objectId);
-                if (found != creationById.end() && name == "ENGINE_AUTO_START") traffic.started[found->second] = true;
-                if (name == "NAV_LIGHTS_SET" && fields.value("data", 1U) == 0)
-                    traffic.navLightsOff.push_back(tailOf(objectId));
-            } else if (dir == "in" && kind == "AIRemoveObject") {
-                const std::string tail = tailOf(fields.value("objectId", 0U));
-                traffic.removed.push_back(tail);
-                if (isStatic(tail)) staticRemoved = true;
-            }
-        }
-        return traffic;
-    }
-
-    testing_support::RunPlaces places_;
-    testing_support::AppMessageLoop loop_;
-    ControlModel controls_;
-    WindowControlUpdates controlUpdates_{controls_};
-    WindowContext window_{controls_, places_.programFolder / "parameters.xml"};
-    testing_support::TempDir controlDir_;
-    fs::path controlFile_ = controlDir_ / "control.txt";
-};
+// Around the airborne user, without weather: an Austrian A321 parked on D4
+// from the start, the airframe of one of the static aircraft to come; an
+// easyJet overtaking the user, who then flies in its wake; a Cityhopper
+// taxiing across stand D16; an Austrian flight whose learned stand use
+// names the departure a static aircraft stands for; a Swiss A320 that only
+// the generic livery fits, and a Turkish 757 that nothing fits.
+constexpr const char* kAirborneTraffic = R"(field EHAM -11
+track 4901001 AUA888 A321 OE-LBB VIE AMS A3
+  0       52.308333 4.762337 gnd  0 hdg=34
+  400     52.308333 4.762337 gnd  0 hdg=34
+end
+track 4901002 EZY21AB A320 G-EZAA LGW AMS A3
+  0       52.6686   4.7653   3000 300
+  240     52.3353   4.7653   3000 300
+end
+track 4901003 KLC1717 E190 PH-EZB AMS BRU A3
+  40      52.310070 4.759297 gnd  10
+  126     52.306750 4.755643 gnd  10
+end
+track 4901004 AUA555 A321 OE-LXX VIE AMS A3
+  40      52.45     4.60     7000 137
+  300     52.45     4.87     7000 137
+end
+track 4901005 SWR999 A320 HB-JZZ ZRH AMS A3
+  0       52.60     4.95     8000 80
+  300     52.70     5.03     8000 80
+end
+track 4901006 THY1 B752 TC-JJA IST AMS A3
+  0       52.52     4.45     9000 112
+  300     52.66     4.56     9000 112
+end
+)";
 
 }  // namespace
 
+
 TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     startStandIn(kSimulatorScenario);
-    RealTrafficPeer realTraffic(places_.trafficPort, places_.qnhPort, kReplayStart);
-    std::thread startUp([this] { lf_startUpVLNT(places_.programFolder); });
-    // Should the test itself fail on the way, the run still ends before the
-    // fixture goes.
-    const auto endTheRun = [](std::thread* thread) {
-        if (!thread->joinable()) return;
-        gf_requestEnd();
-        thread->join();
-    };
-    const std::unique_ptr<std::thread, decltype(endTheRun)> runGuard(&startUp, endTheRun);
-
-    // Waits for what the run must bring about, all within one generous bound.
-    const auto deadline = std::chrono::steady_clock::now() + 2 * testing_support::kSafety;
-    const auto waitUntil = [&deadline](const std::function<bool()>& condition) {
-        return testing_support::waitFor(condition, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                       deadline - std::chrono::steady_clock::now()));
-    };
+    startRealTraffic(kTrafficScenario);
+    startRun();
     // Once the park airport's statics stand, the 20-minute renewal is put in
     // its last minute: it comes at the next whole minute of counted samples,
     // after the half-hour changed at 12:29:30.
@@ -432,6 +120,8 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
         scheduleShown = std::max(scheduleShown, g_staticScheduleShown.load());
         return aiTraffic().staticsRenewed();
     });
+    // The parked aircraft on D4 is there in person: its static twin goes.
+    const bool twinReplaced = renewed && waitUntil([this] { return aiTraffic().wasRemoved("KLM9301*"); });
     const bool departureRemoved = waitUntil([this] { return aiTraffic().wasRemoved("TRA6402"); });
     const bool madeWay = waitUntil([this] { return aiTraffic().wasRemoved("KLC1671"); });
     const bool parkedLive = waitUntil([] { return g_parkedLiveCount.load() > 0; });
@@ -458,32 +148,20 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     // The flight stops for a while: RealTraffic still hears where the user is.
     simulatorDoes("sim off");
     const bool paused = waitUntil([this] { return log_.contains("Flight not running"); });
-    const int areaLinesBefore = realTraffic.areaLines();
-    const bool heardWhilePaused = paused && waitUntil([&] { return realTraffic.areaLines() >= areaLinesBefore + 2; });
+    const int areaLinesBefore = realTraffic_->areaLines();
+    const bool heardWhilePaused = paused && waitUntil([&] { return realTraffic_->areaLines() >= areaLinesBefore + 2; });
     simulatorDoes("sim on");
     const bool resumed = waitUntil([this] { return log_.contains("Flight resumed"); });
 
-    // A run's last message, after which its thread ends.
-    const auto runEnded = [this, &startUp] {
-        const std::uint32_t message = loop_.next(testing_support::kSafety);
-        if (message == 0) {
-            std::cerr << "The run did not end; its thread cannot be joined.\n";
-            std::abort();
-        }
-        startUp.join();
-        return message;
-    };
-
     // A typed install path restarts the run; the new run creates the
-    // arrival again.
+    // crossing flight again.
     type(ALL_INSTALL_PATH, places_.appData.path().string());
     const bool restarted = runEnded() == WM_APP_START;
-    if (restarted) startUp = std::thread([this] { lf_startUpVLNT(places_.programFolder); });
-    const bool recreated = restarted && waitUntil([this] { return aiTraffic().activated("KLM1234", 2); });
-    // Blocking its callsign removes it at once (its stream runs on for
-    // more than a minute).
-    type(BLOCK_CALLSIGN, "klm1234");
-    const bool blocked = testing_support::waitFor([this] { return aiTraffic().wasRemoved("KLM1234"); }, testing_support::kSafety);
+    if (restarted) startRun();
+    const bool recreated = restarted && waitUntil([this] { return aiTraffic().activated("KLM1777", 2); });
+    // Blocking its callsign removes it, long before the feed would lose it.
+    type(BLOCK_CALLSIGN, "klm1777");
+    const bool blocked = waitUntil([this] { return aiTraffic().wasRemoved("KLM1777"); });
     // No live aircraft at all: the one parked on D4 goes too.
     const bool parkedAgain = waitUntil([] { return g_parkedLiveCount.load() > 0; });
     select(MAX_LIVE_SEL, 0);
@@ -499,12 +177,12 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
             return gf_readerStatus(ReaderId::traffic) == readerStopped && gf_readerStatus(ReaderId::qnh) == readerStopped;
         },
         testing_support::kSafety);
-    realTraffic.stop();
+    realTraffic_->stop();
     gf_joinSimClient();
     endReaders();
     const AiTraffic traffic = aiTraffic();
     EXPECT_EQ(stopStandIn(), 0) << simlink_test::faultsText(standIn_->sim());
-    EXPECT_EQ(realTraffic.failures(), "");
+    EXPECT_EQ(realTraffic_->failures(), "");
 
     // A creation: both live aircraft, with the liveries their registrations have.
     const auto titleOf = [this](const std::string& tail) {
@@ -517,16 +195,17 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     EXPECT_TRUE(log_.contains("SimConnect: User aircraft model: A320, half wing span: 17.9 meter"));
     EXPECT_EQ(g_shownQnh.load(), 1008) << "the QNH reader's value";
     // A removal: the departure the feed lost, the aircraft in the user's
-    // way; the arrival stayed until its callsign was blocked.
+    // way; the crossing flight stayed until its callsign was blocked.
     EXPECT_TRUE(departureRemoved) << "the departure was not removed";
     EXPECT_TRUE(madeWay) << "the aircraft taxiing through the user's was not removed";
     EXPECT_TRUE(parkedLive) << "no live aircraft parked";
-    EXPECT_EQ(std::count(traffic.removed.begin(), traffic.removed.end(), "KLM1234"), 1);
+    EXPECT_EQ(std::count(traffic.removed.begin(), traffic.removed.end(), "KLM1777"), 1);
     // A static renewal: the schedule of the new half-hour removed some
     // static aircraft and placed others.
     EXPECT_TRUE(placed) << "no static aircraft";
     EXPECT_EQ(parkAirportShown, "EHAM (AMS)");
     EXPECT_TRUE(renewed) << "the static parking was not renewed";
+    EXPECT_TRUE(twinReplaced) << "the static aircraft of the parked aircraft's airframe stayed";
     EXPECT_GT(scheduleShown, 0u) << "the schedule's size while the settings were locked";
     EXPECT_TRUE(log_.contains("Parking adjustments: 4 to be removed, 4 to be added"));
 
@@ -539,7 +218,7 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     EXPECT_TRUE(paused && heardWhilePaused) << "no position to RealTraffic while the flight stood";
     EXPECT_TRUE(resumed);
     EXPECT_TRUE(restarted) << "the typed install path did not restart the run";
-    EXPECT_TRUE(recreated) << "the restarted run did not create the arrival again";
+    EXPECT_TRUE(recreated) << "the restarted run did not create the crossing flight again";
     EXPECT_TRUE(blocked) << "the blocked callsign's aircraft was not removed";
     EXPECT_TRUE(parkedAgain && noLive) << "a maximum of 0 live aircraft left one";
 
@@ -548,8 +227,127 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     EXPECT_TRUE(log_.contains("Exiting: USER CLOSED SIM"));
     EXPECT_TRUE(simLinkEnded) << "closing down left the simulator link running";
     EXPECT_TRUE(readersEnded) << "closing down left the readers running";
-    EXPECT_EQ(realTraffic.report().sessions, 2) << "RealTraffic was told \"exit\" at the end of each run";
-    EXPECT_GT(realTraffic.report().timeLines, 0) << "level 2: the simulator's time went to RealTraffic";
+    EXPECT_EQ(realTraffic_->report().sessions, 2) << "RealTraffic was told \"exit\" at the end of each run";
+    EXPECT_GT(realTraffic_->report().timeLines, 0) << "level 2: the simulator's time went to RealTraffic";
     EXPECT_EQ(g_parkAirportText.get(), "") << "the park airport was left";
     EXPECT_TRUE(log_.contains("Matches at step: ")) << "the livery matching summary";
+}
+
+// Ticking the scan boxes while the run still waits (for the simulator here)
+// restarts it at once; the new run scans the user's liveries and add-on
+// airports and works with what it found, not with the scan of before.
+TEST_F(RealWiring, ScanBoxesRestartTheRunWhichScansAndUsesWhatItFound) {
+    // A livery folder with one aircraft of two liveries, and one add-on
+    // airport of an unknown publisher; the earlier scan (the data set's) had 43.
+    const fs::path liveries = fs::current_path() / "my liveries";
+    testing_support::writeAircraftFolder(
+        liveries / "A320", "aircraft.cfg",
+        "[General]\natc_type=AIRBUS\natc_model=A320\neditable=1\n"
+        "[fltsim.0]\ntitle=A320 KLM Scanned\nsim=A320\nmodel=main\ntexture=KLM\natc_parking_codes=KLM\n"
+        "ui_variation=KLM\n"
+        "[fltsim.1]\ntitle=A320 Swiss HB-JLP\nsim=A320\nmodel=main\ntexture=SWR\natc_parking_codes=SWR\n"
+        "atc_id=HB-JLP\nui_variation=Swiss\n");
+    const fs::path addons = fs::current_path() / "my addons";
+    fs::create_directories(addons / "Polder Sceneries EHLE" / "scenery");
+    std::vector<testing_support::BglParkingSpec> stands;
+    for (std::uint32_t k = 1; k <= 3; ++k) stands.push_back({10, 8, k, 20.0F, 90.0F, 52.46 + k * 0.001, 5.52, {}});
+    testing_support::writeBytes(
+        addons / "Polder Sceneries EHLE" / "scenery" / "EHLE.bgl",
+        testing_support::bglAirportFile({"EHLE", false, 0,
+                                         {testing_support::bglNameRecord("Lelystad"),
+                                          testing_support::bglParkingList(stands, false)},
+                                         {}}));
+    lfolder0.value = liveries.string();
+    afolder0.value = addons.string();
+    gf_saveParameters(false, parametersPath());
+
+    // No simulator is running: the first run waits for it.
+    startRun();
+    const auto waitsForTheSimulator = [this](std::size_t runs) {
+        const std::vector<std::string> lines = log_.lines();
+        return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+                   return line.find("Waiting for Prepar3Dv6") != std::string::npos;
+               })) >= runs;
+    };
+    ASSERT_TRUE(waitUntil([&] { return waitsForTheSimulator(1); }));
+    EXPECT_EQ(g_liveryCount.load(), 43u);
+    click(SCAN_LIVERIES);
+    click(SCAN_AIRPORTS);
+    const bool restarted = runEnded() == WM_APP_START;
+    if (restarted) startRun();
+    const bool scanned = restarted && waitUntil([&] { return waitsForTheSimulator(2); });
+
+    lf_onCloseButton();
+    const bool quit = restarted && runEnded() == WM_APP_QUIT;
+    gf_joinSimClient();
+
+    EXPECT_TRUE(restarted) << "the scan boxes did not restart the run";
+    EXPECT_TRUE(scanned) << "the restarted run did not come as far as the simulator";
+    EXPECT_TRUE(quit);
+    // The liveries found are the ones in use, and the window counts them.
+    EXPECT_TRUE(log_.contains("    2 liveries read from output/LiveriesScanned.xml"));
+    EXPECT_FALSE(log_.contains("Processing scanned liveries skipped"));
+    EXPECT_EQ(g_liveryCount.load(), 2u);
+    // The add-on airport is the only one of its kind now.
+    EXPECT_TRUE(fs::exists(g_myThirdpartyFolder / "EHLE.xml"));
+    EXPECT_EQ(g_thirdPartyAirportCount.load(), 1u);
+    EXPECT_EQ(g_simAddonAirportCount.load(), 0u);
+    // Both scans are done with.
+    EXPECT_EQ(testing_support::storedParameterValue(parametersPath(), "SCAN_LIVERIES"), "false");
+    EXPECT_EQ(testing_support::storedParameterValue(parametersPath(), "SCAN_AIRPORTS"), "false");
+}
+
+// The user in the air, with the park airport in sight: the automatic radius,
+// the aircraft in the user's way in the air and the parked ones in the way of
+// taxiing traffic, the static aircraft that a live one takes the place of,
+// the matching of liveries with a deeper search, and a reader without data.
+TEST_F(RealWiring, AnAirborneRunClearsTheWayReplacesStaticsAndMatchesDeeper) {
+    AUTO_RANGE.value = true;
+    COLLISION_LIVE_PARKED_GND.value = true;
+    MATCHING_DEPTH.value = 3;
+    gf_saveParameters(false, parametersPath());
+    testing_support::writeFile(g_myParkAirportsPath, "EHAM\n");
+    // The learned use of stand D3: the Austrian arrival's aircraft leaves
+    // again as AUA949.
+    std::string standFile = testing_support::readFile("airports/my_ORBX/EHAM.xml");
+    const std::size_t d3 = standFile.find('\n', standFile.find("<parkpos id=\"D3\"")) + 1;
+    standFile.insert(d3, "      <opt reg=\"OE-LBX\" airl=\"AUA\" type=\"A321\" day=\"1\" hh=\"20:21\" cs=\"AUA555:AUA949\" />\n");
+    testing_support::writeFile("airports/my_ORBX/EHAM.xml", standFile);
+
+    startStandIn(kAirborneScenario);
+    startRealTraffic(kAirborneTraffic, false);
+    startRun();
+    const bool placed = waitUntil([] { return g_staticCount.load() > 0; });
+    const std::int32_t radius = RANGE.value;
+    const bool overtakerGone = waitUntil([this] { return aiTraffic().wasRemoved("EZY21AB"); });
+    const bool standCleared = waitUntil([this] { return aiTraffic().wasRemoved("BAW1060*"); });
+    const bool twinGone = waitUntil([this] { return aiTraffic().wasRemoved("AUA810*"); });
+    const bool replaced = waitUntil([this] { return aiTraffic().wasRemoved("AUA934*"); });
+    const bool noWeather = waitUntil([] { return gf_readerStatus(ReaderId::qnh) == readerNoData; });
+    // A deeper search forgets the aircraft nothing fitted: the Swiss A320
+    // gets the generic livery at the next half minute.
+    select(MATCHING_DEPTH, 3);
+    const bool matchedDeeper = waitUntil([this] { return aiTraffic().wasCreated("SWR999"); });
+
+    lf_onCloseButton();
+    const bool quit = runEnded() == WM_APP_QUIT;
+    realTraffic_->stop();
+    gf_joinSimClient();
+    endReaders();
+    EXPECT_EQ(stopStandIn(), 0) << simlink_test::faultsText(standIn_->sim());
+    EXPECT_EQ(realTraffic_->failures(), "");
+
+    EXPECT_TRUE(placed) << "no static aircraft";
+    EXPECT_TRUE(log_.contains("    1 park airport read from 'my_park_airports.txt'"));
+    EXPECT_EQ(radius, 16) << "the radius reaches just past the park airport, 15 nm away";
+    EXPECT_TRUE(overtakerGone) << "the aircraft ahead of the user in the air was not removed";
+    EXPECT_TRUE(standCleared) << "the static aircraft on D16 stayed in the way of the taxiing Cityhopper";
+    EXPECT_TRUE(twinGone) << "the static aircraft of the parked Austrian's airframe stayed";
+    EXPECT_TRUE(replaced) << "the static aircraft standing for AUA555's departure stayed";
+    EXPECT_TRUE(noWeather) << "the QNH reader, which received nothing, was not reported without data";
+    EXPECT_TRUE(matchedDeeper) << "the deeper search did not match the Swiss A320";
+    EXPECT_TRUE(quit);
+    // Closing down lists what nothing fitted.
+    EXPECT_TRUE(log_.contains("THY     B752    TC-JJA"));
+    EXPECT_FALSE(log_.contains("SWR     A320    HB-JZZ"));
 }

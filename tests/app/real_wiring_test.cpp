@@ -7,6 +7,10 @@
 // scripts/noop-jobs.sh tries that for every entry of the table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "app/real_wiring_fixture.h"
 
 namespace fs = std::filesystem;
@@ -285,7 +289,11 @@ TEST_F(RealWiring, ScanBoxesRestartTheRunWhichScansAndUsesWhatItFound) {
     EXPECT_TRUE(scanned) << "the restarted run did not come as far as the simulator";
     EXPECT_TRUE(quit);
     // The liveries found are the ones in use, and the window counts them.
-    EXPECT_TRUE(log_.contains("    2 liveries read from output/LiveriesScanned.xml"));
+    // (output\LiveriesScanned.xml on Windows)
+    const std::vector<std::string> lines = log_.lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("    2 liveries read from output") && line.ends_with("LiveriesScanned.xml");
+    }));
     EXPECT_FALSE(log_.contains("Processing scanned liveries skipped"));
     EXPECT_EQ(g_liveryCount.load(), 2u);
     // The add-on airport is the only one of its kind now.

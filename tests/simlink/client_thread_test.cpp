@@ -48,7 +48,11 @@ TEST_F(SimLinkSession, RetriesUntilTheSimulatorStarts) {
     EXPECT_EQ(errorText(), "");
 
     startStandIn("", Transport::tcp, port);
-    ASSERT_TRUE(waitFor([] { return g_simConnected.load(); }));
+    // The flag is up a moment before the line is written and the status cleared.
+    ASSERT_TRUE(waitFor([this] {
+        return g_simConnected.load() && log_.contains("Lockheed Martin Prepar3D v5 (5.4.9.28482) connected") &&
+               statusText().empty();
+    }));
 
     const auto lines = log_.lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Waiting for Prepar3Dv5 ..."), 1);

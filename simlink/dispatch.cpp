@@ -77,21 +77,29 @@ void onObjectAddRemove(const RecvObjectAddRemove& message) {
     }
 }
 
-// The hex id of the first sent creation whose callsign is the ATC ID; the
+// The first sent creation whose callsign is the ATC ID, or the latest of
+// those for its aircraft (hex id): an older creation for it was given up by
+// the engine, and only the latest can be its record's own. An older entry
+// left behind takes the other object, which the engine then removes. The
 // entry is done with.
-std::optional<std::uint32_t> takeSentCreate(const std::string& atcId) {
+std::optional<SentCreate> takeSentCreate(const std::string& atcId) {
     if (atcId.empty()) return std::nullopt;
-    const auto sent = std::find_if(g_sentCreates.begin(), g_sentCreates.end(),
-                                   [&](const SentCreate& s) { return s.callsign == atcId; });
+    auto sent = std::find_if(g_sentCreates.begin(), g_sentCreates.end(),
+                             [&](const SentCreate& s) { return s.callsign == atcId; });
     if (sent == g_sentCreates.end()) return std::nullopt;
-    const std::uint32_t hexId = sent->hexId;
+    for (auto other = g_sentCreates.begin(); other != g_sentCreates.end(); ++other)
+        if (other->hexId == sent->hexId && other->callsign == atcId && other->createSerial > sent->createSerial)
+            sent = other;
+    SentCreate taken = std::move(*sent);
     swapRemove(g_sentCreates, sent);
-    return hexId;
+    return taken;
 }
 
 // One of the program's creations has its object: it is frozen where the
-// program puts it, and the traffic engine learns its object id.
-void onOwnObjectCreated(std::uint32_t objectId, std::uint32_t hexId, double altAboveGround) {
+// program puts it, and the traffic engine learns its object id (and, for a
+// live aircraft, which of its creations the object answers).
+void onOwnObjectCreated(std::uint32_t objectId, const SentCreate& creation, double altAboveGround) {
+    const std::uint32_t hexId = creation.hexId;
     {
         const std::lock_guard lock(g_simQueueMutex);
         SimConnect_AIReleaseControl(g_simHandle.load(), objectId, REQ_AI_RELEASE);
@@ -102,7 +110,7 @@ void onOwnObjectCreated(std::uint32_t objectId, std::uint32_t hexId, double altA
     // Pushed after the request mutex is released: the traffic thread takes
     // the two the other way round.
     if (hexId > 10000)
-        gf_pushAcEvent({objectId, hexId, 0, AcEventKind::liveCreated, 0.0, altAboveGround});
+        gf_pushAcEvent({objectId, hexId, creation.createSerial, AcEventKind::liveCreated, 0.0, altAboveGround});
     else
         gf_pushAcEvent({objectId, hexId, 0, AcEventKind::staticCreated, 0.0, 0.0});
 }
@@ -251,14 +259,14 @@ void lf_onSimObjectDataByType(const RecvSimObjectData& data) {
     const auto added = std::find(g_addedObjects.begin(), g_addedObjects.end(), objectId);
     if (added != g_addedObjects.end()) {
         swapRemove(g_addedObjects, added);
-        const auto hexId = takeSentCreate(*atcId);
-        if (!hexId) {
+        const auto creation = takeSentCreate(*atcId);
+        if (!creation) {
             gf_log(fmt::format("just spawned, but not by {}, oid: {}, callsign '{}', altaboveGnd:{:.0f} ft, "
                                "onground:{}, gnd_alt:{:.0f} ft",
                                kProgramName, objectId, *atcId, *altAboveGround, *onGround, *groundAltitude));
             return;
         }
-        onOwnObjectCreated(objectId, *hexId, *altAboveGround);
+        onOwnObjectCreated(objectId, *creation, *altAboveGround);
         return;
     }
     // A known AI object: its height and whether it is on the ground.

@@ -187,7 +187,7 @@ CreateOutcome lf_createAcInSim(const SpawnRequest& request) {
         gf_logMarked("GetLastSentPacketID");
         packetId = 0;
     }
-    g_sentCreates.push_back({packetId, request.hexId, request.callsign});
+    g_sentCreates.push_back({packetId, request.hexId, request.callsign, request.createSerial});
     return CreateOutcome::sent;
 }
 

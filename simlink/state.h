@@ -32,6 +32,7 @@ struct SentCreate {
     std::uint32_t packetId = 0;  // the serial of the creation's packet
     std::uint32_t hexId = 0;
     std::string callsign;
+    std::uint32_t createSerial = 0;  // the engine's serial of a live creation (SpawnRequest)
 };
 
 // The position blocks: the traffic thread fills the write side during a tick

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <string>
 
 #include "app/services/run_flags.h"
 #include "app/services/status_line.h"
@@ -49,6 +50,25 @@ void removeOrphanObject(const AcEvent& event) {
     if (event.objectId < kFirstAiObjectId) return;
     gf_log(fmt::format("object {} of hex id {} turned up after its creation was given up: removed", event.objectId,
                        event.id));
+    g_removeQueue.push_back(event.objectId);
+}
+
+// The object answers the creation this record waits for (the request it
+// sent last, known by its serial), and the record has no object yet.
+bool answersOwnCreation(const LiveAc& aircraft, const AcEvent& event) {
+    return aircraft.lifeState == AcLifeState::adding2sim && aircraft.objectId == 0 && aircraft.createSerial != 0 &&
+           event.createSerial == aircraft.createSerial;
+}
+
+// A late object of an earlier creation for the same hex id, given up while
+// the simulator did not show it: the record that came after waits for its
+// own object or has it. One object per aircraft; this one would stay frozen.
+void removeStaleObject(const LiveAc& aircraft, const AcEvent& event) {
+    if (event.objectId < kFirstAiObjectId || event.objectId == aircraft.objectId) return;
+    gf_log(fmt::format("object {} of hex id {} answers an earlier creation, given up: removed, {} keeps {}",
+                       event.objectId, event.id, aircraft.callsign,
+                       aircraft.objectId != 0 ? fmt::format("its object {}", aircraft.objectId)
+                                              : std::string("waiting for its own")));
     g_removeQueue.push_back(event.objectId);
 }
 
@@ -129,6 +149,8 @@ void gf_handleAcEvents() {
                 const auto aircraft = findByHexId(g_liveAcs, event.id);
                 if (aircraft == g_liveAcs.end()) {
                     removeOrphanObject(event);
+                } else if (!answersOwnCreation(*aircraft, event)) {
+                    removeStaleObject(*aircraft, event);
                 } else if (lf_onObjectCreated(*aircraft, event)) {
                     g_createdAcs.push_back({event.objectId, event.id, 0, event.kind, event.value1, event.value2});
                 }

@@ -61,10 +61,22 @@ void lf_queueNextSpawn() {
     g_liveCreateQueue.push_back(spawnRequestOf(*aircraft));
 }
 
-// From now on the aircraft waits for the simulator's object.
-void noteCreateSent(std::uint32_t hexId, std::int32_t tick) {
-    for (LiveAc& aircraft : g_liveAcs)
-        if (aircraft.hexId == hexId && aircraft.lifeState == AcLifeState::adding2sim) aircraft.createSentTick = tick;
+// The serials of the live creations, in the order they leave the engine; 0 is none.
+std::uint32_t nextCreateSerial() {
+    static std::uint32_t last = 0;
+    if (++last == 0) ++last;
+    return last;
+}
+
+// From now on the aircraft waits for the simulator's object: the answer to
+// this very request, known by its serial.
+void noteCreateSent(SpawnRequest& request, std::int32_t tick) {
+    request.createSerial = nextCreateSerial();
+    for (LiveAc& aircraft : g_liveAcs) {
+        if (aircraft.hexId != request.hexId || aircraft.lifeState != AcLifeState::adding2sim) continue;
+        aircraft.createSentTick = tick;
+        aircraft.createSerial = request.createSerial;
+    }
 }
 
 void lf_takeAddingStack() {
@@ -188,7 +200,7 @@ void lf_paceSimRequests() {
     }
     if (tick % 50 != 0) return;
     if (!g_liveCreateQueue.empty()) {
-        noteCreateSent(g_liveCreateQueue.front().hexId, tick);
+        noteCreateSent(g_liveCreateQueue.front(), tick);
         gf_queueCreateAc(g_liveCreateQueue.front());
         g_liveCreateQueue.pop_front();
         return;

@@ -148,6 +148,7 @@ struct LiveAc : AcBase {
     std::int32_t refillState = 0;
     std::uint32_t holdStartTick = 0;
     std::int32_t createSentTick = -1;  // when its create request left for the simulator; -1 = not sent
+    std::uint32_t createSerial = 0;    // the serial of that request (SpawnRequest); 0 = none sent
     AcPhase phase = AcPhase::birth;
     AcPhase prevPhase = AcPhase::birth;
     std::uint8_t pathExtended = 0, groundMode = 0, hasFlightPlan = 0, nearUserDrop = 0, holding = 0;
@@ -205,12 +206,16 @@ struct SpawnRequest {
     std::string callsign;  // the object's tail number; recognises the created object
     std::string_view liveryTitle;
     std::uint32_t hexId = 0;
+    // A live creation's serial, given when it leaves the engine (never 0):
+    // the link reports it with the object, which tells the answer to an
+    // aircraft's own creation from a late object of one given up before.
+    std::uint32_t createSerial = 0;
 };
 
 struct AcEvent {
     std::uint32_t objectId = 0;
     std::uint32_t id = 0;
-    std::uint32_t reserved = 0;  // always 0
+    std::uint32_t createSerial = 0;  // liveCreated: the serial of the creation it answers; else 0
     AcEventKind kind = AcEventKind::liveCreated;
     double value1 = 0.0;
     double value2 = 0.0;

@@ -208,6 +208,7 @@ void spawnLiveAc(LiveAc& aircraft) {
     lf_setPosFromNewest(aircraft);
     aircraft.lifeState = AcLifeState::adding2sim;
     aircraft.createSentTick = -1;
+    aircraft.createSerial = 0;
     g_pendingSpawnHexIds.push_back(aircraft.hexId);
     if (!endsWithGhostMark(aircraft.callsign)) lf_checkGhost(aircraft.callsign);
 }

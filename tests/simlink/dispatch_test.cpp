@@ -217,6 +217,55 @@ TEST_F(Dispatch, TheLiveAndStaticKindsPartAt10000) {
     }
 }
 
+// An aircraft whose creation the engine gave up sends another under the same
+// callsign: an object answers its latest creation, and the earlier one left
+// takes the next object of that callsign, which the engine then removes.
+TEST_F(Dispatch, AnObjectAnswersTheLatestCreationOfItsAircraft) {
+    struct Reported {
+        std::uint32_t hexId, serial;
+        bool operator==(const Reported&) const = default;
+    };
+    struct Case {
+        const char* name;
+        std::vector<SentCreate> sent;
+        std::vector<Reported> reported;  // for two objects called DLH4AB, in turn
+    };
+    const Case cases[] = {
+        {"one creation", {{7, 4001234, "DLH4AB", 3}}, {{4001234, 3}}},
+        {"the given-up creation listed first",
+         {{7, 4001234, "DLH4AB", 3}, {8, 4001234, "DLH4AB", 5}},
+         {{4001234, 5}, {4001234, 3}}},
+        {"the given-up creation listed last",
+         {{8, 4001234, "DLH4AB", 5}, {7, 4001234, "DLH4AB", 3}},
+         {{4001234, 5}, {4001234, 3}}},
+        {"another aircraft of that callsign keeps its turn",
+         {{7, 4009999, "DLH4AB", 3}, {8, 4001234, "DLH4AB", 5}},
+         {{4009999, 3}, {4001234, 5}}},
+        {"the later creation under another callsign",
+         {{7, 4001234, "DLH4AB", 3}, {8, 4001234, "DLH4AC", 5}},
+         {{4001234, 3}}},
+    };
+    std::uint32_t object = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_sentCreates = c.sent;
+        std::vector<Reported> reported;
+        for (int k = 0; k < 2; ++k) {
+            dispatch(addRemoveMessage(EVT_OBJECT_ADDED, object));
+            dispatch(dataMessage(9, REQ_AI_IN_RANGE, object, DEF_AI_IN_RANGE, inRangeBlock(0.0, 1416.0, 1, "DLH4AB")));
+            ++object;
+            for (const AcEvent& e : takeAcEvents()) {
+                EXPECT_EQ(e.kind, AcEventKind::liveCreated);
+                reported.push_back({e.id, e.createSerial});
+            }
+        }
+        EXPECT_EQ(reported, c.reported);
+        EXPECT_EQ(g_sentCreates.size(), c.sent.size() - c.reported.size());
+        g_addedObjects.clear();
+        g_simEventQueue.clear();
+    }
+}
+
 TEST_F(Dispatch, KnownObjectsReportGroundAndHeightUnlessHighOrUnnamed) {
     struct Case {
         std::uint32_t object;

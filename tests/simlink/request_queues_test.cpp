@@ -112,7 +112,9 @@ protected:
 
 TEST_F(FrameSending, BlocksThenEventsThenCreationsThenRemovals) {
     gf_queueRemoveAc(150);
-    gf_queueCreateAc(spawn("DLH4AB", 4001234));
+    SpawnRequest creation = spawn("DLH4AB", 4001234);
+    creation.createSerial = 17;
+    gf_queueCreateAc(creation);
     gf_queueNavLights(100, 1);
     g_posUpdates.write().push_back({47.1, 8.1, -0.02, 0.01, 4.5, 1500.0, 12.0, 140.0, 100});
     g_posUpdates.write().push_back({47.2, 8.2, 0.0, 0.0, 1.0, 1400.0, 0.0, 0.0, 1});  // the user aircraft
@@ -146,11 +148,13 @@ TEST_F(FrameSending, BlocksThenEventsThenCreationsThenRemovals) {
     EXPECT_EQ(f64At(create, 284 + 40), 280.0);  // heading in degrees
     EXPECT_EQ(u32At(create, 284 + 48), 1u);
     EXPECT_EQ(u32At(create, 340), REQ_AI_CREATE);
-    // The creation is remembered with its serial, for a refusal naming it.
+    // The creation is remembered with its serial, for a refusal naming it,
+    // and with the engine's serial, reported with its object.
     ASSERT_EQ(g_sentCreates.size(), 1u);
     EXPECT_EQ(g_sentCreates[0].packetId, u32At(create, 12));
     EXPECT_EQ(g_sentCreates[0].hexId, 4001234u);
     EXPECT_EQ(g_sentCreates[0].callsign, "DLH4AB");
+    EXPECT_EQ(g_sentCreates[0].createSerial, 17u);
 
     EXPECT_EQ(u32At(got[3], 16), 150u);
     EXPECT_EQ(u32At(got[3], 20), REQ_AI_REMOVE);

@@ -128,7 +128,13 @@ public:
     void objectCreated(std::uint32_t hexId, double altAboveGround = 2500.0) {
         const Creation* c = creationOf(hexId);
         ASSERT_NE(c, nullptr) << "no creation was sent for " << hexId;
-        gf_pushAcEvent({c->objectId, hexId, 0, AcEventKind::liveCreated, 0.0, altAboveGround});
+        objectShown(*c, altAboveGround);
+    }
+    // The object of this creation (an earlier one for its hex id too), as
+    // the link reports it: with the serial of the creation it answers.
+    static void objectShown(const Creation& c, double altAboveGround = 2500.0) {
+        gf_pushAcEvent({c.objectId, c.request.hexId, c.request.createSerial, AcEventKind::liveCreated, 0.0,
+                        altAboveGround});
     }
     void creationRefused(std::uint32_t hexId) { gf_pushAcEvent({0, hexId, 0, AcEventKind::createFailed, 0.0, 0.0}); }
     void objectRemoved(std::uint32_t objectId) {

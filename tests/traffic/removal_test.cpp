@@ -1,5 +1,6 @@
 // Removal by life state, the respawn rule, the parking limits and the
 // removal of the live traffic when RealTraffic has gone.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 namespace {
 
 using engine_test::EngineTest;
+using engine_test::FakeSim;
 using engine_test::kFieldLat;
 using engine_test::Rec;
 
@@ -71,14 +73,20 @@ TEST_F(Removal, ASentCreationIsRemovedOnceItsObjectExists) {
 }
 
 TEST_F(Removal, ACreationTheSimulatorNeverShowsIsGivenUpAfterAMinute) {
+    // The aircraft is still in the feed after the give-up: a new record of
+    // its hex id sends a creation of its own.
+    enum class Comeback { none, waiting, active };  // the new record when the late object turns up
     struct Case {
         const char* name;
         bool shown;         // reported in the last tick of the minute
         bool removalAsked;  // RealTraffic has gone meanwhile
+        Comeback comeback;
     } cases[] = {
-        {"never shown", false, false},
-        {"never shown, its removal asked for", false, true},
-        {"shown just in time", true, false},
+        {"never shown", false, false, Comeback::none},
+        {"never shown, its removal asked for", false, true, Comeback::none},
+        {"shown just in time", true, false, Comeback::none},
+        {"never shown, a new record waits for its own creation", false, false, Comeback::waiting},
+        {"never shown, a new record is active with its own object", false, false, Comeback::active},
     };
     std::uint32_t hexId = 20000;
     for (const Case& c : cases) {
@@ -88,10 +96,10 @@ TEST_F(Removal, ACreationTheSimulatorNeverShowsIsGivenUpAfterAMinute) {
         r.callsign = "KLM" + std::to_string(hexId);
         feedPair(r, g_tick.load() + 200, 0.01, 100000);
         while (sim.creationOf(r.hexId) == nullptr) tick();
-        const std::int32_t sent = sim.creationOf(r.hexId)->tick;
+        const FakeSim::Creation first = *sim.creationOf(r.hexId);
         if (c.removalAsked) gf_removeLiveAcsForRtGone();
         const bool givenUp = !c.shown;
-        while (g_tick.load() < sent + 6000) tick();
+        while (g_tick.load() < first.tick + 6000) tick();
         EXPECT_EQ(stateOf(r.hexId), AcLifeState::adding2sim) << "it waits a minute";
         if (c.shown) sim.objectCreated(r.hexId);
         tick();
@@ -108,11 +116,45 @@ TEST_F(Removal, ACreationTheSimulatorNeverShowsIsGivenUpAfterAMinute) {
             EXPECT_EQ(stateOf(r.hexId), AcLifeState::active) << "a late object is taken as it is";
             continue;
         }
+        std::optional<FakeSim::Creation> own;
+        if (c.comeback != Comeback::none) {
+            Rec again = r;
+            again.timestamp += 100.0;
+            const std::size_t creations = sim.created.size();
+            feedPair(again, g_tick.load() + 200, 0.01, 100000);
+            for (int k = 0; k < 1000 && sim.created.size() == creations; ++k) tick();
+            ASSERT_EQ(sim.created.size(), creations + 1);
+            own = sim.created.back();
+            ASSERT_EQ(own->request.hexId, r.hexId);
+            ASSERT_NE(own->request.createSerial, first.request.createSerial);
+            if (c.comeback == Comeback::active) {
+                FakeSim::objectShown(*own);
+                tick(202);
+                ASSERT_EQ(stateOf(r.hexId), AcLifeState::active);
+            }
+        }
         // Should its object turn up after all, it is removed, not left frozen.
-        sim.objectCreated(r.hexId);
+        const std::size_t removals = sim.removed.size();
+        FakeSim::objectShown(first);
         tick(11);
-        EXPECT_EQ(sim.removed.back(), sim.objectOf(r.hexId));
-        EXPECT_FALSE(stateOf(r.hexId));
+        ASSERT_EQ(sim.removed.size(), removals + 1) << "the late object is removed";
+        EXPECT_EQ(sim.removed.back(), first.objectId);
+        if (!own) {
+            EXPECT_FALSE(stateOf(r.hexId));
+            continue;
+        }
+        // The new record keeps to its own creation: one object per aircraft.
+        EXPECT_TRUE(log.contains(fmt::format("object {} of hex id {} answers an earlier creation, given up: removed",
+                                             first.objectId, r.hexId)));
+        if (c.comeback == Comeback::waiting) {
+            EXPECT_EQ(stateOf(r.hexId), AcLifeState::adding2sim);
+            EXPECT_EQ(live(r.hexId)->objectId, 0U) << "it waits for its own object";
+            FakeSim::objectShown(*own);
+            tick(202);
+        }
+        EXPECT_EQ(stateOf(r.hexId), AcLifeState::active);
+        EXPECT_EQ(live(r.hexId)->objectId, own->objectId);
+        EXPECT_EQ(sim.removed.size(), removals + 1) << "its own object stays";
     }
 }
 
@@ -219,6 +261,7 @@ TEST_F(Removal, RespawnOnIdentityRouteAndLiveryChanges) {
         }
         EXPECT_TRUE(log.contains("          " + next.callsign + " "));
         EXPECT_TRUE(log.contains(" respawns"));
+        ASSERT_FALSE(sim.removed.empty());
         EXPECT_EQ(sim.removed.back(), objectId) << "its object is removed at once";
         // The object is gone: the aircraft comes back through the buffer under a new object.
         tick(60);

@@ -45,7 +45,7 @@ void lf_beginScanTables() {
 // The workers given up during the walk may still run: wait for them a while
 // (not after a stop), then close the tables to whatever still runs.
 void lf_endScanWorkers(const LiveryScanHooks& hooks) {
-    if (!lf_awaitScanWorkers(hooks.futureWait) && !gf_stopping())
+    if (!lf_awaitScanWorkers(lf_scanWaitBound(hooks, LiveryScanWait::LastWorkers)) && !gf_stopping())
         gf_logMarked(fmt::format("{} scan worker(s) still running, their findings are left out", g_runningScans.load()));
     lf_sealScanTables();
 }

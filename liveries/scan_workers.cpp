@@ -24,7 +24,12 @@ namespace fs = std::filesystem;
 
 namespace {
 using Clock = std::chrono::steady_clock;
-using LiveryFutures = std::list<std::future<LiveryList>>;
+// A started worker: its file and its future liveries.
+struct LiveryFuture {
+    fs::path file;
+    std::future<LiveryList> liveries;
+};
+using LiveryFutures = std::list<LiveryFuture>;
 
 constexpr std::size_t kLongestFolderPath = 250;
 // How often a waiting walk looks at the stop flags.
@@ -80,12 +85,12 @@ bool lf_equalsNoCase(std::string_view text, std::string_view lower) {
 
 // Waits until a worker place is free; false when a stop was asked for or no
 // place came free within the wait.
-bool lf_waitForWorkerPlace(const LiveryScanHooks& hooks) {
+bool lf_waitForWorkerPlace(const fs::path& file, const LiveryScanHooks& hooks) {
     const std::int32_t limit = lf_workerLimit();
     const std::int32_t running = g_runningScans.load();
     if (running < limit) return true;
     if (hooks.workersFull) hooks.workersFull(running);
-    return lf_waitForRunningBelow(limit, Clock::now() + hooks.futureWait);
+    return lf_waitForRunningBelow(limit, Clock::now() + lf_scanWaitBound(hooks, LiveryScanWait::Place, file));
 }
 
 void lf_startWorker(const LiveryWorker& worker, int folderNumber, const fs::path& file, LiveryFutures& futures) {
@@ -95,7 +100,7 @@ void lf_startWorker(const LiveryWorker& worker, int folderNumber, const fs::path
             const LiveryWorkerScope scope(scan, titles);
             return worker(folderNumber, file);
         });
-    futures.push_back(task.get_future());
+    futures.push_back({file, task.get_future()});
     ++g_runningScans;  // before the thread starts: its end gives the place back
     try {
         std::thread(std::move(task)).detach();
@@ -109,13 +114,14 @@ void lf_startWorker(const LiveryWorker& worker, int folderNumber, const fs::path
 // Moves the oldest worker's liveries to the list; throws when it is not
 // ready within the wait (its file counts as unread), or rethrows the
 // worker's exception.
-void lf_takeOldest(LiveryFutures& futures, LiveryList& liveries, std::chrono::milliseconds wait, std::size_t& unread) {
-    std::future<LiveryList>& oldest = futures.front();
-    if (oldest.wait_for(wait) != std::future_status::ready) {
+void lf_takeOldest(LiveryFutures& futures, LiveryList& liveries, const LiveryScanHooks& hooks, std::size_t& unread) {
+    LiveryFuture& oldest = futures.front();
+    if (oldest.liveries.wait_for(lf_scanWaitBound(hooks, LiveryScanWait::Result, oldest.file)) !=
+        std::future_status::ready) {
         ++unread;
         throw std::runtime_error("Future wait timed out after 10 seconds");
     }
-    liveries.splice(liveries.end(), oldest.get());
+    liveries.splice(liveries.end(), oldest.liveries.get());
 }
 
 const LiveryWorker& lf_workerFor(std::string_view pathText, const LiveryScanHooks& hooks) {
@@ -146,7 +152,7 @@ void lf_startFolderWorkers(int folderNumber, const fs::path& folder, LiveryFutur
                 continue;
             }
             if (!entry.is_regular_file(typeError) || !lf_isLiveryCfgFile(reached)) continue;
-            if (!stalled && !lf_waitForWorkerPlace(hooks) && !gf_stopping()) {
+            if (!stalled && !lf_waitForWorkerPlace(reached, hooks) && !gf_stopping()) {
                 stalled = true;
                 gf_logMarked(fmt::format(
                     "liveries search in {} stalled: no scan worker came free within the wait, its further files are skipped",
@@ -160,7 +166,7 @@ void lf_startFolderWorkers(int folderNumber, const fs::path& folder, LiveryFutur
             lf_startWorker(lf_workerFor(lf_scanPathText(reached), hooks), folderNumber, reached, futures);
             if (futures.size() <= static_cast<std::size_t>(lf_workerLimit())) continue;
             try {
-                lf_takeOldest(futures, liveries, hooks.futureWait, unread);
+                lf_takeOldest(futures, liveries, hooks, unread);
             } catch (const std::exception& e) {
                 gf_logMarked(fmt::format("liveries inner search aborted: {}", e.what()));
             }
@@ -200,12 +206,16 @@ std::size_t lf_walkLiveryFolder(int folderNumber, const fs::path& folder, Livery
     for (; !futures.empty(); futures.pop_front()) {
         if (gf_stopping()) return unread;  // a stopped scan writes nothing: its workers' liveries are not needed
         try {
-            lf_takeOldest(futures, liveries, hooks.futureWait, unread);
+            lf_takeOldest(futures, liveries, hooks, unread);
         } catch (const std::exception& e) {
             gf_log(fmt::format("liveries search aborted, futs outer, {}", e.what()));
         }
     }
     return unread;
+}
+
+std::chrono::milliseconds lf_scanWaitBound(const LiveryScanHooks& hooks, LiveryScanWait wait, const fs::path& file) {
+    return hooks.waitBound ? hooks.waitBound(wait, file) : kLiveryFutureWait;
 }
 
 bool lf_awaitScanWorkers(std::chrono::milliseconds bound) { return lf_waitForRunningBelow(1, Clock::now() + bound); }

@@ -18,9 +18,18 @@ using LiveryWorker = std::function<LiveryList(int, const std::filesystem::path&)
 
 inline constexpr std::chrono::milliseconds kLiveryFutureWait{10000};
 
+// What a wait of the scan is for: a free worker place for the file the walk
+// is to read, the result of a file's worker, the workers still running when
+// every folder is walked.
+enum class LiveryScanWait { Place, Result, LastWorkers };
+
 // What the walk runs and how long it waits; the program takes the defaults.
 struct LiveryScanHooks {
-    std::chrono::milliseconds futureWait = kLiveryFutureWait;  // per future, and for the last workers
+    // The bound of each wait, by what it is for and its file (empty for the
+    // last workers); kLiveryFutureWait for every wait when empty. A test waits
+    // for what must come as long as it takes and gives up on a worker it
+    // holds hung soon.
+    std::function<std::chrono::milliseconds(LiveryScanWait, const std::filesystem::path& file)> waitBound;
     LiveryWorker fileWorker;  // ordinary aircraft folders (lf_searchLiveriesinFile when empty)
     LiveryWorker ivaoWorker;  // the IVAO MTL model set (lf_searchLiveriesinIVAOFile when empty)
     // Called on the walk's thread each time it finds every worker place
@@ -44,6 +53,9 @@ bool lf_skipsFolder(std::string_view pathText);
 // skipped. Returns the number of files left unread so (given up or skipped).
 std::size_t lf_walkLiveryFolder(int folderNumber, const std::filesystem::path& folder, LiveryList& liveries,
                                 const LiveryScanHooks& hooks = {});
+// The bound of the wait, from the hooks or the program's default.
+std::chrono::milliseconds lf_scanWaitBound(const LiveryScanHooks& hooks, LiveryScanWait wait,
+                                           const std::filesystem::path& file = {});
 // Waits until no scan worker runs, at most the given time and not after a
 // stop was asked for; true when none runs.
 bool lf_awaitScanWorkers(std::chrono::milliseconds bound);

@@ -4,16 +4,29 @@
 # airport scenario (one test each), the fuzz targets for 15 s each, the soak
 # of 3 minutes (one test), Windows under Wine with its own production run and
 # demo, and the native tests again under ASan+UBSan and under TSan.
-# Ends with one line "N passed, N failed" and a non-zero exit on any failure.
+# Ends with one line "N passed, N failed, N skipped" (the tests that did not
+# run: skipped by the test itself, or disabled), followed by
+# "; stages skipped: ..." when stages were left out, and a non-zero exit on
+# any failure.
 #   VLNT_JOBS       parallel jobs (default: number of cores)
 #   VLNT_SKIP       space-separated stages to skip: native production demo
 #                   demo-leab fuzz soak windows production-windows demo-windows
-#                   asan tsan
+#                   asan tsan (windows takes its two stages with it); a name
+#                   that is no stage ends the run at once
 # The demos use the program's fixed ports: each runs under the lock
 # /tmp/vlnt-demo.lock, as `make demo` is run by hand.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+source scripts/test-counts.sh
+
+stages=(native production demo demo-leab fuzz soak windows production-windows demo-windows asan tsan)
+for name in ${VLNT_SKIP:-}; do
+  if [[ " ${stages[*]} " != *" $name "* ]]; then
+    echo "VLNT_SKIP: \"$name\" is no stage; the stages are: ${stages[*]}"
+    exit 2
+  fi
+done
 
 bash scripts/install-deps.sh || { echo "installing the build dependencies failed"; exit 1; }
 
@@ -36,7 +49,21 @@ sanitizer_flags=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_
 
 passed=0
 failed=0
+skipped=0
 failures=()
+skipped_tests=()
+skipped_stages=()
+
+# Whether the stage (the first name) runs; one left out with VLNT_SKIP is
+# noted for the last line, with the stages that run only within it (the
+# further names).
+stage_runs() {
+  if [[ $skip == *" $1 "* ]]; then
+    skipped_stages+=("$@")
+    return 1
+  fi
+  return 0
+}
 
 # Runs ctest in a build folder and adds its counts to the totals.
 run_ctest() {
@@ -44,20 +71,21 @@ run_ctest() {
   shift 2
   local log="$dir/ctest-output.txt"
   (cd "$dir" && "$@" ctest --output-on-failure -j"$jobs") 2>&1 | tee "$log"
-  local summary
-  summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
-  if [[ -z $summary ]]; then
+  local counts stage_passed stage_failed stage_skipped name
+  if ! counts=$(ctest_counts "$log"); then
     echo "[$stage] ctest gave no summary"
     failed=$((failed + 1))
     failures+=("$stage: no test summary")
     return
   fi
-  local total fail
-  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
-  fail=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$summary")
-  passed=$((passed + total - fail))
-  failed=$((failed + fail))
-  ((fail == 0)) || failures+=("$stage: $fail failed")
+  read -r stage_passed stage_failed stage_skipped <<<"$(head -n1 <<<"$counts")"
+  passed=$((passed + stage_passed))
+  failed=$((failed + stage_failed))
+  skipped=$((skipped + stage_skipped))
+  ((stage_failed == 0)) || failures+=("$stage: $stage_failed failed")
+  while IFS= read -r name; do
+    skipped_tests+=("$stage: $name")
+  done < <(tail -n +2 <<<"$counts")
 }
 
 # Runs one command as one test of the stage.
@@ -103,44 +131,44 @@ if bash scripts/check-layers.sh; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
-  failures+=("tree: an include breaks the layer rules")
+  failures+=("tree: the layer check failed (see its lines above)")
 fi
 
-if [[ $skip != *" native "* ]]; then
+if stage_runs native; then
   build native build/native "${native_flags[@]}" && run_ctest native build/native
 fi
 
 # The real program started with its switch, as a scheduled task would.
-if [[ $skip != *" production "* ]]; then
+if stage_runs production; then
   run_stage production "a production run of the program" \
     env VLNT_JOBS="$jobs" bash scripts/demo.sh --production --check
 fi
 
 # The program's main job for 60 s with both stand-ins, as `make demo` runs it.
-if [[ $skip != *" demo "* ]]; then
+if stage_runs demo; then
   run_stage demo "the main job for 60 s" \
     flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --check
 fi
 
 # The second scenario: the scan of an add-on airport's scenery at start.
-if [[ $skip != *" demo-leab "* ]]; then
+if stage_runs demo-leab; then
   run_stage demo-leab "the add-on airport scenario (LEAB) for 60 s" \
     flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --leab --check
 fi
 
 # Every libFuzzer target built with clang and run for 15 s, so none can rot.
-if [[ $skip != *" fuzz "* ]]; then
+if stage_runs fuzz; then
   run_stage fuzz "the fuzz targets for 15 s each" env VLNT_JOBS="$jobs" bash scripts/fuzz.sh 15
 fi
 
 # The soak for 3 minutes: the program against both stand-ins with the busy
 # scenario and the link faults (make soak runs it for 30).
-if [[ $skip != *" soak "* ]]; then
+if stage_runs soak; then
   run_stage soak "the program under load and link faults for 180 s" \
     flock -o /tmp/vlnt-demo.lock env VLNT_SOAK_LOCKED=1 VLNT_SOAK_SECONDS=180 VLNT_JOBS="$jobs" bash scripts/soak.sh --check
 fi
 
-if [[ $skip != *" windows "* ]]; then
+if stage_runs windows production-windows demo-windows; then
   echo "=== [windows] dependencies"
   if prefix=$(bash scripts/build-windows-deps.sh | tail -n1) && [[ -d $prefix ]]; then
     if build windows build/windows -DCMAKE_BUILD_TYPE=Release -DVLNT_BUILD_BENCH=OFF \
@@ -148,11 +176,11 @@ if [[ $skip != *" windows "* ]]; then
       run_ctest windows build/windows xvfb-run -a
       # The real Windows program: started with its switch, and the main job
       # with its window, start-up, simulator link and RealTraffic for 60 s.
-      if [[ $skip != *" production-windows "* ]]; then
+      if stage_runs production-windows; then
         run_stage production-windows "a production run of the Windows program" \
           env VLNT_JOBS="$jobs" bash scripts/demo.sh --windows --production --check
       fi
-      if [[ $skip != *" demo-windows "* ]]; then
+      if stage_runs demo-windows; then
         run_stage demo-windows "the Windows program's main job for 60 s" \
           flock /tmp/vlnt-demo.lock env VLNT_DEMO_SECONDS=60 VLNT_JOBS="$jobs" bash scripts/demo.sh --windows --check
       fi
@@ -163,17 +191,18 @@ if [[ $skip != *" windows "* ]]; then
   fi
 fi
 
-if [[ $skip != *" asan "* ]]; then
+if stage_runs asan; then
   build asan build/asan "${sanitizer_flags[@]}" -DVLNT_SANITIZE=address &&
     run_ctest asan build/asan
 fi
 
-if [[ $skip != *" tsan "* ]]; then
+if stage_runs tsan; then
   build tsan build/tsan "${sanitizer_flags[@]}" -DVLNT_SANITIZE=thread &&
     run_ctest tsan build/tsan
 fi
 
 echo "=== done in $((SECONDS - start)) s"
+for s in "${skipped_tests[@]}"; do echo "SKIPPED $s"; done
 for f in "${failures[@]}"; do echo "FAILED $f"; done
-echo "$passed passed, $failed failed"
+summary_line "$passed" "$failed" "$skipped" "${skipped_stages[@]}"
 ((failed == 0))

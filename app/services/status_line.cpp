@@ -13,6 +13,7 @@ std::string g_statusText;
 std::string g_errorText;
 std::int32_t g_statusSetAt = 0;
 std::atomic<std::int32_t> g_statusClock{0};
+void (*g_statusExpiryHook)() = nullptr;
 
 void gf_setStatus(const std::string& text, bool log) {
     {
@@ -46,6 +47,7 @@ void lf_advanceStatusClock() {
         // meanwhile is a new text with its own lifetime.
         const std::lock_guard lock(g_statusMutex);
         if (g_statusSetAt < 1 || clock - g_statusSetAt < kStatusLifetime) return;
+        if (g_statusExpiryHook != nullptr) g_statusExpiryHook();
         g_statusText.clear();
         g_statusSetAt = 0;
     }

@@ -16,6 +16,11 @@ extern std::atomic<std::int32_t> g_statusClock;  // written by the traffic threa
 
 inline constexpr std::int32_t kStatusLifetime = 25;
 
+// Called, when set, by a sample that found the status text expired, before it
+// clears the text; lets a test set a new text at exactly that moment. Set
+// before the threads start and left null by the program.
+extern void (*g_statusExpiryHook)();
+
 // Shows a status text (ignored while an error is shown); logs it when asked.
 void gf_setStatus(const std::string& text, bool log);
 void gf_clearStatus();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,6 +12,7 @@
 #include "app/services/window_messages.h"
 #include "platform/window_host.h"
 #include "support/log_capture.h"
+#include "support/wait.h"
 
 namespace {
 class RecordingHost : public platform::WindowHost {
@@ -36,6 +36,7 @@ struct StatusLineTest : ::testing::Test {
         platform::setWindowHost(&host);
     }
     void TearDown() override {
+        g_statusExpiryHook = nullptr;
         platform::setWindowHost(nullptr);
         gf_resetStatusLine();
     }
@@ -94,54 +95,53 @@ TEST_F(StatusLineTest, StatusNeverExpiresWhileTheClockStandsStill) {
     EXPECT_EQ(gf_statusLineText(), "");
 }
 
+namespace {
+std::atomic<bool> g_expiring{false};  // a sample found the old text expired and calls the hook
+std::atomic<bool> g_newTextSet{false};  // the window thread's text is set, or waits for the sample to let go
+
+void lf_letTheNewTextIn() {
+    g_expiring = true;
+    EXPECT_TRUE(testing_support::waitFor([] { return g_newTextSet.load(); }, testing_support::kSafety));
+}
+}  // namespace
+
 TEST_F(StatusLineTest, ATextSetWhileAnOldOneExpiresStays) {
-    // The traffic thread lets an old text expire while another thread sets a
-    // new one; whatever the order, the new text must stay. Each round the
-    // setter starts a little later after the sample was counted, so that its
-    // set falls before, inside and after the expiry in turn.
-    std::atomic<int> round{0};  // the round both threads are to run; -1 ends them
-    std::atomic<int> done{0};
-    std::atomic<int> delay{0};
-    const auto waitForRound = [&round](int seen) {
-        int now = round.load();
-        while (now == seen) {
-            std::this_thread::yield();
-            now = round.load();
+    // The window thread sets a new text just when the traffic thread's sample
+    // has found the old text expired and not yet cleared it: the new text
+    // must stay, with a lifetime of its own.
+    gf_setStatus("old", false);            // set at clock 1 ...
+    g_statusClock.store(kStatusLifetime);  // ... and due to expire at the next sample
+    g_expiring = false;
+    g_newTextSet = false;
+    std::atomic<bool> sampled{false};
+    g_statusExpiryHook = lf_letTheNewTextIn;
+    std::thread window([&sampled] {
+        ASSERT_TRUE(testing_support::waitFor([&] { return g_expiring.load() || sampled.load(); }, testing_support::kSafety));
+        if (!g_expiring) {
+            ADD_FAILURE() << "the old text did not expire";
+            return;
         }
-        return now;
-    };
-    std::thread traffic([&] {
-        for (int seen = 0; (seen = waitForRound(seen)) > 0;) {
-            lf_advanceStatusClock();
-            ++done;
-        }
-    });
-    std::thread window([&] {
-        for (int seen = 0; (seen = waitForRound(seen)) > 0;) {
-            // From the moment the sample is counted, a little later each round.
-            while (g_statusClock.load() == kStatusLifetime) {
-            }
-            for (int spin = delay.load(); spin > 0; --spin) std::atomic_signal_fence(std::memory_order_seq_cst);
-            gf_setStatus("new " + std::to_string(seen), false);
-            ++done;
+        // A sample that holds the status line from its decision to the
+        // clearing makes the set wait for it; one that lets go in between lets
+        // the set through at once, into the text it is about to clear.
+        if (g_statusMutex.try_lock()) {
+            g_statusMutex.unlock();
+            gf_setStatus("new", false);
+            g_newTextSet = true;
+        } else {
+            g_newTextSet = true;
+            gf_setStatus("new", false);
         }
     });
-    int wiped = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    for (int r = 1; r <= 20000 && std::chrono::steady_clock::now() < end; ++r) {
-        gf_resetStatusLine();
-        gf_setStatus("old", false);      // set at clock 1 ...
-        g_statusClock.store(kStatusLifetime);  // ... and due to expire at the next sample
-        delay = r % 200;
-        done = 0;
-        round = r;
-        while (done.load() < 2) std::this_thread::yield();
-        if (gf_statusLineText() != "new " + std::to_string(r)) ++wiped;
-    }
-    round = -1;
-    traffic.join();
+    lf_advanceStatusClock();
+    sampled = true;
     window.join();
-    EXPECT_EQ(wiped, 0) << "a new text was wiped by the expiry of the old one";
+    EXPECT_EQ(gf_statusLineText(), "new") << "the new text was wiped by the expiry of the old one";
+    EXPECT_EQ(g_statusSetAt, kStatusLifetime + 1);
+    samples(kStatusLifetime - 1);
+    EXPECT_EQ(gf_statusLineText(), "new");
+    samples(1);
+    EXPECT_EQ(gf_statusLineText(), "");
 }
 
 TEST(RunFlags, FirstStopTriggerDecidesTheReason) {

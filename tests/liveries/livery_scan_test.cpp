@@ -292,7 +292,7 @@ TEST_F(LiveryScanTest, NoFolderSetAsksTheUserToSetOne) {
 
 TEST_F(LiveryScanTest, AStoppedScanWritesNothingAndIsNotAskedForAgain) {
     std::atomic<bool> stopped{false};
-    LiveryScanHooks hooks;
+    LiveryScanHooks hooks = patientHooks();
     hooks.fileWorker = [&stopped](int folderNumber, const fs::path& path) {
         if (!stopped.exchange(true)) g_stopRequested = true;
         return lf_searchLiveriesinFile(folderNumber, path);
@@ -313,7 +313,11 @@ TEST_F(LiveryScanTest, AHungWorkerIsGivenUpAndNeverWritesIntoTheNextScan) {
     const fs::path hungFile = tree.main / "A320" / "aircraft.cfg";
     std::atomic<bool> release{false}, lateWorkerDone{false};
     LiveryScanHooks first;
-    first.futureWait = std::chrono::seconds(2);  // long enough for the workers that do end, under any load
+    // Only the waits for the hung worker give up; the other workers are waited for until they end.
+    first.waitBound = [&hungFile](LiveryScanWait wait, const fs::path& file) {
+        const bool hung = wait == LiveryScanWait::LastWorkers || (wait == LiveryScanWait::Result && file == hungFile);
+        return hung ? kGivingUp : testing_support::kSafety;
+    };
     first.fileWorker = [&](int folderNumber, const fs::path& path) {
         if (path != hungFile) return lf_searchLiveriesinFile(folderNumber, path);
         while (!release.load()) std::this_thread::yield();
@@ -328,7 +332,7 @@ TEST_F(LiveryScanTest, AHungWorkerIsGivenUpAndNeverWritesIntoTheNextScan) {
 
     // The second scan lets the hung worker finish before its own first file.
     SCAN_LIVERIES.value = true;
-    LiveryScanHooks second;
+    LiveryScanHooks second = patientHooks();
     second.fileWorker = [&](int folderNumber, const fs::path& path) {
         release = true;
         while (!lateWorkerDone.load()) std::this_thread::yield();
@@ -359,9 +363,13 @@ TEST_F(LiveryScanTest, AStalledFolderIsReportedAndScannedAgainAtTheNextStart) {
     std::atomic<bool> hangs{true}, first{true};
     int fullCalls = 0;
     LiveryScanHooks hooks;
-    hooks.futureWait = std::chrono::milliseconds(200);
     hooks.workersFull = [&](std::int32_t) {
         if (++fullCalls == 2) hangs = false;  // the next folder waits for the place
+    };
+    // While the first worker hangs, a wait can only give up; the next
+    // folder's waits are for a worker that ends.
+    hooks.waitBound = [&hangs](LiveryScanWait, const fs::path&) {
+        return hangs.load() ? kGivingUp : testing_support::kSafety;
     };
     hooks.fileWorker = [&](int folderNumber, const fs::path& path) {
         if (first.exchange(false))

@@ -4,17 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "liveries/cfg_reader.h"
 #include "liveries/scan_reports.h"
+#include "liveries/scan_workers.h"
 #include "refdata/code_tables.h"
 #include "refdata/dbase_fixture.h"
 #include "refdata/dbase_reader.h"
 #include "support/livery_tree.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 
 namespace livery_scan_testing {
 
@@ -36,6 +39,19 @@ template <class Container>
 std::vector<std::string> entriesOf(ScanReport<Container>& report) {
     return {report.entries.begin(), report.entries.end()};
 }
+
+// Hooks whose every wait lasts until what it waits for comes: the shared
+// generous bound ends only a run whose worker is broken.
+inline LiveryScanHooks patientHooks() {
+    LiveryScanHooks hooks;
+    hooks.waitBound = [](LiveryScanWait, const std::filesystem::path&) { return testing_support::kSafety; };
+    return hooks;
+}
+
+// How long the walk waits for a worker the test holds hung before it gives
+// up: such a wait can only end by giving up, so the bound sets how long the
+// test takes, never whether it passes.
+inline constexpr std::chrono::milliseconds kGivingUp{200};
 
 struct ScanTest : refdata_testing::DbaseTest {
     testing_support::TempDir aircraft;  // the aircraft folders of the test

@@ -50,7 +50,7 @@ TEST_F(ScanWorkersTest, WhichFilesAreReadAndByWhichReader) {
     const fs::path deep = aircraft / "deep" / std::string(250 - (aircraft / "deep").u8string().size() - 1, 'd');
     touch(deep.lexically_relative(aircraft.path()) / "aircraft.cfg");
 
-    LiveryScanHooks hooks;
+    LiveryScanHooks hooks = patientHooks();
     hooks.fileWorker = [this](int, const fs::path& path) { return LiveryList{titled("file " + relative(path))}; };
     hooks.ivaoWorker = [this](int, const fs::path& path) { return LiveryList{titled("ivao " + relative(path))}; };
     LiveryList liveries;
@@ -70,7 +70,7 @@ TEST_F(ScanWorkersTest, AFolderWithAirportInItsPathIsReadAtItsTopOnly) {
         fs::create_directories(file.parent_path());
         testing_support::writeFile(file, "[General]\n");
     }
-    LiveryScanHooks hooks;
+    LiveryScanHooks hooks = patientHooks();
     hooks.fileWorker = [&](int, const fs::path& path) { return LiveryList{titled(lf_scanPathText(path))}; };
     LiveryList liveries;
     lf_walkLiveryFolder(1, top, liveries, hooks);
@@ -85,7 +85,7 @@ TEST_F(ScanWorkersTest, ResultsComeInTheWalksOrderWhateverOrderTheWorkersEnd) {
         if (entry.is_regular_file()) walkOrder.push_back(relative(entry.path()));
     g_scanLimit = kCount;
     std::atomic<int> done{0};
-    LiveryScanHooks hooks;
+    LiveryScanHooks hooks = patientHooks();
     // Each worker ends only after every worker of a later file has ended.
     hooks.fileWorker = [&](int folderNumber, const fs::path& path) {
         const auto at = std::find(walkOrder.begin(), walkOrder.end(), relative(path)) - walkOrder.begin();
@@ -114,7 +114,7 @@ TEST_F(ScanWorkersTest, NeverMoreWorkersRunThanTheLimit) {
     bool open = false;
     int inside = 0, mostInside = 0, entered = 0;
     std::vector<std::int32_t> runningWhenFull;
-    LiveryScanHooks hooks;
+    LiveryScanHooks hooks = patientHooks();
     hooks.workersFull = [&](std::int32_t running) {
         std::unique_lock lock(mutex);
         runningWhenFull.push_back(running);
@@ -149,8 +149,10 @@ TEST_F(ScanWorkersTest, AFailingOrHungWorkerLosesOnlyItsOwnLiveries) {
     for (const auto& entry : fs::recursive_directory_iterator(aircraft.path()))
         if (entry.is_regular_file()) walkOrder.push_back(relative(entry.path()));
     std::atomic<bool> release{false};
-    LiveryScanHooks hooks;
-    hooks.futureWait = std::chrono::seconds(2);  // long enough for the workers that do end, under any load
+    LiveryScanHooks hooks = patientHooks();
+    hooks.waitBound = [&](LiveryScanWait wait, const fs::path& path) {
+        return wait == LiveryScanWait::Result && relative(path) == walkOrder[1] ? kGivingUp : testing_support::kSafety;
+    };
     hooks.fileWorker = [&](int, const fs::path& path) {
         const std::string name = relative(path);
         if (name == walkOrder[0]) throw std::runtime_error("disk on fire");
@@ -180,13 +182,16 @@ TEST_F(ScanWorkersTest, AWalkWaitingForAPlaceEndsAtAStopOrAfterTheWait) {
     struct Case {
         const char* name;
         bool stopWhenFull;
-        std::chrono::milliseconds wait;  // a walk that missed the stop would hang here
+        // Every wait of the walk is for the hung worker, which ends only after
+        // the walk: it can only give up. A walk that missed the stop would hang
+        // for the hour.
+        std::chrono::milliseconds wait;
         std::string logged;              // by the walk, "" for nothing
         std::size_t unread;              // the hung worker's file and the two never started
     };
     // The stop case runs first, so that its walk is seen to log nothing.
     for (const Case& c : {Case{"stop", true, std::chrono::hours(1), "", 0},
-                          Case{"wait over", false, std::chrono::milliseconds(200),
+                          Case{"wait over", false, kGivingUp,
                                "==> liveries search in " + lf_scanPathText(aircraft.path()) +
                                    " stalled: no scan worker came free within the wait, its further files are skipped",
                                3}}) {
@@ -194,7 +199,7 @@ TEST_F(ScanWorkersTest, AWalkWaitingForAPlaceEndsAtAStopOrAfterTheWait) {
         std::atomic<bool> release{false};
         std::atomic<int> started{0}, fullCalls{0};
         LiveryScanHooks hooks;
-        hooks.futureWait = c.wait;
+        hooks.waitBound = [&c](LiveryScanWait, const fs::path&) { return c.wait; };
         hooks.workersFull = [&](std::int32_t) {
             ++fullCalls;
             if (c.stopWhenFull) g_stopRequested = true;
@@ -226,7 +231,7 @@ TEST_F(ScanWorkersTest, TheReadersRunOnEveryFileOfAFolderLargerThanTheLimit) {
     for (int i = 0; i < kCount; ++i) touch("f" + std::to_string(i) + "/aircraft.cfg");
     g_scanLimit = 2;
     LiveryList liveries;
-    lf_walkLiveryFolder(1, aircraft.path(), liveries);
+    lf_walkLiveryFolder(1, aircraft.path(), liveries, patientHooks());
     EXPECT_TRUE(liveries.empty());
     EXPECT_EQ(entriesOf(g_emptyCfgFiles).size(), static_cast<std::size_t>(kCount));
     EXPECT_EQ(entriesOf(g_invalidCfgFiles).size(), static_cast<std::size_t>(kCount));
@@ -236,7 +241,7 @@ TEST_F(ScanWorkersTest, AStopStartsNoFurtherWorker) {
     for (int i = 0; i < 6; ++i) touch("f" + std::to_string(i) + "/aircraft.cfg");
     g_scanLimit = 1;
     std::atomic<int> ran{0};
-    LiveryScanHooks hooks;
+    LiveryScanHooks hooks = patientHooks();
     hooks.fileWorker = [&](int, const fs::path& path) {
         if (++ran == 2) g_stopRequested = true;
         return LiveryList{titled(relative(path))};

@@ -77,6 +77,7 @@ bool lf_nearFieldElevation(double altitudeFt) {
 }
 
 void lf_dispatchStreamRecord(StreamRecord& record) {
+    record.sample.streamTick = record.sample.dueTick;
     LiveAc* aircraft = findLive(record.hexId);
     if (aircraft == nullptr) {
         const std::string& callsign = record.ident.callsign;

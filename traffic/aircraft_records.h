@@ -58,6 +58,9 @@ struct PosSample {
     double verticalSpeed = 0.0;  // feet per minute
     double trueAirspeedKt = 0.0;
     std::int32_t dueTick = 0;    // tick at which the sample is due
+    // The tick at which the delayed stream had the aircraft here, as the
+    // record came (0: not a record's); the due tick may be moved, this stays.
+    std::int32_t streamTick = 0;
     std::uint8_t airborne = 0;
     std::uint8_t stationary = 0;
     std::uint8_t adsbHeading = 0;      // the true heading came from an ADS-B datagram

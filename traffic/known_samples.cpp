@@ -28,6 +28,9 @@ constexpr double kStandNearNm = 0.0458963282937365;       // 85 m
 constexpr double kStandGiveUpNm = 0.10799136069114472;    // 200 m
 constexpr double kLandingBoxDeg = 0.00015;
 constexpr double kTakeOffSeenKt = 43.0;
+// Slower than the last report by this much at take-off speeds, the stream
+// rolls out: a take-off run never slows down.
+constexpr double kSlowingDownKt = 0.5;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
 constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // Farther than this from where it was first seen a stream has left its stand,
@@ -245,16 +248,35 @@ void lf_collapseStationaryRun(LiveAc& aircraft, const PosSample& sample) {
     }
 }
 
+// An aircraft first heard on the runway whose stream slows down there has
+// landed: it rolls out, turns off and taxis in as one seen touching down.
+void lf_rollOutFromStream(LiveAc& aircraft) {
+    aircraft.landed = 1;
+    aircraft.touchdownHeading = aircraft.heading;
+    aircraft.wantsStand = 1;
+    gf_setSpoilers(aircraft, 1);
+}
+
 // The stream shows a take-off (or a touch-and-go) before the aircraft knew.
 void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
     if (aircraft.takeOffSeen != 0 || aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
     if (aircraft.landed == 0) {
-        const bool rolling = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
+        if (aircraft.phase != AcPhase::taxi) return;
+        const bool fast = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
+        if (fast && sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt) {
+            lf_rollOutFromStream(aircraft);
+            return;
+        }
+        // A take-off run speeds up: two fast reports at one speed (a stale
+        // field) show none yet.
+        const bool speedingUp = sample.groundSpeedKt > last.groundSpeedKt;
+        const bool rolling = fast && speedingUp;
         // A feed's on-ground flag flips now and then: an aircraft reported
-        // airborne while it taxis slower than any take-off still taxis.
-        const bool lifted = sample.airborne != 0 && (sample.groundSpeedKt >= kTakeOffSeenKt ||
+        // airborne while it taxis slower than any take-off, or while it
+        // rolls out, still is on the ground.
+        const bool lifted = sample.airborne != 0 && ((sample.groundSpeedKt >= kTakeOffSeenKt && speedingUp) ||
                                                      aircraft.sizeCategory == SizeCategory::Rotorcraft);
-        if ((lifted || rolling) && aircraft.phase == AcPhase::taxi) lf_towedTakeOff(aircraft);
+        if (lifted || rolling) lf_towedTakeOff(aircraft);
         return;
     }
     if (last.airborne == 0 || sample.airborne == 0) return;
@@ -395,8 +417,10 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
             // Standing where the last sample stands, still due when the stream
             // said it: the delayed stream stands that long.
             const std::int32_t due = sample.dueTick;
+            const std::int32_t streamTick = sample.streamTick;
             sample = last;
             sample.dueTick = due;
+            sample.streamTick = streamTick;
             sample.groundSpeedKt = 0.0;
             sample.stationary = 1;
             return true;

@@ -12,241 +12,23 @@
 #include <optional>
 #include <vector>
 
-#include "ground_fixture.h"
-#include "replayed_track.h"
-#include "traffic/ground_movement.h"
-#include "traffic/motion_math.h"
+#include "ground_runs.h"
 
 namespace {
 
 using engine_test::Fix;
 using engine_test::kFieldElevationFt;
-using engine_test::offTrackMetres;
-using ground_test::GroundTest;
+using ground_test::Faithful;
+using ground_test::fixesAlong;
+using ground_test::judgeMotion;
+using ground_test::judgeStops;
 using ground_test::metresBetween;
-using ground_test::moved;
+using ground_test::pointAt;
+using ground_test::Route;
+using ground_test::truthAt;
+using ground_test::Watched;
 
-// A point of a route: seconds from the first record, metres north and east
-// of stand S1, height above the field (none: on the ground), ground speed,
-// and the heading the stream reports (none: the track).
-struct Waypoint {
-    double t;
-    double northM, eastM;
-    std::optional<double> aboveFieldFt;
-    double speedKt;
-    std::optional<double> headingDeg = std::nullopt;
-};
-
-GeoPoint pointAt(double northM, double eastM) {
-    const GeoPoint s1{engine_test::kFieldLat, engine_test::kFieldLon};
-    return moved(moved(s1, 0.0, northM), 90.0, eastM);
-}
-
-// The seconds to the next record: every 6 s in the air (no sooner than
-// 450 m plus a second above 120 kt); on the ground every 3 s, up to 30 kt
-// no sooner than 20 m of travel (at most 15 s) plus a second, 16 s standing.
-double recordGap(bool airborne, double speedKt) {
-    const double metresPerSecond = speedKt * kMetersPerNm / 3600.0;
-    if (airborne) return speedKt > 120.0 ? std::max(6.0, 450.0 / metresPerSecond + 1.0) : 6.0;
-    if (speedKt < 0.5) return 16.0;
-    if (speedKt > 30.0) return 3.0;
-    return std::max(3.0, std::min(20.0 / metresPerSecond, 15.0) + 1.0);
-}
-
-// The aircraft on the route at a time: straight between the waypoints.
-PosSample truthAt(const std::vector<Waypoint>& route, double t) {
-    std::size_t i = 0;
-    while (i + 2 < route.size() && route[i + 1].t <= t) ++i;
-    const Waypoint& a = route[i];
-    const Waypoint& b = route[i + 1];
-    const double f = std::clamp((t - a.t) / (b.t - a.t), 0.0, 1.0);
-    const GeoPoint at = pointAt(a.northM + (b.northM - a.northM) * f, a.eastM + (b.eastM - a.eastM) * f);
-    PosSample s;
-    s.lat = at.lat;
-    s.lon = at.lon;
-    s.groundSpeedKt = s.trueAirspeedKt = a.speedKt + (b.speedKt - a.speedKt) * f;
-    const double above = a.aboveFieldFt ? *a.aboveFieldFt + (b.aboveFieldFt.value_or(0.0) - *a.aboveFieldFt) * f
-                                        : b.aboveFieldFt.value_or(0.0) * f;
-    if (above > 0.0) {
-        s.altitudeFt = kFieldElevationFt + above;
-        s.verticalSpeed = (b.aboveFieldFt.value_or(0.0) - a.aboveFieldFt.value_or(0.0)) / (b.t - a.t) * 60.0;
-        s.airborne = 1;
-    }
-    const bool moving = a.northM != b.northM || a.eastM != b.eastM;
-    const double trackDeg =
-        moving ? gf_bearingRad(pointAt(a.northM, a.eastM), pointAt(b.northM, b.eastM)) * kRadToDeg : 0.0;
-    s.trackDeg = a.headingDeg.value_or(trackDeg);
-    if (a.headingDeg) s.trueHeading = *a.headingDeg * kDegToRad;
-    return s;
-}
-
-std::vector<Fix> fixesAlong(const std::vector<Waypoint>& route) {
-    std::vector<Fix> fixes;
-    for (double t = route.front().t; t <= route.back().t + 1e-9;) {
-        const PosSample s = truthAt(route, t);
-        fixes.push_back({t, s});
-        t += recordGap(s.airborne != 0, s.groundSpeedKt);
-    }
-    return fixes;
-}
-
-// Builds a route leg by leg, timing each leg by its length and the mean of
-// its end speeds; taxi corners are arcs, as a real stream shows them.
-class Route {
-public:
-    Route(double northM, double eastM, std::optional<double> aboveFieldFt, double speedKt,
-          std::optional<double> headingDeg = std::nullopt) {
-        points_.push_back({0.0, northM, eastM, aboveFieldFt, speedKt, headingDeg});
-    }
-    Route& to(double northM, double eastM, std::optional<double> aboveFieldFt, double speedKt,
-              std::optional<double> headingDeg = std::nullopt) {
-        const Waypoint& from = points_.back();
-        const double metres = std::hypot(northM - from.northM, eastM - from.eastM);
-        const double meanKt = std::max((from.speedKt + speedKt) / 2.0, 1.0);
-        points_.push_back({from.t + metres / (meanKt * kMetersPerNm / 3600.0), northM, eastM, aboveFieldFt,
-                           speedKt, headingDeg});
-        return *this;
-    }
-    // Round a corner: along a circle about the centre, from where the route
-    // stands to the bearing (degrees, from the centre), on the ground.
-    Route& arc(double centreNorthM, double centreEastM, double toBearingDeg, double speedKt) {
-        const Waypoint& from = points_.back();
-        const double radius = std::hypot(from.northM - centreNorthM, from.eastM - centreEastM);
-        const double startDeg = std::atan2(from.eastM - centreEastM, from.northM - centreNorthM) * kRadToDeg;
-        const double sweep = gf_normaliseRad((toBearingDeg - startDeg) * kDegToRad) * kRadToDeg;
-        for (int k = 1; k <= 6; ++k) {
-            const double b = (startDeg + sweep * k / 6.0) * kDegToRad;
-            to(centreNorthM + radius * std::cos(b), centreEastM + radius * std::sin(b), std::nullopt, speedKt);
-        }
-        return *this;
-    }
-    Route& stand(double seconds, std::optional<double> headingDeg = std::nullopt) {
-        Waypoint still = points_.back();
-        still.t += 0.1;
-        still.speedKt = 0.0;
-        still.headingDeg = headingDeg;
-        points_.push_back(still);
-        standing_.emplace_back(still.t, still.t + seconds);
-        still.t += seconds;
-        points_.push_back(still);
-        return *this;
-    }
-    // The feed goes quiet `afterS` seconds after the last waypoint (before it
-    // when negative), for `seconds`; its last report before may be flagged airborne.
-    Route& pause(double afterS, double seconds, bool flippedBefore = false) {
-        pauses_.emplace_back(points_.back().t + afterS, seconds);
-        if (flippedBefore) flipsBefore_.push_back(points_.back().t + afterS);
-        return *this;
-    }
-    const std::vector<Waypoint>& points() const { return points_; }
-    // Where the aircraft stands still: from and to (s).
-    const std::vector<std::pair<double, double>>& standing() const { return standing_; }
-    const std::vector<std::pair<double, double>>& pauses() const { return pauses_; }
-    const std::vector<double>& flipsBefore() const { return flipsBefore_; }
-
-private:
-    std::vector<Waypoint> points_;
-    std::vector<std::pair<double, double>> standing_;
-    std::vector<std::pair<double, double>> pauses_;
-    std::vector<double> flipsBefore_;
-};
-
-// What one aircraft did, tick by tick.
-struct Watched {
-    std::vector<AcPhase> phases;  // each phase once, in the order reached
-    std::vector<std::uint32_t> objects;  // each object the aircraft had, in order
-    std::int32_t touchDownAt = -1, turnedOffAt = -1, takeOffSeenAt = -1;
-    double largestOffTrackOnGround = 0.0;  // m, taxiing
-    int groundTicks = 0, slidingTicks = 0;
-    double largestOffHeadingDeg = 0.0;  // between the heading and the track while moving
-    std::string firstSlide;
-    GeoPoint last;
-    std::int32_t standId = 0;
-    struct Place {
-        std::int32_t tick;
-        GeoPoint at;
-        double heading;
-        AcPhase phase;
-        bool onGround;
-    };
-    std::vector<Place> path;  // every tick while active
-};
-
-class GroundFlights : public GroundTest {
-protected:
-    GroundFlights() {
-        sim.answerCreations = true;
-        sim.terrainFt = kFieldElevationFt;
-    }
-
-    // Feeds the fixes at their times (due 30 s later) and watches the
-    // aircraft until `lastTick` or until `done` says so.
-    template <class Done>
-    Watched run(engine_test::Rec identity, const std::vector<Fix>& fixes, std::int32_t lastTick, Done done) {
-        Watched w;
-        std::size_t next = 0;
-        std::optional<LiveAc> before;
-        while (g_tick.load() < lastTick) {
-            const std::int32_t now = g_tick.load();
-            while (next < fixes.size() && fixes[next].t * 100.0 <= now) {
-                identity.timestamp = 1000.0 + fixes[next].t;
-                StreamRecord record = engine_test::makeRecord(identity);
-                record.sample = fixes[next].sample;
-                record.sample.dueTick = now + 3000;
-                const std::lock_guard lock(g_addingStackMutex);
-                g_addingStack.push_back(std::move(record));
-                ++next;
-            }
-            const std::size_t cgAsked = staticCgRequests.size();
-            tick();
-            for (std::size_t k = cgAsked; k < staticCgRequests.size(); ++k)
-                gf_pushAcEvent({staticCgRequests[k], 0, 0, AcEventKind::staticCgAndPitch, 9.0, 0.0});
-            const LiveAc* ac = live(identity.hexId);
-            if (ac == nullptr || ac->lifeState != AcLifeState::active) continue;
-            note(*ac, before ? &*before : nullptr, now, fixes, w);
-            before = *ac;
-            if (done(*ac)) break;
-        }
-        return w;
-    }
-
-    // The heading follows the track: off it by no more than the taxi
-    // tolerance (3 degrees, 0.5 more for the dead band), or turning towards
-    // it at the turn rate; and never faster than the turn rate, or than
-    // twice the category's rate while the nose is far off the way.
-    static void note(const LiveAc& ac, const LiveAc* before, std::int32_t now, const std::vector<Fix>& fixes,
-                     Watched& w) {
-        if (w.phases.empty() || w.phases.back() != ac.phase) w.phases.push_back(ac.phase);
-        if (w.objects.empty() || w.objects.back() != ac.objectId) w.objects.push_back(ac.objectId);
-        w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0});
-        if (ac.landed != 0 && w.touchDownAt < 0) w.touchDownAt = now;
-        if (w.touchDownAt >= 0 && ac.landed == 0 && w.turnedOffAt < 0) w.turnedOffAt = now;
-        if (ac.takeOffSeen != 0 && w.takeOffSeenAt < 0) w.takeOffSeenAt = now;
-        w.last = {ac.lat, ac.lon};
-        w.standId = ac.standId;
-        if (before == nullptr || ac.groundMode == 0 || before->groundMode == 0) return;
-        ++w.groundTicks;
-        if (ac.phase == AcPhase::taxi)
-            w.largestOffTrackOnGround = std::max(w.largestOffTrackOnGround, offTrackMetres(w.last.lat, w.last.lon, fixes));
-        const double turned = gf_normaliseRad(ac.heading - before->heading);
-        // A nose far off the way turns faster: at twice the category's rate
-        // where the aircraft stands for it.
-        const double rate = std::max(ac.turnRate, 2.0 * ac.turnRateBase);
-        EXPECT_LE(std::fabs(turned), rate + 1e-9) << "tick " << now;
-        const GeoPoint from{before->lat, before->lon};
-        if (metresBetween(from, w.last) < 0.02) return;
-        const double track = gf_bearingRad(from, w.last);
-        const double facing = ac.phase == AcPhase::pushing_back ? gf_wrapHeading(ac.heading + kPi) : ac.heading;
-        const double off = gf_normaliseRad(track - facing);
-        w.largestOffHeadingDeg = std::max(w.largestOffHeadingDeg, std::fabs(off) * kRadToDeg);
-        const bool following = std::fabs(off) <= 3.5 * kDegToRad;
-        const bool turningTowards = std::fabs(turned) >= 0.99 * ac.turnRate && turned * off > 0.0;
-        if (following || turningTowards) return;
-        if (w.slidingTicks++ == 0)
-            w.firstSlide = fmt::format("tick {} phase {} off {:.1f} deg turned {:.3f} deg", now,
-                                       gf_phaseName(ac.phase), off * kRadToDeg, turned * kRadToDeg);
-    }
-};
+class GroundFlights : public ground_test::GroundRuns {};
 
 // Landing eastwards on a runway 600 m south of the stands, rolling out,
 // turning off north onto the taxiway 100 m south of them, taxiing west and
@@ -355,107 +137,6 @@ TEST_F(GroundFlights, ADepartureBornOnAStandPullsOutTaxisAndTakesOff) {
     EXPECT_LT(w.largestOffTrackOnGround, 16.0) << "metres from the replayed track while taxiing";
     EXPECT_EQ(w.slidingTicks, 0) << w.firstSlide;
     EXPECT_LT(w.largestOffHeadingDeg, 40.0) << "the heading lags the track in turns, never by much";
-}
-
-// How an aircraft kept to a real feed of its route on the ground.
-struct Faithful {
-    double largestSlideDeg = 0.0;  // nose (tail when pushed) against the way it moved faster than 1 m/s
-    std::string worstSlide;
-    double medianM = 0.0, p95M = 0.0;  // from the delayed stream, off the stands
-    double largestStandingMoveM = 0.0;  // while the delayed route stood still a minute or more
-    std::string worstStanding;
-    std::optional<double> rollLateS;    // leaving the last hold after the delayed route did
-    double pivotOnStandDeg = 0.0;       // turned in its last metre onto the stand it parked on
-    std::optional<double> parkedOffDeg;  // its heading against the stand's when it parked
-};
-
-double secondsOf(std::int32_t tick) { return tick / 100.0; }
-
-// A place of the path `seconds` into the run, the first one after it.
-const Watched::Place* placeAt(const Watched& w, double seconds) {
-    for (const Watched::Place& p : w.path)
-        if (secondsOf(p.tick) >= seconds) return &p;
-    return nullptr;
-}
-
-// Whether the stream said anything about the time: not inside a pause of
-// more than a minute, over which a straight line is no one's position.
-bool heard(const std::vector<Fix>& fixes, double t) {
-    const auto after = std::upper_bound(fixes.begin(), fixes.end(), t, [](double v, const Fix& f) { return v < f.t; });
-    return after == fixes.begin() || after == fixes.end() || after->t - std::prev(after)->t <= 60.0;
-}
-
-// The nose against the way it moves, tick by tick, and how far the aircraft
-// lies from the delayed stream while it is not on a stand.
-void judgeMotion(const Watched& w, const std::vector<Fix>& fixes, Faithful& f) {
-    std::vector<double> offStream;
-    for (std::size_t k = 0; k < w.path.size(); ++k) {
-        const Watched::Place& p = w.path[k];
-        if (!p.onGround) continue;
-        const double delayed = secondsOf(p.tick) - 30.0;
-        if (p.phase != AcPhase::parked && p.phase != AcPhase::parking && delayed >= fixes.front().t &&
-            heard(fixes, delayed))
-            offStream.push_back(metresBetween(p.at, engine_test::streamAt(fixes, delayed)));
-        if (k == 0 || w.path[k - 1].tick + 1 != p.tick || !w.path[k - 1].onGround) continue;
-        const Watched::Place& before = w.path[k - 1];
-        if (metresBetween(before.at, p.at) <= 0.01) continue;  // 1 m/s
-        const double facing = p.phase == AcPhase::pushing_back ? p.heading + kPi : p.heading;
-        const double off = std::fabs(gf_normaliseRad(gf_bearingRad(before.at, p.at) - facing)) * kRadToDeg;
-        if (off > f.largestSlideDeg) {
-            f.largestSlideDeg = off;
-            f.worstSlide = fmt::format("at {:.2f} s, {}", secondsOf(p.tick), gf_phaseName(p.phase));
-        }
-    }
-    f.medianM = engine_test::percentile(offStream, 0.5);
-    f.p95M = engine_test::percentile(offStream, 0.95);
-}
-
-// Standing still while the delayed route stands, leaving the last hold as
-// the delayed route does (20 m on, about one step of the feed's grid), and
-// coming round onto the stand on the way in rather than on it.
-void judgeStops(const Watched& w, const Route& route, const GeoPoint& stand, double standHeadingDeg,
-                Faithful& f) {
-    for (const auto& [from, to] : route.standing()) {
-        if (to - from < 60.0) continue;
-        // Settled a minute on (the stream's first standing report may come 15 s
-        // after the stop, and is due 30 s later) or, for an arrival driving
-        // onto its stand then, once parked.
-        const Watched::Place* settled = placeAt(w, from + 60.0);
-        for (const Watched::Place* p = settled; p != nullptr && p <= &w.path.back() && secondsOf(p->tick) <= to; ++p) {
-            if (p->phase != AcPhase::parked) continue;
-            if (p != settled && (p - 1)->phase != AcPhase::parked) settled = p;
-            break;
-        }
-        for (const Watched::Place& p : w.path)
-            if (settled != nullptr && p.tick >= settled->tick && secondsOf(p.tick) <= to + 15.0 &&
-                metresBetween(settled->at, p.at) > f.largestStandingMoveM) {
-                f.largestStandingMoveM = metresBetween(settled->at, p.at);
-                f.worstStanding = fmt::format("standing {:.0f} to {:.0f} s, at {:.2f} s", from, to, secondsOf(p.tick));
-            }
-    }
-    const double heldUntil = route.standing().back().second;
-    const GeoPoint hold = gf_samplePoint(truthAt(route.points(), heldUntil));
-    double routeLeaves = heldUntil;
-    while (routeLeaves < route.points().back().t &&
-           metresBetween(hold, gf_samplePoint(truthAt(route.points(), routeLeaves))) < 20.0)
-        routeLeaves += 0.01;
-    if (const Watched::Place* held = placeAt(w, heldUntil + 25.0)) {
-        for (const Watched::Place& p : w.path) {
-            if (p.tick > held->tick && metresBetween(held->at, p.at) >= 20.0) {
-                f.rollLateS = secondsOf(p.tick) - (routeLeaves + 30.0);
-                break;
-            }
-        }
-    }
-    std::optional<double> onStandHeading;
-    for (const Watched::Place& p : w.path) {
-        if (p.phase == AcPhase::parking && metresBetween(p.at, stand) < 1.0) {
-            if (!onStandHeading) onStandHeading = p.heading;
-            f.pivotOnStandDeg = std::max(f.pivotOnStandDeg, gf_headingDifferenceDeg(*onStandHeading, p.heading));
-        }
-        if (p.phase == AcPhase::parked && onStandHeading && !f.parkedOffDeg)
-            f.parkedOffDeg = gf_headingDifferenceDeg(standHeadingDeg * kDegToRad, p.heading);
-    }
 }
 
 // Born on stand S3: standing two and a half minutes (the feed quiet for one
@@ -655,4 +336,150 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
     }
 }
 
+}  // namespace
+
+namespace {
+TEST_F(GroundFlights, ZZExplore) {
+    struct Ex { const char* name; Route route; const char* type; };
+    std::vector<Ex> exs;
+    for (double firstKt : {60.0, 130.0}) {
+        Route route(-600, firstKt > 100 ? -3000 : -1500, std::nullopt, firstKt);
+        route.to(-600, 300, std::nullopt, 44).to(-600, 450, std::nullopt, 15).arc(-550, 450, 90, 15).to(-300, 500, std::nullopt, 15);
+        exs.push_back({firstKt > 100 ? "rollout130" : "rollout60", route, "B738"});
+    }
+    {
+        Route route(-600, -14000, 2200, 160);
+        route.to(-600, -300, 50, 140).to(-600, 0, std::nullopt, 135).to(-600, 1200, std::nullopt, 30).to(-600, 1450, std::nullopt, 15)
+            .arc(-550, 1450, 90, 15).to(-150, 1500, std::nullopt, 15);
+        exs.push_back({"landing", route, "B738"});
+    }
+    {
+        Route route(-600, -14000, 2200, 160);
+        route.to(-600, -300, 50, 140).to(-600, 0, std::nullopt, 138).to(-600, 1000, std::nullopt, 100).to(-600, 2000, std::nullopt, 30).to(-600, 2200, std::nullopt, 15)
+            .arc(-550, 2200, 90, 15).to(-150, 2250, std::nullopt, 15);
+        exs.push_back({"landing100", route, "B738"});
+    }
+    {
+        Route route(-600, -14000, 2200, 160);
+        route.to(-600, -300, 50, 140).to(-600, 0, std::nullopt, 135).to(-600, 1000, std::nullopt, 120).to(-600, 1800, 300, 150).to(-600, 5000, 1500, 170);
+        exs.push_back({"touchandgo", route, "B738"});
+    }
+    for (double pause : {40.0, 70.0, 100.0, 120.0}) {
+        Route route(-100, 0, std::nullopt, 20);
+        route.to(-100, 500, std::nullopt, 20).pause(0, pause).to(-100, 3500, std::nullopt, 20);
+        exs.push_back({"pause", route, "B738"});
+    }
+    for (auto& ex : exs) {
+        freshEngine();
+        sim.answerCreations = true;
+        sim.terrainFt = kFieldElevationFt;
+        g_engineServices.findStandNear = gf_findStandNear;
+        makeApron();
+        std::vector<Fix> fixes = fixesAlong(ex.route.points());
+        std::vector<Fix> kept;
+        for (auto& f : fixes) {
+            bool paused = false;
+            for (auto& [from, len] : ex.route.pauses()) if (f.t >= from && f.t < from + len) paused = true;
+            if (!paused) kept.push_back(f);
+        }
+        engine_test::Rec r;
+        r.callsign = "KLM99";
+        r.type = ex.type;
+        const Watched w = run(r, kept, static_cast<std::int32_t>((ex.route.points().back().t + 150) * 100), [](const LiveAc&) { return false; });
+        const auto pace = ground_test::groundPace(w);
+        fmt::print("{}: phases", ex.name);
+        for (auto p : w.phases) fmt::print(" {}", gf_phaseName(p));
+        fmt::print(" | creations {} | taxi {} | roll {} | after stream {:.0f} ft\n", w.creations, pace.whenTaxi, pace.whenRoll, ground_test::heightAfterTheStream(w, kept));
+    }
+}
+}  // namespace
+namespace {
+TEST_F(GroundFlights, ZZDeparture) {
+    const Route route = getenv("UNHEARD") ? departureLiningUpUnheard() : departureWithHolds();
+    for (std::uint64_t seed : {std::uint64_t(atoi(getenv("SEED") ? getenv("SEED") : "1"))}) {
+        freshEngine();
+        sim.answerCreations = true;
+        sim.terrainFt = kFieldElevationFt;
+        g_engineServices.findStandNear = gf_findStandNear;
+        makeApron();
+        if (getenv("UNHEARD")) {
+            LiveAc& other = place("A320", AcPhase::taxi, pointAt(-540, 735), 180.0, "DLH997");
+            other.samples.front().stationary = 1;
+            other.samples.push_back(other.samples.front());
+            other.samples.back().dueTick = 1000000;
+        }
+        engine_test::FeedFaults faults;
+        faults.seed = seed;
+        faults.fieldElevationFt = kFieldElevationFt;
+        faults.pauses = route.pauses();
+        faults.flipsBefore = route.flipsBefore();
+        const double end = route.points().back().t;
+        const std::vector<Fix> fixes = engine_test::realFeed([&](double t) { return truthAt(route.points(), t); }, 0.0, end, pointAt(0, 0), faults);
+        for (auto& f : fixes) if (f.t > 600) fmt::print("fix t={:.1f} N {:.0f} E {:.0f} kt {:.0f} air {} alt {:.0f} vs {:.0f}\n", f.t, (f.sample.lat-engine_test::kFieldLat)*111132.95, (f.sample.lon-engine_test::kFieldLon)*111132.95*std::cos(50*kDegToRad), f.sample.groundSpeedKt, f.sample.airborne, f.sample.altitudeFt, f.sample.verticalSpeed);
+        engine_test::Rec r;
+        r.hexId = 4851713; r.callsign = "KLC1673";
+        const Watched w = run(r, fixes, static_cast<std::int32_t>((end + 40.0) * 100.0), [&](const LiveAc& ac) { return ac.phase == AcPhase::flying; });
+        for (auto& p : w.path) if (p.tick % 200 == 0 && p.tick > 60000) fmt::print("  t={:.0f} {} ground {} roll {} at {:.0f} N {:.0f} E alt {:.0f}\n", p.tick/100.0, gf_phaseName(p.phase), p.onGround, p.roll, (p.at.lat-engine_test::kFieldLat)*111132.95, (p.at.lon-engine_test::kFieldLon)*111132.95*std::cos(50*kDegToRad), p.altitudeFt);
+    }
+}
+}  // namespace
+namespace {
+TEST_F(GroundFlights, ZZStray) {
+    for (double off : {14.0, 16.0, 20.0, 0.0}) {
+        freshEngine();
+        sim.answerCreations = true;
+        sim.terrainFt = kFieldElevationFt;
+        g_engineServices.findStandNear = gf_findStandNear;
+        makeApron();
+        Route route(0, 360, std::nullopt, 0, 0.0);
+        route.stand(600, 0.0);
+        std::vector<Fix> fixes;
+        if (off > 0) {
+            engine_test::FeedFaults faults;
+            faults.seed = 1; faults.flipShare = 0;
+            fixes = engine_test::realFeed([&](double t) { return truthAt(route.points(), t); }, 0.0, route.points().back().t, pointAt(0, 360), faults);
+            // one stray report off the stand, 0 kt
+            Fix& f = fixes[fixes.size() / 3];
+            const GeoPoint p = pointAt(-off, 360);
+            f.sample.lat = p.lat; f.sample.lon = p.lon;
+        } else {
+            engine_test::FeedFaults faults;
+            faults.seed = 1; faults.noiseM = 14; faults.quantumM = 0; faults.flipShare = 0;
+            fixes = engine_test::realFeed([&](double t) { return truthAt(route.points(), t); }, 0.0, route.points().back().t, pointAt(0, 360), faults);
+        }
+        engine_test::Rec r;
+        r.hexId = 4850001; r.callsign = "PHBVA"; r.type = off > 0 ? "B744" : "C56X";
+        const Watched w = run(r, fixes, static_cast<std::int32_t>((route.points().back().t + 40) * 100), [](const LiveAc&) { return false; });
+        fmt::print("off {}: phases", off);
+        for (auto p : w.phases) fmt::print(" {}", gf_phaseName(p));
+        double far = 0; for (auto& p : w.path) far = std::max(far, metresBetween(p.at, standPoint(7)));
+        fmt::print(" | farthest from stand {:.1f} m | stand taken {} | creations {}\n", far, stand(7).occupied, w.creations);
+        for (auto& l : log.lines()) if (l.find("PHBVA") != std::string::npos) fmt::print("   {}\n", l);
+    }
+}
+}  // namespace
+namespace {
+TEST_F(GroundFlights, ZZScatter) {
+    for (std::uint64_t seed : {1, 2, 3, 4, 5, 6}) {
+        freshEngine();
+        sim.answerCreations = true;
+        sim.terrainFt = kFieldElevationFt;
+        g_engineServices.findStandNear = gf_findStandNear;
+        makeApron();
+        Route route(-100, 500, std::nullopt, 12);
+        route.to(-100, 280, std::nullopt, 12).arc(-70, 280, 270, 8).to(-40, 240, std::nullopt, 6).to(-18, 240, std::nullopt, 3).stand(600);
+        engine_test::FeedFaults faults;
+        faults.seed = seed; faults.noiseM = 14; faults.quantumM = 0; faults.flipShare = 0;
+        const auto fixes = engine_test::realFeed([&](double t) { return truthAt(route.points(), t); }, 0.0, route.points().back().t, pointAt(-18, 240), faults);
+        engine_test::Rec r;
+        r.hexId = 4850002; r.callsign = "NJE35"; r.type = "C56X";
+        const Watched w = run(r, fixes, static_cast<std::int32_t>((route.points().back().t + 40) * 100), [](const LiveAc&) { return false; });
+        fmt::print("seed {}: phases", seed);
+        for (auto p : w.phases) fmt::print(" {}", gf_phaseName(p));
+        double far = 0; for (auto& p : w.path) if (p.tick > 9000) far = std::max(far, metresBetween(p.at, standPoint(5)));
+        Faithful f; judgeMotion(w, fixes, f);
+        fmt::print(" | farthest from stand later {:.1f} m | stand taken {} | creations {} | slide {:.0f} {}\n", far, stand(5).occupied, w.creations, f.largestSlideDeg, f.worstSlide);
+    }
+    for (auto& l : log.lines()) if (l.find("NJE35") != std::string::npos) fmt::print("   {}\n", l);
+}
 }  // namespace

@@ -182,6 +182,15 @@ struct LiveAc : AcBase {
     std::uint8_t approach = 0, wantsStand = 0, towed = 0, climbConfigured = 0, takeOffSeen = 0;
     std::uint8_t lightsHigh[2] = {0, 0};
     std::uint8_t noseDown = 0, landed = 0, leavingStand = 0, turningToBearing = 0;
+    // A leave of the stand decided on the stream, while it waits for the
+    // delayed stream: what tells a report back at the stand, and what a
+    // called-off leave puts back.
+    struct DecidedLeave {
+        std::uint8_t standing = 0;  // decided on a report that showed no speed
+        std::uint8_t wantsStand = 0, towed = 0;
+        std::int32_t refillState = 0;
+        std::int32_t frontDueTick = 0;  // the front sample's (a parked path's extension)
+    } decidedLeave;
 };
 
 // Stores the old phase in prevPhase first; a change to the same phase changes nothing.

@@ -57,11 +57,6 @@ double taxiCeilingKt(SizeCategory category) {
     }
 }
 
-// On the runway: rolling out after a touch-down or rolling for a take-off.
-bool onTheRoll(const LiveAc& aircraft) {
-    return aircraft.landed != 0 || aircraft.takeOffSeen != 0 || aircraft.phase == AcPhase::take_off;
-}
-
 // The length (nm) of the way to s1: along the curve, or straight from where
 // the aircraft is.
 double wayToNextNm(const LiveAc& aircraft) {
@@ -195,7 +190,6 @@ bool lf_waitToLeave(LiveAc& aircraft) {
     PosSample standing = queue[0];
     standing.stationary = 1;
     standing.dueTick = gsl::narrow<std::int32_t>(now() + wait);
-    standing.streamTick = standing.dueTick;  // the delayed stream leaves then
     queue.insert(queue.begin() + 1, standing);
     return true;
 }
@@ -297,7 +291,6 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     const double ceilingKt = gf_groundCeilingKt(aircraft, streamKt);
     const std::int64_t slowest = static_cast<std::int64_t>(now()) +
                                  gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
-    if (getenv("SCHED")) fprintf(stderr, "SCHED now %d s0 %.0f kt st %d due %d | s1 %.0f kt st %d due %d | way %.0f m ceil %.1f slowest %ld size %zu phase %d\n", now(), s0.groundSpeedKt, s0.streamTick, s0.dueTick, s1.groundSpeedKt, s1.streamTick, s1.dueTick, wayToNextNm(aircraft)*1852, ceilingKt, (long)slowest, queue.size(), (int)aircraft.phase);
     if (queue[1].dueTick < slowest) queue[1].dueTick = gsl::narrow<std::int32_t>(slowest);
 }
 
@@ -310,7 +303,6 @@ double gf_streamSpeedKt(const PosSample& from, const PosSample& to) {
 }
 
 double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt) {
-    if (onTheRoll(aircraft)) return std::max(streamKt, kLeastStreamKt);
     const double kt = std::max(streamKt, kLeastStreamKt);
     return std::min(kCatchUpFactor * kt, std::max(taxiCeilingKt(aircraft.sizeCategory), kt));
 }

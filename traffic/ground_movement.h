@@ -22,11 +22,11 @@ void nextPosGround(LiveAc& aircraft);
 // ticks show (a field may be stale, 0 on a moving aircraft, say).
 double gf_streamSpeedKt(const PosSample& from, const PosSample& to);
 // The fastest (kt) an aircraft on the ground may go while its stream shows
-// `streamKt`: on the runway's take-off or landing roll no faster than the
-// stream; elsewhere twice the stream's speed (5 kt at least: a speed field
-// may be stale) to make up lost time, but no faster than its category taxis
-// unless the stream itself is faster. An aircraft that cannot catch up so
-// stays behind.
+// `streamKt`: twice the stream's speed (5 kt at least: a speed field may be
+// stale) to make up lost time, but no faster than its category taxis, and
+// faster than that only as fast as the stream itself (on the runway's
+// take-off or landing roll). An aircraft that cannot catch up so stays
+// behind.
 double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt);
 void lf_configureOnGround(LiveAc& aircraft);
 void lf_scheduleNextSample(LiveAc& aircraft);

@@ -255,7 +255,6 @@ protected:
     }
 };
 
-
 // How an aircraft kept to a real feed of its route on the ground.
 struct Faithful {
     double largestSlideDeg = 0.0;  // nose (tail when pushed) against the way it moved faster than 1 m/s
@@ -263,7 +262,6 @@ struct Faithful {
     double medianM = 0.0, p95M = 0.0;  // from the delayed stream, off the stands
     double largestStandingMoveM = 0.0;  // while the delayed route stood still a minute or more
     std::string worstStanding;
-    std::optional<double> rollLateS;    // leaving the last hold after the delayed route did
     double pivotOnStandDeg = 0.0;       // turned in its last metre onto the stand it parked on
     std::optional<double> parkedOffDeg;  // its heading against the stand's when it parked
 };
@@ -309,9 +307,8 @@ inline void judgeMotion(const Watched& w, const std::vector<Fix>& fixes, Faithfu
     f.p95M = engine_test::percentile(offStream, 0.95);
 }
 
-// Standing still while the delayed route stands, leaving the last hold as
-// the delayed route does (20 m on, about one step of the feed's grid), and
-// coming round onto the stand on the way in rather than on it.
+// Standing still while the delayed route stands, and coming round onto the
+// stand on the way in rather than on it.
 inline void judgeStops(const Watched& w, const Route& route, const GeoPoint& stand, double standHeadingDeg,
                 Faithful& f) {
     for (const auto& [from, to] : route.standing()) {
@@ -332,20 +329,6 @@ inline void judgeStops(const Watched& w, const Route& route, const GeoPoint& sta
                 f.worstStanding = fmt::format("standing {:.0f} to {:.0f} s, at {:.2f} s", from, to, secondsOf(p.tick));
             }
     }
-    const double heldUntil = route.standing().back().second;
-    const GeoPoint hold = gf_samplePoint(truthAt(route.points(), heldUntil));
-    double routeLeaves = heldUntil;
-    while (routeLeaves < route.points().back().t &&
-           metresBetween(hold, gf_samplePoint(truthAt(route.points(), routeLeaves))) < 20.0)
-        routeLeaves += 0.01;
-    if (const Watched::Place* held = placeAt(w, heldUntil + 25.0)) {
-        for (const Watched::Place& p : w.path) {
-            if (p.tick > held->tick && metresBetween(held->at, p.at) >= 20.0) {
-                f.rollLateS = secondsOf(p.tick) - (routeLeaves + 30.0);
-                break;
-            }
-        }
-    }
     std::optional<double> onStandHeading;
     for (const Watched::Place& p : w.path) {
         if (p.phase == AcPhase::parking && metresBetween(p.at, stand) < 1.0) {
@@ -358,8 +341,17 @@ inline void judgeStops(const Watched& w, const Route& route, const GeoPoint& sta
 }
 
 
+// The runway of the synthetic apron lies 600 m south of the stands: on it
+// an aircraft rolls for its take-off or out after its landing.
+inline constexpr double kRunwayNorthM = -600.0;
+
+inline bool onTheRunway(const GeoPoint& at) {
+    return std::fabs((at.lat - engine_test::kFieldLat) * kMetresPerDegreeLat - kRunwayNorthM) <= 40.0;
+}
+
 // The fastest the aircraft covered ground (kt), over each half second on the
-// ground: on the runway's roll and elsewhere, and when.
+// ground: on the runway's roll (rolling out or for a take-off, or on the
+// runway at all) and elsewhere, and when.
 struct GroundPace {
     double taxiKt = 0.0, rollKt = 0.0;
     std::string whenTaxi, whenRoll;
@@ -375,7 +367,7 @@ inline GroundPace groundPace(const Watched& w) {
         bool onGround = true, roll = false;
         for (std::size_t j = k - kWindow; j <= k; ++j) {
             onGround = onGround && w.path[j].onGround;
-            roll = roll || w.path[j].roll;
+            roll = roll || w.path[j].roll || onTheRunway(w.path[j].at);
         }
         if (!onGround) continue;
         const double kt = metresBetween(from.at, to.at) / kMetersPerNm * 3600.0 / (kWindow / 100.0);
@@ -387,6 +379,45 @@ inline GroundPace groundPace(const Watched& w) {
         }
     }
     return pace;
+}
+
+// How the aircraft left the place it stood at `standingS` seconds into the
+// run: the last moment it stood (moved less than 0.25 m in half a second)
+// before it lay 20 m from there, and when it did. None when it never did.
+struct Leaving {
+    double startS, twentyMetresS;
+};
+
+inline std::optional<Leaving> leftAt(const Watched& w, double standingS) {
+    const Watched::Place* standing = placeAt(w, standingS);
+    if (standing == nullptr) return std::nullopt;
+    const auto first = w.path.begin() + (standing - w.path.data());
+    const auto away = std::find_if(first, w.path.end(), [&](const Watched::Place& p) {
+        return metresBetween(standing->at, p.at) >= 20.0;
+    });
+    if (away == w.path.end()) return std::nullopt;
+    auto p = away;
+    while (p - first >= 50 && metresBetween((p - 50)->at, p->at) >= 0.25) --p;
+    return Leaving{secondsOf(p->tick), secondsOf(away->tick)};
+}
+
+// When the route is 20 m from where it stood until `standingToS`.
+inline double routeTwentyMetresOn(const Route& route, double standingToS) {
+    const GeoPoint hold = gf_samplePoint(truthAt(route.points(), standingToS));
+    double t = standingToS;
+    while (t < route.points().back().t && metresBetween(hold, gf_samplePoint(truthAt(route.points(), t))) < 20.0)
+        t += 0.01;
+    return t;
+}
+
+// The records of a clean stream along the route, none during its pauses.
+inline std::vector<Fix> cleanFeed(const Route& route) {
+    std::vector<Fix> fixes = fixesAlong(route.points());
+    std::erase_if(fixes, [&](const Fix& f) {
+        return std::any_of(route.pauses().begin(), route.pauses().end(),
+                           [&](const auto& p) { return f.t >= p.first && f.t < p.first + p.second; });
+    });
+    return fixes;
 }
 
 // The highest the aircraft rose above the field once the delayed stream had

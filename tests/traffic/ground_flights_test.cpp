@@ -262,13 +262,19 @@ Route rollOutFirstHeardAt(double firstKt) {
     return route;
 }
 
+// On final eastwards and touching down at `touchDownKt` on the runway 600 m
+// south of the stands.
+Route touchingDownEastwards(double touchDownKt) {
+    Route route(-600, -14000, 2200, 160);
+    route.to(-600, -300, 50, 140).to(-600, 0, std::nullopt, touchDownKt);
+    return route;
+}
+
 // Landing eastwards at 138 kt, rolling out to 100 kt and on to 30 kt, and
 // turning off north.
 Route landingRollingOut() {
-    Route route(-600, -14000, 2200, 160);
-    route.to(-600, -300, 50, 140)
-        .to(-600, 0, std::nullopt, 138)
-        .to(-600, 1000, std::nullopt, 100)
+    Route route = touchingDownEastwards(138);
+    route.to(-600, 1000, std::nullopt, 100)
         .to(-600, 2000, std::nullopt, 30)
         .to(-600, 2200, std::nullopt, 15)
         .arc(-550, 2200, 90, 15)
@@ -278,10 +284,8 @@ Route landingRollingOut() {
 
 // Touching down eastwards at 135 kt, rolling 1 km and taking off again.
 Route touchAndGo() {
-    Route route(-600, -14000, 2200, 160);
-    route.to(-600, -300, 50, 140)
-        .to(-600, 0, std::nullopt, 135)
-        .to(-600, 1000, std::nullopt, 120)
+    Route route = touchingDownEastwards(135);
+    route.to(-600, 1000, std::nullopt, 120)
         .to(-600, 1800, 300, 150)
         .to(-600, 5000, 1500, 170);
     return route;

@@ -15,7 +15,11 @@ object at time T is compared with the truth at T - delay. Per aircraft:
   and fails nothing);
 - for a departure, the start of its take-off roll against the truth's on the
   delayed clock (within 5 s): the last time before lift-off at which the
-  ground speed was at most 10 kt.
+  ground speed was at most 10 kt;
+- the fastest it went on the ground outside the runway's take-off and landing
+  rolls (while the truth at the delayed time, or within 30 s of it, is on the
+  ground at 40 kt or more): an aircraft taxis at 30 kt at most, however late
+  it is (within 31 kt, for the speed's window).
 
 Prints a line of figures per aircraft and one verdict line per rule; exit
 code 1 when a rule (not a goal) fails.
@@ -24,6 +28,7 @@ code 1 when a rule (not a goal) fails.
                        --stand-report simulator-stands.txt [--delay 30]
 """
 import argparse
+import bisect
 import csv
 import math
 import re
@@ -37,6 +42,9 @@ ROLL_LIMIT_S = 5.0
 ROLL_BELOW_KT = 10.0       # the roll starts where the speed last was this low
 STANDING_KT = 1.0          # a truth never faster on the ground never moved there
 SPEED_WINDOW_S = 1.0       # the object's speed over this much time either side
+TAXI_LIMIT_KT = 31.0       # 30 kt, and what a speed over two seconds may add
+ROLL_KT = 40.0             # this fast on the ground the feed is on a take-off or landing roll
+ROLL_MARGIN_S = 30.0       # and so much either side of it
 EARTH_RADIUS_M = 6371008.8
 METRES_PER_SECOND_PER_KNOT = 1852.0 / 3600.0
 
@@ -157,6 +165,30 @@ def object_speeds(positions):
     return out
 
 
+def roll_times(truth):
+    """The truth's times on the ground at ROLL_KT or more, by time."""
+    return [s[0] for s in truth if s[4] and s[3] >= ROLL_KT]
+
+
+def fastest_taxiing(truth, positions, delay):
+    """(knots, time) of the fastest the object went on the ground while the
+    truth at the delayed time (and over the speed's window) is on the ground
+    and not within ROLL_MARGIN_S of a roll; None when it never was there."""
+    rolls = roll_times(truth)
+    on_ground = {t: g for t, _, _, g in positions}
+    best = None
+    for t, kt in object_speeds(positions):
+        window = [truth_at(truth, t - delay + d) for d in (-SPEED_WINDOW_S, 0.0, SPEED_WINDOW_S)]
+        if not on_ground[t] or not all(then and then[2] for then in window):
+            continue
+        k = bisect.bisect_left(rolls, t - delay - ROLL_MARGIN_S)
+        if k < len(rolls) and rolls[k] <= t - delay + ROLL_MARGIN_S:
+            continue
+        if best is None or kt > best[0]:
+            best = (kt, t)
+    return best
+
+
 class Judge:
     def __init__(self, truth, positions, angles, delay):
         self.truth, self.positions, self.angles, self.delay = truth, positions, angles, delay
@@ -201,6 +233,13 @@ class Judge:
         elif any(s[4] for s in truth):
             figures.append("ground -")
             self.verdict(False, f"{callsign}: no position of it while the feed had it on the ground")
+
+        taxiing = fastest_taxiing(truth, positions, self.delay)
+        if taxiing is not None:
+            figures.append(f"taxiing at most {taxiing[0]:.0f} kt")
+            self.verdict(taxiing[0] <= TAXI_LIMIT_KT,
+                         f"{callsign}: on the ground outside take-off and landing at most {taxiing[0]:.1f} kt "
+                         f"(within {TAXI_LIMIT_KT:.0f} kt)")
 
         truth_lift = lift_off(truth, lambda s: s[4])
         if truth_lift is not None and truth[0][4]:

@@ -40,7 +40,9 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
          (g <= 5.0 && g0 >= 80.0)) &&
         !borneOut)
         return true;
-    if (aircraft.refillState >= 1) return false;
+    // A parked aircraft's stream is the stand's to judge, every record of it:
+    // one coming back to the stand calls off a leave that one off it began.
+    if (aircraft.refillState >= 1 || aircraft.phase == AcPhase::parked) return false;
     const double trackChange = std::abs(record.sample.trackDeg - newest.trackDeg);
     if (record.sample.airborne) {
         return g > 120.0 && trackChange <= 1.0 && kStraightAirNm / g * kSecondsPerHour >= elapsed;
@@ -77,6 +79,7 @@ bool lf_nearFieldElevation(double altitudeFt) {
 }
 
 void lf_dispatchStreamRecord(StreamRecord& record) {
+    record.sample.streamTick = record.sample.dueTick;
     LiveAc* aircraft = findLive(record.hexId);
     if (aircraft == nullptr) {
         const std::string& callsign = record.ident.callsign;

@@ -58,6 +58,9 @@ struct PosSample {
     double verticalSpeed = 0.0;  // feet per minute
     double trueAirspeedKt = 0.0;
     std::int32_t dueTick = 0;    // tick at which the sample is due
+    // The tick at which the delayed stream had the aircraft here, as the
+    // record came (0: not a record's); the due tick may be moved, this stays.
+    std::int32_t streamTick = 0;
     std::uint8_t airborne = 0;
     std::uint8_t stationary = 0;
     std::uint8_t adsbHeading = 0;      // the true heading came from an ADS-B datagram
@@ -180,6 +183,15 @@ struct LiveAc : AcBase {
     std::uint8_t approach = 0, wantsStand = 0, towed = 0, climbConfigured = 0, takeOffSeen = 0;
     std::uint8_t lightsHigh[2] = {0, 0};
     std::uint8_t noseDown = 0, landed = 0, leavingStand = 0, turningToBearing = 0;
+    // A leave of the stand decided on the stream, while it waits for the
+    // delayed stream: what tells a report back at the stand, and what a
+    // called-off leave puts back.
+    struct DecidedLeave {
+        std::uint8_t standing = 0;  // decided on a report that showed no speed
+        std::uint8_t wantsStand = 0, towed = 0;
+        std::int32_t refillState = 0;
+        std::int32_t frontDueTick = 0;  // the front sample's (a parked path's extension)
+    } decidedLeave;
 };
 
 // Stores the old phase in prevPhase first; a change to the same phase changes nothing.

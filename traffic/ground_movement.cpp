@@ -42,6 +42,27 @@ constexpr double kCreepKt = 5.0;
 constexpr double kControlAheadShare = 0.25;
 constexpr double kControlShiftM = 10.0;
 constexpr double kBehindNm = 0.5 / kMetersPerNm;  // farther from a standing sample than this is behind it
+constexpr double kLeastStreamKt = 5.0;
+constexpr double kCatchUpFactor = 2.0;
+
+// How fast aircraft of a category taxi at most (kt).
+double taxiCeilingKt(SizeCategory category) {
+    switch (category) {
+        case SizeCategory::Light:
+            return 20.0;
+        case SizeCategory::Rotorcraft:
+            return 40.0;
+        default:
+            return 30.0;
+    }
+}
+
+// The length (nm) of the way to s1: along the curve, or straight from where
+// the aircraft is.
+double wayToNextNm(const LiveAc& aircraft) {
+    if (gf_hasCurve(aircraft.curve)) return gf_curveLengthM(aircraft.curve, aircraft.curve.t, 1.0) / kMetersPerNm;
+    return gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(aircraft.samples[1]));
+}
 
 std::int32_t now() { return g_tick.load(std::memory_order_relaxed); }
 
@@ -261,6 +282,29 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
         }
     }
     lf_setNextDue(aircraft, n);
+    // However late the aircraft is (a pause in the reports, a hold), it never
+    // dashes: s1 is due no sooner than the ceiling's pace gets it there. The
+    // stream's speed is the one it shows here and on to s2: a stream that
+    // speeds up (a take-off run) has the aircraft faster at s1 than at s0.
+    double streamKt = gf_streamSpeedKt(s0, s1);
+    if (queue.size() >= 3 && queue[2].stationary == 0) streamKt = std::max(streamKt, gf_streamSpeedKt(s1, queue[2]));
+    const double ceilingKt = gf_groundCeilingKt(aircraft, streamKt);
+    const std::int64_t slowest = static_cast<std::int64_t>(now()) +
+                                 gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
+    if (queue[1].dueTick < slowest) queue[1].dueTick = gsl::narrow<std::int32_t>(slowest);
+}
+
+double gf_streamSpeedKt(const PosSample& from, const PosSample& to) {
+    double kt = std::max(from.groundSpeedKt, to.groundSpeedKt);
+    if (from.streamTick != 0 && to.streamTick > from.streamTick)
+        kt = std::max(kt, distanceNm(from, to) * kTicksPerHour /
+                              static_cast<double>(static_cast<std::int64_t>(to.streamTick) - from.streamTick));
+    return kt;
+}
+
+double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt) {
+    const double kt = std::max(streamKt, kLeastStreamKt);
+    return std::min(kCatchUpFactor * kt, std::max(taxiCeilingKt(aircraft.sizeCategory), kt));
 }
 
 bool gf_hasCurve(const GroundCurve& curve) {
@@ -376,6 +420,8 @@ void lf_insertMidSample(LiveAc& aircraft) {
     mid.groundSpeedKt = (s0.groundSpeedKt + s1.groundSpeedKt) / 2.0;
     mid.altitudeFt = (s0.altitudeFt + s1.altitudeFt) / 2.0;
     mid.dueTick = gf_roundTicks((static_cast<double>(s0.dueTick) + s1.dueTick) / 2.0);
+    if (s0.streamTick != 0 && s1.streamTick != 0)
+        mid.streamTick = gf_roundTicks((static_cast<double>(s0.streamTick) + s1.streamTick) / 2.0);
     mid.airborne = mid.altitudeFt > 0.0 ? 1 : 0;
     if (mid.altitudeFt <= 0.0) mid.altitudeFt = 0.0;
     mid.stationary = 0;

@@ -17,6 +17,17 @@ inline double gf_headingDifferenceDeg(double fromRad, double toRad) {
 }
 
 void nextPosGround(LiveAc& aircraft);
+// The speed (kt) at which the stream went from one sample to the next: the
+// faster of their speed fields and of the speed their positions and stream
+// ticks show (a field may be stale, 0 on a moving aircraft, say).
+double gf_streamSpeedKt(const PosSample& from, const PosSample& to);
+// The fastest (kt) an aircraft on the ground may go while its stream shows
+// `streamKt`: twice the stream's speed (5 kt at least: a speed field may be
+// stale) to make up lost time, but no faster than its category taxis, and
+// faster than that only as fast as the stream itself (on the runway's
+// take-off or landing roll). An aircraft that cannot catch up so stays
+// behind.
+double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt);
 void lf_configureOnGround(LiveAc& aircraft);
 void lf_scheduleNextSample(LiveAc& aircraft);
 // The point and the heading (radians, [0, 2*pi)) at x on the curve; false

@@ -16,6 +16,7 @@
 #include "traffic/engine_services.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
+#include "traffic/park_airport.h"
 #include "traffic/removal.h"
 #include "traffic/state.h"
 
@@ -28,7 +29,12 @@ constexpr double kStandNearNm = 0.0458963282937365;       // 85 m
 constexpr double kStandGiveUpNm = 0.10799136069114472;    // 200 m
 constexpr double kLandingBoxDeg = 0.00015;
 constexpr double kTakeOffSeenKt = 43.0;
+// Slower than the last report by this much at take-off speeds, the stream
+// rolls out: a take-off run never slows down.
+constexpr double kSlowingDownKt = 0.5;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
+constexpr double kMovingKt = 1.0;    // a report this fast at least shows the aircraft moving
+constexpr std::int32_t kConfirmTicks = 2000;
 constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // Farther than this from where it was first seen a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
@@ -160,12 +166,46 @@ bool lf_movingSample(LiveAc& aircraft, PosSample& sample) {
 void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
     if (aircraft.samples.empty()) return;
     std::int64_t due = static_cast<std::int64_t>(now()) + 1;
+    // Decided on a report that showed no speed, it waits for the next
+    // report (a standing aircraft's come every 15 s at most), which may call
+    // it off; into a pause of the reports it goes.
+    if (aircraft.decidedLeave.standing != 0) due += kConfirmTicks;
     if (aircraft.taxiSpeedKt > 0.0) {
         const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
         due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
                                               gf_roundTicks(d * kTicksPerHour / aircraft.taxiSpeedKt));
     }
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
+}
+
+// A decided leave that has not moved the aircraft yet is called off: its
+// stream lies back at the stand. The samples off the stand go, the stand is
+// held again, and the aircraft stays parked as before the leave.
+void lf_callOffLeave(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    const LiveAc::DecidedLeave& leave = aircraft.decidedLeave;
+    if (!queue.empty()) {
+        queue.resize(1);
+        queue.front().stationary = 1;
+        queue.front().groundSpeedKt = 0.0;
+        queue.front().dueTick = leave.frontDueTick;
+    }
+    aircraft.refillState = leave.refillState;
+    aircraft.leavingStand = 0;
+    aircraft.wantsStand = aircraft.decidedLeave.wantsStand;
+    aircraft.towed = aircraft.decidedLeave.towed;
+    aircraft.awayCount = 0;
+    gf_setStandTaken(aircraft.standId, 1);
+    gf_log(fmt::format("{:8}: {:8} stays: its stream is back at the stand", lf_standNameById(aircraft.standId),
+                       aircraft.callsign));
+}
+
+// A leave decided on this report. Whether the report showed any speed is
+// kept: after one that did not, less tells a report back at the stand.
+void lf_decideLeave(LiveAc& aircraft, PosSample& sample) {
+    if (aircraft.leavingStand == 0 || aircraft.phase != AcPhase::parked)
+        aircraft.decidedLeave.standing = sample.groundSpeedKt < kMovingKt ? 1 : 0;
+    lf_leaveStand(aircraft, sample);
 }
 
 // The stream of an aircraft on (or driving onto) its stand.
@@ -187,13 +227,25 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
             removeAircraftFromSim(aircraft);
             return false;
         }
-        lf_leaveStand(aircraft, sample);
+        aircraft.standDistMax = std::max(aircraft.standDistMax, d);
+        lf_decideLeave(aircraft, sample);
         return true;
     }
-    // The leave is decided and waits for the delayed stream: a report near
-    // the stand meanwhile (a slow push, noise) neither takes the stand back
-    // nor calls the leave off.
-    if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) return false;
+    // The leave is decided and waits for the delayed stream. A report back
+    // where the stream stood (as near as it wanders) calls it off. A leave
+    // decided on a report that showed no speed (a stray one, or one of many
+    // scattering about a standing aircraft) wants more: each report until it
+    // starts goes on away from the stand or shows the aircraft moving. A
+    // report near where the last one was, on a slow push, keeps it.
+    if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) {
+        const bool back = d - aircraft.standDistFirst <= kStandingNoiseNm;
+        const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt;
+        if (back || (aircraft.decidedLeave.standing != 0 && !goesOn))
+            lf_callOffLeave(aircraft);
+        else
+            aircraft.standDistMax = std::max(aircraft.standDistMax, d);
+        return false;
+    }
     aircraft.parkedSince = g_engineServices.systemTime100ns();
     // The stream still shows the aircraft at its stand: the search must not
     // offer the stand to an arrival (an extension of its path frees it).
@@ -211,10 +263,12 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         // A standing stream wanders a few metres: slower than 3 kt and within
         // 10 m of where it was first seen, it is still standing.
         const bool wandering = sample.groundSpeedKt < kStandingKt && moved <= kStandingNoiseNm;
-        if (!wandering &&
+        // Driving onto its stand an arrival does not leave it: its stream
+        // may stand off the stand and scatter; once parked it may.
+        if (!wandering && aircraft.phase == AcPhase::parked &&
             ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) ||
              moved > std::min(aircraft.radiusNm, kStandLeftNm))) {
-            lf_leaveStand(aircraft, sample);
+            lf_decideLeave(aircraft, sample);
             return true;
         }
     } else if (d <= aircraft.standDistMax - kThreeMetresNm) {
@@ -245,16 +299,35 @@ void lf_collapseStationaryRun(LiveAc& aircraft, const PosSample& sample) {
     }
 }
 
+// An aircraft first heard on the runway whose stream slows down there has
+// landed: it rolls out, turns off and taxis in as one seen touching down.
+void lf_rollOutFromStream(LiveAc& aircraft) {
+    aircraft.landed = 1;
+    aircraft.touchdownHeading = aircraft.heading;
+    aircraft.wantsStand = 1;
+    gf_setSpoilers(aircraft, 1);
+}
+
 // The stream shows a take-off (or a touch-and-go) before the aircraft knew.
 void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
     if (aircraft.takeOffSeen != 0 || aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
     if (aircraft.landed == 0) {
-        const bool rolling = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
+        if (aircraft.phase != AcPhase::taxi) return;
+        const bool fast = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
+        if (fast && sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt) {
+            lf_rollOutFromStream(aircraft);
+            return;
+        }
+        // A take-off run speeds up: two fast reports at one speed (a stale
+        // field) show none yet.
+        const bool speedingUp = sample.groundSpeedKt > last.groundSpeedKt;
+        const bool rolling = fast && speedingUp;
         // A feed's on-ground flag flips now and then: an aircraft reported
-        // airborne while it taxis slower than any take-off still taxis.
-        const bool lifted = sample.airborne != 0 && (sample.groundSpeedKt >= kTakeOffSeenKt ||
+        // airborne while it taxis slower than any take-off, or while it
+        // rolls out, still is on the ground.
+        const bool lifted = sample.airborne != 0 && ((sample.groundSpeedKt >= kTakeOffSeenKt && speedingUp) ||
                                                      aircraft.sizeCategory == SizeCategory::Rotorcraft);
-        if ((lifted || rolling) && aircraft.phase == AcPhase::taxi) lf_towedTakeOff(aircraft);
+        if (lifted || rolling) lf_towedTakeOff(aircraft);
         return;
     }
     if (last.airborne == 0 || sample.airborne == 0) return;
@@ -417,6 +490,11 @@ void lf_leaveStand(LiveAc& aircraft, PosSample& sample) {
     // and timed once.
     if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) return;
     aircraft.leavingStand = 1;
+    LiveAc::DecidedLeave& leave = aircraft.decidedLeave;
+    leave.wantsStand = aircraft.wantsStand;
+    leave.towed = aircraft.towed;
+    leave.refillState = aircraft.refillState;
+    leave.frontDueTick = aircraft.samples.empty() ? 0 : aircraft.samples.front().dueTick;
     if (aircraft.prevPhase == AcPhase::parked) return;
     if (aircraft.refillState > 0) {
         if (aircraft.phase == AcPhase::parked) {

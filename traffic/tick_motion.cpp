@@ -42,7 +42,6 @@ bool headingFollowsSteps(AcPhase phase) {
 // sample.
 constexpr double kSteerFreeRad = 12.0 * kDegToRad;
 constexpr double kSteerStopRad = 27.0 * kDegToRad;
-constexpr double kCatchUpLeastKt = 10.0;
 constexpr double kSteerLeastStepM = 0.01;  // a tick's step at 1 m/s
 constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 
@@ -72,17 +71,18 @@ void turnTowards(LiveAc& aircraft, double wanted, double rate) {
     aircraft.heading = wrapHeadingFast(aircraft.heading);
 }
 
-// The speed (kt) the aircraft may make up lost time at: twice the front
-// sample's, or twice the one the stream shows from it to the next (a speed
-// field may be stale), 10 kt at least; a late aircraft arrives late rather
-// than darting.
+// The speed (kt) the aircraft may make up lost time at: the ground's
+// ceiling for the front sample's speed, or for the one the stream shows from
+// it to the next (a speed field may be stale); a late aircraft arrives late
+// rather than darting.
 double catchUpKt(const LiveAc& aircraft) {
     const std::deque<PosSample>& queue = aircraft.samples;
-    double kt = std::max(queue[0].groundSpeedKt, kCatchUpLeastKt / 2.0);
+    double kt = queue[0].groundSpeedKt;
     if (queue.size() >= 2 && queue[1].dueTick > queue[0].dueTick)
         kt = std::max(kt, gf_distanceNm(gf_samplePoint(queue[0]), gf_samplePoint(queue[1])) * kTicksPerHour /
                               static_cast<double>(static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick));
-    return 2.0 * kt;
+    if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(queue[0], queue[1]));
+    return gf_groundCeilingKt(aircraft, kt);
 }
 
 // The rest of the way to the front sample spread over the ticks left to its

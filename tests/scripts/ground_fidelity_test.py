@@ -90,7 +90,9 @@ class GroundFidelityTest(unittest.TestCase):
         # (metres north at the k-th position, the judge's delay, verdict, figures)
         cases = [
             (lambda k: 3.0, 30, "ok", "median 3.0 m and 95th percentile 3.0 m"),
-            (lambda k: 30.0 if k % 10 == 0 else 3.0, 30, "MISS", "median 3.0 m and 95th percentile 30.0 m"),
+            # 30 m off for the first tenth, then closing in at taxi pace.
+            (lambda k: 30.0 if k < 20 else max(3.0, 30.0 - 0.675 * (k - 20)), 30, "MISS",
+             "median 3.0 m and 95th percentile 30.0 m"),
             (lambda k: 12.0, 30, "MISS", "median 12.0 m"),
             (lambda k: 0.0, 25, "MISS", "median 50.0 m"),   # compared 5 s off: 50 m behind
         ]
@@ -159,6 +161,26 @@ class GroundFidelityTest(unittest.TestCase):
         self.run.shown("BAW1", lambda t: departure(t)[:3] + (True,), 120)
         code, text = self.run.judge()
         self.assertIn("FAIL  BAW1: its take-off roll was not seen in the stand-in", text)
+
+    def test_the_fastest_taxiing_outside_the_runways_rolls(self):
+        # (what the object does after the feed's taxi at 10 m/s (19 kt), verdict, figure)
+        dash = lambda t: (LAT, LON + (10 * t + (300 if t > 60 else 15 * (t - 40) if t > 40 else 0)) * M_LON,
+                          10 / KT, True)
+        for motion, word, figure in [(taxi, "ok", "at most 19.4 kt"), (dash, "FAIL", "at most 48.6 kt")]:
+            with self.subTest(figure=figure):
+                self.run = MadeUpRun(self.folder.name)
+                self.run.feed("KLM1", taxi, 100)
+                self.run.shown("KLM1", motion, 100)
+                code, text = self.run.judge()
+                lines = [v for v in verdicts(text, word) if "outside take-off and landing" in v]
+                self.assertEqual(len(lines), 1, text)
+                self.assertIn(figure, lines[0])
+        # A departure's roll (up to 150 kt) and the half minute before it do not count.
+        self.run = MadeUpRun(self.folder.name)
+        self.run.feed("BAW1", departure, 120)
+        self.run.shown("BAW1", departure, 120)
+        code, text = self.run.judge()
+        self.assertIn("ok    BAW1: on the ground outside take-off and landing at most 0.0 kt", text)
 
     def test_an_aircraft_the_stand_in_never_had(self):
         self.run.feed("KLM1", taxi, 100)

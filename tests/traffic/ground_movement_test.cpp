@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "ground_fixture.h"
 #include "traffic/ground_movement.h"
@@ -301,6 +302,49 @@ TEST_F(GroundMovement, TheTurnRateFitsTheTurnIntoTheTimeToTheNextSample) {
         }
         EXPECT_EQ(aircraft.maxAdvance, c.widened ? 2000 : 1000);
         EXPECT_EQ(aircraft.maxDelay, c.widened ? 2000 : 1000);
+    }
+}
+
+// However late the aircraft is, the next sample is due no sooner than the
+// ground's ceiling gets it there: twice the stream's speed, no faster than
+// the category taxis unless the stream itself is (on the runway), and the
+// stream's speed read from positions and times where a speed field is stale.
+TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCeiling) {
+    struct Case {
+        const char* name;
+        const char* type;
+        double s0Kt, s1Kt;
+        double shownKt;     // from the samples' positions and stream ticks (0: none known)
+        std::optional<double> s2Kt;  // a sample after s1, 100 m on
+        double ceilingKt;
+    };
+    const Case cases[] = {
+        {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
+        {"taxiing at 8 kt", "B738", 8, 8, 0, std::nullopt, 16},
+        {"standing still, then 2 kt", "B738", 0, 2, 0, std::nullopt, 10},
+        {"a light aircraft at 15 kt", "C172", 15, 15, 0, std::nullopt, 20},
+        {"a stale 0 kt, the stream showing 20 kt", "B738", 0, 0, 20, std::nullopt, 30},
+        {"a stale 0 kt, the stream showing 120 kt", "B738", 0, 0, 120, std::nullopt, 120},
+        {"rolling out at 138 kt, then 100 kt", "B738", 138, 100, 0, std::nullopt, 138},
+        {"rolling at 40 kt, then on to 80 kt", "B738", 0, 40, 0, 80.0, 80},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(2), 90.0);
+        const GeoPoint from{aircraft.lat, aircraft.lon};
+        aircraft.samples.front() = sampleAt(from, c.s0Kt, g_tick);
+        // s1 500 m east, due 30 s ago: the aircraft is late.
+        PosSample s1 = sampleAt(moved(from, 90.0, 500.0), c.s1Kt, g_tick - 3000);
+        if (c.shownKt > 0.0) {
+            aircraft.samples.front().streamTick = 10000;
+            s1.streamTick = 10000 + gf_roundTicks(500.0 / kMetersPerNm * kTicksPerHour / c.shownKt);
+        }
+        aircraft.samples.push_back(s1);
+        if (c.s2Kt) aircraft.samples.push_back(sampleAt(moved(from, 90.0, 600.0), *c.s2Kt, g_tick + 100000));
+        lf_scheduleNextSample(aircraft);
+        const double ticks = aircraft.samples[1].dueTick - g_tick;
+        EXPECT_NEAR(500.0 / kMetersPerNm * kTicksPerHour / ticks, c.ceilingKt, 0.002 * c.ceilingKt);
     }
 }
 

@@ -5,8 +5,10 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "ground_fixture.h"
@@ -293,6 +295,10 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         std::vector<double> metres;  // south of the stand, one sample each
         double speedKt;
         bool leaves;
+        AcPhase phase = AcPhase::parked;
+        bool calledOff = false;  // a leave was decided, then called off
+        std::int32_t due = 12000;  // the first sample's due tick
+        std::optional<std::int32_t> leavesAt = std::nullopt;  // the tick the leave starts at
     };
     const Case cases[] = {
         {"B738, three steps of 3 m to 9.8 m at 0 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 0.0, false},
@@ -303,16 +309,58 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // 0 kt, is a departure all the same (the feed may say no more for a minute).
         {"B744, 14 m on at 0 kt", "B744", {0.5, 14.5}, 0.0, false},
         {"B744, 16 m on at 0 kt", "B744", {0.5, 16.5}, 0.0, true},
+        // Unless the next report says otherwise: back where it stood, or, after
+        // a report that showed no speed, not clearly on away.
+        {"B744, 20 m on at 0 kt, then back on the stand", "B744", {0.5, 20.5, 1.5}, 0.0, false, AcPhase::parked,
+         true},
+        {"B744, 20 m on at 0 kt, then 3 m farther", "B744", {0.5, 20.5, 23.5}, 0.0, false, AcPhase::parked, true},
+        {"B744, 20 m on at 0 kt, then 12 m farther", "B744", {0.5, 20.5, 32.5}, 0.0, true},
+        {"B744, 20 m on at 2 kt, then back on the stand", "B744", {0.5, 20.5, 1.5}, 2.0, false, AcPhase::parked,
+         true},
+        {"B744, 20 m on at 2 kt, then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 2.0, true},
+        // Still driving onto its stand, an arrival whose stream stands off the
+        // stand and scatters does not leave it.
+        {"C56X driving onto its stand, its stream 20 m on at 0 kt", "C56X", {0.5, 20.5}, 0.0, false,
+         AcPhase::parking},
+        // Due at once, a leave decided on a report that showed no speed waits
+        // for the next report (one comes every 15 s while the aircraft stands).
+        {"B744, 16 m on at 0 kt, due at once", "B744", {0.5, 16.5}, 0.0, true, AcPhase::parked, false, 100, 2001},
+        {"B744, 16 m on at 2 kt, due at once", "B744", {0.5, 16.5}, 2.0, true, AcPhase::parked, false, 100, 1},
+    };
+    constexpr std::int32_t kExtensionDue = 60480000 + 5000;
+    const auto callsOff = [this] {
+        const std::vector<std::string> lines = log.lines();
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find("stays: its stream is back at the stand") != std::string::npos;
+        });
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
+        const auto calledOffBefore = callsOff();
         LiveAc& aircraft = parkedOn(4, c.type);
+        aircraft.phase = c.phase;
+        // Its path extended a week ahead; an arrival that wanted its stand.
+        aircraft.refillState = 1;
+        aircraft.samples.front().dueTick = kExtensionDue;
+        aircraft.wantsStand = 1;
         for (std::size_t k = 0; k < c.metres.size(); ++k)
             decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres[k]), c.speedKt,
-                                              12000 + static_cast<std::int32_t>(k)));
+                                              c.due + static_cast<std::int32_t>(k)));
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.leaves ? 2U : 1U);
+        EXPECT_EQ(callsOff() - calledOffBefore, c.calledOff ? 1 : 0);
+        if (c.leavesAt) {
+            EXPECT_EQ(aircraft.samples.front().dueTick, g_tick + *c.leavesAt);
+        }
+        if (c.leaves || c.phase != AcPhase::parked) continue;
+        // As before the leave: the stand held, the path's extension a week
+        // ahead, the arrival not taken for towed.
+        EXPECT_EQ(stand(4).occupied, 1);
+        EXPECT_EQ(aircraft.samples.front().dueTick, kExtensionDue);
+        EXPECT_EQ(aircraft.refillState, 1);
+        EXPECT_EQ(aircraft.wantsStand, 1);
+        EXPECT_EQ(aircraft.towed, 0);
     }
 }
 
@@ -349,11 +397,18 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         bool landed;
         double lastKt, lastAlt, newKt, newAlt;
         bool seen;
+        bool rollsOut = false;  // first heard on the runway, slowing down: it has landed
     };
     const Case cases[] = {
-        {"rolling at 43 kt twice", false, 43, 0, 45, 0, true},
+        {"rolling at 43 kt, then faster", false, 43, 0, 45, 0, true},
         {"42 kt before 45 kt", false, 42, 0, 45, 0, false},
+        {"45 kt twice: a stale speed field", false, 45, 0, 45, 0, false},
+        {"60 kt, then 59.4 kt: rolling out", false, 60, 0, 59.4, 0, false, true},
+        {"61 kt, then 60.6 kt: no change worth reading", false, 61, 0, 60.6, 0, false, false},
         {"an airborne sample", false, 30, 0, 120, 200, true},
+        {"an airborne sample at 120 kt after 130 kt: a flipped flag in a roll-out", false, 130, 0, 120, 200, false,
+         true},
+        {"an airborne sample at 60 kt after 60 kt: a flipped flag, a stale speed", false, 60, 0, 60, 200, false},
         {"two airborne samples after a touch-down", true, 120, 100, 130, 300, true},
         {"one airborne sample after a touch-down", true, 120, 0, 130, 300, false},
     };
@@ -374,6 +429,12 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         ASSERT_EQ(aircraft.samples.size(), 2U);
         EXPECT_EQ(aircraft.takeOffSeen, c.seen ? 1 : 0);
         EXPECT_EQ(aircraft.wantsStand, c.seen ? 0 : 1);
+        if (!c.landed) {
+            EXPECT_EQ(aircraft.landed, c.rollsOut ? 1 : 0);
+        }
+        if (c.rollsOut) {
+            EXPECT_DOUBLE_EQ(aircraft.touchdownHeading, aircraft.heading) << "the roll-out ends on turning off";
+        }
         if (!c.seen) continue;
         EXPECT_EQ(aircraft.lastThrottle, c.landed ? 3U : 0U);
         EXPECT_EQ(aircraft.lastFlaps, 1U);

@@ -78,6 +78,7 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         double share;       // of the step made
         double turnedDeg;   // towards the way
         bool creeping = false;  // at 1.5 m/s the way the nose (tail) points
+        double catchUpKt = 0.0;  // late (its sample 100 m on the way at 20 kt is due now), the rest at this
     };
     const double rate = 0.07;  // Large: degrees per tick
     const Case cases[] = {
@@ -90,12 +91,22 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
          2 * rate, true},
         {"creeping 90 degrees off", SizeCategory::Large, AcPhase::taxi, 90.0, 0.005, 1.0, 0.0},
         {"a helicopter 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.05, 1.0, 0.0},
+        // Twice the stream's 20 kt is more than an airliner taxis.
+        {"20 degrees off and late: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05,
+         (27.0 - 19.93) / 15.0, rate, false, 30.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         freshCase();
         LiveAc& ac = addActive(c.category, {sampleAt(kLat, kLon, 0, 5, 0, 9000)}, 0.0);
         ac.samples.front().dueTick = g_tick + 1000;
+        if (c.catchUpKt > 0.0) {
+            ac.samples.front() = sampleAt(kLat + 100.0 * std::cos(c.wayDeg * kDegToRad) / 111132.95,
+                                          kLon + 100.0 * std::sin(c.wayDeg * kDegToRad) /
+                                                     (111132.95 * std::cos(kLat * kDegToRad)),
+                                          0, 20, 0, 9000);
+            ac.samples.front().dueTick = g_tick + 1;
+        }
         gf_setPhase(ac, c.phase);
         ac.turnRate = ac.turnRateBase = rate * kDegToRad;
         ac.latStep = c.metres * std::cos(c.wayDeg * kDegToRad) / 111132.95;
@@ -105,6 +116,11 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
                                        (ac.lon - kLon) * 111132.95 * std::cos(kLat * kDegToRad));
         EXPECT_NEAR(made / c.metres, c.share, 0.01);
         EXPECT_NEAR(gf_normaliseRad(ac.heading) * kRadToDeg, c.turnedDeg, 1e-6);
+        if (c.catchUpKt > 0.0) {
+            const double perTickM = std::hypot(ac.latStep * 111132.95,
+                                               ac.lonStep * 111132.95 * std::cos(kLat * kDegToRad));
+            EXPECT_NEAR(perTickM * 100.0 * 3600.0 / kMetersPerNm, c.catchUpKt, 0.05);
+        }
         if (c.creeping) {
             const double facing = c.phase == AcPhase::pushing_back ? ac.heading + kPi : ac.heading;
             const double wentDeg = std::atan2((ac.lon - kLon) * std::cos(kLat * kDegToRad), ac.lat - kLat) * kRadToDeg;

@@ -1,0 +1,433 @@
+// Whole ground movements through the engine, tick by tick, over the
+// synthetic apron of ground_fixture.h: routes built leg by leg (the truth of
+// where an aircraft is), the records a clean or a real feed makes of them,
+// the run that feeds them at their times and watches the aircraft, and the
+// judges of how faithfully it moved.
+#pragma once
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ground_fixture.h"
+#include "replayed_track.h"
+#include "traffic/ground_movement.h"
+#include "traffic/motion_math.h"
+
+namespace ground_test {
+
+using engine_test::Fix;
+using engine_test::kFieldElevationFt;
+using engine_test::offTrackMetres;
+
+// A point of a route: seconds from the first record, metres north and east
+// of stand S1, height above the field (none: on the ground), ground speed,
+// and the heading the stream reports (none: the track).
+struct Waypoint {
+    double t;
+    double northM, eastM;
+    std::optional<double> aboveFieldFt;
+    double speedKt;
+    std::optional<double> headingDeg = std::nullopt;
+};
+
+inline GeoPoint pointAt(double northM, double eastM) {
+    const GeoPoint s1{engine_test::kFieldLat, engine_test::kFieldLon};
+    return moved(moved(s1, 0.0, northM), 90.0, eastM);
+}
+
+// The seconds to the next record: every 6 s in the air (no sooner than
+// 450 m plus a second above 120 kt); on the ground every 3 s, up to 30 kt
+// no sooner than 20 m of travel (at most 15 s) plus a second, 16 s standing.
+inline double recordGap(bool airborne, double speedKt) {
+    const double metresPerSecond = speedKt * kMetersPerNm / 3600.0;
+    if (airborne) return speedKt > 120.0 ? std::max(6.0, 450.0 / metresPerSecond + 1.0) : 6.0;
+    if (speedKt < 0.5) return 16.0;
+    if (speedKt > 30.0) return 3.0;
+    return std::max(3.0, std::min(20.0 / metresPerSecond, 15.0) + 1.0);
+}
+
+// The aircraft on the route at a time: straight between the waypoints.
+inline PosSample truthAt(const std::vector<Waypoint>& route, double t) {
+    std::size_t i = 0;
+    while (i + 2 < route.size() && route[i + 1].t <= t) ++i;
+    const Waypoint& a = route[i];
+    const Waypoint& b = route[i + 1];
+    const double f = std::clamp((t - a.t) / (b.t - a.t), 0.0, 1.0);
+    const GeoPoint at = pointAt(a.northM + (b.northM - a.northM) * f, a.eastM + (b.eastM - a.eastM) * f);
+    PosSample s;
+    s.lat = at.lat;
+    s.lon = at.lon;
+    s.groundSpeedKt = s.trueAirspeedKt = a.speedKt + (b.speedKt - a.speedKt) * f;
+    const double above = a.aboveFieldFt ? *a.aboveFieldFt + (b.aboveFieldFt.value_or(0.0) - *a.aboveFieldFt) * f
+                                        : b.aboveFieldFt.value_or(0.0) * f;
+    if (above > 0.0) {
+        s.altitudeFt = kFieldElevationFt + above;
+        s.verticalSpeed = (b.aboveFieldFt.value_or(0.0) - a.aboveFieldFt.value_or(0.0)) / (b.t - a.t) * 60.0;
+        s.airborne = 1;
+    }
+    const bool moving = a.northM != b.northM || a.eastM != b.eastM;
+    const double trackDeg =
+        moving ? gf_bearingRad(pointAt(a.northM, a.eastM), pointAt(b.northM, b.eastM)) * kRadToDeg : 0.0;
+    s.trackDeg = a.headingDeg.value_or(trackDeg);
+    if (a.headingDeg) s.trueHeading = *a.headingDeg * kDegToRad;
+    return s;
+}
+
+inline std::vector<Fix> fixesAlong(const std::vector<Waypoint>& route) {
+    std::vector<Fix> fixes;
+    for (double t = route.front().t; t <= route.back().t + 1e-9;) {
+        const PosSample s = truthAt(route, t);
+        fixes.push_back({t, s});
+        t += recordGap(s.airborne != 0, s.groundSpeedKt);
+    }
+    return fixes;
+}
+
+// Builds a route leg by leg, timing each leg by its length and the mean of
+// its end speeds; taxi corners are arcs, as a real stream shows them.
+class Route {
+public:
+    Route(double northM, double eastM, std::optional<double> aboveFieldFt, double speedKt,
+          std::optional<double> headingDeg = std::nullopt) {
+        points_.push_back({0.0, northM, eastM, aboveFieldFt, speedKt, headingDeg});
+    }
+    Route& to(double northM, double eastM, std::optional<double> aboveFieldFt, double speedKt,
+              std::optional<double> headingDeg = std::nullopt) {
+        const Waypoint& from = points_.back();
+        const double metres = std::hypot(northM - from.northM, eastM - from.eastM);
+        const double meanKt = std::max((from.speedKt + speedKt) / 2.0, 1.0);
+        points_.push_back({from.t + metres / (meanKt * kMetersPerNm / 3600.0), northM, eastM, aboveFieldFt,
+                           speedKt, headingDeg});
+        return *this;
+    }
+    // Round a corner: along a circle about the centre, from where the route
+    // stands to the bearing (degrees, from the centre), on the ground.
+    Route& arc(double centreNorthM, double centreEastM, double toBearingDeg, double speedKt) {
+        const Waypoint& from = points_.back();
+        const double radius = std::hypot(from.northM - centreNorthM, from.eastM - centreEastM);
+        const double startDeg = std::atan2(from.eastM - centreEastM, from.northM - centreNorthM) * kRadToDeg;
+        const double sweep = gf_normaliseRad((toBearingDeg - startDeg) * kDegToRad) * kRadToDeg;
+        for (int k = 1; k <= 6; ++k) {
+            const double b = (startDeg + sweep * k / 6.0) * kDegToRad;
+            to(centreNorthM + radius * std::cos(b), centreEastM + radius * std::sin(b), std::nullopt, speedKt);
+        }
+        return *this;
+    }
+    Route& stand(double seconds, std::optional<double> headingDeg = std::nullopt) {
+        Waypoint still = points_.back();
+        still.t += 0.1;
+        still.speedKt = 0.0;
+        still.headingDeg = headingDeg;
+        points_.push_back(still);
+        standing_.emplace_back(still.t, still.t + seconds);
+        still.t += seconds;
+        points_.push_back(still);
+        return *this;
+    }
+    // The feed goes quiet `afterS` seconds after the last waypoint (before it
+    // when negative), for `seconds`; its last report before may be flagged airborne.
+    Route& pause(double afterS, double seconds, bool flippedBefore = false) {
+        pauses_.emplace_back(points_.back().t + afterS, seconds);
+        if (flippedBefore) flipsBefore_.push_back(points_.back().t + afterS);
+        return *this;
+    }
+    const std::vector<Waypoint>& points() const { return points_; }
+    // Where the aircraft stands still: from and to (s).
+    const std::vector<std::pair<double, double>>& standing() const { return standing_; }
+    const std::vector<std::pair<double, double>>& pauses() const { return pauses_; }
+    const std::vector<double>& flipsBefore() const { return flipsBefore_; }
+
+private:
+    std::vector<Waypoint> points_;
+    std::vector<std::pair<double, double>> standing_;
+    std::vector<std::pair<double, double>> pauses_;
+    std::vector<double> flipsBefore_;
+};
+
+// What one aircraft did, tick by tick.
+struct Watched {
+    std::vector<AcPhase> phases;  // each phase once, in the order reached
+    std::vector<std::uint32_t> objects;  // each object the aircraft had, in order
+    std::size_t creations = 0;           // every creation sent for it over the whole run
+    std::int32_t touchDownAt = -1, turnedOffAt = -1, takeOffSeenAt = -1;
+    double largestOffTrackOnGround = 0.0;  // m, taxiing
+    int groundTicks = 0, slidingTicks = 0;
+    double largestOffHeadingDeg = 0.0;  // between the heading and the track while moving
+    std::string firstSlide;
+    GeoPoint last;
+    std::int32_t standId = 0;
+    struct Place {
+        std::int32_t tick;
+        GeoPoint at;
+        double heading;
+        AcPhase phase;
+        bool onGround;
+        bool roll;  // on the runway's take-off or landing roll (or lifting off)
+        double altitudeFt;
+    };
+    std::vector<Place> path;  // every tick while active
+};
+
+class GroundRuns : public GroundTest {
+protected:
+    GroundRuns() {
+        sim.answerCreations = true;
+        sim.terrainFt = kFieldElevationFt;
+    }
+
+    // Feeds the fixes at their times (due 30 s later) and watches the
+    // aircraft until `lastTick` or until `done` says so.
+    template <class Done>
+    Watched run(engine_test::Rec identity, const std::vector<Fix>& fixes, std::int32_t lastTick, Done done) {
+        Watched w;
+        std::size_t next = 0;
+        std::optional<LiveAc> before;
+        while (g_tick.load() < lastTick) {
+            const std::int32_t now = g_tick.load();
+            while (next < fixes.size() && fixes[next].t * 100.0 <= now) {
+                identity.timestamp = 1000.0 + fixes[next].t;
+                StreamRecord record = engine_test::makeRecord(identity);
+                record.sample = fixes[next].sample;
+                record.sample.dueTick = now + 3000;
+                const std::lock_guard lock(g_addingStackMutex);
+                g_addingStack.push_back(std::move(record));
+                ++next;
+            }
+            const std::size_t cgAsked = staticCgRequests.size();
+            tick();
+            for (std::size_t k = cgAsked; k < staticCgRequests.size(); ++k)
+                gf_pushAcEvent({staticCgRequests[k], 0, 0, AcEventKind::staticCgAndPitch, 9.0, 0.0});
+            const LiveAc* ac = live(identity.hexId);
+            if (ac == nullptr || ac->lifeState != AcLifeState::active) continue;
+            note(*ac, before ? &*before : nullptr, now, fixes, w);
+            before = *ac;
+            if (done(*ac)) break;
+        }
+        w.creations = static_cast<std::size_t>(std::count_if(sim.created.begin(), sim.created.end(), [&](const auto& c) {
+            return c.request.hexId == identity.hexId;
+        }));
+        return w;
+    }
+
+    // The heading follows the track: off it by no more than the taxi
+    // tolerance (3 degrees, 0.5 more for the dead band), or turning towards
+    // it at the turn rate; and never faster than the turn rate, or than
+    // twice the category's rate while the nose is far off the way.
+    static void note(const LiveAc& ac, const LiveAc* before, std::int32_t now, const std::vector<Fix>& fixes,
+                     Watched& w) {
+        if (w.phases.empty() || w.phases.back() != ac.phase) w.phases.push_back(ac.phase);
+        if (w.objects.empty() || w.objects.back() != ac.objectId) w.objects.push_back(ac.objectId);
+        const bool roll = ac.landed != 0 || ac.takeOffSeen != 0 || ac.phase == AcPhase::take_off;
+        w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0, roll, ac.altitudeFt});
+        if (ac.landed != 0 && w.touchDownAt < 0) w.touchDownAt = now;
+        if (w.touchDownAt >= 0 && ac.landed == 0 && w.turnedOffAt < 0) w.turnedOffAt = now;
+        if (ac.takeOffSeen != 0 && w.takeOffSeenAt < 0) w.takeOffSeenAt = now;
+        w.last = {ac.lat, ac.lon};
+        w.standId = ac.standId;
+        if (before == nullptr || ac.groundMode == 0 || before->groundMode == 0) return;
+        ++w.groundTicks;
+        if (ac.phase == AcPhase::taxi)
+            w.largestOffTrackOnGround = std::max(w.largestOffTrackOnGround, offTrackMetres(w.last.lat, w.last.lon, fixes));
+        const double turned = gf_normaliseRad(ac.heading - before->heading);
+        // A nose far off the way turns faster: at twice the category's rate
+        // where the aircraft stands for it.
+        const double rate = std::max(ac.turnRate, 2.0 * ac.turnRateBase);
+        EXPECT_LE(std::fabs(turned), rate + 1e-9) << "tick " << now;
+        const GeoPoint from{before->lat, before->lon};
+        if (metresBetween(from, w.last) < 0.02) return;
+        const double track = gf_bearingRad(from, w.last);
+        const double facing = ac.phase == AcPhase::pushing_back ? gf_wrapHeading(ac.heading + kPi) : ac.heading;
+        const double off = gf_normaliseRad(track - facing);
+        w.largestOffHeadingDeg = std::max(w.largestOffHeadingDeg, std::fabs(off) * kRadToDeg);
+        const bool following = std::fabs(off) <= 3.5 * kDegToRad;
+        const bool turningTowards = std::fabs(turned) >= 0.99 * ac.turnRate && turned * off > 0.0;
+        if (following || turningTowards) return;
+        if (w.slidingTicks++ == 0)
+            w.firstSlide = fmt::format("tick {} phase {} off {:.1f} deg turned {:.3f} deg", now,
+                                       gf_phaseName(ac.phase), off * kRadToDeg, turned * kRadToDeg);
+    }
+};
+
+// How an aircraft kept to a real feed of its route on the ground.
+struct Faithful {
+    double largestSlideDeg = 0.0;  // nose (tail when pushed) against the way it moved faster than 1 m/s
+    std::string worstSlide;
+    double medianM = 0.0, p95M = 0.0;  // from the delayed stream, off the stands
+    double largestStandingMoveM = 0.0;  // while the delayed route stood still a minute or more
+    std::string worstStanding;
+    double pivotOnStandDeg = 0.0;       // turned in its last metre onto the stand it parked on
+    std::optional<double> parkedOffDeg;  // its heading against the stand's when it parked
+};
+
+inline double secondsOf(std::int32_t tick) { return tick / 100.0; }
+
+// A place of the path `seconds` into the run, the first one after it.
+inline const Watched::Place* placeAt(const Watched& w, double seconds) {
+    for (const Watched::Place& p : w.path)
+        if (secondsOf(p.tick) >= seconds) return &p;
+    return nullptr;
+}
+
+// Whether the stream said anything about the time: not inside a pause of
+// more than a minute, over which a straight line is no one's position.
+inline bool heard(const std::vector<Fix>& fixes, double t) {
+    const auto after = std::upper_bound(fixes.begin(), fixes.end(), t, [](double v, const Fix& f) { return v < f.t; });
+    return after == fixes.begin() || after == fixes.end() || after->t - std::prev(after)->t <= 60.0;
+}
+
+// The nose against the way it moves, tick by tick, and how far the aircraft
+// lies from the delayed stream while it is not on a stand.
+inline void judgeMotion(const Watched& w, const std::vector<Fix>& fixes, Faithful& f) {
+    std::vector<double> offStream;
+    for (std::size_t k = 0; k < w.path.size(); ++k) {
+        const Watched::Place& p = w.path[k];
+        if (!p.onGround) continue;
+        const double delayed = secondsOf(p.tick) - 30.0;
+        if (p.phase != AcPhase::parked && p.phase != AcPhase::parking && delayed >= fixes.front().t &&
+            heard(fixes, delayed))
+            offStream.push_back(metresBetween(p.at, engine_test::streamAt(fixes, delayed)));
+        if (k == 0 || w.path[k - 1].tick + 1 != p.tick || !w.path[k - 1].onGround) continue;
+        const Watched::Place& before = w.path[k - 1];
+        if (metresBetween(before.at, p.at) <= 0.01) continue;  // 1 m/s
+        const double facing = p.phase == AcPhase::pushing_back ? p.heading + kPi : p.heading;
+        const double off = std::fabs(gf_normaliseRad(gf_bearingRad(before.at, p.at) - facing)) * kRadToDeg;
+        if (off > f.largestSlideDeg) {
+            f.largestSlideDeg = off;
+            f.worstSlide = fmt::format("at {:.2f} s, {}", secondsOf(p.tick), gf_phaseName(p.phase));
+        }
+    }
+    f.medianM = engine_test::percentile(offStream, 0.5);
+    f.p95M = engine_test::percentile(offStream, 0.95);
+}
+
+// Standing still while the delayed route stands, and coming round onto the
+// stand on the way in rather than on it.
+inline void judgeStops(const Watched& w, const Route& route, const GeoPoint& stand, double standHeadingDeg,
+                Faithful& f) {
+    for (const auto& [from, to] : route.standing()) {
+        if (to - from < 60.0) continue;
+        // Settled a minute on (the stream's first standing report may come 15 s
+        // after the stop, and is due 30 s later) or, for an arrival driving
+        // onto its stand then, once parked.
+        const Watched::Place* settled = placeAt(w, from + 60.0);
+        for (const Watched::Place* p = settled; p != nullptr && p <= &w.path.back() && secondsOf(p->tick) <= to; ++p) {
+            if (p->phase != AcPhase::parked) continue;
+            if (p != settled && (p - 1)->phase != AcPhase::parked) settled = p;
+            break;
+        }
+        for (const Watched::Place& p : w.path)
+            if (settled != nullptr && p.tick >= settled->tick && secondsOf(p.tick) <= to + 15.0 &&
+                metresBetween(settled->at, p.at) > f.largestStandingMoveM) {
+                f.largestStandingMoveM = metresBetween(settled->at, p.at);
+                f.worstStanding = fmt::format("standing {:.0f} to {:.0f} s, at {:.2f} s", from, to, secondsOf(p.tick));
+            }
+    }
+    std::optional<double> onStandHeading;
+    for (const Watched::Place& p : w.path) {
+        if (p.phase == AcPhase::parking && metresBetween(p.at, stand) < 1.0) {
+            if (!onStandHeading) onStandHeading = p.heading;
+            f.pivotOnStandDeg = std::max(f.pivotOnStandDeg, gf_headingDifferenceDeg(*onStandHeading, p.heading));
+        }
+        if (p.phase == AcPhase::parked && onStandHeading && !f.parkedOffDeg)
+            f.parkedOffDeg = gf_headingDifferenceDeg(standHeadingDeg * kDegToRad, p.heading);
+    }
+}
+
+
+// The runway of the synthetic apron lies 600 m south of the stands: on it
+// an aircraft rolls for its take-off or out after its landing.
+inline constexpr double kRunwayNorthM = -600.0;
+
+inline bool onTheRunway(const GeoPoint& at) {
+    return std::fabs((at.lat - engine_test::kFieldLat) * kMetresPerDegreeLat - kRunwayNorthM) <= 40.0;
+}
+
+// The fastest the aircraft covered ground (kt), over each half second on the
+// ground: on the runway's roll (rolling out or for a take-off, or on the
+// runway at all) and elsewhere, and when.
+struct GroundPace {
+    double taxiKt = 0.0, rollKt = 0.0;
+    std::string whenTaxi, whenRoll;
+};
+
+inline GroundPace groundPace(const Watched& w) {
+    constexpr std::size_t kWindow = 50;
+    GroundPace pace;
+    for (std::size_t k = kWindow; k < w.path.size(); ++k) {
+        const Watched::Place& from = w.path[k - kWindow];
+        const Watched::Place& to = w.path[k];
+        if (to.tick - from.tick != static_cast<std::int32_t>(kWindow)) continue;
+        bool onGround = true, roll = false;
+        for (std::size_t j = k - kWindow; j <= k; ++j) {
+            onGround = onGround && w.path[j].onGround;
+            roll = roll || w.path[j].roll || onTheRunway(w.path[j].at);
+        }
+        if (!onGround) continue;
+        const double kt = metresBetween(from.at, to.at) / kMetersPerNm * 3600.0 / (kWindow / 100.0);
+        double& fastest = roll ? pace.rollKt : pace.taxiKt;
+        if (kt > fastest) {
+            fastest = kt;
+            (roll ? pace.whenRoll : pace.whenTaxi) =
+                fmt::format("{:.0f} kt at {:.2f} s, {}", kt, secondsOf(to.tick), gf_phaseName(to.phase));
+        }
+    }
+    return pace;
+}
+
+// How the aircraft left the place it stood at `standingS` seconds into the
+// run: the last moment it stood (moved less than 0.25 m in half a second)
+// before it lay 20 m from there, and when it did. None when it never did.
+struct Leaving {
+    double startS, twentyMetresS;
+};
+
+inline std::optional<Leaving> leftAt(const Watched& w, double standingS) {
+    const Watched::Place* standing = placeAt(w, standingS);
+    if (standing == nullptr) return std::nullopt;
+    const auto first = w.path.begin() + (standing - w.path.data());
+    const auto away = std::find_if(first, w.path.end(), [&](const Watched::Place& p) {
+        return metresBetween(standing->at, p.at) >= 20.0;
+    });
+    if (away == w.path.end()) return std::nullopt;
+    auto p = away;
+    while (p - first >= 50 && metresBetween((p - 50)->at, p->at) >= 0.25) --p;
+    return Leaving{secondsOf(p->tick), secondsOf(away->tick)};
+}
+
+// When the route is 20 m from where it stood until `standingToS`.
+inline double routeTwentyMetresOn(const Route& route, double standingToS) {
+    const GeoPoint hold = gf_samplePoint(truthAt(route.points(), standingToS));
+    double t = standingToS;
+    while (t < route.points().back().t && metresBetween(hold, gf_samplePoint(truthAt(route.points(), t))) < 20.0)
+        t += 0.01;
+    return t;
+}
+
+// The records of a clean stream along the route, none during its pauses.
+inline std::vector<Fix> cleanFeed(const Route& route) {
+    std::vector<Fix> fixes = fixesAlong(route.points());
+    std::erase_if(fixes, [&](const Fix& f) {
+        return std::any_of(route.pauses().begin(), route.pauses().end(),
+                           [&](const auto& p) { return f.t >= p.first && f.t < p.first + p.second; });
+    });
+    return fixes;
+}
+
+// The highest the aircraft rose above the field once the delayed stream had
+// ended (its last fix due 30 s after it came), in feet.
+inline double heightAfterTheStream(const Watched& w, const std::vector<Fix>& fixes) {
+    double highest = 0.0;
+    for (const Watched::Place& p : w.path)
+        if (secondsOf(p.tick) >= fixes.back().t + 30.0)
+            highest = std::max(highest, p.altitudeFt - kFieldElevationFt);
+    return highest;
+}
+
+}  // namespace ground_test

@@ -1,6 +1,6 @@
-// Entries of the run's job table that no whole run can show (RealWiring
-// cannot time them), called through the real table as the run loop calls
-// them, on the subsystems' own state.
+// Entries of the run's job table that no whole run can show (the list and
+// the reasons are in scripts/noop-jobs.sh), called through the real table as
+// the run loop calls them, on the subsystems' own state.
 #include "app/run_jobs.h"
 
 #include <gtest/gtest.h>

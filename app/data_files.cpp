@@ -53,7 +53,7 @@ bool lf_readDataFiles(const fs::path& programFolder) {
     lf_fillRadiusCombo();
     lf_createDataFolders();
     // A restart uses what the first start of the process fetched.
-    if (!g_restartPending && !jobs.checkVersions()) return false;
+    if (!g_restartPending && !jobs.checkVersions(parametersPath)) return false;
     g_daySlot = gf_dayAndHalfHour();
     if (!g_dbaseRead) {
         if (!jobs.readDbase()) throw std::runtime_error("reading data files failed!");

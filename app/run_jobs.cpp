@@ -7,6 +7,7 @@
 #include "refdata/dbase_reader.h"
 #include "refdata/registrations.h"
 #include "rtlink/link_jobs.h"
+#include "rtlink/readers.h"
 #include "simlink/client_thread.h"
 #include "simlink/request_queues.h"
 #include "simlink/state.h"
@@ -38,8 +39,8 @@ RunJobs gf_subsystemJobs() {
     jobs.closeRtServer = gf_closeRtServer;
     jobs.stopReaders = gf_stopReaders;
     jobs.resetFeedState = gf_resetFeedState;
-    jobs.startQnhReader = [] { gf_startQnhReader(); };
-    jobs.startTrafficReader = [](bool local) { gf_startTrafficReader(local); };
+    jobs.startQnhReader = [] { gf_startQnhReader(g_readerPorts.qnh); };
+    jobs.startTrafficReader = [](bool local) { gf_startTrafficReader(local, g_readerPorts.traffic); };
     jobs.openRtServer = gf_openRtServer;
     jobs.waitForRtClient = waitForClient;
     jobs.sendToRt = sendDataPacket;
@@ -78,17 +79,17 @@ RunJobs gf_subsystemJobs() {
     jobs.parkFileLoaded = gf_parkFileLoaded;
     jobs.firstParkAirportPosition = gf_firstParkAirportPosition;
     jobs.readAirports = gf_readAirports;
-    jobs.scanAddonAirports = [] { gf_scanAddonAirports(); };
+    jobs.scanAddonAirports = gf_scanAddonAirports;
     jobs.readMyParkAirports = lf_readMyParkAirports;
 
     jobs.readDbase = gf_readDbase;
-    jobs.checkVersions = [] { return gf_checkVersions(); };
+    jobs.checkVersions = gf_checkVersions;
 
     jobs.clearNoMatchList = gf_clearNoMatchList;
     jobs.logNoMatch = gf_logNoMatch;
     jobs.writeMatchingSummary = gf_writeMatchingSummary;
-    jobs.scanLiveries = [] { gf_scanLiveries(); };
-    jobs.processScannedLiveries = [] { gf_processScannedLiveries(); };
+    jobs.scanLiveries = gf_scanLiveries;
+    jobs.processScannedLiveries = gf_processScannedLiveries;
     jobs.resetLiveryProcessing = gf_resetLiveryProcessing;
     return jobs;
 }

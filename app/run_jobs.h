@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -48,8 +49,8 @@ struct RunJobs {
     std::function<void()> closeRtServer;
     std::function<void()> stopReaders;
     std::function<void()> resetFeedState;
-    std::function<void()> startQnhReader;
-    std::function<void(bool)> startTrafficReader;  // bound to 127.0.0.1 when RealTraffic is local
+    std::function<void()> startQnhReader;          // on g_readerPorts.qnh
+    std::function<void(bool)> startTrafficReader;  // on g_readerPorts.traffic; 127.0.0.1 only when RealTraffic is local
     std::function<void(const std::string&)> openRtServer;
     std::function<bool()> waitForRtClient;
     std::function<bool(const std::string&)> sendToRt;
@@ -90,21 +91,21 @@ struct RunJobs {
     std::function<bool()> parkFileLoaded;
     std::function<std::optional<GeoPoint>()> firstParkAirportPosition;
     std::function<bool()> readAirports;
-    std::function<void()> scanAddonAirports;
+    std::function<void(const std::filesystem::path&)> scanAddonAirports;  // the run's parameters file
     std::function<bool()> readMyParkAirports;
 
     // Reference data.
     std::function<bool()> readDbase;
 
     // Updater.
-    std::function<bool()> checkVersions;
+    std::function<bool(const std::filesystem::path&)> checkVersions;  // the run's parameters file
 
     // Liveries.
     std::function<void()> clearNoMatchList;
     std::function<void()> logNoMatch;
     std::function<void()> writeMatchingSummary;
-    std::function<void()> scanLiveries;
-    std::function<void()> processScannedLiveries;
+    std::function<void(const std::filesystem::path&)> scanLiveries;            // the run's parameters file
+    std::function<void(const std::filesystem::path&)> processScannedLiveries;  // the run's parameters file
     std::function<void()> resetLiveryProcessing;
 };
 

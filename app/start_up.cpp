@@ -80,22 +80,23 @@ void lf_stopPath() {
 }
 
 // The livery scan (when asked for, or when there is no scan result yet), the
-// processing of the scanned liveries, and the add-on airport scan.
-void lf_scans() {
+// processing of the scanned liveries, and the add-on airport scan; what they
+// switch off or record goes to the run's parameters file.
+void lf_scans(const fs::path& parametersPath) {
     RunJobs& jobs = g_runJobs;
     const unsigned processors = std::thread::hardware_concurrency();
     g_scanLimit = processors == 0 ? 2 : static_cast<std::int32_t>(processors);
     g_runningScans = 0;
-    if (SCAN_LIVERIES.value || !fs::exists(g_liveriesScannedPath)) jobs.scanLiveries();
+    if (SCAN_LIVERIES.value || !fs::exists(g_liveriesScannedPath)) jobs.scanLiveries(parametersPath);
     if (g_liveryReprocessRequest.exchange(false)) jobs.resetLiveryProcessing();
     // A stopped scan wrote no results: their processing would fail and turn
     // the stop (often a restart for new settings) into a SYSTEM ERROR.
-    if (!gf_stopping()) jobs.processScannedLiveries();
+    if (!gf_stopping()) jobs.processScannedLiveries(parametersPath);
     if (!gf_stopping() && SCAN_AIRPORTS.value) {
         g_simAddonAirportCount = 0;
         g_thirdPartyAirportCount = 0;
         platform::invalidateBand(kIndicatorsBand);
-        jobs.scanAddonAirports();
+        jobs.scanAddonAirports(parametersPath);
     }
 }
 
@@ -113,7 +114,7 @@ StartUpEnd lf_startUpSteps(const fs::path& programFolder) {
     lf_requireDocsFolder();
     if (!lf_readDataFiles(programFolder)) return StartUpEnd::closeDown;
     lf_checkSceneryPath();
-    lf_scans();
+    lf_scans(parametersPath);
     if (gf_stopping()) return StartUpEnd::stopPath;
     g_thirdPartyAirportCount = gf_countDirectoryEntries(g_myThirdpartyFolder);
     g_simAddonAirportCount = gf_countDirectoryEntries(g_myOrbxFolder);

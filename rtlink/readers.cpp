@@ -15,6 +15,7 @@
 #include "rtlink/traffic_feed.h"
 #include "traffic/state.h"
 
+ReaderPorts g_readerPorts;
 TrafficReader g_trafficReader;
 QnhReader g_qnhReader;
 

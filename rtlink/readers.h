@@ -11,6 +11,15 @@
 
 inline constexpr std::uint16_t kTrafficPort = 49005;
 inline constexpr std::uint16_t kQnhPort = 49004;
+
+// The ports a run's readers listen on: RealTraffic's own. Changed only while
+// no run is going (a test's runs take free ports), read by the start-up thread.
+struct ReaderPorts {
+    std::uint16_t traffic = kTrafficPort;
+    std::uint16_t qnh = kQnhPort;
+};
+extern ReaderPorts g_readerPorts;
+
 inline constexpr std::string_view kTrafficReaderName = "Traffic Reader";
 inline constexpr std::string_view kQnhReaderName = "QNH Reader";
 

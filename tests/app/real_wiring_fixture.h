@@ -1,11 +1,12 @@
 // The fixture of the whole runs through the real job table: the stand-in
-// RealTraffic as a peer of the command link and the readers, the main window's
-// controls as a model, and what the stand-in simulator's record shows of the AI
-// objects. Everything runs ten times as fast as in real life: the stand-in
+// RealTraffic as a peer of the command link and the readers, the download site
+// on this machine, the main window's controls as a model, and what the
+// stand-in simulator's record shows of the AI objects. Everything runs ten times as fast as in real life: the stand-in
 // simulator's clock (the user-aircraft samples that count the run loop's
 // seconds), the replay of the traffic and the run clock of the 10 ms ticks.
 #pragma once
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,7 +26,6 @@
 #include <thread>
 #include <vector>
 
-#include "airports/addon_scan.h"
 #include "airports/airport_fixture.h"
 #include "app/closing_down.h"
 #include "app/commands.h"
@@ -40,6 +40,7 @@
 #include "app/services/window_messages.h"
 #include "app/start_up.h"
 #include "app/window_controls.h"
+#include "foundation/download_site.h"
 #include "liveries/livery_services.h"
 #include "platform/sockets.h"
 #include "platform/window_host.h"
@@ -47,16 +48,20 @@
 #include "rtlink/readers.h"
 #include "rtlink/state.h"
 #include "settings/parameter_store.h"
+#include "settings/program_version.h"
 #include "settings/settings.h"
 #include "simlink/client_thread.h"
 #include "simlink/state.h"
 #include "simlink/stand_in_session.h"
 #include "support/bgl_builder.h"
 #include "support/data_set.h"
+#include "support/environment.h"
+#include "support/http_test_server.h"
 #include "support/livery_tree.h"
 #include "support/noop_jobs.h"
 #include "support/shell_fixture.h"
 #include "support/store_fixture.h"
+#include "support/update_site.h"
 #include "support/wait.h"
 #include "support/whole_run.h"
 #include "tools/realtraffic/command_client.h"
@@ -64,7 +69,6 @@
 #include "tools/realtraffic/replay.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/engine_services.h"
-#include "updater/version_check.h"
 
 namespace real_wiring {
 
@@ -209,18 +213,27 @@ protected:
         RANGE.value = 40;
         MAX_PARK_SEL.value = 10;
         RANDOM.value = false;  // the same statics and liveries every time
+        for (StringParam* installed :
+             {&AIRPORTS_VERSION, &AIG_VERSION, &DBASE_VERSION, &LIV_SCAN_VERSION, &ADDONS_SCAN_VERSION})
+            installed->value = std::string(kInstalledData);
         gf_saveParameters(false, parametersPath());
 
-        // The real job table. Six entries bind the real function to this
-        // test's ports and settings file rather than the user's.
+        // The download site: the program and the installed data are up to
+        // date, but for a newer data base (the data set's own file again).
+        site_.route("/downloads/versions.json",
+                    {200, testing_support::versionsJsonOf({{"p3d", g_programVersion.toString()},
+                                                           {"airports", kInstalledData},
+                                                           {"aig", kInstalledData},
+                                                           {"liveries", kInstalledData},
+                                                           {"addons", kInstalledData},
+                                                           {"dbase", kSiteDbase}})});
+        site_.route(fmt::format("/downloads/{}/dbase.enc", g_programVersion.major),
+                    {200, testing_support::readFile(testing_support::dataSetFile("dbase.enc"))});
+
+        // The real job table; the readers listen on this test's free ports.
         g_runJobs = gf_subsystemJobs();
-        g_runJobs.startQnhReader = [this] { gf_startQnhReader(places_.qnhPort); };
-        g_runJobs.startTrafficReader = [this](bool local) { gf_startTrafficReader(local, places_.trafficPort); };
-        g_runJobs.scanLiveries = [this] { gf_scanLiveries(parametersPath()); };
-        g_runJobs.processScannedLiveries = [this] { gf_processScannedLiveries(parametersPath()); };
-        g_runJobs.scanAddonAirports = [this] { gf_scanAddonAirports(parametersPath()); };
-        g_runJobs.checkVersions = [this] { return gf_checkVersions(parametersPath()); };
         testing_support::applyNoOpJob(g_runJobs);
+        g_readerPorts = ReaderPorts{places_.trafficPort, places_.qnhPort};
         g_engineServices = gf_engineServices();
         g_engineServices.restoreUserSettings = [this] { gf_applyChangedParams(parametersPath()); };
         g_runClock = RunClock{[] { return SteadyTime(std::chrono::steady_clock::now().time_since_epoch() * kPace); },
@@ -395,6 +408,14 @@ protected:
         return traffic;
     }
 
+    // The version of the installed data, and the site's newer data base.
+    static constexpr const char* kInstalledData = "3.1.0";
+    static constexpr const char* kSiteDbase = "3.2.0";
+
+    testing_support::HttpTestServer site_;
+    // Loopback requests must never go through a proxy the machine may name.
+    testing_support::ScopedEnvironment noProxy_{"no_proxy", "*"};
+    testing_support::ScopedEnvironment siteAddress_{kDownloadSiteVariable, site_.url("/downloads/")};
     testing_support::RunPlaces places_;
     testing_support::AppMessageLoop loop_;
     ControlModel controls_;

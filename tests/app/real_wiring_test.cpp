@@ -237,9 +237,10 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     EXPECT_TRUE(log_.contains("Matches at step: ")) << "the livery matching summary";
 }
 
-// Ticking the scan boxes while the run still waits (for the simulator here)
-// restarts it at once; the new run scans the user's liveries and add-on
-// airports and works with what it found, not with the scan of before.
+// The version check of the first start; ticking the scan boxes while the run
+// still waits (for the simulator here) restarts it at once; the new run scans
+// the user's liveries and add-on airports and works with what it found, not
+// with the scan of before.
 TEST_F(RealWiring, ScanBoxesRestartTheRunWhichScansAndUsesWhatItFound) {
     // A livery folder with one aircraft of two liveries, and one add-on
     // airport of an unknown publisher; the earlier scan (the data set's) had 43.
@@ -285,6 +286,10 @@ TEST_F(RealWiring, ScanBoxesRestartTheRunWhichScansAndUsesWhatItFound) {
     const bool quit = restarted && runEnded() == WM_APP_QUIT;
     gf_joinSimClient();
 
+    // The first start's version check fetched the site's newer data base and
+    // recorded its version in the run's own parameters file.
+    EXPECT_TRUE(log_.contains("dbase updated to 3.2.0"));
+    EXPECT_EQ(testing_support::storedParameterValue(parametersPath(), "DBASE_VERSION"), kSiteDbase);
     EXPECT_TRUE(restarted) << "the scan boxes did not restart the run";
     EXPECT_TRUE(scanned) << "the restarted run did not come as far as the simulator";
     EXPECT_TRUE(quit);

@@ -135,10 +135,9 @@ protected:
         g_runJobs = gf_subsystemJobs();
         g_runJobs.readDbase = [] { return true; };
         g_runJobs.readAirports = [] { return true; };
-        g_runJobs.scanLiveries = [] {};
-        g_runJobs.processScannedLiveries = [] {};
-        g_runJobs.startQnhReader = [this] { gf_startQnhReader(places_.qnhPort); };
-        g_runJobs.startTrafficReader = [this](bool local) { gf_startTrafficReader(local, places_.trafficPort); };
+        g_runJobs.scanLiveries = [](const fs::path&) {};
+        g_runJobs.processScannedLiveries = [](const fs::path&) {};
+        g_readerPorts = ReaderPorts{places_.trafficPort, places_.qnhPort};
         // Ten times as fast: the start-up's and closing down's waits pass quickly.
         g_runClock = RunClock{[] { return SteadyTime(std::chrono::steady_clock::now().time_since_epoch() * 10); },
                               [](SteadyTime duration) { std::this_thread::sleep_for(duration / 10); }};

@@ -521,8 +521,8 @@ TEST_F(StartUpTest, AStopDuringTheLiveryScanStillRestarts) {
         gf_requestStop(ExitReason::NewSettings, 2);
         return lf_searchLiveriesinFile(folderNumber, path);
     };
-    g_runJobs.scanLiveries = [&] { lf_runLiveryScan(parametersPath(), hooks); };
-    g_runJobs.processScannedLiveries = [this] { gf_processScannedLiveries(parametersPath()); };
+    g_runJobs.scanLiveries = [&](const fs::path& path) { lf_runLiveryScan(path, hooks); };
+    g_runJobs.processScannedLiveries = gf_processScannedLiveries;
     onSleep = [](int count) {
         if (count == 100 && !g_closeRequested) lf_onCloseButton();  // unless the run waits for ever
     };

@@ -7,6 +7,7 @@
 #include "app/services/settings_lock.h"
 #include "app/services/state.h"
 #include "app/services/status_line.h"
+#include "rtlink/readers.h"
 #include "rtlink/state.h"
 #include "rtlink/traffic_feed.h"
 #include "rtlink/traffic_record.h"
@@ -44,6 +45,7 @@ void resetShellState() {
     g_rtLevel2 = false;
     g_rtLocal = false;
     g_rtConnected = false;
+    g_readerPorts = ReaderPorts{};
     g_awaitingRealTraffic = true;
     g_trafficTime = 0.0;
     g_dbaseRead = false;
@@ -197,7 +199,7 @@ RunJobs ShellTest::recordingJobs() {
         record("readDbase");
         return dbaseOk;
     };
-    jobs.checkVersions = [this] {
+    jobs.checkVersions = [this](const std::filesystem::path&) {
         record("checkVersions");
         return versionsOk;
     };

@@ -231,14 +231,15 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         lf_decideLeave(aircraft, sample);
         return true;
     }
-    // The leave is decided and waits for the delayed stream. A report back
-    // where the stream stood (as near as it wanders) calls it off. A leave
-    // decided on a report that showed no speed (a stray one, or one of many
-    // scattering about a standing aircraft) wants more: each report until it
-    // starts goes on away from the stand or shows the aircraft moving. A
-    // report near where the last one was, on a slow push, keeps it.
+    // The leave is decided and waits for the delayed stream. A report that
+    // shows the aircraft standing back where the stream stood (as near as it
+    // wanders) calls it off. A leave decided on a report that showed no speed
+    // (a stray one, or one of many scattering about a standing aircraft)
+    // wants more: each report until it starts goes on away from the stand or
+    // shows the aircraft moving. A moving report near the stand (a push
+    // coming round on the feed's coarse grid) keeps it.
     if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) {
-        const bool back = d - aircraft.standDistFirst <= kStandingNoiseNm;
+        const bool back = d - aircraft.standDistFirst <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
         const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt;
         if (back || (aircraft.decidedLeave.standing != 0 && !goesOn))
             lf_callOffLeave(aircraft);

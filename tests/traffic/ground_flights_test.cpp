@@ -335,6 +335,10 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
     const Case cases[] = {
         {.name = "a departure with holds", .route = departureWithHolds(), .kind = Kind::departure,
          .gridOrigin = pointAt(0, 0)},
+        // Its reports at the holding point flip between two nodes of the grid
+        // 19 m apart: it stands, rather than circling the one close beside it.
+        {.name = "a departure with holds, its stand between the nodes of the feed's grid",
+         .route = departureWithHolds(), .kind = Kind::departure, .gridOrigin = pointAt(9.5, 9.5)},
         {.name = "an arrival off the stand's axis, pushed back later", .route = arrivalOffTheStandsAxisAndOut(),
          .kind = Kind::arrival, .gridOrigin = pointAt(-11.5, 230.4)},
         {.name = "a departure lining up unheard, another holding short 35 m beside it",

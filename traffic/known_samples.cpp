@@ -33,7 +33,9 @@ constexpr double kTakeOffSeenKt = 43.0;
 // rolls out: a take-off run never slows down.
 constexpr double kSlowingDownKt = 0.5;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
-constexpr double kMovingKt = 1.0;    // a report this fast at least shows the aircraft moving
+constexpr double kMovingKt = 0.5;    // a report this fast at least shows the aircraft moving
+// Reports scattering about a standing aircraft stay within this of where it stood.
+constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
 constexpr std::int32_t kConfirmTicks = 2000;
 constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // Farther than this from where it was first seen a stream has left its stand,
@@ -235,12 +237,15 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // shows the aircraft standing back where the stream stood (as near as it
     // wanders) calls it off. A leave decided on a report that showed no speed
     // (a stray one, or one of many scattering about a standing aircraft)
-    // wants more: each report until it starts goes on away from the stand or
-    // shows the aircraft moving. A moving report near the stand (a push
-    // coming round on the feed's coarse grid) keeps it.
+    // wants more: each report until it starts that lies where a scatter may
+    // goes on away from the stand or shows the aircraft moving. A moving
+    // report near the stand (a push coming round on the feed's coarse grid),
+    // or one well away (a departure curving round), keeps it.
     if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) {
-        const bool back = d - aircraft.standDistFirst <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
-        const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt;
+        const double fromWhereItStood = d - aircraft.standDistFirst;
+        const bool back = fromWhereItStood <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
+        const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt ||
+                            fromWhereItStood > kScatterReachNm;
         if (back || (aircraft.decidedLeave.standing != 0 && !goesOn))
             lf_callOffLeave(aircraft);
         else

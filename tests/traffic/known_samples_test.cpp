@@ -322,6 +322,8 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         {"B744, 20 m on at 2 kt, then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 2.0, true},
         {"B744, 20 m on at 0 kt, then 3 m farther at 2 kt", "B744", {0.5, 20.5, 23.5}, 0.0, true, AcPhase::parked,
          false, 12000, std::nullopt, {0.0, 0.0, 2.0}},
+        {"B744, 20 m on at 0.8 kt (a push's stale speed), then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 0.8, true},
+        {"B744, 80 m on at 0 kt, then 60 m on: a departure curving round", "B744", {0.5, 80.5, 60.5}, 0.0, true},
         // Still driving onto its stand, an arrival whose stream stands off the
         // stand and scatters does not leave it.
         {"C56X driving onto its stand, its stream 20 m on at 0 kt", "C56X", {0.5, 20.5}, 0.0, false,

@@ -33,7 +33,9 @@ constexpr double kTakeOffSeenKt = 43.0;
 // rolls out: a take-off run never slows down.
 constexpr double kSlowingDownKt = 0.5;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
-constexpr double kMovingKt = 1.0;    // a report this fast at least shows the aircraft moving
+constexpr double kMovingKt = 0.5;    // a report this fast at least shows the aircraft moving
+// Reports scattering about a standing aircraft stay within this of where it stood.
+constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
 constexpr std::int32_t kConfirmTicks = 2000;
 constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // Farther than this from where it was first seen a stream has left its stand,
@@ -231,15 +233,19 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         lf_decideLeave(aircraft, sample);
         return true;
     }
-    // The leave is decided and waits for the delayed stream. A report back
-    // where the stream stood (as near as it wanders) calls it off. A leave
-    // decided on a report that showed no speed (a stray one, or one of many
-    // scattering about a standing aircraft) wants more: each report until it
-    // starts goes on away from the stand or shows the aircraft moving. A
-    // report near where the last one was, on a slow push, keeps it.
+    // The leave is decided and waits for the delayed stream. A report that
+    // shows the aircraft standing back where the stream stood (as near as it
+    // wanders) calls it off. A leave decided on a report that showed no speed
+    // (a stray one, or one of many scattering about a standing aircraft)
+    // wants more: each report until it starts that lies where a scatter may
+    // goes on away from the stand or shows the aircraft moving. A moving
+    // report near the stand (a push coming round on the feed's coarse grid),
+    // or one well away (a departure curving round), keeps it.
     if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) {
-        const bool back = d - aircraft.standDistFirst <= kStandingNoiseNm;
-        const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt;
+        const double fromWhereItStood = d - aircraft.standDistFirst;
+        const bool back = fromWhereItStood <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
+        const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt ||
+                            fromWhereItStood > kScatterReachNm;
         if (back || (aircraft.decidedLeave.standing != 0 && !goesOn))
             lf_callOffLeave(aircraft);
         else

@@ -335,8 +335,14 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
     const Case cases[] = {
         {.name = "a departure with holds", .route = departureWithHolds(), .kind = Kind::departure,
          .gridOrigin = pointAt(0, 0)},
+        // Its reports at the holding point flip between two nodes of the grid
+        // 19 m apart: it stands, rather than circling the one close beside it.
+        {.name = "a departure with holds, its stand between the nodes of the feed's grid",
+         .route = departureWithHolds(), .kind = Kind::departure, .gridOrigin = pointAt(9.5, 9.5)},
+        // Its push starts slowly: the first report off the stand, which the
+        // grid puts 19 m out when the aircraft is 10 m out, comes early.
         {.name = "an arrival off the stand's axis, pushed back later", .route = arrivalOffTheStandsAxisAndOut(),
-         .kind = Kind::arrival, .gridOrigin = pointAt(-11.5, 230.4)},
+         .kind = Kind::arrival, .gridOrigin = pointAt(-11.5, 230.4), .pushLimitS = 18.0},
         {.name = "a departure lining up unheard, another holding short 35 m beside it",
          .route = departureLiningUpUnheard(), .kind = Kind::departure, .gridOrigin = pointAt(0, 0),
          .neighbour = pointAt(-540, 735)},

@@ -299,6 +299,7 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         bool calledOff = false;  // a leave was decided, then called off
         std::int32_t due = 12000;  // the first sample's due tick
         std::optional<std::int32_t> leavesAt = std::nullopt;  // the tick the leave starts at
+        std::vector<double> speedsKt = {};  // each sample's, where they differ
     };
     const Case cases[] = {
         {"B738, three steps of 3 m to 9.8 m at 0 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 0.0, false},
@@ -315,9 +316,14 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
          true},
         {"B744, 20 m on at 0 kt, then 3 m farther", "B744", {0.5, 20.5, 23.5}, 0.0, false, AcPhase::parked, true},
         {"B744, 20 m on at 0 kt, then 12 m farther", "B744", {0.5, 20.5, 32.5}, 0.0, true},
-        {"B744, 20 m on at 2 kt, then back on the stand", "B744", {0.5, 20.5, 1.5}, 2.0, false, AcPhase::parked,
-         true},
+        {"B744, 20 m on at 2 kt, then standing back on the stand", "B744", {0.5, 20.5, 1.5}, 2.0, false,
+         AcPhase::parked, true, 12000, std::nullopt, {0.0, 2.0, 0.0}},
+        {"B744, 20 m on at 2 kt, then moving near the stand", "B744", {0.5, 20.5, 1.5}, 2.0, true},
         {"B744, 20 m on at 2 kt, then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 2.0, true},
+        {"B744, 20 m on at 0 kt, then 3 m farther at 2 kt", "B744", {0.5, 20.5, 23.5}, 0.0, true, AcPhase::parked,
+         false, 12000, std::nullopt, {0.0, 0.0, 2.0}},
+        {"B744, 20 m on at 0.8 kt (a push's stale speed), then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 0.8, true},
+        {"B744, 80 m on at 0 kt, then 60 m on: a departure curving round", "B744", {0.5, 80.5, 60.5}, 0.0, true},
         // Still driving onto its stand, an arrival whose stream stands off the
         // stand and scatters does not leave it.
         {"C56X driving onto its stand, its stream 20 m on at 0 kt", "C56X", {0.5, 20.5}, 0.0, false,
@@ -345,7 +351,8 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         aircraft.samples.front().dueTick = kExtensionDue;
         aircraft.wantsStand = 1;
         for (std::size_t k = 0; k < c.metres.size(); ++k)
-            decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres[k]), c.speedKt,
+            decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres[k]),
+                                              c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
                                               c.due + static_cast<std::int32_t>(k)));
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.leaves ? 2U : 1U);

@@ -49,9 +49,12 @@ public:
     WorkerPlace() = default;
     WorkerPlace(const WorkerPlace&) = delete;
     WorkerPlace& operator=(const WorkerPlace&) = delete;
+    // The place is given back under the lock a waiter reads the count under:
+    // one that sees the last place back (a scan ending, and then the process)
+    // finds this worker done with the mutex and the condition.
     ~WorkerPlace() {
-        gf_releaseScanPlace();  // also wakes the airport scan, which shares the count
         const std::lock_guard lock(g_workerEndMutex);
+        gf_releaseScanPlace();  // also wakes the airport scan, which shares the count
         g_workerEnded.notify_all();
     }
 };

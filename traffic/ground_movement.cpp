@@ -42,8 +42,6 @@ constexpr double kCreepKt = 5.0;
 constexpr double kControlAheadShare = 0.25;
 constexpr double kControlShiftM = 10.0;
 constexpr double kBehindNm = 0.5 / kMetersPerNm;  // farther from a standing sample than this is behind it
-constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;  // a standing stream wanders this much
-constexpr double kCircleOffNoseDeg = 27.0;  // this far off the nose an aircraft turns on a small circle
 constexpr double kLeastStreamKt = 5.0;
 constexpr double kCatchUpFactor = 2.0;
 
@@ -207,9 +205,9 @@ bool lf_finishTheWay(LiveAc& aircraft) {
     // Close by but off to its side or behind, the sample lies inside the
     // circle the aircraft turns on at a creep: it would go round it for ever.
     // Within the stream's noise of it, it has arrived.
-    const double offNoseDeg = gf_headingDifferenceDeg(
-        aircraft.heading, gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(queue[1])));
-    if (restNm <= kStandingNoiseNm && offNoseDeg >= kCircleOffNoseDeg) return false;
+    const double offNose = std::fabs(
+        gf_normaliseRad(gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(queue[1])) - aircraft.heading));
+    if (restNm <= kStandingNoiseNm && offNose >= kCreepRoundOffRad) return false;
     PosSample there = queue[1];
     there.stationary = 0;
     there.groundSpeedKt = std::max(std::max(queue[0].groundSpeedKt, aircraft.taxiSpeedKt), 1.0);

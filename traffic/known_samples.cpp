@@ -37,7 +37,6 @@ constexpr double kMovingKt = 0.5;    // a report this fast at least shows the ai
 // Reports scattering about a standing aircraft stay within this of where it stood.
 constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
 constexpr std::int32_t kConfirmTicks = 2000;
-constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // Farther than this from where it was first seen a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
 // feed sends before it pauses for a minute.
@@ -194,8 +193,8 @@ void lf_callOffLeave(LiveAc& aircraft) {
     }
     aircraft.refillState = leave.refillState;
     aircraft.leavingStand = 0;
-    aircraft.wantsStand = aircraft.decidedLeave.wantsStand;
-    aircraft.towed = aircraft.decidedLeave.towed;
+    aircraft.wantsStand = leave.wantsStand;
+    aircraft.towed = leave.towed;
     aircraft.awayCount = 0;
     gf_setStandTaken(aircraft.standId, 1);
     gf_log(fmt::format("{:8}: {:8} stays: its stream is back at the stand", lf_standNameById(aircraft.standId),

@@ -19,6 +19,11 @@ inline constexpr double kSamePositionDeg = 1e-8;
 inline constexpr std::int32_t kMinSampleTicks = 25;
 // Ticks per hour (d nm at v kt take d * kTicksPerHour / v ticks).
 inline constexpr double kTicksPerHour = 360000.0;
+// A standing aircraft's reports wander this far about where it stands.
+inline constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
+// This far off the nose (the tail when pushed) the way on the ground lies
+// where an aircraft creeps round a small circle to turn onto it.
+inline constexpr double kCreepRoundOffRad = 27.0 * (kPi / 180.0);
 
 // An angle difference in radians put into [-pi, pi].
 inline double gf_normaliseRad(double angle) {

@@ -36,12 +36,11 @@ bool headingFollowsSteps(AcPhase phase) {
 
 // On the ground an aircraft moves the way its nose points (its tail while
 // pushed back): where the way to go lies more than kSteerFreeRad off, it
-// slows, down to a creep round a small circle at kSteerStopRad, and turns
+// slows, down to a creep round a small circle at kCreepRoundOffRad, and turns
 // towards that way at no less than its category's rate. Real aircraft slow
 // down in turns too; the time lost is made up on the rest of the way to the
 // sample.
 constexpr double kSteerFreeRad = 12.0 * kDegToRad;
-constexpr double kSteerStopRad = 27.0 * kDegToRad;
 constexpr double kSteerLeastStepM = 0.01;  // a tick's step at 1 m/s
 constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 
@@ -61,8 +60,8 @@ double facingOf(const LiveAc& aircraft, double heading) {
 double steerShare(double off) {
     const double a = std::fabs(off);
     if (a <= kSteerFreeRad) return 1.0;
-    if (a >= kSteerStopRad) return 0.0;
-    return (kSteerStopRad - a) / (kSteerStopRad - kSteerFreeRad);
+    if (a >= kCreepRoundOffRad) return 0.0;
+    return (kCreepRoundOffRad - a) / (kCreepRoundOffRad - kSteerFreeRad);
 }
 
 void turnTowards(LiveAc& aircraft, double wanted, double rate) {
@@ -164,7 +163,7 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
     }
     const double offBefore = gf_normaliseRad(way - facingOf(aircraft, aircraft.heading));
     // Slowed, it turns at its category's rate at least; standing, at twice that.
-    const double least = std::fabs(offBefore) >= kSteerStopRad   ? 2.0 * aircraft.turnRateBase
+    const double least = std::fabs(offBefore) >= kCreepRoundOffRad   ? 2.0 * aircraft.turnRateBase
                          : std::fabs(offBefore) > kSteerFreeRad ? aircraft.turnRateBase
                                                                  : 0.0;
     const double rate = std::max(aircraft.turnRate, least);

@@ -67,11 +67,12 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         aircraft.refillState = c.holding ? 1 : 0;
         decodeExisting(aircraft, next(aircraft, c.metresFromFront, 10.0, 100000));
         EXPECT_EQ(aircraft.lifeState, c.removed ? AcLifeState::removingfromsim : AcLifeState::active);
-        if (c.holding)
+        if (c.holding) {
             EXPECT_EQ(log.contains(fmt::format("removed: its stream resumed {:.0f} m from where it held",
                                                c.metresFromFront)),
                       c.removed)
                 << "a hold broken far away says so in the log";
+        }
         EXPECT_EQ(aircraft.samples.size(), static_cast<std::size_t>(c.queued + (c.removed ? 0 : 1)));
         EXPECT_EQ(aircraft.holding, 0) << "a broken hold and a fitting sample both end it";
     }

@@ -9,6 +9,7 @@
 #include "traffic/adding_stack.h"
 #include "traffic/extended_record.h"
 #include "traffic/known_samples.h"
+#include "traffic/report_gate.h"
 #include "traffic/respawn.h"
 #include "traffic/state.h"
 
@@ -32,9 +33,16 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     if (t == aircraft.lastRecordTime || elapsed <= 1.0) return true;
     const double g = record.sample.groundSpeedKt;
     const double g0 = newest.groundSpeedKt;
+    // The speed shown since the last report taken as where the aircraft was
+    // (reports held back or ignored since moved nothing).
+    const PosSample* taken = gf_takenReport(aircraft, 0);
+    const PosSample& from = taken != nullptr ? *taken : newest;
+    const double since = taken != nullptr && taken->streamTick != 0 && record.sample.streamTick > taken->streamTick
+                             ? (record.sample.streamTick - taken->streamTick) / 100.0
+                             : elapsed;
     const double shown =
-        gf_distanceNm(GeoPoint{newest.lat, newest.lon}, GeoPoint{record.sample.lat, record.sample.lon}) *
-        kSecondsPerHour / elapsed;
+        gf_distanceNm(GeoPoint{from.lat, from.lon}, GeoPoint{record.sample.lat, record.sample.lon}) *
+        kSecondsPerHour / since;
     const bool borneOut = std::abs(shown - g) <= 0.5 * g;
     if (((g0 > 5.0 && g >= 10.0 * g0) || (g > 5.0 && g0 >= 10.0 * g) || (g0 <= 5.0 && g >= 80.0) ||
          (g <= 5.0 && g0 >= 80.0)) &&
@@ -96,7 +104,11 @@ void lf_dispatchStreamRecord(StreamRecord& record) {
     if (aircraft->lifeState == AcLifeState::buffer && lf_nearFieldElevation(record.sample.altitudeFt)) return;
     if (!lf_respawn(*aircraft, record)) return;
     aircraft->lastRecordTime = record.timestamp;
-    decodeExisting(*aircraft, record.sample);
+    for (const PosSample& report : gf_gateReport(*aircraft, record.sample)) {
+        if (aircraft->lifeState == AcLifeState::liveryrespawn || aircraft->lifeState == AcLifeState::removingfromsim)
+            break;
+        decodeExisting(*aircraft, report);
+    }
 }
 
 void lf_appendLiveAcWrapped(StreamRecord& record) {

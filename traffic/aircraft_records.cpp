@@ -79,6 +79,7 @@ LiveAc::LiveAc(const PosSample& sample, AcBase&& base, double timestamp)
     lastThrottle = 5;
     lastFlaps = 4;
     standCargo = removeWhenCreated = eraseNow = eraseDropped = 0;
+    if (sample.streamTick != 0) reportGate.taken.push_back(sample);
 }
 
 void gf_setPhase(LiveAc& aircraft, AcPhase phase) {

@@ -172,6 +172,7 @@ struct LiveAc : AcBase {
     double touchdownHeading = 0.0;
     double lastPushBackDist = 0.0;
     double standDistFirst = 0.0, standDistMax = 0.0;
+    double standFirstLat = 0.0, standFirstLon = 0.0;  // where the first report on the stand put it
     double turnToBearingDeg = 0.0;
     double respawnHeading = 0.0;
     std::uint8_t respawnHeadingValid = 0;
@@ -187,11 +188,28 @@ struct LiveAc : AcBase {
     // delayed stream: what tells a report back at the stand, and what a
     // called-off leave puts back.
     struct DecidedLeave {
-        std::uint8_t standing = 0;  // decided on a report that showed no speed
+        std::uint8_t standing = 0;    // decided on a report that showed no speed
+        std::uint8_t afterPause = 0;  // on the first report after a pause of the feed
         std::uint8_t wantsStand = 0, towed = 0;
         std::int32_t refillState = 0;
         std::int32_t frontDueTick = 0;  // the front sample's (a parked path's extension)
+        std::int32_t releaseTick = 0;   // when it goes with the delayed stream, once borne out
+        double lat = 0.0, lon = 0.0;    // where the report that decided it put the aircraft
     } decidedLeave;
+    // The stream's reports of where the aircraft was on the ground, as far
+    // as they can be true: the last ones taken, newest last, and those held
+    // back because no aircraft on the ground could have got there from the
+    // last one taken, until later reports tell a stray or a jump of the feed
+    // from a move it did not report.
+    struct ReportGate {
+        std::deque<PosSample> taken;
+        std::deque<PosSample> held;
+        std::uint32_t ignored = 0;  // reports that moved nothing
+        std::int32_t lastHeardTick = 0;  // the stream tick of the last report, taken or not
+        double silenceS = 0.0;           // how long the feed was quiet before it
+    } reportGate;
+    std::uint8_t lastSearchWide = 0;  // the last stand search at lastSearchLat/Lon was the wide one
+    std::uint8_t speedRises = 0;      // reports in a row on the ground each faster than the one before
 };
 
 // Stores the old phase in prevPhase first; a change to the same phase changes nothing.

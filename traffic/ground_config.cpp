@@ -60,8 +60,17 @@ void lf_rollOut(LiveAc& aircraft, const PosSample& s0) {
 // Whether the stream shows the aircraft leaving the ground now.
 void lf_takeOffDecision(LiveAc& aircraft, const PosSample& s0) {
     const std::deque<PosSample>& queue = aircraft.samples;
-    if (aircraft.takeOffSeen == 0 || aircraft.phase == AcPhase::take_off || s0.groundSpeedKt < kTakeOffDecisionKt)
+    if (aircraft.takeOffSeen == 0 || aircraft.phase == AcPhase::take_off) return;
+    // A helicopter lifts off where it stands, once its stream has.
+    if (isRotorcraft(aircraft)) {
+        if (queue[1].airborne == 0) return;
+        aircraft.climbStep = std::min(std::max(queue[1].altitudeFt - aircraft.altitudeFt, 0.1) /
+                                          gf_ticksTo(queue[1].dueTick, now()),
+                                      aircraft.climbPerTick);
+        lf_takeOff(aircraft);
         return;
+    }
+    if (s0.groundSpeedKt < kTakeOffDecisionKt) return;
     const auto later = std::next(queue.begin());
     const bool shallow =
         std::any_of(later, queue.end(), [](const PosSample& s) { return s.verticalSpeed <= kShallowClimbFpm; });

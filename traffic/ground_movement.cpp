@@ -44,9 +44,13 @@ constexpr double kControlShiftM = 10.0;
 constexpr double kBehindNm = 0.5 / kMetersPerNm;  // farther from a standing sample than this is behind it
 constexpr double kLeastStreamKt = 5.0;
 constexpr double kCatchUpFactor = 2.0;
+// Positions show a stream faster than its speed fields by this share at most
+// (a roll's fields may lag a little); more is a report off the way.
+constexpr double kPositionsShare = 1.25;
 
-// How fast aircraft of a category taxi at most (kt).
-double taxiCeilingKt(SizeCategory category) {
+}  // namespace
+
+double gf_taxiCeilingKt(SizeCategory category) {
     switch (category) {
         case SizeCategory::Light:
             return 20.0;
@@ -56,6 +60,8 @@ double taxiCeilingKt(SizeCategory category) {
             return 30.0;
     }
 }
+
+namespace {
 
 // The length (nm) of the way to s1: along the curve, or straight from where
 // the aircraft is.
@@ -292,25 +298,33 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // dashes: s1 is due no sooner than the ceiling's pace gets it there. The
     // stream's speed is the one it shows here and on to s2: a stream that
     // speeds up (a take-off run) has the aircraft faster at s1 than at s0.
-    double streamKt = gf_streamSpeedKt(s0, s1);
-    if (queue.size() >= 3 && queue[2].stationary == 0) streamKt = std::max(streamKt, gf_streamSpeedKt(s1, queue[2]));
+    double streamKt = gf_streamSpeedKt(aircraft, s0, s1);
+    if (queue.size() >= 3 && queue[2].stationary == 0)
+        streamKt = std::max(streamKt, gf_streamSpeedKt(aircraft, s1, queue[2]));
     const double ceilingKt = gf_groundCeilingKt(aircraft, streamKt);
     const std::int64_t slowest = static_cast<std::int64_t>(now()) +
                                  gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
     if (queue[1].dueTick < slowest) queue[1].dueTick = gsl::narrow<std::int32_t>(slowest);
 }
 
-double gf_streamSpeedKt(const PosSample& from, const PosSample& to) {
-    double kt = std::max(from.groundSpeedKt, to.groundSpeedKt);
-    if (from.streamTick != 0 && to.streamTick > from.streamTick)
-        kt = std::max(kt, distanceNm(from, to) * kTicksPerHour /
-                              static_cast<double>(static_cast<std::int64_t>(to.streamTick) - from.streamTick));
-    return kt;
+double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
+    const double fieldsKt = std::max(from.groundSpeedKt, to.groundSpeedKt);
+    if (from.streamTick == 0 || to.streamTick <= from.streamTick) return fieldsKt;
+    const double shownKt = distanceNm(from, to) * kTicksPerHour /
+                           static_cast<double>(static_cast<std::int64_t>(to.streamTick) - from.streamTick);
+    return std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, shownKt));
+}
+
+double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shownKt) {
+    return std::min(shownKt, std::max(gf_taxiCeilingKt(aircraft.sizeCategory), kPositionsShare * fieldsKt));
 }
 
 double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt) {
     const double kt = std::max(streamKt, kLeastStreamKt);
-    return std::min(kCatchUpFactor * kt, std::max(taxiCeilingKt(aircraft.sizeCategory), kt));
+    const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    // A helicopter lifts off rather than rolling for it.
+    if (aircraft.sizeCategory == SizeCategory::Rotorcraft) return std::min(kCatchUpFactor * kt, taxiKt);
+    return std::min(kCatchUpFactor * kt, std::max(taxiKt, kt));
 }
 
 bool gf_hasCurve(const GroundCurve& curve) {

@@ -17,16 +17,24 @@ inline double gf_headingDifferenceDeg(double fromRad, double toRad) {
 }
 
 void nextPosGround(LiveAc& aircraft);
+// How fast aircraft of a category taxi at most (kt): 30, a light aircraft
+// 20, a helicopter 40.
+double gf_taxiCeilingKt(SizeCategory category);
 // The speed (kt) at which the stream went from one sample to the next: the
 // faster of their speed fields and of the speed their positions and stream
 // ticks show (a field may be stale, 0 on a moving aircraft, say).
-double gf_streamSpeedKt(const PosSample& from, const PosSample& to);
+double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
+// The speed positions show (`shownKt`) as far as it counts beside the speed
+// fields: no faster than the aircraft taxis, or a quarter faster than the
+// fields when they show more. One report off the way (a stray, a jump of the
+// feed) must not lift the pace.
+double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shownKt);
 // The fastest (kt) an aircraft on the ground may go while its stream shows
 // `streamKt`: twice the stream's speed (5 kt at least: a speed field may be
 // stale) to make up lost time, but no faster than its category taxis, and
 // faster than that only as fast as the stream itself (on the runway's
-// take-off or landing roll). An aircraft that cannot catch up so stays
-// behind.
+// take-off or landing roll; never a helicopter, which lifts off instead).
+// An aircraft that cannot catch up so stays behind.
 double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt);
 void lf_configureOnGround(LiveAc& aircraft);
 void lf_scheduleNextSample(LiveAc& aircraft);

@@ -18,6 +18,7 @@
 #include "traffic/motion_math.h"
 #include "traffic/park_airport.h"
 #include "traffic/removal.h"
+#include "traffic/report_gate.h"
 #include "traffic/state.h"
 
 namespace {
@@ -29,14 +30,19 @@ constexpr double kStandNearNm = 0.0458963282937365;       // 85 m
 constexpr double kStandGiveUpNm = 0.10799136069114472;    // 200 m
 constexpr double kLandingBoxDeg = 0.00015;
 constexpr double kTakeOffSeenKt = 43.0;
+constexpr double kRolledOutKt = 30.0;
+constexpr double kWellUpFt = 50.0;
 // Slower than the last report by this much at take-off speeds, the stream
 // rolls out: a take-off run never slows down.
 constexpr double kSlowingDownKt = 0.5;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
 constexpr double kMovingKt = 0.5;    // a report this fast at least shows the aircraft moving
-// Reports scattering about a standing aircraft stay within this of where it stood.
-constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
 constexpr std::int32_t kConfirmTicks = 2000;
+// Reports standing this far off the stand confirm a leave decided on one
+// that showed no speed.
+constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
+// The feed quiet this long (s) may have hidden a move.
+constexpr double kPauseS = 20.0;
 // Farther than this from where it was first seen a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
 // feed sends before it pauses for a minute.
@@ -62,11 +68,17 @@ double offHeadingDeg(const LiveAc& aircraft, const PosSample& from, const PosSam
 }
 
 // How far from where it holds the stream may resume and the hold end: the
-// holding threshold, and as far again as a taxiing aircraft (30 kt) gets in
-// the time it has held (a feed's pause of a minute or so is no new aircraft).
-double lf_holdReachNm(const LiveAc& aircraft) {
+// holding threshold, and as far again as a taxiing aircraft (30 kt), or one
+// as fast as the stream now shows, gets in the time it has held (a feed's
+// pause of a minute or so is no new aircraft, nor is a take-off roll begun
+// in it).
+double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
     const double heldTicks = std::max(static_cast<double>(now() - static_cast<std::int64_t>(aircraft.holdStartTick)), 0.0);
-    return HOLDING_THRESHOLD_METERS.value / kMetersPerNm + heldTicks * kHoldReachKt / kTicksPerHour;
+    // Reports passed on together (their first ones with stale speed
+    // fields) show their speed in the newest of them.
+    const PosSample* newest = gf_takenReport(aircraft, 0);
+    const double streamKt = std::max(sample.groundSpeedKt, newest != nullptr ? newest->groundSpeedKt : 0.0);
+    return HOLDING_THRESHOLD_METERS.value / kMetersPerNm + heldTicks * std::max(kHoldReachKt, streamKt) / kTicksPerHour;
 }
 
 // The speed (kt) at which the stream went from one sample to the next in the
@@ -167,16 +179,27 @@ bool lf_movingSample(LiveAc& aircraft, PosSample& sample) {
 void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
     if (aircraft.samples.empty()) return;
     std::int64_t due = static_cast<std::int64_t>(now()) + 1;
-    // Decided on a report that showed no speed, it waits for the next
-    // report (a standing aircraft's come every 15 s at most), which may call
-    // it off; into a pause of the reports it goes.
-    if (aircraft.decidedLeave.standing != 0) due += kConfirmTicks;
     if (aircraft.taxiSpeedKt > 0.0) {
         const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
         due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
                                               gf_roundTicks(d * kTicksPerHour / aircraft.taxiSpeedKt));
     }
+    aircraft.decidedLeave.releaseTick = gsl::narrow<std::int32_t>(due);
+    // Decided on a report that showed no speed, it waits for the next
+    // report (a standing aircraft's come every 15 s at most), which may call
+    // it off or bear it out; into a pause of the reports it goes.
+    if (aircraft.decidedLeave.standing != 0) due = std::max<std::int64_t>(due, now() + 1 + kConfirmTicks);
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
+}
+
+// The next report bears a leave decided on one without speed out: it goes
+// when the delayed stream does, no longer waiting for a word against it.
+void lf_confirmLeave(LiveAc& aircraft) {
+    LiveAc::DecidedLeave& leave = aircraft.decidedLeave;
+    if (leave.standing == 0) return;
+    leave.standing = 0;
+    if (aircraft.samples.empty() || aircraft.samples.front().dueTick <= leave.releaseTick) return;
+    aircraft.samples.front().dueTick = std::max(leave.releaseTick, now() + 1);
 }
 
 // A decided leave that has not moved the aircraft yet is called off: its
@@ -201,11 +224,23 @@ void lf_callOffLeave(LiveAc& aircraft) {
                        aircraft.callsign));
 }
 
+// How far (nm) a report lies from where the stream stood on the stand: in
+// the plane once the first report there is known, else by their distances
+// from the stand.
+double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample, double fromStandNm) {
+    if (aircraft.standFirstLat == 0.0 && aircraft.standFirstLon == 0.0) return fromStandNm - aircraft.standDistFirst;
+    return gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon});
+}
+
 // A leave decided on this report. Whether the report showed any speed is
 // kept: after one that did not, less tells a report back at the stand.
 void lf_decideLeave(LiveAc& aircraft, PosSample& sample) {
-    if (aircraft.leavingStand == 0 || aircraft.phase != AcPhase::parked)
+    if (aircraft.leavingStand == 0 || aircraft.phase != AcPhase::parked) {
         aircraft.decidedLeave.standing = sample.groundSpeedKt < kMovingKt ? 1 : 0;
+        aircraft.decidedLeave.afterPause = 0;
+        aircraft.decidedLeave.lat = sample.lat;
+        aircraft.decidedLeave.lon = sample.lon;
+    }
     lf_leaveStand(aircraft, sample);
 }
 
@@ -242,13 +277,22 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // or one well away (a departure curving round), keeps it.
     if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) {
         const double fromWhereItStood = d - aircraft.standDistFirst;
-        const bool back = fromWhereItStood <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
+        const bool back = lf_offWhereItStoodNm(aircraft, sample, d) <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
+        // Standing again where the report that decided the leave put it, 20 m
+        // or more off the stand (after a pause of the feed, anywhere off
+        // where it stood): a push the feed did not report.
+        const bool standsOff =
+            !back && (d >= kStandLeftAgainNm || aircraft.decidedLeave.afterPause != 0) &&
+            gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.decidedLeave.lat, aircraft.decidedLeave.lon}) <=
+                kStandingNoiseNm;
         const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt ||
-                            fromWhereItStood > kScatterReachNm;
-        if (back || (aircraft.decidedLeave.standing != 0 && !goesOn))
+                            fromWhereItStood > kScatterReachNm || standsOff;
+        if (back || (aircraft.decidedLeave.standing != 0 && !goesOn)) {
             lf_callOffLeave(aircraft);
-        else
+        } else {
             aircraft.standDistMax = std::max(aircraft.standDistMax, d);
+            if (standsOff) lf_confirmLeave(aircraft);
+        }
         return false;
     }
     aircraft.parkedSince = g_engineServices.systemTime100ns();
@@ -257,9 +301,21 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     if (aircraft.phase == AcPhase::parked && state == AcLifeState::active) gf_setStandTaken(aircraft.standId, 1);
     if (aircraft.standDistMax == 0.0) {
         aircraft.standDistFirst = aircraft.standDistMax = d;
+        aircraft.standFirstLat = sample.lat;
+        aircraft.standFirstLon = sample.lon;
         aircraft.awayCount = 0;
         aircraft.leavingStand = 0;
         return false;
+    }
+    // The first report after a pause of the feed finds the stream off where
+    // it stood, farther than a standing stream wanders: pushed or towed
+    // while the feed was quiet. The next report standing there bears it out.
+    if (aircraft.phase == AcPhase::parked && gf_reportSilenceS(aircraft) >= kPauseS &&
+        lf_offWhereItStoodNm(aircraft, sample, d) > kStandingNoiseNm) {
+        aircraft.standDistMax = std::max(aircraft.standDistMax, d);
+        lf_decideLeave(aircraft, sample);
+        aircraft.decidedLeave.afterPause = 1;
+        return true;
     }
     if (d >= aircraft.standDistMax + kThreeMetresNm) {
         aircraft.standDistMax = d;
@@ -313,31 +369,74 @@ void lf_rollOutFromStream(LiveAc& aircraft) {
     gf_setSpoilers(aircraft, 1);
 }
 
-// The stream shows a take-off (or a touch-and-go) before the aircraft knew.
+// A take-off run the stream gave up: slowing on the runway it rolls out as
+// after a landing (it wants no stand); slowed to taxi speed it taxis.
+void lf_takeOffGivenUp(LiveAc& aircraft, const PosSample& sample) {
+    aircraft.takeOffSeen = 0;
+    gf_restoreDelayWindow(aircraft);
+    gf_setThrottle(aircraft, aircraft.sizeCategory == SizeCategory::Rotorcraft ? 4 : 0);
+    if (sample.groundSpeedKt < kTakeOffSeenKt) return;
+    aircraft.landed = 1;
+    aircraft.touchdownHeading = aircraft.heading;
+    gf_setSpoilers(aircraft, 1);
+}
+
+// A helicopter's stream lifts off: after a report on the ground, two
+// airborne ones, the newer moving or well up. Its last reports on the way
+// down may come after its wheels touched, and a flipped on-ground flag
+// leaves a report at the ground's height with no speed.
+bool lf_helicopterLifts(const LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    const PosSample* before = gf_takenReport(aircraft, 2);
+    return aircraft.sizeCategory == SizeCategory::Rotorcraft && sample.airborne != 0 && last.airborne != 0 &&
+           before != nullptr && before->airborne == 0 &&
+           (sample.groundSpeedKt >= kStandingKt || sample.altitudeFt >= aircraft.altitudeFt + kWellUpFt);
+}
+
+// The stream shows a take-off (or a touch-and-go) before the aircraft knew,
+// or that it gave a take-off run up.
 void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
-    if (aircraft.takeOffSeen != 0 || aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
+    if (aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
+    const bool helicopter = aircraft.sizeCategory == SizeCategory::Rotorcraft;
+    const bool slowing = sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt;
+    aircraft.speedRises = sample.groundSpeedKt >= last.groundSpeedKt + kSlowingDownKt
+                              ? static_cast<std::uint8_t>(std::min(aircraft.speedRises + 1, 2))
+                              : 0;
+    if (aircraft.takeOffSeen != 0) {
+        const bool onTheGroundStill = aircraft.phase == AcPhase::taxi && aircraft.landed == 0;
+        if (onTheGroundStill && slowing && sample.airborne == 0) lf_takeOffGivenUp(aircraft, sample);
+        return;
+    }
     if (aircraft.landed == 0) {
         if (aircraft.phase != AcPhase::taxi) return;
         const bool fast = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
-        if (fast && sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt) {
+        if (fast && slowing) {
             lf_rollOutFromStream(aircraft);
             return;
         }
-        // A take-off run speeds up: two fast reports at one speed (a stale
-        // field) show none yet.
-        const bool speedingUp = sample.groundSpeedKt > last.groundSpeedKt;
-        const bool rolling = fast && speedingUp;
-        // A feed's on-ground flag flips now and then: an aircraft reported
-        // airborne while it taxis slower than any take-off, or while it
-        // rolls out, still is on the ground.
-        const bool lifted = sample.airborne != 0 && ((sample.groundSpeedKt >= kTakeOffSeenKt && speedingUp) ||
-                                                     aircraft.sizeCategory == SizeCategory::Rotorcraft);
-        if (lifted || rolling) lf_towedTakeOff(aircraft);
+        // A take-off run speeds up report after report: one faster report
+        // (a noisy speed field) or two at one speed (a stale one) show none.
+        const bool rolling = sample.groundSpeedKt >= kTakeOffSeenKt && aircraft.speedRises >= 2;
+        // A feed's on-ground flag flips now and then: one report flagged
+        // airborne is no lift-off, nor is one while the aircraft taxis
+        // slower than any take-off (a helicopter lifts off at any speed).
+        const bool lifted = helicopter ? lf_helicopterLifts(aircraft, last, sample)
+                                       : sample.airborne != 0 && last.airborne != 0 &&
+                                             sample.groundSpeedKt >= kTakeOffSeenKt;
+        if (lifted || (rolling && !helicopter)) lf_towedTakeOff(aircraft);
         return;
     }
     if (last.airborne == 0 || sample.airborne == 0) return;
+    if (helicopter && !lf_helicopterLifts(aircraft, last, sample)) return;
     gf_setPhase(aircraft, AcPhase::taxi);
     gf_armForTakeOff(aircraft, 3, 1);  // a touch-and-go: power on, spoilers still out
+}
+
+// A landed aircraft whose stream has slowed to taxi speeds on the ground
+// has rolled out, on the runway still or not: its stream may stand, wander
+// or turn back as a taxiing one's does.
+bool lf_rolledOut(const LiveAc& aircraft, const PosSample& sample) {
+    return aircraft.groundMode != 0 && !aircraft.samples.empty() && sample.airborne == 0 &&
+           sample.groundSpeedKt < kRolledOutKt && aircraft.samples.back().groundSpeedKt < kRolledOutKt;
 }
 
 void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
@@ -346,7 +445,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
         removeAircraftFromSim(aircraft);
         return;
     }
-    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft)) {
+    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft, sample)) {
         gf_log(fmt::format("{} removed: its stream resumed {:.0f} m from where it held", gf_acText(aircraft),
                            distanceNm(sample, queue.front()) * kMetersPerNm));
         aircraft.holding = 0;
@@ -404,7 +503,9 @@ bool checkExtendingSituations(LiveAc& aircraft, PosSample& sample) {
         case AcPhase::taxi:
         case AcPhase::take_off:
         case AcPhase::flying:
-            if (aircraft.approach != 0 || aircraft.landed != 0) return checkNewPosDuringLanding(aircraft, sample);
+            if (aircraft.approach != 0 || (aircraft.landed != 0 && !lf_rolledOut(aircraft, sample) &&
+                                           aircraft.sizeCategory != SizeCategory::Rotorcraft))
+                return checkNewPosDuringLanding(aircraft, sample);
             return lf_movingSample(aircraft, sample);
         case AcPhase::parking:
         case AcPhase::parked:
@@ -457,7 +558,24 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
     }
     const PosSample last = aircraft.samples.back();
     sample.stationary = gf_samePosition(last, sample) ? 1 : 0;
-    if (aircraft.sizeCategory == SizeCategory::Rotorcraft) return true;
+    // A helicopter on the ground needs no room to turn: reports that show no
+    // speed, as far from it as the feed's grid and noise put them, leave it
+    // standing where it set down (it hover-taxis with its speed shown); one
+    // flagged airborne there is a flipped flag or the start of a lift-off
+    // straight up.
+    if (aircraft.sizeCategory == SizeCategory::Rotorcraft && aircraft.groundMode != 0 && sample.stationary == 0 &&
+        sample.groundSpeedKt < kStandingKt && (last.groundSpeedKt < kStandingKt || last.airborne != 0) &&
+        distanceNm(last, sample) <= kScatterReachNm) {
+        sample.lat = last.lat;
+        sample.lon = last.lon;
+        sample.groundSpeedKt = 0.0;
+        sample.stationary = 1;
+        return true;
+    }
+    // A helicopter may hover and fly where it likes; on the ground it stands
+    // against the noise of its stream as an aircraft does.
+    if (aircraft.sizeCategory == SizeCategory::Rotorcraft && (aircraft.groundMode == 0 || sample.airborne != 0))
+        return true;
     const bool airOnly = sample.airborne != 0 || (aircraft.lifeState == AcLifeState::active && aircraft.groundMode == 0);
     if (sample.stationary == 0) {
         const bool inBox = std::fabs(sample.lat - last.lat) < kLandingBoxDeg &&

@@ -21,6 +21,10 @@ inline constexpr std::int32_t kMinSampleTicks = 25;
 inline constexpr double kTicksPerHour = 360000.0;
 // A standing aircraft's reports wander this far about where it stands.
 inline constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
+// Two reports of a standing aircraft may lie this far apart: the feed's
+// coarse grid and its noise. So far a report may also lie from where the
+// aircraft is without moving it.
+inline constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
 // This far off the nose (the tail when pushed) the way on the ground lies
 // where an aircraft creeps round a small circle to turn onto it.
 inline constexpr double kCreepRoundOffRad = 27.0 * (kPi / 180.0);

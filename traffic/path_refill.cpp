@@ -10,6 +10,7 @@
 #include "foundation/log.h"
 #include "settings/settings.h"
 #include "traffic/ac_texts.h"
+#include "traffic/ai_controls.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
@@ -23,6 +24,8 @@ constexpr std::int32_t kHoldTicks = 300;
 constexpr std::int32_t kTicksPerMinute = 6000;
 constexpr std::int32_t kWeekTicks = 60480000;
 constexpr double kTaxiCollisionFactor = 1.2;
+// Slower than this a landed aircraft has rolled out.
+constexpr double kRolledOutKt = 30.0;
 
 bool categoryAllowed(SizeCategory category) {
     switch (category) {
@@ -129,14 +132,32 @@ void standStill(PosSample& sample) {
     sample.stationary = 1;
 }
 
+// A taxiing aircraft whose stream runs dry waits for it where it is; so does
+// one rolled out after its landing (its stream stopping on the runway, say),
+// which rolls on only while it is still fast.
+bool lf_waitsOnTheGround(const LiveAc& aircraft) {
+    if (aircraft.phase != AcPhase::taxi || aircraft.takeOffSeen != 0) return false;
+    if (aircraft.landed == 0) return true;
+    const PosSample& front = aircraft.samples.front();
+    return front.stationary != 0 || front.groundSpeedKt <= kRolledOutKt;
+}
+
+// A take-off run whose stream ends on the ground is given up: the aircraft
+// rolls out as after a landing. Only a stream that left the ground climbs on.
+void lf_giveUpTakeOff(LiveAc& aircraft) {
+    aircraft.takeOffSeen = 0;
+    aircraft.landed = 1;
+    aircraft.touchdownHeading = aircraft.heading;
+    gf_setSpoilers(aircraft, 1);
+}
+
 }  // namespace
 
 bool lf_refillSamples(LiveAc& aircraft) {
     if (aircraft.samples.empty()) return false;
     if (aircraft.phase == AcPhase::parking) {
         lf_towedParks(aircraft);
-    } else if (aircraft.phase == AcPhase::pushed_back ||
-               (aircraft.phase == AcPhase::taxi && aircraft.takeOffSeen == 0 && aircraft.landed == 0)) {
+    } else if (aircraft.phase == AcPhase::pushed_back || lf_waitsOnTheGround(aircraft)) {
         return holdOnGround(aircraft);
     }
     if (aircraft.refillState < 0) return false;
@@ -167,12 +188,13 @@ void lf_extendPath(LiveAc& aircraft, int steps) {
             copy.groundSpeedKt = std::max(0.95 * copy.groundSpeedKt, 1.0);
         else if (steps >= 4)
             copy.groundSpeedKt = std::max(0.9 * copy.groundSpeedKt, 1.0);
-    } else if (aircraft.landed == 0) {
+    } else if (aircraft.landed == 0 && (aircraft.takeOffSeen == 0 || front.airborne != 0)) {
         if (aircraft.takeOffSeen == 0)
             standStill(copy);
         else
             takeOffLadder(copy);
     } else {
+        if (aircraft.landed == 0) lf_giveUpTakeOff(aircraft);
         rollOutLadder(copy);
     }
 

@@ -74,9 +74,15 @@ void try2Park(LiveAc& aircraft, bool wide) {
         return;
     }
     const PosSample last = aircraft.samples.back();
-    if (gf_samePosition(last.lat, last.lon, aircraft.lastSearchLat, aircraft.lastSearchLon)) return;
+    // Searched here already, as widely or more: no stand has come free since
+    // that the search would find (a narrow search first, as the aircraft
+    // creeps to the end of its stream, leaves the wide one to do).
+    if (gf_samePosition(last.lat, last.lon, aircraft.lastSearchLat, aircraft.lastSearchLon) &&
+        (!wide || aircraft.lastSearchWide != 0))
+        return;
     aircraft.lastSearchLat = last.lat;
     aircraft.lastSearchLon = last.lon;
+    aircraft.lastSearchWide = wide ? 1 : 0;
     const Stand* found = g_engineServices.findStandNear(gf_samplePoint(last), aircraft,
                                                         wide ? kParkWideSearchNm : kParkNarrowSearchNm, wide);
     if (found == nullptr) return;

@@ -77,10 +77,13 @@ void turnTowards(LiveAc& aircraft, double wanted, double rate) {
 double catchUpKt(const LiveAc& aircraft) {
     const std::deque<PosSample>& queue = aircraft.samples;
     double kt = queue[0].groundSpeedKt;
-    if (queue.size() >= 2 && queue[1].dueTick > queue[0].dueTick)
-        kt = std::max(kt, gf_distanceNm(gf_samplePoint(queue[0]), gf_samplePoint(queue[1])) * kTicksPerHour /
-                              static_cast<double>(static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick));
-    if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(queue[0], queue[1]));
+    if (queue.size() >= 2 && queue[1].dueTick > queue[0].dueTick) {
+        const double shownKt =
+            gf_distanceNm(gf_samplePoint(queue[0]), gf_samplePoint(queue[1])) * kTicksPerHour /
+            static_cast<double>(static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick);
+        kt = std::max(kt, gf_positionsSpeedKt(aircraft, std::max(kt, queue[1].groundSpeedKt), shownKt));
+    }
+    if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(aircraft, queue[0], queue[1]));
     return gf_groundCeilingKt(aircraft, kt);
 }
 

@@ -174,7 +174,10 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         // A speed field stale at 0 kt in a take-off roll: the position shows the speed.
         {"from a stale 0 kt to 90 kt, 185 m on in 4 s", 0, 0, 90, 90, 90, 4.0, false, true, 0.00166},
         {"from a stale 0 kt to 90 kt, 22 m on in 4 s", 0, 0, 90, 90, 90, 4.0, false, false},
-        {"ground straight at a stale 2 kt, 150 m on in 4 s", 0, 2, 2, 90, 90, 4.0, false, true, 0.00135},
+        {"ground straight at a stale 2 kt, 25 m on in 4 s", 0, 2, 2, 90, 90, 4.0, false, true, 0.000225},
+        // Farther than any aircraft on the ground gets at its speed: held
+        // back until the next record bears the move out.
+        {"ground straight at a stale 2 kt, 150 m on in 4 s", 0, 2, 2, 90, 90, 4.0, false, false, 0.00135},
     };
     std::uint32_t hexId = 60000;
     for (const Case& c : cases) {
@@ -194,6 +197,7 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         r.groundSpeedKt = c.speed1;
         r.trackDeg = c.track1;
         r.timestamp += c.elapsed;
+        r.dueTick += static_cast<std::int32_t>(c.elapsed * 100.0);  // received as long after
         r.lat += c.latStep;  // moved: a repeated position in the air is refused
         feed(r);
         tick();

@@ -30,6 +30,40 @@ using ground_test::Watched;
 
 class GroundFlights : public ground_test::GroundRuns {};
 
+using ground_test::secondsOf;
+
+// How far an aircraft went from where its delayed stream stood, and how
+// much it turned, a minute after the stream stopped (time to come to rest
+// there) until it went on.
+struct StandingJudged {
+    double farthestM = 0.0, turnedDeg = 0.0;
+    std::string worst;
+};
+
+StandingJudged judgeStanding(const Watched& w, const Route& route, bool afterAPush) {
+    StandingJudged judged;
+    for (const auto& [from, to] : route.standing()) {
+        if (to - from < 60.0 || (!afterAPush && from > 1.0)) continue;
+        const GeoPoint there = gf_samplePoint(truthAt(route.points(), from));
+        const Watched::Place* settled = ground_test::placeAt(w, from + 30.0 + 60.0);
+        if (settled == nullptr) continue;
+        for (const Watched::Place* p = settled; p <= &w.path.back() && secondsOf(p->tick) <= to + 25.0; ++p) {
+            if (!p->onGround) break;
+            const double off = metresBetween(there, p->at);
+            // Driving onto a stand beside it, it comes round onto the stand.
+            const double turned = p->phase == AcPhase::parking || p->phase == AcPhase::parked
+                                      ? 0.0
+                                      : gf_headingDifferenceDeg(settled->heading, p->heading);
+            if (off > judged.farthestM || turned > judged.turnedDeg)
+                judged.worst = fmt::format("standing {:.0f} to {:.0f} s: at {:.1f} s {:.1f} m off, turned {:.0f} deg",
+                                           from, to, secondsOf(p->tick), off, turned);
+            judged.farthestM = std::max(judged.farthestM, off);
+            judged.turnedDeg = std::max(judged.turnedDeg, turned);
+        }
+    }
+    return judged;
+}
+
 // Landing eastwards on a runway 600 m south of the stands, rolling out,
 // turning off north onto the taxiway 100 m south of them, taxiing west and
 // turning north onto stand S5, where the stream stops.
@@ -224,6 +258,7 @@ Route arrivalOffTheStandsAxisAndOut() {
 Route heavyPushedIntoAPause() {
     Route route(0, 360, std::nullopt, 0, 0.0);
     route.stand(120, 0.0)
+        .to(-2, 360, std::nullopt, 3, 0.0)
         .to(-25, 360, std::nullopt, 3, 0.0)
         .pause(0, 70)
         .to(-45, 360, std::nullopt, 3, 0.0)
@@ -299,6 +334,85 @@ Route taxiThroughAPause(double kt, double pauseS) {
     return route;
 }
 
+// Taxiing east along the taxiway at 15 kt for 1.5 km.
+Route taxiingEast() {
+    Route route(-100, 0, std::nullopt, 15);
+    route.to(-100, 1500, std::nullopt, 15);
+    return route;
+}
+
+// Lining up eastwards, rolling to 90 kt, braking to 15 kt and turning off
+// north onto a taxiway, where the stream ends still moving at 12 kt.
+Route rejectedTakeOff() {
+    Route route(-600, 700, std::nullopt, 0, 90.0);
+    route.stand(20, 90.0)
+        .to(-600, 750, std::nullopt, 30)
+        .to(-600, 1500, std::nullopt, 90)
+        .to(-600, 2200, std::nullopt, 15)
+        .arc(-550, 2200, 90, 15)
+        .to(-400, 2250, std::nullopt, 12);
+    return route;
+}
+
+// Landing eastwards, rolling out and stopping on the runway, where the
+// stream stands `standS` seconds; with `backtrack` it then turns round on
+// the runway, taxis back west and turns off north.
+Route landingStoppingOnTheRunway(double standS, bool backtrack) {
+    Route route = touchingDownEastwards(135);
+    route.to(-600, 1200, std::nullopt, 30).to(-600, 1400, std::nullopt, 0).stand(standS, 90.0);
+    if (backtrack)
+        route.to(-597, 1412, std::nullopt, 5)
+            .to(-588, 1420, std::nullopt, 5)
+            .to(-576, 1418, std::nullopt, 5)
+            .to(-570, 1405, std::nullopt, 5)
+            .to(-570, 1000, std::nullopt, 15)
+            .arc(-520, 1000, 0, 12)
+            .to(-300, 950, std::nullopt, 12);
+    return route;
+}
+
+// A helicopter flying in from the west, landing on a spot between the
+// taxiway and the runway, standing there `standS` seconds; with `liftOff`
+// it then lifts off eastwards and climbs away.
+Route helicopterOnItsSpot(double standS, bool liftOff) {
+    Route route(-250, -3000, 1000, 90);
+    route.to(-220, 300, 150, 40).to(-200, 580, 15, 5).to(-200, 600, std::nullopt, 0).stand(standS, 90.0);
+    if (liftOff) route.to(-200, 640, 30, 15).to(-200, 1400, 500, 60).to(-200, 4000, 1500, 90);
+    return route;
+}
+
+// Landing eastwards, taxiing in north towards stand S5 and standing 22 m
+// short of it, 35 degrees off its axis, where its stream ends 40 s later.
+Route arrivalStandingShortOfS5() {
+    Route route = touchingDownEastwards(135);
+    route.to(-600, 1200, std::nullopt, 30)
+        .to(-600, 1450, std::nullopt, 15)
+        .arc(-550, 1450, 90, 15)
+        .to(-150, 1500, std::nullopt, 15)
+        .arc(-150, 1450, 0, 15)
+        .to(-100, 250, std::nullopt, 12)
+        .arc(-70, 250, 270, 8)
+        .to(-40, 225, std::nullopt, 6)
+        .to(-18, 227.5, std::nullopt, 3)
+        .stand(40, 35.0);
+    return route;
+}
+
+// Born on stand S3: standing a minute and a half, pushed back while the feed
+// is quiet for 35 s, standing 25 m out for `standOutS` seconds (the engines
+// started), then taxiing away east.
+Route pushBackHidden(double standOutS) {
+    Route route(0, 120, std::nullopt, 0, 0.0);
+    route.stand(90, 0.0)
+        .to(-25, 120, std::nullopt, 3, 0.0)
+        .pause(-25, 35)
+        .stand(standOutS, 0.0)
+        .to(-50, 130, std::nullopt, 8)
+        .arc(-75, 130, 90, 10)
+        .to(-100, 600, std::nullopt, 15);
+    return route;
+}
+
 // Whole ground movements, most under a real surface feed (positions on a
 // 19 m grid with noise, pauses with jumps, stale speeds, tracks and headings,
 // flipping on-ground flags), some under a clean stream: the aircraft keeps
@@ -311,7 +425,13 @@ Route taxiThroughAPause(double kt, double pauseS) {
 // faster than the stream; an aircraft whose stream ends on the ground never
 // climbs; and on the ground it keeps close to the delayed stream.
 TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitterOrEarlyRolls) {
-    enum class Kind { departure, arrival, pushedAway, standing, rollOut, landing, touchAndGo, taxi };
+    enum class Kind { departure, arrival, pushedAway, standing, rollOut, landing, touchAndGo, taxi, staysOnTheGround,
+                      parksShort, helicopter };
+    // One report moved off where the feed put it: this many seconds into the
+    // route, this far north and east.
+    struct Stray {
+        double atS, northM, eastM;
+    };
     struct Case {
         const char* name;
         Route route;
@@ -331,6 +451,14 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         std::optional<GeoPoint> neighbour = std::nullopt;  // another aircraft standing there throughout
         std::optional<double> strayM = std::nullopt;  // one report this far south of the stand, 0 kt
         double scatterM = 0.0;  // standing reports scatter up to about this far
+        std::vector<Stray> strays = {};
+        double speedNoiseKt = 0.0;  // every other report's speed field this much faster, at most
+        // The farthest the aircraft may lie off the route itself on the ground (none: not judged).
+        std::optional<double> offRouteM = std::nullopt;
+        // Whether it stands where its stream stands after a push-back: the
+        // push runs its own length (two and a half stand radii) when the feed
+        // hid the stream's.
+        bool standsAfterItsPush = true;
     };
     const Case cases[] = {
         {.name = "a departure with holds", .route = departureWithHolds(), .kind = Kind::departure,
@@ -387,6 +515,50 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
          .kind = Kind::taxi, .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
         {.name = "taxiing at 8 kt through a pause of 120 s", .route = taxiThroughAPause(8, 120), .kind = Kind::taxi,
          .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0, .fastestTaxiKt = 16.5},
+        // One report far off the way moves nothing and raises no ceiling.
+        {.name = "taxiing at 15 kt, one report 40 m ahead", .route = taxiingEast(), .kind = Kind::taxi,
+         .gridOrigin = pointAt(0, 0), .clean = true, .fastestTaxiKt = 20.0, .strays = {{60.0, 0.0, 40.0}},
+         .offRouteM = 3.0},
+        {.name = "taxiing at 15 kt, one report 60 m ahead", .route = taxiingEast(), .kind = Kind::taxi,
+         .gridOrigin = pointAt(0, 0), .clean = true, .fastestTaxiKt = 20.0, .strays = {{60.0, 0.0, 60.0}},
+         .offRouteM = 3.0},
+        {.name = "taxiing at 15 kt, one report 150 m ahead", .route = taxiingEast(), .kind = Kind::taxi,
+         .gridOrigin = pointAt(0, 0), .clean = true, .fastestTaxiKt = 20.0, .strays = {{60.0, 0.0, 150.0}},
+         .offRouteM = 3.0},
+        {.name = "taxiing at 15 kt, one report 150 m aside", .route = taxiingEast(), .kind = Kind::taxi,
+         .gridOrigin = pointAt(0, 0), .clean = true, .fastestTaxiKt = 20.0, .strays = {{60.0, 150.0, 0.0}},
+         .offRouteM = 3.0},
+        // A take-off the stream gave up, and a roll-out whose speed fields
+        // rise now and then, end on the ground.
+        {.name = "a rejected take-off, its stream ending on the taxiway at 12 kt", .route = rejectedTakeOff(),
+         .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
+        {.name = "first heard rolling out at 60 kt, its speed fields noisy", .route = rollOutFirstHeardAt(60),
+         .kind = Kind::rollOut, .gridOrigin = pointAt(0, 0), .clean = true, .speedNoiseKt = 3.0},
+        // A landed aircraft whose stream stands holds where it stands.
+        {.name = "a landing stopping a minute on the runway and backtracking",
+         .route = landingStoppingOnTheRunway(60, true), .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0),
+         .clean = true, .p95M = 1000.0, .medianM = 1000.0},
+        {.name = "a landing whose stream ends standing on the runway", .route = landingStoppingOnTheRunway(120, false),
+         .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
+        {.name = "a helicopter landing on its spot", .route = helicopterOnItsSpot(120, false), .kind = Kind::staysOnTheGround,
+         .gridOrigin = pointAt(0, 0), .type = "EC35", .p95M = 1000.0, .medianM = 1000.0},
+        {.name = "a helicopter landing on its spot and lifting off", .route = helicopterOnItsSpot(120, true),
+         .kind = Kind::helicopter, .gridOrigin = pointAt(0, 0), .type = "EC35", .p95M = 1000.0, .medianM = 1000.0,
+         .fastestTaxiKt = 41.0},
+        // The feed's grid shifted against the stands: its stream ends 22 m
+        // short of a free stand, which it drives onto.
+        {.name = "an arrival whose stream ends 22 m short of a free stand", .route = arrivalStandingShortOfS5(),
+         .kind = Kind::parksShort, .gridOrigin = pointAt(-18, 227.5)},
+        // Its push-back unheard, reports standing 25 m out confirm the leave.
+        // The feed's first report after the pause is due 30 s after the stream
+        // stood 25 m out: the push, its own 62 m long, starts some seconds
+        // behind the unseen one.
+        {.name = "a push-back in a pause of the feed, then standing 25 m out 30 s", .route = pushBackHidden(30),
+         .kind = Kind::pushedAway, .gridOrigin = pointAt(0, 0), .p95M = 50.0, .medianM = 25.0, .pushLimitS = 20.0,
+         .standsAfterItsPush = false},
+        {.name = "a push-back in a pause of the feed, then standing 25 m out 90 s", .route = pushBackHidden(90),
+         .kind = Kind::pushedAway, .gridOrigin = pointAt(0, 0), .p95M = 50.0, .medianM = 25.0, .pushLimitS = 20.0,
+         .standsAfterItsPush = false},
     };
     for (const Case& c : cases) {
         if (getenv("CASE") && !strstr(c.name, getenv("CASE"))) continue;
@@ -418,6 +590,19 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             std::vector<Fix> fixes = c.clean ? ground_test::cleanFeed(c.route)
                                              : engine_test::realFeed([&](double t) { return truthAt(c.route.points(), t); },
                                                                      0.0, end, c.gridOrigin, faults);
+            for (const Stray& stray : c.strays) {
+                const auto at = std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) { return f.t >= stray.atS; });
+                if (at == fixes.end()) continue;
+                const GeoPoint off = ground_test::moved(ground_test::moved(gf_samplePoint(at->sample), 0.0, stray.northM),
+                                                       90.0, stray.eastM);
+                at->sample.lat = off.lat;
+                at->sample.lon = off.lon;
+            }
+            if (c.speedNoiseKt > 0.0) {
+                engine_test::FeedRandom random(seed);
+                for (std::size_t k = 1; k < fixes.size(); k += 2)
+                    if (fixes[k].sample.airborne == 0) fixes[k].sample.groundSpeedKt += random.uniform(0.6, c.speedNoiseKt);
+            }
             if (c.strayM) {
                 PosSample& stray = fixes[fixes.size() / 3].sample;
                 const GeoPoint off = pointAt(-*c.strayM, 360);
@@ -442,6 +627,7 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             const ground_test::GroundPace pace = ground_test::groundPace(w);
             if (getenv("TRACE")) for (auto& p : w.path) if (p.tick % 100 == 0) { auto at = engine_test::streamAt(fixes, p.tick / 100.0 - 30); fmt::print("TRACE t={} {} roll {} ground {} alt {:.0f} off {:.0f} m  ac N {:.0f} E {:.0f}  stream N {:.0f} E {:.0f}\n", p.tick/100, gf_phaseName(p.phase), p.roll, p.onGround, p.altitudeFt, metresBetween(p.at, at), (p.at.lat-engine_test::kFieldLat)*111132.95, (p.at.lon-engine_test::kFieldLon)*71433.5, (at.lat-engine_test::kFieldLat)*111132.95, (at.lon-engine_test::kFieldLon)*71433.5); }
             if (getenv("PHASES")) { AcPhase last = AcPhase::birth; bool first = true; for (auto& p : w.path) if (first || p.phase != last) { fmt::print("PHASE {} at {:.1f} s, {:.1f} m from S5\n", gf_phaseName(p.phase), p.tick / 100.0, metresBetween(p.at, standPoint(5))); last = p.phase; first = false; } }
+            if (getenv("LOG")) for (const std::string& line : log.lines()) fmt::print("LOG {}\n", line);
             EXPECT_FALSE(w.phases.empty());
             if (w.phases.empty()) continue;
             EXPECT_EQ(w.creations, 1u) << "one object throughout, never removed and created again";
@@ -516,6 +702,38 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
                 case Kind::touchAndGo:
                     EXPECT_TRUE(reached(AcPhase::take_off));
                     break;
+                case Kind::staysOnTheGround:
+                    EXPECT_FALSE(reached(AcPhase::take_off));
+                    break;
+                case Kind::helicopter:
+                    EXPECT_TRUE(reached(AcPhase::take_off));
+                    break;
+                case Kind::parksShort: {
+                    // Parked on the stand within three minutes of the delayed
+                    // stream's end, on it and along its axis.
+                    const double stopS = fixes.back().t + 30.0;
+                    const auto parkedAt = std::find_if(w.path.begin(), w.path.end(), [](const Watched::Place& p) {
+                        return p.phase == AcPhase::parked;
+                    });
+                    EXPECT_NE(parkedAt, w.path.end()) << "never parked";
+                    if (parkedAt == w.path.end()) break;
+                    EXPECT_LE(secondsOf(parkedAt->tick), stopS + 180.0);
+                    EXPECT_LE(metresBetween(parkedAt->at, standPoint(5)), 3.0);
+                    EXPECT_LE(gf_headingDifferenceDeg(0.0, parkedAt->heading), 15.0);
+                    break;
+                }
+            }
+            // While the delayed stream stands (settled a minute on): near where
+            // it stands, not turning round.
+            const StandingJudged standing = judgeStanding(w, c.route, c.standsAfterItsPush);
+            EXPECT_LE(standing.farthestM, 30.0) << standing.worst;
+            EXPECT_LE(standing.turnedDeg, 45.0) << standing.worst;
+            if (c.offRouteM) {
+                const std::vector<Fix> line = fixesAlong(c.route.points());
+                double farthest = 0.0;
+                for (const Watched::Place& p : w.path)
+                    if (p.onGround) farthest = std::max(farthest, engine_test::offTrackMetres(p.at.lat, p.at.lon, line));
+                EXPECT_LE(farthest, *c.offRouteM) << "metres off the route";
             }
             if (!c.route.points().back().aboveFieldFt) {
                 EXPECT_LE(ground_test::heightAfterTheStream(w, fixes), 15.0) << "no climb after its stream ended";
@@ -525,7 +743,9 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
                 EXPECT_LE(pace.rollKt, c.fastestRollKt) << pace.whenRoll;
             }
             EXPECT_LE(f.largestSlideDeg, 30.0) << f.worstSlide;
-            EXPECT_LE(f.largestStandingMoveM, 0.5) << f.worstStanding;
+            if (c.standsAfterItsPush) {
+                EXPECT_LE(f.largestStandingMoveM, 0.5) << f.worstStanding;
+            }
             EXPECT_LE(f.medianM, c.medianM);
             EXPECT_LE(f.p95M, c.p95M);
         }

@@ -60,7 +60,13 @@ inline PosSample truthAt(const std::vector<Waypoint>& route, double t) {
     const Waypoint& a = route[i];
     const Waypoint& b = route[i + 1];
     const double f = std::clamp((t - a.t) / (b.t - a.t), 0.0, 1.0);
-    const GeoPoint at = pointAt(a.northM + (b.northM - a.northM) * f, a.eastM + (b.eastM - a.eastM) * f);
+    // The way covered as the speed changes evenly from a's to b's, as a real
+    // stream's positions show it (its speed fields and positions agree).
+    const double covered = a.speedKt + b.speedKt > 0.0
+                               ? (a.speedKt * f + 0.5 * (b.speedKt - a.speedKt) * f * f) / (0.5 * (a.speedKt + b.speedKt))
+                               : f;
+    const GeoPoint at =
+        pointAt(a.northM + (b.northM - a.northM) * covered, a.eastM + (b.eastM - a.eastM) * covered);
     PosSample s;
     s.lat = at.lat;
     s.lon = at.lon;

@@ -315,7 +315,10 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // a report that showed no speed, not clearly on away.
         {"B744, 20 m on at 0 kt, then back on the stand", "B744", {0.5, 20.5, 1.5}, 0.0, false, AcPhase::parked,
          true},
-        {"B744, 20 m on at 0 kt, then 3 m farther", "B744", {0.5, 20.5, 23.5}, 0.0, false, AcPhase::parked, true},
+        // Standing again 20 m or more off the stand, by the report that
+        // decided the leave: pushed while the feed said nothing.
+        {"B744, 20 m on at 0 kt, then 3 m farther", "B744", {0.5, 20.5, 23.5}, 0.0, true},
+        {"B744, 20 m on at 0 kt, then 8 m nearer", "B744", {0.5, 20.5, 12.5}, 0.0, false, AcPhase::parked, true},
         {"B744, 20 m on at 0 kt, then 12 m farther", "B744", {0.5, 20.5, 32.5}, 0.0, true},
         {"B744, 20 m on at 2 kt, then standing back on the stand", "B744", {0.5, 20.5, 1.5}, 2.0, false,
          AcPhase::parked, true, 12000, std::nullopt, {0.0, 2.0, 0.0}},
@@ -399,51 +402,70 @@ TEST_F(KnownSamples, ALeaveWaitsForTheDelayedStreamAndStaysDecided) {
     EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 2}})) << "its leaving is learned once";
 }
 
+// A take-off is read from a run speeding up report after report, or from
+// two reports in a row off the ground; a stream first heard slowing down on
+// the runway has landed; one that slows down again gives its take-off up.
 TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
+    struct Report {
+        double kt, altitudeFt;
+    };
     struct Case {
         const char* name;
         bool landed;
-        double lastKt, lastAlt, newKt, newAlt;
+        std::vector<Report> reports;  // the first one queued, the others fed in turn
         bool seen;
-        bool rollsOut = false;  // first heard on the runway, slowing down: it has landed
+        bool rollsOut = false;       // slowing down on the runway: it has landed
+        bool seenBefore = false;     // a take-off was seen already
     };
     const Case cases[] = {
-        {"rolling at 43 kt, then faster", false, 43, 0, 45, 0, true},
-        {"42 kt before 45 kt", false, 42, 0, 45, 0, false},
-        {"45 kt twice: a stale speed field", false, 45, 0, 45, 0, false},
-        {"60 kt, then 59.4 kt: rolling out", false, 60, 0, 59.4, 0, false, true},
-        {"61 kt, then 60.6 kt: no change worth reading", false, 61, 0, 60.6, 0, false, false},
-        {"an airborne sample", false, 30, 0, 120, 200, true},
-        {"an airborne sample at 120 kt after 130 kt: a flipped flag in a roll-out", false, 130, 0, 120, 200, false,
-         true},
-        {"an airborne sample at 60 kt after 60 kt: a flipped flag, a stale speed", false, 60, 0, 60, 200, false},
-        {"two airborne samples after a touch-down", true, 120, 100, 130, 300, true},
-        {"one airborne sample after a touch-down", true, 120, 0, 130, 300, false},
+        {"40 kt, 43 kt, then faster", false, {{40, 0}, {43, 0}, {45, 0}}, true},
+        {"43 kt, then faster: one faster report", false, {{43, 0}, {45, 0}}, false},
+        {"42 kt before 45 kt", false, {{40, 0}, {42, 0}, {45, 0}}, true},
+        {"45 kt twice: a stale speed field", false, {{40, 0}, {45, 0}, {45, 0}}, false},
+        {"60 kt, then 59.4 kt: rolling out", false, {{60, 0}, {59.4, 0}}, false, true},
+        {"61 kt, then 60.6 kt: no change worth reading", false, {{61, 0}, {60.6, 0}}, false},
+        {"rolling out at 60 kt, every other speed field 1.5 kt high", false, {{60, 0}, {61.5, 0}, {57, 0}, {58.5, 0}},
+         false, true},
+        {"two airborne reports at 120 and 130 kt", false, {{100, 0}, {120, 200}, {130, 300}}, true},
+        {"one airborne report", false, {{30, 0}, {120, 200}}, false},
+        {"an airborne report at 120 kt after 130 kt: a flipped flag in a roll-out", false, {{130, 0}, {120, 200}},
+         false, true},
+        {"60 kt twice, the second airborne: a flipped flag, a stale speed", false, {{60, 0}, {60, 200}}, false},
+        {"two airborne samples after a touch-down", true, {{120, 100}, {130, 300}}, true},
+        {"one airborne sample after a touch-down", true, {{120, 0}, {130, 300}}, false},
+        // Given up on the runway it rolls out; slowed to taxi speed it taxis.
+        {"a take-off seen, 90 kt, then 80 kt", false, {{90, 0}, {80, 0}}, false, true, true},
+        {"a take-off seen, 50 kt, then 30 kt", false, {{50, 0}, {30, 0}}, false, false, true},
+        {"a take-off seen, 100 kt, then 120 kt", false, {{100, 0}, {120, 0}}, true, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
         LiveAc& aircraft = taxiing(1);
-        aircraft.samples.front() = next(aircraft, 0.0, c.lastKt, 0);
-        aircraft.samples.front().altitudeFt = c.lastAlt;
-        aircraft.samples.front().airborne = c.lastAlt > 0 ? 1 : 0;
+        aircraft.samples.front() = next(aircraft, 0.0, c.reports.front().kt, 0, c.reports.front().altitudeFt);
         aircraft.landed = c.landed ? 1 : 0;
+        aircraft.takeOffSeen = c.seenBefore ? 1 : 0;
         aircraft.approach = 0;
         aircraft.wantsStand = 1;
-        PosSample sample = next(aircraft, 300.0, c.newKt, 300);
-        sample.altitudeFt = c.newAlt;
-        sample.airborne = c.newAlt > 0 ? 1 : 0;
-        decodeExisting(aircraft, sample);
-        ASSERT_EQ(aircraft.samples.size(), 2U);
+        for (std::size_t k = 1; k < c.reports.size(); ++k)
+            decodeExisting(aircraft, next(aircraft, 300.0 * static_cast<double>(k), c.reports[k].kt,
+                                          300 * static_cast<std::int32_t>(k), c.reports[k].altitudeFt));
+        ASSERT_EQ(aircraft.samples.size(), c.reports.size());
         EXPECT_EQ(aircraft.takeOffSeen, c.seen ? 1 : 0);
-        EXPECT_EQ(aircraft.wantsStand, c.seen ? 0 : 1);
+        if (!c.seenBefore) {
+            EXPECT_EQ(aircraft.wantsStand, c.seen ? 0 : 1);
+        }
         if (!c.landed) {
             EXPECT_EQ(aircraft.landed, c.rollsOut ? 1 : 0);
         }
         if (c.rollsOut) {
             EXPECT_DOUBLE_EQ(aircraft.touchdownHeading, aircraft.heading) << "the roll-out ends on turning off";
         }
-        if (!c.seen) continue;
+        if (c.seenBefore && !c.seen) {
+            EXPECT_EQ(aircraft.lastThrottle, 0U) << "idle";
+            EXPECT_EQ(aircraft.maxDelay, 3000);
+        }
+        if (!c.seen || c.seenBefore) continue;
         EXPECT_EQ(aircraft.lastThrottle, c.landed ? 3U : 0U);
         EXPECT_EQ(aircraft.lastFlaps, 1U);
         EXPECT_EQ(aircraft.maxDelay, 5000);
@@ -467,7 +489,7 @@ TEST_F(KnownSamples, StationarySamplesBehindTheLastMovingOneGoWhenTheStreamMoves
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
         LiveAc& aircraft = taxiing(2);
-        aircraft.landed = 1;  // no 0.00015 degree box: 10 m is a move
+        aircraft.landed = 1;  // rolling out at 40 kt: no 0.00015 degree box, 10 m is a move
         const PosSample lastMoving = aircraft.samples.back();
         for (int k = 1; k <= 3; ++k) {
             PosSample still = lastMoving;
@@ -476,10 +498,10 @@ TEST_F(KnownSamples, StationarySamplesBehindTheLastMovingOneGoWhenTheStreamMoves
             still.dueTick = lastMoving.dueTick + k * c.stationaryGap;
             aircraft.samples.push_back(still);
         }
-        PosSample moving = sampleAt(moved(gf_samplePoint(lastMoving), 90.0, c.metresFromLastMoving), 8.0, 20000);
+        PosSample moving = sampleAt(moved(gf_samplePoint(lastMoving), 90.0, c.metresFromLastMoving), 40.0, 20000);
         decodeExisting(aircraft, moving);
         EXPECT_EQ(aircraft.samples.size(), c.left);
-        EXPECT_EQ(aircraft.samples.back().groundSpeedKt, 8.0);
+        EXPECT_EQ(aircraft.samples.back().groundSpeedKt, 40.0);
         EXPECT_EQ(aircraft.samples.back().dueTick, 20000);
     }
 }

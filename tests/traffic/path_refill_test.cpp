@@ -15,6 +15,8 @@ constexpr double kLon = 4.0;
 
 // On the ground a run-dry stream is extended 3 s at a time: at take-off
 // speeds up the ladder, on the roll-out down it; otherwise it stands.
+// A take-off run whose last report left the ground climbs on; one whose
+// stream ends on the ground is given up and rolls out as after a landing.
 TEST_F(PathExtension, GroundLadders) {
     struct Case {
         const char* name;
@@ -22,8 +24,11 @@ TEST_F(PathExtension, GroundLadders) {
         double speed;
         double wantSpeed;
         double wantVs;
+        bool givenUp = false;  // a take-off seen, its last report on the ground
     };
     const Case cases[] = {
+        {"take-off 100, its stream ending on the ground", true, false, 100, 80, 0, true},
+        {"take-off 30, its stream ending on the ground", true, false, 30, 20, 0, true},
         {"take-off 30", true, false, 30, 40, 0},     {"take-off 31", true, false, 31, 80, 0},
         {"take-off 60", true, false, 60, 80, 0},     {"take-off 100", true, false, 100, 110, 0},
         {"take-off 140", true, false, 140, 150, 600}, {"take-off 160", true, false, 160, 170, 1200},
@@ -37,8 +42,12 @@ TEST_F(PathExtension, GroundLadders) {
         LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, c.speed, 0, 1000)}, 90.0);
         ac.takeOffSeen = c.takeOffSeen ? 1 : 0;
         ac.landed = c.landed ? 1 : 0;
+        // Its last report flagged airborne, still at the ground's height.
+        if (c.takeOffSeen && !c.givenUp) ac.samples.front().airborne = 1;
         lf_extendPath(ac, 10);
         ASSERT_EQ(ac.samples.size(), 2u);
+        EXPECT_EQ(ac.takeOffSeen, c.takeOffSeen && !c.givenUp ? 1 : 0) << c.name;
+        EXPECT_EQ(ac.landed, c.landed || c.givenUp ? 1 : 0) << c.name;
         const PosSample& copy = ac.samples.back();
         EXPECT_EQ(copy.groundSpeedKt, c.wantSpeed) << c.name;
         EXPECT_EQ(copy.verticalSpeed, c.wantVs) << c.name;

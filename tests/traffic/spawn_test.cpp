@@ -36,11 +36,12 @@ TEST_F(Spawn, AnAircraftIsSpawnedOneSecondBeforeItsFirstSampleThreeWhenMovingOnT
         double altitudeFt;
         double speedKt;
         std::int32_t spawnedAt;
+        double latStep = 0.0005;  // the second record north of the first (55 m; 22 m standing)
     };
     const Case cases[] = {
         {"airborne", 5000, 200, 4900},
         {"on the ground, moving", 0, 10, 4700},
-        {"on the ground, standing", 0, 0, 4900},
+        {"on the ground, standing", 0, 0, 4900, 0.0002},
     };
     std::uint32_t hexId = 20000;
     for (const Case& c : cases) {
@@ -52,7 +53,7 @@ TEST_F(Spawn, AnAircraftIsSpawnedOneSecondBeforeItsFirstSampleThreeWhenMovingOnT
         r.hexId = ++hexId;
         r.altitudeFt = c.altitudeFt;
         r.groundSpeedKt = c.speedKt;
-        feedPair(r, 5000, 0.0005);
+        feedPair(r, 5000, c.latStep);
         EXPECT_EQ(spawnTick(hexId, 6000), c.spawnedAt);
         EXPECT_EQ(stateOf(hexId), AcLifeState::adding2sim);
     }

@@ -53,15 +53,32 @@ TEST_F(StandParking, AStandNineteenMetresAwayIsFoundNarrowTwentyOneOnlyWide) {
         EXPECT_EQ(aircraft.standId, c.parks ? 3 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.parks ? 3U : 2U) << "front, on the stand, stopped";
     }
-    // The same end of the stream is not searched again, even widely.
+    // The same end of the stream is searched again only more widely: a
+    // stream ending 21 m short of a stand, searched narrowly as the aircraft
+    // creeps there, is searched widely when it holds there.
+    int searches = 0;
+    g_engineServices.findStandNear = [&searches](const GeoPoint& at, const AcBase& ac, double radiusNm, bool wide) {
+        ++searches;
+        return gf_findStandNear(at, ac, radiusNm, wide);
+    };
     g_liveAcs.clear();
     LiveAc& aircraft = arriving(21);
     try2Park(aircraft, false);
-    try2Park(aircraft, true);
+    try2Park(aircraft, false);
+    EXPECT_EQ(searches, 1);
     EXPECT_EQ(aircraft.phase, AcPhase::taxi);
-    aircraft.samples.back().lat += 1e-6;
     try2Park(aircraft, true);
+    EXPECT_EQ(searches, 2);
     EXPECT_EQ(aircraft.phase, AcPhase::parking);
+    g_liveAcs.clear();
+    LiveAc& far = arriving(60);
+    try2Park(far, true);
+    try2Park(far, true);
+    try2Park(far, false);
+    EXPECT_EQ(searches, 3) << "searched as widely there already";
+    far.samples.back().lat += 1e-6;
+    try2Park(far, false);
+    EXPECT_EQ(searches, 4) << "its stream's end moved";
 }
 
 // The aircraft notes whether the stand it chose was a cargo stand: a cargo

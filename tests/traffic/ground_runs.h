@@ -436,4 +436,230 @@ inline double heightAfterTheStream(const Watched& w, const std::vector<Fix>& fix
     return highest;
 }
 
+
+// The judges of a whole run against properties every ground movement keeps,
+// whatever its route and feed: each gives what it saw when broken (the
+// worst value and when), nothing when kept.
+using Verdict = std::optional<std::string>;
+
+// One object for the aircraft over the whole run: created once, never
+// removed and created again.
+inline Verdict oneObject(const Watched& w) {
+    if (w.creations == 1 && w.objects.size() == 1) return std::nullopt;
+    return fmt::format("{} creations, {} objects", w.creations, w.objects.size());
+}
+
+// Whether the route rolls on the runway faster than `kt` within `slackS`
+// seconds of the time (s): a take-off or landing roll, not a taxi.
+inline bool routeRollsNear(const Route& route, double t, double kt, double slackS) {
+    for (double u = std::max(t - slackS, 0.0); u <= std::min(t + slackS, route.points().back().t); u += 1.0) {
+        const PosSample s = truthAt(route.points(), u);
+        if (s.airborne == 0 && s.groundSpeedKt > kt && onTheRunway(gf_samplePoint(s))) return true;
+    }
+    return false;
+}
+
+// Off the runway's take-off and landing rolls, never faster over half a
+// second than `ceilingKt`. A roll is the engine's own (rolling out, or
+// taking off) or, on the runway, one the delayed route makes within a
+// minute: the aircraft lags or leads the delayed stream a little there.
+inline Verdict taxiPace(const Watched& w, const Route& route, double ceilingKt) {
+    constexpr std::size_t kWindow = 50;
+    double fastest = 0.0;
+    std::string when;
+    for (std::size_t k = kWindow; k < w.path.size(); ++k) {
+        const Watched::Place& from = w.path[k - kWindow];
+        const Watched::Place& to = w.path[k];
+        if (to.tick - from.tick != static_cast<std::int32_t>(kWindow)) continue;
+        const double kt = metresBetween(from.at, to.at) / kMetersPerNm * 3600.0 / (kWindow / 100.0);
+        if (kt <= ceilingKt || kt <= fastest) continue;
+        bool onGround = true, roll = false, runway = false;
+        for (std::size_t j = k - kWindow; j <= k; ++j) {
+            onGround = onGround && w.path[j].onGround;
+            roll = roll || w.path[j].roll;
+            runway = runway || onTheRunway(w.path[j].at);
+        }
+        if (!onGround || roll) continue;
+        if (runway && routeRollsNear(route, secondsOf(to.tick) - 30.0, ceilingKt, 60.0)) continue;
+        fastest = kt;
+        when = fmt::format("{:.0f} kt at {:.1f} s, {}", kt, secondsOf(to.tick), gf_phaseName(to.phase));
+    }
+    if (fastest == 0.0) return std::nullopt;
+    return when;
+}
+
+// After a stream that ended on the ground the aircraft stays there: never
+// higher above the field than `mostFt` once the delayed stream has ended.
+inline Verdict staysDown(const Watched& w, const std::vector<Fix>& fixes, double mostFt) {
+    const double highest = heightAfterTheStream(w, fixes);
+    if (highest <= mostFt) return std::nullopt;
+    for (const Watched::Place& p : w.path)
+        if (p.altitudeFt - kFieldElevationFt >= highest - 0.01 && secondsOf(p.tick) >= fixes.back().t + 30.0)
+            return fmt::format("{:.0f} ft at {:.1f} s, {}", highest, secondsOf(p.tick), gf_phaseName(p.phase));
+    return fmt::format("{:.0f} ft", highest);
+}
+
+// Moving faster than `leastKt` on the ground, the nose (the tail when
+// pushed) within `mostDeg` of the way the aircraft moves, tick by tick.
+inline Verdict noseAlong(const Watched& w, double leastKt, double mostDeg) {
+    const double leastStepM = leastKt * kMetersPerNm / 3600.0 / 100.0;
+    double worst = 0.0;
+    std::string when;
+    for (std::size_t k = 1; k < w.path.size(); ++k) {
+        const Watched::Place& before = w.path[k - 1];
+        const Watched::Place& p = w.path[k];
+        if (p.tick != before.tick + 1 || !p.onGround || !before.onGround) continue;
+        if (metresBetween(before.at, p.at) < leastStepM) continue;
+        const double facing = p.phase == AcPhase::pushing_back ? p.heading + kPi : p.heading;
+        const double off = std::fabs(gf_normaliseRad(gf_bearingRad(before.at, p.at) - facing)) * kRadToDeg;
+        if (off > mostDeg && off > worst) {
+            worst = off;
+            when = fmt::format("{:.0f} deg off at {:.2f} s, {}", off, secondsOf(p.tick), gf_phaseName(p.phase));
+        }
+    }
+    if (worst == 0.0) return std::nullopt;
+    return when;
+}
+
+// While the stream stands (each stop of the route that the feed reports),
+// the aircraft stays within `reachM` of where it stands and turns no more
+// than `mostTurnDeg` in any minute (driving onto a stand apart). It is
+// judged from `settleS` after the delayed stream's first report there,
+// plus the time the aircraft then still needs to get there, up to 5 s
+// before the delayed stream moves off.
+inline Verdict standsWithTheStream(const Watched& w, const Route& route, const std::vector<Fix>& fixes,
+                                   double ceilingKt, double settleS, double reachM, double mostTurnDeg) {
+    const double end = route.points().back().t;
+    for (const auto& [from, to] : route.standing()) {
+        const auto first = std::lower_bound(fixes.begin(), fixes.end(), from,
+                                            [](const Fix& f, double v) { return f.t < v; });
+        if (first == fixes.end() || first->t >= to) continue;
+        const GeoPoint there = gf_samplePoint(truthAt(route.points(), from));
+        const Watched::Place* heard = placeAt(w, first->t + 30.0);
+        if (heard == nullptr) continue;
+        // Behind then (after a pause, or slowed in a turn), it comes on at
+        // the pace the route came (its ceiling at most, 5 kt at least).
+        double cameKt = 5.0;
+        for (double u = std::max(from - 120.0, 0.0); u < from; u += 1.0)
+            cameKt = std::max(cameKt, std::min(truthAt(route.points(), u).groundSpeedKt, ceilingKt));
+        const double catchUpS = std::min(metresBetween(heard->at, there) / (cameKt * kMetersPerNm / 3600.0), 200.0);
+        const double judgedFrom = first->t + 30.0 + settleS + catchUpS;
+        const double judgedTo = to >= end ? 1e9 : to + 30.0 - 5.0;
+        const Watched::Place* p0 = placeAt(w, judgedFrom);
+        if (p0 == nullptr || judgedTo <= judgedFrom) continue;
+        const std::size_t k0 = static_cast<std::size_t>(p0 - w.path.data());
+        std::size_t k1 = k0;
+        while (k1 < w.path.size() && secondsOf(w.path[k1].tick) <= judgedTo) ++k1;
+        double farthest = 0.0;
+        std::string farWhen;
+        for (std::size_t k = k0; k < k1; ++k) {
+            const double d = metresBetween(w.path[k].at, there);
+            if (d > farthest) {
+                farthest = d;
+                farWhen = fmt::format("{:.0f} m from where its stream stands ({:.0f} to {:.0f} s) at {:.1f} s, {}",
+                                      d, from, to, secondsOf(w.path[k].tick), gf_phaseName(w.path[k].phase));
+            }
+        }
+        if (farthest > reachM) return farWhen;
+        // The turning in any minute: the sum of each tick's turn, over a
+        // window that slides along the ticks judged.
+        double turned = 0.0, most = 0.0;
+        std::string turnWhen;
+        std::size_t tail = k0;
+        for (std::size_t k = k0 + 1; k < k1; ++k) {
+            const bool counts = w.path[k].tick == w.path[k - 1].tick + 1 && w.path[k].phase != AcPhase::parking &&
+                                w.path[k - 1].phase != AcPhase::parking;
+            if (counts) turned += std::fabs(gf_normaliseRad(w.path[k].heading - w.path[k - 1].heading));
+            while (w.path[k].tick - w.path[tail].tick > 6000) {
+                ++tail;
+                const bool dropped = w.path[tail].tick == w.path[tail - 1].tick + 1 &&
+                                     w.path[tail].phase != AcPhase::parking &&
+                                     w.path[tail - 1].phase != AcPhase::parking;
+                if (dropped) turned -= std::fabs(gf_normaliseRad(w.path[tail].heading - w.path[tail - 1].heading));
+            }
+            if (turned * kRadToDeg > most) {
+                most = turned * kRadToDeg;
+                turnWhen = fmt::format("turned {:.0f} deg in the minute to {:.1f} s while its stream stands ({:.0f} to "
+                                       "{:.0f} s), {}",
+                                       most, secondsOf(w.path[k].tick), from, to, gf_phaseName(w.path[k].phase));
+            }
+        }
+        if (most > mostTurnDeg) return turnWhen;
+    }
+    return std::nullopt;
+}
+
+// Parked on the stand (within 2 m of it, in the parked phase) no later than
+// `withinS` after the delayed stream ended.
+inline Verdict parksOn(const Watched& w, const std::vector<Fix>& fixes, const GeoPoint& stand, double withinS) {
+    const double due = fixes.back().t + 30.0 + withinS;
+    for (const Watched::Place& p : w.path) {
+        if (secondsOf(p.tick) > due) break;
+        if (p.phase == AcPhase::parked && metresBetween(p.at, stand) <= 2.0) return std::nullopt;
+    }
+    const Watched::Place* then = placeAt(w, due);
+    if (then == nullptr) return fmt::format("gone before {:.0f} s", due);
+    return fmt::format("at {:.0f} s {}, {:.0f} m from the stand, heading {:.0f} deg", due, gf_phaseName(then->phase),
+                       metresBetween(then->at, stand), then->heading * kRadToDeg);
+}
+
+// No circle driven on the ground where the route goes straight: the
+// heading never comes round by `circleDeg` (one way) within five minutes
+// while the delayed route, a half minute either side, turns less than
+// `straightDeg`.
+inline Verdict noCircle(const Watched& w, const Route& route, double circleDeg, double straightDeg) {
+    // The route's turning, second by second, summed.
+    const double end = route.points().back().t;
+    std::vector<double> routeTurned{0.0};
+    std::optional<double> lastTrack;
+    for (double t = 0.0; t < end; t += 1.0) {
+        const GeoPoint a = gf_samplePoint(truthAt(route.points(), t));
+        const GeoPoint b = gf_samplePoint(truthAt(route.points(), std::min(t + 1.0, end)));
+        double step = 0.0;
+        if (metresBetween(a, b) > 0.3) {
+            const double track = gf_bearingRad(a, b);
+            if (lastTrack) step = std::fabs(gf_normaliseRad(track - *lastTrack)) * kRadToDeg;
+            lastTrack = track;
+        }
+        routeTurned.push_back(routeTurned.back() + step);
+    }
+    const auto turnedBy = [&](double t) {
+        const auto k = static_cast<std::size_t>(std::clamp(t, 0.0, static_cast<double>(routeTurned.size() - 1)));
+        return routeTurned[k];
+    };
+    // Every half second on the ground: the time and the heading, unwound.
+    struct Sample {
+        double t, heading;
+    };
+    std::vector<std::vector<Sample>> stretches;
+    const Watched::Place* before = nullptr;
+    for (const Watched::Place& p : w.path) {
+        if (p.tick % 50 != 0) continue;
+        if (!p.onGround) {
+            before = nullptr;
+            continue;
+        }
+        if (before == nullptr || p.tick != before->tick + 50) {
+            stretches.push_back({{secondsOf(p.tick), p.heading}});
+        } else {
+            stretches.back().push_back(
+                {secondsOf(p.tick), stretches.back().back().heading + gf_normaliseRad(p.heading - before->heading)});
+        }
+        before = &p;
+    }
+    for (const std::vector<Sample>& s : stretches) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            for (std::size_t j = i + 1; j < s.size() && s[j].t - s[i].t <= 300.0; ++j) {
+                const double came = std::fabs(s[j].heading - s[i].heading) * kRadToDeg;
+                if (came < circleDeg) continue;
+                const double routeTurn = turnedBy(s[j].t - 30.0 + 30.0) - turnedBy(s[i].t - 30.0 - 30.0);
+                if (routeTurn < straightDeg)
+                    return fmt::format("came round {:.0f} deg from {:.1f} to {:.1f} s, the route {:.0f} deg", came,
+                                       s[i].t, s[j].t, routeTurn);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace ground_test

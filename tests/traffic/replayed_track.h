@@ -65,6 +65,22 @@ struct FeedFaults {
     double fieldElevationFt = 0.0;
     std::vector<std::pair<double, double>> pauses;  // (from s, for s): no report at all
     std::vector<double> flipsBefore;  // the last report before each of these times: flagged airborne, 35 ft up
+    // The faults below are off by default; they draw from a generator of
+    // their own, so the reports above stay the same when they are off.
+    double zeroSpeedShare = 0.0;  // ground reports whose speed field is 0
+    double speedNoiseKt = 0.0;    // each ground report's speed field off by up to this (never below 0)
+    // One ground report (the first at or after the time) this far off the
+    // aircraft, along the bearing: its speed field is the aircraft's.
+    struct Stray {
+        double at, metres, bearingDeg;
+    };
+    std::optional<Stray> stray;
+    // From a time for some seconds, every ground report lies 50 to 400 m
+    // (or within the given range) off the aircraft, each its own way.
+    struct Jumps {
+        double from, seconds, nearestM = 50.0, farthestM = 400.0;
+    };
+    std::optional<Jumps> jumps;
 };
 
 // A small deterministic generator, the same on every platform.
@@ -90,7 +106,8 @@ private:
 // while moving and 5 to 15 s while standing, none during the pauses; on the
 // ground the position lies on a coarse grid around `origin` with noise on
 // top, some reports repeat the last speed, track and heading, and some are
-// flagged airborne.
+// flagged airborne; and, where the faults say so, speed fields that are 0
+// or off by some knots, one stray report and a stretch of jumping ones.
 template <class Truth>
 std::vector<Fix> realFeed(Truth truth, double from, double to, const GeoPoint& origin, const FeedFaults& faults) {
     FeedRandom random(faults.seed);
@@ -98,6 +115,13 @@ std::vector<Fix> realFeed(Truth truth, double from, double to, const GeoPoint& o
     const double eastPerDegree = kMetresPerDegree * std::cos(origin.lat * kDegToRad);
     const auto onGrid = [&](double metres) {
         return faults.quantumM > 0.0 ? std::round(metres / faults.quantumM) * faults.quantumM : metres;
+    };
+    FeedRandom wrong(faults.seed ^ 0xA5A5A5A55A5A5A5AULL);
+    bool strayed = false;
+    // A position the given metres off along the bearing (degrees).
+    const auto displace = [&](PosSample& s, double metres, double bearingDeg) {
+        s.lat += metres * std::cos(bearingDeg * kDegToRad) / kMetresPerDegree;
+        s.lon += metres * std::sin(bearingDeg * kDegToRad) / eastPerDegree;
     };
     std::vector<Fix> fixes;
     std::optional<PosSample> last;
@@ -123,6 +147,18 @@ std::vector<Fix> realFeed(Truth truth, double from, double to, const GeoPoint& o
                 s.trueHeading = last->trueHeading;
             }
             last = s;
+            if (faults.zeroSpeedShare > 0.0 && wrong.chance(faults.zeroSpeedShare)) {
+                s.groundSpeedKt = s.trueAirspeedKt = 0.0;
+            } else if (faults.speedNoiseKt > 0.0) {
+                s.groundSpeedKt = s.trueAirspeedKt =
+                    std::max(s.groundSpeedKt + wrong.uniform(-1.0, 1.0) * faults.speedNoiseKt, 0.0);
+            }
+            if (faults.stray && !strayed && t >= faults.stray->at) {
+                displace(s, faults.stray->metres, faults.stray->bearingDeg);
+                strayed = true;
+            } else if (faults.jumps && t >= faults.jumps->from && t < faults.jumps->from + faults.jumps->seconds) {
+                displace(s, wrong.uniform(faults.jumps->nearestM, faults.jumps->farthestM), wrong.uniform(0.0, 360.0));
+            }
             if (random.chance(faults.flipShare)) {
                 s.altitudeFt = faults.fieldElevationFt + random.uniform(0.0, 30.0);
                 s.airborne = 1;

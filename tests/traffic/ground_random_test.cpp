@@ -1,0 +1,624 @@
+// Whole ground movements drawn at random from a seed, through the engine
+// tick by tick over the synthetic apron: the movement, where its stream
+// starts and ends, the aircraft's category and the faults of the feed that
+// reports it. Tables of cases hold what someone thought of; these find what
+// nobody did. Each case keeps every property of a ground movement (one
+// object, its pace off the runway's rolls, on the ground after a stream
+// that ended there, its nose along its way, standing with a standing
+// stream, parked on the stand its stream ends by, no circles), and a
+// failing one prints its seed and its case in one line, to become a row of
+// a table.
+//   VLNT_GROUND_CASES=N  runs the seeds 1 to N instead of the default count
+//   VLNT_GROUND_SEED=S   runs that seed alone (VLNT_GROUND_TRACE=1: with
+//                        its path second by second beside the delayed stream)
+//   VLNT_GROUND_CLEAN=1  the same cases under a clean feed: what fails then
+//                        is the engine's, whatever the feed does
+//   VLNT_GROUND_EVERY_FAILURE=1  prints every failing case, not the first 25
+//   VLNT_GROUND_LIST=1   prints the cases without running them (to pick seeds)
+#include <fmt/format.h>
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ground_routes.h"
+
+namespace {
+
+using engine_test::FeedFaults;
+using engine_test::FeedRandom;
+using engine_test::Fix;
+using engine_test::kFieldElevationFt;
+using ground_test::Performance;
+using ground_test::pointAt;
+using ground_test::Route;
+using ground_test::StandStop;
+using ground_test::Verdict;
+using ground_test::Watched;
+
+// The default count of cases, each a run of ten minutes or so: a few
+// hundred natively (80 ms each), fewer where each costs more (under ASan
+// about half a second, under TSan more; on Windows all of a folder's tests
+// run under Wine within one time-out).
+#if defined(__SANITIZE_THREAD__)
+constexpr int kDefaultCases = 25;
+#elif defined(__SANITIZE_ADDRESS__)
+constexpr int kDefaultCases = 80;
+#elif defined(_WIN32)
+constexpr int kDefaultCases = 150;
+#else
+constexpr int kDefaultCases = 400;
+#endif
+constexpr int kMostPrintedCases = 25;  // failing cases printed in full; the rest are counted
+
+enum class Movement { arrival, departure, taxiThrough, tow, helicopter, rejectedTakeOff, backtrack, goAround };
+
+struct AircraftType {
+    const char* code;
+    SizeCategory category;
+    double halfSpanM;
+    const char* categoryName;
+};
+constexpr AircraftType kTypes[] = {
+    {"C172", SizeCategory::Light, 5.5, "Light"},      {"PA28", SizeCategory::Light, 5.4, "Light"},
+    {"C56X", SizeCategory::Buzjets, 7.95, "Buzjets"}, {"B738", SizeCategory::Large, 17.9, "Large"},
+    {"A320", SizeCategory::Large, 17.9, "Large"},     {"B744", SizeCategory::Heavy, 32.2, "Heavy"},
+};
+constexpr AircraftType kHelicopter{"EC35", SizeCategory::Rotorcraft, 5.1, "Rotorcraft"};
+
+// How fast a category taxis at most (the engine's ceiling off the runway).
+double ceilingKt(SizeCategory category) {
+    switch (category) {
+        case SizeCategory::Light:
+            return 20.0;
+        case SizeCategory::Rotorcraft:
+            return 40.0;
+        default:
+            return 30.0;
+    }
+}
+
+struct Case {
+    std::uint64_t seed = 0;
+    Movement movement = Movement::arrival;
+    AircraftType type = kTypes[0];
+    Route route{0, 0, std::nullopt, 0};
+    std::string what;   // the movement and its route
+    std::string feed;   // the feed's faults
+    FeedFaults faults;
+    GeoPoint gridOrigin;
+    std::optional<int> endStand;  // a free stand within 30 m of where the stream ends, that fits
+};
+
+// Draws from the seed's generator.
+class Draw {
+public:
+    explicit Draw(std::uint64_t seed) : random_(seed * 0x2545F4914F6CDD1DULL + 0x632BE59BD9B4E019ULL) {}
+    double in(double low, double high) { return random_.uniform(low, high); }
+    bool chance(double share) { return random_.chance(share); }
+    int pick(int count) { return std::min(static_cast<int>(random_.uniform(0.0, count)), count - 1); }
+    int sign() { return chance(0.5) ? 1 : -1; }
+
+private:
+    FeedRandom random_;
+};
+
+std::string standName(int id) { return (id == 9 ? "C" : "S") + std::to_string(id); }
+
+// A stop by a stand: on it, or 3 to 30 m off it on its south side.
+StandStop drawStop(Draw& d, int standId, bool onIt, std::string& what) {
+    StandStop stop{standId};
+    if (onIt) {
+        what += fmt::format("on {}", standName(standId));
+        return stop;
+    }
+    const double metres = d.chance(0.5) ? d.in(15.0, 30.0) : d.in(3.0, 15.0);
+    const double bearing = d.in(100.0, 260.0);
+    stop.northM = metres * std::cos(bearing * kDegToRad);
+    stop.eastM = metres * std::sin(bearing * kDegToRad);
+    stop.approachDeg = d.in(-40.0, 40.0);
+    what += fmt::format("{:.0f} m off {} (bearing {:.0f}, coming in {:.0f} deg off its axis)", metres,
+                        standName(standId), bearing, stop.approachDeg);
+    return stop;
+}
+
+int drawStand(Draw& d, const AircraftType& type) {
+    if (type.category == SizeCategory::Heavy && d.chance(0.6)) return 9;
+    return 1 + d.pick(9);
+}
+
+double standRadiusM(int standId) { return standId == 9 ? 35.0 : ground_test::kStandRadiusM; }
+
+// Whether the stand takes the aircraft: big enough (the tolerance of the
+// stand search allowed), and no helicopter stand on this apron.
+bool fits(const AircraftType& type, int standId) {
+    return type.category != SizeCategory::Rotorcraft && type.halfSpanM - 1.8 <= standRadiusM(standId);
+}
+
+// The end of a stream on the taxiway heading `dir` from where the route is:
+// standing there for a while or still moving when the stream ends.
+void endOnTaxiway(Draw& d, Route& route, int dir, double kt, std::string& what, double standingShare = 0.5) {
+    const bool standing = d.chance(standingShare);
+    const double east = route.points().back().eastM + dir * (standing ? d.in(200.0, 700.0) : d.in(50.0, 400.0));
+    ground_test::taxiTo(route, east, kt);
+    if (standing) {
+        const double s = d.in(60.0, 300.0);
+        route.stand(s);
+        what += fmt::format("standing on the taxiway {:.0f} s", s);
+    } else {
+        what += fmt::format("still taxiing at {:.0f} kt on the taxiway", kt);
+    }
+}
+
+// The end of a stream by a stand, from the taxiway (or a lane) heading
+// `dir`: onto a stand that lies ahead at least 120 m, on it or beside it,
+// standing there a while; on the taxiway when none lies ahead.
+void endByStand(Draw& d, Case& c, int dir, double kt, bool onIt, std::string& what) {
+    const double here = c.route.points().back().eastM;
+    std::vector<int> ahead;
+    for (int id = 1; id <= 9; ++id)
+        if (dir * (ground_test::standEastM(id) - here) >= 120.0) ahead.push_back(id);
+    if (ahead.empty()) return endOnTaxiway(d, c.route, dir, kt, what);
+    int standId = drawStand(d, c.type);
+    if (std::find(ahead.begin(), ahead.end(), standId) == ahead.end()) standId = ahead[d.pick(static_cast<int>(ahead.size()))];
+    const StandStop stop = drawStop(d, standId, onIt, what);
+    const double s = d.in(60.0, 300.0);
+    ground_test::ontoStand(c.route, stop, dir, kt).stand(s);
+    what += fmt::format(", standing {:.0f} s", s);
+    if (fits(c.type, standId)) c.endStand = standId;
+}
+
+// Where an arrival's (or taxi's) stream ends: on the taxiway, by a stand or on it.
+void drawGroundEnd(Draw& d, Case& c, int dir, double kt, std::string& what) {
+    switch (d.pick(3)) {
+        case 0:
+            return endOnTaxiway(d, c.route, dir, kt, what);
+        case 1:
+            return endByStand(d, c, dir, kt, false, what);
+        default:
+            return endByStand(d, c, dir, kt, true, what);
+    }
+}
+
+// A stream that starts standing by a stand (on it or up to 30 m off).
+Route standingAtAStand(Draw& d, int standId, std::string& what) {
+    const StandStop stop = drawStop(d, standId, d.chance(0.6), what);
+    const double s = d.in(30.0, 300.0);
+    what += fmt::format(" {:.0f} s", s);
+    Route route(stop.northM, ground_test::standEastM(standId) + stop.eastM, std::nullopt, 0, 0.0);
+    route.stand(s, 0.0);
+    return route;
+}
+
+void drawArrival(Draw& d, Case& c, const Performance& p) {
+    const double turnOff = p.rollOutM + d.in(100.0, 500.0);
+    const double kt = d.in(p.taxiLeastKt, p.taxiMostKt);
+    std::string what = "arrival, ";
+    switch (d.pick(3)) {
+        case 0:
+            c.route = ground_test::finalEastwards(p);
+            what += "from the final";
+            break;
+        case 1: {
+            const double first = d.in(40.0, p.touchDownKt - 5.0), metres = d.in(300.0, 1500.0);
+            c.route = ground_test::firstHeardRollingOut(p, first, metres);
+            what += fmt::format("first heard rolling out at {:.0f} kt, slowing to 30 kt over {:.0f} m", first, metres);
+            break;
+        }
+        default:
+            c.route = Route(ground_test::kTaxiwayNorthM, turnOff + 100.0, std::nullopt, kt);
+            what += "first heard on the taxiway";
+            break;
+    }
+    if (c.route.points().front().northM != ground_test::kTaxiwayNorthM) {
+        ground_test::rollOutTo(c.route, p, turnOff, std::min(15.0, kt + 3.0));
+        ground_test::turnOffToTaxiway(c.route, 1, -1, std::min(15.0, kt + 3.0));
+    }
+    what += fmt::format(", taxiing at {:.0f} kt, ends ", kt);
+    drawGroundEnd(d, c, -1, kt, what);
+    c.what = what;
+}
+
+void drawDeparture(Draw& d, Case& c, const Performance& p) {
+    const int dir = d.sign();
+    const double kt = d.in(p.taxiLeastKt, p.taxiMostKt);
+    std::string what = fmt::format("departure {}, taxiing at {:.0f} kt, ", dir > 0 ? "eastwards" : "westwards", kt);
+    const int standId = drawStand(d, c.type);
+    double entry = 0.0;
+    if (d.chance(0.7)) {
+        what += "standing ";
+        c.route = standingAtAStand(d, standId, what);
+        const double startS = d.in(10.0, 60.0);
+        ground_test::pushBack(c.route, dir, 2.0 * standRadiusM(standId), startS);
+        what += fmt::format(", pushed back, engines started {:.0f} s", startS);
+        entry = c.route.points().back().eastM + dir * d.in(300.0, 800.0);
+    } else {
+        entry = ground_test::standEastM(standId) + dir * d.in(300.0, 800.0);
+        c.route = Route(ground_test::kTaxiwayNorthM, entry - dir * d.in(300.0, 800.0), std::nullopt, kt);
+        what += "first heard on the taxiway";
+    }
+    switch (d.pick(3)) {
+        case 0:
+            what += ", ends ";
+            endOnTaxiway(d, c.route, dir, kt, what);
+            break;
+        case 1: {
+            const double holdS = d.chance(0.5) ? d.in(20.0, 120.0) : 0.0;
+            ground_test::lineUp(c.route, dir, entry, kt, holdS);
+            const double s = d.in(60.0, 300.0);
+            c.route.stand(s);
+            what += fmt::format(", holding short {:.0f} s, ends lined up on the runway standing {:.0f} s", holdS, s);
+            break;
+        }
+        default: {
+            const double holdS = d.chance(0.5) ? d.in(20.0, 120.0) : 0.0;
+            ground_test::lineUp(c.route, dir, entry, kt, holdS);
+            const double waitS = d.chance(0.5) ? d.in(10.0, 120.0) : 0.0;
+            if (waitS > 0.0) c.route.stand(waitS);
+            ground_test::takeOff(c.route, dir, p);
+            what += fmt::format(", holding short {:.0f} s, lined up {:.0f} s, takes off", holdS, waitS);
+            break;
+        }
+    }
+    c.what = what;
+}
+
+void drawTaxiThrough(Draw& d, Case& c, const Performance& p) {
+    const int dir = d.sign();
+    const double kt = d.in(p.taxiLeastKt, p.taxiMostKt);
+    const double start = dir > 0 ? d.in(-1200.0, -300.0) : d.in(800.0, 1700.0);
+    c.route = Route(ground_test::kTaxiwayNorthM, start, std::nullopt, kt);
+    std::string what = fmt::format("taxi {} at {:.0f} kt along the taxiway", dir > 0 ? "eastwards" : "westwards", kt);
+    if (d.chance(0.4)) {
+        const double holdS = d.in(30.0, 150.0);
+        const double holdEast = start + dir * d.in(150.0, 300.0);
+        ground_test::taxiTo(c.route, holdEast, kt).to(ground_test::kTaxiwayNorthM, holdEast + dir * 30.0, std::nullopt, 0);
+        c.route.stand(holdS);
+        what += fmt::format(", holding {:.0f} s on the way", holdS);
+    }
+    what += ", ends ";
+    drawGroundEnd(d, c, dir, kt, what);
+    c.what = what;
+}
+
+void drawTow(Draw& d, Case& c) {
+    const int from = 1 + d.pick(9);
+    int to = from + (d.chance(0.5) ? 1 : -1) * (1 + d.pick(3));
+    if (to < 1 || to > 9) to = from + (from + 2 <= 9 ? 2 : -2);
+    const int dir = to > from ? 1 : -1;
+    std::string what = "tow, standing ";
+    c.route = standingAtAStand(d, from, what);
+    const double startS = d.in(10.0, 60.0);
+    ground_test::pushBack(c.route, dir, 2.0 * standRadiusM(from), startS, true);
+    const double kt = d.in(4.0, 8.0);
+    what += fmt::format(", pushed back and standing {:.0f} s, towed at {:.0f} kt to ", startS, kt);
+    const StandStop stop = drawStop(d, to, d.chance(0.6), what);
+    const double s = d.in(60.0, 300.0);
+    ground_test::ontoStand(c.route, stop, dir, kt).stand(s);
+    what += fmt::format(", standing {:.0f} s", s);
+    if (fits(c.type, to)) c.endStand = to;
+    c.what = what;
+}
+
+void drawHelicopter(Draw& d, Case& c) {
+    double north = 0.0, east = 0.0;
+    std::string spot;
+    switch (d.pick(3)) {
+        case 0:
+            north = ground_test::kRunwayNorthM;
+            east = d.in(0.0, 1500.0);
+            spot = "on the runway";
+            break;
+        case 1:
+            north = ground_test::kTaxiwayNorthM;
+            east = d.in(-300.0, 900.0);
+            spot = "on the taxiway";
+            break;
+        default:
+            north = d.in(-60.0, -40.0);
+            east = d.in(0.0, 480.0);
+            spot = "on the apron before the stands";
+            break;
+    }
+    const double standS = d.in(60.0, 300.0);
+    const bool liftOff = d.chance(0.5);
+    c.route = ground_test::helicopterToSpot(north, east, standS, liftOff);
+    c.what = fmt::format("helicopter landing on its spot {} ({:.0f}, {:.0f}), standing {:.0f} s{}", spot, north, east,
+                         standS, liftOff ? ", lifting off" : ", ends there");
+}
+
+void drawRejectedTakeOff(Draw& d, Case& c, const Performance& p) {
+    const int dir = d.sign();
+    const double kt = d.in(p.taxiLeastKt, p.taxiMostKt);
+    const double entry = dir > 0 ? d.in(700.0, 1200.0) : d.in(-300.0, 0.0);
+    c.route = Route(ground_test::kTaxiwayNorthM, entry - dir * d.in(300.0, 800.0), std::nullopt, kt);
+    ground_test::lineUp(c.route, dir, entry, kt, 0.0);
+    const double waitS = d.chance(0.5) ? d.in(10.0, 90.0) : 0.0;
+    if (waitS > 0.0) c.route.stand(waitS);
+    const double topKt = d.in(40.0, std::max(p.rotateKt - 10.0, 45.0));
+    ground_test::rejectedTakeOff(c.route, dir, p, topKt);
+    const int taxiDir = -dir;
+    ground_test::turnOffToTaxiway(c.route, dir, taxiDir, 12);
+    std::string what = fmt::format("rejected take-off {} at {:.0f} kt after {:.0f} s lined up, turning off, ends ",
+                                   dir > 0 ? "eastwards" : "westwards", topKt, waitS);
+    if (d.chance(0.6))
+        endOnTaxiway(d, c.route, taxiDir, 12, what, 0.3);
+    else
+        endByStand(d, c, taxiDir, kt, d.chance(0.5), what);
+    c.what = what;
+}
+
+void drawBacktrack(Draw& d, Case& c, const Performance& p) {
+    std::string what = "landing ";
+    if (d.chance(0.6)) {
+        c.route = ground_test::finalEastwards(p);
+        what += "from the final";
+    } else {
+        const double first = d.in(40.0, p.touchDownKt - 5.0), metres = d.in(300.0, 1500.0);
+        c.route = ground_test::firstHeardRollingOut(p, first, metres);
+        what += fmt::format("first heard rolling out at {:.0f} kt, slowing to 30 kt over {:.0f} m", first, metres);
+    }
+    const double stop = std::max(p.rollOutM, c.route.points().back().eastM + 200.0) + d.in(0.0, 400.0);
+    const double standS = d.in(30.0, 150.0);
+    if (d.chance(0.3)) {
+        c.route.to(ground_test::kRunwayNorthM, stop - 150.0, std::nullopt, 15)
+            .to(ground_test::kRunwayNorthM, stop, std::nullopt, 0)
+            .stand(standS + 60.0);
+        c.what = what + fmt::format(", stopping on the runway at {:.0f} m, ends standing there {:.0f} s", stop,
+                                    standS + 60.0);
+        return;
+    }
+    const double kt = d.in(p.taxiLeastKt, p.taxiMostKt);
+    const double off = stop - d.in(300.0, 800.0);
+    ground_test::stopAndBacktrack(c.route, stop, standS, off, kt);
+    const double up = off - 50.0;
+    const int taxiDir = up > 240.0 ? -1 : 1;
+    ground_test::turnOffToTaxiway(c.route, -1, taxiDir, std::min(kt, 12.0));
+    what += fmt::format(", stopping on the runway at {:.0f} m for {:.0f} s, backtracking at {:.0f} kt to {:.0f} m, "
+                        "ends ",
+                        stop, standS, kt, off);
+    drawGroundEnd(d, c, taxiDir, kt, what);
+    c.what = what;
+}
+
+void drawFaults(Draw& d, Case& c) {
+    FeedFaults& f = c.faults;
+    f.seed = c.seed;
+    f.fieldElevationFt = kFieldElevationFt;
+    const double end = c.route.points().back().t;
+    f.quantumM = d.chance(0.2) ? 0.0 : d.in(3.0, 19.0);
+    const double shiftNorth = d.in(0.0, f.quantumM), shiftEast = d.in(0.0, f.quantumM);
+    c.gridOrigin = pointAt(shiftNorth, shiftEast);
+    f.noiseM = d.chance(0.15) ? 0.0 : d.in(0.5, 5.0);
+    f.staleShare = d.in(0.0, 0.4);
+    f.zeroSpeedShare = d.chance(0.3) ? d.in(0.05, 0.3) : 0.0;
+    f.speedNoiseKt = d.chance(0.5) ? d.in(0.5, 3.0) : 0.0;
+    f.flipShare = d.chance(0.5) ? d.in(0.01, 0.05) : 0.0;
+    std::string feed = fmt::format("grid {:.0f} m shifted ({:.0f},{:.0f}), noise {:.1f} m, stale {:.0f}%", f.quantumM,
+                                   shiftNorth, shiftEast, f.noiseM, f.staleShare * 100.0);
+    if (f.zeroSpeedShare > 0.0) feed += fmt::format(", zero speeds {:.0f}%", f.zeroSpeedShare * 100.0);
+    if (f.speedNoiseKt > 0.0) feed += fmt::format(", speed noise {:.1f} kt", f.speedNoiseKt);
+    if (f.flipShare > 0.0) feed += fmt::format(", flips {:.0f}%", f.flipShare * 100.0);
+    // Pauses of the feed on the ground: one in the air is no ground
+    // movement's, and ends with a new object after a minute or so.
+    double firstOnGround = end, lastOnGround = 0.0;
+    for (double t = 0.0; t <= end; t += 1.0) {
+        if (ground_test::truthAt(c.route.points(), t).airborne != 0) continue;
+        firstOnGround = std::min(firstOnGround, t);
+        lastOnGround = t;
+    }
+    const int pauses = d.chance(0.4) || lastOnGround <= firstOnGround ? 0 : d.chance(0.7) ? 1 : 2;
+    for (int k = 0; k < pauses; ++k) {
+        const double at = d.in(firstOnGround, lastOnGround);
+        const double seconds = std::min(d.in(0.0, 150.0), lastOnGround - at);
+        f.pauses.emplace_back(at, seconds);
+        feed += fmt::format(", pause {:.0f} s at {:.0f} s", seconds, at);
+    }
+    if (d.chance(0.35)) {
+        f.stray = FeedFaults::Stray{d.in(0.0, end), d.in(20.0, 400.0), d.in(0.0, 360.0)};
+        feed += fmt::format(", stray {:.0f} m at {:.0f} s bearing {:.0f}", f.stray->metres, f.stray->at,
+                            f.stray->bearingDeg);
+    }
+    if (d.chance(0.2)) {
+        f.jumps = FeedFaults::Jumps{d.in(0.0, end), d.in(5.0, 60.0)};
+        feed += fmt::format(", jumps {:.0f} s from {:.0f} s", f.jumps->seconds, f.jumps->from);
+    }
+    c.feed = feed;
+}
+
+Case drawCase(std::uint64_t seed) {
+    Draw d(seed);
+    Case c;
+    c.seed = seed;
+    // The movements, the ones with most ways to go wrong drawn most often.
+    constexpr Movement kMovements[] = {Movement::arrival,         Movement::arrival,    Movement::departure,
+                                       Movement::departure,       Movement::taxiThrough, Movement::tow,
+                                       Movement::helicopter,      Movement::helicopter, Movement::rejectedTakeOff,
+                                       Movement::backtrack,       Movement::backtrack,  Movement::goAround};
+    c.movement = kMovements[d.pick(static_cast<int>(std::size(kMovements)))];
+    c.type = c.movement == Movement::helicopter ? kHelicopter : kTypes[d.pick(static_cast<int>(std::size(kTypes)))];
+    const Performance p = ground_test::performanceOf(c.type.category);
+    switch (c.movement) {
+        case Movement::arrival:
+            drawArrival(d, c, p);
+            break;
+        case Movement::departure:
+            drawDeparture(d, c, p);
+            break;
+        case Movement::taxiThrough:
+            drawTaxiThrough(d, c, p);
+            break;
+        case Movement::tow:
+            drawTow(d, c);
+            break;
+        case Movement::helicopter:
+            drawHelicopter(d, c);
+            break;
+        case Movement::rejectedTakeOff:
+            drawRejectedTakeOff(d, c, p);
+            break;
+        case Movement::backtrack:
+            drawBacktrack(d, c, p);
+            break;
+        case Movement::goAround: {
+            const double lowestFt = d.in(20.0, 150.0);
+            c.route = ground_test::goAround(p, lowestFt);
+            c.what = fmt::format("go-around down to {:.0f} ft over the runway", lowestFt);
+            break;
+        }
+    }
+    drawFaults(d, c);
+    if (std::getenv("VLNT_GROUND_CLEAN") != nullptr) {
+        c.faults = FeedFaults{};
+        c.faults.seed = seed;
+        c.faults.fieldElevationFt = kFieldElevationFt;
+        c.faults.noiseM = c.faults.quantumM = c.faults.staleShare = c.faults.flipShare = 0.0;
+        c.gridOrigin = pointAt(0, 0);
+        c.feed = "a clean feed";
+    }
+    return c;
+}
+
+std::string caseLine(const Case& c) {
+    return fmt::format("seed {}: {}, {} ({}); {}", c.seed, c.what, c.type.code, c.type.categoryName, c.feed);
+}
+
+struct Finding {
+    std::string property, detail;
+};
+
+class RandomGroundFlights : public ground_test::GroundRuns {
+protected:
+    // The engine afresh for the next case, the apron and the models with it.
+    void freshCase() {
+        freshEngine();
+        sim.answerCreations = true;
+        sim.terrainFt = kFieldElevationFt;
+        g_engineServices.findStandNear = gf_findStandNear;
+        makeApron();
+        addModel("PA28", std::nullopt, 5.4 / 1852.0);
+        liveries["PA28"] = "Piper Cherokee";
+    }
+
+    std::vector<Finding> runCase(const Case& c) {
+        freshCase();
+        const double end = c.route.points().back().t;
+        const std::vector<Fix> fixes = engine_test::realFeed(
+            [&](double t) { return ground_test::truthAt(c.route.points(), t); }, 0.0, end, c.gridOrigin, c.faults);
+        if (fixes.size() < 2) return {};
+        const bool endsOnGround = !c.route.points().back().aboveFieldFt;
+        engine_test::Rec r;
+        r.hexId = 4844322;
+        r.callsign = "KLM1235";
+        r.type = c.type.code;
+        // Long enough after the delayed stream's end for the stand to be
+        // taken (3 minutes) and for a climb away that should not be.
+        const double lastS = fixes.back().t + 30.0 + (endsOnGround ? 200.0 : 60.0);
+        bool wasOnTheGround = false;
+        // The run checks each tick's turn against the turn rate: what it
+        // finds is kept for the case's report rather than failing each tick.
+        testing::TestPartResultArray perTick;
+        Watched w;
+        {
+            const testing::ScopedFakeTestPartResultReporter catching(
+                testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &perTick);
+            w = run(r, fixes, static_cast<std::int32_t>(lastS * 100.0), [&](const LiveAc& ac) {
+                wasOnTheGround = wasOnTheGround || ac.groundMode != 0;
+                return !endsOnGround && wasOnTheGround && ac.phase == AcPhase::flying &&
+                       ac.altitudeFt > kFieldElevationFt + 1500.0;
+            });
+        }
+        if (std::getenv("VLNT_GROUND_TRACE") != nullptr) {
+            trace(w, fixes);
+            for (const std::string& line : log.lines()) fmt::print("log: {}\n", line);
+        }
+        std::vector<Finding> found;
+        const auto judge = [&](const char* property, const Verdict& v) {
+            if (v) found.push_back({property, *v});
+        };
+        const double ceiling = ceilingKt(c.type.category);
+        judge("one object", ground_test::oneObject(w));
+        // Half a second's measuring adds up to a knot.
+        judge("pace", ground_test::taxiPace(w, c.route, ceiling + 1.0));
+        if (endsOnGround) judge("stays down", ground_test::staysDown(w, fixes, 20.0));
+        if (c.type.category != SizeCategory::Rotorcraft) judge("nose along", ground_test::noseAlong(w, 3.0, 30.0));
+        // 20 s to settle: the stream's first standing report comes up to 15
+        // s after the stop, and the aircraft comes to rest on its way to it.
+        judge("stands", ground_test::standsWithTheStream(w, c.route, fixes, ceiling, 20.0, 30.0, 45.0));
+        if (c.endStand && endsOnGround)
+            judge("parks", ground_test::parksOn(w, fixes, standPoint(*c.endStand), 180.0));
+        judge("no circle", ground_test::noCircle(w, c.route, 330.0, 90.0));
+        if (perTick.size() > 0) {
+            std::string first = perTick.GetTestPartResult(0).message();
+            std::replace(first.begin(), first.end(), '\n', ' ');
+            found.push_back({"turn rate", fmt::format("{} ticks, the first: {}", perTick.size(), first)});
+        }
+        return found;
+    }
+
+    // The path second by second beside the delayed stream, to see a case.
+    static void trace(const Watched& w, const std::vector<Fix>& fixes) {
+        for (const Watched::Place& p : w.path) {
+            if (p.tick % 100 != 0) continue;
+            const GeoPoint stream = engine_test::streamAt(fixes, p.tick / 100.0 - 30.0);
+            fmt::print("t={} {} roll {} ground {} alt {:.0f} hdg {:.0f} N {:.1f} E {:.1f}  stream N {:.1f} E {:.1f}\n",
+                       p.tick / 100, gf_phaseName(p.phase), p.roll, p.onGround, p.altitudeFt - kFieldElevationFt,
+                       p.heading * kRadToDeg, (p.at.lat - engine_test::kFieldLat) * kMetresPerDegreeLat,
+                       gf_lonDifference(engine_test::kFieldLon, p.at.lon) * gf_metresPerDegreeLon(p.at.lat),
+                       (stream.lat - engine_test::kFieldLat) * kMetresPerDegreeLat,
+                       gf_lonDifference(engine_test::kFieldLon, stream.lon) * gf_metresPerDegreeLon(stream.lat));
+        }
+    }
+};
+
+// Every case drawn keeps every property; the failing ones are reported with
+// their seeds and cases, and a summary counts them by property.
+TEST_F(RandomGroundFlights, EveryDrawnMovementKeepsItsObjectPaceHoldsStandAndWay) {
+    std::vector<std::uint64_t> seeds;
+    if (const char* one = std::getenv("VLNT_GROUND_SEED")) {
+        seeds.push_back(std::strtoull(one, nullptr, 10));
+    } else {
+        const char* count = std::getenv("VLNT_GROUND_CASES");
+        const int n = count != nullptr ? std::atoi(count) : kDefaultCases;
+        for (int k = 1; k <= n; ++k) seeds.push_back(static_cast<std::uint64_t>(k));
+    }
+    const bool everyFailure = std::getenv("VLNT_GROUND_EVERY_FAILURE") != nullptr;
+    const bool listOnly = std::getenv("VLNT_GROUND_LIST") != nullptr;
+    int failed = 0;
+    std::map<std::string, std::vector<std::uint64_t>> byProperty;
+    for (const std::uint64_t seed : seeds) {
+        const Case c = drawCase(seed);
+        if (listOnly) {
+            fmt::print("{}\n", caseLine(c));
+            continue;
+        }
+        if (seeds.size() == 1) fmt::print("{}\n", caseLine(c));
+        const std::vector<Finding> found = runCase(c);
+        if (found.empty()) continue;
+        ++failed;
+        std::string report = caseLine(c);
+        for (const Finding& f : found) {
+            report += fmt::format("\n  {}: {}", f.property, f.detail);
+            byProperty[f.property].push_back(seed);
+        }
+        if (failed <= kMostPrintedCases) ADD_FAILURE() << report;
+        if (everyFailure) fmt::print("{}\n", report);
+    }
+    std::string summary = fmt::format("{} of {} cases failed", failed, seeds.size());
+    for (const auto& [property, failing] : byProperty) {
+        summary += fmt::format("\n  {}: {} (seeds", property, failing.size());
+        for (std::size_t k = 0; k < std::min<std::size_t>(failing.size(), 30); ++k) summary += fmt::format(" {}", failing[k]);
+        summary += failing.size() > 30 ? " ...)" : ")";
+    }
+    if (failed == 0) fmt::print("{}\n", summary);
+    EXPECT_EQ(failed, 0) << summary;
+}
+
+}  // namespace

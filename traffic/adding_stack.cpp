@@ -172,10 +172,12 @@ bool updateLiveAc(LiveAc& aircraft) {
     try {
         switch (aircraft.lifeState) {
             case AcLifeState::buffer:
+                lf_passUnansweredReport(aircraft);
                 lf_stepBufferedAc(aircraft);
                 break;
             case AcLifeState::active:
-                lf_updateActiveAc(aircraft);
+                lf_passUnansweredReport(aircraft);
+                if (aircraft.lifeState == AcLifeState::active) lf_updateActiveAc(aircraft);
                 break;
             case AcLifeState::adding2sim:
                 lf_giveUpUnmatchedCreation(aircraft);

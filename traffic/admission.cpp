@@ -19,6 +19,7 @@ constexpr double kStraightAirNm = 0.2429805615550756;     // 450 m
 constexpr double kStraightGroundNm = 0.010799136069114472;  // 20 m
 constexpr double kGroundWaitCapSeconds = 15.0;
 constexpr double kSpeedSlackKt = 5.0;
+constexpr std::int32_t kBeforeSpawnTicks = 400;
 
 // A sample that only repeats what the queue already says: too soon after the
 // last record, a speed that jumps, or too little progress on a straight track.
@@ -109,6 +110,16 @@ void lf_dispatchStreamRecord(StreamRecord& record) {
             break;
         decodeExisting(*aircraft, report);
     }
+}
+
+void lf_passUnansweredReport(LiveAc& aircraft) {
+    // Not yet in the simulator, it must have its samples before its first
+    // falls due: it is spawned, or dropped, a few seconds before.
+    const std::int32_t now = g_tick.load();
+    const bool spawnNear = aircraft.lifeState == AcLifeState::buffer && !aircraft.samples.empty() &&
+                           now >= aircraft.samples.front().dueTick - kBeforeSpawnTicks;
+    if (const std::optional<PosSample> report = gf_takeUnansweredReport(aircraft, now, spawnNear))
+        decodeExisting(aircraft, *report);
 }
 
 void lf_appendLiveAcWrapped(StreamRecord& record) {

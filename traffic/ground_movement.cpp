@@ -37,6 +37,7 @@ constexpr double kMidSampleMostKt = 43.0;
 constexpr std::int32_t kMidSampleGapTicks = 600;
 constexpr double kSpeedChangeKt = 5.0;
 constexpr double kCreepKt = 5.0;
+constexpr std::int64_t kQuietBesideAStandTicks = 6000;
 // A control point of a taxi curve is brought onto the line ahead of the nose
 // when it lies at least this share of its distance ahead.
 constexpr double kControlAheadShare = 0.25;
@@ -153,21 +154,26 @@ void lf_taxiTurn(LiveAc& aircraft) {
     }
 }
 
-// An arrival creeping to the end of its stream looks for a stand there.
+// An arrival creeping to the end of its stream looks for a stand there;
+// any aircraft whose stream has been quiet a minute beside a stand has
+// parked there (towed there, say, its transponder off).
 void lf_lookForStand(LiveAc& aircraft) {
     const std::deque<PosSample>& queue = aircraft.samples;
     if (queue.back().stationary == 0 || !gf_parkFileLoaded()) return;
     const AcPhase before = aircraft.prevPhase;
-    if (aircraft.towed == 0 &&
-        (before == AcPhase::parked || before == AcPhase::pushing_back || before == AcPhase::pushed_back))
-        return;  // a departure that stops on its way out only waits
+    // A departure that stops on its way out waits.
+    const bool departure = aircraft.towed == 0 && (before == AcPhase::parked || before == AcPhase::pushing_back ||
+                                                   before == AcPhase::pushed_back);
     if (aircraft.refillState < 1) {
-        if (queue.size() >= 2 && queue[1].groundSpeedKt <= kCreepKt &&
+        if (!departure && queue.size() >= 2 && queue[1].groundSpeedKt <= kCreepKt &&
             gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(queue.back())) <= kCreepNm)
             try2Park(aircraft, false);
-    } else {
-        try2Park(aircraft, aircraft.wantsStand != 0);
+        return;
     }
+    const bool quietLong = aircraft.holding != 0 &&
+                           static_cast<std::int64_t>(now()) - aircraft.holdStartTick >= kQuietBesideAStandTicks;
+    if (departure && !quietLong) return;
+    try2Park(aircraft, aircraft.wantsStand != 0 || quietLong);
 }
 
 // Ticks to go from standing at s0 to s1, speeding up evenly to s1's speed.

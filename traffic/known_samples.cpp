@@ -73,7 +73,11 @@ double offHeadingDeg(const LiveAc& aircraft, const PosSample& from, const PosSam
 // pause of a minute or so is no new aircraft, nor is a take-off roll begun
 // in it).
 double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
-    const double heldTicks = std::max(static_cast<double>(now() - static_cast<std::int64_t>(aircraft.holdStartTick)), 0.0);
+    // Since it held, or since the stream was last heard: the stream moves on
+    // through a pause of the feed while the aircraft still has samples.
+    const double heldTicks =
+        std::max({static_cast<double>(now() - static_cast<std::int64_t>(aircraft.holdStartTick)),
+                  gf_reportSilenceS(aircraft) * 100.0, 0.0});
     // Reports passed on together (their first ones with stale speed
     // fields) show their speed in the newest of them.
     const PosSample* newest = gf_takenReport(aircraft, 0);

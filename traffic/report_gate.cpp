@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "foundation/log.h"
 #include "traffic/ac_texts.h"
@@ -20,17 +21,34 @@ constexpr double kReachShare = 1.25;
 // least this long: over a few seconds the feed's grid alone shows 30 kt.
 constexpr double kShownOverS = 10.0;
 constexpr std::size_t kTakenKept = 8;
-// Reports standing together where the last one taken could not have got
-// to: a move the feed did not report, borne out by three of them. A stray
-// is one report, and reports jumping about an aircraft scatter far wider.
+// Reports agreeing with each other where the last one taken could not have
+// got to: a move the feed did not report, borne out by three of them. A
+// stray is one report, and reports jumping about an aircraft scatter far
+// wider than where it stands or taxis.
 constexpr double kStandingFieldKt = 3.0;
-constexpr std::size_t kStandingRunConfirmed = 3;
-// A report going on from a held one goes the same way, within this.
+constexpr std::size_t kRunConfirmed = 3;
+// A report going on from a held run goes the same way, within this; one
+// going on from a lone report held does not go back the way it came.
 constexpr double kSameWayRad = 45.0 * kDegToRad;
+constexpr double kNotBackRad = 90.0 * kDegToRad;
 // Where the feed went quiet this long the aircraft may have moved unheard,
 // at half the speed it taxis at most (a push-back, a line-up).
 constexpr double kSilenceS = 20.0;
 constexpr double kUnheardShare = 0.5;
+// From this speed on the runway an aircraft keeps its way (a take-off or
+// landing roll), going sideways at half its speed at most; its way is told
+// by reports this far apart.
+constexpr double kRollKt = 40.0;
+constexpr double kAsideShare = 0.5;
+constexpr double kWayKnownM = 20.0;
+constexpr double kWayRecentS = 20.0;
+// A lone report held waits for the next report until this long before it
+// falls due (20 s after it came: the next comes within 15 s while the feed
+// talks); unanswered, one the last report taken could reach stands (the
+// stream's last report after a stray, say). One only a move unheard in a
+// pause could reach must be answered.
+constexpr std::int32_t kLoneWaitTicks = 1000;
+constexpr std::uint8_t kNotLone = 0, kLoneUnheard = 1, kLoneInReach = 2;
 
 double secondsBetween(const PosSample& from, const PosSample& to) {
     const std::int64_t ticks = static_cast<std::int64_t>(to.streamTick) - from.streamTick;
@@ -46,6 +64,10 @@ double bearingBetween(const PosSample& from, const PosSample& to) {
 }
 
 double metresPerSecond(double kt) { return kt * kMetersPerNm / 3600.0; }
+
+double knotsBetween(const PosSample& from, const PosSample& to) {
+    return metresBetween(from, to) / secondsBetween(from, to) * 3600.0 / kMetersPerNm;
+}
 
 // How far (m) a report `seconds` after another may lie from it when the
 // evidence shows the aircraft at `evidenceKt`.
@@ -64,51 +86,113 @@ bool standingRun(const std::deque<PosSample>& held) {
     return std::all_of(held.begin(), held.end(), [&](const PosSample& r) { return standTogether(held.front(), r); });
 }
 
-// Whether `report` goes on from the reports held: it stands with them; or
-// it leaves where two or more of them stood, as fast as its speed fields
-// show; or it goes on the way they went from the last report taken,
-// farther, and no faster than its speed fields or their way so far show.
-bool goesOnFrom(const PosSample& last, const std::deque<PosSample>& heldReports, const PosSample& report) {
-    const PosSample& held = heldReports.back();
+// Whether two reports agree: standing together, or moving, the newer where
+// the older's way at their speed fields gets to.
+bool agree(const PosSample& older, const PosSample& newer) {
+    if (standTogether(older, newer)) return true;
+    return !standing(older) && !standing(newer) &&
+           metresBetween(older, newer) <=
+               reachM(std::max(older.groundSpeedKt, newer.groundSpeedKt), secondsBetween(older, newer));
+}
+
+// Whether `report` goes on from the reports held back since the last one
+// taken: it stands with them; or it leaves where two or more of them stood,
+// as fast as its speed fields show; or, from a lone report held (after a
+// pause, or after a stray), it goes anywhere but back the way that one came,
+// no faster than its fields or the aircraft's taxiing show; or it goes on
+// the way a run of them went from the last report taken, farther, and no
+// faster than its speed fields or their way so far show.
+bool goesOnFrom(const LiveAc& aircraft, const PosSample& last, const PosSample& report) {
+    const LiveAc::ReportGate& gate = aircraft.reportGate;
+    const PosSample& held = gate.held.back();
+    const double seconds = secondsBetween(held, report);
     if (standTogether(held, report)) return true;
-    if (heldReports.size() >= 2 && standingRun(heldReports))
-        return metresBetween(held, report) <= reachM(report.groundSpeedKt, secondsBetween(held, report));
+    if (gate.held.size() >= 2 && standingRun(gate.held))
+        return metresBetween(held, report) <= reachM(report.groundSpeedKt, seconds);
+    if (gate.held.size() == 1 && gate.heldLone != 0) {
+        const double kt =
+            std::max(report.groundSpeedKt, std::min(knotsBetween(held, report), gf_taxiCeilingKt(aircraft.sizeCategory)));
+        const double turned = gf_normaliseRad(bearingBetween(held, report) - bearingBetween(last, held));
+        return metresBetween(held, report) <= reachM(kt, seconds) && std::fabs(turned) < kNotBackRad;
+    }
     if (metresBetween(last, report) <= metresBetween(last, held)) return false;
-    const double way = bearingBetween(last, held);
-    if (std::fabs(gf_normaliseRad(bearingBetween(held, report) - way)) > kSameWayRad) return false;
+    if (std::fabs(gf_normaliseRad(bearingBetween(held, report) - bearingBetween(last, held))) > kSameWayRad)
+        return false;
     // A move whose first reports had stale speed fields: its way so far shows its speed.
-    const double heldKt = metresBetween(last, held) / secondsBetween(last, held) * 3600.0 / kMetersPerNm;
-    return metresBetween(held, report) <=
-           reachM(std::max({held.groundSpeedKt, report.groundSpeedKt, heldKt}), secondsBetween(held, report));
+    const double heldKt = knotsBetween(last, held);
+    return metresBetween(held, report) <= reachM(std::max({held.groundSpeedKt, report.groundSpeedKt, heldKt}), seconds);
 }
 
-// The speed the positions of the reports taken show, over the last ten
-// seconds or more, and no more than the aircraft taxis: positions alone
-// never show a take-off roll.
+// The speed the positions of the reports taken on the ground show, over the
+// last ten seconds or more, and no more than the aircraft taxis: positions
+// alone never show a take-off roll, nor do its reports in the air (or on the
+// way down, before its wheels touched) a speed on the ground.
 double shownKt(const LiveAc& aircraft) {
-    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
-    if (taken.size() < 2) return 0.0;
+    const LiveAc::ReportGate& gate = aircraft.reportGate;
+    const std::deque<PosSample>& taken = gate.taken;
+    if (taken.size() < 2 || gate.judgedTaken == 0 || taken.back().airborne != 0) return 0.0;
     const PosSample& newest = taken.back();
-    auto from = taken.begin();
-    for (auto it = taken.begin(); it + 1 != taken.end(); ++it)
-        if (secondsBetween(*it, newest) >= kShownOverS) from = it;
-    const double kt = metresBetween(*from, newest) / secondsBetween(*from, newest) * 3600.0 / kMetersPerNm;
-    return std::min(kt, gf_taxiCeilingKt(aircraft.sizeCategory));
+    auto from = taken.end() - 1;
+    const auto oldest = taken.end() - 1 - std::min<std::ptrdiff_t>(gate.judgedTaken, taken.size() - 1);
+    for (auto it = taken.end() - 1; it != oldest;) {
+        --it;
+        if (it->airborne != 0) break;
+        from = it;
+        if (secondsBetween(*it, newest) >= kShownOverS) break;
+    }
+    if (from == taken.end() - 1) return 0.0;
+    return std::min(knotsBetween(*from, newest), gf_taxiCeilingKt(aircraft.sizeCategory));
 }
 
-// Reports are judged while the aircraft is on the ground, or (not yet in
-// the simulator) while its stream is.
+// The way the aircraft went to the last report taken, from the newest one
+// before it that lies far enough back to tell, lately (a track field may be
+// stale).
+std::optional<double> wayToLast(const LiveAc& aircraft) {
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    const PosSample& last = taken.back();
+    for (auto it = taken.rbegin() + 1; it != taken.rend() && secondsBetween(*it, last) <= kWayRecentS; ++it)
+        if (metresBetween(*it, last) >= kWayKnownM) return bearingBetween(*it, last);
+    return std::nullopt;
+}
+
+// A moving aircraft keeps its way: it does not go back (a turn on the spot
+// lies within the feed's scatter); fast on its take-off or landing roll it
+// turns off it no faster than half its speed sideways.
+bool keepsItsWay(const LiveAc& aircraft, const PosSample& last, const PosSample& report, double evidenceKt) {
+    if (evidenceKt < kStandingFieldKt) return true;
+    const std::optional<double> way = wayToLast(aircraft);
+    if (!way) return true;
+    const double off = gf_normaliseRad(bearingBetween(last, report) - *way);
+    const double metres = metresBetween(last, report);
+    const double scatterM = kScatterReachNm * kMetersPerNm;
+    const double along = metres * std::cos(off), aside = std::fabs(metres * std::sin(off));
+    if (along < -scatterM) return false;
+    return evidenceKt < kRollKt ||
+           aside <= scatterM + secondsBetween(last, report) * metresPerSecond(kAsideShare * evidenceKt);
+}
+
+// Reports are judged while the aircraft is on the ground, and reports on
+// the ground (of an aircraft not yet set down by the simulator, say); in the
+// air the feed's reports are good.
 bool judged(const LiveAc& aircraft, const PosSample& last, const PosSample& report) {
     if (report.streamTick == 0 || last.streamTick == 0) return false;
-    if (aircraft.groundMode != 0) return true;
-    return aircraft.lifeState != AcLifeState::active && last.airborne == 0 && report.airborne == 0;
+    return aircraft.groundMode != 0 || report.airborne == 0;
 }
 
-std::vector<PosSample> take(LiveAc& aircraft, std::vector<PosSample> reports) {
-    std::deque<PosSample>& taken = aircraft.reportGate.taken;
-    for (const PosSample& report : reports) taken.push_back(report);
-    while (taken.size() > kTakenKept) taken.pop_front();
+std::vector<PosSample> take(LiveAc& aircraft, std::vector<PosSample> reports, bool judged = true) {
+    LiveAc::ReportGate& gate = aircraft.reportGate;
+    for (const PosSample& report : reports) gate.taken.push_back(report);
+    while (gate.taken.size() > kTakenKept) gate.taken.pop_front();
+    gate.judgedTaken = judged ? gate.judgedTaken + static_cast<std::uint32_t>(reports.size()) : 0;
     return reports;
+}
+
+std::vector<PosSample> passHeld(LiveAc& aircraft, const PosSample* report) {
+    std::deque<PosSample>& held = aircraft.reportGate.held;
+    std::vector<PosSample> passed(held.begin(), held.end());
+    held.clear();
+    if (report != nullptr) passed.push_back(*report);
+    return take(aircraft, std::move(passed));
 }
 
 // Reports that moved nothing are counted; the first of an aircraft is logged.
@@ -127,6 +211,14 @@ void ignoreHeld(LiveAc& aircraft) {
 
 double gf_reportSilenceS(const LiveAc& aircraft) { return aircraft.reportGate.silenceS; }
 
+std::optional<PosSample> gf_takeUnansweredReport(LiveAc& aircraft, std::int32_t now, bool atOnce) {
+    LiveAc::ReportGate& gate = aircraft.reportGate;
+    if (gate.held.size() != 1 || gate.heldLone != kLoneInReach) return std::nullopt;
+    if (!atOnce && now < gate.held.front().dueTick - kLoneWaitTicks) return std::nullopt;
+    std::vector<PosSample> passed = passHeld(aircraft, nullptr);
+    return passed.front();
+}
+
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
     return k < taken.size() ? &taken[taken.size() - 1 - k] : nullptr;
@@ -140,34 +232,54 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
     gate.lastHeardTick = report.streamTick;
     if (gate.taken.empty() || !judged(aircraft, gate.taken.back(), report)) {
         gate.held.clear();
-        return take(aircraft, {report});
+        return take(aircraft, {report}, false);
     }
     const PosSample last = gate.taken.back();
-    const double silenceS = gate.silenceS;
-    const double unheardM =
-        silenceS >= kSilenceS ? silenceS * metresPerSecond(kUnheardShare * gf_taxiCeilingKt(aircraft.sizeCategory)) : 0.0;
+    const double metres = metresBetween(last, report);
     const double evidenceKt = std::max({report.groundSpeedKt, last.groundSpeedKt, shownKt(aircraft)});
-    const bool goesOnFromHeld = !gate.held.empty() && goesOnFrom(last, gate.held, report);
-    if (metresBetween(last, report) <= reachM(evidenceKt, secondsBetween(last, report)) + unheardM) {
-        // Back on its way: what was held back was a stray, unless this one
-        // goes on from it (a move whose first reports had stale speed fields).
-        std::vector<PosSample> passed;
-        if (goesOnFromHeld) passed.assign(gate.held.begin(), gate.held.end());
-        gate.held.clear();
-        if (!goesOnFromHeld) ignoreHeld(aircraft);
-        passed.push_back(report);
-        return take(aircraft, std::move(passed));
-    }
-    // Held back: a stray, a jump, or the first report of a move the feed did
-    // not show. Reports standing together where it could not have got to
-    // are the aircraft moved unseen once there are three of them.
-    if (!gate.held.empty() && !standTogether(gate.held.back(), report) && !goesOnFromHeld) ignoreHeld(aircraft);
-    gate.held.push_back(report);
-    if (!standingRun(gate.held) || gate.held.size() < kStandingRunConfirmed) {
-        while (gate.held.size() > kStandingRunConfirmed) gate.held.pop_front();
+    const double reach = keepsItsWay(aircraft, last, report, evidenceKt)
+                             ? reachM(evidenceKt, secondsBetween(last, report))
+                             : 0.0;
+    if (getenv("GATEDEBUG")) fmt::print("GATE t {} st {} gs {:.1f} air {} d {:.0f} m reach {:.0f} last (st {} gs {:.1f}) held {} lone {} shown {:.1f} silence {:.0f}\n", g_tick.load(), report.streamTick, report.groundSpeedKt, report.airborne, metres, reach, last.streamTick, last.groundSpeedKt, gate.held.size(), gate.heldLone, shownKt(aircraft), gate.silenceS);
+    // Where the feed went quiet the aircraft may have moved unheard (a
+    // line-up, a push-back, a tow): a lone report there waits for the next.
+    const double unheardM = gate.silenceS >= kSilenceS ? gate.silenceS * metresPerSecond(kUnheardShare *
+                                                                                         gf_taxiCeilingKt(aircraft.sizeCategory))
+                                                       : 0.0;
+    if (gate.held.empty()) {
+        if (metres <= reach) return take(aircraft, {report});
+        // Held back: a stray, a jump, or the first report of a move the feed
+        // did not show.
+        gate.heldLone = metres <= reach + unheardM ? kLoneUnheard : kNotLone;
+        gate.held.push_back(report);
         return {};
     }
-    std::vector<PosSample> passed(gate.held.begin(), gate.held.end());
-    gate.held.clear();
-    return take(aircraft, std::move(passed));
+    const bool goesOn = goesOnFrom(aircraft, last, report);
+    if (goesOn || (metres > reach && agree(gate.held.back(), report))) {
+        // A lone report borne out by the next, standing with it or going on
+        // with its speed shown; a run of reports with stale speed fields
+        // borne out by one that the last report taken can reach; three
+        // reports in a row that agree with each other outvote the one taken
+        // before them (itself a jump, say, or a move the feed did not show).
+        const bool lone = gate.heldLone != 0 && gate.held.size() == 1;
+        const bool borneOut = goesOn && ((lone && (standTogether(gate.held.back(), report) || !standing(report))) ||
+                                         metres <= reach);
+        const bool agreeing =
+            gate.held.size() + 1 >= kRunConfirmed &&
+            std::adjacent_find(gate.held.begin(), gate.held.end(), [](const PosSample& a, const PosSample& b) {
+                return !agree(a, b);
+            }) == gate.held.end() &&
+            agree(gate.held.back(), report);
+        if (borneOut || agreeing) return passHeld(aircraft, &report);
+        gate.held.push_back(report);
+        while (gate.held.size() > kRunConfirmed) gate.held.pop_front();
+        return {};
+    }
+    // What was held back moved nothing. After it, even a report the last
+    // one taken could reach waits for the next to bear it out: in a stretch
+    // of jumping reports one now and then lies within reach.
+    ignoreHeld(aircraft);
+    gate.heldLone = metres <= reach ? kLoneInReach : metres <= reach + unheardM ? kLoneUnheard : kNotLone;
+    gate.held.push_back(report);
+    return {};
 }

@@ -5,6 +5,8 @@
 // to and fro. Traffic thread.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "traffic/aircraft_records.h"
@@ -20,3 +22,8 @@ const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k);
 
 // How long (s) the feed was quiet before the newest report of the aircraft.
 double gf_reportSilenceS(const LiveAc& aircraft);
+
+// A lone report held back after a stray, within reach of the last report
+// taken, that no report has answered by shortly before it falls due (or at
+// once): taken as it is, to be passed on.
+std::optional<PosSample> gf_takeUnansweredReport(LiveAc& aircraft, std::int32_t now, bool atOnce);

@@ -57,6 +57,7 @@ constexpr int kDefaultCases = 150;
 constexpr int kDefaultCases = 400;
 #endif
 constexpr int kMostPrintedCases = 25;  // failing cases printed in full; the rest are counted
+constexpr double kGoodReportsS = 30.0;  // good reports before and after a stray or jumps
 
 enum class Movement { arrival, departure, taxiThrough, tow, helicopter, rejectedTakeOff, backtrack, goAround };
 
@@ -421,13 +422,18 @@ void drawFaults(Draw& d, Case& c) {
         f.pauses.emplace_back(at, seconds);
         feed += fmt::format(", pause {:.0f} s at {:.0f} s", seconds, at);
     }
-    if (d.chance(0.35)) {
-        f.stray = FeedFaults::Stray{d.in(0.0, end), d.in(20.0, 400.0), d.in(0.0, 360.0)};
+    // A stray or a stretch of jumps lies within the stream, half a minute of
+    // good reports before and after it: a stream that starts or ends with
+    // them (all it says of the aircraft) tells nothing to judge them by.
+    const double strayFrom = kGoodReportsS, strayTo = end - kGoodReportsS;
+    if (d.chance(0.35) && strayTo > strayFrom) {
+        f.stray = FeedFaults::Stray{d.in(strayFrom, strayTo), d.in(20.0, 400.0), d.in(0.0, 360.0)};
         feed += fmt::format(", stray {:.0f} m at {:.0f} s bearing {:.0f}", f.stray->metres, f.stray->at,
                             f.stray->bearingDeg);
     }
-    if (d.chance(0.2)) {
-        f.jumps = FeedFaults::Jumps{d.in(0.0, end), d.in(5.0, 60.0)};
+    if (d.chance(0.2) && strayTo - 5.0 > strayFrom) {
+        const double seconds = d.in(5.0, std::min(60.0, strayTo - strayFrom));
+        f.jumps = FeedFaults::Jumps{d.in(strayFrom, strayTo - seconds), seconds};
         feed += fmt::format(", jumps {:.0f} s from {:.0f} s", f.jumps->seconds, f.jumps->from);
     }
     c.feed = feed;
@@ -546,7 +552,7 @@ protected:
         const double ceiling = ceilingKt(c.type.category);
         judge("one object", ground_test::oneObject(w));
         // Half a second's measuring adds up to a knot.
-        judge("pace", ground_test::taxiPace(w, c.route, ceiling + 1.0));
+        judge("pace", ground_test::taxiPace(w, c.route, fixes, ceiling + 1.0));
         if (endsOnGround) judge("stays down", ground_test::staysDown(w, fixes, 20.0));
         if (c.type.category != SizeCategory::Rotorcraft) judge("nose along", ground_test::noseAlong(w, 3.0, 30.0));
         // 20 s to settle: the stream's first standing report comes up to 15

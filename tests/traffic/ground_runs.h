@@ -351,6 +351,12 @@ inline void judgeStops(const Watched& w, const Route& route, const GeoPoint& sta
 // an aircraft rolls for its take-off or out after its landing.
 inline constexpr double kRunwayNorthM = -600.0;
 
+inline double metresOffTheRunway(const GeoPoint& at) {
+    return std::max(std::fabs((at.lat - engine_test::kFieldLat) * kMetresPerDegreeLat - kRunwayNorthM) - 40.0, 0.0);
+}
+// Within this of the runway an aircraft enters it or leaves it.
+inline constexpr double kRunwayApproachM = 60.0;
+
 inline bool onTheRunway(const GeoPoint& at) {
     return std::fabs((at.lat - engine_test::kFieldLat) * kMetresPerDegreeLat - kRunwayNorthM) <= 40.0;
 }
@@ -459,11 +465,22 @@ inline bool routeRollsNear(const Route& route, double t, double kt, double slack
     return false;
 }
 
+// Whether the delayed feed reports the aircraft rolling on the runway
+// faster than `kt` within `slackS` seconds of the time (s): its speed fields
+// are all the engine knows of a roll (a stale one included).
+inline bool feedRollsNear(const std::vector<Fix>& fixes, double t, double kt, double slackS) {
+    return std::any_of(fixes.begin(), fixes.end(), [&](const Fix& f) {
+        return std::fabs(f.t - t) <= slackS && f.sample.groundSpeedKt > kt && onTheRunway(gf_samplePoint(f.sample));
+    });
+}
+
 // Off the runway's take-off and landing rolls, never faster over half a
 // second than `ceilingKt`. A roll is the engine's own (rolling out, or
-// taking off) or, on the runway, one the delayed route makes within a
-// minute: the aircraft lags or leads the delayed stream a little there.
-inline Verdict taxiPace(const Watched& w, const Route& route, double ceilingKt) {
+// taking off) or, near the runway, one the delayed route makes or the
+// delayed feed reports within a minute: the aircraft lags or leads the
+// delayed stream a little there, entering the runway behind a stream that
+// already rolls, say.
+inline Verdict taxiPace(const Watched& w, const Route& route, const std::vector<Fix>& fixes, double ceilingKt) {
     constexpr std::size_t kWindow = 50;
     double fastest = 0.0;
     std::string when;
@@ -473,14 +490,17 @@ inline Verdict taxiPace(const Watched& w, const Route& route, double ceilingKt) 
         if (to.tick - from.tick != static_cast<std::int32_t>(kWindow)) continue;
         const double kt = metresBetween(from.at, to.at) / kMetersPerNm * 3600.0 / (kWindow / 100.0);
         if (kt <= ceilingKt || kt <= fastest) continue;
-        bool onGround = true, roll = false, runway = false;
+        bool onGround = true, roll = false, runway = false, nearTheRunway = false;
         for (std::size_t j = k - kWindow; j <= k; ++j) {
             onGround = onGround && w.path[j].onGround;
             roll = roll || w.path[j].roll;
             runway = runway || onTheRunway(w.path[j].at);
+            nearTheRunway = nearTheRunway || metresOffTheRunway(w.path[j].at) <= kRunwayApproachM;
         }
         if (!onGround || roll) continue;
-        if (runway && routeRollsNear(route, secondsOf(to.tick) - 30.0, ceilingKt, 60.0)) continue;
+        const double delayed = secondsOf(to.tick) - 30.0;
+        if (runway && routeRollsNear(route, delayed, ceilingKt, 60.0)) continue;
+        if (nearTheRunway && feedRollsNear(fixes, delayed, ceilingKt, 30.0)) continue;
         fastest = kt;
         when = fmt::format("{:.0f} kt at {:.1f} s, {}", kt, secondsOf(to.tick), gf_phaseName(to.phase));
     }
@@ -524,17 +544,20 @@ inline Verdict noseAlong(const Watched& w, double leastKt, double mostDeg) {
 // While the stream stands (each stop of the route that the feed reports),
 // the aircraft stays within `reachM` of where it stands and turns no more
 // than `mostTurnDeg` in any minute (driving onto a stand apart). It is
-// judged from `settleS` after the delayed stream's first report there,
+// judged from `settleS` after the delayed stream's first report there (not
+// one of a stray or a jump),
 // plus the time the aircraft then still needs to get there, up to 5 s
 // before the delayed stream moves off.
 inline Verdict standsWithTheStream(const Watched& w, const Route& route, const std::vector<Fix>& fixes,
                                    double ceilingKt, double settleS, double reachM, double mostTurnDeg) {
     const double end = route.points().back().t;
     for (const auto& [from, to] : route.standing()) {
-        const auto first = std::lower_bound(fixes.begin(), fixes.end(), from,
-                                            [](const Fix& f, double v) { return f.t < v; });
-        if (first == fixes.end() || first->t >= to) continue;
+        // The first report there: a stray or a jump says nothing of it.
         const GeoPoint there = gf_samplePoint(truthAt(route.points(), from));
+        const auto first = std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) {
+            return f.t >= from && metresBetween(gf_samplePoint(f.sample), there) <= 30.0;
+        });
+        if (first == fixes.end() || first->t >= to) continue;
         const Watched::Place* heard = placeAt(w, first->t + 30.0);
         if (heard == nullptr) continue;
         // Behind then (after a pause, or slowed in a turn), it comes on at

@@ -230,6 +230,29 @@ bool lf_finishTheWay(LiveAc& aircraft) {
     return true;
 }
 
+// Moving samples close beside or behind the nose, as near as the feed's
+// reports wander (a stale speed field on reports scattering about where the
+// aircraft comes to rest): the aircraft would creep round a circle to each.
+// It passes them; the last one it stands at, where it is.
+void lf_passCloseBehind(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    while (queue.size() >= 2 && queue[1].stationary == 0) {
+        const GeoPoint next = gf_samplePoint(queue[1]);
+        const double offNose =
+            std::fabs(gf_normaliseRad(gf_bearingRad(gf_acPoint(aircraft), next) - aircraft.heading));
+        if (gf_distanceNm(gf_acPoint(aircraft), next) > kStandingNoiseNm || offNose < kCreepRoundOffRad) return;
+        if (queue.size() >= 3) {
+            queue.erase(queue.begin() + 1);
+            continue;
+        }
+        queue[1].lat = aircraft.lat;
+        queue[1].lon = aircraft.lon;
+        queue[1].groundSpeedKt = 0.0;
+        queue[1].stationary = 1;
+        return;
+    }
+}
+
 double normalised(double angle) { return gf_normaliseRad(angle); }
 }  // namespace
 
@@ -245,7 +268,8 @@ void nextPosGround(LiveAc& aircraft) {
             if (aircraft.leavingStand != 0) lf_leaveParked(aircraft);
             break;
         default:
-            if (lf_waitToLeave(aircraft) || lf_finishTheWay(aircraft)) break;
+            if (aircraft.phase == AcPhase::taxi) lf_passCloseBehind(aircraft);
+            if (aircraft.samples.size() < 2 || lf_waitToLeave(aircraft) || lf_finishTheWay(aircraft)) break;
             lf_taxiTurn(aircraft);
             if (aircraft.phase == AcPhase::taxi) lf_lookForStand(aircraft);
             break;

@@ -236,7 +236,10 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
     }
     const PosSample last = gate.taken.back();
     const double metres = metresBetween(last, report);
-    const double evidenceKt = std::max({report.groundSpeedKt, last.groundSpeedKt, shownKt(aircraft)});
+    // Two reports in a row that show it standing outweigh the way it came:
+    // a stray beside an aircraft come to rest moves nothing.
+    const double evidenceKt = std::max({report.groundSpeedKt, last.groundSpeedKt,
+                                        standing(report) && standing(last) ? 0.0 : shownKt(aircraft)});
     const double reach = keepsItsWay(aircraft, last, report, evidenceKt)
                              ? reachM(evidenceKt, secondsBetween(last, report))
                              : 0.0;

@@ -96,6 +96,9 @@ struct Case {
     FeedFaults faults;
     GeoPoint gridOrigin;
     std::optional<int> endStand;  // a free stand within 30 m of where the stream ends, that fits
+    // When the stream stands after its push-back (the program pushes its own
+    // length, two and a half stand radii, and turns by its half span).
+    std::optional<double> pushedStandS;
 };
 
 // Draws from the seed's generator.
@@ -238,6 +241,7 @@ void drawDeparture(Draw& d, Case& c, const Performance& p) {
         c.route = standingAtAStand(d, standId, what);
         const double startS = d.in(10.0, 60.0);
         ground_test::pushBack(c.route, dir, 2.0 * standRadiusM(standId), startS);
+        c.pushedStandS = c.route.standing().back().first;
         what += fmt::format(", pushed back, engines started {:.0f} s", startS);
         entry = c.route.points().back().eastM + dir * d.in(300.0, 800.0);
     } else {
@@ -298,6 +302,7 @@ void drawTow(Draw& d, Case& c) {
     c.route = standingAtAStand(d, from, what);
     const double startS = d.in(10.0, 60.0);
     ground_test::pushBack(c.route, dir, 2.0 * standRadiusM(from), startS, true);
+    c.pushedStandS = c.route.standing().back().first;
     const double kt = d.in(4.0, 8.0);
     what += fmt::format(", pushed back and standing {:.0f} s, towed at {:.0f} kt to ", startS, kt);
     const StandStop stop = drawStop(d, to, d.chance(0.6), what);
@@ -424,10 +429,20 @@ void drawFaults(Draw& d, Case& c) {
     }
     // A stray or a stretch of jumps lies within the stream, half a minute of
     // good reports before and after it: a stream that starts or ends with
-    // them (all it says of the aircraft) tells nothing to judge them by.
+    // them (all it says of the aircraft) tells nothing to judge them by. Nor
+    // does a stray that is the first report after a pause, where it could
+    // as well be the aircraft moved unheard: it lies outside the pauses.
     const double strayFrom = kGoodReportsS, strayTo = end - kGoodReportsS;
+    const auto inAPause = [&](double t) {
+        return std::any_of(f.pauses.begin(), f.pauses.end(),
+                           [&](const auto& p) { return t >= p.first - 15.0 && t < p.first + p.second; });
+    };
     if (d.chance(0.35) && strayTo > strayFrom) {
-        f.stray = FeedFaults::Stray{d.in(strayFrom, strayTo), d.in(20.0, 400.0), d.in(0.0, 360.0)};
+        double at = d.in(strayFrom, strayTo);
+        for (int k = 0; k < 8 && inAPause(at); ++k) at = d.in(strayFrom, strayTo);
+        if (!inAPause(at)) f.stray = FeedFaults::Stray{at, d.in(20.0, 400.0), d.in(0.0, 360.0)};
+    }
+    if (f.stray) {
         feed += fmt::format(", stray {:.0f} m at {:.0f} s bearing {:.0f}", f.stray->metres, f.stray->at,
                             f.stray->bearingDeg);
     }
@@ -557,7 +572,8 @@ protected:
         if (c.type.category != SizeCategory::Rotorcraft) judge("nose along", ground_test::noseAlong(w, 3.0, 30.0));
         // 20 s to settle: the stream's first standing report comes up to 15
         // s after the stop, and the aircraft comes to rest on its way to it.
-        judge("stands", ground_test::standsWithTheStream(w, c.route, fixes, ceiling, 20.0, 30.0, 45.0));
+        judge("stands", ground_test::standsWithTheStream(w, c.route, fixes, ceiling, 20.0, 30.0, 45.0, c.pushedStandS,
+                                                         30.0 + c.type.halfSpanM));
         if (c.endStand && endsOnGround)
             judge("parks", ground_test::parksOn(w, fixes, standPoint(*c.endStand), 180.0));
         judge("no circle", ground_test::noCircle(w, c.route, 330.0, 90.0));

@@ -542,16 +542,20 @@ inline Verdict noseAlong(const Watched& w, double leastKt, double mostDeg) {
 }
 
 // While the stream stands (each stop of the route that the feed reports),
-// the aircraft stays within `reachM` of where it stands and turns no more
+// the aircraft stays within `standingReachM` of where it stands (after its
+// push-back, whose length and turn are the program's own, within
+// `pushedReachM` of it) and turns no more
 // than `mostTurnDeg` in any minute (driving onto a stand apart). It is
 // judged from `settleS` after the delayed stream's first report there (not
 // one of a stray or a jump),
 // plus the time the aircraft then still needs to get there, up to 5 s
 // before the delayed stream moves off.
 inline Verdict standsWithTheStream(const Watched& w, const Route& route, const std::vector<Fix>& fixes,
-                                   double ceilingKt, double settleS, double reachM, double mostTurnDeg) {
+                                   double ceilingKt, double settleS, double standingReachM, double mostTurnDeg,
+                                   std::optional<double> pushedStandS = std::nullopt, double pushedReachM = 0.0) {
     const double end = route.points().back().t;
     for (const auto& [from, to] : route.standing()) {
+        const double reachM = pushedStandS && from == *pushedStandS ? pushedReachM : standingReachM;
         // The first report there: a stray or a jump says nothing of it.
         const GeoPoint there = gf_samplePoint(truthAt(route.points(), from));
         const auto first = std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) {

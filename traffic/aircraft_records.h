@@ -208,6 +208,7 @@ struct LiveAc : AcBase {
         std::uint32_t judgedTaken = 0;  // the newest reports taken that were judged (on the ground)
         std::int32_t lastHeardTick = 0;  // the stream tick of the last report, taken or not
         double silenceS = 0.0;           // how long the feed was quiet before it
+        double heldSilenceS = 0.0;       // how long it was quiet before the first report held
         std::uint8_t heldLone = 0;       // the report held waits for the next alone (after a pause or a stray)
     } reportGate;
     std::uint8_t lastSearchWide = 0;  // the last stand search at lastSearchLat/Lon was the wide one

@@ -30,7 +30,6 @@ constexpr double kStandNearNm = 0.0458963282937365;       // 85 m
 constexpr double kStandGiveUpNm = 0.10799136069114472;    // 200 m
 constexpr double kLandingBoxDeg = 0.00015;
 constexpr double kTakeOffSeenKt = 43.0;
-constexpr double kRolledOutKt = 30.0;
 constexpr double kWellUpFt = 50.0;
 // Slower than the last report by this much at take-off speeds, the stream
 // rolls out: a take-off run never slows down.
@@ -73,11 +72,12 @@ double offHeadingDeg(const LiveAc& aircraft, const PosSample& from, const PosSam
 // pause of a minute or so is no new aircraft, nor is a take-off roll begun
 // in it).
 double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
-    // Since it held, or since the stream was last heard: the stream moves on
-    // through a pause of the feed while the aircraft still has samples.
+    // Since it held, or since the stream was last heard of where it was: the
+    // stream moves on through a pause of the feed (or reports that moved
+    // nothing) while the aircraft still has samples.
     const double heldTicks =
         std::max({static_cast<double>(now() - static_cast<std::int64_t>(aircraft.holdStartTick)),
-                  gf_reportSilenceS(aircraft) * 100.0, 0.0});
+                  gf_reportSilenceS(aircraft) * 100.0, gf_secondsSinceTakenBefore(aircraft, sample) * 100.0, 0.0});
     // Reports passed on together (their first ones with stale speed
     // fields) show their speed in the newest of them.
     const PosSample* newest = gf_takenReport(aircraft, 0);

@@ -25,6 +25,9 @@ inline constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // coarse grid and its noise. So far a report may also lie from where the
 // aircraft is without moving it.
 inline constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
+// Slower than this on the ground a landed aircraft has rolled out: its
+// stream may stand, wander or turn back as a taxiing one's does.
+inline constexpr double kRolledOutKt = 30.0;
 // This far off the nose (the tail when pushed) the way on the ground lies
 // where an aircraft creeps round a small circle to turn onto it.
 inline constexpr double kCreepRoundOffRad = 27.0 * (kPi / 180.0);

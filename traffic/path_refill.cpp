@@ -24,8 +24,7 @@ constexpr std::int32_t kHoldTicks = 300;
 constexpr std::int32_t kTicksPerMinute = 6000;
 constexpr std::int32_t kWeekTicks = 60480000;
 constexpr double kTaxiCollisionFactor = 1.2;
-// Slower than this a landed aircraft has rolled out.
-constexpr double kRolledOutKt = 30.0;
+
 
 bool categoryAllowed(SizeCategory category) {
     switch (category) {

@@ -10,7 +10,6 @@
 #include "traffic/ac_texts.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
-#include "traffic/state.h"
 
 namespace {
 
@@ -189,6 +188,8 @@ std::vector<PosSample> take(LiveAc& aircraft, std::vector<PosSample> reports, bo
 
 std::vector<PosSample> passHeld(LiveAc& aircraft, const PosSample* report) {
     std::deque<PosSample>& held = aircraft.reportGate.held;
+    // Passed on together, they come after the feed's silence before the first.
+    aircraft.reportGate.silenceS = std::max(aircraft.reportGate.silenceS, aircraft.reportGate.heldSilenceS);
     std::vector<PosSample> passed(held.begin(), held.end());
     held.clear();
     if (report != nullptr) passed.push_back(*report);
@@ -210,6 +211,13 @@ void ignoreHeld(LiveAc& aircraft) {
 }  // namespace
 
 double gf_reportSilenceS(const LiveAc& aircraft) { return aircraft.reportGate.silenceS; }
+
+double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& report) {
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    for (std::size_t k = taken.size(); k-- > 1;)
+        if (taken[k].streamTick == report.streamTick) return secondsBetween(taken[k - 1], report);
+    return 0.0;
+}
 
 std::optional<PosSample> gf_takeUnansweredReport(LiveAc& aircraft, std::int32_t now, bool atOnce) {
     LiveAc::ReportGate& gate = aircraft.reportGate;
@@ -243,7 +251,6 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
     const double reach = keepsItsWay(aircraft, last, report, evidenceKt)
                              ? reachM(evidenceKt, secondsBetween(last, report))
                              : 0.0;
-    if (getenv("GATEDEBUG")) fmt::print("GATE t {} st {} gs {:.1f} air {} d {:.0f} m reach {:.0f} last (st {} gs {:.1f}) held {} lone {} shown {:.1f} silence {:.0f}\n", g_tick.load(), report.streamTick, report.groundSpeedKt, report.airborne, metres, reach, last.streamTick, last.groundSpeedKt, gate.held.size(), gate.heldLone, shownKt(aircraft), gate.silenceS);
     // Where the feed went quiet the aircraft may have moved unheard (a
     // line-up, a push-back, a tow): a lone report there waits for the next.
     const double unheardM = gate.silenceS >= kSilenceS ? gate.silenceS * metresPerSecond(kUnheardShare *
@@ -251,6 +258,7 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
                                                        : 0.0;
     if (gate.held.empty()) {
         if (metres <= reach) return take(aircraft, {report});
+        gate.heldSilenceS = gate.silenceS;
         // Held back: a stray, a jump, or the first report of a move the feed
         // did not show.
         gate.heldLone = metres <= reach + unheardM ? kLoneUnheard : kNotLone;
@@ -282,6 +290,7 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
     // one taken could reach waits for the next to bear it out: in a stretch
     // of jumping reports one now and then lies within reach.
     ignoreHeld(aircraft);
+    gate.heldSilenceS = gate.silenceS;
     gate.heldLone = metres <= reach ? kLoneInReach : metres <= reach + unheardM ? kLoneUnheard : kNotLone;
     gate.held.push_back(report);
     return {};

@@ -22,6 +22,9 @@ const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k);
 
 // How long (s) the feed was quiet before the newest report of the aircraft.
 double gf_reportSilenceS(const LiveAc& aircraft);
+// How long (s) before a report taken the one taken before it came (reports
+// between them moved nothing); 0 when it is not among the reports taken.
+double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& report);
 
 // A lone report held back after a stray, within reach of the last report
 // taken, that no report has answered by shortly before it falls due (or at

@@ -308,6 +308,12 @@ TEST_F(RealWiring, ScanBoxesRestartTheRunWhichScansAndUsesWhatItFound) {
     // Both scans are done with.
     EXPECT_EQ(testing_support::storedParameterValue(parametersPath(), "SCAN_LIVERIES"), "false");
     EXPECT_EQ(testing_support::storedParameterValue(parametersPath(), "SCAN_AIRPORTS"), "false");
+    // The scan found no light aircraft and no helicopter (the earlier one
+    // had both): the processing switched their traffic off in the run's own
+    // parameters file, not in the user's.
+    EXPECT_TRUE(log_.contains("LIGHT_AIRCRAFT temporarily switched off"));
+    EXPECT_EQ(testing_support::storedParameterValue(parametersPath(), "LIGHT_AIRCRAFT"), "false");
+    EXPECT_EQ(testing_support::storedParameterValue(parametersPath(), "HELICOPTERS"), "false");
 }
 
 // The user in the air, with the park airport in sight: the automatic radius,

@@ -129,7 +129,7 @@ TEST_F(AcEvents, AnAircraftCreatedOnItsStandParksWithEnginesOff) {
 
 TEST_F(AcEvents, TheRemovedObjectOfARespawningAircraftSendsItBackToTheBuffer) {
     Rec r;
-    makeActive(r, 1000);
+    ASSERT_NO_FATAL_FAILURE(makeActive(r, 1000));
     LiveAc* aircraft = live(r.hexId);
     aircraft->lastThrottle = 3;
     aircraft->lastFlaps = 2;
@@ -153,7 +153,7 @@ TEST_F(AcEvents, ARemovedObjectErasesItsAircraftAndItsFlightPlan) {
     testing_support::TempDir folder;
     g_flightPlanFolder = folder.path();
     Rec r;
-    makeActive(r, 1000);
+    ASSERT_NO_FATAL_FAILURE(makeActive(r, 1000));
     LiveAc* aircraft = live(r.hexId);
     const std::uint32_t objectId = aircraft->objectId;
     const auto plan = folder.path() / (std::to_string(objectId) + ".pln");
@@ -178,7 +178,7 @@ TEST_F(AcEvents, AParkedAircraftsRemovedObjectFreesItsStandUnlessAnotherHoldsItB
         SCOPED_TRACE(c.name);
         Rec r;
         r.hexId = ++hexId;
-        makeActive(r, g_tick.load() + 200);
+        ASSERT_NO_FATAL_FAILURE(makeActive(r, g_tick.load() + 200));
         LiveAc& aircraft = *live(r.hexId);
         aircraft.phase = AcPhase::parked;
         aircraft.groundMode = 1;
@@ -255,7 +255,7 @@ TEST_F(AcEvents, ACreatedEntryWhoseAircraftIsGoneIsDoneAndActivatesNoOther) {
     ASSERT_EQ(stateOf(r.hexId), AcLifeState::adding2sim);
     tick(200);
     EXPECT_TRUE(g_createdAcs.empty()) << "the old entry is done";
-    EXPECT_EQ(stateOf(r.hexId), AcLifeState::adding2sim) << "not activated by the old object's entry";
+    ASSERT_EQ(stateOf(r.hexId), AcLifeState::adding2sim) << "not activated by the old object's entry";
     EXPECT_EQ(live(r.hexId)->objectId, 0U);
 }
 

@@ -63,7 +63,7 @@ TEST_F(TickJob, RangeRequestsAndTheUserAircraftEveryHundredTicksRangeEveryTwenty
 
 TEST_F(TickJob, ActiveAircraftSendAPositionBlockEveryTick) {
     Rec r;
-    makeActive(r, 1000);
+    ASSERT_NO_FATAL_FAILURE(makeActive(r, 1000));
     const std::uint32_t objectId = sim.objectOf(r.hexId);
     tick();
     ASSERT_EQ(sim.positions.size(), 1U);
@@ -74,11 +74,11 @@ TEST_F(TickJob, ActiveAircraftSendAPositionBlockEveryTick) {
 
 TEST_F(TickJob, AnActiveAircraftWithoutSamplesOrObjectIsLoggedAndRemoved) {
     Rec a;
-    makeActive(a, 1000);
+    ASSERT_NO_FATAL_FAILURE(makeActive(a, 1000));
     Rec b;
     b.hexId = 30000;
     b.callsign = "DLH7";
-    makeActive(b, g_tick.load() + 200);
+    ASSERT_NO_FATAL_FAILURE(makeActive(b, g_tick.load() + 200));
     const std::uint32_t objectA = sim.objectOf(a.hexId);
     live(a.hexId)->samples.clear();
     live(b.hexId)->objectId = 0;
@@ -150,7 +150,7 @@ TEST_F(TickJob, LoweringMaxLiveSelRemovesTheFarthestActiveAircraft) {
         r.hexId = ++hexId;
         r.callsign = "KLM" + std::to_string(hexId);
         r.lat = kFieldLat + offset;
-        makeActive(r, g_tick.load() + 200);
+        ASSERT_NO_FATAL_FAILURE(makeActive(r, g_tick.load() + 200));
     }
     MAX_LIVE_SEL.value = 2;
     tick(5);
@@ -167,7 +167,7 @@ TEST_F(TickJob, LoweringMaxLiveSelRemovesTheFarthestActiveAircraft) {
 
 TEST_F(TickJob, ResetEmptiesEveryTableAndQueue) {
     Rec r;
-    makeActive(r, 1000);
+    ASSERT_NO_FATAL_FAILURE(makeActive(r, 1000));
     feed(r);
     g_liveCreateQueue.push_back(requestFor(1));
     g_staticCreateQueue.push_back(requestFor(2));

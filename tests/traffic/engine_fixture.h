@@ -396,6 +396,8 @@ protected:
     }
     // An airborne aircraft fed two records (the second due far later, so it
     // stays while the test runs), spawned, created and active after its 200 ticks.
+    // Call it inside ASSERT_NO_FATAL_FAILURE: its assertions end only itself,
+    // and a caller going on would use a record that may be gone.
     void makeActive(Rec r, std::int32_t due = 3000) {
         feedPair(r, due, 0.01, 100000);
         tickTo(due - 100 + 1);

@@ -130,12 +130,12 @@ TEST_F(Spawn, MaxLiveSelZeroErasesAndAFullTableMakesTheFarthestGiveWay) {
     nearOne.hexId = 21000;
     nearOne.callsign = "KLM21";
     nearOne.lat = kFieldLat + 0.5;
-    makeActive(nearOne, 1000);
+    ASSERT_NO_FATAL_FAILURE(makeActive(nearOne, 1000));
     Rec farOne;
     farOne.hexId = 22000;
     farOne.callsign = "KLM22";
     farOne.lat = kFieldLat + 2.0;
-    makeActive(farOne, g_tick.load() + 200);
+    ASSERT_NO_FATAL_FAILURE(makeActive(farOne, g_tick.load() + 200));
     const std::int32_t start = g_tick.load();
 
     // A newcomer 1 degree north: the one 2 degrees north gives way.
@@ -251,7 +251,7 @@ TEST_F(Spawn, GhostsGiveWayToTheirAircraft) {
     Rec ghost2;
     ghost2.hexId = 30000;
     ghost2.callsign = "XYZ9_";
-    makeActive(ghost2, g_tick.load() + 200);
+    ASSERT_NO_FATAL_FAILURE(makeActive(ghost2, g_tick.load() + 200));
     Rec real2 = ghost2;
     real2.hexId = 30001;
     real2.callsign = "XYZ9";
@@ -279,7 +279,7 @@ TEST_F(Spawn, GhostsGiveWayToTheirAircraft) {
     Rec real3;
     real3.hexId = 31000;
     real3.callsign = "QRS5";
-    makeActive(real3, g_tick.load() + 200);
+    ASSERT_NO_FATAL_FAILURE(makeActive(real3, g_tick.load() + 200));
     Rec ghost3 = real3;
     ghost3.hexId = 31001;
     ghost3.callsign = "QRS5_";

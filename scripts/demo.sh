@@ -21,11 +21,14 @@
 #                               aircraft park on its stands (no live traffic)
 #   scripts/demo.sh --real-feed the real-feed scenario: aircraft landing, taxiing
 #                               in, pushed back, holding short, taking off, towed
-#                               and standing at Schiphol, replayed as a real feed
-#                               sends them (tools/realtraffic/scenarios/
-#                               eham_real_feed.txt, realtraffic --real-feed); it
-#                               then judges how faithfully the program moved each
-#                               one on the ground (scripts/ground_fidelity.py)
+#                               and standing at Schiphol, one standing with
+#                               jumping reports, a helicopter landing and lifting
+#                               off, a landing stopping on its runway and
+#                               backtracking, replayed as a real feed sends them
+#                               (tools/realtraffic/scenarios/eham_real_feed.txt,
+#                               realtraffic --real-feed); it then judges how
+#                               faithfully the program moved each one on the
+#                               ground (scripts/ground_fidelity.py)
 #   scripts/demo.sh --check     also fails (exit code 1) unless the program
 #                               ended with 0, the log shows the simulator
 #                               connected, RealTraffic connected at level 2
@@ -507,6 +510,7 @@ if ((real_feed)); then
   say "ground fidelity under the real feed (seed ${VLNT_DEMO_SEED:-1})"
   python3 scripts/ground_fidelity.py --truth "$demo/realtraffic/truth.csv" \
     --positions "$demo/simulator/simulator-positions.csv" --stand-report "$stands" \
+    --world "$demo/simulator/simulator-world.json" \
     --delay "${VLNT_DEMO_DELAY:-30}" >"$demo/ground-fidelity.txt" 2>&1
   cat "$demo/ground-fidelity.txt"
   judged=$(grep -cE '^  (ok|FAIL|MISS) ' "$demo/ground-fidelity.txt")

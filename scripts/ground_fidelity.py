@@ -2,9 +2,10 @@
 """How faithfully the program moved each aircraft on the ground in a demo run
 with a replayed feed: the stand-in RealTraffic's truth (each aircraft's
 noise-free position over time, `realtraffic replay --truth`) beside the
-stand-in simulator's position log (`simulator --positions`) and its stand
+stand-in simulator's position log (`simulator --positions`), its stand
 report (the largest angle between an object's nose, or tail when pushed back,
-and the way it moved).
+and the way it moved) and its world dump (`simulator --world`: every AI
+object it was asked to create).
 
 The program plays each stream back a fixed delay after it arrives, so the
 object at time T is compared with the truth at T - delay. Per aircraft:
@@ -18,22 +19,31 @@ object at time T is compared with the truth at T - delay. Per aircraft:
   ground speed was at most 10 kt;
 - the fastest it went on the ground outside the runway's take-off and landing
   rolls (while the truth at the delayed time, or within 30 s of it, is on the
-  ground at 40 kt or more): an aircraft taxis at 30 kt at most, however late
-  it is (within 31 kt, for the speed's window).
+  ground at 40 kt or more, and where the truth itself goes faster than a
+  taxi, as a helicopter lifting off below 35 kt, which the program's reader
+  takes for the ground): an aircraft taxis at 30 kt at most, however late it
+  is (within 31 kt, for the speed's window); after a stream that ended on
+  the ground the aircraft stands where it ended, and is judged so;
+- one object over the run: the program shows each aircraft as one AI object,
+  not removed and created again;
+- after a stream that ended on the ground, once the delayed clock has passed
+  its end, no climb: the aircraft rises at most 20 ft above the lowest it
+  stood (how far it moved from where the stream ended is shown beside it).
 
 Prints a line of figures per aircraft and one verdict line per rule; exit
 code 1 when a rule (not a goal) fails.
 
     ground_fidelity.py --truth truth.csv --positions simulator-positions.csv
-                       --stand-report simulator-stands.txt [--delay 30]
+                       --stand-report simulator-stands.txt --world simulator-world.json [--delay 30]
 """
 import argparse
 import bisect
 import csv
+import json
 import math
 import re
 import sys
-from collections import defaultdict
+from collections import defaultdict, namedtuple
 
 ANGLE_LIMIT_DEG = 30.0
 MEDIAN_LIMIT_M = 10.0
@@ -45,6 +55,7 @@ SPEED_WINDOW_S = 1.0       # the object's speed over this much time either side
 TAXI_LIMIT_KT = 31.0       # 30 kt, and what a speed over two seconds may add
 ROLL_KT = 40.0             # this fast on the ground the feed is on a take-off or landing roll
 ROLL_MARGIN_S = 30.0       # and so much either side of it
+RISE_LIMIT_FT = 20.0       # after a stream that ended on the ground, no higher above where it stood
 EARTH_RADIUS_M = 6371008.8
 METRES_PER_SECOND_PER_KNOT = 1852.0 / 3600.0
 
@@ -76,14 +87,29 @@ def read_truth(path):
     return {k: sorted(v) for k, v in tracks.items()}
 
 
+# One line of the stand-in's position log.
+Position = namedtuple("Position", "t lat lon ground altitude_ft object_id")
+
+
 def read_positions(path):
-    """tail -> samples (t, lat, lon, on ground), by time; all objects of one tail together."""
+    """tail -> Positions, by time; all objects of one tail together."""
     tracks = defaultdict(list)
     with open(path, newline="") as f:
         for row in csv.DictReader(f):
-            tracks[row["tail"]].append((float(row["unix_s"]), float(row["lat"]), float(row["lon"]),
-                                        row["on_ground"] == "1"))
+            tracks[row["tail"]].append(Position(float(row["unix_s"]), float(row["lat"]), float(row["lon"]),
+                                                row["on_ground"] == "1", float(row["altitude_ft"]),
+                                                int(row["object_id"])))
     return {k: sorted(v) for k, v in tracks.items()}
+
+
+def read_objects(path):
+    """tail -> the AI objects the stand-in was asked to create for it: (id, why it was removed or None)."""
+    with open(path) as f:
+        world = json.load(f)
+    objects = defaultdict(list)
+    for o in world["aiObjects"]:
+        objects[o["tailNumber"]].append((o["id"], o.get("removeReason")))
+    return dict(objects)
 
 
 def read_angles(path):
@@ -99,8 +125,8 @@ def read_angles(path):
 
 
 def truth_at(track, t):
-    """(lat, lon, on ground) at t, linear between the two samples around it;
-    on the ground only when both are; None outside the track."""
+    """(lat, lon, on ground, speed kt) at t, linear between the two samples
+    around it; on the ground only when both are; None outside the track."""
     if not track or t < track[0][0] or t > track[-1][0]:
         return None
     low, high = 0, len(track) - 1
@@ -113,18 +139,26 @@ def truth_at(track, t):
     a, b = track[low], track[high]
     f = 0.0 if b[0] == a[0] else (t - a[0]) / (b[0] - a[0])
     f = min(max(f, 0.0), 1.0)
-    return a[1] + f * (b[1] - a[1]), a[2] + f * (b[2] - a[2]), a[4] and b[4]
+    return a[1] + f * (b[1] - a[1]), a[2] + f * (b[2] - a[2]), a[4] and b[4], a[3] + f * (b[3] - a[3])
 
 
 def ground_distances(truth, positions, delay):
     """The object's distance from the truth delay seconds earlier, at each
     position logged while that truth is on the ground."""
     out = []
-    for t, lat, lon, _ in positions:
-        then = truth_at(truth, t - delay)
+    for p in positions:
+        then = truth_at(truth, p.t - delay)
         if then and then[2]:
-            out.append(metres(lat, lon, then[0], then[1]))
+            out.append(metres(p.lat, p.lon, then[0], then[1]))
     return out
+
+
+def truth_held(truth, t):
+    """As truth_at, and after a stream that ended on the ground where it ended:
+    an aircraft nobody reports any more stands where it was last seen."""
+    if truth and t > truth[-1][0] and truth[-1][4]:
+        return truth[-1][1], truth[-1][2], True, 0.0
+    return truth_at(truth, t)
 
 
 def lift_off(samples, ground):
@@ -150,19 +184,22 @@ def roll_start(times_speeds, lifted):
 
 
 def object_speeds(positions):
-    """(t, knots) from the positions SPEED_WINDOW_S either side."""
+    """(t, knots, on ground) from each object's positions SPEED_WINDOW_S either
+    side, by time: an object created again elsewhere did not move there."""
     out = []
-    for k, (t, lat, lon, _) in enumerate(positions):
-        a = b = k
-        while a > 0 and t - positions[a - 1][0] <= SPEED_WINDOW_S + 1e-6:
-            a -= 1
-        while b + 1 < len(positions) and positions[b + 1][0] - t <= SPEED_WINDOW_S + 1e-6:
-            b += 1
-        span = positions[b][0] - positions[a][0]
-        if span > 0:
-            m = metres(positions[a][1], positions[a][2], positions[b][1], positions[b][2])
-            out.append((t, m / span / METRES_PER_SECOND_PER_KNOT))
-    return out
+    for object_id in {p.object_id for p in positions}:
+        own = [p for p in positions if p.object_id == object_id]
+        for k, p in enumerate(own):
+            a = b = k
+            while a > 0 and p.t - own[a - 1].t <= SPEED_WINDOW_S + 1e-6:
+                a -= 1
+            while b + 1 < len(own) and own[b + 1].t - p.t <= SPEED_WINDOW_S + 1e-6:
+                b += 1
+            span = own[b].t - own[a].t
+            if span > 0:
+                m = metres(own[a].lat, own[a].lon, own[b].lat, own[b].lon)
+                out.append((p.t, m / span / METRES_PER_SECOND_PER_KNOT, p.ground))
+    return sorted(out)
 
 
 def roll_times(truth):
@@ -172,14 +209,16 @@ def roll_times(truth):
 
 def fastest_taxiing(truth, positions, delay):
     """(knots, time) of the fastest the object went on the ground while the
-    truth at the delayed time (and over the speed's window) is on the ground
-    and not within ROLL_MARGIN_S of a roll; None when it never was there."""
+    truth at the delayed time (and over the speed's window), held after a
+    stream that ended on the ground, is on the ground no faster than a taxi
+    and not within ROLL_MARGIN_S of a roll; None when it never was there. (A
+    helicopter below 35 kt is on the ground to the program's reader, also
+    while it lifts off or sets down.)"""
     rolls = roll_times(truth)
-    on_ground = {t: g for t, _, _, g in positions}
     best = None
-    for t, kt in object_speeds(positions):
-        window = [truth_at(truth, t - delay + d) for d in (-SPEED_WINDOW_S, 0.0, SPEED_WINDOW_S)]
-        if not on_ground[t] or not all(then and then[2] for then in window):
+    for t, kt, on_ground in object_speeds(positions):
+        window = [truth_held(truth, t - delay + d) for d in (-SPEED_WINDOW_S, 0.0, SPEED_WINDOW_S)]
+        if not on_ground or not all(then and then[2] and then[3] <= TAXI_LIMIT_KT for then in window):
             continue
         k = bisect.bisect_left(rolls, t - delay - ROLL_MARGIN_S)
         if k < len(rolls) and rolls[k] <= t - delay + ROLL_MARGIN_S:
@@ -189,9 +228,28 @@ def fastest_taxiing(truth, positions, delay):
     return best
 
 
+def after_ground_end(truth, positions, delay, run_end):
+    """After a stream that ended on the ground, once the delayed clock has
+    passed its end: (feet risen above the lowest the aircraft stood, metres
+    from where the stream ended, positions there); None when the stream ended
+    in the air, the run ended first or the aircraft was never shown. One
+    removed by then shows nothing more, which is no climb."""
+    if not truth or not positions or not truth[-1][4] or run_end < truth[-1][0] + delay:
+        return None
+    end_t, end_lat, end_lon = truth[-1][0] + delay, truth[-1][1], truth[-1][2]
+    floor = min([p.altitude_ft for p in positions if p.ground] or [p.altitude_ft for p in positions] or [0.0])
+    after = [p for p in positions if p.t > end_t]
+    rise = max((p.altitude_ft - floor for p in after), default=0.0)
+    moved = max((metres(p.lat, p.lon, end_lat, end_lon) for p in after), default=0.0)
+    return max(rise, 0.0), moved, len(after)
+
+
 class Judge:
-    def __init__(self, truth, positions, angles, delay):
+    def __init__(self, truth, positions, angles, delay, objects):
         self.truth, self.positions, self.angles, self.delay = truth, positions, angles, delay
+        self.objects = objects
+        # The whole log's end, not one aircraft's: whether the run outlived a stream.
+        self.run_end = max((p[-1].t for p in positions.values() if p), default=0.0)
         self.failures = 0
         self.lines = []
 
@@ -205,6 +263,16 @@ class Judge:
         run still passes. Reports may pause for longer than the playback
         delay, and then nobody knows where the aircraft is."""
         self.lines.append(f"  {'ok   ' if ok else 'MISS '} {text}")
+
+    def object_lives(self, objects, positions):
+        """When each object was shown, on the replay's clock, and why it went."""
+        start = min(track[0][0] for track in self.truth.values())
+        lives = []
+        for object_id, why in objects:
+            times = [p.t - start for p in positions if p.object_id == object_id]
+            shown = f"shown {min(times):.0f}-{max(times):.0f} s" if times else "never shown"
+            lives.append(f"object {object_id} {shown}{', ' + why if why else ''}")
+        return ": " + "; ".join(lives) if lives else ""
 
     def aircraft(self, callsign):
         truth = self.truth[callsign]
@@ -234,6 +302,12 @@ class Judge:
             figures.append("ground -")
             self.verdict(False, f"{callsign}: no position of it while the feed had it on the ground")
 
+        objects = self.objects.get(callsign, [])
+        figures.append(f"objects {len(objects)}")
+        self.verdict(len(objects) == 1, f"{callsign}: one object over the run (created "
+                     f"{'once' if len(objects) == 1 else f'{len(objects)} times'}"
+                     f"{'' if len(objects) == 1 else self.object_lives(objects, positions)})")
+
         taxiing = fastest_taxiing(truth, positions, self.delay)
         if taxiing is not None:
             figures.append(f"taxiing at most {taxiing[0]:.0f} kt")
@@ -241,11 +315,21 @@ class Judge:
                          f"{callsign}: on the ground outside take-off and landing at most {taxiing[0]:.1f} kt "
                          f"(within {TAXI_LIMIT_KT:.0f} kt)")
 
+        ended = after_ground_end(truth, positions, self.delay, self.run_end)
+        if ended is not None:
+            rise, drift, shown = ended
+            figures.append(f"after its stream rose {rise:.0f} ft, moved {drift:.0f} m")
+            self.verdict(rise <= RISE_LIMIT_FT,
+                         f"{callsign}: no climb after its stream ended on the ground: rose at most {rise:.0f} ft "
+                         f"(within {RISE_LIMIT_FT:.0f} ft) and moved up to {drift:.0f} m from where it ended "
+                         f"({shown} positions after the delayed end)")
+
         truth_lift = lift_off(truth, lambda s: s[4])
         if truth_lift is not None and truth[0][4]:
             truth_roll = roll_start([(s[0], s[3]) for s in truth], truth_lift)
-            object_lift = lift_off(positions, lambda s: s[3])
-            object_roll = roll_start(object_speeds(positions), object_lift) if object_lift is not None else None
+            object_lift = lift_off(positions, lambda s: s.ground)
+            object_roll = roll_start([(t, kt) for t, kt, _ in object_speeds(positions)],
+                                     object_lift) if object_lift is not None else None
             if truth_roll is None or object_roll is None:
                 figures.append("roll -")
                 self.verdict(False, f"{callsign}: its take-off roll was not seen in the stand-in")
@@ -270,9 +354,11 @@ def main():
     parser.add_argument("--truth", required=True)
     parser.add_argument("--positions", required=True)
     parser.add_argument("--stand-report", required=True)
+    parser.add_argument("--world", required=True)
     parser.add_argument("--delay", type=float, default=30.0)
     args = parser.parse_args()
-    judge = Judge(read_truth(args.truth), read_positions(args.positions), read_angles(args.stand_report), args.delay)
+    judge = Judge(read_truth(args.truth), read_positions(args.positions), read_angles(args.stand_report), args.delay,
+                  read_objects(args.world))
     return judge.judge()
 
 

@@ -3,6 +3,7 @@
 truth of a feed, the objects the stand-in logged and its stand report."""
 import contextlib
 import io
+import json
 import math
 import os
 import sys
@@ -38,36 +39,51 @@ class MadeUpRun:
     def __init__(self, folder):
         self.dir = folder
         self.truth = []       # (t, callsign, lat, lon, kt, ground)
-        self.positions = []   # (t, tail, lat, lon, ground)
+        self.positions = []   # (t, tail, lat, lon, ground, feet above the ground, object id)
         self.report = []
+        self.objects = {}     # object id -> (tail, why it was removed or None)
+        self.first_objects = {}  # tail -> the id of its first object
 
     def feed(self, callsign, motion, seconds):
         for t in range(seconds + 1):
             lat, lon, kt, ground = motion(t)
             self.truth.append((START + t, callsign, lat, lon, kt, ground))
 
-    def shown(self, tail, motion, seconds, delay=30.0, north_m=lambda k: 0.0, step=0.5, late=0.0):
+    def shown(self, tail, motion, seconds, delay=30.0, north_m=lambda k: 0.0, step=0.5, late=0.0, up_ft=None,
+              object_id=None, removed=None, first=0):
         """The object as the program shows it: the motion delay (and `late`)
-        seconds after the feed, moved north_m(k) metres at its k-th position."""
-        for k in range(int(seconds / step) + 1):
+        seconds after the feed, moved north_m(k) metres at its k-th position
+        (from the first-th on), up_ft(k) feet up (else 300 in the air)."""
+        if object_id is None:
+            object_id = self.first_objects.setdefault(tail, 101 + len(self.first_objects))
+        self.objects.setdefault(object_id, (tail, removed))
+        for k in range(first, int(seconds / step) + 1):
             lat, lon, _, ground = motion(k * step - late)
-            self.positions.append((START + delay + k * step, tail, lat + north_m(k) * M_LAT, lon, ground))
+            up = up_ft(k) if up_ft else 0 if ground else 300
+            self.positions.append((START + delay + k * step, tail, lat + north_m(k) * M_LAT, lon, ground and up < 2,
+                                   up, object_id))
 
     def judge(self, delay=30.0):
-        paths = {name: os.path.join(self.dir, name) for name in ("truth.csv", "positions.csv", "stands.txt")}
+        paths = {name: os.path.join(self.dir, name)
+                 for name in ("truth.csv", "positions.csv", "stands.txt", "world.json")}
         with open(paths["truth.csv"], "w") as f:
             f.write("unix_s,hex_id,callsign,lat,lon,altitude_ft,speed_kt,on_ground\n")
             for t, c, lat, lon, kt, g in self.truth:
                 f.write(f"{t:.2f},4844322,{c},{lat:.7f},{lon:.7f},{0 if g else 300},{kt:.1f},{int(g)}\n")
         with open(paths["positions.csv"], "w") as f:
             f.write("unix_s,object_id,tail,lat,lon,altitude_ft,heading_deg,on_ground\n")
-            for t, tail, lat, lon, g in self.positions:
-                f.write(f"{t:.3f},101,{tail},{lat:.7f},{lon:.7f},{0 if g else 300},90.0,{int(g)}\n")
+            for t, tail, lat, lon, g, up, object_id in self.positions:
+                f.write(f"{t:.3f},{object_id},{tail},{lat:.7f},{lon:.7f},{up - 11:.1f},90.0,{int(g)}\n")
         with open(paths["stands.txt"], "w") as f:
             f.write("".join(line + "\n" for line in self.report))
+        with open(paths["world.json"], "w") as f:
+            json.dump({"terrainElevationFt": -11, "aiObjects": [
+                {"id": i, "tailNumber": tail, "live": why is None, **({"removeReason": why} if why else {})}
+                for i, (tail, why) in self.objects.items()]}, f)
         judge = ground_fidelity.Judge(ground_fidelity.read_truth(paths["truth.csv"]),
                                       ground_fidelity.read_positions(paths["positions.csv"]),
-                                      ground_fidelity.read_angles(paths["stands.txt"]), delay)
+                                      ground_fidelity.read_angles(paths["stands.txt"]), delay,
+                                      ground_fidelity.read_objects(paths["world.json"]))
         out = io.StringIO()
         with contextlib.redirect_stdout(out):
             code = judge.judge()
@@ -163,24 +179,99 @@ class GroundFidelityTest(unittest.TestCase):
         self.assertIn("FAIL  BAW1: its take-off roll was not seen in the stand-in", text)
 
     def test_the_fastest_taxiing_outside_the_runways_rolls(self):
-        # (what the object does after the feed's taxi at 10 m/s (19 kt), verdict, figure)
+        # After the feed's taxi at 10 m/s (19 kt), a dash.
         dash = lambda t: (LAT, LON + (10 * t + (300 if t > 60 else 15 * (t - 40) if t > 40 else 0)) * M_LON,
                           10 / KT, True)
-        for motion, word, figure in [(taxi, "ok", "at most 19.4 kt"), (dash, "FAIL", "at most 48.6 kt")]:
+
+        # A helicopter lifting off, on the ground to the program's reader up
+        # to 35 kt: where the feed goes faster than a taxi, so may the
+        # object; 5 kt faster than the feed all the way is too fast.
+        def lift(t):
+            kt = min(max(t - 60, 0.0) * 35 / 20, 36.0)  # 35 kt 20 s after standing a minute
+            east = 0.5 * (35 / 20) * KT * max(t - 60, 0.0) ** 2
+            return LAT, LON + east * M_LON, kt, kt <= 35
+        hurried = lambda t: (LAT, lift(t)[1] + 5 * KT * max(t - 60, 0.0) * M_LON, *lift(t)[2:])
+        # (the feed's motion for 100 s or 90 s, the object's, verdict, figure)
+        cases = [(taxi, taxi, "ok", "at most 19.4 kt"), (taxi, dash, "FAIL", "at most 48.6 kt"),
+                 (lift, lift, "ok", "at most 28.9 kt"), (lift, hurried, "FAIL", "at most 33.9 kt")]
+        for feed, motion, word, figure in cases:
             with self.subTest(figure=figure):
+                seconds = 90 if feed is lift else 100
                 self.run = MadeUpRun(self.folder.name)
-                self.run.feed("KLM1", taxi, 100)
-                self.run.shown("KLM1", motion, 100)
+                self.run.feed("KLM1", feed, seconds)
+                self.run.shown("KLM1", motion, seconds)
                 code, text = self.run.judge()
                 lines = [v for v in verdicts(text, word) if "outside take-off and landing" in v]
                 self.assertEqual(len(lines), 1, text)
                 self.assertIn(figure, lines[0])
+        # A standing aircraft (a jumping feed's) that races off at 150 kt for
+        # 20 s: while its stream stands, and after it ended standing, when it
+        # should stand where the stream left it.
+        stand = lambda t: (LAT, LON, 0.0, True)
+        dash_m = 150 * KT * 0.5  # per position
+        for start_k, where in [(100, "while its stream stands"), (300, "after its stream ended")]:
+            with self.subTest(where=where):
+                self.run = MadeUpRun(self.folder.name)
+                self.run.feed("PHBXA", stand, 100)
+                self.run.shown("PHBXA", stand, 200, north_m=lambda k: min(max(k - start_k, 0), 40) * dash_m)
+                code, text = self.run.judge()
+                self.assertEqual(code, 1, text)
+                self.assertIn("FAIL  PHBXA: on the ground outside take-off and landing at most 150.0 kt", text)
         # A departure's roll (up to 150 kt) and the half minute before it do not count.
         self.run = MadeUpRun(self.folder.name)
         self.run.feed("BAW1", departure, 120)
         self.run.shown("BAW1", departure, 120)
         code, text = self.run.judge()
         self.assertIn("ok    BAW1: on the ground outside take-off and landing at most 0.0 kt", text)
+
+    def test_one_object_per_aircraft(self):
+        # Removed after 50 s and created again 300 m north: two objects, and
+        # no speed from one to the other.
+        self.run.feed("KLM1", taxi, 100)
+        self.run.shown("KLM1", taxi, 50, removed="removed by client 1 (serial 40)")
+        self.run.shown("KLM1", taxi, 100, object_id=107, first=101, north_m=lambda k: 300.0)
+        self.run.feed("KLM2", taxi, 100)
+        self.run.shown("KLM2", taxi, 100, removed="client 1 disconnected")  # at the run's end
+        self.run.feed("KLM3", taxi, 100)
+        code, text = self.run.judge()
+        self.assertEqual(code, 1)
+        self.assertIn("FAIL  KLM1: one object over the run (created 2 times: object 101 shown 30-80 s, removed by "
+                      "client 1 (serial 40); object 107 shown 80-130 s)", text)
+        self.assertIn("ok    KLM1: on the ground outside take-off and landing at most 19.4 kt", text)
+        self.assertIn("ok    KLM2: one object over the run (created once)", text)
+        self.assertIn("FAIL  KLM3: one object over the run (created 0 times)", text)
+
+    def test_no_climb_after_a_stream_that_ended_on_the_ground(self):
+        stand = lambda t: (LAT, LON, 0.0, True)
+        # (feet up at the k-th position, every half second; seconds shown,
+        # verdict, figure). Its stream ends at 100 s; the delayed clock passes
+        # that end at the 200th position.
+        cases = [
+            (lambda k: 0.0, 200, "ok", "rose at most 0 ft"),
+            (lambda k: 15.0 if k > 220 else 0.0, 200, "ok", "rose at most 15 ft"),
+            (lambda k: min(785.0, max(0.0, (k - 240) * 5.0)), 200, "FAIL", "rose at most 785 ft"),
+            (lambda k: 100.0 if 150 < k < 190 else 0.0, 200, "ok", "rose at most 0 ft"),  # before the end
+            (lambda k: 0.0, 90, None, None),                      # the run ended first: nothing to judge
+        ]
+        for up_ft, seconds, word, figure in cases:
+            with self.subTest(figure=figure, seconds=seconds):
+                self.run = MadeUpRun(self.folder.name)
+                self.run.feed("PHBXA", stand, 100)
+                self.run.shown("PHBXA", stand, seconds, up_ft=up_ft)
+                code, text = self.run.judge()
+                if word is None:
+                    self.assertNotIn("after its stream ended", text)
+                    continue
+                lines = [v for v in verdicts(text, word) if "after its stream ended" in v]
+                self.assertEqual(len(lines), 1, text)
+                self.assertIn(figure, lines[0])
+                self.assertEqual(code, 0 if word == "ok" else 1, text)
+        # A stream that ended in the air is none of its business.
+        self.run = MadeUpRun(self.folder.name)
+        self.run.feed("BAW1", departure, 120)
+        self.run.shown("BAW1", departure, 200)
+        code, text = self.run.judge()
+        self.assertNotIn("after its stream ended", text)
 
     def test_an_aircraft_the_stand_in_never_had(self):
         self.run.feed("KLM1", taxi, 100)

@@ -81,11 +81,14 @@ TrackSpec trackOf(std::string waypoints) {
 }
 
 // Every identity of a scenario as the data set knows it: model, airline,
-// registration of that model, origin and destination airports.
+// registration of that model (or a livery of the demo's simulator registered
+// to it, for a private aircraft the data base does not list), origin and
+// destination airports.
 void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
-    pugi::xml_document dbase, airports;
+    pugi::xml_document dbase, airports, liveries;
     ASSERT_TRUE(dbase.load_file(testing_support::sourceFile("data/dbase.xml").c_str()));
     ASSERT_TRUE(airports.load_file(testing_support::sourceFile("data/airports.xml").c_str()));
+    ASSERT_TRUE(liveries.load_file(testing_support::sourceFile("data/LiveriesScanned.xml").c_str()));
     const auto codesOf = [](const pugi::xml_node& parent, const char* attribute) {
         std::set<std::string> codes;
         for (const auto& node : parent.children()) {
@@ -99,6 +102,9 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
     std::map<std::string, std::string> registrations;  // registration -> model
     for (const auto& d : dbase.child("root").child("dbase").children("d"))
         registrations[d.attribute("r").value()] = d.attribute("m").value();
+    for (const auto& l : liveries.child("root").child("liveries").children("l"))
+        if (*l.attribute("r").value() && !registrations.count(l.attribute("r").value()))
+            registrations[l.attribute("r").value()] = l.attribute("m").value();
     std::set<std::string> iataCodes{"null"};
     std::map<std::string, double> elevations;
     for (const auto& ap : airports.child("root").child("airports").children("ap")) {
@@ -124,7 +130,7 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
 }  // namespace
 
 TEST(RealTrafficGenerator, TheDemosKeepEveryRuleOfTheTrafficEngine) {
-    for (const auto& [scenario, tracks] : {std::pair{demoScenario(), 7u}, std::pair{realFeedScenario(), 7u}}) {
+    for (const auto& [scenario, tracks] : {std::pair{demoScenario(), 7u}, std::pair{realFeedScenario(), 10u}}) {
         ASSERT_EQ(scenario.tracks.size(), tracks);
         for (const TrackSpec& track : scenario.tracks) {
             const auto samples = sampleTrack(track, scenario.fieldElevationFt);
@@ -317,6 +323,16 @@ TEST(RealTrafficBusy, TheSeedDecidesAndTheTextReadsBackAsTheSameTraffic) {
     EXPECT_EQ(back.fieldElevationFt, scenario.fieldElevationFt);
     EXPECT_EQ(back.tracks.size(), scenario.tracks.size());
     EXPECT_EQ(scenarioText(back), text);
+    Scenario faulty = scenario;  // a real feed's faults written out too
+    const double first = faulty.tracks[0].waypoints.front().time;
+    faulty.tracks[0].strays = {{0, first + 40, 120.5}};
+    faulty.tracks[0].jumps = {{0, first + 50, 20, 60, 90}};
+    const Scenario faultyBack = parseScenario(scenarioText(faulty));
+    ASSERT_EQ(faultyBack.tracks[0].strays.size(), 1u);
+    EXPECT_EQ(faultyBack.tracks[0].strays[0].metres, 120.5);
+    ASSERT_EQ(faultyBack.tracks[0].jumps.size(), 1u);
+    EXPECT_EQ(faultyBack.tracks[0].jumps[0].maxM, 90.0);
+    EXPECT_EQ(scenarioText(faultyBack), scenarioText(faulty));
     EXPECT_NO_THROW(expandScenario(back));
     EXPECT_THROW(busyScenario(BusyOptions{}), StandInError);  // no stands
 }
@@ -625,5 +641,106 @@ TEST(RealTrafficRealFeed, OnGroundFlagsFlipNearTheGroundOnly) {
         }
         EXPECT_GE(flipped, share * ground / 3) << share;
         EXPECT_LE(flipped, share * ground * 2) << share;
+    }
+}
+
+namespace {
+
+// Standing by the maintenance stands for ten minutes.
+TrackSpec standing() {
+    TrackSpec t = identity(4844323, "KLM1235");
+    WaypointPath p(0, {52.310800, 4.751600}, std::nullopt, 0, 0.0);
+    p.stand(600, 0.0);
+    t.waypoints = p.take();
+    return t;
+}
+
+}  // namespace
+
+// A stray takes the first report at or after its time and lies its distance
+// off; in a jumping stretch every report lies within its bounds and they come
+// within seconds of each other; elsewhere the feed's usual noise. A clean
+// replay ignores both.
+TEST(RealTrafficRealFeed, StraysAndJumpingStretchesLieTheirDistanceOff) {
+    const RealFeedOptions o;
+    const auto withFaults = [](TrackSpec t, std::vector<StrayReport> strays, std::vector<JumpingStretch> jumps) {
+        t.strays = std::move(strays);
+        t.jumps = std::move(jumps);
+        return t;
+    };
+    const TrackSpec climbing = departure();
+    const double climbAt = climbing.waypoints.back().time - 20;
+    struct Case {
+        const char* name;
+        TrackSpec track;
+    } cases[] = {
+        {"strays while standing", withFaults(standing(), {{0, 100, 20}, {0, 101, 400}, {0, 300, 75.5}}, {})},
+        {"a stretch of the default bounds", withFaults(standing(), {}, {{0, 120, 300}})},
+        {"a stretch of its own bounds, a stray after it",
+         withFaults(standing(), {{0, 500, 150}}, {{0, 60, 200, 20, 40}, {0, 400, 30, 300, 300}})},
+        {"strays while taxiing and climbing", withFaults(departure(), {{0, 200, 60}, {0, climbAt, 250}}, {})},
+    };
+    for (const Case& c : cases) {
+        const TrackPath path(c.track, kEhamFt);
+        const auto inStretch = [&](double t) -> const JumpingStretch* {
+            for (const JumpingStretch& j : c.track.jumps)
+                if (t >= j.from && t <= j.from + j.seconds) return &j;
+            return nullptr;
+        };
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE(fmt::format("{}, seed {}", c.name, seed));
+            const auto reports = reportsOf(c.track, withSeed(seed));
+            std::size_t stray = 0;
+            std::map<const JumpingStretch*, int> inEach;
+            for (std::size_t k = 0; k < reports.size(); ++k) {
+                const Report& r = reports[k];
+                const double off = metresApart(r.sent, r.real);
+                if (stray < c.track.strays.size() && r.sent.offset >= c.track.strays[stray].time) {
+                    EXPECT_NEAR(off, c.track.strays[stray++].metres, 0.05) << r.sent.offset;
+                } else if (const JumpingStretch* j = inStretch(r.sent.offset)) {
+                    ++inEach[j];
+                    EXPECT_GE(off, j->minM - 0.05) << r.sent.offset;
+                    EXPECT_LE(off, j->maxM + 0.05) << r.sent.offset;
+                    if (k + 1 < reports.size() && inStretch(reports[k + 1].sent.offset) == j) {
+                        const double gap = reports[k + 1].sent.offset - r.sent.offset;
+                        EXPECT_GE(gap, o.jumpingIntervalMinS);
+                        EXPECT_LE(gap, o.jumpingIntervalMaxS);
+                    }
+                } else {
+                    EXPECT_LE(off, r.ground ? 19.0 / std::sqrt(2.0) + o.wanderM + 0.05 : o.airNoiseM + 0.01)
+                        << r.sent.offset;
+                }
+            }
+            EXPECT_EQ(stray, c.track.strays.size()) << "every stray sent";
+            for (const JumpingStretch& j : c.track.jumps) {
+                EXPECT_GE(inEach[&j], j.seconds / o.jumpingIntervalMaxS - 1) << j.from;
+            }
+
+            const auto texts = [&](std::uint32_t s) {
+                std::vector<std::string> out;
+                for (const TrackSample& r : realFeedSamples(c.track, kEhamFt, withSeed(s)))
+                    out.push_back(fmt::format("{:.2f} {:.7f} {:.7f} {:.1f}", r.offset, r.lat, r.lon, r.speedKt));
+                return out;
+            };
+            EXPECT_EQ(texts(seed), texts(seed));
+            EXPECT_NE(texts(seed), texts(seed + 10));
+        }
+        const auto clean = [](const TrackSpec& track) {
+            std::vector<std::string> out;
+            for (const TrackSample& s : sampleTrack(track, kEhamFt))
+                out.push_back(fmt::format("{:.2f} {:.7f} {:.7f}", s.offset, s.lat, s.lon));
+            return out;
+        };
+        EXPECT_EQ(clean(c.track), clean(withFaults(c.track, {}, {}))) << c.name;
+    }
+    // A stray at the track's end, after its last report, is refused.
+    try {
+        realFeedSamples(withFaults(standing(), {{12, 600, 100}}, {}), kEhamFt, o);
+        ADD_FAILURE() << "a stray without a report accepted";
+    } catch (const StandInError& e) {
+        EXPECT_NE(std::string(e.what()).find("track KLM1235 (scenario line 12): no report comes at or after the stray "
+                                             "at 600 s (the last at "),
+                  std::string::npos)
+            << e.what();
     }
 }

@@ -19,7 +19,11 @@ TEST(RealTrafficScenario, ReadsFieldQnhRawDatagramsAndTracks) {
         "end\n"
         "track 4006871 null A320 G-EUYA null null A5\n"
         "  0 52.1 4.4 gnd 0\n"
-        "  20 52.1 4.4 gnd 0\n"
+        "  stray 200 35\n"
+        "  jumps 100 60 20 150\n"
+        "  stray 60 400\n"
+        "  jumps 30 20\n"
+        "  300 52.1 4.4 gnd 0\n"
         "end");
     EXPECT_EQ(s.fieldCode, "EBBR");
     EXPECT_EQ(s.fieldElevationFt, 184.0);
@@ -42,6 +46,23 @@ TEST(RealTrafficScenario, ReadsFieldQnhRawDatagramsAndTracks) {
     EXPECT_EQ(klm.waypoints[1].headingDeg, 225.0);
     EXPECT_EQ(s.tracks[1].category, "A5");
     EXPECT_EQ(s.tracks[1].callsign, "null");
+    EXPECT_TRUE(klm.strays.empty());
+    EXPECT_TRUE(klm.jumps.empty());
+    // The feed's faults by time, wherever they stand in the block.
+    const auto& strays = s.tracks[1].strays;
+    ASSERT_EQ(strays.size(), 2u);
+    EXPECT_EQ(strays[0].time, 60.0);
+    EXPECT_EQ(strays[0].metres, 400.0);
+    EXPECT_EQ(strays[0].line, 16);
+    EXPECT_EQ(strays[1].time, 200.0);
+    const auto& jumps = s.tracks[1].jumps;
+    ASSERT_EQ(jumps.size(), 2u);
+    EXPECT_EQ(jumps[0].from, 30.0);
+    EXPECT_EQ(jumps[0].seconds, 20.0);
+    EXPECT_EQ(jumps[0].minM, 50.0);  // a real feed's by a maintenance area
+    EXPECT_EQ(jumps[0].maxM, 400.0);
+    EXPECT_EQ(jumps[1].minM, 20.0);
+    EXPECT_EQ(jumps[1].maxM, 150.0);
 }
 
 TEST(RealTrafficScenario, MistakesAreRefusedWithTheirLine) {
@@ -69,6 +90,29 @@ TEST(RealTrafficScenario, MistakesAreRefusedWithTheirLine) {
         {track + "0 52 4 gnd 0 heading=90\n", "scenario line 2: unknown waypoint option 'heading=90'"},
         {track + "0 52 4 gnd 0\n10 52 4 gnd 0\n", "scenario line 1: track without 'end'"},
         {track + "0 52 4 gnd 0\n10 52 4 gnd 0\nend now\n", "scenario line 4: 'end' stands alone"},
+        {"stray 40 100\n", "scenario line 1: offset (or keyword) 'stray' is not a number"},  // only in a track
+        {track + "stray 40\n", "scenario line 2: a stray line is: stray <time s> <metres>"},
+        {track + "stray 40 0\n", "scenario line 2: distance 0 is outside 1 to 10000"},
+        {track + "stray soon 40\n", "scenario line 2: time 'soon' is not a number"},
+        {track + "jumps 40\n", "scenario line 2: a jumps line is: jumps <from s> <for s> [<least m> <greatest m>]"},
+        {track + "jumps 40 60 50\n", "scenario line 2: a jumps line is:"},
+        {track + "jumps 40 0\n", "scenario line 2: duration 0 is outside 1 to"},
+        {track + "jumps 40 60 400 50\n", "scenario line 2: the least distance 400 exceeds the greatest 50"},
+        {track + "jumps 40 60 0 50\n", "scenario line 2: least distance 0 is outside 1 to 10000"},
+        // Placed against the track's waypoints when its block ends.
+        {track + "10 52 4 gnd 0\nstray 39 100\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the stray at 39 s lies within the track's first 30 s (to 40 s), which go out as from a good "
+         "feed"},
+        {track + "10 52 4 gnd 0\nstray 100.5 100\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the stray at 100.5 s lies past the track's last waypoint at 100 s"},
+        {track + "0 52 4 gnd 0\njumps 25 30\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the jumping stretch from 25 s to 55 s lies within the track's first 30 s"},
+        {track + "0 52 4 gnd 0\njumps 60 41\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the jumping stretch from 60 s to 101 s lies past the track's last waypoint at 100 s"},
+        {track + "0 52 4 gnd 0\njumps 60 20\njumps 40 21\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the jumping stretch from 60 s overlaps the one from 40 s"},
+        {track + "0 52 4 gnd 0\nstray 60 100\njumps 40 20\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the stray at 60 s lies in the jumping stretch from 40 s"},
     };
     for (const auto& c : cases) {
         try {

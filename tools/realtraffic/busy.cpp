@@ -285,6 +285,10 @@ std::string scenarioText(const Scenario& scenario) {
             if (w.headingDeg) text += " hdg=" + number(std::fmod(*w.headingDeg + 360.0, 360.0), 1);
             text += "\n";
         }
+        for (const StrayReport& s : t.strays) text += fmt::format("  stray {} {}\n", number(s.time, 2), number(s.metres, 1));
+        for (const JumpingStretch& j : t.jumps)
+            text += fmt::format("  jumps {} {} {} {}\n", number(j.from, 2), number(j.seconds, 2), number(j.minM, 1),
+                                number(j.maxM, 1));
         text += "end\n";
     }
     return text;

@@ -47,6 +47,8 @@ public:
         : path_(path),
           o_(options),
           random_(trackSeed(options.seed, path.track().hexId)),
+          // A sequence apart: a stray or a jump moves no other noise of the track.
+          offsets_(trackSeed(options.seed, path.track().hexId) ^ 0x5EED0FF5u),
           field_(*path.fieldElevationFt()),
           cosLat_(std::cos(path.track().waypoints.front().lat * kDegToRad)) {
         nextPauseAt_ = path.start() + kRealFeedSettleSeconds + random_.uniform(0.0, o_.pauseEveryMaxS);
@@ -59,6 +61,12 @@ public:
             out.push_back(report(clean));
             t = nextTime(clean);
         }
+        const auto& strays = path_.track().strays;
+        if (nextStray_ < strays.size())
+            throw StandInError(fmt::format("track {} (scenario line {}): no report comes at or after the stray at {} s "
+                                           "(the last at {:.1f} s)",
+                                           path_.track().callsign, strays[nextStray_].line, strays[nextStray_].time,
+                                           out.back().offset));
         return out;
     }
 
@@ -88,9 +96,33 @@ private:
                 r.rollDeg = 0;
             }
         }
+        placeOff(r, clean);
         previousClean_ = clean;
         previousReport_ = r;
         return r;
+    }
+
+    const JumpingStretch* jumpingAt(double t) const {
+        for (const JumpingStretch& j : path_.track().jumps)
+            if (t >= j.from && t <= j.from + j.seconds) return &j;
+        return nullptr;
+    }
+
+    // A stray report, or one in a jumping stretch, lies its distance off the
+    // real position, whatever noise the report had otherwise.
+    void placeOff(TrackSample& r, const TrackSample& clean) {
+        const auto& strays = path_.track().strays;
+        std::optional<double> metres;
+        if (nextStray_ < strays.size() && clean.offset >= strays[nextStray_].time)
+            metres = strays[nextStray_++].metres;
+        else if (const JumpingStretch* j = jumpingAt(clean.offset))
+            metres = offsets_.uniform(j->minM, j->maxM);
+        if (!metres) return;
+        const double bearingRad = offsets_.uniform(0.0, 360.0) * kDegToRad;
+        const GeoPoint off = gf_destinationPoint(GeoPoint{clean.lat, clean.lon}, bearingRad,
+                                                 *metres / kMetersPerNm * kFeetPerNm);
+        r.lat = off.lat;
+        r.lon = off.lon;
     }
 
     static void shift(TrackSample& s, double metres, double bearingDeg) {
@@ -144,6 +176,7 @@ private:
     double nextTime(const TrackSample& clean) {
         const double t = clean.offset;
         if (!settled(t) || !path_.onGround(clean)) return t + path_.intervalAfter(t);
+        if (jumpingAt(t)) return t + random_.uniform(o_.jumpingIntervalMinS, o_.jumpingIntervalMaxS);
         if (clean.speedKt < kRealFeedStandingKt)
             return t + random_.uniform(o_.standingIntervalMinS, o_.standingIntervalMaxS);
         if (taxiing(clean) && t >= nextPauseAt_)
@@ -176,10 +209,12 @@ private:
     const TrackPath& path_;
     const RealFeedOptions& o_;
     Random random_;
+    Random offsets_;
     double field_;
     double cosLat_;
     double wanderNorth_ = 0, wanderEast_ = 0;
     double nextPauseAt_ = 0;
+    std::size_t nextStray_ = 0;
     std::optional<Stale> stale_;
     std::optional<TrackSample> previousClean_, previousReport_;
 };

@@ -3,8 +3,9 @@
 // and jumps after them, positions in coarse steps, a standing aircraft's
 // position wandering, speed and track fields that stay stale while the
 // position moves, and on-ground flags that flip. In the air the reports stay
-// good: the generator's pace and a little position noise. Seeded, so the same
-// seed gives the same reports.
+// good: the generator's pace and a little position noise. A track may ask for
+// stray reports and stretches of jumping positions. Seeded, so the same seed
+// gives the same reports.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,7 @@ struct RealFeedOptions {
     double staleMinS = 10.0, staleMaxS = 40.0;                    // speed and track fields left stale this long
     double staleChancePerMinute = 1.0;                            // stale stretches started while taxiing
     double flipShare = 0.15;                                      // reports near the ground whose flag flips
+    double jumpingIntervalMinS = 2.0, jumpingIntervalMaxS = 6.0;  // between reports in a track's jumping stretch
     // In the air.
     double airNoiseM = 3.0;
 };
@@ -37,9 +39,6 @@ struct RealFeedOptions {
 // take-off or landing roll, where the feed keeps its fields fresh.
 inline constexpr double kRealFeedStandingKt = 1.0;
 inline constexpr double kRealFeedTaxiLimitKt = 40.0;
-// The first reports of a track keep the generator's pace and fields, so the
-// program takes the aircraft in as it would from a good feed.
-inline constexpr double kRealFeedSettleSeconds = 30.0;
 
 // The reports of one track. Throws StandInError for a track the generator
 // refuses (the noise-free track must keep its rules).

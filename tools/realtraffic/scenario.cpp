@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -100,6 +101,58 @@ Waypoint parseWaypoint(const LineParser& p, const std::vector<std::string_view>&
     return w;
 }
 
+StrayReport parseStray(const LineParser& p, int line, const std::vector<std::string_view>& t) {
+    if (t.size() != 3) p.fail("a stray line is: stray <time s> <metres>");
+    return {line, p.number(t[1], "time", 0, 1e7), p.number(t[2], "distance", 1, 10000)};
+}
+
+JumpingStretch parseJumps(const LineParser& p, int line, const std::vector<std::string_view>& t) {
+    if (t.size() != 3 && t.size() != 5) p.fail("a jumps line is: jumps <from s> <for s> [<least m> <greatest m>]");
+    JumpingStretch j;
+    j.line = line;
+    j.from = p.number(t[1], "time", 0, 1e7);
+    j.seconds = p.number(t[2], "duration", 1, 1e7);
+    if (t.size() == 5) {
+        j.minM = p.number(t[3], "least distance", 1, 10000);
+        j.maxM = p.number(t[4], "greatest distance", 1, 10000);
+        if (j.minM > j.maxM) p.fail(fmt::format("the least distance {} exceeds the greatest {}", t[3], t[4]));
+    }
+    return j;
+}
+
+// The feed's faults lie after the reports that bring the aircraft in and
+// within the track, and a stray is not lost in a jumping stretch.
+void checkFaultTimes(TrackSpec& track) {
+    const double settled = track.waypoints.front().time + kRealFeedSettleSeconds;
+    const double end = track.waypoints.back().time;
+    const auto check = [&](int line, const std::string& what, double from, double to) {
+        const LineParser p(line);
+        if (from < settled)
+            p.fail(fmt::format("{} within the track's first {:g} s (to {} s), which go out as from a good feed", what,
+                               kRealFeedSettleSeconds, settled));
+        if (to > end) p.fail(fmt::format("{} past the track's last waypoint at {} s", what, end));
+    };
+    std::stable_sort(track.strays.begin(), track.strays.end(),
+                     [](const StrayReport& a, const StrayReport& b) { return a.time < b.time; });
+    std::stable_sort(track.jumps.begin(), track.jumps.end(),
+                     [](const JumpingStretch& a, const JumpingStretch& b) { return a.from < b.from; });
+    for (std::size_t i = 0; i < track.jumps.size(); ++i) {
+        const JumpingStretch& j = track.jumps[i];
+        const double to = j.from + j.seconds;
+        check(j.line, fmt::format("the jumping stretch from {} s to {} s lies", j.from, to), j.from, to);
+        if (i > 0 && j.from < track.jumps[i - 1].from + track.jumps[i - 1].seconds)
+            LineParser(j.line).fail(
+                fmt::format("the jumping stretch from {} s overlaps the one from {} s", j.from, track.jumps[i - 1].from));
+    }
+    for (const StrayReport& s : track.strays) {
+        check(s.line, fmt::format("the stray at {} s lies", s.time), s.time, s.time);
+        for (const JumpingStretch& j : track.jumps)
+            if (s.time >= j.from && s.time <= j.from + j.seconds)
+                LineParser(s.line).fail(
+                    fmt::format("the stray at {} s lies in the jumping stretch from {} s", s.time, j.from));
+    }
+}
+
 }  // namespace
 
 Scenario parseScenario(std::string_view text) {
@@ -120,8 +173,17 @@ Scenario parseScenario(std::string_view text) {
             if (tokens[0] == "end") {
                 if (tokens.size() != 1) p.fail("'end' stands alone");
                 if (track->waypoints.size() < 2) p.fail("a track needs at least two waypoints");
+                checkFaultTimes(*track);
                 scenario.tracks.push_back(std::move(*track));
                 track.reset();
+                continue;
+            }
+            if (tokens[0] == "stray") {
+                track->strays.push_back(parseStray(p, lineNumber, tokens));
+                continue;
+            }
+            if (tokens[0] == "jumps") {
+                track->jumps.push_back(parseJumps(p, lineNumber, tokens));
                 continue;
             }
             Waypoint w = parseWaypoint(p, tokens);

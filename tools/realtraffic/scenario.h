@@ -27,6 +27,26 @@ struct Waypoint {
     std::optional<double> headingDeg;  // "hdg=": the heading on the leg from here (push-back, standing)
 };
 
+// The first reports of a track keep the generator's pace and fields, so the
+// program takes the aircraft in as it would from a good feed; a real feed's
+// faults come after them.
+inline constexpr double kRealFeedSettleSeconds = 30.0;
+
+// A real feed's faults asked for by a track (the real feed makes them; a
+// clean replay ignores them). A stray: the first report at or after `time`
+// lands `metres` off the true position. A jumping stretch: from `from` for
+// `seconds` the reports come every few seconds, each minM to maxM off the
+// true position, as a feed reports an aircraft by a maintenance area.
+struct StrayReport {
+    int line = 0;
+    double time = 0.0, metres = 0.0;
+};
+struct JumpingStretch {
+    int line = 0;
+    double from = 0.0, seconds = 0.0;
+    double minM = 50.0, maxM = 400.0;
+};
+
 // One aircraft whose datagrams the generator makes from its waypoints.
 struct TrackSpec {
     int line = 0;  // where the track starts in the file, for messages
@@ -34,6 +54,8 @@ struct TrackSpec {
     std::string callsign, type, registration, origin, destination;  // "null" allowed but for the type
     std::string category = "A3";
     std::vector<Waypoint> waypoints;
+    std::vector<StrayReport> strays;     // by time
+    std::vector<JumpingStretch> jumps;   // by time, apart
 };
 
 // A datagram given as it is (only its timestamp field is rewritten).

@@ -398,6 +398,22 @@ Route arrivalStandingShortOfS5() {
     return route;
 }
 
+// Born on stand S3: towed off backwards, along the lane behind the stands at
+// 6 kt and forwards onto stand S5, where its stream ends 40 s later.
+Route towedToS5() {
+    Route route(0, 120, std::nullopt, 0, 0.0);
+    route.stand(60, 0.0)
+        .to(-40, 120, std::nullopt, 3, 0.0)
+        .to(-50, 130, std::nullopt, 0, 90.0)
+        .stand(20, 90.0)
+        .to(-50, 200, std::nullopt, 6)
+        .arc(-30, 200, 0, 6)
+        .to(-20, 240, std::nullopt, 4)
+        .to(0, 240, std::nullopt, 2)
+        .stand(40, 0.0);
+    return route;
+}
+
 // Born on stand S3: standing a minute and a half, pushed back while the feed
 // is quiet for 35 s, standing 25 m out for `standOutS` seconds (the engines
 // started), then taxiing away east.
@@ -452,7 +468,7 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         std::optional<double> strayM = std::nullopt;  // one report this far south of the stand, 0 kt
         double scatterM = 0.0;  // standing reports scatter up to about this far
         std::vector<Stray> strays = {};
-        double speedNoiseKt = 0.0;  // every other report's speed field this much faster, at most
+        double speedNoiseKt = 0.0;  // every other report's speed field 1 kt to this much faster
         // The farthest the aircraft may lie off the route itself on the ground (none: not judged).
         std::optional<double> offRouteM = std::nullopt;
         // Whether it stands where its stream stands after a push-back: the
@@ -549,6 +565,9 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         // short of a free stand, which it drives onto.
         {.name = "an arrival whose stream ends 22 m short of a free stand", .route = arrivalStandingShortOfS5(),
          .kind = Kind::parksShort, .gridOrigin = pointAt(-18, 227.5)},
+        // Towed onto another stand, its transponder then off: it parks there.
+        {.name = "towed from S3 onto S5, its stream ending there", .route = towedToS5(), .kind = Kind::parksShort,
+         .gridOrigin = pointAt(0, 0), .standsAfterItsPush = false},
         // Its push-back unheard, reports standing 25 m out confirm the leave.
         // The feed's first report after the pause is due 30 s after the stream
         // stood 25 m out: the push, its own 62 m long, starts some seconds
@@ -600,8 +619,8 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             }
             if (c.speedNoiseKt > 0.0) {
                 engine_test::FeedRandom random(seed);
-                for (std::size_t k = 1; k < fixes.size(); k += 2)
-                    if (fixes[k].sample.airborne == 0) fixes[k].sample.groundSpeedKt += random.uniform(0.6, c.speedNoiseKt);
+                for (std::size_t k = 2; k < fixes.size(); k += 2)
+                    if (fixes[k].sample.airborne == 0) fixes[k].sample.groundSpeedKt += random.uniform(1.0, c.speedNoiseKt);
             }
             if (c.strayM) {
                 PosSample& stray = fixes[fixes.size() / 3].sample;
@@ -616,7 +635,9 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             r.callsign = leaves ? "KLC1673" : "KLM1235";
             r.type = c.type;
             bool wasOnTheGround = false;
-            const Watched w = run(r, fixes, static_cast<std::int32_t>((end + 40.0) * 100.0), [&](const LiveAc& ac) {
+            // Long enough for a stand to be taken (three minutes after the stream ends).
+            const double runS = end + (c.kind == Kind::parksShort ? 240.0 : 40.0);
+            const Watched w = run(r, fixes, static_cast<std::int32_t>(runS * 100.0), [&](const LiveAc& ac) {
                 wasOnTheGround = wasOnTheGround || ac.groundMode != 0;
                 return leaves && wasOnTheGround && ac.phase == AcPhase::flying &&
                        ac.altitudeFt > kFieldElevationFt + 1000.0;
@@ -712,7 +733,11 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
                     // Parked on the stand within three minutes of the delayed
                     // stream's end, on it and along its axis.
                     const double stopS = fixes.back().t + 30.0;
-                    const auto parkedAt = std::find_if(w.path.begin(), w.path.end(), [](const Watched::Place& p) {
+                    // (A tow was born parked on the stand it left.)
+                    const auto moved = std::find_if(w.path.begin(), w.path.end(), [](const Watched::Place& p) {
+                        return p.phase != AcPhase::parked;
+                    });
+                    const auto parkedAt = std::find_if(moved, w.path.end(), [](const Watched::Place& p) {
                         return p.phase == AcPhase::parked;
                     });
                     EXPECT_NE(parkedAt, w.path.end()) << "never parked";

@@ -66,25 +66,14 @@ struct AircraftType {
     SizeCategory category;
     double halfSpanM;
     const char* categoryName;
+    double taxiCeilingKt;  // how fast it taxis at most (off the runway's rolls)
 };
 constexpr AircraftType kTypes[] = {
-    {"C172", SizeCategory::Light, 5.5, "Light"},      {"PA28", SizeCategory::Light, 5.4, "Light"},
-    {"C56X", SizeCategory::Buzjets, 7.95, "Buzjets"}, {"B738", SizeCategory::Large, 17.9, "Large"},
-    {"A320", SizeCategory::Large, 17.9, "Large"},     {"B744", SizeCategory::Heavy, 32.2, "Heavy"},
+    {"C172", SizeCategory::Light, 5.5, "Light", 20.0},      {"PA28", SizeCategory::Light, 5.4, "Light", 20.0},
+    {"C56X", SizeCategory::Buzjets, 7.95, "Buzjets", 30.0}, {"B738", SizeCategory::Large, 17.9, "Large", 30.0},
+    {"A320", SizeCategory::Large, 17.9, "Large", 30.0},     {"B744", SizeCategory::Heavy, 32.2, "Heavy", 30.0},
 };
-constexpr AircraftType kHelicopter{"EC35", SizeCategory::Rotorcraft, 5.1, "Rotorcraft"};
-
-// How fast a category taxis at most (the engine's ceiling off the runway).
-double ceilingKt(SizeCategory category) {
-    switch (category) {
-        case SizeCategory::Light:
-            return 20.0;
-        case SizeCategory::Rotorcraft:
-            return 40.0;
-        default:
-            return 30.0;
-    }
-}
+constexpr AircraftType kHelicopter{"EC35", SizeCategory::Rotorcraft, 5.1, "Rotorcraft", 40.0};
 
 struct Case {
     std::uint64_t seed = 0;
@@ -564,7 +553,7 @@ protected:
         const auto judge = [&](const char* property, const Verdict& v) {
             if (v) found.push_back({property, *v});
         };
-        const double ceiling = ceilingKt(c.type.category);
+        const double ceiling = c.type.taxiCeilingKt;
         judge("one object", ground_test::oneObject(w));
         // Half a second's measuring adds up to a knot.
         judge("pace", ground_test::taxiPace(w, c.route, fixes, ceiling + 1.0));

@@ -262,7 +262,11 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
             sample.stationary = 0;
             return true;
         }
-        if (d > kStandGiveUpNm) {
+        // Far off its stand: the stream went on elsewhere, unless the leave
+        // is decided and waits for the delayed stream (which a helicopter
+        // lifting off, say, leaves far behind within seconds).
+        const bool leaving = aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked;
+        if (d > kStandGiveUpNm && !leaving) {
             g_engineServices.addRealStandOption(aircraft.standId, aircraft, kUseStreamAway);
             removeAircraftFromSim(aircraft);
             return false;

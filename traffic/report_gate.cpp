@@ -41,6 +41,7 @@ constexpr double kRollKt = 40.0;
 constexpr double kAsideShare = 0.5;
 constexpr double kWayKnownM = 20.0;
 constexpr double kWayRecentS = 20.0;
+constexpr double kSpeedingUpMps2 = 2.5;  // a take-off run's
 // A lone report held waits for the next report until this long before it
 // falls due (20 s after it came: the next comes within 15 s while the feed
 // talks); unanswered, one the last report taken could reach stands (the
@@ -117,9 +118,13 @@ bool goesOnFrom(const LiveAc& aircraft, const PosSample& last, const PosSample& 
     if (metresBetween(last, report) <= metresBetween(last, held)) return false;
     if (std::fabs(gf_normaliseRad(bearingBetween(held, report) - bearingBetween(last, held))) > kSameWayRad)
         return false;
-    // A move whose first reports had stale speed fields: its way so far shows its speed.
+    // A move whose first reports had stale speed fields (a take-off roll
+    // begun in a pause, say): its way so far shows its speed, and it may
+    // speed up as a take-off run does.
     const double heldKt = knotsBetween(last, held);
-    return metresBetween(held, report) <= reachM(std::max({held.groundSpeedKt, report.groundSpeedKt, heldKt}), seconds);
+    return metresBetween(held, report) <=
+           reachM(std::max({held.groundSpeedKt, report.groundSpeedKt, heldKt}), seconds) +
+               0.5 * kSpeedingUpMps2 * seconds * seconds;
 }
 
 // The speed the positions of the reports taken on the ground show, over the
@@ -275,12 +280,8 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
         const bool lone = gate.heldLone != 0 && gate.held.size() == 1;
         const bool borneOut = goesOn && ((lone && (standTogether(gate.held.back(), report) || !standing(report))) ||
                                          metres <= reach);
-        const bool agreeing =
-            gate.held.size() + 1 >= kRunConfirmed &&
-            std::adjacent_find(gate.held.begin(), gate.held.end(), [](const PosSample& a, const PosSample& b) {
-                return !agree(a, b);
-            }) == gate.held.end() &&
-            agree(gate.held.back(), report);
+        // (Each report held went on from, or agreed with, the one before.)
+        const bool agreeing = gate.held.size() + 1 >= kRunConfirmed;
         if (borneOut || agreeing) return passHeld(aircraft, &report);
         gate.held.push_back(report);
         while (gate.held.size() > kRunConfirmed) gate.held.pop_front();

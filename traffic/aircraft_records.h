@@ -210,6 +210,7 @@ struct LiveAc : AcBase {
         double silenceS = 0.0;           // how long the feed was quiet before it
         double heldSilenceS = 0.0;       // how long it was quiet before the first report held
         std::uint8_t heldLone = 0;       // the report held waits for the next alone (after a pause or a stray)
+        std::uint8_t heldAgreeing = 0;   // each report held agrees with the one before
     } reportGate;
     std::uint8_t lastSearchWide = 0;  // the last stand search at lastSearchLat/Lon was the wide one
     std::uint8_t speedRises = 0;      // reports in a row on the ground each faster than the one before

@@ -26,6 +26,7 @@ constexpr std::size_t kTakenKept = 8;
 // wider than where it stands or taxis.
 constexpr double kStandingFieldKt = 3.0;
 constexpr std::size_t kRunConfirmed = 3;
+constexpr std::size_t kMostHeld = 8;
 // A report going on from a held run goes the same way, within this; one
 // going on from a lone report held does not go back the way it came.
 constexpr double kSameWayRad = 45.0 * kDegToRad;
@@ -41,7 +42,6 @@ constexpr double kRollKt = 40.0;
 constexpr double kAsideShare = 0.5;
 constexpr double kWayKnownM = 20.0;
 constexpr double kWayRecentS = 20.0;
-constexpr double kSpeedingUpMps2 = 2.5;  // a take-off run's
 // A lone report held waits for the next report until this long before it
 // falls due (20 s after it came: the next comes within 15 s while the feed
 // talks); unanswered, one the last report taken could reach stands (the
@@ -99,7 +99,7 @@ bool agree(const PosSample& older, const PosSample& newer) {
 // taken: it stands with them; or it leaves where two or more of them stood,
 // as fast as its speed fields show; or, from a lone report held (after a
 // pause, or after a stray), it goes anywhere but back the way that one came,
-// no faster than its fields or the aircraft's taxiing show; or it goes on
+// no faster than its fields, or than the aircraft taxis or takes off; or it goes on
 // the way a run of them went from the last report taken, farther, and no
 // faster than its speed fields or their way so far show.
 bool goesOnFrom(const LiveAc& aircraft, const PosSample& last, const PosSample& report) {
@@ -110,21 +110,29 @@ bool goesOnFrom(const LiveAc& aircraft, const PosSample& last, const PosSample& 
     if (gate.held.size() >= 2 && standingRun(gate.held))
         return metresBetween(held, report) <= reachM(report.groundSpeedKt, seconds);
     if (gate.held.size() == 1 && gate.heldLone != 0) {
-        const double kt =
-            std::max(report.groundSpeedKt, std::min(knotsBetween(held, report), gf_taxiCeilingKt(aircraft.sizeCategory)));
+        // (Its speed fields may be stale where it lined up unheard in a
+        // pause and now rolls for its take-off.)
+        const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+        const double fastestKt = gate.heldLone == kLoneUnheard
+                                     ? std::max(taxiKt, gf_takeOffSpeedKt(aircraft.sizeCategory))
+                                     : taxiKt;
+        const double kt = std::max(report.groundSpeedKt, std::min(knotsBetween(held, report), fastestKt));
         const double turned = gf_normaliseRad(bearingBetween(held, report) - bearingBetween(last, held));
         return metresBetween(held, report) <= reachM(kt, seconds) && std::fabs(turned) < kNotBackRad;
     }
+    // A move whose speed fields are stale (0 as it starts, or a take-off
+    // roll begun in a pause): farther from the last report taken, each leg
+    // the way the one before went, no faster than the aircraft takes off.
+    const PosSample& before = gate.held.size() >= 2 ? gate.held[gate.held.size() - 2] : last;
     if (metresBetween(last, report) <= metresBetween(last, held)) return false;
-    if (std::fabs(gf_normaliseRad(bearingBetween(held, report) - bearingBetween(last, held))) > kSameWayRad)
+    if (std::fabs(gf_normaliseRad(bearingBetween(held, report) - bearingBetween(before, held))) > kSameWayRad)
         return false;
-    // A move whose first reports had stale speed fields (a take-off roll
-    // begun in a pause, say): its way so far shows its speed, and it may
-    // speed up as a take-off run does.
-    const double heldKt = knotsBetween(last, held);
-    return metresBetween(held, report) <=
-           reachM(std::max({held.groundSpeedKt, report.groundSpeedKt, heldKt}), seconds) +
-               0.5 * kSpeedingUpMps2 * seconds * seconds;
+    const double fieldsKt = std::max(held.groundSpeedKt, report.groundSpeedKt);
+    const double fastestKt =
+        standing(held) && standing(report)
+            ? std::max(gf_taxiCeilingKt(aircraft.sizeCategory), gf_takeOffSpeedKt(aircraft.sizeCategory))
+            : std::max(fieldsKt, knotsBetween(before, held));
+    return metresBetween(held, report) <= reachM(std::max(fieldsKt, fastestKt), seconds);
 }
 
 // The speed the positions of the reports taken on the ground show, over the
@@ -267,11 +275,13 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
         // Held back: a stray, a jump, or the first report of a move the feed
         // did not show.
         gate.heldLone = metres <= reach + unheardM ? kLoneUnheard : kNotLone;
+        gate.heldAgreeing = 1;
         gate.held.push_back(report);
         return {};
     }
     const bool goesOn = goesOnFrom(aircraft, last, report);
-    if (goesOn || (metres > reach && agree(gate.held.back(), report))) {
+    const bool agrees = agree(gate.held.back(), report);
+    if (goesOn || (metres > reach && agrees)) {
         // A lone report borne out by the next, standing with it or going on
         // with its speed shown; a run of reports with stale speed fields
         // borne out by one that the last report taken can reach; three
@@ -280,11 +290,11 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
         const bool lone = gate.heldLone != 0 && gate.held.size() == 1;
         const bool borneOut = goesOn && ((lone && (standTogether(gate.held.back(), report) || !standing(report))) ||
                                          metres <= reach);
-        // (Each report held went on from, or agreed with, the one before.)
-        const bool agreeing = gate.held.size() + 1 >= kRunConfirmed;
+        if (!agrees) gate.heldAgreeing = 0;
+        const bool agreeing = gate.heldAgreeing != 0 && gate.held.size() + 1 >= kRunConfirmed;
         if (borneOut || agreeing) return passHeld(aircraft, &report);
         gate.held.push_back(report);
-        while (gate.held.size() > kRunConfirmed) gate.held.pop_front();
+        while (gate.held.size() > kMostHeld) gate.held.pop_front();
         return {};
     }
     // What was held back moved nothing. After it, even a report the last
@@ -293,6 +303,7 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
     ignoreHeld(aircraft);
     gate.heldSilenceS = gate.silenceS;
     gate.heldLone = metres <= reach ? kLoneInReach : metres <= reach + unheardM ? kLoneUnheard : kNotLone;
+    gate.heldAgreeing = 1;
     gate.held.push_back(report);
     return {};
 }

@@ -481,8 +481,10 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
          .gridOrigin = pointAt(0, 0)},
         // Its reports at the holding point flip between two nodes of the grid
         // 19 m apart: it stands, rather than circling the one close beside it.
+        // (Its reports moving off with stale speed fields are taken as a run,
+        // a little late.)
         {.name = "a departure with holds, its stand between the nodes of the feed's grid",
-         .route = departureWithHolds(), .kind = Kind::departure, .gridOrigin = pointAt(9.5, 9.5)},
+         .route = departureWithHolds(), .kind = Kind::departure, .gridOrigin = pointAt(9.5, 9.5), .p95M = 37.0},
         // Its push starts slowly: the first report off the stand, which the
         // grid puts 19 m out when the aircraft is 10 m out, comes early.
         {.name = "an arrival off the stand's axis, pushed back later", .route = arrivalOffTheStandsAxisAndOut(),

@@ -510,7 +510,7 @@ if ((real_feed)); then
   say "ground fidelity under the real feed (seed ${VLNT_DEMO_SEED:-1})"
   python3 scripts/ground_fidelity.py --truth "$demo/realtraffic/truth.csv" \
     --positions "$demo/simulator/simulator-positions.csv" --stand-report "$stands" \
-    --world "$demo/simulator/simulator-world.json" \
+    --world "$demo/simulator/simulator-world.json" --rotorcraft PHMAA \
     --delay "${VLNT_DEMO_DELAY:-30}" >"$demo/ground-fidelity.txt" 2>&1
   cat "$demo/ground-fidelity.txt"
   judged=$(grep -cE '^  (ok|FAIL|MISS) ' "$demo/ground-fidelity.txt")

@@ -53,6 +53,7 @@ ROLL_BELOW_KT = 10.0       # the roll starts where the speed last was this low
 STANDING_KT = 1.0          # a truth never faster on the ground never moved there
 SPEED_WINDOW_S = 1.0       # the object's speed over this much time either side
 TAXI_LIMIT_KT = 31.0       # 30 kt, and what a speed over two seconds may add
+ROTORCRAFT_TAXI_LIMIT_KT = 41.0  # a helicopter's 40 kt on the ground, likewise
 ROLL_KT = 40.0             # this fast on the ground the feed is on a take-off or landing roll
 ROLL_MARGIN_S = 30.0       # and so much either side of it
 RISE_LIMIT_FT = 20.0       # after a stream that ended on the ground, no higher above where it stood
@@ -245,9 +246,10 @@ def after_ground_end(truth, positions, delay, run_end):
 
 
 class Judge:
-    def __init__(self, truth, positions, angles, delay, objects):
+    def __init__(self, truth, positions, angles, delay, objects, rotorcraft=()):
         self.truth, self.positions, self.angles, self.delay = truth, positions, angles, delay
         self.objects = objects
+        self.rotorcraft = set(rotorcraft)  # callsigns of helicopters: their own ceiling on the ground
         # The whole log's end, not one aircraft's: whether the run outlived a stream.
         self.run_end = max((p[-1].t for p in positions.values() if p), default=0.0)
         self.failures = 0
@@ -310,10 +312,11 @@ class Judge:
 
         taxiing = fastest_taxiing(truth, positions, self.delay)
         if taxiing is not None:
+            limit = ROTORCRAFT_TAXI_LIMIT_KT if callsign in self.rotorcraft else TAXI_LIMIT_KT
             figures.append(f"taxiing at most {taxiing[0]:.0f} kt")
-            self.verdict(taxiing[0] <= TAXI_LIMIT_KT,
+            self.verdict(taxiing[0] <= limit,
                          f"{callsign}: on the ground outside take-off and landing at most {taxiing[0]:.1f} kt "
-                         f"(within {TAXI_LIMIT_KT:.0f} kt)")
+                         f"(within {limit:.0f} kt)")
 
         ended = after_ground_end(truth, positions, self.delay, self.run_end)
         if ended is not None:
@@ -356,9 +359,10 @@ def main():
     parser.add_argument("--stand-report", required=True)
     parser.add_argument("--world", required=True)
     parser.add_argument("--delay", type=float, default=30.0)
+    parser.add_argument("--rotorcraft", default="", help="callsigns of helicopters, comma-separated")
     args = parser.parse_args()
     judge = Judge(read_truth(args.truth), read_positions(args.positions), read_angles(args.stand_report), args.delay,
-                  read_objects(args.world))
+                  read_objects(args.world), [c for c in args.rotorcraft.split(",") if c])
     return judge.judge()
 
 

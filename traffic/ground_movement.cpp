@@ -48,6 +48,11 @@ constexpr double kCatchUpFactor = 2.0;
 // Positions show a stream faster than its speed fields by this share at most
 // (a roll's fields may lag a little); more is a report off the way.
 constexpr double kPositionsShare = 1.25;
+// Over this long (ticks) the positions of the reports queued show the
+// stream's speed whatever its speed fields say (stale at a take-off roll's
+// start, say): the feed's grid steps average out, and a stray report no
+// aircraft could have reached is not among them.
+constexpr std::int64_t kLongSpanTicks = 1000;
 
 }  // namespace
 
@@ -328,7 +333,7 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // dashes: s1 is due no sooner than the ceiling's pace gets it there. The
     // stream's speed is the one it shows here and on to s2: a stream that
     // speeds up (a take-off run) has the aircraft faster at s1 than at s0.
-    double streamKt = gf_streamSpeedKt(aircraft, s0, s1);
+    double streamKt = std::max(gf_streamSpeedKt(aircraft, s0, s1), gf_streamSpeedOnKt(aircraft, 0));
     if (queue.size() >= 3 && queue[2].stationary == 0)
         streamKt = std::max(streamKt, gf_streamSpeedKt(aircraft, s1, queue[2]));
     const double ceilingKt = gf_groundCeilingKt(aircraft, streamKt);
@@ -343,6 +348,18 @@ double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const Pos
     const double shownKt = distanceNm(from, to) * kTicksPerHour /
                            static_cast<double>(static_cast<std::int64_t>(to.streamTick) - from.streamTick);
     return std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, shownKt));
+}
+
+double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {
+    const std::deque<PosSample>& queue = aircraft.samples;
+    if (from >= queue.size() || queue[from].streamTick == 0) return 0.0;
+    const PosSample& start = queue[from];
+    for (std::size_t k = from + 1; k < queue.size(); ++k) {
+        const std::int64_t ticks = static_cast<std::int64_t>(queue[k].streamTick) - start.streamTick;
+        if (queue[k].streamTick == 0 || ticks < kLongSpanTicks) continue;
+        return distanceNm(start, queue[k]) * kTicksPerHour / static_cast<double>(ticks);
+    }
+    return 0.0;
 }
 
 double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shownKt) {

@@ -24,6 +24,9 @@ double gf_taxiCeilingKt(SizeCategory category);
 // faster of their speed fields and of the speed their positions and stream
 // ticks show (a field may be stale, 0 on a moving aircraft, say).
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
+// The speed the positions of the queued samples show from sample `from` to
+// the first one ten seconds or more of the stream later (0: none that far).
+double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);
 // The speed positions show (`shownKt`) as far as it counts beside the speed
 // fields: no faster than the aircraft taxis, or a quarter faster than the
 // fields when they show more. One report off the way (a stray, a jump of the

@@ -84,7 +84,7 @@ double catchUpKt(const LiveAc& aircraft) {
         kt = std::max(kt, gf_positionsSpeedKt(aircraft, std::max(kt, queue[1].groundSpeedKt), shownKt));
     }
     if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(aircraft, queue[0], queue[1]));
-    return gf_groundCeilingKt(aircraft, kt);
+    return gf_groundCeilingKt(aircraft, std::max(kt, gf_streamSpeedOnKt(aircraft, 0)));
 }
 
 // The rest of the way to the front sample spread over the ticks left to its

@@ -324,11 +324,13 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         {"standing still, then 2 kt", "B738", 0, 2, 0, std::nullopt, 10},
         {"a light aircraft at 15 kt", "C172", 15, 15, 0, std::nullopt, 20},
         {"a stale 0 kt, the stream showing 20 kt", "B738", 0, 0, 20, std::nullopt, 30},
-        // Positions alone show no faster than the aircraft taxis (one report
-        // off the way would lift the pace), nor more than a quarter faster
-        // than the speed fields.
-        {"a stale 0 kt, the stream showing 120 kt", "B738", 0, 0, 120, std::nullopt, 30},
-        {"40 kt, the stream showing 60 kt", "B738", 40, 40, 60, std::nullopt, 50},
+        // Over a few seconds positions show no faster than the aircraft taxis
+        // (one report off the way would lift the pace), nor more than a
+        // quarter faster than the speed fields; over ten seconds or more
+        // they show the stream's speed.
+        {"a stale 0 kt, the stream showing 120 kt over 8 s", "B738", 0, 0, 120, std::nullopt, 30},
+        {"40 kt, the stream showing 120 kt over 8 s", "B738", 40, 40, 120, std::nullopt, 50},
+        {"40 kt, the stream showing 60 kt over 16 s", "B738", 40, 40, 60, std::nullopt, 60},
         // A helicopter lifts off rather than rolling for it.
         {"a helicopter at 60 kt", "EC35", 60, 60, 0, std::nullopt, 40},
         {"rolling out at 138 kt, then 100 kt", "B738", 138, 100, 0, std::nullopt, 138},

@@ -28,9 +28,10 @@ constexpr double kStandingFieldKt = 3.0;
 constexpr std::size_t kRunConfirmed = 3;
 constexpr std::size_t kMostHeld = 8;
 // A report going on from a held run goes the same way, within this; one
-// going on from a lone report held does not go back the way it came.
+// going on from a lone report held does not go back the way it came (a
+// line-up turns a right angle and more onto the runway).
 constexpr double kSameWayRad = 45.0 * kDegToRad;
-constexpr double kNotBackRad = 90.0 * kDegToRad;
+constexpr double kNotBackRad = 135.0 * kDegToRad;
 // Where the feed went quiet this long the aircraft may have moved unheard,
 // at half the speed it taxis at most (a push-back, a line-up).
 constexpr double kSilenceS = 20.0;

@@ -41,6 +41,7 @@ constexpr double kUnheardShare = 0.5;
 // by reports this far apart.
 constexpr double kRollKt = 40.0;
 constexpr double kAsideShare = 0.5;
+constexpr double kFastestAsideMps = 10.0;  // a high-speed exit's
 constexpr double kWayKnownM = 20.0;
 constexpr double kWayRecentS = 20.0;
 // A lone report held waits for the next report until this long before it
@@ -170,7 +171,7 @@ std::optional<double> wayToLast(const LiveAc& aircraft) {
 
 // A moving aircraft keeps its way: it does not go back (a turn on the spot
 // lies within the feed's scatter); fast on its take-off or landing roll it
-// turns off it no faster than half its speed sideways.
+// turns off it no faster than half its speed sideways, 10 m/s at most.
 bool keepsItsWay(const LiveAc& aircraft, const PosSample& last, const PosSample& report, double evidenceKt) {
     if (evidenceKt < kStandingFieldKt) return true;
     const std::optional<double> way = wayToLast(aircraft);
@@ -181,7 +182,8 @@ bool keepsItsWay(const LiveAc& aircraft, const PosSample& last, const PosSample&
     const double along = metres * std::cos(off), aside = std::fabs(metres * std::sin(off));
     if (along < -scatterM) return false;
     return evidenceKt < kRollKt ||
-           aside <= scatterM + secondsBetween(last, report) * metresPerSecond(kAsideShare * evidenceKt);
+           aside <= scatterM + secondsBetween(last, report) *
+                                   std::min(metresPerSecond(kAsideShare * evidenceKt), kFastestAsideMps);
 }
 
 // Reports are judged while the aircraft is on the ground, and reports on

@@ -35,16 +35,21 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     const double g = record.sample.groundSpeedKt;
     const double g0 = newest.groundSpeedKt;
     // The speed shown since the last report taken as where the aircraft was
-    // (reports held back or ignored since moved nothing).
-    const PosSample* taken = gf_takenReport(aircraft, 0);
-    const PosSample& from = taken != nullptr ? *taken : newest;
-    const double since = taken != nullptr && taken->streamTick != 0 && record.sample.streamTick > taken->streamTick
-                             ? (record.sample.streamTick - taken->streamTick) / 100.0
-                             : elapsed;
-    const double shown =
-        gf_distanceNm(GeoPoint{from.lat, from.lon}, GeoPoint{record.sample.lat, record.sample.lon}) *
-        kSecondsPerHour / since;
-    const bool borneOut = std::abs(shown - g) <= 0.5 * g;
+    // (reports ignored since moved nothing), or since the newest report held
+    // back: a take-off roll whose speed fields read 0 is held back until its
+    // fields show the speed, which then only the reports held bear out.
+    const auto shownSince = [&](const PosSample* report) {
+        const PosSample& from = report != nullptr ? *report : newest;
+        const double since = report != nullptr && report->streamTick != 0 && record.sample.streamTick > report->streamTick
+                                 ? (record.sample.streamTick - report->streamTick) / 100.0
+                                 : elapsed;
+        return gf_distanceNm(GeoPoint{from.lat, from.lon}, GeoPoint{record.sample.lat, record.sample.lon}) *
+               kSecondsPerHour / since;
+    };
+    const double shown = shownSince(gf_takenReport(aircraft, 0));
+    const PosSample* held = gf_newestHeldReport(aircraft);
+    const bool borneOut =
+        std::abs(shown - g) <= 0.5 * g || (held != nullptr && std::abs(shownSince(held) - g) <= 0.5 * g);
     if (((g0 > 5.0 && g >= 10.0 * g0) || (g > 5.0 && g0 >= 10.0 * g) || (g0 <= 5.0 && g >= 80.0) ||
          (g <= 5.0 && g0 >= 80.0)) &&
         !borneOut)

@@ -20,6 +20,9 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report);
 // there is no such report.
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k);
 
+// The newest report held back, none when none is.
+const PosSample* gf_newestHeldReport(const LiveAc& aircraft);
+
 // How long (s) the feed was quiet before the newest report of the aircraft.
 double gf_reportSilenceS(const LiveAc& aircraft);
 // How long (s) before a report taken the one taken before it came (reports

@@ -224,6 +224,23 @@ Route departureLiningUpUnheard() {
     return lineUpAndTakeOff(route, 35);
 }
 
+// Holding short, lining up unheard in a pause of 45 s and rolling some
+// seconds after the feed is heard again; standing, its reports give its
+// heading as their track.
+Route departureLiningUpInAPauseRollingSoon() {
+    Route route = departureToTheHold();
+    route.stand(90, 180.0).pause(0, 45);
+    return route.to(-570, 700, std::nullopt, 8)
+        .arc(-570, 730, 180, 8)
+        .to(-600, 760, std::nullopt, 0)
+        .stand(12, 90.0)
+        .to(-600, 800, std::nullopt, 40)
+        .to(-600, 1100, std::nullopt, 80)
+        .to(-600, 2000, std::nullopt, 150)
+        .to(-600, 2800, 300, 160)
+        .to(-600, 5200, 1200, 170);
+}
+
 // Landing eastwards, turning off onto the taxiway (the feed quiet for 30 s
 // at 15 kt), north towards stand S5, whose stream ends 15 m short of it and
 // 40 degrees off its axis; standing there two and a half minutes, then
@@ -469,6 +486,8 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         double scatterM = 0.0;  // standing reports scatter up to about this far
         std::vector<Stray> strays = {};
         double speedNoiseKt = 0.0;  // every other report's speed field 1 kt to this much faster
+        // The speed fields 0 this many seconds after the route's last pause.
+        double zeroSpeedsAfterThePauseS = 0.0;
         // The farthest the aircraft may lie off the route itself on the ground (none: not judged).
         std::optional<double> offRouteM = std::nullopt;
         // Whether it stands where its stream stands after a push-back: the
@@ -492,6 +511,12 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         {.name = "a departure lining up unheard, another holding short 35 m beside it",
          .route = departureLiningUpUnheard(), .kind = Kind::departure, .gridOrigin = pointAt(0, 0),
          .neighbour = pointAt(-540, 735)},
+        // Lined up unheard, its roll's reports for half a minute with speed
+        // fields 0: held back as a move they do not show the speed of, and
+        // borne out by the first that does, it takes off behind the stream.
+        {.name = "a departure lining up in a pause, its roll's speed fields 0 for 30 s",
+         .route = departureLiningUpInAPauseRollingSoon(), .kind = Kind::departure, .gridOrigin = pointAt(0, 0),
+         .p95M = 70.0, .zeroSpeedsAfterThePauseS = 30.0},
         // The heavy's push-back runs at its taxi speed from the start, and
         // straight: the pause hides the side its tail swings to.
         {.name = "a heavy pushed back into a pause of the feed", .route = heavyPushedIntoAPause(),
@@ -623,6 +648,12 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
                 engine_test::FeedRandom random(seed);
                 for (std::size_t k = 2; k < fixes.size(); k += 2)
                     if (fixes[k].sample.airborne == 0) fixes[k].sample.groundSpeedKt += random.uniform(1.0, c.speedNoiseKt);
+            }
+            if (c.zeroSpeedsAfterThePauseS > 0.0) {
+                const double resumed = c.route.pauses().back().first + c.route.pauses().back().second;
+                for (Fix& fix : fixes)
+                    if (fix.t >= resumed && fix.t < resumed + c.zeroSpeedsAfterThePauseS && fix.sample.airborne == 0)
+                        fix.sample.groundSpeedKt = 0.0;
             }
             if (c.strayM) {
                 PosSample& stray = fixes[fixes.size() / 3].sample;

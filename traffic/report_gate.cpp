@@ -31,9 +31,6 @@ constexpr std::size_t kMostHeld = 8;
 // going on from a lone report held does not go back the way it came (a
 // line-up turns a right angle and more onto the runway).
 constexpr double kSameWayRad = 45.0 * kDegToRad;
-// A lined-up aircraft reports the runway's way as its track, standing; its
-// next report, its roll begun with the speed fields still stale, lies on.
-constexpr double kAlongTrackRad = 30.0 * kDegToRad;
 constexpr double kNotBackRad = 135.0 * kDegToRad;
 // Where the feed went quiet this long the aircraft may have moved unheard,
 // at half the speed it taxis at most (a push-back, a line-up).
@@ -215,21 +212,6 @@ std::vector<PosSample> passHeld(LiveAc& aircraft, const PosSample* report) {
     return take(aircraft, std::move(passed));
 }
 
-// Whether `report`, its speed fields stale, goes on from a lone report held
-// after a pause the way that one's track points, a new way since the last
-// report taken, and farther from that: a line-up unheard in a pause, then
-// the take-off roll. (Reports jumping about a standing aircraft keep its
-// track.)
-bool rollsOnFromLineUp(const LiveAc& aircraft, const PosSample& last, const PosSample& report) {
-    const LiveAc::ReportGate& gate = aircraft.reportGate;
-    const PosSample& held = gate.held.back();
-    if (gate.heldLone != kLoneUnheard || gate.held.size() != 1 || held.trackDeg == 0.0) return false;
-    if (std::fabs(gf_normaliseRad((held.trackDeg - last.trackDeg) * kDegToRad)) < kAlongTrackRad) return false;
-    if (metresBetween(held, report) <= kScatterReachNm * kMetersPerNm) return false;
-    if (metresBetween(last, report) <= metresBetween(last, held)) return false;
-    return std::fabs(gf_normaliseRad(bearingBetween(held, report) - held.trackDeg * kDegToRad)) <= kAlongTrackRad;
-}
-
 // Reports that moved nothing are counted; the first of an aircraft is logged.
 void ignore(LiveAc& aircraft, const PosSample& report) {
     if (aircraft.reportGate.ignored++ != 0) return;
@@ -314,10 +296,8 @@ std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) 
         // reports in a row that agree with each other outvote the one taken
         // before them (itself a jump, say, or a move the feed did not show).
         const bool lone = gate.heldLone != 0 && gate.held.size() == 1;
-        const bool borneOut =
-            goesOn && ((lone && (standTogether(gate.held.back(), report) || !standing(report) ||
-                                 rollsOnFromLineUp(aircraft, last, report))) ||
-                       metres <= reach);
+        const bool borneOut = goesOn && ((lone && (standTogether(gate.held.back(), report) || !standing(report))) ||
+                                         metres <= reach);
         if (!agrees) gate.heldAgreeing = 0;
         const bool agreeing = gate.heldAgreeing != 0 && gate.held.size() + 1 >= kRunConfirmed;
         if (borneOut || agreeing) return passHeld(aircraft, &report);

@@ -195,11 +195,11 @@ Route departureToTheHold() {
 }
 
 // Lining up eastwards, waiting there, rolling and climbing out.
-Route& lineUpAndTakeOff(Route& route, double waitS) {
+Route& lineUpAndTakeOff(Route& route, double waitS, std::optional<double> lineUpHeadingDeg = std::nullopt) {
     return route.to(-570, 700, std::nullopt, 8)
         .arc(-570, 730, 180, 8)
         .to(-600, 760, std::nullopt, 0)
-        .stand(waitS)
+        .stand(waitS, lineUpHeadingDeg)
         .to(-600, 800, std::nullopt, 40)
         .to(-600, 1100, std::nullopt, 80)
         .to(-600, 2000, std::nullopt, 150)
@@ -230,15 +230,7 @@ Route departureLiningUpUnheard() {
 Route departureLiningUpInAPauseRollingSoon() {
     Route route = departureToTheHold();
     route.stand(90, 180.0).pause(0, 45);
-    return route.to(-570, 700, std::nullopt, 8)
-        .arc(-570, 730, 180, 8)
-        .to(-600, 760, std::nullopt, 0)
-        .stand(12, 90.0)
-        .to(-600, 800, std::nullopt, 40)
-        .to(-600, 1100, std::nullopt, 80)
-        .to(-600, 2000, std::nullopt, 150)
-        .to(-600, 2800, 300, 160)
-        .to(-600, 5200, 1200, 170);
+    return lineUpAndTakeOff(route, 12, 90.0);
 }
 
 // Landing eastwards, turning off onto the taxiway (the feed quiet for 30 s

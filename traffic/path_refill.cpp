@@ -25,7 +25,6 @@ constexpr std::int32_t kTicksPerMinute = 6000;
 constexpr std::int32_t kWeekTicks = 60480000;
 constexpr double kTaxiCollisionFactor = 1.2;
 
-
 bool categoryAllowed(SizeCategory category) {
     switch (category) {
         case SizeCategory::Light:

@@ -67,6 +67,12 @@ double bearingBetween(const PosSample& from, const PosSample& to) {
 
 double metresPerSecond(double kt) { return kt * kMetersPerNm / 3600.0; }
 
+// The fastest a move on the ground may show whose speed fields are stale: a
+// take-off roll begun unheard.
+double fastestOnTheGroundKt(const LiveAc& aircraft) {
+    return std::max(gf_taxiCeilingKt(aircraft.sizeCategory), gf_takeOffSpeedKt(aircraft.sizeCategory));
+}
+
 double knotsBetween(const PosSample& from, const PosSample& to) {
     return metresBetween(from, to) / secondsBetween(from, to) * 3600.0 / kMetersPerNm;
 }
@@ -114,10 +120,8 @@ bool goesOnFrom(const LiveAc& aircraft, const PosSample& last, const PosSample& 
     if (gate.held.size() == 1 && gate.heldLone != 0) {
         // (Its speed fields may be stale where it lined up unheard in a
         // pause and now rolls for its take-off.)
-        const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
-        const double fastestKt = gate.heldLone == kLoneUnheard
-                                     ? std::max(taxiKt, gf_takeOffSpeedKt(aircraft.sizeCategory))
-                                     : taxiKt;
+        const double fastestKt =
+            gate.heldLone == kLoneUnheard ? fastestOnTheGroundKt(aircraft) : gf_taxiCeilingKt(aircraft.sizeCategory);
         const double kt = std::max(report.groundSpeedKt, std::min(knotsBetween(held, report), fastestKt));
         const double turned = gf_normaliseRad(bearingBetween(held, report) - bearingBetween(last, held));
         return metresBetween(held, report) <= reachM(kt, seconds) && std::fabs(turned) < kNotBackRad;
@@ -130,11 +134,9 @@ bool goesOnFrom(const LiveAc& aircraft, const PosSample& last, const PosSample& 
     if (std::fabs(gf_normaliseRad(bearingBetween(held, report) - bearingBetween(before, held))) > kSameWayRad)
         return false;
     const double fieldsKt = std::max(held.groundSpeedKt, report.groundSpeedKt);
-    const double fastestKt =
-        standing(held) && standing(report)
-            ? std::max(gf_taxiCeilingKt(aircraft.sizeCategory), gf_takeOffSpeedKt(aircraft.sizeCategory))
-            : std::max(fieldsKt, knotsBetween(before, held));
-    return metresBetween(held, report) <= reachM(std::max(fieldsKt, fastestKt), seconds);
+    const double fastestKt = standing(held) && standing(report) ? fastestOnTheGroundKt(aircraft)
+                                                                : std::max(fieldsKt, knotsBetween(before, held));
+    return metresBetween(held, report) <= reachM(fastestKt, seconds);
 }
 
 // The speed the positions of the reports taken on the ground show, over the

@@ -8,7 +8,9 @@
 // stream, parked on the stand its stream ends by, no circles), and a
 // failing one prints its seed and its case in one line, to become a row of
 // a table.
-//   VLNT_GROUND_CASES=N  runs the seeds 1 to N instead of the default count
+//   VLNT_GROUND_CASES=N  runs N seeds instead of the default count
+//   VLNT_GROUND_FIRST=F  starts at seed F rather than 1, so that ranges of
+//                        seeds run side by side (scripts/ground-seeds.sh)
 //   VLNT_GROUND_SEED=S   runs that seed alone (VLNT_GROUND_TRACE=1: with
 //                        its path second by second beside the delayed stream)
 //   VLNT_GROUND_CLEAN=1  the same cases under a clean feed: what fails then
@@ -546,6 +548,11 @@ protected:
             });
         }
         if (std::getenv("VLNT_GROUND_TRACE") != nullptr) {
+            for (const Fix& f : fixes)
+                fmt::print("fix t={:.1f} {} N {:.1f} E {:.1f} gs {:.1f} trk {:.0f}\n", f.t, f.sample.airborne ? "air" : "gnd",
+                           (f.sample.lat - engine_test::kFieldLat) * kMetresPerDegreeLat,
+                           gf_lonDifference(engine_test::kFieldLon, f.sample.lon) * gf_metresPerDegreeLon(f.sample.lat),
+                           f.sample.groundSpeedKt, f.sample.trackDeg);
             trace(w, fixes);
             for (const std::string& line : log.lines()) fmt::print("log: {}\n", line);
         }
@@ -566,6 +573,10 @@ protected:
         if (c.endStand && endsOnGround)
             judge("parks", ground_test::parksOn(w, fixes, standPoint(*c.endStand), 180.0));
         judge("no circle", ground_test::noCircle(w, c.route, 330.0, 90.0));
+        judge("created", ground_test::createdInTime(w, fixes, 10.0));
+        judge("lifts off", ground_test::liftsOffInTime(w, c.route, fixes, 10.0));
+        judge("leaves", ground_test::leavesInTime(w, c.route, fixes, 12.0, 12.0));
+        judge("keeps up", ground_test::keepsUp(w, c.route, fixes, c.faults.pauses, 100.0, 300.0, 20.0));
         if (perTick.size() > 0) {
             std::string first = perTick.GetTestPartResult(0).message();
             std::replace(first.begin(), first.end(), '\n', ' ');
@@ -597,8 +608,10 @@ TEST_F(RandomGroundFlights, EveryDrawnMovementKeepsItsObjectPaceHoldsStandAndWay
         seeds.push_back(std::strtoull(one, nullptr, 10));
     } else {
         const char* count = std::getenv("VLNT_GROUND_CASES");
+        const char* first = std::getenv("VLNT_GROUND_FIRST");
         const int n = count != nullptr ? std::atoi(count) : kDefaultCases;
-        for (int k = 1; k <= n; ++k) seeds.push_back(static_cast<std::uint64_t>(k));
+        const std::uint64_t from = first != nullptr ? std::strtoull(first, nullptr, 10) : 1;
+        for (int k = 0; k < n; ++k) seeds.push_back(from + static_cast<std::uint64_t>(k));
     }
     const bool everyFailure = std::getenv("VLNT_GROUND_EVERY_FAILURE") != nullptr;
     const bool listOnly = std::getenv("VLNT_GROUND_LIST") != nullptr;

@@ -188,38 +188,61 @@ protected:
         sim.terrainFt = kFieldElevationFt;
     }
 
+    // One aircraft's stream the run feeds: its identity and its records.
+    struct Stream {
+        engine_test::Rec identity;
+        const std::vector<Fix>* fixes;
+    };
+
     // Feeds the fixes at their times (due 30 s later) and watches the
     // aircraft until `lastTick` or until `done` says so.
     template <class Done>
     Watched run(engine_test::Rec identity, const std::vector<Fix>& fixes, std::int32_t lastTick, Done done) {
-        Watched w;
-        std::size_t next = 0;
-        std::optional<LiveAc> before;
+        return runAll({Stream{std::move(identity), &fixes}}, lastTick, done).front();
+    }
+
+    // Feeds several aircraft's streams side by side and watches each, until
+    // `lastTick` or until `done` says so of the first one.
+    template <class Done>
+    std::vector<Watched> runAll(std::vector<Stream> streams, std::int32_t lastTick, Done done) {
+        std::vector<Watched> watched(streams.size());
+        std::vector<std::size_t> next(streams.size(), 0);
+        std::vector<std::optional<LiveAc>> before(streams.size());
         while (g_tick.load() < lastTick) {
             const std::int32_t now = g_tick.load();
-            while (next < fixes.size() && fixes[next].t * 100.0 <= now) {
-                identity.timestamp = 1000.0 + fixes[next].t;
-                StreamRecord record = engine_test::makeRecord(identity);
-                record.sample = fixes[next].sample;
-                record.sample.dueTick = now + 3000;
-                const std::lock_guard lock(g_addingStackMutex);
-                g_addingStack.push_back(std::move(record));
-                ++next;
+            for (std::size_t k = 0; k < streams.size(); ++k) {
+                Stream& stream = streams[k];
+                const std::vector<Fix>& fixes = *stream.fixes;
+                while (next[k] < fixes.size() && fixes[next[k]].t * 100.0 <= now) {
+                    stream.identity.timestamp = 1000.0 + fixes[next[k]].t;
+                    StreamRecord record = engine_test::makeRecord(stream.identity);
+                    record.sample = fixes[next[k]].sample;
+                    record.sample.dueTick = now + 3000;
+                    const std::lock_guard lock(g_addingStackMutex);
+                    g_addingStack.push_back(std::move(record));
+                    ++next[k];
+                }
             }
             const std::size_t cgAsked = staticCgRequests.size();
             tick();
             for (std::size_t k = cgAsked; k < staticCgRequests.size(); ++k)
                 gf_pushAcEvent({staticCgRequests[k], 0, 0, AcEventKind::staticCgAndPitch, 9.0, 0.0});
-            const LiveAc* ac = live(identity.hexId);
-            if (ac == nullptr || ac->lifeState != AcLifeState::active) continue;
-            note(*ac, before ? &*before : nullptr, now, fixes, w);
-            before = *ac;
-            if (done(*ac)) break;
+            bool finished = false;
+            for (std::size_t k = 0; k < streams.size(); ++k) {
+                const LiveAc* ac = live(streams[k].identity.hexId);
+                if (ac == nullptr || ac->lifeState != AcLifeState::active) continue;
+                note(*ac, before[k] ? &*before[k] : nullptr, now, *streams[k].fixes, watched[k]);
+                before[k] = *ac;
+                if (k == 0 && done(*ac)) finished = true;
+            }
+            if (finished) break;
         }
-        w.creations = static_cast<std::size_t>(std::count_if(sim.created.begin(), sim.created.end(), [&](const auto& c) {
-            return c.request.hexId == identity.hexId;
-        }));
-        return w;
+        for (std::size_t k = 0; k < streams.size(); ++k) {
+            const std::uint32_t hexId = streams[k].identity.hexId;
+            watched[k].creations = static_cast<std::size_t>(std::count_if(
+                sim.created.begin(), sim.created.end(), [&](const auto& c) { return c.request.hexId == hexId; }));
+        }
+        return watched;
     }
 
     // The heading follows the track: off it by no more than the taxi
@@ -688,5 +711,122 @@ inline Verdict noCircle(const Watched& w, const Route& route, double circleDeg, 
     }
     return std::nullopt;
 }
+
+// Created by the time the delayed stream has shown the aircraft for
+// `withinS`: active no later than 30 s after its first report that came
+// `withinS` or more after the stream's first (a pause at its start
+// included; the last report, for a shorter stream).
+inline Verdict createdInTime(const Watched& w, const std::vector<Fix>& fixes, double withinS) {
+    if (fixes.empty()) return std::nullopt;
+    const auto shown =
+        std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) { return f.t >= fixes.front().t + withinS; });
+    const double due = (shown == fixes.end() ? fixes.back().t : shown->t) + 30.0;
+    if (w.path.empty()) return fmt::format("never created (due by {:.1f} s)", due);
+    if (secondsOf(w.path.front().tick) <= due + 0.01) return std::nullopt;
+    return fmt::format("created at {:.1f} s, due by {:.1f} s", secondsOf(w.path.front().tick), due);
+}
+
+// When the route leaves the ground after a stretch on it: none when it
+// never does.
+inline std::optional<double> routeLiftOffS(const Route& route) {
+    bool onGround = false;
+    for (double t = 0.0; t <= route.points().back().t; t += 0.1) {
+        const bool airborne = truthAt(route.points(), t).airborne != 0;
+        if (!airborne) onGround = true;
+        if (airborne && onGround) return t;
+    }
+    return std::nullopt;
+}
+
+// Off the ground (after it was on it) within `withinS` of the delayed
+// stream's first report after the route lifted off.
+inline Verdict liftsOffInTime(const Watched& w, const Route& route, const std::vector<Fix>& fixes, double withinS) {
+    const std::optional<double> lift = routeLiftOffS(route);
+    if (!lift) return std::nullopt;
+    const auto first = std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) { return f.t >= *lift; });
+    if (first == fixes.end()) return std::nullopt;
+    const double due = first->t + 30.0 + withinS;
+    bool wasOnGround = false;
+    for (const Watched::Place& p : w.path) {
+        if (p.onGround) {
+            wasOnGround = true;
+            continue;
+        }
+        if (wasOnGround) {
+            if (secondsOf(p.tick) <= due + 0.01) return std::nullopt;
+            return fmt::format("off the ground at {:.1f} s, its delayed stream at {:.1f} s", secondsOf(p.tick),
+                               first->t + 30.0);
+        }
+    }
+    const Watched::Place* then = placeAt(w, due);
+    return fmt::format("never off the ground, its delayed stream at {:.1f} s{}", first->t + 30.0,
+                       then == nullptr ? " (gone by then)"
+                                       : fmt::format(" ({} then)", gf_phaseName(then->phase)));
+}
+
+// For a stream that starts standing: `metres` off where it stood within
+// `withinS` of the delayed stream's first report `metres` or more off where
+// the stream stood (a stray's or a jump's apart: a report of a move).
+inline Verdict leavesInTime(const Watched& w, const Route& route, const std::vector<Fix>& fixes, double metres,
+                            double withinS) {
+    if (route.standing().empty() || route.standing().front().first > 1.0 || fixes.empty() || w.path.empty())
+        return std::nullopt;
+    const GeoPoint stood = gf_samplePoint(fixes.front().sample);
+    const GeoPoint truthStood = gf_samplePoint(truthAt(route.points(), 0.0));
+    const auto off = std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) {
+        const GeoPoint at = gf_samplePoint(f.sample);
+        const GeoPoint truth = gf_samplePoint(truthAt(route.points(), f.t));
+        return metresBetween(at, stood) >= metres && metresBetween(truth, truthStood) >= 3.0 &&
+               metresBetween(at, truth) <= 30.0;
+    });
+    if (off == fixes.end()) return std::nullopt;
+    const double due = off->t + 30.0 + withinS;
+    const GeoPoint start = w.path.front().at;
+    for (const Watched::Place& p : w.path) {
+        if (secondsOf(p.tick) > due + 0.01) break;
+        if (metresBetween(p.at, start) >= metres) return std::nullopt;
+    }
+    const Watched::Place* then = placeAt(w, due);
+    return fmt::format("{:.0f} m off where it stood at {:.1f} s, its delayed stream {:.0f} m off at {:.1f} s",
+                       then == nullptr ? 0.0 : metresBetween(then->at, start), due, metres, off->t + 30.0);
+}
+
+// Outside the pauses of the feed and the 30 s after each, on the ground
+// (the aircraft's or the delayed route's), never farther than `mostM` from
+// the delayed route (`rollM` on the runway's rolls and once it lifted off)
+// for more than `longestS` in a row.
+inline Verdict keepsUp(const Watched& w, const Route& route, const std::vector<Fix>& fixes,
+                       const std::vector<std::pair<double, double>>& pauses, double mostM, double rollM,
+                       double longestS) {
+    if (fixes.empty()) return std::nullopt;
+    const double first = fixes.front().t, last = fixes.back().t;
+    double beyondSince = -1.0;  // since when it lies beyond (none: -1)
+    double farthest = 0.0;
+    for (const Watched::Place& p : w.path) {
+        if (p.tick % 10 != 0) continue;
+        const double now = secondsOf(p.tick);
+        const double delayed = now - 30.0;
+        const bool excused = delayed < first || delayed > last ||
+                             std::any_of(pauses.begin(), pauses.end(), [&](const auto& pause) {
+                                 return delayed >= pause.first && delayed < pause.first + pause.second + 30.0;
+                             });
+        const PosSample truth = truthAt(route.points(), delayed);
+        const bool judged = !excused && (truth.airborne == 0 || p.onGround);
+        const bool roll = p.roll || truth.airborne != 0 || (truth.groundSpeedKt >= 40.0 && onTheRunway(gf_samplePoint(truth)));
+        const double d = metresBetween(p.at, gf_samplePoint(truth));
+        if (!judged || d <= (roll ? rollM : mostM)) {
+            beyondSince = -1.0;
+            farthest = 0.0;
+            continue;
+        }
+        if (beyondSince < 0.0) beyondSince = now;
+        farthest = std::max(farthest, d);
+        if (now - beyondSince > longestS)
+            return fmt::format("{:.0f} m from its delayed route from {:.1f} to {:.1f} s, {}", farthest, beyondSince,
+                               now, gf_phaseName(p.phase));
+    }
+    return std::nullopt;
+}
+
 
 }  // namespace ground_test

@@ -172,14 +172,15 @@ bool updateLiveAc(LiveAc& aircraft) {
     try {
         switch (aircraft.lifeState) {
             case AcLifeState::buffer:
-                lf_passUnansweredReport(aircraft);
+                lf_passSettledReports(aircraft);
                 lf_stepBufferedAc(aircraft);
                 break;
             case AcLifeState::active:
-                lf_passUnansweredReport(aircraft);
+                lf_passSettledReports(aircraft);
                 if (aircraft.lifeState == AcLifeState::active) lf_updateActiveAc(aircraft);
                 break;
             case AcLifeState::adding2sim:
+                lf_passSettledReports(aircraft);
                 lf_giveUpUnmatchedCreation(aircraft);
                 break;
             default:

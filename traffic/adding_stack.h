@@ -23,9 +23,9 @@ void lf_requestAcWithinRange();
 
 // One traffic record: a new aircraft, or a sample for a known one.
 void lf_dispatchStreamRecord(StreamRecord& record);
-// A report held back alone that the stream has not answered before it falls
-// due goes to the aircraft's samples (the stream's last, say).
-void lf_passUnansweredReport(LiveAc& aircraft);
+// The reports of the aircraft judged by now (with those after them, or at
+// their time) and taken go to its samples.
+void lf_passSettledReports(LiveAc& aircraft);
 // Admission of a new aircraft: its registration may give another model;
 // unknown models are dropped.
 void lf_appendLiveAcWrapped(StreamRecord& record);

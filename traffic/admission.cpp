@@ -19,6 +19,8 @@ constexpr double kStraightAirNm = 0.2429805615550756;     // 450 m
 constexpr double kStraightGroundNm = 0.010799136069114472;  // 20 m
 constexpr double kGroundWaitCapSeconds = 15.0;
 constexpr double kSpeedSlackKt = 5.0;
+// Not yet in the simulator, an aircraft must have its samples before its
+// first falls due: its reports are settled a few seconds before it spawns.
 constexpr std::int32_t kBeforeSpawnTicks = 400;
 
 // A sample that only repeats what the queue already says: too soon after the
@@ -35,9 +37,10 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     const double g = record.sample.groundSpeedKt;
     const double g0 = newest.groundSpeedKt;
     // The speed shown since the last report taken as where the aircraft was
-    // (reports ignored since moved nothing), or since the newest report held
-    // back: a take-off roll whose speed fields read 0 is held back until its
-    // fields show the speed, which then only the reports held bear out.
+    // (reports dropped since moved nothing), since the newest report queued,
+    // or since the last one heard at all: a take-off roll whose speed fields
+    // read 0 is borne out once its fields show the speed, and reports in
+    // the air after a long pause of the feed bear each other out.
     const auto shownSince = [&](const PosSample* report) {
         const PosSample& from = report != nullptr ? *report : newest;
         const double since = report != nullptr && report->streamTick != 0 && record.sample.streamTick > report->streamTick
@@ -47,16 +50,21 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
                kSecondsPerHour / since;
     };
     const double shown = shownSince(gf_takenReport(aircraft, 0));
-    const PosSample* held = gf_newestHeldReport(aircraft);
-    const bool borneOut =
-        std::abs(shown - g) <= 0.5 * g || (held != nullptr && std::abs(shownSince(held) - g) <= 0.5 * g);
+    const auto bearsOut = [&](const PosSample* report) {
+        return report != nullptr && std::abs(shownSince(report) - g) <= 0.5 * g;
+    };
+    const bool borneOut = std::abs(shown - g) <= 0.5 * g || bearsOut(gf_newestQueuedReport(aircraft)) ||
+                          bearsOut(gf_lastHeardReport(aircraft));
     if (((g0 > 5.0 && g >= 10.0 * g0) || (g > 5.0 && g0 >= 10.0 * g) || (g0 <= 5.0 && g >= 80.0) ||
          (g <= 5.0 && g0 >= 80.0)) &&
         !borneOut)
         return true;
     // A parked aircraft's stream is the stand's to judge, every record of it:
     // one coming back to the stand calls off a leave that one off it began.
+    // One not yet created needs a second sample by the time its first falls
+    // due, or it is not created at all: a standing stream repeats itself.
     if (aircraft.refillState >= 1 || aircraft.phase == AcPhase::parked) return false;
+    if (aircraft.lifeState == AcLifeState::buffer && aircraft.samples.size() < 2) return false;
     const double trackChange = std::abs(record.sample.trackDeg - newest.trackDeg);
     if (record.sample.airborne) {
         return g > 120.0 && trackChange <= 1.0 && kStraightAirNm / g * kSecondsPerHour >= elapsed;
@@ -106,25 +114,28 @@ void lf_dispatchStreamRecord(StreamRecord& record) {
     }
     if (aircraft->lifeState == AcLifeState::liveryrespawn || aircraft->lifeState == AcLifeState::removingfromsim)
         return;
-    if (!aircraft->samples.empty() && lf_implausible(*aircraft, record)) return;
+    if (!aircraft->samples.empty() && lf_implausible(*aircraft, record)) {
+        gf_noteHeard(*aircraft, record.sample);
+        return;
+    }
     if (aircraft->lifeState == AcLifeState::buffer && lf_nearFieldElevation(record.sample.altitudeFt)) return;
     if (!lf_respawn(*aircraft, record)) return;
     aircraft->lastRecordTime = record.timestamp;
-    for (const PosSample& report : gf_gateReport(*aircraft, record.sample)) {
-        if (aircraft->lifeState == AcLifeState::liveryrespawn || aircraft->lifeState == AcLifeState::removingfromsim)
-            break;
-        decodeExisting(*aircraft, report);
-    }
+    gf_queueReport(*aircraft, record.sample, g_tick.load());
+    lf_passSettledReports(*aircraft);
 }
 
-void lf_passUnansweredReport(LiveAc& aircraft) {
-    // Not yet in the simulator, it must have its samples before its first
-    // falls due: it is spawned, or dropped, a few seconds before.
+void lf_passSettledReports(LiveAc& aircraft) {
+    const AcLifeState state = aircraft.lifeState;
+    if (state == AcLifeState::liveryrespawn || state == AcLifeState::removingfromsim) return;
     const std::int32_t now = g_tick.load();
-    const bool spawnNear = aircraft.lifeState == AcLifeState::buffer && !aircraft.samples.empty() &&
+    const bool spawnNear = state == AcLifeState::buffer && !aircraft.samples.empty() &&
                            now >= aircraft.samples.front().dueTick - kBeforeSpawnTicks;
-    if (const std::optional<PosSample> report = gf_takeUnansweredReport(aircraft, now, spawnNear))
-        decodeExisting(aircraft, *report);
+    for (const PosSample& report : gf_settleReports(aircraft, now, spawnNear)) {
+        if (aircraft.lifeState == AcLifeState::liveryrespawn || aircraft.lifeState == AcLifeState::removingfromsim)
+            break;
+        decodeExisting(aircraft, report);
+    }
 }
 
 void lf_appendLiveAcWrapped(StreamRecord& record) {

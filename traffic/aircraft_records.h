@@ -196,21 +196,23 @@ struct LiveAc : AcBase {
         std::int32_t releaseTick = 0;   // when it goes with the delayed stream, once borne out
         double lat = 0.0, lon = 0.0;    // where the report that decided it put the aircraft
     } decidedLeave;
-    // The stream's reports of where the aircraft was on the ground, as far
-    // as they can be true: the last ones taken, newest last, and those held
-    // back because no aircraft on the ground could have got there from the
-    // last one taken, until later reports tell a stray or a jump of the feed
-    // from a move it did not report.
+    // The stream's reports of where the aircraft is: those heard and not yet
+    // judged, the last ones taken, and those dropped since (scatter, until
+    // reports that go on from them for long enough show the stream there).
     struct ReportGate {
+        struct Heard {
+            PosSample report;
+            double silenceS = 0.0;     // how long the feed was quiet before it
+            std::int32_t heardTick = 0;  // when it came
+        };
+        std::deque<Heard> queued;
         std::deque<PosSample> taken;
-        std::deque<PosSample> held;
-        std::uint32_t ignored = 0;      // reports that moved nothing
-        std::uint32_t judgedTaken = 0;  // the newest reports taken that were judged (on the ground)
-        std::int32_t lastHeardTick = 0;  // the stream tick of the last report, taken or not
-        double silenceS = 0.0;           // how long the feed was quiet before it
-        double heldSilenceS = 0.0;       // how long it was quiet before the first report held
-        std::uint8_t heldLone = 0;       // the report held waits for the next alone (after a pause or a stray)
-        std::uint8_t heldAgreeing = 0;   // each report held agrees with the one before
+        std::deque<PosSample> dropped;
+        std::uint32_t ignored = 0;       // reports dropped
+        std::uint32_t judgedTaken = 0;   // the newest reports taken that were judged (on the ground)
+        std::int32_t lastHeardTick = 0;  // the stream tick of the last report heard, taken or not
+        double silenceS = 0.0;           // how long the feed was quiet before the newest report taken
+        PosSample lastHeard;             // the last report heard (its stream tick 0: none yet)
     } reportGate;
     std::uint8_t lastSearchWide = 0;  // the last stand search at lastSearchLat/Lon was the wide one
     std::uint8_t speedRises = 0;      // reports in a row on the ground each faster than the one before

@@ -36,7 +36,6 @@ constexpr double kWellUpFt = 50.0;
 constexpr double kSlowingDownKt = 0.5;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
 constexpr double kMovingKt = 0.5;    // a report this fast at least shows the aircraft moving
-constexpr std::int32_t kConfirmTicks = 2000;
 // Reports standing this far off the stand confirm a leave decided on one
 // that showed no speed.
 constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
@@ -45,7 +44,7 @@ constexpr double kPauseS = 20.0;
 // Farther than this from where it was first seen a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
 // feed sends before it pauses for a minute.
-constexpr double kStandLeftNm = 15.0 / kMetersPerNm;
+constexpr double kStandLeftNm = 12.0 / kMetersPerNm;
 constexpr double kNoSideYetRad = 3.0 * kDegToRad;
 constexpr double kHoldReachKt = 30.0;
 constexpr std::int32_t kCollapseGapTicks = 1500;
@@ -189,10 +188,6 @@ void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
                                               gf_roundTicks(d * kTicksPerHour / aircraft.taxiSpeedKt));
     }
     aircraft.decidedLeave.releaseTick = gsl::narrow<std::int32_t>(due);
-    // Decided on a report that showed no speed, it waits for the next
-    // report (a standing aircraft's come every 15 s at most), which may call
-    // it off or bear it out; into a pause of the reports it goes.
-    if (aircraft.decidedLeave.standing != 0) due = std::max<std::int64_t>(due, now() + 1 + kConfirmTicks);
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
 }
 
@@ -328,20 +323,24 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     if (d >= aircraft.standDistMax + kThreeMetresNm) {
         aircraft.standDistMax = d;
         ++aircraft.awayCount;
-        const double moved = d - aircraft.standDistFirst;
-        // A standing stream wanders a few metres: slower than 3 kt and within
-        // 10 m of where it was first seen, it is still standing.
-        const bool wandering = sample.groundSpeedKt < kStandingKt && moved <= kStandingNoiseNm;
-        // Driving onto its stand an arrival does not leave it: its stream
-        // may stand off the stand and scatter; once parked it may.
-        if (!wandering && aircraft.phase == AcPhase::parked &&
-            ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) ||
-             moved > std::min(aircraft.radiusNm, kStandLeftNm))) {
-            lf_decideLeave(aircraft, sample);
-            return true;
-        }
     } else if (d <= aircraft.standDistMax - kThreeMetresNm) {
         aircraft.awayCount = 0;
+    }
+    // How far the stream went from where it stood: a push that passes over
+    // the stand's point (the stream stood short of it) is a move all the same.
+    const double moved = lf_offWhereItStoodNm(aircraft, sample, d);
+    // A standing stream wanders a few metres: slower than 3 kt and within
+    // 10 m of where it was first seen, it is still standing.
+    const bool wandering = sample.groundSpeedKt < kStandingKt && moved <= kStandingNoiseNm;
+    // Driving onto its stand an arrival does not leave it: its stream may
+    // stand off the stand and scatter; once parked it may. The reports taken
+    // here are borne out by those after them: one farther off than a
+    // standing stream wanders is the stream leaving.
+    if (!wandering && aircraft.phase == AcPhase::parked &&
+        ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) ||
+         moved > std::min(aircraft.radiusNm, kStandLeftNm))) {
+        lf_decideLeave(aircraft, sample);
+        return true;
     }
     aircraft.leavingStand = 0;
     return false;

@@ -20,37 +20,59 @@ constexpr double kReachShare = 1.25;
 // least this long: over a few seconds the feed's grid alone shows 30 kt.
 constexpr double kShownOverS = 10.0;
 constexpr std::size_t kTakenKept = 8;
-// Reports agreeing with each other where the last one taken could not have
-// got to: a move the feed did not report, borne out by three of them. A
-// stray is one report, and reports jumping about an aircraft scatter far
-// wider than where it stands or taxis.
+constexpr std::size_t kDroppedKept = 32;
 constexpr double kStandingFieldKt = 3.0;
-constexpr std::size_t kRunConfirmed = 3;
-constexpr std::size_t kMostHeld = 8;
-// A report going on from a held run goes the same way, within this; one
-// going on from a lone report held does not go back the way it came (a
-// line-up turns a right angle and more onto the runway).
-constexpr double kSameWayRad = 45.0 * kDegToRad;
-constexpr double kNotBackRad = 135.0 * kDegToRad;
+constexpr double kNoSpeedKt = 1.0;
 // Where the feed went quiet this long the aircraft may have moved unheard,
-// at half the speed it taxis at most (a push-back, a line-up).
+// at half the speed it taxis at most (a push-back, a line-up, a tow).
 constexpr double kSilenceS = 20.0;
 constexpr double kUnheardShare = 0.5;
-// From this speed on the runway an aircraft keeps its way (a take-off or
-// landing roll), going sideways at half its speed at most; its way is told
-// by reports this far apart.
+// From this speed an aircraft keeps its way (a take-off or landing roll),
+// going sideways at half its speed at most; its way is told by reports
+// this far apart.
 constexpr double kRollKt = 40.0;
 constexpr double kAsideShare = 0.5;
 constexpr double kFastestAsideMps = 10.0;  // a high-speed exit's
 constexpr double kWayKnownM = 20.0;
 constexpr double kWayRecentS = 20.0;
-// A lone report held waits for the next report until this long before it
-// falls due (20 s after it came: the next comes within 15 s while the feed
-// talks); unanswered, one the last report taken could reach stands (the
-// stream's last report after a stray, say). One only a move unheard in a
-// pause could reach must be answered.
-constexpr std::int32_t kLoneWaitTicks = 1000;
-constexpr std::uint8_t kNotLone = 0, kLoneUnheard = 1, kLoneInReach = 2;
+// A report waits for the reports after it 10 s at most (until 20 s before it
+// falls due): settled then, it still reaches the aircraft's samples well
+// before the aircraft needs it.
+constexpr std::int32_t kLongestWaitTicks = 1000;
+constexpr std::int32_t kSettledBeforeDueTicks = 2000;
+// A report between two that lie where the aircraft can be, off the way
+// between them by more than this (and a share of their distance, for the
+// corners of a taxi), shows no move: the stream came back.
+constexpr double kDetourM = 20.0;
+constexpr double kDetourShare = 0.5;
+// A report off a standing aircraft farther than its reports wander, with no
+// speed of its own, waits for the next report (which comes within 16 s)
+// until shortly before it falls due: the aircraft stands meanwhile and needs
+// no sample, and a stray beside it would have it drive there and back.
+constexpr double kWanderM = 15.0;
+constexpr std::int32_t kLoneSettledBeforeDueTicks = 500;
+constexpr std::int32_t kLoneLongestWaitTicks = 2500;
+// Reports that go on from each other this long, none of them where the
+// aircraft can be, show the stream elsewhere: the report taken before them
+// was the wrong one.
+constexpr double kSustainedS = 20.0;
+constexpr std::size_t kSustainedReports = 4;
+// A run of reports going on along a line, none slowing much, each step
+// longer than a report's noise, shows a move whatever its speed fields say
+// (a take-off roll, whose positions run ahead of fields that lag).
+constexpr double kWayRunTurnRad = 30.0 * kDegToRad;
+constexpr double kWayRunStepM = 5.0;
+constexpr double kWayRunSlowingShare = 0.6;
+constexpr double kWayRunSpeedingShare = 2.5;
+constexpr double kFastestWayRunKt = 220.0;
+// Faster than this a fixed-wing aircraft may be off the ground; slower, a
+// report flagged airborne is a flipped flag.
+constexpr double kFlyingKt = 43.0;
+// A helicopter lifting off moves, or climbs this much.
+constexpr double kHelicopterMovingKt = 3.0;
+constexpr double kHelicopterWellUpFt = 50.0;
+
+using Heard = LiveAc::ReportGate::Heard;
 
 double secondsBetween(const PosSample& from, const PosSample& to) {
     const std::int64_t ticks = static_cast<std::int64_t>(to.streamTick) - from.streamTick;
@@ -67,12 +89,6 @@ double bearingBetween(const PosSample& from, const PosSample& to) {
 
 double metresPerSecond(double kt) { return kt * kMetersPerNm / 3600.0; }
 
-// The fastest a move on the ground may show whose speed fields are stale: a
-// take-off roll begun unheard.
-double fastestOnTheGroundKt(const LiveAc& aircraft) {
-    return std::max(gf_taxiCeilingKt(aircraft.sizeCategory), gf_takeOffSpeedKt(aircraft.sizeCategory));
-}
-
 double knotsBetween(const PosSample& from, const PosSample& to) {
     return metresBetween(from, to) / secondsBetween(from, to) * 3600.0 / kMetersPerNm;
 }
@@ -85,58 +101,12 @@ double reachM(double evidenceKt, double seconds) {
 
 bool standing(const PosSample& report) { return report.groundSpeedKt < kStandingFieldKt; }
 
-// Whether two reports both show the aircraft standing at one place.
-bool standTogether(const PosSample& a, const PosSample& b) {
-    return standing(a) && standing(b) && metresBetween(a, b) <= kScatterReachNm * kMetersPerNm;
-}
+bool isHelicopter(const LiveAc& aircraft) { return aircraft.sizeCategory == SizeCategory::Rotorcraft; }
 
-bool standingRun(const std::deque<PosSample>& held) {
-    return std::all_of(held.begin(), held.end(), [&](const PosSample& r) { return standTogether(held.front(), r); });
-}
-
-// Whether two reports agree: standing together, or moving, the newer where
-// the older's way at their speed fields gets to.
-bool agree(const PosSample& older, const PosSample& newer) {
-    if (standTogether(older, newer)) return true;
-    return !standing(older) && !standing(newer) &&
-           metresBetween(older, newer) <=
-               reachM(std::max(older.groundSpeedKt, newer.groundSpeedKt), secondsBetween(older, newer));
-}
-
-// Whether `report` goes on from the reports held back since the last one
-// taken: it stands with them; or it leaves where two or more of them stood,
-// as fast as its speed fields show; or, from a lone report held (after a
-// pause, or after a stray), it goes anywhere but back the way that one came,
-// no faster than its fields, or than the aircraft taxis or takes off; or it goes on
-// the way a run of them went from the last report taken, farther, and no
-// faster than its speed fields or their way so far show.
-bool goesOnFrom(const LiveAc& aircraft, const PosSample& last, const PosSample& report) {
-    const LiveAc::ReportGate& gate = aircraft.reportGate;
-    const PosSample& held = gate.held.back();
-    const double seconds = secondsBetween(held, report);
-    if (standTogether(held, report)) return true;
-    if (gate.held.size() >= 2 && standingRun(gate.held))
-        return metresBetween(held, report) <= reachM(report.groundSpeedKt, seconds);
-    if (gate.held.size() == 1 && gate.heldLone != 0) {
-        // (Its speed fields may be stale where it lined up unheard in a
-        // pause and now rolls for its take-off.)
-        const double fastestKt =
-            gate.heldLone == kLoneUnheard ? fastestOnTheGroundKt(aircraft) : gf_taxiCeilingKt(aircraft.sizeCategory);
-        const double kt = std::max(report.groundSpeedKt, std::min(knotsBetween(held, report), fastestKt));
-        const double turned = gf_normaliseRad(bearingBetween(held, report) - bearingBetween(last, held));
-        return metresBetween(held, report) <= reachM(kt, seconds) && std::fabs(turned) < kNotBackRad;
-    }
-    // A move whose speed fields are stale (0 as it starts, or a take-off
-    // roll begun in a pause): farther from the last report taken, each leg
-    // the way the one before went, no faster than the aircraft takes off.
-    const PosSample& before = gate.held.size() >= 2 ? gate.held[gate.held.size() - 2] : last;
-    if (metresBetween(last, report) <= metresBetween(last, held)) return false;
-    if (std::fabs(gf_normaliseRad(bearingBetween(held, report) - bearingBetween(before, held))) > kSameWayRad)
-        return false;
-    const double fieldsKt = std::max(held.groundSpeedKt, report.groundSpeedKt);
-    const double fastestKt = standing(held) && standing(report) ? fastestOnTheGroundKt(aircraft)
-                                                                : std::max(fieldsKt, knotsBetween(before, held));
-    return metresBetween(held, report) <= reachM(fastestKt, seconds);
+// How far (m) an aircraft may have gone unheard while the feed was quiet.
+double unheardM(const LiveAc& aircraft, double silenceS) {
+    return silenceS >= kSilenceS ? silenceS * metresPerSecond(kUnheardShare * gf_taxiCeilingKt(aircraft.sizeCategory))
+                                 : 0.0;
 }
 
 // The speed the positions of the reports taken on the ground show, over the
@@ -158,6 +128,12 @@ double shownKt(const LiveAc& aircraft) {
     }
     if (from == taken.end() - 1) return 0.0;
     return std::min(knotsBetween(*from, newest), gf_taxiCeilingKt(aircraft.sizeCategory));
+}
+
+// Whether the aircraft stands where the last report taken put it: that
+// report and the positions before it show no speed.
+bool standsAtTheAnchor(const LiveAc& aircraft) {
+    return standing(aircraft.reportGate.taken.back()) && shownKt(aircraft) < kStandingFieldKt;
 }
 
 // The way the aircraft went to the last report taken, from the newest one
@@ -188,49 +164,286 @@ bool keepsItsWay(const LiveAc& aircraft, const PosSample& last, const PosSample&
                                    std::min(metresPerSecond(kAsideShare * evidenceKt), kFastestAsideMps);
 }
 
-// Reports are judged while the aircraft is on the ground, and reports on
-// the ground (of an aircraft not yet set down by the simulator, say); in the
-// air the feed's reports are good.
-bool judged(const LiveAc& aircraft, const PosSample& last, const PosSample& report) {
-    if (report.streamTick == 0 || last.streamTick == 0) return false;
-    return aircraft.groundMode != 0 || report.airborne == 0;
+// Whether the aircraft can be where the report puts it, coming from the last
+// report taken (the anchor): within the reach of the speeds its fields and
+// its last reports show, and of a move the feed did not report while it was
+// quiet `silenceS`; on its way.
+bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report, double silenceS) {
+    // Two reports in a row that show it standing outweigh the way it came:
+    // a stray beside an aircraft come to rest moves nothing.
+    const double evidenceKt = std::max({report.groundSpeedKt, anchor.groundSpeedKt,
+                                        standing(report) && standing(anchor) ? 0.0 : shownKt(aircraft)});
+    const double metres = metresBetween(anchor, report);
+    if (metres <= kScatterReachNm * kMetersPerNm) return true;
+    if (metres > reachM(evidenceKt, secondsBetween(anchor, report)) + unheardM(aircraft, silenceS)) return false;
+    return silenceS >= kSilenceS || keepsItsWay(aircraft, anchor, report, evidenceKt);
 }
 
-std::vector<PosSample> take(LiveAc& aircraft, std::vector<PosSample> reports, bool judged = true) {
-    LiveAc::ReportGate& gate = aircraft.reportGate;
-    for (const PosSample& report : reports) gate.taken.push_back(report);
+// Whether `newer` goes on from `older`, two reports neither of which was
+// taken: within the reach of their own speed fields (and of a move unheard
+// in a silence between them).
+bool goesOn(const LiveAc& aircraft, const PosSample& older, const PosSample& newer) {
+    const double seconds = secondsBetween(older, newer);
+    const double silenceS = seconds >= kSilenceS ? seconds : 0.0;
+    return metresBetween(older, newer) <=
+           reachM(std::max(older.groundSpeedKt, newer.groundSpeedKt), seconds) + unheardM(aircraft, silenceS);
+}
+
+// How far (m) a report lies off the way from `before` to `after` beyond
+// going straight between them.
+double detourM(const PosSample& before, const PosSample& report, const PosSample& after) {
+    return metresBetween(before, report) + metresBetween(report, after) - metresBetween(before, after);
+}
+
+bool cameBack(const PosSample& anchor, const PosSample& report, const PosSample& after) {
+    return detourM(anchor, report, after) > kDetourM + kDetourShare * metresBetween(anchor, after);
+}
+
+// Whether the points go on along a line, step after step longer than a
+// report's noise, none turning much, none much slower or faster than the
+// one before, no faster than any aircraft takes off.
+bool wayRun(const PosSample& p0, const PosSample& p1, const PosSample& p2, const PosSample& p3) {
+    const PosSample* points[] = {&p0, &p1, &p2, &p3};
+    double lastBearing = 0.0, lastMps = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        const PosSample& from = *points[k];
+        const PosSample& to = *points[k + 1];
+        const double metres = metresBetween(from, to);
+        if (metres < kWayRunStepM) return false;
+        const double bearing = bearingBetween(from, to);
+        const double mps = metres / secondsBetween(from, to);
+        if (k > 0) {
+            if (std::fabs(gf_normaliseRad(bearing - lastBearing)) > kWayRunTurnRad) return false;
+            if (mps < kWayRunSlowingShare * lastMps || mps > kWayRunSpeedingShare * lastMps) return false;
+        }
+        lastBearing = bearing;
+        lastMps = mps;
+    }
+    return knotsBetween(p0, p3) <= kFastestWayRunKt;
+}
+
+// The heard reports from the anchor on (the dropped ones, then the queued
+// ones up to `upTo`): the longest the feed was quiet among them.
+double silenceSinceAnchor(const LiveAc::ReportGate& gate, std::size_t upTo, double droppedSilenceS) {
+    double silenceS = droppedSilenceS;
+    for (std::size_t k = 0; k <= upTo && k < gate.queued.size(); ++k)
+        silenceS = std::max(silenceS, gate.queued[k].silenceS);
+    return silenceS;
+}
+
+struct Context {
+    const LiveAc& aircraft;
+    const PosSample& anchor;
+    double droppedSilenceS;  // the longest silence before a report dropped since the anchor
+};
+
+// The first queued report after the front that the aircraft can be at,
+// coming from the anchor; and the first that goes on from the front.
+std::optional<std::size_t> firstReachable(const Context& c, std::size_t from) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    for (std::size_t k = from; k < queued.size(); ++k)
+        if (reachable(c.aircraft, c.anchor, queued[k].report,
+                      silenceSinceAnchor(c.aircraft.reportGate, k, c.droppedSilenceS)))
+            return k;
+    return std::nullopt;
+}
+
+std::optional<std::size_t> firstGoingOn(const Context& c, const PosSample& report) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    for (std::size_t k = 1; k < queued.size(); ++k)
+        if (goesOn(c.aircraft, report, queued[k].report)) return k;
+    return std::nullopt;
+}
+
+// The report starts a run of reports going on along a line from the anchor.
+bool startsAWayRun(const Context& c, const PosSample& report) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    return queued.size() >= 3 && wayRun(c.anchor, report, queued[1].report, queued[2].report);
+}
+
+// The report ends reports dropped since the anchor that went on from each
+// other long enough, none where the aircraft can be: the stream is there.
+bool endsASustainedRun(const Context& c, const PosSample& report) {
+    const std::deque<PosSample>& dropped = c.aircraft.reportGate.dropped;
+    const PosSample* newer = &report;
+    std::size_t count = 1, skipped = 0;
+    double spanS = 0.0;
+    for (auto it = dropped.rbegin(); it != dropped.rend(); ++it) {
+        if (reachable(c.aircraft, c.anchor, *it, 0.0)) break;
+        if (goesOn(c.aircraft, *it, *newer)) {
+            newer = &*it;
+            ++count;
+            spanS = secondsBetween(*it, report);
+        } else if (++skipped > count) {
+            break;
+        }
+    }
+    return count >= kSustainedReports && spanS >= kSustainedS;
+}
+
+enum class Verdict { wait, take, drop };
+
+// A report flagged airborne of an aircraft on the ground lifts it off only
+// when the next report bears it out: airborne too, at a speed a fixed-wing
+// aircraft flies, or, for a helicopter, moving or well up. Otherwise it is
+// a flipped flag. None while the next report may still tell.
+std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bool due) {
+    const std::deque<Heard>& queued = aircraft.reportGate.queued;
+    const PosSample* next = queued.size() >= 2 ? &queued[1].report : nullptr;
+    if (next == nullptr) {
+        if (!due) return std::nullopt;
+        return !isHelicopter(aircraft) && report.groundSpeedKt >= kFlyingKt;
+    }
+    if (next->airborne == 0) return false;
+    if (isHelicopter(aircraft))
+        return next->groundSpeedKt >= kHelicopterMovingKt || next->altitudeFt >= report.altitudeFt + kHelicopterWellUpFt;
+    return report.groundSpeedKt >= kFlyingKt && next->groundSpeedKt >= kFlyingKt;
+}
+
+// The speed a run along a line shows at the report, when its fields lag.
+void takeTheRunsSpeed(const Context& c, PosSample& report) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    if (queued.size() < 2) return;
+    const double kt = knotsBetween(c.anchor, queued[1].report);
+    report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
+    report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
+}
+
+Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, bool due, bool lastMoment) {
+    const LiveAc& aircraft = c.aircraft;
+    if (reachable(aircraft, c.anchor, report, silenceS)) {
+        const std::optional<std::size_t> after = firstReachable(c, 1);
+        // The stream goes on where the aircraft can be: the report lies on
+        // the way there, or it came back from a stray.
+        if (after) return cameBack(c.anchor, report, aircraft.reportGate.queued[*after].report) ? Verdict::drop
+                                                                                              : Verdict::take;
+        // Reports go on from it, none the aircraft could reach from the
+        // anchor: it started a move (a line-up after a pause, say).
+        if (firstGoingOn(c, report)) {
+            if (startsAWayRun(c, report)) takeTheRunsSpeed(c, report);
+            return Verdict::take;
+        }
+        // Nothing tells yet: it stands (the stream's last report, say) by
+        // its time, one off a standing aircraft shortly before it falls due.
+        const bool offAStandingOne = standsAtTheAnchor(aircraft) && report.groundSpeedKt < kNoSpeedKt &&
+                                     silenceS < kSilenceS && metresBetween(c.anchor, report) > kWanderM;
+        if (!due || (offAStandingOne && !lastMoment)) return Verdict::wait;
+        return Verdict::take;
+    }
+    // Out of reach: a stray, a jump, a spot the reports dwell at; or a move
+    // the reports bear out.
+    if (firstReachable(c, 1)) return Verdict::drop;
+    if (startsAWayRun(c, report)) {
+        takeTheRunsSpeed(c, report);
+        return Verdict::take;
+    }
+    if (endsASustainedRun(c, report)) return Verdict::take;
+    return due ? Verdict::drop : Verdict::wait;
+}
+
+Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS, double silenceS, bool due,
+              bool lastMoment) {
+    const LiveAc::ReportGate& gate = aircraft.reportGate;
+    if (gate.taken.empty()) return Verdict::take;
+    const PosSample& anchor = gate.taken.back();
+    if (report.streamTick == 0 || anchor.streamTick == 0) return Verdict::take;
+    const bool onTheGround = aircraft.groundMode != 0 || anchor.airborne == 0;
+    if (!onTheGround) {
+        // In the air the feed's reports are good; a report on the ground of
+        // an aircraft coming down is judged against the air's speeds.
+        if (report.airborne != 0) return Verdict::take;
+    } else if (report.airborne != 0) {
+        const std::optional<bool> lifts = liftsOff(aircraft, report, due);
+        if (!lifts) return Verdict::wait;
+        if (*lifts) return Verdict::take;
+        report.airborne = 0;
+        report.altitudeFt = 0.0;
+        report.verticalSpeed = 0.0;
+    }
+    return judgeOnTheGround(Context{aircraft, anchor, droppedSilenceS}, report, silenceS, due, lastMoment);
+}
+
+void take(LiveAc::ReportGate& gate, const PosSample& report, bool judged, double silenceS) {
+    gate.taken.push_back(report);
     while (gate.taken.size() > kTakenKept) gate.taken.pop_front();
-    gate.judgedTaken = judged ? gate.judgedTaken + static_cast<std::uint32_t>(reports.size()) : 0;
-    return reports;
-}
-
-std::vector<PosSample> passHeld(LiveAc& aircraft, const PosSample* report) {
-    std::deque<PosSample>& held = aircraft.reportGate.held;
-    // Passed on together, they come after the feed's silence before the first.
-    aircraft.reportGate.silenceS = std::max(aircraft.reportGate.silenceS, aircraft.reportGate.heldSilenceS);
-    std::vector<PosSample> passed(held.begin(), held.end());
-    held.clear();
-    if (report != nullptr) passed.push_back(*report);
-    return take(aircraft, std::move(passed));
+    gate.judgedTaken = judged ? gate.judgedTaken + 1 : 0;
+    gate.silenceS = silenceS;
+    gate.dropped.clear();
 }
 
 // Reports that moved nothing are counted; the first of an aircraft is logged.
-void ignore(LiveAc& aircraft, const PosSample& report) {
-    if (aircraft.reportGate.ignored++ != 0) return;
+void drop(LiveAc& aircraft, const PosSample& report) {
+    LiveAc::ReportGate& gate = aircraft.reportGate;
+    gate.dropped.push_back(report);
+    while (gate.dropped.size() > kDroppedKept) gate.dropped.pop_front();
+    if (gate.ignored++ != 0) return;
     gf_log(fmt::format("{} report {:.0f} m off its way ignored: no aircraft on the ground gets there so soon",
-                       gf_acText(aircraft), metresBetween(aircraft.reportGate.taken.back(), report)));
+                       gf_acText(aircraft), metresBetween(gate.taken.back(), report)));
 }
 
-void ignoreHeld(LiveAc& aircraft) {
-    for (const PosSample& stray : aircraft.reportGate.held) ignore(aircraft, stray);
-    aircraft.reportGate.held.clear();
+// The longest the feed was quiet before a report dropped since the anchor.
+double droppedSilence(const LiveAc::ReportGate& gate) {
+    double longest = 0.0;
+    for (std::size_t k = 0; k < gate.dropped.size(); ++k) {
+        const std::int64_t ticks = static_cast<std::int64_t>(gate.dropped[k].streamTick) -
+                                   (k == 0 ? gate.taken.back().streamTick : gate.dropped[k - 1].streamTick);
+        longest = std::max(longest, static_cast<double>(ticks) / 100.0);
+    }
+    return longest;
 }
 
 }  // namespace
 
-const PosSample* gf_newestHeldReport(const LiveAc& aircraft) {
-    const std::deque<PosSample>& held = aircraft.reportGate.held;
-    return held.empty() ? nullptr : &held.back();
+void gf_queueReport(LiveAc& aircraft, const PosSample& report, std::int32_t now) {
+    LiveAc::ReportGate& gate = aircraft.reportGate;
+    const double silenceS = gate.lastHeardTick != 0 && report.streamTick != 0
+                                ? (static_cast<std::int64_t>(report.streamTick) - gate.lastHeardTick) / 100.0
+                                : 0.0;
+    gf_noteHeard(aircraft, report);
+    gate.queued.push_back({report, silenceS, now});
+}
+
+void gf_noteHeard(LiveAc& aircraft, const PosSample& report) {
+    LiveAc::ReportGate& gate = aircraft.reportGate;
+    if (report.streamTick != 0) gate.lastHeardTick = report.streamTick;
+    gate.lastHeard = report;
+}
+
+std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool atOnce) {
+    LiveAc::ReportGate& gate = aircraft.reportGate;
+    std::vector<PosSample> taken;
+    while (!gate.queued.empty()) {
+        Heard& front = gate.queued.front();
+        const std::int32_t dueTick = front.report.streamTick != 0 ? front.report.streamTick : front.report.dueTick;
+        const bool lastMoment = atOnce || now - front.heardTick >= kLoneLongestWaitTicks ||
+                                now >= dueTick - kLoneSettledBeforeDueTicks;
+        const bool due = lastMoment || now - front.heardTick >= kLongestWaitTicks || now >= dueTick - kSettledBeforeDueTicks;
+        const double droppedSilenceS = gate.taken.empty() ? 0.0 : droppedSilence(gate);
+        const double silenceS = std::max(front.silenceS, droppedSilenceS);
+        PosSample report = front.report;
+        const Verdict verdict = judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment);
+        if (verdict == Verdict::wait) break;
+        const bool judged = !gate.taken.empty() && gate.taken.back().streamTick != 0 && report.streamTick != 0 &&
+                            (aircraft.groundMode != 0 || report.airborne == 0);
+        gate.queued.pop_front();
+        if (verdict == Verdict::drop) {
+            drop(aircraft, report);
+            continue;
+        }
+        take(gate, report, judged, silenceS);
+        taken.push_back(report);
+    }
+    return taken;
+}
+
+const PosSample* gf_newestQueuedReport(const LiveAc& aircraft) {
+    const std::deque<Heard>& queued = aircraft.reportGate.queued;
+    return queued.empty() ? nullptr : &queued.back().report;
+}
+
+const PosSample* gf_lastHeardReport(const LiveAc& aircraft) {
+    const PosSample& last = aircraft.reportGate.lastHeard;
+    return last.streamTick == 0 ? nullptr : &last;
 }
 
 double gf_reportSilenceS(const LiveAc& aircraft) { return aircraft.reportGate.silenceS; }
@@ -242,78 +455,7 @@ double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& repor
     return 0.0;
 }
 
-std::optional<PosSample> gf_takeUnansweredReport(LiveAc& aircraft, std::int32_t now, bool atOnce) {
-    LiveAc::ReportGate& gate = aircraft.reportGate;
-    if (gate.held.size() != 1 || gate.heldLone != kLoneInReach) return std::nullopt;
-    if (!atOnce && now < gate.held.front().dueTick - kLoneWaitTicks) return std::nullopt;
-    std::vector<PosSample> passed = passHeld(aircraft, nullptr);
-    return passed.front();
-}
-
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
     return k < taken.size() ? &taken[taken.size() - 1 - k] : nullptr;
-}
-
-std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report) {
-    LiveAc::ReportGate& gate = aircraft.reportGate;
-    gate.silenceS = gate.lastHeardTick != 0 && report.streamTick != 0
-                        ? (static_cast<std::int64_t>(report.streamTick) - gate.lastHeardTick) / 100.0
-                        : 0.0;
-    gate.lastHeardTick = report.streamTick;
-    if (gate.taken.empty() || !judged(aircraft, gate.taken.back(), report)) {
-        gate.held.clear();
-        return take(aircraft, {report}, false);
-    }
-    const PosSample last = gate.taken.back();
-    const double metres = metresBetween(last, report);
-    // Two reports in a row that show it standing outweigh the way it came:
-    // a stray beside an aircraft come to rest moves nothing.
-    const double evidenceKt = std::max({report.groundSpeedKt, last.groundSpeedKt,
-                                        standing(report) && standing(last) ? 0.0 : shownKt(aircraft)});
-    const double reach = keepsItsWay(aircraft, last, report, evidenceKt)
-                             ? reachM(evidenceKt, secondsBetween(last, report))
-                             : 0.0;
-    // Where the feed went quiet the aircraft may have moved unheard (a
-    // line-up, a push-back, a tow): a lone report there waits for the next.
-    const double unheardM = gate.silenceS >= kSilenceS ? gate.silenceS * metresPerSecond(kUnheardShare *
-                                                                                         gf_taxiCeilingKt(aircraft.sizeCategory))
-                                                       : 0.0;
-    if (gate.held.empty()) {
-        if (metres <= reach) return take(aircraft, {report});
-        gate.heldSilenceS = gate.silenceS;
-        // Held back: a stray, a jump, or the first report of a move the feed
-        // did not show.
-        gate.heldLone = metres <= reach + unheardM ? kLoneUnheard : kNotLone;
-        gate.heldAgreeing = 1;
-        gate.held.push_back(report);
-        return {};
-    }
-    const bool goesOn = goesOnFrom(aircraft, last, report);
-    const bool agrees = agree(gate.held.back(), report);
-    if (goesOn || (metres > reach && agrees)) {
-        // A lone report borne out by the next, standing with it or going on
-        // with its speed shown; a run of reports with stale speed fields
-        // borne out by one that the last report taken can reach; three
-        // reports in a row that agree with each other outvote the one taken
-        // before them (itself a jump, say, or a move the feed did not show).
-        const bool lone = gate.heldLone != 0 && gate.held.size() == 1;
-        const bool borneOut = goesOn && ((lone && (standTogether(gate.held.back(), report) || !standing(report))) ||
-                                         metres <= reach);
-        if (!agrees) gate.heldAgreeing = 0;
-        const bool agreeing = gate.heldAgreeing != 0 && gate.held.size() + 1 >= kRunConfirmed;
-        if (borneOut || agreeing) return passHeld(aircraft, &report);
-        gate.held.push_back(report);
-        while (gate.held.size() > kMostHeld) gate.held.pop_front();
-        return {};
-    }
-    // What was held back moved nothing. After it, even a report the last
-    // one taken could reach waits for the next to bear it out: in a stretch
-    // of jumping reports one now and then lies within reach.
-    ignoreHeld(aircraft);
-    gate.heldSilenceS = gate.silenceS;
-    gate.heldLone = metres <= reach ? kLoneInReach : metres <= reach + unheardM ? kLoneUnheard : kNotLone;
-    gate.heldAgreeing = 1;
-    gate.held.push_back(report);
-    return {};
 }

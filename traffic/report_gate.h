@@ -1,35 +1,46 @@
-// Which reports of an aircraft on the ground show a place it can have got
-// to. A real surface feed now and then puts one report tens or hundreds of
-// metres off (a stray), and by some parts of an airport its reports jump
-// about for minutes on end; followed, they would send the aircraft racing
-// to and fro. Traffic thread.
+// Which reports of an aircraft show where it is. A real surface feed now
+// and then puts one report tens or hundreds of metres off (a stray), for a
+// while puts every report somewhere else (a stretch of jumping positions),
+// by some parts of an airport puts the reports at a few spots in turn for
+// minutes on end, and flags a ground report airborne now and then; followed,
+// they would send the aircraft racing to and fro. The program plays each
+// stream 30 s behind the feed, so a report can wait some seconds for the
+// reports after it: judged with the reports before and after it, it is
+// taken (and passed on to the aircraft's samples) or dropped as scatter, by
+// the time it must be queued. Traffic thread.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "traffic/aircraft_records.h"
 
-// The reports to pass on for this one, in order: none while it is held
-// back or ignored, the report itself, or the reports held back before it
-// when it shows that they were a move after all.
-std::vector<PosSample> gf_gateReport(LiveAc& aircraft, const PosSample& report);
+// Queues the report of a record of a known aircraft, heard at tick `now`,
+// to be judged.
+void gf_queueReport(LiveAc& aircraft, const PosSample& report, std::int32_t now);
+
+// Settles the queued reports whose turn has come at tick `now` (each once;
+// every one with `atOnce`): the ones taken, oldest first. A report waits
+// while the reports after it may still tell, and no longer than 10 s after
+// it came, nor than 20 s before it falls due.
+std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool atOnce = false);
 
 // The report taken k reports before the newest (0: the newest), none when
 // there is no such report.
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k);
 
-// The newest report held back, none when none is.
-const PosSample* gf_newestHeldReport(const LiveAc& aircraft);
+// The newest report queued and not yet settled, none when none is.
+const PosSample* gf_newestQueuedReport(const LiveAc& aircraft);
 
-// How long (s) the feed was quiet before the newest report of the aircraft.
+// The last report heard of the aircraft, whatever became of it (none before
+// the first).
+const PosSample* gf_lastHeardReport(const LiveAc& aircraft);
+// Every record heard of the aircraft, the ones refused before they were
+// queued too, tells when the feed last spoke of it.
+void gf_noteHeard(LiveAc& aircraft, const PosSample& report);
+
+// How long (s) the feed was quiet before the newest report taken.
 double gf_reportSilenceS(const LiveAc& aircraft);
 // How long (s) before a report taken the one taken before it came (reports
-// between them moved nothing); 0 when it is not among the reports taken.
+// between them were dropped); 0 when it is not among the reports taken.
 double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& report);
-
-// A lone report held back after a stray, within reach of the last report
-// taken, that no report has answered by shortly before it falls due (or at
-// once): taken as it is, to be passed on.
-std::optional<PosSample> gf_takeUnansweredReport(LiveAc& aircraft, std::int32_t now, bool atOnce);

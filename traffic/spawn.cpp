@@ -197,8 +197,10 @@ void spawnLiveAc(LiveAc& aircraft) {
             gf_setPhase(aircraft, AcPhase::flying);
         } else if (const std::optional<Stand> stand = lf_chooseSpawnStand(aircraft)) {
             placeOnStand(aircraft, *stand);
-        } else if (samples[1].stationary) {
-            dropFront(aircraft);  // stays in the buffer for a moving sample
+        } else if (samples[1].stationary && lf_byAStand(aircraft)) {
+            // By a stand it may not take (the user's, the reserved one, one
+            // taken): it stays in the buffer for a moving sample.
+            dropFront(aircraft);
             return;
         } else {
             gf_setPhase(aircraft, AcPhase::taxi);
@@ -277,6 +279,17 @@ std::optional<Stand> lf_chooseSpawnStand(LiveAc& aircraft) {
     front.stationary = 1;
     front.groundSpeedKt = 0.0;
     return stand;
+}
+
+bool lf_byAStand(const LiveAc& aircraft) {
+    if (aircraft.samples.empty()) return false;
+    const GeoPoint at = positionOf(aircraft.samples.front());
+    const std::string userStand = g_engineServices.standNameAt(userPosition());
+    return std::any_of(g_stands.begin(), g_stands.end(), [&](const Stand& stand) {
+        const bool notItsOwn = stand.occupied != 0 || stand.name == userStand ||
+                               (!g_reservedStand.empty() && stand.name == g_reservedStand);
+        return notItsOwn && gf_distanceNm(at, GeoPoint{stand.latitude, stand.longitude}) <= kSpawnStandSearchNm;
+    });
 }
 
 void lf_makeWay(const LiveAc& aircraft, const Stand& stand) {

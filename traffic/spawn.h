@@ -22,6 +22,12 @@ void lf_setPosFromNewest(LiveAc& aircraft);
 // A free stand for an aircraft spawning on the ground at the park airport;
 // a stand conflict erases the aircraft.
 std::optional<Stand> lf_chooseSpawnStand(LiveAc& aircraft);
+// Whether the aircraft's first sample lies by a stand of the park airport it
+// may not take (within the 55 m of the stand search: the user's, the
+// reserved one, one taken): one standing there waits for a moving sample;
+// one standing elsewhere (at a holding point, on a taxiway, by a stand too
+// small for it) is created standing.
+bool lf_byAStand(const LiveAc& aircraft);
 // Static aircraft on the stand and on its neighbours give way.
 void lf_makeWay(const LiveAc& aircraft, const Stand& stand);
 void lf_makeWayAdjacent(const LiveAc& aircraft, std::int32_t standId, const Stand& stand);

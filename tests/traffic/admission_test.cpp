@@ -175,8 +175,8 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         {"from a stale 0 kt to 90 kt, 185 m on in 4 s", 0, 0, 90, 90, 90, 4.0, false, true, 0.00166},
         {"from a stale 0 kt to 90 kt, 22 m on in 4 s", 0, 0, 90, 90, 90, 4.0, false, false},
         {"ground straight at a stale 2 kt, 25 m on in 4 s", 0, 2, 2, 90, 90, 4.0, false, true, 0.000225},
-        // Farther than any aircraft on the ground gets at its speed: held
-        // back until the next record bears the move out.
+        // Farther than any aircraft on the ground gets at its speed: judged
+        // with the records after it, none of which bears the move out.
         {"ground straight at a stale 2 kt, 150 m on in 4 s", 0, 2, 2, 90, 90, 4.0, false, false, 0.00135},
     };
     std::uint32_t hexId = 60000;
@@ -194,14 +194,20 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         LiveAc* aircraft = live(hexId);
         ASSERT_NE(aircraft, nullptr);
         aircraft->refillState = c.refilling ? 1 : 0;
+        // It has the samples it needs to be created (until then every
+        // record counts): a copy of the first, due just before it.
+        aircraft->samples.push_front(aircraft->samples.front());
+        --aircraft->samples.front().dueTick;
         r.groundSpeedKt = c.speed1;
         r.trackDeg = c.track1;
         r.timestamp += c.elapsed;
         r.dueTick += static_cast<std::int32_t>(c.elapsed * 100.0);  // received as long after
         r.lat += c.latStep;  // moved: a repeated position in the air is refused
         feed(r);
-        tick();
-        EXPECT_EQ(live(hexId)->samples.size(), c.accepted ? 2U : 1U);
+        // A report on the ground waits for the reports after it: one off a
+        // standing aircraft until shortly before it falls due.
+        tick(c.altitudeFt > 0.0 ? 1 : 2600);
+        EXPECT_EQ(live(hexId)->samples.size(), c.accepted ? 3U : 2U);
     }
 }
 

@@ -576,7 +576,7 @@ protected:
         judge("created", ground_test::createdInTime(w, fixes, 10.0));
         judge("lifts off", ground_test::liftsOffInTime(w, c.route, fixes, 10.0));
         judge("leaves", ground_test::leavesInTime(w, c.route, fixes, 12.0, 12.0));
-        judge("keeps up", ground_test::keepsUp(w, c.route, fixes, c.faults.pauses, 100.0, 300.0, 20.0));
+        judge("keeps up", ground_test::keepsUp(w, c.route, fixes, c.faults.pauses, ceiling, 100.0, 300.0, 20.0));
         if (perTick.size() > 0) {
             std::string first = perTick.GetTestPartResult(0).message();
             std::replace(first.begin(), first.end(), '\n', ' ');

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -183,6 +184,8 @@ struct Watched {
 
 class GroundRuns : public GroundTest {
 protected:
+    // With VLNT_GROUND_TRACE set, the aircraft's life states before it is active.
+    bool traceStates_ = std::getenv("VLNT_GROUND_TRACE") != nullptr;
     GroundRuns() {
         sim.answerCreations = true;
         sim.terrainFt = kFieldElevationFt;
@@ -230,6 +233,10 @@ protected:
             bool finished = false;
             for (std::size_t k = 0; k < streams.size(); ++k) {
                 const LiveAc* ac = live(streams[k].identity.hexId);
+                if (traceStates_ && ac != nullptr && ac->lifeState != AcLifeState::active && now % 50 == 0)
+                    fmt::print("state t={:.1f} {} {} {} samples {} queued {} taken {}\n", now / 100.0,
+                               streams[k].identity.callsign, gf_lifeStateName(ac->lifeState), gf_phaseName(ac->phase),
+                               ac->samples.size(), ac->reportGate.queued.size(), ac->reportGate.taken.size());
                 if (ac == nullptr || ac->lifeState != AcLifeState::active) continue;
                 note(*ac, before[k] ? &*before[k] : nullptr, now, *streams[k].fixes, watched[k]);
                 before[k] = *ac;
@@ -713,14 +720,28 @@ inline Verdict noCircle(const Watched& w, const Route& route, double circleDeg, 
 }
 
 // Created by the time the delayed stream has shown the aircraft for
-// `withinS`: active no later than 30 s after its first report that came
-// `withinS` or more after the stream's first (a pause at its start
-// included; the last report, for a shorter stream).
+// `withinS`: the time between its reports counts where they come within
+// 20 s of each other (a pause of the feed shows nothing, one at the
+// stream's start included). Reports flagged airborne at the field's height
+// before the first one on the ground are not the aircraft's to be shown
+// by: admission takes no new aircraft from them (the feed's reader makes
+// most of them reports on the ground).
 inline Verdict createdInTime(const Watched& w, const std::vector<Fix>& fixes, double withinS) {
-    if (fixes.empty()) return std::nullopt;
-    const auto shown =
-        std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) { return f.t >= fixes.front().t + withinS; });
-    const double due = (shown == fixes.end() ? fixes.back().t : shown->t) + 30.0;
+    auto from = fixes.begin();
+    while (from != fixes.end() && from->sample.airborne != 0 &&
+           std::fabs(from->sample.altitudeFt - kFieldElevationFt) <= 108.0)
+        ++from;
+    if (from == fixes.end()) return std::nullopt;
+    double shownS = 0.0;
+    std::optional<double> shownLongEnough;
+    for (auto f = std::next(from); f != fixes.end() && !shownLongEnough; ++f) {
+        const double gap = f->t - std::prev(f)->t;
+        if (gap > 20.0) continue;
+        if (shownS + gap >= withinS) shownLongEnough = std::prev(f)->t + (withinS - shownS) + 30.0;
+        shownS += gap;
+    }
+    if (!shownLongEnough) return std::nullopt;  // a stream that never showed it that long
+    const double due = *shownLongEnough;
     if (w.path.empty()) return fmt::format("never created (due by {:.1f} s)", due);
     if (secondsOf(w.path.front().tick) <= due + 0.01) return std::nullopt;
     return fmt::format("created at {:.1f} s, due by {:.1f} s", secondsOf(w.path.front().tick), due);
@@ -794,36 +815,46 @@ inline Verdict leavesInTime(const Watched& w, const Route& route, const std::vec
 // Outside the pauses of the feed and the 30 s after each, on the ground
 // (the aircraft's or the delayed route's), never farther than `mostM` from
 // the delayed route (`rollM` on the runway's rolls and once it lifted off)
-// for more than `longestS` in a row.
+// for more than `longestS` in a row. After a pause it may have fallen far
+// behind a stream that moved unheard: it is judged again once it is close,
+// or once it no longer makes up the way at its ceiling.
 inline Verdict keepsUp(const Watched& w, const Route& route, const std::vector<Fix>& fixes,
-                       const std::vector<std::pair<double, double>>& pauses, double mostM, double rollM,
-                       double longestS) {
+                       const std::vector<std::pair<double, double>>& pauses, double ceilingKt, double mostM,
+                       double rollM, double longestS) {
     if (fixes.empty()) return std::nullopt;
     const double first = fixes.front().t, last = fixes.back().t;
     double beyondSince = -1.0;  // since when it lies beyond (none: -1)
     double farthest = 0.0;
-    for (const Watched::Place& p : w.path) {
+    bool makingUp = false;  // behind after a pause
+    for (std::size_t k = 0; k < w.path.size(); ++k) {
+        const Watched::Place& p = w.path[k];
         if (p.tick % 10 != 0) continue;
         const double now = secondsOf(p.tick);
         const double delayed = now - 30.0;
-        const bool excused = delayed < first || delayed > last ||
-                             std::any_of(pauses.begin(), pauses.end(), [&](const auto& pause) {
-                                 return delayed >= pause.first && delayed < pause.first + pause.second + 30.0;
-                             });
+        const bool inAPause = std::any_of(pauses.begin(), pauses.end(), [&](const auto& pause) {
+            return delayed >= pause.first && delayed < pause.first + pause.second + 30.0;
+        });
         const PosSample truth = truthAt(route.points(), delayed);
-        const bool judged = !excused && (truth.airborne == 0 || p.onGround);
         const bool roll = p.roll || truth.airborne != 0 || (truth.groundSpeedKt >= 40.0 && onTheRunway(gf_samplePoint(truth)));
         const double d = metresBetween(p.at, gf_samplePoint(truth));
-        if (!judged || d <= (roll ? rollM : mostM)) {
+        const bool close = d <= (roll ? rollM : mostM);
+        makingUp = inAPause || (makingUp && !close);
+        const Watched::Place* before = k >= 100 && w.path[k - 100].tick == p.tick - 100 ? &w.path[k - 100] : nullptr;
+        const double kt = before == nullptr ? 0.0 : metresBetween(before->at, p.at) / kMetersPerNm * 3600.0;
+        const bool excused = delayed < first || delayed > last || inAPause || (makingUp && kt >= 0.9 * ceilingKt);
+        const bool judged = !excused && (truth.airborne == 0 || p.onGround);
+        if (!judged || close) {
             beyondSince = -1.0;
             farthest = 0.0;
             continue;
         }
         if (beyondSince < 0.0) beyondSince = now;
         farthest = std::max(farthest, d);
-        if (now - beyondSince > longestS)
-            return fmt::format("{:.0f} m from its delayed route from {:.1f} to {:.1f} s, {}", farthest, beyondSince,
-                               now, gf_phaseName(p.phase));
+        if (now - beyondSince > longestS) {
+            return fmt::format("{:.0f} m from its delayed route from {:.1f} to {:.1f} s, {} at {:.0f} kt, the route at "
+                               "{:.0f} kt",
+                               farthest, beyondSince, now, gf_phaseName(p.phase), kt, truth.groundSpeedKt);
+        }
     }
     return std::nullopt;
 }

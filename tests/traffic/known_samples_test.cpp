@@ -272,18 +272,31 @@ TEST_F(KnownSamples, AFailingStepIsLoggedWithTheEntryAndThrownOnToTheCaller) {
 }
 
 TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {
-    LiveAc& aircraft = parkedOn(4);
     // Half the B738's radius is 9 m: three steps of 3 m each beyond the
-    // farthest so far, 9 m from the first look, start it; a step back resets.
-    const double metres[] = {2.0, 5.5, 9.0, 5.0, 12.5, 16.0, 19.5};
-    const int awayCounts[] = {0, 1, 2, 0, 1, 2, 3};
-    for (int k = 0; k < 7; ++k) {
-        SCOPED_TRACE(metres[k]);
-        decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, metres[k]), 2.0, 12000 + k));
-        EXPECT_EQ(aircraft.awayCount, static_cast<std::uint32_t>(awayCounts[k]));
-        EXPECT_EQ(aircraft.leavingStand, k == 6 ? 1 : 0);
+    // farthest so far, 10.5 m from where it stood, start it; a step back resets.
+    struct Case {
+        const char* name;
+        std::vector<double> metres;  // south of the stand, at 2 kt
+        std::vector<int> awayCounts;
+        bool leaves;
+    };
+    const Case cases[] = {
+        {"three steps", {2.0, 5.5, 9.0, 12.5}, {0, 1, 2, 3}, true},
+        {"a step back between", {2.0, 5.5, 9.0, 5.0, 12.5}, {0, 1, 2, 0, 1}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(4);
+        for (std::size_t k = 0; k < c.metres.size(); ++k) {
+            SCOPED_TRACE(c.metres[k]);
+            decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres[k]), 2.0,
+                                              12000 + static_cast<std::int32_t>(k)));
+            EXPECT_EQ(aircraft.awayCount, static_cast<std::uint32_t>(c.awayCounts[k]));
+            EXPECT_EQ(aircraft.leavingStand, c.leaves && k + 1 == c.metres.size() ? 1 : 0);
+        }
+        EXPECT_NEAR(aircraft.standDistFirst * kMetersPerNm, 2.0, 0.01);
     }
-    EXPECT_NEAR(aircraft.standDistFirst * kMetersPerNm, 2.0, 0.01);
 }
 
 // A standing stream wanders a few metres: slower than 3 kt and within 10 m
@@ -308,10 +321,15 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         {"B738, the same at 3 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 3.0, true},
         {"C172, 6 m on at 0 kt", "C172", {0.5, 6.5}, 0.0, false},
         {"C172, 11 m on at 0 kt", "C172", {0.5, 11.5}, 0.0, true},
-        // A heavy's radius is 32 m: one report of a push 16 m on, at a stale
-        // 0 kt, is a departure all the same (the feed may say no more for a minute).
-        {"B744, 14 m on at 0 kt", "B744", {0.5, 14.5}, 0.0, false},
+        // A heavy's radius is 32 m: one report of a push 13 m on, at a stale
+        // 0 kt, is a departure all the same (the feed may say no more for a
+        // minute); the report comes borne out by those after it.
+        {"B744, 11 m on at 0 kt", "B744", {0.5, 11.5}, 0.0, false},
+        {"B744, 13 m on at 0 kt", "B744", {0.5, 13.5}, 0.0, true},
         {"B744, 16 m on at 0 kt", "B744", {0.5, 16.5}, 0.0, true},
+        // A push that passes over the stand's point: 13 m from where the
+        // stream stood, 7 m from the stand.
+        {"B744 standing 6 m north of its stand, 7 m south of it at 0 kt", "B744", {-6.0, 7.0}, 0.0, true},
         // Unless the next report says otherwise: back where it stood, or, after
         // a report that showed no speed, not clearly on away.
         {"B744, 20 m on at 0 kt, then back on the stand", "B744", {0.5, 20.5, 1.5}, 0.0, false, AcPhase::parked,
@@ -333,9 +351,9 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // stand and scatters does not leave it.
         {"C56X driving onto its stand, its stream 20 m on at 0 kt", "C56X", {0.5, 20.5}, 0.0, false,
          AcPhase::parking},
-        // Due at once, a leave decided on a report that showed no speed waits
-        // for the next report (one comes every 15 s while the aircraft stands).
-        {"B744, 16 m on at 0 kt, due at once", "B744", {0.5, 16.5}, 0.0, true, AcPhase::parked, false, 100, 2001},
+        // Due at once, a leave decided on a report that showed no speed goes
+        // at once too: the report was judged with those after it.
+        {"B744, 16 m on at 0 kt, due at once", "B744", {0.5, 16.5}, 0.0, true, AcPhase::parked, false, 100, 1},
         {"B744, 16 m on at 2 kt, due at once", "B744", {0.5, 16.5}, 2.0, true, AcPhase::parked, false, 100, 1},
         // Decided, the leave waits for the delayed stream, which may be far
         // off by then (a helicopter lifting off): the aircraft stays.

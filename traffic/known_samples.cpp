@@ -131,6 +131,23 @@ void lf_readTurnSide(LiveAc& aircraft, const PosSample& sample) {
     aircraft.turnSide[1] = 1;
 }
 
+// A holding aircraft whose stream has moved off goes when the delayed stream
+// does: as late as taxi speed (or the stream's, when faster) still brings it
+// to the sample by its due tick,
+// never before the next tick. (Released at once, it would turn and roll off
+// half a minute before its stream.)
+void lf_releaseWithTheStream(LiveAc& aircraft, const PosSample& sample) {
+    if (aircraft.samples.empty()) return;
+    std::int64_t due = static_cast<std::int64_t>(now()) + 1;
+    const double kt = std::max(aircraft.taxiSpeedKt, sample.groundSpeedKt);
+    if (kt > 0.0) {
+        const double d = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(sample));
+        due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
+                                              gf_roundTicks(d * kTicksPerHour / kt));
+    }
+    aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
+}
+
 // A pushed-back aircraft holds until its stream has clearly moved away.
 bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
     const double d = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(sample));
@@ -146,7 +163,7 @@ bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
     }
     sample.stationary = 0;
     if (aircraft.refillState > 0) {
-        gf_releaseHoldSample(aircraft);
+        lf_releaseWithTheStream(aircraft, sample);
         gf_restoreDelayWindow(aircraft);
     }
     aircraft.turnSide[0] = aircraft.turnSide[1] = 0;

@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <optional>
 
@@ -282,6 +284,7 @@ bool endsASustainedRun(const Context& c, const PosSample& report) {
 }
 
 enum class Verdict { wait, take, drop };
+const char* g_why = "";
 
 // A report flagged airborne of an aircraft on the ground lifts it off only
 // when the next report bears it out: airborne too, at a speed a fixed-wing
@@ -315,29 +318,44 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const std::optional<std::size_t> after = firstReachable(c, 1);
         // The stream goes on where the aircraft can be: the report lies on
         // the way there, or it came back from a stray.
-        if (after) return cameBack(c.anchor, report, aircraft.reportGate.queued[*after].report) ? Verdict::drop
-                                                                                              : Verdict::take;
+        if (after) {
+            g_why = "reachable, judged by a later reachable one";
+            return cameBack(c.anchor, report, aircraft.reportGate.queued[*after].report) ? Verdict::drop
+                                                                                        : Verdict::take;
+        }
         // Reports go on from it, none the aircraft could reach from the
         // anchor: it started a move (a line-up after a pause, say).
         if (firstGoingOn(c, report)) {
+            g_why = "reachable, one goes on from it";
             if (startsAWayRun(c, report)) takeTheRunsSpeed(c, report);
             return Verdict::take;
         }
         // Nothing tells yet: it stands (the stream's last report, say) by
         // its time, one off a standing aircraft shortly before it falls due.
         const bool offAStandingOne = standsAtTheAnchor(aircraft) && report.groundSpeedKt < kNoSpeedKt &&
-                                     silenceS < kSilenceS && metresBetween(c.anchor, report) > kWanderM;
+                                     metresBetween(c.anchor, report) > kWanderM;
         if (!due || (offAStandingOne && !lastMoment)) return Verdict::wait;
-        return Verdict::take;
+        g_why = "reachable, nothing tells by its time";
+        // Reports came after it, but none goes on from it nor lies where the
+        // aircraft can be: a stretch of jumping reports, of which it is one
+        // unless it lies within the scatter of the last report taken.
+        const bool amidJumps = aircraft.reportGate.queued.size() >= 2 &&
+                               metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
+        return amidJumps ? Verdict::drop : Verdict::take;
     }
     // Out of reach: a stray, a jump, a spot the reports dwell at; or a move
     // the reports bear out.
+    g_why = "out of reach";
     if (firstReachable(c, 1)) return Verdict::drop;
     if (startsAWayRun(c, report)) {
+        g_why = "out of reach, a way run";
         takeTheRunsSpeed(c, report);
         return Verdict::take;
     }
-    if (endsASustainedRun(c, report)) return Verdict::take;
+    if (endsASustainedRun(c, report)) {
+        g_why = "out of reach, a sustained run";
+        return Verdict::take;
+    }
     return due ? Verdict::drop : Verdict::wait;
 }
 
@@ -369,28 +387,23 @@ void take(LiveAc::ReportGate& gate, const PosSample& report, bool judged, double
     gate.judgedTaken = judged ? gate.judgedTaken + 1 : 0;
     gate.silenceS = silenceS;
     gate.dropped.clear();
+    gate.droppedSilenceS = 0.0;
 }
 
 // Reports that moved nothing are counted; the first of an aircraft is logged.
-void drop(LiveAc& aircraft, const PosSample& report) {
+void drop(LiveAc& aircraft, const PosSample& report, double silenceS) {
     LiveAc::ReportGate& gate = aircraft.reportGate;
     gate.dropped.push_back(report);
+    gate.droppedSilenceS = std::max(gate.droppedSilenceS, silenceS);
     while (gate.dropped.size() > kDroppedKept) gate.dropped.pop_front();
     if (gate.ignored++ != 0) return;
     gf_log(fmt::format("{} report {:.0f} m off its way ignored: no aircraft on the ground gets there so soon",
                        gf_acText(aircraft), metresBetween(gate.taken.back(), report)));
 }
 
-// The longest the feed was quiet before a report dropped since the anchor.
-double droppedSilence(const LiveAc::ReportGate& gate) {
-    double longest = 0.0;
-    for (std::size_t k = 0; k < gate.dropped.size(); ++k) {
-        const std::int64_t ticks = static_cast<std::int64_t>(gate.dropped[k].streamTick) -
-                                   (k == 0 ? gate.taken.back().streamTick : gate.dropped[k - 1].streamTick);
-        longest = std::max(longest, static_cast<double>(ticks) / 100.0);
-    }
-    return longest;
-}
+// The longest the feed was quiet before a report dropped since the anchor
+// (every record heard counts, the ones refused before they were queued too).
+double droppedSilence(const LiveAc::ReportGate& gate) { return gate.droppedSilenceS; }
 
 }  // namespace
 
@@ -419,15 +432,20 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
                                 now >= dueTick - kLoneSettledBeforeDueTicks;
         const bool due = lastMoment || now - front.heardTick >= kLongestWaitTicks || now >= dueTick - kSettledBeforeDueTicks;
         const double droppedSilenceS = gate.taken.empty() ? 0.0 : droppedSilence(gate);
-        const double silenceS = std::max(front.silenceS, droppedSilenceS);
+        const double ownSilenceS = front.silenceS;
+        const double silenceS = std::max(ownSilenceS, droppedSilenceS);
         PosSample report = front.report;
         const Verdict verdict = judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment);
+        if (std::getenv("VLNT_GATE_TRACE") != nullptr && verdict != Verdict::wait)
+            std::fprintf(stderr, "gate t=%.1f report %.1f %s (%s)\n", now / 100.0, report.streamTick / 100.0 - 30.0,
+                         verdict == Verdict::take ? "taken" : "dropped", g_why);
+        g_why = "";
         if (verdict == Verdict::wait) break;
         const bool judged = !gate.taken.empty() && gate.taken.back().streamTick != 0 && report.streamTick != 0 &&
                             (aircraft.groundMode != 0 || report.airborne == 0);
         gate.queued.pop_front();
         if (verdict == Verdict::drop) {
-            drop(aircraft, report);
+            drop(aircraft, report, ownSilenceS);
             continue;
         }
         take(gate, report, judged, silenceS);

@@ -841,7 +841,14 @@ inline Verdict keepsUp(const Watched& w, const Route& route, const std::vector<F
         makingUp = inAPause || (makingUp && !close);
         const Watched::Place* before = k >= 100 && w.path[k - 100].tick == p.tick - 100 ? &w.path[k - 100] : nullptr;
         const double kt = before == nullptr ? 0.0 : metresBetween(before->at, p.at) / kMetersPerNm * 3600.0;
-        const bool excused = delayed < first || delayed > last || inAPause || (makingUp && kt >= 0.9 * ceilingKt);
+        // Making up the way: closing in on the delayed route, 1 m/s or more
+        // over the last 5 s (it slows in the turns), or at its ceiling.
+        const Watched::Place* earlier = k >= 500 && w.path[k - 500].tick == p.tick - 500 ? &w.path[k - 500] : nullptr;
+        const bool closingIn =
+            earlier != nullptr &&
+            d < metresBetween(earlier->at, gf_samplePoint(truthAt(route.points(), delayed - 5.0))) - 5.0;
+        const bool excused = delayed < first || delayed > last || inAPause ||
+                             (makingUp && (closingIn || kt >= 0.9 * ceilingKt));
         const bool judged = !excused && (truth.airborne == 0 || p.onGround);
         if (!judged || close) {
             beyondSince = -1.0;

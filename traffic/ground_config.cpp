@@ -166,4 +166,5 @@ void gf_armForTakeOff(LiveAc& aircraft, std::uint32_t throttle, std::uint32_t sp
     gf_queueLights(aircraft.objectId, 1, 1, 1, 1, 1, 1, 0);
     aircraft.maxDelay = 5000;
     aircraft.maxAdvance = 3000;
+    gf_retimeLegForARoll(aircraft);
 }

@@ -53,6 +53,9 @@ constexpr double kPositionsShare = 1.25;
 // start, say): the feed's grid steps average out, and a stray report no
 // aircraft could have reached is not among them.
 constexpr std::int64_t kLongSpanTicks = 1000;
+// Samples this far apart in the stream bridge a pause of the feed.
+constexpr std::int64_t kPauseTicks = 2000;
+constexpr double kRollAheadDeg = 20.0;
 
 }  // namespace
 
@@ -333,9 +336,15 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // dashes: s1 is due no sooner than the ceiling's pace gets it there. The
     // stream's speed is the one it shows here and on to s2: a stream that
     // speeds up (a take-off run) has the aircraft faster at s1 than at s0.
-    double streamKt = std::max(gf_streamSpeedKt(aircraft, s0, s1), gf_streamSpeedOnKt(aircraft, 0));
-    if (queue.size() >= 3 && queue[2].stationary == 0)
-        streamKt = std::max(streamKt, gf_streamSpeedKt(aircraft, s1, queue[2]));
+    // A leg that makes up a pause of the feed has its speed from the pause
+    // alone (see gf_streamSpeedKt), and keeps it while the aircraft catches up.
+    aircraft.makingUpAPause = gf_bridgesAPause(aircraft, s0, s1) ? 1 : 0;
+    double streamKt = gf_streamSpeedKt(aircraft, s0, s1);
+    if (aircraft.makingUpAPause == 0) {
+        streamKt = std::max(streamKt, gf_streamSpeedOnKt(aircraft, 0));
+        if (queue.size() >= 3 && queue[2].stationary == 0)
+            streamKt = std::max(streamKt, gf_streamSpeedKt(aircraft, s1, queue[2]));
+    }
     const double ceilingKt = gf_groundCeilingKt(aircraft, streamKt);
     const std::int64_t slowest = static_cast<std::int64_t>(now()) +
                                  gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
@@ -345,9 +354,44 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
     const double fieldsKt = std::max(from.groundSpeedKt, to.groundSpeedKt);
     if (from.streamTick == 0 || to.streamTick <= from.streamTick) return fieldsKt;
-    const double shownKt = distanceNm(from, to) * kTicksPerHour /
-                           static_cast<double>(static_cast<std::int64_t>(to.streamTick) - from.streamTick);
+    const std::int64_t ticks = static_cast<std::int64_t>(to.streamTick) - from.streamTick;
+    const double shownKt = distanceNm(from, to) * kTicksPerHour / static_cast<double>(ticks);
+    // From where the aircraft waited out a pause of the feed to where the
+    // stream resumed, the stream went as fast as its positions show over the
+    // pause: the fields of the resumed stream (a roll it was on) are not the
+    // leg's, and an aircraft on no roll of its own makes the way up at taxi
+    // speed at most.
+    if (gf_bridgesAPause(aircraft, from, to)) return std::min(shownKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     return std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, shownKt));
+}
+
+void gf_retimeLegForARoll(LiveAc& aircraft) {
+    if (aircraft.makingUpAPause == 0) return;
+    aircraft.makingUpAPause = 0;
+    if (aircraft.samples.empty() || aircraft.groundMode == 0 || gf_hasCurve(aircraft.curve)) return;
+    PosSample& target = aircraft.samples.front();
+    const double nm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
+    const double kt = gf_groundCeilingKt(aircraft, std::max(target.groundSpeedKt, gf_taxiCeilingKt(aircraft.sizeCategory)));
+    const std::int64_t due = static_cast<std::int64_t>(now()) + std::max(gf_roundTicks(nm * kTicksPerHour / kt), 1);
+    if (due >= target.dueTick) return;
+    target.dueTick = gsl::narrow<std::int32_t>(due);
+    const double ticks = static_cast<double>(due - now());
+    aircraft.latStep = (target.lat - aircraft.lat) / ticks;
+    aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / ticks;
+}
+
+bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
+    if (from.stationary == 0 || from.streamTick == 0 || to.streamTick == 0 ||
+        static_cast<std::int64_t>(to.streamTick) - from.streamTick < kPauseTicks || aircraft.landed != 0 ||
+        aircraft.takeOffSeen != 0)
+        return false;
+    // Lined up, the stream resumed rolling straight ahead of it: its take-off
+    // run, which it follows at the stream's speed.
+    const bool rollAhead =
+        to.groundSpeedKt > gf_taxiCeilingKt(aircraft.sizeCategory) &&
+        gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(to))) <=
+            kRollAheadDeg;
+    return !rollAhead;
 }
 
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {

@@ -24,6 +24,12 @@ double gf_taxiCeilingKt(SizeCategory category);
 // faster of their speed fields and of the speed their positions and stream
 // ticks show (a field may be stale, 0 on a moving aircraft, say).
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
+// Whether the leg from a standing sample (where the aircraft waited) to the
+// next bridges a pause of the feed of 20 s or more, for an aircraft on no roll.
+bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
+// A take-off seen while the aircraft makes up a pause of the feed at taxi
+// speed: the leg under way is timed anew at the roll's pace.
+void gf_retimeLegForARoll(LiveAc& aircraft);
 // The speed the positions of the queued samples show from sample `from` to
 // the first one ten seconds or more of the stream later (0: none that far).
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);

@@ -613,10 +613,12 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
             // its stream, until the stream moves off by its speed and by its position.
             if (sample.groundSpeedKt >= kStandingKt && lf_shownSpeedKt(last, sample) >= kStandingKt) return true;
             // Standing where the last sample stands, still due when the stream
-            // said it: the delayed stream stands that long.
+            // said it (and heard then): the delayed stream stands that long.
             const std::int32_t due = sample.dueTick;
+            const std::int32_t heard = sample.streamTick;
             sample = last;
             sample.dueTick = due;
+            sample.streamTick = heard;
             sample.groundSpeedKt = 0.0;
             sample.stationary = 1;
             return true;

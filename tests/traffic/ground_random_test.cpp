@@ -515,6 +515,13 @@ protected:
         sim.terrainFt = kFieldElevationFt;
         g_engineServices.findStandNear = gf_findStandNear;
         makeApron();
+        // The user flies high over the field, within the range: an aircraft
+        // whose stream pauses in the air is extended rather than dropped as
+        // one out of range, and none comes near the user.
+        user.lat = engine_test::kFieldLat + 0.05;
+        user.lon = engine_test::kFieldLon;
+        user.altitudeFt = 30000.0;
+        g_userRef = user;
         addModel("PA28", std::nullopt, 5.4 / 1852.0);
         liveries["PA28"] = "Piper Cherokee";
     }

@@ -86,8 +86,9 @@ struct Scenario {
 
 // One aircraft of a scenario: its track, the records the reader put on the
 // adding stack (their time on the replay's clock) and what the engine did.
+using Track = decltype(realtraffic::Scenario::tracks)::value_type;
 struct Played {
-    const realtraffic::TrackSpec* track = nullptr;
+    const Track* track = nullptr;
     std::optional<realtraffic::TrackPath> truth;  // where it really was, noise-free
     std::vector<Fix> fixes;
     Watched w;
@@ -130,7 +131,8 @@ std::optional<double> streamChangeS(const Played& p, bool ontoTheGround) {
 // other way round), none when it never did.
 std::optional<double> pathChangeS(const Watched& w, bool ontoTheGround) {
     for (std::size_t k = 1; k < w.path.size(); ++k)
-        if (w.path[k].onGround == ontoTheGround && w.path[k - 1].onGround != ontoTheGround) return secondsOf(w.path[k].tick);
+        if (w.path[k].onGround == ontoTheGround && w.path[k - 1].onGround != ontoTheGround)
+            return secondsOf(w.path[k].tick);
     return std::nullopt;
 }
 
@@ -150,7 +152,8 @@ std::string placeText(const Watched::Place& p, const GeoPoint& from, const char*
 // Shown as an active object no later than `withinS` after its delayed stream's first record.
 Verdict createdInTime(const Played& p, double withinS) {
     const double due = p.fixes.front().t + kDelayS + withinS;
-    if (p.w.path.empty()) return fmt::format("never created (its first record at {:.1f} s, due by {:.1f} s)", p.fixes.front().t, due);
+    if (p.w.path.empty())
+        return fmt::format("never created (its first record at {:.1f} s, due by {:.1f} s)", p.fixes.front().t, due);
     const double shown = secondsOf(p.w.path.front().tick);
     if (shown <= due) return std::nullopt;
     return fmt::format("created at {:.1f} s, due by {:.1f} s", shown, due);
@@ -164,26 +167,31 @@ Verdict bornOn(const Played& p, const char* stand) {
 }
 
 // Pushed back from the stand it was born on and beyond the stand's radius
-// within 30 s of its delayed stream.
+// within 30 s of its delayed stream's first record there (a stray's or a
+// jump's apart, 30 m or more off where the aircraft really was: a record
+// that shows the move).
 Verdict leaves(const Played& p, const char* stand) {
     const GeoPoint at = standPoint(stand);
     const double radius = standRadiusM(stand);
     const auto off = std::find_if(p.fixes.begin(), p.fixes.end(), [&](const Fix& f) {
-        return metresBetween(gf_samplePoint(f.sample), at) > radius;
+        const realtraffic::TrackSample truth = p.truth->at(f.t);
+        return metresBetween(gf_samplePoint(f.sample), at) > radius &&
+               metresBetween(gf_samplePoint(f.sample), {truth.lat, truth.lon}) < 30.0;
     });
     if (off == p.fixes.end()) return fmt::format("its stream never left {}", stand);
-    const double due = off->t + kDelayS + 30.0;
+    const double streamOff = off->t + kDelayS;
+    const double due = streamOff + 30.0;
     if (std::find(p.w.phases.begin(), p.w.phases.end(), AcPhase::pushing_back) == p.w.phases.end())
         return fmt::format("never pushed back (phases {})", phasesText(p.w));
     for (const Watched::Place& place : p.w.path)
         if (metresBetween(place.at, at) > radius) {
             if (secondsOf(place.tick) <= due) return std::nullopt;
             return fmt::format("off {} ({:.0f} m) at {:.1f} s, its delayed stream at {:.1f} s", stand, radius,
-                               secondsOf(place.tick), off->t + kDelayS);
+                               secondsOf(place.tick), streamOff);
         }
     const Watched::Place& last = p.w.path.back();
     return fmt::format("never off {} ({:.0f} m), its delayed stream at {:.1f} s; at {:.1f} s {}", stand, radius,
-                       off->t + kDelayS, secondsOf(last.tick), placeText(last, at, stand));
+                       streamOff, secondsOf(last.tick), placeText(last, at, stand));
 }
 
 // Parked on the stand as long as it is shown.
@@ -256,8 +264,8 @@ Verdict restsOn(const Played& p, const char* stand) {
     if (first == nullptr) return fmt::format("gone by {:.1f} s", from);
     for (const Watched::Place* place = first; place <= &p.w.path.back(); ++place)
         if (metresBetween(place->at, at) > 20.0)
-            return fmt::format("at {:.1f} s {}, its delayed stream standing there from {:.1f} s", secondsOf(place->tick),
-                               placeText(*place, at, stand), *stood + kDelayS);
+            return fmt::format("at {:.1f} s {}, its delayed stream standing there from {:.1f} s",
+                               secondsOf(place->tick), placeText(*place, at, stand), *stood + kDelayS);
     return std::nullopt;
 }
 
@@ -283,7 +291,8 @@ Verdict lands(const Played& p, double withinS) {
         const Watched::Place* then = ground_test::placeAt(p.w, delayed + withinS);
         return fmt::format("never on the ground after its final, its delayed stream down at {:.1f} s{}", delayed,
                            then == nullptr ? std::string(" (gone by then)")
-                                           : fmt::format(" ({}, {:.0f} ft then)", gf_phaseName(then->phase), then->altitudeFt));
+                                           : fmt::format(" ({}, {:.0f} ft then)", gf_phaseName(then->phase),
+                                                         then->altitudeFt));
     }
     if (std::fabs(*down - delayed) > withinS)
         return fmt::format("on the ground at {:.1f} s, its delayed stream at {:.1f} s", *down, delayed);
@@ -378,7 +387,8 @@ Verdict taxiPace(const Played& p, double ceilingKt) {
             const realtraffic::TrackSample s = held(delayed + d);
             taxiing = taxiing && truth.onGround(s);
         }
-        const bool nearARoll = std::any_of(rolls.begin(), rolls.end(), [&](double t) { return std::fabs(t - delayed) <= 30.0; });
+        const bool nearARoll =
+            std::any_of(rolls.begin(), rolls.end(), [&](double t) { return std::fabs(t - delayed) <= 30.0; });
         if (!taxiing || nearARoll) continue;
         fastest = kt;
         when = fmt::format("{:.0f} kt at {:.1f} s, {}, its delayed stream at {:.0f} kt", kt, secondsOf(to.tick),
@@ -403,8 +413,11 @@ Verdict noSlide(const Played& p, double mostDeg) {
                metresBetween(path[i].at, path[j].at) < 3.0)
             ++j;
         if (j >= path.size()) break;
-        const bool stretch = path[i].onGround && path[j].onGround && path[j].tick - path[i].tick == static_cast<std::int32_t>(j - i) &&
-                             metresBetween(path[i].at, path[j].at) >= 3.0;
+        // (Pushed or not, the same way along the whole stretch.)
+        const bool stretch = path[i].onGround && path[j].onGround &&
+                             path[j].tick - path[i].tick == static_cast<std::int32_t>(j - i) &&
+                             metresBetween(path[i].at, path[j].at) >= 3.0 &&
+                             (path[i].phase == AcPhase::pushing_back) == (path[j].phase == AcPhase::pushing_back);
         const double seconds = secondsOf(path[j].tick - path[i].tick);
         if (stretch && metresBetween(path[i].at, path[j].at) > seconds) {
             const auto facing = [](const Watched::Place& place) {
@@ -434,8 +447,8 @@ Verdict staysDown(const Played& p) {
         if (place.onGround) floor = std::min(floor, place.altitudeFt);
     for (const Watched::Place& place : p.w.path)
         if (secondsOf(place.tick) > end && place.altitudeFt > floor + 20.0)
-            return fmt::format("{:.0f} ft above where it stood at {:.1f} s ({}), its delayed stream ended on the ground at "
-                               "{:.1f} s",
+            return fmt::format("{:.0f} ft above where it stood at {:.1f} s ({}), its delayed stream ended on the "
+                               "ground at {:.1f} s",
                                place.altitudeFt - floor, secondsOf(place.tick), gf_phaseName(place.phase), end);
     return std::nullopt;
 }
@@ -607,8 +620,8 @@ protected:
             if (place.tick % ticks != 0) continue;
             const double delayed = secondsOf(place.tick) - kDelayS;
             const realtraffic::TrackSample s = p.truth->at(delayed);
-            fmt::print("{} {:6.1f} s {:<12} ground {} roll {} {:7.0f} ft  {:.6f} {:.6f} hdg {:5.1f}  stream {:.6f} {:.6f} "
-                       "{:5.0f} ft {:5.1f} kt, {:.0f} m off\n",
+            fmt::print("{} {:6.1f} s {:<12} ground {} roll {} {:7.0f} ft  {:.6f} {:.6f} hdg {:5.1f}  "
+                       "stream {:.6f} {:.6f} {:5.0f} ft {:5.1f} kt, {:.0f} m off\n",
                        p.track->callsign, secondsOf(place.tick), gf_phaseName(place.phase), place.onGround, place.roll,
                        place.altitudeFt, place.at.lat, place.at.lon, place.heading * kRadToDeg, s.lat, s.lon,
                        s.altitudeFt, s.speedKt, metresBetween(place.at, {s.lat, s.lon}));
@@ -668,8 +681,8 @@ TEST_F(DemoTracks, EveryAircraftOfTheDemoDoesWhatTheDemoShows) {
         SCOPED_TRACE(c.name);
         freshEngine();
         ASSERT_NO_FATAL_FAILURE(atSchiphol());
-        const realtraffic::Scenario scenario =
-            realtraffic::loadScenario(testing_support::sourceFile(std::string("tools/realtraffic/scenarios/") + c.file));
+        const realtraffic::Scenario scenario = realtraffic::loadScenario(
+            testing_support::sourceFile(std::string("tools/realtraffic/scenarios/") + c.file));
         const std::vector<Played> played = play(scenario, datagramsOf(scenario, c.realFeedSeed), c.runS);
         ASSERT_EQ(played.size(), c.aircraft.size()) << "an expectation for every aircraft of the scenario";
         for (const Expected& e : c.aircraft) {

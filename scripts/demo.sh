@@ -501,6 +501,42 @@ if ((traffic)); then
     }
     ((real_feed)) || verdict no_slides "no aircraft slid sideways on the ground (the stand-in's largest angles above)"
   fi
+  # A run of 830 seconds or more has seen the rest of the scenario: the
+  # departure pushed back from E3 takes off and climbs away, both arrivals
+  # land and come to rest on their stands. The stand-in's world dump holds
+  # each object's track, and an object is on the ground where the stand-in
+  # itself takes it to be: within its static CG height (9 ft) and 2 ft of
+  # the terrain.
+  if ((!real_feed && seconds >= 830)); then
+    # callsign -> "<objects> <lift-off s|-> <highest ft above the field after it> <touch-down s|->",
+    # the times on the stand-in's clock, for its first object.
+    flight_story() {
+      python3 - "$demo/simulator/simulator-world.json" "$1" <<'PY'
+import json, sys
+world = json.load(open(sys.argv[1]))
+field = world["terrainElevationFt"]
+objects = [o for o in world["aiObjects"] if o["tailNumber"] == sys.argv[2]]
+track = objects[0]["track"] if objects else []
+ground = [p[3] - field <= 9.0 + 2.0 for p in track]
+lift = next((k for k in range(1, len(track)) if ground[k - 1] and not ground[k]), None)
+down = next((k for k in range(1, len(track)) if not ground[k - 1] and ground[k]), None)
+highest = max((p[3] - field for p in track[lift:]), default=0.0) if lift is not None else 0.0
+print(len(objects), f"{track[lift][0]:.0f}" if lift is not None else "-", f"{highest:.0f}",
+      f"{track[down][0]:.0f}" if down is not None else "-")
+PY
+    }
+    rested_on() { grep -qE "^$1 \(object [0-9]+\):.* came to rest on stand $2$" "$stands" 2>/dev/null; }
+    read -r klc_objects klc_lift klc_highest _ <<<"$(flight_story KLC1671 2>/dev/null)"
+    verdict '[[ $klc_objects == 1 && $klc_lift != - ]] && ((${klc_highest:-0} >= 1000)) &&
+      grep -qE "^KLC1671 \(object [0-9]+\): created on stand E3 and left it" "$stands"' \
+      "the departure KLC1671 left E3, took off and climbed away (the stand-in: ${klc_objects:-0} object(s), off the ground at ${klc_lift:--} s of its clock, at most ${klc_highest:-0} ft above the field after)"
+    for arrival in KLM1234:D8 BAW432:D14; do
+      callsign=${arrival%:*} stand=${arrival#*:}
+      read -r arr_objects arr_lift _ arr_down <<<"$(flight_story "$callsign" 2>/dev/null)"
+      verdict '[[ $arr_objects == 1 && $arr_down != - && $arr_lift == - ]] && rested_on "$callsign" "$stand"' \
+        "the arrival $callsign landed after its final and came to rest on $stand (the stand-in: ${arr_objects:-0} object(s), on the ground at ${arr_down:--} s of its clock, off it again at ${arr_lift:--} s)"
+    done
+  fi
 fi
 # The real feed: each aircraft on the ground against its truth at the
 # program's delayed time (the per-aircraft angle there replaces the one

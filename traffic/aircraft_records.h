@@ -61,6 +61,7 @@ struct PosSample {
     // The tick at which the delayed stream had the aircraft here, as the
     // record came (0: not a record's); the due tick may be moved, this stays.
     std::int32_t streamTick = 0;
+    float silenceS = 0.0F;  // how long the feed was quiet before the report (as the report gate took it)
     std::uint8_t airborne = 0;
     std::uint8_t stationary = 0;
     std::uint8_t adsbHeading = 0;      // the true heading came from an ADS-B datagram
@@ -172,7 +173,11 @@ struct LiveAc : AcBase {
     double touchdownHeading = 0.0;
     double lastPushBackDist = 0.0;
     double standDistFirst = 0.0, standDistMax = 0.0;
-    double standFirstLat = 0.0, standFirstLon = 0.0;  // where the first report on the stand put it
+    // Where the reports of a parked aircraft put it, on average, how far they
+    // scatter about that point (mean squared, m2), and how many there were.
+    double standFirstLat = 0.0, standFirstLon = 0.0;
+    double standScatterSqM = 0.0;
+    std::uint32_t standReports = 0;
     double turnToBearingDeg = 0.0;
     double respawnHeading = 0.0;
     std::uint8_t respawnHeadingValid = 0;

@@ -381,9 +381,7 @@ void gf_retimeLegForARoll(LiveAc& aircraft) {
 }
 
 bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
-    if (from.stationary == 0 || from.streamTick == 0 || to.streamTick == 0 ||
-        static_cast<std::int64_t>(to.streamTick) - from.streamTick < kPauseTicks || aircraft.landed != 0 ||
-        aircraft.takeOffSeen != 0)
+    if (from.stationary == 0 || to.silenceS * 100.0 < kPauseTicks || aircraft.landed != 0 || aircraft.takeOffSeen != 0)
         return false;
     // Lined up, the stream resumed rolling straight ahead of it: its take-off
     // run, which it follows at the stream's speed.

@@ -25,7 +25,8 @@ double gf_taxiCeilingKt(SizeCategory category);
 // ticks show (a field may be stale, 0 on a moving aircraft, say).
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
 // Whether the leg from a standing sample (where the aircraft waited) to the
-// next bridges a pause of the feed of 20 s or more, for an aircraft on no roll.
+// next bridges a pause of the feed of 20 s or more (the feed was that quiet
+// before the next), for an aircraft on no roll.
 bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
 // A take-off seen while the aircraft makes up a pause of the feed at taxi
 // speed: the leg under way is timed anew at the roll's pace.

@@ -45,6 +45,12 @@ constexpr double kPauseS = 20.0;
 // however large the aircraft: one report of a slow push-back may be all the
 // feed sends before it pauses for a minute.
 constexpr double kStandLeftNm = 12.0 / kMetersPerNm;
+// The scatter of a standing stream is known from a few reports on, and
+// learned over the last twenty; a leave lies beyond two and a half times
+// its root mean square.
+constexpr std::uint32_t kScatterKnownReports = 3;
+constexpr std::uint32_t kStandReportsAveraged = 20;
+constexpr double kScatterShare = 2.5;
 constexpr double kNoSideYetRad = 3.0 * kDegToRad;
 constexpr double kHoldReachKt = 30.0;
 constexpr std::int32_t kCollapseGapTicks = 1500;
@@ -241,11 +247,24 @@ void lf_callOffLeave(LiveAc& aircraft) {
 }
 
 // How far (nm) a report lies from where the stream stood on the stand: in
-// the plane once the first report there is known, else by their distances
-// from the stand.
+// the plane once reports there are known (from where they put it on
+// average), else by their distances from the stand.
 double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample, double fromStandNm) {
     if (aircraft.standFirstLat == 0.0 && aircraft.standFirstLon == 0.0) return fromStandNm - aircraft.standDistFirst;
     return gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon});
+}
+
+// A report of the parked aircraft's stream that shows no speed and left
+// nothing: where the reports put it on average moves towards it, and their
+// scatter is learned.
+void lf_noteStandingReport(LiveAc& aircraft, const PosSample& sample, double movedNm) {
+    if (aircraft.standReports == 0) return;
+    const double n = static_cast<double>(std::min(aircraft.standReports, kStandReportsAveraged)) + 1.0;
+    aircraft.standFirstLat += (sample.lat - aircraft.standFirstLat) / n;
+    aircraft.standFirstLon += gf_lonDifference(aircraft.standFirstLon, sample.lon) / n;
+    const double movedM = movedNm * kMetersPerNm;
+    aircraft.standScatterSqM += (movedM * movedM - aircraft.standScatterSqM) / n;
+    ++aircraft.standReports;
 }
 
 // A leave decided on this report. Whether the report showed any speed is
@@ -323,6 +342,8 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         aircraft.standDistFirst = aircraft.standDistMax = d;
         aircraft.standFirstLat = sample.lat;
         aircraft.standFirstLon = sample.lon;
+        aircraft.standScatterSqM = 0.0;
+        aircraft.standReports = 1;
         aircraft.awayCount = 0;
         aircraft.leavingStand = 0;
         return false;
@@ -353,12 +374,20 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // stand off the stand and scatter; once parked it may. The reports taken
     // here are borne out by those after them: one farther off than a
     // standing stream wanders is the stream leaving.
+    // A stream that scatters widely about where it stands (some feeds by
+    // some stands) leaves only beyond its scatter; until a few reports tell
+    // it, a report that shows no speed leaves only twice as far off.
+    const bool scatterKnown = aircraft.standReports >= kScatterKnownReports;
+    const double scatterNm = scatterKnown ? kScatterShare * std::sqrt(aircraft.standScatterSqM) / kMetersPerNm
+                             : sample.groundSpeedKt < kMovingKt ? 2.0 * kStandLeftNm
+                                                                : 0.0;
     if (!wandering && aircraft.phase == AcPhase::parked &&
-        ((aircraft.awayCount >= 3 && moved >= 0.5 * aircraft.radiusNm) ||
-         moved > std::min(aircraft.radiusNm, kStandLeftNm))) {
+        ((aircraft.awayCount >= 3 && moved >= std::max(0.5 * aircraft.radiusNm, scatterNm)) ||
+         moved > std::max(std::min(aircraft.radiusNm, kStandLeftNm), scatterNm))) {
         lf_decideLeave(aircraft, sample);
         return true;
     }
+    if (sample.groundSpeedKt < kMovingKt) lf_noteStandingReport(aircraft, sample, moved);
     aircraft.leavingStand = 0;
     return false;
 }
@@ -371,6 +400,9 @@ void lf_collapseStationaryRun(LiveAc& aircraft, const PosSample& sample) {
         const bool allStationary =
             std::all_of(queue.begin(), queue.end(), [](const PosSample& s) { return s.stationary != 0; });
         if (allStationary && queue.size() > 1) queue.resize(1);
+        // The stream was heard standing there until now: a move from there
+        // follows no pause of the feed.
+        if (allStationary && sample.streamTick > queue.front().streamTick) queue.front().streamTick = sample.streamTick;
         return;
     }
     if (queue.size() < 3) return;

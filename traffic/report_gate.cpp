@@ -51,7 +51,7 @@ constexpr double kDetourShare = 0.5;
 // speed of its own, waits for the next report (which comes within 16 s)
 // until shortly before it falls due: the aircraft stands meanwhile and needs
 // no sample, and a stray beside it would have it drive there and back.
-constexpr double kWanderM = 15.0;
+constexpr double kWanderM = 10.0;
 constexpr std::int32_t kLoneSettledBeforeDueTicks = 500;
 constexpr std::int32_t kLoneLongestWaitTicks = 2500;
 // Reports that go on from each other this long, none of them where the
@@ -448,6 +448,7 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
             drop(aircraft, report, ownSilenceS);
             continue;
         }
+        report.silenceS = static_cast<float>(silenceS);
         take(gate, report, judged, silenceS);
         taken.push_back(report);
     }

@@ -672,6 +672,7 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             judgeStops(w, c.route, standPoint(5), 0.0, f);
             const ground_test::GroundPace pace = ground_test::groundPace(w);
             if (getenv("TRACE")) for (auto& p : w.path) if (p.tick % 100 == 0) { auto at = engine_test::streamAt(fixes, p.tick / 100.0 - 30); fmt::print("TRACE t={} {} roll {} ground {} alt {:.0f} off {:.0f} m  ac N {:.0f} E {:.0f}  stream N {:.0f} E {:.0f}\n", p.tick/100, gf_phaseName(p.phase), p.roll, p.onGround, p.altitudeFt, metresBetween(p.at, at), (p.at.lat-engine_test::kFieldLat)*111132.95, (p.at.lon-engine_test::kFieldLon)*71433.5, (at.lat-engine_test::kFieldLat)*111132.95, (at.lon-engine_test::kFieldLon)*71433.5); }
+            if (getenv("FIXES")) for (const Fix& fx : fixes) fmt::print("FIX t={:.1f} {} N {:.1f} E {:.1f} gs {:.1f}\n", fx.t, fx.sample.airborne ? "air" : "gnd", (fx.sample.lat - engine_test::kFieldLat) * 111132.95, (fx.sample.lon - engine_test::kFieldLon) * 71433.5, fx.sample.groundSpeedKt);
             if (getenv("PHASES")) { AcPhase last = AcPhase::birth; bool first = true; for (auto& p : w.path) if (first || p.phase != last) { fmt::print("PHASE {} at {:.1f} s, {:.1f} m from S5\n", gf_phaseName(p.phase), p.tick / 100.0, metresBetween(p.at, standPoint(5))); last = p.phase; first = false; } }
             if (getenv("LOG")) for (const std::string& line : log.lines()) fmt::print("LOG {}\n", line);
             EXPECT_FALSE(w.phases.empty());

@@ -382,7 +382,10 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         aircraft.refillState = 1;
         aircraft.samples.front().dueTick = kExtensionDue;
         aircraft.wantsStand = 1;
-        for (std::size_t k = 0; k < c.metres.size(); ++k)
+        // Standing there a while first: its reports' scatter is known.
+        for (std::int32_t k = 3; k > 0; --k)
+            decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres.front()), 0.0, c.due - k));
+        for (std::size_t k = 1; k < c.metres.size(); ++k)
             decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres[k]),
                                               c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
                                               c.due + static_cast<std::int32_t>(k)));

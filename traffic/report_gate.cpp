@@ -67,6 +67,8 @@ constexpr double kWayRunStepM = 5.0;
 constexpr double kWayRunSlowingShare = 0.6;
 constexpr double kWayRunSpeedingShare = 2.5;
 constexpr double kFastestWayRunKt = 220.0;
+// Fields this much slower than the positions show lag a run.
+constexpr double kRunFieldsLagKt = 10.0;
 // Faster than this a fixed-wing aircraft may be off the ground; slower, a
 // report flagged airborne is a flipped flag.
 constexpr double kFlyingKt = 43.0;
@@ -303,13 +305,35 @@ std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bo
     return report.groundSpeedKt >= kFlyingKt && next->groundSpeedKt >= kFlyingKt;
 }
 
-// The speed a run along a line shows at the report, when its fields lag.
+// The speed a roll along a line shows at the report, when its fields lag.
 void takeTheRunsSpeed(const Context& c, PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
     if (queued.size() < 2) return;
     const double kt = knotsBetween(c.anchor, queued[1].report);
+    // A run at taxi speeds needs no speed of its own: its fields tell.
+    if (kt <= gf_taxiCeilingKt(c.aircraft.sizeCategory)) return;
     report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
     report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
+}
+
+// A report on from one taken with the speed its run showed, at about that
+// pace: the run goes on, whatever its speed field still says.
+void continueTheRunsSpeed(const Context& c, PosSample& report) {
+    const double kt = knotsBetween(c.anchor, report);
+    if (kt <= gf_taxiCeilingKt(c.aircraft.sizeCategory) || kt < report.groundSpeedKt + kRunFieldsLagKt ||
+        c.anchor.groundSpeedKt < kWayRunSlowingShare * kt)
+        return;
+    report.groundSpeedKt = std::min(kt, kFastestWayRunKt);
+    report.trueAirspeedKt = std::max(report.trueAirspeedKt, report.groundSpeedKt);
+}
+
+// How far (m) the report lies on along the way a moving aircraft came to
+// the anchor (behind it when negative); none when no way is known.
+std::optional<double> alongTheWayM(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report) {
+    if (anchor.groundSpeedKt < kStandingFieldKt) return std::nullopt;
+    const std::optional<double> way = wayToLast(aircraft);
+    if (!way) return std::nullopt;
+    return metresBetween(anchor, report) * std::cos(gf_normaliseRad(bearingBetween(anchor, report) - *way));
 }
 
 Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, bool due, bool lastMoment) {
@@ -320,14 +344,31 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // the way there, or it came back from a stray.
         if (after) {
             g_why = "reachable, judged by a later reachable one";
-            return cameBack(c.anchor, report, aircraft.reportGate.queued[*after].report) ? Verdict::drop
-                                                                                        : Verdict::take;
+            const PosSample& later = aircraft.reportGate.queued[*after].report;
+            // A moving aircraft's report on along its way outweighs a later
+            // one behind where it was: that one is the stray.
+            const std::optional<double> reportOn = alongTheWayM(aircraft, c.anchor, report);
+            const std::optional<double> laterOn = alongTheWayM(aircraft, c.anchor, later);
+            const bool laterBehind = reportOn && laterOn && *reportOn > 0.0 && *laterOn < 0.0;
+            if (cameBack(c.anchor, report, later) && !laterBehind) return Verdict::drop;
+            continueTheRunsSpeed(c, report);
+            return Verdict::take;
         }
         // Reports go on from it, none the aircraft could reach from the
         // anchor: it started a move (a line-up after a pause, say).
         if (firstGoingOn(c, report)) {
             g_why = "reachable, one goes on from it";
-            if (startsAWayRun(c, report)) takeTheRunsSpeed(c, report);
+            if (startsAWayRun(c, report))
+                takeTheRunsSpeed(c, report);
+            else
+                continueTheRunsSpeed(c, report);
+            return Verdict::take;
+        }
+        // Reports go on along a line from it at a pace no speed field shows
+        // (a take-off roll whose fields lag).
+        if (startsAWayRun(c, report)) {
+            g_why = "reachable, a way run";
+            takeTheRunsSpeed(c, report);
             return Verdict::take;
         }
         // Nothing tells yet: it stands (the stream's last report, say) by
@@ -336,6 +377,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
                                      metresBetween(c.anchor, report) > kWanderM;
         if (!due || (offAStandingOne && !lastMoment)) return Verdict::wait;
         g_why = "reachable, nothing tells by its time";
+        continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
         // aircraft can be: a stretch of jumping reports, of which it is one
         // unless it lies within the scatter of the last report taken.

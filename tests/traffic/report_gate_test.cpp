@@ -1,0 +1,229 @@
+// The report gate, report by report: which reports of an aircraft it takes
+// and which it drops, and when, for the streams a real surface feed sends
+// (strays, jumps, spots the reports dwell at, flipped flags, pauses, speed
+// fields that lag a take-off roll). Each row is one stream: its first report
+// is the one taken before, the others come at their times; the gate is asked
+// every tick, as the engine asks it.
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ground_fixture.h"
+#include "traffic/report_gate.h"
+
+namespace {
+
+using ground_test::GroundTest;
+using ground_test::moved;
+
+struct Report {
+    double t;                 // s from the first
+    double northM, eastM;     // from the field's point
+    double kt;                // speed field
+    double aboveFieldFt = 0;  // flagged airborne when above 0
+};
+
+enum class Verdict { taken, dropped, waiting };
+
+struct Settled {
+    Verdict verdict = Verdict::waiting;
+    double atS = 0.0;           // when (s from the first report)
+    double kt = 0.0;            // its speed field as taken
+    bool airborne = false;      // its flag as taken
+};
+
+class ReportGate : public GroundTest {
+protected:
+    static PosSample sampleOf(const Report& r) {
+        const GeoPoint at = moved(moved({engine_test::kFieldLat, engine_test::kFieldLon}, 0.0, r.northM), 90.0, r.eastM);
+        PosSample s;
+        s.lat = at.lat;
+        s.lon = at.lon;
+        s.groundSpeedKt = s.trueAirspeedKt = r.kt;
+        if (r.aboveFieldFt > 0.0) {
+            s.altitudeFt = engine_test::kFieldElevationFt + r.aboveFieldFt;
+            s.airborne = 1;
+        }
+        return s;
+    }
+
+    // Feeds the reports after the first (taken already) at their times, due
+    // 30 s later, and settles the queue every tick until `untilS`.
+    std::vector<Settled> run(const std::string& type, const std::vector<Report>& reports, double untilS,
+                             bool onTheGround = true) {
+        constexpr std::int32_t kStart = 100000;
+        LiveAc& aircraft = place(type, AcPhase::taxi, {engine_test::kFieldLat, engine_test::kFieldLon}, 90.0);
+        aircraft.groundMode = onTheGround ? 1 : 0;
+        PosSample first = sampleOf(reports.front());
+        first.streamTick = first.dueTick = kStart + 3000;
+        aircraft.reportGate.taken.push_back(first);
+        aircraft.reportGate.lastHeardTick = first.streamTick;
+        std::vector<Settled> settled(reports.size());
+        settled.front().verdict = Verdict::taken;
+        std::size_t next = 1, nextSettled = 1;
+        const auto settleNow = [&](std::int32_t tick, bool atOnce) {
+            for (const PosSample& taken : gf_settleReports(aircraft, tick, atOnce)) {
+                while (nextSettled < reports.size() &&
+                       kStart + 3000 + static_cast<std::int32_t>(reports[nextSettled].t * 100.0) != taken.streamTick) {
+                    settled[nextSettled].verdict = Verdict::dropped;
+                    settled[nextSettled++].atS = (tick - kStart) / 100.0;
+                }
+                if (nextSettled >= reports.size()) break;
+                settled[nextSettled] = {Verdict::taken, (tick - kStart) / 100.0, taken.groundSpeedKt, taken.airborne != 0};
+                ++nextSettled;
+            }
+        };
+        for (std::int32_t tick = kStart; tick <= kStart + static_cast<std::int32_t>(untilS * 100.0); ++tick) {
+            while (next < reports.size() && kStart + static_cast<std::int32_t>(reports[next].t * 100.0) == tick) {
+                PosSample s = sampleOf(reports[next]);
+                s.streamTick = s.dueTick = tick + 3000;
+                gf_queueReport(aircraft, s, tick);
+                ++next;
+            }
+            settleNow(tick, false);
+        }
+        // Reports dropped after the last one taken.
+        const std::size_t left = aircraft.reportGate.queued.size();
+        for (std::size_t k = nextSettled; k + left < reports.size(); ++k) settled[k].verdict = Verdict::dropped;
+        return settled;
+    }
+};
+
+// T: taken, D: dropped, W: still waiting at the end of the run.
+std::string verdicts(const std::vector<Settled>& settled) {
+    std::string text;
+    for (const Settled& s : settled) text += s.verdict == Verdict::taken ? 'T' : s.verdict == Verdict::dropped ? 'D' : 'W';
+    return text;
+}
+
+TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
+    struct Case {
+        const char* name;
+        const char* type;
+        std::vector<Report> reports;
+        std::string expected;  // T taken, D dropped, W waiting, one letter a report
+        double untilS = 60.0;
+    };
+    const Case cases[] = {
+        // A taxi at 15 kt, a report every 3 s (23 m): each taken once the
+        // next shows the way goes on through it.
+        {"a taxi", "B738", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 46, 15}, {9, 0, 69, 15}, {12, 0, 92, 15}}, "TTTTT"},
+        // Beside a standing aircraft a report 25 m off, within the scatter
+        // a report may lie at, and the next back: the stream came back.
+        {"a stray within the scatter beside a standing aircraft", "A320",
+         {{0, 0, 0, 0}, {8, 0, 1, 0}, {16, 25, 0, 0}, {24, 1, 0, 0}, {32, 0, 1, 0}}, "TTDTT"},
+        // One 150 m off a taxiing aircraft, no aircraft gets there in 3 s.
+        {"a stray far off a taxi", "B738", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 150, 46, 15}, {9, 0, 69, 15}, {12, 0, 92, 15}},
+         "TTDTT"},
+        // A stretch of reports each 80-300 m off every way: none taken, the
+        // stream after them is.
+        {"a stretch of jumping reports by a standing aircraft", "B738",
+         {{0, 0, 0, 0}, {10, 0, 1, 0}, {13, 120, -80, 0}, {16, -200, 90, 0}, {19, 60, 250, 0}, {22, -90, -150, 0},
+          {30, 1, 0, 0}, {40, 0, 1, 0}},
+         "TTDDDDTT"},
+        // A report 60 m on from a taxi that only reports off every way come
+        // after: among jumps, beyond the scatter, it is one of them.
+        {"a report within reach amid jumps", "B738",
+         {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 70, 15}, {9, 250, 300, 15}, {12, -260, -200, 15}, {15, 300, -300, 15}},
+         "TTDDDD", 40.0},
+        // Spots 80-200 m apart that the reports dwell at, no speed fields:
+        // however many agree at one spot, they come back.
+        {"reports dwelling at spots", "B738",
+         {{0, 0, 0, 0}, {3, 0, 2, 0}, {6, 120, 40, 0}, {8, 121, 41, 0}, {10, 119, 40, 0}, {13, -60, 150, 0}, {15, -61, 151, 0},
+          {18, 1, 0, 0}, {21, 0, 1, 0}},
+         "TTDDDDDTT"},
+        // The stream's last report, nothing after it: taken by its time.
+        {"the stream's last report", "B738", {{0, 0, 0, 10}, {3, 0, 15, 10}, {6, 0, 30, 8}}, "TTT"},
+        // After a pause of a minute a line-up 200 m on, its speed field a
+        // stale 0, and a roll going on from it: a move the feed did not show.
+        {"a line-up in a pause of the feed", "B738",
+         {{0, 0, 0, 0}, {10, 0, 1, 0}, {75, -160, 120, 0}, {78, -160, 160, 30}, {81, -160, 230, 50}}, "TTTTT", 120.0},
+        // A take-off roll whose speed fields lag its positions: out of reach
+        // of the fields, a run along a line at a steady pace from where it
+        // stood; taken with the speed the run shows.
+        {"a take-off roll whose fields lag", "B738",
+         {{0, 0, 0, 0}, {8, 0, 1, 0}, {11, 0, 80, 10}, {14, 0, 200, 15}, {17, 0, 360, 20}, {20, 0, 560, 25}}, "TTTTTT"},
+        // The last report taken was a stray after all (taken for want of
+        // any after it): 40 s of reports going on from each other 300 m off
+        // outvote it.
+        {"reports going on elsewhere for 40 s", "B738",
+         {{0, 0, 0, 0}, {5, 300, 300, 8}, {10, 300, 320, 8}, {15, 300, 340, 8}, {20, 300, 360, 8}, {25, 300, 380, 8},
+          {30, 300, 400, 8}, {35, 300, 420, 8}, {40, 300, 440, 8}},
+         "TDDDDTTTT"},
+        // A report 40 m back along the way of a taxi at 15 kt.
+        {"a report back against the way", "B738",
+         {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 46, 15}, {9, 0, 69, 15}, {12, 0, 29, 15}, {15, 0, 115, 15}, {18, 0, 138, 15}},
+         "TTTTDTT"},
+        // One report flagged airborne between reports on the ground, at the
+        // field's height: a flipped flag, taken as on the ground.
+        {"a flipped flag", "B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}, {9, 0, 54, 12}}, "TTTT"},
+        // Two airborne reports at a take-off's speeds: a lift-off.
+        {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        const std::vector<Settled> settled = run(c.type, c.reports, c.untilS);
+        EXPECT_EQ(verdicts(settled), c.expected);
+    }
+}
+
+// When a report is settled: as soon as the next report tells, never later
+// than 10 s after it came; one off a standing aircraft without speed waits
+// for the next report until 25 s after it came.
+TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
+    struct Case {
+        const char* name;
+        std::vector<Report> reports;
+        std::size_t judged;  // the report whose settling is judged
+        double settledAtS;
+    };
+    const Case cases[] = {
+        {"told by the next", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 46, 15}}, 1, 6.0},
+        {"nothing after it: 10 s after it came", {{0, 0, 0, 15}, {3, 0, 23, 15}}, 1, 13.0},
+        {"off a standing aircraft, no speed: 25 s after it came", {{0, 0, 0, 0}, {5, 0, 1, 0}, {10, 14, 0, 0}}, 2, 35.0},
+        {"off a standing aircraft, the next 14 s later", {{0, 0, 0, 0}, {5, 0, 1, 0}, {10, 14, 0, 0}, {24, 14, 1, 0}}, 2,
+         24.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        const std::vector<Settled> settled = run("B738", c.reports, 60.0);
+        ASSERT_LT(c.judged, settled.size());
+        EXPECT_NE(settled[c.judged].verdict, Verdict::waiting);
+        EXPECT_NEAR(settled[c.judged].atS, c.settledAtS, 0.011);
+    }
+}
+
+// What the gate takes a report as: a take-off roll's report with the speed
+// its run shows, a flipped flag on the ground, a lift-off airborne.
+TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
+    {
+        SCOPED_TRACE("a roll whose fields lag");
+        const std::vector<Settled> settled =
+            run("B738", {{0, 0, 0, 0}, {8, 0, 1, 0}, {11, 0, 80, 10}, {14, 0, 200, 15}, {17, 0, 360, 20}}, 40.0);
+        ASSERT_EQ(settled[2].verdict, Verdict::taken);
+        EXPECT_GT(settled[2].kt, 50.0) << "the speed the run shows, not the field's 10 kt";
+    }
+    g_liveAcs.clear();
+    {
+        SCOPED_TRACE("a flipped flag");
+        const std::vector<Settled> settled =
+            run("B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}}, 40.0);
+        ASSERT_EQ(settled[1].verdict, Verdict::taken);
+        EXPECT_FALSE(settled[1].airborne);
+    }
+    g_liveAcs.clear();
+    {
+        SCOPED_TRACE("a helicopter hovering up, then on");
+        const std::vector<Settled> settled =
+            run("EC35", {{0, 0, 0, 0}, {6, 0, 0, 0, 10}, {12, 0, 20, 10, 40}, {18, 0, 80, 25, 120}}, 40.0);
+        ASSERT_EQ(settled[1].verdict, Verdict::taken);
+        EXPECT_TRUE(settled[1].airborne) << "its next report climbs on: a lift-off";
+    }
+}
+
+}  // namespace

@@ -115,7 +115,7 @@ void lf_dispatchStreamRecord(StreamRecord& record) {
     if (aircraft->lifeState == AcLifeState::liveryrespawn || aircraft->lifeState == AcLifeState::removingfromsim)
         return;
     if (!aircraft->samples.empty() && lf_implausible(*aircraft, record)) {
-        gf_noteHeard(*aircraft, record.sample);
+        gf_noteRefused(*aircraft, record.sample);
         return;
     }
     if (aircraft->lifeState == AcLifeState::buffer && lf_nearFieldElevation(record.sample.altitudeFt)) return;

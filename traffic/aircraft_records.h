@@ -212,7 +212,7 @@ struct LiveAc : AcBase {
         };
         std::deque<Heard> queued;
         std::deque<PosSample> taken;
-        std::deque<PosSample> dropped;
+        std::deque<Heard> dropped;
         std::uint32_t ignored = 0;       // reports dropped
         std::uint32_t judgedTaken = 0;   // the newest reports taken that were judged (on the ground)
         std::int32_t lastHeardTick = 0;  // the stream tick of the last report heard, taken or not
@@ -223,6 +223,7 @@ struct LiveAc : AcBase {
     std::uint8_t lastSearchWide = 0;  // the last stand search at lastSearchLat/Lon was the wide one
     std::uint8_t speedRises = 0;      // reports in a row on the ground each faster than the one before
     std::uint8_t makingUpAPause = 0;  // its leg on the ground makes up a pause of the feed
+    std::uint8_t heldMoving = 0;      // it was moving when its hold for the stream began
 };
 
 // Stores the old phase in prevPhase first; a change to the same phase changes nothing.

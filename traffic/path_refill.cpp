@@ -56,7 +56,12 @@ const LiveAc* taxiNeighbourTooClose(const LiveAc& aircraft) {
 // the front sample, 300 ticks later, standing still. Where it cannot wait it
 // goes, and the log says why: an aircraft vanishing on the ground is seen.
 bool holdOnGround(LiveAc& aircraft) {
-    if (const LiveAc* other = taxiNeighbourTooClose(aircraft)) {
+    // Only one caught on its way by the pause stands in another's: one that
+    // stood when its stream went quiet (or its reports scatter about where
+    // it stands) stands aside as a parked one does.
+    if (aircraft.holding == 0) aircraft.heldMoving = aircraft.samples.front().stationary == 0 ? 1 : 0;
+    const LiveAc* other = aircraft.heldMoving != 0 ? taxiNeighbourTooClose(aircraft) : nullptr;
+    if (other != nullptr) {
         gf_log(fmt::format("{} removed: its stream paused with {} taxiing {:.0f} m away", gf_acText(aircraft),
                            other->callsign,
                            gf_distanceNm(gf_acPoint(aircraft), gf_acPoint(*other)) * kMetersPerNm));

@@ -59,6 +59,7 @@ constexpr std::int32_t kLoneLongestWaitTicks = 2500;
 // was the wrong one.
 constexpr double kSustainedS = 20.0;
 constexpr std::size_t kSustainedReports = 4;
+constexpr std::size_t kSustainedStrays = 0;
 // A run of reports going on along a line, none slowing much, each step
 // longer than a report's noise, shows a move whatever its speed fields say
 // (a take-off roll, whose positions run ahead of fields that lag).
@@ -186,9 +187,8 @@ bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample&
 // Whether `newer` goes on from `older`, two reports neither of which was
 // taken: within the reach of their own speed fields (and of a move unheard
 // in a silence between them).
-bool goesOn(const LiveAc& aircraft, const PosSample& older, const PosSample& newer) {
+bool goesOn(const LiveAc& aircraft, const PosSample& older, const PosSample& newer, double silenceS) {
     const double seconds = secondsBetween(older, newer);
-    const double silenceS = seconds >= kSilenceS ? seconds : 0.0;
     return metresBetween(older, newer) <=
            reachM(std::max(older.groundSpeedKt, newer.groundSpeedKt), seconds) + unheardM(aircraft, silenceS);
 }
@@ -254,8 +254,11 @@ std::optional<std::size_t> firstReachable(const Context& c, std::size_t from) {
 
 std::optional<std::size_t> firstGoingOn(const Context& c, const PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
-    for (std::size_t k = 1; k < queued.size(); ++k)
-        if (goesOn(c.aircraft, report, queued[k].report)) return k;
+    double silenceS = 0.0;
+    for (std::size_t k = 1; k < queued.size(); ++k) {
+        silenceS = std::max(silenceS, queued[k].silenceS);
+        if (goesOn(c.aircraft, report, queued[k].report, silenceS)) return k;
+    }
     return std::nullopt;
 }
 
@@ -267,19 +270,27 @@ bool startsAWayRun(const Context& c, const PosSample& report) {
 
 // The report ends reports dropped since the anchor that went on from each
 // other long enough, none where the aircraft can be: the stream is there.
-bool endsASustainedRun(const Context& c, const PosSample& report) {
-    const std::deque<PosSample>& dropped = c.aircraft.reportGate.dropped;
+// (Reports that dwell at a few spots in turn never go on from each other
+// for that long, and one a stray breaks the run: the next run is long
+// enough a little later.)
+bool endsASustainedRun(const Context& c, const PosSample& report, double silenceS) {
+    const std::deque<Heard>& dropped = c.aircraft.reportGate.dropped;
     const PosSample* newer = &report;
+    double newerSilenceS = silenceS, skippedSilenceS = 0.0;
     std::size_t count = 1, skipped = 0;
     double spanS = 0.0;
     for (auto it = dropped.rbegin(); it != dropped.rend(); ++it) {
-        if (reachable(c.aircraft, c.anchor, *it, 0.0)) break;
-        if (goesOn(c.aircraft, *it, *newer)) {
-            newer = &*it;
+        if (reachable(c.aircraft, c.anchor, it->report, 0.0)) break;
+        if (goesOn(c.aircraft, it->report, *newer, std::max(newerSilenceS, skippedSilenceS))) {
+            newer = &it->report;
+            newerSilenceS = it->silenceS;
+            skippedSilenceS = 0.0;
             ++count;
-            spanS = secondsBetween(*it, report);
-        } else if (++skipped > count) {
+            spanS = secondsBetween(it->report, report);
+        } else if (++skipped > kSustainedStrays) {
             break;
+        } else {
+            skippedSilenceS = std::max(skippedSilenceS, it->silenceS);
         }
     }
     return count >= kSustainedReports && spanS >= kSustainedS;
@@ -394,7 +405,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         takeTheRunsSpeed(c, report);
         return Verdict::take;
     }
-    if (endsASustainedRun(c, report)) {
+    if (endsASustainedRun(c, report, silenceS)) {
         g_why = "out of reach, a sustained run";
         return Verdict::take;
     }
@@ -435,7 +446,7 @@ void take(LiveAc::ReportGate& gate, const PosSample& report, bool judged, double
 // Reports that moved nothing are counted; the first of an aircraft is logged.
 void drop(LiveAc& aircraft, const PosSample& report, double silenceS) {
     LiveAc::ReportGate& gate = aircraft.reportGate;
-    gate.dropped.push_back(report);
+    gate.dropped.push_back({report, silenceS, 0});
     gate.droppedSilenceS = std::max(gate.droppedSilenceS, silenceS);
     while (gate.dropped.size() > kDroppedKept) gate.dropped.pop_front();
     if (gate.ignored++ != 0) return;
@@ -456,6 +467,16 @@ void gf_queueReport(LiveAc& aircraft, const PosSample& report, std::int32_t now)
                                 : 0.0;
     gf_noteHeard(aircraft, report);
     gate.queued.push_back({report, silenceS, now});
+}
+
+void gf_noteRefused(LiveAc& aircraft, const PosSample& report) {
+    gf_noteHeard(aircraft, report);
+    // Heard where the aircraft can be: no run of reports elsewhere goes on
+    // through it.
+    LiveAc::ReportGate& gate = aircraft.reportGate;
+    if (!gate.taken.empty() && report.streamTick != 0 && gate.taken.back().streamTick != 0 &&
+        reachable(aircraft, gate.taken.back(), report, 0.0))
+        gate.dropped.clear();
 }
 
 void gf_noteHeard(LiveAc& aircraft, const PosSample& report) {
@@ -479,8 +500,8 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
         PosSample report = front.report;
         const Verdict verdict = judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment);
         if (std::getenv("VLNT_GATE_TRACE") != nullptr && verdict != Verdict::wait)
-            std::fprintf(stderr, "gate t=%.1f report %.1f %s (%s)\n", now / 100.0, report.streamTick / 100.0 - 30.0,
-                         verdict == Verdict::take ? "taken" : "dropped", g_why);
+            std::fprintf(stderr, "gate t=%.1f report %.1f %s (%s) %s\n", now / 100.0, report.streamTick / 100.0 - 30.0,
+                         verdict == Verdict::take ? "taken" : "dropped", g_why, aircraft.callsign.c_str());
         g_why = "";
         if (verdict == Verdict::wait) break;
         const bool judged = !gate.taken.empty() && gate.taken.back().streamTick != 0 && report.streamTick != 0 &&

@@ -38,6 +38,9 @@ const PosSample* gf_lastHeardReport(const LiveAc& aircraft);
 // Every record heard of the aircraft, the ones refused before they were
 // queued too, tells when the feed last spoke of it.
 void gf_noteHeard(LiveAc& aircraft, const PosSample& report);
+// A record refused before it was queued (one that repeats the last, say):
+// heard, and where it puts the aircraft breaks any run of reports elsewhere.
+void gf_noteRefused(LiveAc& aircraft, const PosSample& report);
 
 // How long (s) the feed was quiet before the newest report taken.
 double gf_reportSilenceS(const LiveAc& aircraft);

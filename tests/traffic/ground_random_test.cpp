@@ -90,6 +90,15 @@ struct Case {
     // When the stream stands after its push-back (the program pushes its own
     // length, two and a half stand radii, and turns by its half span).
     std::optional<double> pushedStandS;
+    // Another aircraft standing beside the way, whose reports dwell at a few
+    // spots in turn (the first beside the way where the stream pauses),
+    // jumping between them, without speed fields.
+    struct Dweller {
+        std::vector<GeoPoint> spots;
+        double fromS = 0.0, toS = 0.0;
+    };
+    std::optional<Dweller> dweller;
+    bool startsOnAStand = false;  // the stream starts standing exactly on a stand
 };
 
 // Draws from the seed's generator.
@@ -183,8 +192,10 @@ void drawGroundEnd(Draw& d, Case& c, int dir, double kt, std::string& what) {
 }
 
 // A stream that starts standing by a stand (on it or up to 30 m off).
-Route standingAtAStand(Draw& d, int standId, std::string& what) {
-    const StandStop stop = drawStop(d, standId, d.chance(0.6), what);
+Route standingAtAStand(Draw& d, int standId, std::string& what, bool* onIt = nullptr) {
+    const bool exactly = d.chance(0.6);
+    if (onIt != nullptr) *onIt = exactly;
+    const StandStop stop = drawStop(d, standId, exactly, what);
     const double s = d.in(30.0, 300.0);
     what += fmt::format(" {:.0f} s", s);
     Route route(stop.northM, ground_test::standEastM(standId) + stop.eastM, std::nullopt, 0, 0.0);
@@ -229,7 +240,7 @@ void drawDeparture(Draw& d, Case& c, const Performance& p) {
     double entry = 0.0;
     if (d.chance(0.7)) {
         what += "standing ";
-        c.route = standingAtAStand(d, standId, what);
+        c.route = standingAtAStand(d, standId, what, &c.startsOnAStand);
         const double startS = d.in(10.0, 60.0);
         ground_test::pushBack(c.route, dir, 2.0 * standRadiusM(standId), startS);
         c.pushedStandS = c.route.standing().back().first;
@@ -290,7 +301,7 @@ void drawTow(Draw& d, Case& c) {
     if (to < 1 || to > 9) to = from + (from + 2 <= 9 ? 2 : -2);
     const int dir = to > from ? 1 : -1;
     std::string what = "tow, standing ";
-    c.route = standingAtAStand(d, from, what);
+    c.route = standingAtAStand(d, from, what, &c.startsOnAStand);
     const double startS = d.in(10.0, 60.0);
     ground_test::pushBack(c.route, dir, 2.0 * standRadiusM(from), startS, true);
     c.pushedStandS = c.route.standing().back().first;
@@ -304,7 +315,7 @@ void drawTow(Draw& d, Case& c) {
     c.what = what;
 }
 
-void drawHelicopter(Draw& d, Case& c) {
+void drawHelicopter(Draw& d, Draw& more, Case& c) {
     double north = 0.0, east = 0.0;
     std::string spot;
     switch (d.pick(3)) {
@@ -329,6 +340,18 @@ void drawHelicopter(Draw& d, Case& c) {
     c.route = ground_test::helicopterToSpot(north, east, standS, liftOff);
     c.what = fmt::format("helicopter landing on its spot {} ({:.0f}, {:.0f}), standing {:.0f} s{}", spot, north, east,
                          standS, liftOff ? ", lifting off" : ", ends there");
+    // Now and then it hover-taxies to another spot first, just above the
+    // ground at a walking or running pace (a feed flags such reports
+    // airborne or on the ground), and stands there.
+    if (!more.chance(0.4)) return;
+    const double kt = more.in(5.0, 20.0), metres = more.in(200.0, 600.0), heightFt = more.chance(0.5) ? 0.0 : more.in(3.0, 10.0);
+    const double toEast = east + (east + metres <= 1600.0 ? metres : -metres);
+    const double secondS = more.in(30.0, 120.0);
+    c.route = ground_test::helicopterHoverTaxiing(north, east, standS, toEast, heightFt, kt, secondS, liftOff);
+    c.what = fmt::format("helicopter landing on its spot {} ({:.0f}, {:.0f}), standing {:.0f} s, hover-taxiing {:.0f} m "
+                         "at {:.0f} kt {:.0f} ft up to ({:.0f}, {:.0f}), standing {:.0f} s{}",
+                         spot, north, east, standS, std::fabs(toEast - east), kt, heightFt, north, toEast, secondS,
+                         liftOff ? ", lifting off" : ", ends there");
 }
 
 void drawRejectedTakeOff(Draw& d, Case& c, const Performance& p) {
@@ -445,8 +468,49 @@ void drawFaults(Draw& d, Case& c) {
     c.feed = feed;
 }
 
+// Another aircraft standing beside the main one's way on the taxiway,
+// whose reports dwell at 3 to 6 spots 50 to 250 m apart, 2 to 10 s at each,
+// the first 15 to 30 m beside the way where the main stream pauses 40 to 90 s
+// (a real recorded feed showed one such by a maintenance area for half an
+// hour).
+void drawDweller(Draw& more, Case& c) {
+    const std::vector<ground_test::Waypoint>& points = c.route.points();
+    std::vector<double> onTheTaxiway;
+    for (double t = 30.0; t + 90.0 < points.back().t; t += 5.0) {
+        const PosSample s = ground_test::truthAt(points, t);
+        const double north = (s.lat - engine_test::kFieldLat) * kMetresPerDegreeLat;
+        if (s.airborne == 0 && s.groundSpeedKt >= 5.0 && std::fabs(north - ground_test::kTaxiwayNorthM) < 3.0)
+            onTheTaxiway.push_back(t);
+    }
+    if (onTheTaxiway.empty()) return;
+    const double at = onTheTaxiway[more.pick(static_cast<int>(onTheTaxiway.size()))];
+    const PosSample there = ground_test::truthAt(points, at);
+    const double east = gf_lonDifference(engine_test::kFieldLon, there.lon) * gf_metresPerDegreeLon(there.lat);
+    Case::Dweller dweller;
+    // South of the taxiway, away from the stands: nothing parks there.
+    dweller.spots.push_back(pointAt(ground_test::kTaxiwayNorthM - more.in(15.0, 30.0), east + more.in(-10.0, 10.0)));
+    const int count = 3 + more.pick(4);
+    while (static_cast<int>(dweller.spots.size()) < count) {
+        const GeoPoint& from = dweller.spots[more.pick(static_cast<int>(dweller.spots.size()))];
+        const GeoPoint spot = ground_test::moved(from, more.in(90.0, 270.0), more.in(50.0, 250.0));
+        const bool apart = std::all_of(dweller.spots.begin(), dweller.spots.end(),
+                                       [&](const GeoPoint& other) { return ground_test::metresBetween(spot, other) >= 50.0; });
+        if (apart) dweller.spots.push_back(spot);
+    }
+    dweller.fromS = 0.0;
+    dweller.toS = points.back().t;
+    const double pauseS = more.in(40.0, 90.0);
+    c.faults.pauses.emplace_back(at, pauseS);
+    c.dweller = dweller;
+    c.feed += fmt::format(", pause {:.0f} s at {:.0f} s beside an aircraft whose reports dwell at {} spots", pauseS, at,
+                          count);
+}
+
 Case drawCase(std::uint64_t seed) {
     Draw d(seed);
+    // The later draws come from a stream of their own, so that every case
+    // drawn before them stays as it was.
+    Draw more(seed ^ 0x5D1C3B2A99E07F41ULL);
     Case c;
     c.seed = seed;
     // The movements, the ones with most ways to go wrong drawn most often.
@@ -471,7 +535,7 @@ Case drawCase(std::uint64_t seed) {
             drawTow(d, c);
             break;
         case Movement::helicopter:
-            drawHelicopter(d, c);
+            drawHelicopter(d, more, c);
             break;
         case Movement::rejectedTakeOff:
             drawRejectedTakeOff(d, c, p);
@@ -487,6 +551,13 @@ Case drawCase(std::uint64_t seed) {
         }
     }
     drawFaults(d, c);
+    // A clean stream exactly on a stand: its reports on the stand's point.
+    if (c.startsOnAStand && more.chance(0.3)) {
+        c.faults.noiseM = c.faults.quantumM = 0.0;
+        c.gridOrigin = pointAt(0, 0);
+        c.feed += ", exactly on the stand (no noise, no grid)";
+    }
+    if (more.chance(0.15)) drawDweller(more, c);
     if (std::getenv("VLNT_GROUND_CLEAN") != nullptr) {
         c.faults = FeedFaults{};
         c.faults.seed = seed;
@@ -526,12 +597,36 @@ protected:
         liveries["PA28"] = "Piper Cherokee";
     }
 
+    // The reports of the aircraft dwelling at its spots: every 1 to 4 s,
+    // 2 to 10 s at one spot, then at another; no speed or track fields.
+    static std::vector<Fix> dwellerFeed(const Case& c) {
+        FeedRandom random(c.seed ^ 0x0DDBA11C0FFEEULL);
+        std::vector<Fix> fixes;
+        std::size_t spot = 0;
+        double leaveS = random.uniform(2.0, 10.0);
+        for (double t = c.dweller->fromS; t <= c.dweller->toS; t += random.uniform(1.0, 4.0)) {
+            if (t >= leaveS) {
+                spot = (spot + 1 + static_cast<std::size_t>(random.uniform(0.0, c.dweller->spots.size() - 1.0))) %
+                       c.dweller->spots.size();
+                leaveS = t + random.uniform(2.0, 10.0);
+            }
+            const GeoPoint at = ground_test::moved(ground_test::moved(c.dweller->spots[spot], 0.0, random.uniform(-2, 2)),
+                                                   90.0, random.uniform(-2, 2));
+            PosSample s;
+            s.lat = at.lat;
+            s.lon = at.lon;
+            fixes.push_back({t, s});
+        }
+        return fixes;
+    }
+
     std::vector<Finding> runCase(const Case& c) {
         freshCase();
         const double end = c.route.points().back().t;
         const std::vector<Fix> fixes = engine_test::realFeed(
             [&](double t) { return ground_test::truthAt(c.route.points(), t); }, 0.0, end, c.gridOrigin, c.faults);
         if (fixes.size() < 2) return {};
+        const std::vector<Fix> dwellerFixes = c.dweller ? dwellerFeed(c) : std::vector<Fix>{};
         const bool endsOnGround = !c.route.points().back().aboveFieldFt;
         engine_test::Rec r;
         r.hexId = 4844322;
@@ -541,6 +636,7 @@ protected:
         // taken (3 minutes) and for a climb away that should not be.
         const double lastS = fixes.back().t + 30.0 + (endsOnGround ? 200.0 : 60.0);
         bool wasOnTheGround = false;
+        Watched dwelling;
         // The run checks each tick's turn against the turn rate: what it
         // finds is kept for the case's report rather than failing each tick.
         testing::TestPartResultArray perTick;
@@ -548,11 +644,33 @@ protected:
         {
             const testing::ScopedFakeTestPartResultReporter catching(
                 testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &perTick);
-            w = run(r, fixes, static_cast<std::int32_t>(lastS * 100.0), [&](const LiveAc& ac) {
+            std::vector<Stream> streams{Stream{r, &fixes}};
+            if (c.dweller) {
+                engine_test::Rec other;
+                other.hexId = 4844999;
+                other.callsign = "DLH997";
+                other.type = "A320";
+                other.registration = "D-AIZZ";
+                streams.push_back(Stream{other, &dwellerFixes});
+            }
+            std::vector<Watched> all = runAll(streams, static_cast<std::int32_t>(lastS * 100.0), [&](const LiveAc& ac) {
                 wasOnTheGround = wasOnTheGround || ac.groundMode != 0;
                 return !endsOnGround && wasOnTheGround && ac.phase == AcPhase::flying &&
                        ac.altitudeFt > kFieldElevationFt + 1500.0;
             });
+            w = all.front();
+            if (c.dweller) dwelling = all.back();
+        }
+        if (std::getenv("VLNT_GROUND_TRACE") != nullptr && c.dweller) {
+            for (const Fix& f : dwellerFixes)
+                fmt::print("dweller fix t={:.1f} N {:.1f} E {:.1f}\n", f.t,
+                           (f.sample.lat - engine_test::kFieldLat) * kMetresPerDegreeLat,
+                           gf_lonDifference(engine_test::kFieldLon, f.sample.lon) * gf_metresPerDegreeLon(f.sample.lat));
+            for (const Watched::Place& p : dwelling.path)
+                if (p.tick % 100 == 0)
+                    fmt::print("dweller t={} {} N {:.1f} E {:.1f}\n", p.tick / 100, gf_phaseName(p.phase),
+                               (p.at.lat - engine_test::kFieldLat) * kMetresPerDegreeLat,
+                               gf_lonDifference(engine_test::kFieldLon, p.at.lon) * gf_metresPerDegreeLon(p.at.lat));
         }
         if (std::getenv("VLNT_GROUND_TRACE") != nullptr) {
             for (const Fix& f : fixes)
@@ -588,6 +706,13 @@ protected:
         std::vector<std::pair<double, double>> silences = c.faults.pauses;
         if (c.faults.jumps) silences.emplace_back(c.faults.jumps->from, c.faults.jumps->seconds);
         judge("keeps up", ground_test::keepsUp(w, c.route, fixes, silences, ceiling, 100.0, 300.0, 20.0));
+        if (c.dweller) {
+            // The aircraft whose reports dwell at its spots stands where it
+            // was created, one object, never racing between the spots.
+            judge("dweller one object", ground_test::oneObject(dwelling));
+            judge("dweller pace", ground_test::taxiPace(dwelling, c.route, dwellerFixes, 31.0));
+            judge("dweller stands", ground_test::staysWithin(dwelling, 30.0));
+        }
         if (perTick.size() > 0) {
             std::string first = perTick.GetTestPartResult(0).message();
             std::replace(first.begin(), first.end(), '\n', ' ');

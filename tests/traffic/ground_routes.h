@@ -184,4 +184,25 @@ inline Route helicopterToSpot(double northM, double eastM, double standS, bool l
     return route;
 }
 
+// A helicopter landing on its spot facing east and standing for `standS`,
+// then hover-taxiing along the parallel to `toEastM` at `kt`, `heightFt`
+// above the ground (0: on it), standing `secondS` there and, when
+// `liftOff`, lifting off the same way.
+inline Route helicopterHoverTaxiing(double northM, double eastM, double standS, double toEastM, double heightFt,
+                                    double kt, double secondS, bool liftOff) {
+    Route route(northM, eastM - 3000, 1000, 90);
+    route.to(northM, eastM - 400, 200, 50).to(northM, eastM - 60, 30, 15).to(northM, eastM, std::nullopt, 0, 90.0);
+    route.stand(standS, 90.0);
+    const int dir = toEastM > eastM ? 1 : -1;
+    const double headingDeg = dir > 0 ? 90.0 : 270.0;
+    const std::optional<double> up = heightFt > 0.0 ? std::optional<double>(heightFt) : std::nullopt;
+    route.to(northM, eastM + dir * 10.0, up, kt, headingDeg)
+        .to(northM, toEastM - dir * 10.0, up, kt, headingDeg)
+        .to(northM, toEastM, std::nullopt, 0, headingDeg)
+        .stand(secondS, headingDeg);
+    if (liftOff)
+        route.to(northM, toEastM + dir * 40, 60, 20).to(northM, toEastM + dir * 600, 500, 70).to(northM, toEastM + dir * 4000, 1500, 100);
+    return route;
+}
+
 }  // namespace ground_test

@@ -747,6 +747,16 @@ inline Verdict createdInTime(const Watched& w, const std::vector<Fix>& fixes, do
     return fmt::format("created at {:.1f} s, due by {:.1f} s", secondsOf(w.path.front().tick), due);
 }
 
+// Never farther than `mostM` from where it was first seen active.
+inline Verdict staysWithin(const Watched& w, double mostM) {
+    if (w.path.empty()) return std::nullopt;
+    for (const Watched::Place& p : w.path)
+        if (metresBetween(p.at, w.path.front().at) > mostM)
+            return fmt::format("{:.0f} m from where it was created at {:.1f} s, {}", metresBetween(p.at, w.path.front().at),
+                               secondsOf(p.tick), gf_phaseName(p.phase));
+    return std::nullopt;
+}
+
 // When the route leaves the ground after a stretch on it: none when it
 // never does.
 inline std::optional<double> routeLiftOffS(const Route& route) {

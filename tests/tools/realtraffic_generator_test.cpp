@@ -82,7 +82,9 @@ TrackSpec trackOf(std::string waypoints) {
 
 // Every identity of a scenario as the data set knows it: model, airline,
 // registration of that model (or a livery of the demo's simulator registered
-// to it, for a private aircraft the data base does not list), origin and
+// to it, for a private aircraft the data base does not list; for one neither
+// lists, a livery of its model registered in its country, which the
+// program's matching by model and registration prefix picks), origin and
 // destination airports.
 void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
     pugi::xml_document dbase, airports, liveries;
@@ -102,9 +104,12 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
     std::map<std::string, std::string> registrations;  // registration -> model
     for (const auto& d : dbase.child("root").child("dbase").children("d"))
         registrations[d.attribute("r").value()] = d.attribute("m").value();
-    for (const auto& l : liveries.child("root").child("liveries").children("l"))
+    std::multimap<std::string, std::string> liveryRegistrations;  // model -> registrations of its liveries
+    for (const auto& l : liveries.child("root").child("liveries").children("l")) {
         if (*l.attribute("r").value() && !registrations.count(l.attribute("r").value()))
             registrations[l.attribute("r").value()] = l.attribute("m").value();
+        liveryRegistrations.emplace(l.attribute("m").value(), l.attribute("r").value());
+    }
     std::set<std::string> iataCodes{"null"};
     std::map<std::string, double> elevations;
     for (const auto& ap : airports.child("root").child("airports").children("ap")) {
@@ -120,8 +125,17 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
         std::string registration = t.registration;
         registration.erase(std::remove(registration.begin(), registration.end(), '-'), registration.end());
         EXPECT_TRUE(airlines.count(t.callsign.substr(0, 3)) || t.callsign == registration) << t.callsign;
-        ASSERT_TRUE(registrations.count(t.registration)) << t.registration;
-        EXPECT_EQ(registrations[t.registration], t.type) << t.registration;
+        if (registrations.count(t.registration)) {
+            EXPECT_EQ(registrations[t.registration], t.type) << t.registration;
+        } else {
+            EXPECT_EQ(t.callsign, registration) << t.registration << " is private";
+            const std::string prefix = t.registration.substr(0, t.registration.find('-') + 1);
+            const auto [first, last] = liveryRegistrations.equal_range(t.type);
+            EXPECT_TRUE(prefix.size() > 1 && std::any_of(first, last, [&](const auto& l) {
+                            return l.second.compare(0, prefix.size(), prefix) == 0;
+                        }))
+                << t.registration << ": no livery of its model registered in its country";
+        }
         EXPECT_TRUE(iataCodes.count(t.origin)) << t.origin;
         EXPECT_TRUE(iataCodes.count(t.destination)) << t.destination;
     }
@@ -130,7 +144,7 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
 }  // namespace
 
 TEST(RealTrafficGenerator, TheDemosKeepEveryRuleOfTheTrafficEngine) {
-    for (const auto& [scenario, tracks] : {std::pair{demoScenario(), 7u}, std::pair{realFeedScenario(), 10u}}) {
+    for (const auto& [scenario, tracks] : {std::pair{demoScenario(), 7u}, std::pair{realFeedScenario(), 13u}}) {
         ASSERT_EQ(scenario.tracks.size(), tracks);
         for (const TrackSpec& track : scenario.tracks) {
             const auto samples = sampleTrack(track, scenario.fieldElevationFt);
@@ -139,6 +153,81 @@ TEST(RealTrafficGenerator, TheDemosKeepEveryRuleOfTheTrafficEngine) {
             EXPECT_LT(samples[1].offset - samples[0].offset, 27.0) << track.callsign;  // it appears at all
         }
     }
+}
+
+// The real-feed demo's aircraft standing by the maintenance area dwells at
+// three to six spots 50 to 250 m apart for the whole demo, the first where
+// it stands; the one taxiing by pauses 15 to 30 m from another of them for
+// 40 to 90 s; the helicopter hover-taxis a few hundred metres at 5 to 20 kt,
+// its reports flagged now airborne, now on the ground.
+TEST(RealTrafficGenerator, TheRealFeedDemoDwellsBesideAPausedTaxiAndHoverTaxis) {
+    const Scenario scenario = realFeedScenario();
+    const auto trackNamed = [&](const char* callsign) -> const TrackSpec& {
+        const auto found = std::find_if(scenario.tracks.begin(), scenario.tracks.end(),
+                                        [&](const TrackSpec& t) { return t.callsign == callsign; });
+        if (found == scenario.tracks.end()) throw std::runtime_error(callsign);
+        return *found;
+    };
+    const auto metres = [](double lat1, double lon1, double lat2, double lon2) {
+        return gf_distanceNm(lat1, lon1, lat2, lon2) * kMetersPerNm;
+    };
+    const TrackSpec& dwelling = trackNamed("PHNXA");
+    ASSERT_EQ(dwelling.dwells.size(), 1u);
+    const DwellingStretch& d = dwelling.dwells[0];
+    EXPECT_EQ(d.from, dwelling.waypoints.front().time + kRealFeedSettleSeconds);
+    EXPECT_EQ(d.from + d.seconds, dwelling.waypoints.back().time);
+    ASSERT_GE(d.spots.size(), 3u);
+    EXPECT_LE(d.spots.size(), 6u);
+    for (std::size_t i = 0; i < d.spots.size(); ++i)
+        for (std::size_t k = 0; k < i; ++k) {
+            EXPECT_GE(metres(d.spots[i].lat, d.spots[i].lon, d.spots[k].lat, d.spots[k].lon), 50.0) << i << " " << k;
+            EXPECT_LE(metres(d.spots[i].lat, d.spots[i].lon, d.spots[k].lat, d.spots[k].lon), 250.0) << i << " " << k;
+        }
+    for (const Waypoint& w : dwelling.waypoints) {
+        EXPECT_EQ(w.lat, d.spots[0].lat);  // it stands at the first spot
+        EXPECT_EQ(w.lon, d.spots[0].lon);
+        EXPECT_EQ(w.speedKt, 0.0);
+    }
+
+    const TrackSpec& taxiing = trackNamed("TFL605");
+    ASSERT_EQ(taxiing.pauses.size(), 1u);
+    const ReportPause& q = taxiing.pauses[0];
+    EXPECT_GE(q.seconds, 40.0);
+    EXPECT_LE(q.seconds, 90.0);
+    const TrackPath taxi(taxiing, scenario.fieldElevationFt);
+    // Wherever within the moving pace the pause's first report comes.
+    for (double t = q.from; t <= q.from + RealFeedOptions{}.movingIntervalMaxS; t += 0.5) {
+        const TrackSample at = taxi.at(t);
+        EXPECT_GE(at.speedKt, kRealFeedStandingKt) << t;
+        double nearest = 1e9;
+        for (std::size_t k = 1; k < d.spots.size(); ++k)
+            nearest = std::min(nearest, metres(at.lat, at.lon, d.spots[k].lat, d.spots[k].lon));
+        EXPECT_GE(nearest, 15.0) << t;
+        EXPECT_LE(nearest, 30.0) << t;
+    }
+
+    const TrackSpec& helicopter = trackNamed("PHMAB");
+    EXPECT_EQ(helicopter.category, "A7");
+    const TrackPath hover(helicopter, scenario.fieldElevationFt);
+    double hoverMetres = 0, fastestKt = 0;
+    for (double t = hover.start() + 1; t <= hover.end(); t += 1) {
+        const TrackSample a = hover.at(t - 1), b = hover.at(t);
+        if (!hover.onGround(b) || b.altitudeFt <= 0 || b.verticalSpeedFpm != 0) continue;
+        hoverMetres += metres(a.lat, a.lon, b.lat, b.lon);
+        fastestKt = std::max(fastestKt, b.speedKt);
+    }
+    EXPECT_GE(hoverMetres, 200.0);
+    EXPECT_LE(hoverMetres, 1000.0);
+    EXPECT_GE(fastestKt, 5.0);
+    EXPECT_LE(fastestKt, 20.0);
+    std::set<std::pair<std::string, std::string>> flags;  // altitude and airborne flag of its hover's reports
+    for (const TrackSample& r : realFeedSamples(helicopter, scenario.fieldElevationFt, RealFeedOptions{})) {
+        const TrackSample real = hover.at(r.offset);
+        if (!hover.onGround(real) || real.altitudeFt <= 0 || real.verticalSpeedFpm != 0) continue;
+        const auto fields = fieldsOf(trafficDatagram(helicopter, r, 0));
+        flags.emplace(fields[4], fields[6]);
+    }
+    EXPECT_EQ(flags, (std::set<std::pair<std::string, std::string>>{{"0", "0"}, {"5", "1"}}));
 }
 
 TEST(RealTrafficGenerator, TheDemosUseIdentitiesOfTheDataSet) {

@@ -22,9 +22,12 @@
 #   scripts/demo.sh --real-feed the real-feed scenario: aircraft landing, taxiing
 #                               in, pushed back, holding short, taking off, towed
 #                               and standing at Schiphol, one standing with
-#                               jumping reports, a helicopter landing and lifting
-#                               off, a landing stopping on its runway and
-#                               backtracking, replayed as a real feed sends them
+#                               jumping reports, one whose reports dwell at spots
+#                               beside the lane of one taxiing by whose stream
+#                               pauses there, a helicopter landing and lifting
+#                               off, one hover-taxiing, a landing stopping on its
+#                               runway and backtracking, replayed as a real feed
+#                               sends them
 #                               (tools/realtraffic/scenarios/eham_real_feed.txt,
 #                               realtraffic --real-feed); it then judges how
 #                               faithfully the program moved each one on the
@@ -546,7 +549,7 @@ if ((real_feed)); then
   say "ground fidelity under the real feed (seed ${VLNT_DEMO_SEED:-1})"
   python3 scripts/ground_fidelity.py --truth "$demo/realtraffic/truth.csv" \
     --positions "$demo/simulator/simulator-positions.csv" --stand-report "$stands" \
-    --world "$demo/simulator/simulator-world.json" --rotorcraft PHMAA \
+    --world "$demo/simulator/simulator-world.json" --rotorcraft PHMAA,PHMAB --log "$log" \
     --delay "${VLNT_DEMO_DELAY:-30}" >"$demo/ground-fidelity.txt" 2>&1
   cat "$demo/ground-fidelity.txt"
   judged=$(grep -cE '^  (ok|FAIL|MISS) ' "$demo/ground-fidelity.txt")

@@ -25,7 +25,8 @@ object at time T is compared with the truth at T - delay. Per aircraft:
   is (within 31 kt, for the speed's window); after a stream that ended on
   the ground the aircraft stands where it ended, and is judged so;
 - one object over the run: the program shows each aircraft as one AI object,
-  not removed and created again;
+  not removed and created again (with the program's log, its lines that say
+  why the aircraft was removed are shown beside a failure);
 - after a stream that ended on the ground, once the delayed clock has passed
   its end, no climb: the aircraft rises at most 20 ft above the lowest it
   stood (how far it moved from where the stream ended is shown beside it).
@@ -35,6 +36,7 @@ code 1 when a rule (not a goal) fails.
 
     ground_fidelity.py --truth truth.csv --positions simulator-positions.csv
                        --stand-report simulator-stands.txt --world simulator-world.json [--delay 30]
+                       [--rotorcraft CALLSIGN,...] [--log Log.txt]
 """
 import argparse
 import bisect
@@ -111,6 +113,18 @@ def read_objects(path):
     for o in world["aiObjects"]:
         objects[o["tailNumber"]].append((o["id"], o.get("removeReason")))
     return dict(objects)
+
+
+def read_removals(path, callsigns):
+    """callsign -> the program's log lines that say it was removed, in order."""
+    patterns = {c: re.compile(rf"(^|\s){re.escape(c)}\s.*\bremoved\b") for c in callsigns}
+    removals = defaultdict(list)
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            for callsign, pattern in patterns.items():
+                if pattern.search(line):
+                    removals[callsign].append(" ".join(line.split()))
+    return dict(removals)
 
 
 def read_angles(path):
@@ -246,9 +260,10 @@ def after_ground_end(truth, positions, delay, run_end):
 
 
 class Judge:
-    def __init__(self, truth, positions, angles, delay, objects, rotorcraft=()):
+    def __init__(self, truth, positions, angles, delay, objects, rotorcraft=(), removals=None):
         self.truth, self.positions, self.angles, self.delay = truth, positions, angles, delay
         self.objects = objects
+        self.removals = removals or {}  # callsign -> the program's log lines removing it
         self.rotorcraft = set(rotorcraft)  # callsigns of helicopters: their own ceiling on the ground
         # The whole log's end, not one aircraft's: whether the run outlived a stream.
         self.run_end = max((p[-1].t for p in positions.values() if p), default=0.0)
@@ -306,9 +321,11 @@ class Judge:
 
         objects = self.objects.get(callsign, [])
         figures.append(f"objects {len(objects)}")
+        why = self.removals.get(callsign, [])
         self.verdict(len(objects) == 1, f"{callsign}: one object over the run (created "
                      f"{'once' if len(objects) == 1 else f'{len(objects)} times'}"
-                     f"{'' if len(objects) == 1 else self.object_lives(objects, positions)})")
+                     f"{'' if len(objects) == 1 else self.object_lives(objects, positions)})"
+                     f"{'' if len(objects) == 1 or not why else '; the log: ' + ' | '.join(why[:3])}")
 
         taxiing = fastest_taxiing(truth, positions, self.delay)
         if taxiing is not None:
@@ -360,9 +377,12 @@ def main():
     parser.add_argument("--world", required=True)
     parser.add_argument("--delay", type=float, default=30.0)
     parser.add_argument("--rotorcraft", default="", help="callsigns of helicopters, comma-separated")
+    parser.add_argument("--log", help="the program's log, for why an aircraft was removed")
     args = parser.parse_args()
-    judge = Judge(read_truth(args.truth), read_positions(args.positions), read_angles(args.stand_report), args.delay,
-                  read_objects(args.world), [c for c in args.rotorcraft.split(",") if c])
+    truth = read_truth(args.truth)
+    judge = Judge(truth, read_positions(args.positions), read_angles(args.stand_report), args.delay,
+                  read_objects(args.world), [c for c in args.rotorcraft.split(",") if c],
+                  read_removals(args.log, truth) if args.log else None)
     return judge.judge()
 
 

@@ -63,9 +63,9 @@ class MadeUpRun:
             self.positions.append((START + delay + k * step, tail, lat + north_m(k) * M_LAT, lon, ground and up < 2,
                                    up, object_id))
 
-    def judge(self, delay=30.0, rotorcraft=()):
+    def judge(self, delay=30.0, rotorcraft=(), log=None):
         paths = {name: os.path.join(self.dir, name)
-                 for name in ("truth.csv", "positions.csv", "stands.txt", "world.json")}
+                 for name in ("truth.csv", "positions.csv", "stands.txt", "world.json", "Log.txt")}
         with open(paths["truth.csv"], "w") as f:
             f.write("unix_s,hex_id,callsign,lat,lon,altitude_ft,speed_kt,on_ground\n")
             for t, c, lat, lon, kt, g in self.truth:
@@ -80,10 +80,15 @@ class MadeUpRun:
             json.dump({"terrainElevationFt": -11, "aiObjects": [
                 {"id": i, "tailNumber": tail, "live": why is None, **({"removeReason": why} if why else {})}
                 for i, (tail, why) in self.objects.items()]}, f)
+        removals = None
+        if log is not None:
+            with open(paths["Log.txt"], "w") as f:
+                f.write("".join(line + "\n" for line in log))
+            removals = ground_fidelity.read_removals(paths["Log.txt"], {c for _, c, *_ in self.truth})
         judge = ground_fidelity.Judge(ground_fidelity.read_truth(paths["truth.csv"]),
                                       ground_fidelity.read_positions(paths["positions.csv"]),
                                       ground_fidelity.read_angles(paths["stands.txt"]), delay,
-                                      ground_fidelity.read_objects(paths["world.json"]), rotorcraft)
+                                      ground_fidelity.read_objects(paths["world.json"]), rotorcraft, removals)
         out = io.StringIO()
         with contextlib.redirect_stdout(out):
             code = judge.judge()
@@ -244,6 +249,19 @@ class GroundFidelityTest(unittest.TestCase):
         self.assertIn("ok    KLM1: on the ground outside take-off and landing at most 19.4 kt", text)
         self.assertIn("ok    KLM2: one object over the run (created once)", text)
         self.assertIn("FAIL  KLM3: one object over the run (created 0 times)", text)
+        # With the program's log, why it went: its own removals only, not
+        # another's (KLM12, a static KLM1*) nor one that names it as the cause.
+        code, text = self.run.judge(log=[
+            "          KLM1     PH-BXA       AMS->LHR KLM     B738    =1= Boeing 737-800 KLM PH-BXA",
+            "KLM12 PH-BXB B738 removed: held 31 min for its stream",
+            "D5      : KLM1*    static max park exceeded, removed",
+            "KLM1 PH-BXA B738 removed: its stream paused with KLM2 taxiing 13 m away",
+            "KLM2 PH-BXC B738 removed: its stream paused with KLM1 taxiing 20 m away",
+        ])
+        self.assertIn("FAIL  KLM1: one object over the run (created 2 times: object 101 shown 30-80 s, removed by "
+                      "client 1 (serial 40); object 107 shown 80-130 s); the log: KLM1 PH-BXA B738 removed: its "
+                      "stream paused with KLM2 taxiing 13 m away\n", text)
+        self.assertIn("ok    KLM2: one object over the run (created once)\n", text)
 
     def test_no_climb_after_a_stream_that_ended_on_the_ground(self):
         stand = lambda t: (LAT, LON, 0.0, True)

@@ -82,7 +82,9 @@ TrackSpec trackOf(std::string waypoints) {
 
 // Every identity of a scenario as the data set knows it: model, airline,
 // registration of that model (or a livery of the demo's simulator registered
-// to it, for a private aircraft the data base does not list), origin and
+// to it, for a private aircraft the data base does not list; for one neither
+// lists, a livery of its model registered in its country, which the
+// program's matching by model and registration prefix picks), origin and
 // destination airports.
 void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
     pugi::xml_document dbase, airports, liveries;
@@ -102,9 +104,12 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
     std::map<std::string, std::string> registrations;  // registration -> model
     for (const auto& d : dbase.child("root").child("dbase").children("d"))
         registrations[d.attribute("r").value()] = d.attribute("m").value();
-    for (const auto& l : liveries.child("root").child("liveries").children("l"))
+    std::multimap<std::string, std::string> liveryRegistrations;  // model -> registrations of its liveries
+    for (const auto& l : liveries.child("root").child("liveries").children("l")) {
         if (*l.attribute("r").value() && !registrations.count(l.attribute("r").value()))
             registrations[l.attribute("r").value()] = l.attribute("m").value();
+        liveryRegistrations.emplace(l.attribute("m").value(), l.attribute("r").value());
+    }
     std::set<std::string> iataCodes{"null"};
     std::map<std::string, double> elevations;
     for (const auto& ap : airports.child("root").child("airports").children("ap")) {
@@ -120,8 +125,17 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
         std::string registration = t.registration;
         registration.erase(std::remove(registration.begin(), registration.end(), '-'), registration.end());
         EXPECT_TRUE(airlines.count(t.callsign.substr(0, 3)) || t.callsign == registration) << t.callsign;
-        ASSERT_TRUE(registrations.count(t.registration)) << t.registration;
-        EXPECT_EQ(registrations[t.registration], t.type) << t.registration;
+        if (registrations.count(t.registration)) {
+            EXPECT_EQ(registrations[t.registration], t.type) << t.registration;
+        } else {
+            EXPECT_EQ(t.callsign, registration) << t.registration << " is private";
+            const std::string prefix = t.registration.substr(0, t.registration.find('-') + 1);
+            const auto [first, last] = liveryRegistrations.equal_range(t.type);
+            EXPECT_TRUE(prefix.size() > 1 && std::any_of(first, last, [&](const auto& l) {
+                            return l.second.compare(0, prefix.size(), prefix) == 0;
+                        }))
+                << t.registration << ": no livery of its model registered in its country";
+        }
         EXPECT_TRUE(iataCodes.count(t.origin)) << t.origin;
         EXPECT_TRUE(iataCodes.count(t.destination)) << t.destination;
     }
@@ -130,7 +144,7 @@ void expectIdentitiesOfTheDataSet(const Scenario& scenario) {
 }  // namespace
 
 TEST(RealTrafficGenerator, TheDemosKeepEveryRuleOfTheTrafficEngine) {
-    for (const auto& [scenario, tracks] : {std::pair{demoScenario(), 7u}, std::pair{realFeedScenario(), 10u}}) {
+    for (const auto& [scenario, tracks] : {std::pair{demoScenario(), 7u}, std::pair{realFeedScenario(), 13u}}) {
         ASSERT_EQ(scenario.tracks.size(), tracks);
         for (const TrackSpec& track : scenario.tracks) {
             const auto samples = sampleTrack(track, scenario.fieldElevationFt);
@@ -139,6 +153,81 @@ TEST(RealTrafficGenerator, TheDemosKeepEveryRuleOfTheTrafficEngine) {
             EXPECT_LT(samples[1].offset - samples[0].offset, 27.0) << track.callsign;  // it appears at all
         }
     }
+}
+
+// The real-feed demo's aircraft standing by the maintenance area dwells at
+// three to six spots 50 to 250 m apart for the whole demo, the first where
+// it stands; the one taxiing by pauses 15 to 30 m from another of them for
+// 40 to 90 s; the helicopter hover-taxis a few hundred metres at 5 to 20 kt,
+// its reports flagged now airborne, now on the ground.
+TEST(RealTrafficGenerator, TheRealFeedDemoDwellsBesideAPausedTaxiAndHoverTaxis) {
+    const Scenario scenario = realFeedScenario();
+    const auto trackNamed = [&](const char* callsign) -> const TrackSpec& {
+        const auto found = std::find_if(scenario.tracks.begin(), scenario.tracks.end(),
+                                        [&](const TrackSpec& t) { return t.callsign == callsign; });
+        if (found == scenario.tracks.end()) throw std::runtime_error(callsign);
+        return *found;
+    };
+    const auto metres = [](double lat1, double lon1, double lat2, double lon2) {
+        return gf_distanceNm(lat1, lon1, lat2, lon2) * kMetersPerNm;
+    };
+    const TrackSpec& dwelling = trackNamed("PHNXA");
+    ASSERT_EQ(dwelling.dwells.size(), 1u);
+    const DwellingStretch& d = dwelling.dwells[0];
+    EXPECT_EQ(d.from, dwelling.waypoints.front().time + kRealFeedSettleSeconds);
+    EXPECT_EQ(d.from + d.seconds, dwelling.waypoints.back().time);
+    ASSERT_GE(d.spots.size(), 3u);
+    EXPECT_LE(d.spots.size(), 6u);
+    for (std::size_t i = 0; i < d.spots.size(); ++i)
+        for (std::size_t k = 0; k < i; ++k) {
+            EXPECT_GE(metres(d.spots[i].lat, d.spots[i].lon, d.spots[k].lat, d.spots[k].lon), 50.0) << i << " " << k;
+            EXPECT_LE(metres(d.spots[i].lat, d.spots[i].lon, d.spots[k].lat, d.spots[k].lon), 250.0) << i << " " << k;
+        }
+    for (const Waypoint& w : dwelling.waypoints) {
+        EXPECT_EQ(w.lat, d.spots[0].lat);  // it stands at the first spot
+        EXPECT_EQ(w.lon, d.spots[0].lon);
+        EXPECT_EQ(w.speedKt, 0.0);
+    }
+
+    const TrackSpec& taxiing = trackNamed("TFL605");
+    ASSERT_EQ(taxiing.pauses.size(), 1u);
+    const ReportPause& q = taxiing.pauses[0];
+    EXPECT_GE(q.seconds, 40.0);
+    EXPECT_LE(q.seconds, 90.0);
+    const TrackPath taxi(taxiing, scenario.fieldElevationFt);
+    // Wherever within the moving pace the pause's first report comes.
+    for (double t = q.from; t <= q.from + RealFeedOptions{}.movingIntervalMaxS; t += 0.5) {
+        const TrackSample at = taxi.at(t);
+        EXPECT_GE(at.speedKt, kRealFeedStandingKt) << t;
+        double nearest = 1e9;
+        for (std::size_t k = 1; k < d.spots.size(); ++k)
+            nearest = std::min(nearest, metres(at.lat, at.lon, d.spots[k].lat, d.spots[k].lon));
+        EXPECT_GE(nearest, 15.0) << t;
+        EXPECT_LE(nearest, 30.0) << t;
+    }
+
+    const TrackSpec& helicopter = trackNamed("PHMAB");
+    EXPECT_EQ(helicopter.category, "A7");
+    const TrackPath hover(helicopter, scenario.fieldElevationFt);
+    double hoverMetres = 0, fastestKt = 0;
+    for (double t = hover.start() + 1; t <= hover.end(); t += 1) {
+        const TrackSample a = hover.at(t - 1), b = hover.at(t);
+        if (!hover.onGround(b) || b.altitudeFt <= 0 || b.verticalSpeedFpm != 0) continue;
+        hoverMetres += metres(a.lat, a.lon, b.lat, b.lon);
+        fastestKt = std::max(fastestKt, b.speedKt);
+    }
+    EXPECT_GE(hoverMetres, 200.0);
+    EXPECT_LE(hoverMetres, 1000.0);
+    EXPECT_GE(fastestKt, 5.0);
+    EXPECT_LE(fastestKt, 20.0);
+    std::set<std::pair<std::string, std::string>> flags;  // altitude and airborne flag of its hover's reports
+    for (const TrackSample& r : realFeedSamples(helicopter, scenario.fieldElevationFt, RealFeedOptions{})) {
+        const TrackSample real = hover.at(r.offset);
+        if (!hover.onGround(real) || real.altitudeFt <= 0 || real.verticalSpeedFpm != 0) continue;
+        const auto fields = fieldsOf(trafficDatagram(helicopter, r, 0));
+        flags.emplace(fields[4], fields[6]);
+    }
+    EXPECT_EQ(flags, (std::set<std::pair<std::string, std::string>>{{"0", "0"}, {"5", "1"}}));
 }
 
 TEST(RealTrafficGenerator, TheDemosUseIdentitiesOfTheDataSet) {
@@ -323,15 +412,31 @@ TEST(RealTrafficBusy, TheSeedDecidesAndTheTextReadsBackAsTheSameTraffic) {
     EXPECT_EQ(back.fieldElevationFt, scenario.fieldElevationFt);
     EXPECT_EQ(back.tracks.size(), scenario.tracks.size());
     EXPECT_EQ(scenarioText(back), text);
-    Scenario faulty = scenario;  // a real feed's faults written out too
-    const double first = faulty.tracks[0].waypoints.front().time;
-    faulty.tracks[0].strays = {{0, first + 40, 120.5}};
-    faulty.tracks[0].jumps = {{0, first + 50, 20, 60, 90}};
+    Scenario faulty = scenario;  // a real feed's faults written out too, on its longest track
+    const auto longest = std::max_element(faulty.tracks.begin(), faulty.tracks.end(), [](const auto& a, const auto& b) {
+        return a.waypoints.back().time - a.waypoints.front().time < b.waypoints.back().time - b.waypoints.front().time;
+    });
+    ASSERT_GT(longest->waypoints.back().time - longest->waypoints.front().time, 120.0);
+    TrackSpec& t = *longest;
+    const double first = t.waypoints.front().time;
+    t.strays = {{0, first + 40, 120.5}};
+    t.jumps = {{0, first + 50, 20, 60, 90}};
+    t.dwells = {{0, first + 75, 10.5, {{52.3101234, 4.7512345}, {52.31, 4.752}}}};
+    t.pauses = {{0, first + 90, 25}};
     const Scenario faultyBack = parseScenario(scenarioText(faulty));
-    ASSERT_EQ(faultyBack.tracks[0].strays.size(), 1u);
-    EXPECT_EQ(faultyBack.tracks[0].strays[0].metres, 120.5);
-    ASSERT_EQ(faultyBack.tracks[0].jumps.size(), 1u);
-    EXPECT_EQ(faultyBack.tracks[0].jumps[0].maxM, 90.0);
+    const TrackSpec& faultyTrack = faultyBack.tracks[static_cast<std::size_t>(longest - faulty.tracks.begin())];
+    ASSERT_EQ(faultyTrack.strays.size(), 1u);
+    EXPECT_EQ(faultyTrack.strays[0].metres, 120.5);
+    ASSERT_EQ(faultyTrack.jumps.size(), 1u);
+    EXPECT_EQ(faultyTrack.jumps[0].maxM, 90.0);
+    ASSERT_EQ(faultyTrack.dwells.size(), 1u);
+    EXPECT_EQ(faultyTrack.dwells[0].seconds, 10.5);
+    ASSERT_EQ(faultyTrack.dwells[0].spots.size(), 2u);
+    EXPECT_EQ(faultyTrack.dwells[0].spots[0].lat, 52.3101234);
+    EXPECT_EQ(faultyTrack.dwells[0].spots[1].lon, 4.752);
+    ASSERT_EQ(faultyTrack.pauses.size(), 1u);
+    EXPECT_EQ(faultyTrack.pauses[0].from, first + 90);
+    EXPECT_EQ(faultyTrack.pauses[0].seconds, 25.0);
     EXPECT_EQ(scenarioText(faultyBack), scenarioText(faulty));
     EXPECT_NO_THROW(expandScenario(back));
     EXPECT_THROW(busyScenario(BusyOptions{}), StandInError);  // no stands
@@ -602,19 +707,78 @@ TEST(RealTrafficRealFeed, SpeedAndTrackStayStaleWhileThePositionMoves) {
     }
 }
 
+namespace {
+
+// A helicopter standing a minute on its spot that rises 5 ft (16 ft above the
+// field), hovers, hover-taxis 400 m at up to 15 kt, sets down and stands.
+TrackSpec hoverTaxi() {
+    TrackSpec t = identity(4850021, "PHMAB");
+    t.type = "EC35";
+    t.registration = "PH-MAB";
+    t.category = "A7";
+    const GeoPoint spot{52.320000, 4.770000};
+    WaypointPath p(70, spot, 5.0, 0);
+    p.stand(10);
+    p.to(movedMetres(p.here(), 90, 60), 5.0, 10).to(movedMetres(p.here(), 70, 300), 5.0, 15);
+    p.to(movedMetres(p.here(), 70, 40), 5.0, 0).stand(10);
+    t.waypoints = {{0, spot.lat, spot.lon, std::nullopt, 0, 90.0}, {64, spot.lat, spot.lon, std::nullopt, 0, 90.0}};
+    for (const Waypoint& w : p.take()) t.waypoints.push_back(w);
+    Waypoint down = t.waypoints.back();
+    down.time += 6;
+    down.altitudeFt.reset();
+    t.waypoints.push_back(down);
+    down.time += 60;
+    t.waypoints.push_back(down);
+    return t;
+}
+
+}  // namespace
+
 // On the ground a share of the reports claim to be airborne a little above
 // the field; in the air only those in the flare claim the ground; otherwise
-// an airborne report is the real state with a few metres of noise.
+// an airborne report is the real state with a few metres of noise. A hover
+// (level a few feet up at taxi speeds, on the ground to the program's
+// reader) claims now the air at its height, now the ground.
 TEST(RealTrafficRealFeed, OnGroundFlagsFlipNearTheGroundOnly) {
-    for (const double share : {0.0, 0.15}) {
+    struct Case {
+        double flipShare, hoverGroundShare;
+    } cases[] = {{0.0, 0.0}, {0.15, 0.5}, {0.0, 1.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fmt::format("flip share {}, hover's ground share {}", c.flipShare, c.hoverGroundShare));
+        const double share = c.flipShare;
         RealFeedOptions o;
-        o.flipShare = share;
-        int ground = 0, flipped = 0;
-        for (const TrackSpec& track : {departure(), arrival()}) {
+        o.flipShare = c.flipShare;
+        o.hoverGroundShare = c.hoverGroundShare;
+        int ground = 0, flipped = 0, hovering = 0, claimsGround = 0;
+        for (std::uint32_t seed = 1; seed <= 3; ++seed)
+        for (const TrackSpec& track : {departure(), arrival(), hoverTaxi()}) {
+            o.seed = seed;
             const auto clean = sampleTrack(track, kEhamFt);
             std::size_t k = 0;
             for (const Report& r : reportsOf(track, o)) {
                 const bool settling = r.sent.offset < track.waypoints.front().time + kRealFeedSettleSeconds;
+                const auto fields = fieldsOf(trafficDatagram(track, r.sent, 0));
+                if (r.ground && r.real.altitudeFt > 0 && r.real.verticalSpeedFpm == 0 && !settling) {
+                    ++hovering;
+                    if (fields[4] == "0") {
+                        ++claimsGround;
+                        EXPECT_EQ(fields[6], "0") << r.sent.offset;   // the airborne flag
+                        EXPECT_EQ(fields[18], "0") << r.sent.offset;  // the geometric altitude
+                        EXPECT_EQ(fields[5], "0") << r.sent.offset;   // the vertical speed
+                    } else {
+                        EXPECT_EQ(fields[4], "5") << r.sent.offset;  // at its own height, never a flip's
+                        EXPECT_EQ(fields[6], "1") << r.sent.offset;
+                        EXPECT_EQ(fields[18], "80") << r.sent.offset;
+                    }
+                    continue;
+                }
+                // Rising into the hover or setting down: its own height or a flip's.
+                if (r.ground && r.real.altitudeFt > 0) {
+                    EXPECT_TRUE(r.sent.altitudeFt == r.real.altitudeFt ||
+                                (r.sent.altitudeFt - kEhamFt >= 12.0 && r.sent.altitudeFt - kEhamFt <= 50.5))
+                        << r.sent.offset;
+                    continue;
+                }
                 if (r.ground) {
                     ++ground;
                     if (r.sent.altitudeFt == 0) continue;
@@ -641,16 +805,19 @@ TEST(RealTrafficRealFeed, OnGroundFlagsFlipNearTheGroundOnly) {
         }
         EXPECT_GE(flipped, share * ground / 3) << share;
         EXPECT_LE(flipped, share * ground * 2) << share;
+        EXPECT_GE(hovering, 20);
+        EXPECT_GE(claimsGround, c.hoverGroundShare * hovering * 0.6);
+        EXPECT_LE(claimsGround, std::ceil(c.hoverGroundShare * hovering * 1.4));
     }
 }
 
 namespace {
 
 // Standing by the maintenance stands for ten minutes.
-TrackSpec standing() {
+TrackSpec standing(double headingDeg = 0.0) {
     TrackSpec t = identity(4844323, "KLM1235");
-    WaypointPath p(0, {52.310800, 4.751600}, std::nullopt, 0, 0.0);
-    p.stand(600, 0.0);
+    WaypointPath p(0, {52.310800, 4.751600}, std::nullopt, 0, headingDeg);
+    p.stand(600, headingDeg);
     t.waypoints = p.take();
     return t;
 }
@@ -659,17 +826,27 @@ TrackSpec standing() {
 
 // A stray takes the first report at or after its time and lies its distance
 // off; in a jumping stretch every report lies within its bounds and they come
-// within seconds of each other; elsewhere the feed's usual noise. A clean
-// replay ignores both.
-TEST(RealTrafficRealFeed, StraysAndJumpingStretchesLieTheirDistanceOff) {
+// within seconds of each other; in a dwelling stretch the reports dwell 2 to
+// 10 s at one of its spots and jump to another, without speed or track; a
+// pause follows the first report at or after its time, and the feed's own
+// pauses keep their spacing from it; elsewhere the feed's usual noise. A
+// clean replay ignores them all.
+TEST(RealTrafficRealFeed, StraysStretchesAndPausesComeWhereTheTrackAsksForThem) {
     const RealFeedOptions o;
-    const auto withFaults = [](TrackSpec t, std::vector<StrayReport> strays, std::vector<JumpingStretch> jumps) {
+    const auto withFaults = [](TrackSpec t, std::vector<StrayReport> strays, std::vector<JumpingStretch> jumps,
+                               std::vector<DwellingStretch> dwells = {}, std::vector<ReportPause> pauses = {}) {
         t.strays = std::move(strays);
         t.jumps = std::move(jumps);
+        t.dwells = std::move(dwells);
+        t.pauses = std::move(pauses);
         return t;
     };
     const TrackSpec climbing = departure();
     const double climbAt = climbing.waypoints.back().time - 20;
+    const GeoPoint stand{52.310800, 4.751600};  // where standing() stands
+    const auto spotAt = [](const GeoPoint& p) { return Spot{p.lat, p.lon}; };
+    const std::vector<Spot> spots = {spotAt(stand), spotAt(movedMetres(stand, 180, 60)),
+                                     spotAt(movedMetres(stand, 100, 200))};
     struct Case {
         const char* name;
         TrackSpec track;
@@ -679,7 +856,16 @@ TEST(RealTrafficRealFeed, StraysAndJumpingStretchesLieTheirDistanceOff) {
         {"a stretch of its own bounds, a stray after it",
          withFaults(standing(), {{0, 500, 150}}, {{0, 60, 200, 20, 40}, {0, 400, 30, 300, 300}})},
         {"strays while taxiing and climbing", withFaults(departure(), {{0, 200, 60}, {0, climbAt, 250}}, {})},
+        {"a dwelling stretch, a stray after it", withFaults(standing(34), {{0, 520, 150}}, {}, {{0, 100, 400, spots}})},
+        {"a jumping and a dwelling stretch, a pause while standing",
+         withFaults(standing(34), {}, {{0, 60, 60}}, {{0, 300, 200, spots}}, {{0, 150, 90}})},
+        {"pauses and a dwelling stretch while taxiing",
+         withFaults(departure(), {}, {}, {{0, 280, 100, spots}}, {{0, 160, 60}, {0, 450, 45}})},
     };
+    const auto metresTo = [](const TrackSample& s, const Spot& spot) {
+        return gf_distanceNm(s.lat, s.lon, spot.lat, spot.lon) * kMetersPerNm;
+    };
+    const double onGrid = 19.0 / std::sqrt(2.0) + o.wanderM + 0.05;  // how far a ground report lies off its place
     for (const Case& c : cases) {
         const TrackPath path(c.track, kEhamFt);
         const auto inStretch = [&](double t) -> const JumpingStretch* {
@@ -687,33 +873,97 @@ TEST(RealTrafficRealFeed, StraysAndJumpingStretchesLieTheirDistanceOff) {
                 if (t >= j.from && t <= j.from + j.seconds) return &j;
             return nullptr;
         };
+        const auto inDwelling = [&](double t) -> const DwellingStretch* {
+            for (const DwellingStretch& d : c.track.dwells)
+                if (t >= d.from && t <= d.from + d.seconds) return &d;
+            return nullptr;
+        };
         for (std::uint32_t seed = 1; seed <= 3; ++seed) {
             SCOPED_TRACE(fmt::format("{}, seed {}", c.name, seed));
             const auto reports = reportsOf(c.track, withSeed(seed));
             std::size_t stray = 0;
             std::map<const JumpingStretch*, int> inEach;
+            std::map<const DwellingStretch*, std::set<const Spot*>> visited;
+            std::map<const DwellingStretch*, int> jumpsIn;
+            const Spot* lastSpot = nullptr;
+            double dwellBegan = 0;
             for (std::size_t k = 0; k < reports.size(); ++k) {
                 const Report& r = reports[k];
                 const double off = metresApart(r.sent, r.real);
+                const bool nextIn = k + 1 < reports.size();
                 if (stray < c.track.strays.size() && r.sent.offset >= c.track.strays[stray].time) {
                     EXPECT_NEAR(off, c.track.strays[stray++].metres, 0.05) << r.sent.offset;
                 } else if (const JumpingStretch* j = inStretch(r.sent.offset)) {
                     ++inEach[j];
                     EXPECT_GE(off, j->minM - 0.05) << r.sent.offset;
                     EXPECT_LE(off, j->maxM + 0.05) << r.sent.offset;
-                    if (k + 1 < reports.size() && inStretch(reports[k + 1].sent.offset) == j) {
+                    if (nextIn && inStretch(reports[k + 1].sent.offset) == j) {
                         const double gap = reports[k + 1].sent.offset - r.sent.offset;
                         EXPECT_GE(gap, o.jumpingIntervalMinS);
                         EXPECT_LE(gap, o.jumpingIntervalMaxS);
                     }
+                } else if (const DwellingStretch* d = inDwelling(r.sent.offset)) {
+                    // At one of its spots, on the feed's grid; as recorded, no speed or track.
+                    const Spot* at = &*std::min_element(
+                        d->spots.begin(), d->spots.end(),
+                        [&](const Spot& a, const Spot& b) { return metresTo(r.sent, a) < metresTo(r.sent, b); });
+                    EXPECT_LE(metresTo(r.sent, *at), onGrid) << r.sent.offset;
+                    const auto fields = fieldsOf(trafficDatagram(c.track, r.sent, 0));
+                    EXPECT_EQ(fields[7], "0.0") << r.sent.offset;   // track
+                    EXPECT_EQ(fields[8], "0.0") << r.sent.offset;   // ground speed
+                    EXPECT_EQ(fields[20], "0") << r.sent.offset;    // true airspeed
+                    EXPECT_EQ(fields[25], fmt::format("{:.1f}", r.real.headingDeg)) << r.sent.offset;
+                    visited[d].insert(at);
+                    // A dwell ends with a jump to another spot, 2 to 10 s after it began.
+                    const bool sameStretch = k > 0 && inDwelling(reports[k - 1].sent.offset) == d;
+                    if (sameStretch && at != lastSpot) {
+                        ++jumpsIn[d];
+                        EXPECT_GE(r.sent.offset - dwellBegan, o.dwellMinS - 1e-9) << r.sent.offset;
+                        EXPECT_LE(r.sent.offset - dwellBegan, o.dwellMaxS + 1e-9) << r.sent.offset;
+                    }
+                    if (!sameStretch || at != lastSpot) dwellBegan = r.sent.offset;
+                    lastSpot = at;
+                    if (nextIn && inDwelling(reports[k + 1].sent.offset) == d) {
+                        const double gap = reports[k + 1].sent.offset - r.sent.offset;
+                        EXPECT_GE(gap, o.dwellingIntervalMinS - 1e-9);
+                        EXPECT_LT(gap, o.dwellingIntervalMinS + o.dwellingIntervalMaxS);
+                    }
                 } else {
-                    EXPECT_LE(off, r.ground ? 19.0 / std::sqrt(2.0) + o.wanderM + 0.05 : o.airNoiseM + 0.01)
-                        << r.sent.offset;
+                    EXPECT_LE(off, r.ground ? onGrid : o.airNoiseM + 0.01) << r.sent.offset;
                 }
             }
             EXPECT_EQ(stray, c.track.strays.size()) << "every stray sent";
             for (const JumpingStretch& j : c.track.jumps) {
                 EXPECT_GE(inEach[&j], j.seconds / o.jumpingIntervalMaxS - 1) << j.from;
+            }
+            for (const DwellingStretch& d : c.track.dwells) {
+                EXPECT_EQ(visited[&d].size(), d.spots.size()) << "every spot dwelt at, from " << d.from;
+                EXPECT_GE(jumpsIn[&d], d.seconds / o.dwellMaxS - 1) << d.from;
+            }
+            // A pause follows the first report at or after its time; the
+            // feed's own pauses end the least spacing of pauses before it and
+            // start no sooner after it.
+            std::vector<std::pair<double, double>> asked;  // the pauses as sent
+            for (const ReportPause& q : c.track.pauses) {
+                const auto at = std::find_if(reports.begin(), reports.end(),
+                                             [&](const Report& r) { return r.sent.offset >= q.from; });
+                ASSERT_TRUE(at != reports.begin() && at != reports.end() && at + 1 != reports.end()) << q.from;
+                EXPECT_LE(at->sent.offset - (at - 1)->sent.offset, o.standingIntervalMaxS) << q.from;
+                EXPECT_NEAR((at + 1)->sent.offset - at->sent.offset, q.seconds, 1e-9) << q.from;
+                asked.emplace_back(at->sent.offset, (at + 1)->sent.offset);
+            }
+            for (std::size_t k = 1; k < reports.size(); ++k) {
+                const double from = reports[k - 1].sent.offset, to = reports[k].sent.offset;
+                if (to - from <= o.standingIntervalMaxS) continue;
+                if (std::find(asked.begin(), asked.end(), std::pair{from, to}) != asked.end()) continue;
+                for (const auto& [pauseFrom, pauseTo] : asked) {
+                    if (pauseFrom >= to) {
+                        EXPECT_LE(to, pauseFrom - o.pauseEveryMinS + 1e-9) << "the feed's pause from " << from;
+                    }
+                    if (pauseTo <= from) {
+                        EXPECT_GE(from, pauseTo + o.pauseEveryMinS - 1e-9) << "the feed's pause from " << from;
+                    }
+                }
             }
 
             const auto texts = [&](std::uint32_t s) {
@@ -733,14 +983,30 @@ TEST(RealTrafficRealFeed, StraysAndJumpingStretchesLieTheirDistanceOff) {
         };
         EXPECT_EQ(clean(c.track), clean(withFaults(c.track, {}, {}))) << c.name;
     }
-    // A stray at the track's end, after its last report, is refused.
-    try {
-        realFeedSamples(withFaults(standing(), {{12, 600, 100}}, {}), kEhamFt, o);
-        ADD_FAILURE() << "a stray without a report accepted";
-    } catch (const StandInError& e) {
-        EXPECT_NE(std::string(e.what()).find("track KLM1235 (scenario line 12): no report comes at or after the stray "
-                                             "at 600 s (the last at "),
-                  std::string::npos)
-            << e.what();
+    // A stray or a pause at the track's end, after its last report, is
+    // refused, and so are dwelling spots a jump between would not show.
+    TrackSpec flying = identity(4844324, "KLM1236");
+    WaypointPath air(0, {52.2, 4.6}, 3000.0, 200);  // a report every 6 s, the last at 48 s
+    air.to(movedMetres(air.here(), 90, 5000), 3000.0, 200);
+    flying.waypoints = air.take();
+    const struct {
+        TrackSpec track;
+        const char* message;
+    } refused[] = {
+        {withFaults(standing(), {{12, 600, 100}}, {}),
+         "track KLM1235 (scenario line 12): no report comes at or after the stray at 600 s (the last at "},
+        {withFaults(flying, {}, {}, {}, {{14, 48.3, 0.2}}),
+         "track KLM1236 (scenario line 14): no report comes at or after the pause at 48.3 s (the last at 48.0 s)"},
+        {withFaults(standing(), {}, {}, {{13, 60, 100, {spots[0], spots[1], spotAt(movedMetres(stand, 0, 11))}}}),
+         "track KLM1235 (scenario line 13): dwelling spots 1 and 3 lie 11.0 m apart, closer than the feed's grid "
+         "step of 19 m"},
+    };
+    for (const auto& c : refused) {
+        try {
+            realFeedSamples(c.track, kEhamFt, o);
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const StandInError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
     }
 }

@@ -23,6 +23,9 @@ TEST(RealTrafficScenario, ReadsFieldQnhRawDatagramsAndTracks) {
         "  jumps 100 60 20 150\n"
         "  stray 60 400\n"
         "  jumps 30 20\n"
+        "  pause 250 40.5\n"
+        "  dwells 205 40 52.1 4.4 52.1005 4.4 52.1 4.4012\n"
+        "  pause 55 30\n"  // the stray at 60 s goes on the first report after it
         "  300 52.1 4.4 gnd 0\n"
         "end");
     EXPECT_EQ(s.fieldCode, "EBBR");
@@ -48,6 +51,8 @@ TEST(RealTrafficScenario, ReadsFieldQnhRawDatagramsAndTracks) {
     EXPECT_EQ(s.tracks[1].callsign, "null");
     EXPECT_TRUE(klm.strays.empty());
     EXPECT_TRUE(klm.jumps.empty());
+    EXPECT_TRUE(klm.dwells.empty());
+    EXPECT_TRUE(klm.pauses.empty());
     // The feed's faults by time, wherever they stand in the block.
     const auto& strays = s.tracks[1].strays;
     ASSERT_EQ(strays.size(), 2u);
@@ -63,6 +68,23 @@ TEST(RealTrafficScenario, ReadsFieldQnhRawDatagramsAndTracks) {
     EXPECT_EQ(jumps[0].maxM, 400.0);
     EXPECT_EQ(jumps[1].minM, 20.0);
     EXPECT_EQ(jumps[1].maxM, 150.0);
+    const auto& dwells = s.tracks[1].dwells;
+    ASSERT_EQ(dwells.size(), 1u);
+    EXPECT_EQ(dwells[0].line, 19);
+    EXPECT_EQ(dwells[0].from, 205.0);
+    EXPECT_EQ(dwells[0].seconds, 40.0);
+    ASSERT_EQ(dwells[0].spots.size(), 3u);  // in the order given
+    EXPECT_EQ(dwells[0].spots[0].lat, 52.1);
+    EXPECT_EQ(dwells[0].spots[1].lat, 52.1005);
+    EXPECT_EQ(dwells[0].spots[1].lon, 4.4);
+    EXPECT_EQ(dwells[0].spots[2].lon, 4.4012);
+    const auto& pauses = s.tracks[1].pauses;
+    ASSERT_EQ(pauses.size(), 2u);
+    EXPECT_EQ(pauses[0].from, 55.0);
+    EXPECT_EQ(pauses[0].seconds, 30.0);
+    EXPECT_EQ(pauses[0].line, 20);
+    EXPECT_EQ(pauses[1].from, 250.0);
+    EXPECT_EQ(pauses[1].seconds, 40.5);
 }
 
 TEST(RealTrafficScenario, MistakesAreRefusedWithTheirLine) {
@@ -113,6 +135,28 @@ TEST(RealTrafficScenario, MistakesAreRefusedWithTheirLine) {
          "scenario line 3: the jumping stretch from 60 s overlaps the one from 40 s"},
         {track + "0 52 4 gnd 0\nstray 60 100\njumps 40 20\n100 52 4 gnd 0\nend\n",
          "scenario line 3: the stray at 60 s lies in the jumping stretch from 40 s"},
+        {track + "dwells 40 60 52 4\n", "scenario line 2: a dwells line is: dwells <from s> <for s> <lat> <lon>"},
+        {track + "dwells 40 60 52 4 52.001\n", "scenario line 2: a dwells line is:"},
+        {track + "dwells 40 60 52 4 52.001 4 52.002\n", "scenario line 2: a dwells line is:"},
+        {track + "dwells 40 0 52 4 52.001 4\n", "scenario line 2: duration 0 is outside 1 to"},
+        {track + "dwells 40 60 52 4 92 4\n", "scenario line 2: latitude 92 is outside -90 to 90"},
+        {track + "dwells 40 60 52 4 52.001 east\n", "scenario line 2: longitude 'east' is not a number"},
+        {track + "dwells 40 60 52 4 52.001 4 52 4.0\n", "scenario line 2: the spot 52 4.0 is named twice"},
+        {track + "pause 40\n", "scenario line 2: a pause line is: pause <from s> <for s>"},
+        {track + "pause 40 0\n", "scenario line 2: duration 0 is outside 1 to"},
+        {track + "pause later 30\n", "scenario line 2: time 'later' is not a number"},
+        {track + "0 52 4 gnd 0\npause 29 30\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the pause from 29 s to 59 s lies within the track's first 30 s"},
+        {track + "0 52 4 gnd 0\ndwells 60 41 52 4 52.001 4\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the dwelling stretch from 60 s to 101 s lies past the track's last waypoint at 100 s"},
+        {track + "0 52 4 gnd 0\ndwells 40 30 52 4 52.001 4\njumps 60 20\n100 52 4 gnd 0\nend\n",
+         "scenario line 4: the jumping stretch from 60 s overlaps the dwelling stretch from 40 s"},
+        {track + "0 52 4 gnd 0\npause 50 20\ndwells 40 11 52 4 52.001 4\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the pause from 50 s overlaps the dwelling stretch from 40 s"},
+        {track + "0 52 4 gnd 0\npause 40 30\npause 60 10\n100 52 4 gnd 0\nend\n",
+         "scenario line 4: the pause from 60 s overlaps the one from 40 s"},
+        {track + "0 52 4 gnd 0\nstray 70 100\ndwells 40 30 52 4 52.001 4\n100 52 4 gnd 0\nend\n",
+         "scenario line 3: the stray at 70 s lies in the dwelling stretch from 40 s"},
     };
     for (const auto& c : cases) {
         try {

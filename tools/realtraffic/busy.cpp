@@ -289,6 +289,13 @@ std::string scenarioText(const Scenario& scenario) {
         for (const JumpingStretch& j : t.jumps)
             text += fmt::format("  jumps {} {} {} {}\n", number(j.from, 2), number(j.seconds, 2), number(j.minM, 1),
                                 number(j.maxM, 1));
+        for (const DwellingStretch& d : t.dwells) {
+            text += fmt::format("  dwells {} {}", number(d.from, 2), number(d.seconds, 2));
+            for (const Spot& spot : d.spots) text += fmt::format(" {} {}", number(spot.lat, 7), number(spot.lon, 7));
+            text += "\n";
+        }
+        for (const ReportPause& q : t.pauses)
+            text += fmt::format("  pause {} {}\n", number(q.from, 2), number(q.seconds, 2));
         text += "end\n";
     }
     return text;

@@ -24,6 +24,9 @@ public:
         return low + (high - low) * (static_cast<double>(engine_()) / 4294967296.0);
     }
     bool chance(double p) { return uniform(0.0, 1.0) < p; }
+    std::size_t index(std::size_t count) {  // 0 to count - 1
+        return std::min(count - 1, static_cast<std::size_t>(uniform(0.0, static_cast<double>(count))));
+    }
 
 private:
     std::mt19937 engine_;
@@ -47,7 +50,7 @@ public:
         : path_(path),
           o_(options),
           random_(trackSeed(options.seed, path.track().hexId)),
-          // A sequence apart: a stray or a jump moves no other noise of the track.
+          // A sequence apart: a stray, a jump or a dwell moves no other noise of the track.
           offsets_(trackSeed(options.seed, path.track().hexId) ^ 0x5EED0FF5u),
           field_(*path.fieldElevationFt()),
           cosLat_(std::cos(path.track().waypoints.front().lat * kDegToRad)) {
@@ -67,6 +70,12 @@ public:
                                            "(the last at {:.1f} s)",
                                            path_.track().callsign, strays[nextStray_].line, strays[nextStray_].time,
                                            out.back().offset));
+        const auto& pauses = path_.track().pauses;
+        if (nextForcedPause_ < pauses.size())
+            throw StandInError(fmt::format("track {} (scenario line {}): no report comes at or after the pause at {} s "
+                                           "(the last at {:.1f} s)",
+                                           path_.track().callsign, pauses[nextForcedPause_].line,
+                                           pauses[nextForcedPause_].from, out.back().offset));
         return out;
     }
 
@@ -74,16 +83,40 @@ private:
     struct Stale {
         double until = 0, speedKt = 0, trackDeg = 0, headingDeg = 0;
     };
+    // The spot the reports dwell at, and until when.
+    struct Dwell {
+        const DwellingStretch* stretch = nullptr;
+        std::size_t spot = 0;
+        double until = 0;
+    };
 
     bool settled(double t) const { return t >= path_.start() + kRealFeedSettleSeconds; }
     bool taxiing(const TrackSample& s) const { return path_.onGround(s) && s.speedKt <= kRealFeedTaxiLimitKt; }
+    // Level a few feet up at taxi speeds: its transponder says airborne, the
+    // program's reader the ground.
+    bool hovering(const TrackSample& s) const {
+        return taxiing(s) && s.altitudeFt > 0 && s.altitudeFt - field_ < kRealFeedHoverAboveFieldFt &&
+               s.verticalSpeedFpm == 0;
+    }
 
     TrackSample report(const TrackSample& clean) {
         TrackSample r = clean;
+        const DwellingStretch* dwelling = dwellingAt(clean.offset);
+        if (dwelling) {
+            const Spot& spot = dwellAt(*dwelling, clean.offset);
+            r.lat = spot.lat;
+            r.lon = spot.lon;
+        }
         if (path_.onGround(clean)) {
             placeOnGrid(r);
             keepStale(r, clean);
-            if (settled(clean.offset) && random_.chance(o_.flipShare)) {
+            if (settled(clean.offset) && hovering(clean)) {
+                // A hover's reports claim now the air at its height, now the ground.
+                if (random_.chance(o_.hoverGroundShare)) {
+                    r.altitudeFt = 0;
+                    r.verticalSpeedFpm = 0;
+                }
+            } else if (settled(clean.offset) && random_.chance(o_.flipShare)) {
                 const double above = random_.uniform(kFlipAboveFieldMinFt, kFlipAboveFieldMaxFt);
                 r.altitudeFt = std::max(1.0, std::round(field_ + above));
             }
@@ -97,6 +130,10 @@ private:
             }
         }
         placeOff(r, clean);
+        if (dwelling) {  // as recorded: no speed or track at all
+            r.speedKt = 0;
+            r.trackDeg = 0;
+        }
         previousClean_ = clean;
         previousReport_ = r;
         return r;
@@ -106,6 +143,27 @@ private:
         for (const JumpingStretch& j : path_.track().jumps)
             if (t >= j.from && t <= j.from + j.seconds) return &j;
         return nullptr;
+    }
+
+    const DwellingStretch* dwellingAt(double t) const {
+        for (const DwellingStretch& d : path_.track().dwells)
+            if (t >= d.from && t <= d.from + d.seconds) return &d;
+        return nullptr;
+    }
+
+    // The spot of the dwell at t: its first report starts a dwell of a drawn
+    // length at a drawn spot, each later one at another spot than the last.
+    const Spot& dwellAt(const DwellingStretch& stretch, double t) {
+        if (dwell_.stretch != &stretch) {
+            dwell_ = Dwell{&stretch, offsets_.index(stretch.spots.size()), 0};
+            dwell_.until = t + offsets_.uniform(o_.dwellMinS, o_.dwellMaxS);
+        } else if (t >= dwell_.until) {
+            std::size_t spot = offsets_.index(stretch.spots.size() - 1);
+            if (spot >= dwell_.spot) ++spot;
+            dwell_.spot = spot;
+            dwell_.until = t + offsets_.uniform(o_.dwellMinS, o_.dwellMaxS);
+        }
+        return stretch.spots[dwell_.spot];
     }
 
     // A stray report, or one in a jumping stretch, lies its distance off the
@@ -175,6 +233,20 @@ private:
 
     double nextTime(const TrackSample& clean) {
         const double t = clean.offset;
+        // A pause the track asks for follows the first report at or after its
+        // time; the feed's own come their usual spacing after it.
+        const auto& pauses = path_.track().pauses;
+        if (nextForcedPause_ < pauses.size() && t >= pauses[nextForcedPause_].from) {
+            const double pause = pauses[nextForcedPause_++].seconds;
+            nextPauseAt_ = t + pause + random_.uniform(o_.pauseEveryMinS, o_.pauseEveryMaxS);
+            return t + pause;
+        }
+        // Within a dwell the reports come at its pace, and the next dwell
+        // (another spot) starts with a report when this one ends.
+        if (dwellingAt(t)) {
+            const double next = t + offsets_.uniform(o_.dwellingIntervalMinS, o_.dwellingIntervalMaxS);
+            return next <= dwell_.until - o_.dwellingIntervalMinS ? next : dwell_.until;
+        }
         if (!settled(t) || !path_.onGround(clean)) return t + path_.intervalAfter(t);
         if (jumpingAt(t)) return t + random_.uniform(o_.jumpingIntervalMinS, o_.jumpingIntervalMaxS);
         if (clean.speedKt < kRealFeedStandingKt)
@@ -189,12 +261,17 @@ private:
 
     // A pause long enough to cover the drawn jump (within its bounds), cut
     // short where the aircraft would leave the taxi speeds or its track
-    // end; 0 when too little of it is left.
+    // end, or come within the least spacing of pauses of one the track asks
+    // for (which stays where it was asked); 0 when too little of it is left.
     double pauseFrom(const TrackSample& clean) {
         const double jump = random_.uniform(o_.jumpMinM, o_.jumpMaxM);
+        double longest = o_.pauseMaxS;
+        const auto& pauses = path_.track().pauses;
+        if (nextForcedPause_ < pauses.size())
+            longest = std::min(longest, pauses[nextForcedPause_].from - o_.pauseEveryMinS - clean.offset);
         double travelled = 0, pause = 0;
         TrackSample before = clean;
-        for (double s = 1; s <= o_.pauseMaxS + 1e-9; s += 1) {
+        for (double s = 1; s <= longest + 1e-9; s += 1) {
             if (clean.offset + s > path_.end()) break;
             const TrackSample here = path_.at(clean.offset + s);
             if (!taxiing(here)) break;
@@ -215,6 +292,8 @@ private:
     double wanderNorth_ = 0, wanderEast_ = 0;
     double nextPauseAt_ = 0;
     std::size_t nextStray_ = 0;
+    std::size_t nextForcedPause_ = 0;
+    Dwell dwell_;
     std::optional<Stale> stale_;
     std::optional<TrackSample> previousClean_, previousReport_;
 };
@@ -226,6 +305,16 @@ std::vector<TrackSample> realFeedSamples(const TrackSpec& track, std::optional<d
     if (!fieldElevationFt)
         throw StandInError("a real feed needs the scenario's field line: its elevation tells ground from air");
     sampleTrack(track, fieldElevationFt);  // the noise-free track keeps the generator's rules
+    const double apart = std::max(options.gridM, 1.0);
+    for (const DwellingStretch& d : track.dwells)
+        for (std::size_t i = 0; i < d.spots.size(); ++i)
+            for (std::size_t k = 0; k < i; ++k)
+                if (const double m = gf_distanceNm(d.spots[i].lat, d.spots[i].lon, d.spots[k].lat, d.spots[k].lon) *
+                                     kMetersPerNm;
+                    m < apart)
+                    throw StandInError(fmt::format("track {} (scenario line {}): dwelling spots {} and {} lie {:.1f} m "
+                                                   "apart, closer than the feed's grid step of {:g} m",
+                                                   track.callsign, d.line, k + 1, i + 1, m, apart));
     const TrackPath path(track, fieldElevationFt);
     return ReportMaker(path, options).run();
 }

@@ -3,8 +3,10 @@
 // and jumps after them, positions in coarse steps, a standing aircraft's
 // position wandering, speed and track fields that stay stale while the
 // position moves, and on-ground flags that flip. In the air the reports stay
-// good: the generator's pace and a little position noise. A track may ask for
-// stray reports and stretches of jumping positions. Seeded, so the same seed
+// good: the generator's pace and a little position noise. A helicopter
+// hover-taxiing a few feet up is flagged now airborne, now on the ground. A
+// track may ask for stray reports, stretches of jumping positions or of
+// positions dwelling at a few spots, and pauses. Seeded, so the same seed
 // gives the same reports.
 #pragma once
 
@@ -30,7 +32,10 @@ struct RealFeedOptions {
     double staleMinS = 10.0, staleMaxS = 40.0;                    // speed and track fields left stale this long
     double staleChancePerMinute = 1.0;                            // stale stretches started while taxiing
     double flipShare = 0.15;                                      // reports near the ground whose flag flips
+    double hoverGroundShare = 0.5;                                // a hover's reports that claim the ground
     double jumpingIntervalMinS = 2.0, jumpingIntervalMaxS = 6.0;  // between reports in a track's jumping stretch
+    double dwellMinS = 2.0, dwellMaxS = 10.0;                     // at one spot of a dwelling stretch
+    double dwellingIntervalMinS = 2.0, dwellingIntervalMaxS = 4.0;  // between reports at that spot
     // In the air.
     double airNoiseM = 3.0;
 };
@@ -39,9 +44,14 @@ struct RealFeedOptions {
 // take-off or landing roll, where the feed keeps its fields fresh.
 inline constexpr double kRealFeedStandingKt = 1.0;
 inline constexpr double kRealFeedTaxiLimitKt = 40.0;
+// Held level below this height above the field at taxi speeds, an aircraft
+// hovers (a helicopter hover-taxiing): on the ground to the program's reader,
+// off it to its transponder.
+inline constexpr double kRealFeedHoverAboveFieldFt = 50.0;
 
 // The reports of one track. Throws StandInError for a track the generator
-// refuses (the noise-free track must keep its rules).
+// refuses (the noise-free track must keep its rules), and for dwelling spots
+// closer together than the grid step (a jump between them would not show).
 std::vector<TrackSample> realFeedSamples(const TrackSpec& track, std::optional<double> fieldElevationFt,
                                          const RealFeedOptions& options);
 

@@ -120,8 +120,40 @@ JumpingStretch parseJumps(const LineParser& p, int line, const std::vector<std::
     return j;
 }
 
+DwellingStretch parseDwells(const LineParser& p, int line, const std::vector<std::string_view>& t) {
+    if (t.size() < 7 || t.size() % 2 == 0)
+        p.fail("a dwells line is: dwells <from s> <for s> <lat> <lon> <lat> <lon> [<lat> <lon> ...] "
+               "(two spots or more)");
+    DwellingStretch d;
+    d.line = line;
+    d.from = p.number(t[1], "time", 0, 1e7);
+    d.seconds = p.number(t[2], "duration", 1, 1e7);
+    for (std::size_t k = 3; k + 1 < t.size(); k += 2) {
+        const Spot spot{p.number(t[k], "latitude", -90, 90), p.number(t[k + 1], "longitude", -180, 180)};
+        for (const Spot& other : d.spots)
+            if (other.lat == spot.lat && other.lon == spot.lon)
+                p.fail(fmt::format("the spot {} {} is named twice", t[k], t[k + 1]));
+        d.spots.push_back(spot);
+    }
+    return d;
+}
+
+ReportPause parsePause(const LineParser& p, int line, const std::vector<std::string_view>& t) {
+    if (t.size() != 3) p.fail("a pause line is: pause <from s> <for s>");
+    return {line, p.number(t[1], "time", 0, 1e7), p.number(t[2], "duration", 1, 1e7)};
+}
+
+// A stretch of a track's reports that a real feed makes its own way: none
+// may overlap another, and a stray is not lost in one.
+struct FaultSpan {
+    int line = 0;
+    const char* kind = "";  // "jumping stretch", "dwelling stretch", "pause"
+    double from = 0.0, to = 0.0;
+};
+
 // The feed's faults lie after the reports that bring the aircraft in and
-// within the track, and a stray is not lost in a jumping stretch.
+// within the track, a jumping or dwelling stretch or a pause overlaps no
+// other, and a stray is not lost in a stretch.
 void checkFaultTimes(TrackSpec& track) {
     const double settled = track.waypoints.front().time + kRealFeedSettleSeconds;
     const double end = track.waypoints.back().time;
@@ -132,24 +164,35 @@ void checkFaultTimes(TrackSpec& track) {
                                kRealFeedSettleSeconds, settled));
         if (to > end) p.fail(fmt::format("{} past the track's last waypoint at {} s", what, end));
     };
+    const auto byTime = [](const auto& a, const auto& b) { return a.from < b.from; };
     std::stable_sort(track.strays.begin(), track.strays.end(),
                      [](const StrayReport& a, const StrayReport& b) { return a.time < b.time; });
-    std::stable_sort(track.jumps.begin(), track.jumps.end(),
-                     [](const JumpingStretch& a, const JumpingStretch& b) { return a.from < b.from; });
-    for (std::size_t i = 0; i < track.jumps.size(); ++i) {
-        const JumpingStretch& j = track.jumps[i];
-        const double to = j.from + j.seconds;
-        check(j.line, fmt::format("the jumping stretch from {} s to {} s lies", j.from, to), j.from, to);
-        if (i > 0 && j.from < track.jumps[i - 1].from + track.jumps[i - 1].seconds)
-            LineParser(j.line).fail(
-                fmt::format("the jumping stretch from {} s overlaps the one from {} s", j.from, track.jumps[i - 1].from));
+    std::stable_sort(track.jumps.begin(), track.jumps.end(), byTime);
+    std::stable_sort(track.dwells.begin(), track.dwells.end(), byTime);
+    std::stable_sort(track.pauses.begin(), track.pauses.end(), byTime);
+    std::vector<FaultSpan> spans;
+    for (const JumpingStretch& j : track.jumps)
+        spans.push_back({j.line, "jumping stretch", j.from, j.from + j.seconds});
+    for (const DwellingStretch& d : track.dwells)
+        spans.push_back({d.line, "dwelling stretch", d.from, d.from + d.seconds});
+    for (const ReportPause& q : track.pauses) spans.push_back({q.line, "pause", q.from, q.from + q.seconds});
+    std::stable_sort(spans.begin(), spans.end(), byTime);
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const FaultSpan& f = spans[i];
+        check(f.line, fmt::format("the {} from {} s to {} s lies", f.kind, f.from, f.to), f.from, f.to);
+        if (i == 0 || f.from >= spans[i - 1].to) continue;
+        const FaultSpan& before = spans[i - 1];
+        const std::string other =
+            std::string_view(before.kind) == f.kind ? "the one" : fmt::format("the {}", before.kind);
+        LineParser(f.line).fail(
+            fmt::format("the {} from {} s overlaps {} from {} s", f.kind, f.from, other, before.from));
     }
     for (const StrayReport& s : track.strays) {
         check(s.line, fmt::format("the stray at {} s lies", s.time), s.time, s.time);
-        for (const JumpingStretch& j : track.jumps)
-            if (s.time >= j.from && s.time <= j.from + j.seconds)
+        for (const FaultSpan& f : spans)
+            if (std::string_view(f.kind) != "pause" && s.time >= f.from && s.time <= f.to)
                 LineParser(s.line).fail(
-                    fmt::format("the stray at {} s lies in the jumping stretch from {} s", s.time, j.from));
+                    fmt::format("the stray at {} s lies in the {} from {} s", s.time, f.kind, f.from));
     }
 }
 
@@ -184,6 +227,14 @@ Scenario parseScenario(std::string_view text) {
             }
             if (tokens[0] == "jumps") {
                 track->jumps.push_back(parseJumps(p, lineNumber, tokens));
+                continue;
+            }
+            if (tokens[0] == "dwells") {
+                track->dwells.push_back(parseDwells(p, lineNumber, tokens));
+                continue;
+            }
+            if (tokens[0] == "pause") {
+                track->pauses.push_back(parsePause(p, lineNumber, tokens));
                 continue;
             }
             Waypoint w = parseWaypoint(p, tokens);

@@ -36,7 +36,12 @@ inline constexpr double kRealFeedSettleSeconds = 30.0;
 // clean replay ignores them). A stray: the first report at or after `time`
 // lands `metres` off the true position. A jumping stretch: from `from` for
 // `seconds` the reports come every few seconds, each minM to maxM off the
-// true position, as a feed reports an aircraft by a maintenance area.
+// true position, as a feed reports an aircraft by a maintenance area. A
+// dwelling stretch: from `from` for `seconds` the reports dwell a few
+// seconds at one of its spots and jump to another, without speed or track,
+// as a recorded feed showed an aircraft standing by a maintenance area for
+// half an hour. A pause: after the first report at or after `from` none
+// comes for `seconds`, wherever the aircraft is (behind a hangar, say).
 struct StrayReport {
     int line = 0;
     double time = 0.0, metres = 0.0;
@@ -46,6 +51,18 @@ struct JumpingStretch {
     double from = 0.0, seconds = 0.0;
     double minM = 50.0, maxM = 400.0;
 };
+struct Spot {
+    double lat = 0.0, lon = 0.0;  // degrees
+};
+struct DwellingStretch {
+    int line = 0;
+    double from = 0.0, seconds = 0.0;
+    std::vector<Spot> spots;  // two or more
+};
+struct ReportPause {
+    int line = 0;
+    double from = 0.0, seconds = 0.0;
+};
 
 // One aircraft whose datagrams the generator makes from its waypoints.
 struct TrackSpec {
@@ -54,8 +71,10 @@ struct TrackSpec {
     std::string callsign, type, registration, origin, destination;  // "null" allowed but for the type
     std::string category = "A3";
     std::vector<Waypoint> waypoints;
-    std::vector<StrayReport> strays;     // by time
-    std::vector<JumpingStretch> jumps;   // by time, apart
+    std::vector<StrayReport> strays;       // by time
+    std::vector<JumpingStretch> jumps;     // by time; the stretches and pauses apart
+    std::vector<DwellingStretch> dwells;   // by time
+    std::vector<ReportPause> pauses;       // by time
 };
 
 // A datagram given as it is (only its timestamp field is rewritten).

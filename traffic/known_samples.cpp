@@ -84,6 +84,16 @@ double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
     return HOLDING_THRESHOLD_METERS.value / kMetersPerNm + heldTicks * std::max(kHoldReachKt, streamKt) / kTicksPerHour;
 }
 
+// How far (nm) off its stand a parked aircraft's stream may resume after a
+// pause of the feed and still be the same aircraft: as far as the stand's
+// give-up distance, and as far again as it taxis at most in the pause. No
+// pause: a stream that leaves its stand shows itself on the way.
+double lf_unheardTaxiReachNm(const LiveAc& aircraft) {
+    const double silenceS = gf_reportSilenceS(aircraft);
+    if (silenceS < kPauseS) return 0.0;
+    return kStandGiveUpNm + silenceS * 100.0 * gf_taxiCeilingKt(aircraft.sizeCategory) / kTicksPerHour;
+}
+
 // The speed (kt) at which the stream went from one sample to the next in the
 // time between their due ticks.
 double lf_shownSpeedKt(const PosSample& from, const PosSample& to) {
@@ -276,15 +286,19 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         }
         // Far off its stand: the stream went on elsewhere, unless the leave
         // is decided and waits for the delayed stream (which a helicopter
-        // lifting off, say, leaves far behind within seconds).
+        // lifting off, say, leaves far behind within seconds), or the feed
+        // was quiet long enough for the aircraft to push and taxi there
+        // unheard: it leaves and makes up the way behind its stream.
         const bool leaving = aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked;
-        if (d > kStandGiveUpNm && !leaving) {
+        const bool leftUnheard = aircraft.phase == AcPhase::parked && d <= lf_unheardTaxiReachNm(aircraft);
+        if (d > kStandGiveUpNm && !leaving && !leftUnheard) {
             g_engineServices.addRealStandOption(aircraft.standId, aircraft, kUseStreamAway);
             removeAircraftFromSim(aircraft);
             return false;
         }
         aircraft.standDistMax = std::max(aircraft.standDistMax, d);
         lf_decideLeave(aircraft, sample);
+        if (leftUnheard && !leaving) aircraft.decidedLeave.afterPause = 1;
         return true;
     }
     // The leave is decided and waits for the delayed stream. A report that

@@ -169,6 +169,7 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         AcPhase prevPhase;
         Outcome outcome;
         AcPhase phase = AcPhase::parked;
+        double silenceS = 0.0;  // the feed quiet this long before the report
     };
     const Case cases[] = {
         {"50 m from the stand", 50, AcPhase::taxi, watched},
@@ -179,6 +180,10 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         {"175 m just after arriving", 175, AcPhase::parking, leaves},
         {"199 m", 199, AcPhase::taxi, leaves},
         {"210 m: the stream is elsewhere", 210, AcPhase::taxi, removed},
+        // A B738 taxis at 30 kt at most: in a minute 926 m.
+        {"1100 m after a pause of a minute: it left unheard", 1100, AcPhase::taxi, leaves, AcPhase::parked, 60.0},
+        {"1150 m after a pause of a minute: the stream is elsewhere", 1150, AcPhase::taxi, removed, AcPhase::parked,
+         60.0},
         {"50 m while driving onto the stand", 50, AcPhase::taxi, watched, AcPhase::parking},
         {"100 m while driving onto the stand: given up", 100, AcPhase::taxi, givesUp, AcPhase::parking},
         {"250 m while driving onto the stand: given up", 250, AcPhase::taxi, givesUp, AcPhase::parking},
@@ -192,6 +197,7 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         aircraft.phase = c.phase;
         aircraft.prevPhase = c.prevPhase;
         clock100ns = 777;
+        aircraft.reportGate.silenceS = c.silenceS;
         decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres), 5.0, 12000));
         EXPECT_EQ(aircraft.pathExtended, 1);
         switch (c.outcome) {
@@ -221,6 +227,9 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
                 EXPECT_EQ(aircraft.lifeState, AcLifeState::removingfromsim);
                 EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 3}}));
                 break;
+        }
+        if (c.outcome == leaves) {
+            EXPECT_EQ(aircraft.decidedLeave.afterPause, c.silenceS > 0.0 ? 1 : 0);
         }
     }
 }

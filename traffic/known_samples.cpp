@@ -94,6 +94,17 @@ double lf_unheardTaxiReachNm(const LiveAc& aircraft) {
     return kStandGiveUpNm + silenceS * 100.0 * gf_taxiCeilingKt(aircraft.sizeCategory) / kTicksPerHour;
 }
 
+// Whether a report far off a parked aircraft's stand goes on from the one
+// before it that lay far off: within the scatter, and as far again as the
+// aircraft taxis at most in the time between them.
+bool lf_farOffBorneOut(const LiveAc& aircraft, const PosSample& sample) {
+    const std::optional<PosSample>& before = aircraft.farOffStand;
+    if (!before || before->streamTick == 0 || sample.streamTick <= before->streamTick) return false;
+    const double ticks = static_cast<double>(static_cast<std::int64_t>(sample.streamTick) - before->streamTick);
+    const double kt = std::max(gf_taxiCeilingKt(aircraft.sizeCategory), sample.groundSpeedKt);
+    return distanceNm(*before, sample) <= kScatterReachNm + ticks * kt / kTicksPerHour;
+}
+
 // The speed (kt) at which the stream went from one sample to the next in the
 // time between their due ticks.
 double lf_shownSpeedKt(const PosSample& from, const PosSample& to) {
@@ -292,10 +303,19 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         const bool leaving = aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked;
         const bool leftUnheard = aircraft.phase == AcPhase::parked && d <= lf_unheardTaxiReachNm(aircraft);
         if (d > kStandGiveUpNm && !leaving && !leftUnheard) {
+            // A parked aircraft gets no farther than this off its stand
+            // between two reports with the feed not quiet: one report there
+            // (a jump or stray the gate let by) moves nothing, and the next
+            // one there bears it out.
+            if (!lf_farOffBorneOut(aircraft, sample)) {
+                aircraft.farOffStand = sample;
+                return false;
+            }
             g_engineServices.addRealStandOption(aircraft.standId, aircraft, kUseStreamAway);
             removeAircraftFromSim(aircraft);
             return false;
         }
+        aircraft.farOffStand.reset();
         aircraft.standDistMax = std::max(aircraft.standDistMax, d);
         lf_decideLeave(aircraft, sample);
         if (leftUnheard && !leaving) aircraft.decidedLeave.afterPause = 1;
@@ -329,6 +349,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         }
         return false;
     }
+    aircraft.farOffStand.reset();
     aircraft.parkedSince = g_engineServices.systemTime100ns();
     // The stream still shows the aircraft at its stand: the search must not
     // offer the stand to an arrival (an extension of its path frees it).

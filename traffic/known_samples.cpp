@@ -94,6 +94,24 @@ double lf_unheardTaxiReachNm(const LiveAc& aircraft) {
     return kStandGiveUpNm + silenceS * 100.0 * gf_taxiCeilingKt(aircraft.sizeCategory) / kTicksPerHour;
 }
 
+// Whether the stream could have come to the sample from where it was heard
+// lately: from one of the reports taken before it, in the time since, at
+// taxi speed (30 kt) or as fast as either report shows. An aircraft may
+// hold well behind its stream (its push run while the stream taxied on, a
+// pause still being made up), and the report taken last may have been a
+// jump that the reports after it overruled.
+bool lf_streamCameOnFromItsReports(const LiveAc& aircraft, const PosSample& sample) {
+    for (std::size_t k = 0;; ++k) {
+        const PosSample* heard = gf_takenReport(aircraft, k);
+        if (heard == nullptr) return false;
+        if (heard->streamTick == 0 || heard->streamTick >= sample.streamTick) continue;
+        const double ticks = static_cast<double>(static_cast<std::int64_t>(sample.streamTick) - heard->streamTick);
+        const double kt = std::max({kHoldReachKt, heard->groundSpeedKt, sample.groundSpeedKt});
+        if (distanceNm(*heard, sample) <= HOLDING_THRESHOLD_METERS.value / kMetersPerNm + ticks * kt / kTicksPerHour)
+            return true;
+    }
+}
+
 // Whether a report far off a parked aircraft's stand goes on from the one
 // before it that lay far off: within the scatter, and as far again as the
 // aircraft taxis at most in the time between them.
@@ -504,7 +522,8 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
         removeAircraftFromSim(aircraft);
         return;
     }
-    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft, sample)) {
+    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft, sample) &&
+        !lf_streamCameOnFromItsReports(aircraft, sample)) {
         gf_log(fmt::format("{} removed: its stream resumed {:.0f} m from where it held", gf_acText(aircraft),
                            distanceNm(sample, queue.front()) * kMetersPerNm));
         aircraft.holding = 0;

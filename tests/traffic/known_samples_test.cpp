@@ -48,8 +48,12 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         double metresFromFront;
         bool removed;
         std::int32_t heldTicks = 0;
+        // A report taken 10 s before the sample, this far east of the front.
+        std::optional<double> heardM = std::nullopt;
     };
-    // Beyond 250 m it may lie as far again as 30 kt take it in the time held.
+    // Beyond 250 m it may lie as far again as 30 kt take it in the time held,
+    // or in the time since a report taken before it (the aircraft holds
+    // behind its stream, its push run while the stream went on).
     const Case cases[] = {
         {"200 queued: the next is queued", 200, false, 4100, false},
         {"201 queued: removed instead", 201, false, 4100, true},
@@ -57,6 +61,8 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         {"holding, 251 m from the front", 1, true, 251, true},
         {"held 20 s, 550 m from the front", 1, true, 550, false, 2000},
         {"held 20 s, 570 m from the front", 1, true, 570, true, 2000},
+        {"holding, 600 m from the front, 350 m on from a report taken 10 s before", 1, true, 600, false, 0, 250.0},
+        {"holding, 750 m from the front, 500 m on from a report taken 10 s before", 1, true, 750, true, 0, 250.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,7 +71,14 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         aircraft.holding = c.holding ? 1 : 0;
         aircraft.holdStartTick = static_cast<std::uint32_t>(g_tick - c.heldTicks);
         aircraft.refillState = c.holding ? 1 : 0;
-        decodeExisting(aircraft, next(aircraft, c.metresFromFront, 10.0, 100000));
+        PosSample sample = next(aircraft, c.metresFromFront, 10.0, 100000);
+        if (c.heardM) {
+            sample.streamTick = 90000;
+            PosSample heard = next(aircraft, *c.heardM, 10.0, 0);
+            heard.streamTick = sample.streamTick - 1000;
+            aircraft.reportGate.taken = {heard, sample};
+        }
+        decodeExisting(aircraft, sample);
         EXPECT_EQ(aircraft.lifeState, c.removed ? AcLifeState::removingfromsim : AcLifeState::active);
         if (c.holding) {
             EXPECT_EQ(log.contains(fmt::format("removed: its stream resumed {:.0f} m from where it held",

@@ -201,6 +201,10 @@ struct LiveAc : AcBase {
         std::int32_t releaseTick = 0;   // when it goes with the delayed stream, once borne out
         double lat = 0.0, lon = 0.0;    // where the report that decided it put the aircraft
     } decidedLeave;
+    // The last report of a parked aircraft's stream that lay far off its
+    // stand, the feed not quiet before it: one such report moves nothing;
+    // the next one far off, going on from it, bears it out.
+    std::optional<PosSample> farOffStand;
     // The stream's reports of where the aircraft is: those heard and not yet
     // judged, the last ones taken, and those dropped since (scatter, until
     // reports that go on from them for long enough show the stream there).

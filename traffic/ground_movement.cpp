@@ -14,6 +14,7 @@
 #include "traffic/air_motion.h"
 #include "traffic/engine_jobs.h"
 #include "traffic/motion_math.h"
+#include "traffic/report_gate.h"
 #include "traffic/stand_moves.h"
 #include "traffic/stand_parking.h"
 #include "traffic/state.h"
@@ -353,6 +354,11 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
 
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
     const double fieldsKt = std::max(from.groundSpeedKt, to.groundSpeedKt);
+    // From a sample of the aircraft's own (where it held after its push, say)
+    // the stream's reports up to `to` show how fast it goes on: a speed field
+    // may read 0 while the stream moves.
+    if (from.streamTick == 0 && to.streamTick != 0)
+        return std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, gf_shownUpToKt(aircraft, to)));
     if (from.streamTick == 0 || to.streamTick <= from.streamTick) return fieldsKt;
     const std::int64_t ticks = static_cast<std::int64_t>(to.streamTick) - from.streamTick;
     const double shownKt = distanceNm(from, to) * kTicksPerHour / static_cast<double>(ticks);
@@ -381,7 +387,7 @@ void gf_retimeLegForARoll(LiveAc& aircraft) {
 }
 
 bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
-    if (from.stationary == 0 || to.silenceS * 100.0 < kPauseTicks || aircraft.landed != 0 || aircraft.takeOffSeen != 0)
+    if (from.stationary == 0 || to.silenceS * 100.0 < kPauseTicks || aircraft.takeOffSeen != 0)
         return false;
     // Lined up, the stream resumed rolling straight ahead of it: its take-off
     // run, which it follows at the stream's speed.

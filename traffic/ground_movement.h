@@ -22,11 +22,14 @@ void nextPosGround(LiveAc& aircraft);
 double gf_taxiCeilingKt(SizeCategory category);
 // The speed (kt) at which the stream went from one sample to the next: the
 // faster of their speed fields and of the speed their positions and stream
-// ticks show (a field may be stale, 0 on a moving aircraft, say).
+// ticks show (a field may be stale, 0 on a moving aircraft, say); from a
+// sample of the aircraft's own, the speed the reports taken up to the next
+// show.
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
 // Whether the leg from a standing sample (where the aircraft waited) to the
 // next bridges a pause of the feed of 20 s or more (the feed was that quiet
-// before the next), for an aircraft on no roll.
+// before the next), for an aircraft on no roll (one come to rest after its
+// landing is on none).
 bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to);
 // A take-off seen while the aircraft makes up a pause of the feed at taxi
 // speed: the leg under way is timed anew at the roll's pace.

@@ -90,6 +90,45 @@ double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
     return HOLDING_THRESHOLD_METERS.value / kMetersPerNm + heldTicks * std::max(kHoldReachKt, streamKt) / kTicksPerHour;
 }
 
+// How far (nm) off its stand a parked aircraft's stream may resume after a
+// pause of the feed and still be the same aircraft: as far as the stand's
+// give-up distance, and as far again as it taxis at most in the pause. No
+// pause: a stream that leaves its stand shows itself on the way.
+double lf_unheardTaxiReachNm(const LiveAc& aircraft) {
+    const double silenceS = gf_reportSilenceS(aircraft);
+    if (silenceS < kPauseS) return 0.0;
+    return kStandGiveUpNm + silenceS * 100.0 * gf_taxiCeilingKt(aircraft.sizeCategory) / kTicksPerHour;
+}
+
+// Whether the stream could have come to the sample from where it was heard
+// lately: from one of the reports taken before it, in the time since, at
+// taxi speed (30 kt) or as fast as either report shows. An aircraft may
+// hold well behind its stream (its push run while the stream taxied on, a
+// pause still being made up), and the report taken last may have been a
+// jump that the reports after it overruled.
+bool lf_streamCameOnFromItsReports(const LiveAc& aircraft, const PosSample& sample) {
+    for (std::size_t k = 0;; ++k) {
+        const PosSample* heard = gf_takenReport(aircraft, k);
+        if (heard == nullptr) return false;
+        if (heard->streamTick == 0 || heard->streamTick >= sample.streamTick) continue;
+        const double ticks = static_cast<double>(static_cast<std::int64_t>(sample.streamTick) - heard->streamTick);
+        const double kt = std::max({kHoldReachKt, heard->groundSpeedKt, sample.groundSpeedKt});
+        if (distanceNm(*heard, sample) <= HOLDING_THRESHOLD_METERS.value / kMetersPerNm + ticks * kt / kTicksPerHour)
+            return true;
+    }
+}
+
+// Whether a report far off a parked aircraft's stand goes on from the one
+// before it that lay far off: within the scatter, and as far again as the
+// aircraft taxis at most in the time between them.
+bool lf_farOffBorneOut(const LiveAc& aircraft, const PosSample& sample) {
+    const std::optional<PosSample>& before = aircraft.farOffStand;
+    if (!before || before->streamTick == 0 || sample.streamTick <= before->streamTick) return false;
+    const double ticks = static_cast<double>(static_cast<std::int64_t>(sample.streamTick) - before->streamTick);
+    const double kt = std::max(gf_taxiCeilingKt(aircraft.sizeCategory), sample.groundSpeedKt);
+    return distanceNm(*before, sample) <= kScatterReachNm + ticks * kt / kTicksPerHour;
+}
+
 // The speed (kt) at which the stream went from one sample to the next in the
 // time between their due ticks.
 double lf_shownSpeedKt(const PosSample& from, const PosSample& to) {
@@ -295,15 +334,28 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         }
         // Far off its stand: the stream went on elsewhere, unless the leave
         // is decided and waits for the delayed stream (which a helicopter
-        // lifting off, say, leaves far behind within seconds).
+        // lifting off, say, leaves far behind within seconds), or the feed
+        // was quiet long enough for the aircraft to push and taxi there
+        // unheard: it leaves and makes up the way behind its stream.
         const bool leaving = aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked;
-        if (d > kStandGiveUpNm && !leaving) {
+        const bool leftUnheard = aircraft.phase == AcPhase::parked && d <= lf_unheardTaxiReachNm(aircraft);
+        if (d > kStandGiveUpNm && !leaving && !leftUnheard) {
+            // A parked aircraft gets no farther than this off its stand
+            // between two reports with the feed not quiet: one report there
+            // (a jump or stray the gate let by) moves nothing, and the next
+            // one there bears it out.
+            if (!lf_farOffBorneOut(aircraft, sample)) {
+                aircraft.farOffStand = sample;
+                return false;
+            }
             g_engineServices.addRealStandOption(aircraft.standId, aircraft, kUseStreamAway);
             removeAircraftFromSim(aircraft);
             return false;
         }
+        aircraft.farOffStand.reset();
         aircraft.standDistMax = std::max(aircraft.standDistMax, d);
         lf_decideLeave(aircraft, sample);
+        if (leftUnheard && !leaving) aircraft.decidedLeave.afterPause = 1;
         return true;
     }
     // The leave is decided and waits for the delayed stream. A report that
@@ -334,6 +386,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         }
         return false;
     }
+    aircraft.farOffStand.reset();
     aircraft.parkedSince = g_engineServices.systemTime100ns();
     // The stream still shows the aircraft at its stand: the search must not
     // offer the stand to an arrival (an extension of its path frees it).
@@ -501,7 +554,8 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
         removeAircraftFromSim(aircraft);
         return;
     }
-    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft, sample)) {
+    if (aircraft.holding != 0 && !queue.empty() && distanceNm(sample, queue.front()) > lf_holdReachNm(aircraft, sample) &&
+        !lf_streamCameOnFromItsReports(aircraft, sample)) {
         gf_log(fmt::format("{} removed: its stream resumed {:.0f} m from where it held", gf_acText(aircraft),
                            distanceNm(sample, queue.front()) * kMetersPerNm));
         aircraft.holding = 0;

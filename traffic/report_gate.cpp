@@ -537,6 +537,17 @@ double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& repor
     return 0.0;
 }
 
+double gf_shownUpToKt(const LiveAc& aircraft, const PosSample& report) {
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    if (report.streamTick == 0) return 0.0;
+    const auto at = std::find_if(taken.rbegin(), taken.rend(),
+                                 [&](const PosSample& r) { return r.streamTick == report.streamTick; });
+    if (at == taken.rend()) return 0.0;
+    for (auto it = at + 1; it != taken.rend(); ++it)
+        if (it->streamTick != 0 && secondsBetween(*it, report) >= kShownOverS) return knotsBetween(*it, report);
+    return 0.0;
+}
+
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
     return k < taken.size() ? &taken[taken.size() - 1 - k] : nullptr;

@@ -42,6 +42,11 @@ void gf_noteHeard(LiveAc& aircraft, const PosSample& report);
 // heard, and where it puts the aircraft breaks any run of reports elsewhere.
 void gf_noteRefused(LiveAc& aircraft, const PosSample& report);
 
+// The speed (kt) the positions of the reports taken show on the way to a
+// report taken, over 10 s or more (0 when it is not among them, or none
+// before it lies that far back).
+double gf_shownUpToKt(const LiveAc& aircraft, const PosSample& report);
+
 // How long (s) the feed was quiet before the newest report taken.
 double gf_reportSilenceS(const LiveAc& aircraft);
 // How long (s) before a report taken the one taken before it came (reports

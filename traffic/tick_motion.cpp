@@ -85,7 +85,7 @@ double catchUpKt(const LiveAc& aircraft) {
     }
     if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(aircraft, queue[0], queue[1]));
     // Making up a pause of the feed, it goes at taxi speed at most.
-    if (aircraft.makingUpAPause != 0 && aircraft.landed == 0 && aircraft.takeOffSeen == 0)
+    if (aircraft.makingUpAPause != 0 && aircraft.takeOffSeen == 0)
         return gf_groundCeilingKt(aircraft, gf_taxiCeilingKt(aircraft.sizeCategory));
     return gf_groundCeilingKt(aircraft, std::max(kt, gf_streamSpeedOnKt(aircraft, 0)));
 }

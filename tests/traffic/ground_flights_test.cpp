@@ -438,6 +438,23 @@ Route pushBackHidden(double standOutS) {
     return route;
 }
 
+// Born on stand S3: standing a minute and a half, then pushed back, its
+// engines started and taxiing away east along the taxiway at 15 kt, all
+// while the feed is quiet for two and a half minutes: the stream resumes
+// some 500 m off the stand.
+Route pushedAndTaxiingAwayInAPause() {
+    Route route(0, 120, std::nullopt, 0, 0.0);
+    route.stand(90, 0.0)
+        .pause(-20, 150)
+        .to(-40, 120, std::nullopt, 3, 0.0)
+        .to(-50, 130, std::nullopt, 0, 90.0)
+        .stand(20, 90.0)
+        .to(-50, 140, std::nullopt, 8)
+        .arc(-75, 140, 90, 10)
+        .to(-100, 1200, std::nullopt, 15);
+    return route;
+}
+
 // Whole ground movements, most under a real surface feed (positions on a
 // 19 m grid with noise, pauses with jumps, stale speeds, tracks and headings,
 // flipping on-ground flags), some under a clean stream: the aircraft keeps
@@ -596,6 +613,12 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
          .standsAfterItsPush = false},
         {.name = "a push-back in a pause of the feed, then standing 25 m out 90 s", .route = pushBackHidden(90),
          .kind = Kind::pushedAway, .gridOrigin = pointAt(0, 0), .p95M = 50.0, .medianM = 25.0, .pushLimitS = 20.0,
+         .standsAfterItsPush = false},
+        // The stream resumes far off the stand: the aircraft leaves it, one
+        // object throughout, and makes the way up behind its stream (so far
+        // off it for a while).
+        {.name = "pushed and taxiing away in a pause of the feed", .route = pushedAndTaxiingAwayInAPause(),
+         .kind = Kind::pushedAway, .gridOrigin = pointAt(0, 0), .p95M = 1000.0, .medianM = 1000.0,
          .standsAfterItsPush = false},
     };
     for (const Case& c : cases) {

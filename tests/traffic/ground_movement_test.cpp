@@ -317,6 +317,11 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         double shownKt;     // from the samples' positions and stream ticks (0: none known)
         std::optional<double> s2Kt;  // a sample after s1, 100 m on
         double ceilingKt;
+        bool s0Stands = false;  // s0 where the aircraft waited out a pause of the feed
+        bool landed = false;
+        // s0 the aircraft's own (no stream time), and the reports taken up
+        // to s1 showing this speed over 12 s.
+        std::optional<double> reportsKt = std::nullopt;
     };
     const Case cases[] = {
         {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
@@ -335,6 +340,16 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         {"a helicopter at 60 kt", "EC35", 60, 60, 0, std::nullopt, 40},
         {"rolling out at 138 kt, then 100 kt", "B738", 138, 100, 0, std::nullopt, 138},
         {"rolling at 40 kt, then on to 80 kt", "B738", 0, 40, 0, 80.0, 80},
+        // Where it waited out a pause of the feed the positions show how far
+        // behind the aircraft is, not how fast the stream goes: it makes that
+        // up at taxi speed, landed (standing on the runway, say) or not.
+        {"standing out a pause, the stream 500 m on 22 s later", "B738", 0, 10, 45, std::nullopt, 30, true},
+        {"landed, standing out a pause, the stream 500 m on 22 s later", "B738", 0, 10, 45, std::nullopt, 30, true,
+         true},
+        // From where it held after its push, a speed field of 0 is not the
+        // stream's: its reports show it taxiing on at 10 kt.
+        {"from its own sample, the stream's field 0, its reports showing 10 kt", "B738", 0, 0, 0, std::nullopt, 20,
+         true, false, 10.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -348,11 +363,25 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
             aircraft.samples.front().streamTick = 10000;
             s1.streamTick = 10000 + gf_roundTicks(500.0 / kMetersPerNm * kTicksPerHour / c.shownKt);
         }
+        aircraft.samples.front().stationary = c.s0Stands ? 1 : 0;
+        // Waiting out a pause, the feed was quiet from s0 to s1 (the report
+        // gate tells how long).
+        if (c.s0Stands && s1.streamTick > aircraft.samples.front().streamTick)
+            s1.silenceS = static_cast<float>((s1.streamTick - aircraft.samples.front().streamTick) / 100.0);
+        aircraft.landed = c.landed ? 1 : 0;
+        if (c.reportsKt) {
+            s1.streamTick = 20000;
+            PosSample before = sampleAt(moved(from, 90.0, 500.0 - *c.reportsKt * kMetersPerNm / 3600.0 * 12.0),
+                                        c.s1Kt, g_tick - 4200);
+            before.streamTick = s1.streamTick - 1200;
+            aircraft.reportGate.taken = {before, s1};
+        }
         aircraft.samples.push_back(s1);
         if (c.s2Kt) aircraft.samples.push_back(sampleAt(moved(from, 90.0, 600.0), *c.s2Kt, g_tick + 100000));
         lf_scheduleNextSample(aircraft);
         const double ticks = aircraft.samples[1].dueTick - g_tick;
-        EXPECT_NEAR(500.0 / kMetersPerNm * kTicksPerHour / ticks, c.ceilingKt, 0.002 * c.ceilingKt);
+        const double metres = metresBetween(from, gf_samplePoint(aircraft.samples[1]));
+        EXPECT_NEAR(metres / kMetersPerNm * kTicksPerHour / ticks, c.ceilingKt, 0.002 * c.ceilingKt);
     }
 }
 

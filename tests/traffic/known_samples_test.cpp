@@ -48,8 +48,12 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         double metresFromFront;
         bool removed;
         std::int32_t heldTicks = 0;
+        // A report taken 10 s before the sample, this far east of the front.
+        std::optional<double> heardM = std::nullopt;
     };
-    // Beyond 250 m it may lie as far again as 30 kt take it in the time held.
+    // Beyond 250 m it may lie as far again as 30 kt take it in the time held,
+    // or in the time since a report taken before it (the aircraft holds
+    // behind its stream, its push run while the stream went on).
     const Case cases[] = {
         {"200 queued: the next is queued", 200, false, 4100, false},
         {"201 queued: removed instead", 201, false, 4100, true},
@@ -57,6 +61,8 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         {"holding, 251 m from the front", 1, true, 251, true},
         {"held 20 s, 550 m from the front", 1, true, 550, false, 2000},
         {"held 20 s, 570 m from the front", 1, true, 570, true, 2000},
+        {"holding, 600 m from the front, 350 m on from a report taken 10 s before", 1, true, 600, false, 0, 250.0},
+        {"holding, 750 m from the front, 500 m on from a report taken 10 s before", 1, true, 750, true, 0, 250.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,7 +71,14 @@ TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircr
         aircraft.holding = c.holding ? 1 : 0;
         aircraft.holdStartTick = static_cast<std::uint32_t>(g_tick - c.heldTicks);
         aircraft.refillState = c.holding ? 1 : 0;
-        decodeExisting(aircraft, next(aircraft, c.metresFromFront, 10.0, 100000));
+        PosSample sample = next(aircraft, c.metresFromFront, 10.0, 100000);
+        if (c.heardM) {
+            sample.streamTick = 90000;
+            PosSample heard = next(aircraft, *c.heardM, 10.0, 0);
+            heard.streamTick = sample.streamTick - 1000;
+            aircraft.reportGate.taken = {heard, sample};
+        }
+        decodeExisting(aircraft, sample);
         EXPECT_EQ(aircraft.lifeState, c.removed ? AcLifeState::removingfromsim : AcLifeState::active);
         if (c.holding) {
             EXPECT_EQ(log.contains(fmt::format("removed: its stream resumed {:.0f} m from where it held",
@@ -162,13 +175,15 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
 }
 
 TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
-    enum Outcome { watched, leaves, removed, givesUp };
+    enum Outcome { watched, leaves, removed, givesUp, ignored };
     struct Case {
         const char* name;
         double metres;
         AcPhase prevPhase;
         Outcome outcome;
         AcPhase phase = AcPhase::parked;
+        double silenceS = 0.0;  // the feed quiet this long before the report
+        std::optional<double> beforeM = std::nullopt;  // a report this far south 5 s before, taken too
     };
     const Case cases[] = {
         {"50 m from the stand", 50, AcPhase::taxi, watched},
@@ -178,7 +193,15 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         {"150 m just after arriving", 150, AcPhase::parking, watched},
         {"175 m just after arriving", 175, AcPhase::parking, leaves},
         {"199 m", 199, AcPhase::taxi, leaves},
-        {"210 m: the stream is elsewhere", 210, AcPhase::taxi, removed},
+        {"210 m: one report there moves nothing", 210, AcPhase::taxi, ignored},
+        {"210 m after one 205 m off: the stream is elsewhere", 210, AcPhase::taxi, removed, AcPhase::parked, 0.0,
+         205.0},
+        {"210 m after one 205 m off 5 s before it, 300 m north: one report there moves nothing", 210, AcPhase::taxi,
+         ignored, AcPhase::parked, 0.0, -300.0},
+        // A B738 taxis at 30 kt at most: in a minute 926 m.
+        {"1100 m after a pause of a minute: it left unheard", 1100, AcPhase::taxi, leaves, AcPhase::parked, 60.0},
+        {"1150 m after a pause of a minute: one report there moves nothing", 1150, AcPhase::taxi, ignored,
+         AcPhase::parked, 60.0},
         {"50 m while driving onto the stand", 50, AcPhase::taxi, watched, AcPhase::parking},
         {"100 m while driving onto the stand: given up", 100, AcPhase::taxi, givesUp, AcPhase::parking},
         {"250 m while driving onto the stand: given up", 250, AcPhase::taxi, givesUp, AcPhase::parking},
@@ -192,7 +215,17 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         aircraft.phase = c.phase;
         aircraft.prevPhase = c.prevPhase;
         clock100ns = 777;
-        decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres), 5.0, 12000));
+        if (c.beforeM) {
+            PosSample before = sampleAt(moved(standPoint(4), 180.0, *c.beforeM), 5.0, 11500);
+            before.streamTick = before.dueTick;
+            decodeExisting(aircraft, before);
+            EXPECT_EQ(aircraft.lifeState, AcLifeState::active) << "one report far off moves nothing";
+            if (aircraft.lifeState != AcLifeState::active) continue;
+        }
+        aircraft.reportGate.silenceS = c.silenceS;
+        PosSample sample = sampleAt(moved(standPoint(4), 180.0, c.metres), 5.0, 12000);
+        sample.streamTick = sample.dueTick;
+        decodeExisting(aircraft, sample);
         EXPECT_EQ(aircraft.pathExtended, 1);
         switch (c.outcome) {
             case watched:
@@ -221,6 +254,15 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
                 EXPECT_EQ(aircraft.lifeState, AcLifeState::removingfromsim);
                 EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 3}}));
                 break;
+            case ignored:
+                EXPECT_EQ(aircraft.lifeState, AcLifeState::active);
+                EXPECT_EQ(aircraft.samples.size(), 1U);
+                EXPECT_EQ(aircraft.leavingStand, 0);
+                EXPECT_TRUE(standOptions.empty());
+                break;
+        }
+        if (c.outcome == leaves) {
+            EXPECT_EQ(aircraft.decidedLeave.afterPause, c.silenceS > 0.0 ? 1 : 0);
         }
     }
 }
@@ -271,8 +313,13 @@ TEST_F(KnownSamples, AFailingStepIsLoggedWithTheEntryAndThrownOnToTheCaller) {
     g_engineServices.addRealStandOption = [](std::int32_t, LiveAc&, int) {
         throw std::runtime_error("stand table gone");
     };
-    EXPECT_THROW(decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, 210.0), 5.0, 12000)),
-                 std::runtime_error);
+    // The second report far off the stand, borne out, gives the stand up.
+    PosSample first = sampleAt(moved(standPoint(4), 180.0, 205.0), 5.0, 11500);
+    first.streamTick = first.dueTick;
+    decodeExisting(aircraft, first);
+    PosSample second = sampleAt(moved(standPoint(4), 180.0, 210.0), 5.0, 12000);
+    second.streamTick = second.dueTick;
+    EXPECT_THROW(decodeExisting(aircraft, second), std::runtime_error);
     EXPECT_TRUE(log.contains("==> decodeExisting exception stand table gone"));
 }
 

@@ -73,9 +73,9 @@ constexpr double kRunFieldsLagKt = 10.0;
 // Faster than this a fixed-wing aircraft may be off the ground; slower, a
 // report flagged airborne is a flipped flag.
 constexpr double kFlyingKt = 43.0;
-// A helicopter lifting off moves, or climbs this much.
-constexpr double kHelicopterMovingKt = 3.0;
+// A helicopter lifting off climbs this much, or flies this fast.
 constexpr double kHelicopterWellUpFt = 50.0;
+constexpr double kHelicopterFlyingKt = 30.0;
 
 using Heard = LiveAc::ReportGate::Heard;
 
@@ -107,6 +107,12 @@ double reachM(double evidenceKt, double seconds) {
 bool standing(const PosSample& report) { return report.groundSpeedKt < kStandingFieldKt; }
 
 bool isHelicopter(const LiveAc& aircraft) { return aircraft.sizeCategory == SizeCategory::Rotorcraft; }
+
+// The height (ft) of the ground the aircraft stands on, as far as known: its
+// own height once the simulator set it on the ground, else 0.
+double groundHeightFt(const LiveAc& aircraft) {
+    return aircraft.groundMode != 0 && aircraft.lifeState == AcLifeState::active ? aircraft.altitudeFt : 0.0;
+}
 
 // How far (m) an aircraft may have gone unheard while the feed was quiet.
 double unheardM(const LiveAc& aircraft, double silenceS) {
@@ -311,8 +317,12 @@ std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bo
         return !isHelicopter(aircraft) && report.groundSpeedKt >= kFlyingKt;
     }
     if (next->airborne == 0) return false;
+    // A helicopter a few feet up at a running pace hover-taxies: it moves on
+    // the ground as far as the motion goes. It lifts off climbing well up,
+    // or flying off faster than any hover-taxi.
     if (isHelicopter(aircraft))
-        return next->groundSpeedKt >= kHelicopterMovingKt || next->altitudeFt >= report.altitudeFt + kHelicopterWellUpFt;
+        return next->groundSpeedKt >= kHelicopterFlyingKt ||
+               next->altitudeFt >= std::max(report.altitudeFt, groundHeightFt(aircraft)) + kHelicopterWellUpFt;
     return report.groundSpeedKt >= kFlyingKt && next->groundSpeedKt >= kFlyingKt;
 }
 

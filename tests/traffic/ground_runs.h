@@ -757,14 +757,15 @@ inline Verdict staysWithin(const Watched& w, double mostM) {
     return std::nullopt;
 }
 
-// When the route leaves the ground after a stretch on it: none when it
-// never does.
+// When the route leaves the ground after a stretch on it, climbing 30 ft
+// or more (a helicopter hover-taxiing a few feet up moves on the ground as
+// far as the program goes): none when it never does.
 inline std::optional<double> routeLiftOffS(const Route& route) {
     bool onGround = false;
     for (double t = 0.0; t <= route.points().back().t; t += 0.1) {
-        const bool airborne = truthAt(route.points(), t).airborne != 0;
-        if (!airborne) onGround = true;
-        if (airborne && onGround) return t;
+        const PosSample s = truthAt(route.points(), t);
+        if (s.airborne == 0) onGround = true;
+        if (onGround && s.airborne != 0 && s.altitudeFt >= kFieldElevationFt + 30.0) return t;
     }
     return std::nullopt;
 }

@@ -218,11 +218,20 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
     }
     g_liveAcs.clear();
     {
-        SCOPED_TRACE("a helicopter hovering up, then on");
+        SCOPED_TRACE("a helicopter lifting off");
         const std::vector<Settled> settled =
-            run("EC35", {{0, 0, 0, 0}, {6, 0, 0, 0, 10}, {12, 0, 20, 10, 40}, {18, 0, 80, 25, 120}}, 40.0);
+            run("EC35", {{0, 0, 0, 0}, {6, 0, 0, 0, 10}, {12, 0, 20, 20, 80}, {18, 0, 80, 35, 200}}, 40.0);
         ASSERT_EQ(settled[1].verdict, Verdict::taken);
-        EXPECT_TRUE(settled[1].airborne) << "its next report climbs on: a lift-off";
+        EXPECT_TRUE(settled[1].airborne) << "its next report climbs well up: a lift-off";
+    }
+    g_liveAcs.clear();
+    {
+        SCOPED_TRACE("a helicopter hover-taxiing a few feet up");
+        const std::vector<Settled> settled =
+            run("EC35", {{0, 0, 0, 0}, {6, 0, 10, 12, 5}, {9, 0, 28, 12, 6}, {12, 0, 46, 12, 5}, {15, 0, 64, 12}}, 40.0);
+        ASSERT_EQ(verdicts(settled), "TTTTT");
+        EXPECT_FALSE(settled[1].airborne) << "on the ground as far as the motion goes";
+        EXPECT_FALSE(settled[2].airborne);
     }
 }
 

@@ -286,7 +286,9 @@ bool endsASustainedRun(const Context& c, const PosSample& report, double silence
     std::size_t count = 1, skipped = 0;
     double spanS = 0.0;
     for (auto it = dropped.rbegin(); it != dropped.rend(); ++it) {
-        if (reachable(c.aircraft, c.anchor, it->report, 0.0)) break;
+        if (it->report.streamTick < c.aircraft.reportGate.seenHereTick ||
+            reachable(c.aircraft, c.anchor, it->report, 0.0))
+            break;
         if (goesOn(c.aircraft, it->report, *newer, std::max(newerSilenceS, skippedSilenceS))) {
             newer = &it->report;
             newerSilenceS = it->silenceS;
@@ -486,7 +488,7 @@ void gf_noteRefused(LiveAc& aircraft, const PosSample& report) {
     LiveAc::ReportGate& gate = aircraft.reportGate;
     if (!gate.taken.empty() && report.streamTick != 0 && gate.taken.back().streamTick != 0 &&
         reachable(aircraft, gate.taken.back(), report, 0.0))
-        gate.dropped.clear();
+        gate.seenHereTick = std::max(gate.seenHereTick, report.streamTick);
 }
 
 void gf_noteHeard(LiveAc& aircraft, const PosSample& report) {

@@ -96,6 +96,7 @@ TEST_F(GroundFlights, AnArrivalLandsTaxisAndParksOnTheStandItsStreamEndsOn) {
     EXPECT_GT(w.groundTicks, 20000);
     EXPECT_EQ(w.slidingTicks, 0) << w.firstSlide;
     EXPECT_LT(w.largestOffHeadingDeg, 40.0) << "the heading lags the track in turns, never by much";
+    ASSERT_FALSE(standOptions.empty()) << "its use of the stand is learned";
     EXPECT_EQ(standOptions.back(), (std::pair<std::int32_t, int>{5, 0}));
 }
 

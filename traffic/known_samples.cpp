@@ -405,15 +405,18 @@ void lf_takeOffGivenUp(LiveAc& aircraft, const PosSample& sample) {
     gf_setSpoilers(aircraft, 1);
 }
 
-// A helicopter's stream lifts off: after a report on the ground, two
-// airborne ones, the newer moving or well up. Its last reports on the way
-// down may come after its wheels touched, and a flipped on-ground flag
-// leaves a report at the ground's height with no speed.
+// A helicopter on the ground whose stream lifts off: two airborne reports,
+// the newer moving or well up, after a report on the ground or, where the
+// feed dropped those or was quiet while it stood, the newer higher than the
+// one before: climbing away. Its last reports on the way down may come
+// after its wheels touched (each lower than the one before), and a flipped
+// on-ground flag leaves a report at the ground's height with no speed.
 bool lf_helicopterLifts(const LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    if (aircraft.sizeCategory != SizeCategory::Rotorcraft || sample.airborne == 0 || last.airborne == 0) return false;
+    if (sample.groundSpeedKt < kStandingKt && sample.altitudeFt < aircraft.altitudeFt + kWellUpFt) return false;
     const PosSample* before = gf_takenReport(aircraft, 2);
-    return aircraft.sizeCategory == SizeCategory::Rotorcraft && sample.airborne != 0 && last.airborne != 0 &&
-           before != nullptr && before->airborne == 0 &&
-           (sample.groundSpeedKt >= kStandingKt || sample.altitudeFt >= aircraft.altitudeFt + kWellUpFt);
+    const bool fromTheGround = before != nullptr && before->airborne == 0;
+    return fromTheGround || sample.altitudeFt > last.altitudeFt;
 }
 
 // The stream shows a take-off (or a touch-and-go) before the aircraft knew,

@@ -390,6 +390,16 @@ Route helicopterOnItsSpot(double standS, bool liftOff) {
     return route;
 }
 
+// The same, standing 40 s on its spot while the feed is quiet from 4 s
+// before it sets down to 6 s after it lifts off: the feed tells nothing of
+// it on the ground, only of it coming down and climbing away.
+Route helicopterOnItsSpotUnheard() {
+    Route route(-250, -3000, 1000, 90);
+    route.to(-220, 300, 150, 40).to(-200, 580, 15, 5).to(-200, 600, std::nullopt, 0).pause(-4.0, 50.0).stand(40, 90.0);
+    route.to(-200, 640, 30, 15).to(-200, 1400, 500, 60).to(-200, 4000, 1500, 90);
+    return route;
+}
+
 // Landing eastwards, taxiing in north towards stand S5 and standing 22 m
 // short of it, 35 degrees off its axis, where its stream ends 40 s later.
 Route arrivalStandingShortOfS5() {
@@ -580,6 +590,11 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         {.name = "a helicopter landing on its spot and lifting off", .route = helicopterOnItsSpot(120, true),
          .kind = Kind::helicopter, .gridOrigin = pointAt(0, 0), .type = "EC35", .p95M = 1000.0, .medianM = 1000.0,
          .fastestTaxiKt = 41.0},
+        // Its reports on the ground lost in a pause of the feed: the reports
+        // climbing away from where it set down lift it off all the same.
+        {.name = "a helicopter lifting off, the feed quiet while it stood on its spot",
+         .route = helicopterOnItsSpotUnheard(), .kind = Kind::helicopter, .gridOrigin = pointAt(0, 0), .type = "EC35",
+         .p95M = 1000.0, .medianM = 1000.0, .fastestTaxiKt = 41.0},
         // The feed's grid shifted against the stands: its stream ends 22 m
         // short of a free stand, which it drives onto.
         {.name = "an arrival whose stream ends 22 m short of a free stand", .route = arrivalStandingShortOfS5(),

@@ -418,6 +418,18 @@ double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt) {
     return std::min(kCatchUpFactor * kt, std::max(taxiKt, kt));
 }
 
+double gf_ownGroundSpeedKt(const LiveAc& aircraft) {
+    double metresPerTick = 0.0;
+    if (gf_hasCurve(aircraft.curve)) {
+        metresPerTick = aircraft.curve.tStep * gf_curveLengthM(aircraft.curve, 0.0, 1.0);
+    } else {
+        const double north = aircraft.latStep * kMetresPerDegreeLat;
+        const double east = aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat);
+        metresPerTick = std::hypot(north, east);
+    }
+    return metresPerTick / kMetersPerNm * kTicksPerHour;
+}
+
 bool gf_hasCurve(const GroundCurve& curve) {
     return !std::isnan(curve.controlEastM) && !std::isnan(curve.controlNorthM);
 }

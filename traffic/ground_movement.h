@@ -45,6 +45,10 @@ double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shown
 // take-off or landing roll; never a helicopter, which lifts off instead).
 // An aircraft that cannot catch up so stays behind.
 double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt);
+// How fast (kt) the aircraft itself goes on the ground now: its step along
+// its way (along the curve it is on), whatever the speed fields of its
+// samples say.
+double gf_ownGroundSpeedKt(const LiveAc& aircraft);
 void lf_configureOnGround(LiveAc& aircraft);
 void lf_scheduleNextSample(LiveAc& aircraft);
 // The point and the heading (radians, [0, 2*pi)) at x on the curve; false

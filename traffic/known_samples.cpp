@@ -393,13 +393,15 @@ void lf_rollOutFromStream(LiveAc& aircraft) {
     gf_setSpoilers(aircraft, 1);
 }
 
-// A take-off run the stream gave up: slowing on the runway it rolls out as
-// after a landing (it wants no stand); slowed to taxi speed it taxis.
+// A take-off run the stream gave up: still fast on the runway it rolls out
+// as after a landing (it wants no stand); slowed to taxi speed it taxis. How
+// fast is the aircraft's own speed as much as the report's: a report already
+// slow (one after a pause of the feed, say) finds the aircraft still rolling.
 void lf_takeOffGivenUp(LiveAc& aircraft, const PosSample& sample) {
     aircraft.takeOffSeen = 0;
     gf_restoreDelayWindow(aircraft);
     gf_setThrottle(aircraft, aircraft.sizeCategory == SizeCategory::Rotorcraft ? 4 : 0);
-    if (sample.groundSpeedKt < kTakeOffSeenKt) return;
+    if (std::max(sample.groundSpeedKt, gf_ownGroundSpeedKt(aircraft)) < kTakeOffSeenKt) return;
     aircraft.landed = 1;
     aircraft.touchdownHeading = aircraft.heading;
     gf_setSpoilers(aircraft, 1);

@@ -445,6 +445,7 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         bool seen;
         bool rollsOut = false;       // slowing down on the runway: it has landed
         bool seenBefore = false;     // a take-off was seen already
+        double ownKt = 0.0;          // how fast the aircraft itself rolls
     };
     const Case cases[] = {
         {"40 kt, 43 kt, then faster", false, {{40, 0}, {43, 0}, {45, 0}}, true},
@@ -465,6 +466,10 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         // Given up on the runway it rolls out; slowed to taxi speed it taxis.
         {"a take-off seen, 90 kt, then 80 kt", false, {{90, 0}, {80, 0}}, false, true, true},
         {"a take-off seen, 50 kt, then 30 kt", false, {{50, 0}, {30, 0}}, false, false, true},
+        // Itself still fast when a report already slow comes (after a pause
+        // of the feed, say), it rolls out rather than taxiing at that speed.
+        {"a take-off seen, rolling at 70 kt itself, 50 kt, then 30 kt", false, {{50, 0}, {30, 0}}, false, true, true,
+         70.0},
         {"a take-off seen, 100 kt, then 120 kt", false, {{100, 0}, {120, 0}}, true, false, true},
     };
     for (const Case& c : cases) {
@@ -476,6 +481,8 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         aircraft.takeOffSeen = c.seenBefore ? 1 : 0;
         aircraft.approach = 0;
         aircraft.wantsStand = 1;
+        // Its step east along the taxiway, each tick.
+        aircraft.lonStep = c.ownKt * kMetersPerNm / kTicksPerHour / gf_metresPerDegreeLon(aircraft.lat);
         for (std::size_t k = 1; k < c.reports.size(); ++k)
             decodeExisting(aircraft, next(aircraft, 300.0 * static_cast<double>(k), c.reports[k].kt,
                                           300 * static_cast<std::int32_t>(k), c.reports[k].altitudeFt));

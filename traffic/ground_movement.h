@@ -49,7 +49,9 @@ double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt);
 // its way (along the curve it is on), whatever the speed fields of its
 // samples say.
 double gf_ownGroundSpeedKt(const LiveAc& aircraft);
-void lf_configureOnGround(LiveAc& aircraft);
+// The configuration for the leg from the sample just reached, which the
+// aircraft came to at `arrivedKt` (0: standing, or not known).
+void lf_configureOnGround(LiveAc& aircraft, double arrivedKt = 0.0);
 void lf_scheduleNextSample(LiveAc& aircraft);
 // The point and the heading (radians, [0, 2*pi)) at x on the curve; false
 // without a curve or outside its x range.

@@ -30,6 +30,11 @@ bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSa
 // A take-off seen while the aircraft makes up a pause of the feed at taxi
 // speed: the leg under way is timed anew at the roll's pace.
 void gf_retimeLegForARoll(LiveAc& aircraft);
+// A sample taken while the aircraft is behind the delayed stream on the
+// ground (it waited out a pause of the feed, say): the leg under way is
+// timed anew at twice the pace the stream shows from its target on (taxi
+// speed at most) when that brings it there sooner.
+void gf_retimeLegForTheStreamsPace(LiveAc& aircraft);
 // The speed the positions of the queued samples show from sample `from` to
 // the first one ten seconds or more of the stream later (0: none that far).
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);

@@ -495,6 +495,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     if (last && last->dueTick >= sample.dueTick) sample.dueTick = last->dueTick + 1;
     if (last) lf_takeOffFromStream(aircraft, *last, sample);
     queue.push_back(sample);
+    gf_retimeLegForTheStreamsPace(aircraft);
     if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {
         gf_releaseHoldSample(aircraft);
         queue[0].groundSpeedKt = queue[1].groundSpeedKt;

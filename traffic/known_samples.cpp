@@ -396,12 +396,17 @@ void lf_rollOutFromStream(LiveAc& aircraft) {
 // A take-off run the stream gave up: still fast on the runway it rolls out
 // as after a landing (it wants no stand); slowed to taxi speed it taxis. How
 // fast is the aircraft's own speed as much as the report's: a report already
-// slow (one after a pause of the feed, say) finds the aircraft still rolling.
+// slow (one after a pause of the feed, say) finds the aircraft still rolling,
+// or, behind its stream, with the stream's roll still ahead of it.
 void lf_takeOffGivenUp(LiveAc& aircraft, const PosSample& sample) {
     aircraft.takeOffSeen = 0;
     gf_restoreDelayWindow(aircraft);
     gf_setThrottle(aircraft, aircraft.sizeCategory == SizeCategory::Rotorcraft ? 4 : 0);
-    if (std::max(sample.groundSpeedKt, gf_ownGroundSpeedKt(aircraft)) < kTakeOffSeenKt) return;
+    const std::deque<PosSample>& queue = aircraft.samples;
+    const bool rollAhead = std::any_of(queue.begin(), queue.end(), [](const PosSample& s) {
+        return s.airborne == 0 && s.groundSpeedKt >= kTakeOffSeenKt;
+    });
+    if (std::max(sample.groundSpeedKt, gf_ownGroundSpeedKt(aircraft)) < kTakeOffSeenKt && !rollAhead) return;
     aircraft.landed = 1;
     aircraft.touchdownHeading = aircraft.heading;
     gf_setSpoilers(aircraft, 1);
@@ -427,12 +432,20 @@ void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSamp
     if (aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
     const bool helicopter = aircraft.sizeCategory == SizeCategory::Rotorcraft;
     const bool slowing = sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt;
-    aircraft.speedRises = sample.groundSpeedKt >= last.groundSpeedKt + kSlowingDownKt
-                              ? static_cast<std::uint8_t>(std::min(aircraft.speedRises + 1, 2))
-                              : 0;
+    const bool rising = sample.groundSpeedKt >= last.groundSpeedKt + kSlowingDownKt;
+    aircraft.speedRises = rising ? static_cast<std::uint8_t>(std::min(aircraft.speedRises + 1, 2)) : 0;
+    // On a take-off run, the reports slower than the one before since the
+    // last faster one (one at the same speed, a stale field, breaks no run).
+    if (aircraft.takeOffSeen == 0 || rising)
+        aircraft.speedFalls = 0;
+    else if (slowing)
+        aircraft.speedFalls = static_cast<std::uint8_t>(std::min(aircraft.speedFalls + 1, 2));
     if (aircraft.takeOffSeen != 0) {
+        // A run given up slows down report after report: one slower report
+        // (a noisy speed field, one read as 0) gives none up.
         const bool onTheGroundStill = aircraft.phase == AcPhase::taxi && aircraft.landed == 0;
-        if (onTheGroundStill && slowing && sample.airborne == 0) lf_takeOffGivenUp(aircraft, sample);
+        if (onTheGroundStill && slowing && aircraft.speedFalls >= 2 && sample.airborne == 0)
+            lf_takeOffGivenUp(aircraft, sample);
         return;
     }
     if (aircraft.landed == 0) {

@@ -19,6 +19,9 @@ constexpr double kStraightAirNm = 0.2429805615550756;     // 450 m
 constexpr double kStraightGroundNm = 0.010799136069114472;  // 20 m
 constexpr double kGroundWaitCapSeconds = 15.0;
 constexpr double kSpeedSlackKt = 5.0;
+// On the ground an aircraft speeds up on its take-off run, or brakes, by
+// this much a second at most: a feed quiet long enough hides no jump.
+constexpr double kGroundSpeedChangeKtPerS = 5.0;
 // Not yet in the simulator, an aircraft must have its samples before its
 // first falls due: its reports are settled a few seconds before it spawns.
 constexpr std::int32_t kBeforeSpawnTicks = 400;
@@ -55,9 +58,14 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     };
     const bool borneOut = std::abs(shown - g) <= 0.5 * g || bearsOut(gf_newestQueuedReport(aircraft)) ||
                           bearsOut(gf_lastHeardReport(aircraft));
+    // After a pause of the feed a report on the ground may find the aircraft
+    // far into its take-off run (or stopped after one): the gate judges it
+    // with the reports after it.
+    const bool hadTheTime =
+        record.sample.airborne == 0 && std::abs(g - g0) <= kGroundSpeedChangeKtPerS * elapsed;
     if (((g0 > 5.0 && g >= 10.0 * g0) || (g > 5.0 && g0 >= 10.0 * g) || (g0 <= 5.0 && g >= 80.0) ||
          (g <= 5.0 && g0 >= 80.0)) &&
-        !borneOut)
+        !borneOut && !hadTheTime)
         return true;
     // A parked aircraft's stream is the stand's to judge, every record of it:
     // one coming back to the stand calls off a leave that one off it began.

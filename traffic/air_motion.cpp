@@ -141,6 +141,8 @@ void nextPosMain(LiveAc& aircraft) {
 }
 
 void lf_stepSample(LiveAc& aircraft) {
+    // How fast the aircraft came to the sample it reaches now, on the ground.
+    const double arrivedKt = aircraft.groundMode != 0 ? gf_ownGroundSpeedKt(aircraft) : 0.0;
     aircraft.curve = GroundCurve{};
     aircraft.curve.xStart = aircraft.curve.xEnd = std::numeric_limits<double>::quiet_NaN();
     {
@@ -167,7 +169,7 @@ void lf_stepSample(LiveAc& aircraft) {
         aircraft.latStep = (s1.lat - aircraft.lat) / dt;
         aircraft.lonStep = gf_lonDifference(aircraft.lon, s1.lon) / dt;
         if (aircraft.groundMode != 0)
-            lf_configureOnGround(aircraft);
+            lf_configureOnGround(aircraft, arrivedKt);
         else
             lf_configureInAir(aircraft);
     }

@@ -227,6 +227,7 @@ struct LiveAc : AcBase {
     } reportGate;
     std::uint8_t lastSearchWide = 0;  // the last stand search at lastSearchLat/Lon was the wide one
     std::uint8_t speedRises = 0;      // reports in a row on the ground each faster than the one before
+    std::uint8_t speedFalls = 0;      // on a take-off run, reports slower than the one before since a faster one
     std::uint8_t makingUpAPause = 0;  // its leg on the ground makes up a pause of the feed
     std::uint8_t heldMoving = 0;      // it was moving when its hold for the stream began
 };

@@ -57,8 +57,12 @@ void lf_rollOut(LiveAc& aircraft, const PosSample& s0) {
     }
 }
 
-// Whether the stream shows the aircraft leaving the ground now.
-void lf_takeOffDecision(LiveAc& aircraft, const PosSample& s0) {
+// Whether the stream shows the aircraft leaving the ground now. How fast it
+// rolls is its own speed as much as the sample's field: one with a take-off
+// given up while the feed was quiet, and taken up again when the stream
+// climbed away, rolls at the stream's pace while its samples' fields show
+// the roll-out's.
+void lf_takeOffDecision(LiveAc& aircraft, const PosSample& s0, double arrivedKt) {
     const std::deque<PosSample>& queue = aircraft.samples;
     if (aircraft.takeOffSeen == 0 || aircraft.phase == AcPhase::take_off) return;
     // A helicopter lifts off where it stands, once its stream has.
@@ -70,7 +74,7 @@ void lf_takeOffDecision(LiveAc& aircraft, const PosSample& s0) {
         lf_takeOff(aircraft);
         return;
     }
-    if (s0.groundSpeedKt < kTakeOffDecisionKt) return;
+    if (std::max(s0.groundSpeedKt, arrivedKt) < kTakeOffDecisionKt) return;
     const auto later = std::next(queue.begin());
     const bool shallow =
         std::any_of(later, queue.end(), [](const PosSample& s) { return s.verticalSpeed <= kShallowClimbFpm; });
@@ -88,7 +92,7 @@ void lf_takeOffDecision(LiveAc& aircraft, const PosSample& s0) {
 }
 }  // namespace
 
-void lf_configureOnGround(LiveAc& aircraft) {
+void lf_configureOnGround(LiveAc& aircraft, double arrivedKt) {
     std::deque<PosSample>& queue = aircraft.samples;
     if (queue.size() < 2) return;
     const PosSample s0 = queue[0];
@@ -111,7 +115,7 @@ void lf_configureOnGround(LiveAc& aircraft) {
     }
     if (gf_hasCurve(aircraft.curve)) aircraft.curve.tStep = 1.0 / gf_ticksTo(s1.dueTick, now());
     aircraft.targetTas = aircraft.phase == AcPhase::pushing_back ? -s1.groundSpeedKt : s1.groundSpeedKt;
-    lf_takeOffDecision(aircraft, s0);
+    lf_takeOffDecision(aircraft, s0, arrivedKt);
 }
 
 double gf_takeOffSpeedKt(SizeCategory category) {

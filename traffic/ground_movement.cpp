@@ -185,6 +185,16 @@ void lf_lookForStand(LiveAc& aircraft) {
     try2Park(aircraft, aircraft.wantsStand != 0 || quietLong);
 }
 
+// The pace (kt) at which an aircraft behind the delayed stream makes up the
+// way: twice the pace the positions of its samples show from sample `from`
+// on, at taxi speed at most; none on a take-off run or a roll-out, whose
+// pace is the stream's.
+double lf_behindKt(const LiveAc& aircraft, std::size_t from) {
+    if (aircraft.landed != 0 || aircraft.takeOffSeen != 0) return 0.0;
+    const double kt = std::min(gf_streamSpeedOnKt(aircraft, from), gf_taxiCeilingKt(aircraft.sizeCategory));
+    return kt > 0.0 ? gf_groundCeilingKt(aircraft, kt) : 0.0;
+}
+
 // Ticks to go from standing at s0 to s1, speeding up evenly to s1's speed.
 // A speed field of 0 on a sample that moved is stale: its speed is the one
 // its position shows on the way to s2. Without either, none (0).
@@ -346,7 +356,12 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
         if (queue.size() >= 3 && queue[2].stationary == 0)
             streamKt = std::max(streamKt, gf_streamSpeedKt(aircraft, s1, queue[2]));
     }
-    const double ceilingKt = gf_groundCeilingKt(aircraft, streamKt);
+    // Behind the delayed stream (it waited out a pause of the feed, or held
+    // where its push ended), it goes at least twice the pace the stream has
+    // shown since s1, at taxi speed at most: a stream that stood through
+    // most of a pause shows little speed over it, and one taxiing on since
+    // would leave the aircraft behind for good.
+    const double ceilingKt = std::max(gf_groundCeilingKt(aircraft, streamKt), lf_behindKt(aircraft, 1));
     const std::int64_t slowest = static_cast<std::int64_t>(now()) +
                                  gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
     if (queue[1].dueTick < slowest) queue[1].dueTick = gsl::narrow<std::int32_t>(slowest);
@@ -371,19 +386,46 @@ double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const Pos
     return std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, shownKt));
 }
 
-void gf_retimeLegForARoll(LiveAc& aircraft) {
-    if (aircraft.makingUpAPause == 0) return;
-    aircraft.makingUpAPause = 0;
-    if (aircraft.samples.empty() || aircraft.groundMode == 0 || gf_hasCurve(aircraft.curve)) return;
+namespace {
+// The straight leg under way to the front sample, timed anew at `kt` when
+// that brings the aircraft there sooner.
+void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
+    if (aircraft.samples.empty() || aircraft.groundMode == 0 || gf_hasCurve(aircraft.curve) || !(kt > 0.0)) return;
     PosSample& target = aircraft.samples.front();
     const double nm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
-    const double kt = gf_groundCeilingKt(aircraft, std::max(target.groundSpeedKt, gf_taxiCeilingKt(aircraft.sizeCategory)));
     const std::int64_t due = static_cast<std::int64_t>(now()) + std::max(gf_roundTicks(nm * kTicksPerHour / kt), 1);
     if (due >= target.dueTick) return;
     target.dueTick = gsl::narrow<std::int32_t>(due);
     const double ticks = static_cast<double>(due - now());
     aircraft.latStep = (target.lat - aircraft.lat) / ticks;
     aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / ticks;
+    // The samples after it were due no sooner than it when they came: they
+    // fall due as the stream said again, each after the one before.
+    std::deque<PosSample>& queue = aircraft.samples;
+    for (std::size_t k = 1; k < queue.size(); ++k) {
+        const std::int64_t own =
+            std::max<std::int64_t>(queue[k].streamTick, static_cast<std::int64_t>(queue[k - 1].dueTick) + 1);
+        if (queue[k].streamTick == 0 || own >= queue[k].dueTick) break;
+        queue[k].dueTick = gsl::narrow<std::int32_t>(own);
+    }
+}
+}  // namespace
+
+void gf_retimeLegForARoll(LiveAc& aircraft) {
+    if (aircraft.makingUpAPause == 0) return;
+    aircraft.makingUpAPause = 0;
+    if (aircraft.samples.empty()) return;
+    lf_hurryTheLeg(aircraft, gf_groundCeilingKt(aircraft, std::max(aircraft.samples.front().groundSpeedKt,
+                                                                   gf_taxiCeilingKt(aircraft.sizeCategory))));
+}
+
+void gf_retimeLegForTheStreamsPace(LiveAc& aircraft) {
+    // Taxiing to a report of its stream, not to a sample of its own (a hold,
+    // a path's extension, a stand) nor to one where it stops.
+    if (aircraft.samples.empty() || aircraft.phase != AcPhase::taxi || aircraft.refillState > 0) return;
+    const PosSample& target = aircraft.samples.front();
+    if (target.streamTick == 0 || target.stationary != 0 || target.dueTick <= target.streamTick) return;
+    lf_hurryTheLeg(aircraft, lf_behindKt(aircraft, 0));
 }
 
 bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
@@ -420,6 +462,18 @@ double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt) {
     // A helicopter lifts off rather than rolling for it.
     if (aircraft.sizeCategory == SizeCategory::Rotorcraft) return std::min(kCatchUpFactor * kt, taxiKt);
     return std::min(kCatchUpFactor * kt, std::max(taxiKt, kt));
+}
+
+double gf_ownGroundSpeedKt(const LiveAc& aircraft) {
+    double metresPerTick = 0.0;
+    if (gf_hasCurve(aircraft.curve)) {
+        metresPerTick = aircraft.curve.tStep * gf_curveLengthM(aircraft.curve, 0.0, 1.0);
+    } else {
+        const double north = aircraft.latStep * kMetresPerDegreeLat;
+        const double east = aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat);
+        metresPerTick = std::hypot(north, east);
+    }
+    return metresPerTick / kMetersPerNm * kTicksPerHour;
 }
 
 bool gf_hasCurve(const GroundCurve& curve) {

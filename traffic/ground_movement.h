@@ -34,6 +34,11 @@ bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSa
 // A take-off seen while the aircraft makes up a pause of the feed at taxi
 // speed: the leg under way is timed anew at the roll's pace.
 void gf_retimeLegForARoll(LiveAc& aircraft);
+// A sample taken while the aircraft is behind the delayed stream on the
+// ground (it waited out a pause of the feed, say): the leg under way is
+// timed anew at twice the pace the stream shows from its target on (taxi
+// speed at most) when that brings it there sooner.
+void gf_retimeLegForTheStreamsPace(LiveAc& aircraft);
 // The speed the positions of the queued samples show from sample `from` to
 // the first one ten seconds or more of the stream later (0: none that far).
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);
@@ -49,7 +54,13 @@ double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shown
 // take-off or landing roll; never a helicopter, which lifts off instead).
 // An aircraft that cannot catch up so stays behind.
 double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt);
-void lf_configureOnGround(LiveAc& aircraft);
+// How fast (kt) the aircraft itself goes on the ground now: its step along
+// its way (along the curve it is on), whatever the speed fields of its
+// samples say.
+double gf_ownGroundSpeedKt(const LiveAc& aircraft);
+// The configuration for the leg from the sample just reached, which the
+// aircraft came to at `arrivedKt` (0: standing, or not known).
+void lf_configureOnGround(LiveAc& aircraft, double arrivedKt = 0.0);
 void lf_scheduleNextSample(LiveAc& aircraft);
 // The point and the heading (radians, [0, 2*pi)) at x on the curve; false
 // without a curve or outside its x range.

@@ -478,27 +478,37 @@ void lf_rollOutFromStream(LiveAc& aircraft) {
     gf_setSpoilers(aircraft, 1);
 }
 
-// A take-off run the stream gave up: slowing on the runway it rolls out as
-// after a landing (it wants no stand); slowed to taxi speed it taxis.
+// A take-off run the stream gave up: still fast on the runway it rolls out
+// as after a landing (it wants no stand); slowed to taxi speed it taxis. How
+// fast is the aircraft's own speed as much as the report's: a report already
+// slow (one after a pause of the feed, say) finds the aircraft still rolling,
+// or, behind its stream, with the stream's roll still ahead of it.
 void lf_takeOffGivenUp(LiveAc& aircraft, const PosSample& sample) {
     aircraft.takeOffSeen = 0;
     gf_restoreDelayWindow(aircraft);
     gf_setThrottle(aircraft, aircraft.sizeCategory == SizeCategory::Rotorcraft ? 4 : 0);
-    if (sample.groundSpeedKt < kTakeOffSeenKt) return;
+    const std::deque<PosSample>& queue = aircraft.samples;
+    const bool rollAhead = std::any_of(queue.begin(), queue.end(), [](const PosSample& s) {
+        return s.airborne == 0 && s.groundSpeedKt >= kTakeOffSeenKt;
+    });
+    if (std::max(sample.groundSpeedKt, gf_ownGroundSpeedKt(aircraft)) < kTakeOffSeenKt && !rollAhead) return;
     aircraft.landed = 1;
     aircraft.touchdownHeading = aircraft.heading;
     gf_setSpoilers(aircraft, 1);
 }
 
-// A helicopter's stream lifts off: after a report on the ground, two
-// airborne ones, the newer moving or well up. Its last reports on the way
-// down may come after its wheels touched, and a flipped on-ground flag
-// leaves a report at the ground's height with no speed.
+// A helicopter on the ground whose stream lifts off: two airborne reports,
+// the newer moving or well up, after a report on the ground or, where the
+// feed dropped those or was quiet while it stood, the newer higher than the
+// one before: climbing away. Its last reports on the way down may come
+// after its wheels touched (each lower than the one before), and a flipped
+// on-ground flag leaves a report at the ground's height with no speed.
 bool lf_helicopterLifts(const LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    if (aircraft.sizeCategory != SizeCategory::Rotorcraft || sample.airborne == 0 || last.airborne == 0) return false;
+    if (sample.groundSpeedKt < kStandingKt && sample.altitudeFt < aircraft.altitudeFt + kWellUpFt) return false;
     const PosSample* before = gf_takenReport(aircraft, 2);
-    return aircraft.sizeCategory == SizeCategory::Rotorcraft && sample.airborne != 0 && last.airborne != 0 &&
-           before != nullptr && before->airborne == 0 &&
-           (sample.groundSpeedKt >= kStandingKt || sample.altitudeFt >= aircraft.altitudeFt + kWellUpFt);
+    const bool fromTheGround = before != nullptr && before->airborne == 0;
+    return fromTheGround || sample.altitudeFt > last.altitudeFt;
 }
 
 // The stream shows a take-off (or a touch-and-go) before the aircraft knew,
@@ -507,12 +517,20 @@ void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSamp
     if (aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
     const bool helicopter = aircraft.sizeCategory == SizeCategory::Rotorcraft;
     const bool slowing = sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt;
-    aircraft.speedRises = sample.groundSpeedKt >= last.groundSpeedKt + kSlowingDownKt
-                              ? static_cast<std::uint8_t>(std::min(aircraft.speedRises + 1, 2))
-                              : 0;
+    const bool rising = sample.groundSpeedKt >= last.groundSpeedKt + kSlowingDownKt;
+    aircraft.speedRises = rising ? static_cast<std::uint8_t>(std::min(aircraft.speedRises + 1, 2)) : 0;
+    // On a take-off run, the reports slower than the one before since the
+    // last faster one (one at the same speed, a stale field, breaks no run).
+    if (aircraft.takeOffSeen == 0 || rising)
+        aircraft.speedFalls = 0;
+    else if (slowing)
+        aircraft.speedFalls = static_cast<std::uint8_t>(std::min(aircraft.speedFalls + 1, 2));
     if (aircraft.takeOffSeen != 0) {
+        // A run given up slows down report after report: one slower report
+        // (a noisy speed field, one read as 0) gives none up.
         const bool onTheGroundStill = aircraft.phase == AcPhase::taxi && aircraft.landed == 0;
-        if (onTheGroundStill && slowing && sample.airborne == 0) lf_takeOffGivenUp(aircraft, sample);
+        if (onTheGroundStill && slowing && aircraft.speedFalls >= 2 && sample.airborne == 0)
+            lf_takeOffGivenUp(aircraft, sample);
         return;
     }
     if (aircraft.landed == 0) {
@@ -576,6 +594,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     if (last && last->dueTick >= sample.dueTick) sample.dueTick = last->dueTick + 1;
     if (last) lf_takeOffFromStream(aircraft, *last, sample);
     queue.push_back(sample);
+    gf_retimeLegForTheStreamsPace(aircraft);
     if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {
         gf_releaseHoldSample(aircraft);
         queue[0].groundSpeedKt = queue[1].groundSpeedKt;

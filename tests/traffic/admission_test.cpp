@@ -178,6 +178,10 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         // Farther than any aircraft on the ground gets at its speed: judged
         // with the records after it, none of which bears the move out.
         {"ground straight at a stale 2 kt, 150 m on in 4 s", 0, 2, 2, 90, 90, 4.0, false, false, 0.00135},
+        // The feed quiet a minute, the aircraft found far into its take-off
+        // run: it had the time to get so fast.
+        {"on the ground from 0 kt to 140 kt after a minute", 0, 0, 140, 90, 90, 60.0, false, true, 0.009},
+        {"on the ground from 0 kt to 140 kt after 10 s", 0, 0, 140, 90, 90, 10.0, false, false},
     };
     std::uint32_t hexId = 60000;
     for (const Case& c : cases) {

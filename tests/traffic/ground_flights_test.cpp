@@ -344,6 +344,22 @@ Route taxiThroughAPause(double kt, double pauseS) {
     return route;
 }
 
+// Born on stand S3: pushed back, standing 40 s where the push ended, then
+// taxiing off east while the feed is quiet for 100 s, and on along the
+// taxiway at 15 kt.
+Route pushedBackAndTaxiingOffInAPause() {
+    Route route(0, 120, std::nullopt, 0, 0.0);
+    route.stand(60, 0.0)
+        .to(-40, 120, std::nullopt, 3, 0.0)
+        .to(-50, 130, std::nullopt, 0, 90.0)
+        .stand(40, 90.0)
+        .pause(-5, 100)
+        .to(-50, 200, std::nullopt, 8)
+        .arc(-75, 200, 90, 10)
+        .to(-100, 2500, std::nullopt, 15);
+    return route;
+}
+
 // Taxiing east along the taxiway at 15 kt for 1.5 km.
 Route taxiingEast() {
     Route route(-100, 0, std::nullopt, 15);
@@ -388,6 +404,16 @@ Route helicopterOnItsSpot(double standS, bool liftOff) {
     Route route(-250, -3000, 1000, 90);
     route.to(-220, 300, 150, 40).to(-200, 580, 15, 5).to(-200, 600, std::nullopt, 0).stand(standS, 90.0);
     if (liftOff) route.to(-200, 640, 30, 15).to(-200, 1400, 500, 60).to(-200, 4000, 1500, 90);
+    return route;
+}
+
+// The same, standing 40 s on its spot while the feed is quiet from 4 s
+// before it sets down to 6 s after it lifts off: the feed tells nothing of
+// it on the ground, only of it coming down and climbing away.
+Route helicopterOnItsSpotUnheard() {
+    Route route(-250, -3000, 1000, 90);
+    route.to(-220, 300, 150, 40).to(-200, 580, 15, 5).to(-200, 600, std::nullopt, 0).pause(-4.0, 50.0).stand(40, 90.0);
+    route.to(-200, 640, 30, 15).to(-200, 1400, 500, 60).to(-200, 4000, 1500, 90);
     return route;
 }
 
@@ -504,6 +530,9 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         // push runs its own length (two and a half stand radii) when the feed
         // hid the stream's.
         bool standsAfterItsPush = true;
+        // Whether it keeps up with the delayed stream as the random ground
+        // runs judge it (behind after a pause, it makes the way up).
+        bool keepsUp = false;
     };
     const Case cases[] = {
         {.name = "a departure with holds", .route = departureWithHolds(), .kind = Kind::departure,
@@ -598,6 +627,11 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         {.name = "a helicopter landing on its spot and lifting off", .route = helicopterOnItsSpot(120, true),
          .kind = Kind::helicopter, .gridOrigin = pointAt(0, 0), .type = "EC35", .p95M = 1000.0, .medianM = 1000.0,
          .fastestTaxiKt = 41.0},
+        // Its reports on the ground lost in a pause of the feed: the reports
+        // climbing away from where it set down lift it off all the same.
+        {.name = "a helicopter lifting off, the feed quiet while it stood on its spot",
+         .route = helicopterOnItsSpotUnheard(), .kind = Kind::helicopter, .gridOrigin = pointAt(0, 0), .type = "EC35",
+         .p95M = 1000.0, .medianM = 1000.0, .fastestTaxiKt = 41.0},
         // The feed's grid shifted against the stands: its stream ends 22 m
         // short of a free stand, which it drives onto.
         {.name = "an arrival whose stream ends 22 m short of a free stand", .route = arrivalStandingShortOfS5(),
@@ -621,6 +655,12 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         {.name = "pushed and taxiing away in a pause of the feed", .route = pushedAndTaxiingAwayInAPause(),
          .kind = Kind::pushedAway, .gridOrigin = pointAt(0, 0), .p95M = 1000.0, .medianM = 1000.0,
          .standsAfterItsPush = false},
+        // Held where its push ended, it finds its stream 500 m off after the
+        // pause, the speed fields 0 for 20 s: it makes the way up at twice the
+        // pace the reports' positions show since, not at the fields' 0 kt.
+        {.name = "pushed back, then taxiing off in a pause of the feed, the speed fields 0 after it",
+         .route = pushedBackAndTaxiingOffInAPause(), .kind = Kind::pushedAway, .gridOrigin = pointAt(0, 0),
+         .p95M = 1000.0, .medianM = 1000.0, .zeroSpeedsAfterThePauseS = 20.0, .keepsUp = true},
     };
     for (const Case& c : cases) {
         if (getenv("CASE") && !strstr(c.name, getenv("CASE"))) continue;
@@ -803,6 +843,11 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             const StandingJudged standing = judgeStanding(w, c.route, c.standsAfterItsPush);
             EXPECT_LE(standing.farthestM, 30.0) << standing.worst;
             EXPECT_LE(standing.turnedDeg, 45.0) << standing.worst;
+            if (c.keepsUp) {
+                const ground_test::Verdict behind =
+                    ground_test::keepsUp(w, c.route, fixes, c.route.pauses(), 30.0, 100.0, 300.0, 20.0);
+                EXPECT_FALSE(behind) << *behind;
+            }
             if (c.offRouteM) {
                 const std::vector<Fix> line = fixesAlong(c.route.points());
                 double farthest = 0.0;

@@ -466,10 +466,17 @@ TEST_F(GroundMovement, TakeOffAtOnceWhenEveryLaterSampleClimbsFasterThan256FeetA
         double laterKt[3];
         bool laterAirborne[3];
         bool takesOff;
+        double arrivedKt = 0.0;  // how fast the aircraft itself came to s0
     };
     const Case cases[] = {
         {"300 fpm, still on the ground", 50, {300, 300, 300}, {60, 90, 120}, {false, false, true}, true},
         {"300 fpm below 43 kt", 42, {300, 300, 300}, {60, 90, 120}, {false, false, true}, false},
+        // Its samples' fields those of a roll-out (a take-off given up while
+        // the feed was quiet, taken up again), the aircraft itself rolls fast.
+        {"300 fpm, its fields 20 kt, itself at 150 kt", 20, {300, 300, 300}, {20, 20, 20}, {false, false, true}, true,
+         150.0},
+        {"300 fpm, its fields 20 kt, itself at 20 kt", 20, {300, 300, 300}, {20, 20, 20}, {false, false, true}, false,
+         20.0},
         {"one at 200 fpm, not all airborne", 50, {300, 200, 300}, {150, 150, 150}, {false, true, true}, false},
         {"one at 200 fpm, all airborne but slow", 50, {300, 200, 300}, {150, 139, 150}, {true, true, true}, false},
         {"one at 200 fpm, all airborne at 140 kt", 50, {300, 200, 300}, {140, 150, 160}, {true, true, true}, true},
@@ -486,7 +493,7 @@ TEST_F(GroundMovement, TakeOffAtOnceWhenEveryLaterSampleClimbsFasterThan256FeetA
             later.verticalSpeed = c.laterVs[k];
             aircraft.samples.push_back(later);
         }
-        lf_configureOnGround(aircraft);
+        lf_configureOnGround(aircraft, c.arrivedKt);
         EXPECT_EQ(aircraft.phase, c.takesOff ? AcPhase::take_off : AcPhase::taxi);
         if (!c.takesOff) continue;
         EXPECT_EQ(aircraft.rotationCounter, aircraft.rotationSteps);

@@ -495,6 +495,7 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         bool seen;
         bool rollsOut = false;       // slowing down on the runway: it has landed
         bool seenBefore = false;     // a take-off was seen already
+        double ownKt = 0.0;          // how fast the aircraft itself rolls
     };
     const Case cases[] = {
         {"40 kt, 43 kt, then faster", false, {{40, 0}, {43, 0}, {45, 0}}, true},
@@ -513,8 +514,22 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         {"two airborne samples after a touch-down", true, {{120, 100}, {130, 300}}, true},
         {"one airborne sample after a touch-down", true, {{120, 0}, {130, 300}}, false},
         // Given up on the runway it rolls out; slowed to taxi speed it taxis.
-        {"a take-off seen, 90 kt, then 80 kt", false, {{90, 0}, {80, 0}}, false, true, true},
-        {"a take-off seen, 50 kt, then 30 kt", false, {{50, 0}, {30, 0}}, false, false, true},
+        {"a take-off seen, 100 kt, 90 kt, then 80 kt", false, {{100, 0}, {90, 0}, {80, 0}}, false, true, true},
+        {"a take-off seen, 40 kt, 35 kt, then 30 kt", false, {{40, 0}, {35, 0}, {30, 0}}, false, false, true},
+        // Itself still fast when a report already slow comes (after a pause
+        // of the feed, say), it rolls out rather than taxiing at that speed;
+        // so does one that still has the stream's roll ahead of it.
+        {"a take-off seen, rolling at 70 kt itself, 40 kt, 35 kt, then 30 kt", false, {{40, 0}, {35, 0}, {30, 0}},
+         false, true, true, 70.0},
+        {"a take-off seen, 60 kt, 50 kt, then 30 kt, the 60 kt and 50 kt still ahead", false,
+         {{60, 0}, {50, 0}, {30, 0}}, false, true, true},
+        // Given up only by reports that slow down one after another: one
+        // slower report (a noisy speed field) gives none up; one at the same
+        // speed (a stale field) breaks no run of slower ones.
+        {"a take-off seen, 92 kt, then 90.5 kt", false, {{92, 0}, {90.5, 0}}, true, false, true},
+        {"a take-off seen, 92 kt, 90.5 kt, then 95 kt", false, {{92, 0}, {90.5, 0}, {95, 0}}, true, false, true},
+        {"a take-off seen, 100 kt, 90 kt, 90 kt, then 80 kt", false, {{100, 0}, {90, 0}, {90, 0}, {80, 0}}, false,
+         true, true},
         {"a take-off seen, 100 kt, then 120 kt", false, {{100, 0}, {120, 0}}, true, false, true},
     };
     for (const Case& c : cases) {
@@ -526,6 +541,8 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         aircraft.takeOffSeen = c.seenBefore ? 1 : 0;
         aircraft.approach = 0;
         aircraft.wantsStand = 1;
+        // Its step east along the taxiway, each tick.
+        aircraft.lonStep = c.ownKt * kMetersPerNm / kTicksPerHour / gf_metresPerDegreeLon(aircraft.lat);
         for (std::size_t k = 1; k < c.reports.size(); ++k)
             decodeExisting(aircraft, next(aircraft, 300.0 * static_cast<double>(k), c.reports[k].kt,
                                           300 * static_cast<std::int32_t>(k), c.reports[k].altitudeFt));

@@ -21,6 +21,8 @@ constexpr double kTurnedOffDeg = 15.0;
 constexpr double kRollOutSlowKt = 90.0;
 constexpr double kTakeOffDecisionKt = 43.0;
 constexpr double kShallowClimbFpm = 256.0;
+// A lift-off point this far ahead is waited for.
+constexpr std::int64_t kLiftOffPointTicks = 300;
 
 std::int32_t now() { return g_tick.load(std::memory_order_relaxed); }
 
@@ -57,6 +59,32 @@ void lf_rollOut(LiveAc& aircraft, const PosSample& s0) {
     }
 }
 
+// The next sample is already in the air, far ahead: the stream left the
+// ground on the way there, where its climb says. A sample on the ground at
+// that point comes first, so that the aircraft rotates there, not seconds
+// early at the start of the leg. True when it was put in.
+bool lf_waitForTheLiftOffPoint(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    const PosSample s0 = queue[0];
+    const PosSample s1 = queue[1];
+    if (s1.airborne == 0 || s1.verticalSpeed <= 0.0) return false;
+    const double climbTicks = std::max(s1.altitudeFt - aircraft.altitudeFt, 0.0) / (s1.verticalSpeed / 6000.0);
+    const std::int64_t liftTick = static_cast<std::int64_t>(s1.dueTick) - gf_roundTicks(climbTicks);
+    const std::int64_t legTicks = static_cast<std::int64_t>(s1.dueTick) - now();
+    if (legTicks <= 0 || liftTick - now() < kLiftOffPointTicks) return false;
+    const double share = static_cast<double>(liftTick - now()) / static_cast<double>(legTicks);
+    PosSample lift = s0;
+    lift.lat = aircraft.lat + (s1.lat - aircraft.lat) * share;
+    lift.lon = aircraft.lon + gf_lonDifference(aircraft.lon, s1.lon) * share;
+    lift.groundSpeedKt = s0.groundSpeedKt + (s1.groundSpeedKt - s0.groundSpeedKt) * share;
+    lift.altitudeFt = 0.0;
+    lift.airborne = 0;
+    lift.stationary = 0;
+    lift.dueTick = gsl::narrow<std::int32_t>(liftTick);
+    queue.insert(queue.begin() + 1, lift);
+    return true;
+}
+
 // Whether the stream shows the aircraft leaving the ground now. How fast it
 // rolls is its own speed as much as the sample's field: one with a take-off
 // given up while the feed was quiet, and taken up again when the stream
@@ -75,6 +103,7 @@ void lf_takeOffDecision(LiveAc& aircraft, const PosSample& s0, double arrivedKt)
         return;
     }
     if (std::max(s0.groundSpeedKt, arrivedKt) < kTakeOffDecisionKt) return;
+    if (lf_waitForTheLiftOffPoint(aircraft)) return;
     const auto later = std::next(queue.begin());
     const bool shallow =
         std::any_of(later, queue.end(), [](const PosSample& s) { return s.verticalSpeed <= kShallowClimbFpm; });

@@ -244,10 +244,13 @@ bool lf_movingSample(LiveAc& aircraft, PosSample& sample) {
 void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
     if (aircraft.samples.empty()) return;
     std::int64_t due = static_cast<std::int64_t>(now()) + 1;
-    if (aircraft.taxiSpeedKt > 0.0) {
+    // (A stream faster than the aircraft taxis, a helicopter lifting off its
+    // pad say, got there sooner.)
+    const double kt = std::max(aircraft.taxiSpeedKt, sample.groundSpeedKt);
+    if (kt > 0.0) {
         const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
         due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
-                                              gf_roundTicks(d * kTicksPerHour / aircraft.taxiSpeedKt));
+                                              gf_roundTicks(d * kTicksPerHour / kt));
     }
     aircraft.decidedLeave.releaseTick = gsl::narrow<std::int32_t>(due);
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);

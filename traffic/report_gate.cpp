@@ -73,8 +73,10 @@ constexpr double kRunFieldsLagKt = 10.0;
 // Faster than this a fixed-wing aircraft may be off the ground; slower, a
 // report flagged airborne is a flipped flag.
 constexpr double kFlyingKt = 43.0;
-// A helicopter lifting off climbs this much, or flies this fast.
+// A helicopter lifting off is this far up, climbs this much from one report
+// to the next, or flies this fast; hover-taxiing it keeps a few feet up.
 constexpr double kHelicopterWellUpFt = 50.0;
+constexpr double kHelicopterClimbingFt = 20.0;
 constexpr double kHelicopterFlyingKt = 30.0;
 
 using Heard = LiveAc::ReportGate::Heard;
@@ -320,11 +322,13 @@ std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bo
     }
     if (next->airborne == 0) return false;
     // A helicopter a few feet up at a running pace hover-taxies: it moves on
-    // the ground as far as the motion goes. It lifts off climbing well up,
-    // or flying off faster than any hover-taxi.
+    // the ground as far as the motion goes. It lifts off climbing (well up,
+    // or higher report after report), or flying off faster than any
+    // hover-taxi.
     if (isHelicopter(aircraft))
         return next->groundSpeedKt >= kHelicopterFlyingKt ||
-               next->altitudeFt >= std::max(report.altitudeFt, groundHeightFt(aircraft)) + kHelicopterWellUpFt;
+               next->altitudeFt >= groundHeightFt(aircraft) + kHelicopterWellUpFt ||
+               next->altitudeFt >= report.altitudeFt + kHelicopterClimbingFt;
     return report.groundSpeedKt >= kFlyingKt && next->groundSpeedKt >= kFlyingKt;
 }
 

@@ -57,6 +57,7 @@ protected:
         constexpr std::int32_t kStart = 100000;
         LiveAc& aircraft = place(type, AcPhase::taxi, {engine_test::kFieldLat, engine_test::kFieldLon}, 90.0);
         aircraft.groundMode = onTheGround ? 1 : 0;
+        aircraft.altitudeFt = engine_test::kFieldElevationFt + 9.0;  // standing on the field
         PosSample first = sampleOf(reports.front());
         first.streamTick = first.dueTick = kStart + 3000;
         aircraft.reportGate.taken.push_back(first);

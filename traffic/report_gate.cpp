@@ -257,6 +257,26 @@ std::optional<std::size_t> firstGoingOn(const Context& c, const PosSample& repor
     return std::nullopt;
 }
 
+// A queued report from `from` on that the aircraft can be at, coming from
+// the anchor, goes on from the front report: within the reach of their speed
+// fields, and of a move unheard only where the feed was quiet between them
+// (reports heard between them say where it was meanwhile).
+bool borneOutByALaterOne(const Context& c, const PosSample& report, std::size_t from) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    double silenceS = 0.0;
+    for (std::size_t k = 1; k < queued.size(); ++k) {
+        silenceS = std::max(silenceS, queued[k].silenceS);
+        if (k < from) continue;
+        const PosSample& later = queued[k].report;
+        const double reach = reachM(std::max(report.groundSpeedKt, later.groundSpeedKt), secondsBetween(report, later)) +
+                             unheardM(c.aircraft, silenceS);
+        if (metresBetween(report, later) <= reach &&
+            reachable(c.aircraft, c.anchor, later, silenceSinceAnchor(c.aircraft.reportGate, k, c.droppedSilenceS)))
+            return true;
+    }
+    return false;
+}
+
 // The report starts a run of reports going on along a line from the anchor.
 bool startsAWayRun(const Context& c, const PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
@@ -320,8 +340,16 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // the way there, or it came back from a stray.
         if (after) {
             g_why = "reachable, judged by a later reachable one";
-            return cameBack(c.anchor, report, aircraft.reportGate.queued[*after].report) ? Verdict::drop
-                                                                                        : Verdict::take;
+            if (cameBack(c.anchor, report, aircraft.reportGate.queued[*after].report)) return Verdict::drop;
+            // Amid jumping reports (some dropped since the anchor) the reach
+            // grows with every second since the anchor, and two jumps may both
+            // lie within it: a later report bears this one out only where it
+            // goes on from it. None by the last moment: it was one of them.
+            if (!aircraft.reportGate.dropped.empty() && !borneOutByALaterOne(c, report, *after)) {
+                g_why = "reachable, amid jumps none goes on from it";
+                return lastMoment ? Verdict::drop : Verdict::wait;
+            }
+            return Verdict::take;
         }
         // Reports go on from it, none the aircraft could reach from the
         // anchor: it started a move (a line-up after a pause, say).
@@ -334,7 +362,13 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // its time, one off a standing aircraft shortly before it falls due.
         const bool offAStandingOne = standsAtTheAnchor(aircraft) && report.groundSpeedKt < kNoSpeedKt &&
                                      metresBetween(c.anchor, report) > kWanderM;
-        if (!due || (offAStandingOne && !lastMoment)) return Verdict::wait;
+        // After reports dropped since the anchor (the stream jumps about) a
+        // report away from the anchor may be one more jump that happens to
+        // lie within reach: it waits as long for the next report to tell,
+        // which comes within 16 s.
+        const bool afterJumps = !aircraft.reportGate.dropped.empty() &&
+                                metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
+        if (!due || ((offAStandingOne || afterJumps) && !lastMoment)) return Verdict::wait;
         g_why = "reachable, nothing tells by its time";
         // Reports came after it, but none goes on from it nor lies where the
         // aircraft can be: a stretch of jumping reports, of which it is one

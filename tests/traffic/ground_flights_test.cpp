@@ -482,6 +482,8 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         double zeroSpeedsAfterThePauseS = 0.0;
         // The farthest the aircraft may lie off the route itself on the ground (none: not judged).
         std::optional<double> offRouteM = std::nullopt;
+        // A stretch of the feed's reports jumping 50 to 400 m about.
+        std::optional<engine_test::FeedFaults::Jumps> jumps = std::nullopt;
         // Whether it stands where its stream stands after a push-back: the
         // push runs its own length (two and a half stand radii) when the feed
         // hid the stream's.
@@ -575,6 +577,12 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
          .clean = true, .p95M = 1000.0, .medianM = 1000.0},
         {.name = "a landing whose stream ends standing on the runway", .route = landingStoppingOnTheRunway(120, false),
          .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
+        // Its reports jump about for 20 s as it comes to rest: one that lies
+        // within the reach of its speed before, with no report yet after it,
+        // waits for the next one, which shows it a jump.
+        {.name = "a landing whose stream stands on the runway, its reports jumping as it comes to rest",
+         .route = landingStoppingOnTheRunway(120, false), .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0),
+         .p95M = 1000.0, .medianM = 1000.0, .jumps = engine_test::FeedFaults::Jumps{222.0, 20.0}},
         {.name = "a helicopter landing on its spot", .route = helicopterOnItsSpot(120, false), .kind = Kind::staysOnTheGround,
          .gridOrigin = pointAt(0, 0), .type = "EC35", .p95M = 1000.0, .medianM = 1000.0},
         {.name = "a helicopter landing on its spot and lifting off", .route = helicopterOnItsSpot(120, true),
@@ -612,6 +620,7 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             faults.fieldElevationFt = kFieldElevationFt;
             faults.pauses = c.route.pauses();
             faults.flipsBefore = c.route.flipsBefore();
+            faults.jumps = c.jumps;
             if (c.scatterM > 0.0) {
                 faults.noiseM = c.scatterM;
                 faults.quantumM = 0.0;

@@ -344,10 +344,12 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             // Amid jumping reports (some dropped since the anchor) the reach
             // grows with every second since the anchor, and two jumps may both
             // lie within it: a later report bears this one out only where it
-            // goes on from it. None by the last moment: it was one of them.
+            // goes on from it. None by its time (by the last moment for one
+            // that shows the aircraft standing, whose next report may come 16
+            // s later): it was one of them.
             if (!aircraft.reportGate.dropped.empty() && !borneOutByALaterOne(c, report, *after)) {
                 g_why = "reachable, amid jumps none goes on from it";
-                return lastMoment ? Verdict::drop : Verdict::wait;
+                return lastMoment || (due && !standing(report)) ? Verdict::drop : Verdict::wait;
             }
             return Verdict::take;
         }
@@ -363,10 +365,10 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const bool offAStandingOne = standsAtTheAnchor(aircraft) && report.groundSpeedKt < kNoSpeedKt &&
                                      metresBetween(c.anchor, report) > kWanderM;
         // After reports dropped since the anchor (the stream jumps about) a
-        // report away from the anchor may be one more jump that happens to
-        // lie within reach: it waits as long for the next report to tell,
-        // which comes within 16 s.
-        const bool afterJumps = !aircraft.reportGate.dropped.empty() &&
+        // report away from the anchor that shows the aircraft standing may be
+        // one more jump that happens to lie within reach: it waits as long for
+        // the next report to tell, which comes within 16 s.
+        const bool afterJumps = !aircraft.reportGate.dropped.empty() && standing(report) &&
                                 metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
         if (!due || ((offAStandingOne || afterJumps) && !lastMoment)) return Verdict::wait;
         g_why = "reachable, nothing tells by its time";

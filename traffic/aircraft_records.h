@@ -171,6 +171,9 @@ struct LiveAc : AcBase {
     double heightAboveAirport = 0.0;
     double touchdownHeading = 0.0;
     double lastPushBackDist = 0.0;
+    // Where the stream first stood once the aircraft's own push-back ended
+    // (0, 0: it has not stood yet).
+    double pushedStoodLat = 0.0, pushedStoodLon = 0.0;
     double standDistFirst = 0.0, standDistMax = 0.0;
     double standFirstLat = 0.0, standFirstLon = 0.0;  // where the first report on the stand put it
     double turnToBearingDeg = 0.0;

@@ -125,6 +125,7 @@ void lf_pushBackStep(LiveAc& aircraft) {
     gf_setPhase(aircraft, AcPhase::pushed_back);
     aircraft.pushBackCountdown = 1;
     aircraft.lastPushBackDist = 900.0;
+    aircraft.pushedStoodLat = aircraft.pushedStoodLon = 0.0;
     aircraft.refillState = 0;
     aircraft.leavingStand = 0;
 }

@@ -148,11 +148,36 @@ void lf_releaseWithTheStream(LiveAc& aircraft, const PosSample& sample) {
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
 }
 
-// A pushed-back aircraft holds until its stream has clearly moved away.
+// A pushed-back aircraft holds until its stream has clearly moved away:
+// well beyond the aircraft's own length from it and going on, or far
+// beyond it. Once the stream has stood after the push, where it stood tells
+// more than the aircraft's place, whose push ran its own length: the stream
+// has moved away when it lies farther from there than a standing stream's
+// reports scatter (a tow to the next stand, shorter than a heavy's push), or
+// when it shows the speed of a move as well (a light aircraft's length lies
+// within that scatter); and it stands elsewhere when it stood, and stands
+// again, farther from the aircraft than its reports scatter beyond the
+// aircraft's radius (towed while the feed was quiet).
 bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
     const double d = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(sample));
     const double r = aircraft.radiusNm;
-    const bool movedAway = (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r;
+    const bool stoodKnown = aircraft.pushedStoodLat != 0.0 || aircraft.pushedStoodLon != 0.0;
+    if (!stoodKnown && sample.groundSpeedKt < kStandingKt) {
+        aircraft.pushedStoodLat = sample.lat;
+        aircraft.pushedStoodLon = sample.lon;
+    }
+    const bool beyondTheAircraft = (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r;
+    bool movedAway = beyondTheAircraft;
+    if (stoodKnown) {
+        const double offWhereItStood =
+            gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.pushedStoodLat, aircraft.pushedStoodLon});
+        const double elsewhereNm = kScatterReachNm + r;
+        const bool standsElsewhere =
+            d > elsewhereNm && gf_distanceNm(gf_acPoint(aircraft), GeoPoint{aircraft.pushedStoodLat,
+                                                                           aircraft.pushedStoodLon}) > elsewhereNm;
+        movedAway = offWhereItStood > kScatterReachNm || standsElsewhere ||
+                    (beyondTheAircraft && sample.groundSpeedKt >= kStandingKt && offWhereItStood > kStandingNoiseNm);
+    }
     if (!movedAway) {
         if (aircraft.holding == 0) {
             aircraft.holding = 1;

@@ -120,12 +120,24 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         const char* name;
         double radii, lastRadii;
         bool movesOn;
+        double speedKt = 5.0;
+        // Where the stream stood since the push: this many metres north of
+        // the sample (none: it has not stood yet).
+        std::optional<double> stoodNorthM = std::nullopt;
     };
     const Case cases[] = {
         {"2.8 radii, closer than the last sample", 2.8, 3.0, false},
         {"2.8 radii, farther than the last sample", 2.8, 2.5, true},
         {"2.7 radii", 2.7, 0.0, false},
         {"6.1 radii, however close the last was", 6.1, 7.0, true},
+        // Once the stream has stood, where it stood tells: a standing report
+        // within the scatter of it is no move, one 31 m off it is.
+        {"2.8 radii, farther than the last, standing 12 m from where its stream stood", 2.8, 2.5, false, 0.0, 12.0},
+        {"2.8 radii, farther than the last, at 5 kt 12 m from where its stream stood", 2.8, 2.5, true, 5.0, 12.0},
+        {"2 radii, standing 31 m from where its stream stood (a tow)", 2.0, 1.5, true, 0.0, 31.0},
+        {"2 radii, standing 29 m from where its stream stood", 2.0, 1.5, false, 0.0, 29.0},
+        // Stood and standing again 50 m from the aircraft: towed in a pause.
+        {"50 m off, where its stream stood, the last report a little farther", 50.0 / 17.9, 3.0, true, 0.0, 0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,14 +150,19 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         const double r = aircraft.radiusNm;
         aircraft.lastPushBackDist = c.lastRadii * r;
         const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 180.0, c.radii * r * kMetersPerNm);
-        decodeExisting(aircraft, sampleAt(at, 5.0, 12000));
+        if (c.stoodNorthM) {
+            const GeoPoint stood = moved(at, 0.0, *c.stoodNorthM);
+            aircraft.pushedStoodLat = stood.lat;
+            aircraft.pushedStoodLon = stood.lon;
+        }
+        decodeExisting(aircraft, sampleAt(at, c.speedKt, 12000));
         if (c.movesOn) {
             EXPECT_EQ(aircraft.phase, AcPhase::taxi);
             EXPECT_EQ(aircraft.standId, 0);
             EXPECT_EQ(aircraft.samples.size(), 3U);
             // The hold ends when the delayed stream leaves: as late as taxi
             // speed (or the stream's, when faster) still gets it to the sample.
-            const double kt = std::max(aircraft.taxiSpeedKt, 5.0);
+            const double kt = std::max(aircraft.taxiSpeedKt, c.speedKt);
             const std::int32_t leaves = 12000 - gf_roundTicks(c.radii * r * kTicksPerHour / kt);
             EXPECT_EQ(aircraft.samples.front().dueTick, std::max(g_tick.load() + 1, leaves))
                 << "the hold sample is released";

@@ -365,10 +365,10 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const bool offAStandingOne = standsAtTheAnchor(aircraft) && report.groundSpeedKt < kNoSpeedKt &&
                                      metresBetween(c.anchor, report) > kWanderM;
         // After reports dropped since the anchor (the stream jumps about) a
-        // report away from the anchor that shows the aircraft standing may be
-        // one more jump that happens to lie within reach: it waits as long for
-        // the next report to tell, which comes within 16 s.
-        const bool afterJumps = !aircraft.reportGate.dropped.empty() && standing(report) &&
+        // report away from the anchor may be one more jump that happens to
+        // lie within reach: it waits as long for the next report to tell,
+        // which comes within 16 s (and within 5 s of a moving aircraft).
+        const bool afterJumps = !aircraft.reportGate.dropped.empty() &&
                                 metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
         if (!due || ((offAStandingOne || afterJumps) && !lastMoment)) return Verdict::wait;
         g_why = "reachable, nothing tells by its time";

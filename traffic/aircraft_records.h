@@ -119,6 +119,9 @@ struct AcBase : AcIdent {
     std::uint8_t eraseDropped = 0;
 };
 
+// Where a stream stands on its stand: the mean of so many of its reports.
+inline constexpr int kStandReportsMeant = 8;
+
 // The base of a static aircraft on a stand.
 AcBase gf_newStaticAcBase(AcBase&& base, std::int32_t standId, double standLat, double standLon, double standHeading,
                           std::uint8_t standFlag);
@@ -175,7 +178,11 @@ struct LiveAc : AcBase {
     // (0, 0: it has not stood yet).
     double pushedStoodLat = 0.0, pushedStoodLon = 0.0;
     double standDistFirst = 0.0, standDistMax = 0.0;
-    double standFirstLat = 0.0, standFirstLon = 0.0;  // where the first report on the stand put it
+    // Where the stream stands on the stand: the mean of its first reports
+    // there that wander about it, and how many (0: no report on the stand yet).
+    double standFirstLat = 0.0, standFirstLon = 0.0;
+    std::uint8_t standReportsSeen = 0;
+    double standWanderNm = 0.0;  // the farthest its reports wandered from there while it stood
     double turnToBearingDeg = 0.0;
     double respawnHeading = 0.0;
     std::uint8_t respawnHeadingValid = 0;

@@ -39,9 +39,11 @@ constexpr double kMovingKt = 0.5;    // a report this fast at least shows the ai
 // Reports standing this far off the stand confirm a leave decided on one
 // that showed no speed.
 constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
+// So many reports about the stand show how far a standing stream's reports wander.
+constexpr int kWanderKnownReports = 4;
 // The feed quiet this long (s) may have hidden a move.
 constexpr double kPauseS = 20.0;
-// Farther than this from where it was first seen a stream has left its stand,
+// Farther than this from where it stood a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
 // feed sends before it pauses for a minute.
 constexpr double kStandLeftNm = 12.0 / kMetersPerNm;
@@ -273,6 +275,23 @@ double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample, dou
     return gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon});
 }
 
+// Where the stream stands on the stand is the mean of its first reports
+// there that wander about it (none stepping away): one report alone lies
+// as far off as the feed's grid and noise put it (10 m and more), and a
+// push measured from it shows late, or early.
+void lf_learnWhereItStands(LiveAc& aircraft, const PosSample& sample) {
+    const int seen = aircraft.standReportsSeen;
+    if (seen >= kStandReportsMeant) return;
+    aircraft.standFirstLat += (sample.lat - aircraft.standFirstLat) / (seen + 1);
+    double lon = aircraft.standFirstLon + gf_lonDifference(aircraft.standFirstLon, sample.lon) / (seen + 1);
+    if (lon >= 180.0) lon -= 360.0;
+    if (lon < -180.0) lon += 360.0;
+    aircraft.standFirstLon = lon;
+    aircraft.standReportsSeen = static_cast<std::uint8_t>(seen + 1);
+    aircraft.standDistFirst = gf_distanceNm(GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon},
+                                            GeoPoint{aircraft.standLat, aircraft.standLon});
+}
+
 // A leave decided on this report. Whether the report showed any speed is
 // kept: after one that did not, less tells a report back at the stand.
 void lf_decideLeave(LiveAc& aircraft, PosSample& sample) {
@@ -322,12 +341,24 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // or one well away (a departure curving round), keeps it.
     if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) {
         const double fromWhereItStood = d - aircraft.standDistFirst;
-        const bool back = lf_offWhereItStoodNm(aircraft, sample, d) <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
+        // (A report where the one that decided the leave lay, within that
+        // reach of where it stood too, is no way back: the grid's same node.)
+        const double offWhereItStood = lf_offWhereItStoodNm(aircraft, sample, d);
+        const double offTheLeave =
+            gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.decidedLeave.lat, aircraft.decidedLeave.lon});
+        const bool back =
+            offWhereItStood <= kStandingNoiseNm && offWhereItStood < offTheLeave && sample.groundSpeedKt < kMovingKt;
         // Standing again where the report that decided the leave put it, 20 m
-        // or more off the stand (after a pause of the feed, anywhere off
-        // where it stood): a push the feed did not report.
+        // or more off the stand, or, where enough reports showed how far this
+        // stream's reports wander, off where it stood twice as far (after a
+        // pause of the feed, anywhere off where it stood): a push the feed
+        // did not report.
+        const bool wanderKnown = aircraft.standReportsSeen >= kWanderKnownReports;
+        const bool farOff = d >= kStandLeftAgainNm ||
+                            (wanderKnown && lf_offWhereItStoodNm(aircraft, sample, d) >=
+                                                std::max(2.0 * aircraft.standWanderNm, kStandingNoiseNm));
         const bool standsOff =
-            !back && (d >= kStandLeftAgainNm || aircraft.decidedLeave.afterPause != 0) &&
+            !back && (farOff || aircraft.decidedLeave.afterPause != 0) &&
             gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.decidedLeave.lat, aircraft.decidedLeave.lon}) <=
                 kStandingNoiseNm;
         const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt ||
@@ -344,10 +375,12 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // The stream still shows the aircraft at its stand: the search must not
     // offer the stand to an arrival (an extension of its path frees it).
     if (aircraft.phase == AcPhase::parked && state == AcLifeState::active) gf_setStandTaken(aircraft.standId, 1);
-    if (aircraft.standDistMax == 0.0) {
+    // The first report on the stand (one exactly on it too, 0 m off).
+    if (aircraft.standReportsSeen == 0) {
         aircraft.standDistFirst = aircraft.standDistMax = d;
         aircraft.standFirstLat = sample.lat;
         aircraft.standFirstLon = sample.lon;
+        aircraft.standReportsSeen = 1;
         aircraft.awayCount = 0;
         aircraft.leavingStand = 0;
         return false;
@@ -372,8 +405,14 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // the stand's point (the stream stood short of it) is a move all the same.
     const double moved = lf_offWhereItStoodNm(aircraft, sample, d);
     // A standing stream wanders a few metres: slower than 3 kt and within
-    // 10 m of where it was first seen, it is still standing.
+    // 10 m of where it stands, it is still standing.
     const bool wandering = sample.groundSpeedKt < kStandingKt && moved <= kStandingNoiseNm;
+    // A report that steps farther from the stand than any before may be a
+    // slow push's: it says nothing of where the stream stands.
+    if (wandering && aircraft.awayCount == 0 && aircraft.phase == AcPhase::parked)
+        lf_learnWhereItStands(aircraft, sample);
+    if (wandering && aircraft.phase == AcPhase::parked)
+        aircraft.standWanderNm = std::max(aircraft.standWanderNm, moved);
     // Driving onto its stand an arrival does not leave it: its stream may
     // stand off the stand and scatter; once parked it may. The reports taken
     // here are borne out by those after them: one farther off than a

@@ -301,10 +301,13 @@ TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {
         std::vector<double> metres;  // south of the stand, at 2 kt
         std::vector<int> awayCounts;
         bool leaves;
+        // Where the stream stands, metres south of the stand: the mean of
+        // the reports about it that step no farther than any before.
+        double standsM;
     };
     const Case cases[] = {
-        {"three steps", {2.0, 5.5, 9.0, 12.5}, {0, 1, 2, 3}, true},
-        {"a step back between", {2.0, 5.5, 9.0, 5.0, 12.5}, {0, 1, 2, 0, 1}, false},
+        {"three steps", {2.0, 5.5, 9.0, 12.5}, {0, 1, 2, 3}, true, 2.0},
+        {"a step back between", {2.0, 5.5, 9.0, 5.0, 12.5}, {0, 1, 2, 0, 1}, false, 3.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -317,7 +320,7 @@ TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {
             EXPECT_EQ(aircraft.awayCount, static_cast<std::uint32_t>(c.awayCounts[k]));
             EXPECT_EQ(aircraft.leavingStand, c.leaves && k + 1 == c.metres.size() ? 1 : 0);
         }
-        EXPECT_NEAR(aircraft.standDistFirst * kMetersPerNm, 2.0, 0.01);
+        EXPECT_NEAR(aircraft.standDistFirst * kMetersPerNm, c.standsM, 0.01);
     }
 }
 
@@ -343,6 +346,16 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         {"B738, the same at 3 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 3.0, true},
         {"C172, 6 m on at 0 kt", "C172", {0.5, 6.5}, 0.0, false},
         {"C172, 11 m on at 0 kt", "C172", {0.5, 11.5}, 0.0, true},
+        // Where it stands is the mean of its reports about the stand: the
+        // first one, which the feed's grid put 5 m out, tells it no better
+        // than the others.
+        {"C172, first seen 5 m south, then about the stand, then 11.5 m south at 0 kt", "C172",
+         {5.0, -1.0, 0.0, 0.5, 11.5}, 0.0, true},
+        {"C172, first seen 5 m south, then about the stand, then 9.5 m south at 0 kt", "C172",
+         {5.0, -1.0, 0.0, 0.5, 9.5}, 0.0, false},
+        // A stream standing exactly on its stand, 0 m off, is on it all the
+        // same: its push is a push.
+        {"B744 exactly on its stand, then 13 m on at 0 kt", "B744", {0.0, 0.0, 13.0}, 0.0, true},
         // A heavy's radius is 32 m: one report of a push 13 m on, at a stale
         // 0 kt, is a departure all the same (the feed may say no more for a
         // minute); the report comes borne out by those after it.
@@ -361,9 +374,17 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         {"B744, 20 m on at 0 kt, then 3 m farther", "B744", {0.5, 20.5, 23.5}, 0.0, true},
         {"B744, 20 m on at 0 kt, then 8 m nearer", "B744", {0.5, 20.5, 12.5}, 0.0, false, AcPhase::parked, true},
         {"B744, 20 m on at 0 kt, then 12 m farther", "B744", {0.5, 20.5, 32.5}, 0.0, true},
+        // A stream whose reports wandered 2 m about its stand: standing again
+        // 15 m on, by the report that decided the leave, it was pushed.
+        {"B738 within 2 m of its stand, then 14 m on at 0 kt, then 15 m on", "B738",
+         {0.5, -1.0, 1.0, 0.0, -0.5, 14.0, 15.0}, 0.0, true},
         {"B744, 20 m on at 2 kt, then standing back on the stand", "B744", {0.5, 20.5, 1.5}, 2.0, false,
          AcPhase::parked, true, 12000, std::nullopt, {0.0, 2.0, 0.0}},
         {"B744, 20 m on at 2 kt, then moving near the stand", "B744", {0.5, 20.5, 1.5}, 2.0, true},
+        // Decided on a moving report 8 m on (the feed's grid), the next report
+        // at the same node, standing, is no way back.
+        {"C172, 8 m on at 3 kt, then there again at 0 kt", "C172", {0.5, 8.5, 8.5}, 0.0, true, AcPhase::parked,
+         false, 12000, std::nullopt, {0.0, 3.0, 0.0}},
         {"B744, 20 m on at 2 kt, then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 2.0, true},
         {"B744, 20 m on at 0 kt, then 3 m farther at 2 kt", "B744", {0.5, 20.5, 23.5}, 0.0, true, AcPhase::parked,
          false, 12000, std::nullopt, {0.0, 0.0, 2.0}},
@@ -399,8 +420,9 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         aircraft.refillState = 1;
         aircraft.samples.front().dueTick = kExtensionDue;
         aircraft.wantsStand = 1;
+        // 0 m: exactly on the stand's point, as a feed without grid or noise puts it.
         for (std::size_t k = 0; k < c.metres.size(); ++k)
-            decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres[k]),
+            decodeExisting(aircraft, sampleAt(c.metres[k] == 0.0 ? standPoint(4) : moved(standPoint(4), 180.0, c.metres[k]),
                                               c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
                                               c.due + static_cast<std::int32_t>(k)));
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);

@@ -43,8 +43,10 @@ constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
 constexpr double kPushPaceKt = 2.0;
 // So many reports about the stand show how far a standing stream's reports wander.
 constexpr int kWanderKnownReports = 4;
-// The feed quiet this long (s) may have hidden a move.
+// The feed quiet this long (s) may have hidden a move, made at this share
+// of the taxi ceiling at most.
 constexpr double kPauseS = 20.0;
+constexpr double kUnheardShare = 0.5;
 // Farther than this from where it stood a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
 // feed sends before it pauses for a minute.
@@ -328,13 +330,21 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         // is decided and waits for the delayed stream (which a helicopter
         // lifting off, say, leaves far behind within seconds).
         const bool leaving = aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked;
-        if (d > kStandGiveUpNm && !leaving) {
+        // After a pause of the feed the stream may lie as far on as the
+        // aircraft gets unheard (pushed and taxiing at half its ceiling): it
+        // left the stand then, and follows.
+        const double silenceS = gf_reportSilenceS(aircraft);
+        const bool movedUnheard =
+            aircraft.phase == AcPhase::parked && silenceS >= kPauseS &&
+            d <= kScatterReachNm + silenceS * kUnheardShare * gf_taxiCeilingKt(aircraft.sizeCategory) / 3600.0;
+        if (d > kStandGiveUpNm && !leaving && !movedUnheard) {
             g_engineServices.addRealStandOption(aircraft.standId, aircraft, kUseStreamAway);
             removeAircraftFromSim(aircraft);
             return false;
         }
         aircraft.standDistMax = std::max(aircraft.standDistMax, d);
         lf_decideLeave(aircraft, sample);
+        if (movedUnheard) aircraft.decidedLeave.afterPause = 1;
         return true;
     }
     // The leave is decided and waits for the delayed stream. A report that

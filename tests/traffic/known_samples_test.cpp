@@ -340,6 +340,7 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         std::optional<std::int32_t> leavesAt = std::nullopt;  // the tick the leave starts at
         std::vector<double> speedsKt = {};  // each sample's, where they differ
         std::optional<std::size_t> queued = std::nullopt;  // the samples queued, where more than the leave's
+        double quietBeforeLastS = 0.0;  // the feed quiet this long before the last report
     };
     const Case cases[] = {
         {"B738, three steps of 3 m to 9.8 m at 0 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 0.0, false},
@@ -402,6 +403,11 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // off by then (a helicopter lifting off): the aircraft stays.
         {"EC35, 20 m on at 10 kt, then 300 m on", "EC35", {0.5, 20.5, 300.5}, 10.0, true, AcPhase::parked, false, 12000,
          std::nullopt, {}, 3U},
+        // After the feed was quiet two and a half minutes, its stream 340 m
+        // on, as far as it gets unheard: it left the stand then, rather than
+        // being some other stream.
+        {"B738, quiet 150 s, then 340 m on at 16 kt", "B738", {0.5, 340.0}, 16.0, true, AcPhase::parked, false, 12000,
+         std::nullopt, {}, std::nullopt, 150.0},
     };
     constexpr std::int32_t kExtensionDue = 60480000 + 5000;
     const auto callsOff = [this] {
@@ -421,10 +427,12 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         aircraft.samples.front().dueTick = kExtensionDue;
         aircraft.wantsStand = 1;
         // 0 m: exactly on the stand's point, as a feed without grid or noise puts it.
-        for (std::size_t k = 0; k < c.metres.size(); ++k)
+        for (std::size_t k = 0; k < c.metres.size(); ++k) {
+            if (k + 1 == c.metres.size()) aircraft.reportGate.silenceS = c.quietBeforeLastS;
             decodeExisting(aircraft, sampleAt(c.metres[k] == 0.0 ? standPoint(4) : moved(standPoint(4), 180.0, c.metres[k]),
                                               c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
                                               c.due + static_cast<std::int32_t>(k)));
+        }
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.queued.value_or(c.leaves ? 2U : 1U));
         EXPECT_EQ(aircraft.lifeState, AcLifeState::active) << "never removed";

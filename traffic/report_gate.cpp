@@ -260,7 +260,9 @@ std::optional<std::size_t> firstGoingOn(const Context& c, const PosSample& repor
 // A queued report from `from` on that the aircraft can be at, coming from
 // the anchor, goes on from the front report: within the reach of their speed
 // fields, and of a move unheard only where the feed was quiet between them
-// (reports heard between them say where it was meanwhile).
+// (reports heard between them say where it was meanwhile), and on the way
+// the aircraft keeps (fast on a roll it goes sideways no faster than it turns
+// off a runway).
 bool borneOutByALaterOne(const Context& c, const PosSample& report, std::size_t from) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
     double silenceS = 0.0;
@@ -271,6 +273,7 @@ bool borneOutByALaterOne(const Context& c, const PosSample& report, std::size_t 
         const double reach = reachM(std::max(report.groundSpeedKt, later.groundSpeedKt), secondsBetween(report, later)) +
                              unheardM(c.aircraft, silenceS);
         if (metresBetween(report, later) <= reach &&
+            keepsItsWay(c.aircraft, report, later, std::max(report.groundSpeedKt, later.groundSpeedKt)) &&
             reachable(c.aircraft, c.anchor, later, silenceSinceAnchor(c.aircraft.reportGate, k, c.droppedSilenceS)))
             return true;
     }

@@ -39,8 +39,6 @@ constexpr double kMovingKt = 0.5;    // a report this fast at least shows the ai
 // Reports standing this far off the stand confirm a leave decided on one
 // that showed no speed.
 constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
-// A push-back, or a tow, leaves its stand at walking pace.
-constexpr double kPushPaceKt = 2.0;
 // So many reports about the stand show how far a standing stream's reports wander.
 constexpr int kWanderKnownReports = 4;
 // The feed quiet this long (s) may have hidden a move, made at this share
@@ -226,18 +224,14 @@ bool lf_movingSample(LiveAc& aircraft, PosSample& sample) {
 
 // A parked aircraft whose stream has left the stand leaves when the delayed
 // stream does: by the sample's due tick the stream has come this far from
-// the stand, at the pace its report shows, a push's walking pace at least
-// and taxi speed at most (timed at taxi speed, a slow push the feed showed
-// late would have the aircraft leave well after the delayed stream). Never
-// before the next tick.
+// the stand, which at taxi speed takes so long. Never before the next tick.
 void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
     if (aircraft.samples.empty()) return;
     std::int64_t due = static_cast<std::int64_t>(now()) + 1;
     if (aircraft.taxiSpeedKt > 0.0) {
         const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
-        const double paceKt = std::min(aircraft.taxiSpeedKt, std::max(sample.groundSpeedKt, kPushPaceKt));
         due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
-                                              gf_roundTicks(d * kTicksPerHour / paceKt));
+                                              gf_roundTicks(d * kTicksPerHour / aircraft.taxiSpeedKt));
     }
     aircraft.decidedLeave.releaseTick = gsl::narrow<std::int32_t>(due);
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);

@@ -452,9 +452,8 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
 }
 
 // The leave starts when the delayed stream leaves: the stream's first report
-// off the stand is due later than the stream needs to get there at the pace
-// the report shows (a push's walking pace at least, the aircraft's taxi
-// speed at most). Meanwhile a report nearer the stand (a slow push, noise) calls the
+// off the stand is due later than the aircraft needs to get there at taxi
+// speed. Meanwhile a report nearer the stand (a slow push, noise) calls the
 // leave off no more than a farther one times or learns it again.
 TEST_F(KnownSamples, ALeaveWaitsForTheDelayedStreamAndStaysDecided) {
     LiveAc& aircraft = parkedOn(4, "B744");
@@ -464,15 +463,14 @@ TEST_F(KnownSamples, ALeaveWaitsForTheDelayedStreamAndStaysDecided) {
         return sampleAt(moved(standPoint(4), 180.0, metres), 2.0, due);
     };
     decodeExisting(aircraft, south(0.5, 12000));
-    decodeExisting(aircraft, south(40.0, 15000));
-    // 40 m at the stream's 2 kt take 3888 ticks (at the heavy's taxi speed,
-    // 3 kt, 2592: it would leave 13 s after the delayed stream).
-    const std::int32_t leaves = 15000 - 3888;
+    decodeExisting(aircraft, south(40.0, 13000));
+    // 40 m at the heavy's 3 kt take 2592 ticks.
+    const std::int32_t leaves = 13000 - 2592;
     EXPECT_EQ(aircraft.samples.front().dueTick, leaves);
-    decodeExisting(aircraft, south(30.0, 15300));
+    decodeExisting(aircraft, south(30.0, 13300));
     EXPECT_EQ(aircraft.leavingStand, 1);
     EXPECT_EQ(stand(4).occupied, 0) << "the stand it leaves stays free";
-    decodeExisting(aircraft, south(90.0, 15600));
+    decodeExisting(aircraft, south(90.0, 13600));
     EXPECT_EQ(aircraft.leavingStand, 1);
     EXPECT_EQ(aircraft.phase, AcPhase::parked);
     EXPECT_EQ(aircraft.samples.front().dueTick, leaves);

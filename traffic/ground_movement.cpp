@@ -191,11 +191,11 @@ void lf_lookForStand(LiveAc& aircraft) {
 // aircraft starting to taxi does, and on at it: a sample far on at taxi
 // speed (the feed's next report a quarter minute after the stream moved off)
 // is no speed-up all the way there, which would have the aircraft leave long
-// before the delayed stream. Its speed is s1's, or s2's where the stream
-// goes on faster (up to taxi speed: a speed field a few knots low says the
-// stream crawled there). A speed field of 0 on a sample that moved is
-// stale: its speed is the one its position shows on the way to s2. Without
-// either, none (0).
+// before the delayed stream. Its speed is s1's, or, where s1 shows a
+// crawl, s2's where the stream goes on faster (up to taxi speed: a speed
+// field a few knots low says the stream crawled there). A speed field of 0
+// on a sample that moved is stale: its speed is the one its position shows
+// on the way to s2. Without either, none (0).
 std::int32_t ticksFromStanding(const LiveAc& aircraft) {
     const std::deque<PosSample>& queue = aircraft.samples;
     const double ceilingKt = gf_taxiCeilingKt(aircraft.sizeCategory);
@@ -204,7 +204,7 @@ std::int32_t ticksFromStanding(const LiveAc& aircraft) {
     if (speedKt <= 0.0 && goesOn)
         speedKt = distanceNm(queue[1], queue[2]) * kTicksPerHour /
                   static_cast<double>(static_cast<std::int64_t>(queue[2].dueTick) - queue[1].dueTick);
-    if (goesOn) speedKt = std::max(speedKt, std::min(queue[2].groundSpeedKt, ceilingKt));
+    if (goesOn && speedKt < kCreepKt) speedKt = std::max(speedKt, std::min(queue[2].groundSpeedKt, ceilingKt));
     if (speedKt <= 0.0) return 0;
     const double metres = distanceNm(queue[0], queue[1]) * kMetersPerNm;
     const double mps = speedKt * kMetersPerNm / 3600.0;

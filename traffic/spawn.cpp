@@ -89,16 +89,18 @@ bool chooseLivery(LiveAc& aircraft) {
     return true;
 }
 
-// The reports the aircraft is born of show where its stream stands on the
-// stand: the stand watch starts from them. (Its first report after them may
-// come after a pause of the feed that hid a push, far off the stand.)
+// The reports the aircraft is born of, up to the first that shows it
+// moving, show where its stream stands on the stand: the stand watch starts
+// from them. (Its first report after them may come after a pause of the feed
+// that hid a push, far off the stand.)
 void learnWhereItStands(LiveAc& aircraft) {
+    constexpr double kMovingKt = 3.0;
     double north = 0.0, east = 0.0;
     int count = 0;
     const GeoPoint standPoint{aircraft.standLat, aircraft.standLon};
     const double eastScale = gf_metresPerDegreeLon(standPoint.lat);
     for (const PosSample& sample : aircraft.samples) {
-        if (count >= kStandReportsMeant || sample.airborne != 0) break;
+        if (count >= kStandReportsMeant || sample.airborne != 0 || sample.groundSpeedKt >= kMovingKt) break;
         north += (sample.lat - standPoint.lat) * kMetresPerDegreeLat;
         east += gf_lonDifference(standPoint.lon, sample.lon) * eastScale;
         ++count;

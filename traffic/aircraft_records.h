@@ -214,6 +214,10 @@ struct LiveAc : AcBase {
             PosSample report;
             double silenceS = 0.0;     // how long the feed was quiet before it
             std::int32_t heardTick = 0;  // when it came
+            // The record heard just before it (one refused before the gate
+            // too) showed the aircraft standing where the last report taken
+            // put it.
+            std::uint8_t afterAStandingOne = 0;
         };
         std::deque<Heard> queued;
         std::deque<PosSample> taken;

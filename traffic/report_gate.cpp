@@ -132,12 +132,6 @@ double shownKt(const LiveAc& aircraft) {
     return std::min(knotsBetween(*from, newest), gf_taxiCeilingKt(aircraft.sizeCategory));
 }
 
-// Whether the aircraft stands where the last report taken put it: that
-// report and the positions before it show no speed.
-bool standsAtTheAnchor(const LiveAc& aircraft) {
-    return standing(aircraft.reportGate.taken.back()) && shownKt(aircraft) < kStandingFieldKt;
-}
-
 // The way the aircraft went to the last report taken, from the newest one
 // before it that lies far enough back to tell, lately (a track field may be
 // stale).
@@ -365,8 +359,13 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         }
         // Nothing tells yet: it stands (the stream's last report, say) by
         // its time, one off a standing aircraft shortly before it falls due.
-        const bool offAStandingOne = standsAtTheAnchor(aircraft) && report.groundSpeedKt < kNoSpeedKt &&
-                                     metresBetween(c.anchor, report) > kWanderM;
+        // The aircraft stands where the last report taken, or the record
+        // heard just before this one (a standing record within 15 s of the
+        // last is refused before the gate), shows no speed, however fast the
+        // positions before came in (one just come to rest, a stray beside it).
+        const bool standsThere = standing(c.anchor) || aircraft.reportGate.queued.front().afterAStandingOne != 0;
+        const bool offAStandingOne =
+            standsThere && report.groundSpeedKt < kNoSpeedKt && metresBetween(c.anchor, report) > kWanderM;
         // After reports dropped since the anchor (the stream jumps about) a
         // report away from the anchor may be one more jump that happens to
         // lie within reach: it waits as long for the next report to tell,
@@ -451,8 +450,13 @@ void gf_queueReport(LiveAc& aircraft, const PosSample& report, std::int32_t now)
     const double silenceS = gate.lastHeardTick != 0 && report.streamTick != 0
                                 ? (static_cast<std::int64_t>(report.streamTick) - gate.lastHeardTick) / 100.0
                                 : 0.0;
+    // The record before it stands where the last report taken put the
+    // aircraft: it came to rest there.
+    const PosSample& before = gate.lastHeard;
+    const bool afterAStandingOne = before.streamTick != 0 && before.airborne == 0 && standing(before) &&
+                                   !gate.taken.empty() && metresBetween(before, gate.taken.back()) <= kWanderM;
     gf_noteHeard(aircraft, report);
-    gate.queued.push_back({report, silenceS, now});
+    gate.queued.push_back({report, silenceS, now, static_cast<std::uint8_t>(afterAStandingOne ? 1 : 0)});
 }
 
 void gf_noteHeard(LiveAc& aircraft, const PosSample& report) {

@@ -583,6 +583,12 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         {.name = "a landing whose stream stands on the runway, its reports jumping as it comes to rest",
          .route = landingStoppingOnTheRunway(120, false), .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0),
          .p95M = 1000.0, .medianM = 1000.0, .jumps = engine_test::FeedFaults::Jumps{222.0, 20.0}},
+        // One report 25 m aside just after it came to rest, the positions
+        // before still showing its way in: the report waits for the next one,
+        // 16 s on, which shows it a stray.
+        {.name = "a landing whose stream stands on the runway, one report 25 m aside as it comes to rest",
+         .route = landingStoppingOnTheRunway(120, false), .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0),
+         .clean = true, .p95M = 1000.0, .medianM = 1000.0, .strays = {{250.0, 25.0, 0.0}}, .offRouteM = 3.0},
         {.name = "a helicopter landing on its spot", .route = helicopterOnItsSpot(120, false), .kind = Kind::staysOnTheGround,
          .gridOrigin = pointAt(0, 0), .type = "EC35", .p95M = 1000.0, .medianM = 1000.0},
         {.name = "a helicopter landing on its spot and lifting off", .route = helicopterOnItsSpot(120, true),

@@ -120,6 +120,9 @@ struct AcBase : AcIdent {
     std::uint8_t eraseDropped = 0;
 };
 
+// Where a stream stands on its stand: the mean of so many of its reports.
+inline constexpr int kStandReportsMeant = 8;
+
 // The base of a static aircraft on a stand.
 AcBase gf_newStaticAcBase(AcBase&& base, std::int32_t standId, double standLat, double standLon, double standHeading,
                           std::uint8_t standFlag);
@@ -172,10 +175,17 @@ struct LiveAc : AcBase {
     double heightAboveAirport = 0.0;
     double touchdownHeading = 0.0;
     double lastPushBackDist = 0.0;
+    // Where the stream first stood once the aircraft's own push-back ended
+    // (0, 0: it has not stood yet).
+    double pushedStoodLat = 0.0, pushedStoodLon = 0.0;
     double standDistFirst = 0.0, standDistMax = 0.0;
-    // Where the reports of a parked aircraft put it, on average, how far they
-    // scatter about that point (mean squared, m2), and how many there were.
+    // Where the stream stands on the stand: the mean of its first reports
+    // there that wander about it, and how many (0: no report on the stand yet).
     double standFirstLat = 0.0, standFirstLon = 0.0;
+    std::uint8_t standReportsSeen = 0;
+    double standWanderNm = 0.0;  // the farthest its reports wandered from there while it stood
+    // How far its reports scatter about there (mean squared, m2, of those
+    // that show no speed), and how many told it.
     double standScatterSqM = 0.0;
     std::uint32_t standReports = 0;
     double turnToBearingDeg = 0.0;
@@ -213,6 +223,10 @@ struct LiveAc : AcBase {
             PosSample report;
             double silenceS = 0.0;     // how long the feed was quiet before it
             std::int32_t heardTick = 0;  // when it came
+            // The record heard just before it (one refused before the gate
+            // too) showed the aircraft standing where the last report taken
+            // put it.
+            std::uint8_t afterAStandingOne = 0;
         };
         std::deque<Heard> queued;
         std::deque<PosSample> taken;

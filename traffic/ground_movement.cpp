@@ -57,6 +57,8 @@ constexpr std::int64_t kLongSpanTicks = 1000;
 // Samples this far apart in the stream bridge a pause of the feed.
 constexpr std::int64_t kPauseTicks = 2000;
 constexpr double kRollAheadDeg = 20.0;
+// How fast an aircraft starting to taxi speeds up (m/s each second).
+constexpr double kSpeedUpMps2 = 0.5;
 
 }  // namespace
 
@@ -126,6 +128,7 @@ void lf_pushBackStep(LiveAc& aircraft) {
     gf_setPhase(aircraft, AcPhase::pushed_back);
     aircraft.pushBackCountdown = 1;
     aircraft.lastPushBackDist = 900.0;
+    aircraft.pushedStoodLat = aircraft.pushedStoodLon = 0.0;
     aircraft.refillState = 0;
     aircraft.leavingStand = 0;
 }
@@ -195,17 +198,30 @@ double lf_behindKt(const LiveAc& aircraft, std::size_t from) {
     return kt > 0.0 ? gf_groundCeilingKt(aircraft, kt) : 0.0;
 }
 
-// Ticks to go from standing at s0 to s1, speeding up evenly to s1's speed.
-// A speed field of 0 on a sample that moved is stale: its speed is the one
-// its position shows on the way to s2. Without either, none (0).
+// Ticks to go from standing at s0 to s1, speeding up to s1's speed as an
+// aircraft starting to taxi does, and on at it: a sample far on at taxi
+// speed (the feed's next report a quarter minute after the stream moved off)
+// is no speed-up all the way there, which would have the aircraft leave long
+// before the delayed stream. Its speed is s1's, or, where s1 shows a
+// crawl, s2's where the stream goes on faster (up to taxi speed: a speed
+// field a few knots low says the stream crawled there). A speed field of 0
+// on a sample that moved is stale: its speed is the one its position shows
+// on the way to s2. Without either, none (0).
 std::int32_t ticksFromStanding(const LiveAc& aircraft) {
     const std::deque<PosSample>& queue = aircraft.samples;
+    const double ceilingKt = gf_taxiCeilingKt(aircraft.sizeCategory);
     double speedKt = queue[1].groundSpeedKt;
-    if (speedKt <= 0.0 && queue.size() >= 3 && queue[2].stationary == 0 && queue[2].dueTick > queue[1].dueTick)
+    const bool goesOn = queue.size() >= 3 && queue[2].stationary == 0 && queue[2].dueTick > queue[1].dueTick;
+    if (speedKt <= 0.0 && goesOn)
         speedKt = distanceNm(queue[1], queue[2]) * kTicksPerHour /
                   static_cast<double>(static_cast<std::int64_t>(queue[2].dueTick) - queue[1].dueTick);
+    if (goesOn && speedKt < kCreepKt) speedKt = std::max(speedKt, std::min(queue[2].groundSpeedKt, ceilingKt));
     if (speedKt <= 0.0) return 0;
-    return std::max(gf_roundTicks(distanceNm(queue[0], queue[1]) * kTicksPerHour / (speedKt / 2.0)), kMinSampleTicks);
+    const double metres = distanceNm(queue[0], queue[1]) * kMetersPerNm;
+    const double mps = speedKt * kMetersPerNm / 3600.0;
+    const double speedUpM = mps * mps / (2.0 * kSpeedUpMps2);
+    const double seconds = metres <= speedUpM ? 2.0 * metres / mps : metres / mps + mps / (2.0 * kSpeedUpMps2);
+    return std::max(gf_roundTicks(seconds * 100.0), kMinSampleTicks);
 }
 
 // An aircraft standing still (s0 at 0 kt) whose next sample moves leaves

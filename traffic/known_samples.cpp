@@ -39,9 +39,13 @@ constexpr double kMovingKt = 0.5;    // a report this fast at least shows the ai
 // Reports standing this far off the stand confirm a leave decided on one
 // that showed no speed.
 constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
-// The feed quiet this long (s) may have hidden a move.
+// So many reports about the stand show how far a standing stream's reports wander.
+constexpr int kWanderKnownReports = 4;
+// The feed quiet this long (s) may have hidden a move, made at this share
+// of the taxi ceiling at most.
 constexpr double kPauseS = 20.0;
-// Farther than this from where it was first seen a stream has left its stand,
+constexpr double kUnheardShare = 0.5;
+// Farther than this from where it stood a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
 // feed sends before it pauses for a minute.
 constexpr double kStandLeftNm = 12.0 / kMetersPerNm;
@@ -193,11 +197,36 @@ void lf_releaseWithTheStream(LiveAc& aircraft, const PosSample& sample) {
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
 }
 
-// A pushed-back aircraft holds until its stream has clearly moved away.
+// A pushed-back aircraft holds until its stream has clearly moved away:
+// well beyond the aircraft's own length from it and going on, or far
+// beyond it. Once the stream has stood after the push, where it stood tells
+// more than the aircraft's place, whose push ran its own length: the stream
+// has moved away when it lies farther from there than a standing stream's
+// reports scatter (a tow to the next stand, shorter than a heavy's push), or
+// when it shows the speed of a move as well (a light aircraft's length lies
+// within that scatter); and it stands elsewhere when it stood, and stands
+// again, farther from the aircraft than its reports scatter beyond the
+// aircraft's radius (towed while the feed was quiet).
 bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
     const double d = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(sample));
     const double r = aircraft.radiusNm;
-    const bool movedAway = (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r;
+    const bool stoodKnown = aircraft.pushedStoodLat != 0.0 || aircraft.pushedStoodLon != 0.0;
+    if (!stoodKnown && sample.groundSpeedKt < kStandingKt) {
+        aircraft.pushedStoodLat = sample.lat;
+        aircraft.pushedStoodLon = sample.lon;
+    }
+    const bool beyondTheAircraft = (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r;
+    bool movedAway = beyondTheAircraft;
+    if (stoodKnown) {
+        const double offWhereItStood =
+            gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.pushedStoodLat, aircraft.pushedStoodLon});
+        const double elsewhereNm = kScatterReachNm + r;
+        const bool standsElsewhere =
+            d > elsewhereNm && gf_distanceNm(gf_acPoint(aircraft), GeoPoint{aircraft.pushedStoodLat,
+                                                                           aircraft.pushedStoodLon}) > elsewhereNm;
+        movedAway = offWhereItStood > kScatterReachNm || standsElsewhere ||
+                    (beyondTheAircraft && sample.groundSpeedKt >= kStandingKt && offWhereItStood > kStandingNoiseNm);
+    }
     if (!movedAway) {
         if (aircraft.holding == 0) {
             aircraft.holding = 1;
@@ -296,17 +325,30 @@ double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample, dou
     return gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon});
 }
 
+// Where the stream stands on the stand is the mean of its first reports
+// there that wander about it (none stepping away): one report alone lies
+// as far off as the feed's grid and noise put it (10 m and more), and a
+// push measured from it shows late, or early.
 // A report of the parked aircraft's stream that shows no speed and left
-// nothing: where the reports put it on average moves towards it, and their
-// scatter is learned.
-void lf_noteStandingReport(LiveAc& aircraft, const PosSample& sample, double movedNm) {
-    if (aircraft.standReports == 0) return;
+// nothing: how far such reports scatter about where it stands is learned.
+void lf_noteStandingReport(LiveAc& aircraft, double movedNm) {
     const double n = static_cast<double>(std::min(aircraft.standReports, kStandReportsAveraged)) + 1.0;
-    aircraft.standFirstLat += (sample.lat - aircraft.standFirstLat) / n;
-    aircraft.standFirstLon += gf_lonDifference(aircraft.standFirstLon, sample.lon) / n;
     const double movedM = movedNm * kMetersPerNm;
     aircraft.standScatterSqM += (movedM * movedM - aircraft.standScatterSqM) / n;
     ++aircraft.standReports;
+}
+
+void lf_learnWhereItStands(LiveAc& aircraft, const PosSample& sample) {
+    const int seen = aircraft.standReportsSeen;
+    if (seen >= kStandReportsMeant) return;
+    aircraft.standFirstLat += (sample.lat - aircraft.standFirstLat) / (seen + 1);
+    double lon = aircraft.standFirstLon + gf_lonDifference(aircraft.standFirstLon, sample.lon) / (seen + 1);
+    if (lon >= 180.0) lon -= 360.0;
+    if (lon < -180.0) lon += 360.0;
+    aircraft.standFirstLon = lon;
+    aircraft.standReportsSeen = static_cast<std::uint8_t>(seen + 1);
+    aircraft.standDistFirst = gf_distanceNm(GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon},
+                                            GeoPoint{aircraft.standLat, aircraft.standLon});
 }
 
 // A leave decided on this report. Whether the report showed any speed is
@@ -371,12 +413,24 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // or one well away (a departure curving round), keeps it.
     if (aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked) {
         const double fromWhereItStood = d - aircraft.standDistFirst;
-        const bool back = lf_offWhereItStoodNm(aircraft, sample, d) <= kStandingNoiseNm && sample.groundSpeedKt < kMovingKt;
+        // (A report where the one that decided the leave lay, within that
+        // reach of where it stood too, is no way back: the grid's same node.)
+        const double offWhereItStood = lf_offWhereItStoodNm(aircraft, sample, d);
+        const double offTheLeave =
+            gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.decidedLeave.lat, aircraft.decidedLeave.lon});
+        const bool back =
+            offWhereItStood <= kStandingNoiseNm && offWhereItStood < offTheLeave && sample.groundSpeedKt < kMovingKt;
         // Standing again where the report that decided the leave put it, 20 m
-        // or more off the stand (after a pause of the feed, anywhere off
-        // where it stood): a push the feed did not report.
+        // or more off the stand, or, where enough reports showed how far this
+        // stream's reports wander, off where it stood twice as far (after a
+        // pause of the feed, anywhere off where it stood): a push the feed
+        // did not report.
+        const bool wanderKnown = aircraft.standReportsSeen >= kWanderKnownReports;
+        const bool farOff = d >= kStandLeftAgainNm ||
+                            (wanderKnown && lf_offWhereItStoodNm(aircraft, sample, d) >=
+                                                std::max(2.0 * aircraft.standWanderNm, kStandingNoiseNm));
         const bool standsOff =
-            !back && (d >= kStandLeftAgainNm || aircraft.decidedLeave.afterPause != 0) &&
+            !back && (farOff || aircraft.decidedLeave.afterPause != 0) &&
             gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.decidedLeave.lat, aircraft.decidedLeave.lon}) <=
                 kStandingNoiseNm;
         const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt ||
@@ -394,10 +448,12 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // The stream still shows the aircraft at its stand: the search must not
     // offer the stand to an arrival (an extension of its path frees it).
     if (aircraft.phase == AcPhase::parked && state == AcLifeState::active) gf_setStandTaken(aircraft.standId, 1);
-    if (aircraft.standDistMax == 0.0) {
+    // The first report on the stand (one exactly on it too, 0 m off).
+    if (aircraft.standReportsSeen == 0) {
         aircraft.standDistFirst = aircraft.standDistMax = d;
         aircraft.standFirstLat = sample.lat;
         aircraft.standFirstLon = sample.lon;
+        aircraft.standReportsSeen = 1;
         aircraft.standScatterSqM = 0.0;
         aircraft.standReports = 1;
         aircraft.awayCount = 0;
@@ -424,8 +480,14 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // the stand's point (the stream stood short of it) is a move all the same.
     const double moved = lf_offWhereItStoodNm(aircraft, sample, d);
     // A standing stream wanders a few metres: slower than 3 kt and within
-    // 10 m of where it was first seen, it is still standing.
+    // 10 m of where it stands, it is still standing.
     const bool wandering = sample.groundSpeedKt < kStandingKt && moved <= kStandingNoiseNm;
+    // A report that steps farther from the stand than any before may be a
+    // slow push's: it says nothing of where the stream stands.
+    if (wandering && aircraft.awayCount == 0 && aircraft.phase == AcPhase::parked)
+        lf_learnWhereItStands(aircraft, sample);
+    if (wandering && aircraft.phase == AcPhase::parked)
+        aircraft.standWanderNm = std::max(aircraft.standWanderNm, moved);
     // Driving onto its stand an arrival does not leave it: its stream may
     // stand off the stand and scatter; once parked it may. The reports taken
     // here are borne out by those after them: one farther off than a
@@ -443,7 +505,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         lf_decideLeave(aircraft, sample);
         return true;
     }
-    if (sample.groundSpeedKt < kMovingKt) lf_noteStandingReport(aircraft, sample, moved);
+    if (sample.groundSpeedKt < kMovingKt) lf_noteStandingReport(aircraft, moved);
     aircraft.leavingStand = 0;
     return false;
 }

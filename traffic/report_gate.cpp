@@ -143,12 +143,6 @@ double shownKt(const LiveAc& aircraft) {
     return std::min(knotsBetween(*from, newest), gf_taxiCeilingKt(aircraft.sizeCategory));
 }
 
-// Whether the aircraft stands where the last report taken put it: that
-// report and the positions before it show no speed.
-bool standsAtTheAnchor(const LiveAc& aircraft) {
-    return standing(aircraft.reportGate.taken.back()) && shownKt(aircraft) < kStandingFieldKt;
-}
-
 // The way the aircraft went to the last report taken, from the newest one
 // before it that lies far enough back to tell, lately (a track field may be
 // stale).
@@ -270,6 +264,29 @@ std::optional<std::size_t> firstGoingOn(const Context& c, const PosSample& repor
     return std::nullopt;
 }
 
+// A queued report from `from` on that the aircraft can be at, coming from
+// the anchor, goes on from the front report: within the reach of their speed
+// fields, and of a move unheard only where the feed was quiet between them
+// (reports heard between them say where it was meanwhile), and on the way
+// the aircraft keeps (fast on a roll it goes sideways no faster than it turns
+// off a runway).
+bool borneOutByALaterOne(const Context& c, const PosSample& report, std::size_t from) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    double silenceS = 0.0;
+    for (std::size_t k = 1; k < queued.size(); ++k) {
+        silenceS = std::max(silenceS, queued[k].silenceS);
+        if (k < from) continue;
+        const PosSample& later = queued[k].report;
+        const double reach = reachM(std::max(report.groundSpeedKt, later.groundSpeedKt), secondsBetween(report, later)) +
+                             unheardM(c.aircraft, silenceS);
+        if (metresBetween(report, later) <= reach &&
+            keepsItsWay(c.aircraft, report, later, std::max(report.groundSpeedKt, later.groundSpeedKt)) &&
+            reachable(c.aircraft, c.anchor, later, silenceSinceAnchor(c.aircraft.reportGate, k, c.droppedSilenceS)))
+            return true;
+    }
+    return false;
+}
+
 // The report starts a run of reports going on along a line from the anchor.
 bool startsAWayRun(const Context& c, const PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
@@ -378,6 +395,16 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             const std::optional<double> laterOn = alongTheWayM(aircraft, c.anchor, later);
             const bool laterBehind = reportOn && laterOn && *reportOn > 0.0 && *laterOn < 0.0;
             if (cameBack(c.anchor, report, later) && !laterBehind) return Verdict::drop;
+            // Amid jumping reports (some dropped since the anchor) the reach
+            // grows with every second since the anchor, and two jumps may both
+            // lie within it: a later report bears this one out only where it
+            // goes on from it. None by its time (by the last moment for one
+            // that shows the aircraft standing, whose next report may come 16
+            // s later): it was one of them.
+            if (!aircraft.reportGate.dropped.empty() && !borneOutByALaterOne(c, report, *after)) {
+                g_why = "reachable, amid jumps none goes on from it";
+                return lastMoment || (due && !standing(report)) ? Verdict::drop : Verdict::wait;
+            }
             continueTheRunsSpeed(c, report);
             return Verdict::take;
         }
@@ -400,9 +427,20 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         }
         // Nothing tells yet: it stands (the stream's last report, say) by
         // its time, one off a standing aircraft shortly before it falls due.
-        const bool offAStandingOne = standsAtTheAnchor(aircraft) && report.groundSpeedKt < kNoSpeedKt &&
-                                     metresBetween(c.anchor, report) > kWanderM;
-        if (!due || (offAStandingOne && !lastMoment)) return Verdict::wait;
+        // The aircraft stands where the last report taken, or the record
+        // heard just before this one (a standing record within 15 s of the
+        // last is refused before the gate), shows no speed, however fast the
+        // positions before came in (one just come to rest, a stray beside it).
+        const bool standsThere = standing(c.anchor) || aircraft.reportGate.queued.front().afterAStandingOne != 0;
+        const bool offAStandingOne =
+            standsThere && report.groundSpeedKt < kNoSpeedKt && metresBetween(c.anchor, report) > kWanderM;
+        // After reports dropped since the anchor (the stream jumps about) a
+        // report away from the anchor may be one more jump that happens to
+        // lie within reach: it waits as long for the next report to tell,
+        // which comes within 16 s (and within 5 s of a moving aircraft).
+        const bool afterJumps = !aircraft.reportGate.dropped.empty() &&
+                                metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
+        if (!due || ((offAStandingOne || afterJumps) && !lastMoment)) return Verdict::wait;
         g_why = "reachable, nothing tells by its time";
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
@@ -481,8 +519,13 @@ void gf_queueReport(LiveAc& aircraft, const PosSample& report, std::int32_t now)
     const double silenceS = gate.lastHeardTick != 0 && report.streamTick != 0
                                 ? (static_cast<std::int64_t>(report.streamTick) - gate.lastHeardTick) / 100.0
                                 : 0.0;
+    // The record before it stands where the last report taken put the
+    // aircraft: it came to rest there.
+    const PosSample& before = gate.lastHeard;
+    const bool afterAStandingOne = before.streamTick != 0 && before.airborne == 0 && standing(before) &&
+                                   !gate.taken.empty() && metresBetween(before, gate.taken.back()) <= kWanderM;
     gf_noteHeard(aircraft, report);
-    gate.queued.push_back({report, silenceS, now});
+    gate.queued.push_back({report, silenceS, now, static_cast<std::uint8_t>(afterAStandingOne ? 1 : 0)});
 }
 
 void gf_noteRefused(LiveAc& aircraft, const PosSample& report) {

@@ -89,13 +89,47 @@ bool chooseLivery(LiveAc& aircraft) {
     return true;
 }
 
+// The reports the aircraft is born of, up to the first that shows it
+// moving, show where its stream stands on the stand: the stand watch starts
+// from them. (Its first report after them may come after a pause of the feed
+// that hid a push, far off the stand.)
+void learnWhereItStands(LiveAc& aircraft) {
+    constexpr double kMovingKt = 3.0;
+    double north = 0.0, east = 0.0;
+    int count = 0;
+    const GeoPoint standPoint{aircraft.standLat, aircraft.standLon};
+    const double eastScale = gf_metresPerDegreeLon(standPoint.lat);
+    for (const PosSample& sample : aircraft.samples) {
+        if (count >= kStandReportsMeant || sample.airborne != 0 || sample.groundSpeedKt >= kMovingKt) break;
+        north += (sample.lat - standPoint.lat) * kMetresPerDegreeLat;
+        east += gf_lonDifference(standPoint.lon, sample.lon) * eastScale;
+        ++count;
+        aircraft.standDistMax = std::max(aircraft.standDistMax, gf_distanceNm(gf_samplePoint(sample), standPoint));
+    }
+    if (count == 0) return;
+    double lon = standPoint.lon + east / count / eastScale;
+    if (lon >= 180.0) lon -= 360.0;
+    if (lon < -180.0) lon += 360.0;
+    const GeoPoint mean{standPoint.lat + north / count / kMetresPerDegreeLat, lon};
+    aircraft.standFirstLat = mean.lat;
+    aircraft.standFirstLon = mean.lon;
+    aircraft.standDistFirst = gf_distanceNm(mean, standPoint);
+    aircraft.standReportsSeen = static_cast<std::uint8_t>(count);
+    for (int k = 0; k < count; ++k)
+        aircraft.standWanderNm =
+            std::max(aircraft.standWanderNm, gf_distanceNm(gf_samplePoint(aircraft.samples[k]), mean));
+}
+
 void placeOnStand(LiveAc& aircraft, const Stand& stand) {
     gf_takeStand(aircraft, stand);
     gf_setPhase(aircraft, AcPhase::parked);
     aircraft.parkedAt = g_daySlot.load();
     aircraft.parkedSince = g_engineServices.systemTime100ns();
     aircraft.standDistMax = 0.0;
+    aircraft.standReportsSeen = 0;
+    aircraft.standWanderNm = 0.0;
     aircraft.awayCount = 0;
+    learnWhereItStands(aircraft);
     lf_placeAtStand(aircraft);
     aircraft.samples.resize(1);
     PosSample& front = aircraft.samples.front();

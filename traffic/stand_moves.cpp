@@ -121,6 +121,8 @@ void lf_towedParks(LiveAc& aircraft) {
     if (!aircraft.samples.empty()) aircraft.samples.front().stationary = 1;
     aircraft.parkedSince = g_engineServices.systemTime100ns();
     aircraft.standDistMax = 0.0;
+    aircraft.standReportsSeen = 0;
+    aircraft.standWanderNm = 0.0;
     aircraft.awayCount = 0;
     lf_placeAtStand(aircraft);
     lf_resetAcConfig(aircraft);

@@ -526,6 +526,8 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         double zeroSpeedsAfterThePauseS = 0.0;
         // The farthest the aircraft may lie off the route itself on the ground (none: not judged).
         std::optional<double> offRouteM = std::nullopt;
+        // A stretch of the feed's reports jumping 50 to 400 m about.
+        std::optional<engine_test::FeedFaults::Jumps> jumps = std::nullopt;
         // Whether it stands where its stream stands after a push-back: the
         // push runs its own length (two and a half stand radii) when the feed
         // hid the stream's.
@@ -624,6 +626,18 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
          .clean = true, .p95M = 1000.0, .medianM = 1000.0},
         {.name = "a landing whose stream ends standing on the runway", .route = landingStoppingOnTheRunway(120, false),
          .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
+        // Its reports jump about for 20 s as it comes to rest: one that lies
+        // within the reach of its speed before, with no report yet after it,
+        // waits for the next one, which shows it a jump.
+        {.name = "a landing whose stream stands on the runway, its reports jumping as it comes to rest",
+         .route = landingStoppingOnTheRunway(120, false), .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0),
+         .p95M = 1000.0, .medianM = 1000.0, .jumps = engine_test::FeedFaults::Jumps{222.0, 20.0}},
+        // One report 25 m aside just after it came to rest, the positions
+        // before still showing its way in: the report waits for the next one,
+        // 16 s on, which shows it a stray.
+        {.name = "a landing whose stream stands on the runway, one report 25 m aside as it comes to rest",
+         .route = landingStoppingOnTheRunway(120, false), .kind = Kind::staysOnTheGround, .gridOrigin = pointAt(0, 0),
+         .clean = true, .p95M = 1000.0, .medianM = 1000.0, .strays = {{250.0, 25.0, 0.0}}, .offRouteM = 3.0},
         {.name = "a helicopter landing on its spot", .route = helicopterOnItsSpot(120, false), .kind = Kind::staysOnTheGround,
          .gridOrigin = pointAt(0, 0), .type = "EC35", .p95M = 1000.0, .medianM = 1000.0},
         {.name = "a helicopter landing on its spot and lifting off", .route = helicopterOnItsSpot(120, true),
@@ -678,6 +692,7 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
             faults.fieldElevationFt = kFieldElevationFt;
             faults.pauses = c.route.pauses();
             faults.flipsBefore = c.route.flipsBefore();
+            faults.jumps = c.jumps;
             if (c.scatterM > 0.0) {
                 faults.noiseM = c.scatterM;
                 faults.quantumM = 0.0;

@@ -385,6 +385,48 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
     }
 }
 
+// An aircraft standing still whose next sample moves leaves when the delayed
+// stream does: as late as speeding up (0.5 m/s each second) to the stream's
+// speed and on at it still gets it there by the sample's due tick; a sample
+// within the speed-up's length is reached speeding up all the way. Until
+// then it stands: a standing copy of where it is, due then.
+TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere) {
+    struct Case {
+        const char* name;
+        double metres, s1Kt;
+        std::optional<double> s2Kt;  // a sample after s1, 30 m on
+        std::optional<double> leavesBeforeS;  // before s1's due (none: at once)
+    };
+    // 5 kt is 2.572 m/s: 6.6 m to speed up to it, 2.57 s longer than at 5 kt.
+    const Case cases[] = {
+        // The stream's next report half a minute on, at 5 kt already.
+        {"32 m on at 5 kt", 32.0, 5.0, std::nullopt, 32.0 / 2.5722 + 2.5722},
+        {"5 m on at 5 kt, speeding up all the way", 5.0, 5.0, std::nullopt, 2.0 * 5.0 / 2.5722},
+        // A speed field a few knots low: the stream goes on faster.
+        {"32 m on at 2 kt, then on at 5 kt", 32.0, 2.0, 5.0, 32.0 / 2.5722 + 2.5722},
+        {"200 m on at 5 kt, due sooner than that takes", 200.0, 5.0, std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        const GeoPoint from{aircraft.lat, aircraft.lon};
+        aircraft.samples.front() = sampleAt(from, 0.0, g_tick);
+        aircraft.samples.front().stationary = 1;
+        const std::int32_t due = g_tick + 2000;
+        aircraft.samples.push_back(sampleAt(moved(from, 90.0, c.metres), c.s1Kt, due));
+        if (c.s2Kt) aircraft.samples.push_back(sampleAt(moved(from, 90.0, c.metres + 30.0), *c.s2Kt, due + 1200));
+        nextPosGround(aircraft);
+        if (!c.leavesBeforeS) {
+            EXPECT_EQ(aircraft.samples[1].stationary, 0) << "it goes at once";
+            continue;
+        }
+        EXPECT_EQ(aircraft.samples[1].stationary, 1) << "it waits";
+        if (aircraft.samples[1].stationary == 0) continue;
+        EXPECT_NEAR(aircraft.samples[1].dueTick, due - *c.leavesBeforeS * 100.0, 1.0);
+    }
+}
+
 // With a take-off seen the throttle follows the speeds of the two samples;
 // otherwise it idles (a helicopter keeps its rotor at full power); a sample
 // that finds the aircraft flying or parked only makes it taxi.

@@ -133,12 +133,24 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         const char* name;
         double radii, lastRadii;
         bool movesOn;
+        double speedKt = 5.0;
+        // Where the stream stood since the push: this many metres north of
+        // the sample (none: it has not stood yet).
+        std::optional<double> stoodNorthM = std::nullopt;
     };
     const Case cases[] = {
         {"2.8 radii, closer than the last sample", 2.8, 3.0, false},
         {"2.8 radii, farther than the last sample", 2.8, 2.5, true},
         {"2.7 radii", 2.7, 0.0, false},
         {"6.1 radii, however close the last was", 6.1, 7.0, true},
+        // Once the stream has stood, where it stood tells: a standing report
+        // within the scatter of it is no move, one 31 m off it is.
+        {"2.8 radii, farther than the last, standing 12 m from where its stream stood", 2.8, 2.5, false, 0.0, 12.0},
+        {"2.8 radii, farther than the last, at 5 kt 12 m from where its stream stood", 2.8, 2.5, true, 5.0, 12.0},
+        {"2 radii, standing 31 m from where its stream stood (a tow)", 2.0, 1.5, true, 0.0, 31.0},
+        {"2 radii, standing 29 m from where its stream stood", 2.0, 1.5, false, 0.0, 29.0},
+        // Stood and standing again 50 m from the aircraft: towed in a pause.
+        {"50 m off, where its stream stood, the last report a little farther", 50.0 / 17.9, 3.0, true, 0.0, 0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,14 +163,19 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         const double r = aircraft.radiusNm;
         aircraft.lastPushBackDist = c.lastRadii * r;
         const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 180.0, c.radii * r * kMetersPerNm);
-        decodeExisting(aircraft, sampleAt(at, 5.0, 12000));
+        if (c.stoodNorthM) {
+            const GeoPoint stood = moved(at, 0.0, *c.stoodNorthM);
+            aircraft.pushedStoodLat = stood.lat;
+            aircraft.pushedStoodLon = stood.lon;
+        }
+        decodeExisting(aircraft, sampleAt(at, c.speedKt, 12000));
         if (c.movesOn) {
             EXPECT_EQ(aircraft.phase, AcPhase::taxi);
             EXPECT_EQ(aircraft.standId, 0);
             EXPECT_EQ(aircraft.samples.size(), 3U);
             // The hold ends when the delayed stream leaves: as late as taxi
             // speed (or the stream's, when faster) still gets it to the sample.
-            const double kt = std::max(aircraft.taxiSpeedKt, 5.0);
+            const double kt = std::max(aircraft.taxiSpeedKt, c.speedKt);
             const std::int32_t leaves = 12000 - gf_roundTicks(c.radii * r * kTicksPerHour / kt);
             EXPECT_EQ(aircraft.samples.front().dueTick, std::max(g_tick.load() + 1, leaves))
                 << "the hold sample is released";
@@ -331,10 +348,13 @@ TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {
         std::vector<double> metres;  // south of the stand, at 2 kt
         std::vector<int> awayCounts;
         bool leaves;
+        // Where the stream stands, metres south of the stand: the mean of
+        // the reports about it that step no farther than any before.
+        double standsM;
     };
     const Case cases[] = {
-        {"three steps", {2.0, 5.5, 9.0, 12.5}, {0, 1, 2, 3}, true},
-        {"a step back between", {2.0, 5.5, 9.0, 5.0, 12.5}, {0, 1, 2, 0, 1}, false},
+        {"three steps", {2.0, 5.5, 9.0, 12.5}, {0, 1, 2, 3}, true, 2.0},
+        {"a step back between", {2.0, 5.5, 9.0, 5.0, 12.5}, {0, 1, 2, 0, 1}, false, 3.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -347,7 +367,7 @@ TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {
             EXPECT_EQ(aircraft.awayCount, static_cast<std::uint32_t>(c.awayCounts[k]));
             EXPECT_EQ(aircraft.leavingStand, c.leaves && k + 1 == c.metres.size() ? 1 : 0);
         }
-        EXPECT_NEAR(aircraft.standDistFirst * kMetersPerNm, 2.0, 0.01);
+        EXPECT_NEAR(aircraft.standDistFirst * kMetersPerNm, c.standsM, 0.01);
     }
 }
 
@@ -367,12 +387,23 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         std::optional<std::int32_t> leavesAt = std::nullopt;  // the tick the leave starts at
         std::vector<double> speedsKt = {};  // each sample's, where they differ
         std::optional<std::size_t> queued = std::nullopt;  // the samples queued, where more than the leave's
+        double quietBeforeLastS = 0.0;  // the feed quiet this long before the last report
     };
     const Case cases[] = {
         {"B738, three steps of 3 m to 9.8 m at 0 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 0.0, false},
         {"B738, the same at 3 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 3.0, true},
         {"C172, 6 m on at 0 kt", "C172", {0.5, 6.5}, 0.0, false},
         {"C172, 11 m on at 0 kt", "C172", {0.5, 11.5}, 0.0, true},
+        // Where it stands is the mean of its reports about the stand: the
+        // first one, which the feed's grid put 5 m out, tells it no better
+        // than the others.
+        {"C172, first seen 5 m south, then about the stand, then 11.5 m south at 0 kt", "C172",
+         {5.0, -1.0, 0.0, 0.5, 11.5}, 0.0, true},
+        {"C172, first seen 5 m south, then about the stand, then 9.5 m south at 0 kt", "C172",
+         {5.0, -1.0, 0.0, 0.5, 9.5}, 0.0, false},
+        // A stream standing exactly on its stand, 0 m off, is on it all the
+        // same: its push is a push.
+        {"B744 exactly on its stand, then 13 m on at 0 kt", "B744", {0.0, 0.0, 13.0}, 0.0, true},
         // A heavy's radius is 32 m: one report of a push 13 m on, at a stale
         // 0 kt, is a departure all the same (the feed may say no more for a
         // minute); the report comes borne out by those after it.
@@ -391,9 +422,17 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         {"B744, 20 m on at 0 kt, then 3 m farther", "B744", {0.5, 20.5, 23.5}, 0.0, true},
         {"B744, 20 m on at 0 kt, then 8 m nearer", "B744", {0.5, 20.5, 12.5}, 0.0, false, AcPhase::parked, true},
         {"B744, 20 m on at 0 kt, then 12 m farther", "B744", {0.5, 20.5, 32.5}, 0.0, true},
+        // A stream whose reports wandered 2 m about its stand: standing again
+        // 15 m on, by the report that decided the leave, it was pushed.
+        {"B738 within 2 m of its stand, then 14 m on at 0 kt, then 15 m on", "B738",
+         {0.5, -1.0, 1.0, 0.0, -0.5, 14.0, 15.0}, 0.0, true},
         {"B744, 20 m on at 2 kt, then standing back on the stand", "B744", {0.5, 20.5, 1.5}, 2.0, false,
          AcPhase::parked, true, 12000, std::nullopt, {0.0, 2.0, 0.0}},
         {"B744, 20 m on at 2 kt, then moving near the stand", "B744", {0.5, 20.5, 1.5}, 2.0, true},
+        // Decided on a moving report 8 m on (the feed's grid), the next report
+        // at the same node, standing, is no way back.
+        {"C172, 8 m on at 3 kt, then there again at 0 kt", "C172", {0.5, 8.5, 8.5}, 0.0, true, AcPhase::parked,
+         false, 12000, std::nullopt, {0.0, 3.0, 0.0}},
         {"B744, 20 m on at 2 kt, then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 2.0, true},
         {"B744, 20 m on at 0 kt, then 3 m farther at 2 kt", "B744", {0.5, 20.5, 23.5}, 0.0, true, AcPhase::parked,
          false, 12000, std::nullopt, {0.0, 0.0, 2.0}},
@@ -411,6 +450,11 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // off by then (a helicopter lifting off): the aircraft stays.
         {"EC35, 20 m on at 10 kt, then 300 m on", "EC35", {0.5, 20.5, 300.5}, 10.0, true, AcPhase::parked, false, 12000,
          std::nullopt, {}, 3U},
+        // After the feed was quiet two and a half minutes, its stream 340 m
+        // on, as far as it gets unheard: it left the stand then, rather than
+        // being some other stream.
+        {"B738, quiet 150 s, then 340 m on at 16 kt", "B738", {0.5, 340.0}, 16.0, true, AcPhase::parked, false, 12000,
+         std::nullopt, {}, std::nullopt, 150.0},
     };
     constexpr std::int32_t kExtensionDue = 60480000 + 5000;
     const auto callsOff = [this] {
@@ -429,13 +473,21 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         aircraft.refillState = 1;
         aircraft.samples.front().dueTick = kExtensionDue;
         aircraft.wantsStand = 1;
-        // Standing there a while first: its reports' scatter is known.
-        for (std::int32_t k = 3; k > 0; --k)
-            decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres.front()), 0.0, c.due - k));
-        for (std::size_t k = 1; k < c.metres.size(); ++k)
-            decodeExisting(aircraft, sampleAt(moved(standPoint(4), 180.0, c.metres[k]),
+        // 0 m: exactly on the stand's point, as a feed without grid or noise
+        // puts it. Standing there a while first (three reports at least): its
+        // reports' scatter is known.
+        const auto southOfTheStand = [&](double metres) {
+            return metres == 0.0 ? standPoint(4) : moved(standPoint(4), 180.0, metres);
+        };
+        for (std::int32_t k = c.metres.size() <= 3 ? 2 : 0; k >= 0; --k)
+            decodeExisting(aircraft, sampleAt(southOfTheStand(c.metres.front()),
+                                              c.speedsKt.empty() ? c.speedKt : c.speedsKt.front(), c.due - k));
+        for (std::size_t k = 1; k < c.metres.size(); ++k) {
+            if (k + 1 == c.metres.size()) aircraft.reportGate.silenceS = c.quietBeforeLastS;
+            decodeExisting(aircraft, sampleAt(southOfTheStand(c.metres[k]),
                                               c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
                                               c.due + static_cast<std::int32_t>(k)));
+        }
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.queued.value_or(c.leaves ? 2U : 1U));
         EXPECT_EQ(aircraft.lifeState, AcLifeState::active) << "never removed";

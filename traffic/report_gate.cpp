@@ -354,8 +354,8 @@ void takeTheRunsSpeed(const Context& c, PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
     if (queued.size() < 2) return;
     const double kt = knotsBetween(c.anchor, queued[1].report);
-    // A run at taxi speeds needs no speed of its own: its fields tell.
-    if (kt <= gf_taxiCeilingKt(c.aircraft.sizeCategory)) return;
+    // Fields that tell the run's speed need no help.
+    if (kt < report.groundSpeedKt + kRunFieldsLagKt) return;
     report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
     report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
 }

@@ -219,8 +219,8 @@ std::optional<double> streamStoodAtS(const Played& p, const GeoPoint& at, double
 
 // In the parked phase within 2 m of the stand no later than `withinS` after
 // its delayed stream stood still on it (or beside it, within the stand's
-// radius and 20 m more), and there until the delayed stream moves 2 m from
-// where it stood (or the run ends).
+// radius and 20 m more), and there until the delayed stream's last record
+// before it moves 2 m from where it stood (or the run ends).
 Verdict parksOn(const Played& p, const char* stand, double withinS) {
     const GeoPoint at = standPoint(stand);
     const std::optional<double> stood = streamStoodAtS(p, at, standRadiusM(stand) + 20.0);
@@ -243,10 +243,17 @@ Verdict parksOn(const Played& p, const char* stand, double withinS) {
     for (double t = *stood; t <= p.truth->end(); t += 0.5) {
         const realtraffic::TrackSample s = p.truth->at(t);
         if (metresBetween({s.lat, s.lon}, {there.lat, there.lon}) > 2.0) {
-            movesOffS = t + kDelayS;
+            movesOffS = t;
             break;
         }
     }
+    // The program learns of the move from the first record after it: from
+    // the last record that still showed it standing on, it may make its way
+    // towards that one.
+    double lastStoodS = *stood;
+    for (const Fix& f : p.fixes)
+        if (f.t <= movesOffS) lastStoodS = std::max(lastStoodS, f.t);
+    movesOffS = std::min(movesOffS, lastStoodS) + kDelayS;
     for (auto place = parked; place != p.w.path.end() && secondsOf(place->tick) < movesOffS; ++place)
         if (metresBetween(place->at, at) > 2.0)
             return fmt::format("parked there at {:.1f} s, but at {:.1f} s {}", secondsOf(parked->tick),

@@ -35,8 +35,7 @@ done
 for pid in "${pids[@]}"; do wait "$pid"; done
 
 # A failing case: its line "seed N: ..." and then a line "  property: ..."
-# for each property it broke (the first ones come twice: as the test's
-# failures and as the printed ones).
+# for each property it broke.
 awk '/^seed [0-9]+: / { inCase = !seen[$2]++; if (inCase) print; next }
      inCase && /^  [a-z ]+: / { print; next }
      { inCase = 0 }' "$out"/part-*.txt >"$out/failures.txt"

@@ -3,8 +3,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <optional>
 
@@ -324,7 +322,6 @@ bool endsASustainedRun(const Context& c, const PosSample& report, double silence
 }
 
 enum class Verdict { wait, take, drop };
-const char* g_why = "";
 
 // A report flagged airborne of an aircraft on the ground lifts it off only
 // when the next report bears it out: airborne too, at a speed a fixed-wing
@@ -387,7 +384,6 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // The stream goes on where the aircraft can be: the report lies on
         // the way there, or it came back from a stray.
         if (after) {
-            g_why = "reachable, judged by a later reachable one";
             const PosSample& later = aircraft.reportGate.queued[*after].report;
             // A moving aircraft's report on along its way outweighs a later
             // one behind where it was: that one is the stray.
@@ -402,7 +398,6 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             // that shows the aircraft standing, whose next report may come 16
             // s later): it was one of them.
             if (!aircraft.reportGate.dropped.empty() && !borneOutByALaterOne(c, report, *after)) {
-                g_why = "reachable, amid jumps none goes on from it";
                 return lastMoment || (due && !standing(report)) ? Verdict::drop : Verdict::wait;
             }
             continueTheRunsSpeed(c, report);
@@ -411,7 +406,6 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // Reports go on from it, none the aircraft could reach from the
         // anchor: it started a move (a line-up after a pause, say).
         if (firstGoingOn(c, report)) {
-            g_why = "reachable, one goes on from it";
             if (startsAWayRun(c, report))
                 takeTheRunsSpeed(c, report);
             else
@@ -421,7 +415,6 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // Reports go on along a line from it at a pace no speed field shows
         // (a take-off roll whose fields lag).
         if (startsAWayRun(c, report)) {
-            g_why = "reachable, a way run";
             takeTheRunsSpeed(c, report);
             return Verdict::take;
         }
@@ -441,7 +434,6 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const bool afterJumps = !aircraft.reportGate.dropped.empty() &&
                                 metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
         if (!due || ((offAStandingOne || afterJumps) && !lastMoment)) return Verdict::wait;
-        g_why = "reachable, nothing tells by its time";
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
         // aircraft can be: a stretch of jumping reports, of which it is one
@@ -452,17 +444,12 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
     }
     // Out of reach: a stray, a jump, a spot the reports dwell at; or a move
     // the reports bear out.
-    g_why = "out of reach";
     if (firstReachable(c, 1)) return Verdict::drop;
     if (startsAWayRun(c, report)) {
-        g_why = "out of reach, a way run";
         takeTheRunsSpeed(c, report);
         return Verdict::take;
     }
-    if (endsASustainedRun(c, report, silenceS)) {
-        g_why = "out of reach, a sustained run";
-        return Verdict::take;
-    }
+    if (endsASustainedRun(c, report, silenceS)) return Verdict::take;
     return due ? Verdict::drop : Verdict::wait;
 }
 
@@ -558,10 +545,6 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
         const double silenceS = std::max(ownSilenceS, droppedSilenceS);
         PosSample report = front.report;
         const Verdict verdict = judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment);
-        if (std::getenv("VLNT_GATE_TRACE") != nullptr && verdict != Verdict::wait)
-            std::fprintf(stderr, "gate t=%.1f report %.1f %s (%s) %s\n", now / 100.0, report.streamTick / 100.0 - 30.0,
-                         verdict == Verdict::take ? "taken" : "dropped", g_why, aircraft.callsign.c_str());
-        g_why = "";
         if (verdict == Verdict::wait) break;
         const bool judged = !gate.taken.empty() && gate.taken.back().streamTick != 0 && report.streamTick != 0 &&
                             (aircraft.groundMode != 0 || report.airborne == 0);

@@ -18,6 +18,8 @@
 
 namespace {
 constexpr double kTurnedOffDeg = 15.0;
+// A report this fast on the ground shows a roll (as it arms a take-off).
+constexpr double kTurnOffBelowKt = 43.0;
 constexpr double kRollOutSlowKt = 90.0;
 constexpr double kTakeOffDecisionKt = 43.0;
 constexpr double kShallowClimbFpm = 256.0;
@@ -42,8 +44,12 @@ std::uint32_t takeOffThrottle(const LiveAc& aircraft, const PosSample& s0, const
 }
 
 // The roll-out after touch-down: slowing on the runway, then turned off it.
+// No aircraft turns off at a roll's speed: its nose 15 degrees off the
+// runway's while its stream is as fast as that is the feed's scatter (a
+// stretch of jumping reports it heads for), and it rolls on.
 void lf_rollOut(LiveAc& aircraft, const PosSample& s0) {
-    if (gf_headingDifferenceDeg(aircraft.touchdownHeading, aircraft.heading) >= kTurnedOffDeg) {
+    if (gf_headingDifferenceDeg(aircraft.touchdownHeading, aircraft.heading) >= kTurnedOffDeg &&
+        s0.groundSpeedKt < kTurnOffBelowKt) {
         gf_setFlaps(aircraft, 0);
         aircraft.landed = 0;
         aircraft.touchdownHeading = 0.0;

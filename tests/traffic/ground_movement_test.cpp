@@ -464,6 +464,8 @@ TEST_F(GroundMovement, TheThrottleOnTheGroundFollowsTheSpeedOnceATakeOffIsSeen) 
     }
 }
 
+// The roll-out ends once the aircraft has turned fifteen degrees off the
+// runway's heading slower than a roll (43 kt).
 TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTheRunway) {
     struct Case {
         const char* name;
@@ -478,6 +480,10 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
         {"at 90 kt on the runway", "B738", 14, 90, false, 1, 1},
         {"turned off 16 degrees", "B738", 16, 30, true, 0, 1},
         {"a light aircraft turned off", "C172", 16, 30, true, 0, 0},
+        {"turned off 16 degrees at 42 kt", "B738", 16, 42, true, 0, 1},
+        // Its nose swung by the feed's scatter at a roll's speed: it rolls on.
+        {"16 degrees off at 68 kt", "B738", 16, 68, false, 1, 1},
+        {"a light aircraft 16 degrees off at 43 kt", "C172", 16, 43, false, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -44,12 +44,13 @@ std::uint32_t takeOffThrottle(const LiveAc& aircraft, const PosSample& s0, const
 }
 
 // The roll-out after touch-down: slowing on the runway, then turned off it.
-// No aircraft turns off at a roll's speed: its nose 15 degrees off the
-// runway's while its stream is as fast as that is the feed's scatter (a
-// stretch of jumping reports it heads for), and it rolls on.
+// No aircraft turns off at a roll's speed, its own or its stream's: its
+// nose 15 degrees off the runway's then is the feed's scatter (a stretch of
+// jumping reports it heads for) or its lining up behind a run given up
+// ahead of it, and it rolls on.
 void lf_rollOut(LiveAc& aircraft, const PosSample& s0) {
     if (gf_headingDifferenceDeg(aircraft.touchdownHeading, aircraft.heading) >= kTurnedOffDeg &&
-        s0.groundSpeedKt < kTurnOffBelowKt) {
+        std::max(s0.groundSpeedKt, gf_ownGroundSpeedKt(aircraft)) < kTurnOffBelowKt) {
         gf_setFlaps(aircraft, 0);
         aircraft.landed = 0;
         aircraft.touchdownHeading = 0.0;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
 
 #include "airports/airport_services.h"
 #include "foundation/geodesy.h"
@@ -377,7 +378,13 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // shown since s1, at taxi speed at most: a stream that stood through
     // most of a pause shows little speed over it, and one taxiing on since
     // would leave the aircraft behind for good.
-    const double ceilingKt = std::max(gf_groundCeilingKt(aircraft, streamKt), lf_behindKt(aircraft, 1));
+    double ceilingKt = std::max(gf_groundCeilingKt(aircraft, streamKt), lf_behindKt(aircraft, 1));
+    // An aircraft on no roll of its own turns (onto the runway, say) at taxi
+    // speed at most: a stream already rolling there is joined once the
+    // aircraft lines up. One as fast as a take-off is its roll, seen or not.
+    if (aircraft.landed == 0 && aircraft.takeOffSeen == 0 && curve && aircraft.curve.angleDeg > kRollAheadDeg &&
+        streamKt < kMidSampleMostKt)
+        ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     const std::int64_t slowest = static_cast<std::int64_t>(now()) +
                                  gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
     if (queue[1].dueTick < slowest) queue[1].dueTick = gsl::narrow<std::int32_t>(slowest);
@@ -427,8 +434,37 @@ void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
 }
 }  // namespace
 
+namespace {
+// The way (radians) the stream goes on from a report it resumed with: to the
+// first report queued after it that lies far enough on to show a way, else
+// its track field (none: it had none).
+std::optional<double> lf_resumedWayRad(const LiveAc& aircraft, const PosSample& to) {
+    for (const PosSample& s : aircraft.samples)
+        if (s.streamTick > to.streamTick && distanceNm(to, s) >= kThirtyMetresNm)
+            return gf_bearingRad(gf_samplePoint(to), gf_samplePoint(s));
+    if (to.trackDeg == 0.0) return std::nullopt;
+    return to.trackDeg * std::numbers::pi / 180.0;
+}
+
+// Whether the stream's roll through `to` goes straight ahead of the nose:
+// the aircraft is lined up for it, not still taxiing to the runway.
+bool lf_linedUpFor(const LiveAc& aircraft, const PosSample& to) {
+    if (gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(to))) >
+        kRollAheadDeg)
+        return false;
+    const std::optional<double> rollRad = lf_resumedWayRad(aircraft, to);
+    return !rollRad || gf_headingDifferenceDeg(aircraft.heading, *rollRad) <= kRollAheadDeg;
+}
+}  // namespace
+
 void gf_retimeLegForARoll(LiveAc& aircraft) {
     if (aircraft.makingUpAPause == 0) return;
+    // Still taxiing to the runway the stream rolls on, it makes the way up at
+    // taxi speed; its roll starts where it lines up.
+    if (!aircraft.samples.empty() && !lf_linedUpFor(aircraft, aircraft.samples.front())) {
+        lf_hurryTheLeg(aircraft, gf_taxiCeilingKt(aircraft.sizeCategory));
+        return;
+    }
     aircraft.makingUpAPause = 0;
     if (aircraft.samples.empty()) return;
     lf_hurryTheLeg(aircraft, gf_groundCeilingKt(aircraft, std::max(aircraft.samples.front().groundSpeedKt,
@@ -444,16 +480,15 @@ void gf_retimeLegForTheStreamsPace(LiveAc& aircraft) {
     lf_hurryTheLeg(aircraft, lf_behindKt(aircraft, 0));
 }
 
+
 bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
     if (from.stationary == 0 || to.silenceS * 100.0 < kPauseTicks || aircraft.takeOffSeen != 0)
         return false;
     // Lined up, the stream resumed rolling straight ahead of it: its take-off
-    // run, which it follows at the stream's speed.
-    const bool rollAhead =
-        to.groundSpeedKt > gf_taxiCeilingKt(aircraft.sizeCategory) &&
-        gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(to))) <=
-            kRollAheadDeg;
-    return !rollAhead;
+    // run, which it follows at the stream's speed. The roll goes on the way
+    // the nose points, too: one that resumed on a runway the aircraft still
+    // taxies towards (it waited on the taxiway) is made up at taxi speed.
+    return to.groundSpeedKt <= gf_taxiCeilingKt(aircraft.sizeCategory) || !lf_linedUpFor(aircraft, to);
 }
 
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {

@@ -78,14 +78,23 @@ double catchUpKt(const LiveAc& aircraft) {
     const std::deque<PosSample>& queue = aircraft.samples;
     double kt = queue[0].groundSpeedKt;
     if (queue.size() >= 2 && queue[1].dueTick > queue[0].dueTick) {
-        const double shownKt =
-            gf_distanceNm(gf_samplePoint(queue[0]), gf_samplePoint(queue[1])) * kTicksPerHour /
-            static_cast<double>(static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick);
-        kt = std::max(kt, gf_positionsSpeedKt(aircraft, std::max(kt, queue[1].groundSpeedKt), shownKt));
+        const double nm = gf_distanceNm(gf_samplePoint(queue[0]), gf_samplePoint(queue[1]));
+        const double dueKt = nm * kTicksPerHour /
+                             static_cast<double>(static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick);
+        // Due ticks drawn together to make up lost time show the lateness,
+        // made up at taxi speed at most; faster than that, only as fast as
+        // the stream's own times show it went.
+        double shownKt = dueKt;
+        if (queue[0].streamTick != 0 && queue[1].streamTick > queue[0].streamTick)
+            shownKt = nm * kTicksPerHour /
+                      static_cast<double>(static_cast<std::int64_t>(queue[1].streamTick) - queue[0].streamTick);
+        kt = std::max({kt, std::min(dueKt, gf_taxiCeilingKt(aircraft.sizeCategory)),
+                       gf_positionsSpeedKt(aircraft, std::max(kt, queue[1].groundSpeedKt), std::min(shownKt, dueKt))});
     }
     if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(aircraft, queue[0], queue[1]));
-    // Making up a pause of the feed, it goes at taxi speed at most.
-    if (aircraft.makingUpAPause != 0 && aircraft.takeOffSeen == 0)
+    // Making up a pause of the feed, it goes at taxi speed at most (a take-off
+    // seen since ends that where the aircraft lines up for it).
+    if (aircraft.makingUpAPause != 0)
         return gf_groundCeilingKt(aircraft, gf_taxiCeilingKt(aircraft.sizeCategory));
     return gf_groundCeilingKt(aircraft, std::max(kt, gf_streamSpeedOnKt(aircraft, 0)));
 }

@@ -474,6 +474,7 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
         bool turnedOff;
         std::uint32_t flaps;
         std::size_t controlsWritten;
+        double ownKt = 0.0;  // the aircraft's own speed
     };
     const Case cases[] = {
         {"fast on the runway", "B738", 0, 100, false, 3, 0},
@@ -484,6 +485,9 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
         // Its nose swung by the feed's scatter at a roll's speed: it rolls on.
         {"16 degrees off at 68 kt", "B738", 16, 68, false, 1, 1},
         {"a light aircraft 16 degrees off at 43 kt", "C172", 16, 43, false, 1, 0},
+        // Its report slow (a run given up ahead of it) while it still rolls
+        // at 90 kt, lining up behind its stream: it rolls on.
+        {"16 degrees off at 90 kt, its report at 15 kt", "B738", 16, 15, false, 1, 1, 90.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -495,6 +499,7 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
         aircraft.lastFlaps = 3;
         aircraft.samples.front().groundSpeedKt = c.speedKt;
         aircraft.samples.push_back(sampleAt(taxiway(5), c.speedKt, 41000));
+        aircraft.latStep = c.ownKt * kMetersPerNm / kTicksPerHour / kMetresPerDegreeLat;
         lf_configureOnGround(aircraft);
         EXPECT_EQ(aircraft.landed, c.turnedOff ? 0 : 1);
         EXPECT_EQ(aircraft.lastFlaps, c.flaps);

@@ -322,6 +322,7 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         // s0 the aircraft's own (no stream time), and the reports taken up
         // to s1 showing this speed over 12 s.
         std::optional<double> reportsKt = std::nullopt;
+        double s2BearingDeg = 90.0;  // the way from s1 to s2
     };
     const Case cases[] = {
         {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
@@ -346,6 +347,12 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         {"standing out a pause, the stream 500 m on 22 s later", "B738", 0, 10, 45, std::nullopt, 30, true},
         {"landed, standing out a pause, the stream 500 m on 22 s later", "B738", 0, 10, 45, std::nullopt, 30, true,
          true},
+        // Lined up, it follows a take-off run the stream resumed straight
+        // ahead at the run's pace; one resumed on a runway it still taxies
+        // to (the run goes on across its way) it joins at taxi speed.
+        {"lined up out a pause, the stream resumed rolling ahead", "B738", 0, 40, 45, 40.0, 45, true},
+        {"standing out a pause, the stream resumed rolling across its way", "B738", 0, 40, 45, 40.0, 30, true, false,
+         std::nullopt, 0.0},
         // From where it held after its push, a speed field of 0 is not the
         // stream's: its reports show it taxiing on at 10 kt.
         {"from its own sample, the stream's field 0, its reports showing 10 kt", "B738", 0, 0, 0, std::nullopt, 20,
@@ -377,7 +384,11 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
             aircraft.reportGate.taken = {before, s1};
         }
         aircraft.samples.push_back(s1);
-        if (c.s2Kt) aircraft.samples.push_back(sampleAt(moved(from, 90.0, 600.0), *c.s2Kt, g_tick + 100000));
+        if (c.s2Kt) {
+            PosSample s2 = sampleAt(moved(moved(from, 90.0, 500.0), c.s2BearingDeg, 100.0), *c.s2Kt, g_tick + 100000);
+            if (s1.streamTick != 0) s2.streamTick = s1.streamTick + 500;  // 5 s on
+            aircraft.samples.push_back(s2);
+        }
         lf_scheduleNextSample(aircraft);
         const double ticks = aircraft.samples[1].dueTick - g_tick;
         const double metres = metresBetween(from, gf_samplePoint(aircraft.samples[1]));

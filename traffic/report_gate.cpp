@@ -285,6 +285,31 @@ bool borneOutByALaterOne(const Context& c, const PosSample& report, std::size_t 
     return false;
 }
 
+// Whether the report lies off the stream that the queued report `after`
+// and one after that show going on from each other (neither goes on from
+// it); none while no report after `after` tells yet.
+std::optional<bool> strayBesideLater(const Context& c, const PosSample& report, std::size_t after) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    double toLaterS = 0.0;
+    for (std::size_t k = 1; k <= after; ++k) toLaterS = std::max(toLaterS, queued[k].silenceS);
+    const PosSample& later = queued[after].report;
+    if (goesOn(c.aircraft, report, later, toLaterS)) return false;
+    double silenceS = toLaterS, sinceLaterS = 0.0;
+    const double toLaterM = metresBetween(report, later);
+    for (std::size_t k = after + 1; k < queued.size(); ++k) {
+        const PosSample& next = queued[k].report;
+        silenceS = std::max(silenceS, queued[k].silenceS);
+        sinceLaterS = std::max(sinceLaterS, queued[k].silenceS);
+        // On farther the same way: a move whose speed fields lag (a roll
+        // starting), not a stray.
+        if (metresBetween(report, next) > toLaterM + kWayRunStepM &&
+            std::fabs(gf_normaliseRad(bearingBetween(report, next) - bearingBetween(report, later))) <= kWayRunTurnRad)
+            return false;
+        if (goesOn(c.aircraft, later, next, sinceLaterS)) return !goesOn(c.aircraft, report, next, silenceS);
+    }
+    return std::nullopt;
+}
+
 // The report starts a run of reports going on along a line from the anchor.
 bool startsAWayRun(const Context& c, const PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
@@ -391,6 +416,15 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             const std::optional<double> laterOn = alongTheWayM(aircraft, c.anchor, later);
             const bool laterBehind = reportOn && laterOn && *reportOn > 0.0 && *laterOn < 0.0;
             if (cameBack(c.anchor, report, later) && !laterBehind) return Verdict::drop;
+            // After a silence the anchor's reach is wide and both may lie
+            // within it, yet not within each other's: where a report after
+            // the later one goes on from it and not from this one, this one
+            // is the stray.
+            if (silenceS >= kSilenceS) {
+                const std::optional<bool> stray = strayBesideLater(c, report, *after);
+                if (stray && *stray) return Verdict::drop;
+                if (!stray && !lastMoment) return Verdict::wait;
+            }
             // Amid jumping reports (some dropped since the anchor) the reach
             // grows with every second since the anchor, and two jumps may both
             // lie within it: a later report bears this one out only where it
@@ -433,7 +467,12 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // which comes within 16 s (and within 5 s of a moving aircraft).
         const bool afterJumps = !aircraft.reportGate.dropped.empty() &&
                                 metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
-        if (!due || ((offAStandingOne || afterJumps) && !lastMoment)) return Verdict::wait;
+        // So does the first report after a silence away from the anchor:
+        // the anchor, long ago, hardly bounds where the stream may be, and
+        // the reports after it tell a stray from where the stream went.
+        const bool afterASilence =
+            silenceS >= kSilenceS && metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
+        if (!due || ((offAStandingOne || afterJumps || afterASilence) && !lastMoment)) return Verdict::wait;
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
         // aircraft can be: a stretch of jumping reports, of which it is one

@@ -142,6 +142,11 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         // stale 0, and a roll going on from it: a move the feed did not show.
         {"a line-up in a pause of the feed", "B738",
          {{0, 0, 0, 0}, {10, 0, 1, 0}, {75, -160, 120, 0}, {78, -160, 160, 30}, {81, -160, 230, 50}}, "TTTTT", 120.0},
+        // After a pause of a minute and a half the first report lies 150 m
+        // off where the reports after it stand: both within reach of the
+        // report taken before the pause, the first is the stray.
+        {"a stray first after a pause", "B738",
+         {{0, 0, 0, 15}, {90, 150, 600, 0}, {100, 0, 600, 0}, {104, 1, 600, 0}, {110, 0, 601, 0}}, "TDTTT", 150.0},
         // A take-off roll whose speed fields lag its positions: out of reach
         // of the fields, a run along a line at a steady pace from where it
         // stood; taken with the speed the run shows.
@@ -188,11 +193,15 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
         {"off a standing aircraft, no speed: 25 s after it came", {{0, 0, 0, 0}, {5, 0, 1, 0}, {10, 14, 0, 0}}, 2, 35.0},
         {"off a standing aircraft, the next 14 s later", {{0, 0, 0, 0}, {5, 0, 1, 0}, {10, 14, 0, 0}, {24, 14, 1, 0}}, 2,
          24.0},
+        // The report taken before a pause hardly bounds where the stream
+        // went: the first report after it waits for the next ones to tell.
+        {"the first after a pause, away from the last taken: 25 s after it came", {{0, 0, 0, 15}, {90, 0, 600, 0}}, 1,
+         115.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
-        const std::vector<Settled> settled = run("B738", c.reports, 60.0);
+        const std::vector<Settled> settled = run("B738", c.reports, 150.0);
         ASSERT_LT(c.judged, settled.size());
         EXPECT_NE(settled[c.judged].verdict, Verdict::waiting);
         EXPECT_NEAR(settled[c.judged].atS, c.settledAtS, 0.011);

@@ -124,6 +124,10 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
         scheduleShown = std::max(scheduleShown, g_staticScheduleShown.load());
         return aiTraffic().staticsRenewed();
     });
+    // The renewal may come before the second's round that shows the size
+    // (a slow machine): the size shows by the next round.
+    if (renewed && scheduleShown == 0)
+        waitUntil([&] { return (scheduleShown = g_staticScheduleShown.load()) > 0; });
     // The parked aircraft on D4 is there in person: its static twin goes.
     const bool twinReplaced = renewed && waitUntil([this] { return aiTraffic().wasRemoved("KLM9301*"); });
     const bool departureRemoved = waitUntil([this] { return aiTraffic().wasRemoved("TRA6402"); });

@@ -58,6 +58,9 @@ constexpr std::int64_t kLongSpanTicks = 1000;
 // Samples this far apart in the stream bridge a pause of the feed.
 constexpr std::int64_t kPauseTicks = 2000;
 constexpr double kRollAheadDeg = 20.0;
+// An aircraft this far beside a run's line and behind its report joins the
+// line before it rolls.
+constexpr double kJoinLeastM = 30.0;
 // How fast an aircraft starting to taxi speeds up (m/s each second).
 constexpr double kSpeedUpMps2 = 0.5;
 
@@ -144,6 +147,7 @@ void lf_taxiTurn(LiveAc& aircraft) {
         if (turnDeg <= kNoTurnDeg) {
             lf_checkSpeedChange(aircraft);
         } else if (turnDeg > kMidSampleTurnDeg && distanceNm(queue[0], queue[1]) > kFiftyMetresNm &&
+                   !gf_bridgesAPause(aircraft, queue[0], queue[1]) &&
                    queue[0].groundSpeedKt <= kMidSampleMostKt &&
                    static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick >= kMidSampleGapTicks) {
             lf_insertMidSample(aircraft);
@@ -191,10 +195,12 @@ void lf_lookForStand(LiveAc& aircraft) {
 
 // The pace (kt) at which an aircraft behind the delayed stream makes up the
 // way: twice the pace the positions of its samples show from sample `from`
-// on, at taxi speed at most; none on a take-off run or a roll-out, whose
-// pace is the stream's.
+// on, at taxi speed at most; none on a take-off run or a roll-out still
+// faster than a taxi, whose pace is the stream's (one rolled out, standing on
+// the runway through a pause of the feed, say, makes the way up as a taxi).
 double lf_behindKt(const LiveAc& aircraft, std::size_t from) {
-    if (aircraft.landed != 0 || aircraft.takeOffSeen != 0) return 0.0;
+    if (aircraft.takeOffSeen != 0) return 0.0;
+    if (aircraft.landed != 0 && gf_ownGroundSpeedKt(aircraft) > gf_taxiCeilingKt(aircraft.sizeCategory)) return 0.0;
     const double kt = std::min(gf_streamSpeedOnKt(aircraft, from), gf_taxiCeilingKt(aircraft.sizeCategory));
     return kt > 0.0 ? gf_groundCeilingKt(aircraft, kt) : 0.0;
 }
@@ -223,6 +229,39 @@ std::int32_t ticksFromStanding(const LiveAc& aircraft) {
     const double speedUpM = mps * mps / (2.0 * kSpeedUpMps2);
     const double seconds = metres <= speedUpM ? 2.0 * metres / mps : metres / mps + mps / (2.0 * kSpeedUpMps2);
     return std::max(gf_roundTicks(seconds * 100.0), kMinSampleTicks);
+}
+
+std::optional<double> lf_resumedWayRad(const LiveAc& aircraft, const PosSample& to);
+
+// A take-off run the stream resumed after a pause of the feed, across the
+// way of an aircraft that waited for it (at the holding point, say): the
+// aircraft taxies to the run's line first, at taxi speed, and lines up there;
+// its run goes on along that line, not across the field to the first report.
+void lf_joinTheRollsLine(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (queue.size() < 2 || aircraft.phase != AcPhase::taxi || aircraft.landed != 0 || aircraft.takeOffSeen != 0) return;
+    const PosSample& s1 = queue[1];
+    const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    if (s1.airborne != 0 || s1.groundSpeedKt <= taxiKt || !gf_bridgesAPause(aircraft, queue[0], s1)) return;
+    const std::optional<double> way = lf_resumedWayRad(aircraft, s1);
+    if (!way) return;
+    const double north = (aircraft.lat - s1.lat) * kMetresPerDegreeLat;
+    const double east = gf_lonDifference(s1.lon, aircraft.lon) * gf_metresPerDegreeLon(s1.lat);
+    const double along = north * std::cos(*way) + east * std::sin(*way);
+    const double aside = -north * std::sin(*way) + east * std::cos(*way);
+    // Beside the line, well behind the report: far enough to line up first.
+    if (along > -kJoinLeastM || std::fabs(aside) < kJoinLeastM) return;
+    PosSample join = s1;
+    join.lat = s1.lat + along * std::cos(*way) / kMetresPerDegreeLat;
+    join.lon = s1.lon + along * std::sin(*way) / gf_metresPerDegreeLon(s1.lat);
+    join.groundSpeedKt = join.trueAirspeedKt = taxiKt;
+    join.trackDeg = *way * 180.0 / std::numbers::pi;
+    join.streamTick = 0;
+    join.silenceS = 0.0F;
+    join.stationary = 0;
+    join.dueTick = gsl::narrow<std::int32_t>(
+        now() + std::max(gf_roundTicks(std::fabs(aside) / kMetersPerNm * kTicksPerHour / taxiKt), kMinSampleTicks));
+    queue.insert(queue.begin() + 1, join);
 }
 
 // An aircraft standing still (s0 at 0 kt) whose next sample moves leaves
@@ -305,6 +344,7 @@ void nextPosGround(LiveAc& aircraft) {
             break;
         default:
             if (aircraft.phase == AcPhase::taxi) lf_passCloseBehind(aircraft);
+            if (aircraft.phase == AcPhase::taxi) lf_joinTheRollsLine(aircraft);
             if (aircraft.samples.size() < 2 || lf_waitToLeave(aircraft) || lf_finishTheWay(aircraft)) break;
             lf_taxiTurn(aircraft);
             if (aircraft.phase == AcPhase::taxi) lf_lookForStand(aircraft);
@@ -413,15 +453,24 @@ namespace {
 // The straight leg under way to the front sample, timed anew at `kt` when
 // that brings the aircraft there sooner.
 void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
-    if (aircraft.samples.empty() || aircraft.groundMode == 0 || gf_hasCurve(aircraft.curve) || !(kt > 0.0)) return;
+    if (aircraft.samples.empty() || aircraft.groundMode == 0 || !(kt > 0.0)) return;
     PosSample& target = aircraft.samples.front();
-    const double nm = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
+    GroundCurve& curve = aircraft.curve;
+    const bool onCurve = gf_hasCurve(curve);
+    const double wholeM = onCurve ? gf_curveLengthM(curve, 0.0, 1.0) : 0.0;
+    const double nm = onCurve ? gf_curveLengthM(curve, curve.t, 1.0) / kMetersPerNm
+                              : gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(target));
     const std::int64_t due = static_cast<std::int64_t>(now()) + std::max(gf_roundTicks(nm * kTicksPerHour / kt), 1);
     if (due >= target.dueTick) return;
     target.dueTick = gsl::narrow<std::int32_t>(due);
     const double ticks = static_cast<double>(due - now());
-    aircraft.latStep = (target.lat - aircraft.lat) / ticks;
-    aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / ticks;
+    if (onCurve) {
+        // The step is a share of the curve's whole length.
+        if (wholeM > 0.0) curve.tStep = std::max(curve.tStep, nm * kMetersPerNm / wholeM / ticks);
+    } else {
+        aircraft.latStep = (target.lat - aircraft.lat) / ticks;
+        aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / ticks;
+    }
     // The samples after it were due no sooner than it when they came: they
     // fall due as the stream said again, each after the one before.
     std::deque<PosSample>& queue = aircraft.samples;
@@ -654,6 +703,9 @@ void lf_checkSpeedChange(LiveAc& aircraft) {
     const PosSample& s0 = queue[0];
     const PosSample& s1 = queue[1];
     const bool moving = s0.groundSpeedKt > 0.0 || s1.groundSpeedKt > 0.0;
+    // Across a pause of the feed the speeds before and after it say nothing
+    // of the way between: the leg makes the pause up at taxi speed whole.
+    if (gf_bridgesAPause(aircraft, s0, s1)) return;
     if (moving && std::fabs(s0.groundSpeedKt - s1.groundSpeedKt) > kSpeedChangeKt &&
         distanceNm(s0, s1) >= kHundredMetresNm)
         lf_insertMidSample(aircraft);

@@ -181,6 +181,68 @@ TEST_F(GroundMovement, TaxiTurnsOf44DegreesCurveSharpOnesGetAMidSampleAnd170Degr
     }
 }
 
+// Waiting out a pause of the feed, the aircraft finds its stream resumed
+// 500 m east and 100 m north, going on east: a run across its way it joins
+// first on the run's line, taxiing there; the speeds before and after a
+// pause, and the turn onto the way between them, put no mid sample there
+// (a mid sample's leg would be no pause's, at the resumed stream's speed).
+TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSample) {
+    struct Case {
+        const char* name;
+        double s1Kt;
+        double silenceS;       // how long the feed was quiet before s1
+        double headingDeg;     // the aircraft's
+        double northM;         // where the aircraft waited, north of its first spot
+        const char* expected;  // what is put in on the way: "join", "mid" or "s1" (nothing)
+        bool s2StraightOn = false;  // s2 straight on from s0 through s1, else east of s1
+    };
+    const Case cases[] = {
+        {"a run resumed across its way", 60, 60, 0, 0, "join"},
+        // Lined up, the run is its own: it speeds up to it on the way.
+        {"a run resumed straight ahead of it, lined up", 60, 60, 90, 100, "mid"},
+        {"a taxi resumed ahead of it", 10, 60, 80, 0, "s1", true},
+        {"a run with no pause before it", 60, 5, 80, 0, "mid", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        const GeoPoint from = moved(taxiway(2), 0.0, c.northM);
+        LiveAc& aircraft = place("B738", AcPhase::taxi, from, c.headingDeg);
+        const GeoPoint line = moved(taxiway(2), 0.0, 100.0);
+        aircraft.samples.front() = sampleAt(from, 0.0, g_tick);
+        aircraft.samples.front().stationary = 1;
+        aircraft.samples.front().streamTick = 10000;
+        PosSample s1 = sampleAt(moved(line, 90.0, 500.0), c.s1Kt, g_tick + 3000);
+        s1.streamTick = 10000 + static_cast<std::int32_t>(c.silenceS * 100.0);
+        s1.silenceS = static_cast<float>(c.silenceS);
+        const GeoPoint s2At = c.s2StraightOn ? moved(pointOf(s1), gf_bearingRad(from, pointOf(s1)) * kRadToDeg, 200.0)
+                                             : moved(line, 90.0, 700.0);
+        PosSample s2 = sampleAt(s2At, c.s1Kt, g_tick + 3400);
+        s2.streamTick = s1.streamTick + 400;
+        aircraft.samples.push_back(s1);
+        aircraft.samples.push_back(s2);
+        nextPosGround(aircraft);
+        // The samples put in on the way (a taxi speeding up to the join from
+        // standing gets a mid sample of its own; one that waits to leave, a
+        // standing copy of where it is; a curve keeps s1 as its control).
+        std::vector<PosSample> before;
+        for (std::size_t k = 1; k < aircraft.samples.size(); ++k) {
+            const PosSample& b = aircraft.samples[k];
+            if (b.stationary == 0 && b.streamTick != s1.streamTick && b.streamTick != s2.streamTick) before.push_back(b);
+        }
+        const bool joins = std::any_of(before.begin(), before.end(), [&](const PosSample& b) {
+            return b.streamTick == 0 && metresBetween(pointOf(b), line) < 1.0 &&
+                   b.groundSpeedKt == gf_taxiCeilingKt(aircraft.sizeCategory);
+        });
+        EXPECT_EQ(joins, std::string(c.expected) == "join");
+        if (std::string(c.expected) == "s1") EXPECT_TRUE(before.empty());
+        if (std::string(c.expected) == "mid") {
+            ASSERT_EQ(before.size(), 1u);
+            EXPECT_LT(metresBetween(pointOf(before.front()), pointOf(s1)), 400.0);
+        }
+    }
+}
+
 TEST_F(GroundMovement, TheTurnTowardsTheNextSampleTakesTheShortWayAcrossNorth) {
     struct Case {
         double headingDeg, bearingDeg;

@@ -474,10 +474,13 @@ void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
     // The samples after it were due no sooner than it when they came: they
     // fall due as the stream said again, each after the one before.
     std::deque<PosSample>& queue = aircraft.samples;
+    // (A sample of the aircraft's own among them, a join onto a run's line
+    // say, keeps its time.)
     for (std::size_t k = 1; k < queue.size(); ++k) {
         const std::int64_t own =
             std::max<std::int64_t>(queue[k].streamTick, static_cast<std::int64_t>(queue[k - 1].dueTick) + 1);
-        if (queue[k].streamTick == 0 || own >= queue[k].dueTick) break;
+        if (queue[k].streamTick == 0 && queue[k].dueTick > queue[k - 1].dueTick) continue;
+        if (own >= queue[k].dueTick) break;
         queue[k].dueTick = gsl::narrow<std::int32_t>(own);
     }
 }

@@ -656,8 +656,10 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     // The sample that was last before any cut: copied, since the cut may erase it.
     const std::optional<PosSample> last = queue.empty() ? std::nullopt : std::optional<PosSample>(queue.back());
     if (last && sample.airborne == 0 && last->stationary != 0) lf_collapseStationaryRun(aircraft, sample);
-    if (last && last->dueTick >= sample.dueTick) sample.dueTick = last->dueTick + 1;
     if (last) lf_takeOffFromStream(aircraft, *last, sample);
+    // Due after the sample before it, as that one is due now (a take-off
+    // just seen hurries the leg under way).
+    if (!queue.empty() && queue.back().dueTick >= sample.dueTick) sample.dueTick = queue.back().dueTick + 1;
     queue.push_back(sample);
     gf_retimeLegForTheStreamsPace(aircraft);
     if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {

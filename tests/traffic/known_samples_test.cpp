@@ -621,6 +621,32 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
     }
 }
 
+// Making up a pause of the feed, the aircraft heads for its stream's run,
+// due late at the pause's pace; the stream climbs away: the take-off seen
+// hurries the leg, and the climbing reports are due at their own times,
+// after it, not after the leg as it was due before.
+TEST_F(KnownSamples, AReportIsDueAfterTheLegAsATakeOffSeenHurriedIt) {
+    LiveAc& aircraft = taxiing(1);
+    aircraft.samples.front().stationary = 1;
+    PosSample run = next(aircraft, 300.0, 60.0, 3000);
+    run.streamTick = 10000 + 500;  // due by the stream 5 s from now, due late at the pause's pace
+    aircraft.samples.push_back(run);
+    aircraft.samples.pop_front();  // under way to the run's report
+    aircraft.makingUpAPause = 1;
+    aircraft.lonStep = 5.0 / gf_metresPerDegreeLon(aircraft.lat) / 100.0;  // 5 m/s
+    for (int k = 1; k <= 2; ++k) {
+        PosSample climb = next(aircraft, 300.0 + 200.0 * k, 120.0 + 10.0 * k, 500 + 400 * k, 200.0 * k);
+        climb.streamTick = climb.dueTick;
+        climb.verticalSpeed = 1500.0;
+        decodeExisting(aircraft, climb);
+    }
+    ASSERT_EQ(aircraft.takeOffSeen, 1);
+    ASSERT_EQ(aircraft.samples.size(), 3U);
+    EXPECT_LT(aircraft.samples[0].dueTick, 13000) << "the leg hurried";
+    EXPECT_EQ(aircraft.samples[1].dueTick, std::max(10900, aircraft.samples[0].dueTick + 1));
+    EXPECT_EQ(aircraft.samples[2].dueTick, 11300);
+}
+
 TEST_F(KnownSamples, StationarySamplesBehindTheLastMovingOneGoWhenTheStreamMovesOn) {
     struct Case {
         const char* name;

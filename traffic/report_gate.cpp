@@ -501,8 +501,12 @@ Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS,
     const bool onTheGround = aircraft.groundMode != 0 || anchor.airborne == 0;
     if (!onTheGround) {
         // In the air the feed's reports are good; a report on the ground of
-        // an aircraft coming down is judged against the air's speeds.
-        if (report.airborne != 0) return Verdict::take;
+        // an aircraft coming down is judged against the air's speeds. A
+        // helicopter hovering (slower than it flies off) has strays as an
+        // aircraft on the ground does.
+        const bool hovering = isHelicopter(aircraft) &&
+                              std::max(report.groundSpeedKt, anchor.groundSpeedKt) < kHelicopterFlyingKt;
+        if (report.airborne != 0 && !hovering) return Verdict::take;
     } else if (report.airborne != 0) {
         const std::optional<bool> lifts = liftsOff(aircraft, report, due);
         if (!lifts) return Verdict::wait;

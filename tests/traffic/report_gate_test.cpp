@@ -107,6 +107,7 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         std::vector<Report> reports;
         std::string expected;  // T taken, D dropped, W waiting, one letter a report
         double untilS = 60.0;
+        bool onTheGround = true;  // the aircraft, as the motion has it
     };
     const Case cases[] = {
         // A taxi at 15 kt, a report every 3 s (23 m): each taken once the
@@ -166,13 +167,18 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         // One report flagged airborne between reports on the ground, at the
         // field's height: a flipped flag, taken as on the ground.
         {"a flipped flag", "B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}, {9, 0, 54, 12}}, "TTTT"},
+        // A helicopter hovering 30 ft up, one report 220 m off in the air:
+        // slower than it flies off, its strays are a ground aircraft's.
+        {"a stray of a hovering helicopter", "EC35",
+         {{0, 0, 0, 0, 30}, {6, 0, 1, 0, 30}, {12, 200, -100, 0, 30}, {18, 0, 2, 0, 20}, {24, 0, 1, 0, 10}}, "TTDTT",
+         60.0, false},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
-        const std::vector<Settled> settled = run(c.type, c.reports, c.untilS);
+        const std::vector<Settled> settled = run(c.type, c.reports, c.untilS, c.onTheGround);
         EXPECT_EQ(verdicts(settled), c.expected);
     }
 }

@@ -371,13 +371,21 @@ std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bo
     return report.groundSpeedKt >= kFlyingKt && next->groundSpeedKt >= kFlyingKt;
 }
 
+// The fastest pace (kt) the positions of a taxi show: a quarter over taxi
+// speed, its steps on the feed's grid (a helicopter's pace is its own: it
+// hover-taxies and lifts off at any speed).
+double taxiGridPaceKt(const LiveAc& aircraft) {
+    return isHelicopter(aircraft) ? 0.0 : kReachShare * gf_taxiCeilingKt(aircraft.sizeCategory);
+}
+
 // The speed a roll along a line shows at the report, when its fields lag.
 void takeTheRunsSpeed(const Context& c, PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
     if (queued.size() < 2) return;
     const double kt = knotsBetween(c.anchor, queued[1].report);
-    // Fields that tell the run's speed need no help.
-    if (kt < report.groundSpeedKt + kRunFieldsLagKt) return;
+    // Fields that tell the run's speed need no help; a pace a taxi's
+    // positions on the feed's grid show is no run.
+    if (kt < report.groundSpeedKt + kRunFieldsLagKt || kt <= taxiGridPaceKt(c.aircraft)) return;
     report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
     report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
 }
@@ -386,7 +394,8 @@ void takeTheRunsSpeed(const Context& c, PosSample& report) {
 // pace: the run goes on, whatever its speed field still says.
 void continueTheRunsSpeed(const Context& c, PosSample& report) {
     const double kt = knotsBetween(c.anchor, report);
-    if (kt <= gf_taxiCeilingKt(c.aircraft.sizeCategory) || kt < report.groundSpeedKt + kRunFieldsLagKt ||
+    if (kt <= std::max(taxiGridPaceKt(c.aircraft), gf_taxiCeilingKt(c.aircraft.sizeCategory)) ||
+        kt < report.groundSpeedKt + kRunFieldsLagKt ||
         c.anchor.groundSpeedKt < kWayRunSlowingShare * kt)
         return;
     report.groundSpeedKt = std::min(kt, kFastestWayRunKt);

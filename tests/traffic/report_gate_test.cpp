@@ -226,6 +226,17 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
     }
     g_liveAcs.clear();
     {
+        // A PA28 taxiing at 14 kt on the feed's 15-m grid: a step of 30 m in
+        // 2.5 s (23 kt) to a report whose field reads 0 is the grid's, within
+        // a quarter over its taxi speed (20 kt), no run: the field stays 0.
+        SCOPED_TRACE("a taxi on the feed's grid, one field 0");
+        const std::vector<Settled> settled =
+            run("PA28", {{0, 0, 0, 14}, {3, 0, 15, 14}, {5.5, 0, 45, 0}, {8.5, 0, 60, 14}, {11.5, 0, 75, 14}}, 40.0);
+        ASSERT_EQ(verdicts(settled), "TTTTT");
+        EXPECT_EQ(settled[2].kt, 0.0);
+    }
+    g_liveAcs.clear();
+    {
         SCOPED_TRACE("a flipped flag");
         const std::vector<Settled> settled =
             run("B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}}, 40.0);

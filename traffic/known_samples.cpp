@@ -216,7 +216,10 @@ bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
         aircraft.pushedStoodLon = sample.lon;
     }
     const bool beyondTheAircraft = (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r;
-    bool movedAway = beyondTheAircraft;
+    // The first report standing after the push, already farther off than a
+    // standing stream's reports scatter beyond the aircraft's radius: it
+    // stands elsewhere (towed on while the feed was quiet).
+    bool movedAway = beyondTheAircraft || (!stoodKnown && sample.groundSpeedKt < kStandingKt && d > kScatterReachNm + r);
     if (stoodKnown) {
         const double offWhereItStood =
             gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.pushedStoodLat, aircraft.pushedStoodLon});

@@ -151,6 +151,10 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         {"2 radii, standing 29 m from where its stream stood", 2.0, 1.5, false, 0.0, 29.0},
         // Stood and standing again 50 m from the aircraft: towed in a pause.
         {"50 m off, where its stream stood, the last report a little farther", 50.0 / 17.9, 3.0, true, 0.0, 0.0},
+        // The first report after the push already standing beyond the
+        // scatter past its radius (30 + 17.9 m): it stands elsewhere.
+        {"its first standing report 50 m off", 50.0 / 17.9, 3.0, true, 0.0},
+        {"its first standing report 45 m off", 45.0 / 17.9, 3.0, false, 0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -556,7 +556,10 @@ double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {
 }
 
 double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shownKt) {
-    return std::min(shownKt, std::max(gf_taxiCeilingKt(aircraft.sizeCategory), kPositionsShare * fieldsKt));
+    // Over taxi speed only where the fields are too (a roll whose fields lag
+    // a little): a taxi's positions on the feed's grid show more than it goes.
+    const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    return std::min(shownKt, fieldsKt > taxiKt ? kPositionsShare * fieldsKt : taxiKt);
 }
 
 double gf_groundCeilingKt(const LiveAc& aircraft, double streamKt) {

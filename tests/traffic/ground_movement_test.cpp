@@ -458,6 +458,28 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
     }
 }
 
+// What the positions of a few seconds show counts up to taxi speed, or a
+// quarter over the speed fields where they are over it too (a roll whose
+// fields lag a little): a taxi's steps on the feed's grid show more than it
+// goes.
+TEST_F(GroundMovement, PositionsShowNoMoreThanATaxiUnlessTheFieldsDo) {
+    struct Case {
+        const char* name;
+        double fieldsKt, shownKt, countsKt;
+    };
+    const Case cases[] = {
+        {"a taxi at 18 kt, its positions showing 22 kt", 18, 22, 20},
+        {"a stale 0 kt, its positions showing 15 kt", 0, 15, 15},
+        {"a roll at 30 kt, its positions showing 45 kt", 30, 45, 37.5},
+        {"a roll at 30 kt, its positions showing 33 kt", 30, 33, 33},
+    };
+    LiveAc& aircraft = place("C172", AcPhase::taxi, taxiway(2), 90.0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_DOUBLE_EQ(gf_positionsSpeedKt(aircraft, c.fieldsKt, c.shownKt), c.countsKt);
+    }
+}
+
 // An aircraft standing still whose next sample moves leaves when the delayed
 // stream does: as late as speeding up (0.5 m/s each second) to the stream's
 // speed and on at it still gets it there by the sample's due tick; a sample

@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
-#include <future>
+#include <exception>
 #include <list>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -24,10 +25,23 @@ namespace fs = std::filesystem;
 
 namespace {
 using Clock = std::chrono::steady_clock;
-// A started worker: its file and its future liveries.
+// What a worker hands over: its liveries, or what it threw, set once under
+// the slot's own mutex. (Not a std::future: that hand-over, a one-time call
+// inside the thread library, once ended the Windows build under load with a
+// std::future_error thrown in a worker, which no one can catch there.)
+struct LiverySlot {
+    std::mutex mutex;
+    std::condition_variable filled;
+    bool ready = false;
+    LiveryList liveries;
+    std::exception_ptr failure;
+};
+
+// A started worker: its file and the slot of its liveries, which the worker
+// keeps too while it runs.
 struct LiveryFuture {
     fs::path file;
-    std::future<LiveryList> liveries;
+    std::shared_ptr<LiverySlot> slot;
 };
 using LiveryFutures = std::list<LiveryFuture>;
 
@@ -97,16 +111,29 @@ bool lf_waitForWorkerPlace(const fs::path& file, const LiveryScanHooks& hooks) {
 }
 
 void lf_startWorker(const LiveryWorker& worker, int folderNumber, const fs::path& file, LiveryFutures& futures) {
-    std::packaged_task<LiveryList()> task(
-        [worker, folderNumber, file, scan = g_liveryScanNumber.load(), titles = lf_dontUseTitlesSnapshot()] {
-            const WorkerPlace place;
-            const LiveryWorkerScope scope(scan, titles);
-            return worker(folderNumber, file);
-        });
-    futures.push_back({file, task.get_future()});
+    auto slot = std::make_shared<LiverySlot>();
+    futures.push_back({file, slot});
     ++g_runningScans;  // before the thread starts: its end gives the place back
     try {
-        std::thread(std::move(task)).detach();
+        std::thread([worker, folderNumber, file, slot, scan = g_liveryScanNumber.load(),
+                     titles = lf_dontUseTitlesSnapshot()] {
+            // The place goes back last: a waiter that sees the last one back
+            // finds every slot filled.
+            const WorkerPlace place;
+            LiveryList found;
+            std::exception_ptr failure;
+            try {
+                const LiveryWorkerScope scope(scan, titles);
+                found = worker(folderNumber, file);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            const std::lock_guard lock(slot->mutex);
+            slot->liveries = std::move(found);
+            slot->failure = failure;
+            slot->ready = true;
+            slot->filled.notify_all();
+        }).detach();
     } catch (...) {
         futures.pop_back();
         const WorkerPlace unused;  // no thread: give the place back here
@@ -119,12 +146,15 @@ void lf_startWorker(const LiveryWorker& worker, int folderNumber, const fs::path
 // worker's exception.
 void lf_takeOldest(LiveryFutures& futures, LiveryList& liveries, const LiveryScanHooks& hooks, std::size_t& unread) {
     LiveryFuture& oldest = futures.front();
-    if (oldest.liveries.wait_for(lf_scanWaitBound(hooks, LiveryScanWait::Result, oldest.file)) !=
-        std::future_status::ready) {
+    LiverySlot& slot = *oldest.slot;
+    std::unique_lock lock(slot.mutex);
+    if (!slot.filled.wait_for(lock, lf_scanWaitBound(hooks, LiveryScanWait::Result, oldest.file),
+                              [&slot] { return slot.ready; })) {
         ++unread;
         throw std::runtime_error("Future wait timed out after 10 seconds");
     }
-    liveries.splice(liveries.end(), oldest.liveries.get());
+    if (slot.failure) std::rethrow_exception(slot.failure);
+    liveries.splice(liveries.end(), slot.liveries);
 }
 
 const LiveryWorker& lf_workerFor(std::string_view pathText, const LiveryScanHooks& hooks) {

@@ -45,6 +45,7 @@ constexpr std::int32_t kSettledBeforeDueTicks = 2000;
 // corners of a taxi), shows no move: the stream came back.
 constexpr double kDetourM = 20.0;
 constexpr double kDetourShare = 0.5;
+constexpr double kRollDetourShare = 0.05;
 // A report off a standing aircraft farther than its reports wander, with no
 // speed of its own, waits for the next report (which comes within 16 s)
 // until shortly before it falls due: the aircraft stands meanwhile and needs
@@ -199,8 +200,12 @@ double detourM(const PosSample& before, const PosSample& report, const PosSample
     return metresBetween(before, report) + metresBetween(report, after) - metresBetween(before, after);
 }
 
+// At a roll's speed the way goes straight (a high-speed exit turns off it
+// gently): a report off it by the same share is no corner.
 bool cameBack(const PosSample& anchor, const PosSample& report, const PosSample& after) {
-    return detourM(anchor, report, after) > kDetourM + kDetourShare * metresBetween(anchor, after);
+    const bool rolling = std::max({anchor.groundSpeedKt, report.groundSpeedKt, after.groundSpeedKt}) >= kRollKt;
+    return detourM(anchor, report, after) >
+           kDetourM + (rolling ? kRollDetourShare : kDetourShare) * metresBetween(anchor, after);
 }
 
 // Whether the points go on along a line, step after step longer than a

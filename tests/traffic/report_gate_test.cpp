@@ -172,6 +172,14 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         {"a stray of a hovering helicopter", "EC35",
          {{0, 0, 0, 0, 30}, {6, 0, 1, 0, 30}, {12, 200, -100, 0, 30}, {18, 0, 2, 0, 20}, {24, 0, 1, 0, 10}}, "TTDTT",
          60.0, false},
+        // Coming down onto the runway at 66 kt, the first report on the
+        // ground lies 85 m beside it, the ones after on it: within reach of
+        // the air's speed, but a roll goes straight, and its detour is more
+        // than a corner's: a stray.
+        {"a stray beside a landing roll", "B738",
+         {{0, 0, -400, 66, 50}, {6, 0, -200, 66, 20}, {12, -85, 0, 59}, {16, 0, 130, 54}, {20, 0, 240, 54},
+          {25, 0, 360, 43}},
+         "TTDTTT", 60.0, false},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
     };

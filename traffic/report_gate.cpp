@@ -200,10 +200,11 @@ double detourM(const PosSample& before, const PosSample& report, const PosSample
     return metresBetween(before, report) + metresBetween(report, after) - metresBetween(before, after);
 }
 
-// At a roll's speed the way goes straight (a high-speed exit turns off it
-// gently): a report off it by the same share is no corner.
+// From a roll to a roll the way goes straight (a high-speed exit turns off
+// it gently): a report off it by the same share is no corner. (From a
+// standing or taxiing aircraft to a roll it may be one: a line-up.)
 bool cameBack(const PosSample& anchor, const PosSample& report, const PosSample& after) {
-    const bool rolling = std::max({anchor.groundSpeedKt, report.groundSpeedKt, after.groundSpeedKt}) >= kRollKt;
+    const bool rolling = std::min(anchor.groundSpeedKt, after.groundSpeedKt) >= kRollKt;
     return detourM(anchor, report, after) >
            kDetourM + (rolling ? kRollDetourShare : kDetourShare) * metresBetween(anchor, after);
 }

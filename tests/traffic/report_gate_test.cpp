@@ -180,6 +180,13 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, -400, 66, 50}, {6, 0, -200, 66, 20}, {12, -85, 0, 59}, {16, 0, 130, 54}, {20, 0, 240, 54},
           {25, 0, 360, 43}},
          "TTDTTT", 60.0, false},
+        // Held 435 m north of the runway, the feed quiet 100 s; the stream
+        // resumes on its take-off run: the way from the hold to the run turns
+        // a corner (a line-up), and its first report is no stray.
+        {"a take-off run resumed after a pause, round the corner of a line-up", "B744",
+         {{0, 0, 0, 0}, {10, 0, 1, 0}, {110, -435, 130, 28}, {114, -435, 212, 45}, {117, -435, 276, 56},
+          {120, -435, 368, 70}, {124, -435, 546, 70}},
+         "TTTTTTT", 160.0},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
     };

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numbers>
 #include <optional>
 
 #include "airports/airport_services.h"
@@ -231,7 +230,26 @@ std::int32_t ticksFromStanding(const LiveAc& aircraft) {
     return std::max(gf_roundTicks(seconds * 100.0), kMinSampleTicks);
 }
 
-std::optional<double> lf_resumedWayRad(const LiveAc& aircraft, const PosSample& to);
+// The way (radians) the stream goes on from a report it resumed with: to the
+// first report queued after it that lies far enough on to show a way, else
+// its track field (none: it had none).
+std::optional<double> lf_resumedWayRad(const LiveAc& aircraft, const PosSample& to) {
+    for (const PosSample& s : aircraft.samples)
+        if (s.streamTick > to.streamTick && distanceNm(to, s) >= kThirtyMetresNm)
+            return gf_bearingRad(gf_samplePoint(to), gf_samplePoint(s));
+    if (to.trackDeg == 0.0) return std::nullopt;
+    return to.trackDeg * kDegToRad;
+}
+
+// Whether the stream's roll through `to` goes straight ahead of the nose:
+// the aircraft is lined up for it, not still taxiing to the runway.
+bool lf_linedUpFor(const LiveAc& aircraft, const PosSample& to) {
+    if (gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(to))) >
+        kRollAheadDeg)
+        return false;
+    const std::optional<double> rollRad = lf_resumedWayRad(aircraft, to);
+    return !rollRad || gf_headingDifferenceDeg(aircraft.heading, *rollRad) <= kRollAheadDeg;
+}
 
 // A take-off run the stream resumed after a pause of the feed, across the
 // way of an aircraft that waited for it (at the holding point, say): the
@@ -255,7 +273,7 @@ void lf_joinTheRollsLine(LiveAc& aircraft) {
     join.lat = s1.lat + along * std::cos(*way) / kMetresPerDegreeLat;
     join.lon = s1.lon + along * std::sin(*way) / gf_metresPerDegreeLon(s1.lat);
     join.groundSpeedKt = join.trueAirspeedKt = taxiKt;
-    join.trackDeg = *way * 180.0 / std::numbers::pi;
+    join.trackDeg = *way * kRadToDeg;
     join.streamTick = 0;
     join.silenceS = 0.0F;
     join.stationary = 0;
@@ -486,28 +504,6 @@ void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
 }
 }  // namespace
 
-namespace {
-// The way (radians) the stream goes on from a report it resumed with: to the
-// first report queued after it that lies far enough on to show a way, else
-// its track field (none: it had none).
-std::optional<double> lf_resumedWayRad(const LiveAc& aircraft, const PosSample& to) {
-    for (const PosSample& s : aircraft.samples)
-        if (s.streamTick > to.streamTick && distanceNm(to, s) >= kThirtyMetresNm)
-            return gf_bearingRad(gf_samplePoint(to), gf_samplePoint(s));
-    if (to.trackDeg == 0.0) return std::nullopt;
-    return to.trackDeg * std::numbers::pi / 180.0;
-}
-
-// Whether the stream's roll through `to` goes straight ahead of the nose:
-// the aircraft is lined up for it, not still taxiing to the runway.
-bool lf_linedUpFor(const LiveAc& aircraft, const PosSample& to) {
-    if (gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(to))) >
-        kRollAheadDeg)
-        return false;
-    const std::optional<double> rollRad = lf_resumedWayRad(aircraft, to);
-    return !rollRad || gf_headingDifferenceDeg(aircraft.heading, *rollRad) <= kRollAheadDeg;
-}
-}  // namespace
 
 void gf_retimeLegForARoll(LiveAc& aircraft) {
     if (aircraft.makingUpAPause == 0) return;

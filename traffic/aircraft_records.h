@@ -231,6 +231,9 @@ struct LiveAc : AcBase {
         std::deque<Heard> queued;
         std::deque<PosSample> taken;
         std::deque<Heard> dropped;
+        // Records refused before the gate (repeats of where it stands) heard
+        // while reports wait: where the stream was meanwhile.
+        std::deque<PosSample> refused;
         std::uint32_t ignored = 0;       // reports dropped
         std::uint32_t judgedTaken = 0;   // the newest reports taken that were judged (on the ground)
         std::int32_t lastHeardTick = 0;  // the stream tick of the last report heard, taken or not

@@ -21,6 +21,7 @@ constexpr double kReachShare = 1.25;
 constexpr double kShownOverS = 10.0;
 constexpr std::size_t kTakenKept = 8;
 constexpr std::size_t kDroppedKept = 32;
+constexpr std::size_t kRefusedKept = 8;
 constexpr double kStandingFieldKt = 3.0;
 constexpr double kNoSpeedKt = 1.0;
 // Where the feed went quiet this long the aircraft may have moved unheard,
@@ -417,6 +418,18 @@ std::optional<double> alongTheWayM(const LiveAc& aircraft, const PosSample& anch
     return metresBetween(anchor, report) * std::cos(gf_normaliseRad(bearingBetween(anchor, report) - *way));
 }
 
+// A record refused before the gate (it repeated where the aircraft was)
+// heard after the report, where the aircraft can be, shows the stream back
+// from it: the report was a stray.
+bool refusedOneCameBack(const Context& c, const PosSample& report) {
+    for (const PosSample& refused : c.aircraft.reportGate.refused) {
+        if (refused.streamTick <= report.streamTick) continue;
+        if (!reachable(c.aircraft, c.anchor, refused, 0.0)) continue;
+        return cameBack(c.anchor, report, refused);
+    }
+    return false;
+}
+
 Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, bool due, bool lastMoment) {
     const LiveAc& aircraft = c.aircraft;
     if (reachable(aircraft, c.anchor, report, silenceS)) {
@@ -452,6 +465,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             continueTheRunsSpeed(c, report);
             return Verdict::take;
         }
+        if (refusedOneCameBack(c, report)) return Verdict::drop;
         // Reports go on from it, none the aircraft could reach from the
         // anchor: it started a move (a line-up after a pause, say).
         if (firstGoingOn(c, report)) {
@@ -581,6 +595,9 @@ void gf_noteRefused(LiveAc& aircraft, const PosSample& report) {
     if (!gate.taken.empty() && report.streamTick != 0 && gate.taken.back().streamTick != 0 &&
         reachable(aircraft, gate.taken.back(), report, 0.0))
         gate.seenHereTick = std::max(gate.seenHereTick, report.streamTick);
+    if (gate.queued.empty() || report.streamTick == 0) return;
+    gate.refused.push_back(report);
+    while (gate.refused.size() > kRefusedKept) gate.refused.pop_front();
 }
 
 void gf_noteHeard(LiveAc& aircraft, const PosSample& report) {
@@ -592,6 +609,9 @@ void gf_noteHeard(LiveAc& aircraft, const PosSample& report) {
 std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool atOnce) {
     LiveAc::ReportGate& gate = aircraft.reportGate;
     std::vector<PosSample> taken;
+    while (!gate.refused.empty() &&
+           (gate.queued.empty() || gate.refused.front().streamTick <= gate.queued.front().report.streamTick))
+        gate.refused.pop_front();
     while (!gate.queued.empty()) {
         Heard& front = gate.queued.front();
         const std::int32_t dueTick = front.report.streamTick != 0 ? front.report.streamTick : front.report.dueTick;

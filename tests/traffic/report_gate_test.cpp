@@ -24,9 +24,10 @@ struct Report {
     double northM, eastM;     // from the field's point
     double kt;                // speed field
     double aboveFieldFt = 0;  // flagged airborne when above 0
+    bool refused = false;     // a repeat refused before the gate
 };
 
-enum class Verdict { taken, dropped, waiting };
+enum class Verdict { taken, dropped, waiting, refused };
 
 struct Settled {
     Verdict verdict = Verdict::waiting;
@@ -69,6 +70,10 @@ protected:
             for (const PosSample& taken : gf_settleReports(aircraft, tick, atOnce)) {
                 while (nextSettled < reports.size() &&
                        kStart + 3000 + static_cast<std::int32_t>(reports[nextSettled].t * 100.0) != taken.streamTick) {
+                    if (reports[nextSettled].refused) {
+                        settled[nextSettled++].verdict = Verdict::refused;
+                        continue;
+                    }
                     settled[nextSettled].verdict = Verdict::dropped;
                     settled[nextSettled++].atS = (tick - kStart) / 100.0;
                 }
@@ -81,22 +86,36 @@ protected:
             while (next < reports.size() && kStart + static_cast<std::int32_t>(reports[next].t * 100.0) == tick) {
                 PosSample s = sampleOf(reports[next]);
                 s.streamTick = s.dueTick = tick + 3000;
-                gf_queueReport(aircraft, s, tick);
+                if (reports[next].refused)
+                    gf_noteRefused(aircraft, s);
+                else
+                    gf_queueReport(aircraft, s, tick);
                 ++next;
             }
             settleNow(tick, false);
         }
         // Reports dropped after the last one taken.
-        const std::size_t left = aircraft.reportGate.queued.size();
-        for (std::size_t k = nextSettled; k + left < reports.size(); ++k) settled[k].verdict = Verdict::dropped;
+        std::size_t left = aircraft.reportGate.queued.size();
+        for (std::size_t k = nextSettled; k < reports.size(); ++k) left += reports[k].refused ? 1 : 0;
+        for (std::size_t k = nextSettled; k < reports.size(); ++k) {
+            if (reports[k].refused)
+                settled[k].verdict = Verdict::refused;
+            else if (k + left < reports.size())
+                settled[k].verdict = Verdict::dropped;
+        }
         return settled;
     }
 };
 
-// T: taken, D: dropped, W: still waiting at the end of the run.
+// T: taken, D: dropped, W: still waiting at the end of the run, R: refused
+// before the gate.
 std::string verdicts(const std::vector<Settled>& settled) {
     std::string text;
-    for (const Settled& s : settled) text += s.verdict == Verdict::taken ? 'T' : s.verdict == Verdict::dropped ? 'D' : 'W';
+    for (const Settled& s : settled)
+        text += s.verdict == Verdict::taken     ? 'T'
+                : s.verdict == Verdict::dropped ? 'D'
+                : s.verdict == Verdict::refused ? 'R'
+                                                : 'W';
     return text;
 }
 
@@ -117,6 +136,12 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         // a report may lie at, and the next back: the stream came back.
         {"a stray within the scatter beside a standing aircraft", "A320",
          {{0, 0, 0, 0}, {8, 0, 1, 0}, {16, 25, 0, 0}, {24, 1, 0, 0}, {32, 0, 1, 0}}, "TTDTT"},
+        // The same 28 m off, 15 s after the report before it; the record
+        // back where it stands came 12 s later and was refused as a repeat
+        // before the gate, and none comes after it before the stray falls
+        // due: the refused one still shows the stream came back.
+        {"a stray beside a standing aircraft, the record back refused as a repeat", "A320",
+         {{0, 0, 0, 0}, {15, 0, -28, 0}, {27, 1, 0, 0, 0, true}, {80, 0, 1, 0}}, "TDRT", 120.0},
         // One 150 m off a taxiing aircraft, no aircraft gets there in 3 s.
         {"a stray far off a taxi", "B738", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 150, 46, 15}, {9, 0, 69, 15}, {12, 0, 92, 15}},
          "TTDTT"},

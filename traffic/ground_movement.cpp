@@ -56,10 +56,15 @@ constexpr double kPositionsShare = 1.25;
 constexpr std::int64_t kLongSpanTicks = 1000;
 // Samples this far apart in the stream bridge a pause of the feed.
 constexpr std::int64_t kPauseTicks = 2000;
+// At its last sample this long after it fell due, the aircraft waited there.
+constexpr std::int64_t kWaitedAtTheLastTicks = 500;
 constexpr double kRollAheadDeg = 20.0;
 // An aircraft this far beside a run's line and behind its report joins the
 // line before it rolls.
 constexpr double kJoinLeastM = 30.0;
+// A roll goes on this share of its distance beside the line it came along
+// at most (a few degrees off it).
+constexpr double kLinedUpAsideShare = 0.06;
 // How fast an aircraft starting to taxi speeds up (m/s each second).
 constexpr double kSpeedUpMps2 = 0.5;
 
@@ -241,6 +246,30 @@ std::optional<double> lf_resumedWayRad(const LiveAc& aircraft, const PosSample& 
     return to.trackDeg * kDegToRad;
 }
 
+// Whether the report taken before `to` showed the aircraft rolling (faster
+// than it taxies) on the ground.
+bool lf_rollingBefore(const LiveAc& aircraft, const PosSample& to) {
+    const PosSample* before = gf_takenBefore(aircraft, to);
+    return before != nullptr && before->airborne == 0 &&
+           before->groundSpeedKt > gf_taxiCeilingKt(aircraft.sizeCategory);
+}
+
+// Whether the report taken before `to` showed the aircraft rolling (faster
+// than it taxies) on the ground, and `to` lies well beside the line the
+// roll went along to it (a runway's), however small the angle over a long
+// way: the roll is no longer what the stream shows at `to`.
+bool lf_besideTheRollBefore(const LiveAc& aircraft, const PosSample& to) {
+    if (!lf_rollingBefore(aircraft, to)) return false;
+    const PosSample* before = gf_takenBefore(aircraft, to);
+    const PosSample* earlier = gf_takenBefore(aircraft, *before);
+    const double way = earlier != nullptr && distanceNm(*earlier, *before) >= kThirtyMetresNm
+                           ? gf_bearingRad(gf_samplePoint(*earlier), gf_samplePoint(*before))
+                           : before->trackDeg * kDegToRad;
+    const double metres = distanceNm(*before, to) * kMetersPerNm;
+    const double off = gf_normaliseRad(gf_bearingRad(gf_samplePoint(*before), gf_samplePoint(to)) - way);
+    return metres * std::fabs(std::sin(off)) > std::max(kJoinLeastM, kLinedUpAsideShare * metres);
+}
+
 // Whether the stream's roll through `to` goes straight ahead of the nose:
 // the aircraft is lined up for it, not still taxiing to the runway.
 bool lf_linedUpFor(const LiveAc& aircraft, const PosSample& to) {
@@ -261,6 +290,9 @@ void lf_joinTheRollsLine(LiveAc& aircraft) {
     const PosSample& s1 = queue[1];
     const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
     if (s1.airborne != 0 || s1.groundSpeedKt <= taxiKt || !gf_bridgesAPause(aircraft, queue[0], s1)) return;
+    // Rolling already when the feed fell quiet (first heard rolling out,
+    // its fields stale after), it waited at no holding point for a run.
+    if (lf_rollingBefore(aircraft, s1)) return;
     const std::optional<double> way = lf_resumedWayRad(aircraft, s1);
     if (!way) return;
     const double north = (aircraft.lat - s1.lat) * kMetresPerDegreeLat;
@@ -530,13 +562,23 @@ void gf_retimeLegForTheStreamsPace(LiveAc& aircraft) {
 
 
 bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
-    if (from.stationary == 0 || to.silenceS * 100.0 < kPauseTicks || aircraft.takeOffSeen != 0)
-        return false;
+    if (to.silenceS * 100.0 < kPauseTicks || aircraft.takeOffSeen != 0) return false;
+    // It waited out the pause where it held, or where its samples ran out
+    // (still moving when the stream fell quiet, it stopped at the last).
+    const bool waited = from.stationary != 0 ||
+                        (!aircraft.samples.empty() && &from == &aircraft.samples.front() &&
+                         static_cast<std::int64_t>(now()) - from.dueTick >= kWaitedAtTheLastTicks &&
+                         gf_distanceNm(gf_samplePoint(from), gf_acPoint(aircraft)) <= kStandingNoiseNm);
+    if (!waited) return false;
     // Lined up, the stream resumed rolling straight ahead of it: its take-off
     // run, which it follows at the stream's speed. The roll goes on the way
     // the nose points, too: one that resumed on a runway the aircraft still
     // taxies towards (it waited on the taxiway) is made up at taxi speed.
-    return to.groundSpeedKt <= gf_taxiCeilingKt(aircraft.sizeCategory) || !lf_linedUpFor(aircraft, to);
+    if (to.groundSpeedKt <= gf_taxiCeilingKt(aircraft.sizeCategory) || !lf_linedUpFor(aircraft, to)) return true;
+    // Rolling when the feed fell quiet, the roll went on along the nose's
+    // line: a report well beside it is the aircraft's taxi after it turned
+    // off in the pause, its fields stale from the roll.
+    return lf_besideTheRollBefore(aircraft, to);
 }
 
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {

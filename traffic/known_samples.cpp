@@ -671,6 +671,19 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     }
 }
 
+// A standing aircraft's report that shows no speed, off its last sample
+// (the report it stopped at, as far off where the stream stands as the
+// feed's grid and noise put it) yet within the noise of where the reports at
+// rest before it put the stream: the stream still stands there.
+bool restsWhereItStands(const LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    if (sample.airborne != 0 || sample.groundSpeedKt >= kStandingKt || last.groundSpeedKt >= kStandingKt ||
+        distanceNm(last, sample) > kScatterReachNm)
+        return false;
+    const PosSample* newest = gf_takenReport(aircraft, 0);
+    const std::size_t before = newest != nullptr && newest->streamTick == sample.streamTick ? 1 : 0;
+    const std::optional<GeoPoint> rests = gf_whereItRests(aircraft, sample, before);
+    return rests && gf_distanceNm(*rests, gf_samplePoint(sample)) <= kStandingNoiseNm;
+}
 }  // namespace
 
 void gf_restoreDelayWindow(LiveAc& aircraft) {
@@ -777,8 +790,9 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
         return true;
     const bool airOnly = sample.airborne != 0 || (aircraft.lifeState == AcLifeState::active && aircraft.groundMode == 0);
     if (sample.stationary == 0) {
-        const bool inBox = std::fabs(sample.lat - last.lat) < kLandingBoxDeg &&
-                           std::fabs(gf_lonDifference(last.lon, sample.lon)) < kLandingBoxDeg;
+        const bool inBox = (std::fabs(sample.lat - last.lat) < kLandingBoxDeg &&
+                            std::fabs(gf_lonDifference(last.lon, sample.lon)) < kLandingBoxDeg) ||
+                           restsWhereItStands(aircraft, last, sample);
         if (inBox) {
             if (airOnly) return false;
             if (aircraft.takeOffSeen != 0 && sample.groundSpeedKt > 0.0 && last.groundSpeedKt >= 50.0) return false;

@@ -650,11 +650,16 @@ const PosSample* gf_lastHeardReport(const LiveAc& aircraft) {
 
 double gf_reportSilenceS(const LiveAc& aircraft) { return aircraft.reportGate.silenceS; }
 
-double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& report) {
+const PosSample* gf_takenBefore(const LiveAc& aircraft, const PosSample& report) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
     for (std::size_t k = taken.size(); k-- > 1;)
-        if (taken[k].streamTick == report.streamTick) return secondsBetween(taken[k - 1], report);
-    return 0.0;
+        if (taken[k].streamTick == report.streamTick) return &taken[k - 1];
+    return nullptr;
+}
+
+double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& report) {
+    const PosSample* before = gf_takenBefore(aircraft, report);
+    return before != nullptr ? secondsBetween(*before, report) : 0.0;
 }
 
 double gf_shownUpToKt(const LiveAc& aircraft, const PosSample& report) {
@@ -666,6 +671,19 @@ double gf_shownUpToKt(const LiveAc& aircraft, const PosSample& report) {
     for (auto it = at + 1; it != taken.rend(); ++it)
         if (it->streamTick != 0 && secondsBetween(*it, report) >= kShownOverS) return knotsBetween(*it, report);
     return 0.0;
+}
+
+std::optional<GeoPoint> gf_whereItRests(const LiveAc& aircraft, const PosSample& around, std::size_t k) {
+    std::vector<GeoPoint> points;
+    for (const PosSample* report = gf_takenReport(aircraft, k); report != nullptr;
+         report = gf_takenReport(aircraft, ++k)) {
+        if (report->airborne != 0 || !standing(*report) ||
+            metresBetween(*report, around) > kScatterReachNm * kMetersPerNm)
+            break;
+        points.push_back(gf_samplePoint(*report));
+    }
+    if (points.empty()) return std::nullopt;
+    return gf_meanPoint(points);
 }
 
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k) {

@@ -11,8 +11,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "foundation/geodesy.h"
 #include "traffic/aircraft_records.h"
 
 // Queues the report of a record of a known aircraft, heard at tick `now`,
@@ -28,6 +30,11 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
 // The report taken k reports before the newest (0: the newest), none when
 // there is no such report.
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k);
+
+// Where the stream stands about `around`: the mean of the reports taken at
+// rest (on the ground, no speed shown) from the k-th newest back, as long as
+// each lies within the scatter of `around`; none when no such report is.
+std::optional<GeoPoint> gf_whereItRests(const LiveAc& aircraft, const PosSample& around, std::size_t k);
 
 // The newest report queued and not yet settled, none when none is.
 const PosSample* gf_newestQueuedReport(const LiveAc& aircraft);
@@ -52,3 +59,6 @@ double gf_reportSilenceS(const LiveAc& aircraft);
 // How long (s) before a report taken the one taken before it came (reports
 // between them were dropped); 0 when it is not among the reports taken.
 double gf_secondsSinceTakenBefore(const LiveAc& aircraft, const PosSample& report);
+// The report taken just before a report taken; none when it is not among
+// the reports taken, or is the oldest kept.
+const PosSample* gf_takenBefore(const LiveAc& aircraft, const PosSample& report);

@@ -195,9 +195,18 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         double northM;         // where the aircraft waited, north of its first spot
         const char* expected;  // what is put in on the way: "join", "mid" or "s1" (nothing)
         bool s2StraightOn = false;  // s2 straight on from s0 through s1, else east of s1
+        // Still rolling at this speed when the feed fell quiet (its last
+        // report before the pause too), it stopped at s0 and waited there;
+        // 0: it waited at a hold.
+        double s0Kt = 0.0;
+        double mostKt = 0.0;  // the pace it sets out at, at most (0: not judged)
     };
     const Case cases[] = {
         {"a run resumed across its way", 60, 60, 0, 0, "join"},
+        // First heard rolling out: after the pause its first report lies far
+        // beside the nose's line, its fields stale from the roll. It waited at
+        // no holding point: no join, and the pause is made up at taxi speed.
+        {"a roll's stale fields after a pause, beside the nose's line", 44, 120, 90, 0, "s1", false, 44, 26},
         // Lined up, the run is its own: it speeds up to it on the way.
         {"a run resumed straight ahead of it, lined up", 60, 60, 90, 100, "mid"},
         {"a taxi resumed ahead of it", 10, 60, 80, 0, "s1", true},
@@ -209,8 +218,8 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         const GeoPoint from = moved(taxiway(2), 0.0, c.northM);
         LiveAc& aircraft = place("B738", AcPhase::taxi, from, c.headingDeg);
         const GeoPoint line = moved(taxiway(2), 0.0, 100.0);
-        aircraft.samples.front() = sampleAt(from, 0.0, g_tick);
-        aircraft.samples.front().stationary = 1;
+        aircraft.samples.front() = sampleAt(from, c.s0Kt, c.s0Kt > 0.0 ? g_tick - 1000 : g_tick.load());
+        aircraft.samples.front().stationary = c.s0Kt > 0.0 ? 0 : 1;
         aircraft.samples.front().streamTick = 10000;
         PosSample s1 = sampleAt(moved(line, 90.0, 500.0), c.s1Kt, g_tick + 3000);
         s1.streamTick = 10000 + static_cast<std::int32_t>(c.silenceS * 100.0);
@@ -221,7 +230,21 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         s2.streamTick = s1.streamTick + 400;
         aircraft.samples.push_back(s1);
         aircraft.samples.push_back(s2);
+        if (c.s0Kt > 0.0) {
+            // Its roll came along the line from the west.
+            PosSample earlier = sampleAt(moved(from, 270.0, 200.0), c.s0Kt, g_tick - 1500);
+            earlier.streamTick = 9500;
+            aircraft.reportGate.taken.push_back(earlier);
+            aircraft.reportGate.taken.push_back(aircraft.samples.front());
+            aircraft.reportGate.taken.push_back(s1);
+        }
         nextPosGround(aircraft);
+        if (c.mostKt > 0.0) {
+            // The pace to the next sample by its due tick.
+            const PosSample& to = aircraft.samples[1];
+            const double seconds = (to.dueTick - g_tick.load()) / 100.0;
+            EXPECT_LE(metresBetween(from, pointOf(to)) / seconds * 3600.0 / kMetersPerNm, c.mostKt);
+        }
         // The samples put in on the way (a taxi speeding up to the join from
         // standing gets a mid sample of its own; one that waits to leave, a
         // standing copy of where it is; a curve keeps s1 as its control).

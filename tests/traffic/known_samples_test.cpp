@@ -765,9 +765,20 @@ TEST_F(KnownSamples, LandingCheck) {
         bool takeOffSeen;
         SizeCategory category;
         bool accepted, becomesLast;
+        // The reports taken at rest before it put the stream this far east
+        // of the last sample (4 of them, scattering 2 m about it); none
+        // when negative.
+        double restsAtM = -1.0;
     };
     const Case cases[] = {
         {"same place on the ground", 0, 3, 0, 10, false, SizeCategory::Large, true, false},
+        // Out of the box east-west (it is narrower that way), yet the reports
+        // at rest before it stand 5 m off it: the stream still stands.
+        {"13 m off a standing aircraft, the stream at rest 5 m off it", 13, 0, 0, 0, false, SizeCategory::Large, true,
+         true, 8},
+        {"13 m off a standing aircraft, the stream at rest where it stands", 13, 0, 0, 0, false, SizeCategory::Large,
+         true, false, 0},
+        {"13 m off a standing aircraft, nothing at rest before", 13, 0, 0, 0, false, SizeCategory::Large, true, false},
         {"same place in the air", 0, 150, 500, 150, false, SizeCategory::Large, false, false},
         {"same place, rolling fast after take-off seen", 0, 3, 0, 30, true, SizeCategory::Large, false, false},
         {"same place, a helicopter in the air", 0, 0, 500, 0, false, SizeCategory::Rotorcraft, true, false},
@@ -788,6 +799,13 @@ TEST_F(KnownSamples, LandingCheck) {
         aircraft.sizeCategory = c.category;
         aircraft.takeOffSeen = c.takeOffSeen ? 1 : 0;
         aircraft.samples.front().groundSpeedKt = c.lastKt;
+        if (c.restsAtM >= 0.0) {
+            for (int k = 0; k < 4; ++k) {
+                PosSample rest = next(aircraft, c.restsAtM + (k % 2 == 0 ? 2.0 : -2.0), 0.0, -2000 + k * 500);
+                rest.streamTick = rest.dueTick;
+                aircraft.reportGate.taken.push_back(rest);
+            }
+        }
         PosSample sample = next(aircraft, c.metres, c.speedKt, 500);
         sample.altitudeFt = c.altitudeFt;
         sample.airborne = c.altitudeFt > 0 ? 1 : 0;

@@ -469,6 +469,11 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // most of a pause shows little speed over it, and one taxiing on since
     // would leave the aircraft behind for good.
     double ceilingKt = std::max(gf_groundCeilingKt(aircraft, streamKt), lf_behindKt(aircraft, 1));
+    // A stream that resumed standing stood there for some unknown share of
+    // the pause (a roll-out that came to rest early in it, say): its pace
+    // over the pause says little, and the aircraft drives there as a taxi.
+    if (aircraft.makingUpAPause != 0 && s1.groundSpeedKt < kCreepKt)
+        ceilingKt = std::max(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     // An aircraft on no roll of its own turns (onto the runway, say) at taxi
     // speed at most: a stream already rolling there is joined once the
     // aircraft lines up. One as fast as a take-off is its roll, seen or not.

@@ -47,6 +47,11 @@ constexpr std::int32_t kSettledBeforeDueTicks = 2000;
 constexpr double kDetourM = 20.0;
 constexpr double kDetourShare = 0.5;
 constexpr double kRollDetourShare = 0.05;
+// Nor does a roll go beside its way farther than a runway's half-width and
+// the feed's scatter (a high-speed exit's curve, over a long way, a share of
+// it).
+constexpr double kRollAsideM = 30.0;
+constexpr double kRollAsideShare = 0.05;
 // A report off a standing aircraft farther than its reports wander, with no
 // speed of its own, waits for the next report (which comes within 16 s)
 // until shortly before it falls due: the aircraft stands meanwhile and needs
@@ -201,13 +206,24 @@ double detourM(const PosSample& before, const PosSample& report, const PosSample
     return metresBetween(before, report) + metresBetween(report, after) - metresBetween(before, after);
 }
 
+// How far (m) a report lies beside the straight way from `before` to `after`.
+double asideM(const PosSample& before, const PosSample& report, const PosSample& after) {
+    const double wayRad = bearingBetween(before, after);
+    const double off = gf_normaliseRad(bearingBetween(before, report) - wayRad);
+    return metresBetween(before, report) * std::fabs(std::sin(off));
+}
+
 // From a roll to a roll the way goes straight (a high-speed exit turns off
 // it gently): a report off it by the same share is no corner. (From a
 // standing or taxiing aircraft to a roll it may be one: a line-up.)
 bool cameBack(const PosSample& anchor, const PosSample& report, const PosSample& after) {
-    const bool rolling = std::min(anchor.groundSpeedKt, after.groundSpeedKt) >= kRollKt;
-    return detourM(anchor, report, after) >
-           kDetourM + (rolling ? kRollDetourShare : kDetourShare) * metresBetween(anchor, after);
+    // (A stale field of 0 on the later report says nothing: its position does.)
+    const double afterKt = std::max(after.groundSpeedKt, knotsBetween(anchor, after));
+    const bool rolling = std::min(anchor.groundSpeedKt, afterKt) >= kRollKt;
+    const double wayM = metresBetween(anchor, after);
+    if (detourM(anchor, report, after) > kDetourM + (rolling ? kRollDetourShare : kDetourShare) * wayM) return true;
+    // Off a long roll sideways the detour is small, yet the runway is narrow.
+    return rolling && asideM(anchor, report, after) > std::max(kRollAsideM, kRollAsideShare * wayM);
 }
 
 // Whether the points go on along a line, step after step longer than a
@@ -307,10 +323,12 @@ std::optional<bool> strayBesideLater(const Context& c, const PosSample& report, 
         const PosSample& next = queued[k].report;
         silenceS = std::max(silenceS, queued[k].silenceS);
         sinceLaterS = std::max(sinceLaterS, queued[k].silenceS);
-        // On farther the same way: a move whose speed fields lag (a roll
-        // starting), not a stray.
+        // On farther the same way, not slowing much: a move whose speed
+        // fields lag (a roll starting), not a stray. (Seen from a stray far
+        // aside, reports going on slowly along a taxiway lie the same way.)
         if (metresBetween(report, next) > toLaterM + kWayRunStepM &&
-            std::fabs(gf_normaliseRad(bearingBetween(report, next) - bearingBetween(report, later))) <= kWayRunTurnRad)
+            std::fabs(gf_normaliseRad(bearingBetween(report, next) - bearingBetween(report, later))) <= kWayRunTurnRad &&
+            kWayRunSlowingShare * knotsBetween(report, later) <= knotsBetween(later, next))
             return false;
         if (goesOn(c.aircraft, later, next, sinceLaterS)) return !goesOn(c.aircraft, report, next, silenceS);
     }

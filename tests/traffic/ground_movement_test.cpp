@@ -199,7 +199,9 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         // report before the pause too), it stopped at s0 and waited there;
         // 0: it waited at a hold.
         double s0Kt = 0.0;
-        double mostKt = 0.0;  // the pace it sets out at, at most (0: not judged)
+        double mostKt = 0.0;   // the pace it sets out at, at most (0: not judged)
+        double leastKt = 0.0;  // ... at least
+        bool s2Stands = false;  // s2 repeats s1, standing still
     };
     const Case cases[] = {
         {"a run resumed across its way", 60, 60, 0, 0, "join"},
@@ -207,6 +209,10 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         // beside the nose's line, its fields stale from the roll. It waited at
         // no holding point: no join, and the pause is made up at taxi speed.
         {"a roll's stale fields after a pause, beside the nose's line", 44, 120, 90, 0, "s1", false, 44, 26},
+        // Resumed standing 500 m on after 150 s: it stood there for much of
+        // the pause (a roll-out that came to rest early in it); the aircraft
+        // drives there as a taxi, not at twice the pause's pace.
+        {"a stream resumed standing far on", 0, 150, 90, 100, "s1", false, 0, 0, 29, true},
         // Lined up, the run is its own: it speeds up to it on the way.
         {"a run resumed straight ahead of it, lined up", 60, 60, 90, 100, "mid"},
         {"a taxi resumed ahead of it", 10, 60, 80, 0, "s1", true},
@@ -226,7 +232,8 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         s1.silenceS = static_cast<float>(c.silenceS);
         const GeoPoint s2At = c.s2StraightOn ? moved(pointOf(s1), gf_bearingRad(from, pointOf(s1)) * kRadToDeg, 200.0)
                                              : moved(line, 90.0, 700.0);
-        PosSample s2 = sampleAt(s2At, c.s1Kt, g_tick + 3400);
+        PosSample s2 = sampleAt(c.s2Stands ? pointOf(s1) : s2At, c.s1Kt, g_tick + 3400);
+        s2.stationary = c.s2Stands ? 1 : 0;  // as the landing check makes a repeat
         s2.streamTick = s1.streamTick + 400;
         aircraft.samples.push_back(s1);
         aircraft.samples.push_back(s2);
@@ -244,6 +251,11 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
             const PosSample& to = aircraft.samples[1];
             const double seconds = (to.dueTick - g_tick.load()) / 100.0;
             EXPECT_LE(metresBetween(from, pointOf(to)) / seconds * 3600.0 / kMetersPerNm, c.mostKt);
+        }
+        if (c.leastKt > 0.0) {
+            const PosSample& to = aircraft.samples[1];
+            const double seconds = (to.dueTick - g_tick.load()) / 100.0;
+            EXPECT_GE(metresBetween(from, pointOf(to)) / seconds * 3600.0 / kMetersPerNm, c.leastKt);
         }
         // The samples put in on the way (a taxi speeding up to the join from
         // standing gets a mid sample of its own; one that waits to leave, a

@@ -205,6 +205,17 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, -400, 66, 50}, {6, 0, -200, 66, 20}, {12, -85, 0, 59}, {16, 0, 130, 54}, {20, 0, 240, 54},
           {25, 0, 360, 43}},
          "TTDTTT", 60.0, false},
+        // Touching down at 110 kt, the first report on the ground 40 m
+        // beside the runway: over so long a way the detour is small, yet no
+        // roll goes that far beside its way.
+        {"a stray beside a long landing roll", "B738",
+         {{0, 0, -300, 110, 50}, {6, -40, 30, 90}, {9, 0, 150, 85}, {12, 0, 270, 80}, {15, 0, 385, 75}}, "TDTTT",
+         60.0, false},
+        // The same, 85 m beside it, the report after it with a stale 0: its
+        // position shows the roll.
+        {"a stray beside a landing roll, the next field a stale 0", "C172",
+         {{0, 0, -170, 66, 50}, {6, -87, 85, 59}, {8.3, 7, 98, 0}, {12.3, 4, 194, 48}, {16.6, 7, 301, 48}}, "TDTTT",
+         60.0, false},
         // Held 435 m north of the runway, the feed quiet 100 s; the stream
         // resumes on its take-off run: the way from the hold to the run turns
         // a corner (a line-up), and its first report is no stray.

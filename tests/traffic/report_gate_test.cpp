@@ -173,6 +173,13 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         // report taken before the pause, the first is the stray.
         {"a stray first after a pause", "B738",
          {{0, 0, 0, 15}, {90, 150, 600, 0}, {100, 0, 600, 0}, {104, 1, 600, 0}, {110, 0, 601, 0}}, "TDTTT", 150.0},
+        // After 72 s quiet the first report lies 300 m aside, the ones after
+        // it taxi on along the taxiway 400-500 m from it: seen from the
+        // stray they lie the same way, but they go on slowly, no run from it.
+        {"a stray far aside after a pause, the taxi going on slowly", "B744",
+         {{0, 0, 0, 0}, {72, 175, -247, 0}, {75.3, 0, -630, 0}, {79.1, 1, -665, 18}, {82.1, 0, -684, 18},
+          {86.9, 0, -740, 0}, {91.2, 1, -774, 18}},
+         "TDDTTTT", 150.0},
         // A take-off roll whose speed fields lag its positions: out of reach
         // of the fields, a run along a line at a steady pace from where it
         // stood; taken with the speed the run shows.

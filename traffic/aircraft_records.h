@@ -234,6 +234,7 @@ struct LiveAc : AcBase {
         // Records refused before the gate (repeats of where it stands) heard
         // while reports wait: where the stream was meanwhile.
         std::deque<PosSample> refused;
+        std::deque<PosSample> refusedSinceTaken;  // ... since the last report taken
         std::uint32_t ignored = 0;       // reports dropped
         std::uint32_t judgedTaken = 0;   // the newest reports taken that were judged (on the ground)
         std::int32_t lastHeardTick = 0;  // the stream tick of the last report heard, taken or not

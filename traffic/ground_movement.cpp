@@ -469,10 +469,14 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // most of a pause shows little speed over it, and one taxiing on since
     // would leave the aircraft behind for good.
     double ceilingKt = std::max(gf_groundCeilingKt(aircraft, streamKt), lf_behindKt(aircraft, 1));
-    // A stream that resumed standing stood there for some unknown share of
-    // the pause (a roll-out that came to rest early in it, say): its pace
-    // over the pause says little, and the aircraft drives there as a taxi.
-    if (aircraft.makingUpAPause != 0 && s1.groundSpeedKt < kCreepKt)
+    // Late for a stream that stands, it drives there as a taxi: the stream
+    // stood there for some unknown while (a roll-out that came to rest early
+    // in a pause of the feed, a taxi that ended while the aircraft was still
+    // pushed back), and its pace since says nothing of the way there.
+    // (Stands: its field and, out of a pause, its last reports' positions.)
+    if (s1.groundSpeedKt < kCreepKt && s1.streamTick != 0 &&
+        (aircraft.makingUpAPause != 0 ||
+         (distanceNm(s0, s1) > kScatterReachNm && gf_shownUpToKt(aircraft, s1) < kCreepKt)))
         ceilingKt = std::max(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     // An aircraft on no roll of its own turns (onto the runway, say) at taxi
     // speed at most: a stream already rolling there is joined once the

@@ -23,7 +23,6 @@ constexpr std::size_t kTakenKept = 8;
 constexpr std::size_t kDroppedKept = 32;
 constexpr std::size_t kRefusedKept = 8;
 constexpr double kStandingFieldKt = 3.0;
-constexpr double kNoSpeedKt = 1.0;
 // Where the feed went quiet this long the aircraft may have moved unheard,
 // at half the speed it taxis at most (a push-back, a line-up, a tow).
 constexpr double kSilenceS = 20.0;
@@ -52,8 +51,9 @@ constexpr double kRollDetourShare = 0.05;
 // it).
 constexpr double kRollAsideM = 30.0;
 constexpr double kRollAsideShare = 0.05;
-// A report off a standing aircraft farther than its reports wander, with no
-// speed of its own, waits for the next report (which comes within 16 s)
+// A report off a standing aircraft farther than its reports wander, itself
+// showing no more speed than a standing one (a field of a knot or two is
+// noise), waits for the next report (which comes within 16 s)
 // until shortly before it falls due: the aircraft stands meanwhile and needs
 // no sample, and a stray beside it would have it drive there and back.
 constexpr double kWanderM = 10.0;
@@ -346,6 +346,17 @@ bool startsAWayRun(const Context& c, const PosSample& report) {
 // (Reports that dwell at a few spots in turn never go on from each other
 // for that long, and one a stray breaks the run: the next run is long
 // enough a little later.)
+// A record refused before the gate (a repeat) heard between two reports of
+// a run, that goes on from neither: the stream was elsewhere meanwhile (at
+// another spot it dwells at), and the run is none.
+bool refusedOffTheRun(const Context& c, const PosSample& older, const PosSample& newer) {
+    for (const PosSample& refused : c.aircraft.reportGate.refusedSinceTaken) {
+        if (refused.streamTick <= older.streamTick || refused.streamTick >= newer.streamTick) continue;
+        if (!goesOn(c.aircraft, older, refused, 0.0) && !goesOn(c.aircraft, refused, newer, 0.0)) return true;
+    }
+    return false;
+}
+
 bool endsASustainedRun(const Context& c, const PosSample& report, double silenceS) {
     const std::deque<Heard>& dropped = c.aircraft.reportGate.dropped;
     const PosSample* newer = &report;
@@ -356,7 +367,8 @@ bool endsASustainedRun(const Context& c, const PosSample& report, double silence
         if (it->report.streamTick < c.aircraft.reportGate.seenHereTick ||
             reachable(c.aircraft, c.anchor, it->report, 0.0))
             break;
-        if (goesOn(c.aircraft, it->report, *newer, std::max(newerSilenceS, skippedSilenceS))) {
+        if (goesOn(c.aircraft, it->report, *newer, std::max(newerSilenceS, skippedSilenceS)) &&
+            !refusedOffTheRun(c, it->report, *newer)) {
             newer = &it->report;
             newerSilenceS = it->silenceS;
             skippedSilenceS = 0.0;
@@ -506,8 +518,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // last is refused before the gate), shows no speed, however fast the
         // positions before came in (one just come to rest, a stray beside it).
         const bool standsThere = standing(c.anchor) || aircraft.reportGate.queued.front().afterAStandingOne != 0;
-        const bool offAStandingOne =
-            standsThere && report.groundSpeedKt < kNoSpeedKt && metresBetween(c.anchor, report) > kWanderM;
+        const bool offAStandingOne = standsThere && standing(report) && metresBetween(c.anchor, report) > kWanderM;
         // After reports dropped since the anchor (the stream jumps about) a
         // report away from the anchor may be one more jump that happens to
         // lie within reach: it waits as long for the next report to tell,
@@ -572,6 +583,7 @@ void take(LiveAc::ReportGate& gate, const PosSample& report, bool judged, double
     gate.silenceS = silenceS;
     gate.dropped.clear();
     gate.droppedSilenceS = 0.0;
+    gate.refusedSinceTaken.clear();
 }
 
 // Reports that moved nothing are counted; the first of an aircraft is logged.
@@ -613,7 +625,10 @@ void gf_noteRefused(LiveAc& aircraft, const PosSample& report) {
     if (!gate.taken.empty() && report.streamTick != 0 && gate.taken.back().streamTick != 0 &&
         reachable(aircraft, gate.taken.back(), report, 0.0))
         gate.seenHereTick = std::max(gate.seenHereTick, report.streamTick);
-    if (gate.queued.empty() || report.streamTick == 0) return;
+    if (report.streamTick == 0) return;
+    gate.refusedSinceTaken.push_back(report);
+    while (gate.refusedSinceTaken.size() > kDroppedKept) gate.refusedSinceTaken.pop_front();
+    if (gate.queued.empty()) return;
     gate.refused.push_back(report);
     while (gate.refused.size() > kRefusedKept) gate.refused.pop_front();
 }

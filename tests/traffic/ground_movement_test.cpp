@@ -454,6 +454,10 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         // stream's: its reports show it taxiing on at 10 kt.
         {"from its own sample, the stream's field 0, its reports showing 10 kt", "B738", 0, 0, 0, std::nullopt, 20,
          true, false, 10.0},
+        // ... its reports standing there, as they did while it was still
+        // pushed back: it drives there as a taxi.
+        {"from its own sample, the stream standing 500 m on, its reports too", "B738", 0, 0, 0, std::nullopt, 30, true,
+         false, 0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

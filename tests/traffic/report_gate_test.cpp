@@ -95,12 +95,14 @@ protected:
             settleNow(tick, false);
         }
         // Reports dropped after the last one taken.
-        std::size_t left = aircraft.reportGate.queued.size();
-        for (std::size_t k = nextSettled; k < reports.size(); ++k) left += reports[k].refused ? 1 : 0;
-        for (std::size_t k = nextSettled; k < reports.size(); ++k) {
+        // (the newest ones still queued wait; refused ones never were).
+        std::size_t waiting = aircraft.reportGate.queued.size();
+        for (std::size_t k = reports.size(); k-- > nextSettled;) {
             if (reports[k].refused)
                 settled[k].verdict = Verdict::refused;
-            else if (k + left < reports.size())
+            else if (waiting > 0)
+                --waiting;
+            else
                 settled[k].verdict = Verdict::dropped;
         }
         return settled;
@@ -162,6 +164,15 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 0}, {3, 0, 2, 0}, {6, 120, 40, 0}, {8, 121, 41, 0}, {10, 119, 40, 0}, {13, -60, 150, 0}, {15, -61, 151, 0},
           {18, 1, 0, 0}, {21, 0, 1, 0}},
          "TTDDDDDTT"},
+        // Reports dwelling at a spot 300 m off for 20 s and more, the ones
+        // between them at another spot refused before the gate as repeats:
+        // the stream was elsewhere meanwhile, and the spot's reports are no
+        // run that outvotes where it stands.
+        {"reports dwelling at a spot, the repeats at another between them refused", "B738",
+         {{0, 0, 0, 0}, {4, -57, 0, 0}, {8, -292, -86, 0}, {10, -291, -86, 0}, {14, -292, -85, 0},
+          {17.6, -57, 1, 0, 0, true}, {21.3, -58, 0, 0, 0, true}, {24.4, -292, -86, 0}, {26, -293, -85, 0},
+          {30, -292, -86, 0}},
+         "TDDDDRRDDD", 90.0},
         // The stream's last report, nothing after it: taken by its time.
         {"the stream's last report", "B738", {{0, 0, 0, 10}, {3, 0, 15, 10}, {6, 0, 30, 8}}, "TTT"},
         // After a pause of a minute a line-up 200 m on, its speed field a
@@ -257,6 +268,8 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
         {"off a standing aircraft, no speed: 25 s after it came", {{0, 0, 0, 0}, {5, 0, 1, 0}, {10, 14, 0, 0}}, 2, 35.0},
         {"off a standing aircraft, the next 14 s later", {{0, 0, 0, 0}, {5, 0, 1, 0}, {10, 14, 0, 0}, {24, 14, 1, 0}}, 2,
          24.0},
+        // A field of 2 kt off a standing aircraft is a standing one's noise.
+        {"off a standing aircraft at 2 kt: 25 s after it came", {{0, 0, 0, 0}, {5, 0, 1, 0}, {10, 14, 0, 2}}, 2, 35.0},
         // The report taken before a pause hardly bounds where the stream
         // went: the first report after it waits for the next ones to tell.
         {"the first after a pause, away from the last taken: 25 s after it came", {{0, 0, 0, 15}, {90, 0, 600, 0}}, 1,

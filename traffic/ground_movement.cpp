@@ -549,8 +549,10 @@ void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
 void gf_retimeLegForARoll(LiveAc& aircraft) {
     if (aircraft.makingUpAPause == 0) return;
     // Still taxiing to the runway the stream rolls on, it makes the way up at
-    // taxi speed; its roll starts where it lines up.
-    if (!aircraft.samples.empty() && !lf_linedUpFor(aircraft, aircraft.samples.front())) {
+    // taxi speed; its roll starts where it lines up. (So does one whose roll
+    // ended in the pause: the stream taxies on beside the roll's line.)
+    if (!aircraft.samples.empty() && (!lf_linedUpFor(aircraft, aircraft.samples.front()) ||
+                                      lf_besideTheRollBefore(aircraft, aircraft.samples.front()))) {
         lf_hurryTheLeg(aircraft, gf_taxiCeilingKt(aircraft.sizeCategory));
         return;
     }

@@ -427,13 +427,26 @@ void takeTheRunsSpeed(const Context& c, PosSample& report) {
     report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
 }
 
+// The newest report taken at least `seconds` before the report; none when
+// none lies that far back.
+const PosSample* takenAtLeastBefore(const LiveAc& aircraft, const PosSample& report, double seconds) {
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+        if (it->streamTick != 0 && secondsBetween(*it, report) >= seconds) return &*it;
+    return nullptr;
+}
+
 // A report on from one taken with the speed its run showed, at about that
 // pace: the run goes on, whatever its speed field still says.
 void continueTheRunsSpeed(const Context& c, PosSample& report) {
     const double kt = knotsBetween(c.anchor, report);
-    if (kt <= std::max(taxiGridPaceKt(c.aircraft), gf_taxiCeilingKt(c.aircraft.sizeCategory)) ||
-        kt < report.groundSpeedKt + kRunFieldsLagKt ||
-        c.anchor.groundSpeedKt < kWayRunSlowingShare * kt)
+    const double taxiKt = std::max(taxiGridPaceKt(c.aircraft), gf_taxiCeilingKt(c.aircraft.sizeCategory));
+    if (kt <= taxiKt || kt < report.groundSpeedKt + kRunFieldsLagKt || c.anchor.groundSpeedKt < kWayRunSlowingShare * kt)
+        return;
+    // Over ten seconds and more a run shows its pace too; a taxi whose steps
+    // on the feed's grid show a run's pace for a few seconds does not.
+    if (const PosSample* back = takenAtLeastBefore(c.aircraft, report, kShownOverS);
+        back != nullptr && knotsBetween(*back, report) <= taxiKt)
         return;
     report.groundSpeedKt = std::min(kt, kFastestWayRunKt);
     report.trueAirspeedKt = std::max(report.trueAirspeedKt, report.groundSpeedKt);

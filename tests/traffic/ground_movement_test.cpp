@@ -202,6 +202,7 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         double mostKt = 0.0;   // the pace it sets out at, at most (0: not judged)
         double leastKt = 0.0;  // ... at least
         bool s2Stands = false;  // s2 repeats s1, standing still
+        bool takeOffSeen = false;  // a take-off is read from the stream once the leg is set out
     };
     const Case cases[] = {
         {"a run resumed across its way", 60, 60, 0, 0, "join"},
@@ -209,6 +210,9 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         // beside the nose's line, its fields stale from the roll. It waited at
         // no holding point: no join, and the pause is made up at taxi speed.
         {"a roll's stale fields after a pause, beside the nose's line", 44, 120, 90, 0, "s1", false, 44, 26},
+        // ... and its stale fields read as a take-off: the leg still makes the
+        // pause up as a taxi.
+        {"a roll's stale fields after a pause, read as a take-off", 44, 120, 90, 0, "s1", false, 44, 31, 0, false, true},
         // Resumed standing 500 m on after 150 s: it stood there for much of
         // the pause (a roll-out that came to rest early in it); the aircraft
         // drives there as a taxi, not at twice the pause's pace.
@@ -246,9 +250,14 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
             aircraft.reportGate.taken.push_back(s1);
         }
         nextPosGround(aircraft);
+        if (c.takeOffSeen) {
+            // Under way to s1, as the tick has it: s1 is the front.
+            aircraft.samples.pop_front();
+            gf_armForTakeOff(aircraft, 0, 0);
+        }
         if (c.mostKt > 0.0) {
             // The pace to the next sample by its due tick.
-            const PosSample& to = aircraft.samples[1];
+            const PosSample& to = aircraft.samples[c.takeOffSeen ? 0 : 1];
             const double seconds = (to.dueTick - g_tick.load()) / 100.0;
             EXPECT_LE(metresBetween(from, pointOf(to)) / seconds * 3600.0 / kMetersPerNm, c.mostKt);
         }

@@ -308,6 +308,19 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
     }
     g_liveAcs.clear();
     {
+        // A C172 taxiing at 16 kt on the feed's 19-m grid: one step of 38 m
+        // in 2.6 s (28 kt), over the grid's quarter, yet over the 11 s
+        // before it the positions show the taxi's 17 kt: no run goes on.
+        SCOPED_TRACE("a taxi on the feed's grid, one step at a run's pace");
+        const std::vector<Settled> settled =
+            run("C172", {{0, 0, 0, 15}, {2.1, 0, 20, 15}, {6.3, 0, 41, 15}, {8.8, 0, 60, 17}, {11.4, 0, 97.6, 17},
+                         {15.8, 0, 114.5, 16}, {19.6, 0, 153, 17}, {24.1, 0, 187, 15}},
+                40.0);
+        ASSERT_EQ(verdicts(settled), "TTTTTTTT");
+        EXPECT_EQ(settled[4].kt, 17.0);
+    }
+    g_liveAcs.clear();
+    {
         SCOPED_TRACE("a flipped flag");
         const std::vector<Settled> settled =
             run("B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}}, 40.0);

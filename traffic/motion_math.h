@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <vector>
 
 #include <gsl/narrow>
 
@@ -73,21 +72,6 @@ inline double gf_metresPerDegreeLon(double lat) {
 
 inline GeoPoint gf_samplePoint(const PosSample& sample) { return {sample.lat, sample.lon}; }
 
-// The mean of a few points close together (their longitudes taken across
-// the date line as the first one's); none from no points.
-inline GeoPoint gf_meanPoint(const std::vector<GeoPoint>& points) {
-    if (points.empty()) return {};
-    double lat = 0.0, lonOff = 0.0;
-    for (const GeoPoint& p : points) {
-        lat += p.lat;
-        lonOff += gf_lonDifference(points.front().lon, p.lon);
-    }
-    const double n = static_cast<double>(points.size());
-    double lon = points.front().lon + lonOff / n;
-    if (lon >= 180.0) lon -= 360.0;
-    if (lon < -180.0) lon += 360.0;
-    return {lat / n, lon};
-}
 inline GeoPoint gf_acPoint(const LiveAc& aircraft) { return {aircraft.lat, aircraft.lon}; }
 
 // max(due - now, 25): the ticks the aircraft has to reach a sample due then.

@@ -720,16 +720,25 @@ double gf_shownUpToKt(const LiveAc& aircraft, const PosSample& report) {
 }
 
 std::optional<GeoPoint> gf_whereItRests(const LiveAc& aircraft, const PosSample& around, std::size_t k) {
-    std::vector<GeoPoint> points;
+    // The mean of points a few metres apart, longitudes taken across the
+    // date line as the first one's.
+    const PosSample* first = nullptr;
+    double lat = 0.0, lonOff = 0.0, n = 0.0;
     for (const PosSample* report = gf_takenReport(aircraft, k); report != nullptr;
          report = gf_takenReport(aircraft, ++k)) {
         if (report->airborne != 0 || !standing(*report) ||
             metresBetween(*report, around) > kScatterReachNm * kMetersPerNm)
             break;
-        points.push_back(gf_samplePoint(*report));
+        if (first == nullptr) first = report;
+        lat += report->lat;
+        lonOff += gf_lonDifference(first->lon, report->lon);
+        n += 1.0;
     }
-    if (points.empty()) return std::nullopt;
-    return gf_meanPoint(points);
+    if (first == nullptr) return std::nullopt;
+    double lon = first->lon + lonOff / n;
+    if (lon >= 180.0) lon -= 360.0;
+    if (lon < -180.0) lon += 360.0;
+    return GeoPoint{lat / n, lon};
 }
 
 const PosSample* gf_takenReport(const LiveAc& aircraft, std::size_t k) {

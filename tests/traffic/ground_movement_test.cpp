@@ -279,7 +279,9 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
                    b.groundSpeedKt == gf_taxiCeilingKt(aircraft.sizeCategory);
         });
         EXPECT_EQ(joins, std::string(c.expected) == "join");
-        if (std::string(c.expected) == "s1") EXPECT_TRUE(before.empty());
+        if (std::string(c.expected) == "s1") {
+            EXPECT_TRUE(before.empty());
+        }
         if (std::string(c.expected) == "mid") {
             ASSERT_EQ(before.size(), 1u);
             EXPECT_LT(metresBetween(pointOf(before.front()), pointOf(s1)), 400.0);

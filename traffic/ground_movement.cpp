@@ -38,6 +38,8 @@ constexpr double kMidSampleMostKt = 43.0;
 constexpr std::int32_t kMidSampleGapTicks = 600;
 constexpr double kSpeedChangeKt = 5.0;
 constexpr double kCreepKt = 5.0;
+// Under this (kt) a speed field or the pace of the positions shows no motion.
+constexpr double kStandingShownKt = 2.0;
 constexpr std::int64_t kQuietBesideAStandTicks = 6000;
 // A control point of a taxi curve is brought onto the line ahead of the nose
 // when it lies at least this share of its distance ahead.
@@ -209,6 +211,19 @@ double lf_behindKt(const LiveAc& aircraft, std::size_t from) {
     return kt > 0.0 ? gf_groundCeilingKt(aircraft, kt) : 0.0;
 }
 
+// Whether the stream stood at a report taken: neither its speed field nor
+// the positions over the ten seconds before it show it moving (a slow tow
+// the aircraft stopped behind when its samples ran out shows its motion).
+bool lf_streamStoodAt(const LiveAc& aircraft, const PosSample& at) {
+    if (at.streamTick == 0) return false;
+    for (std::size_t k = 0;; ++k) {
+        const PosSample* report = gf_takenReport(aircraft, k);
+        if (report == nullptr || report->streamTick < at.streamTick) return false;
+        if (report->streamTick == at.streamTick)
+            return report->groundSpeedKt < kStandingShownKt && gf_shownUpToKt(aircraft, *report) < kStandingShownKt;
+    }
+}
+
 // Ticks to go from standing at s0 to s1, speeding up to s1's speed as an
 // aircraft starting to taxi does, and on at it: a sample far on at taxi
 // speed (the feed's next report a quarter minute after the stream moved off)
@@ -217,7 +232,10 @@ double lf_behindKt(const LiveAc& aircraft, std::size_t from) {
 // crawl, s2's where the stream goes on faster (up to taxi speed: a speed
 // field a few knots low says the stream crawled there). A speed field of 0
 // on a sample that moved is stale: its speed is the one its position shows
-// on the way to s2. Without either, none (0).
+// on the way to s2. Without s2 (its report still waits at the gate), where
+// the stream stood at s0 it moved off at some unknown time before s1: at a
+// creep, so that the aircraft does not roll off long before the delayed
+// stream did. Otherwise none (0).
 std::int32_t ticksFromStanding(const LiveAc& aircraft) {
     const std::deque<PosSample>& queue = aircraft.samples;
     const double ceilingKt = gf_taxiCeilingKt(aircraft.sizeCategory);
@@ -227,6 +245,7 @@ std::int32_t ticksFromStanding(const LiveAc& aircraft) {
         speedKt = distanceNm(queue[1], queue[2]) * kTicksPerHour /
                   static_cast<double>(static_cast<std::int64_t>(queue[2].dueTick) - queue[1].dueTick);
     if (goesOn && speedKt < kCreepKt) speedKt = std::max(speedKt, std::min(queue[2].groundSpeedKt, ceilingKt));
+    if (speedKt <= 0.0 && queue.size() == 2 && lf_streamStoodAt(aircraft, queue[0])) speedKt = kCreepKt;
     if (speedKt <= 0.0) return 0;
     const double metres = distanceNm(queue[0], queue[1]) * kMetersPerNm;
     const double mps = speedKt * kMetersPerNm / 3600.0;

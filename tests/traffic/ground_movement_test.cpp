@@ -541,6 +541,9 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         double metres, s1Kt;
         std::optional<double> s2Kt;  // a sample after s1, 30 m on
         std::optional<double> leavesBeforeS;  // before s1's due (none: at once)
+        // The report it stands at, taken with this speed field, as was one
+        // at the same spot 20 s before it (none: not the stream's report).
+        std::optional<double> stoodKt = std::nullopt;
     };
     // 5 kt is 2.572 m/s: 6.6 m to speed up to it, 2.57 s longer than at 5 kt.
     const Case cases[] = {
@@ -550,6 +553,13 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         // A speed field a few knots low: the stream goes on faster.
         {"32 m on at 2 kt, then on at 5 kt", 32.0, 2.0, 5.0, 32.0 / 2.5722 + 2.5722},
         {"200 m on at 5 kt, due sooner than that takes", 200.0, 5.0, std::nullopt, std::nullopt},
+        // A stale 0, the report after it still at the gate: the stream that
+        // stood moved off at some unknown time, and at a creep takes the
+        // least of it. One stopped behind a slow tow, or at a sample of its
+        // own, knows no more than the field says.
+        {"28 m on at a stale 0, standing before", 28.0, 0.0, std::nullopt, 28.0 / 2.5722 + 2.5722, 0.0},
+        {"28 m on at a stale 0, a tow at 3 kt before", 28.0, 0.0, std::nullopt, std::nullopt, 3.0},
+        {"28 m on at a stale 0, from a sample of its own", 28.0, 0.0, std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -558,6 +568,14 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         const GeoPoint from{aircraft.lat, aircraft.lon};
         aircraft.samples.front() = sampleAt(from, 0.0, g_tick);
         aircraft.samples.front().stationary = 1;
+        if (c.stoodKt) {
+            PosSample before = sampleAt(from, *c.stoodKt, g_tick - 2000);
+            before.streamTick = before.dueTick;
+            PosSample heard = sampleAt(from, *c.stoodKt, g_tick);
+            heard.streamTick = heard.dueTick;
+            aircraft.reportGate.taken = {before, heard};
+            aircraft.samples.front().streamTick = heard.streamTick;
+        }
         const std::int32_t due = g_tick + 2000;
         aircraft.samples.push_back(sampleAt(moved(from, 90.0, c.metres), c.s1Kt, due));
         if (c.s2Kt) aircraft.samples.push_back(sampleAt(moved(from, 90.0, c.metres + 30.0), *c.s2Kt, due + 1200));

@@ -308,6 +308,19 @@ bool borneOutByALaterOne(const Context& c, const PosSample& report, std::size_t 
     return false;
 }
 
+// A queued report from `from` on where the aircraft can be, coming from the
+// anchor, shows the stream back from the report: it was no move.
+bool backFromItLater(const Context& c, const PosSample& report, std::size_t from) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    for (std::size_t k = from; k < queued.size(); ++k) {
+        const PosSample& later = queued[k].report;
+        if (reachable(c.aircraft, c.anchor, later, silenceSinceAnchor(c.aircraft.reportGate, k, c.droppedSilenceS)) &&
+            cameBack(c.anchor, report, later))
+            return true;
+    }
+    return false;
+}
+
 // Whether the report lies off the stream that the queued report `after`
 // and one after that show going on from each other (neither goes on from
 // it); none while no report after `after` tells yet.
@@ -487,6 +500,9 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             const std::optional<double> laterOn = alongTheWayM(aircraft, c.anchor, later);
             const bool laterBehind = reportOn && laterOn && *reportOn > 0.0 && *laterOn < 0.0;
             if (cameBack(c.anchor, report, later) && !laterBehind) return Verdict::drop;
+            // Nor does it go back, however near the anchor the report lies:
+            // one behind it, the later one on ahead, is a stray.
+            if (reportOn && laterOn && *reportOn < -kWanderM && *laterOn > 0.0) return Verdict::drop;
             // After a silence the anchor's reach is wide and both may lie
             // within it, yet not within each other's: where a report after
             // the later one goes on from it and not from this one, this one
@@ -504,6 +520,17 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             // s later): it was one of them.
             if (!aircraft.reportGate.dropped.empty() && !borneOutByALaterOne(c, report, *after)) {
                 return lastMoment || (due && !standing(report)) ? Verdict::drop : Verdict::wait;
+            }
+            // Two jumps may lie near each other and so bear each other out:
+            // a report after them where the aircraft can be shows the stream
+            // back. Away from a standing aircraft a report waits while it may
+            // for that (a moving one's reports go on from it, and the first
+            // after a silence is where the stream resumed: the aircraft has
+            // its way to make up).
+            if (!aircraft.reportGate.dropped.empty() &&
+                metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm) {
+                if (backFromItLater(c, report, *after + 1)) return Verdict::drop;
+                if (!due && standing(c.anchor) && silenceS < kSilenceS) return Verdict::wait;
             }
             continueTheRunsSpeed(c, report);
             return Verdict::take;

@@ -207,6 +207,18 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         {"a report back against the way", "B738",
          {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 46, 15}, {9, 0, 69, 15}, {12, 0, 29, 15}, {15, 0, 115, 15}, {18, 0, 138, 15}},
          "TTTTDTT"},
+        // One 15 m back along the way of a taxi at 25 kt (a stale 0), the
+        // next on ahead: within the scatter of the last, yet no taxi goes back.
+        {"a report just back against the way", "B738",
+         {{0, 0, 0, 25}, {4, 0, 52, 25}, {8, 0, 103, 25}, {12, 0, 88, 0}, {14, 0, 130, 25}, {17, 0, 168, 25}},
+         "TTTDTT"},
+        // By an aircraft standing for half a minute, jumping reports, two of
+        // them 45 m apart, the second going on from the first: the report
+        // after them back where it stands shows they were no move.
+        {"two jumps near each other by a standing aircraft", "B738",
+         {{0, 0, 0, 0}, {8, 1, 0, 0}, {20, -180, 160, 0}, {30, -160, -360, 1}, {40, 30, 95, 6}, {44, 65, 80, 8},
+          {46, 280, -270, 5}, {49, 2, 1, 0}, {55, 1, 0, 0}},
+         "TTDDDDDTT", 110.0},
         // One report flagged airborne between reports on the ground, at the
         // field's height: a flipped flag, taken as on the ground.
         {"a flipped flag", "B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}, {9, 0, 54, 12}}, "TTTT"},

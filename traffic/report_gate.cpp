@@ -503,6 +503,14 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             // Nor does it go back, however near the anchor the report lies:
             // one behind it, the later one on ahead, is a stray.
             if (reportOn && laterOn && *reportOn < -kWanderM && *laterOn > 0.0) return Verdict::drop;
+            // The aircraft passes through its reports: a later one it reaches
+            // from the anchor, but not from the report as fast as the fields
+            // and the way from the anchor show, puts the report off its way.
+            if (silenceS < kSilenceS && laterOn && *laterOn > 0.0 &&
+                metresBetween(report, later) >
+                    reachM(std::max({report.groundSpeedKt, later.groundSpeedKt, knotsBetween(c.anchor, later)}),
+                           secondsBetween(report, later)))
+                return Verdict::drop;
             // After a silence the anchor's reach is wide and both may lie
             // within it, yet not within each other's: where a report after
             // the later one goes on from it and not from this one, this one

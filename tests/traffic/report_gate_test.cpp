@@ -212,6 +212,12 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         {"a report just back against the way", "B738",
          {{0, 0, 0, 25}, {4, 0, 52, 25}, {8, 0, 103, 25}, {12, 0, 88, 0}, {14, 0, 130, 25}, {17, 0, 168, 25}},
          "TTTDTT"},
+        // A taxi at 24 kt, one report 8 m back (within a report's wander),
+        // the next 86 m on 2.4 s later: no taxi gets from the one to the
+        // other, while from the report before it the way goes on.
+        {"a report a little back, the next far on", "B738",
+         {{0, 0, 0, 24}, {4, 0, 49, 24}, {8, 0, 98, 24}, {11.8, 0, 90, 24}, {14.2, 0, 176, 24}, {18, 0, 225, 24}},
+         "TTTDTT"},
         // By an aircraft standing for half a minute, jumping reports, two of
         // them 45 m apart, the second going on from the first: the report
         // after them back where it stands shows they were no move.

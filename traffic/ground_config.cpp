@@ -48,8 +48,11 @@ std::uint32_t takeOffThrottle(const LiveAc& aircraft, const PosSample& s0, const
 // nose 15 degrees off the runway's then is the feed's scatter (a stretch of
 // jumping reports it heads for) or its lining up behind a run given up
 // ahead of it, and it rolls on.
-void lf_rollOut(LiveAc& aircraft, const PosSample& s0) {
-    if (gf_headingDifferenceDeg(aircraft.touchdownHeading, aircraft.heading) >= kTurnedOffDeg &&
+// One that came to rest on the runway has rolled out too: when it moves
+// again it taxis (a backtrack, the way to a stand made up after a pause).
+void lf_rollOut(LiveAc& aircraft, const PosSample& s0, double arrivedKt) {
+    const bool cameToRest = s0.stationary != 0 && arrivedKt < 1.0;
+    if ((gf_headingDifferenceDeg(aircraft.touchdownHeading, aircraft.heading) >= kTurnedOffDeg || cameToRest) &&
         std::max(s0.groundSpeedKt, gf_ownGroundSpeedKt(aircraft)) < kTurnOffBelowKt) {
         gf_setFlaps(aircraft, 0);
         aircraft.landed = 0;
@@ -138,7 +141,7 @@ void lf_configureOnGround(LiveAc& aircraft, double arrivedKt) {
     } else if (aircraft.takeOffSeen != 0) {
         gf_setThrottle(aircraft, takeOffThrottle(aircraft, s0, s1));
     } else if (aircraft.landed != 0) {
-        lf_rollOut(aircraft, s0);
+        lf_rollOut(aircraft, s0, arrivedKt);
     } else {
         gf_setThrottle(aircraft, isRotorcraft(aircraft) ? 4 : 0);
     }

@@ -629,7 +629,7 @@ TEST_F(GroundMovement, TheThrottleOnTheGroundFollowsTheSpeedOnceATakeOffIsSeen) 
 
 // The roll-out ends once the aircraft has turned fifteen degrees off the
 // runway's heading slower than a roll (43 kt).
-TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTheRunway) {
+TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftTurnsFifteenDegreesOffTheRunwayOrComesToRest) {
     struct Case {
         const char* name;
         const char* type;
@@ -638,9 +638,15 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
         std::uint32_t flaps;
         std::size_t controlsWritten;
         double ownKt = 0.0;  // the aircraft's own speed
+        bool atItsSample = false;  // it stands at its sample, come there at `arrivedKt`
+        double arrivedKt = 0.0;
     };
     const Case cases[] = {
         {"fast on the runway", "B738", 0, 100, false, 3, 0},
+        // Come to rest on the runway straight ahead (a stop, a pause of the
+        // feed): moving off again it taxis. Still creeping there it rolls on.
+        {"come to rest on the runway", "B738", 0, 0, true, 0, 1, 0.0, true, 0.0},
+        {"creeping to its sample on the runway", "B738", 0, 0, false, 1, 1, 0.0, true, 4.0},
         {"at 90 kt on the runway", "B738", 14, 90, false, 1, 1},
         {"turned off 16 degrees", "B738", 16, 30, true, 0, 1},
         {"a light aircraft turned off", "C172", 16, 30, true, 0, 0},
@@ -661,9 +667,10 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftHasTurnedFifteenDegreesOffTh
         aircraft.touchdownHeading = 90.0 * kDegToRad;
         aircraft.lastFlaps = 3;
         aircraft.samples.front().groundSpeedKt = c.speedKt;
+        aircraft.samples.front().stationary = c.atItsSample ? 1 : 0;
         aircraft.samples.push_back(sampleAt(taxiway(5), c.speedKt, 41000));
         aircraft.latStep = c.ownKt * kMetersPerNm / kTicksPerHour / kMetresPerDegreeLat;
-        lf_configureOnGround(aircraft);
+        lf_configureOnGround(aircraft, c.arrivedKt);
         EXPECT_EQ(aircraft.landed, c.turnedOff ? 0 : 1);
         EXPECT_EQ(aircraft.lastFlaps, c.flaps);
         EXPECT_EQ(sim.controls.size(), c.controlsWritten);

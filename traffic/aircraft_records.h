@@ -239,6 +239,7 @@ struct LiveAc : AcBase {
         std::uint32_t judgedTaken = 0;   // the newest reports taken that were judged (on the ground)
         std::int32_t lastHeardTick = 0;  // the stream tick of the last report heard, taken or not
         std::int32_t seenHereTick = 0;   // ... of the last one refused that put it where it can be
+        std::int32_t lingeredTick = 0;   // ... of the last one refused that was judged after all
         double silenceS = 0.0;           // how long the feed was quiet before the newest report taken
         double droppedSilenceS = 0.0;    // the longest it was quiet before a report dropped since
         PosSample lastHeard;             // the last report heard (its stream tick 0: none yet)

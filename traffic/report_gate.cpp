@@ -631,7 +631,9 @@ void take(LiveAc::ReportGate& gate, const PosSample& report, bool judged, double
     gate.silenceS = silenceS;
     gate.dropped.clear();
     gate.droppedSilenceS = 0.0;
-    gate.refusedSinceTaken.clear();
+    // (Records refused after it in the stream's time, heard while it waited,
+    // are since it.)
+    std::erase_if(gate.refusedSinceTaken, [&](const PosSample& r) { return r.streamTick <= report.streamTick; });
 }
 
 // Reports that moved nothing are counted; the first of an aircraft is logged.
@@ -687,9 +689,30 @@ void gf_noteHeard(LiveAc& aircraft, const PosSample& report) {
     gate.lastHeard = report;
 }
 
+namespace {
+// A record refused before the gate as a repeat (too little progress for its
+// speed), the last one heard while nothing came after it until shortly
+// before it falls due, away from the last report taken: the feed's last
+// word before a pause (the last metres onto a stand, say). It is judged as a
+// report after all, once.
+void judgeALingeringRepeat(LiveAc::ReportGate& gate, const LiveAc& aircraft, std::int32_t now) {
+    if (!gate.queued.empty() || gate.taken.empty() || gate.refusedSinceTaken.empty() || aircraft.groundMode == 0)
+        return;
+    const PosSample& repeat = gate.refusedSinceTaken.back();
+    const PosSample& anchor = gate.taken.back();
+    if (repeat.streamTick != gate.lastHeardTick || repeat.streamTick <= gate.lingeredTick ||
+        repeat.streamTick <= anchor.streamTick || anchor.streamTick == 0 || repeat.airborne != 0 ||
+        now < repeat.streamTick - kSettledBeforeDueTicks || metresBetween(anchor, repeat) <= kWanderM)
+        return;
+    gate.lingeredTick = repeat.streamTick;
+    gate.queued.push_back({repeat, 0.0, now - kLongestWaitTicks, 0});
+}
+}  // namespace
+
 std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool atOnce) {
     LiveAc::ReportGate& gate = aircraft.reportGate;
     std::vector<PosSample> taken;
+    judgeALingeringRepeat(gate, aircraft, now);
     while (!gate.refused.empty() &&
            (gate.queued.empty() || gate.refused.front().streamTick <= gate.queued.front().report.streamTick))
         gate.refused.pop_front();

@@ -60,10 +60,10 @@ constexpr int kDefaultCases = 150;
 constexpr int kDefaultCases = 2000;
 #endif
 // Not every drawn case keeps every property yet: about one in a hundred still
-// breaks one (188 of seeds 1 to 20000, scripts/ground-seeds.sh). Up to
+// breaks one (180 of seeds 1 to 20000, scripts/ground-seeds.sh). Up to
 // this share of the cases and two more may fail, each printed with its seed;
 // more fail the test, a fault come back. Lower it as cases are mended.
-constexpr double kFailingShare = 0.0105;
+constexpr double kFailingShare = 0.01;
 constexpr int kMostPrintedCases = 25;  // failing cases printed in full; the rest are counted
 constexpr double kGoodReportsS = 30.0;  // good reports before and after a stray or jumps
 

@@ -218,6 +218,12 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         {"a report a little back, the next far on", "B738",
          {{0, 0, 0, 24}, {4, 0, 49, 24}, {8, 0, 98, 24}, {11.8, 0, 90, 24}, {14.2, 0, 176, 24}, {18, 0, 225, 24}},
          "TTTDTT"},
+        // The last metres onto a stand at a crawl, each record refused as a
+        // repeat (too little progress for its speed), then the feed quiet:
+        // the last one, 15 m on from the last report taken, is the feed's
+        // last word on where the stream stands, judged by its time.
+        {"the last metres refused as repeats before a pause", "B738",
+         {{0, 0, 0, 6}, {3, 0, 9, 6}, {6, 0, 18, 6}, {9, 0, 27, 5, 0, true}, {12, 0, 33, 0, 0, true}}, "TTTRT"},
         // By an aircraft standing for half a minute, jumping reports, two of
         // them 45 m apart, the second going on from the first: the report
         // after them back where it stands shows they were no move.

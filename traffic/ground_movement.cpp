@@ -524,7 +524,17 @@ double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const Pos
     // leg's, and an aircraft on no roll of its own makes the way up at taxi
     // speed at most.
     if (gf_bridgesAPause(aircraft, from, to)) return std::min(shownKt, gf_taxiCeilingKt(aircraft.sizeCategory));
-    return std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, shownKt));
+    return gf_fieldsBorneOutKt(aircraft, from, to, std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, shownKt)),
+                               shownKt);
+}
+
+double gf_fieldsBorneOutKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to, double kt,
+                           double shownKt) {
+    const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    if (aircraft.landed != 0 || aircraft.takeOffSeen != 0 || aircraft.phase == AcPhase::take_off ||
+        shownKt > taxiKt || to.groundSpeedKt > from.groundSpeedKt)
+        return kt;
+    return std::min(kt, taxiKt);
 }
 
 namespace {

@@ -47,6 +47,13 @@ double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);
 // fields when they show more. One report off the way (a stray, a jump of the
 // feed) must not lift the pace.
 double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shownKt);
+// `kt` from speed fields, as far as the positions bear it out: off a roll
+// of its own (rolling out, taking off) an aircraft whose stream's positions
+// from `from` to `to` show no more than taxi speed (`shownKt`) while its
+// fields do not rise (a take-off run's do) taxies, whatever the fields say:
+// they are stale (the last roll-out speed read on after a pause, say).
+double gf_fieldsBorneOutKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to, double kt,
+                           double shownKt);
 // The fastest (kt) an aircraft on the ground may go while its stream shows
 // `streamKt`: twice the stream's speed (5 kt at least: a speed field may be
 // stale) to make up lost time, but no faster than its category taxis, and

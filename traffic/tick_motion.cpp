@@ -88,7 +88,7 @@ double catchUpKt(const LiveAc& aircraft) {
         if (queue[0].streamTick != 0 && queue[1].streamTick > queue[0].streamTick)
             shownKt = nm * kTicksPerHour /
                       static_cast<double>(static_cast<std::int64_t>(queue[1].streamTick) - queue[0].streamTick);
-        kt = std::max({kt, std::min(dueKt, gf_taxiCeilingKt(aircraft.sizeCategory)),
+        kt = std::max({gf_fieldsBorneOutKt(aircraft, queue[0], queue[1], kt, shownKt), std::min(dueKt, gf_taxiCeilingKt(aircraft.sizeCategory)),
                        gf_positionsSpeedKt(aircraft, std::max(kt, queue[1].groundSpeedKt), std::min(shownKt, dueKt))});
     }
     if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(aircraft, queue[0], queue[1]));

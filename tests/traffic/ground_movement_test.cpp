@@ -445,6 +445,11 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         {"a stale 0 kt, the stream showing 120 kt over 8 s", "B738", 0, 0, 120, std::nullopt, 30},
         {"40 kt, the stream showing 120 kt over 8 s", "B738", 40, 40, 120, std::nullopt, 50},
         {"40 kt, the stream showing 60 kt over 16 s", "B738", 40, 40, 60, std::nullopt, 60},
+        // Fields over taxi speed that neither rise (a take-off run's do) nor
+        // show in the positions are stale: the last roll-out speed read on
+        // after a pause of the feed has a taxiing aircraft taxi.
+        {"taxiing, stale 40 kt fields, the stream showing 15 kt", "B738", 40, 40, 15, std::nullopt, 30},
+        {"speeding up from 20 to 40 kt, the stream showing 15 kt", "B738", 20, 40, 15, std::nullopt, 40},
         // A helicopter lifts off rather than rolling for it.
         {"a helicopter at 60 kt", "EC35", 60, 60, 0, std::nullopt, 40},
         {"rolling out at 138 kt, then 100 kt", "B738", 138, 100, 0, std::nullopt, 138},

@@ -728,12 +728,15 @@ protected:
     }
 
     // The path second by second beside the delayed stream, to see a case.
+    // Each second; each tenth of one with VLNT_GROUND_TRACE=fine.
     static void trace(const Watched& w, const std::vector<Fix>& fixes) {
+        const char* how = std::getenv("VLNT_GROUND_TRACE");
+        const int every = how != nullptr && std::string_view(how) == "fine" ? 10 : 100;
         for (const Watched::Place& p : w.path) {
-            if (p.tick % 100 != 0) continue;
+            if (p.tick % every != 0) continue;
             const GeoPoint stream = engine_test::streamAt(fixes, p.tick / 100.0 - 30.0);
-            fmt::print("t={} {} roll {} ground {} alt {:.0f} hdg {:.0f} N {:.1f} E {:.1f}  stream N {:.1f} E {:.1f}\n",
-                       p.tick / 100, gf_phaseName(p.phase), p.roll, p.onGround, p.altitudeFt - kFieldElevationFt,
+            fmt::print("t={:g} {} roll {} ground {} alt {:.0f} hdg {:.0f} N {:.1f} E {:.1f}  stream N {:.1f} E {:.1f}\n",
+                       p.tick / 100.0, gf_phaseName(p.phase), p.roll, p.onGround, p.altitudeFt - kFieldElevationFt,
                        p.heading * kRadToDeg, (p.at.lat - engine_test::kFieldLat) * kMetresPerDegreeLat,
                        gf_lonDifference(engine_test::kFieldLon, p.at.lon) * gf_metresPerDegreeLon(p.at.lat),
                        (stream.lat - engine_test::kFieldLat) * kMetresPerDegreeLat,

@@ -456,6 +456,9 @@ void continueTheRunsSpeed(const Context& c, PosSample& report) {
     const double taxiKt = std::max(taxiGridPaceKt(c.aircraft), gf_taxiCeilingKt(c.aircraft.sizeCategory));
     if (kt <= taxiKt || kt < report.groundSpeedKt + kRunFieldsLagKt || c.anchor.groundSpeedKt < kWayRunSlowingShare * kt)
         return;
+    // A roll slowing from the anchor's field to the report's (a roll-out the
+    // feed was quiet through) shows the pace between them: its fields hold.
+    if (report.groundSpeedKt >= kStandingFieldKt && c.anchor.groundSpeedKt >= kt) return;
     // Over ten seconds and more a run shows its pace too; a taxi whose steps
     // on the feed's grid show a run's pace for a few seconds does not.
     if (const PosSample* back = takenAtLeastBefore(c.aircraft, report, kShownOverS);

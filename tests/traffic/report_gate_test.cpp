@@ -345,6 +345,19 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
     }
     g_liveAcs.clear();
     {
+        // A C172 rolling out at 38 kt, the feed quiet for 88 s, then 1222 m
+        // on at 15 kt: the pace over the pause (27 kt) lies between the two
+        // fields, a roll slowing down; the report keeps its own.
+        SCOPED_TRACE("a roll-out the feed was quiet through");
+        const std::vector<Settled> settled =
+            run("C172", {{0, 0, 0, 42}, {3.7, 0, 78, 41}, {7.9, 0, 165, 39.5}, {10.6, 0, 220, 38.2},
+                         {98.8, 0, 1442, 15.5}, {102.1, 0, 1468, 13.6}, {104.4, 0, 1481, 12.9}},
+                160.0);
+        ASSERT_EQ(verdicts(settled), "TTTTTTT");
+        EXPECT_EQ(settled[4].kt, 15.5);
+    }
+    g_liveAcs.clear();
+    {
         SCOPED_TRACE("a flipped flag");
         const std::vector<Settled> settled =
             run("B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}}, 40.0);

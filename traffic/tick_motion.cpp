@@ -119,7 +119,13 @@ void catchUp(LiveAc& aircraft) {
         const double plannedNm = gf_distanceNm(gf_acPoint(aircraft), GeoPoint{aircraft.lat + aircraft.latStep,
                                                                               aircraft.lon + aircraft.lonStep});
         left = std::max(left, restNm / fastestNm);
-        if (plannedNm > 0.0 && restNm > 0.0) left = std::min(left, restNm / plannedNm);
+        // The planned step, re-aimed each tick while the aircraft steers
+        // round, stays within taxi speed off a roll of its own.
+        const bool ownRoll = aircraft.landed != 0 || aircraft.takeOffSeen != 0 || aircraft.phase == AcPhase::take_off;
+        const double mostNm = ownRoll ? plannedNm
+                                      : std::min(plannedNm, std::max(fastestNm, gf_taxiCeilingKt(aircraft.sizeCategory) /
+                                                                                    kTicksPerHour));
+        if (mostNm > 0.0 && restNm > 0.0) left = std::min(left, restNm / mostNm);
         aircraft.latStep = (target.lat - aircraft.lat) / std::max(left, 1.0);
         aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / std::max(left, 1.0);
     }

@@ -94,6 +94,10 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         // Twice the stream's 20 kt is more than an airliner taxis.
         {"20 degrees off and late: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05,
          (27.0 - 19.93) / 15.0, rate, false, 30.0},
+        // A step planned faster than it taxies (re-aimed tick by tick while
+        // it steers round) is held to taxi speed.
+        {"20 degrees off, its step at 49 kt: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.25,
+         (27.0 - 19.93) / 15.0, rate, false, 30.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -479,9 +479,11 @@ inline double heightAfterTheStream(const Watched& w, const std::vector<Fix>& fix
 using Verdict = std::optional<std::string>;
 
 // One object for the aircraft over the whole run: created once, never
-// removed and created again.
-inline Verdict oneObject(const Watched& w) {
+// removed and created again; none at all only where `noneDue` (a stream
+// that never showed it long enough to be created, see createdInTime).
+inline Verdict oneObject(const Watched& w, bool noneDue = false) {
     if (w.creations == 1 && w.objects.size() == 1) return std::nullopt;
+    if (noneDue && w.creations == 0 && w.objects.empty()) return std::nullopt;
     return fmt::format("{} creations, {} objects", w.creations, w.objects.size());
 }
 
@@ -719,14 +721,14 @@ inline Verdict noCircle(const Watched& w, const Route& route, double circleDeg, 
     return std::nullopt;
 }
 
-// Created by the time the delayed stream has shown the aircraft for
-// `withinS`: the time between its reports counts where they come within
+// When the aircraft is due to be created: by the time the delayed stream
+// has shown it for `withinS` (none where it never does): the time between its reports counts where they come within
 // 20 s of each other (a pause of the feed shows nothing, one at the
 // stream's start included). Reports flagged airborne at the field's height
 // before the first one on the ground are not the aircraft's to be shown
 // by: admission takes no new aircraft from them (the feed's reader makes
 // most of them reports on the ground).
-inline Verdict createdInTime(const Watched& w, const std::vector<Fix>& fixes, double withinS) {
+inline std::optional<double> creationDueS(const std::vector<Fix>& fixes, double withinS) {
     auto from = fixes.begin();
     while (from != fixes.end() && from->sample.airborne != 0 &&
            std::fabs(from->sample.altitudeFt - kFieldElevationFt) <= 108.0)
@@ -740,8 +742,14 @@ inline Verdict createdInTime(const Watched& w, const std::vector<Fix>& fixes, do
         if (shownS + gap >= withinS) shownLongEnough = std::prev(f)->t + (withinS - shownS) + 30.0;
         shownS += gap;
     }
-    if (!shownLongEnough) return std::nullopt;  // a stream that never showed it that long
-    const double due = *shownLongEnough;
+    return shownLongEnough;  // none: a stream that never showed it that long
+}
+
+// Created by then.
+inline Verdict createdInTime(const Watched& w, const std::vector<Fix>& fixes, double withinS) {
+    const std::optional<double> dueS = creationDueS(fixes, withinS);
+    if (!dueS) return std::nullopt;
+    const double due = *dueS;
     if (w.path.empty()) return fmt::format("never created (due by {:.1f} s)", due);
     if (secondsOf(w.path.front().tick) <= due + 0.01) return std::nullopt;
     return fmt::format("created at {:.1f} s, due by {:.1f} s", secondsOf(w.path.front().tick), due);

@@ -722,9 +722,9 @@ inline Verdict noCircle(const Watched& w, const Route& route, double circleDeg, 
 }
 
 // When the aircraft is due to be created: by the time the delayed stream
-// has shown it for `withinS` (none where it never does): the time between its reports counts where they come within
-// 20 s of each other (a pause of the feed shows nothing, one at the
-// stream's start included). Reports flagged airborne at the field's height
+// has shown it for `withinS` (none where it never does). The time between
+// its reports counts where they come within 20 s of each other (a pause of
+// the feed shows nothing, one at the stream's start included). Reports flagged airborne at the field's height
 // before the first one on the ground are not the aircraft's to be shown
 // by: admission takes no new aircraft from them (the feed's reader makes
 // most of them reports on the ground).

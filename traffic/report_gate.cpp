@@ -75,6 +75,9 @@ constexpr double kWayRunSpeedingShare = 2.5;
 constexpr double kFastestWayRunKt = 220.0;
 // Fields this much slower than the positions show lag a run.
 constexpr double kRunFieldsLagKt = 10.0;
+// How long reports going on from one bear it out against a lone report
+// taken before it, out of its reach, for an aircraft not yet created.
+constexpr double kBorneOutForS = 8.0;
 // Faster than this a fixed-wing aircraft may be off the ground; slower, a
 // report flagged airborne is a flipped flag.
 constexpr double kFlyingKt = 43.0;
@@ -285,6 +288,19 @@ std::optional<std::size_t> firstGoingOn(const Context& c, const PosSample& repor
     return std::nullopt;
 }
 
+// Whether the queued reports after the front one all go on from it until
+// one `seconds` or more after it.
+bool goesOnFor(const Context& c, const PosSample& report, double seconds) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    double silenceS = 0.0;
+    for (std::size_t k = 1; k < queued.size(); ++k) {
+        silenceS = std::max(silenceS, queued[k].silenceS);
+        if (!goesOn(c.aircraft, report, queued[k].report, silenceS)) return false;
+        if (secondsBetween(report, queued[k].report) >= seconds) return true;
+    }
+    return false;
+}
+
 // A queued report from `from` on that the aircraft can be at, coming from
 // the anchor, goes on from the front report: within the reach of their speed
 // fields, and of a move unheard only where the feed was quiet between them
@@ -396,7 +412,8 @@ bool endsASustainedRun(const Context& c, const PosSample& report, double silence
     return count >= kSustainedReports && spanS >= kSustainedS;
 }
 
-enum class Verdict { wait, take, drop };
+// (restart: taken, and the aircraft, not yet created, starts from it.)
+enum class Verdict { wait, take, drop, restart };
 
 // A report flagged airborne of an aircraft on the ground lifts it off only
 // when the next report bears it out: airborne too, at a speed a fixed-wing
@@ -598,6 +615,16 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         return Verdict::take;
     }
     if (endsASustainedRun(c, report, silenceS)) return Verdict::take;
+    // Not yet created, the aircraft is nowhere yet: where the anchor is the
+    // only report taken (nothing bore it out), the reports after this one
+    // going on from it for 8 s, none within reach of the anchor, show the
+    // anchor a stray (the first report after a pause at the stream's start,
+    // say), and the aircraft starts from this one. Such a report waits as
+    // long as it may for them.
+    if (c.aircraft.lifeState == AcLifeState::buffer && c.aircraft.reportGate.taken.size() == 1) {
+        if (goesOnFor(c, report, kBorneOutForS)) return Verdict::restart;
+        if (!lastMoment && firstGoingOn(c, report)) return Verdict::wait;
+    }
     return due ? Verdict::drop : Verdict::wait;
 }
 
@@ -739,6 +766,12 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
             continue;
         }
         report.silenceS = static_cast<float>(silenceS);
+        if (verdict == Verdict::restart) {
+            gate.taken.clear();
+            take(gate, report, false, silenceS);
+            aircraft.samples.assign(1, report);
+            continue;
+        }
         take(gate, report, judged, silenceS);
         taken.push_back(report);
     }

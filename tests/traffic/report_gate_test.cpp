@@ -383,4 +383,47 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
     }
 }
 
+// An aircraft not yet created whose only report is out of reach of the
+// reports after it starts from those where they bear each other out for 8 s
+// or more (the first report heard was a stray); reports at a spot for less
+// are a spot the stream dwells at, and dropped.
+TEST_F(ReportGate, AnAircraftNotYetCreatedStartsFromTheReportsThatBearEachOtherOut) {
+    struct Case {
+        const char* name;
+        std::vector<Report> reports;  // the first, the only one taken; then the others
+        bool startsAgain;             // from the second
+    };
+    const Case cases[] = {
+        {"a stray first, then three at rest 102 m away over 23 s", {{0, 76, -304, 0}, {6, 0, -236, 0}, {15, 0, -236, 0},
+                                                                      {28, 3, -238, 0}}, true},
+        {"a spot dwelt at for 5 s, then back", {{0, 0, 0, 0}, {3, 0, 120, 0}, {8, 2, 121, 0}, {11, 0, 1, 0}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        constexpr std::int32_t kStart = 100000;
+        LiveAc& aircraft = place("C172", AcPhase::birth, {engine_test::kFieldLat, engine_test::kFieldLon}, 90.0);
+        aircraft.lifeState = AcLifeState::buffer;
+        PosSample first = sampleOf(c.reports.front());
+        first.streamTick = first.dueTick = kStart + 3000;
+        aircraft.samples.assign(1, first);
+        aircraft.reportGate.taken.assign(1, first);
+        aircraft.reportGate.lastHeardTick = first.streamTick;
+        std::size_t next = 1;
+        for (std::int32_t tick = kStart; tick <= kStart + 4000; ++tick) {
+            while (next < c.reports.size() && kStart + static_cast<std::int32_t>(c.reports[next].t * 100.0) == tick) {
+                PosSample s = sampleOf(c.reports[next++]);
+                s.streamTick = s.dueTick = tick + 3000;
+                gf_queueReport(aircraft, s, tick);
+            }
+            gf_settleReports(aircraft, tick, false);
+        }
+        ASSERT_FALSE(aircraft.samples.empty());
+        const PosSample expected = sampleOf(c.reports[c.startsAgain ? 1 : 0]);
+        EXPECT_NEAR(gf_distanceNm({aircraft.samples.front().lat, aircraft.samples.front().lon}, {expected.lat, expected.lon}) *
+                        kMetersPerNm,
+                    0.0, 0.01);
+    }
+}
+
 }  // namespace

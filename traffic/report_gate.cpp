@@ -162,6 +162,20 @@ std::optional<double> wayToLast(const LiveAc& aircraft) {
     return std::nullopt;
 }
 
+// How far (m) the report lies back against the way the moving aircraft
+// came to the anchor: the way of the reports taken before it, however long
+// ago (across a pause of the feed); 0 where none is known or it lies ahead.
+double backAgainstTheWayM(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report) {
+    if (anchor.groundSpeedKt < kStandingFieldKt) return 0.0;
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    for (auto it = taken.rbegin() + 1; it != taken.rend(); ++it) {
+        if (metresBetween(*it, anchor) < kWayKnownM) continue;
+        const double off = gf_normaliseRad(bearingBetween(anchor, report) - bearingBetween(*it, anchor));
+        return std::max(-metresBetween(anchor, report) * std::cos(off), 0.0);
+    }
+    return 0.0;
+}
+
 // A moving aircraft keeps its way: it does not go back (a turn on the spot
 // lies within the feed's scatter); fast on its take-off or landing roll it
 // turns off it no faster than half its speed sideways, 10 m/s at most.
@@ -598,7 +612,12 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         // the reports after it tell a stray from where the stream went.
         const bool afterASilence =
             silenceS >= kSilenceS && metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
-        if (!due || ((offAStandingOne || afterJumps || afterASilence) && !lastMoment)) return Verdict::wait;
+        // So does a report well back against the way the aircraft came to
+        // the anchor (across a pause too): turning round and back so soon,
+        // it would be a stray the next report shows.
+        const bool backAgainstTheWay = backAgainstTheWayM(aircraft, c.anchor, report) > kScatterReachNm * kMetersPerNm;
+        if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay) && !lastMoment))
+            return Verdict::wait;
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
         // aircraft can be: a stretch of jumping reports, of which it is one

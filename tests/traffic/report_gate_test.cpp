@@ -134,6 +134,14 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         // A taxi at 15 kt, a report every 3 s (23 m): each taken once the
         // next shows the way goes on through it.
         {"a taxi", "B738", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 46, 15}, {9, 0, 69, 15}, {12, 0, 92, 15}}, "TTTTT"},
+        // A taxi north-west at 8 kt, the feed quiet for half a minute, then
+        // a report at rest 85 m back south-east 14 s after the first since:
+        // no aircraft turns round and comes back so soon. It waits for the
+        // next, 15 s later, which shows the stream where it was.
+        {"a report at rest far back after a pause", "B744",
+         {{0, 0, 0, 12}, {3.4, 19.2, -19.3, 8}, {38.2, 95.4, -57.1, 8}, {51.8, 42.1, 8.9, 0}, {66.6, 95.8, -56.4, 0},
+          {79.6, 95.6, -57.3, 0}},
+         "TTTDTT", 120.0},
         // Beside a standing aircraft a report 25 m off, within the scatter
         // a report may lie at, and the next back: the stream came back.
         {"a stray within the scatter beside a standing aircraft", "A320",

@@ -35,6 +35,8 @@ constexpr double kAsideShare = 0.5;
 constexpr double kFastestAsideMps = 10.0;  // a high-speed exit's
 constexpr double kWayKnownM = 20.0;
 constexpr double kWayRecentS = 20.0;
+// Reports dropped since the last one taken after which its way is not known.
+constexpr std::size_t kWayLostAfterDrops = 3;
 // A report waits for the reports after it 10 s at most (until 20 s before it
 // falls due): settled then, it still reaches the aircraft's samples well
 // before the aircraft needs it.
@@ -205,7 +207,10 @@ bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample&
     const double metres = metresBetween(anchor, report);
     if (metres <= kScatterReachNm * kMetersPerNm) return true;
     if (metres > reachM(evidenceKt, secondsBetween(anchor, report)) + unheardM(aircraft, silenceS)) return false;
-    return silenceS >= kSilenceS || keepsItsWay(aircraft, anchor, report, evidenceKt);
+    // Amid jumping reports (several dropped since the anchor) the way to the
+    // anchor may be a jump's: it bounds no report at rest.
+    return silenceS >= kSilenceS || (aircraft.reportGate.dropped.size() >= kWayLostAfterDrops && standing(report)) ||
+           keepsItsWay(aircraft, anchor, report, evidenceKt);
 }
 
 // Whether `newer` goes on from `older`, two reports neither of which was

@@ -142,6 +142,19 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 12}, {3.4, 19.2, -19.3, 8}, {38.2, 95.4, -57.1, 8}, {51.8, 42.1, 8.9, 0}, {66.6, 95.8, -56.4, 0},
           {79.6, 95.6, -57.3, 0}},
          "TTTDTT", 120.0},
+        // A taxi east at 24 kt, then a minute of reports jumping hundreds of
+        // metres about, two of them near each other (taken), and the stream
+        // at rest where it stopped, back beside the way to the two jumps:
+        // that way bounds nothing.
+        {"at rest after a minute of jumps", "B738",
+         {{0, 0, 0, 24.7}, {4.9, -3.7, 50.2, 24.9}, {8.3, -0.7, 106.1, 24.2}, {12.5, -3, 144.9, 23.8},
+          {15.4, -1.1, 184.3, 23.7}, {19.4, 0.5, 238.9, 24.5}, {21.6, -3.1, 263.3, 24}, {24.5, -2.3, 309.1, 23.8},
+          {28.7, -3.6, 358.5, 23.8}, {33.1, -0.9, 415.7, 23.8}, {36.8, -79.9, 362.1, 23.9},
+          {41.2, -139.5, 545, 23.6}, {45.8, -143.1, 554.4, 20.4}, {49.6, 28.7, 812.2, 8.6},
+          {52.2, -41.1, 437.9, 7.9}, {57.1, -73.3, 297.4, 8.1}, {60.8, -161.1, 782.2, 8.5}, {63.9, -5.2, 539.7, 7.9},
+          {67.7, 327.5, 873.4, 5.8}, {69.8, 14.9, 689.4, 6.1}, {73.7, -90.5, 631.1, 5.6}, {78.1, 106.6, 475.1, 3},
+          {81, 319.7, 744.4, 0}, {87, 182, 820.4, 0.6}, {93.6, 89.3, 613.3, 0}},
+         "TTTTTTTTTDDTTDDDDDDDDDDDT", 150.0},
         // Beside a standing aircraft a report 25 m off, within the scatter
         // a report may lie at, and the next back: the stream came back.
         {"a stray within the scatter beside a standing aircraft", "A320",

@@ -508,7 +508,9 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         lf_decideLeave(aircraft, sample);
         return true;
     }
-    if (sample.groundSpeedKt < kMovingKt) lf_noteStandingReport(aircraft, moved);
+    // (Nor do a slow push's steps, two and more in a row each farther off
+    // than any before, tell how far a standing stream's reports scatter.)
+    if (sample.groundSpeedKt < kMovingKt && aircraft.awayCount < 2) lf_noteStandingReport(aircraft, moved);
     aircraft.leavingStand = 0;
     return false;
 }

@@ -442,6 +442,11 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
          false, 12000, std::nullopt, {0.0, 0.0, 2.0}},
         {"B744, 20 m on at 0.8 kt (a push's stale speed), then 5 m nearer", "B744", {0.5, 20.5, 15.5}, 0.8, true},
         {"B744, 80 m on at 0 kt, then 60 m on: a departure curving round", "B744", {0.5, 80.5, 60.5}, 0.0, true},
+        // A slow push whose reports all read 0 kt, stepping off a few metres
+        // at a time: its steps, each farther off than any before, are no
+        // standing stream's scatter that its leave must get beyond.
+        {"C56X pushed slowly, its reports at 0 kt", "C56X",
+         {0.5, 0.0, 1.0, 8.0, 10.0, 12.5, 11.0, 16.5, 22.5, 26.5, 28.0, 31.5, 37.0, 41.0}, 0.0, true},
         // Still driving onto its stand, an arrival whose stream stands off the
         // stand and scatters does not leave it.
         {"C56X driving onto its stand, its stream 20 m on at 0 kt", "C56X", {0.5, 20.5}, 0.0, false,

@@ -531,10 +531,12 @@ double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const Pos
 double gf_fieldsBorneOutKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to, double kt,
                            double shownKt) {
     const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
-    if (aircraft.landed != 0 || aircraft.takeOffSeen != 0 || aircraft.phase == AcPhase::take_off ||
-        shownKt > taxiKt || to.groundSpeedKt > from.groundSpeedKt)
-        return kt;
+    if (gf_onItsOwnRoll(aircraft) || shownKt > taxiKt || to.groundSpeedKt > from.groundSpeedKt) return kt;
     return std::min(kt, taxiKt);
+}
+
+bool gf_onItsOwnRoll(const LiveAc& aircraft) {
+    return aircraft.landed != 0 || aircraft.takeOffSeen != 0 || aircraft.phase == AcPhase::take_off;
 }
 
 namespace {

@@ -47,6 +47,9 @@ double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);
 // fields when they show more. One report off the way (a stray, a jump of the
 // feed) must not lift the pace.
 double gf_positionsSpeedKt(const LiveAc& aircraft, double fieldsKt, double shownKt);
+// Whether the aircraft is on a roll of its own: rolling out after its
+// landing, or on its take-off run.
+bool gf_onItsOwnRoll(const LiveAc& aircraft);
 // `kt` from speed fields, as far as the positions bear it out: off a roll
 // of its own (rolling out, taking off) an aircraft whose stream's positions
 // from `from` to `to` show no more than taxi speed (`shownKt`) while its

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 #include <optional>
 
@@ -154,28 +155,14 @@ double shownKt(const LiveAc& aircraft) {
 }
 
 // The way the aircraft went to the last report taken, from the newest one
-// before it that lies far enough back to tell, lately (a track field may be
-// stale).
-std::optional<double> wayToLast(const LiveAc& aircraft) {
+// before it that lies far enough back to tell, within `recentS` (a track
+// field may be stale).
+std::optional<double> wayToLast(const LiveAc& aircraft, double recentS = kWayRecentS) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
     const PosSample& last = taken.back();
-    for (auto it = taken.rbegin() + 1; it != taken.rend() && secondsBetween(*it, last) <= kWayRecentS; ++it)
+    for (auto it = taken.rbegin() + 1; it != taken.rend() && secondsBetween(*it, last) <= recentS; ++it)
         if (metresBetween(*it, last) >= kWayKnownM) return bearingBetween(*it, last);
     return std::nullopt;
-}
-
-// How far (m) the report lies back against the way the moving aircraft
-// came to the anchor: the way of the reports taken before it, however long
-// ago (across a pause of the feed); 0 where none is known or it lies ahead.
-double backAgainstTheWayM(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report) {
-    if (anchor.groundSpeedKt < kStandingFieldKt) return 0.0;
-    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
-    for (auto it = taken.rbegin() + 1; it != taken.rend(); ++it) {
-        if (metresBetween(*it, anchor) < kWayKnownM) continue;
-        const double off = gf_normaliseRad(bearingBetween(anchor, report) - bearingBetween(*it, anchor));
-        return std::max(-metresBetween(anchor, report) * std::cos(off), 0.0);
-    }
-    return 0.0;
 }
 
 // A moving aircraft keeps its way: it does not go back (a turn on the spot
@@ -505,10 +492,12 @@ void continueTheRunsSpeed(const Context& c, PosSample& report) {
 }
 
 // How far (m) the report lies on along the way a moving aircraft came to
-// the anchor (behind it when negative); none when no way is known.
-std::optional<double> alongTheWayM(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report) {
+// the anchor (behind it when negative), the way known within `recentS`;
+// none when no way is known.
+std::optional<double> alongTheWayM(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report,
+                                   double recentS = kWayRecentS) {
     if (anchor.groundSpeedKt < kStandingFieldKt) return std::nullopt;
-    const std::optional<double> way = wayToLast(aircraft);
+    const std::optional<double> way = wayToLast(aircraft, recentS);
     if (!way) return std::nullopt;
     return metresBetween(anchor, report) * std::cos(gf_normaliseRad(bearingBetween(anchor, report) - *way));
 }
@@ -618,9 +607,11 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const bool afterASilence =
             silenceS >= kSilenceS && metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
         // So does a report well back against the way the aircraft came to
-        // the anchor (across a pause too): turning round and back so soon,
-        // it would be a stray the next report shows.
-        const bool backAgainstTheWay = backAgainstTheWayM(aircraft, c.anchor, report) > kScatterReachNm * kMetersPerNm;
+        // the anchor (however long ago: across a pause too): turning round
+        // and back so soon, it would be a stray the next report shows.
+        const std::optional<double> on =
+            alongTheWayM(aircraft, c.anchor, report, std::numeric_limits<double>::infinity());
+        const bool backAgainstTheWay = on && *on < -kScatterReachNm * kMetersPerNm;
         if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay) && !lastMoment))
             return Verdict::wait;
         continueTheRunsSpeed(c, report);

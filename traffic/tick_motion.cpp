@@ -88,7 +88,8 @@ double catchUpKt(const LiveAc& aircraft) {
         if (queue[0].streamTick != 0 && queue[1].streamTick > queue[0].streamTick)
             shownKt = nm * kTicksPerHour /
                       static_cast<double>(static_cast<std::int64_t>(queue[1].streamTick) - queue[0].streamTick);
-        kt = std::max({gf_fieldsBorneOutKt(aircraft, queue[0], queue[1], kt, shownKt), std::min(dueKt, gf_taxiCeilingKt(aircraft.sizeCategory)),
+        kt = std::max({gf_fieldsBorneOutKt(aircraft, queue[0], queue[1], kt, shownKt),
+                       std::min(dueKt, gf_taxiCeilingKt(aircraft.sizeCategory)),
                        gf_positionsSpeedKt(aircraft, std::max(kt, queue[1].groundSpeedKt), std::min(shownKt, dueKt))});
     }
     if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(aircraft, queue[0], queue[1]));
@@ -121,10 +122,10 @@ void catchUp(LiveAc& aircraft) {
         left = std::max(left, restNm / fastestNm);
         // The planned step, re-aimed each tick while the aircraft steers
         // round, stays within taxi speed off a roll of its own.
-        const bool ownRoll = aircraft.landed != 0 || aircraft.takeOffSeen != 0 || aircraft.phase == AcPhase::take_off;
-        const double mostNm = ownRoll ? plannedNm
-                                      : std::min(plannedNm, std::max(fastestNm, gf_taxiCeilingKt(aircraft.sizeCategory) /
-                                                                                    kTicksPerHour));
+        const double mostNm =
+            gf_onItsOwnRoll(aircraft)
+                ? plannedNm
+                : std::min(plannedNm, std::max(fastestNm, gf_taxiCeilingKt(aircraft.sizeCategory) / kTicksPerHour));
         if (mostNm > 0.0 && restNm > 0.0) left = std::min(left, restNm / mostNm);
         aircraft.latStep = (target.lat - aircraft.lat) / std::max(left, 1.0);
         aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / std::max(left, 1.0);

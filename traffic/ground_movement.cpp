@@ -34,6 +34,8 @@ constexpr double kCreepNm = 0.018898488120950324;  // 35 m
 constexpr double kNoTurnDeg = 3.0;
 constexpr double kMidSampleTurnDeg = 45.0;
 constexpr double kCurveTurnDeg = 160.0;
+// A pace this many times another is a change the curve would hide.
+constexpr double kPaceChangeShare = 2.0;
 constexpr double kMidSampleMostKt = 43.0;
 constexpr std::int32_t kMidSampleGapTicks = 600;
 constexpr double kSpeedChangeKt = 5.0;
@@ -143,6 +145,20 @@ void lf_pushBackStep(LiveAc& aircraft) {
     aircraft.leavingStand = 0;
 }
 
+// Whether the stream goes much faster from s1 on than to it (a roll
+// starting after a slow line-up): a curve through s1, which only shapes the
+// way to s2, would spread the leg's time evenly and leave early. (A sharper
+// turn, onto the runway, say, keeps its curve: turning at s1 it would leave
+// late.)
+bool lf_speedsUpAt(const PosSample& s0, const PosSample& s1, const PosSample& s2) {
+    const double before = static_cast<double>(static_cast<std::int64_t>(s1.dueTick) - s0.dueTick);
+    const double after = static_cast<double>(static_cast<std::int64_t>(s2.dueTick) - s1.dueTick);
+    if (before <= 0.0 || after <= 0.0) return false;
+    const double beforeKt = distanceNm(s0, s1) * kTicksPerHour / before;
+    const double afterKt = distanceNm(s1, s2) * kTicksPerHour / after;
+    return afterKt - beforeKt > kSpeedChangeKt && afterKt > kPaceChangeShare * beforeKt;
+}
+
 // Taxi turns: a curve through s1, a mid sample before a sharp turn, or a
 // mid sample where the speed changes much.
 void lf_taxiTurn(LiveAc& aircraft) {
@@ -157,7 +173,8 @@ void lf_taxiTurn(LiveAc& aircraft) {
                    queue[0].groundSpeedKt <= kMidSampleMostKt &&
                    static_cast<std::int64_t>(queue[1].dueTick) - queue[0].dueTick >= kMidSampleGapTicks) {
             lf_insertMidSample(aircraft);
-        } else if (turnDeg <= kCurveTurnDeg && !gf_samePosition(queue[0], queue[2])) {
+        } else if (turnDeg <= kCurveTurnDeg && !gf_samePosition(queue[0], queue[2]) &&
+                   !(turnDeg <= kMidSampleTurnDeg && lf_speedsUpAt(queue[0], queue[1], queue[2]))) {
             lf_buildCurve(aircraft);
             aircraft.curve.angleDeg = turnDeg;
         } else {

@@ -343,6 +343,16 @@ bool backFromItLater(const Context& c, const PosSample& report, std::size_t from
     return false;
 }
 
+// The queued report `next` lies on farther from the report the way the
+// queued report `later` does, not slowing much: a move on from the report
+// whose speed fields lag (a roll starting), not a stray. (Seen from a stray
+// far aside, reports going on slowly along a taxiway lie the same way.)
+bool onFartherTheSameWay(const PosSample& report, const PosSample& later, const PosSample& next) {
+    return metresBetween(report, next) > metresBetween(report, later) + kWayRunStepM &&
+           std::fabs(gf_normaliseRad(bearingBetween(report, next) - bearingBetween(report, later))) <= kWayRunTurnRad &&
+           kWayRunSlowingShare * knotsBetween(report, later) <= knotsBetween(later, next);
+}
+
 // Whether the report lies off the stream that the queued report `after`
 // and one after that show going on from each other (neither goes on from
 // it); none while no report after `after` tells yet.
@@ -353,21 +363,49 @@ std::optional<bool> strayBesideLater(const Context& c, const PosSample& report, 
     const PosSample& later = queued[after].report;
     if (goesOn(c.aircraft, report, later, toLaterS)) return false;
     double silenceS = toLaterS, sinceLaterS = 0.0;
-    const double toLaterM = metresBetween(report, later);
     for (std::size_t k = after + 1; k < queued.size(); ++k) {
         const PosSample& next = queued[k].report;
         silenceS = std::max(silenceS, queued[k].silenceS);
         sinceLaterS = std::max(sinceLaterS, queued[k].silenceS);
-        // On farther the same way, not slowing much: a move whose speed
-        // fields lag (a roll starting), not a stray. (Seen from a stray far
-        // aside, reports going on slowly along a taxiway lie the same way.)
-        if (metresBetween(report, next) > toLaterM + kWayRunStepM &&
-            std::fabs(gf_normaliseRad(bearingBetween(report, next) - bearingBetween(report, later))) <= kWayRunTurnRad &&
-            kWayRunSlowingShare * knotsBetween(report, later) <= knotsBetween(later, next))
-            return false;
+        if (onFartherTheSameWay(report, later, next)) return false;
         if (goesOn(c.aircraft, later, next, sinceLaterS)) return !goesOn(c.aircraft, report, next, silenceS);
     }
     return std::nullopt;
+}
+
+// The first report after a silence that the reports after it move on from,
+// along a line (a line-up and a roll the feed was quiet before): the way
+// from the anchor to it was not heard, and a sharp corner there is no
+// stray's.
+bool resumedAndMovesOn(const Context& c, const PosSample& report, std::size_t after) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    const PosSample& later = queued[after].report;
+    for (std::size_t k = after + 1; k < queued.size(); ++k) {
+        const PosSample& next = queued[k].report;
+        // (And on from the later one the way it came from the report: seen
+        // from a stray aside, a stream going on lies the same way too.)
+        if (onFartherTheSameWay(report, later, next) &&
+            std::fabs(gf_normaliseRad(bearingBetween(later, next) - bearingBetween(report, later))) <= kWayRunTurnRad)
+            return true;
+    }
+    return false;
+}
+
+// From an aircraft slower than a roll, the report lies on the way to a
+// later report the aircraft can be at, no farther along it than its time
+// allows: the stream moves faster than the report's field shows (a
+// take-off roll starting, slow at first; a taxi whose fields are stale);
+// no stray. The later report is on its roll, or the aircraft was seen
+// moving before: one standing has strays around it.
+bool onTheWayTo(const Context& c, const PosSample& report, const PosSample& later) {
+    if (c.anchor.groundSpeedKt >= kRollKt || report.airborne != 0 || later.groundSpeedKt < kStandingFieldKt ||
+        (later.groundSpeedKt < kRollKt && shownKt(c.aircraft) < kStandingFieldKt))
+        return false;
+    const double scatterM = kScatterReachNm * kMetersPerNm;
+    const double wayM = metresBetween(c.anchor, later);
+    if (wayM <= scatterM || detourM(c.anchor, report, later) > kDetourM + kRollDetourShare * wayM) return false;
+    const double share = secondsBetween(c.anchor, report) / secondsBetween(c.anchor, later);
+    return metresBetween(c.anchor, report) <= share * wayM + scatterM;
 }
 
 // The report starts a run of reports going on along a line from the anchor.
@@ -527,7 +565,17 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             const std::optional<double> reportOn = alongTheWayM(aircraft, c.anchor, report);
             const std::optional<double> laterOn = alongTheWayM(aircraft, c.anchor, later);
             const bool laterBehind = reportOn && laterOn && *reportOn > 0.0 && *laterOn < 0.0;
-            if (cameBack(c.anchor, report, later) && !laterBehind) return Verdict::drop;
+            if (cameBack(c.anchor, report, later) && !laterBehind) {
+                // After a silence the way from the anchor to the report was
+                // not heard: the reports after the later one tell a corner
+                // from a stray, and it waits as long as it may for them.
+                const double ownSilenceS = aircraft.reportGate.queued.front().silenceS;
+                if (ownSilenceS < kSilenceS) return Verdict::drop;
+                if (!resumedAndMovesOn(c, report, *after)) {
+                    if (*after + 1 < aircraft.reportGate.queued.size() || lastMoment) return Verdict::drop;
+                    return Verdict::wait;
+                }
+            }
             // Nor does it go back, however near the anchor the report lies:
             // one behind it, the later one on ahead, is a stray.
             if (reportOn && laterOn && *reportOn < -kWanderM && *laterOn > 0.0) return Verdict::drop;
@@ -624,7 +672,15 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
     }
     // Out of reach: a stray, a jump, a spot the reports dwell at; or a move
     // the reports bear out.
-    if (firstReachable(c, 1)) return Verdict::drop;
+    if (const std::optional<std::size_t> after = firstReachable(c, 1)) {
+        const PosSample& later = c.aircraft.reportGate.queued[*after].report;
+        if (silenceS >= kSilenceS || !onTheWayTo(c, report, later)) return Verdict::drop;
+        // Its field lags: it goes at least the pace it came at.
+        const double kt = std::min(knotsBetween(c.anchor, report), later.groundSpeedKt);
+        report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
+        report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
+        return Verdict::take;
+    }
     if (startsAWayRun(c, report)) {
         takeTheRunsSpeed(c, report);
         return Verdict::take;

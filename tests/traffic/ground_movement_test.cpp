@@ -152,9 +152,15 @@ TEST_F(GroundMovement, TaxiTurnsOf44DegreesCurveSharpOnesGetAMidSampleAnd170Degr
         std::int32_t s1After;  // ticks from s0 to s1, 100 m apart
         std::size_t queued;    // after the step
         bool curve;
+        std::int32_t s2After = 0;  // ticks from s1 to s2 (0: as from s0 to s1)
     };
     const Case cases[] = {
         {"2 degrees", 2, 300, 3, false},
+        // 100 m in 20 s to s1, then 100 m in 3 s (a roll starting): a curve
+        // through s1 would leave at once at the even pace; the aircraft
+        // keeps s1's time. Slowing down the same, the curve holds.
+        {"10 degrees, speeding up from s1 on", 10, 2000, 3, false, 300},
+        {"10 degrees, slowing down from s1 on", 10, 300, 2, true, 2000},
         {"44 degrees, 3 s ahead", 44, 300, 2, true},
         {"46 degrees, 3 s ahead", 46, 300, 2, true},
         {"46 degrees, 6 s ahead", 46, 600, 4, false},
@@ -168,7 +174,8 @@ TEST_F(GroundMovement, TaxiTurnsOf44DegreesCurveSharpOnesGetAMidSampleAnd170Degr
         const GeoPoint s1 = moved({aircraft.lat, aircraft.lon}, 90.0, 100.0);
         aircraft.samples.front() = sampleAt({aircraft.lat, aircraft.lon}, 10.0, 40000);
         aircraft.samples.push_back(sampleAt(s1, 10.0, 40000 + c.s1After));
-        aircraft.samples.push_back(sampleAt(moved(s1, 90.0 + c.turnDeg, 100.0), 10.0, 40000 + 2 * c.s1After));
+        aircraft.samples.push_back(sampleAt(moved(s1, 90.0 + c.turnDeg, 100.0), 10.0,
+                                            40000 + c.s1After + (c.s2After != 0 ? c.s2After : c.s1After)));
         nextPosGround(aircraft);
         EXPECT_EQ(aircraft.samples.size(), c.queued);
         EXPECT_EQ(gf_hasCurve(aircraft.curve), c.curve);

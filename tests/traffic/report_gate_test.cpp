@@ -286,6 +286,28 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 0}, {10, 0, 1, 0}, {110, -435, 130, 28}, {114, -435, 212, 45}, {117, -435, 276, 56},
           {120, -435, 368, 70}, {124, -435, 546, 70}},
          "TTTTTTT", 160.0},
+        // Standing at the holding point, the feed quiet 70 s; the first
+        // report after it lies 120 m on round a sharp corner (the line-up),
+        // the ones after it roll on from it along the runway, their speed
+        // fields 0 until the roll is fast: a corner, no stray; and each on
+        // the way to the first fast one is the roll starting.
+        {"a line-up in a pause round a sharp corner, the roll's fields lagging", "A320",
+         {{0, 0, 0, 0}, {10, 0, 1, 0}, {80, -70, 100, 0}, {90.5, -140, -10, 0}, {94.7, -217, -131, 0},
+          {96.9, -266, -208, 0}, {100, -336, -318, 45}, {103, -430, -466, 60}},
+         "TTTTTTTT", 160.0},
+        // The same first report after a pause 195 m aside, a stream taking
+        // off from where the aircraft stood: seen from the stray the roll
+        // lies the same way, but it goes on across the way from it.
+        {"a stray after a pause, a roll going on across the way from it", "A320",
+         {{0, 0, 0, 0}, {10, 0, 1, 0}, {100, -195, 20, 0}, {109.4, 0, 40, 20}, {115.4, 0, 130, 35},
+          {119.4, 0, 230, 45}},
+         "TTDTTT", 160.0},
+        // A taxi at 20 kt whose speed fields go a stale 0 for 12 s: a report
+        // on the way to the next with a field shows the taxi going on.
+        {"a taxi whose fields go a stale 0", "B738",
+         {{0, 0, 0, 20}, {4, 0, 41, 20}, {8, 0, 82, 20}, {12, 0, 123, 0}, {16, 0, 164, 0}, {20, 0, 205, 0},
+          {24, 0, 246, 20}},
+         "TTTTTTT"},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
     };

@@ -383,7 +383,10 @@ bool lf_finishTheWay(LiveAc& aircraft) {
     if (restNm <= kStandingNoiseNm && offNose >= kCreepRoundOffRad) return false;
     PosSample there = queue[1];
     there.stationary = 0;
-    there.groundSpeedKt = std::max(std::max(queue[0].groundSpeedKt, aircraft.taxiSpeedKt), 1.0);
+    // On at the speed it goes (late for where the stream stands, it came on
+    // faster than the stream's last field), not slowing to a crawl short of it.
+    there.groundSpeedKt = std::max({queue[0].groundSpeedKt, aircraft.taxiSpeedKt, 1.0,
+                                    std::min(gf_ownGroundSpeedKt(aircraft), gf_taxiCeilingKt(aircraft.sizeCategory))});
     there.dueTick = gsl::narrow<std::int32_t>(
         now() + std::max(gf_roundTicks(restNm * kTicksPerHour / there.groundSpeedKt), kMinSampleTicks));
     if (queue[1].dueTick <= there.dueTick) queue[1].dueTick = there.dueTick + kMinSampleTicks;

@@ -360,6 +360,39 @@ TEST_F(GroundMovement, AnArrivalCreepingToTheEndOfItsStreamLooksForAStand) {
     }
 }
 
+// The stream stands 67 m on, its report there past due: the aircraft
+// finishes the way at the speed it goes (a crawl only from a standstill),
+// not slowing to a crawl a minute short of it.
+TEST_F(GroundMovement, LateForWhereTheStreamStandsItFinishesTheWayAtTheSpeedItGoes) {
+    struct Case {
+        const char* name;
+        double ownKt;         // the speed it goes, north
+        double leastKt;       // the way's speed at least
+        double mostKt;        // ... at most
+    };
+    const Case cases[] = {
+        {"coming on at 10 kt", 10.0, 9.9, 10.1},
+        {"coming on at 45 kt: at taxi speed", 45.0, 29.9, 30.1},
+        {"standing: a crawl", 0.0, 0.0, 5.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.heading = 0.0;
+        aircraft.latStep = c.ownKt * kMetersPerNm / kTicksPerHour / kMetresPerDegreeLat;
+        aircraft.lonStep = 0.0;
+        aircraft.samples.front() = sampleAt({aircraft.lat, aircraft.lon}, 0.0, g_tick - 500);
+        aircraft.samples.push_back(sampleAt(moved({aircraft.lat, aircraft.lon}, 0.0, 67.0), 0.0, g_tick - 100));
+        aircraft.samples.back().stationary = 1;
+        nextPosGround(aircraft);
+        ASSERT_GE(aircraft.samples.size(), 3u);
+        EXPECT_EQ(aircraft.samples[1].stationary, 0);
+        EXPECT_GE(aircraft.samples[1].groundSpeedKt, c.leastKt);
+        EXPECT_LE(aircraft.samples[1].groundSpeedKt, c.mostKt);
+    }
+}
+
 // The turn rate of a sample is fitted to the time there is: a turn of up to
 // 45 degrees with time to spare is spread out (slower), one that must be
 // done sooner is hurried; a sharper one turns faster, up to three times the

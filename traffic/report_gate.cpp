@@ -32,6 +32,8 @@ constexpr double kUnheardShare = 0.5;
 // going sideways at half its speed at most; its way is told by reports
 // this far apart.
 constexpr double kRollKt = 40.0;
+// An aircraft on its take-off roll speeds up by this much at most.
+constexpr double kTakeOffSpeedUpMps2 = 3.0;
 constexpr double kAsideShare = 0.5;
 constexpr double kFastestAsideMps = 10.0;  // a high-speed exit's
 constexpr double kWayKnownM = 20.0;
@@ -182,6 +184,13 @@ bool keepsItsWay(const LiveAc& aircraft, const PosSample& last, const PosSample&
                                    std::min(metresPerSecond(kAsideShare * evidenceKt), kFastestAsideMps);
 }
 
+// How much farther (m) than its speed an aircraft on its take-off roll gets
+// in `seconds`, speeding up (the fields of a roll lag).
+double takeOffGainM(const LiveAc& aircraft, const PosSample& anchor, double seconds) {
+    if (aircraft.takeOffSeen == 0 || anchor.airborne != 0 || anchor.groundSpeedKt < kRollKt) return 0.0;
+    return 0.5 * kTakeOffSpeedUpMps2 * seconds * seconds;
+}
+
 // Whether the aircraft can be where the report puts it, coming from the last
 // report taken (the anchor): within the reach of the speeds its fields and
 // its last reports show, and of a move the feed did not report while it was
@@ -193,7 +202,9 @@ bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample&
                                         standing(report) && standing(anchor) ? 0.0 : shownKt(aircraft)});
     const double metres = metresBetween(anchor, report);
     if (metres <= kScatterReachNm * kMetersPerNm) return true;
-    if (metres > reachM(evidenceKt, secondsBetween(anchor, report)) + unheardM(aircraft, silenceS)) return false;
+    if (metres > reachM(evidenceKt, secondsBetween(anchor, report)) + unheardM(aircraft, silenceS) +
+                     takeOffGainM(aircraft, anchor, secondsBetween(anchor, report)))
+        return false;
     // Amid jumping reports (several dropped since the anchor) the way to the
     // anchor may be a jump's: it bounds no report at rest.
     return silenceS >= kSilenceS || (aircraft.reportGate.dropped.size() >= kWayLostAfterDrops && standing(report)) ||

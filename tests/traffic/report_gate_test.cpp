@@ -54,10 +54,11 @@ protected:
     // Feeds the reports after the first (taken already) at their times, due
     // 30 s later, and settles the queue every tick until `untilS`.
     std::vector<Settled> run(const std::string& type, const std::vector<Report>& reports, double untilS,
-                             bool onTheGround = true) {
+                             bool onTheGround = true, bool takingOff = false) {
         constexpr std::int32_t kStart = 100000;
         LiveAc& aircraft = place(type, AcPhase::taxi, {engine_test::kFieldLat, engine_test::kFieldLon}, 90.0);
         aircraft.groundMode = onTheGround ? 1 : 0;
+        aircraft.takeOffSeen = takingOff ? 1 : 0;
         aircraft.altitudeFt = engine_test::kFieldElevationFt + 9.0;  // standing on the field
         PosSample first = sampleOf(reports.front());
         first.streamTick = first.dueTick = kStart + 3000;
@@ -129,6 +130,7 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         std::string expected;  // T taken, D dropped, W waiting, one letter a report
         double untilS = 60.0;
         bool onTheGround = true;  // the aircraft, as the motion has it
+        bool takingOff = false;   // on its take-off roll, as the motion has it
     };
     const Case cases[] = {
         // A taxi at 15 kt, a report every 3 s (23 m): each taken once the
@@ -308,13 +310,20 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 20}, {4, 0, 41, 20}, {8, 0, 82, 20}, {12, 0, 123, 0}, {16, 0, 164, 0}, {20, 0, 205, 0},
           {24, 0, 246, 20}},
          "TTTTTTT"},
+        // On its take-off roll at 96 kt, the feed quiet 18 s, then a report
+        // 1186 m on along the runway, its field a stale 96 kt (126 kt over
+        // the way): speeding up, the roll gets there; the lift-off follows.
+        {"a take-off roll speeding up through a quiet 18 s", "B744",
+         {{0, -600, 1500, 90}, {4.9, -600, 1747, 95.8}, {23.2, -600, 2933, 95.8}, {28.2, -600, 3339, 162, 100},
+          {34.2, -600, 3853, 170, 400}},
+         "TTTTT", 80.0, true, true},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
-        const std::vector<Settled> settled = run(c.type, c.reports, c.untilS, c.onTheGround);
+        const std::vector<Settled> settled = run(c.type, c.reports, c.untilS, c.onTheGround, c.takingOff);
         EXPECT_EQ(verdicts(settled), c.expected);
     }
 }

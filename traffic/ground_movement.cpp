@@ -613,6 +613,17 @@ void gf_retimeLegForARoll(LiveAc& aircraft) {
                                                                    gf_taxiCeilingKt(aircraft.sizeCategory))));
 }
 
+void gf_retimeLegForARunAhead(LiveAc& aircraft, const PosSample& sample) {
+    // Making up a pause after which the stream runs faster than a taxi (its
+    // take-off run, seen or not yet), the aircraft still taxiing to where it
+    // lines up is late for it: taxi speed, not the pace the pause shows.
+    if (aircraft.makingUpAPause == 0 || aircraft.samples.empty() || sample.airborne != 0 ||
+        sample.groundSpeedKt <= gf_taxiCeilingKt(aircraft.sizeCategory) ||
+        lf_linedUpFor(aircraft, aircraft.samples.front()))
+        return;
+    lf_hurryTheLeg(aircraft, gf_taxiCeilingKt(aircraft.sizeCategory));
+}
+
 void gf_retimeLegForTheStreamsPace(LiveAc& aircraft) {
     // Taxiing to a report of its stream, not to a sample of its own (a hold,
     // a path's extension, a stand) nor to one where it stops.

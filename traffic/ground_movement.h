@@ -39,6 +39,10 @@ void gf_retimeLegForARoll(LiveAc& aircraft);
 // timed anew at twice the pace the stream shows from its target on (taxi
 // speed at most) when that brings it there sooner.
 void gf_retimeLegForTheStreamsPace(LiveAc& aircraft);
+// A sample faster than the aircraft taxis, queued while it makes up a pause
+// of the feed still short of where it lines up: the leg under way is timed
+// anew at taxi speed.
+void gf_retimeLegForARunAhead(LiveAc& aircraft, const PosSample& sample);
 // The speed the positions of the queued samples show from sample `from` to
 // the first one ten seconds or more of the stream later (0: none that far).
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);

@@ -667,6 +667,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     if (!queue.empty() && queue.back().dueTick >= sample.dueTick) sample.dueTick = queue.back().dueTick + 1;
     queue.push_back(sample);
     gf_retimeLegForTheStreamsPace(aircraft);
+    gf_retimeLegForARunAhead(aircraft, sample);
     if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {
         gf_releaseHoldSample(aircraft);
         queue[0].groundSpeedKt = queue[1].groundSpeedKt;

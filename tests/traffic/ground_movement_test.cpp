@@ -393,6 +393,38 @@ TEST_F(GroundMovement, LateForWhereTheStreamStandsItFinishesTheWayAtTheSpeedItGo
     }
 }
 
+// Making up a pause of the feed at the pace the pause shows (14 kt for the
+// 500 m to the stream's first report after it, north, off the nose), the
+// aircraft learns that the stream runs on faster than a taxi (its take-off
+// run): it is late for it, and goes the rest at taxi speed (30 kt).
+TEST_F(GroundMovement, MakingUpAPauseBeforeATakeOffRunItGoesAtTaxiSpeed) {
+    struct Case {
+        const char* name;
+        double sampleKt;        // the sample queued
+        double targetBearingDeg;  // of the first report after the pause
+        bool makingUp;
+        std::int32_t dueIn;     // ticks from now the leg is due then
+    };
+    const Case cases[] = {
+        {"a run at 45 kt: at taxi speed", 45.0, 0.0, true, 3240},
+        {"a taxi at 15 kt: the pause's pace", 15.0, 0.0, true, 7000},
+        {"lined up for the run: its roll times it", 45.0, 90.0, true, 7000},
+        {"no pause made up", 45.0, 0.0, false, 7000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.makingUpAPause = c.makingUp ? 1 : 0;
+        aircraft.latStep = aircraft.lonStep = 0.0;
+        aircraft.samples.front() =
+            sampleAt(moved({aircraft.lat, aircraft.lon}, c.targetBearingDeg, 500.0), 7.0, g_tick + 7000);
+        gf_retimeLegForARunAhead(aircraft, sampleAt(moved({aircraft.lat, aircraft.lon}, 0.0, 600.0), c.sampleKt,
+                                                     g_tick + 8000));
+        EXPECT_NEAR(aircraft.samples.front().dueTick - g_tick, c.dueIn, 5);
+    }
+}
+
 // The turn rate of a sample is fitted to the time there is: a turn of up to
 // 45 degrees with time to spare is spread out (slower), one that must be
 // done sooner is hurried; a sharper one turns faster, up to three times the

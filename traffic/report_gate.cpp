@@ -202,8 +202,8 @@ bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample&
                                         standing(report) && standing(anchor) ? 0.0 : shownKt(aircraft)});
     const double metres = metresBetween(anchor, report);
     if (metres <= kScatterReachNm * kMetersPerNm) return true;
-    if (metres > reachM(evidenceKt, secondsBetween(anchor, report)) + unheardM(aircraft, silenceS) +
-                     takeOffGainM(aircraft, anchor, secondsBetween(anchor, report)))
+    const double seconds = secondsBetween(anchor, report);
+    if (metres > reachM(evidenceKt, seconds) + unheardM(aircraft, silenceS) + takeOffGainM(aircraft, anchor, seconds))
         return false;
     // Amid jumping reports (several dropped since the anchor) the way to the
     // anchor may be a jump's: it bounds no report at rest.
@@ -364,6 +364,12 @@ bool onFartherTheSameWay(const PosSample& report, const PosSample& later, const 
            kWayRunSlowingShare * knotsBetween(report, later) <= knotsBetween(later, next);
 }
 
+// Whether the way from `later` to `next` keeps to the way from `report` to
+// `later`, turning no more than a run does.
+bool goesOnTheSameWay(const PosSample& report, const PosSample& later, const PosSample& next) {
+    return std::fabs(gf_normaliseRad(bearingBetween(later, next) - bearingBetween(report, later))) <= kWayRunTurnRad;
+}
+
 // Whether the report lies off the stream that the queued report `after`
 // and one after that show going on from each other (neither goes on from
 // it); none while no report after `after` tells yet.
@@ -395,9 +401,7 @@ bool resumedAndMovesOn(const Context& c, const PosSample& report, std::size_t af
         const PosSample& next = queued[k].report;
         // (And on from the later one the way it came from the report: seen
         // from a stray aside, a stream going on lies the same way too.)
-        if (onFartherTheSameWay(report, later, next) &&
-            std::fabs(gf_normaliseRad(bearingBetween(later, next) - bearingBetween(report, later))) <= kWayRunTurnRad)
-            return true;
+        if (onFartherTheSameWay(report, later, next) && goesOnTheSameWay(report, later, next)) return true;
     }
     return false;
 }
@@ -500,6 +504,13 @@ double taxiGridPaceKt(const LiveAc& aircraft) {
     return isHelicopter(aircraft) ? 0.0 : kReachShare * gf_taxiCeilingKt(aircraft.sizeCategory);
 }
 
+// A report whose speed field lags the pace its positions show goes at that
+// pace at least.
+void raiseTheField(PosSample& report, double kt) {
+    report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
+    report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
+}
+
 // The speed a roll along a line shows at the report, when its fields lag.
 void takeTheRunsSpeed(const Context& c, PosSample& report) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
@@ -508,8 +519,7 @@ void takeTheRunsSpeed(const Context& c, PosSample& report) {
     // Fields that tell the run's speed need no help; a pace a taxi's
     // positions on the feed's grid show is no run.
     if (kt < report.groundSpeedKt + kRunFieldsLagKt || kt <= taxiGridPaceKt(c.aircraft)) return;
-    report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
-    report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
+    raiseTheField(report, kt);
 }
 
 // The newest report taken at least `seconds` before the report; none when
@@ -687,9 +697,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const PosSample& later = c.aircraft.reportGate.queued[*after].report;
         if (silenceS >= kSilenceS || !onTheWayTo(c, report, later)) return Verdict::drop;
         // Its field lags: it goes at least the pace it came at.
-        const double kt = std::min(knotsBetween(c.anchor, report), later.groundSpeedKt);
-        report.groundSpeedKt = std::max(report.groundSpeedKt, kt);
-        report.trueAirspeedKt = std::max(report.trueAirspeedKt, kt);
+        raiseTheField(report, std::min(knotsBetween(c.anchor, report), later.groundSpeedKt));
         return Verdict::take;
     }
     if (startsAWayRun(c, report)) {

@@ -16,7 +16,8 @@ object at time T is compared with the truth at T - delay. Per aircraft:
   and fails nothing);
 - for a departure, the start of its take-off roll against the truth's on the
   delayed clock (within 5 s): the last time before lift-off at which the
-  ground speed was at most 10 kt;
+  ground speed was at most 10 kt, for both taken from their positions (the
+  truth's speed field may lag its positions, as a real feed's does);
 - the fastest it went on the ground outside the runway's take-off and landing
   rolls (while the truth at the delayed time, or within 30 s of it, is on the
   ground at 40 kt or more, and where the truth itself goes faster than a
@@ -203,17 +204,28 @@ def object_speeds(positions):
     side, by time: an object created again elsewhere did not move there."""
     out = []
     for object_id in {p.object_id for p in positions}:
-        own = [p for p in positions if p.object_id == object_id]
-        for k, p in enumerate(own):
-            a = b = k
-            while a > 0 and p.t - own[a - 1].t <= SPEED_WINDOW_S + 1e-6:
-                a -= 1
-            while b + 1 < len(own) and own[b + 1].t - p.t <= SPEED_WINDOW_S + 1e-6:
-                b += 1
-            span = own[b].t - own[a].t
-            if span > 0:
-                m = metres(own[a].lat, own[a].lon, own[b].lat, own[b].lon)
-                out.append((p.t, m / span / METRES_PER_SECOND_PER_KNOT, p.ground))
+        out += track_speeds([p for p in positions if p.object_id == object_id])
+    return sorted(out)
+
+
+def truth_speeds(truth):
+    """As object_speeds, for the truth's positions."""
+    return track_speeds([Position(s[0], s[1], s[2], s[4], 0.0, 0) for s in truth])
+
+
+def track_speeds(own):
+    """(t, knots, on ground) of one track's positions, by time."""
+    out = []
+    for k, p in enumerate(own):
+        a = b = k
+        while a > 0 and p.t - own[a - 1].t <= SPEED_WINDOW_S + 1e-6:
+            a -= 1
+        while b + 1 < len(own) and own[b + 1].t - p.t <= SPEED_WINDOW_S + 1e-6:
+            b += 1
+        span = own[b].t - own[a].t
+        if span > 0:
+            m = metres(own[a].lat, own[a].lon, own[b].lat, own[b].lon)
+            out.append((p.t, m / span / METRES_PER_SECOND_PER_KNOT, p.ground))
     return sorted(out)
 
 
@@ -346,7 +358,7 @@ class Judge:
 
         truth_lift = lift_off(truth, lambda s: s[4])
         if truth_lift is not None and truth[0][4]:
-            truth_roll = roll_start([(s[0], s[3]) for s in truth], truth_lift)
+            truth_roll = roll_start([(t, kt) for t, kt, _ in truth_speeds(truth)], truth_lift)
             object_lift = lift_off(positions, lambda s: s.ground)
             object_roll = roll_start([(t, kt) for t, kt, _ in object_speeds(positions)],
                                      object_lift) if object_lift is not None else None

@@ -176,6 +176,13 @@ class GroundFidelityTest(unittest.TestCase):
                 lines = [v for v in verdicts(text, word) if "take-off roll started" in v]
                 self.assertEqual(len(lines), 1, text)
                 self.assertIn(f"{abs(late):.1f} s {'early' if late < 0 else 'late' if late > 0 else ''}", lines[0])
+        # The truth's speed field lagging its positions by 8 s: the roll is
+        # where the positions start to go, not where the field says.
+        self.run = MadeUpRun(self.folder.name)
+        self.run.feed("BAW1", lambda t: departure(t)[:2] + (departure(t - 8)[2],) + departure(t)[3:], 120)
+        self.run.shown("BAW1", departure, 120)
+        code, text = self.run.judge()
+        self.assertTrue(any("BAW1: take-off roll started 0." in v for v in verdicts(text, "ok")), text)
         # Never lifted off in the stand-in: its roll was not seen.
         self.run = MadeUpRun(self.folder.name)
         self.run.feed("BAW1", departure, 120)

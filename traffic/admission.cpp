@@ -19,6 +19,7 @@ constexpr double kStraightAirNm = 0.2429805615550756;     // 450 m
 constexpr double kStraightGroundNm = 0.010799136069114472;  // 20 m
 constexpr double kGroundWaitCapSeconds = 15.0;
 constexpr double kSpeedSlackKt = 5.0;
+constexpr double kMovingOffKt = 1.0;  // a field this fast after one that stood shows a move
 // On the ground an aircraft speeds up on its take-off run, or brakes, by
 // this much a second at most: a feed quiet long enough hides no jump.
 constexpr double kGroundSpeedChangeKtPerS = 5.0;
@@ -78,6 +79,9 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
         return g > 120.0 && trackChange <= 1.0 && kStraightAirNm / g * kSecondsPerHour >= elapsed;
     }
     if (g > 30.0 || trackChange > 2.0 || shown > std::max(2.0 * g, g + kSpeedSlackKt)) return false;
+    // The first record to show a standing aircraft moving (a slow push, a
+    // tow, a helicopter lifting into a hover-taxi) says what the queue does not.
+    if ((newest.stationary != 0 || g0 < kMovingOffKt) && g >= kMovingOffKt) return false;
     const double needed =
         g == 0.0 ? kGroundWaitCapSeconds : std::min(kStraightGroundNm / g * kSecondsPerHour, kGroundWaitCapSeconds);
     return needed >= elapsed;

@@ -35,6 +35,10 @@ constexpr double kWellUpFt = 50.0;
 // rolls out: a take-off run never slows down.
 constexpr double kSlowingDownKt = 0.5;
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
+constexpr double kMovingOffKt = 1.0;  // unless it shows a slow push's speed this far off
+constexpr double kPushedOffNm = 12.0 / kMetersPerNm;
+constexpr double kPushStepNm = 2.0 / kMetersPerNm;  // on from the report before, at least
+constexpr double kPushWayRad = 30.0 * kDegToRad;
 constexpr double kMovingKt = 0.5;    // a report this fast at least shows the aircraft moving
 // Reports standing this far off the stand confirm a leave decided on one
 // that showed no speed.
@@ -687,6 +691,24 @@ bool restsWhereItStands(const LiveAc& aircraft, const PosSample& last, const Pos
     const std::optional<GeoPoint> rests = gf_whereItRests(aircraft, sample, before);
     return rests && gf_distanceNm(*rests, gf_samplePoint(sample)) <= kStandingNoiseNm;
 }
+
+// A slow push or tow (1 to 3 kt) from where the aircraft stands: the report
+// shows its speed, lies out of the noise and farther on the way the report
+// taken before it went. Scatter comes back, or stays at one spot.
+bool pushedOff(const LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    const double far = distanceNm(last, sample);
+    if (sample.groundSpeedKt < kMovingOffKt || lf_shownSpeedKt(last, sample) < kMovingOffKt || far <= kPushedOffNm)
+        return false;
+    const PosSample* newest = gf_takenReport(aircraft, 0);
+    const PosSample* before =
+        gf_takenReport(aircraft, newest != nullptr && newest->streamTick == sample.streamTick ? 1 : 0);
+    if (before == nullptr) return false;
+    const double nearer = distanceNm(last, *before);
+    if (nearer < kPushStepNm || nearer > far - kPushStepNm) return false;
+    const double turned = gf_normaliseRad(gf_bearingRad(gf_samplePoint(last), gf_samplePoint(*before)) -
+                                          gf_bearingRad(gf_samplePoint(last), gf_samplePoint(sample)));
+    return std::fabs(turned) <= kPushWayRad;
+}
 }  // namespace
 
 void gf_restoreDelayWindow(LiveAc& aircraft) {
@@ -804,6 +826,7 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
             // One that stands holds its place and heading against the noise of
             // its stream, until the stream moves off by its speed and by its position.
             if (sample.groundSpeedKt >= kStandingKt && lf_shownSpeedKt(last, sample) >= kStandingKt) return true;
+            if (pushedOff(aircraft, last, sample)) return true;
             // Standing where the last sample stands, still due when the stream
             // said it (and heard then): the delayed stream stands that long.
             const std::int32_t due = sample.dueTick;

@@ -44,11 +44,21 @@ constexpr double kSteerFreeRad = 12.0 * kDegToRad;
 constexpr double kSteerLeastStepM = 0.01;  // a tick's step at 1 m/s
 constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 
-// A helicopter may move sideways close to the ground; aircraft may not.
+// A helicopter may side-step close to the ground, slower than this a tick
+// (2.5 m/s) or within the scatter of where it stands; hover-taxiing faster
+// and farther it points its nose the way it goes, as aircraft always do,
+// drifting that way while it comes round.
+constexpr double kSideStepM = 0.025;
+
 bool steersOnGround(const LiveAc& aircraft) {
-    return aircraft.groundMode != 0 && aircraft.sizeCategory != SizeCategory::Rotorcraft &&
-           (aircraft.phase == AcPhase::taxi || aircraft.phase == AcPhase::parking ||
-            aircraft.phase == AcPhase::pushing_back);
+    if (aircraft.groundMode == 0 || (aircraft.phase != AcPhase::taxi && aircraft.phase != AcPhase::parking &&
+                                     aircraft.phase != AcPhase::pushing_back))
+        return false;
+    if (aircraft.sizeCategory != SizeCategory::Rotorcraft) return true;
+    const double north = aircraft.latStep * kMetresPerDegreeLat;
+    const double east = aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat);
+    return !hasCurve(aircraft.curve) && std::hypot(north, east) > kSideStepM && !aircraft.samples.empty() &&
+           gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(aircraft.samples.front())) > kScatterReachNm;
 }
 
 double facingOf(const LiveAc& aircraft, double heading) {
@@ -190,7 +200,12 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
                                                                  : 0.0;
     const double rate = std::max(aircraft.turnRate, least);
     if (wanted) turnTowards(aircraft, *wanted, rate);
-    const double share = steerShare(gf_normaliseRad(way - facingOf(aircraft, aircraft.heading)));
+    const double offAfter = gf_normaliseRad(way - facingOf(aircraft, aircraft.heading));
+    // A helicopter coming round drifts the way it goes at a side-step's pace.
+    const double driftShare = std::min(1.0, kSideStepM / std::hypot(north, east));
+    const double share = aircraft.sizeCategory != SizeCategory::Rotorcraft ? steerShare(offAfter)
+                         : std::fabs(offAfter) <= kSteerFreeRad         ? 1.0
+                                                                         : driftShare;
     if (share >= 1.0) {
         aircraft.lat = to.lat;
         aircraft.lon = to.lon;

@@ -169,6 +169,10 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         {"ground straight, 20 m covered", 0, 10, 10, 90, 91, 4.0, false, true},
         {"ground standing, within 15 s", 0, 0, 0, 90, 90, 14.9, false, false},
         {"ground standing, after 15 s", 0, 0, 0, 90, 90, 15.1, false, true},
+        // A slow push starting: the first record that moves is no repeat.
+        {"ground standing, then moving off at 1.1 kt, 5 m on in 8.6 s", 0, 0, 1.1, 90, 90, 8.6, false, true, 0.000045},
+        {"ground standing, then a field of 0.9 kt, 5 m on in 8.6 s", 0, 0, 0.9, 90, 90, 8.6, false, false, 0.000045},
+        {"ground at 1.1 kt straight, 5 m on in 8.6 s", 0, 1.1, 1.1, 90, 90, 8.6, false, false, 0.000045},
         {"ground turning", 0, 10, 10, 90, 93, 2.0, false, true},
         {"ground at 31 kt", 0, 31, 31, 90, 90, 2.0, false, true},
         // A speed field stale at 0 kt in a take-off roll: the position shows the speed.

@@ -774,6 +774,8 @@ TEST_F(KnownSamples, LandingCheck) {
         // of the last sample (4 of them, scattering 2 m about it); none
         // when negative.
         double restsAtM = -1.0;
+        bool north = false;  // the sample lies north (the box is longer that way), not east
+        double beforeM = -1.0;  // the report taken before it this far north; none when negative
     };
     const Case cases[] = {
         {"same place on the ground", 0, 3, 0, 10, false, SizeCategory::Large, true, false},
@@ -791,6 +793,17 @@ TEST_F(KnownSamples, LandingCheck) {
          false},
         {"10 m on the ground standing, at 2 kt", 10, 2, 0, 0, false, SizeCategory::Large, true, true},
         {"10 m on the ground standing, off at 4 kt", 10, 4, 0, 0, false, SizeCategory::Large, true, false},
+        // Within the box: a push at 2 kt shows its speed 14 m off, on from
+        // the report before; a field slower than 1 kt, a report before as
+        // far (a spot it flickers to) or none is noise.
+        {"14 m north standing, off at 2 kt on from 6 m: a slow push", 14, 2, 0, 0, false, SizeCategory::Large, true,
+         false, -1.0, true, 6.0},
+        {"14 m north standing, at 0.5 kt on from 6 m", 14, 0.5, 0, 0, false, SizeCategory::Large, true, true, -1.0,
+         true, 6.0},
+        {"14 m north standing, at 2 kt, the report before 13 m north", 14, 2, 0, 0, false, SizeCategory::Large, true,
+         true, -1.0, true, 13.0},
+        {"14 m north standing, at 2 kt, no report before", 14, 2, 0, 0, false, SizeCategory::Large, true, true, -1.0,
+         true},
         {"10 m in the air", 10, 150, 500, 150, false, SizeCategory::Large, false, false},
         {"10 m, 50 kt after take-off seen", 10, 3, 0, 50, true, SizeCategory::Large, false, false},
         {"far, standing", 100, 0, 0, 10, false, SizeCategory::Large, true, false},
@@ -811,7 +824,20 @@ TEST_F(KnownSamples, LandingCheck) {
                 aircraft.reportGate.taken.push_back(rest);
             }
         }
+        if (c.beforeM >= 0.0) {
+            PosSample before = next(aircraft, 0.0, c.speedKt, 200);
+            const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 0.0, c.beforeM);
+            before.lat = at.lat;
+            before.lon = at.lon;
+            before.streamTick = before.dueTick;
+            aircraft.reportGate.taken.push_back(before);
+        }
         PosSample sample = next(aircraft, c.metres, c.speedKt, 500);
+        if (c.north) {
+            const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 0.0, c.metres);
+            sample.lat = at.lat;
+            sample.lon = at.lon;
+        }
         sample.altitudeFt = c.altitudeFt;
         sample.airborne = c.altitudeFt > 0 ? 1 : 0;
         EXPECT_EQ(lf_landingCheck(aircraft, sample), c.accepted);

@@ -67,7 +67,8 @@ TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
 // beyond that less, and from 27 degrees it creeps; while slowed it turns towards
 // the way at its category's rate at least, and at twice that where it
 // creeps round the way its nose points. Slower than 1 m/s it creeps into
-// place keeping its nose; a helicopter may move sideways.
+// place keeping its nose; a helicopter may side-step, slower than 2.5 m/s or
+// near its sample, and comes round drifting at that pace.
 TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
     struct Case {
         const char* name;
@@ -90,7 +91,9 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         {"pushed back, the tail 40 degrees off", SizeCategory::Large, AcPhase::pushing_back, 220.0, 0.05, 0.3,
          2 * rate, true},
         {"creeping 90 degrees off", SizeCategory::Large, AcPhase::taxi, 90.0, 0.005, 1.0, 0.0},
-        {"a helicopter 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.05, 1.0, 0.0},
+        {"a helicopter side-stepping 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.02, 1.0, 0.0},
+        {"a helicopter late, 90 degrees off: turning, drifting at 2.5 m/s, the rest at 40 kt", SizeCategory::Rotorcraft,
+         AcPhase::taxi, 90.0, 0.05, 0.5, 2 * rate, false, 40.0},
         // Twice the stream's 20 kt is more than an airliner taxis.
         {"20 degrees off and late: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05,
          (27.0 - 19.93) / 15.0, rate, false, 30.0},

@@ -143,6 +143,8 @@ void lf_updateActiveAc(LiveAc& aircraft) {
     // Standing, it stays put; on its stand it still brings its nose round.
     if (!aircraft.samples.empty() && (!aircraft.samples.front().stationary || aircraft.phase == AcPhase::parking))
         lf_followCurve(aircraft);
+    else
+        aircraft.stood = 1;
     if (aircraft.objectId != 0) {
         g_posUpdates.write().push_back({aircraft.lat, aircraft.lon, aircraft.pitch, aircraft.bank, aircraft.heading,
                                         aircraft.altitudeFt, aircraft.verticalSpeedFts, aircraft.trueAirspeedKt,

@@ -199,6 +199,10 @@ struct LiveAc : AcBase {
     std::uint8_t approach = 0, wantsStand = 0, towed = 0, climbConfigured = 0, takeOffSeen = 0;
     std::uint8_t lightsHigh[2] = {0, 0};
     std::uint8_t noseDown = 0, landed = 0, leavingStand = 0, turningToBearing = 0;
+    // Taxiing tail first: pushed or towed back from where it stood (it
+    // stood still until it moved off), so far.
+    std::uint8_t reversing = 0, stood = 0;
+    double reversedM = 0.0;
     // A leave of the stand decided on the stream, while it waits for the
     // delayed stream: what tells a report back at the stand, and what a
     // called-off leave puts back.

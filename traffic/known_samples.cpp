@@ -823,6 +823,9 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
             if (aircraft.takeOffSeen != 0 && sample.groundSpeedKt > 0.0 && last.groundSpeedKt >= 50.0) return false;
             // An aircraft that was moving comes to rest here, the last bit of its way.
             if (last.stationary == 0 && last.groundSpeedKt >= kStandingKt) return true;
+            // One pushed or towed slowly goes on while its speed shows.
+            if (last.stationary == 0 && last.groundSpeedKt >= kMovingOffKt && sample.groundSpeedKt >= kMovingOffKt)
+                return true;
             // One that stands holds its place and heading against the noise of
             // its stream, until the stream moves off by its speed and by its position.
             if (sample.groundSpeedKt >= kStandingKt && lf_shownSpeedKt(last, sample) >= kStandingKt) return true;

@@ -49,6 +49,18 @@ constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 // and farther it points its nose the way it goes, as aircraft always do,
 // drifting that way while it comes round.
 constexpr double kSideStepM = 0.025;
+// Pushed or towed back, tail first: the stream's speed below a taxi's to
+// start (an aircraft turning round by itself shows more) and to keep on,
+// the way this far off the tail to start and to keep on, its sample within
+// a push's length and no longer push, and a push's pace a tick (2.5 m/s) at
+// most.
+constexpr double kStartPushKt = 4.0;
+constexpr double kKeepPushKt = 6.0;
+constexpr double kPushReachNm = 60.0 / kMetersPerNm;  // its sample no farther off
+constexpr double kPushLengthM = 60.0;                   // nor a longer push
+constexpr double kStartReversingRad = 45.0 * kDegToRad;
+constexpr double kKeepReversingRad = 90.0 * kDegToRad;
+constexpr double kPushStepM = 0.025;
 
 bool steersOnGround(const LiveAc& aircraft) {
     if (aircraft.groundMode == 0 || (aircraft.phase != AcPhase::taxi && aircraft.phase != AcPhase::parking &&
@@ -62,7 +74,23 @@ bool steersOnGround(const LiveAc& aircraft) {
 }
 
 double facingOf(const LiveAc& aircraft, double heading) {
-    return aircraft.phase == AcPhase::pushing_back ? heading + kPi : heading;
+    return aircraft.phase == AcPhase::pushing_back || aircraft.reversing != 0 ? heading + kPi : heading;
+}
+
+// A tug pushes or tows an aircraft back from where it stood, off a stand's
+// centre or on the apron: its way lies behind it at a push's pace (its
+// stream shows no more) as it moves off. It goes tail first, as the
+// push-back off a stand does, rather than coming round on the spot; once
+// going it keeps on while the way lies on its tail's side.
+bool pushedTailFirst(const LiveAc& aircraft, double way) {
+    const bool going = aircraft.reversing != 0;
+    if (going ? aircraft.reversedM > kPushLengthM : aircraft.stood == 0) return false;
+    if (aircraft.phase != AcPhase::taxi || aircraft.sizeCategory == SizeCategory::Rotorcraft ||
+        aircraft.samples.empty() || aircraft.samples.front().groundSpeedKt >= (going ? kKeepPushKt : kStartPushKt) ||
+        gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(aircraft.samples.front())) > kPushReachNm)
+        return false;
+    const double offTail = std::fabs(gf_normaliseRad(way - aircraft.heading - kPi));
+    return offTail <= (going ? kKeepReversingRad : kStartReversingRad);
 }
 
 // The share (0 to 1) of its step an aircraft on the ground makes when its
@@ -159,6 +187,7 @@ void creepRound(LiveAc& aircraft, double stepM) {
 }
 
 void moveAndTurnOnGround(LiveAc& aircraft) {
+    if (aircraft.phase != AcPhase::taxi) aircraft.reversing = 0;
     GroundCurve& curve = aircraft.curve;
     const bool onCurve = hasCurve(curve);
     GeoPoint to{aircraft.lat + aircraft.latStep, aircraft.lon + aircraft.lonStep};
@@ -180,6 +209,13 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
     // stream's last few noisy metres.
     const bool moving = std::hypot(north, east) >= kSteerLeastStepM;
     const double way = moving ? std::atan2(east, north) : 0.0;
+    if (moving) {
+        const bool going = aircraft.reversing != 0;
+        aircraft.reversing = pushedTailFirst(aircraft, way) ? 1 : 0;
+        if (!going) aircraft.reversedM = 0.0;
+        if (aircraft.reversing != 0) aircraft.reversedM += std::min(std::hypot(north, east), kPushStepM);
+        aircraft.stood = 0;
+    }
     if (!wanted) {
         if (moving)
             wanted = facingOf(aircraft, way);
@@ -203,9 +239,10 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
     const double offAfter = gf_normaliseRad(way - facingOf(aircraft, aircraft.heading));
     // A helicopter coming round drifts the way it goes at a side-step's pace.
     const double driftShare = std::min(1.0, kSideStepM / std::hypot(north, east));
-    const double share = aircraft.sizeCategory != SizeCategory::Rotorcraft ? steerShare(offAfter)
-                         : std::fabs(offAfter) <= kSteerFreeRad         ? 1.0
-                                                                         : driftShare;
+    const double share = aircraft.sizeCategory == SizeCategory::Rotorcraft
+                             ? (std::fabs(offAfter) <= kSteerFreeRad ? 1.0 : driftShare)
+                         : aircraft.reversing != 0 ? std::min(steerShare(offAfter), kPushStepM / std::hypot(north, east))
+                                                   : steerShare(offAfter);
     if (share >= 1.0) {
         aircraft.lat = to.lat;
         aircraft.lon = to.lon;

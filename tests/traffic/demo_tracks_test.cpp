@@ -413,6 +413,9 @@ Verdict taxiPace(const Played& p, double ceilingKt) {
 // a slide.
 Verdict noSlide(const Played& p, double mostDeg) {
     const std::vector<Watched::Place>& path = p.w.path;
+    const auto pushed = [](const Watched::Place& place) {
+        return place.phase == AcPhase::pushing_back || place.reversing;
+    };
     double worst = 0.0;
     std::string when;
     std::size_t i = 0;
@@ -426,11 +429,11 @@ Verdict noSlide(const Played& p, double mostDeg) {
         const bool stretch = path[i].onGround && path[j].onGround &&
                              path[j].tick - path[i].tick == static_cast<std::int32_t>(j - i) &&
                              metresBetween(path[i].at, path[j].at) >= 3.0 &&
-                             (path[i].phase == AcPhase::pushing_back) == (path[j].phase == AcPhase::pushing_back);
+                             pushed(path[i]) == pushed(path[j]);
         const double seconds = secondsOf(path[j].tick - path[i].tick);
         if (stretch && metresBetween(path[i].at, path[j].at) > seconds) {
-            const auto facing = [](const Watched::Place& place) {
-                return place.phase == AcPhase::pushing_back ? place.heading + kPi : place.heading;
+            const auto facing = [&](const Watched::Place& place) {
+                return pushed(place) ? place.heading + kPi : place.heading;
             };
             const double heading = facing(path[i]) + gf_normaliseRad(facing(path[j]) - facing(path[i])) / 2.0;
             const double off = std::fabs(gf_normaliseRad(gf_bearingRad(path[i].at, path[j].at) - heading)) * kRadToDeg;
@@ -611,7 +614,8 @@ protected:
         if (w.phases.empty() || w.phases.back() != ac.phase) w.phases.push_back(ac.phase);
         if (w.objects.empty() || w.objects.back() != ac.objectId) w.objects.push_back(ac.objectId);
         const bool roll = ac.landed != 0 || ac.takeOffSeen != 0 || ac.phase == AcPhase::take_off;
-        w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0, roll, ac.altitudeFt});
+        w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0, roll, ac.altitudeFt,
+                          ac.reversing != 0});
         if (ac.landed != 0 && w.touchDownAt < 0) w.touchDownAt = now;
         if (ac.takeOffSeen != 0 && w.takeOffSeenAt < 0) w.takeOffSeenAt = now;
         w.last = {ac.lat, ac.lon};

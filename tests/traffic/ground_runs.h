@@ -178,6 +178,7 @@ struct Watched {
         bool onGround;
         bool roll;  // on the runway's take-off or landing roll (or lifting off)
         double altitudeFt;
+        bool reversing = false;  // taxiing tail first, pushed or towed back
     };
     std::vector<Place> path;  // every tick while active
 };
@@ -261,7 +262,8 @@ protected:
         if (w.phases.empty() || w.phases.back() != ac.phase) w.phases.push_back(ac.phase);
         if (w.objects.empty() || w.objects.back() != ac.objectId) w.objects.push_back(ac.objectId);
         const bool roll = ac.landed != 0 || ac.takeOffSeen != 0 || ac.phase == AcPhase::take_off;
-        w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0, roll, ac.altitudeFt});
+        w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0, roll, ac.altitudeFt,
+                          ac.reversing != 0});
         if (ac.landed != 0 && w.touchDownAt < 0) w.touchDownAt = now;
         if (w.touchDownAt >= 0 && ac.landed == 0 && w.turnedOffAt < 0) w.turnedOffAt = now;
         if (ac.takeOffSeen != 0 && w.takeOffSeenAt < 0) w.takeOffSeenAt = now;
@@ -332,7 +334,7 @@ inline void judgeMotion(const Watched& w, const std::vector<Fix>& fixes, Faithfu
         if (k == 0 || w.path[k - 1].tick + 1 != p.tick || !w.path[k - 1].onGround) continue;
         const Watched::Place& before = w.path[k - 1];
         if (metresBetween(before.at, p.at) <= 0.01) continue;  // 1 m/s
-        const double facing = p.phase == AcPhase::pushing_back ? p.heading + kPi : p.heading;
+        const double facing = p.phase == AcPhase::pushing_back || p.reversing ? p.heading + kPi : p.heading;
         const double off = std::fabs(gf_normaliseRad(gf_bearingRad(before.at, p.at) - facing)) * kRadToDeg;
         if (off > f.largestSlideDeg) {
             f.largestSlideDeg = off;
@@ -552,7 +554,8 @@ inline Verdict staysDown(const Watched& w, const std::vector<Fix>& fixes, double
 }
 
 // Moving faster than `leastKt` on the ground, the nose (the tail when
-// pushed) within `mostDeg` of the way the aircraft moves, tick by tick.
+// pushed or towed back) within `mostDeg` of the way the aircraft moves,
+// tick by tick.
 inline Verdict noseAlong(const Watched& w, double leastKt, double mostDeg) {
     const double leastStepM = leastKt * kMetersPerNm / 3600.0 / 100.0;
     double worst = 0.0;
@@ -562,7 +565,7 @@ inline Verdict noseAlong(const Watched& w, double leastKt, double mostDeg) {
         const Watched::Place& p = w.path[k];
         if (p.tick != before.tick + 1 || !p.onGround || !before.onGround) continue;
         if (metresBetween(before.at, p.at) < leastStepM) continue;
-        const double facing = p.phase == AcPhase::pushing_back ? p.heading + kPi : p.heading;
+        const double facing = p.phase == AcPhase::pushing_back || p.reversing ? p.heading + kPi : p.heading;
         const double off = std::fabs(gf_normaliseRad(gf_bearingRad(before.at, p.at) - facing)) * kRadToDeg;
         if (off > mostDeg && off > worst) {
             worst = off;

@@ -793,6 +793,8 @@ TEST_F(KnownSamples, LandingCheck) {
          false},
         {"10 m on the ground standing, at 2 kt", 10, 2, 0, 0, false, SizeCategory::Large, true, true},
         {"10 m on the ground standing, off at 4 kt", 10, 4, 0, 0, false, SizeCategory::Large, true, false},
+        {"10 m on, pushed at 2 kt after 2 kt: the push goes on", 10, 2, 0, 2, false, SizeCategory::Large, true, false},
+        {"10 m on at 0.5 kt after 2 kt: it stands", 10, 0.5, 0, 2, false, SizeCategory::Large, true, true},
         // Within the box: a push at 2 kt shows its speed 14 m off, on from
         // the report before; a field slower than 1 kt, a report before as
         // far (a spot it flickers to) or none is noise.

@@ -63,7 +63,8 @@ TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
 }
 
 // On the ground an aircraft moves the way its nose points (its tail when
-// pushed back): with the way up to 12 degrees off it makes its whole step,
+// pushed back, or pushed or towed back from where it stood, its stream
+// slower than 4 kt): with the way up to 12 degrees off it makes its whole step,
 // beyond that less, and from 27 degrees it creeps; while slowed it turns towards
 // the way at its category's rate at least, and at twice that where it
 // creeps round the way its nose points. Slower than 1 m/s it creeps into
@@ -80,6 +81,10 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         double turnedDeg;   // towards the way
         bool creeping = false;  // at 1.5 m/s the way the nose (tail) points
         double catchUpKt = 0.0;  // late (its sample 100 m on the way at 20 kt is due now), the rest at this
+        double streamKt = 5.0;   // the sample's speed
+        bool tailFirst = false;  // it goes tail first, pushed back
+        bool stood = true;       // it stood still until now
+        double pushedM = -1.0;   // pushed back tail first this far already; not pushed when negative
     };
     const double rate = 0.07;  // Large: degrees per tick
     const Case cases[] = {
@@ -97,6 +102,23 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         // Twice the stream's 20 kt is more than an airliner taxis.
         {"20 degrees off and late: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05,
          (27.0 - 19.93) / 15.0, rate, false, 30.0},
+        // A push or tow back from where it stood (its stream slower than 4
+        // kt): tail first, at 2.5 m/s at most; the way off to the side, it
+        // comes round.
+        {"the way behind at a push's 2 kt: tail first", SizeCategory::Large, AcPhase::taxi, 180.0, 0.02, 1.0, 0.0,
+         false, 0.0, 2.0, true},
+        {"the way behind at a push's 2 kt, its step at 10 kt: 2.5 m/s of it", SizeCategory::Large, AcPhase::taxi,
+         180.0, 0.05, 0.5, 0.0, false, 0.0, 2.0, true},
+        {"the way 60 degrees off the tail at 2 kt: coming round", SizeCategory::Large, AcPhase::taxi, 120.0, 0.05, 0.3,
+         2 * rate, true, 0.0, 2.0},
+        {"the way behind at 4 kt: coming round", SizeCategory::Large, AcPhase::taxi, 180.0, 0.05, 0.3, 2 * rate, true,
+         0.0, 4.0},
+        {"taxiing, the way behind at 2 kt: coming round", SizeCategory::Large, AcPhase::taxi, 180.0, 0.05, 0.3,
+         2 * rate, true, 0.0, 2.0, false, false},
+        {"pushed back 50 m, the way still behind: on tail first", SizeCategory::Large, AcPhase::taxi, 180.0, 0.02, 1.0,
+         0.0, false, 0.0, 2.0, true, false, 50.0},
+        {"pushed back 61 m, longer than a push: coming round", SizeCategory::Large, AcPhase::taxi, 180.0, 0.05, 0.3,
+         2 * rate, true, 0.0, 2.0, false, false, 61.0},
         // A step planned faster than it taxies (re-aimed tick by tick while
         // it steers round) is held to taxi speed.
         {"20 degrees off, its step at 49 kt: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.25,
@@ -107,6 +129,10 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         freshCase();
         LiveAc& ac = addActive(c.category, {sampleAt(kLat, kLon, 0, 5, 0, 9000)}, 0.0);
         ac.samples.front().dueTick = g_tick + 1000;
+        ac.samples.front().groundSpeedKt = c.streamKt;
+        ac.stood = c.stood ? 1 : 0;
+        ac.reversing = c.pushedM >= 0.0 ? 1 : 0;
+        ac.reversedM = std::max(c.pushedM, 0.0);
         if (c.catchUpKt > 0.0) {
             ac.samples.front() = sampleAt(kLat + 100.0 * std::cos(c.wayDeg * kDegToRad) / 111132.95,
                                           kLon + 100.0 * std::sin(c.wayDeg * kDegToRad) /
@@ -128,6 +154,7 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
                                                ac.lonStep * 111132.95 * std::cos(kLat * kDegToRad));
             EXPECT_NEAR(perTickM * 100.0 * 3600.0 / kMetersPerNm, c.catchUpKt, 0.05);
         }
+        EXPECT_EQ(ac.reversing != 0, c.tailFirst);
         if (c.creeping) {
             const double facing = c.phase == AcPhase::pushing_back ? ac.heading + kPi : ac.heading;
             const double wentDeg = std::atan2((ac.lon - kLon) * std::cos(kLat * kDegToRad), ac.lat - kLat) * kRadToDeg;

@@ -60,11 +60,11 @@ constexpr int kDefaultCases = 150;
 constexpr int kDefaultCases = 2000;
 #endif
 // Not every drawn case keeps every property yet: fewer than one in a hundred
-// still breaks one (129 of seeds 1 to 20000, 94 of 20001 to 30000,
+// still breaks one (123 of seeds 1 to 20000, 90 of 20001 to 30000,
 // scripts/ground-seeds.sh). Up to this share of the cases and two more may
 // fail, each printed with its seed; more fail the test, a fault come back.
 // Lower it as cases are mended.
-constexpr double kFailingShare = 0.0075;
+constexpr double kFailingShare = 0.0065;
 constexpr int kMostPrintedCases = 25;  // failing cases printed in full; the rest are counted
 constexpr double kGoodReportsS = 30.0;  // good reports before and after a stray or jumps
 

@@ -238,10 +238,11 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
     if (wanted) turnTowards(aircraft, *wanted, rate);
     const double offAfter = gf_normaliseRad(way - facingOf(aircraft, aircraft.heading));
     // A helicopter coming round drifts the way it goes at a side-step's pace.
-    const double driftShare = std::min(1.0, kSideStepM / std::hypot(north, east));
+    // Pushed back, it goes no faster than a push.
+    const double stepM = std::hypot(north, east);
     const double share = aircraft.sizeCategory == SizeCategory::Rotorcraft
-                             ? (std::fabs(offAfter) <= kSteerFreeRad ? 1.0 : driftShare)
-                         : aircraft.reversing != 0 ? std::min(steerShare(offAfter), kPushStepM / std::hypot(north, east))
+                             ? (std::fabs(offAfter) <= kSteerFreeRad ? 1.0 : std::min(1.0, kSideStepM / stepM))
+                         : aircraft.reversing != 0 ? std::min(steerShare(offAfter), kPushStepM / stepM)
                                                    : steerShare(offAfter);
     if (share >= 1.0) {
         aircraft.lat = to.lat;

@@ -50,12 +50,11 @@ constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 // drifting that way while it comes round.
 constexpr double kSideStepM = 0.025;
 // Pushed or towed back, tail first: the stream's speed below a taxi's to
-// start (an aircraft turning round by itself shows more) and to keep on,
-// the way this far off the tail to start and to keep on, its sample within
-// a push's length and no longer push, and a push's pace a tick (2.5 m/s) at
-// most.
+// start (an aircraft turning round by itself shows more; once going, the
+// tug's pace is held whatever the reports' fields say), the way this far
+// off the tail to start and to keep on, its sample within a push's length
+// and no longer push, and a push's pace a tick (2.5 m/s) at most.
 constexpr double kStartPushKt = 4.0;
-constexpr double kKeepPushKt = 6.0;
 constexpr double kPushReachNm = 60.0 / kMetersPerNm;  // its sample no farther off
 constexpr double kPushLengthM = 60.0;                   // nor a longer push
 constexpr double kStartReversingRad = 45.0 * kDegToRad;
@@ -86,7 +85,7 @@ bool pushedTailFirst(const LiveAc& aircraft, double way) {
     const bool going = aircraft.reversing != 0;
     if (going ? aircraft.reversedM > kPushLengthM : aircraft.stood == 0) return false;
     if (aircraft.phase != AcPhase::taxi || aircraft.sizeCategory == SizeCategory::Rotorcraft ||
-        aircraft.samples.empty() || aircraft.samples.front().groundSpeedKt >= (going ? kKeepPushKt : kStartPushKt) ||
+        aircraft.samples.empty() || (!going && aircraft.samples.front().groundSpeedKt >= kStartPushKt) ||
         gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(aircraft.samples.front())) > kPushReachNm)
         return false;
     const double offTail = std::fabs(gf_normaliseRad(way - aircraft.heading - kPi));

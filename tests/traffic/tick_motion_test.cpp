@@ -117,6 +117,10 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
          2 * rate, true, 0.0, 2.0, false, false},
         {"pushed back 50 m, the way still behind: on tail first", SizeCategory::Large, AcPhase::taxi, 180.0, 0.02, 1.0,
          0.0, false, 0.0, 2.0, true, false, 50.0},
+        // Once going, a report's speed field (stale, or the tug's jerk) does
+        // not turn it round.
+        {"pushed back 20 m, the way behind, the field at 8 kt: on tail first", SizeCategory::Large, AcPhase::taxi,
+         180.0, 0.02, 1.0, 0.0, false, 0.0, 8.0, true, false, 20.0},
         {"pushed back 61 m, longer than a push: coming round", SizeCategory::Large, AcPhase::taxi, 180.0, 0.05, 0.3,
          2 * rate, true, 0.0, 2.0, false, false, 61.0},
         // A step planned faster than it taxies (re-aimed tick by tick while

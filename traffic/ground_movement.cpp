@@ -71,6 +71,8 @@ constexpr double kJoinLeastM = 30.0;
 constexpr double kLinedUpAsideShare = 0.06;
 // How fast an aircraft starting to taxi speeds up (m/s each second).
 constexpr double kSpeedUpMps2 = 0.5;
+// A helicopter lifting into a hover-taxi is at its pace within a few seconds.
+constexpr double kHoverSpeedUpMps2 = 2.0;
 
 }  // namespace
 
@@ -266,8 +268,9 @@ std::int32_t ticksFromStanding(const LiveAc& aircraft) {
     if (speedKt <= 0.0) return 0;
     const double metres = distanceNm(queue[0], queue[1]) * kMetersPerNm;
     const double mps = speedKt * kMetersPerNm / 3600.0;
-    const double speedUpM = mps * mps / (2.0 * kSpeedUpMps2);
-    const double seconds = metres <= speedUpM ? 2.0 * metres / mps : metres / mps + mps / (2.0 * kSpeedUpMps2);
+    const double speedUp = aircraft.sizeCategory == SizeCategory::Rotorcraft ? kHoverSpeedUpMps2 : kSpeedUpMps2;
+    const double speedUpM = mps * mps / (2.0 * speedUp);
+    const double seconds = metres <= speedUpM ? 2.0 * metres / mps : metres / mps + mps / (2.0 * speedUp);
     return std::max(gf_roundTicks(seconds * 100.0), kMinSampleTicks);
 }
 

@@ -621,6 +621,7 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         // The report it stands at, taken with this speed field, as was one
         // at the same spot 20 s before it (none: not the stream's report).
         std::optional<double> stoodKt = std::nullopt;
+        bool helicopter = false;  // speeds up at 2 m/s each second
     };
     // 5 kt is 2.572 m/s: 6.6 m to speed up to it, 2.57 s longer than at 5 kt.
     const Case cases[] = {
@@ -637,11 +638,14 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         {"28 m on at a stale 0, standing before", 28.0, 0.0, std::nullopt, 28.0 / 2.5722 + 2.5722, 0.0},
         {"28 m on at a stale 0, a tow at 3 kt before", 28.0, 0.0, std::nullopt, std::nullopt, 3.0},
         {"28 m on at a stale 0, from a sample of its own", 28.0, 0.0, std::nullopt, std::nullopt},
+        // A hover-taxi is at its pace in a moment: 0.64 s longer than at 5 kt.
+        {"a helicopter 32 m on at 5 kt", 32.0, 5.0, std::nullopt, 32.0 / 2.5722 + 2.5722 / 4.0, std::nullopt, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
         LiveAc& aircraft = taxiing();
+        if (c.helicopter) aircraft.sizeCategory = SizeCategory::Rotorcraft;
         const GeoPoint from{aircraft.lat, aircraft.lon};
         aircraft.samples.front() = sampleAt(from, 0.0, g_tick);
         aircraft.samples.front().stationary = 1;

@@ -62,6 +62,8 @@ constexpr double kRollAsideShare = 0.05;
 // until shortly before it falls due: the aircraft stands meanwhile and needs
 // no sample, and a stray beside it would have it drive there and back.
 constexpr double kWanderM = 10.0;
+// A report lies on along a way within 45 degrees of it.
+constexpr double kAlongShare = 0.7071;
 constexpr std::int32_t kLoneSettledBeforeDueTicks = 500;
 constexpr std::int32_t kLoneLongestWaitTicks = 2500;
 // Reports that go on from each other this long, none of them where the
@@ -582,10 +584,15 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         if (after) {
             const PosSample& later = aircraft.reportGate.queued[*after].report;
             // A moving aircraft's report on along its way outweighs a later
-            // one behind where it was: that one is the stray.
+            // one behind where it was: that one is the stray. (A report off
+            // to the side of the way, more than it lies on along it, is no
+            // report on along it, unless the feed was quiet long enough for
+            // the aircraft to turn off it: onto the runway, say.)
             const std::optional<double> reportOn = alongTheWayM(aircraft, c.anchor, report);
             const std::optional<double> laterOn = alongTheWayM(aircraft, c.anchor, later);
-            const bool laterBehind = reportOn && laterOn && *reportOn > 0.0 && *laterOn < 0.0;
+            const bool alongIt = reportOn && *reportOn > 0.0 &&
+                                 (silenceS >= kSilenceS || *reportOn > kAlongShare * metresBetween(c.anchor, report));
+            const bool laterBehind = alongIt && laterOn && *laterOn < 0.0;
             if (cameBack(c.anchor, report, later) && !laterBehind) {
                 // After a silence the way from the anchor to the report was
                 // not heard: the reports after the later one tell a corner

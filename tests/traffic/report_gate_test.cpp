@@ -167,6 +167,13 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         // due: the refused one still shows the stream came back.
         {"a stray beside a standing aircraft, the record back refused as a repeat", "A320",
          {{0, 0, 0, 0}, {15, 0, -28, 0}, {27, 1, 0, 0, 0, true}, {80, 0, 1, 0}}, "TDRT", 120.0},
+        // A taxi at 12 kt coming to rest, a stray 66 m beside its way 14 s
+        // after its last moving report, the next back where it stopped
+        // (its noise a little behind that report): the stray came back.
+        {"a stray beside a taxi that comes to rest", "A320",
+         {{0, 0, 0, 12}, {4.7, 0, 29, 12}, {9.4, 0, 58, 12}, {23.7, 66, 74, 0.6}, {29.3, 0, 57.8, 0}, {41, 0, 58, 0.6},
+          {47, 1, 58, 0.7}},
+         "TTTDTTT", 90.0},
         // One 150 m off a taxiing aircraft, no aircraft gets there in 3 s.
         {"a stray far off a taxi", "B738", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 150, 46, 15}, {9, 0, 69, 15}, {12, 0, 92, 15}},
          "TTDTT"},

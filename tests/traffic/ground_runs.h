@@ -825,6 +825,12 @@ inline Verdict leavesInTime(const Watched& w, const Route& route, const std::vec
     if (off == fixes.end()) return std::nullopt;
     const double due = off->t + 30.0 + withinS;
     const GeoPoint start = w.path.front().at;
+    // Created only after the delayed stream's last report where it stood
+    // (the feed quiet from shortly after its start), where the stream was
+    // by then: it never stood where the stream stood, and left with it.
+    if (off != fixes.begin() && secondsOf(w.path.front().tick) > std::prev(off)->t + 30.0 &&
+        metresBetween(start, stood) >= metres)
+        return std::nullopt;
     for (const Watched::Place& p : w.path) {
         if (secondsOf(p.tick) > due + 0.01) break;
         if (metresBetween(p.at, start) >= metres) return std::nullopt;

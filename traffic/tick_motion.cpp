@@ -49,6 +49,9 @@ constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 // and farther it points its nose the way it goes, as aircraft always do,
 // drifting that way while it comes round.
 constexpr double kSideStepM = 0.025;
+// Faster than this a tick (5 m/s) it is hover-taxiing, however near its
+// next sample (reports a few seconds apart lie within the scatter's reach).
+constexpr double kHoverTaxiStepM = 0.05;
 // Pushed or towed back, tail first: the stream's speed below a taxi's to
 // start (an aircraft turning round by itself shows more; once going, the
 // tug's pace is held whatever the reports' fields say), the way this far
@@ -68,8 +71,10 @@ bool steersOnGround(const LiveAc& aircraft) {
     if (aircraft.sizeCategory != SizeCategory::Rotorcraft) return true;
     const double north = aircraft.latStep * kMetresPerDegreeLat;
     const double east = aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat);
-    return !hasCurve(aircraft.curve) && std::hypot(north, east) > kSideStepM && !aircraft.samples.empty() &&
-           gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(aircraft.samples.front())) > kScatterReachNm;
+    const double stepM = std::hypot(north, east);
+    return !hasCurve(aircraft.curve) && stepM > kSideStepM && !aircraft.samples.empty() &&
+           (stepM > kHoverTaxiStepM ||
+            gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(aircraft.samples.front())) > kScatterReachNm);
 }
 
 double facingOf(const LiveAc& aircraft, double heading) {

@@ -69,7 +69,7 @@ TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
 // the way at its category's rate at least, and at twice that where it
 // creeps round the way its nose points. Slower than 1 m/s it creeps into
 // place keeping its nose; a helicopter may side-step, slower than 2.5 m/s or
-// near its sample, and comes round drifting at that pace.
+// (slower than 5 m/s) near its sample, and comes round drifting at that pace.
 TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
     struct Case {
         const char* name;
@@ -97,6 +97,10 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
          2 * rate, true},
         {"creeping 90 degrees off", SizeCategory::Large, AcPhase::taxi, 90.0, 0.005, 1.0, 0.0},
         {"a helicopter side-stepping 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.02, 1.0, 0.0},
+        // Hover-taxiing at 6 m/s its reports a few seconds apart lie near:
+        // it still goes nose first.
+        {"a helicopter at 6 m/s near its sample, 90 degrees off: turning, drifting at 2.5 m/s", SizeCategory::Rotorcraft,
+         AcPhase::taxi, 90.0, 0.06, 0.025 / 0.06, 2 * rate},
         {"a helicopter late, 90 degrees off: turning, drifting at 2.5 m/s, the rest at 40 kt", SizeCategory::Rotorcraft,
          AcPhase::taxi, 90.0, 0.05, 0.5, 2 * rate, false, 40.0},
         // Twice the stream's 20 kt is more than an airliner taxis.

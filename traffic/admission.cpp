@@ -80,8 +80,13 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     }
     if (g > 30.0 || trackChange > 2.0 || shown > std::max(2.0 * g, g + kSpeedSlackKt)) return false;
     // The first record to show a standing aircraft moving (a slow push, a
-    // tow, a helicopter lifting into a hover-taxi) says what the queue does not.
+    // tow, a helicopter lifting into a hover-taxi) says what the queue does not;
+    // nor does one moving on after a report that still waits at the gate
+    // read 0 (a stale field: the aircraft would stop there).
     if ((newest.stationary != 0 || g0 < kMovingOffKt) && g >= kMovingOffKt) return false;
+    if (const PosSample* waiting = gf_newestQueuedReport(aircraft);
+        waiting != nullptr && waiting->groundSpeedKt < kMovingOffKt && g >= kMovingOffKt)
+        return false;
     const double needed =
         g == 0.0 ? kGroundWaitCapSeconds : std::min(kStraightGroundNm / g * kSecondsPerHour, kGroundWaitCapSeconds);
     return needed >= elapsed;

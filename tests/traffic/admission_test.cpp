@@ -2,10 +2,12 @@
 // listed aircraft, and the plausibility filters for known ones.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "engine_fixture.h"
 #include "traffic/adding_stack.h"
+#include "traffic/report_gate.h"
 
 namespace {
 
@@ -151,6 +153,9 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         bool refilling;
         bool accepted;
         double latStep = 0.0002;  // degrees north of the first record (22 m)
+        // A record half way, with this speed field, still at the gate when
+        // the second comes (none: no record between).
+        std::optional<double> waitingKt = std::nullopt;
     };
     const Case cases[] = {
         {"exactly a second later", 5000, 100, 100, 90, 90, 1.0, false, false},
@@ -173,6 +178,12 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         {"ground standing, then moving off at 1.1 kt, 5 m on in 8.6 s", 0, 0, 1.1, 90, 90, 8.6, false, true, 0.000045},
         {"ground standing, then a field of 0.9 kt, 5 m on in 8.6 s", 0, 0, 0.9, 90, 90, 8.6, false, false, 0.000045},
         {"ground at 1.1 kt straight, 5 m on in 8.6 s", 0, 1.1, 1.1, 90, 90, 8.6, false, false, 0.000045},
+        // Nor is one going on from a report that waits at the gate reading a
+        // stale 0: the aircraft would stop there.
+        {"ground straight at 10 kt, a stale 0 at the gate, 22 m on in 4 s", 0, 10, 10, 90, 90, 4.0, false, true,
+         0.0002, 0.0},
+        {"ground straight at 10 kt, 10 kt at the gate, then 5 kt 11 m on in 4 s", 0, 10, 5, 90, 90, 8.0, false, false,
+         0.0002, 10.0},
         {"ground turning", 0, 10, 10, 90, 93, 2.0, false, true},
         {"ground at 31 kt", 0, 31, 31, 90, 90, 2.0, false, true},
         // A speed field stale at 0 kt in a take-off roll: the position shows the speed.
@@ -206,6 +217,17 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         // record counts): a copy of the first, due just before it.
         aircraft->samples.push_front(aircraft->samples.front());
         --aircraft->samples.front().dueTick;
+        if (c.waitingKt) {
+            Rec half = r;
+            half.groundSpeedKt = *c.waitingKt;
+            half.trackDeg = c.track1;
+            half.timestamp += c.elapsed / 2.0;
+            half.dueTick += static_cast<std::int32_t>(c.elapsed * 50.0);
+            half.lat += c.latStep / 2.0;
+            feed(half);
+            tick();
+            ASSERT_NE(gf_newestQueuedReport(*live(hexId)), nullptr) << "it waits at the gate";
+        }
         r.groundSpeedKt = c.speed1;
         r.trackDeg = c.track1;
         r.timestamp += c.elapsed;
@@ -215,7 +237,7 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         // A report on the ground waits for the reports after it: one off a
         // standing aircraft until shortly before it falls due.
         tick(c.altitudeFt > 0.0 ? 1 : 2600);
-        EXPECT_EQ(live(hexId)->samples.size(), c.accepted ? 3U : 2U);
+        EXPECT_EQ(live(hexId)->samples.size(), (c.accepted ? 3U : 2U) + (c.waitingKt ? 1U : 0U));
     }
 }
 

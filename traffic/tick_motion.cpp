@@ -47,8 +47,11 @@ constexpr double kCreepRoundM = 0.015;     // a tick's step at 1.5 m/s
 // A helicopter may side-step close to the ground, slower than this a tick
 // (2.5 m/s) or within the scatter of where it stands; hover-taxiing faster
 // and farther it points its nose the way it goes, as aircraft always do,
-// drifting that way while it comes round.
+// drifting that way while it comes round the last of its turn.
 constexpr double kSideStepM = 0.025;
+// Farther round than this it turns on the spot first (a pedal turn): drifting
+// while its nose swings through a wide turn, it would slide sideways.
+constexpr double kHoverDriftRad = 30.0 * kDegToRad;
 // Faster than this a tick (5 m/s) it is hover-taxiing, however near its
 // next sample (reports a few seconds apart lie within the scatter's reach).
 constexpr double kHoverTaxiStepM = 0.05;
@@ -241,11 +244,14 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
     const double rate = std::max(aircraft.turnRate, least);
     if (wanted) turnTowards(aircraft, *wanted, rate);
     const double offAfter = gf_normaliseRad(way - facingOf(aircraft, aircraft.heading));
-    // A helicopter coming round drifts the way it goes at a side-step's pace.
+    // A helicopter coming round drifts the way it goes at a side-step's pace
+    // once its nose is nearly there, and turns on the spot before.
     // Pushed back, it goes no faster than a push.
     const double stepM = std::hypot(north, east);
-    const double share = aircraft.sizeCategory == SizeCategory::Rotorcraft
-                             ? (std::fabs(offAfter) <= kSteerFreeRad ? 1.0 : std::min(1.0, kSideStepM / stepM))
+    const bool helicopter = aircraft.sizeCategory == SizeCategory::Rotorcraft;
+    const double share = helicopter ? (std::fabs(offAfter) <= kSteerFreeRad     ? 1.0
+                                       : std::fabs(offAfter) <= kHoverDriftRad ? std::min(1.0, kSideStepM / stepM)
+                                                                               : 0.0)
                          : aircraft.reversing != 0 ? std::min(steerShare(offAfter), kPushStepM / stepM)
                                                    : steerShare(offAfter);
     if (share >= 1.0) {
@@ -266,7 +272,7 @@ void moveAndTurnOnGround(LiveAc& aircraft) {
             aircraft.lat += share * aircraft.latStep;
             aircraft.lon += share * aircraft.lonStep;
         }
-    } else {
+    } else if (!helicopter) {
         creepRound(aircraft, std::hypot(north, east));
     }
     catchUp(aircraft);

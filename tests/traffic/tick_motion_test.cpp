@@ -69,7 +69,8 @@ TEST_F(TickMotion, TurnTowardsTheWantedHeadingWithADeadBand) {
 // the way at its category's rate at least, and at twice that where it
 // creeps round the way its nose points. Slower than 1 m/s it creeps into
 // place keeping its nose; a helicopter may side-step, slower than 2.5 m/s or
-// (slower than 5 m/s) near its sample, and comes round drifting at that pace.
+// (slower than 5 m/s) near its sample, and comes round on the spot, drifting
+// at that pace over the last 30 degrees.
 TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
     struct Case {
         const char* name;
@@ -99,10 +100,14 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         {"a helicopter side-stepping 90 degrees off", SizeCategory::Rotorcraft, AcPhase::taxi, 90.0, 0.02, 1.0, 0.0},
         // Hover-taxiing at 6 m/s its reports a few seconds apart lie near:
         // it still goes nose first.
-        {"a helicopter at 6 m/s near its sample, 90 degrees off: turning, drifting at 2.5 m/s", SizeCategory::Rotorcraft,
-         AcPhase::taxi, 90.0, 0.06, 0.025 / 0.06, 2 * rate},
-        {"a helicopter late, 90 degrees off: turning, drifting at 2.5 m/s, the rest at 40 kt", SizeCategory::Rotorcraft,
-         AcPhase::taxi, 90.0, 0.05, 0.5, 2 * rate, false, 40.0},
+        {"a helicopter at 6 m/s near its sample, 90 degrees off: turning on the spot", SizeCategory::Rotorcraft,
+         AcPhase::taxi, 90.0, 0.06, 0.0, 2 * rate},
+        {"a helicopter at 6 m/s, 20 degrees off: turning, drifting at 2.5 m/s", SizeCategory::Rotorcraft,
+         AcPhase::taxi, 20.0, 0.06, 0.025 / 0.06, rate},
+        {"a helicopter late, 90 degrees off: turning on the spot, the rest at 40 kt", SizeCategory::Rotorcraft,
+         AcPhase::taxi, 90.0, 0.05, 0.0, 2 * rate, false, 40.0},
+        {"a helicopter late, 20 degrees off: turning, drifting at 2.5 m/s, the rest at 40 kt",
+         SizeCategory::Rotorcraft, AcPhase::taxi, 20.0, 0.05, 0.5, rate, false, 40.0},
         // Twice the stream's 20 kt is more than an airliner taxis.
         {"20 degrees off and late: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05,
          (27.0 - 19.93) / 15.0, rate, false, 30.0},

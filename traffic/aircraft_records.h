@@ -178,6 +178,10 @@ struct LiveAc : AcBase {
     // Where the stream first stood once the aircraft's own push-back ended
     // (0, 0: it has not stood yet).
     double pushedStoodLat = 0.0, pushedStoodLon = 0.0;
+    // The newest report heard while the aircraft's own push-back ran (none
+    // is queued meanwhile): judged once the push ends, so that a stream that
+    // taxied off during a long push is not waited for until its next report.
+    std::optional<PosSample> heardWhilePushing;
     double standDistFirst = 0.0, standDistMax = 0.0;
     // Where the stream stands on the stand: the mean of its first reports
     // there that wander about it, and how many (0: no report on the stand yet).

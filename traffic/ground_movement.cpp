@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "airports/airport_services.h"
 #include "foundation/geodesy.h"
@@ -13,6 +14,7 @@
 #include "traffic/ai_controls.h"
 #include "traffic/air_motion.h"
 #include "traffic/engine_jobs.h"
+#include "traffic/known_samples.h"
 #include "traffic/motion_math.h"
 #include "traffic/report_gate.h"
 #include "traffic/stand_moves.h"
@@ -42,6 +44,9 @@ constexpr double kSpeedChangeKt = 5.0;
 constexpr double kCreepKt = 5.0;
 // Under this (kt) a speed field or the pace of the positions shows no motion.
 constexpr double kStandingShownKt = 2.0;
+// A stream going on to its next report at less than this share of the pace
+// it came in at stood meanwhile.
+constexpr double kCameToRestShare = 0.5;
 constexpr std::int64_t kQuietBesideAStandTicks = 6000;
 // A control point of a taxi curve is brought onto the line ahead of the nose
 // when it lies at least this share of its distance ahead.
@@ -145,6 +150,12 @@ void lf_pushBackStep(LiveAc& aircraft) {
     aircraft.pushedStoodLat = aircraft.pushedStoodLon = 0.0;
     aircraft.refillState = 0;
     aircraft.leavingStand = 0;
+    // A report farther from the stand than the push took the aircraft shows
+    // the stream gone on; one nearer is the stream's own push still coming.
+    const GeoPoint stand{aircraft.standLat, aircraft.standLon};
+    if (const std::optional<PosSample> heard = std::exchange(aircraft.heardWhilePushing, std::nullopt);
+        heard && gf_distanceNm(stand, gf_samplePoint(*heard)) > gf_distanceNm(stand, gf_acPoint(aircraft)))
+        decodeExisting(aircraft, *heard);
 }
 
 // Whether the stream goes much faster from s1 on than to it (a roll
@@ -232,14 +243,21 @@ double lf_behindKt(const LiveAc& aircraft, std::size_t from) {
 
 // Whether the stream stood at a report taken: neither its speed field nor
 // the positions over the ten seconds before it show it moving (a slow tow
-// the aircraft stopped behind when its samples ran out shows its motion).
-bool lf_streamStoodAt(const LiveAc& aircraft, const PosSample& at) {
+// the aircraft stopped behind when its samples ran out shows its motion),
+// or they show it coming in at a crawl and its next sample lies much
+// nearer than going on at that pace till then takes it (it came to rest,
+// then the feed was quiet a while).
+bool lf_streamStoodAt(const LiveAc& aircraft, const PosSample& at, const PosSample& next) {
     if (at.streamTick == 0) return false;
     for (std::size_t k = 0;; ++k) {
         const PosSample* report = gf_takenReport(aircraft, k);
         if (report == nullptr || report->streamTick < at.streamTick) return false;
-        if (report->streamTick == at.streamTick)
-            return report->groundSpeedKt < kStandingShownKt && gf_shownUpToKt(aircraft, *report) < kStandingShownKt;
+        if (report->streamTick != at.streamTick) continue;
+        if (report->groundSpeedKt >= kStandingShownKt) return false;
+        const double shownKt = gf_shownUpToKt(aircraft, *report);
+        if (shownKt < kStandingShownKt) return true;
+        const double ticks = static_cast<double>(static_cast<std::int64_t>(next.dueTick) - report->streamTick);
+        return ticks > 0.0 && distanceNm(at, next) * kTicksPerHour / ticks < kCameToRestShare * shownKt;
     }
 }
 
@@ -264,7 +282,7 @@ std::int32_t ticksFromStanding(const LiveAc& aircraft) {
         speedKt = distanceNm(queue[1], queue[2]) * kTicksPerHour /
                   static_cast<double>(static_cast<std::int64_t>(queue[2].dueTick) - queue[1].dueTick);
     if (goesOn && speedKt < kCreepKt) speedKt = std::max(speedKt, std::min(queue[2].groundSpeedKt, ceilingKt));
-    if (speedKt <= 0.0 && queue.size() == 2 && lf_streamStoodAt(aircraft, queue[0])) speedKt = kCreepKt;
+    if (speedKt <= 0.0 && queue.size() == 2 && lf_streamStoodAt(aircraft, queue[0], queue[1])) speedKt = kCreepKt;
     if (speedKt <= 0.0) return 0;
     const double metres = distanceNm(queue[0], queue[1]) * kMetersPerNm;
     const double mps = speedKt * kMetersPerNm / 3600.0;

@@ -185,18 +185,31 @@ void lf_readTurnSide(LiveAc& aircraft, const PosSample& sample) {
 }
 
 // A holding aircraft whose stream has moved off goes when the delayed stream
-// does: as late as taxi speed (or the stream's, when faster) still brings it
-// to the sample by its due tick,
-// never before the next tick. (Released at once, it would turn and roll off
-// half a minute before its stream.)
+// does: as late as taxi speed (or the stream's, when faster: its field, or
+// the pace its positions show under a stale field reading 0) still brings
+// it to the sample by its due tick, never before the next tick. (Released at
+// once, it would turn and roll off half a minute before its stream.)
 void lf_releaseWithTheStream(LiveAc& aircraft, const PosSample& sample) {
     if (aircraft.samples.empty()) return;
     std::int64_t due = static_cast<std::int64_t>(now()) + 1;
-    const double kt = std::max(aircraft.taxiSpeedKt, sample.groundSpeedKt);
+    double kt = std::max(aircraft.taxiSpeedKt, sample.groundSpeedKt);
+    if (sample.airborne == 0)
+        kt = std::max(kt, std::min(gf_shownUpToKt(aircraft, sample), gf_taxiCeilingKt(aircraft.sizeCategory)));
     if (kt > 0.0) {
         const double d = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(sample));
         due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
                                               gf_roundTicks(d * kTicksPerHour / kt));
+    }
+    // Nor before the delayed stream's last report where it stood, its field
+    // showing no move: it was still there then.
+    const bool stoodKnown = aircraft.pushedStoodLat != 0.0 || aircraft.pushedStoodLon != 0.0;
+    const GeoPoint stood = stoodKnown ? GeoPoint{aircraft.pushedStoodLat, aircraft.pushedStoodLon} : gf_acPoint(aircraft);
+    for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k) {
+        if (report->streamTick == 0 || report->streamTick >= sample.streamTick) continue;
+        if (gf_distanceNm(gf_samplePoint(*report), stood) > kStandingNoiseNm || report->groundSpeedKt >= kMovingOffKt)
+            continue;
+        due = std::max<std::int64_t>(due, std::min(report->streamTick, sample.dueTick - 1));
+        break;
     }
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
 }
@@ -274,12 +287,37 @@ bool lf_movingSample(LiveAc& aircraft, PosSample& sample) {
     return true;
 }
 
+// How far (nm) a report lies from where the stream stood on the stand: in
+// the plane once reports there are known (from where they put it on
+// average), else by their distances from the stand.
+double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample, double fromStandNm) {
+    if (aircraft.standFirstLat == 0.0 && aircraft.standFirstLon == 0.0) return fromStandNm - aircraft.standDistFirst;
+    return gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon});
+}
+
+// The stream tick of the first report taken of the run that ends at
+// `sample`, each lying farther than a standing stream wanders from where
+// it stood (none: the report before `sample` lay within that).
+std::optional<std::int32_t> lf_offSinceTick(const LiveAc& aircraft, const PosSample& sample) {
+    std::optional<std::int32_t> first;
+    const GeoPoint stand{aircraft.standLat, aircraft.standLon};
+    for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k) {
+        if (report->streamTick == 0) break;
+        if (report->streamTick >= sample.streamTick) continue;
+        const double fromStandNm = gf_distanceNm(gf_samplePoint(*report), stand);
+        if (lf_offWhereItStoodNm(aircraft, *report, fromStandNm) <= kStandingNoiseNm) break;
+        first = report->streamTick;
+    }
+    return first;
+}
+
 // A parked aircraft whose stream has left the stand leaves when the delayed
 // stream does: by the sample's due tick the stream has come this far from
 // the stand, which at taxi speed takes so long. Never before the next tick.
 void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
     if (aircraft.samples.empty()) return;
-    std::int64_t due = static_cast<std::int64_t>(now()) + 1;
+    const std::int64_t next = static_cast<std::int64_t>(now()) + 1;
+    std::int64_t due = next;
     // (A stream faster than the aircraft taxis, a helicopter lifting off its
     // pad say, got there sooner.)
     const double kt = std::max(aircraft.taxiSpeedKt, sample.groundSpeedKt);
@@ -288,6 +326,16 @@ void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
         due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
                                               gf_roundTicks(d * kTicksPerHour / kt));
     }
+    // A slow push or tow, its reports scattering, is often decided a report
+    // or two after the stream left where it stood: the delayed stream was
+    // off there as early as the first of the reports that brought it here,
+    // each farther off than a standing stream wanders. (Not so a report
+    // farther off than a push gets so soon: a jump, or a stream back where
+    // it stood after reports that put it elsewhere.)
+    const double fromStandNm = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
+    if (lf_offWhereItStoodNm(aircraft, sample, fromStandNm) <= kScatterReachNm)
+        if (const std::optional<std::int32_t> off = lf_offSinceTick(aircraft, sample))
+            due = std::max(next, std::min<std::int64_t>(due, *off));
     aircraft.decidedLeave.releaseTick = gsl::narrow<std::int32_t>(due);
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
 }
@@ -322,14 +370,6 @@ void lf_callOffLeave(LiveAc& aircraft) {
     gf_setStandTaken(aircraft.standId, 1);
     gf_log(fmt::format("{:8}: {:8} stays: its stream is back at the stand", lf_standNameById(aircraft.standId),
                        aircraft.callsign));
-}
-
-// How far (nm) a report lies from where the stream stood on the stand: in
-// the plane once reports there are known (from where they put it on
-// average), else by their distances from the stand.
-double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample, double fromStandNm) {
-    if (aircraft.standFirstLat == 0.0 && aircraft.standFirstLon == 0.0) return fromStandNm - aircraft.standDistFirst;
-    return gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon});
 }
 
 // Where the stream stands on the stand is the mean of its first reports
@@ -700,14 +740,19 @@ bool pushedOff(const LiveAc& aircraft, const PosSample& last, const PosSample& s
     if (sample.groundSpeedKt < kMovingOffKt || lf_shownSpeedKt(last, sample) < kMovingOffKt || far <= kPushedOffNm)
         return false;
     const PosSample* newest = gf_takenReport(aircraft, 0);
-    const PosSample* before =
-        gf_takenReport(aircraft, newest != nullptr && newest->streamTick == sample.streamTick ? 1 : 0);
+    const std::size_t k = newest != nullptr && newest->streamTick == sample.streamTick ? 1 : 0;
+    const PosSample* before = gf_takenReport(aircraft, k);
     if (before == nullptr) return false;
     const double nearer = distanceNm(last, *before);
     if (nearer < kPushStepNm || nearer > far - kPushStepNm) return false;
     const double turned = gf_normaliseRad(gf_bearingRad(gf_samplePoint(last), gf_samplePoint(*before)) -
                                           gf_bearingRad(gf_samplePoint(last), gf_samplePoint(sample)));
-    return std::fabs(turned) <= kPushWayRad;
+    if (std::fabs(turned) > kPushWayRad) return false;
+    // The sample it stopped at may lie metres short of where the stream came
+    // to rest: the push shows beyond the noise of the reports at rest before
+    // it too.
+    const std::optional<GeoPoint> rests = gf_whereItRests(aircraft, sample, k + 1);
+    return !rests || gf_distanceNm(*rests, gf_samplePoint(sample)) > kStandingNoiseNm;
 }
 }  // namespace
 
@@ -734,6 +779,7 @@ bool checkExtendingSituations(LiveAc& aircraft, PosSample& sample) {
     switch (aircraft.phase) {
         case AcPhase::pushing_back:
             if (!STRAIGHT_PBS_ONLY.value && aircraft.pushBackCountdown == 2) lf_readTurnSide(aircraft, sample);
+            if (sample.airborne == 0) aircraft.heardWhilePushing = sample;
             return false;
         case AcPhase::pushed_back:
             return lf_pushedBackSample(aircraft, sample);

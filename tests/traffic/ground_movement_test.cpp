@@ -9,6 +9,7 @@
 
 #include "ground_fixture.h"
 #include "traffic/ground_movement.h"
+#include "traffic/known_samples.h"
 #include "traffic/motion_math.h"
 #include "traffic/stand_moves.h"
 
@@ -102,6 +103,53 @@ TEST_F(GroundMovement, ThePushBackTurnsOnlyWhenTheStreamToldItsSide) {
     EXPECT_EQ(aircraft.lastThrottle, 0U);
     EXPECT_EQ(aircraft.lastFlaps, 1U);
     EXPECT_EQ(aircraft.targetBearing, aircraft.heading);
+}
+
+// Nothing is queued while the aircraft's own push-back runs; the newest
+// report heard meanwhile, farther from the stand than the push took the
+// aircraft, is judged once it ends: a stream that taxied off during a long
+// push is followed at once, not after its next report. One nearer the
+// stand is the stream's own push, shorter so far.
+TEST_F(GroundMovement, AReportHeardDuringThePushIsJudgedWhenItEnds) {
+    struct Case {
+        const char* name;
+        std::optional<double> heardM;  // a report this far off the stand at 10 kt
+        double bearingDeg;             // that way from it
+        AcPhase phase;
+    };
+    const Case cases[] = {
+        {"nothing heard meanwhile: it holds", std::nullopt, 0.0, AcPhase::pushed_back},
+        {"heard taxiing 200 m west: it goes", 200.0, 270.0, AcPhase::taxi},
+        {"heard 20 m south, its push 60 m: it holds", 20.0, 180.0, AcPhase::pushed_back},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3, "C172");
+        aircraft.samples.front().dueTick = g_tick;
+        lf_startPushBack(aircraft);
+        const std::size_t queued = aircraft.samples.size();
+        if (c.heardM) {
+            PosSample heard = sampleAt(moved(standPoint(3), c.bearingDeg, *c.heardM), 10.0, g_tick + 3000);
+            heard.streamTick = heard.dueTick;
+            aircraft.reportGate.taken.push_back(heard);
+            decodeExisting(aircraft, heard);
+            EXPECT_EQ(aircraft.samples.size(), queued) << "nothing is queued during the push";
+        }
+        // The last step of the push, 60 m south of the stand.
+        const GeoPoint end = moved(standPoint(3), 180.0, 60.0);
+        aircraft.lat = end.lat;
+        aircraft.lon = end.lon;
+        aircraft.samples.resize(2);
+        aircraft.samples.back().stationary = 1;
+        aircraft.pushBackCountdown = 1;
+        nextPosGround(aircraft);
+        EXPECT_EQ(aircraft.phase, c.phase);
+        EXPECT_FALSE(aircraft.heardWhilePushing);
+        if (c.phase == AcPhase::taxi) {
+            EXPECT_EQ(aircraft.samples.back().streamTick, g_tick + 3000);
+        }
+    }
 }
 
 // Pushed back, the aircraft moves the way its tail points, tick by tick:
@@ -622,6 +670,9 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         // at the same spot 20 s before it (none: not the stream's report).
         std::optional<double> stoodKt = std::nullopt;
         bool helicopter = false;  // speeds up at 2 m/s each second
+        // The report 20 s before lay this far back (kt over the 20 s) the
+        // way it came in, its field showing as much.
+        double cameInKt = 0.0;
     };
     // 5 kt is 2.572 m/s: 6.6 m to speed up to it, 2.57 s longer than at 5 kt.
     const Case cases[] = {
@@ -638,6 +689,10 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         {"28 m on at a stale 0, standing before", 28.0, 0.0, std::nullopt, 28.0 / 2.5722 + 2.5722, 0.0},
         {"28 m on at a stale 0, a tow at 3 kt before", 28.0, 0.0, std::nullopt, std::nullopt, 3.0},
         {"28 m on at a stale 0, from a sample of its own", 28.0, 0.0, std::nullopt, std::nullopt},
+        // Come in at 8 kt and the next report so near: it came to rest
+        // meanwhile.
+        {"28 m on at a stale 0, come to rest from 8 kt", 28.0, 0.0, std::nullopt, 28.0 / 2.5722 + 2.5722, 0.0, false,
+         8.0},
         // A hover-taxi is at its pace in a moment: 0.64 s longer than at 5 kt.
         {"a helicopter 32 m on at 5 kt", 32.0, 5.0, std::nullopt, 32.0 / 2.5722 + 2.5722 / 4.0, std::nullopt, true},
     };
@@ -650,7 +705,8 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         aircraft.samples.front() = sampleAt(from, 0.0, g_tick);
         aircraft.samples.front().stationary = 1;
         if (c.stoodKt) {
-            PosSample before = sampleAt(from, *c.stoodKt, g_tick - 2000);
+            PosSample before = sampleAt(moved(from, 270.0, c.cameInKt * kMetersPerNm / 3600.0 * 20.0),
+                                        c.cameInKt > 0.0 ? c.cameInKt : *c.stoodKt, g_tick - 2000);
             before.streamTick = before.dueTick;
             PosSample heard = sampleAt(from, *c.stoodKt, g_tick);
             heard.streamTick = heard.dueTick;

@@ -137,6 +137,11 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         // Where the stream stood since the push: this many metres north of
         // the sample (none: it has not stood yet).
         std::optional<double> stoodNorthM = std::nullopt;
+        // A report taken 10.5 s before, nearer on the way, its positions
+        // showing this pace (kt) to the sample.
+        std::optional<double> shownKt = std::nullopt;
+        // The stream's last report where the aircraft stands, due then.
+        std::optional<std::int32_t> stoodTick = std::nullopt;
     };
     const Case cases[] = {
         {"2.8 radii, closer than the last sample", 2.8, 3.0, false},
@@ -155,6 +160,12 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         // scatter past its radius (30 + 17.9 m): it stands elsewhere.
         {"its first standing report 50 m off", 50.0 / 17.9, 3.0, true, 0.0},
         {"its first standing report 45 m off", 45.0 / 17.9, 3.0, false, 0.0},
+        // Released as late as the stream's pace gets it there: a stale 0
+        // has its positions tell the pace; never before the delayed stream
+        // stood where the aircraft stands for the last time.
+        {"6.1 radii at a stale 0, its positions showing 15 kt", 6.1, 7.0, true, 0.0, std::nullopt, 15.0},
+        {"6.1 radii at 5 kt, the stream standing where it stood 2 s before", 6.1, 7.0, true, 5.0, std::nullopt,
+         std::nullopt, 11800},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -172,16 +183,30 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
             aircraft.pushedStoodLat = stood.lat;
             aircraft.pushedStoodLon = stood.lon;
         }
-        decodeExisting(aircraft, sampleAt(at, c.speedKt, 12000));
+        PosSample sample = sampleAt(at, c.speedKt, 12000);
+        sample.streamTick = sample.dueTick;
+        if (c.stoodTick) {
+            PosSample stood = sampleAt({aircraft.lat, aircraft.lon}, 0.0, *c.stoodTick);
+            stood.streamTick = stood.dueTick;
+            aircraft.reportGate.taken.push_back(stood);
+        }
+        if (c.shownKt) {
+            PosSample nearer = sampleAt(moved(at, 0.0, *c.shownKt * kMetersPerNm / 3600.0 * 10.5), *c.shownKt, 10950);
+            nearer.streamTick = nearer.dueTick;
+            aircraft.reportGate.taken.push_back(nearer);
+        }
+        aircraft.reportGate.taken.push_back(sample);
+        decodeExisting(aircraft, sample);
         if (c.movesOn) {
             EXPECT_EQ(aircraft.phase, AcPhase::taxi);
             EXPECT_EQ(aircraft.standId, 0);
             EXPECT_EQ(aircraft.samples.size(), 3U);
             // The hold ends when the delayed stream leaves: as late as taxi
             // speed (or the stream's, when faster) still gets it to the sample.
-            const double kt = std::max(aircraft.taxiSpeedKt, c.speedKt);
+            const double kt = std::max({aircraft.taxiSpeedKt, c.speedKt, c.shownKt.value_or(0.0)});
             const std::int32_t leaves = 12000 - gf_roundTicks(c.radii * r * kTicksPerHour / kt);
-            EXPECT_EQ(aircraft.samples.front().dueTick, std::max(g_tick.load() + 1, leaves))
+            EXPECT_EQ(aircraft.samples.front().dueTick,
+                      std::max({g_tick.load() + 1, leaves, c.stoodTick.value_or(0)}))
                 << "the hold sample is released";
             EXPECT_EQ(aircraft.refillState, 0);
             EXPECT_EQ(aircraft.holding, 0);
@@ -542,6 +567,46 @@ TEST_F(KnownSamples, ALeaveWaitsForTheDelayedStreamAndStaysDecided) {
     EXPECT_EQ(standOptions, (std::vector<std::pair<std::int32_t, int>>{{4, 2}})) << "its leaving is learned once";
 }
 
+// A slow push decided only on a report well off (the reports before it lay
+// within a standing stream's scatter, off where it stood all the same)
+// leaves with the first report of that run: the delayed stream had left by
+// then, while the push's pace to the deciding report would have it leave
+// late. A report farther off than a push gets so soon (a jump) is timed by
+// its pace alone.
+TEST_F(KnownSamples, ALeaveDecidedLateGoesWithTheFirstReportOffWhereItStood) {
+    struct Case {
+        const char* name;
+        double metres, kt;  // the report deciding the leave, south of the stand
+        std::int32_t leaves;
+    };
+    const Case cases[] = {
+        // 30 m at the B738's 4 kt would have it leave at 12043.
+        {"30 m off at 2 kt: with the first report of the run", 30.0, 2.0, 11500},
+        {"45 m off at 10 kt: as late as its pace gets it there", 45.0, 10.0, 13500 - 875},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        stand(4).occupied = 0;
+        LiveAc& aircraft = parkedOn(4, "B738");
+        aircraft.refillState = 1;
+        aircraft.samples.front().dueTick = g_tick + 60480000;  // its path's extension
+        const auto south = [&](double metres, double kt, std::int32_t due) {
+            PosSample report = sampleAt(moved(standPoint(4), 180.0, metres), kt, due);
+            report.streamTick = report.dueTick;
+            aircraft.reportGate.taken.push_back(report);
+            decodeExisting(aircraft, report);
+        };
+        south(0.5, 0.0, 11000);
+        south(11.5, 0.0, 11500);
+        south(13.0, 0.0, 12500);
+        EXPECT_EQ(aircraft.leavingStand, 0) << "within the scatter a report without speed may show";
+        south(c.metres, c.kt, 13500);
+        ASSERT_EQ(aircraft.leavingStand, 1);
+        EXPECT_EQ(aircraft.samples.front().dueTick, c.leaves);
+    }
+}
+
 // A take-off is read from a run speeding up report after report, or from
 // two reports in a row off the ground; a stream first heard slowing down on
 // the runway has landed; one that slows down again gives its take-off up.
@@ -771,8 +836,8 @@ TEST_F(KnownSamples, LandingCheck) {
         SizeCategory category;
         bool accepted, becomesLast;
         // The reports taken at rest before it put the stream this far east
-        // of the last sample (4 of them, scattering 2 m about it); none
-        // when negative.
+        // (north with `north`) of the last sample (4 of them, scattering 2 m
+        // about it); none when negative.
         double restsAtM = -1.0;
         bool north = false;  // the sample lies north (the box is longer that way), not east
         double beforeM = -1.0;  // the report taken before it this far north; none when negative
@@ -802,6 +867,11 @@ TEST_F(KnownSamples, LandingCheck) {
          false, -1.0, true, 6.0},
         {"14 m north standing, at 0.5 kt on from 6 m", 14, 0.5, 0, 0, false, SizeCategory::Large, true, true, -1.0,
          true, 6.0},
+        // The aircraft stopped at a report short of where the stream came to
+        // rest: off at 2 kt from its sample, the report is within the noise
+        // of the reports at rest.
+        {"14 m north standing, off at 2 kt on from 6 m, the stream at rest 8 m north", 14, 2, 0, 0, false,
+         SizeCategory::Large, true, true, 8.0, true, 6.0},
         {"14 m north standing, at 2 kt, the report before 13 m north", 14, 2, 0, 0, false, SizeCategory::Large, true,
          true, -1.0, true, 13.0},
         {"14 m north standing, at 2 kt, no report before", 14, 2, 0, 0, false, SizeCategory::Large, true, true, -1.0,
@@ -821,7 +891,13 @@ TEST_F(KnownSamples, LandingCheck) {
         aircraft.samples.front().groundSpeedKt = c.lastKt;
         if (c.restsAtM >= 0.0) {
             for (int k = 0; k < 4; ++k) {
-                PosSample rest = next(aircraft, c.restsAtM + (k % 2 == 0 ? 2.0 : -2.0), 0.0, -2000 + k * 500);
+                const double m = c.restsAtM + (k % 2 == 0 ? 2.0 : -2.0);
+                PosSample rest = next(aircraft, m, 0.0, -2000 + k * 500);
+                if (c.north) {
+                    const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 0.0, m);
+                    rest.lat = at.lat;
+                    rest.lon = at.lon;
+                }
                 rest.streamTick = rest.dueTick;
                 aircraft.reportGate.taken.push_back(rest);
             }

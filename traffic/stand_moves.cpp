@@ -79,6 +79,7 @@ void lf_startPushBack(LiveAc& aircraft) {
     allLightsOn(aircraft);
     gf_setPhase(aircraft, AcPhase::pushing_back);
     aircraft.pushBackCountdown = 2;
+    aircraft.heardWhilePushing.reset();
 }
 
 void lf_pullOut(LiveAc& aircraft) {

@@ -72,10 +72,17 @@ bool steersOnGround(const LiveAc& aircraft) {
                                      aircraft.phase != AcPhase::pushing_back))
         return false;
     if (aircraft.sizeCategory != SizeCategory::Rotorcraft) return true;
-    const double north = aircraft.latStep * kMetresPerDegreeLat;
-    const double east = aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat);
-    const double stepM = std::hypot(north, east);
-    return !hasCurve(aircraft.curve) && stepM > kSideStepM && !aircraft.samples.empty() &&
+    // Its step this tick: along its curve (a hover-taxi's turn, or the start
+    // of a lift-off that leaves along the stream's way), or straight.
+    double stepM = 0.0;
+    if (const GroundCurve& curve = aircraft.curve; hasCurve(curve)) {
+        stepM = gf_curveLengthM(curve, curve.t, std::clamp(gf_curveAdvance(curve, curve.t, curve.tStep), 0.0, 0.999999));
+    } else {
+        const double north = aircraft.latStep * kMetresPerDegreeLat;
+        const double east = aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat);
+        stepM = std::hypot(north, east);
+    }
+    return stepM > kSideStepM && !aircraft.samples.empty() &&
            (stepM > kHoverTaxiStepM ||
             gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(aircraft.samples.front())) > kScatterReachNm);
 }

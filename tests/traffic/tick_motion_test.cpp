@@ -215,6 +215,27 @@ TEST_F(TickMotion, AlongATaxiCurveThePaceIsEven) {
     }
 }
 
+// A helicopter leaving along a curve (the start of its lift-off along the
+// stream's way) with its nose far off the curve's way turns on the spot
+// before it goes, nose first: it does not slide sideways along the curve.
+TEST_F(TickMotion, AHelicopterAlongItsCurveTurnsOnTheSpotFirst) {
+    const double eastScale = 111132.95 * std::cos(kLat * kDegToRad);
+    LiveAc& ac = addActive(SizeCategory::Rotorcraft, {sampleAt(kLat, kLon, 0, 20, 0, 9000)}, 0.0);
+    ac.samples.front().dueTick = g_tick + 2400;
+    gf_setPhase(ac, AcPhase::taxi);
+    ac.turnRate = ac.turnRateBase = 0.05 * kDegToRad;
+    gf_setCurve(ac, GeoPoint{kLat, kLon + 30.0 / eastScale}, GeoPoint{kLat + 20.0 / 111132.95, kLon + 300.0 / eastScale});
+    ac.curve.tStep = 1.0 / 2400;  // 12.5 m/s
+    lf_followCurve(ac);
+    EXPECT_EQ(ac.lat, kLat);
+    EXPECT_EQ(ac.lon, kLon);
+    EXPECT_NEAR(ac.heading * kRadToDeg, 0.1, 1e-6) << "round at twice its rate";
+    while (ac.heading * kRadToDeg < 55.0) lf_followCurve(ac);
+    EXPECT_EQ(ac.lon, kLon) << "still on the spot 35 degrees off";
+    while (ac.heading * kRadToDeg < 62.0) lf_followCurve(ac);
+    EXPECT_GT(ac.lon, kLon) << "drifting along its way once nearly round";
+}
+
 TEST_F(TickMotion, PushedBackAircraftKeepsItsPlaceAndABrokenCurveIsLogged) {
     LiveAc& ac = addActive(SizeCategory::Large, {sampleAt(kLat, kLon, 0, 5, 0, 9000)});
     gf_setPhase(ac, AcPhase::pushed_back);

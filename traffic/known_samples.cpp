@@ -295,17 +295,20 @@ double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample, dou
     return gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standFirstLat, aircraft.standFirstLon});
 }
 
+double lf_offWhereItStoodNm(const LiveAc& aircraft, const PosSample& sample) {
+    return lf_offWhereItStoodNm(aircraft, sample,
+                                gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon}));
+}
+
 // The stream tick of the first report taken of the run that ends at
 // `sample`, each lying farther than a standing stream wanders from where
 // it stood (none: the report before `sample` lay within that).
 std::optional<std::int32_t> lf_offSinceTick(const LiveAc& aircraft, const PosSample& sample) {
     std::optional<std::int32_t> first;
-    const GeoPoint stand{aircraft.standLat, aircraft.standLon};
     for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k) {
         if (report->streamTick == 0) break;
         if (report->streamTick >= sample.streamTick) continue;
-        const double fromStandNm = gf_distanceNm(gf_samplePoint(*report), stand);
-        if (lf_offWhereItStoodNm(aircraft, *report, fromStandNm) <= kStandingNoiseNm) break;
+        if (lf_offWhereItStoodNm(aircraft, *report) <= kStandingNoiseNm) break;
         first = report->streamTick;
     }
     return first;
@@ -332,8 +335,7 @@ void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
     // each farther off than a standing stream wanders. (Not so a report
     // farther off than a push gets so soon: a jump, or a stream back where
     // it stood after reports that put it elsewhere.)
-    const double fromStandNm = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
-    if (lf_offWhereItStoodNm(aircraft, sample, fromStandNm) <= kScatterReachNm)
+    if (lf_offWhereItStoodNm(aircraft, sample) <= kScatterReachNm)
         if (const std::optional<std::int32_t> off = lf_offSinceTick(aircraft, sample))
             due = std::max(next, std::min<std::int64_t>(due, *off));
     aircraft.decidedLeave.releaseTick = gsl::narrow<std::int32_t>(due);

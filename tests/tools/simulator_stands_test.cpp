@@ -123,3 +123,31 @@ TEST(StandInStands, TheGroundMotionReportShowsHowFarTheHeadingWasFromTheWayAnObj
     EXPECT_EQ(simulator::groundMotionReport({motions[2]}),
               "KLM3 (object 102): 10 m on the ground, heading at most 15.0 degrees off the way it moved\n");
 }
+
+// A turn on the spot followed by a move along the new heading, as the stand-in
+// records it from the position updates: the track keeps a point at the end of
+// the turn, so the move is measured nose first and not half way through the turn.
+TEST(StandInStands, ATurnOnTheSpotThenAMoveIsRecordedNoseFirst) {
+    constexpr double kLat1m = 1.0 / (60 * 1852.0);
+    simulator::World w;
+    simulator::AiObject o = object(0, "PHMAB", {});
+    o.state.latitude = 52.0;
+    o.state.longitude = 4.0;
+    o.state.altitudeFt = 8;
+    o.state.headingRad = 195.0 * std::numbers::pi / 180.0;
+    simulator::AiObject& added = simulator::addObject(w, o);
+    for (int k = 1; k <= 24; ++k) {  // round to north at 5 degrees a tick, on the spot
+        w.simTime += 0.25;
+        added.state.headingRad = (195.0 + 7.0 * k) * std::numbers::pi / 180.0;
+        simulator::noteObjectMoved(w, added);
+    }
+    for (int k = 1; k <= 12; ++k) {  // then 12 m north, nose first
+        w.simTime += 0.25;
+        added.state.latitude = 52.0 + k * kLat1m;
+        simulator::noteObjectMoved(w, added);
+    }
+    const std::vector<simulator::GroundMotion> motions = simulator::groundMotions(w, kGroundFt);
+    ASSERT_EQ(motions.size(), 1U);
+    EXPECT_NEAR(motions[0].metres, 11.0, 1.01) << "the 12 m, less the last stretch short of a track step";
+    EXPECT_LT(motions[0].largestOffDeg, 5.0);
+}

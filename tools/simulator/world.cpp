@@ -12,13 +12,17 @@ namespace {
 constexpr std::size_t kMaxTrackPoints = 20000;
 constexpr double kTrackStepNm = 10.0 / kMetersPerNm;  // a new track point every 10 m
 constexpr double kTrackStepSeconds = 10.0;            // or every 10 s while standing
+// or on every 10 degrees of turn: a turn on the spot followed by a move must not read as a
+// step half way between the headings before and after it.
+constexpr double kTrackTurnRad = 10.0 * std::numbers::pi / 180.0;
 
 void extendTrack(std::vector<TrackPoint>& track, double time, const AircraftState& s, bool force) {
     if (!track.empty() && !force) {
         const TrackPoint& last = track.back();
         const double moved = gf_distanceNm(last.latitude, last.longitude, s.latitude, s.longitude);
+        const double turned = std::abs(std::remainder(s.headingRad - last.headingRad, 2.0 * std::numbers::pi));
         if (moved < kTrackStepNm && time - last.time < kTrackStepSeconds &&
-            std::abs(last.altitudeFt - s.altitudeFt) < 30)
+            std::abs(last.altitudeFt - s.altitudeFt) < 30 && turned < kTrackTurnRad)
             return;
     }
     track.push_back(TrackPoint{time, s.latitude, s.longitude, s.altitudeFt, s.headingRad});

@@ -705,8 +705,25 @@ protected:
         // s after the stop, and the aircraft comes to rest on its way to it.
         judge("stands", ground_test::standsWithTheStream(w, c.route, fixes, ceiling, 20.0, 30.0, 45.0, c.pushedStandS,
                                                          30.0 + c.type.halfSpanM));
-        if (c.endStand && endsOnGround)
-            judge("parks", ground_test::parksOn(w, fixes, standPoint(*c.endStand), 180.0));
+        if (c.endStand && endsOnGround) {
+            // A stand that fits as well, which a report of the last stop lay
+            // no farther from: the program cannot tell the two apart.
+            const auto& lastStop = c.route.standing().back();
+            const GeoPoint there = gf_samplePoint(ground_test::truthAt(c.route.points(), lastStop.first));
+            std::vector<GeoPoint> alike;
+            for (int id = 1; id <= 9; ++id) {
+                if (id == *c.endStand || !fits(c.type, id)) continue;
+                for (const Fix& f : fixes) {
+                    const GeoPoint at = gf_samplePoint(f.sample);
+                    if (f.t >= lastStop.first && ground_test::metresBetween(at, there) <= 30.0 &&
+                        ground_test::metresBetween(at, standPoint(id)) <= ground_test::metresBetween(at, standPoint(*c.endStand))) {
+                        alike.push_back(standPoint(id));
+                        break;
+                    }
+                }
+            }
+            judge("parks", ground_test::parksOn(w, fixes, standPoint(*c.endStand), 180.0, alike));
+        }
         judge("no circle", ground_test::noCircle(w, c.route, 330.0, 90.0));
         judge("created", ground_test::createdInTime(w, fixes, 10.0));
         judge("lifts off", ground_test::liftsOffInTime(w, c.route, fixes, 10.0));

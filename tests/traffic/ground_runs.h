@@ -20,6 +20,7 @@
 #include "replayed_track.h"
 #include "traffic/ground_movement.h"
 #include "traffic/motion_math.h"
+#include "traffic/stand_parking.h"
 
 namespace ground_test {
 
@@ -179,6 +180,7 @@ struct Watched {
         bool roll;  // on the runway's take-off or landing roll (or lifting off)
         double altitudeFt;
         bool reversing = false;  // taxiing tail first, pushed or towed back
+        std::optional<GeoPoint> stand;  // the stand it drives onto or stands on, parking or parked
     };
     std::vector<Place> path;  // every tick while active
 };
@@ -262,8 +264,10 @@ protected:
         if (w.phases.empty() || w.phases.back() != ac.phase) w.phases.push_back(ac.phase);
         if (w.objects.empty() || w.objects.back() != ac.objectId) w.objects.push_back(ac.objectId);
         const bool roll = ac.landed != 0 || ac.takeOffSeen != 0 || ac.phase == AcPhase::take_off;
+        const bool onAStand = ac.phase == AcPhase::parking || ac.phase == AcPhase::parked;
         w.path.push_back({now, {ac.lat, ac.lon}, ac.heading, ac.phase, ac.groundMode != 0, roll, ac.altitudeFt,
-                          ac.reversing != 0});
+                          ac.reversing != 0,
+                          onAStand ? std::optional<GeoPoint>(GeoPoint{ac.standLat, ac.standLon}) : std::nullopt});
         if (ac.landed != 0 && w.touchDownAt < 0) w.touchDownAt = now;
         if (w.touchDownAt >= 0 && ac.landed == 0 && w.turnedOffAt < 0) w.turnedOffAt = now;
         if (ac.takeOffSeen != 0 && w.takeOffSeenAt < 0) w.takeOffSeenAt = now;
@@ -576,6 +580,9 @@ inline Verdict noseAlong(const Watched& w, double leastKt, double mostDeg) {
     return when;
 }
 
+// Driving onto a stand: the curve round onto its axis bulges out this far.
+constexpr double kOntoStandM = 10.0;
+
 // While the stream stands (each stop of the route that the feed reports),
 // the aircraft stays within `standingReachM` of where it stands (after its
 // push-back, whose length and turn are the program's own, within
@@ -612,17 +619,36 @@ inline Verdict standsWithTheStream(const Watched& w, const Route& route, const s
         const std::size_t k0 = static_cast<std::size_t>(p0 - w.path.data());
         std::size_t k1 = k0;
         while (k1 < w.path.size() && secondsOf(w.path[k1].tick) <= judgedTo) ++k1;
+        // Driving onto a stand, or parked on it, the aircraft may stand as far
+        // off as the stand is, when the stand lies within the program's wide
+        // search of one of the stream's reports of the stop.
+        std::optional<GeoPoint> lastStand;
+        double lastStandReachM = reachM;
+        const auto reachOf = [&](const Watched::Place& p) {
+            if (!p.stand) return reachM;
+            if (lastStand && metresBetween(*lastStand, *p.stand) < 0.1) return lastStandReachM;
+            lastStand = p.stand;
+            lastStandReachM = reachM;
+            for (const Fix& f : fixes)
+                if (f.t >= from && f.t < to && metresBetween(gf_samplePoint(f.sample), there) <= 30.0 &&
+                    metresBetween(gf_samplePoint(f.sample), *p.stand) <= kParkWideSearchNm * kMetersPerNm + 0.5)
+                    lastStandReachM = std::max(reachM, metresBetween(*p.stand, there) + kOntoStandM);
+            return lastStandReachM;
+        };
         double farthest = 0.0;
         std::string farWhen;
         for (std::size_t k = k0; k < k1; ++k) {
-            const double d = metresBetween(w.path[k].at, there);
-            if (d > farthest) {
+            const Watched::Place& p = w.path[k];
+            const double d = metresBetween(p.at, there);
+            if (d > reachOf(p) && d > farthest) {
                 farthest = d;
-                farWhen = fmt::format("{:.0f} m from where its stream stands ({:.0f} to {:.0f} s) at {:.1f} s, {}",
-                                      d, from, to, secondsOf(w.path[k].tick), gf_phaseName(w.path[k].phase));
+                farWhen = fmt::format("{:.0f} m from where its stream stands ({:.0f} to {:.0f} s) at {:.1f} s, {}{}",
+                                      d, from, to, secondsOf(p.tick), gf_phaseName(p.phase),
+                                      p.stand ? fmt::format(" onto a stand {:.0f} m off", metresBetween(*p.stand, there))
+                                              : std::string());
             }
         }
-        if (farthest > reachM) return farWhen;
+        if (!farWhen.empty()) return farWhen;
         // The turning in any minute: the sum of each tick's turn, over a
         // window that slides along the ticks judged.
         double turned = 0.0, most = 0.0;
@@ -652,12 +678,17 @@ inline Verdict standsWithTheStream(const Watched& w, const Route& route, const s
 }
 
 // Parked on the stand (within 2 m of it, in the parked phase) no later than
-// `withinS` after the delayed stream ended.
-inline Verdict parksOn(const Watched& w, const std::vector<Fix>& fixes, const GeoPoint& stand, double withinS) {
+// `withinS` after the delayed stream ended; or on one of the `alike` stands,
+// which the stream's reports showed as near.
+inline Verdict parksOn(const Watched& w, const std::vector<Fix>& fixes, const GeoPoint& stand, double withinS,
+                       const std::vector<GeoPoint>& alike = {}) {
     const double due = fixes.back().t + 30.0 + withinS;
     for (const Watched::Place& p : w.path) {
         if (secondsOf(p.tick) > due) break;
-        if (p.phase == AcPhase::parked && metresBetween(p.at, stand) <= 2.0) return std::nullopt;
+        if (p.phase != AcPhase::parked) continue;
+        if (metresBetween(p.at, stand) <= 2.0) return std::nullopt;
+        for (const GeoPoint& other : alike)
+            if (metresBetween(p.at, other) <= 2.0) return std::nullopt;
     }
     const Watched::Place* then = placeAt(w, due);
     if (then == nullptr) return fmt::format("gone before {:.0f} s", due);

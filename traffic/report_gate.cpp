@@ -284,6 +284,8 @@ struct Context {
     const LiveAc& aircraft;
     const PosSample& anchor;
     double droppedSilenceS;  // the longest silence before a report dropped since the anchor
+    // Settled at once for a spawn (before the report's own last moment).
+    bool spawning = false;
 };
 
 // The first queued report after the front that the aircraft can be at,
@@ -688,7 +690,8 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const std::optional<double> on =
             alongTheWayM(aircraft, c.anchor, report, std::numeric_limits<double>::infinity());
         const bool backAgainstTheWay = on && *on < -kScatterReachNm * kMetersPerNm;
-        if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay) && !lastMoment))
+        if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay) &&
+                     (!lastMoment || c.spawning)))
             return Verdict::wait;
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
@@ -726,7 +729,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
 }
 
 Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS, double silenceS, bool due,
-              bool lastMoment) {
+              bool lastMoment, bool spawning) {
     const LiveAc::ReportGate& gate = aircraft.reportGate;
     if (gate.taken.empty()) return Verdict::take;
     const PosSample& anchor = gate.taken.back();
@@ -748,7 +751,7 @@ Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS,
         report.altitudeFt = 0.0;
         report.verticalSpeed = 0.0;
     }
-    return judgeOnTheGround(Context{aircraft, anchor, droppedSilenceS}, report, silenceS, due, lastMoment);
+    return judgeOnTheGround(Context{aircraft, anchor, droppedSilenceS, spawning}, report, silenceS, due, lastMoment);
 }
 
 void take(LiveAc::ReportGate& gate, const PosSample& report, bool judged, double silenceS) {
@@ -846,14 +849,21 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
     while (!gate.queued.empty()) {
         Heard& front = gate.queued.front();
         const std::int32_t dueTick = front.report.streamTick != 0 ? front.report.streamTick : front.report.dueTick;
-        const bool lastMoment = atOnce || now - front.heardTick >= kLoneLongestWaitTicks ||
-                                now >= dueTick - kLoneSettledBeforeDueTicks;
+        // Just before a spawn every report is settled; only one that may be a
+        // stray beside the reports before it (off a standing aircraft, after
+        // a silence, amid jumps) still waits for the next report to tell,
+        // until its own last moment: the aircraft, created at the reports
+        // before it, needs no sample of it yet.
+        const bool ownLastMoment = now - front.heardTick >= kLoneLongestWaitTicks ||
+                                   now >= dueTick - kLoneSettledBeforeDueTicks;
+        const bool lastMoment = atOnce || ownLastMoment;
         const bool due = lastMoment || now - front.heardTick >= kLongestWaitTicks || now >= dueTick - kSettledBeforeDueTicks;
         const double droppedSilenceS = gate.taken.empty() ? 0.0 : droppedSilence(gate);
         const double ownSilenceS = front.silenceS;
         const double silenceS = std::max(ownSilenceS, droppedSilenceS);
         PosSample report = front.report;
-        const Verdict verdict = judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment);
+        const Verdict verdict =
+            judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment, atOnce && !ownLastMoment);
         if (verdict == Verdict::wait) break;
         const bool judged = !gate.taken.empty() && gate.taken.back().streamTick != 0 && report.streamTick != 0 &&
                             (aircraft.groundMode != 0 || report.airborne == 0);

@@ -53,8 +53,9 @@ protected:
 
     // Feeds the reports after the first (taken already) at their times, due
     // 30 s later, and settles the queue every tick until `untilS`.
+    // From `spawnFromS` on the queue is settled as just before a spawn.
     std::vector<Settled> run(const std::string& type, const std::vector<Report>& reports, double untilS,
-                             bool onTheGround = true, bool takingOff = false) {
+                             bool onTheGround = true, bool takingOff = false, double spawnFromS = 1e9) {
         constexpr std::int32_t kStart = 100000;
         LiveAc& aircraft = place(type, AcPhase::taxi, {engine_test::kFieldLat, engine_test::kFieldLon}, 90.0);
         aircraft.groundMode = onTheGround ? 1 : 0;
@@ -93,7 +94,7 @@ protected:
                     gf_queueReport(aircraft, s, tick);
                 ++next;
             }
-            settleNow(tick, false);
+            settleNow(tick, (tick - kStart) / 100.0 >= spawnFromS);
         }
         // Reports dropped after the last one taken.
         // (the newest ones still queued wait; refused ones never were).
@@ -344,6 +345,8 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
         std::vector<Report> reports;
         std::size_t judged;  // the report whose settling is judged
         double settledAtS;
+        double spawnFromS = 1e9;  // settled as just before a spawn from then on
+        Verdict verdict = Verdict::taken;
     };
     const Case cases[] = {
         {"told by the next", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 46, 15}}, 1, 6.0},
@@ -357,13 +360,18 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
         // went: the first report after it waits for the next ones to tell.
         {"the first after a pause, away from the last taken: 25 s after it came", {{0, 0, 0, 15}, {90, 0, 600, 0}}, 1,
          115.0},
+        // Just before a spawn a report is settled as soon as it tells; one
+        // that waits for the next to tell a stray from a move still waits.
+        {"nothing after it, a spawn near: at once", {{0, 0, 0, 15}, {3, 0, 23, 15}}, 1, 4.0, 4.0},
+        {"a stray off an aircraft come to rest after a pause, a spawn near: the next shows it",
+         {{0, 0, -400, 10}, {100, 0, 0, 0}, {114, 30, 0, 0}, {127, 0, 1, 0}}, 2, 127.0, 116.0, Verdict::dropped},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
-        const std::vector<Settled> settled = run("B738", c.reports, 150.0);
+        const std::vector<Settled> settled = run("B738", c.reports, 150.0, true, false, c.spawnFromS);
         ASSERT_LT(c.judged, settled.size());
-        EXPECT_NE(settled[c.judged].verdict, Verdict::waiting);
+        EXPECT_EQ(settled[c.judged].verdict, c.verdict);
         EXPECT_NEAR(settled[c.judged].atS, c.settledAtS, 0.011);
     }
 }

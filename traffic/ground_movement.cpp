@@ -151,10 +151,15 @@ void lf_pushBackStep(LiveAc& aircraft) {
     aircraft.refillState = 0;
     aircraft.leavingStand = 0;
     // A report farther from the stand than the push took the aircraft shows
-    // the stream gone on; one nearer is the stream's own push still coming.
+    // the stream gone on, and so does one off the stand the other way (the
+    // stream standing on another stand); one nearer, on the push's way, is
+    // the stream's own push still coming.
     const GeoPoint stand{aircraft.standLat, aircraft.standLon};
+    const double pushedNm = gf_distanceNm(stand, gf_acPoint(aircraft));
     if (const std::optional<PosSample> heard = std::exchange(aircraft.heardWhilePushing, std::nullopt);
-        heard && gf_distanceNm(stand, gf_samplePoint(*heard)) > gf_distanceNm(stand, gf_acPoint(aircraft)))
+        heard && (gf_distanceNm(stand, gf_samplePoint(*heard)) > pushedNm ||
+                  (gf_distanceNm(stand, gf_samplePoint(*heard)) > kStandingNoiseNm &&
+                   gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(*heard)) > pushedNm + kStandingNoiseNm)))
         decodeExisting(aircraft, *heard);
 }
 

@@ -19,6 +19,7 @@
 #include "traffic/park_airport.h"
 #include "traffic/removal.h"
 #include "traffic/report_gate.h"
+#include "traffic/stand_parking.h"
 #include "traffic/state.h"
 
 namespace {
@@ -497,6 +498,25 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // The stream still shows the aircraft at its stand: the search must not
     // offer the stand to an arrival (an extension of its path frees it).
     if (aircraft.phase == AcPhase::parked && state == AcLifeState::active) gf_setStandTaken(aircraft.standId, 1);
+    // The first report since the aircraft took the stand (parked by the wide
+    // search while its stream was quiet, say) stands on another free stand,
+    // nearer than this one: the stream went there. The aircraft gives this
+    // stand up (leaves it, once parked) and follows.
+    if (aircraft.standReportsSeen == 0 && d > kStandingNoiseNm) {
+        const Stand* other =
+            g_engineServices.findStandNear(gf_samplePoint(sample), aircraft, kParkNarrowSearchNm, false);
+        if (other != nullptr && other->standId != aircraft.standId &&
+            gf_distanceNm(gf_samplePoint(sample), GeoPoint{other->latitude, other->longitude}) < d) {
+            if (aircraft.phase == AcPhase::parking) {
+                gf_setPhase(aircraft, AcPhase::taxi);  // gives the stand up; prevPhase parking
+                sample.stationary = 0;
+                return true;
+            }
+            lf_decideLeave(aircraft, sample);
+            aircraft.decidedLeave.afterPause = 1;
+            return true;
+        }
+    }
     // The first report on the stand (one exactly on it too, 0 m off).
     if (aircraft.standReportsSeen == 0) {
         aircraft.standDistFirst = aircraft.standDistMax = d;

@@ -121,6 +121,8 @@ TEST_F(GroundMovement, AReportHeardDuringThePushIsJudgedWhenItEnds) {
         {"nothing heard meanwhile: it holds", std::nullopt, 0.0, AcPhase::pushed_back},
         {"heard taxiing 200 m west: it goes", 200.0, 270.0, AcPhase::taxi},
         {"heard 20 m south, its push 60 m: it holds", 20.0, 180.0, AcPhase::pushed_back},
+        {"heard by the next stand 60 m west, its push 60 m south: it goes", 60.0, 270.0, AcPhase::taxi},
+        {"heard 8 m west of the stand, its push 60 m south: it holds", 8.0, 270.0, AcPhase::pushed_back},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

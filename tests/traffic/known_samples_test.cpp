@@ -230,6 +230,7 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         AcPhase phase = AcPhase::parked;
         double silenceS = 0.0;  // the feed quiet this long before the report
         std::optional<double> beforeM = std::nullopt;  // a report this far south 5 s before, taken too
+        std::optional<int> onStand = std::nullopt;     // the report on this stand, not `metres` south
     };
     const Case cases[] = {
         {"50 m from the stand", 50, AcPhase::taxi, watched},
@@ -251,6 +252,12 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         {"50 m while driving onto the stand", 50, AcPhase::taxi, watched, AcPhase::parking},
         {"100 m while driving onto the stand: given up", 100, AcPhase::taxi, givesUp, AcPhase::parking},
         {"250 m while driving onto the stand: given up", 250, AcPhase::taxi, givesUp, AcPhase::parking},
+        // Parked by the wide search while its stream was quiet, the stream
+        // resuming on the next stand: it went there.
+        {"the first report since it parked on the next stand: the departure starts", 60, AcPhase::parking, leaves,
+         AcPhase::parked, 0.0, std::nullopt, 3},
+        {"the first report while driving onto the stand on the next one: given up", 60, AcPhase::taxi, givesUp,
+         AcPhase::parking, 0.0, std::nullopt, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -269,7 +276,8 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
             if (aircraft.lifeState != AcLifeState::active) continue;
         }
         aircraft.reportGate.silenceS = c.silenceS;
-        PosSample sample = sampleAt(moved(standPoint(4), 180.0, c.metres), 5.0, 12000);
+        PosSample sample = sampleAt(c.onStand ? standPoint(*c.onStand) : moved(standPoint(4), 180.0, c.metres),
+                                    c.onStand ? 0.0 : 5.0, 12000);
         sample.streamTick = sample.dueTick;
         decodeExisting(aircraft, sample);
         EXPECT_EQ(aircraft.pathExtended, 1);
@@ -308,7 +316,7 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
                 break;
         }
         if (c.outcome == leaves) {
-            EXPECT_EQ(aircraft.decidedLeave.afterPause, c.silenceS > 0.0 ? 1 : 0);
+            EXPECT_EQ(aircraft.decidedLeave.afterPause, c.silenceS > 0.0 || c.onStand ? 1 : 0);
         }
     }
 }

@@ -155,12 +155,14 @@ void lf_pushBackStep(LiveAc& aircraft) {
     // stream standing on another stand); one nearer, on the push's way, is
     // the stream's own push still coming.
     const GeoPoint stand{aircraft.standLat, aircraft.standLon};
-    const double pushedNm = gf_distanceNm(stand, gf_acPoint(aircraft));
-    if (const std::optional<PosSample> heard = std::exchange(aircraft.heardWhilePushing, std::nullopt);
-        heard && (gf_distanceNm(stand, gf_samplePoint(*heard)) > pushedNm ||
-                  (gf_distanceNm(stand, gf_samplePoint(*heard)) > kStandingNoiseNm &&
-                   gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(*heard)) > pushedNm + kStandingNoiseNm)))
-        decodeExisting(aircraft, *heard);
+    if (const std::optional<PosSample> heard = std::exchange(aircraft.heardWhilePushing, std::nullopt)) {
+        const double pushedNm = gf_distanceNm(stand, gf_acPoint(aircraft));
+        const double offStandNm = gf_distanceNm(stand, gf_samplePoint(*heard));
+        if (offStandNm > pushedNm ||
+            (offStandNm > kStandingNoiseNm &&
+             gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(*heard)) > pushedNm + kStandingNoiseNm))
+            decodeExisting(aircraft, *heard);
+    }
 }
 
 // Whether the stream goes much faster from s1 on than to it (a roll

@@ -413,6 +413,14 @@ void lf_decideLeave(LiveAc& aircraft, PosSample& sample) {
     lf_leaveStand(aircraft, sample);
 }
 
+// An aircraft driving onto its stand gives it up and taxis on to the sample
+// (prevPhase parking).
+bool lf_giveUpStand(LiveAc& aircraft, PosSample& sample) {
+    gf_setPhase(aircraft, AcPhase::taxi);
+    sample.stationary = 0;
+    return true;
+}
+
 // The stream of an aircraft on (or driving onto) its stand.
 bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     const AcLifeState state = aircraft.lifeState;
@@ -422,11 +430,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
     const double near = aircraft.prevPhase == AcPhase::parking ? 2.0 * kStandNearNm : kStandNearNm;
     if (d > near) {
-        if (aircraft.phase == AcPhase::parking) {
-            gf_setPhase(aircraft, AcPhase::taxi);  // gives the stand up; prevPhase parking
-            sample.stationary = 0;
-            return true;
-        }
+        if (aircraft.phase == AcPhase::parking) return lf_giveUpStand(aircraft, sample);
         // Far off its stand: the stream went on elsewhere, unless the leave
         // is decided and waits for the delayed stream (which a helicopter
         // lifting off, say, leaves far behind within seconds), or the feed
@@ -507,11 +511,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
             g_engineServices.findStandNear(gf_samplePoint(sample), aircraft, kParkNarrowSearchNm, false);
         if (other != nullptr && other->standId != aircraft.standId &&
             gf_distanceNm(gf_samplePoint(sample), GeoPoint{other->latitude, other->longitude}) < d) {
-            if (aircraft.phase == AcPhase::parking) {
-                gf_setPhase(aircraft, AcPhase::taxi);  // gives the stand up; prevPhase parking
-                sample.stationary = 0;
-                return true;
-            }
+            if (aircraft.phase == AcPhase::parking) return lf_giveUpStand(aircraft, sample);
             lf_decideLeave(aircraft, sample);
             aircraft.decidedLeave.afterPause = 1;
             return true;

@@ -284,8 +284,9 @@ struct Context {
     const LiveAc& aircraft;
     const PosSample& anchor;
     double droppedSilenceS;  // the longest silence before a report dropped since the anchor
-    // Settled at once for a spawn (before the report's own last moment).
-    bool spawning = false;
+    // The report's own last moment has come (a spawn settles the queue
+    // sooner, yet a report that waits for the next one waits until then).
+    bool ownLastMoment = false;
 };
 
 // The first queued report after the front that the aircraft can be at,
@@ -690,8 +691,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const std::optional<double> on =
             alongTheWayM(aircraft, c.anchor, report, std::numeric_limits<double>::infinity());
         const bool backAgainstTheWay = on && *on < -kScatterReachNm * kMetersPerNm;
-        if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay) &&
-                     (!lastMoment || c.spawning)))
+        if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay) && !c.ownLastMoment))
             return Verdict::wait;
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
@@ -729,7 +729,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
 }
 
 Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS, double silenceS, bool due,
-              bool lastMoment, bool spawning) {
+              bool lastMoment, bool ownLastMoment) {
     const LiveAc::ReportGate& gate = aircraft.reportGate;
     if (gate.taken.empty()) return Verdict::take;
     const PosSample& anchor = gate.taken.back();
@@ -751,7 +751,7 @@ Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS,
         report.altitudeFt = 0.0;
         report.verticalSpeed = 0.0;
     }
-    return judgeOnTheGround(Context{aircraft, anchor, droppedSilenceS, spawning}, report, silenceS, due, lastMoment);
+    return judgeOnTheGround(Context{aircraft, anchor, droppedSilenceS, ownLastMoment}, report, silenceS, due, lastMoment);
 }
 
 void take(LiveAc::ReportGate& gate, const PosSample& report, bool judged, double silenceS) {
@@ -863,7 +863,7 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
         const double silenceS = std::max(ownSilenceS, droppedSilenceS);
         PosSample report = front.report;
         const Verdict verdict =
-            judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment, atOnce && !ownLastMoment);
+            judge(aircraft, report, droppedSilenceS, silenceS, due, lastMoment, ownLastMoment);
         if (verdict == Verdict::wait) break;
         const bool judged = !gate.taken.empty() && gate.taken.back().streamTick != 0 && report.streamTick != 0 &&
                             (aircraft.groundMode != 0 || report.airborne == 0);

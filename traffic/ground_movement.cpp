@@ -71,6 +71,10 @@ constexpr double kRollAheadDeg = 20.0;
 // An aircraft this far beside a run's line and behind its report joins the
 // line before it rolls.
 constexpr double kJoinLeastM = 30.0;
+// A report this far beside the line of a roll lies off the runway.
+constexpr double kOffTheRollM = 60.0;
+// A run's line is drawn between reports at least this far apart.
+constexpr double kRunLineLeastM = 100.0;
 // A roll goes on this share of its distance beside the line it came along
 // at most (a few degrees off it).
 constexpr double kLinedUpAsideShare = 0.06;
@@ -344,6 +348,32 @@ bool lf_linedUpFor(const LiveAc& aircraft, const PosSample& to) {
     return !rollRad || gf_headingDifferenceDeg(aircraft.heading, *rollRad) <= kRollAheadDeg;
 }
 
+// Where the aircraft, beside the line (radians `way`) a run goes along
+// through `to` and well behind `to`, joins it: the nearest point of the
+// line, a sample of its own due at taxi speed. None when it lies near the
+// line already, or not behind the report.
+std::optional<PosSample> lf_joinOnto(const LiveAc& aircraft, const PosSample& to, double way) {
+    const double north = (aircraft.lat - to.lat) * kMetresPerDegreeLat;
+    const double east = gf_lonDifference(to.lon, aircraft.lon) * gf_metresPerDegreeLon(to.lat);
+    const double along = north * std::cos(way) + east * std::sin(way);
+    const double aside = -north * std::sin(way) + east * std::cos(way);
+    // Beside the line, well behind the report: far enough to line up first.
+    if (along > -kJoinLeastM || std::fabs(aside) < kJoinLeastM) return std::nullopt;
+    const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    PosSample join = to;
+    join.lat = to.lat + along * std::cos(way) / kMetresPerDegreeLat;
+    join.lon = to.lon + along * std::sin(way) / gf_metresPerDegreeLon(to.lat);
+    join.groundSpeedKt = join.trueAirspeedKt = taxiKt;
+    join.trackDeg = way * kRadToDeg;
+    join.streamTick = 0;
+    join.silenceS = 0.0F;
+    join.stationary = 0;
+    join.airborne = 0;
+    join.dueTick = gsl::narrow<std::int32_t>(
+        now() + std::max(gf_roundTicks(std::fabs(aside) / kMetersPerNm * kTicksPerHour / taxiKt), kMinSampleTicks));
+    return join;
+}
+
 // A take-off run the stream resumed after a pause of the feed, across the
 // way of an aircraft that waited for it (at the holding point, say): the
 // aircraft taxies to the run's line first, at taxi speed, and lines up there;
@@ -359,23 +389,9 @@ void lf_joinTheRollsLine(LiveAc& aircraft) {
     if (lf_rollingBefore(aircraft, s1)) return;
     const std::optional<double> way = lf_resumedWayRad(aircraft, s1);
     if (!way) return;
-    const double north = (aircraft.lat - s1.lat) * kMetresPerDegreeLat;
-    const double east = gf_lonDifference(s1.lon, aircraft.lon) * gf_metresPerDegreeLon(s1.lat);
-    const double along = north * std::cos(*way) + east * std::sin(*way);
-    const double aside = -north * std::sin(*way) + east * std::cos(*way);
-    // Beside the line, well behind the report: far enough to line up first.
-    if (along > -kJoinLeastM || std::fabs(aside) < kJoinLeastM) return;
-    PosSample join = s1;
-    join.lat = s1.lat + along * std::cos(*way) / kMetresPerDegreeLat;
-    join.lon = s1.lon + along * std::sin(*way) / gf_metresPerDegreeLon(s1.lat);
-    join.groundSpeedKt = join.trueAirspeedKt = taxiKt;
-    join.trackDeg = *way * kRadToDeg;
-    join.streamTick = 0;
-    join.silenceS = 0.0F;
-    join.stationary = 0;
-    join.dueTick = gsl::narrow<std::int32_t>(
-        now() + std::max(gf_roundTicks(std::fabs(aside) / kMetersPerNm * kTicksPerHour / taxiKt), kMinSampleTicks));
-    queue.insert(queue.begin() + 1, join);
+    const std::optional<PosSample> join = lf_joinOnto(aircraft, s1, *way);
+    if (!join) return;
+    queue.insert(queue.begin() + 1, *join);
 }
 
 // An aircraft standing still (s0 at 0 kt) whose next sample moves leaves
@@ -475,7 +491,9 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     if (queue.size() < 2) return;
     const PosSample& s0 = queue[0];
     const PosSample& s1 = queue[1];
+    aircraft.turnsAtTaxi = 0;
     if (s1.stationary != 0) {
+        aircraft.legPaceKt = 0.0;
         const std::int64_t gap = std::max<std::int64_t>(static_cast<std::int64_t>(s1.dueTick) - s0.dueTick, 25);
         std::int64_t ticks = std::max<std::int64_t>(static_cast<std::int64_t>(s0.dueTick) - now() + gap, 25);
         // On its stand an aircraft stops once its nose is round onto the stand's heading.
@@ -494,8 +512,11 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // hold's 0 kt.
     const std::int32_t n = gf_ticksTo(s1.dueTick, now());
     const bool curve = gf_hasCurve(aircraft.curve);
+    const double turnDeg = curve                              ? aircraft.curve.angleDeg
+                           : aircraft.turningToBearing != 0 ? aircraft.turnToBearingDeg
+                                                            : 0.0;
     if (curve || aircraft.turningToBearing != 0) {
-        const double a = curve ? aircraft.curve.angleDeg : aircraft.turnToBearingDeg;
+        const double a = turnDeg;
         const std::int32_t k = turnTicks(a, aircraft.turnRate);
         if (a > 0.0 && d > 0.0) {
             // r: the time there is for the turn against the time the turn rate needs.
@@ -547,13 +568,22 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
         ceilingKt = std::max(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     // An aircraft on no roll of its own turns (onto the runway, say) at taxi
     // speed at most: a stream already rolling there is joined once the
-    // aircraft lines up. One as fast as a take-off is its roll, seen or not.
-    if (aircraft.landed == 0 && aircraft.takeOffSeen == 0 && curve && aircraft.curve.angleDeg > kRollAheadDeg &&
-        streamKt < kMidSampleMostKt)
-        ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
+    // aircraft lines up. One as fast as a take-off is its roll, seen or not,
+    // unless the aircraft already rolls faster than a taxi and the report
+    // lies off the runway's width beside its line: a jump is not followed
+    // across the grass at the roll's pace.
+    const bool offTheRoll = aircraft.legPaceKt > gf_taxiCeilingKt(aircraft.sizeCategory) &&
+                            d * kMetersPerNm * std::sin(std::min(turnDeg, 90.0) * kDegToRad) > kOffTheRollM;
+    aircraft.turnsAtTaxi = aircraft.landed == 0 && aircraft.takeOffSeen == 0 && turnDeg > kRollAheadDeg &&
+                                   (streamKt < kMidSampleMostKt || offTheRoll)
+                               ? 1
+                               : 0;
+    if (aircraft.turnsAtTaxi != 0) ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     const std::int64_t slowest = static_cast<std::int64_t>(now()) +
                                  gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
     if (queue[1].dueTick < slowest) queue[1].dueTick = gsl::narrow<std::int32_t>(slowest);
+    const std::int64_t legTicks = std::max<std::int64_t>(queue[1].dueTick - static_cast<std::int64_t>(now()), 1);
+    aircraft.legPaceKt = wayToNextNm(aircraft) * kTicksPerHour / static_cast<double>(legTicks);
 }
 
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
@@ -588,6 +618,11 @@ bool gf_onItsOwnRoll(const LiveAc& aircraft) {
 }
 
 namespace {
+// Samples after the front one due later than the stream said (they came
+// while the aircraft was timed later): each falls due as the stream said,
+// after the one before.
+void lf_dueAsTheStreamSaid(std::deque<PosSample>& queue);
+
 // The straight leg under way to the front sample, timed anew at `kt` when
 // that brings the aircraft there sooner.
 void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
@@ -611,7 +646,10 @@ void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
     }
     // The samples after it were due no sooner than it when they came: they
     // fall due as the stream said again, each after the one before.
-    std::deque<PosSample>& queue = aircraft.samples;
+    lf_dueAsTheStreamSaid(aircraft.samples);
+}
+
+void lf_dueAsTheStreamSaid(std::deque<PosSample>& queue) {
     // (A sample of the aircraft's own among them, a join onto a run's line
     // say, keeps its time.)
     for (std::size_t k = 1; k < queue.size(); ++k) {
@@ -639,6 +677,44 @@ void gf_retimeLegForARoll(LiveAc& aircraft) {
     if (aircraft.samples.empty()) return;
     lf_hurryTheLeg(aircraft, gf_groundCeilingKt(aircraft, std::max(aircraft.samples.front().groundSpeedKt,
                                                                    gf_taxiCeilingKt(aircraft.sizeCategory))));
+}
+
+void gf_joinTheRunAhead(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (aircraft.makingUpAPause == 0 || aircraft.phase != AcPhase::taxi || aircraft.landed != 0 ||
+        queue.size() < 2 || aircraft.groundMode == 0)
+        return;
+    PosSample& front = queue.front();
+    // (A join of its own under way already has no stream tick.)
+    if (front.streamTick == 0 || front.airborne != 0) return;
+    // (A run that only rolls, slower than a take-off, may be rejected yet:
+    // the stream's roll-out then goes on along the way it is timed on.)
+    const double liftKt = gf_takeOffSpeedKt(aircraft.sizeCategory);
+    const auto run = std::find_if(std::next(queue.begin()), queue.end(), [&](const PosSample& s) {
+        return s.airborne != 0 || s.groundSpeedKt >= liftKt;
+    });
+    if (run == queue.end()) return;
+    // The run's line: from the report to the farthest on, a long way so the
+    // feed's noise tilts it little.
+    const PosSample& last = queue.back();
+    if (distanceNm(front, last) * kMetersPerNm < kRunLineLeastM) return;
+    const std::optional<PosSample> join =
+        lf_joinOnto(aircraft, front, gf_bearingRad(gf_samplePoint(front), gf_samplePoint(last)));
+    if (!join) return;
+    // Lined up there, it runs: on to the report at the run's pace (its field
+    // there, as slow as it entered the runway or stale, is not the run's).
+    // It and the run after it fall due as the stream said again (not at the
+    // taxi's pace across the field they were timed at): the run's pace sets
+    // how late the aircraft gets there.
+    front.groundSpeedKt = std::max(front.groundSpeedKt, run->groundSpeedKt);
+    queue.push_front(*join);
+    lf_dueAsTheStreamSaid(queue);
+    gf_clearCurve(aircraft.curve);
+    aircraft.turningToBearing = 0;
+    const double ticks = static_cast<double>(join->dueTick) - now();
+    aircraft.latStep = (join->lat - aircraft.lat) / ticks;
+    aircraft.lonStep = gf_lonDifference(aircraft.lon, join->lon) / ticks;
+    aircraft.turnsAtTaxi = 1;
 }
 
 void gf_retimeLegForARunAhead(LiveAc& aircraft, const PosSample& sample) {

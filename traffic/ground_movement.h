@@ -43,6 +43,11 @@ void gf_retimeLegForTheStreamsPace(LiveAc& aircraft);
 // of the feed still short of where it lines up: the leg under way is timed
 // anew at taxi speed.
 void gf_retimeLegForARunAhead(LiveAc& aircraft, const PosSample& sample);
+// A take-off seen after the report the aircraft makes up a pause of the feed
+// towards, across the field beside the run's line: it turns onto the line
+// at the nearest point first (a sample of its own, at taxi speed); the run
+// goes on along it.
+void gf_joinTheRunAhead(LiveAc& aircraft);
 // The speed the positions of the queued samples show from sample `from` to
 // the first one ten seconds or more of the stream later (0: none that far).
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);

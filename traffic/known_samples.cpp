@@ -734,6 +734,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     queue.push_back(sample);
     gf_retimeLegForTheStreamsPace(aircraft);
     gf_retimeLegForARunAhead(aircraft, sample);
+    gf_joinTheRunAhead(aircraft);
     if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {
         gf_releaseHoldSample(aircraft);
         queue[0].groundSpeedKt = queue[1].groundSpeedKt;

@@ -146,8 +146,10 @@ double catchUpKt(const LiveAc& aircraft) {
     }
     if (queue.size() >= 2) kt = std::max(kt, gf_streamSpeedKt(aircraft, queue[0], queue[1]));
     // Making up a pause of the feed, it goes at taxi speed at most (a take-off
-    // seen since ends that where the aircraft lines up for it).
-    if (aircraft.makingUpAPause != 0)
+    // seen since ends that where the aircraft lines up for it); so does a leg
+    // that turns it well off its nose, however late it is, till a roll of its
+    // own starts.
+    if (aircraft.makingUpAPause != 0 || (aircraft.turnsAtTaxi != 0 && !gf_onItsOwnRoll(aircraft)))
         return gf_groundCeilingKt(aircraft, gf_taxiCeilingKt(aircraft.sizeCategory));
     return gf_groundCeilingKt(aircraft, std::max(kt, gf_streamSpeedOnKt(aircraft, 0)));
 }

@@ -475,6 +475,65 @@ TEST_F(GroundMovement, MakingUpAPauseBeforeATakeOffRunItGoesAtTaxiSpeed) {
     }
 }
 
+// Making up a pause towards the report the stream resumed with (on the
+// runway 500 m east), the aircraft learns the stream took off right after
+// it: beside the run's line, well behind the report, it turns onto the line
+// at the nearest point at taxi speed, and runs on from there at the run's
+// pace, the reports due as the stream said (not at the taxi's pace across
+// the field they were timed at).
+TEST_F(GroundMovement, MakingUpAPauseTowardsATakeOffItJoinsTheRunsLineFirst) {
+    struct Case {
+        const char* name;
+        double asideM;        // the aircraft north of the run's line
+        double runKt;         // the report after the resumed one (0: a taxi at 10 kt)
+        bool airborne;
+        bool makingUp;
+        bool joins;
+    };
+    const Case cases[] = {
+        {"100 m beside the line, the stream climbing away", 100.0, 120.0, true, true, true},
+        {"100 m beside the line, the stream rolling at 150 kt", 100.0, 150.0, false, true, true},
+        {"100 m beside the line, the stream rolling at 120 kt (a run it may reject)", 100.0, 120.0, false, true,
+         false},
+        {"10 m beside the line", 10.0, 120.0, true, true, false},
+        {"the stream taxiing on", 100.0, 0.0, false, true, false},
+        {"no pause made up", 100.0, 120.0, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        const GeoPoint start{aircraft.lat, aircraft.lon};
+        const GeoPoint line = moved(start, 180.0, c.asideM);
+        aircraft.heading = 100.0 * kDegToRad;
+        aircraft.makingUpAPause = c.makingUp ? 1 : 0;
+        // Under way to the report, timed at taxi speed across the field.
+        PosSample resumed = sampleAt(moved(line, 90.0, 500.0), 8.0, g_tick + 5000);
+        resumed.streamTick = g_tick + 1000;
+        PosSample run = sampleAt(moved(line, 90.0, 800.0), c.runKt > 0.0 ? c.runKt : 10.0, g_tick + 5001);
+        run.airborne = c.airborne ? 1 : 0;
+        run.streamTick = g_tick + 1400;
+        aircraft.samples = {resumed, run};
+        gf_joinTheRunAhead(aircraft);
+        const PosSample& front = aircraft.samples.front();
+        EXPECT_EQ(front.streamTick == 0, c.joins);
+        if (!c.joins) {
+            EXPECT_EQ(aircraft.samples.size(), 2U);
+            continue;
+        }
+        ASSERT_EQ(aircraft.samples.size(), 3U);
+        EXPECT_LT(metresBetween(pointOf(front), line), 1.0) << "the nearest point of the line";
+        EXPECT_NEAR(front.dueTick - g_tick, 100.0 / kMetersPerNm * kTicksPerHour / 30.0, 2.0) << "at taxi speed";
+        EXPECT_EQ(aircraft.samples[1].groundSpeedKt, c.runKt) << "on at the run's pace";
+        EXPECT_EQ(aircraft.samples[1].dueTick, std::max(resumed.streamTick, front.dueTick + 1));
+        EXPECT_EQ(aircraft.samples[2].dueTick, run.streamTick);
+        // Straight at the join.
+        const double stepBearing = std::atan2(aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat),
+                                              aircraft.latStep * kMetresPerDegreeLat);
+        EXPECT_NEAR(std::fabs(gf_normaliseRad(stepBearing)) * kRadToDeg, 180.0, 0.5);
+    }
+}
+
 // The turn rate of a sample is fitted to the time there is: a turn of up to
 // 45 degrees with time to spare is spread out (slower), one that must be
 // done sooner is hurried; a sharper one turns faster, up to three times the
@@ -553,6 +612,9 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         // to s1 showing this speed over 12 s.
         std::optional<double> reportsKt = std::nullopt;
         double s2BearingDeg = 90.0;  // the way from s1 to s2
+        double turnDeg = 0.0;        // the leg turns it this far off its nose
+        double legPaceKt = 0.0;      // the pace of the leg it has just ended
+        double s1M = 500.0;          // how far east s1 lies
     };
     const Case cases[] = {
         {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
@@ -596,6 +658,20 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         // pushed back: it drives there as a taxi.
         {"from its own sample, the stream standing 500 m on, its reports too", "B738", 0, 0, 0, std::nullopt, 30, true,
          false, 0.0},
+        // Rolling faster than it taxies, a report 30 degrees off its nose (a
+        // jump beside the runway) is no way on at the roll's pace: it turns
+        // at taxi speed. From a hold, a run already under way is joined at
+        // its pace; a turn within 20 degrees goes on at the roll's pace.
+        {"rolling at 60 kt, the next report 30 degrees off its nose", "B738", 60, 60, 0, std::nullopt, 30, false,
+         false, std::nullopt, 90.0, 30.0, 60.0},
+        {"rolling at 60 kt, the next report 15 degrees off its nose", "B738", 60, 60, 0, std::nullopt, 60, false,
+         false, std::nullopt, 90.0, 15.0, 60.0},
+        {"rolling at 60 kt, the next report 30 degrees off its nose, 50 m aside", "B738", 60, 60, 0, std::nullopt, 60,
+         false, false, std::nullopt, 90.0, 30.0, 60.0, 100.0},
+        {"from the hold, a run at 60 kt 30 degrees off its nose", "B738", 0, 60, 0, std::nullopt, 60, false, false,
+         std::nullopt, 90.0, 30.0, 0.0},
+        {"taxiing, a stream at 40 kt 30 degrees off its nose", "B738", 20, 40, 0, std::nullopt, 30, false, false,
+         std::nullopt, 90.0, 30.0, 20.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -603,11 +679,11 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(2), 90.0);
         const GeoPoint from{aircraft.lat, aircraft.lon};
         aircraft.samples.front() = sampleAt(from, c.s0Kt, g_tick);
-        // s1 500 m east, due 30 s ago: the aircraft is late.
-        PosSample s1 = sampleAt(moved(from, 90.0, 500.0), c.s1Kt, g_tick - 3000);
+        // s1 east (500 m), due 30 s ago: the aircraft is late.
+        PosSample s1 = sampleAt(moved(from, 90.0, c.s1M), c.s1Kt, g_tick - 3000);
         if (c.shownKt > 0.0) {
             aircraft.samples.front().streamTick = 10000;
-            s1.streamTick = 10000 + gf_roundTicks(500.0 / kMetersPerNm * kTicksPerHour / c.shownKt);
+            s1.streamTick = 10000 + gf_roundTicks(c.s1M / kMetersPerNm * kTicksPerHour / c.shownKt);
         }
         aircraft.samples.front().stationary = c.s0Stands ? 1 : 0;
         // Waiting out a pause, the feed was quiet from s0 to s1 (the report
@@ -617,21 +693,28 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         aircraft.landed = c.landed ? 1 : 0;
         if (c.reportsKt) {
             s1.streamTick = 20000;
-            PosSample before = sampleAt(moved(from, 90.0, 500.0 - *c.reportsKt * kMetersPerNm / 3600.0 * 12.0),
+            PosSample before = sampleAt(moved(from, 90.0, c.s1M - *c.reportsKt * kMetersPerNm / 3600.0 * 12.0),
                                         c.s1Kt, g_tick - 4200);
             before.streamTick = s1.streamTick - 1200;
             aircraft.reportGate.taken = {before, s1};
         }
         aircraft.samples.push_back(s1);
         if (c.s2Kt) {
-            PosSample s2 = sampleAt(moved(moved(from, 90.0, 500.0), c.s2BearingDeg, 100.0), *c.s2Kt, g_tick + 100000);
+            PosSample s2 = sampleAt(moved(moved(from, 90.0, c.s1M), c.s2BearingDeg, 100.0), *c.s2Kt, g_tick + 100000);
             if (s1.streamTick != 0) s2.streamTick = s1.streamTick + 500;  // 5 s on
             aircraft.samples.push_back(s2);
         }
+        if (c.turnDeg > 0.0) {
+            aircraft.turningToBearing = 1;
+            aircraft.turnToBearingDeg = c.turnDeg;
+        }
+        aircraft.legPaceKt = c.legPaceKt;
         lf_scheduleNextSample(aircraft);
         const double ticks = aircraft.samples[1].dueTick - g_tick;
         const double metres = metresBetween(from, gf_samplePoint(aircraft.samples[1]));
         EXPECT_NEAR(metres / kMetersPerNm * kTicksPerHour / ticks, c.ceilingKt, 0.002 * c.ceilingKt);
+        // However late, it catches up no faster on such a turn.
+        EXPECT_EQ(aircraft.turnsAtTaxi != 0, c.turnDeg > 20.0 && c.ceilingKt == 30.0);
     }
 }
 

@@ -86,6 +86,8 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         bool tailFirst = false;  // it goes tail first, pushed back
         bool stood = true;       // it stood still until now
         double pushedM = -1.0;   // pushed back tail first this far already; not pushed when negative
+        bool turnsAtTaxi = false;  // its leg turns it well off its nose
+        bool takeOffSeen = false;
     };
     const double rate = 0.07;  // Large: degrees per tick
     const Case cases[] = {
@@ -136,6 +138,15 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         // it steers round) is held to taxi speed.
         {"20 degrees off, its step at 49 kt: the rest at 30 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.25,
          (27.0 - 19.93) / 15.0, rate, false, 30.0},
+        // A stream at 60 kt: late, it would make the rest up at 60 kt; on a
+        // leg that turns it well off its nose, at taxi speed till a take-off
+        // is seen (its own roll).
+        {"20 degrees off and late, the stream at 60 kt: the rest at 60 kt", SizeCategory::Large, AcPhase::taxi, 20.0,
+         0.05, (27.0 - 19.93) / 15.0, rate, false, 60.0, 60.0},
+        {"20 degrees off and late on a turning leg, the stream at 60 kt: the rest at 30 kt", SizeCategory::Large,
+         AcPhase::taxi, 20.0, 0.05, (27.0 - 19.93) / 15.0, rate, false, 30.0, 60.0, false, true, -1.0, true},
+        {"... a take-off seen since: the rest at 60 kt", SizeCategory::Large, AcPhase::taxi, 20.0, 0.05,
+         (27.0 - 19.93) / 15.0, rate, false, 60.0, 60.0, false, true, -1.0, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -144,6 +155,8 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
         ac.samples.front().dueTick = g_tick + 1000;
         ac.samples.front().groundSpeedKt = c.streamKt;
         ac.stood = c.stood ? 1 : 0;
+        ac.turnsAtTaxi = c.turnsAtTaxi ? 1 : 0;
+        ac.takeOffSeen = c.takeOffSeen ? 1 : 0;
         ac.reversing = c.pushedM >= 0.0 ? 1 : 0;
         ac.reversedM = std::max(c.pushedM, 0.0);
         if (c.catchUpKt > 0.0) {
@@ -152,6 +165,7 @@ TEST_F(TickMotion, OnTheGroundTheNoseLeadsTheWay) {
                                                      (111132.95 * std::cos(kLat * kDegToRad)),
                                           0, 20, 0, 9000);
             ac.samples.front().dueTick = g_tick + 1;
+            ac.samples.front().groundSpeedKt = std::max(c.streamKt, 20.0);
         }
         gf_setPhase(ac, c.phase);
         ac.turnRate = ac.turnRateBase = rate * kDegToRad;

@@ -257,8 +257,8 @@ struct LiveAc : AcBase {
     std::uint8_t speedFalls = 0;      // on a take-off run, reports slower than the one before since a faster one
     std::uint8_t makingUpAPause = 0;  // its leg on the ground makes up a pause of the feed
     std::uint8_t turnsAtTaxi = 0;     // its leg on the ground turns well off its nose: taxi speed at most
-    double legPaceKt = 0.0;           // the pace its last leg on the ground was timed at
     std::uint8_t heldMoving = 0;      // it was moving when its hold for the stream began
+    double legPaceKt = 0.0;           // the pace its last leg on the ground was timed at
 };
 
 // Stores the old phase in prevPhase first; a change to the same phase changes nothing.

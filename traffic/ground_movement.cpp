@@ -516,21 +516,20 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
                            : aircraft.turningToBearing != 0 ? aircraft.turnToBearingDeg
                                                             : 0.0;
     if (curve || aircraft.turningToBearing != 0) {
-        const double a = turnDeg;
-        const std::int32_t k = turnTicks(a, aircraft.turnRate);
-        if (a > 0.0 && d > 0.0) {
+        const std::int32_t k = turnTicks(turnDeg, aircraft.turnRate);
+        if (turnDeg > 0.0 && d > 0.0) {
             // r: the time there is for the turn against the time the turn rate needs.
             const double r = static_cast<double>(n) / std::max(k, 1);
-            if (a <= 45.0) {
+            if (turnDeg <= 45.0) {
                 if (r >= 1.2) {
-                    const double m = std::min(r * 10.0 / a, r * kThirtyMetresNm / d);
+                    const double m = std::min(r * 10.0 / turnDeg, r * kThirtyMetresNm / d);
                     if (m > 0.0) aircraft.turnRate *= 1.0 / m;
                 } else if (r > 0.0) {
                     aircraft.turnRate *= 1.0 / r;
                 }
             } else {
-                aircraft.turnRate *= std::min(r, std::min(a, 90.0) / 30.0);
-                if (a >= 90.0) {
+                aircraft.turnRate *= std::min(r, std::min(turnDeg, 90.0) / 30.0);
+                if (turnDeg >= 90.0) {
                     aircraft.maxAdvance = std::max(aircraft.maxAdvance, 2000);
                     aircraft.maxDelay = std::max(aircraft.maxDelay, 2000);
                 }
@@ -579,11 +578,12 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
                                ? 1
                                : 0;
     if (aircraft.turnsAtTaxi != 0) ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
-    const std::int64_t slowest = static_cast<std::int64_t>(now()) +
-                                 gf_roundTicks(std::ceil(wayToNextNm(aircraft) * kTicksPerHour / ceilingKt));
+    const double wayNm = wayToNextNm(aircraft);
+    const std::int64_t slowest =
+        static_cast<std::int64_t>(now()) + gf_roundTicks(std::ceil(wayNm * kTicksPerHour / ceilingKt));
     if (queue[1].dueTick < slowest) queue[1].dueTick = gsl::narrow<std::int32_t>(slowest);
     const std::int64_t legTicks = std::max<std::int64_t>(queue[1].dueTick - static_cast<std::int64_t>(now()), 1);
-    aircraft.legPaceKt = wayToNextNm(aircraft) * kTicksPerHour / static_cast<double>(legTicks);
+    aircraft.legPaceKt = wayNm * kTicksPerHour / static_cast<double>(legTicks);
 }
 
 double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to) {
@@ -621,7 +621,17 @@ namespace {
 // Samples after the front one due later than the stream said (they came
 // while the aircraft was timed later): each falls due as the stream said,
 // after the one before.
-void lf_dueAsTheStreamSaid(std::deque<PosSample>& queue);
+void lf_dueAsTheStreamSaid(std::deque<PosSample>& queue) {
+    // (A sample of the aircraft's own among them, a join onto a run's line
+    // say, keeps its time.)
+    for (std::size_t k = 1; k < queue.size(); ++k) {
+        const std::int64_t own =
+            std::max<std::int64_t>(queue[k].streamTick, static_cast<std::int64_t>(queue[k - 1].dueTick) + 1);
+        if (queue[k].streamTick == 0 && queue[k].dueTick > queue[k - 1].dueTick) continue;
+        if (own >= queue[k].dueTick) break;
+        queue[k].dueTick = gsl::narrow<std::int32_t>(own);
+    }
+}
 
 // The straight leg under way to the front sample, timed anew at `kt` when
 // that brings the aircraft there sooner.
@@ -647,18 +657,6 @@ void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
     // The samples after it were due no sooner than it when they came: they
     // fall due as the stream said again, each after the one before.
     lf_dueAsTheStreamSaid(aircraft.samples);
-}
-
-void lf_dueAsTheStreamSaid(std::deque<PosSample>& queue) {
-    // (A sample of the aircraft's own among them, a join onto a run's line
-    // say, keeps its time.)
-    for (std::size_t k = 1; k < queue.size(); ++k) {
-        const std::int64_t own =
-            std::max<std::int64_t>(queue[k].streamTick, static_cast<std::int64_t>(queue[k - 1].dueTick) + 1);
-        if (queue[k].streamTick == 0 && queue[k].dueTick > queue[k - 1].dueTick) continue;
-        if (own >= queue[k].dueTick) break;
-        queue[k].dueTick = gsl::narrow<std::int32_t>(own);
-    }
 }
 }  // namespace
 

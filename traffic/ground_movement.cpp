@@ -441,13 +441,14 @@ bool lf_finishTheWay(LiveAc& aircraft) {
 // Moving samples close beside or behind the nose, as near as the feed's
 // reports wander (a stale speed field on reports scattering about where the
 // aircraft comes to rest): the aircraft would creep round a circle to each.
-// It passes them; the last one it stands at, where it is.
+// It passes them; the last one it stands at, where it is. (Pushed tail
+// first, its way lies behind it: the samples beside or ahead of its tail are.)
 void lf_passCloseBehind(LiveAc& aircraft) {
     std::deque<PosSample>& queue = aircraft.samples;
+    const double facing = aircraft.reversing != 0 ? aircraft.heading + kPi : aircraft.heading;
     while (queue.size() >= 2 && queue[1].stationary == 0) {
         const GeoPoint next = gf_samplePoint(queue[1]);
-        const double offNose =
-            std::fabs(gf_normaliseRad(gf_bearingRad(gf_acPoint(aircraft), next) - aircraft.heading));
+        const double offNose = std::fabs(gf_normaliseRad(gf_bearingRad(gf_acPoint(aircraft), next) - facing));
         if (gf_distanceNm(gf_acPoint(aircraft), next) > kStandingNoiseNm || offNose < kCreepRoundOffRad) return;
         if (queue.size() >= 3) {
             queue.erase(queue.begin() + 1);
@@ -561,9 +562,12 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // in a pause of the feed, a taxi that ended while the aircraft was still
     // pushed back), and its pace since says nothing of the way there.
     // (Stands: its field and, out of a pause, its last reports' positions.)
-    if (s1.groundSpeedKt < kCreepKt && s1.streamTick != 0 &&
-        (aircraft.makingUpAPause != 0 ||
-         (distanceNm(s0, s1) > kScatterReachNm && gf_shownUpToKt(aircraft, s1) < kCreepKt)))
+    // So does one making up a pause of the feed towards a stream that goes
+    // on: the stream's pace over the pause (it stood at a hold for much of
+    // it, say) says nothing of how far behind the aircraft now is.
+    if (s1.streamTick != 0 &&
+        (aircraft.makingUpAPause != 0 || (s1.groundSpeedKt < kCreepKt && distanceNm(s0, s1) > kScatterReachNm &&
+                                          gf_shownUpToKt(aircraft, s1) < kCreepKt)))
         ceilingKt = std::max(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     // An aircraft on no roll of its own turns (onto the runway, say) at taxi
     // speed at most: a stream already rolling there is joined once the
@@ -760,10 +764,24 @@ double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {
     const std::deque<PosSample>& queue = aircraft.samples;
     if (from >= queue.size() || queue[from].streamTick == 0) return 0.0;
     const PosSample& start = queue[from];
+    // (Over taxi speed only where the fields on the way show a roll too:
+    // across a stretch of jumping reports the positions show any pace.)
+    // (The fields as the stream said them: a sample's own may have been set
+    // for the motion's sake.)
+    const auto fieldKt = [&](const PosSample& sample) {
+        double kt = sample.groundSpeedKt;
+        for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k)
+            if (sample.streamTick != 0 && report->streamTick == sample.streamTick) kt = std::max(kt, report->groundSpeedKt);
+        return kt;
+    };
+    double fieldsKt = fieldKt(start);
     for (std::size_t k = from + 1; k < queue.size(); ++k) {
+        fieldsKt = std::max(fieldsKt, fieldKt(queue[k]));
         const std::int64_t ticks = static_cast<std::int64_t>(queue[k].streamTick) - start.streamTick;
         if (queue[k].streamTick == 0 || ticks < kLongSpanTicks) continue;
-        return distanceNm(start, queue[k]) * kTicksPerHour / static_cast<double>(ticks);
+        const double shownKt = distanceNm(start, queue[k]) * kTicksPerHour / static_cast<double>(ticks);
+        const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+        return fieldsKt > taxiKt ? shownKt : std::min(shownKt, taxiKt);
     }
     return 0.0;
 }

@@ -766,16 +766,28 @@ bool pushedOff(const LiveAc& aircraft, const PosSample& last, const PosSample& s
     const std::size_t k = newest != nullptr && newest->streamTick == sample.streamTick ? 1 : 0;
     const PosSample* before = gf_takenReport(aircraft, k);
     if (before == nullptr) return false;
+    // (On the feed's coarse grid the push's next report may fall on the
+    // same node as the one before: both off out of the noise the same way,
+    // both at a push's speed, off where the reports before put it at rest,
+    // it went there. Without those, two reports at a spot are a flicker.)
     const double nearer = distanceNm(last, *before);
-    if (nearer < kPushStepNm || nearer > far - kPushStepNm) return false;
+    const bool onFromIt = nearer >= kPushStepNm && nearer <= far - kPushStepNm;
+    const bool offWithIt = nearer > kPushedOffNm && before->groundSpeedKt >= kMovingOffKt;
+    if (!onFromIt && !offWithIt) return false;
     const double turned = gf_normaliseRad(gf_bearingRad(gf_samplePoint(last), gf_samplePoint(*before)) -
                                           gf_bearingRad(gf_samplePoint(last), gf_samplePoint(sample)));
     if (std::fabs(turned) > kPushWayRad) return false;
     // The sample it stopped at may lie metres short of where the stream came
     // to rest: the push shows beyond the noise of the reports at rest before
-    // it too.
-    const std::optional<GeoPoint> rests = gf_whereItRests(aircraft, sample, k + 1);
-    return !rests || gf_distanceNm(*rests, gf_samplePoint(sample)) > kStandingNoiseNm;
+    // it too (those before the push: its first reports, at a push's speed
+    // that fields may show as none, lie off where it stood).
+    std::size_t restK = k + 1;
+    for (const PosSample* report = gf_takenReport(aircraft, restK);
+         report != nullptr && distanceNm(last, *report) > kStandingNoiseNm; report = gf_takenReport(aircraft, ++restK)) {
+    }
+    const std::optional<GeoPoint> rests = gf_whereItRests(aircraft, sample, restK);
+    if (!rests) return onFromIt;
+    return gf_distanceNm(*rests, gf_samplePoint(sample)) > kStandingNoiseNm;
 }
 }  // namespace
 

@@ -626,6 +626,10 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
                 const std::optional<bool> stray = strayBesideLater(c, report, *after);
                 if (stray && *stray) return Verdict::drop;
                 if (!stray && !lastMoment) return Verdict::wait;
+                // Nor by its last moment, the next report lying nowhere near
+                // it: of an aircraft that stood, a report showing it standing
+                // somewhere else moves nothing on its own.
+                if (!stray && standing(c.anchor) && standing(report)) return Verdict::drop;
             }
             // Amid jumping reports (some dropped since the anchor) the reach
             // grows with every second since the anchor, and two jumps may both
@@ -638,14 +642,18 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             }
             // Two jumps may lie near each other and so bear each other out:
             // a report after them where the aircraft can be shows the stream
-            // back. Away from a standing aircraft a report waits while it may
-            // for that (a moving one's reports go on from it, and the first
-            // after a silence is where the stream resumed: the aircraft has
-            // its way to make up).
+            // back. A report off a standing or slow aircraft's way waits for
+            // that while it may, unless every report for 8 s goes on from it
+            // (away from a standing one, till it is due at least). A report
+            // on along the way, one off a roll, and the first after a silence
+            // (where the stream resumed) do not wait: the aircraft has its
+            // way to go on with.
             if (!aircraft.reportGate.dropped.empty() &&
                 metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm) {
                 if (backFromItLater(c, report, *after + 1)) return Verdict::drop;
-                if (!due && standing(c.anchor) && silenceS < kSilenceS) return Verdict::wait;
+                if (silenceS < kSilenceS && !alongIt && c.anchor.groundSpeedKt < kRollKt &&
+                    ((standing(c.anchor) && !due) || (!lastMoment && !goesOnFor(c, report, kBorneOutForS))))
+                    return Verdict::wait;
             }
             continueTheRunsSpeed(c, report);
             return Verdict::take;

@@ -30,6 +30,10 @@ constexpr double kNearUserSlowNm = 500.0 / kMetersPerNm;
 constexpr double kSpawnStandSearchNm = 0.029697624190064796;  // 55 m
 constexpr double kNewestNearFrontNm = 0.018898488120950324;   // 35 m
 constexpr double kParkAirportReachNm = 5.0;
+// A stream on the ground may say nothing new for a quarter minute (a
+// standing aircraft's record repeats seldom, a flipped flag is ignored): its
+// one report waits this long past its time for the next before it goes.
+constexpr std::int32_t kLoneGroundReportWaitTicks = 800;
 constexpr double kGroundPitch = 0.010471975511965976;         // 0.6 degrees
 constexpr double kAirbornePitchBase = -0.05235987755982989;   // -3 degrees
 constexpr double kHeadingWrap = 6.283185307178586;
@@ -146,7 +150,11 @@ void lf_stepBufferedAc(LiveAc& aircraft) {
     const PosSample& front = aircraft.samples.front();
     const std::int32_t wait = (!front.airborne && front.groundSpeedKt != 0.0) ? 300 : 100;
     if (g_tick.load(std::memory_order_relaxed) < front.dueTick - wait) return;
-    if (aircraft.samples.size() == 1) return erase(aircraft);
+    if (aircraft.samples.size() == 1) {
+        if (!front.airborne && g_tick.load(std::memory_order_relaxed) < front.dueTick + kLoneGroundReportWaitTicks)
+            return;
+        return erase(aircraft);
+    }
     if (endsWithGhostMark(aircraft.callsign) &&
         std::find(g_ghostCallsigns.begin(), g_ghostCallsigns.end(), aircraft.callsign) != g_ghostCallsigns.end())
         return erase(aircraft);

@@ -589,8 +589,8 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         // faster than the stream gets on the ground (150 kt).
         {.name = "a touch-and-go", .route = touchAndGo(), .kind = Kind::touchAndGo, .gridOrigin = pointAt(0, 0),
          .clean = true, .p95M = 120.0, .medianM = 100.0, .fastestRollKt = 151.0},
-        // Behind the delayed stream after the pause, it stays behind, one
-        // object: 30 kt at most, or twice the stream's 8 kt.
+        // Behind the delayed stream after the pause, it makes the way up as a
+        // taxi, one object: 30 kt at most, however slow the stream.
         {.name = "taxiing at 20 kt through a pause of 40 s", .route = taxiThroughAPause(20, 40), .kind = Kind::taxi,
          .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
         {.name = "taxiing at 20 kt through a pause of 70 s", .route = taxiThroughAPause(20, 70), .kind = Kind::taxi,
@@ -600,7 +600,7 @@ TEST_F(GroundFlights, UnderARealFeedTheyKeepToTheDelayedStreamWithoutSlidingJitt
         {.name = "taxiing at 20 kt through a pause of 120 s", .route = taxiThroughAPause(20, 120),
          .kind = Kind::taxi, .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
         {.name = "taxiing at 8 kt through a pause of 120 s", .route = taxiThroughAPause(8, 120), .kind = Kind::taxi,
-         .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0, .fastestTaxiKt = 16.5},
+         .gridOrigin = pointAt(0, 0), .clean = true, .p95M = 1000.0, .medianM = 1000.0},
         // One report far off the way moves nothing and raises no ceiling.
         {.name = "taxiing at 15 kt, one report 40 m ahead", .route = taxiingEast(), .kind = Kind::taxi,
          .gridOrigin = pointAt(0, 0), .clean = true, .fastestTaxiKt = 20.0, .strays = {{60.0, 0.0, 40.0}},

@@ -265,8 +265,9 @@ TEST_F(GroundMovement, AStreamResumedAfterAPauseIsJoinedOnItsWayWithoutAMidSampl
         {"a run resumed across its way", 60, 60, 0, 0, "join"},
         // First heard rolling out: after the pause its first report lies far
         // beside the nose's line, its fields stale from the roll. It waited at
-        // no holding point: no join, and the pause is made up at taxi speed.
-        {"a roll's stale fields after a pause, beside the nose's line", 44, 120, 90, 0, "s1", false, 44, 26},
+        // no holding point: no join, and the pause is made up at taxi speed
+        // (not at the roll's, nor slower than a taxi: it is late).
+        {"a roll's stale fields after a pause, beside the nose's line", 44, 120, 90, 0, "s1", false, 44, 31, 29},
         // ... and its stale fields read as a take-off: the leg still makes the
         // pause up as a taxi.
         {"a roll's stale fields after a pause, read as a take-off", 44, 120, 90, 0, "s1", false, 44, 31, 0, false, true},
@@ -440,6 +441,27 @@ TEST_F(GroundMovement, LateForWhereTheStreamStandsItFinishesTheWayAtTheSpeedItGo
         EXPECT_EQ(aircraft.samples[1].stationary, 0);
         EXPECT_GE(aircraft.samples[1].groundSpeedKt, c.leastKt);
         EXPECT_LE(aircraft.samples[1].groundSpeedKt, c.mostKt);
+    }
+}
+
+// A moving sample 5 m behind the nose, as near as the feed's reports
+// wander: one taxiing would creep round a circle to it, so it stands where
+// it is instead; one pushed tail first goes on to it, its way behind it.
+TEST_F(GroundMovement, ASampleCloseBehindIsPassedUnlessTheAircraftIsPushedTailFirst) {
+    for (const bool pushed : {false, true}) {
+        SCOPED_TRACE(pushed ? "pushed tail first" : "taxiing");
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.heading = 0.0;
+        aircraft.reversing = pushed ? 1 : 0;
+        aircraft.latStep = aircraft.lonStep = 0.0;
+        const GeoPoint behind = moved({aircraft.lat, aircraft.lon}, 180.0, 5.0);
+        aircraft.samples.front() = sampleAt({aircraft.lat, aircraft.lon}, 2.0, g_tick.load());
+        aircraft.samples.push_back(sampleAt(behind, 2.0, g_tick + 300));
+        nextPosGround(aircraft);
+        ASSERT_GE(aircraft.samples.size(), 2u);
+        EXPECT_EQ(aircraft.samples[1].stationary, pushed ? 0 : 1);
+        EXPECT_NEAR(metresBetween(pointOf(aircraft.samples[1]), behind), pushed ? 0.0 : 5.0, 0.01);
     }
 }
 
@@ -629,6 +651,9 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         {"a stale 0 kt, the stream showing 120 kt over 8 s", "B738", 0, 0, 120, std::nullopt, 30},
         {"40 kt, the stream showing 120 kt over 8 s", "B738", 40, 40, 120, std::nullopt, 50},
         {"40 kt, the stream showing 60 kt over 16 s", "B738", 40, 40, 60, std::nullopt, 60},
+        // ... a taxi's fields do not bear such a pace out: jumping reports.
+        {"15 kt, the stream showing 60 kt over 16 s", "B738", 15, 15, 60, std::nullopt, 30},
+        {"landed, 15 kt, the stream showing 60 kt over 16 s", "B738", 15, 15, 60, std::nullopt, 30, false, true},
         // Fields over taxi speed that neither rise (a take-off run's do) nor
         // show in the positions are stale: the last roll-out speed read on
         // after a pause of the feed has a taxiing aircraft taxi.

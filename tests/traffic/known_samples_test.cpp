@@ -849,6 +849,9 @@ TEST_F(KnownSamples, LandingCheck) {
         double restsAtM = -1.0;
         bool north = false;  // the sample lies north (the box is longer that way), not east
         double beforeM = -1.0;  // the report taken before it this far north; none when negative
+        // Two reports taken between the ones at rest and the one before it,
+        // this far north at its speed (a push's first ones); none when negative.
+        double firstOffM = -1.0;
     };
     const Case cases[] = {
         {"same place on the ground", 0, 3, 0, 10, false, SizeCategory::Large, true, false},
@@ -884,6 +887,14 @@ TEST_F(KnownSamples, LandingCheck) {
          true, -1.0, true, 13.0},
         {"14 m north standing, at 2 kt, no report before", 14, 2, 0, 0, false, SizeCategory::Large, true, true, -1.0,
          true},
+        // On the feed's coarse grid the push's next report falls on the node
+        // of the one before it: both off where the stream stood at rest.
+        {"14 m north at 2 kt, the report before 13 m north, the stream at rest where it stands", 14, 2, 0, 0, false,
+         SizeCategory::Large, true, false, 0.0, true, 13.0},
+        // The push's first reports, off where it stood, do not count among
+        // the ones at rest.
+        {"13 m north at 2 kt on from 9 m, two before at 11 m, the stream at rest where it stands", 13, 2, 0, 0, false,
+         SizeCategory::Large, true, false, 0.0, true, 9.0, 11.0},
         {"10 m in the air", 10, 150, 500, 150, false, SizeCategory::Large, false, false},
         {"10 m, 50 kt after take-off seen", 10, 3, 0, 50, true, SizeCategory::Large, false, false},
         {"far, standing", 100, 0, 0, 10, false, SizeCategory::Large, true, false},
@@ -909,6 +920,14 @@ TEST_F(KnownSamples, LandingCheck) {
                 rest.streamTick = rest.dueTick;
                 aircraft.reportGate.taken.push_back(rest);
             }
+        }
+        for (int k = 0; c.firstOffM >= 0.0 && k < 2; ++k) {
+            PosSample off = next(aircraft, 0.0, c.speedKt, 100 + k * 50);
+            const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 0.0, c.firstOffM);
+            off.lat = at.lat;
+            off.lon = at.lon;
+            off.streamTick = off.dueTick;
+            aircraft.reportGate.taken.push_back(off);
         }
         if (c.beforeM >= 0.0) {
             PosSample before = next(aircraft, 0.0, c.speedKt, 200);

@@ -158,6 +158,22 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
           {67.7, 327.5, 873.4, 5.8}, {69.8, 14.9, 689.4, 6.1}, {73.7, -90.5, 631.1, 5.6}, {78.1, 106.6, 475.1, 3},
           {81, 319.7, 744.4, 0}, {87, 182, 820.4, 0.6}, {93.6, 89.3, 613.3, 0}},
          "TTTTTTTTTDDTTDDDDDDDDDDDT", 150.0},
+        // A taxi at 6 kt slowing to rest, then reports jumping about; one
+        // 93 m beside its way, borne out by a later one at the same spot,
+        // and the next one back where the taxi stopped: the two were one
+        // more spot the reports jump to, waiting for that till they must.
+        {"a spot amid jumps borne out, then the stream back", "PA28",
+         {{0, 0, 0, 12}, {4, 0, 25, 10}, {8, 0, 45, 8}, {12, 0, 58, 6}, {16, 0, 66, 5}, {19, -33, 170, 3.5},
+          {23, 225, 320, 2}, {27, -335, 180, 0.5}, {36, -93, 74, 0}, {42, -107, -56, 0}, {49, -102, 74, 0},
+          {58, 0, 70, 0}, {70, 1, 70, 0}},
+         "TTTTTDDDDDDTT", 120.0},
+        // A standing aircraft, the feed quiet 86 s; the report after it
+        // shows it standing 146 m off, the next 230 m from that one, and
+        // the one back where it stood comes too late to tell: a report at
+        // rest elsewhere that nothing bears out moves nothing.
+        {"at rest far off after a pause, nothing bearing it out", "C56X",
+         {{0, 0, 0, 0}, {5, 0, 1, 0}, {91, 117, -87, 0}, {104.4, 19, -295, 0}, {118.2, 0, 0, 0}, {124.6, 0, 1, 0}},
+         "TTDDTT", 180.0},
         // Beside a standing aircraft a report 25 m off, within the scatter
         // a report may lie at, and the next back: the stream came back.
         {"a stray within the scatter beside a standing aircraft", "A320",

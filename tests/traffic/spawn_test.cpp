@@ -92,6 +92,35 @@ TEST_F(Spawn, SingleSamplesAndMixedAirAndGroundNeverSpawnAsTheyAre) {
     tickTo(1901);
     EXPECT_EQ(stateOf(30000), AcLifeState::adding2sim);
     EXPECT_EQ(live(30000)->phase, AcPhase::flying);
+
+    // On the ground a standing stream may say nothing new for a quarter
+    // minute (a record flagged airborne by mistake is ignored): its lone
+    // sample waits 8 s past its time for the next before it goes.
+    for (const bool nextComes : {false, true}) {
+        SCOPED_TRACE(nextComes ? "the next record 6 s late" : "no next record");
+        resetEngine();
+        installServices();
+        addModel("B738", kLargeSet, engine_test::kHalfSpanB738);
+        Rec ground;
+        ground.hexId = 40000;
+        ground.altitudeFt = 0.0;
+        ground.groundSpeedKt = 0.0;
+        ground.dueTick = 1000;
+        feed(ground);
+        tickTo(1600);
+        ASSERT_EQ(stateOf(ground.hexId), AcLifeState::buffer);
+        if (nextComes) {
+            ground.timestamp += 15.0;
+            ground.dueTick = 2500;
+            ground.lat += 0.00001;
+            feed(ground);
+        }
+        tickTo(1802);
+        if (nextComes)
+            EXPECT_EQ(stateOf(ground.hexId), AcLifeState::adding2sim);
+        else
+            EXPECT_FALSE(stateOf(ground.hexId)) << "erased 8 s past its time";
+    }
 }
 
 TEST_F(Spawn, ABacklogOfElevenCreateRequestsHoldsNewAircraftBack) {

@@ -339,13 +339,19 @@ bool lf_besideTheRollBefore(const LiveAc& aircraft, const PosSample& to) {
 }
 
 // Whether the stream's roll through `to` goes straight ahead of the nose:
-// the aircraft is lined up for it, not still taxiing to the runway.
+// the aircraft is lined up for it, not still taxiing to the runway. (Far
+// behind `to` and well beside the roll's line, a small angle still takes it
+// across the field: it is not on the runway.)
 bool lf_linedUpFor(const LiveAc& aircraft, const PosSample& to) {
     if (gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(to))) >
         kRollAheadDeg)
         return false;
     const std::optional<double> rollRad = lf_resumedWayRad(aircraft, to);
-    return !rollRad || gf_headingDifferenceDeg(aircraft.heading, *rollRad) <= kRollAheadDeg;
+    if (!rollRad) return true;
+    const double metres = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(to)) * kMetersPerNm;
+    const double off = gf_normaliseRad(gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(to)) - *rollRad);
+    return gf_headingDifferenceDeg(aircraft.heading, *rollRad) <= kRollAheadDeg &&
+           metres * std::fabs(std::sin(off)) <= std::max(kJoinLeastM, kLinedUpAsideShare * metres);
 }
 
 // Where the aircraft, beside the line (radians `way`) a run goes along
@@ -687,22 +693,38 @@ void gf_joinTheRunAhead(LiveAc& aircraft) {
         queue.size() < 2 || aircraft.groundMode == 0)
         return;
     PosSample& front = queue.front();
-    // (A join of its own under way already has no stream tick.)
-    if (front.streamTick == 0 || front.airborne != 0) return;
+    // (A join of its own under way already has no stream tick. The report
+    // the stream resumed with may be airborne already: its line-up and roll
+    // fell in the pause.)
+    if (front.streamTick == 0) return;
     // (A run that only rolls, slower than a take-off, may be rejected yet:
     // the stream's roll-out then goes on along the way it is timed on.)
     const double liftKt = gf_takeOffSpeedKt(aircraft.sizeCategory);
     const auto run = std::find_if(std::next(queue.begin()), queue.end(), [&](const PosSample& s) {
         return s.airborne != 0 || s.groundSpeedKt >= liftKt;
     });
-    if (run == queue.end()) return;
+    const bool runSeen = run != queue.end();
+    if (!runSeen && aircraft.takeOffSeen == 0) return;
     // The run's line: from the report to the farthest on, a long way so the
     // feed's noise tilts it little.
     const PosSample& last = queue.back();
     if (distanceNm(front, last) * kMetersPerNm < kRunLineLeastM) return;
     const std::optional<PosSample> join =
         lf_joinOnto(aircraft, front, gf_bearingRad(gf_samplePoint(front), gf_samplePoint(last)));
-    if (!join) return;
+    if (!join) {
+        // On the run's line already, lined up along it behind the report (it
+        // taxied onto the runway making the pause up): the rest is its roll,
+        // at the run's pace, however slow a taxi the pause showed. (A
+        // helicopter makes no run: it lifts off where it is.)
+        if (aircraft.sizeCategory != SizeCategory::Rotorcraft && lf_linedUpFor(aircraft, front)) {
+            for (auto it = std::next(queue.begin()); it != queue.end(); ++it)
+                if (it->airborne == 0) front.groundSpeedKt = std::max(front.groundSpeedKt, it->groundSpeedKt);
+            if (runSeen) front.groundSpeedKt = std::max(front.groundSpeedKt, run->groundSpeedKt);
+            gf_retimeLegForARoll(aircraft);
+        }
+        return;
+    }
+    if (!runSeen) return;
     // Lined up there, it runs: on to the report at the run's pace (its field
     // there, as slow as it entered the runway or stale, is not the run's).
     // It and the run after it fall due as the stream said again (not at the

@@ -502,7 +502,9 @@ TEST_F(GroundMovement, MakingUpAPauseBeforeATakeOffRunItGoesAtTaxiSpeed) {
 // it: beside the run's line, well behind the report, it turns onto the line
 // at the nearest point at taxi speed, and runs on from there at the run's
 // pace, the reports due as the stream said (not at the taxi's pace across
-// the field they were timed at).
+// the field they were timed at). On the line already, lined up along it,
+// the leg to the report is its roll once a take-off is seen (the stream
+// climbing, or rolling faster and faster), at the run's pace.
 TEST_F(GroundMovement, MakingUpAPauseTowardsATakeOffItJoinsTheRunsLineFirst) {
     struct Case {
         const char* name;
@@ -511,13 +513,24 @@ TEST_F(GroundMovement, MakingUpAPauseTowardsATakeOffItJoinsTheRunsLineFirst) {
         bool airborne;
         bool makingUp;
         bool joins;
+        // On the line already and lined up along it, a take-off seen: the
+        // leg to the report is its roll, at the report's speed (0: untouched).
+        double rollsOnKt = 0.0;
+        double resumedKt = 8.0;  // the resumed report's field
+        bool takeOffSeen = false;
     };
     const Case cases[] = {
         {"100 m beside the line, the stream climbing away", 100.0, 120.0, true, true, true},
+        {"10 m beside the line, lined up, a run at 120 kt seen as a take-off", 10.0, 120.0, false, true, false, 120.0,
+         100.0, true},
+        {"10 m beside the line, lined up, a run at 120 kt not yet seen as a take-off", 10.0, 120.0, false, true, false,
+         0.0, 100.0},
+        {"100 m beside the line, a run at 120 kt seen as a take-off", 100.0, 120.0, false, true, false, 0.0, 100.0,
+         true},
         {"100 m beside the line, the stream rolling at 150 kt", 100.0, 150.0, false, true, true},
         {"100 m beside the line, the stream rolling at 120 kt (a run it may reject)", 100.0, 120.0, false, true,
          false},
-        {"10 m beside the line", 10.0, 120.0, true, true, false},
+        {"10 m beside the line, lined up, the stream climbing away", 10.0, 120.0, true, true, false, 120.0},
         {"the stream taxiing on", 100.0, 0.0, false, true, false},
         {"no pause made up", 100.0, 120.0, true, false, false},
     };
@@ -530,7 +543,8 @@ TEST_F(GroundMovement, MakingUpAPauseTowardsATakeOffItJoinsTheRunsLineFirst) {
         aircraft.heading = 100.0 * kDegToRad;
         aircraft.makingUpAPause = c.makingUp ? 1 : 0;
         // Under way to the report, timed at taxi speed across the field.
-        PosSample resumed = sampleAt(moved(line, 90.0, 500.0), 8.0, g_tick + 5000);
+        aircraft.takeOffSeen = c.takeOffSeen ? 1 : 0;
+        PosSample resumed = sampleAt(moved(line, 90.0, 500.0), c.resumedKt, g_tick + 5000);
         resumed.streamTick = g_tick + 1000;
         PosSample run = sampleAt(moved(line, 90.0, 800.0), c.runKt > 0.0 ? c.runKt : 10.0, g_tick + 5001);
         run.airborne = c.airborne ? 1 : 0;
@@ -541,6 +555,12 @@ TEST_F(GroundMovement, MakingUpAPauseTowardsATakeOffItJoinsTheRunsLineFirst) {
         EXPECT_EQ(front.streamTick == 0, c.joins);
         if (!c.joins) {
             EXPECT_EQ(aircraft.samples.size(), 2U);
+            if (c.rollsOnKt > 0.0) {
+                EXPECT_EQ(aircraft.makingUpAPause, 0);
+                EXPECT_NEAR(front.dueTick - g_tick, 500.0 / kMetersPerNm * kTicksPerHour / c.rollsOnKt, 2.0);
+            } else {
+                EXPECT_EQ(front.dueTick, g_tick + 5000) << "timed as it was";
+            }
             continue;
         }
         ASSERT_EQ(aircraft.samples.size(), 3U);

@@ -726,7 +726,8 @@ protected:
         }
         judge("no circle", ground_test::noCircle(w, c.route, 330.0, 90.0));
         judge("created", ground_test::createdInTime(w, fixes, 10.0));
-        judge("lifts off", ground_test::liftsOffInTime(w, c.route, fixes, 10.0));
+        judge("lifts off", ground_test::liftsOffInTime(w, c.route, fixes, 10.0,
+                                                       c.type.category == SizeCategory::Rotorcraft ? 0.0 : ceiling));
         judge("leaves", ground_test::leavesInTime(w, c.route, fixes, 12.0, 12.0));
         // A stretch of jumping reports tells as little of where the aircraft
         // is as a pause of the feed: it holds, and then makes up the way.

@@ -813,13 +813,27 @@ inline std::optional<double> routeLiftOffS(const Route& route) {
 }
 
 // Off the ground (after it was on it) within `withinS` of the delayed
-// stream's first report after the route lifted off.
-inline Verdict liftsOffInTime(const Watched& w, const Route& route, const std::vector<Fix>& fixes, double withinS) {
+// stream's first report after the route lifted off. Where a pause of the
+// feed hid the taxi onto the runway (the report before it off the runway),
+// the aircraft learns of the run only when the feed resumes: it may be
+// later by the time its taxi from where it then was to the runway takes
+// at `taxiKt` (0: a helicopter, which lifts off where it stands).
+inline Verdict liftsOffInTime(const Watched& w, const Route& route, const std::vector<Fix>& fixes, double withinS,
+                              double taxiKt = 0.0) {
     const std::optional<double> lift = routeLiftOffS(route);
     if (!lift) return std::nullopt;
     const auto first = std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) { return f.t >= *lift; });
     if (first == fixes.end()) return std::nullopt;
-    const double due = first->t + 30.0 + withinS;
+    double hiddenTaxiS = 0.0;
+    for (auto it = fixes.begin(); taxiKt > 0.0 && it != first; ++it) {
+        const auto after = std::next(it);
+        if (after->t - it->t < 20.0 || onTheRunway(gf_samplePoint(it->sample)) ||
+            truthAt(route.points(), it->t).airborne != 0)
+            continue;
+        if (const Watched::Place* then = placeAt(w, after->t))
+            hiddenTaxiS = metresOffTheRunway(then->at) / (taxiKt * kMetersPerNm / 3600.0);
+    }
+    const double due = first->t + 30.0 + withinS + hiddenTaxiS;
     bool wasOnGround = false;
     for (const Watched::Place& p : w.path) {
         if (p.onGround) {

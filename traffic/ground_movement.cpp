@@ -741,6 +741,42 @@ void gf_joinTheRunAhead(LiveAc& aircraft) {
     aircraft.turnsAtTaxi = 1;
 }
 
+void gf_meetTheStream(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (aircraft.makingUpAPause == 0 || aircraft.phase != AcPhase::taxi || aircraft.takeOffSeen != 0 ||
+        aircraft.sizeCategory == SizeCategory::Rotorcraft || queue.size() < 2 || aircraft.groundMode == 0)
+        return;
+    const PosSample& front = queue.front();
+    if (front.streamTick == 0 || front.airborne != 0) return;
+    const GeoPoint here = gf_acPoint(aircraft);
+    const double toFrontNm = gf_distanceNm(here, gf_samplePoint(front));
+    // The newest report on the ground the stream went to from the resumed
+    // one, nearer the aircraft and on its side of the resumed one (the
+    // stream came back its way, not on round a corner away from it).
+    std::size_t meet = 0;
+    for (std::size_t k = 1; k < queue.size(); ++k) {
+        const PosSample& s = queue[k];
+        if (s.airborne != 0 || s.streamTick == 0 || s.groundSpeedKt > gf_taxiCeilingKt(aircraft.sizeCategory)) break;
+        const double back = std::fabs(gf_normaliseRad(gf_bearingRad(gf_samplePoint(front), gf_samplePoint(s)) -
+                                                      gf_bearingRad(gf_samplePoint(front), here)));
+        if (gf_distanceNm(here, gf_samplePoint(s)) < toFrontNm - kScatterReachNm && back < kPi / 2.0) meet = k;
+    }
+    if (meet == 0) return;
+    queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(meet));
+    PosSample& target = queue.front();
+    const double nm = gf_distanceNm(here, gf_samplePoint(target));
+    const std::int64_t slowest =
+        static_cast<std::int64_t>(now()) +
+        std::max(gf_roundTicks(nm * kTicksPerHour / gf_taxiCeilingKt(aircraft.sizeCategory)), kMinSampleTicks);
+    target.dueTick = gsl::narrow<std::int32_t>(std::max<std::int64_t>(target.streamTick, slowest));
+    lf_dueAsTheStreamSaid(queue);
+    gf_clearCurve(aircraft.curve);
+    aircraft.turningToBearing = 0;
+    const double ticks = static_cast<double>(target.dueTick) - now();
+    aircraft.latStep = (target.lat - aircraft.lat) / ticks;
+    aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / ticks;
+}
+
 void gf_retimeLegForARunAhead(LiveAc& aircraft, const PosSample& sample) {
     // Making up a pause after which the stream runs faster than a taxi (its
     // take-off run, seen or not yet), the aircraft still taxiing to where it

@@ -48,6 +48,10 @@ void gf_retimeLegForARunAhead(LiveAc& aircraft, const PosSample& sample);
 // at the nearest point first (a sample of its own, at taxi speed); the run
 // goes on along it.
 void gf_joinTheRunAhead(LiveAc& aircraft);
+// Making up a pause of the feed towards the report the stream resumed with,
+// the aircraft learns the stream taxied on from there back towards it: it
+// heads for the newest such report, not round by where the stream resumed.
+void gf_meetTheStream(LiveAc& aircraft);
 // The speed the positions of the queued samples show from sample `from` to
 // the first one ten seconds or more of the stream later (0: none that far).
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);

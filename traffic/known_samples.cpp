@@ -735,6 +735,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     gf_retimeLegForTheStreamsPace(aircraft);
     gf_retimeLegForARunAhead(aircraft, sample);
     gf_joinTheRunAhead(aircraft);
+    gf_meetTheStream(aircraft);
     if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {
         gf_releaseHoldSample(aircraft);
         queue[0].groundSpeedKt = queue[1].groundSpeedKt;

@@ -576,6 +576,58 @@ TEST_F(GroundMovement, MakingUpAPauseTowardsATakeOffItJoinsTheRunsLineFirst) {
     }
 }
 
+// Making up a pause towards the report the stream resumed with (500 m east,
+// 100 m north), the aircraft learns the stream taxied on from there back
+// its way: it heads for the newest such report, at taxi speed at most, not
+// round by where the stream resumed. A stream that goes on away from it, or
+// no pause made up, leaves the leg as it was.
+TEST_F(GroundMovement, MakingUpAPauseItMeetsTheStreamComingBack) {
+    struct Case {
+        const char* name;
+        double wayDeg;  // the way the stream taxies on from the resumed report
+        bool makingUp;
+        bool meets;
+    };
+    const Case cases[] = {
+        {"the stream taxiing back west", 270.0, true, true},
+        {"the stream taxiing on east", 90.0, true, false},
+        {"no pause made up", 270.0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        const GeoPoint start{aircraft.lat, aircraft.lon};
+        aircraft.heading = 80.0 * kDegToRad;
+        aircraft.makingUpAPause = c.makingUp ? 1 : 0;
+        const GeoPoint resumedAt = moved(moved(start, 0.0, 100.0), 90.0, 500.0);
+        // (The stream's times long past: the aircraft is late for all.)
+        PosSample resumed = sampleAt(resumedAt, 0.0, g_tick + 5000);
+        resumed.streamTick = g_tick - 6000;
+        aircraft.samples = {resumed};
+        for (int k = 1; k <= 3; ++k) {
+            PosSample on = sampleAt(moved(resumedAt, c.wayDeg, 100.0 * k), 12.0, g_tick + 5000 + k);
+            on.streamTick = resumed.streamTick + 1600 * k;
+            aircraft.samples.push_back(on);
+        }
+        const GeoPoint newest = pointOf(aircraft.samples.back());
+        gf_meetTheStream(aircraft);
+        if (!c.meets) {
+            EXPECT_EQ(aircraft.samples.size(), 4U);
+            EXPECT_EQ(aircraft.samples.front().dueTick, g_tick + 5000);
+            continue;
+        }
+        ASSERT_EQ(aircraft.samples.size(), 1U);
+        const PosSample& target = aircraft.samples.front();
+        EXPECT_LT(metresBetween(pointOf(target), newest), 0.1);
+        const double metres = metresBetween(start, newest);
+        EXPECT_NEAR(target.dueTick - g_tick, metres / kMetersPerNm * kTicksPerHour / 30.0, 2.0) << "at taxi speed";
+        const double stepBearing = std::atan2(aircraft.lonStep * gf_metresPerDegreeLon(aircraft.lat),
+                                              aircraft.latStep * kMetresPerDegreeLat);
+        EXPECT_NEAR(stepBearing, gf_bearingRad(start, newest), 0.01) << "straight at it";
+    }
+}
+
 // The turn rate of a sample is fitted to the time there is: a turn of up to
 // 45 degrees with time to spare is spread out (slower), one that must be
 // done sooner is hurried; a sharper one turns faster, up to three times the

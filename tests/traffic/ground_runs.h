@@ -911,7 +911,10 @@ inline Verdict keepsUp(const Watched& w, const Route& route, const std::vector<F
         const bool roll = p.roll || truth.airborne != 0 || (truth.groundSpeedKt >= 40.0 && onTheRunway(gf_samplePoint(truth)));
         const double d = metresBetween(p.at, gf_samplePoint(truth));
         const bool close = d <= (roll ? rollM : mostM);
-        makingUp = inAPause || (makingUp && !close);
+        // (Making the way up ends once it is as close as a taxi keeps: near
+        // enough for a roll, it may still be closing in on a stream that
+        // slows to a taxi, a rejected take-off's.)
+        makingUp = inAPause || (makingUp && d > mostM);
         const Watched::Place* before = k >= 100 && w.path[k - 100].tick == p.tick - 100 ? &w.path[k - 100] : nullptr;
         const double kt = before == nullptr ? 0.0 : metresBetween(before->at, p.at) / kMetersPerNm * 3600.0;
         // Making up the way: closing in on the delayed route, 1 m/s or more

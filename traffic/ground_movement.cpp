@@ -822,14 +822,15 @@ double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {
     const std::deque<PosSample>& queue = aircraft.samples;
     if (from >= queue.size() || queue[from].streamTick == 0) return 0.0;
     const PosSample& start = queue[from];
-    // (Over taxi speed only where the fields on the way show a roll too:
-    // across a stretch of jumping reports the positions show any pace.)
-    // (The fields as the stream said them: a sample's own may have been set
-    // for the motion's sake.)
+    // Over taxi speed only where the fields on the way show a roll too:
+    // across a stretch of jumping reports the positions show any pace. (The
+    // fields as the stream said them: a sample's own may have been set for
+    // the motion's sake.)
     const auto fieldKt = [&](const PosSample& sample) {
         double kt = sample.groundSpeedKt;
         for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k)
-            if (sample.streamTick != 0 && report->streamTick == sample.streamTick) kt = std::max(kt, report->groundSpeedKt);
+            if (sample.streamTick != 0 && report->streamTick == sample.streamTick)
+                kt = std::max(kt, report->groundSpeedKt);
         return kt;
     };
     double fieldsKt = fieldKt(start);

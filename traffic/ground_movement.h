@@ -53,7 +53,8 @@ void gf_joinTheRunAhead(LiveAc& aircraft);
 // heads for the newest such report, not round by where the stream resumed.
 void gf_meetTheStream(LiveAc& aircraft);
 // The speed the positions of the queued samples show from sample `from` to
-// the first one ten seconds or more of the stream later (0: none that far).
+// the first one ten seconds or more of the stream later (0: none that far),
+// over taxi speed only where the stream's fields on the way show a roll.
 double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from);
 // The speed positions show (`shownKt`) as far as it counts beside the speed
 // fields: no faster than the aircraft taxis, or a quarter faster than the

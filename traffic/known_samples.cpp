@@ -783,8 +783,9 @@ bool pushedOff(const LiveAc& aircraft, const PosSample& last, const PosSample& s
     // it too (those before the push: its first reports, at a push's speed
     // that fields may show as none, lie off where it stood).
     std::size_t restK = k + 1;
-    for (const PosSample* report = gf_takenReport(aircraft, restK);
-         report != nullptr && distanceNm(last, *report) > kStandingNoiseNm; report = gf_takenReport(aircraft, ++restK)) {
+    while (const PosSample* report = gf_takenReport(aircraft, restK)) {
+        if (distanceNm(last, *report) <= kStandingNoiseNm) break;
+        ++restK;
     }
     const std::optional<GeoPoint> rests = gf_whereItRests(aircraft, sample, restK);
     if (!rests) return onFromIt;

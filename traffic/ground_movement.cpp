@@ -643,6 +643,16 @@ void lf_dueAsTheStreamSaid(std::deque<PosSample>& queue) {
     }
 }
 
+// Off its curve or turn, the aircraft heads straight for `target` (the new
+// front sample), there by its due tick.
+void lf_straightAt(LiveAc& aircraft, const PosSample& target) {
+    gf_clearCurve(aircraft.curve);
+    aircraft.turningToBearing = 0;
+    const double ticks = static_cast<double>(target.dueTick) - now();
+    aircraft.latStep = (target.lat - aircraft.lat) / ticks;
+    aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / ticks;
+}
+
 // The straight leg under way to the front sample, timed anew at `kt` when
 // that brings the aircraft there sooner.
 void lf_hurryTheLeg(LiveAc& aircraft, double kt) {
@@ -733,11 +743,7 @@ void gf_joinTheRunAhead(LiveAc& aircraft) {
     front.groundSpeedKt = std::max(front.groundSpeedKt, run->groundSpeedKt);
     queue.push_front(*join);
     lf_dueAsTheStreamSaid(queue);
-    gf_clearCurve(aircraft.curve);
-    aircraft.turningToBearing = 0;
-    const double ticks = static_cast<double>(join->dueTick) - now();
-    aircraft.latStep = (join->lat - aircraft.lat) / ticks;
-    aircraft.lonStep = gf_lonDifference(aircraft.lon, join->lon) / ticks;
+    lf_straightAt(aircraft, *join);
     aircraft.turnsAtTaxi = 1;
 }
 
@@ -770,11 +776,7 @@ void gf_meetTheStream(LiveAc& aircraft) {
         std::max(gf_roundTicks(nm * kTicksPerHour / gf_taxiCeilingKt(aircraft.sizeCategory)), kMinSampleTicks);
     target.dueTick = gsl::narrow<std::int32_t>(std::max<std::int64_t>(target.streamTick, slowest));
     lf_dueAsTheStreamSaid(queue);
-    gf_clearCurve(aircraft.curve);
-    aircraft.turningToBearing = 0;
-    const double ticks = static_cast<double>(target.dueTick) - now();
-    aircraft.latStep = (target.lat - aircraft.lat) / ticks;
-    aircraft.lonStep = gf_lonDifference(aircraft.lon, target.lon) / ticks;
+    lf_straightAt(aircraft, target);
 }
 
 void gf_retimeLegForARunAhead(LiveAc& aircraft, const PosSample& sample) {

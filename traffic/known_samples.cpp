@@ -539,7 +539,9 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         aircraft.decidedLeave.afterPause = 1;
         return true;
     }
-    if (d >= aircraft.standDistMax + kThreeMetresNm) {
+    // (A slow push's steps, its field showing it, may be shorter.)
+    const double stepNm = sample.groundSpeedKt >= kMovingOffKt ? 0.5 * kThreeMetresNm : kThreeMetresNm;
+    if (d >= aircraft.standDistMax + stepNm) {
         aircraft.standDistMax = d;
         ++aircraft.awayCount;
     } else if (d <= aircraft.standDistMax - kThreeMetresNm) {

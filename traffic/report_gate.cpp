@@ -359,6 +359,22 @@ bool backFromItLater(const Context& c, const PosSample& report, std::size_t from
     return false;
 }
 
+// A queued report from `from` on lies back where the aircraft was (within
+// the scatter of the anchor), and the aircraft could not get there from the
+// report.
+bool backWhereItWas(const Context& c, const PosSample& report, std::size_t from) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    double silenceS = 0.0;
+    for (std::size_t k = 1; k < queued.size(); ++k) {
+        silenceS = std::max(silenceS, queued[k].silenceS);
+        const PosSample& later = queued[k].report;
+        if (k >= from && metresBetween(c.anchor, later) <= kScatterReachNm * kMetersPerNm &&
+            !goesOn(c.aircraft, report, later, silenceS))
+            return true;
+    }
+    return false;
+}
+
 // The queued report `next` lies on farther from the report the way the
 // queued report `later` does, not slowing much: a move on from the report
 // whose speed fields lag (a roll starting), not a stray. (Seen from a stray
@@ -551,6 +567,15 @@ void continueTheRunsSpeed(const Context& c, PosSample& report) {
     if (const PosSample* back = takenAtLeastBefore(c.aircraft, report, kShownOverS);
         back != nullptr && knotsBetween(*back, report) <= taxiKt)
         return;
+    // Where too few reports before it tell (a stream first heard, say), the
+    // ones around it within as long do, over half that at least.
+    const PosSample* from = &report;
+    for (auto it = c.aircraft.reportGate.taken.rbegin(); it != c.aircraft.reportGate.taken.rend(); ++it)
+        if (it->streamTick != 0 && secondsBetween(*it, report) <= kShownOverS) from = &*it;
+    const PosSample* to = &report;
+    for (const Heard& later : c.aircraft.reportGate.queued)
+        if (secondsBetween(report, later.report) <= kShownOverS) to = &later.report;
+    if (secondsBetween(*from, *to) >= 0.5 * kShownOverS && knotsBetween(*from, *to) <= taxiKt) return;
     report.groundSpeedKt = std::min(kt, kFastestWayRunKt);
     report.trueAirspeedKt = std::max(report.trueAirspeedKt, report.groundSpeedKt);
 }
@@ -578,6 +603,14 @@ bool refusedOneCameBack(const Context& c, const PosSample& report) {
     return false;
 }
 
+// A record refused before the gate heard after the report lies where the
+// aircraft could not be coming from it.
+bool refusedOffIt(const Context& c, const PosSample& report) {
+    for (const PosSample& refused : c.aircraft.reportGate.refused)
+        if (refused.streamTick > report.streamTick && !goesOn(c.aircraft, report, refused, 0.0)) return true;
+    return false;
+}
+
 Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, bool due, bool lastMoment) {
     const LiveAc& aircraft = c.aircraft;
     if (reachable(aircraft, c.anchor, report, silenceS)) {
@@ -596,6 +629,13 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             const bool alongIt = reportOn && *reportOn > 0.0 &&
                                  (silenceS >= kSilenceS || *reportOn > kAlongShare * metresBetween(c.anchor, report));
             const bool laterBehind = alongIt && laterOn && *laterOn < 0.0;
+            // Of an aircraft that stands, a report showing it standing a
+            // step aside (within the scatter), the next one lying nearer where
+            // it stood, is scatter: it does not step aside to come back.
+            if (standing(c.anchor) && standing(report) && metresBetween(c.anchor, report) > kWanderM &&
+                metresBetween(c.anchor, report) <= kScatterReachNm * kMetersPerNm &&
+                metresBetween(report, later) > metresBetween(c.anchor, later))
+                return Verdict::drop;
             if (cameBack(c.anchor, report, later) && !laterBehind) {
                 // After a silence the way from the anchor to the report was
                 // not heard: the reports after the later one tell a corner
@@ -625,11 +665,26 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             if (silenceS >= kSilenceS) {
                 const std::optional<bool> stray = strayBesideLater(c, report, *after);
                 if (stray && *stray) return Verdict::drop;
+                // Nothing goes on from either, and a report after them shows
+                // the stream back where the aircraft was: both were jumps.
+                if (!stray && backWhereItWas(c, report, *after + 1)) return Verdict::drop;
                 if (!stray && !lastMoment) return Verdict::wait;
                 // Nor by its last moment, the next report lying nowhere near
-                // it: of an aircraft that stood, a report showing it standing
-                // somewhere else moves nothing on its own.
-                if (!stray && standing(c.anchor) && standing(report)) return Verdict::drop;
+                // it: a report showing the aircraft standing somewhere else
+                // moves nothing on its own, unless it lies on along the way
+                // a moving aircraft went, and the later one not nearer that
+                // way.
+                const auto besideTheWayM = [&](const PosSample& r, const std::optional<double>& on) {
+                    const double m = metresBetween(c.anchor, r);
+                    return on && *on > 0.0 ? std::optional<double>(std::sqrt(std::max(m * m - *on * *on, 0.0)))
+                                           : std::nullopt;
+                };
+                const std::optional<double> reportBeside = besideTheWayM(report, reportOn);
+                const std::optional<double> laterBeside = besideTheWayM(later, laterOn);
+                const bool ahead = !standing(c.anchor) && reportBeside &&
+                                   *reportOn > kAlongShare * metresBetween(c.anchor, report) &&
+                                   !(laterBeside && *laterBeside + kWanderM < *reportBeside);
+                if (!stray && standing(report) && !ahead) return Verdict::drop;
             }
             // Amid jumping reports (some dropped since the anchor) the reach
             // grows with every second since the anchor, and two jumps may both
@@ -704,9 +759,13 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
         // aircraft can be: a stretch of jumping reports, of which it is one
-        // unless it lies within the scatter of the last report taken.
-        const bool amidJumps = aircraft.reportGate.queued.size() >= 2 &&
-                               metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm;
+        // unless it lies within the scatter of the last report taken, and
+        // not back against the way there after jumps dropped since. (A record
+        // refused before the gate as a repeat counts as one that came after
+        // it, where it does not go on from it.)
+        const bool amidJumps = (aircraft.reportGate.queued.size() >= 2 || refusedOffIt(c, report)) &&
+                               (metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm ||
+                                (!aircraft.reportGate.dropped.empty() && on && *on < -kWanderM));
         return amidJumps ? Verdict::drop : Verdict::take;
     }
     // Out of reach: a stray, a jump, a spot the reports dwell at; or a move

@@ -103,8 +103,12 @@ void learnWhereItStands(LiveAc& aircraft) {
     int count = 0;
     const GeoPoint standPoint{aircraft.standLat, aircraft.standLon};
     const double eastScale = gf_metresPerDegreeLon(standPoint.lat);
+    const GeoPoint first = gf_samplePoint(aircraft.samples.front());
     for (const PosSample& sample : aircraft.samples) {
         if (count >= kStandReportsMeant || sample.airborne != 0 || sample.groundSpeedKt >= kMovingKt) break;
+        // (Nor one off the first farther than a standing stream wanders: a
+        // push under way, whose fields read slow.)
+        if (gf_distanceNm(first, gf_samplePoint(sample)) > kStandingNoiseNm) break;
         north += (sample.lat - standPoint.lat) * kMetresPerDegreeLat;
         east += gf_lonDifference(standPoint.lon, sample.lon) * eastScale;
         ++count;

@@ -613,7 +613,13 @@ inline Verdict standsWithTheStream(const Watched& w, const Route& route, const s
             cameKt = std::max(cameKt, std::min(truthAt(route.points(), u).groundSpeedKt, ceilingKt));
         const double catchUpS = std::min(metresBetween(heard->at, there) / (cameKt * kMetersPerNm / 3600.0), 200.0);
         const double judgedFrom = first->t + 30.0 + settleS + catchUpS;
-        const double judgedTo = to >= end ? 1e9 : to + 30.0 - 5.0;
+        // It stands no longer than the last report before the move shows it
+        // standing: when the move began between that one and the next, none
+        // tells.
+        double lastStandingT = from;
+        for (const Fix& f : fixes)
+            if (f.t <= to) lastStandingT = std::max(lastStandingT, f.t);
+        const double judgedTo = to >= end ? 1e9 : lastStandingT + 30.0 - 5.0;
         const Watched::Place* p0 = placeAt(w, judgedFrom);
         if (p0 == nullptr || judgedTo <= judgedFrom) continue;
         const std::size_t k0 = static_cast<std::size_t>(p0 - w.path.data());
@@ -768,11 +774,19 @@ inline std::optional<double> creationDueS(const std::vector<Fix>& fixes, double 
            std::fabs(from->sample.altitudeFt - kFieldElevationFt) <= 108.0)
         ++from;
     if (from == fixes.end()) return std::nullopt;
+    // (Nor is such a report the first after a pause of the feed, where the
+    // one lone report before the pause left no aircraft to take it.)
+    const auto flaggedAtTheField = [](const Fix& f) {
+        return f.sample.airborne != 0 && std::fabs(f.sample.altitudeFt - kFieldElevationFt) <= 108.0;
+    };
     double shownS = 0.0;
     std::optional<double> shownLongEnough;
     for (auto f = std::next(from); f != fixes.end() && !shownLongEnough; ++f) {
         const double gap = f->t - std::prev(f)->t;
         if (gap > 20.0) continue;
+        const auto before = std::prev(f);
+        if (shownS == 0.0 && before != from && before->t - std::prev(before)->t > 20.0 && flaggedAtTheField(*before))
+            continue;
         if (shownS + gap >= withinS) shownLongEnough = std::prev(f)->t + (withinS - shownS) + 30.0;
         shownS += gap;
     }
@@ -817,7 +831,9 @@ inline std::optional<double> routeLiftOffS(const Route& route) {
 // feed hid the taxi onto the runway (the report before it off the runway),
 // the aircraft learns of the run only when the feed resumes: it may be
 // later by the time its taxi from where it then was to the runway takes
-// at `taxiKt` (0: a helicopter, which lifts off where it stands).
+// at `taxiKt` (0: a helicopter, which lifts off where it stands), and by a
+// heavy's take-off roll of its own from there.
+inline constexpr double kHiddenRollS = 45.0;
 inline Verdict liftsOffInTime(const Watched& w, const Route& route, const std::vector<Fix>& fixes, double withinS,
                               double taxiKt = 0.0) {
     const std::optional<double> lift = routeLiftOffS(route);
@@ -831,7 +847,7 @@ inline Verdict liftsOffInTime(const Watched& w, const Route& route, const std::v
             truthAt(route.points(), it->t).airborne != 0)
             continue;
         if (const Watched::Place* then = placeAt(w, after->t))
-            hiddenTaxiS = metresOffTheRunway(then->at) / (taxiKt * kMetersPerNm / 3600.0);
+            hiddenTaxiS = metresOffTheRunway(then->at) / (taxiKt * kMetersPerNm / 3600.0) + kHiddenRollS;
     }
     const double due = first->t + 30.0 + withinS + hiddenTaxiS;
     bool wasOnGround = false;
@@ -868,21 +884,40 @@ inline Verdict leavesInTime(const Watched& w, const Route& route, const std::vec
                metresBetween(at, truth) <= 30.0;
     });
     if (off == fixes.end()) return std::nullopt;
-    const double due = off->t + 30.0 + withinS;
+    auto leave = off;
     const GeoPoint start = w.path.front().at;
     // Created only after the delayed stream's last report where it stood
     // (the feed quiet from shortly after its start), where the stream was
-    // by then: it never stood where the stream stood, and left with it.
-    if (off != fixes.begin() && secondsOf(w.path.front().tick) > std::prev(off)->t + 30.0 &&
-        metresBetween(start, stood) >= metres)
-        return std::nullopt;
+    // by then: it never stood where the stream stood, and left with it. Or
+    // parked then on a stand within the wide search of where the stream was
+    // (it is created at a report shortly before that falls due): it leaves
+    // when the stream leaves that spot.
+    if (off != fixes.begin() && secondsOf(w.path.front().tick) > std::prev(off)->t + 30.0) {
+        if (metresBetween(start, stood) >= metres) return std::nullopt;
+        const auto shown = std::find_if(fixes.rbegin(), fixes.rend(), [&](const Fix& f) {
+            return f.t + 30.0 <= secondsOf(w.path.front().tick) + 3.0;
+        });
+        const GeoPoint there = shown != fixes.rend() ? gf_samplePoint(shown->sample) : stood;
+        if (metresBetween(there, stood) >= metres &&
+            metresBetween(start, there) <= kParkWideSearchNm * kMetersPerNm + 0.5) {
+            const GeoPoint truthThere = gf_samplePoint(truthAt(route.points(), shown->t));
+            leave = std::find_if(shown.base(), fixes.end(), [&](const Fix& f) {
+                const GeoPoint at = gf_samplePoint(f.sample);
+                const GeoPoint truth = gf_samplePoint(truthAt(route.points(), f.t));
+                return metresBetween(at, there) >= metres && metresBetween(truth, truthThere) >= 3.0 &&
+                       metresBetween(at, truth) <= 30.0;
+            });
+            if (leave == fixes.end()) return std::nullopt;
+        }
+    }
+    const double due = leave->t + 30.0 + withinS;
     for (const Watched::Place& p : w.path) {
         if (secondsOf(p.tick) > due + 0.01) break;
         if (metresBetween(p.at, start) >= metres) return std::nullopt;
     }
     const Watched::Place* then = placeAt(w, due);
     return fmt::format("{:.0f} m off where it stood at {:.1f} s, its delayed stream {:.0f} m off at {:.1f} s",
-                       then == nullptr ? 0.0 : metresBetween(then->at, start), due, metres, off->t + 30.0);
+                       then == nullptr ? 0.0 : metresBetween(then->at, start), due, metres, leave->t + 30.0);
 }
 
 // Outside the pauses of the feed and the 30 s after each, on the ground

@@ -392,6 +392,8 @@ TEST_F(KnownSamples, ThreeStepsOfThreeMetresAwayStartTheDeparture) {
     const Case cases[] = {
         {"three steps", {2.0, 5.5, 9.0, 12.5}, {0, 1, 2, 3}, true, 2.0},
         {"a step back between", {2.0, 5.5, 9.0, 5.0, 12.5}, {0, 1, 2, 0, 1}, false, 3.5},
+        // A slow push's steps of 2 m, its field showing it: each counts.
+        {"a slow push's short steps", {2.0, 4.0, 6.0, 8.0, 10.0, 12.5}, {0, 1, 2, 3, 4, 5}, true, 2.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -341,6 +341,50 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, -600, 1500, 90}, {4.9, -600, 1747, 95.8}, {23.2, -600, 2933, 95.8}, {28.2, -600, 3339, 162, 100},
           {34.2, -600, 3853, 170, 400}},
          "TTTTT", 80.0, true, true},
+        // Standing, a report 21 m aside showing it standing, the next one
+        // taxiing off the other way: the aircraft did not step aside first.
+        {"a standing aircraft's report a step aside, the stream then going the other way", "PA28",
+         {{0, 0, 0, 0}, {11.8, 15.3, 15.3, 0}, {24.8, 0.8, -53.3, 19}, {27.1, -0.2, -90.7, 23}, {30, 0, -126.7, 28},
+          {32.2, 0.8, -162.7, 28}},
+         "TDTTTT"},
+        // Slowing to a stop along the runway, the feed quiet 91 s, then one
+        // report standing 130 m aside, a jump, and the stream back where the
+        // aircraft was: the first after the pause was a jump too.
+        {"a report after a pause aside, a jump, then the stream back", "B738",
+         {{0, 0, 0, 12}, {3.8, 0, 28, 10}, {7.7, 0, 57, 7.5}, {98.5, 94, 148, 0}, {111.6, 74, -187, 0},
+          {126.2, 1, 84, 0}, {138.6, 1, 85, 0}},
+         "TTTDDTT", 200.0},
+        // The same report after the pause 170 m on ahead along the way,
+        // jumps after it: the stream resumed there.
+        {"a report after a pause standing ahead on the way, jumps after it", "PA28",
+         {{0, 0, 0, 14}, {3, 0, 22, 14}, {6, 0, 44, 14}, {81, -3, 214, 0}, {95.6, 337, 214, 0}, {118, -94, 100, 0},
+          {131.7, 148, 114, 0}, {155.7, 3, 210, 0}, {169.7, 0, 217, 0}},
+         "TTTTDDDTT", 220.0},
+        // The same report 32 m beside the way, the next one standing on it
+        // farther on: that one is where the stream resumed.
+        {"a report after a pause beside the way, the next one on it", "B738",
+         {{0, 0, 0, 20.5}, {2.4, 0, -14.9, 21}, {4.9, 0, -44.5, 21.9}, {8.7, 0, -89, 19.5}, {11.2, 0, -118.7, 0},
+          {15.7, 0, -163.2, 20.4}, {102.1, 32.5, -366.2, 0}, {111.7, 0, -400.5, 0}},
+         "TTTTTTDT", 200.0},
+        // Parked, the feed quiet 55 s, then two reports 260 m and 370 m away
+        // that go on from nothing, and the stream back on the stand.
+        {"two jumps after a pause, then the stream back where it stood", "A320",
+         {{0, 0, 0, 3.7}, {3, 2, 0, 3.7}, {58, -257, 142, 4.5}, {65, -116, 366, 0}, {76, 3, 2, 0}, {85, 3, 2, 1}},
+         "TTDDTT", 140.0},
+        // Taxiing north at 8 kt, then jumps for 45 s, one of them standing
+        // 28 m back against the way: one more jump, not a turn round.
+        {"amid jumps, a report back against the way within the scatter", "A320",
+         {{0, 0, 0, 8}, {4.4, 23.2, 0.2, 8}, {6.5, 367, 143.1, 6.5}, {10.9, 120.3, 170.1, 4.8}, {14.8, 248, -81.5, 3.8},
+          {18.1, 276.6, -69.5, 0}, {23.8, -141.3, 152.2, 0}, {37, 3.3, 19.6, 0}, {42.6, 105.6, 306.2, 0},
+          {51.1, 123.2, 0.4, 0}, {64.4, 46.7, -11.9, 0}, {73.7, 45.2, -15.2, 0}, {88.6, 50.3, -12.3, 0}},
+         "TTDDDDDDDDTTT", 160.0},
+        // Taxiing north at 12 kt, then jumps, the last of them refused before
+        // the gate as a repeat (it shows no speed): nothing came after the
+        // one 133 m off (within reach) that goes on from it.
+        {"amid jumps, the next record refused as a repeat", "C172",
+         {{0, 0, 0, 12}, {3.6, 18.5, 0, 12}, {7.5, 37.6, 0, 12}, {13.1, 110.6, 115.8, 0}, {24.4, 160.8, 49.7, 1.2},
+          {38.2, -53, -67.5, 0, 0, true}, {50.8, 36.4, 1.5, 0}, {65.6, 35, 0.9, 0}},
+         "TTTDDRTT", 120.0},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
     };
@@ -425,6 +469,18 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
                 40.0);
         ASSERT_EQ(verdicts(settled), "TTTTTTTT");
         EXPECT_EQ(settled[4].kt, 17.0);
+    }
+    g_liveAcs.clear();
+    {
+        // The same on a 17-m grid, the stream first heard: no reports 10 s
+        // before the step tell, the ones after it do.
+        SCOPED_TRACE("a taxi first heard on the feed's grid, one step at a run's pace");
+        const std::vector<Settled> settled =
+            run("C172", {{0, 0, 0, 15.9}, {4.4, 0, 33.8, 15.9}, {7.0, 0, 68.6, 15.9}, {10.7, 0, 85.6, 15.9},
+                         {14.0, 0, 119.2, 15.9}, {18.4, 0, 153.2, 15.9}, {22.9, 0, 187, 14.8}},
+                40.0);
+        ASSERT_EQ(verdicts(settled), "TTTTTTT");
+        EXPECT_EQ(settled[2].kt, 15.9);
     }
     g_liveAcs.clear();
     {

@@ -9,6 +9,7 @@
 
 #include "engine_fixture.h"
 #include "foundation/time_texts.h"
+#include "traffic/motion_math.h"
 #include "traffic/spawn.h"
 
 namespace {
@@ -444,6 +445,21 @@ TEST_F(SpawnOnStand, AStandingAircraftIsBornParkedOnTheStand) {
     EXPECT_EQ(creation->request.position.onGround, 1U);
     EXPECT_NEAR(creation->request.position.headingDeg, 1.5 * kRadToDeg, 1e-9) << "the stand's heading";
     EXPECT_DOUBLE_EQ(creation->request.position.lon, standLon(1));
+}
+
+// Its reports up to the first that moves show where its stream stands; one
+// already 15 m off the first, its field at a slow push's 2 kt, is the push
+// under way, not one more place it stands.
+TEST_F(SpawnOnStand, APushUnderWayWhenFirstHeardIsNotWhereItStands) {
+    Rec r = standing(20000, "KLM1", 1);
+    r.groundSpeedKt = 2.0;
+    feedPair(r, 1000, -15.0 / kMetresPerDegreeLat);
+    tickTo(1600);
+    LiveAc* aircraft = live(20000);
+    ASSERT_NE(aircraft, nullptr);
+    ASSERT_EQ(aircraft->phase, AcPhase::parked);
+    EXPECT_EQ(aircraft->standReportsSeen, 1);
+    EXPECT_NEAR(aircraft->standDistFirst * kMetersPerNm, 0.0, 0.5);
 }
 
 TEST_F(SpawnOnStand, TheReservedStandAndTheUsersStandAreRefused) {

@@ -769,16 +769,14 @@ inline Verdict noCircle(const Watched& w, const Route& route, double circleDeg, 
 // by: admission takes no new aircraft from them (the feed's reader makes
 // most of them reports on the ground).
 inline std::optional<double> creationDueS(const std::vector<Fix>& fixes, double withinS) {
-    auto from = fixes.begin();
-    while (from != fixes.end() && from->sample.airborne != 0 &&
-           std::fabs(from->sample.altitudeFt - kFieldElevationFt) <= 108.0)
-        ++from;
-    if (from == fixes.end()) return std::nullopt;
-    // (Nor is such a report the first after a pause of the feed, where the
-    // one lone report before the pause left no aircraft to take it.)
     const auto flaggedAtTheField = [](const Fix& f) {
         return f.sample.airborne != 0 && std::fabs(f.sample.altitudeFt - kFieldElevationFt) <= 108.0;
     };
+    auto from = fixes.begin();
+    while (from != fixes.end() && flaggedAtTheField(*from)) ++from;
+    if (from == fixes.end()) return std::nullopt;
+    // (Nor is such a report the first after a pause of the feed, where the
+    // one lone report before the pause left no aircraft to take it.)
     double shownS = 0.0;
     std::optional<double> shownLongEnough;
     for (auto f = std::next(from); f != fixes.end() && !shownLongEnough; ++f) {
@@ -875,14 +873,19 @@ inline Verdict leavesInTime(const Watched& w, const Route& route, const std::vec
                             double withinS) {
     if (route.standing().empty() || route.standing().front().first > 1.0 || fixes.empty() || w.path.empty())
         return std::nullopt;
+    // The first report from `from` on `metres` or more off `spot` (the route
+    // then off where it was at `spotS`), no stray's or jump's.
+    const auto firstOff = [&](std::vector<Fix>::const_iterator from, const GeoPoint& spot, double spotS) {
+        const GeoPoint truthThere = gf_samplePoint(truthAt(route.points(), spotS));
+        return std::find_if(from, fixes.end(), [&](const Fix& f) {
+            const GeoPoint at = gf_samplePoint(f.sample);
+            const GeoPoint truth = gf_samplePoint(truthAt(route.points(), f.t));
+            return metresBetween(at, spot) >= metres && metresBetween(truth, truthThere) >= 3.0 &&
+                   metresBetween(at, truth) <= 30.0;
+        });
+    };
     const GeoPoint stood = gf_samplePoint(fixes.front().sample);
-    const GeoPoint truthStood = gf_samplePoint(truthAt(route.points(), 0.0));
-    const auto off = std::find_if(fixes.begin(), fixes.end(), [&](const Fix& f) {
-        const GeoPoint at = gf_samplePoint(f.sample);
-        const GeoPoint truth = gf_samplePoint(truthAt(route.points(), f.t));
-        return metresBetween(at, stood) >= metres && metresBetween(truth, truthStood) >= 3.0 &&
-               metresBetween(at, truth) <= 30.0;
-    });
+    const auto off = firstOff(fixes.begin(), stood, 0.0);
     if (off == fixes.end()) return std::nullopt;
     auto leave = off;
     const GeoPoint start = w.path.front().at;
@@ -900,13 +903,7 @@ inline Verdict leavesInTime(const Watched& w, const Route& route, const std::vec
         const GeoPoint there = shown != fixes.rend() ? gf_samplePoint(shown->sample) : stood;
         if (metresBetween(there, stood) >= metres &&
             metresBetween(start, there) <= kParkWideSearchNm * kMetersPerNm + 0.5) {
-            const GeoPoint truthThere = gf_samplePoint(truthAt(route.points(), shown->t));
-            leave = std::find_if(shown.base(), fixes.end(), [&](const Fix& f) {
-                const GeoPoint at = gf_samplePoint(f.sample);
-                const GeoPoint truth = gf_samplePoint(truthAt(route.points(), f.t));
-                return metresBetween(at, there) >= metres && metresBetween(truth, truthThere) >= 3.0 &&
-                       metresBetween(at, truth) <= 30.0;
-            });
+            leave = firstOff(shown.base(), there, shown->t);
             if (leave == fixes.end()) return std::nullopt;
         }
     }

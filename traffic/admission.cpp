@@ -9,6 +9,7 @@
 #include "traffic/adding_stack.h"
 #include "traffic/extended_record.h"
 #include "traffic/known_samples.h"
+#include "traffic/motion_math.h"
 #include "traffic/report_gate.h"
 #include "traffic/respawn.h"
 #include "traffic/state.h"
@@ -86,6 +87,18 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     if ((newest.stationary != 0 || g0 < kMovingOffKt) && g >= kMovingOffKt) return false;
     if (const PosSample* waiting = gf_newestQueuedReport(aircraft);
         waiting != nullptr && waiting->groundSpeedKt < kMovingOffKt && g >= kMovingOffKt)
+        return false;
+    // Nor does one whose field shows it standing a step of the feed's
+    // coarse grid from what the queue says (the newest report waiting at the
+    // gate, else the newest sample), farther than a standing stream wanders
+    // and within a report's scatter: its field reads 0, yet it moved (a push
+    // or a start, a step at a time). (One farther off is a jump the gate
+    // need not see.)
+    const PosSample* queued = gf_newestQueuedReport(aircraft);
+    const PosSample& says = queued != nullptr ? *queued : newest;
+    if (const double stepNm =
+            gf_distanceNm(GeoPoint{says.lat, says.lon}, GeoPoint{record.sample.lat, record.sample.lon});
+        g < kMovingOffKt && stepNm > kStandingNoiseNm && stepNm <= kScatterReachNm)
         return false;
     const double needed =
         g == 0.0 ? kGroundWaitCapSeconds : std::min(kStraightGroundNm / g * kSecondsPerHour, kGroundWaitCapSeconds);

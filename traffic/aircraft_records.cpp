@@ -79,7 +79,12 @@ LiveAc::LiveAc(const PosSample& sample, AcBase&& base, double timestamp)
     lastThrottle = 5;
     lastFlaps = 4;
     standCargo = removeWhenCreated = eraseNow = eraseDropped = 0;
-    if (sample.streamTick != 0) reportGate.taken.push_back(sample);
+    // The first record is taken and heard: a silence after it counts.
+    if (sample.streamTick != 0) {
+        reportGate.taken.push_back(sample);
+        reportGate.lastHeardTick = sample.streamTick;
+        reportGate.lastHeard = sample;
+    }
 }
 
 void gf_setPhase(LiveAc& aircraft, AcPhase phase) {

@@ -192,6 +192,12 @@ struct LiveAc : AcBase {
     // that show no speed), and how many told it.
     double standScatterSqM = 0.0;
     std::uint32_t standReports = 0;
+    // Standing reports in a row at one spot off where it stands, farther
+    // than it wanders: scatter once the stream leaves that spot, a move if
+    // it stays (their mean squared distance, m2, how many, and the first).
+    double standSpotSqM = 0.0;
+    std::uint32_t standSpotReports = 0;
+    double standSpotLat = 0.0, standSpotLon = 0.0;
     double turnToBearingDeg = 0.0;
     double respawnHeading = 0.0;
     std::uint8_t respawnHeadingValid = 0;

@@ -375,19 +375,53 @@ void lf_callOffLeave(LiveAc& aircraft) {
                        aircraft.callsign));
 }
 
+// Where enough reports showed how far this stream's reports wander while it
+// stands, a report off where it stood twice as far (10 m at least) is no
+// wander.
+bool lf_beyondItsWander(const LiveAc& aircraft, double offWhereItStoodNm) {
+    return aircraft.standReportsSeen >= kWanderKnownReports &&
+           offWhereItStoodNm >= std::max(2.0 * aircraft.standWanderNm, kStandingNoiseNm);
+}
+
+void lf_noteScatter(LiveAc& aircraft, double sqM) {
+    const double n = static_cast<double>(std::min(aircraft.standReports, kStandReportsAveraged)) + 1.0;
+    aircraft.standScatterSqM += (sqM - aircraft.standScatterSqM) / n;
+    ++aircraft.standReports;
+}
+
+// A report of the parked aircraft's stream that shows no speed and left
+// nothing: how far such reports scatter about where it stands is learned.
+// Of a stream that stood still, reports that stay at a spot off where it
+// stood, beyond its wander, may be its move there (a push on the feed's
+// coarse grid, one step and standing): they are scatter only once a report
+// shows the stream elsewhere, back where it stood or at another spot.
+void lf_noteStandingReport(LiveAc& aircraft, const PosSample& sample, double movedNm) {
+    const double movedM = movedNm * kMetersPerNm;
+    const GeoPoint spot{aircraft.standSpotLat, aircraft.standSpotLon};
+    const bool offSpot = lf_beyondItsWander(aircraft, movedNm);
+    const bool atTheSpot = aircraft.standSpotReports != 0 && offSpot &&
+                           gf_distanceNm(gf_samplePoint(sample), spot) <= kStandingNoiseNm;
+    if (!atTheSpot && aircraft.standSpotReports != 0) {
+        for (std::uint32_t k = 0; k < aircraft.standSpotReports; ++k) lf_noteScatter(aircraft, aircraft.standSpotSqM);
+        aircraft.standSpotReports = 0;
+    }
+    if (!offSpot) {
+        lf_noteScatter(aircraft, movedM * movedM);
+        return;
+    }
+    if (aircraft.standSpotReports == 0) {
+        aircraft.standSpotLat = sample.lat;
+        aircraft.standSpotLon = sample.lon;
+        aircraft.standSpotSqM = 0.0;
+    }
+    ++aircraft.standSpotReports;
+    aircraft.standSpotSqM += (movedM * movedM - aircraft.standSpotSqM) / aircraft.standSpotReports;
+}
+
 // Where the stream stands on the stand is the mean of its first reports
 // there that wander about it (none stepping away): one report alone lies
 // as far off as the feed's grid and noise put it (10 m and more), and a
 // push measured from it shows late, or early.
-// A report of the parked aircraft's stream that shows no speed and left
-// nothing: how far such reports scatter about where it stands is learned.
-void lf_noteStandingReport(LiveAc& aircraft, double movedNm) {
-    const double n = static_cast<double>(std::min(aircraft.standReports, kStandReportsAveraged)) + 1.0;
-    const double movedM = movedNm * kMetersPerNm;
-    aircraft.standScatterSqM += (movedM * movedM - aircraft.standScatterSqM) / n;
-    ++aircraft.standReports;
-}
-
 void lf_learnWhereItStands(LiveAc& aircraft, const PosSample& sample) {
     const int seen = aircraft.standReportsSeen;
     if (seen >= kStandReportsMeant) return;
@@ -479,10 +513,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         // stream's reports wander, off where it stood twice as far (after a
         // pause of the feed, anywhere off where it stood): a push the feed
         // did not report.
-        const bool wanderKnown = aircraft.standReportsSeen >= kWanderKnownReports;
-        const bool farOff = d >= kStandLeftAgainNm ||
-                            (wanderKnown && lf_offWhereItStoodNm(aircraft, sample, d) >=
-                                                std::max(2.0 * aircraft.standWanderNm, kStandingNoiseNm));
+        const bool farOff = d >= kStandLeftAgainNm || lf_beyondItsWander(aircraft, offWhereItStood);
         const bool standsOff =
             !back && (farOff || aircraft.decidedLeave.afterPause != 0) &&
             gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.decidedLeave.lat, aircraft.decidedLeave.lon}) <=
@@ -525,6 +556,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         aircraft.standReportsSeen = 1;
         aircraft.standScatterSqM = 0.0;
         aircraft.standReports = 1;
+        aircraft.standSpotReports = 0;
         aircraft.awayCount = 0;
         aircraft.leavingStand = 0;
         return false;
@@ -578,7 +610,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     }
     // (Nor do a slow push's steps, two and more in a row each farther off
     // than any before, tell how far a standing stream's reports scatter.)
-    if (sample.groundSpeedKt < kMovingKt && aircraft.awayCount < 2) lf_noteStandingReport(aircraft, moved);
+    if (sample.groundSpeedKt < kMovingKt && aircraft.awayCount < 2) lf_noteStandingReport(aircraft, sample, moved);
     aircraft.leavingStand = 0;
     return false;
 }

@@ -64,6 +64,7 @@ constexpr double kRollAsideShare = 0.05;
 constexpr double kWanderM = 10.0;
 // A report lies on along a way within 45 degrees of it.
 constexpr double kAlongShare = 0.7071;
+constexpr double kNearerTheWayRad = 10.0 * kDegToRad;
 constexpr std::int32_t kLoneSettledBeforeDueTicks = 500;
 constexpr std::int32_t kLoneLongestWaitTicks = 2500;
 // Reports that go on from each other this long, none of them where the
@@ -158,6 +159,19 @@ double shownKt(const LiveAc& aircraft) {
     return std::min(knotsBetween(*from, newest), gf_taxiCeilingKt(aircraft.sizeCategory));
 }
 
+// The pace the positions of the reports taken on the ground show over ten
+// seconds or more up to the last one; none when they span less.
+std::optional<double> shownOverKt(const LiveAc& aircraft) {
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    if (taken.size() < 2 || taken.back().airborne != 0 || taken.back().streamTick == 0) return std::nullopt;
+    const PosSample& newest = taken.back();
+    for (auto it = taken.rbegin() + 1; it != taken.rend(); ++it) {
+        if (it->airborne != 0 || it->streamTick == 0) break;
+        if (secondsBetween(*it, newest) >= kShownOverS) return knotsBetween(*it, newest);
+    }
+    return std::nullopt;
+}
+
 // The way the aircraft went to the last report taken, from the newest one
 // before it that lies far enough back to tell, within `recentS` (a track
 // field may be stale).
@@ -199,9 +213,15 @@ double takeOffGainM(const LiveAc& aircraft, const PosSample& anchor, double seco
 // quiet `silenceS`; on its way.
 bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report, double silenceS) {
     // Two reports in a row that show it standing outweigh the way it came:
-    // a stray beside an aircraft come to rest moves nothing.
-    const double evidenceKt = std::max({report.groundSpeedKt, anchor.groundSpeedKt,
-                                        standing(report) && standing(anchor) ? 0.0 : shownKt(aircraft)});
+    // a stray beside an aircraft come to rest moves nothing. Nor do their
+    // fields of a knot or two, where the positions before show it at rest
+    // (a field's noise; a slow push shows its pace in its positions too).
+    const bool bothStanding = standing(report) && standing(anchor);
+    double evidenceKt = std::max({report.groundSpeedKt, anchor.groundSpeedKt, bothStanding ? 0.0 : shownKt(aircraft)});
+    if (const std::optional<double> restKt = bothStanding && &anchor == &aircraft.reportGate.taken.back()
+                                                 ? shownOverKt(aircraft)
+                                                 : std::nullopt)
+        evidenceKt = std::min(evidenceKt, std::max(*restKt, 1.0));
     const double metres = metresBetween(anchor, report);
     if (metres <= kScatterReachNm * kMetersPerNm) return true;
     const double seconds = secondsBetween(anchor, report);
@@ -603,6 +623,20 @@ bool refusedOneCameBack(const Context& c, const PosSample& report) {
     return false;
 }
 
+// The newest record refused before the gate (a repeat) heard between the
+// anchor and the report, where the aircraft can be (at rest where the
+// anchor put it, if `atRest`), lies where the report does not go on from:
+// seconds before it the stream was elsewhere.
+bool offTheRefusedBefore(const Context& c, const PosSample& report, bool atRest = false) {
+    const PosSample* before = nullptr;
+    for (const PosSample& refused : c.aircraft.reportGate.refusedSinceTaken)
+        if (refused.streamTick > c.anchor.streamTick && refused.streamTick < report.streamTick) before = &refused;
+    if (before == nullptr || !reachable(c.aircraft, c.anchor, *before, 0.0)) return false;
+    if (atRest && (!standing(*before) || metresBetween(c.anchor, *before) > kScatterReachNm * kMetersPerNm))
+        return false;
+    return !goesOn(c.aircraft, *before, report, c.aircraft.reportGate.queued.front().silenceS);
+}
+
 // A record refused before the gate heard after the report lies where the
 // aircraft could not be coming from it.
 bool refusedOffIt(const Context& c, const PosSample& report) {
@@ -629,6 +663,31 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             const bool alongIt = reportOn && *reportOn > 0.0 &&
                                  (silenceS >= kSilenceS || *reportOn > kAlongShare * metresBetween(c.anchor, report));
             const bool laterBehind = alongIt && laterOn && *laterOn < 0.0;
+            // The report lies ahead: on along the way a moving aircraft went
+            // (within 45 degrees of it), and the later one not nearer that
+            // way (by a report's wander beside it, or by as many degrees off
+            // it: far along, a way told by reports near each other is known
+            // to a few degrees only).
+            const auto besideTheWayM = [&](const PosSample& r, const std::optional<double>& on) {
+                const double m = metresBetween(c.anchor, r);
+                return on && *on > 0.0 ? std::optional<double>(std::sqrt(std::max(m * m - *on * *on, 0.0)))
+                                       : std::nullopt;
+            };
+            const std::optional<double> reportBeside = besideTheWayM(report, reportOn);
+            const std::optional<double> laterBeside = besideTheWayM(later, laterOn);
+            const bool laterNearerTheWay =
+                laterBeside && reportBeside &&
+                (*laterBeside + kWanderM < *reportBeside ||
+                 (*laterBeside < *reportBeside &&
+                  std::atan2(*laterBeside, *laterOn) + kNearerTheWayRad < std::atan2(*reportBeside, *reportOn)));
+            const bool ahead = !standing(c.anchor) && reportBeside &&
+                               *reportOn > kAlongShare * metresBetween(c.anchor, report) && !laterNearerTheWay;
+            // A report the stream could not get to from where a record
+            // refused as a repeat showed it at rest just before, that no
+            // report after it goes on from, is a stray: it waits for them as
+            // long as it may.
+            if (offTheRefusedBefore(c, report, true) && !firstGoingOn(c, report))
+                return c.ownLastMoment ? Verdict::drop : Verdict::wait;
             // Of an aircraft that stands, a report showing it standing a
             // step aside (within the scatter), the next one lying nearer where
             // it stood, is scatter: it does not step aside to come back.
@@ -639,12 +698,15 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             if (cameBack(c.anchor, report, later) && !laterBehind) {
                 // After a silence the way from the anchor to the report was
                 // not heard: the reports after the later one tell a corner
-                // from a stray, and it waits as long as it may for them.
+                // from a stray, and it waits as long as it may for them. By
+                // its last moment, none telling, one ahead is where the
+                // stream went on.
                 const double ownSilenceS = aircraft.reportGate.queued.front().silenceS;
                 if (ownSilenceS < kSilenceS) return Verdict::drop;
                 if (!resumedAndMovesOn(c, report, *after)) {
-                    if (*after + 1 < aircraft.reportGate.queued.size() || lastMoment) return Verdict::drop;
-                    return Verdict::wait;
+                    if (*after + 1 < aircraft.reportGate.queued.size()) return Verdict::drop;
+                    if (!lastMoment) return Verdict::wait;
+                    if (!ahead) return Verdict::drop;
                 }
             }
             // Nor does it go back, however near the anchor the report lies:
@@ -661,8 +723,9 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             // After a silence the anchor's reach is wide and both may lie
             // within it, yet not within each other's: where a report after
             // the later one goes on from it and not from this one, this one
-            // is the stray.
-            if (silenceS >= kSilenceS) {
+            // is the stray. (Not one where the aircraft was, within its
+            // wander: the stream resumed there, whatever jumps come after.)
+            if (silenceS >= kSilenceS && metresBetween(c.anchor, report) > kWanderM) {
                 const std::optional<bool> stray = strayBesideLater(c, report, *after);
                 if (stray && *stray) return Verdict::drop;
                 // Nothing goes on from either, and a report after them shows
@@ -671,19 +734,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
                 if (!stray && !lastMoment) return Verdict::wait;
                 // Nor by its last moment, the next report lying nowhere near
                 // it: a report showing the aircraft standing somewhere else
-                // moves nothing on its own, unless it lies on along the way
-                // a moving aircraft went, and the later one not nearer that
-                // way.
-                const auto besideTheWayM = [&](const PosSample& r, const std::optional<double>& on) {
-                    const double m = metresBetween(c.anchor, r);
-                    return on && *on > 0.0 ? std::optional<double>(std::sqrt(std::max(m * m - *on * *on, 0.0)))
-                                           : std::nullopt;
-                };
-                const std::optional<double> reportBeside = besideTheWayM(report, reportOn);
-                const std::optional<double> laterBeside = besideTheWayM(later, laterOn);
-                const bool ahead = !standing(c.anchor) && reportBeside &&
-                                   *reportOn > kAlongShare * metresBetween(c.anchor, report) &&
-                                   !(laterBeside && *laterBeside + kWanderM < *reportBeside);
+                // moves nothing on its own, unless it lies ahead.
                 if (!stray && standing(report) && !ahead) return Verdict::drop;
             }
             // Amid jumping reports (some dropped since the anchor) the reach
@@ -754,8 +805,20 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         const std::optional<double> on =
             alongTheWayM(aircraft, c.anchor, report, std::numeric_limits<double>::infinity());
         const bool backAgainstTheWay = on && *on < -kScatterReachNm * kMetersPerNm;
-        if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay) && !c.ownLastMoment))
+        // So does one the stream could not get to from where a record
+        // refused as a repeat put it just before; by its last moment,
+        // nothing after it, it moved nothing.
+        const bool offTheRefused = offTheRefusedBefore(c, report);
+        // So does one off the way a moving aircraft went (by more than 45
+        // degrees), beyond a report's scatter: a corner, or a stray beside
+        // the way that the next report shows.
+        const bool offTheWay = on && metresBetween(c.anchor, report) > kScatterReachNm * kMetersPerNm &&
+                               *on < kAlongShare * metresBetween(c.anchor, report);
+        if (!due || ((offAStandingOne || afterJumps || afterASilence || backAgainstTheWay || offTheRefused ||
+                      offTheWay) &&
+                     !c.ownLastMoment))
             return Verdict::wait;
+        if (offTheRefused) return Verdict::drop;
         continueTheRunsSpeed(c, report);
         // Reports came after it, but none goes on from it nor lies where the
         // aircraft can be: a stretch of jumping reports, of which it is one

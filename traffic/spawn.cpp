@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <vector>
 
 #include "airports/airport_services.h"
 #include "app/services/state.h"
@@ -34,6 +36,8 @@ constexpr double kParkAirportReachNm = 5.0;
 // standing aircraft's record repeats seldom, a flipped flag is ignored): its
 // one report waits this long past its time for the next before it goes.
 constexpr std::int32_t kLoneGroundReportWaitTicks = 800;
+// The feed quiet this long may have hidden a move.
+constexpr double kPauseS = 20.0;
 constexpr double kGroundPitch = 0.010471975511965976;         // 0.6 degrees
 constexpr double kAirbornePitchBase = -0.05235987755982989;   // -3 degrees
 constexpr double kHeadingWrap = 6.283185307178586;
@@ -96,15 +100,24 @@ bool chooseLivery(LiveAc& aircraft) {
 // The reports the aircraft is born of, up to the first that shows it
 // moving, show where its stream stands on the stand: the stand watch starts
 // from them. (Its first report after them may come after a pause of the feed
-// that hid a push, far off the stand.)
+// that hid a push, far off the stand.) Their own positions tell it: the
+// samples of a standing stream all lie where it first came to rest.
 void learnWhereItStands(LiveAc& aircraft) {
     constexpr double kMovingKt = 3.0;
     double north = 0.0, east = 0.0;
     int count = 0;
     const GeoPoint standPoint{aircraft.standLat, aircraft.standLon};
     const double eastScale = gf_metresPerDegreeLon(standPoint.lat);
-    const GeoPoint first = gf_samplePoint(aircraft.samples.front());
-    for (const PosSample& sample : aircraft.samples) {
+    // (Those since the feed was last quiet long enough to hide a move.)
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    auto since = taken.begin();
+    for (auto it = taken.begin(); it != taken.end(); ++it)
+        if (it->silenceS >= kPauseS) since = it;
+    std::vector<PosSample> reports(since, taken.end());
+    if (reports.empty()) reports.assign(aircraft.samples.begin(), aircraft.samples.end());
+    if (reports.empty()) return;
+    const GeoPoint first = gf_samplePoint(reports.front());
+    for (const PosSample& sample : reports) {
         if (count >= kStandReportsMeant || sample.airborne != 0 || sample.groundSpeedKt >= kMovingKt) break;
         // (Nor one off the first farther than a standing stream wanders: a
         // push under way, whose fields read slow.)
@@ -124,8 +137,7 @@ void learnWhereItStands(LiveAc& aircraft) {
     aircraft.standDistFirst = gf_distanceNm(mean, standPoint);
     aircraft.standReportsSeen = static_cast<std::uint8_t>(count);
     for (int k = 0; k < count; ++k)
-        aircraft.standWanderNm =
-            std::max(aircraft.standWanderNm, gf_distanceNm(gf_samplePoint(aircraft.samples[k]), mean));
+        aircraft.standWanderNm = std::max(aircraft.standWanderNm, gf_distanceNm(gf_samplePoint(reports[k]), mean));
 }
 
 void placeOnStand(LiveAc& aircraft, const Stand& stand) {

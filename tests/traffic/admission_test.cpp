@@ -172,8 +172,9 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
         {"airborne straight while refilling", 5000, 200, 200, 90, 90.5, 4.0, true, true},
         {"ground straight, 20 m not yet covered", 0, 10, 10, 90, 91, 3.5, false, false},
         {"ground straight, 20 m covered", 0, 10, 10, 90, 91, 4.0, false, true},
-        {"ground standing, within 15 s", 0, 0, 0, 90, 90, 14.9, false, false},
-        {"ground standing, after 15 s", 0, 0, 0, 90, 90, 15.1, false, true},
+        // (Standing, its reports wander a few metres.)
+        {"ground standing, within 15 s", 0, 0, 0, 90, 90, 14.9, false, false, 0.00005},
+        {"ground standing, after 15 s", 0, 0, 0, 90, 90, 15.1, false, true, 0.00005},
         // A slow push starting: the first record that moves is no repeat.
         {"ground standing, then moving off at 1.1 kt, 5 m on in 8.6 s", 0, 0, 1.1, 90, 90, 8.6, false, true, 0.000045},
         {"ground standing, then a field of 0.9 kt, 5 m on in 8.6 s", 0, 0, 0.9, 90, 90, 8.6, false, false, 0.000045},
@@ -184,6 +185,12 @@ TEST_F(Admission, PlausibilityFiltersOfAKnownAircraft) {
          0.0002, 0.0},
         {"ground straight at 10 kt, 10 kt at the gate, then 5 kt 11 m on in 4 s", 0, 10, 5, 90, 90, 8.0, false, false,
          0.0002, 10.0},
+        // Nor is a record at 0 kt farther from the last one heard (the first
+        // record is heard too) than a standing stream wanders, however slow
+        // its position shows it (22 m in 10 s: 4.3 kt): a push on the feed's
+        // coarse grid, one step, its field still 0.
+        {"ground standing, then a field of 0 kt 22 m on in 10 s", 0, 0, 0, 90, 90, 10.0, false, true, 0.0002},
+        {"ground standing, then a field of 0 kt 9 m on in 10 s", 0, 0, 0, 90, 90, 10.0, false, false, 0.00008},
         {"ground turning", 0, 10, 10, 90, 93, 2.0, false, true},
         {"ground at 31 kt", 0, 31, 31, 90, 90, 2.0, false, true},
         // A speed field stale at 0 kt in a take-off roll: the position shows the speed.

@@ -482,6 +482,20 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // standing stream's scatter that its leave must get beyond.
         {"C56X pushed slowly, its reports at 0 kt", "C56X",
          {0.5, 0.0, 1.0, 8.0, 10.0, 12.5, 11.0, 16.5, 22.5, 26.5, 28.0, 31.5, 37.0, 41.0}, 0.0, true},
+        // A stream that stood still on one node of the feed's coarse grid
+        // (its fields 0 to 1.3 kt, too few of them 0 for its scatter to be
+        // known), one step of 18 m at 0 kt, then there again at 1.5 kt: a
+        // push that stands on the next node. The step, no wander of it, is
+        // no scatter while the stream stays there, and the report at 1.5 kt
+        // decides the leave.
+        {"A320 still 8.5 m off its stand, one step of 18 m at 0 kt, then there at 1.5 kt", "A320",
+         {8.5, 8.5, 8.5, 8.5, 8.5, 26.5, 26.5}, 0.0, true, AcPhase::parked, false, 12000, std::nullopt,
+         {0.0, 1.3, 0.8, 0.0, 1.0, 0.0, 1.5}},
+        // The same stream flipping between the two nodes: the step comes
+        // back, it is scatter, and the same report at 1.5 kt lies within it.
+        {"A320 still 8.5 m off its stand, flipping 18 m on and back at 0 kt, then 18 m on at 1.5 kt", "A320",
+         {8.5, 8.5, 8.5, 8.5, 8.5, 26.5, 8.5, 26.5, 8.5, 26.5}, 0.0, false, AcPhase::parked, false, 12000,
+         std::nullopt, {0.0, 1.3, 0.8, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 1.5}},
         // Still driving onto its stand, an arrival whose stream stands off the
         // stand and scatters does not leave it.
         {"C56X driving onto its stand, its stream 20 m on at 0 kt", "C56X", {0.5, 20.5}, 0.0, false,

@@ -385,6 +385,65 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 12}, {3.6, 18.5, 0, 12}, {7.5, 37.6, 0, 12}, {13.1, 110.6, 115.8, 0}, {24.4, 160.8, 49.7, 1.2},
           {38.2, -53, -67.5, 0, 0, true}, {50.8, 36.4, 1.5, 0}, {65.6, 35, 0.9, 0}},
          "TTTDDRTT", 120.0},
+        // A taxi slowing to rest, the records after it refused as repeats
+        // where it stopped, then one report standing 50 m aside and nothing
+        // after it: seconds before, the stream stood elsewhere, and by its
+        // last moment nothing bore it out.
+        {"a lone report aside just after repeats refused where a taxi stopped", "B738",
+         {{0, 0, 0, 12}, {4, 0, 25, 10}, {8, 0, 45, 7}, {12, 0, 57, 4}, {16, 0, 60, 0, 0, true},
+          {20, 0, 61, 0, 0, true}, {24, 50, 61, 0}},
+         "TTTTRRD", 80.0},
+        // An aircraft coming to rest at 3 kt, repeats refused where it
+        // stopped, then a report 160 m off and one farther on (both within
+        // reach, neither going on from the other), and the stream back where
+        // it stopped: the stream never left, and the jumps moved nothing.
+        {"jumps just after repeats refused where the aircraft came to rest, then the stream back", "B738",
+         {{0, 0, 0, 20}, {4, 0, 41, 18}, {8, 0, 75, 12}, {12, 0, 95, 3}, {16, 0, 97, 0, 0, true},
+          {20, 0, 97, 0, 0, true}, {28, 160, 97, 0}, {34, 220, 147, 0}, {44, 0, 97, 0}, {56, 1, 97, 0},
+          {70, 0, 96, 0}},
+         "TTTTRRDDTTT", 120.0},
+        // A helicopter hover-taxiing east at 19 kt, a report standing 60 m
+        // aside 6 s later, off its way, and the next one 12 s after that on
+        // along its way: it waits for that one, which shows the stream went
+        // on, not aside.
+        {"a report standing aside a hover-taxi's way, the next on the way", "EC35",
+         {{0, 0, 0, 19}, {3, 0, 29, 19}, {6, 0, 58, 19}, {9, 0, 88, 19}, {15, 60, 88, 0}, {27, 0, 264, 19},
+          {30, 0, 293, 19}},
+         "TTTTDTT"},
+        // An aircraft standing for a minute, its fields 2.4-2.9 kt but its
+        // positions within a few metres, repeats refused where it stands,
+        // then a report at rest 90 m off 45 s after the last taken and one
+        // 20 m on from it: a field's noise moves nothing; at the pace its
+        // positions show it gets nowhere near them, and the stream back where
+        // it stands is taken.
+        {"a jump off an aircraft at rest whose fields show a knot or two", "B738",
+         {{0, 0, 0, 2.6}, {15, 1, 0, 2.4}, {30, 0, 2, 2.9}, {45, 2, 1, 2.7}, {60, 1, 1, 2.9},
+          {75, 1, 0, 0, 0, true}, {90, 0, 1, 0, 0, true}, {105, 90, 1, 0}, {108, 110, 1, 0}, {120, 1, 0, 2.6},
+          {135, 0, 1, 2.4}},
+         "TTTTTRRDDTT", 160.0},
+        // Standing, the feed quiet 58 s, then a report 7 m off (within its
+        // wander), a jump 90 m off and one 40 m from it, going on from it,
+        // and the stream back where it stood: the stream resumed where it
+        // stood, and the two near each other were the strays.
+        {"the first report after a pause where it stood, two jumps near each other after it", "B738",
+         {{0, 0, 0, 0}, {10, 1, 0, 0}, {68, 1, 7, 0}, {74, -90, 0, 1.6}, {86, -90, 40, 0}, {100, 1, 0, 0},
+          {115, 0, 1, 0}},
+         "TTTDDTT", 160.0},
+        // A taxi east at 18 kt, the feed quiet 90 s, then a report at rest
+        // 358 m straight on along its way, one 120 m back and aside from it,
+        // and nothing after: by its last moment none tells, and the one
+        // ahead is where the taxi went on.
+        {"a report after a pause standing straight ahead, a jump back aside, nothing after", "B738",
+         {{0, 0, 0, 18}, {4, 0, 37, 18}, {8, 0, 74, 18}, {98, 0, 432, 0}, {104, 70, 330, 0}}, "TTTTD", 160.0},
+        // A taxi east at 20 kt, the feed quiet 64 s, then a report at rest
+        // 85 m on but 24 degrees off the way (35 m aside), and one 590 m on
+        // 3 degrees off it (31 m aside), the next ones near that one only
+        // after the first's last moment: far along, the later one lies
+        // nearer the way, and the first, ahead no more, moved nothing.
+        {"a report after a pause off the way, a later one far on nearer the way", "B738",
+         {{0, 0, 0, 20}, {4, 0, 41, 20}, {8, 0, 82, 20}, {72, 34.6, 159.7, 0}, {88, 30.9, 671.2, 0},
+          {100, 31, 672, 0}, {115, 30, 671, 0}},
+         "TTTDTTT", 160.0},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
     };

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "engine_fixture.h"
 #include "foundation/time_texts.h"
@@ -460,6 +462,66 @@ TEST_F(SpawnOnStand, APushUnderWayWhenFirstHeardIsNotWhereItStands) {
     ASSERT_EQ(aircraft->phase, AcPhase::parked);
     EXPECT_EQ(aircraft->standReportsSeen, 1);
     EXPECT_NEAR(aircraft->standDistFirst * kMetersPerNm, 0.0, 0.5);
+}
+
+// Where its stream stands is the mean of the reports it is born of, at
+// rest, as the gate took them: its samples all lie where it first came to
+// rest, and tell neither the mean nor how far the reports wander. Reports
+// before the feed was quiet a minute (the stream may have moved unheard)
+// count for nothing. (A standing stream's records come 16 s apart: sooner
+// they would be refused as repeats.)
+TEST_F(SpawnOnStand, WhereItStandsIsTheMeanOfTheReportsAtRestSinceTheFeedWasLastQuiet) {
+    struct Case {
+        const char* name;
+        int standIndex;  // a stand of its own each
+        // Two reports a minute before the others, this far west of where
+        // they stand (none: no reports before them).
+        std::optional<double> beforeWestM;
+    };
+    const Case cases[] = {
+        {"four reports at rest, 6 to 9 m apart", 1, std::nullopt},
+        {"the same after two reports 6.5 m west of them and a minute's silence", 2, 6.5},
+    };
+    // North and east of where the stream stands, 5 m north of the stand's
+    // point: 4.5 m off it at most.
+    const std::pair<double, double> aboutIt[] = {{4.5, 0.0}, {-4.5, 0.0}, {0.0, 3.0}, {0.0, -3.0}};
+    constexpr double kStandsNorthM = 5.0;
+    constexpr std::int32_t kApartTicks = 1600;
+    constexpr std::int32_t kMinuteTicks = 6000;
+    std::uint32_t hexId = 20000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++hexId;
+        const std::int32_t start = g_tick.load() + 3000;
+        std::int32_t due = start;
+        const Rec r = standing(hexId, "KLM" + std::to_string(hexId), c.standIndex);
+        const auto at = [&](double northM, double eastM, std::int32_t afterTicks) {
+            due += afterTicks;
+            Rec report = r;
+            report.lat = kFieldLat + (kStandsNorthM + northM) / kMetresPerDegreeLat;
+            report.lon = standLon(c.standIndex) + eastM / gf_metresPerDegreeLon(kFieldLat);
+            report.dueTick = due;
+            report.timestamp = r.timestamp + (due - start) / 100.0;
+            feed(report);
+        };
+        if (c.beforeWestM) {
+            at(0.0, -*c.beforeWestM, 0);
+            at(0.0, -*c.beforeWestM, kApartTicks);
+        }
+        for (std::size_t k = 0; k < std::size(aboutIt); ++k)
+            at(aboutIt[k].first, aboutIt[k].second, k == 0 ? (c.beforeWestM ? kMinuteTicks : 0) : kApartTicks);
+        tickTo(start);
+        LiveAc* aircraft = live(hexId);
+        ASSERT_NE(aircraft, nullptr);
+        ASSERT_EQ(aircraft->phase, AcPhase::parked);
+        ASSERT_EQ(aircraft->standId, c.standIndex + 1);
+        EXPECT_EQ(aircraft->standReportsSeen, 4);
+        const GeoPoint stands{kFieldLat + kStandsNorthM / kMetresPerDegreeLat, standLon(c.standIndex)};
+        EXPECT_NEAR(gf_distanceNm(GeoPoint{aircraft->standFirstLat, aircraft->standFirstLon}, stands) * kMetersPerNm,
+                    0.0, 0.1);
+        EXPECT_NEAR(aircraft->standDistFirst * kMetersPerNm, kStandsNorthM, 0.1);
+        EXPECT_NEAR(aircraft->standWanderNm * kMetersPerNm, 4.5, 0.2);
+    }
 }
 
 TEST_F(SpawnOnStand, TheReservedStandAndTheUsersStandAreRefused) {

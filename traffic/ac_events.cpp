@@ -18,6 +18,7 @@
 #include "traffic/engine_jobs.h"
 #include "traffic/engine_services.h"
 #include "traffic/flight_plans.h"
+#include "traffic/known_samples.h"
 #include "traffic/park_airport.h"
 #include "traffic/removal.h"
 #include "traffic/state.h"
@@ -136,6 +137,7 @@ void completeEntry(const CreatedEntry& entry) {
     const auto aircraft = findByHexId(g_liveAcs, entry.id);
     if (aircraft == g_liveAcs.end() || aircraft->objectId != entry.objectId) return;
     configureCreatedLive(*aircraft);
+    lf_rollOutFromTheQueue(*aircraft);
     aircraft->lifeState = AcLifeState::active;
     removeIfAsked(*aircraft);
 }

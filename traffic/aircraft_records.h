@@ -174,6 +174,10 @@ struct LiveAc : AcBase {
     double altAboveGround = 2500.0;
     double heightAboveAirport = 0.0;
     double touchdownHeading = 0.0;
+    // Landed, it has rolled on the runway's way (touchdownHeading) since: one
+    // whose stream rolled out ahead of it, after a pause of the feed say,
+    // turns onto the runway first, and turns off only after that.
+    std::uint8_t rolledOnTheWay = 1;
     double lastPushBackDist = 0.0;
     // Where the stream first stood once the aircraft's own push-back ended
     // (0, 0: it has not stood yet).
@@ -261,6 +265,7 @@ struct LiveAc : AcBase {
     std::uint8_t lastSearchWide = 0;  // the last stand search at lastSearchLat/Lon was the wide one
     std::uint8_t speedRises = 0;      // reports in a row on the ground each faster than the one before
     std::uint8_t speedFalls = 0;      // on a take-off run, reports slower than the one before since a faster one
+    std::uint8_t rollSlows = 0;       // the report before showed a roll slowing, slower than a take-off
     std::uint8_t makingUpAPause = 0;  // its leg on the ground makes up a pause of the feed
     std::uint8_t turnsAtTaxi = 0;     // its leg on the ground turns well off its nose: taxi speed at most
     std::uint8_t heldMoving = 0;      // it was moving when its hold for the stream began

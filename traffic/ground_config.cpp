@@ -20,6 +20,7 @@ namespace {
 constexpr double kTurnedOffDeg = 15.0;
 // A report this fast on the ground shows a roll (as it arms a take-off).
 constexpr double kTurnOffBelowKt = 43.0;
+constexpr double kTurnOffOverTaxiKt = 1.0;
 constexpr double kRollOutSlowKt = 90.0;
 constexpr double kTakeOffDecisionKt = 43.0;
 constexpr double kShallowClimbFpm = 256.0;
@@ -52,8 +53,13 @@ std::uint32_t takeOffThrottle(const LiveAc& aircraft, const PosSample& s0, const
 // again it taxis (a backtrack, the way to a stand made up after a pause).
 void lf_rollOut(LiveAc& aircraft, const PosSample& s0, double arrivedKt) {
     const bool cameToRest = s0.stationary != 0 && arrivedKt < 1.0;
-    if ((gf_headingDifferenceDeg(aircraft.touchdownHeading, aircraft.heading) >= kTurnedOffDeg || cameToRest) &&
-        std::max(s0.groundSpeedKt, gf_ownGroundSpeedKt(aircraft)) < kTurnOffBelowKt) {
+    const bool offTheWay = gf_headingDifferenceDeg(aircraft.touchdownHeading, aircraft.heading) >= kTurnedOffDeg;
+    if (!offTheWay) aircraft.rolledOnTheWay = 1;
+    // (Nor does one still faster than it taxis: it would taxi at that pace.)
+    const double ownKt = gf_ownGroundSpeedKt(aircraft);
+    if (((offTheWay && aircraft.rolledOnTheWay != 0) || cameToRest) &&
+        std::max(s0.groundSpeedKt, ownKt) < kTurnOffBelowKt &&
+        ownKt <= gf_taxiCeilingKt(aircraft.sizeCategory) + kTurnOffOverTaxiKt) {
         gf_setFlaps(aircraft, 0);
         aircraft.landed = 0;
         aircraft.touchdownHeading = 0.0;

@@ -35,6 +35,13 @@ constexpr double kWellUpFt = 50.0;
 // Slower than the last report by this much at take-off speeds, the stream
 // rolls out: a take-off run never slows down.
 constexpr double kSlowingDownKt = 0.5;
+// A roll is this much faster than the taxi ceiling at least (a take-off's
+// speed at most).
+constexpr double kRollOverTaxiKt = 10.0;
+// So far apart two reports show the way the stream rolls.
+constexpr double kRollWayKnownNm = 30.0 / kMetersPerNm;
+// What a report slower than a roll's last one tells.
+enum class RollSlows { no, surely, ifSlowerNext };
 constexpr double kStandingKt = 3.0;  // slower than this a ground sample stands
 constexpr double kMovingOffKt = 1.0;  // unless it shows a slow push's speed this far off
 constexpr double kPushedOffNm = 12.0 / kMetersPerNm;
@@ -639,13 +646,47 @@ void lf_collapseStationaryRun(LiveAc& aircraft, const PosSample& sample) {
     }
 }
 
-// An aircraft first heard on the runway whose stream slows down there has
-// landed: it rolls out, turns off and taxis in as one seen touching down.
-void lf_rollOutFromStream(LiveAc& aircraft) {
+// An aircraft whose stream slows down from a roll (first heard on the
+// runway, or rolling there after a pause of the feed) has landed or given
+// its take-off up: it rolls out, turns off and taxis in as one seen
+// touching down.
+void lf_rollOutFromStream(LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
     aircraft.landed = 1;
-    aircraft.touchdownHeading = aircraft.heading;
+    // The runway's way is the stream's: an aircraft still on its way there
+    // (behind a stream that rolled in a pause of the feed) turns onto it yet.
+    const bool wayKnown = distanceNm(last, sample) >= kRollWayKnownNm;
+    aircraft.touchdownHeading =
+        wayKnown ? gf_bearingRad(gf_samplePoint(last), gf_samplePoint(sample)) : aircraft.heading;
+    aircraft.rolledOnTheWay = wayKnown ? 0 : 1;
     aircraft.wantsStand = 1;
     gf_setSpoilers(aircraft, 1);
+}
+
+// The stream on the ground rolls faster than any taxi and slows down: a
+// roll-out, or a take-off run given up. At a take-off's speed two reports
+// tell. Below it (a light aircraft's roll, a slow field after a fast one)
+// the positions between the two must bear it out (still faster than a
+// taxi, slower than the report before showed), and the next report be
+// slower still: a take-off run's field read low or stale goes on faster.
+RollSlows lf_rollSlowsDown(const LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    if (sample.groundSpeedKt > last.groundSpeedKt - kSlowingDownKt) return RollSlows::no;
+    if (sample.groundSpeedKt >= kTakeOffSeenKt) return RollSlows::surely;
+    const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    if (last.groundSpeedKt < std::min(kTakeOffSeenKt, taxiKt + kRollOverTaxiKt) ||
+        sample.groundSpeedKt < kMovingOffKt || last.streamTick == 0 || sample.streamTick <= last.streamTick)
+        return RollSlows::no;
+    const double shownKt = distanceNm(last, sample) * kTicksPerHour /
+                           static_cast<double>(static_cast<std::int64_t>(sample.streamTick) - last.streamTick);
+    return shownKt > taxiKt && shownKt < last.groundSpeedKt ? RollSlows::ifSlowerNext : RollSlows::no;
+}
+
+// Whether the stream rolls out with this report: it slows down surely, or
+// slower still after a report that showed a slow roll slowing.
+bool lf_rollsOut(LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
+    const RollSlows slows = lf_rollSlowsDown(aircraft, last, sample);
+    const bool borneOut = aircraft.rollSlows != 0 && sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt;
+    aircraft.rollSlows = slows == RollSlows::ifSlowerNext ? 1 : 0;
+    return slows == RollSlows::surely || borneOut;
 }
 
 // A take-off run the stream gave up: still fast on the runway it rolls out
@@ -685,6 +726,7 @@ bool lf_helicopterLifts(const LiveAc& aircraft, const PosSample& last, const Pos
 // or that it gave a take-off run up.
 void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
     if (aircraft.groundMode == 0 || aircraft.lifeState != AcLifeState::active) return;
+    if (aircraft.landed != 0 || aircraft.takeOffSeen != 0 || aircraft.phase != AcPhase::taxi) aircraft.rollSlows = 0;
     const bool helicopter = aircraft.sizeCategory == SizeCategory::Rotorcraft;
     const bool slowing = sample.groundSpeedKt <= last.groundSpeedKt - kSlowingDownKt;
     const bool rising = sample.groundSpeedKt >= last.groundSpeedKt + kSlowingDownKt;
@@ -705,9 +747,8 @@ void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSamp
     }
     if (aircraft.landed == 0) {
         if (aircraft.phase != AcPhase::taxi) return;
-        const bool fast = sample.groundSpeedKt >= kTakeOffSeenKt && last.groundSpeedKt >= kTakeOffSeenKt;
-        if (fast && slowing) {
-            lf_rollOutFromStream(aircraft);
+        if (lf_rollsOut(aircraft, last, sample)) {
+            lf_rollOutFromStream(aircraft, last, sample);
             return;
         }
         // A take-off run speeds up report after report: one faster report
@@ -826,6 +867,30 @@ bool pushedOff(const LiveAc& aircraft, const PosSample& last, const PosSample& s
     return gf_distanceNm(*rests, gf_samplePoint(sample)) > kStandingNoiseNm;
 }
 }  // namespace
+
+// Reports that came while the aircraft was being created are judged only
+// now: an aircraft first heard rolling out on the runway, whose stream then
+// went quiet, would taxi at its roll's pace.
+void lf_rollOutFromTheQueue(LiveAc& aircraft) {
+    if (aircraft.phase != AcPhase::taxi || aircraft.landed != 0 || aircraft.takeOffSeen != 0) return;
+    const std::deque<PosSample>& queue = aircraft.samples;
+    const PosSample* before = nullptr;
+    int rises = 0;
+    for (const PosSample& s : queue) {
+        // (A field read as 0 tells nothing.)
+        if (s.streamTick == 0 || s.airborne != 0 || s.groundSpeedKt < kMovingOffKt) continue;
+        if (before != nullptr) {
+            // Faster report after report: a take-off run (one faster report is a noisy field).
+            rises = s.groundSpeedKt >= before->groundSpeedKt + kSlowingDownKt ? rises + 1 : 0;
+            if (rises >= 2) return;
+            if (lf_rollsOut(aircraft, *before, s)) {
+                lf_rollOutFromStream(aircraft, *before, s);
+                return;
+            }
+        }
+        before = &s;
+    }
+}
 
 void gf_restoreDelayWindow(LiveAc& aircraft) {
     aircraft.refillState = 0;

@@ -18,6 +18,9 @@ bool checkNewPosDuringLanding(LiveAc& aircraft, PosSample& sample);
 bool lf_landingCheck(LiveAc& aircraft, PosSample& sample);
 // The stream shows a parked (or parking) aircraft moving off its stand.
 void lf_leaveStand(LiveAc& aircraft, PosSample& sample);
+// A taxiing aircraft just created whose queued stream already slows down
+// from a roll rolls out.
+void lf_rollOutFromTheQueue(LiveAc& aircraft);
 
 // After activity: no hold or extension, maxAdvance 3000 and maxDelay 5000
 // once a take-off was seen, else 3000.

@@ -218,9 +218,7 @@ bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample&
     // (a field's noise; a slow push shows its pace in its positions too).
     const bool bothStanding = standing(report) && standing(anchor);
     double evidenceKt = std::max({report.groundSpeedKt, anchor.groundSpeedKt, bothStanding ? 0.0 : shownKt(aircraft)});
-    if (const std::optional<double> restKt = bothStanding && &anchor == &aircraft.reportGate.taken.back()
-                                                 ? shownOverKt(aircraft)
-                                                 : std::nullopt)
+    if (const std::optional<double> restKt = bothStanding ? shownOverKt(aircraft) : std::nullopt)
         evidenceKt = std::min(evidenceKt, std::max(*restKt, 1.0));
     const double metres = metresBetween(anchor, report);
     if (metres <= kScatterReachNm * kMetersPerNm) return true;
@@ -984,8 +982,10 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
         // a silence, amid jumps) still waits for the next report to tell,
         // until its own last moment: the aircraft, created at the reports
         // before it, needs no sample of it yet.
+        // (Nor can one with a single sample be created without the report.)
         const bool ownLastMoment = now - front.heardTick >= kLoneLongestWaitTicks ||
-                                   now >= dueTick - kLoneSettledBeforeDueTicks;
+                                   now >= dueTick - kLoneSettledBeforeDueTicks ||
+                                   (atOnce && gate.taken.size() < 2);
         const bool lastMoment = atOnce || ownLastMoment;
         const bool due = lastMoment || now - front.heardTick >= kLongestWaitTicks || now >= dueTick - kSettledBeforeDueTicks;
         const double droppedSilenceS = gate.taken.empty() ? 0.0 : droppedSilence(gate);

@@ -947,7 +947,7 @@ TEST_F(GroundMovement, TheThrottleOnTheGroundFollowsTheSpeedOnceATakeOffIsSeen) 
 }
 
 // The roll-out ends once the aircraft has turned fifteen degrees off the
-// runway's heading slower than a roll (43 kt).
+// runway's heading slower than a roll (43 kt), after rolling on it.
 TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftTurnsFifteenDegreesOffTheRunwayOrComesToRest) {
     struct Case {
         const char* name;
@@ -959,6 +959,7 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftTurnsFifteenDegreesOffTheRun
         double ownKt = 0.0;  // the aircraft's own speed
         bool atItsSample = false;  // it stands at its sample, come there at `arrivedKt`
         double arrivedKt = 0.0;
+        bool onTheWay = true;  // it has rolled on the runway's way since it landed
     };
     const Case cases[] = {
         {"fast on the runway", "B738", 0, 100, false, 3, 0},
@@ -976,6 +977,14 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftTurnsFifteenDegreesOffTheRun
         // Its report slow (a run given up ahead of it) while it still rolls
         // at 90 kt, lining up behind its stream: it rolls on.
         {"16 degrees off at 90 kt, its report at 15 kt", "B738", 16, 15, false, 1, 1, 90.0},
+        // Nor does it turn off faster than it taxis.
+        {"a light aircraft turned off, itself at 24 kt", "C172", 16, 15, false, 1, 0, 24.0},
+        {"a light aircraft turned off, itself at 20 kt", "C172", 16, 15, true, 0, 0, 20.0},
+        // Its stream rolled out ahead of it (a take-off given up while the
+        // feed was quiet): on its way to the runway it turns onto it first.
+        {"on its way to the runway, 90 degrees off", "B738", 90, 30, false, 1, 1, 0.0, false, 0.0, false},
+        {"on the runway's way at last, 14 degrees off", "B738", 14, 30, false, 1, 1, 0.0, false, 0.0, false},
+        {"come to rest on its way to the runway", "B738", 90, 0, true, 0, 1, 0.0, true, 0.0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -984,6 +993,7 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftTurnsFifteenDegreesOffTheRun
         LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(4), 90.0 + c.offDeg);
         aircraft.landed = 1;
         aircraft.touchdownHeading = 90.0 * kDegToRad;
+        aircraft.rolledOnTheWay = c.onTheWay ? 1 : 0;
         aircraft.lastFlaps = 3;
         aircraft.samples.front().groundSpeedKt = c.speedKt;
         aircraft.samples.front().stationary = c.atItsSample ? 1 : 0;
@@ -991,6 +1001,9 @@ TEST_F(GroundMovement, TheRollOutEndsWhenTheAircraftTurnsFifteenDegreesOffTheRun
         aircraft.latStep = c.ownKt * kMetersPerNm / kTicksPerHour / kMetresPerDegreeLat;
         lf_configureOnGround(aircraft, c.arrivedKt);
         EXPECT_EQ(aircraft.landed, c.turnedOff ? 0 : 1);
+        if (!c.turnedOff) {
+            EXPECT_EQ(aircraft.rolledOnTheWay, c.onTheWay || c.offDeg < 15.0 ? 1 : 0);
+        }
         EXPECT_EQ(aircraft.lastFlaps, c.flaps);
         EXPECT_EQ(sim.controls.size(), c.controlsWritten);
         for (const auto& written : sim.controls) {

@@ -646,6 +646,8 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         bool rollsOut = false;       // slowing down on the runway: it has landed
         bool seenBefore = false;     // a take-off was seen already
         double ownKt = 0.0;          // how fast the aircraft itself rolls
+        double stepM = 300.0;        // between reports 3 s apart
+        bool streamTimed = false;    // the reports carry the stream's times
     };
     const Case cases[] = {
         {"40 kt, 43 kt, then faster", false, {{40, 0}, {43, 0}, {45, 0}}, true},
@@ -654,6 +656,20 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         {"45 kt twice: a stale speed field", false, {{40, 0}, {45, 0}, {45, 0}}, false},
         {"60 kt, then 59.4 kt: rolling out", false, {{60, 0}, {59.4, 0}}, false, true},
         {"61 kt, then 60.6 kt: no change worth reading", false, {{61, 0}, {60.6, 0}}, false},
+        // Slower than a take-off yet faster than any taxi, a roll given up,
+        // or a slow field after a roll: the positions between bear it out.
+        {"45 kt, 41 kt, 65 m on in 3 s (42 kt), then 38 kt: rolling out", false, {{45, 0}, {41, 0}, {38, 0}}, false,
+         true, false, 0.0, 65.0, true},
+        {"45 kt, 41 kt, 65 m on in 3 s, then 41 kt: a stale field", false, {{45, 0}, {41, 0}, {41, 0}}, false, false,
+         false, 0.0, 65.0, true},
+        {"39 kt, then 37 kt, 58 m on in 3 s: a taxi's speed", false, {{39, 0}, {37, 0}}, false, false, false, 0.0,
+         58.0, true},
+        {"56 kt, 29 kt, 68 m on in 3 s (44 kt), then 20 kt: rolling out", false, {{56, 0}, {29, 0}, {20, 0}}, false,
+         true, false, 0.0, 68.0, true},
+        {"56 kt, 29 kt, 100 m on in 3 s (65 kt), then 20 kt: a low field on a take-off run", false,
+         {{56, 0}, {29, 0}, {20, 0}}, false, false, false, 0.0, 100.0, true},
+        {"56 kt, 29 kt, 45 m on in 3 s (29 kt), then 20 kt: a taxi's pace", false, {{56, 0}, {29, 0}, {20, 0}}, false,
+         false, false, 0.0, 45.0, true},
         {"rolling out at 60 kt, every other speed field 1.5 kt high", false, {{60, 0}, {61.5, 0}, {57, 0}, {58.5, 0}},
          false, true},
         {"two airborne reports at 120 and 130 kt", false, {{100, 0}, {120, 200}, {130, 300}}, true},
@@ -693,9 +709,13 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         aircraft.wantsStand = 1;
         // Its step east along the taxiway, each tick.
         aircraft.lonStep = c.ownKt * kMetersPerNm / kTicksPerHour / gf_metresPerDegreeLon(aircraft.lat);
-        for (std::size_t k = 1; k < c.reports.size(); ++k)
-            decodeExisting(aircraft, next(aircraft, 300.0 * static_cast<double>(k), c.reports[k].kt,
-                                          300 * static_cast<std::int32_t>(k), c.reports[k].altitudeFt));
+        if (c.streamTimed) aircraft.samples.front().streamTick = aircraft.samples.front().dueTick;
+        for (std::size_t k = 1; k < c.reports.size(); ++k) {
+            PosSample report = next(aircraft, c.stepM * static_cast<double>(k), c.reports[k].kt,
+                                    300 * static_cast<std::int32_t>(k), c.reports[k].altitudeFt);
+            if (c.streamTimed) report.streamTick = report.dueTick;
+            decodeExisting(aircraft, report);
+        }
         ASSERT_EQ(aircraft.samples.size(), c.reports.size());
         EXPECT_EQ(aircraft.takeOffSeen, c.seen ? 1 : 0);
         if (!c.seenBefore) {
@@ -705,7 +725,8 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
             EXPECT_EQ(aircraft.landed, c.rollsOut ? 1 : 0);
         }
         if (c.rollsOut) {
-            EXPECT_DOUBLE_EQ(aircraft.touchdownHeading, aircraft.heading) << "the roll-out ends on turning off";
+            EXPECT_NEAR(aircraft.touchdownHeading, 90.0 * kDegToRad, 1e-3) << "the runway's way is the stream's";
+            EXPECT_EQ(aircraft.rolledOnTheWay, c.landed || c.seenBefore ? 1 : 0) << "it turns off once on that way";
         }
         if (c.seenBefore && !c.seen) {
             EXPECT_EQ(aircraft.lastThrottle, 0U) << "idle";
@@ -716,6 +737,41 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         EXPECT_EQ(aircraft.lastFlaps, 1U);
         EXPECT_EQ(aircraft.maxDelay, 5000);
         EXPECT_EQ(aircraft.phase, AcPhase::taxi);
+    }
+}
+
+// Reports queued while the aircraft was created are read at its activation:
+// a stream already slowing down from a roll has landed; one speeding up
+// report after report is a take-off run.
+TEST_F(KnownSamples, AStreamQueuedWhileTheAircraftWasCreatedRollsItOut) {
+    struct Case {
+        const char* name;
+        std::vector<double> kt;  // queued, 60 m and 3 s apart
+        bool rollsOut;
+    };
+    const Case cases[] = {
+        {"81 kt, then 71 kt", {81, 71}, true},
+        {"a field read as 0, 81 kt, 0, 71 kt", {0, 81, 0, 71}, true},
+        {"50, 60, 70, then 69.4 kt: a take-off run, one noisy field", {50, 60, 70, 69.4}, false},
+        {"60, 70, 69.4 kt: one faster report, then slower", {60, 70, 69.4}, true},
+        {"20, 15, then 10 kt: taxiing", {20, 15, 10}, false},
+        // Below a take-off's speed the positions (60 m in 3 s, 39 kt) bear
+        // a roll out, and the report after it slower still.
+        {"42, 35, then 30 kt", {42, 35, 30}, true},
+        {"42, 35, then 35 kt: a stale field", {42, 35, 35}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing(0);
+        for (std::size_t k = 0; k < c.kt.size(); ++k) {
+            aircraft.samples.push_back(
+                next(aircraft, 60.0 * static_cast<double>(k), c.kt[k], 300 * static_cast<std::int32_t>(k)));
+            aircraft.samples.back().streamTick = aircraft.samples.back().dueTick;
+        }
+        lf_rollOutFromTheQueue(aircraft);
+        EXPECT_EQ(aircraft.landed, c.rollsOut ? 1 : 0);
+        EXPECT_EQ(aircraft.wantsStand, c.rollsOut ? 1 : 0);
     }
 }
 

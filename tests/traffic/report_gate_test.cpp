@@ -482,6 +482,9 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
         // Just before a spawn a report is settled as soon as it tells; one
         // that waits for the next to tell a stray from a move still waits.
         {"nothing after it, a spawn near: at once", {{0, 0, 0, 15}, {3, 0, 23, 15}}, 1, 4.0, 4.0},
+        // Without it the aircraft, one report taken, cannot be created.
+        {"the first after a pause, one report taken before it, a spawn near: at once",
+         {{0, 0, 0, 15}, {20, 0, 180, 15}}, 1, 25.0, 25.0},
         {"a stray off an aircraft come to rest after a pause, a spawn near: the next shows it",
          {{0, 0, -400, 10}, {100, 0, 0, 0}, {114, 30, 0, 0}, {127, 0, 1, 0}}, 2, 127.0, 116.0, Verdict::dropped},
     };

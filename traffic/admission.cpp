@@ -85,17 +85,15 @@ bool lf_implausible(const LiveAc& aircraft, const StreamRecord& record) {
     // nor does one moving on after a report that still waits at the gate
     // read 0 (a stale field: the aircraft would stop there).
     if ((newest.stationary != 0 || g0 < kMovingOffKt) && g >= kMovingOffKt) return false;
-    if (const PosSample* waiting = gf_newestQueuedReport(aircraft);
-        waiting != nullptr && waiting->groundSpeedKt < kMovingOffKt && g >= kMovingOffKt)
-        return false;
+    const PosSample* waiting = gf_newestQueuedReport(aircraft);
+    if (waiting != nullptr && waiting->groundSpeedKt < kMovingOffKt && g >= kMovingOffKt) return false;
     // Nor does one whose field shows it standing a step of the feed's
     // coarse grid from what the queue says (the newest report waiting at the
     // gate, else the newest sample), farther than a standing stream wanders
     // and within a report's scatter: its field reads 0, yet it moved (a push
     // or a start, a step at a time). (One farther off is a jump the gate
     // need not see.)
-    const PosSample* queued = gf_newestQueuedReport(aircraft);
-    const PosSample& says = queued != nullptr ? *queued : newest;
+    const PosSample& says = waiting != nullptr ? *waiting : newest;
     if (const double stepNm =
             gf_distanceNm(GeoPoint{says.lat, says.lon}, GeoPoint{record.sample.lat, record.sample.lon});
         g < kMovingOffKt && stepNm > kStandingNoiseNm && stepNm <= kScatterReachNm)

@@ -53,9 +53,8 @@ constexpr double kMovingKt = 0.5;    // a report this fast at least shows the ai
 constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
 // So many reports about the stand show how far a standing stream's reports wander.
 constexpr int kWanderKnownReports = 4;
-// The feed quiet this long (s) may have hidden a move, made at this share
+// A move the feed did not report while it was quiet is made at this share
 // of the taxi ceiling at most.
-constexpr double kPauseS = 20.0;
 constexpr double kUnheardShare = 0.5;
 // Farther than this from where it stood a stream has left its stand,
 // however large the aircraft: one report of a slow push-back may be all the
@@ -112,7 +111,7 @@ double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
 // pause: a stream that leaves its stand shows itself on the way.
 double lf_unheardTaxiReachNm(const LiveAc& aircraft) {
     const double silenceS = gf_reportSilenceS(aircraft);
-    if (silenceS < kPauseS) return 0.0;
+    if (silenceS < kFeedPauseS) return 0.0;
     return kStandGiveUpNm + silenceS * 100.0 * gf_taxiCeilingKt(aircraft.sizeCategory) / kTicksPerHour;
 }
 
@@ -571,7 +570,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // The first report after a pause of the feed finds the stream off where
     // it stood, farther than a standing stream wanders: pushed or towed
     // while the feed was quiet. The next report standing there bears it out.
-    if (aircraft.phase == AcPhase::parked && gf_reportSilenceS(aircraft) >= kPauseS &&
+    if (aircraft.phase == AcPhase::parked && gf_reportSilenceS(aircraft) >= kFeedPauseS &&
         lf_offWhereItStoodNm(aircraft, sample, d) > kStandingNoiseNm) {
         aircraft.standDistMax = std::max(aircraft.standDistMax, d);
         lf_decideLeave(aircraft, sample);

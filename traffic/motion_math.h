@@ -25,6 +25,8 @@ inline constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // coarse grid and its noise. So far a report may also lie from where the
 // aircraft is without moving it.
 inline constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
+// The feed quiet this long (s) may have hidden a move.
+inline constexpr double kFeedPauseS = 20.0;
 // Slower than this on the ground a landed aircraft has rolled out: its
 // stream may stand, wander or turn back as a taxiing one's does.
 inline constexpr double kRolledOutKt = 30.0;

@@ -20,6 +20,7 @@
 #include "traffic/engine_jobs.h"
 #include "traffic/engine_services.h"
 #include "traffic/ground_movement.h"
+#include "traffic/motion_math.h"
 #include "traffic/park_airport.h"
 #include "traffic/removal.h"
 #include "traffic/stand_moves.h"
@@ -36,8 +37,6 @@ constexpr double kParkAirportReachNm = 5.0;
 // standing aircraft's record repeats seldom, a flipped flag is ignored): its
 // one report waits this long past its time for the next before it goes.
 constexpr std::int32_t kLoneGroundReportWaitTicks = 800;
-// The feed quiet this long may have hidden a move.
-constexpr double kPauseS = 20.0;
 constexpr double kGroundPitch = 0.010471975511965976;         // 0.6 degrees
 constexpr double kAirbornePitchBase = -0.05235987755982989;   // -3 degrees
 constexpr double kHeadingWrap = 6.283185307178586;
@@ -112,7 +111,7 @@ void learnWhereItStands(LiveAc& aircraft) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
     auto since = taken.begin();
     for (auto it = taken.begin(); it != taken.end(); ++it)
-        if (it->silenceS >= kPauseS) since = it;
+        if (it->silenceS >= kFeedPauseS) since = it;
     std::vector<PosSample> reports(since, taken.end());
     if (reports.empty()) reports.assign(aircraft.samples.begin(), aircraft.samples.end());
     if (reports.empty()) return;

@@ -55,6 +55,8 @@ constexpr double kControlShiftM = 10.0;
 constexpr double kBehindNm = 0.5 / kMetersPerNm;  // farther from a standing sample than this is behind it
 constexpr double kLeastStreamKt = 5.0;
 constexpr double kCatchUpFactor = 2.0;
+// An aircraft this many times as fast as its stream at least catches up.
+constexpr double kCatchUpLeastShare = 1.2;
 // Positions show a stream faster than its speed fields by this share at most
 // (a roll's fields may lag a little); more is a report off the way.
 constexpr double kPositionsShare = 1.25;
@@ -150,7 +152,7 @@ void lf_pushBackStep(LiveAc& aircraft) {
     gf_setFlaps(aircraft, 1);
     gf_setPhase(aircraft, AcPhase::pushed_back);
     aircraft.pushBackCountdown = 1;
-    aircraft.lastPushBackDist = 900.0;
+    aircraft.lastPushBackDist = kNoReportSinceThePushNm;
     aircraft.pushedStoodLat = aircraft.pushedStoodLon = 0.0;
     aircraft.refillState = 0;
     aircraft.leavingStand = 0;
@@ -400,6 +402,97 @@ void lf_joinTheRollsLine(LiveAc& aircraft) {
     queue.insert(queue.begin() + 1, *join);
 }
 
+// A sample's speed field as its report said it (a sample's own may have
+// been set for the motion's sake: a hold's 0, say).
+double lf_reportedKt(const LiveAc& aircraft, const PosSample& sample) {
+    double kt = sample.groundSpeedKt;
+    for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k)
+        if (sample.streamTick != 0 && report->streamTick == sample.streamTick) kt = std::max(kt, report->groundSpeedKt);
+    return kt;
+}
+
+// Reports of a run (faster than the aircraft taxies) lying well beside the
+// line the aircraft is on, their track fields along it: the feed's
+// positions jump while its fields hold, and a run never goes 60 m sideways.
+// Each is brought onto the line, as far along it as it lay: the aircraft
+// rolls on down the runway, not across the grass to it. The line runs along
+// the track fields through the aircraft, rolling with its nose along them
+// or standing where its stream stood before the run (its nose may point
+// anywhere: it came onto the runway round a bend).
+// (A field read 0 amid the run's is the run's too; a report slower than a
+// taxi may be turning off. A landing's roll-out turns off at its exit, not
+// along the line, and is left alone; so is a report after a pause of the
+// feed, which may have turned off meanwhile.)
+void lf_keepToTheRollsLine(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    if (aircraft.landed != 0 || aircraft.groundMode == 0 || aircraft.sizeCategory == SizeCategory::Rotorcraft) return;
+    const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    const PosSample& s0 = queue[0];
+    const bool standsWhereItStood =
+        s0.streamTick != 0 && lf_reportedKt(aircraft, s0) < kStandingShownKt &&
+        gf_ownGroundSpeedKt(aircraft) < kStandingShownKt &&
+        gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(s0)) <= kScatterReachNm;
+    bool run = false;
+    for (std::size_t k = 1; k < queue.size(); ++k) {
+        PosSample& s = queue[k];
+        if (s.airborne != 0 || s.streamTick == 0 || s.stationary != 0 || s.silenceS * 100.0 >= kPauseTicks) return;
+        run = s.groundSpeedKt > taxiKt || (run && s.groundSpeedKt == 0.0);
+        if (!run || s.trackDeg == 0.0) return;
+        const double way = s.trackDeg * kDegToRad;
+        if (!standsWhereItStood && gf_headingDifferenceDeg(aircraft.heading, way) > kRollAheadDeg) return;
+        const double north = (s.lat - aircraft.lat) * kMetresPerDegreeLat;
+        const double east = gf_lonDifference(aircraft.lon, s.lon) * gf_metresPerDegreeLon(aircraft.lat);
+        const double along = north * std::cos(way) + east * std::sin(way);
+        const double aside = -north * std::sin(way) + east * std::cos(way);
+        if (along <= 0.0 || std::fabs(aside) <= kOffTheRollM) continue;
+        s.lat = aircraft.lat + along * std::cos(way) / kMetresPerDegreeLat;
+        s.lon = aircraft.lon + along * std::sin(way) / gf_metresPerDegreeLon(aircraft.lat);
+    }
+}
+
+// Having waited out a pause of the feed where its stream was last heard
+// moving, the aircraft is behind the delayed stream, which went on along the
+// way to the report it resumed with at the pace its positions show over the
+// pause. It catches up at its ceiling's pace (twice the stream's, taxi speed
+// at most) to where it meets the stream on that way, a sample of its own,
+// and goes on from there at the stream's pace: not at one pace all the way,
+// behind until it gets there. (One that stood when the feed fell quiet left
+// at some unknown time: the aircraft makes that way up as it did.)
+void lf_catchUpOverThePause(LiveAc& aircraft) {
+    std::deque<PosSample>& queue = aircraft.samples;
+    // (A curve through s1 shapes the way on to s2: no meeting on the way to s1.)
+    if (queue.size() < 2 || aircraft.landed != 0 || aircraft.takeOffSeen != 0 ||
+        aircraft.sizeCategory == SizeCategory::Rotorcraft || gf_hasCurve(aircraft.curve))
+        return;
+    const PosSample& s0 = queue[0];
+    const PosSample& s1 = queue[1];
+    if (s0.streamTick == 0 || s1.streamTick <= s0.streamTick || s1.stationary != 0 || s1.airborne != 0 ||
+        s1.groundSpeedKt > gf_taxiCeilingKt(aircraft.sizeCategory) || !gf_bridgesAPause(aircraft, s0, s1) ||
+        lf_streamStoodAt(aircraft, s0, s1))
+        return;
+    const double wayNm = distanceNm(s0, s1);
+    const double streamPerTick = wayNm / static_cast<double>(static_cast<std::int64_t>(s1.streamTick) - s0.streamTick);
+    const double streamKt = streamPerTick * kTicksPerHour;
+    const double ownPerTick = gf_groundCeilingKt(aircraft, streamKt) / kTicksPerHour;
+    const double t0 = now();
+    const double streamGoneNm = streamPerTick * (t0 - s0.streamTick);
+    if (ownPerTick <= kCatchUpLeastShare * streamPerTick || streamGoneNm < kScatterReachNm) return;
+    // Where the aircraft going at its pace from s0 now and the stream going on
+    // at its pace from s0 since it was there meet.
+    const double meetTick = (ownPerTick * t0 - streamPerTick * s0.streamTick) / (ownPerTick - streamPerTick);
+    const double meetNm = ownPerTick * (meetTick - t0);
+    if (meetNm >= wayNm - kScatterReachNm) return;
+    const double share = meetNm / wayNm;
+    PosSample meet = s1;
+    meet.lat = s0.lat + (s1.lat - s0.lat) * share;
+    meet.lon = s0.lon + gf_lonDifference(s0.lon, s1.lon) * share;
+    meet.groundSpeedKt = streamKt;
+    meet.streamTick = 0;
+    meet.silenceS = 0.0F;
+    meet.dueTick = gsl::narrow<std::int32_t>(std::llround(meetTick));
+    queue.insert(queue.begin() + 1, meet);
+}
+
 // An aircraft standing still (s0 at 0 kt) whose next sample moves leaves
 // when the delayed stream does: as late as speeding up from 0 to s1's speed
 // still brings it to s1 by s1's due tick. Until then it stands: a standing
@@ -485,8 +578,10 @@ void nextPosGround(LiveAc& aircraft) {
         default:
             if (aircraft.phase == AcPhase::taxi) lf_passCloseBehind(aircraft);
             if (aircraft.phase == AcPhase::taxi) lf_joinTheRollsLine(aircraft);
+            lf_keepToTheRollsLine(aircraft);
             if (aircraft.samples.size() < 2 || lf_waitToLeave(aircraft) || lf_finishTheWay(aircraft)) break;
             lf_taxiTurn(aircraft);
+            if (aircraft.phase == AcPhase::taxi) lf_catchUpOverThePause(aircraft);
             if (aircraft.phase == AcPhase::taxi) lf_lookForStand(aircraft);
             break;
     }
@@ -828,16 +923,9 @@ double gf_streamSpeedOnKt(const LiveAc& aircraft, std::size_t from) {
     // across a stretch of jumping reports the positions show any pace. (The
     // fields as the stream said them: a sample's own may have been set for
     // the motion's sake.)
-    const auto fieldKt = [&](const PosSample& sample) {
-        double kt = sample.groundSpeedKt;
-        for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k)
-            if (sample.streamTick != 0 && report->streamTick == sample.streamTick)
-                kt = std::max(kt, report->groundSpeedKt);
-        return kt;
-    };
-    double fieldsKt = fieldKt(start);
+    double fieldsKt = lf_reportedKt(aircraft, start);
     for (std::size_t k = from + 1; k < queue.size(); ++k) {
-        fieldsKt = std::max(fieldsKt, fieldKt(queue[k]));
+        fieldsKt = std::max(fieldsKt, lf_reportedKt(aircraft, queue[k]));
         const std::int64_t ticks = static_cast<std::int64_t>(queue[k].streamTick) - start.streamTick;
         if (queue[k].streamTick == 0 || ticks < kLongSpanTicks) continue;
         const double shownKt = distanceNm(start, queue[k]) * kTicksPerHour / static_cast<double>(ticks);

@@ -239,7 +239,16 @@ bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
         aircraft.pushedStoodLat = sample.lat;
         aircraft.pushedStoodLon = sample.lon;
     }
-    const bool beyondTheAircraft = (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r;
+    // The first report after the push, beyond the aircraft and farther from
+    // the stand than the push took it, needs no second to show the stream
+    // gone on: it went on while the aircraft pushed (its own push hidden in a
+    // pause of the feed). The stream's push still coming lies nearer.
+    const GeoPoint stand{aircraft.standLat, aircraft.standLon};
+    const bool goneOnDuringThePush =
+        aircraft.lastPushBackDist >= kNoReportSinceThePushNm && d > 2.75 * r &&
+        gf_distanceNm(stand, gf_samplePoint(sample)) > gf_distanceNm(stand, gf_acPoint(aircraft)) + kStandingNoiseNm;
+    const bool beyondTheAircraft =
+        (d > 2.75 * r && d > aircraft.lastPushBackDist) || d > 6.0 * r || goneOnDuringThePush;
     // The first report standing after the push, already farther off than a
     // standing stream's reports scatter beyond the aircraft's radius: it
     // stands elsewhere (towed on while the feed was quiet).

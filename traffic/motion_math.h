@@ -25,6 +25,9 @@ inline constexpr double kStandingNoiseNm = 10.0 / kMetersPerNm;
 // coarse grid and its noise. So far a report may also lie from where the
 // aircraft is without moving it.
 inline constexpr double kScatterReachNm = 30.0 / kMetersPerNm;
+// How far (nm) the last report lay from a pushed-back aircraft while none
+// has come since its push ended.
+inline constexpr double kNoReportSinceThePushNm = 900.0;
 // The feed quiet this long (s) may have hidden a move.
 inline constexpr double kFeedPauseS = 20.0;
 // Slower than this on the ground a landed aircraft has rolled out: its

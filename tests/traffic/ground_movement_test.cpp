@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -123,6 +124,12 @@ TEST_F(GroundMovement, AReportHeardDuringThePushIsJudgedWhenItEnds) {
         {"heard 20 m south, its push 60 m: it holds", 20.0, 180.0, AcPhase::pushed_back},
         {"heard by the next stand 60 m west, its push 60 m south: it goes", 60.0, 270.0, AcPhase::taxi},
         {"heard 8 m west of the stand, its push 60 m south: it holds", 8.0, 270.0, AcPhase::pushed_back},
+        // Within six radii of the aircraft a single report tells only when it
+        // lies farther from the stand than the push went: the stream went on
+        // while the aircraft pushed (its own push hidden in a pause).
+        {"heard 25 m beyond the push's end, on its way: it goes", 85.0, 180.0, AcPhase::taxi},
+        {"heard 25 m beside the push's end, hardly farther from the stand: it holds", 65.0, 157.4,
+         AcPhase::pushed_back},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -628,6 +635,76 @@ TEST_F(GroundMovement, MakingUpAPauseItMeetsTheStreamComingBack) {
     }
 }
 
+// Having waited out a 42-s pause of the feed where its stream was last heard
+// taxiing at 15 kt, the aircraft learns 15 s late that the stream resumed
+// 300 m on: the stream went on along the way meanwhile, at the pace its
+// positions show (14 kt). The aircraft catches up at its ceiling (twice
+// that) to where it meets the stream on the way, a sample of its own, and
+// goes on at the stream's pace to the report, due as the stream said.
+TEST_F(GroundMovement, MakingUpAPauseItCatchesUpWithTheStreamOnTheWay) {
+    struct Case {
+        const char* name;
+        bool meets;
+        double lastKt = 15.0;     // the stream's field when the feed fell quiet
+        double silenceS = 42.0;   // how long it was quiet before the report
+        double resumedKt = 15.0;  // the resumed report's field
+        double lateS = 15.0;      // how long ago the stream left the aircraft's spot
+        double headingDeg = 90.0;  // the aircraft's nose; the way goes east
+    };
+    const Case cases[] = {
+        {"taxiing when the feed fell quiet", true},
+        // It left some unknown time after its last report: made up as before.
+        {"standing when the feed fell quiet", false, 0.0},
+        // (Still under way to its last sample, as without a pause.)
+        {"no pause", false, 15.0, 3.0},
+        // Not lined up for it: a run across its way is joined, not met.
+        {"the stream resumed rolling faster than a taxi", false, 15.0, 42.0, 45.0, 15.0, 0.0},
+        // The stream 4 m on along the way: nothing to catch up.
+        {"hardly behind", false, 15.0, 42.0, 15.0, 0.5},
+        // It would meet the stream 14 m short of the report.
+        {"late for most of the way", false, 15.0, 42.0, 15.0, 20.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.heading = c.headingDeg * kDegToRad;
+        const GeoPoint from{aircraft.lat, aircraft.lon};
+        const std::int32_t left = g_tick - static_cast<std::int32_t>(c.lateS * 100.0);
+        const bool held = c.silenceS >= 20.0;
+        PosSample& s0 = aircraft.samples.front();
+        s0 = sampleAt(from, held ? 0.0 : c.lastKt, g_tick);  // where it held
+        s0.stationary = held ? 1 : 0;
+        s0.streamTick = left;
+        PosSample lastHeard = s0;
+        lastHeard.groundSpeedKt = c.lastKt;
+        aircraft.reportGate.taken.push_back(lastHeard);
+        PosSample resumed = sampleAt(moved(from, 90.0, 300.0), c.resumedKt, left + 4200);
+        resumed.streamTick = resumed.dueTick;
+        resumed.silenceS = static_cast<float>(c.silenceS);
+        aircraft.reportGate.taken.push_back(resumed);
+        aircraft.samples.push_back(resumed);
+        nextPosGround(aircraft);
+        if (!c.meets) {
+            EXPECT_TRUE(std::none_of(aircraft.samples.begin(), aircraft.samples.end(), [](const PosSample& s) {
+                return s.streamTick == 0 && s.stationary == 0;
+            }));
+            continue;
+        }
+        ASSERT_EQ(aircraft.samples.size(), 3U);
+        const PosSample& meet = aircraft.samples[1];
+        EXPECT_EQ(meet.streamTick, 0);
+        // The stream goes 300 m in 42 s; the aircraft at twice that pace
+        // meets it 15 s on, 214 m along the way.
+        const double streamMps = 300.0 / 42.0;
+        EXPECT_NEAR(meet.dueTick - g_tick, 1500, 2);
+        EXPECT_NEAR(metresBetween(from, pointOf(meet)), 2.0 * streamMps * 15.0, 1.0);
+        EXPECT_NEAR(gf_bearingRad(from, pointOf(meet)) * kRadToDeg, 90.0, 0.1);
+        EXPECT_NEAR(meet.groundSpeedKt, streamMps * 3600.0 / kMetersPerNm, 0.1);
+        EXPECT_EQ(aircraft.samples[2].dueTick, left + 4200) << "the report due as the stream said";
+    }
+}
+
 // The turn rate of a sample is fitted to the time there is: a turn of up to
 // 45 degrees with time to spare is spread out (slower), one that must be
 // done sooner is hurried; a sharper one turns faster, up to three times the
@@ -812,6 +889,82 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         EXPECT_NEAR(metres / kMetersPerNm * kTicksPerHour / ticks, c.ceilingKt, 0.002 * c.ceilingKt);
         // However late, it catches up no faster on such a turn.
         EXPECT_EQ(aircraft.turnsAtTaxi != 0, c.turnDeg > 20.0 && c.ceilingKt == 30.0);
+    }
+}
+
+// A run's reports jumping well beside the line the aircraft is on (its
+// fields and track holding) are brought onto that line, as far along it as
+// they lay: the aircraft rolls down the runway, not across the grass. Its
+// line runs along the track fields through the aircraft, rolling with its
+// nose along them or standing where its stream stood before the run.
+TEST_F(GroundMovement, ARunsReportsJumpingBesideItsLineAreBroughtOntoIt) {
+    struct Case {
+        const char* name;
+        double headingDeg;  // the aircraft's nose
+        double ownKt;       // how fast it rolls east (0: it stands on s0)
+        double s1Kt;        // the report's field, 400 m east and ...
+        double asideM;      // ... this far north
+        bool onTheLine;     // brought onto the line
+        double trackDeg = 90.0;
+        double silenceS = 3.0;  // how long the feed was quiet before it
+        bool landed = false;
+        double offS0M = 0.0;  // the aircraft this far south of s0
+        double s0ReportedKt = 0.0;  // s0's report said (s0 itself a hold at 0 kt)
+    };
+    const Case cases[] = {
+        {"standing where its stream stood, its nose 45 degrees off, a run 250 m aside", 45.0, 0, 70, 250, true},
+        {"rolling at 60 kt, a run 100 m aside", 90.0, 60, 70, 100, true},
+        {"rolling at 60 kt, a run 50 m aside: on the runway's width", 90.0, 60, 70, 50, false},
+        {"rolling at 60 kt, its nose 45 degrees off the track", 45.0, 60, 70, 250, false},
+        {"standing 50 m off where its stream stood, its nose 45 degrees off", 45.0, 0, 70, 250, false, 90.0, 3.0,
+         false, 50.0},
+        {"the report after a pause of the feed", 90.0, 0, 70, 250, false, 90.0, 60.0},
+        {"the report without a track field", 90.0, 0, 70, 250, false, 0.0},
+        {"the report at taxi speed", 90.0, 0, 30, 250, false},
+        {"landed, rolling out", 90.0, 60, 70, 250, false, 90.0, 3.0, true},
+        // Held where its samples ran out amid a run, it stood nowhere the
+        // stream did: its nose must be along the run.
+        {"held at a report rolling at 40 kt, its nose 45 degrees off", 45.0, 0, 70, 250, false, 90.0, 3.0, false,
+         0.0, 40.0},
+        // A report slower than a taxi after a run may be turning off: it
+        // is left where it lies.
+        {"held at a report rolling at 40 kt, its nose along, a report at 20 kt", 90.0, 0, 20, 250, false, 90.0, 3.0,
+         false, 0.0, 40.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        const GeoPoint from = taxiway(2);
+        LiveAc& aircraft = place("B738", AcPhase::taxi, moved(from, 180.0, c.offS0M), c.headingDeg);
+        aircraft.landed = c.landed ? 1 : 0;
+        if (c.ownKt > 0.0) {
+            const double metresPerTick = c.ownKt * kMetersPerNm / kTicksPerHour;
+            aircraft.lonStep = metresPerTick / gf_metresPerDegreeLon(aircraft.lat);
+        }
+        PosSample& s0 = aircraft.samples.front();
+        s0 = sampleAt(from, c.ownKt, g_tick);
+        s0.streamTick = 10000;
+        if (c.s0ReportedKt > 0.0) {
+            PosSample report = s0;
+            report.groundSpeedKt = c.s0ReportedKt;
+            aircraft.reportGate.taken.push_back(report);
+            s0.stationary = 1;
+        }
+        const GeoPoint reported = moved(moved(from, 90.0, 400.0), 0.0, c.asideM);
+        PosSample s1 = sampleAt(reported, c.s1Kt, g_tick + 600);
+        s1.streamTick = 10600;
+        s1.trackDeg = c.trackDeg;
+        s1.silenceS = static_cast<float>(c.silenceS);
+        aircraft.samples.push_back(s1);
+        nextPosGround(aircraft);
+        const auto s1Now = std::find_if(aircraft.samples.begin(), aircraft.samples.end(),
+                                        [](const PosSample& s) { return s.streamTick == 10600; });
+        ASSERT_NE(s1Now, aircraft.samples.end());
+        if (c.onTheLine) {
+            EXPECT_LT(metresBetween(pointOf(*s1Now), moved(gf_acPoint(aircraft), 90.0, 400.0)), 1.0);
+        } else {
+            EXPECT_LT(metresBetween(pointOf(*s1Now), reported), 0.01);
+        }
     }
 }
 

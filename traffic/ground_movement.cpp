@@ -738,6 +738,19 @@ void lf_dueAsTheStreamSaid(std::deque<PosSample>& queue) {
     }
 }
 
+// A run's pace: the fastest its queued reports show up to the first in the
+// air, taxi speed at least. The report the stream resumed with may carry a
+// stale field (the slow line-up's), and the one that lifts off may come
+// after it.
+double lf_runsPaceKt(const LiveAc& aircraft) {
+    double kt = gf_taxiCeilingKt(aircraft.sizeCategory);
+    for (const PosSample& s : aircraft.samples) {
+        kt = std::max(kt, s.groundSpeedKt);
+        if (s.airborne != 0) break;
+    }
+    return kt;
+}
+
 // Off its curve or turn, the aircraft heads straight for `target` (the new
 // front sample), there by its due tick.
 void lf_straightAt(LiveAc& aircraft, const PosSample& target) {
@@ -788,8 +801,16 @@ void gf_retimeLegForARoll(LiveAc& aircraft) {
     }
     aircraft.makingUpAPause = 0;
     if (aircraft.samples.empty()) return;
-    lf_hurryTheLeg(aircraft, gf_groundCeilingKt(aircraft, std::max(aircraft.samples.front().groundSpeedKt,
-                                                                   gf_taxiCeilingKt(aircraft.sizeCategory))));
+    lf_hurryTheLeg(aircraft, gf_groundCeilingKt(aircraft, lf_runsPaceKt(aircraft)));
+}
+
+void gf_hurryTheRun(LiveAc& aircraft) {
+    if (aircraft.takeOffSeen == 0 || aircraft.samples.empty() || aircraft.makingUpAPause != 0) return;
+    const PosSample& front = aircraft.samples.front();
+    if (front.airborne != 0 || front.stationary != 0 || front.silenceS * 100.0 < kPauseTicks ||
+        !lf_linedUpFor(aircraft, front) || lf_besideTheRollBefore(aircraft, front))
+        return;
+    lf_hurryTheLeg(aircraft, gf_groundCeilingKt(aircraft, lf_runsPaceKt(aircraft)));
 }
 
 void gf_joinTheRunAhead(LiveAc& aircraft) {

@@ -34,6 +34,11 @@ bool gf_bridgesAPause(const LiveAc& aircraft, const PosSample& from, const PosSa
 // A take-off seen while the aircraft makes up a pause of the feed at taxi
 // speed: the leg under way is timed anew at the roll's pace.
 void gf_retimeLegForARoll(LiveAc& aircraft);
+// A take-off just seen while the aircraft, lined up, rolls to the report
+// the stream resumed with after a pause of the feed: the leg is timed at
+// the run's pace at least, the fastest of the reports queued up to the
+// first in the air.
+void gf_hurryTheRun(LiveAc& aircraft);
 // A sample taken while the aircraft is behind the delayed stream on the
 // ground (it waited out a pause of the feed, say): the leg under way is
 // timed anew at twice the pace the stream shows from its target on (taxi

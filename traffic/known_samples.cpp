@@ -35,6 +35,8 @@ constexpr double kWellUpFt = 50.0;
 // Slower than the last report by this much at take-off speeds, the stream
 // rolls out: a take-off run never slows down.
 constexpr double kSlowingDownKt = 0.5;
+// ... and by this much when either report is flagged airborne.
+constexpr double kAirborneSlowingKt = 5.0;
 // A roll is this much faster than the taxi ceiling at least (a take-off's
 // speed at most).
 constexpr double kRollOverTaxiKt = 10.0;
@@ -676,8 +678,12 @@ void lf_rollOutFromStream(LiveAc& aircraft, const PosSample& last, const PosSamp
 // the positions between the two must bear it out (still faster than a
 // taxi, slower than the report before showed), and the next report be
 // slower still: a take-off run's field read low or stale goes on faster.
+// A report flagged airborne (a flipped flag in a roll-out) must be well
+// slower: a lift-off's first reports in the air may read a little slower
+// than the run's last (a noisy field).
 RollSlows lf_rollSlowsDown(const LiveAc& aircraft, const PosSample& last, const PosSample& sample) {
-    if (sample.groundSpeedKt > last.groundSpeedKt - kSlowingDownKt) return RollSlows::no;
+    const double slowerKt = sample.airborne != 0 || last.airborne != 0 ? kAirborneSlowingKt : kSlowingDownKt;
+    if (sample.groundSpeedKt > last.groundSpeedKt - slowerKt) return RollSlows::no;
     if (sample.groundSpeedKt >= kTakeOffSeenKt) return RollSlows::surely;
     const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
     if (last.groundSpeedKt < std::min(kTakeOffSeenKt, taxiKt + kRollOverTaxiKt) ||
@@ -810,6 +816,7 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     // The sample that was last before any cut: copied, since the cut may erase it.
     const std::optional<PosSample> last = queue.empty() ? std::nullopt : std::optional<PosSample>(queue.back());
     if (last && sample.airborne == 0 && last->stationary != 0) lf_collapseStationaryRun(aircraft, sample);
+    const bool takeOffSeenBefore = aircraft.takeOffSeen != 0;
     if (last) lf_takeOffFromStream(aircraft, *last, sample);
     // Due after the sample before it, as that one is due now (a take-off
     // just seen hurries the leg under way).
@@ -817,6 +824,8 @@ void lf_decodeExisting(LiveAc& aircraft, PosSample& sample) {
     queue.push_back(sample);
     gf_retimeLegForTheStreamsPace(aircraft);
     gf_retimeLegForARunAhead(aircraft, sample);
+    // (Seen with this report: it may be the run's first in the air.)
+    if (!takeOffSeenBefore) gf_hurryTheRun(aircraft);
     gf_joinTheRunAhead(aircraft);
     gf_meetTheStream(aircraft);
     if (queue.size() == 2 && queue[0].stationary != 0 && queue[1].stationary != 0) {

@@ -504,6 +504,49 @@ TEST_F(GroundMovement, MakingUpAPauseBeforeATakeOffRunItGoesAtTaxiSpeed) {
     }
 }
 
+// Lined up, rolling at taxi speed to the report its stream resumed with
+// after a pause (its field 7 kt, stale from the line-up), the aircraft sees
+// the take-off in the reports after it: the leg is timed at the run's pace,
+// the fastest field up to the first report in the air (60 kt), not at the
+// resumed report's. Nor does it dash to a hold, or to a report it is not
+// lined up for.
+TEST_F(GroundMovement, ATakeOffSeenHurriesTheLegToTheResumedReportToTheRunsPace) {
+    struct Case {
+        const char* name;
+        double frontBearingDeg;  // of the resumed report, 500 m off
+        bool takeOffSeen;
+        bool holds = false;      // the front a hold of its own
+        bool hurried = true;
+        bool afterAPause = true;  // the front the first report after one
+    };
+    const Case cases[] = {
+        {"lined up", 90.0, true},
+        {"no take-off seen", 90.0, false, false, false},
+        {"not lined up for it", 0.0, true, false, false},
+        {"holding", 90.0, true, true, false},
+        // Timed by the stream already: no pause to make up.
+        {"no pause before the report", 90.0, true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        LiveAc& aircraft = taxiing();
+        aircraft.takeOffSeen = c.takeOffSeen ? 1 : 0;
+        const GeoPoint from{aircraft.lat, aircraft.lon};
+        PosSample& front = aircraft.samples.front();
+        front = sampleAt(moved(from, c.frontBearingDeg, 500.0), 7.0, g_tick + 7000);
+        front.streamTick = 20000;
+        front.silenceS = c.afterAPause ? 60.0F : 3.0F;
+        front.stationary = c.holds ? 1 : 0;
+        PosSample lifting = sampleAt(moved(from, c.frontBearingDeg, 800.0), 60.0, g_tick + 7300, 50.0);
+        lifting.streamTick = 20300;
+        aircraft.samples.push_back(lifting);
+        gf_hurryTheRun(aircraft);
+        const double runTicks = 500.0 / kMetersPerNm * kTicksPerHour / 60.0;
+        EXPECT_NEAR(aircraft.samples.front().dueTick - g_tick, c.hurried ? runTicks : 7000.0, 2.0);
+    }
+}
+
 // Making up a pause towards the report the stream resumed with (on the
 // runway 500 m east), the aircraft learns the stream took off right after
 // it: beside the run's line, well behind the report, it turns onto the line

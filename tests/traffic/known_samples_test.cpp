@@ -677,6 +677,10 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         {"an airborne report at 120 kt after 130 kt: a flipped flag in a roll-out", false, {{130, 0}, {120, 200}},
          false, true},
         {"60 kt twice, the second airborne: a flipped flag, a stale speed", false, {{60, 0}, {60, 200}}, false},
+        // Lifting off, its first report in the air a little slower (a noisy
+        // field): no roll-out, and the next one in the air tells.
+        {"61.6 kt, then airborne at 60.9 and 63.4 kt: a lift-off", false, {{61.6, 0}, {60.9, 200}, {63.4, 300}},
+         true},
         {"two airborne samples after a touch-down", true, {{120, 100}, {130, 300}}, true},
         {"one airborne sample after a touch-down", true, {{120, 0}, {130, 300}}, false},
         // Given up on the runway it rolls out; slowed to taxi speed it taxis.

@@ -35,3 +35,7 @@ void lf_appendLiveAc(StreamRecord& record);
 // The altitude rule of admission: flying below 10000 ft within 108 ft of the
 // park airport's elevation.
 bool lf_nearFieldElevation(double altitudeFt);
+// Of an aircraft not yet created, heard on the ground: a record flagged
+// airborne slower than a fixed-wing aircraft flies (a flipped flag), which
+// the altitude rule lets by.
+bool lf_flippedOnTheGround(const LiveAc& aircraft, const StreamRecord& record);

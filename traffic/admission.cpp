@@ -21,6 +21,9 @@ constexpr double kStraightGroundNm = 0.010799136069114472;  // 20 m
 constexpr double kGroundWaitCapSeconds = 15.0;
 constexpr double kSpeedSlackKt = 5.0;
 constexpr double kMovingOffKt = 1.0;  // a field this fast after one that stood shows a move
+// Slower than this a record flagged airborne at the field's height, of a
+// fixed-wing aircraft whose stream was heard on the ground, flies nowhere.
+constexpr double kFlippedFlagMostKt = 40.0;
 // On the ground an aircraft speeds up on its take-off run, or brakes, by
 // this much a second at most: a feed quiet long enough hides no jump.
 constexpr double kGroundSpeedChangeKtPerS = 5.0;
@@ -123,6 +126,16 @@ bool categoryEnabled(SizeCategory category) {
 }
 }  // namespace
 
+// A record flagged airborne of an aircraft not yet created whose stream was
+// heard on the ground, slower than a fixed-wing aircraft flies: a flipped
+// flag (the report gate takes it as on the ground), not one in the air near
+// the field that is not to be created. Dropped, it would leave a stream that
+// falls quiet after it with one report, never created.
+bool lf_flippedOnTheGround(const LiveAc& aircraft, const StreamRecord& record) {
+    return aircraft.sizeCategory != SizeCategory::Rotorcraft && !aircraft.samples.empty() &&
+           aircraft.samples.back().airborne == 0 && record.sample.groundSpeedKt < kFlippedFlagMostKt;
+}
+
 bool lf_nearFieldElevation(double altitudeFt) {
     const double reference = g_parkAirport.code.isSet() ? static_cast<double>(g_parkAirport.altitude) : -1000.0;
     return altitudeFt > 0.0 && altitudeFt < 10000.0 && std::abs(altitudeFt - reference) <= 108.0;
@@ -146,7 +159,9 @@ void lf_dispatchStreamRecord(StreamRecord& record) {
         gf_noteRefused(*aircraft, record.sample);
         return;
     }
-    if (aircraft->lifeState == AcLifeState::buffer && lf_nearFieldElevation(record.sample.altitudeFt)) return;
+    if (aircraft->lifeState == AcLifeState::buffer && lf_nearFieldElevation(record.sample.altitudeFt) &&
+        !lf_flippedOnTheGround(*aircraft, record))
+        return;
     if (!lf_respawn(*aircraft, record)) return;
     aircraft->lastRecordTime = record.timestamp;
     gf_queueReport(*aircraft, record.sample, g_tick.load());

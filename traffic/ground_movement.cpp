@@ -432,6 +432,9 @@ void lf_keepToTheRollsLine(LiveAc& aircraft) {
         s0.streamTick != 0 && lf_reportedKt(aircraft, s0) < kStandingShownKt &&
         gf_ownGroundSpeedKt(aircraft) < kStandingShownKt &&
         gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(s0)) <= kScatterReachNm;
+    // Taxiing, the aircraft is on no run: a report at a run's pace is a jump
+    // the gate read as one, not a roll along its nose.
+    if (!standsWhereItStood && gf_ownGroundSpeedKt(aircraft) <= taxiKt && lf_reportedKt(aircraft, s0) <= taxiKt) return;
     bool run = false;
     for (std::size_t k = 1; k < queue.size(); ++k) {
         PosSample& s = queue[k];
@@ -665,10 +668,14 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
     // (Stands: its field and, out of a pause, its last reports' positions.)
     // So does one making up a pause of the feed towards a stream that goes
     // on: the stream's pace over the pause (it stood at a hold for much of
-    // it, say) says nothing of how far behind the aircraft now is.
+    // it, say) says nothing of how far behind the aircraft now is. Nor does
+    // its pace before a stretch of reports as long that were all dropped
+    // (jumps): the stream went on unheard meanwhile as in a pause.
+    const bool unheardBefore = s0.streamTick != 0 && s1.streamTick - s0.streamTick >= kPauseTicks;
     if (s1.streamTick != 0 &&
-        (aircraft.makingUpAPause != 0 || (s1.groundSpeedKt < kCreepKt && distanceNm(s0, s1) > kScatterReachNm &&
-                                          gf_shownUpToKt(aircraft, s1) < kCreepKt)))
+        (aircraft.makingUpAPause != 0 || unheardBefore ||
+         (s1.groundSpeedKt < kCreepKt && distanceNm(s0, s1) > kScatterReachNm &&
+          gf_shownUpToKt(aircraft, s1) < kCreepKt)))
         ceilingKt = std::max(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     // An aircraft on no roll of its own turns (onto the runway, say) at taxi
     // speed at most: a stream already rolling there is joined once the
@@ -683,6 +690,14 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
                                ? 1
                                : 0;
     if (aircraft.turnsAtTaxi != 0) ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
+    // Off a roll of its own, a leg faster than a taxi runs along the stream's
+    // track (its runway): one across it at an angle (over the grass to a
+    // stream that rolled there while the feed was quiet) goes at taxi speed.
+    if (!gf_onItsOwnRoll(aircraft) && s1.trackDeg != 0.0 &&
+        gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(s1)) > kScatterReachNm &&
+        gf_headingDifferenceDeg(gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(s1)), s1.trackDeg * kDegToRad) >
+            kRollAheadDeg)
+        ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     const double wayNm = wayToNextNm(aircraft);
     const std::int64_t slowest =
         static_cast<std::int64_t>(now()) + gf_roundTicks(std::ceil(wayNm * kTicksPerHour / ceilingKt));

@@ -88,6 +88,13 @@ double offHeadingDeg(const LiveAc& aircraft, const PosSample& from, const PosSam
     return gf_headingDifferenceDeg(aircraft.heading, gf_bearingRad(gf_samplePoint(from), gf_samplePoint(to)));
 }
 
+// How long the feed was quiet before the report: as the gate took it (the
+// gate's own figure is the newest report's, which may be a later one passed
+// on with it).
+double lf_silenceBeforeS(const LiveAc& aircraft, const PosSample& sample) {
+    return sample.streamTick != 0 ? static_cast<double>(sample.silenceS) : gf_reportSilenceS(aircraft);
+}
+
 // How far from where it holds the stream may resume and the hold end: the
 // holding threshold, and as far again as a taxiing aircraft (30 kt), or one
 // as fast as the stream now shows, gets in the time it has held (a feed's
@@ -99,7 +106,8 @@ double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
     // nothing) while the aircraft still has samples.
     const double heldTicks =
         std::max({static_cast<double>(now() - static_cast<std::int64_t>(aircraft.holdStartTick)),
-                  gf_reportSilenceS(aircraft) * 100.0, gf_secondsSinceTakenBefore(aircraft, sample) * 100.0, 0.0});
+                  lf_silenceBeforeS(aircraft, sample) * 100.0, gf_secondsSinceTakenBefore(aircraft, sample) * 100.0,
+                  0.0});
     // Reports passed on together (their first ones with stale speed
     // fields) show their speed in the newest of them.
     const PosSample* newest = gf_takenReport(aircraft, 0);
@@ -111,8 +119,8 @@ double lf_holdReachNm(const LiveAc& aircraft, const PosSample& sample) {
 // pause of the feed and still be the same aircraft: as far as the stand's
 // give-up distance, and as far again as it taxis at most in the pause. No
 // pause: a stream that leaves its stand shows itself on the way.
-double lf_unheardTaxiReachNm(const LiveAc& aircraft) {
-    const double silenceS = gf_reportSilenceS(aircraft);
+double lf_unheardTaxiReachNm(const LiveAc& aircraft, const PosSample& sample) {
+    const double silenceS = lf_silenceBeforeS(aircraft, sample);
     if (silenceS < kFeedPauseS) return 0.0;
     return kStandGiveUpNm + silenceS * 100.0 * gf_taxiCeilingKt(aircraft.sizeCategory) / kTicksPerHour;
 }
@@ -488,7 +496,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         // was quiet long enough for the aircraft to push and taxi there
         // unheard: it leaves and makes up the way behind its stream.
         const bool leaving = aircraft.leavingStand != 0 && aircraft.phase == AcPhase::parked;
-        const bool leftUnheard = aircraft.phase == AcPhase::parked && d <= lf_unheardTaxiReachNm(aircraft);
+        const bool leftUnheard = aircraft.phase == AcPhase::parked && d <= lf_unheardTaxiReachNm(aircraft, sample);
         if (d > kStandGiveUpNm && !leaving && !leftUnheard) {
             // A parked aircraft gets no farther than this off its stand
             // between two reports with the feed not quiet: one report there
@@ -581,7 +589,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // The first report after a pause of the feed finds the stream off where
     // it stood, farther than a standing stream wanders: pushed or towed
     // while the feed was quiet. The next report standing there bears it out.
-    if (aircraft.phase == AcPhase::parked && gf_reportSilenceS(aircraft) >= kFeedPauseS &&
+    if (aircraft.phase == AcPhase::parked && lf_silenceBeforeS(aircraft, sample) >= kFeedPauseS &&
         lf_offWhereItStoodNm(aircraft, sample, d) > kStandingNoiseNm) {
         aircraft.standDistMax = std::max(aircraft.standDistMax, d);
         lf_decideLeave(aircraft, sample);

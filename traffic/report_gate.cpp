@@ -45,6 +45,8 @@ constexpr std::size_t kWayLostAfterDrops = 3;
 // before the aircraft needs it.
 constexpr std::int32_t kLongestWaitTicks = 1000;
 constexpr std::int32_t kSettledBeforeDueTicks = 2000;
+// An aircraft on its run this close to its last sample needs the next report.
+constexpr std::int32_t kNeededAheadTicks = 100;
 // A report between two that lie where the aircraft can be, off the way
 // between them by more than this (and a share of their distance, for the
 // corners of a taxi), shows no move: the stream came back.
@@ -87,8 +89,11 @@ constexpr double kRunFieldsLagKt = 10.0;
 // taken before it, out of its reach, for an aircraft not yet created.
 constexpr double kBorneOutForS = 8.0;
 // Faster than this a fixed-wing aircraft may be off the ground; slower, a
-// report flagged airborne is a flipped flag.
+// report flagged airborne is a flipped flag. A larger one leaves the ground
+// no slower than this share of its take-off speed (its first report in the
+// air may carry a field some seconds stale).
 constexpr double kFlyingKt = 43.0;
+constexpr double kFlyingShare = 0.45;
 // A helicopter lifting off is this far up, climbs this much from one report
 // to the next, or flies this fast; hover-taxiing it keeps a few feet up.
 constexpr double kHelicopterWellUpFt = 50.0;
@@ -462,12 +467,6 @@ bool onTheWayTo(const Context& c, const PosSample& report, const PosSample& late
     return metresBetween(c.anchor, report) <= share * wayM + scatterM;
 }
 
-// The report starts a run of reports going on along a line from the anchor.
-bool startsAWayRun(const Context& c, const PosSample& report) {
-    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
-    return queued.size() >= 3 && wayRun(c.anchor, report, queued[1].report, queued[2].report);
-}
-
 // The report ends reports dropped since the anchor that went on from each
 // other long enough, none where the aircraft can be: the stream is there.
 // (Reports that dwell at a few spots in turn never go on from each other
@@ -482,6 +481,18 @@ bool refusedOffTheRun(const Context& c, const PosSample& older, const PosSample&
         if (!goesOn(c.aircraft, older, refused, 0.0) && !goesOn(c.aircraft, refused, newer, 0.0)) return true;
     }
     return false;
+}
+
+// The report starts a run of reports going on along a line from the anchor.
+// (Spots the reports dwell at may happen to lie along a line; a repeat
+// refused between two of them, back at another spot, shows it no run.)
+bool startsAWayRun(const Context& c, const PosSample& report) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    if (queued.size() < 3) return false;
+    const PosSample& p2 = queued[1].report;
+    const PosSample& p3 = queued[2].report;
+    return wayRun(c.anchor, report, p2, p3) && !refusedOffTheRun(c, c.anchor, report) &&
+           !refusedOffTheRun(c, report, p2) && !refusedOffTheRun(c, p2, p3);
 }
 
 bool endsASustainedRun(const Context& c, const PosSample& report, double silenceS) {
@@ -520,9 +531,10 @@ enum class Verdict { wait, take, drop, restart };
 std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bool due) {
     const std::deque<Heard>& queued = aircraft.reportGate.queued;
     const PosSample* next = queued.size() >= 2 ? &queued[1].report : nullptr;
+    const double flyingKt = std::max(kFlyingKt, kFlyingShare * gf_takeOffSpeedKt(aircraft.sizeCategory));
     if (next == nullptr) {
         if (!due) return std::nullopt;
-        return !isHelicopter(aircraft) && report.groundSpeedKt >= kFlyingKt;
+        return !isHelicopter(aircraft) && report.groundSpeedKt >= flyingKt;
     }
     if (next->airborne == 0) return false;
     // A helicopter a few feet up at a running pace hover-taxies: it moves on
@@ -533,7 +545,7 @@ std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bo
         return next->groundSpeedKt >= kHelicopterFlyingKt ||
                next->altitudeFt >= groundHeightFt(aircraft) + kHelicopterWellUpFt ||
                next->altitudeFt >= report.altitudeFt + kHelicopterClimbingFt;
-    return report.groundSpeedKt >= kFlyingKt && next->groundSpeedKt >= kFlyingKt;
+    return report.groundSpeedKt >= flyingKt && next->groundSpeedKt >= flyingKt;
 }
 
 // The fastest pace (kt) the positions of a taxi show: a quarter over taxi
@@ -983,9 +995,15 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
         // until its own last moment: the aircraft, created at the reports
         // before it, needs no sample of it yet.
         // (Nor can one with a single sample be created without the report.)
+        // An aircraft on its take-off run that reaches its last sample needs
+        // the next report now: waiting on for the reports after it, it would
+        // run out of samples and give its take-off up.
+        const bool runNeedsIt = aircraft.takeOffSeen != 0 && aircraft.landed == 0 && aircraft.groundMode != 0 &&
+                                !aircraft.samples.empty() &&
+                                aircraft.samples.back().dueTick <= now + kNeededAheadTicks;
         const bool ownLastMoment = now - front.heardTick >= kLoneLongestWaitTicks ||
                                    now >= dueTick - kLoneSettledBeforeDueTicks ||
-                                   (atOnce && gate.taken.size() < 2);
+                                   (atOnce && gate.taken.size() < 2) || runNeedsIt;
         const bool lastMoment = atOnce || ownLastMoment;
         const bool due = lastMoment || now - front.heardTick >= kLongestWaitTicks || now >= dueTick - kSettledBeforeDueTicks;
         const double droppedSilenceS = gate.taken.empty() ? 0.0 : droppedSilence(gate);

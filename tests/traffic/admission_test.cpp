@@ -1,5 +1,6 @@
 // Records from the adding stack: admission of new aircraft, the twin of a
 // listed aircraft, and the plausibility filters for known ones.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -266,6 +267,30 @@ TEST_F(Admission, RecordsOfAircraftOnTheirWayOutAndBufferedOnesNearTheFieldAreDr
         feed(r);
         tick();
         EXPECT_EQ(live(r.hexId)->samples.size(), 1U) << gf_lifeStateName(state);
+    }
+    // Heard on the ground first, a record flagged airborne at the field's
+    // height slower than anything flies is a flipped flag: the gate has it.
+    // At a flying speed it is one in the air near the field.
+    for (const double kt : {0.0, 60.0}) {
+        SCOPED_TRACE(fmt::format("flagged airborne at {} kt after a report on the ground", kt));
+        Rec g;
+        g.hexId = kt == 0.0 ? 5000001 : 5000002;
+        g.callsign = kt == 0.0 ? "KLM71" : "KLM72";
+        g.lat = engine_test::kFieldLat;
+        g.altitudeFt = 0.0;
+        g.groundSpeedKt = 0.0;
+        g.dueTick = 100000;
+        feed(g);
+        tick();
+        g.timestamp += 10;
+        g.dueTick += 1000;
+        g.altitudeFt = 1410;
+        g.groundSpeedKt = kt;
+        feed(g);
+        tick();
+        const LiveAc* aircraft = live(g.hexId);
+        ASSERT_NE(aircraft, nullptr);
+        EXPECT_EQ(aircraft->samples.size() + aircraft->reportGate.queued.size(), kt == 0.0 ? 2U : 1U);
     }
 }
 

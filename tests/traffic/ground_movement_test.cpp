@@ -829,10 +829,15 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         double turnDeg = 0.0;        // the leg turns it this far off its nose
         double legPaceKt = 0.0;      // the pace of the leg it has just ended
         double s1M = 500.0;          // how far east s1 lies
+        double s1TrackDeg = 0.0;     // s1's track field (0: none)
     };
     const Case cases[] = {
         {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
         {"taxiing at 8 kt", "B738", 8, 8, 0, std::nullopt, 16},
+        // Its reports 97 s apart, those between dropped (jumps): the stream
+        // went on unheard as in a pause, and its pace before says nothing of
+        // how far behind the aircraft now is.
+        {"taxiing at 8 kt, its reports 97 s apart", "B738", 8, 8, 10, std::nullopt, 30},
         {"standing still, then 2 kt", "B738", 0, 2, 0, std::nullopt, 10},
         {"a light aircraft at 15 kt", "C172", 15, 15, 0, std::nullopt, 20},
         {"a stale 0 kt, the stream showing 20 kt", "B738", 0, 0, 20, std::nullopt, 30},
@@ -889,6 +894,15 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
          std::nullopt, 90.0, 30.0, 0.0},
         {"taxiing, a stream at 40 kt 30 degrees off its nose", "B738", 20, 40, 0, std::nullopt, 30, false, false,
          std::nullopt, 90.0, 30.0, 20.0},
+        // Off a roll of its own, faster than a taxi only along the stream's
+        // track: across it at an angle (over the grass to a run the feed hid)
+        // at taxi speed. Landed, its roll-out turns off at its own pace.
+        {"at 40 kt, the stream's track 15 degrees off the way to it", "B738", 40, 40, 0, std::nullopt, 40, false,
+         false, std::nullopt, 90.0, 0.0, 0.0, 500.0, 75.0},
+        {"at 40 kt, the stream's track 30 degrees off the way to it", "B738", 40, 40, 0, std::nullopt, 30, false,
+         false, std::nullopt, 90.0, 0.0, 0.0, 500.0, 60.0},
+        {"landed, at 40 kt, the stream's track 30 degrees off the way to it", "B738", 40, 40, 0, std::nullopt, 40,
+         false, true, std::nullopt, 90.0, 0.0, 0.0, 500.0, 60.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -898,6 +912,7 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         aircraft.samples.front() = sampleAt(from, c.s0Kt, g_tick);
         // s1 east (500 m), due 30 s ago: the aircraft is late.
         PosSample s1 = sampleAt(moved(from, 90.0, c.s1M), c.s1Kt, g_tick - 3000);
+        s1.trackDeg = c.s1TrackDeg;
         if (c.shownKt > 0.0) {
             aircraft.samples.front().streamTick = 10000;
             s1.streamTick = 10000 + gf_roundTicks(c.s1M / kMetersPerNm * kTicksPerHour / c.shownKt);
@@ -959,6 +974,9 @@ TEST_F(GroundMovement, ARunsReportsJumpingBesideItsLineAreBroughtOntoIt) {
         {"rolling at 60 kt, a run 100 m aside", 90.0, 60, 70, 100, true},
         {"rolling at 60 kt, a run 50 m aside: on the runway's width", 90.0, 60, 70, 50, false},
         {"rolling at 60 kt, its nose 45 degrees off the track", 45.0, 60, 70, 250, false},
+        // Taxiing, it is on no run: a report at a run's pace that lies off
+        // its way is a jump the positions showed, not the roll going on.
+        {"taxiing at 10 kt along the track, a run 250 m aside", 90.0, 10, 70, 250, false},
         {"standing 50 m off where its stream stood, its nose 45 degrees off", 45.0, 0, 70, 250, false, 90.0, 3.0,
          false, 50.0},
         {"the report after a pause of the feed", 90.0, 0, 70, 250, false, 90.0, 60.0},

@@ -848,13 +848,15 @@ inline Verdict liftsOffInTime(const Watched& w, const Route& route, const std::v
             hiddenTaxiS = metresOffTheRunway(then->at) / (taxiKt * kMetersPerNm / 3600.0) + kHiddenRollS;
     }
     const double due = first->t + 30.0 + withinS + hiddenTaxiS;
+    // (One first created in the air, its stream's reports on the ground
+    // before it lost to a pause of the feed, is off the ground as soon.)
     bool wasOnGround = false;
     for (const Watched::Place& p : w.path) {
         if (p.onGround) {
             wasOnGround = true;
             continue;
         }
-        if (wasOnGround) {
+        if (wasOnGround || &p == &w.path.front()) {
             if (secondsOf(p.tick) <= due + 0.01) return std::nullopt;
             return fmt::format("off the ground at {:.1f} s, its delayed stream at {:.1f} s", secondsOf(p.tick),
                                first->t + 30.0);

@@ -275,10 +275,13 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
             EXPECT_EQ(aircraft.lifeState, AcLifeState::active) << "one report far off moves nothing";
             if (aircraft.lifeState != AcLifeState::active) continue;
         }
-        aircraft.reportGate.silenceS = c.silenceS;
+        // The report carries the silence the gate took it with; the gate's
+        // own figure is the newest report's (one passed on after it, 4 s on).
+        aircraft.reportGate.silenceS = 4.0;
         PosSample sample = sampleAt(c.onStand ? standPoint(*c.onStand) : moved(standPoint(4), 180.0, c.metres),
                                     c.onStand ? 0.0 : 5.0, 12000);
         sample.streamTick = sample.dueTick;
+        sample.silenceS = static_cast<float>(c.silenceS);
         decodeExisting(aircraft, sample);
         EXPECT_EQ(aircraft.pathExtended, 1);
         switch (c.outcome) {

@@ -55,12 +55,15 @@ protected:
     // 30 s later, and settles the queue every tick until `untilS`.
     // From `spawnFromS` on the queue is settled as just before a spawn.
     std::vector<Settled> run(const std::string& type, const std::vector<Report>& reports, double untilS,
-                             bool onTheGround = true, bool takingOff = false, double spawnFromS = 1e9) {
+                             bool onTheGround = true, bool takingOff = false, double spawnFromS = 1e9,
+                             double samplesEndS = 1e6) {
         constexpr std::int32_t kStart = 100000;
         LiveAc& aircraft = place(type, AcPhase::taxi, {engine_test::kFieldLat, engine_test::kFieldLon}, 90.0);
         aircraft.groundMode = onTheGround ? 1 : 0;
         aircraft.takeOffSeen = takingOff ? 1 : 0;
         aircraft.altitudeFt = engine_test::kFieldElevationFt + 9.0;  // standing on the field
+        // The aircraft reaches its last sample then.
+        aircraft.samples.back().dueTick = kStart + static_cast<std::int32_t>(samplesEndS * 100.0);
         PosSample first = sampleOf(reports.front());
         first.streamTick = first.dueTick = kStart + 3000;
         aircraft.reportGate.taken.push_back(first);
@@ -220,6 +223,14 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
           {17.6, -57, 1, 0, 0, true}, {21.3, -58, 0, 0, 0, true}, {24.4, -292, -86, 0}, {26, -293, -85, 0},
           {30, -292, -86, 0}},
          "TDDDDRRDDD", 90.0},
+        // Spots that happen to lie along a line, visited in its order (one
+        // spot, back where it stands, then the next two on): the repeats
+        // back where it stands, refused before the gate, show no run.
+        {"reports dwelling at spots along a line, the repeats between them refused", "B738",
+         {{0, 0, 0, 0}, {3, 0, 1, 0}, {6, -193, -119, 0}, {8, -192, -120, 0}, {10, -194, -118, 0},
+          {13, 1, 0, 0, 0, true}, {14.6, 0, 1, 0, 0, true}, {17, -338, -217, 0}, {19.6, -399, -254, 0},
+          {23, 0, 0, 0}, {26, 1, 1, 0}},
+         "TTDDDRRDDTT", 90.0},
         // The stream's last report, nothing after it: taken by its time.
         {"the stream's last report", "B738", {{0, 0, 0, 10}, {3, 0, 15, 10}, {6, 0, 30, 8}}, "TTT"},
         // After a pause of a minute a line-up 200 m on, its speed field a
@@ -466,6 +477,8 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
         double settledAtS;
         double spawnFromS = 1e9;  // settled as just before a spawn from then on
         Verdict verdict = Verdict::taken;
+        bool takingOff = false;
+        double samplesEndS = 1e6;  // the aircraft reaches its last sample then
     };
     const Case cases[] = {
         {"told by the next", {{0, 0, 0, 15}, {3, 0, 23, 15}, {6, 0, 46, 15}}, 1, 6.0},
@@ -487,11 +500,19 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
          {{0, 0, 0, 15}, {20, 0, 180, 15}}, 1, 25.0, 25.0},
         {"a stray off an aircraft come to rest after a pause, a spawn near: the next shows it",
          {{0, 0, -400, 10}, {100, 0, 0, 0}, {114, 30, 0, 0}, {127, 0, 1, 0}}, 2, 127.0, 116.0, Verdict::dropped},
+        // On its take-off run the aircraft gives its take-off up when its
+        // samples run out: the report is settled a second before, whatever
+        // the reports after it would tell. A taxi stops a while instead.
+        {"the first after a pause, on a take-off run that reaches its last sample: then",
+         {{0, 0, 0, 51}, {23.5, 0, 1234, 51}}, 1, 29.0, 1e9, Verdict::taken, true, 30.0},
+        {"the first after a pause, taxiing to its last sample: 25 s after it came",
+         {{0, 0, 0, 15}, {23.5, 0, 300, 15}}, 1, 48.5, 1e9, Verdict::taken, false, 30.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
-        const std::vector<Settled> settled = run("B738", c.reports, 150.0, true, false, c.spawnFromS);
+        const std::vector<Settled> settled =
+            run("B738", c.reports, 150.0, true, c.takingOff, c.spawnFromS, c.samplesEndS);
         ASSERT_LT(c.judged, settled.size());
         EXPECT_EQ(settled[c.judged].verdict, c.verdict);
         EXPECT_NEAR(settled[c.judged].atS, c.settledAtS, 0.011);
@@ -564,6 +585,21 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
             run("B738", {{0, 0, 0, 12}, {3, 0, 18, 12, 20}, {6, 0, 36, 12}}, 40.0);
         ASSERT_EQ(settled[1].verdict, Verdict::taken);
         EXPECT_FALSE(settled[1].airborne);
+    }
+    // A report flagged airborne with nothing after it (the feed falls quiet)
+    // lifts the aircraft off only at a speed its kind leaves the ground at:
+    // slower, it is a flipped flag on a run (a rejected take-off, say).
+    const struct {
+        const char* type;
+        double kt;
+        bool lifts;
+    } lone[] = {{"C172", 46, true}, {"C56X", 46, false}, {"B738", 58, false}, {"B738", 120, true}};
+    for (const auto& c : lone) {
+        SCOPED_TRACE(fmt::format("a lone airborne report of a {} at {} kt", c.type, c.kt));
+        g_liveAcs.clear();
+        const std::vector<Settled> settled = run(c.type, {{0, 0, 0, c.kt - 4}, {3, 0, 65, c.kt, 20}}, 40.0);
+        ASSERT_EQ(settled[1].verdict, Verdict::taken);
+        EXPECT_EQ(settled[1].airborne, c.lifts);
     }
     g_liveAcs.clear();
     {

@@ -200,6 +200,10 @@ bool keepsItsWay(const LiveAc& aircraft, const PosSample& last, const PosSample&
     const double scatterM = kScatterReachNm * kMetersPerNm;
     const double along = metres * std::cos(off), aside = std::fabs(metres * std::sin(off));
     if (along < -scatterM) return false;
+    // Coming down off its final, it touches down on the runway and rolls out
+    // along it: no exit turns it off so fast.
+    if (last.airborne != 0 && report.airborne == 0 && evidenceKt >= kRollKt)
+        return aside <= scatterM + kRollAsideM + kRollAsideShare * along;
     return evidenceKt < kRollKt ||
            aside <= scatterM + secondsBetween(last, report) *
                                    std::min(metresPerSecond(kAsideShare * evidenceKt), kFastestAsideMps);

@@ -457,6 +457,14 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          "TTTDTTT", 160.0},
         // Two airborne reports at a take-off's speeds: a lift-off.
         {"a lift-off", "B738", {{0, 0, 0, 140}, {3, 0, 216, 150, 50}, {6, 0, 450, 160, 200}, {9, 0, 700, 165, 400}}, "TTTT"},
+        // Coming down off its final, its roll-out's reports jumping 130 m and
+        // more beside the runway, the jumps near each other: it touches down
+        // on the runway and rolls out along it.
+        {"a roll-out off the final, its reports jumping beside the runway", "B738",
+         {{0, 0, 0, 140, 300}, {6, 0, 430, 140, 150}, {12, 235, 1150, 134}, {15.5, -5, 1080, 121},
+          {19, 150, 1400, 108}, {21.8, -172, 1560, 98}, {25.2, -210, 1760, 85}, {28, -132, 1620, 85},
+          {32, 0, 1740, 59}, {36, 0, 1900, 45}},
+         "TTDTDDDDTT", 90.0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

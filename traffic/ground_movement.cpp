@@ -690,14 +690,6 @@ void lf_scheduleNextSample(LiveAc& aircraft) {
                                ? 1
                                : 0;
     if (aircraft.turnsAtTaxi != 0) ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
-    // Off a roll of its own, a leg faster than a taxi runs along the stream's
-    // track (its runway): one across it at an angle (over the grass to a
-    // stream that rolled there while the feed was quiet) goes at taxi speed.
-    if (!gf_onItsOwnRoll(aircraft) && s1.trackDeg != 0.0 &&
-        gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(s1)) > kScatterReachNm &&
-        gf_headingDifferenceDeg(gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(s1)), s1.trackDeg * kDegToRad) >
-            kRollAheadDeg)
-        ceilingKt = std::min(ceilingKt, gf_taxiCeilingKt(aircraft.sizeCategory));
     const double wayNm = wayToNextNm(aircraft);
     const std::int64_t slowest =
         static_cast<std::int64_t>(now()) + gf_roundTicks(std::ceil(wayNm * kTicksPerHour / ceilingKt));

@@ -829,7 +829,6 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         double turnDeg = 0.0;        // the leg turns it this far off its nose
         double legPaceKt = 0.0;      // the pace of the leg it has just ended
         double s1M = 500.0;          // how far east s1 lies
-        double s1TrackDeg = 0.0;     // s1's track field (0: none)
     };
     const Case cases[] = {
         {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
@@ -894,15 +893,6 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
          std::nullopt, 90.0, 30.0, 0.0},
         {"taxiing, a stream at 40 kt 30 degrees off its nose", "B738", 20, 40, 0, std::nullopt, 30, false, false,
          std::nullopt, 90.0, 30.0, 20.0},
-        // Off a roll of its own, faster than a taxi only along the stream's
-        // track: across it at an angle (over the grass to a run the feed hid)
-        // at taxi speed. Landed, its roll-out turns off at its own pace.
-        {"at 40 kt, the stream's track 15 degrees off the way to it", "B738", 40, 40, 0, std::nullopt, 40, false,
-         false, std::nullopt, 90.0, 0.0, 0.0, 500.0, 75.0},
-        {"at 40 kt, the stream's track 30 degrees off the way to it", "B738", 40, 40, 0, std::nullopt, 30, false,
-         false, std::nullopt, 90.0, 0.0, 0.0, 500.0, 60.0},
-        {"landed, at 40 kt, the stream's track 30 degrees off the way to it", "B738", 40, 40, 0, std::nullopt, 40,
-         false, true, std::nullopt, 90.0, 0.0, 0.0, 500.0, 60.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -912,7 +902,6 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         aircraft.samples.front() = sampleAt(from, c.s0Kt, g_tick);
         // s1 east (500 m), due 30 s ago: the aircraft is late.
         PosSample s1 = sampleAt(moved(from, 90.0, c.s1M), c.s1Kt, g_tick - 3000);
-        s1.trackDeg = c.s1TrackDeg;
         if (c.shownKt > 0.0) {
             aircraft.samples.front().streamTick = 10000;
             s1.streamTick = 10000 + gf_roundTicks(c.s1M / kMetersPerNm * kTicksPerHour / c.shownKt);

@@ -45,7 +45,8 @@ constexpr std::size_t kWayLostAfterDrops = 3;
 // before the aircraft needs it.
 constexpr std::int32_t kLongestWaitTicks = 1000;
 constexpr std::int32_t kSettledBeforeDueTicks = 2000;
-// An aircraft on its run this close to its last sample needs the next report.
+// An aircraft on its run this close to its last sample needs the report
+// after a pause of the feed.
 constexpr std::int32_t kNeededAheadTicks = 100;
 // A report between two that lie where the aircraft can be, off the way
 // between them by more than this (and a share of their distance, for the
@@ -1000,10 +1001,11 @@ std::vector<PosSample> gf_settleReports(LiveAc& aircraft, std::int32_t now, bool
         // before it, needs no sample of it yet.
         // (Nor can one with a single sample be created without the report.)
         // An aircraft on its take-off run that reaches its last sample needs
-        // the next report now: waiting on for the reports after it, it would
-        // run out of samples and give its take-off up.
+        // the first report after a pause of the feed now: waiting on for the
+        // reports after it, it would run out of samples and give its take-off
+        // up. (Amid jumps, no pause, the reports after one still tell.)
         const bool runNeedsIt = aircraft.takeOffSeen != 0 && aircraft.landed == 0 && aircraft.groundMode != 0 &&
-                                !aircraft.samples.empty() &&
+                                front.silenceS >= kSilenceS && !aircraft.samples.empty() &&
                                 aircraft.samples.back().dueTick <= now + kNeededAheadTicks;
         const bool ownLastMoment = now - front.heardTick >= kLoneLongestWaitTicks ||
                                    now >= dueTick - kLoneSettledBeforeDueTicks ||

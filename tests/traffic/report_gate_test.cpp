@@ -509,10 +509,13 @@ TEST_F(ReportGate, AReportWaitsForTheNextAsLongAsTheAircraftCanWait) {
         {"a stray off an aircraft come to rest after a pause, a spawn near: the next shows it",
          {{0, 0, -400, 10}, {100, 0, 0, 0}, {114, 30, 0, 0}, {127, 0, 1, 0}}, 2, 127.0, 116.0, Verdict::dropped},
         // On its take-off run the aircraft gives its take-off up when its
-        // samples run out: the report is settled a second before, whatever
-        // the reports after it would tell. A taxi stops a while instead.
+        // samples run out: the first report after a pause is settled a
+        // second before, whatever the reports after it would tell (amid
+        // jumps they still tell). A taxi stops a while instead.
         {"the first after a pause, on a take-off run that reaches its last sample: then",
          {{0, 0, 0, 51}, {23.5, 0, 1234, 51}}, 1, 29.0, 1e9, Verdict::taken, true, 30.0},
+        {"5 s on, no pause, on a take-off run that reaches its last sample: 10 s after it came",
+         {{0, 0, 0, 51}, {5, 0, 150, 60}}, 1, 15.0, 1e9, Verdict::taken, true, 8.0},
         {"the first after a pause, taxiing to its last sample: 25 s after it came",
          {{0, 0, 0, 15}, {23.5, 0, 300, 15}}, 1, 48.5, 1e9, Verdict::taken, false, 30.0},
     };

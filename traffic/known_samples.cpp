@@ -218,13 +218,21 @@ void lf_releaseWithTheStream(LiveAc& aircraft, const PosSample& sample) {
                                               gf_roundTicks(d * kTicksPerHour / kt));
     }
     // Nor before the delayed stream's last report where it stood, its field
-    // showing no move: it was still there then.
+    // showing no move: it was still there then. (Or where it stood last,
+    // two reports in a row within a standing stream's wander, their fields
+    // showing no move: a push that stood a while short of where it ended.)
     const bool stoodKnown = aircraft.pushedStoodLat != 0.0 || aircraft.pushedStoodLon != 0.0;
     const GeoPoint stood = stoodKnown ? GeoPoint{aircraft.pushedStoodLat, aircraft.pushedStoodLon} : gf_acPoint(aircraft);
+    const auto standsThere = [&](const PosSample& report, std::size_t k) {
+        if (report.groundSpeedKt >= kMovingOffKt) return false;
+        if (gf_distanceNm(gf_samplePoint(report), stood) <= kStandingNoiseNm) return true;
+        const PosSample* before = gf_takenReport(aircraft, k + 1);
+        return before != nullptr && before->streamTick != 0 && before->groundSpeedKt < kMovingOffKt &&
+               gf_distanceNm(gf_samplePoint(report), gf_samplePoint(*before)) <= kStandingNoiseNm;
+    };
     for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k) {
         if (report->streamTick == 0 || report->streamTick >= sample.streamTick) continue;
-        if (gf_distanceNm(gf_samplePoint(*report), stood) > kStandingNoiseNm || report->groundSpeedKt >= kMovingOffKt)
-            continue;
+        if (!standsThere(*report, k)) continue;
         due = std::max<std::int64_t>(due, std::min(report->streamTick, sample.dueTick - 1));
         break;
     }
@@ -245,7 +253,9 @@ bool lf_pushedBackSample(LiveAc& aircraft, PosSample& sample) {
     const double d = gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(sample));
     const double r = aircraft.radiusNm;
     const bool stoodKnown = aircraft.pushedStoodLat != 0.0 || aircraft.pushedStoodLon != 0.0;
-    if (!stoodKnown && sample.groundSpeedKt < kStandingKt) {
+    // Where it stood after the push: a report whose field shows no move (one
+    // at a slow push's 1 to 3 kt is the push still coming).
+    if (!stoodKnown && sample.groundSpeedKt < kMovingOffKt) {
         aircraft.pushedStoodLat = sample.lat;
         aircraft.pushedStoodLon = sample.lon;
     }
@@ -547,6 +557,10 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
                             fromWhereItStood > kScatterReachNm || standsOff;
         if (back || (aircraft.decidedLeave.standing != 0 && !goesOn)) {
             lf_callOffLeave(aircraft);
+            // Where one report alone told where it stood, the stream stands
+            // on where the leave was decided, not back there: that report
+            // was off (a stray), and the next one tells anew.
+            if (!back && aircraft.standReportsSeen <= 1) aircraft.standReportsSeen = 0;
         } else {
             aircraft.standDistMax = std::max(aircraft.standDistMax, d);
             if (standsOff) lf_confirmLeave(aircraft);
@@ -586,11 +600,14 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         aircraft.leavingStand = 0;
         return false;
     }
+    // Where one report alone tells where it stood, it wandered as far as
+    // the report measured from: off it twice as far.
+    const bool oneReport = aircraft.standReportsSeen <= 1;
     // The first report after a pause of the feed finds the stream off where
     // it stood, farther than a standing stream wanders: pushed or towed
     // while the feed was quiet. The next report standing there bears it out.
     if (aircraft.phase == AcPhase::parked && lf_silenceBeforeS(aircraft, sample) >= kFeedPauseS &&
-        lf_offWhereItStoodNm(aircraft, sample, d) > kStandingNoiseNm) {
+        lf_offWhereItStoodNm(aircraft, sample, d) > (oneReport ? 2.0 : 1.0) * kStandingNoiseNm) {
         aircraft.standDistMax = std::max(aircraft.standDistMax, d);
         lf_decideLeave(aircraft, sample);
         aircraft.decidedLeave.afterPause = 1;
@@ -624,13 +641,22 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // some stands) leaves only beyond its scatter; until a few reports tell
     // it, a report that shows no speed leaves only twice as far off.
     const bool scatterKnown = aircraft.standReports >= kScatterKnownReports;
-    const double scatterNm = scatterKnown ? kScatterShare * std::sqrt(aircraft.standScatterSqM) / kMetersPerNm
-                             : sample.groundSpeedKt < kMovingKt ? 2.0 * kStandLeftNm
-                                                                : 0.0;
+    const auto scatterNm = [&](double noSpeedKt) {
+        if (scatterKnown) return kScatterShare * std::sqrt(aircraft.standScatterSqM) / kMetersPerNm;
+        return sample.groundSpeedKt < noSpeedKt ? 2.0 * kStandLeftNm : 0.0;
+    };
+    // Where one report alone tells where it stood (a stray, or noise as wide
+    // as the feed's), one report off it whose field shows no move (under
+    // 1 kt: the feed's speed noise reads so much about a standing aircraft)
+    // leaves only twice as far off too. (Steps each farther off than any
+    // before are a push's all the same.)
+    const double noSpeedKt = oneReport ? kMovingOffKt : kMovingKt;
+    const bool steps = aircraft.awayCount >= 3 && moved >= std::max(0.5 * aircraft.radiusNm, scatterNm(kMovingKt));
     if (!wandering && aircraft.phase == AcPhase::parked &&
-        ((aircraft.awayCount >= 3 && moved >= std::max(0.5 * aircraft.radiusNm, scatterNm)) ||
-         moved > std::max(std::min(aircraft.radiusNm, kStandLeftNm), scatterNm))) {
+        (steps || moved > std::max(std::min(aircraft.radiusNm, kStandLeftNm), scatterNm(noSpeedKt)))) {
         lf_decideLeave(aircraft, sample);
+        // (Nor does the report that decided it: the next must bear it out.)
+        if (!steps && oneReport && sample.groundSpeedKt < noSpeedKt) aircraft.decidedLeave.standing = 1;
         return true;
     }
     // (Nor do a slow push's steps, two and more in a row each farther off

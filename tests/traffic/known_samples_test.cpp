@@ -142,6 +142,9 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         std::optional<double> shownKt = std::nullopt;
         // The stream's last report where the aircraft stands, due then.
         std::optional<std::int32_t> stoodTick = std::nullopt;
+        // That report lies this far aside (east) of the aircraft instead,
+        // the one before it 3 m farther: where the stream stood last.
+        double stoodAsideM = 0.0;
     };
     const Case cases[] = {
         {"2.8 radii, closer than the last sample", 2.8, 3.0, false},
@@ -166,6 +169,10 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         {"6.1 radii at a stale 0, its positions showing 15 kt", 6.1, 7.0, true, 0.0, std::nullopt, 15.0},
         {"6.1 radii at 5 kt, the stream standing where it stood 2 s before", 6.1, 7.0, true, 5.0, std::nullopt,
          std::nullopt, 11800},
+        {"6.1 radii at 5 kt, the stream standing twice 12 m aside 2 s before", 6.1, 7.0, true, 5.0, std::nullopt,
+         std::nullopt, 11800, 12.0},
+        // A field as slow as a push's says nothing of where the stream stands.
+        {"2 radii at a push's 2.7 kt", 2.0, 1.5, false, 2.7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,7 +193,13 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
         PosSample sample = sampleAt(at, c.speedKt, 12000);
         sample.streamTick = sample.dueTick;
         if (c.stoodTick) {
-            PosSample stood = sampleAt({aircraft.lat, aircraft.lon}, 0.0, *c.stoodTick);
+            const GeoPoint there = moved({aircraft.lat, aircraft.lon}, 90.0, c.stoodAsideM);
+            if (c.stoodAsideM > 0.0) {
+                PosSample before = sampleAt(moved(there, 90.0, 3.0), 0.0, *c.stoodTick - 300);
+                before.streamTick = before.dueTick;
+                aircraft.reportGate.taken.push_back(before);
+            }
+            PosSample stood = sampleAt(there, 0.0, *c.stoodTick);
             stood.streamTick = stood.dueTick;
             aircraft.reportGate.taken.push_back(stood);
         }
@@ -216,6 +229,8 @@ TEST_F(KnownSamples, APushedBackAircraftHoldsUntilItsStreamHasMovedAway) {
             EXPECT_EQ(aircraft.holding, 1);
             EXPECT_EQ(aircraft.holdStartTick, 10000U);
             EXPECT_NEAR(aircraft.lastPushBackDist, c.radii * r, 1e-9);
+            // Where it stood is learned from a report showing no move.
+            if (!c.stoodNorthM) EXPECT_EQ(aircraft.pushedStoodLat == sample.lat, c.speedKt < 1.0);
         }
     }
 }
@@ -430,6 +445,7 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         std::vector<double> speedsKt = {};  // each sample's, where they differ
         std::optional<std::size_t> queued = std::nullopt;  // the samples queued, where more than the leave's
         double quietBeforeLastS = 0.0;  // the feed quiet this long before the last report
+        bool heardOnce = false;         // the first report heard once (else three times, or once before four)
     };
     const Case cases[] = {
         {"B738, three steps of 3 m to 9.8 m at 0 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 0.0, false},
@@ -516,6 +532,22 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // being some other stream.
         {"B738, quiet 150 s, then 340 m on at 16 kt", "B738", {0.5, 340.0}, 16.0, true, AcPhase::parked, false, 12000,
          std::nullopt, {}, std::nullopt, 150.0},
+        // Heard once where it stands, that report may lie as far off as the
+        // feed's noise: the next one off it twice as far, and a field as slow
+        // as the feed's speed noise reads about a standing aircraft, is no
+        // leave yet; a stray's is called off, and the next report tells anew
+        // where the stream stands.
+        {"C56X heard once on its stand, then 11 m on at 0.8 kt", "C56X", {0.5, 11.5}, 0.8, false, AcPhase::parked,
+         false, 12000, std::nullopt, {}, std::nullopt, 0.0, true},
+        {"C172 heard once on its stand, then 11 m on at a slow tow's 1.5 kt", "C172", {0.5, 11.5}, 1.5, true,
+         AcPhase::parked, false, 12000, std::nullopt, {}, std::nullopt, 0.0, true},
+        {"A320 heard once 27 m off its stand, then on it at 0.6 kt, then twice at 0 kt", "A320",
+         {27.5, 0.5, 0.5, 0.5}, 0.0, false, AcPhase::parked, true, 12000, std::nullopt, {0.0, 0.6, 0.0, 0.0},
+         std::nullopt, 0.0, true},
+        {"C56X heard once on its stand, quiet 60 s, then 15 m on at 0 kt", "C56X", {0.5, 15.5}, 0.0, false,
+         AcPhase::parked, false, 12000, std::nullopt, {}, std::nullopt, 60.0, true},
+        {"C56X heard once on its stand, quiet 60 s, then 21 m on at 0 kt", "C56X", {0.5, 21.5}, 0.0, true,
+         AcPhase::parked, false, 12000, std::nullopt, {}, std::nullopt, 60.0, true},
     };
     constexpr std::int32_t kExtensionDue = 60480000 + 5000;
     const auto callsOff = [this] {
@@ -540,7 +572,7 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         const auto southOfTheStand = [&](double metres) {
             return metres == 0.0 ? standPoint(4) : moved(standPoint(4), 180.0, metres);
         };
-        for (std::int32_t k = c.metres.size() <= 3 ? 2 : 0; k >= 0; --k)
+        for (std::int32_t k = c.metres.size() <= 3 && !c.heardOnce ? 2 : 0; k >= 0; --k)
             decodeExisting(aircraft, sampleAt(southOfTheStand(c.metres.front()),
                                               c.speedsKt.empty() ? c.speedKt : c.speedsKt.front(), c.due - k));
         for (std::size_t k = 1; k < c.metres.size(); ++k) {

@@ -705,7 +705,11 @@ double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const Pos
     // may read 0 while the stream moves.
     if (from.streamTick == 0 && to.streamTick != 0)
         return std::max(fieldsKt, gf_positionsSpeedKt(aircraft, fieldsKt, gf_shownUpToKt(aircraft, to)));
-    if (from.streamTick == 0 || to.streamTick <= from.streamTick) return fieldsKt;
+    if (from.streamTick == 0) return fieldsKt;
+    // (Two samples as late in the stream, one of the aircraft's own put by a
+    // report: the fields alone tell, over a taxi's speed only where they are
+    // borne out. A stale field of the roll it was first heard on, say.)
+    if (to.streamTick <= from.streamTick) return gf_fieldsBorneOutKt(aircraft, from, to, fieldsKt, 0.0);
     const std::int64_t ticks = static_cast<std::int64_t>(to.streamTick) - from.streamTick;
     const double shownKt = distanceNm(from, to) * kTicksPerHour / static_cast<double>(ticks);
     // From where the aircraft waited out a pause of the feed to where the

@@ -829,6 +829,7 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         double turnDeg = 0.0;        // the leg turns it this far off its nose
         double legPaceKt = 0.0;      // the pace of the leg it has just ended
         double s1M = 500.0;          // how far east s1 lies
+        bool asLate = false;         // s1 as late in the stream as s0 (one of them the aircraft's own)
     };
     const Case cases[] = {
         {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
@@ -854,6 +855,8 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         // show in the positions are stale: the last roll-out speed read on
         // after a pause of the feed has a taxiing aircraft taxi.
         {"taxiing, stale 40 kt fields, the stream showing 15 kt", "B738", 40, 40, 15, std::nullopt, 30},
+        {"taxiing, stale 130 kt fields on two samples as late in the stream", "B738", 130, 130, 0, std::nullopt, 30,
+         false, false, std::nullopt, 90.0, 0.0, 0.0, 500.0, true},
         {"speeding up from 20 to 40 kt, the stream showing 15 kt", "B738", 20, 40, 15, std::nullopt, 40},
         // A helicopter lifts off rather than rolling for it.
         {"a helicopter at 60 kt", "EC35", 60, 60, 0, std::nullopt, 40},
@@ -906,6 +909,7 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
             aircraft.samples.front().streamTick = 10000;
             s1.streamTick = 10000 + gf_roundTicks(c.s1M / kMetersPerNm * kTicksPerHour / c.shownKt);
         }
+        if (c.asLate) aircraft.samples.front().streamTick = s1.streamTick = 10000;
         aircraft.samples.front().stationary = c.s0Stands ? 1 : 0;
         // Waiting out a pause, the feed was quiet from s0 to s1 (the report
         // gate tells how long).

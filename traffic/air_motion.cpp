@@ -22,6 +22,13 @@ namespace {
 // A queue that keeps refilling with samples that are dropped again would
 // never let the tick end; after this many refills in one step the aircraft goes.
 constexpr int kMaxRefillsPerStep = 32;
+// Rolling on the ground, the nose leads the way to the next sample by no
+// more than this towards the leg after it.
+constexpr double kGroundLeadRad = 10.0 * kDegToRad;
+// So does an aircraft on its final this low, about to touch down.
+constexpr double kShortFinalFt = 100.0;
+// A way to the next sample shorter than this has no bearing to keep along.
+constexpr double kLeastWayNm = 1.0 / kMetersPerNm;
 
 bool isRotorcraft(const LiveAc& aircraft) { return aircraft.sizeCategory == SizeCategory::Rotorcraft; }
 
@@ -234,6 +241,18 @@ void lf_configureInAir(LiveAc& aircraft) {
         turn = gf_normaliseRad(*s1.trueHeading - aircraft.heading);
     else
         turn = gf_turnAngle(aircraft);
+    // On the ground (touched down, rolling out), or flaring to touch down,
+    // the nose keeps along the way it goes: a leg after s1 that turns off (a
+    // report astray beside the runway, say) is led into by a few degrees at
+    // most. (A helicopter's nose goes where it likes.)
+    const bool landing =
+        aircraft.flareStage != 0 || (aircraft.approach != 0 && aircraft.altAboveGround < kShortFinalFt);
+    if ((aircraft.groundMode != 0 || landing) && aircraft.phase != AcPhase::take_off && !isRotorcraft(aircraft) &&
+        gf_distanceNm(gf_acPoint(aircraft), gf_samplePoint(s1)) > kLeastWayNm) {
+        const double way = gf_bearingRad(gf_acPoint(aircraft), gf_samplePoint(s1));
+        const double lead = std::clamp(gf_normaliseRad(aircraft.heading + turn - way), -kGroundLeadRad, kGroundLeadRad);
+        turn = gf_normaliseRad(way + lead - aircraft.heading);
+    }
     aircraft.headingStep = turn / dt;
     if (s1.bank)
         aircraft.bankStep = (*s1.bank - aircraft.bank) / dt;

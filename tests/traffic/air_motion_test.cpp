@@ -278,6 +278,42 @@ TEST_F(AirMotion, TurnAcrossNorthTakesTheShortWay) {
     EXPECT_NEAR(deg(ac.bank), -2.0, 1e-6);
 }
 
+// In the air the nose turns over a leg to the next leg's bearing. Flaring
+// or rolling on the ground it keeps along the way it goes, leading a next
+// leg that turns sharply off (a report astray beside the runway) by 10
+// degrees at most; a helicopter's nose goes where it likes.
+TEST_F(AirMotion, FlaringOrOnTheGroundTheNoseLeadsTheNextLegByTenDegreesAtMost) {
+    struct Case {
+        const char* name;
+        SizeCategory category;
+        double altitudeFt;
+        std::uint8_t flareStage, groundMode;
+        double turnDeg;  // over the leg to s1
+    };
+    const Case cases[] = {
+        {"in the air", SizeCategory::Large, 2000.0, 0, 0, -120.0},
+        {"flaring", SizeCategory::Large, 30.0, 1, 0, -10.0},
+        {"rolling on the ground", SizeCategory::Large, 0.0, 0, 1, -10.0},
+        {"a helicopter on the ground", SizeCategory::Rotorcraft, 0.0, 0, 1, -120.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        // s1 500 m east, s2 100 m on from it to the north-north-west.
+        const GeoPoint s1 = gf_destinationPoint({kLat, kLon}, 90.0 * kDegToRad, 500.0 * kFeetPerNm / kMetersPerNm);
+        const GeoPoint s2 = gf_destinationPoint(s1, 330.0 * kDegToRad, 100.0 * kFeetPerNm / kMetersPerNm);
+        LiveAc& ac = addActive(c.category,
+                               {sampleAt(kLat, kLon, c.altitudeFt, 140, 0, 0),
+                                sampleAt(s1.lat, s1.lon, c.altitudeFt, 140, 0, 700),
+                                sampleAt(s2.lat, s2.lon, c.altitudeFt, 140, 0, 850)},
+                               90.0);
+        ac.flareStage = c.flareStage;
+        ac.groundMode = c.groundMode;
+        lf_configureInAir(ac);
+        EXPECT_NEAR(deg(ac.headingStep * (700 - g_tick.load())), c.turnDeg, 0.5);
+    }
+}
+
 TEST_F(AirMotion, LightsAreSetOnceAboveAndOnceBelow10000Feet) {
     const double altitudes[] = {12000, 11000, 9000, 8000, 11000, 11500};
     std::vector<PosSample> samples;

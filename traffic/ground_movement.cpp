@@ -282,8 +282,9 @@ bool lf_streamStoodAt(const LiveAc& aircraft, const PosSample& at, const PosSamp
 // crawl, s2's where the stream goes on faster (up to taxi speed: a speed
 // field a few knots low says the stream crawled there). A speed field of 0
 // on a sample that moved is stale: its speed is the one its position shows
-// on the way to s2. Without s2 (its report still waits at the gate), where
-// the stream stood at s0 it moved off at some unknown time before s1: at a
+// on the way to s2. Without s2 going on from it (its report still waits at
+// the gate, or lies on s1's node of the feed's coarse grid), where the
+// stream stood at s0 it moved off at some unknown time before s1: at a
 // creep, so that the aircraft does not roll off long before the delayed
 // stream did. Otherwise none (0).
 std::int32_t ticksFromStanding(const LiveAc& aircraft) {
@@ -295,7 +296,7 @@ std::int32_t ticksFromStanding(const LiveAc& aircraft) {
         speedKt = distanceNm(queue[1], queue[2]) * kTicksPerHour /
                   static_cast<double>(static_cast<std::int64_t>(queue[2].dueTick) - queue[1].dueTick);
     if (goesOn && speedKt < kCreepKt) speedKt = std::max(speedKt, std::min(queue[2].groundSpeedKt, ceilingKt));
-    if (speedKt <= 0.0 && queue.size() == 2 && lf_streamStoodAt(aircraft, queue[0], queue[1])) speedKt = kCreepKt;
+    if (speedKt <= 0.0 && !goesOn && lf_streamStoodAt(aircraft, queue[0], queue[1])) speedKt = kCreepKt;
     if (speedKt <= 0.0) return 0;
     const double metres = distanceNm(queue[0], queue[1]) * kMetersPerNm;
     const double mps = speedKt * kMetersPerNm / 3600.0;

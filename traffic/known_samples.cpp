@@ -575,8 +575,16 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // The first report since the aircraft took the stand (parked by the wide
     // search while its stream was quiet, say) stands on another free stand,
     // nearer than this one: the stream went there. The aircraft gives this
-    // stand up (leaves it, once parked) and follows.
-    if (aircraft.standReportsSeen == 0 && d > kStandingNoiseNm) {
+    // stand up (leaves it, once parked) and follows. Parked there, it does
+    // not push back for a stream still standing where the search looked
+    // from: that went nowhere, and the search weighed those stands already
+    // (one too small for the aircraft lies within reach only of some of its
+    // scattered reports). Still driving onto the stand, it may turn aside.
+    const bool parkedFromHere =
+        aircraft.phase == AcPhase::parked &&
+        gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.lastSearchLat, aircraft.lastSearchLon}) <=
+            kStandingNoiseNm;
+    if (aircraft.standReportsSeen == 0 && d > kStandingNoiseNm && !parkedFromHere) {
         const Stand* other =
             g_engineServices.findStandNear(gf_samplePoint(sample), aircraft, kParkNarrowSearchNm, false);
         if (other != nullptr && other->standId != aircraft.standId &&
@@ -882,6 +890,23 @@ bool restsWhereItStands(const LiveAc& aircraft, const PosSample& last, const Pos
     return rests && gf_distanceNm(*rests, gf_samplePoint(sample)) <= kStandingNoiseNm;
 }
 
+// A field at a taxi's speed (twice what a standing stream's noisy fields or
+// a slow push show) on a sample whose position shows a standing stream,
+// short of the way the field would have gone since the last sample by more
+// than reports scatter about a standing stream.
+bool lf_staleField(const PosSample& last, const PosSample& sample) {
+    if (sample.groundSpeedKt < 2.0 * kStandingKt || lf_shownSpeedKt(last, sample) >= kStandingKt) return false;
+    const double ticks = static_cast<double>(static_cast<std::int64_t>(sample.dueTick) - last.dueTick);
+    return sample.groundSpeedKt * ticks / kTicksPerHour - distanceNm(last, sample) > 2.0 * kStandingNoiseNm;
+}
+
+// The report heard after a standing aircraft's sample shows it back where
+// it stands (as near as its reports scatter), its field showing no move.
+bool lf_nextIsBack(const PosSample& last, const PosSample& sample, const PosSample* next) {
+    return next != nullptr && next->airborne == 0 && next->groundSpeedKt < kStandingKt &&
+           distanceNm(last, *next) <= kStandingNoiseNm && distanceNm(last, *next) < distanceNm(last, sample);
+}
+
 // A slow push or tow (1 to 3 kt) from where the aircraft stands: the report
 // shows its speed, lies out of the noise and farther on the way the report
 // taken before it went. Scatter comes back, or stays at one spot.
@@ -1055,13 +1080,29 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
             if (airOnly) return false;
             if (aircraft.takeOffSeen != 0 && sample.groundSpeedKt > 0.0 && last.groundSpeedKt >= 50.0) return false;
             // An aircraft that was moving comes to rest here, the last bit of its way.
-            if (last.stationary == 0 && last.groundSpeedKt >= kStandingKt) return true;
+            // (A field still at a taxi's speed whose way since the last
+            // sample the positions fall short of by more than the feed's
+            // scatter is stale: the stream stands there, and the reports
+            // after it scatter about it.)
+            const bool staleField = lf_staleField(last, sample);
+            if (last.stationary == 0 && last.groundSpeedKt >= kStandingKt) {
+                if (staleField) {
+                    sample.groundSpeedKt = 0.0;
+                    sample.stationary = 1;
+                }
+                return true;
+            }
             // One pushed or towed slowly goes on while its speed shows.
-            if (last.stationary == 0 && last.groundSpeedKt >= kMovingOffKt && sample.groundSpeedKt >= kMovingOffKt)
+            if (last.stationary == 0 && last.groundSpeedKt >= kMovingOffKt && sample.groundSpeedKt >= kMovingOffKt &&
+                !staleField)
                 return true;
             // One that stands holds its place and heading against the noise of
             // its stream, until the stream moves off by its speed and by its position.
-            if (sample.groundSpeedKt >= kStandingKt && lf_shownSpeedKt(last, sample) >= kStandingKt) return true;
+            // (A report whose next one is back where it stands, showing no
+            // move, is scatter with a noisy field.)
+            if (sample.groundSpeedKt >= kStandingKt && lf_shownSpeedKt(last, sample) >= kStandingKt &&
+                !lf_nextIsBack(last, sample, gf_heardAfter(aircraft, sample)))
+                return true;
             if (pushedOff(aircraft, last, sample)) return true;
             // Standing where the last sample stands, still due when the stream
             // said it (and heard then): the delayed stream stands that long.

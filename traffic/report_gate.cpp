@@ -1044,6 +1044,17 @@ const PosSample* gf_newestQueuedReport(const LiveAc& aircraft) {
     return queued.empty() ? nullptr : &queued.back().report;
 }
 
+const PosSample* gf_heardAfter(const LiveAc& aircraft, const PosSample& report) {
+    if (report.streamTick == 0) return nullptr;
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    const PosSample* after = nullptr;
+    for (auto it = taken.rbegin(); it != taken.rend() && it->streamTick > report.streamTick; ++it) after = &*it;
+    if (after != nullptr) return after;
+    for (const Heard& heard : aircraft.reportGate.queued)
+        if (heard.report.streamTick > report.streamTick) return &heard.report;
+    return nullptr;
+}
+
 const PosSample* gf_lastHeardReport(const LiveAc& aircraft) {
     const PosSample& last = aircraft.reportGate.lastHeard;
     return last.streamTick == 0 ? nullptr : &last;

@@ -39,6 +39,10 @@ std::optional<GeoPoint> gf_whereItRests(const LiveAc& aircraft, const PosSample&
 // The newest report queued and not yet settled, none when none is.
 const PosSample* gf_newestQueuedReport(const LiveAc& aircraft);
 
+// The report heard next after `report`, taken along with it or still queued
+// at the gate; none when none has come yet.
+const PosSample* gf_heardAfter(const LiveAc& aircraft, const PosSample& report);
+
 // The last report heard of the aircraft, whatever became of it (none before
 // the first).
 const PosSample* gf_lastHeardReport(const LiveAc& aircraft);

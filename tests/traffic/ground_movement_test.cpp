@@ -1062,6 +1062,7 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         // The report 20 s before lay this far back (kt over the 20 s) the
         // way it came in, its field showing as much.
         double cameInKt = 0.0;
+        bool s2OnS1 = false;  // the sample after s1 lies on s1's spot (the feed's grid), standing
     };
     // 5 kt is 2.572 m/s: 6.6 m to speed up to it, 2.57 s longer than at 5 kt.
     const Case cases[] = {
@@ -1078,6 +1079,10 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         {"28 m on at a stale 0, standing before", 28.0, 0.0, std::nullopt, 28.0 / 2.5722 + 2.5722, 0.0},
         {"28 m on at a stale 0, a tow at 3 kt before", 28.0, 0.0, std::nullopt, std::nullopt, 3.0},
         {"28 m on at a stale 0, from a sample of its own", 28.0, 0.0, std::nullopt, std::nullopt},
+        // The report after it fell on the same node of the feed's grid: it
+        // shows no way on either.
+        {"28 m on at a stale 0, standing before, the next report on its node", 28.0, 0.0, 5.0,
+         28.0 / 2.5722 + 2.5722, 0.0, false, 0.0, true},
         // Come in at 8 kt and the next report so near: it came to rest
         // meanwhile.
         {"28 m on at a stale 0, come to rest from 8 kt", 28.0, 0.0, std::nullopt, 28.0 / 2.5722 + 2.5722, 0.0, false,
@@ -1104,7 +1109,11 @@ TEST_F(GroundMovement, AStandingAircraftLeavesAsLateAsSpeedingUpStillGetsItThere
         }
         const std::int32_t due = g_tick + 2000;
         aircraft.samples.push_back(sampleAt(moved(from, 90.0, c.metres), c.s1Kt, due));
-        if (c.s2Kt) aircraft.samples.push_back(sampleAt(moved(from, 90.0, c.metres + 30.0), *c.s2Kt, due + 1200));
+        if (c.s2Kt) {
+            aircraft.samples.push_back(
+                sampleAt(moved(from, 90.0, c.metres + (c.s2OnS1 ? 0.0 : 30.0)), *c.s2Kt, due + 1200));
+            aircraft.samples.back().stationary = c.s2OnS1 ? 1 : 0;
+        }
         nextPosGround(aircraft);
         if (!c.leavesBeforeS) {
             EXPECT_EQ(aircraft.samples[1].stationary, 0) << "it goes at once";

@@ -246,6 +246,7 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         double silenceS = 0.0;  // the feed quiet this long before the report
         std::optional<double> beforeM = std::nullopt;  // a report this far south 5 s before, taken too
         std::optional<int> onStand = std::nullopt;     // the report on this stand, not `metres` south
+        std::optional<double> searchedFromM = std::nullopt;  // the stand search looked from this far north of it
     };
     const Case cases[] = {
         {"50 m from the stand", 50, AcPhase::taxi, watched},
@@ -273,6 +274,13 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
          AcPhase::parked, 0.0, std::nullopt, 3},
         {"the first report while driving onto the stand on the next one: given up", 60, AcPhase::taxi, givesUp,
          AcPhase::parking, 0.0, std::nullopt, 3},
+        // The stream still stands where the search looked from, which found
+        // this stand rather than the nearer one (too small for the aircraft
+        // but right under its stream): it went nowhere.
+        {"the first report on the next stand, 8 m from where the search looked from: it stays", 60,
+         AcPhase::parking, watched, AcPhase::parked, 0.0, std::nullopt, 3, 8.0},
+        {"the first report on the next stand, 12 m from where the search looked from: the departure starts", 60,
+         AcPhase::parking, leaves, AcPhase::parked, 0.0, std::nullopt, 3, 12.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -282,6 +290,11 @@ TEST_F(KnownSamples, TheStreamOfAParkedAircraftIsWatchedAndStartsItsDeparture) {
         LiveAc& aircraft = parkedOn(4);
         aircraft.phase = c.phase;
         aircraft.prevPhase = c.prevPhase;
+        if (c.searchedFromM) {
+            const GeoPoint from = moved(standPoint(*c.onStand), 0.0, *c.searchedFromM);
+            aircraft.lastSearchLat = from.lat;
+            aircraft.lastSearchLon = from.lon;
+        }
         clock100ns = 777;
         if (c.beforeM) {
             PosSample before = sampleAt(moved(standPoint(4), 180.0, *c.beforeM), 5.0, 11500);
@@ -963,6 +976,11 @@ TEST_F(KnownSamples, LandingCheck) {
         // Two reports taken between the ones at rest and the one before it,
         // this far north at its speed (a push's first ones); none when negative.
         double firstOffM = -1.0;
+        // The report heard after it, at 0 kt this far east of the last
+        // sample, waits at the gate; none when negative.
+        double nextM = -1.0;
+        bool stops = false;  // it stands where the sample lies, no speed on it
+        std::int32_t afterTicks = 500;  // the sample due this long after the last
     };
     const Case cases[] = {
         {"same place on the ground", 0, 3, 0, 10, false, SizeCategory::Large, true, false},
@@ -978,8 +996,28 @@ TEST_F(KnownSamples, LandingCheck) {
         {"same place, a helicopter in the air", 0, 0, 500, 0, false, SizeCategory::Rotorcraft, true, false},
         {"10 m on the ground after moving: the last bit of the way", 10, 3, 0, 10, false, SizeCategory::Large, true,
          false},
+        // A field still at a taxi's speed whose way (31 m in 5 s at 12 kt) the
+        // positions fall short of by more than 20 m is stale: the stream came
+        // to rest there. Short of it by less, the fields are slowing.
+        {"4 m on at 12 kt after 12 kt: a stale field, it stops there", 4, 12, 0, 12, false, SizeCategory::Large,
+         true, false, -1.0, false, -1.0, -1.0, -1.0, true},
+        {"8 m on at 12 kt after 12 kt: the last bit of the way", 8, 12, 0, 12, false, SizeCategory::Large, true,
+         false},
+        {"2 m on at 8.5 kt after 12 kt: slowing on its last bit", 2, 8.5, 0, 12, false, SizeCategory::Large, true,
+         false},
+        {"2 m on at 10 kt after 2 kt: a stale field on a slow push, it stands", 2, 10, 0, 2, false,
+         SizeCategory::Large, true, true},
+        // A slow push's noisy field: 5.5 kt over 10 s is 28 m, yet no taxi's.
+        {"3 m on in 10 s at 5.5 kt after 3 kt: the push goes on", 3, 5.5, 0, 3, false, SizeCategory::Large, true,
+         false, -1.0, false, -1.0, -1.0, -1.0, false, 1000},
         {"10 m on the ground standing, at 2 kt", 10, 2, 0, 0, false, SizeCategory::Large, true, true},
         {"10 m on the ground standing, off at 4 kt", 10, 4, 0, 0, false, SizeCategory::Large, true, false},
+        // The report after it is back where the aircraft stands: a noisy
+        // field on scatter. One still as far on shows the move.
+        {"10 m on standing, off at 4 kt, the next report back 3 m off", 10, 4, 0, 0, false, SizeCategory::Large, true,
+         true, -1.0, false, -1.0, -1.0, 3.0},
+        {"10 m on standing, off at 4 kt, the next report 10 m off", 10, 4, 0, 0, false, SizeCategory::Large, true,
+         false, -1.0, false, -1.0, -1.0, 10.0},
         {"10 m on, pushed at 2 kt after 2 kt: the push goes on", 10, 2, 0, 2, false, SizeCategory::Large, true, false},
         {"10 m on at 0.5 kt after 2 kt: it stands", 10, 0.5, 0, 2, false, SizeCategory::Large, true, true},
         // Within the box: a push at 2 kt shows its speed 14 m off, on from
@@ -1048,7 +1086,7 @@ TEST_F(KnownSamples, LandingCheck) {
             before.streamTick = before.dueTick;
             aircraft.reportGate.taken.push_back(before);
         }
-        PosSample sample = next(aircraft, c.metres, c.speedKt, 500);
+        PosSample sample = next(aircraft, c.metres, c.speedKt, c.afterTicks);
         if (c.north) {
             const GeoPoint at = moved({aircraft.lat, aircraft.lon}, 0.0, c.metres);
             sample.lat = at.lat;
@@ -1056,12 +1094,24 @@ TEST_F(KnownSamples, LandingCheck) {
         }
         sample.altitudeFt = c.altitudeFt;
         sample.airborne = c.altitudeFt > 0 ? 1 : 0;
+        aircraft.reportGate.queued.clear();
+        if (c.nextM >= 0.0) {
+            sample.streamTick = sample.dueTick;
+            PosSample after = next(aircraft, c.nextM, 0.0, 900);
+            after.streamTick = after.dueTick;
+            aircraft.reportGate.queued.push_back({after, 0.0, 0, 0});
+        }
         EXPECT_EQ(lf_landingCheck(aircraft, sample), c.accepted);
         if (!c.accepted) continue;
-        EXPECT_EQ(sample.stationary, c.metres == 0 || c.becomesLast ? 1 : 0);
+        EXPECT_EQ(sample.stationary, c.metres == 0 || c.becomesLast || c.stops ? 1 : 0);
+        if (c.stops) {
+            EXPECT_NE(sample.lon, aircraft.samples.front().lon) << "where the sample lies";
+            EXPECT_EQ(sample.groundSpeedKt, 0.0);
+        }
         if (c.becomesLast) {
             EXPECT_EQ(sample.lat, aircraft.samples.front().lat);
-            EXPECT_EQ(sample.dueTick, aircraft.samples.front().dueTick + 500) << "standing until the stream moves on";
+            EXPECT_EQ(sample.dueTick, aircraft.samples.front().dueTick + c.afterTicks)
+                << "standing until the stream moves on";
             EXPECT_EQ(sample.groundSpeedKt, 0.0);
         }
     }

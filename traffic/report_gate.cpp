@@ -95,6 +95,11 @@ constexpr double kBorneOutForS = 8.0;
 // air may carry a field some seconds stale).
 constexpr double kFlyingKt = 43.0;
 constexpr double kFlyingShare = 0.45;
+// A report flagged airborne with none after it to bear it out (the feed
+// falls quiet) lifts a larger aircraft off no slower than this below its
+// take-off speed: a field some seconds stale on a run speeding up. Slower,
+// it is a flipped flag on a run (a rejected take-off, say).
+constexpr double kLoneStaleKt = 50.0;
 // A helicopter lifting off is this far up, climbs this much from one report
 // to the next, or flies this fast; hover-taxiing it keeps a few feet up.
 constexpr double kHelicopterWellUpFt = 50.0;
@@ -539,7 +544,8 @@ std::optional<bool> liftsOff(const LiveAc& aircraft, const PosSample& report, bo
     const double flyingKt = std::max(kFlyingKt, kFlyingShare * gf_takeOffSpeedKt(aircraft.sizeCategory));
     if (next == nullptr) {
         if (!due) return std::nullopt;
-        return !isHelicopter(aircraft) && report.groundSpeedKt >= flyingKt;
+        const double loneKt = std::max(flyingKt, gf_takeOffSpeedKt(aircraft.sizeCategory) - kLoneStaleKt);
+        return !isHelicopter(aircraft) && report.groundSpeedKt >= loneKt;
     }
     if (next->airborne == 0) return false;
     // A helicopter a few feet up at a running pace hover-taxies: it moves on

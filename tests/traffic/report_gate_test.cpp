@@ -598,13 +598,15 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
         EXPECT_FALSE(settled[1].airborne);
     }
     // A report flagged airborne with nothing after it (the feed falls quiet)
-    // lifts the aircraft off only at a speed its kind leaves the ground at:
-    // slower, it is a flipped flag on a run (a rejected take-off, say).
+    // lifts the aircraft off only at a speed its kind leaves the ground at,
+    // its field a few seconds stale (50 kt below its take-off speed at
+    // most): slower, it is a flipped flag on a run (a rejected take-off, say).
     const struct {
         const char* type;
         double kt;
         bool lifts;
-    } lone[] = {{"C172", 46, true}, {"C56X", 46, false}, {"B738", 58, false}, {"B738", 120, true}};
+    } lone[] = {{"C172", 46, true},  {"C56X", 46, false}, {"C56X", 62, true},  {"B738", 58, false},
+                {"B738", 85, false}, {"B738", 92, true},  {"B744", 95, false}, {"B738", 120, true}};
     for (const auto& c : lone) {
         SCOPED_TRACE(fmt::format("a lone airborne report of a {} at {} kt", c.type, c.kt));
         g_liveAcs.clear();

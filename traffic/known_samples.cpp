@@ -555,7 +555,14 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
                 kStandingNoiseNm;
         const bool goesOn = d >= aircraft.standDistMax + kStandingNoiseNm || sample.groundSpeedKt >= kMovingKt ||
                             fromWhereItStood > kScatterReachNm || standsOff;
-        if (back || (aircraft.decidedLeave.standing != 0 && !goesOn)) {
+        // (Nor does one whose next report, heard already, lies off where it
+        // stood farther than a standing stream wanders, and no nearer: a
+        // push's report on the feed's coarse grid that came back a step.)
+        const PosSample* next = gf_heardAfter(aircraft, sample);
+        const bool nextOff = next != nullptr && next->airborne == 0 &&
+                             lf_offWhereItStoodNm(aircraft, *next) > kStandingNoiseNm &&
+                             lf_offWhereItStoodNm(aircraft, *next) >= offWhereItStood;
+        if (back || (aircraft.decidedLeave.standing != 0 && !goesOn && !nextOff)) {
             lf_callOffLeave(aircraft);
             // Where one report alone told where it stood, the stream stands
             // on where the leave was decided, not back there: that report
@@ -1046,12 +1053,34 @@ bool checkNewPosDuringLanding(LiveAc& aircraft, PosSample& sample) {
     return true;
 }
 
+// The sample a new one is judged against: the last queued. Where the
+// aircraft ran out of samples and holds at its last report for the stream,
+// and the new one lies farther off than a standing stream wanders, that
+// report as it came: one still moving did not bring it to rest there, and
+// the next report at rest shows where the stream stopped.
+PosSample lf_judgedAgainst(const LiveAc& aircraft, const PosSample& sample) {
+    PosSample last = aircraft.samples.back();
+    if (aircraft.holding == 0 || last.stationary == 0 || last.streamTick == 0 || last.airborne != 0 ||
+        distanceNm(last, sample) <= kStandingNoiseNm)
+        return last;
+    for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k) {
+        if (report->streamTick > last.streamTick) continue;
+        if (report->streamTick == last.streamTick && report->airborne == 0 && report->groundSpeedKt >= kStandingKt &&
+            gf_samePosition(*report, last)) {
+            last.groundSpeedKt = report->groundSpeedKt;
+            last.stationary = 0;
+        }
+        break;
+    }
+    return last;
+}
+
 bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
     if (aircraft.samples.empty()) {
         logEmptyQueue("lf_landingCheck");
         return false;
     }
-    const PosSample last = aircraft.samples.back();
+    const PosSample last = lf_judgedAgainst(aircraft, sample);
     sample.stationary = gf_samePosition(last, sample) ? 1 : 0;
     // A helicopter on the ground needs no room to turn: reports that show no
     // speed, as far from it as the feed's grid and noise put them, leave it

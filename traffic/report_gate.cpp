@@ -24,6 +24,8 @@ constexpr std::size_t kTakenKept = 8;
 constexpr std::size_t kDroppedKept = 32;
 constexpr std::size_t kRefusedKept = 8;
 constexpr double kStandingFieldKt = 3.0;
+// A pace between two reports no standing stream's scatter shows.
+constexpr double kPaceShownKt = 12.0;
 // Where the feed went quiet this long the aircraft may have moved unheard,
 // at half the speed it taxis at most (a push-back, a line-up, a tow).
 constexpr double kSilenceS = 20.0;
@@ -222,6 +224,19 @@ double takeOffGainM(const LiveAc& aircraft, const PosSample& anchor, double seco
     return 0.5 * kTakeOffSpeedUpMps2 * seconds * seconds;
 }
 
+// Whether the anchor (the last report taken) lies at a taxi's pace or more
+// from the report taken just before it, within a report's usual interval.
+bool cameAtAPace(const LiveAc& aircraft) {
+    const std::deque<PosSample>& taken = aircraft.reportGate.taken;
+    if (taken.size() < 2) return false;
+    const PosSample& anchor = taken.back();
+    const PosSample& before = taken[taken.size() - 2];
+    if (anchor.airborne != 0 || before.airborne != 0 || before.streamTick == 0 ||
+        secondsBetween(before, anchor) > kShownOverS)
+        return false;
+    return knotsBetween(before, anchor) >= kPaceShownKt;
+}
+
 // Whether the aircraft can be where the report puts it, coming from the last
 // report taken (the anchor): within the reach of the speeds its fields and
 // its last reports show, and of a move the feed did not report while it was
@@ -231,7 +246,9 @@ bool reachable(const LiveAc& aircraft, const PosSample& anchor, const PosSample&
     // a stray beside an aircraft come to rest moves nothing. Nor do their
     // fields of a knot or two, where the positions before show it at rest
     // (a field's noise; a slow push shows its pace in its positions too).
-    const bool bothStanding = standing(report) && standing(anchor);
+    // (Not where the anchor came at a taxi's pace from the report before it:
+    // its field of 0 is stale, and it slows over a way as long as a taxi's.)
+    const bool bothStanding = standing(report) && standing(anchor) && !cameAtAPace(aircraft);
     double evidenceKt = std::max({report.groundSpeedKt, anchor.groundSpeedKt, bothStanding ? 0.0 : shownKt(aircraft)});
     if (const std::optional<double> restKt = bothStanding ? shownOverKt(aircraft) : std::nullopt)
         evidenceKt = std::min(evidenceKt, std::max(*restKt, 1.0));
@@ -403,6 +420,21 @@ bool backWhereItWas(const Context& c, const PosSample& report, std::size_t from)
         const PosSample& later = queued[k].report;
         if (k >= from && metresBetween(c.anchor, later) <= kScatterReachNm * kMetersPerNm &&
             !goesOn(c.aircraft, report, later, silenceS))
+            return true;
+    }
+    return false;
+}
+
+// A queued report from `from` on lies farther from the anchor than the
+// report, by more than a step of a run, and the same way from it.
+bool onBeyondItLater(const Context& c, const PosSample& report, std::size_t from) {
+    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
+    const double metres = metresBetween(c.anchor, report);
+    const double bearing = bearingBetween(c.anchor, report);
+    for (std::size_t k = from; k < queued.size(); ++k) {
+        const PosSample& later = queued[k].report;
+        if (metresBetween(c.anchor, later) > metres + kWayRunStepM &&
+            std::fabs(gf_normaliseRad(bearingBetween(c.anchor, later) - bearing)) <= kWayRunTurnRad)
             return true;
     }
     return false;
@@ -712,10 +744,15 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             // Of an aircraft that stands, a report showing it standing a
             // step aside (within the scatter), the next one lying nearer where
             // it stood, is scatter: it does not step aside to come back.
+            // (Unless a report after the next goes on beyond it the same way:
+            // the stream moved off that way, a slow push or a start on the
+            // feed's coarse grid, and this is the first report of it. Those
+            // come later: it waits for them as long as it may.)
             if (standing(c.anchor) && standing(report) && metresBetween(c.anchor, report) > kWanderM &&
                 metresBetween(c.anchor, report) <= kScatterReachNm * kMetersPerNm &&
-                metresBetween(report, later) > metresBetween(c.anchor, later))
-                return Verdict::drop;
+                metresBetween(report, later) > metresBetween(c.anchor, later) &&
+                !onBeyondItLater(c, report, *after + 1))
+                return lastMoment ? Verdict::drop : Verdict::wait;
             if (cameBack(c.anchor, report, later) && !laterBehind) {
                 // After a silence the way from the anchor to the report was
                 // not heard: the reports after the later one tell a corner

@@ -23,6 +23,7 @@
 #include "traffic/motion_math.h"
 #include "traffic/park_airport.h"
 #include "traffic/removal.h"
+#include "traffic/report_gate.h"
 #include "traffic/stand_moves.h"
 #include "traffic/stand_parking.h"
 #include "traffic/state.h"
@@ -32,6 +33,7 @@ constexpr double kStaleUserDistanceNm = 0.08099352051835854;  // 150 m
 constexpr double kNearUserSlowNm = 500.0 / kMetersPerNm;
 constexpr double kSpawnStandSearchNm = 0.029697624190064796;  // 55 m
 constexpr double kNewestNearFrontNm = 0.018898488120950324;   // 35 m
+constexpr double kStreamAwayNm = 3.0 / kMetersPerNm;
 constexpr double kParkAirportReachNm = 5.0;
 // A stream on the ground may say nothing new for a quarter minute (a
 // standing aircraft's record repeats seldom, a flipped flag is ignored): its
@@ -322,6 +324,22 @@ std::optional<Stand> lf_chooseSpawnStand(LiveAc& aircraft) {
     }
     const Stand* found = g_engineServices.findStandNear(position, aircraft, kSpawnStandSearchNm, front.stationary != 0);
     if (found == nullptr) return std::nullopt;
+    // A slow stream first heard farther off the stand than any stands off
+    // it, going away from it farther than its reports scatter, is pushed or
+    // towed off it already (the feed was quiet meanwhile): the aircraft
+    // starts where its stream is, not back on the stand with the reports of
+    // the move lost. (The newest report heard tells it sooner than the
+    // samples due.)
+    if (!front.stationary) {
+        const GeoPoint standAt{found->latitude, found->longitude};
+        const double frontNm = gf_distanceNm(positionOf(front), standAt);
+        const PosSample* heard = gf_lastHeardReport(aircraft);
+        const PosSample& newest = heard != nullptr ? *heard : aircraft.samples.back();
+        if (frontNm > kScatterReachNm &&
+            gf_distanceNm(positionOf(aircraft.samples.back()), standAt) > frontNm + kStreamAwayNm &&
+            gf_distanceNm(positionOf(newest), standAt) > frontNm + kStandingNoiseNm)
+            return std::nullopt;
+    }
     Stand stand = *found;
     if (!g_reservedStand.empty() && g_reservedStand == stand.name) return std::nullopt;
     if (stand.name == g_engineServices.standNameAt(userPosition())) return std::nullopt;

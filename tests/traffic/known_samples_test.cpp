@@ -459,6 +459,9 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         std::optional<std::size_t> queued = std::nullopt;  // the samples queued, where more than the leave's
         double quietBeforeLastS = 0.0;  // the feed quiet this long before the last report
         bool heardOnce = false;         // the first report heard once (else three times, or once before four)
+        // A report heard after the last one (waiting at the gate), this far
+        // south of the stand; none when absent.
+        std::optional<double> nextHeardM = std::nullopt;
     };
     const Case cases[] = {
         {"B738, three steps of 3 m to 9.8 m at 0 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 0.0, false},
@@ -492,6 +495,12 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // decided the leave: pushed while the feed said nothing.
         {"B744, 20 m on at 0 kt, then 3 m farther", "B744", {0.5, 20.5, 23.5}, 0.0, true},
         {"B744, 20 m on at 0 kt, then 8 m nearer", "B744", {0.5, 20.5, 12.5}, 0.0, false, AcPhase::parked, true},
+        // Unless the report heard after that one lies off where it stood
+        // again, no nearer: a push on the feed's coarse grid, a step back.
+        {"B744, 20 m on at 0 kt, then 8 m nearer, the report heard after it 16 m on", "B744", {0.5, 20.5, 12.5}, 0.0,
+         true, AcPhase::parked, false, 12000, std::nullopt, {}, std::nullopt, 0.0, false, 16.5},
+        {"B744, 20 m on at 0 kt, then 8 m nearer, the report heard after it 9 m on", "B744", {0.5, 20.5, 12.5}, 0.0,
+         false, AcPhase::parked, true, 12000, std::nullopt, {}, std::nullopt, 0.0, false, 9.5},
         {"B744, 20 m on at 0 kt, then 12 m farther", "B744", {0.5, 20.5, 32.5}, 0.0, true},
         // A stream whose reports wandered 2 m about its stand: standing again
         // 15 m on, by the report that decided the leave, it was pushed.
@@ -589,10 +598,18 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
             decodeExisting(aircraft, sampleAt(southOfTheStand(c.metres.front()),
                                               c.speedsKt.empty() ? c.speedKt : c.speedsKt.front(), c.due - k));
         for (std::size_t k = 1; k < c.metres.size(); ++k) {
-            if (k + 1 == c.metres.size()) aircraft.reportGate.silenceS = c.quietBeforeLastS;
-            decodeExisting(aircraft, sampleAt(southOfTheStand(c.metres[k]),
-                                              c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
-                                              c.due + static_cast<std::int32_t>(k)));
+            PosSample sample = sampleAt(southOfTheStand(c.metres[k]), c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
+                                        c.due + static_cast<std::int32_t>(k));
+            if (k + 1 == c.metres.size()) {
+                aircraft.reportGate.silenceS = c.quietBeforeLastS;
+                if (c.nextHeardM) {
+                    sample.streamTick = sample.dueTick;
+                    PosSample after = sampleAt(southOfTheStand(*c.nextHeardM), 0.0, sample.dueTick + 500);
+                    after.streamTick = after.dueTick;
+                    aircraft.reportGate.queued.push_back({after, 0.0, 0, 0});
+                }
+            }
+            decodeExisting(aircraft, sample);
         }
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.queued.value_or(c.leaves ? 2U : 1U));
@@ -981,6 +998,9 @@ TEST_F(KnownSamples, LandingCheck) {
         double nextM = -1.0;
         bool stops = false;  // it stands where the sample lies, no speed on it
         std::int32_t afterTicks = 500;  // the sample due this long after the last
+        // It ran out of samples at its last one, a report taken at `lastKt`,
+        // and holds there for its stream (a standing copy queued after it).
+        bool held = false;
     };
     const Case cases[] = {
         {"same place on the ground", 0, 3, 0, 10, false, SizeCategory::Large, true, false},
@@ -1044,6 +1064,16 @@ TEST_F(KnownSamples, LandingCheck) {
         // the ones at rest.
         {"13 m north at 2 kt on from 9 m, two before at 11 m, the stream at rest where it stands", 13, 2, 0, 0, false,
          SizeCategory::Large, true, false, 0.0, true, 9.0, 11.0},
+        // Run out of samples at a report still moving, it holds there: the
+        // next report at rest, farther off than a standing stream wanders,
+        // shows where the stream stopped. Within that wander, or held at a
+        // report at rest, it stands.
+        {"13 m north at rest, held at a report at 4 kt: the last bit of its way", 13, 0, 0, 4, false,
+         SizeCategory::Large, true, false, -1.0, true, -1.0, -1.0, -1.0, false, 500, true},
+        {"8 m north at rest, held at a report at 4 kt: it stands", 8, 0, 0, 4, false, SizeCategory::Large, true,
+         true, -1.0, true, -1.0, -1.0, -1.0, false, 500, true},
+        {"13 m north at rest, held at a report at rest", 13, 0, 0, 0, false, SizeCategory::Large, true, true, -1.0,
+         true, -1.0, -1.0, -1.0, false, 500, true},
         {"10 m in the air", 10, 150, 500, 150, false, SizeCategory::Large, false, false},
         {"10 m, 50 kt after take-off seen", 10, 3, 0, 50, true, SizeCategory::Large, false, false},
         {"far, standing", 100, 0, 0, 10, false, SizeCategory::Large, true, false},
@@ -1057,6 +1087,17 @@ TEST_F(KnownSamples, LandingCheck) {
         aircraft.sizeCategory = c.category;
         aircraft.takeOffSeen = c.takeOffSeen ? 1 : 0;
         aircraft.samples.front().groundSpeedKt = c.lastKt;
+        if (c.held) {
+            PosSample& last = aircraft.samples.front();
+            last.streamTick = last.dueTick;
+            aircraft.reportGate.taken.push_back(last);
+            PosSample hold = last;
+            hold.groundSpeedKt = 0.0;
+            hold.stationary = 1;
+            hold.dueTick += 200;
+            aircraft.samples.push_back(hold);
+            aircraft.holding = 1;
+        }
         if (c.restsAtM >= 0.0) {
             for (int k = 0; k < 4; ++k) {
                 const double m = c.restsAtM + (k % 2 == 0 ? 2.0 : -2.0);

@@ -181,6 +181,20 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         // a report may lie at, and the next back: the stream came back.
         {"a stray within the scatter beside a standing aircraft", "A320",
          {{0, 0, 0, 0}, {8, 0, 1, 0}, {16, 25, 0, 0}, {24, 1, 0, 0}, {32, 0, 1, 0}}, "TTDTT"},
+        // The same 14 m off (the feed's 12-m grid), the next one back 7 m
+        // off where it stood, the ones after going on beyond it the same
+        // way, faster than the scatter: the first report of a slow push.
+        {"a standing aircraft's report a step aside, the reports after it going on beyond it", "PA28",
+         {{0, 0, 0, 0}, {9, 0, 1, 0}, {16, -14.3, -1.8, 0}, {25, -7, 3.5, 0}, {28.5, -11.5, 1, 0},
+          {30.7, -13, -2.5, 3.9}, {35.2, -21.5, 2.5, 0}, {39, -23, 2, 3.2}, {42.3, -23.4, -0.8, 4.1}},
+         "TTTTTTTTT", 90.0},
+        // A taxi at 24 kt whose report at that pace reads a stale 0, the
+        // next one at rest 37 m on (it slows over a taxi's way) before a
+        // pause of 15 s: the stream stops there, no stray beside a stop.
+        {"a taxi's stale 0, then at rest 37 m on", "C56X",
+         {{0, 0, 0, 24}, {4, 0, 50, 24}, {8, 0, 100, 0}, {12, 0, 137, 0}, {27, 0, 137.6, 0.4}, {39, 1, 139, 0},
+          {52, 0, 138, 0}},
+         "TTTTTTT", 120.0},
         // The same 28 m off, 15 s after the report before it; the record
         // back where it stands came 12 s later and was refused as a repeat
         // before the gate, and none comes after it before the stray falls

@@ -473,17 +473,44 @@ TEST_F(SpawnOnStand, AStandingAircraftIsBornParkedOnTheStand) {
 
 // Its reports up to the first that moves show where its stream stands; one
 // already 15 m off the first, its field at a slow push's 2 kt, is the push
-// under way, not one more place it stands.
+// under way, not one more place it stands. A stream first heard farther off
+// the stand than any stands off it, going away from it farther than its
+// reports scatter, was pushed off it while the feed was quiet: the aircraft
+// starts where its stream is.
 TEST_F(SpawnOnStand, APushUnderWayWhenFirstHeardIsNotWhereItStands) {
-    Rec r = standing(20000, "KLM1", 1);
-    r.groundSpeedKt = 2.0;
-    feedPair(r, 1000, -15.0 / kMetresPerDegreeLat);
-    tickTo(1600);
-    LiveAc* aircraft = live(20000);
-    ASSERT_NE(aircraft, nullptr);
-    ASSERT_EQ(aircraft->phase, AcPhase::parked);
-    EXPECT_EQ(aircraft->standReportsSeen, 1);
-    EXPECT_NEAR(aircraft->standDistFirst * kMetersPerNm, 0.0, 0.5);
+    struct Case {
+        const char* name;
+        double firstSouthM, nextSouthM;  // the two reports, south of the stand
+        bool parked;
+    };
+    const Case cases[] = {
+        {"on the stand, then 15 m on at 2 kt: parked", 0.0, 15.0, true},
+        {"35 m off, then 12 m farther at 2 kt: taxiing from there", 35.0, 47.0, false},
+        {"35 m off, then 8 m farther at 2 kt: parked", 35.0, 43.0, true},
+        {"25 m off, then 12 m farther at 2 kt: parked", 25.0, 37.0, true},
+    };
+    std::uint32_t hexId = 20000;
+    int standIndex = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++hexId;
+        Rec r = standing(hexId, "KLM" + std::to_string(hexId), standIndex++);
+        r.groundSpeedKt = 2.0;
+        r.lat = kFieldLat - c.firstSouthM / kMetresPerDegreeLat;
+        const std::int32_t due = g_tick.load() + 1000;
+        feedPair(r, due, -(c.nextSouthM - c.firstSouthM) / kMetresPerDegreeLat);
+        tickTo(due + 600);
+        LiveAc* aircraft = live(hexId);
+        ASSERT_NE(aircraft, nullptr);
+        ASSERT_EQ(aircraft->phase, c.parked ? AcPhase::parked : AcPhase::taxi);
+        if (!c.parked) {
+            EXPECT_NEAR(aircraft->lat, r.lat, 1e-9) << "where its stream is";
+            continue;
+        }
+        if (c.firstSouthM > 0.0) continue;
+        EXPECT_EQ(aircraft->standReportsSeen, 1);
+        EXPECT_NEAR(aircraft->standDistFirst * kMetersPerNm, 0.0, 0.5);
+    }
 }
 
 // Where its stream stands is the mean of the reports it is born of, at

@@ -226,9 +226,10 @@ double takeOffGainM(const LiveAc& aircraft, const PosSample& anchor, double seco
 
 // Whether the anchor (the last report taken) lies at a taxi's pace or more
 // from the report taken just before it, within a report's usual interval.
+// (A helicopter stops on the spot from a hover-taxi.)
 bool cameAtAPace(const LiveAc& aircraft) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
-    if (taken.size() < 2) return false;
+    if (taken.size() < 2 || isHelicopter(aircraft)) return false;
     const PosSample& anchor = taken.back();
     const PosSample& before = taken[taken.size() - 2];
     if (anchor.airborne != 0 || before.airborne != 0 || before.streamTick == 0 ||

@@ -195,6 +195,13 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 24}, {4, 0, 50, 24}, {8, 0, 100, 0}, {12, 0, 137, 0}, {27, 0, 137.6, 0.4}, {39, 1, 139, 0},
           {52, 0, 138, 0}},
          "TTTTTTT", 120.0},
+        // A helicopter hover-taxiing may stop on the spot: reports at rest
+        // 37 m on are a stray's until enough of them say the stream is there
+        // (three dropped, the way to the anchor bounds them no more).
+        {"a helicopter's stale 0 at a hover-taxi's pace, then at rest 37 m on", "EC35",
+         {{0, 0, 0, 24}, {4, 0, 50, 24}, {8, 0, 100, 0}, {12, 0, 137, 0}, {27, 0, 137.6, 0.4}, {39, 1, 139, 0},
+          {52, 0, 138, 0}},
+         "TTTDDDT", 120.0},
         // The same 28 m off, 15 s after the report before it; the record
         // back where it stands came 12 s later and was refused as a repeat
         // before the gate, and none comes after it before the stray falls

@@ -451,25 +451,6 @@ bool onFartherTheSameWay(const PosSample& report, const PosSample& later, const 
            kWayRunSlowingShare * knotsBetween(report, later) <= knotsBetween(later, next);
 }
 
-// The queued report `k` lies on farther from the report the way the queued
-// report `after` does. Faster than the aircraft taxis, every field at rest,
-// a report after `k` goes on farther the same way again: reports of a
-// standing stream jumping about may happen to line up by three. None while
-// no report after `k` tells yet.
-std::optional<bool> linesOnFarther(const Context& c, const PosSample& report, std::size_t after, std::size_t k) {
-    const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
-    const PosSample& later = queued[after].report;
-    const PosSample& next = queued[k].report;
-    if (!onFartherTheSameWay(report, later, next)) return false;
-    const bool fieldsMove =
-        std::max({report.groundSpeedKt, later.groundSpeedKt, next.groundSpeedKt}) >= kStandingFieldKt;
-    if (fieldsMove || knotsBetween(later, next) <= gf_taxiCeilingKt(c.aircraft.sizeCategory)) return true;
-    if (k + 1 >= queued.size()) return std::nullopt;
-    for (std::size_t j = k + 1; j < queued.size(); ++j)
-        if (onFartherTheSameWay(later, next, queued[j].report)) return true;
-    return false;
-}
-
 // Whether the way from `later` to `next` keeps to the way from `report` to
 // `later`, turning no more than a run does.
 bool goesOnTheSameWay(const PosSample& report, const PosSample& later, const PosSample& next) {
@@ -490,9 +471,7 @@ std::optional<bool> strayBesideLater(const Context& c, const PosSample& report, 
         const PosSample& next = queued[k].report;
         silenceS = std::max(silenceS, queued[k].silenceS);
         sinceLaterS = std::max(sinceLaterS, queued[k].silenceS);
-        const std::optional<bool> lines = linesOnFarther(c, report, after, k);
-        if (!lines) return std::nullopt;
-        if (*lines) return false;
+        if (onFartherTheSameWay(report, later, next)) return false;
         if (goesOn(c.aircraft, later, next, sinceLaterS)) return !goesOn(c.aircraft, report, next, silenceS);
     }
     return std::nullopt;
@@ -502,20 +481,16 @@ std::optional<bool> strayBesideLater(const Context& c, const PosSample& report, 
 // along a line (a line-up and a roll the feed was quiet before): the way
 // from the anchor to it was not heard, and a sharp corner there is no
 // stray's.
-std::optional<bool> resumedAndMovesOn(const Context& c, const PosSample& report, std::size_t after) {
+bool resumedAndMovesOn(const Context& c, const PosSample& report, std::size_t after) {
     const std::deque<Heard>& queued = c.aircraft.reportGate.queued;
     const PosSample& later = queued[after].report;
-    bool pending = false;
     for (std::size_t k = after + 1; k < queued.size(); ++k) {
         const PosSample& next = queued[k].report;
         // (And on from the later one the way it came from the report: seen
         // from a stray aside, a stream going on lies the same way too.)
-        if (!goesOnTheSameWay(report, later, next)) continue;
-        const std::optional<bool> lines = linesOnFarther(c, report, after, k);
-        if (!lines) pending = true;
-        if (lines.value_or(false)) return true;
+        if (onFartherTheSameWay(report, later, next) && goesOnTheSameWay(report, later, next)) return true;
     }
-    return pending ? std::nullopt : std::optional<bool>(false);
+    return false;
 }
 
 // From an aircraft slower than a roll, the report lies on the way to a
@@ -787,9 +762,7 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
                 // stream went on.
                 const double ownSilenceS = aircraft.reportGate.queued.front().silenceS;
                 if (ownSilenceS < kSilenceS) return Verdict::drop;
-                const std::optional<bool> movesOn = resumedAndMovesOn(c, report, *after);
-                if (!movesOn.value_or(false)) {
-                    if (!movesOn && !lastMoment) return Verdict::wait;
+                if (!resumedAndMovesOn(c, report, *after)) {
                     if (*after + 1 < aircraft.reportGate.queued.size()) return Verdict::drop;
                     if (!lastMoment) return Verdict::wait;
                     if (!ahead) return Verdict::drop;

@@ -353,14 +353,6 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 0}, {10, 0, 1, 0}, {80, -70, 100, 0}, {90.5, -140, -10, 0}, {94.7, -217, -131, 0},
           {96.9, -266, -208, 0}, {100, -336, -318, 45}, {103, -430, -466, 60}},
          "TTTTTTTT", 160.0},
-        // A standing aircraft, the feed quiet 65 s, then reports jumping
-        // 120-350 m about, their fields at rest; the first three happen to
-        // line up, 47 and 60 kt apart, the fourth does not go on with them:
-        // jumps, and the stream back where it stood.
-        {"jumps after a pause that happen to line up by three, fields at rest", "C56X",
-         {{0, 0, 0, 0}, {5, 0, 1, 0}, {70, -17.5, -351.8, 0}, {78, 62.8, -178.9, 0}, {83.2, 116.1, -31.9, 0},
-          {90.2, 82.2, -270.8, 0}, {100.9, -0.2, 2.3, 0}, {106, 1.5, 1.7, 0}},
-         "TTDDDDTT", 160.0},
         // The same first report after a pause 195 m aside, a stream taking
         // off from where the aircraft stood: seen from the stray the roll
         // lies the same way, but it goes on across the way from it.

@@ -23,6 +23,8 @@ constexpr double kPushBackStandRadii = 2.5;
 constexpr double kPullOutRadii = 2.0;
 constexpr double kArrivedNm = 0.0010799136069114472;  // 2 m
 constexpr int kUseArrived = 0;
+// A tug's fastest push (2.5 m/s).
+constexpr double kPushCeilingKt = 4.86;
 
 std::int32_t now() { return g_tick.load(std::memory_order_relaxed); }
 
@@ -43,6 +45,21 @@ PosSample taxiSample(const LiveAc& aircraft, const GeoPoint& point) {
 }
 
 void allLightsOn(const LiveAc& aircraft) { gf_queueLights(aircraft.objectId, 1, 1, 1, 1, 1, 1, 1); }
+
+// The push's pace: the aircraft's taxi speed, or faster when its stream's
+// reports put the stream this far back (up to the push's length) sooner than
+// that has the aircraft there: a push hidden in a pause of the feed, or one
+// borne out only by a later report, is made up at a tug's fastest at most.
+double pushPaceKt(const LiveAc& aircraft, const GeoPoint& stand, double lengthNm) {
+    double kt = aircraft.taxiSpeedKt;
+    const std::deque<PosSample>& queue = aircraft.samples;
+    for (std::size_t k = 1; k < queue.size(); ++k) {
+        const double backNm = std::min(gf_distanceNm(stand, gf_samplePoint(queue[k])), lengthNm);
+        const std::int64_t ticks = static_cast<std::int64_t>(queue[k].dueTick) - now();
+        kt = std::max(kt, ticks <= 0 ? kPushCeilingKt : backNm * kTicksPerHour / static_cast<double>(ticks));
+    }
+    return std::min(kt, std::max(aircraft.taxiSpeedKt, kPushCeilingKt));
+}
 }  // namespace
 
 void lf_startPushBack(LiveAc& aircraft) {
@@ -52,13 +69,21 @@ void lf_startPushBack(LiveAc& aircraft) {
     if (stand == nullptr || aircraft.samples.empty()) return;
 
     const GeoPoint here = gf_acPoint(aircraft);
-    const GeoPoint behind = gf_destinationPoint(here, back, kPushBackStandRadii * stand->radius * kFeetPerNm);
-    PosSample straightEnd = taxiSample(aircraft, behind);
-    aircraft.samples.front().groundSpeedKt = aircraft.taxiSpeedKt;
+    const double lengthFeet = kPushBackStandRadii * stand->radius * kFeetPerNm;
+    const double paceKt = pushPaceKt(aircraft, here, lengthFeet / kFeetPerNm);
+    const GeoPoint behind = gf_destinationPoint(here, back, lengthFeet);
+    const auto pushTicks = [&](double distanceNm) { return gf_roundTicks(distanceNm / paceKt * kTicksPerHour); };
+    const auto pushSample = [&](const GeoPoint& point) {
+        PosSample sample = taxiSample(aircraft, point);
+        sample.groundSpeedKt = paceKt;
+        return sample;
+    };
+    PosSample straightEnd = pushSample(behind);
+    aircraft.samples.front().groundSpeedKt = paceKt;
     // The tail leads now: no turn left over from the last taxi towards where the stream goes.
     aircraft.targetBearing = aircraft.heading;
     aircraft.turningToBearing = 0;
-    const std::int32_t t = taxiTicks(aircraft, gf_distanceNm(here, behind));
+    const std::int32_t t = pushTicks(gf_distanceNm(here, behind));
     straightEnd.dueTick = dueIn(t);
     aircraft.samples.resize(1);
     aircraft.samples.push_back(straightEnd);
@@ -66,12 +91,11 @@ void lf_startPushBack(LiveAc& aircraft) {
 
     // The turn ends one aircraft radius to either side of the straight end.
     const double sideFeet = aircraft.radiusNm * kFeetPerNm;
-    PosSample rightEnd = taxiSample(aircraft, gf_destinationPoint(behind, back + std::numbers::pi / 2, sideFeet));
-    PosSample leftEnd = taxiSample(aircraft, gf_destinationPoint(behind, back - std::numbers::pi / 2, sideFeet));
+    PosSample rightEnd = pushSample(gf_destinationPoint(behind, back + std::numbers::pi / 2, sideFeet));
+    PosSample leftEnd = pushSample(gf_destinationPoint(behind, back - std::numbers::pi / 2, sideFeet));
     const PosSample mid = aircraft.samples[1];
     const std::int32_t endDue =
-        dueIn(static_cast<std::int64_t>(t / 2) + taxiTicks(aircraft, gf_distanceNm(gf_samplePoint(mid),
-                                                                                   gf_samplePoint(rightEnd))));
+        dueIn(static_cast<std::int64_t>(t / 2) + pushTicks(gf_distanceNm(gf_samplePoint(mid), gf_samplePoint(rightEnd))));
     rightEnd.dueTick = leftEnd.dueTick = endDue;
     aircraft.samples.push_back(leftEnd);
     aircraft.pushBackAltEnd = rightEnd;

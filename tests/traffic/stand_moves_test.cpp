@@ -58,6 +58,44 @@ TEST_F(StandMoves, APushBackGoesStraightBackTwoAndAHalfStandRadiiThenTurnsToEith
     EXPECT_EQ(lost.refillState, 0);
 }
 
+// A push the stream made before the aircraft could start it (hidden in a
+// pause of the feed, or borne out only by the next report): the aircraft
+// goes at the pace that has it where the stream's reports put it when they
+// fall due, up to the push's length and a tug's fastest (2.5 m/s).
+TEST_F(StandMoves, APushTheStreamAlreadyMadeIsMadeUpAtATugsFastestAtMost) {
+    struct Row {
+        const char* what;
+        double backM;     // the stream's report, straight back off the stand
+        double dueInS;    // when it falls due
+        double expectKt;  // the push's pace
+    };
+    const Row rows[] = {
+        {"on time: the aircraft's own taxi speed", 50.0, 60.0, 4.0},
+        {"late: there when the report falls due", 50.0, 22.0, 50.0 / 22.0 * 3600.0 / kMetersPerNm},
+        {"later still: a tug's fastest", 60.0, 10.0, 4.86},
+        {"already due: a tug's fastest", 60.0, -5.0, 4.86},
+        {"a taxi beyond the push counts as far as the push goes", 300.0, 40.0, 4.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        g_liveAcs.clear();
+        LiveAc& aircraft = parkedOn(3);  // stand radius 25 m: a push of 62.5 m
+        aircraft.samples.front().dueTick = 30000;
+        PosSample off = aircraft.samples.front();
+        const GeoPoint at = moved(standPoint(3), 180.0, row.backM);
+        off.lat = at.lat;
+        off.lon = at.lon;
+        off.stationary = 0;
+        off.dueTick = 30000 + static_cast<std::int32_t>(row.dueInS * 100.0);
+        aircraft.samples.push_back(off);
+        lf_startPushBack(aircraft);
+        ASSERT_EQ(aircraft.samples.size(), 4U);
+        const PosSample& back = aircraft.samples[2];
+        EXPECT_NEAR(back.groundSpeedKt, row.expectKt, 0.01);
+        EXPECT_NEAR(back.dueTick, 30000 + 62.5 / kMetersPerNm / row.expectKt * 360000.0, 1.0);
+    }
+}
+
 TEST_F(StandMoves, APullOutTargetsTwoRadiiAheadOfTheStandWhateverTheHeading) {
     LiveAc& aircraft = parkedOn(3, "B738", "KLM5");
     aircraft.heading = 200.0 * kDegToRad;

@@ -667,7 +667,16 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
     // before are a push's all the same.)
     const double noSpeedKt = oneReport ? kMovingOffKt : kMovingKt;
     const bool steps = aircraft.awayCount >= 3 && moved >= std::max(0.5 * aircraft.radiusNm, scatterNm(kMovingKt));
-    if (!wandering && aircraft.phase == AcPhase::parked &&
+    // Where one report alone tells where it stood, a report at rest where
+    // the report before it lay, which stood as near as a standing stream
+    // wanders, shows the stream still standing there: off that one report
+    // (itself off as far as the feed's grid and noise put it), not moving.
+    const PosSample* before = oneReport ? gf_takenBefore(aircraft, sample) : nullptr;
+    const bool stillThere = before != nullptr && before->airborne == 0 && sample.groundSpeedKt < kStandingKt &&
+                            before->groundSpeedKt < kStandingKt &&
+                            lf_offWhereItStoodNm(aircraft, *before) <= kStandingNoiseNm &&
+                            gf_distanceNm(gf_samplePoint(*before), gf_samplePoint(sample)) <= kThreeMetresNm;
+    if (!wandering && !stillThere && aircraft.phase == AcPhase::parked &&
         (steps || moved > std::max(std::min(aircraft.radiusNm, kStandLeftNm), scatterNm(noSpeedKt)))) {
         lf_decideLeave(aircraft, sample);
         // (Nor does the report that decided it: the next must bear it out.)

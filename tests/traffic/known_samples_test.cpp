@@ -462,6 +462,7 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         // A report heard after the last one (waiting at the gate), this far
         // south of the stand; none when absent.
         std::optional<double> nextHeardM = std::nullopt;
+        bool gate = false;  // each report taken at the gate before it comes here
     };
     const Case cases[] = {
         {"B738, three steps of 3 m to 9.8 m at 0 kt", "B738", {0.5, 3.6, 6.7, 9.8}, 0.0, false},
@@ -563,6 +564,15 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
          false, 12000, std::nullopt, {}, std::nullopt, 0.0, true},
         {"C172 heard once on its stand, then 11 m on at a slow tow's 1.5 kt", "C172", {0.5, 11.5}, 1.5, true,
          AcPhase::parked, false, 12000, std::nullopt, {}, std::nullopt, 0.0, true},
+        // Off that one report as far as a standing stream wanders, then where
+        // the report before lay at a field as slow as the speed noise reads:
+        // the stream stands there still, as it did a report ago.
+        {"C172 heard once on its stand, then 9 m on at rest, then 1.5 m farther at 1.4 kt", "C172", {0.5, 9.5, 11.0},
+         0.0, false, AcPhase::parked, false, 12000, std::nullopt, {0.0, 0.0, 1.4}, std::nullopt, 0.0, true,
+         std::nullopt, true},
+        {"C172 heard once on its stand, then 9 m on at rest, then 4 m farther at 1.4 kt", "C172", {0.5, 9.5, 13.5},
+         0.0, true, AcPhase::parked, false, 12000, std::nullopt, {0.0, 0.0, 1.4}, std::nullopt, 0.0, true,
+         std::nullopt, true},
         {"A320 heard once 27 m off its stand, then on it at 0.6 kt, then twice at 0 kt", "A320",
          {27.5, 0.5, 0.5, 0.5}, 0.0, false, AcPhase::parked, true, 12000, std::nullopt, {0.0, 0.6, 0.0, 0.0},
          std::nullopt, 0.0, true},
@@ -594,9 +604,16 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
         const auto southOfTheStand = [&](double metres) {
             return metres == 0.0 ? standPoint(4) : moved(standPoint(4), 180.0, metres);
         };
+        const auto decode = [&](PosSample sample) {
+            if (c.gate) {
+                sample.streamTick = sample.dueTick;
+                aircraft.reportGate.taken.push_back(sample);
+            }
+            decodeExisting(aircraft, sample);
+        };
         for (std::int32_t k = c.metres.size() <= 3 && !c.heardOnce ? 2 : 0; k >= 0; --k)
-            decodeExisting(aircraft, sampleAt(southOfTheStand(c.metres.front()),
-                                              c.speedsKt.empty() ? c.speedKt : c.speedsKt.front(), c.due - k));
+            decode(sampleAt(southOfTheStand(c.metres.front()), c.speedsKt.empty() ? c.speedKt : c.speedsKt.front(),
+                            c.due - k));
         for (std::size_t k = 1; k < c.metres.size(); ++k) {
             PosSample sample = sampleAt(southOfTheStand(c.metres[k]), c.speedsKt.empty() ? c.speedKt : c.speedsKt[k],
                                         c.due + static_cast<std::int32_t>(k));
@@ -609,7 +626,7 @@ TEST_F(KnownSamples, AParkedStreamWanderingAFewMetresStartsNoDeparture) {
                     aircraft.reportGate.queued.push_back({after, 0.0, 0, 0});
                 }
             }
-            decodeExisting(aircraft, sample);
+            decode(sample);
         }
         EXPECT_EQ(aircraft.leavingStand, c.leaves ? 1 : 0);
         EXPECT_EQ(aircraft.samples.size(), c.queued.value_or(c.leaves ? 2U : 1U));

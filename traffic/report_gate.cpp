@@ -913,6 +913,13 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
     if (c.aircraft.lifeState == AcLifeState::buffer && c.aircraft.reportGate.taken.size() == 1) {
         if (goesOnFor(c, report, kBorneOutForS)) return Verdict::restart;
         if (!lastMoment && firstGoingOn(c, report)) return Verdict::wait;
+        // Due with nothing heard after it: the stream's last word, and of
+        // the two the positions show a move at no more than a taxi's pace
+        // (the anchor's field of 0 stands for nothing yet). The aircraft is
+        // created and makes it, rather than never at all.
+        if (due && c.aircraft.reportGate.lastHeard.streamTick == report.streamTick &&
+            knotsBetween(c.anchor, report) <= gf_taxiCeilingKt(c.aircraft.sizeCategory))
+            return Verdict::take;
     }
     return due ? Verdict::drop : Verdict::wait;
 }

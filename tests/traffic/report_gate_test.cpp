@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ground_fixture.h"
+#include "traffic/motion_math.h"
 #include "traffic/report_gate.h"
 
 namespace {
@@ -663,11 +664,18 @@ TEST_F(ReportGate, AnAircraftNotYetCreatedStartsFromTheReportsThatBearEachOtherO
         const char* name;
         std::vector<Report> reports;  // the first, the only one taken; then the others
         bool startsAgain;             // from the second
+        // The report taken last (its index), where it matters.
+        std::optional<std::size_t> newestTaken = std::nullopt;
     };
     const Case cases[] = {
         {"a stray first, then three at rest 102 m away over 23 s", {{0, 76, -304, 0}, {6, 0, -236, 0}, {15, 0, -236, 0},
                                                                       {28, 3, -238, 0}}, true},
         {"a spot dwelt at for 5 s, then back", {{0, 0, 0, 0}, {3, 0, 120, 0}, {8, 2, 121, 0}, {11, 0, 1, 0}}, false},
+        // Two reports and then nothing, both at 0 kt: 95 m in 10 s is a
+        // taxi's pace, and the aircraft is created to make it; 130 m is
+        // faster than a light aircraft taxies, and the stray goes.
+        {"at rest, then 95 m on 10 s later, nothing after", {{0, 0, 0, 0}, {10, 0, -95, 0}}, false, 1},
+        {"at rest, then 130 m on 10 s later, nothing after", {{0, 0, 0, 0}, {10, 0, -130, 0}}, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -690,6 +698,12 @@ TEST_F(ReportGate, AnAircraftNotYetCreatedStartsFromTheReportsThatBearEachOtherO
             gf_settleReports(aircraft, tick, false);
         }
         ASSERT_FALSE(aircraft.samples.empty());
+        if (c.newestTaken) {
+            const PosSample newest = sampleOf(c.reports[*c.newestTaken]);
+            EXPECT_NEAR(gf_distanceNm(gf_samplePoint(aircraft.reportGate.taken.back()), gf_samplePoint(newest)) *
+                            kMetersPerNm,
+                        0.0, 0.01);
+        }
         const PosSample expected = sampleOf(c.reports[c.startsAgain ? 1 : 0]);
         EXPECT_NEAR(gf_distanceNm({aircraft.samples.front().lat, aircraft.samples.front().lon}, {expected.lat, expected.lon}) *
                         kMetersPerNm,

@@ -819,8 +819,13 @@ void lf_takeOffFromStream(LiveAc& aircraft, const PosSample& last, const PosSamp
     }
     if (aircraft.landed == 0) {
         if (aircraft.phase != AcPhase::taxi) return;
-        if (lf_rollsOut(aircraft, last, sample)) {
-            lf_rollOutFromStream(aircraft, last, sample);
+        // (Where the aircraft held at the last report, its sample there reads
+        // 0 kt: the report as heard tells how fast the stream rolled, before
+        // a pause of the feed say.)
+        const PosSample* heard = last.stationary != 0 ? gf_takenBefore(aircraft, sample) : nullptr;
+        const PosSample& rolled = heard != nullptr && heard->streamTick == last.streamTick ? *heard : last;
+        if (lf_rollsOut(aircraft, rolled, sample)) {
+            lf_rollOutFromStream(aircraft, rolled, sample);
             return;
         }
         // A take-off run speeds up report after report: one faster report

@@ -730,6 +730,9 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         double ownKt = 0.0;          // how fast the aircraft itself rolls
         double stepM = 300.0;        // between reports 3 s apart
         bool streamTimed = false;    // the reports carry the stream's times
+        // The aircraft held at the first report (its sample there reads 0 kt
+        // and stands), each report taken at the gate first.
+        bool held = false;
     };
     const Case cases[] = {
         {"40 kt, 43 kt, then faster", false, {{40, 0}, {43, 0}, {45, 0}}, true},
@@ -752,6 +755,10 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
          {{56, 0}, {29, 0}, {20, 0}}, false, false, false, 0.0, 100.0, true},
         {"56 kt, 29 kt, 45 m on in 3 s (29 kt), then 20 kt: a taxi's pace", false, {{56, 0}, {29, 0}, {20, 0}}, false,
          false, false, 0.0, 45.0, true},
+        // Held at its last report (the feed fell quiet, say), the aircraft's
+        // sample there reads 0 kt: the report as heard tells the roll.
+        {"held at a report of 41 kt, then 28 kt, 55 m on in 3 s (36 kt), then 20 kt: rolling out", false,
+         {{41, 0}, {28, 0}, {20, 0}}, false, true, false, 0.0, 55.0, true, true},
         {"rolling out at 60 kt, every other speed field 1.5 kt high", false, {{60, 0}, {61.5, 0}, {57, 0}, {58.5, 0}},
          false, true},
         {"two airborne reports at 120 and 130 kt", false, {{100, 0}, {120, 200}, {130, 300}}, true},
@@ -796,10 +803,16 @@ TEST_F(KnownSamples, TakeOffsAndTouchAndGoesAreReadFromTheStream) {
         // Its step east along the taxiway, each tick.
         aircraft.lonStep = c.ownKt * kMetersPerNm / kTicksPerHour / gf_metresPerDegreeLon(aircraft.lat);
         if (c.streamTimed) aircraft.samples.front().streamTick = aircraft.samples.front().dueTick;
+        if (c.held) {
+            aircraft.reportGate.taken.push_back(aircraft.samples.front());
+            aircraft.samples.front().groundSpeedKt = 0.0;
+            aircraft.samples.front().stationary = 1;
+        }
         for (std::size_t k = 1; k < c.reports.size(); ++k) {
             PosSample report = next(aircraft, c.stepM * static_cast<double>(k), c.reports[k].kt,
                                     300 * static_cast<std::int32_t>(k), c.reports[k].altitudeFt);
             if (c.streamTimed) report.streamTick = report.dueTick;
+            if (c.held) aircraft.reportGate.taken.push_back(report);
             decodeExisting(aircraft, report);
         }
         ASSERT_EQ(aircraft.samples.size(), c.reports.size());

@@ -914,10 +914,12 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         if (goesOnFor(c, report, kBorneOutForS)) return Verdict::restart;
         if (!lastMoment && firstGoingOn(c, report)) return Verdict::wait;
         // Due with nothing heard after it: the stream's last word, and of
-        // the two the positions show a move at no more than a taxi's pace
-        // (the anchor's field of 0 stands for nothing yet). The aircraft is
-        // created and makes it, rather than never at all.
+        // the two, a few seconds apart (no pause of the feed between), the
+        // positions show a move at no more than a taxi's pace (the anchor's
+        // field of 0 stands for nothing yet). The aircraft is created and
+        // makes it, rather than never at all.
         if (due && c.aircraft.reportGate.lastHeard.streamTick == report.streamTick &&
+            secondsBetween(c.anchor, report) < kSilenceS &&
             knotsBetween(c.anchor, report) <= gf_taxiCeilingKt(c.aircraft.sizeCategory))
             return Verdict::take;
     }

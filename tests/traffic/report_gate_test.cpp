@@ -676,6 +676,8 @@ TEST_F(ReportGate, AnAircraftNotYetCreatedStartsFromTheReportsThatBearEachOtherO
         // faster than a light aircraft taxies, and the stray goes.
         {"at rest, then 95 m on 10 s later, nothing after", {{0, 0, 0, 0}, {10, 0, -95, 0}}, false, 1},
         {"at rest, then 130 m on 10 s later, nothing after", {{0, 0, 0, 0}, {10, 0, -130, 0}}, false, 0},
+        // Across a pause of the feed the way was not heard: no move shown.
+        {"at rest, then 200 m on 25 s later, nothing after", {{0, 0, 0, 0}, {25, 0, -200, 0}}, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -689,7 +691,7 @@ TEST_F(ReportGate, AnAircraftNotYetCreatedStartsFromTheReportsThatBearEachOtherO
         aircraft.reportGate.taken.assign(1, first);
         aircraft.reportGate.lastHeardTick = first.streamTick;
         std::size_t next = 1;
-        for (std::int32_t tick = kStart; tick <= kStart + 4000; ++tick) {
+        for (std::int32_t tick = kStart; tick <= kStart + 6000; ++tick) {
             while (next < c.reports.size() && kStart + static_cast<std::int32_t>(c.reports[next].t * 100.0) == tick) {
                 PosSample s = sampleOf(c.reports[next++]);
                 s.streamTick = s.dueTick = tick + 3000;

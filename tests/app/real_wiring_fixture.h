@@ -37,6 +37,7 @@
 #include "app/service_wiring.h"
 #include "app/services/run_flags.h"
 #include "app/services/state.h"
+#include "app/services/window_bands.h"
 #include "app/services/window_messages.h"
 #include "app/start_up.h"
 #include "app/window_controls.h"
@@ -238,6 +239,15 @@ protected:
         g_engineServices.restoreUserSettings = [this] { gf_applyChangedParams(parametersPath()); };
         g_runClock = RunClock{[] { return SteadyTime(std::chrono::steady_clock::now().time_since_epoch() * kPace); },
                               [](SteadyTime duration) { std::this_thread::sleep_for(duration / kPace); }};
+        // The schedule's size as each repaint of the statistics shows it: a
+        // round may show it only for a moment, while the statics are placed.
+        loop_.onRepaint = [this](const platform::Band& band) {
+            if (band.top != kStatisticsBand.top) return;
+            const std::uint64_t shown = g_staticScheduleShown.load();
+            std::uint64_t most = mostScheduleShown_.load();
+            while (shown > most && !mostScheduleShown_.compare_exchange_weak(most, shown)) {
+            }
+        };
         platform::setWindowHost(&loop_);
         lf_createControls(controls_);
         gf_setControlUpdates(&controlUpdates_);
@@ -418,6 +428,7 @@ protected:
     testing_support::ScopedEnvironment siteAddress_{kDownloadSiteVariable, site_.url("/downloads/")};
     testing_support::RunPlaces places_;
     testing_support::AppMessageLoop loop_;
+    std::atomic<std::uint64_t> mostScheduleShown_{0};
     ControlModel controls_;
     WindowControlUpdates controlUpdates_{controls_};
     WindowContext window_{controls_, places_.programFolder / "parameters.xml"};

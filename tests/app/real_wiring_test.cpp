@@ -118,16 +118,10 @@ TEST_F(RealWiring, ARunCreatesRemovesAndRenewsThroughTheRealJobs) {
     const bool placed = waitUntil([] { return g_staticCount.load() > 0; });
     const std::string parkAirportShown = g_parkAirportText.get();
     g_staticUpdateMinutes = 1;
-    // While the settings are locked, the window shows the schedule's size.
-    std::uint64_t scheduleShown = 0;
-    const bool renewed = placed && waitUntil([&] {
-        scheduleShown = std::max(scheduleShown, g_staticScheduleShown.load());
-        return aiTraffic().staticsRenewed();
-    });
-    // The renewal may come before the second's round that shows the size
-    // (a slow machine): the size shows by the next round.
-    if (renewed && scheduleShown == 0)
-        waitUntil([&] { return (scheduleShown = g_staticScheduleShown.load()) > 0; });
+    const bool renewed = placed && waitUntil([this] { return aiTraffic().staticsRenewed(); });
+    // While the settings were locked and statics still to be placed, the
+    // window showed the schedule's size.
+    const std::uint64_t scheduleShown = mostScheduleShown_.load();
     // The parked aircraft on D4 is there in person: its static twin goes.
     const bool twinReplaced = renewed && waitUntil([this] { return aiTraffic().wasRemoved("KLM9301*"); });
     const bool departureRemoved = waitUntil([this] { return aiTraffic().wasRemoved("TRA6402"); });

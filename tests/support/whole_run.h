@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <utility>
 
@@ -36,7 +37,12 @@ public:
         }
         wake_.notify_one();
     }
-    void invalidateBand(const platform::Band&) override {}
+    void invalidateBand(const platform::Band& band) override {
+        if (onRepaint) onRepaint(band);
+    }
+    // What a test reads off each repaint, as the window would paint it then;
+    // set before the run starts, called on the thread that asked for it.
+    std::function<void(const platform::Band&)> onRepaint;
 
     // The next start or quit message; 0 when none came in time.
     std::uint32_t next(std::chrono::milliseconds limit) {

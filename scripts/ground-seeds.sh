@@ -29,7 +29,7 @@ for ((k = 0; k < jobs; k++)); do
   ((from > last)) && break
   count=$((last - from + 1 < part ? last - from + 1 : part))
   VLNT_GROUND_FIRST=$from VLNT_GROUND_CASES=$count VLNT_GROUND_EVERY_FAILURE=1 \
-    "$program" --gtest_filter='RandomGroundFlights.*' --gtest_brief=1 >"$out/part-$k.txt" 2>&1 &
+    "$program" --gtest_filter='*RandomGroundFlights.*' --gtest_brief=1 >"$out/part-$k.txt" 2>&1 &
   pids+=($!)
 done
 for pid in "${pids[@]}"; do wait "$pid"; done

@@ -78,6 +78,10 @@ constexpr std::int32_t kLoneLongestWaitTicks = 2500;
 constexpr double kSustainedS = 20.0;
 constexpr std::size_t kSustainedReports = 4;
 constexpr std::size_t kSustainedStrays = 0;
+// Reports at rest at one spot this long, none elsewhere between, show the
+// stream standing there: a stream whose reports dwell at a few spots in
+// turn stays at one for 10 s at most.
+constexpr double kRestsThereS = 15.0;
 // A run of reports going on along a line, none slowing much, each step
 // longer than a report's noise, shows a move whatever its speed fields say
 // (a take-off roll, whose positions run ahead of fields that lag).
@@ -564,6 +568,31 @@ bool endsASustainedRun(const Context& c, const PosSample& report, double silence
     return count >= kSustainedReports && spanS >= kSustainedS;
 }
 
+// How long (s) the reports heard after the report at rest, queued or
+// refused as repeats, show the stream at rest where it does (within a
+// standing stream's scatter), none elsewhere between; 0 when the next one
+// lies elsewhere, none when none came yet.
+std::optional<double> restsThereForS(const Context& c, const PosSample& report) {
+    if (report.airborne != 0 || !standing(report)) return 0.0;
+    const LiveAc::ReportGate& gate = c.aircraft.reportGate;
+    // The queued reports after it and the refused records after it, each in
+    // the order heard, walked as one.
+    std::size_t q = 1, r = 0;
+    while (r < gate.refusedSinceTaken.size() && gate.refusedSinceTaken[r].streamTick <= report.streamTick) ++r;
+    if (q >= gate.queued.size() && r >= gate.refusedSinceTaken.size()) return std::nullopt;
+    double spanS = 0.0;
+    while (q < gate.queued.size() || r < gate.refusedSinceTaken.size()) {
+        const bool queuedNext = r >= gate.refusedSinceTaken.size() ||
+                                (q < gate.queued.size() &&
+                                 gate.queued[q].report.streamTick <= gate.refusedSinceTaken[r].streamTick);
+        const PosSample& next = queuedNext ? gate.queued[q++].report : gate.refusedSinceTaken[r++];
+        if (next.airborne != 0 || !standing(next) || metresBetween(report, next) > kScatterReachNm * kMetersPerNm)
+            break;
+        spanS = secondsBetween(report, next);
+    }
+    return spanS;
+}
+
 // (restart: taken, and the aircraft, not yet created, starts from it.)
 enum class Verdict { wait, take, drop, restart };
 
@@ -825,8 +854,12 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
         }
         if (refusedOneCameBack(c, report)) return Verdict::drop;
         // Reports go on from it, none the aircraft could reach from the
-        // anchor: it started a move (a line-up after a pause, say).
-        if (firstGoingOn(c, report)) {
+        // anchor: it started a move (a line-up after a pause, say). Amid
+        // jumping reports (some dropped since the anchor, the feed not
+        // quiet) the next one going on from it may be one more jump that
+        // happens to lie near: every report for 8 s goes on from it.
+        const bool jumping = !aircraft.reportGate.dropped.empty() && silenceS < kSilenceS;
+        if (firstGoingOn(c, report) && (!jumping || goesOnFor(c, report, kBorneOutForS))) {
             if (startsAWayRun(c, report))
                 takeTheRunsSpeed(c, report);
             else
@@ -923,6 +956,14 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
             knotsBetween(c.anchor, report) <= gf_taxiCeilingKt(c.aircraft.sizeCategory))
             return Verdict::take;
     }
+    // The reports after it show the stream at rest there, none elsewhere
+    // between, longer than a stream whose reports dwell at a few spots in
+    // turn stays at one: it came to rest there, out of the anchor's reach
+    // (a move hidden amid jumps, or the anchor one of them). It waits for
+    // them as long as it may.
+    const std::optional<double> restsS = restsThereForS(c, report);
+    if (restsS && *restsS >= kRestsThereS) return Verdict::take;
+    if ((!restsS || *restsS > 0.0) && !lastMoment) return Verdict::wait;
     return due ? Verdict::drop : Verdict::wait;
 }
 

@@ -196,13 +196,20 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 24}, {4, 0, 50, 24}, {8, 0, 100, 0}, {12, 0, 137, 0}, {27, 0, 137.6, 0.4}, {39, 1, 139, 0},
           {52, 0, 138, 0}},
          "TTTTTTT", 120.0},
-        // A helicopter hover-taxiing may stop on the spot: reports at rest
-        // 37 m on are a stray's until enough of them say the stream is there
-        // (three dropped, the way to the anchor bounds them no more).
+        // A helicopter hover-taxiing may stop on the spot: a report at rest
+        // 37 m on is a stray's unless the reports after it, none elsewhere,
+        // show the stream at rest there longer than a spot of a stream's
+        // dwelling reports holds them (27 s here).
         {"a helicopter's stale 0 at a hover-taxi's pace, then at rest 37 m on", "EC35",
          {{0, 0, 0, 24}, {4, 0, 50, 24}, {8, 0, 100, 0}, {12, 0, 137, 0}, {27, 0, 137.6, 0.4}, {39, 1, 139, 0},
           {52, 0, 138, 0}},
-         "TTTDDDT", 120.0},
+         "TTTTTTT", 120.0},
+        // The same at rest 37 m on for 12 s only, then back where it
+        // stopped: a spot the reports dwelt at.
+        {"a helicopter's stale 0 at a hover-taxi's pace, then at rest 37 m on for 12 s only", "EC35",
+         {{0, 0, 0, 24}, {4, 0, 50, 24}, {8, 0, 100, 0}, {12, 0, 137, 0}, {18, 0, 137.6, 0.4}, {24, 1, 139, 0},
+          {30, 0, 100, 0}, {45, 0, 101, 0}},
+         "TTTDDDTT", 120.0},
         // The same 28 m off, 15 s after the report before it; the record
         // back where it stands came 12 s later and was refused as a repeat
         // before the gate, and none comes after it before the stray falls
@@ -487,6 +494,15 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
           {19, 150, 1400, 108}, {21.8, -172, 1560, 98}, {25.2, -210, 1760, 85}, {28, -132, 1620, 85},
           {32, 0, 1740, 59}, {36, 0, 1900, 45}},
          "TTDTDDDDTT", 90.0, false},
+        // A taxi at 12 kt amid jumping reports: one jump 141 m off to the
+        // side lies within a taxi's reach of the last report taken, turning
+        // a corner, and another jump 10 s after it happens to lie near it;
+        // but the report 3 s after it lies far off: no move.
+        {"amid jumps, one within a taxi's reach that the next jump does not go on from", "PA28",
+         {{0, 0, 0, 12}, {4, 0, 25, 12}, {8, 0, 50, 12}, {10.5, -150, 200, 12}, {13, 120, -80, 11},
+          {16, -200, 40, 8}, {33, 138, 23, 8}, {35.6, -100, -60, 7.3}, {40.2, 200, -100, 7.3},
+          {43.4, 190, -5, 5}, {48, 0, 100, 4}, {58, 0, 110, 0}, {70, 0, 111, 0}},
+         "TTTDDDDDDDTTT", 120.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -228,6 +228,7 @@ struct LiveAc : AcBase {
         std::int32_t frontDueTick = 0;  // the front sample's (a parked path's extension)
         std::int32_t releaseTick = 0;   // when it goes with the delayed stream, once borne out
         double lat = 0.0, lon = 0.0;    // where the report that decided it put the aircraft
+        std::int32_t streamTick = 0;    // that report's
     } decidedLeave;
     // The last report of a parked aircraft's stream that lay far off its
     // stand, the feed not quiet before it: one such report moves nothing;

@@ -50,6 +50,10 @@ constexpr double kPushedOffNm = 12.0 / kMetersPerNm;
 constexpr double kPushStepNm = 2.0 / kMetersPerNm;  // on from the report before, at least
 constexpr double kPushWayRad = 30.0 * kDegToRad;
 constexpr double kMovingKt = 0.5;    // a report this fast at least shows the aircraft moving
+// The reports this long after one that decides a leave show how fast the
+// stream went away (a slow push's pace).
+constexpr double kPaceAwayShortestS = 8.0;
+constexpr double kPaceAwayLongestS = 20.0;
 // Reports standing this far off the stand confirm a leave decided on one
 // that showed no speed.
 constexpr double kStandLeftAgainNm = 20.0 / kMetersPerNm;
@@ -350,21 +354,56 @@ std::optional<std::int32_t> lf_offSinceTick(const LiveAc& aircraft, const PosSam
     return first;
 }
 
-// A parked aircraft whose stream has left the stand leaves when the delayed
-// stream does: by the sample's due tick the stream has come this far from
-// the stand, which at taxi speed takes so long. Never before the next tick.
-void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
-    if (aircraft.samples.empty()) return;
+// The pace (kt) at which the reports heard after `sample`, 8 to 20 s on,
+// show the stream going on away from where it stood; none where none that
+// far on shows it going away.
+std::optional<double> lf_paceAwayShownKt(const LiveAc& aircraft, const PosSample& sample) {
+    if (sample.streamTick == 0) return std::nullopt;
+    const double from = lf_offWhereItStoodNm(aircraft, sample);
+    std::optional<double> kt;
+    for (const PosSample* next = gf_heardAfter(aircraft, sample); next != nullptr && next->airborne == 0;
+         next = gf_heardAfter(aircraft, *next)) {
+        const double s = (next->streamTick - sample.streamTick) / 100.0;
+        if (s > kPaceAwayLongestS) break;
+        if (s >= kPaceAwayShortestS) kt = (lf_offWhereItStoodNm(aircraft, *next) - from) * 3600.0 / s;
+    }
+    if (!kt || *kt < kMovingKt) return std::nullopt;
+    return kt;
+}
+
+// The stream tick of the last report taken before `sample` that still lay
+// where the stream stood, within half a standing stream's wander.
+std::optional<std::int32_t> lf_lastStoodTick(const LiveAc& aircraft, const PosSample& sample) {
+    for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k) {
+        if (report->streamTick == 0) break;
+        if (report->streamTick >= sample.streamTick) continue;
+        if (lf_offWhereItStoodNm(aircraft, *report) <= 0.5 * kStandingNoiseNm) return report->streamTick;
+    }
+    return std::nullopt;
+}
+
+// When a parked aircraft whose stream has left the stand leaves: when the
+// delayed stream does. By the sample's due tick the stream has come this far
+// from the stand, which at taxi speed takes so long. Never before the next
+// tick.
+std::int64_t lf_releaseDueTick(const LiveAc& aircraft, const PosSample& sample) {
     const std::int64_t next = static_cast<std::int64_t>(now()) + 1;
     std::int64_t due = next;
     // (A stream faster than the aircraft taxis, a helicopter lifting off its
-    // pad say, got there sooner.)
-    const double kt = std::max(aircraft.taxiSpeedKt, sample.groundSpeedKt);
+    // pad say, got there sooner. A slow push or tow, whose pace the reports
+    // heard after this one show, left that much earlier, though not before
+    // a report that still showed it where it stood.)
+    double kt = std::max(aircraft.taxiSpeedKt, sample.groundSpeedKt);
+    const std::optional<double> paceKt = lf_paceAwayShownKt(aircraft, sample);
+    if (paceKt && *paceKt < kt) kt = *paceKt;
     if (kt > 0.0) {
         const double d = gf_distanceNm(gf_samplePoint(sample), GeoPoint{aircraft.standLat, aircraft.standLon});
-        due = std::max<std::int64_t>(due, static_cast<std::int64_t>(sample.dueTick) -
-                                              gf_roundTicks(d * kTicksPerHour / kt));
+        const std::int64_t dueTick = sample.dueTick != 0 ? sample.dueTick : sample.streamTick;
+        due = std::max<std::int64_t>(due, dueTick - gf_roundTicks(d * kTicksPerHour / kt));
     }
+    if (paceKt)
+        if (const std::optional<std::int32_t> stood = lf_lastStoodTick(aircraft, sample))
+            due = std::max<std::int64_t>(due, *stood);
     // A slow push or tow, its reports scattering, is often decided a report
     // or two after the stream left where it stood: the delayed stream was
     // off there as early as the first of the reports that brought it here,
@@ -374,8 +413,31 @@ void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
     if (lf_offWhereItStoodNm(aircraft, sample) <= kScatterReachNm)
         if (const std::optional<std::int32_t> off = lf_offSinceTick(aircraft, sample))
             due = std::max(next, std::min<std::int64_t>(due, *off));
+    return due;
+}
+
+void lf_releaseToLeave(LiveAc& aircraft, const PosSample& sample) {
+    if (aircraft.samples.empty()) return;
+    const std::int64_t due = lf_releaseDueTick(aircraft, sample);
     aircraft.decidedLeave.releaseTick = gsl::narrow<std::int32_t>(due);
     aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
+}
+
+// While a decided leave waits for the delayed stream, the reports heard
+// since the one that decided it may show a slow push's pace: the aircraft
+// goes as much earlier as that tells, never later.
+void lf_refineRelease(LiveAc& aircraft) {
+    LiveAc::DecidedLeave& leave = aircraft.decidedLeave;
+    if (leave.streamTick == 0 || aircraft.samples.empty() || leave.releaseTick <= now() + 1) return;
+    const PosSample* decided = nullptr;
+    for (std::size_t k = 0; const PosSample* report = gf_takenReport(aircraft, k); ++k)
+        if (report->streamTick == leave.streamTick) decided = report;
+    if (decided == nullptr) return;
+    const std::int64_t due = lf_releaseDueTick(aircraft, *decided);
+    if (due >= leave.releaseTick) return;
+    if (aircraft.samples.front().dueTick == leave.releaseTick)
+        aircraft.samples.front().dueTick = gsl::narrow<std::int32_t>(due);
+    leave.releaseTick = gsl::narrow<std::int32_t>(due);
 }
 
 // The next report bears a leave decided on one without speed out: it goes
@@ -478,6 +540,7 @@ void lf_decideLeave(LiveAc& aircraft, PosSample& sample) {
         aircraft.decidedLeave.afterPause = 0;
         aircraft.decidedLeave.lat = sample.lat;
         aircraft.decidedLeave.lon = sample.lon;
+        aircraft.decidedLeave.streamTick = sample.streamTick;
     }
     lf_leaveStand(aircraft, sample);
 }
@@ -571,6 +634,7 @@ bool lf_standSample(LiveAc& aircraft, PosSample& sample) {
         } else {
             aircraft.standDistMax = std::max(aircraft.standDistMax, d);
             if (standsOff) lf_confirmLeave(aircraft);
+            lf_refineRelease(aircraft);
         }
         return false;
     }

@@ -713,6 +713,54 @@ TEST_F(KnownSamples, ALeaveDecidedLateGoesWithTheFirstReportOffWhereItStood) {
     }
 }
 
+// A slow push on the feed's coarse grid: its first step lies within a
+// standing stream's wander, and the leave is decided only on a report well
+// off. The reports heard after that one (the stream plays 30 s late) show
+// how slowly it went: the aircraft goes as much earlier than its taxi speed
+// would have it, though never before the last report that still showed the
+// stream where it stood.
+TEST_F(KnownSamples, ALeaveOnASlowPushGoesAsEarlyAsThePaceHeardAfterItShows) {
+    struct Case {
+        const char* name;
+        std::vector<double> afterM;  // south of the stand, at 14600, 15100 and 15500
+        std::int32_t leaves;
+    };
+    const Case cases[] = {
+        // 16.1 m from the stand at the B738's 4 kt take 782 ticks.
+        {"standing where it decided: at taxi speed", {16.0, 16.5, 15.8}, 14300 - 782},
+        // 9.9 m off where it stood in 12 s: 16.1 m take 1952 ticks.
+        {"on at 1.6 kt", {14.1, 24.9, 26.0}, 14300 - 1952},
+        {"on so slowly that it left before the last report where it stood", {14.1, 20.0, 23.0}, 12000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_liveAcs.clear();
+        stand(4).occupied = 0;
+        LiveAc& aircraft = parkedOn(4, "B738");
+        aircraft.refillState = 1;
+        aircraft.samples.front().dueTick = g_tick + 60480000;  // its path's extension
+        const auto south = [&](double metres, double kt, std::int32_t due) {
+            PosSample report = sampleAt(moved(standPoint(4), 180.0, metres), kt, due);
+            report.streamTick = report.dueTick;
+            aircraft.reportGate.taken.push_back(report);
+            decodeExisting(aircraft, report);
+        };
+        south(0.5, 0.0, 11000);
+        south(1.0, 0.0, 11500);
+        south(0.0, 0.0, 12000);
+        south(8.7, 0.2, 12500);
+        south(7.7, 2.2, 13000);
+        EXPECT_EQ(aircraft.leavingStand, 0) << "the grid's next node lies within a standing stream's wander";
+        south(16.1, 1.6, 14300);
+        ASSERT_EQ(aircraft.leavingStand, 1);
+        EXPECT_EQ(aircraft.samples.front().dueTick, 14300 - 782) << "nothing heard after it yet";
+        const std::int32_t ticks[] = {14600, 15100, 15500};
+        for (std::size_t k = 0; k < c.afterM.size(); ++k) south(c.afterM[k], 1.5, ticks[k]);
+        EXPECT_EQ(aircraft.leavingStand, 1);
+        EXPECT_NEAR(aircraft.samples.front().dueTick, c.leaves, 1);
+    }
+}
+
 // A take-off is read from a run speeding up report after report, or from
 // two reports in a row off the ground; a stream first heard slowing down on
 // the runway has landed; one that slows down again gives its take-off up.

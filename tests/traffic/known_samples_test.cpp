@@ -38,6 +38,22 @@ protected:
         return sampleAt(moved({aircraft.lat, aircraft.lon}, 90.0, metresEast), speedKt, 10000 + afterTicks,
                         altitudeFt);
     }
+    // A B738 parked on stand 4, its path extended a week ahead.
+    LiveAc& parkedOnFour() {
+        g_liveAcs.clear();
+        stand(4).occupied = 0;
+        LiveAc& aircraft = parkedOn(4, "B738");
+        aircraft.refillState = 1;
+        aircraft.samples.front().dueTick = g_tick + 60480000;
+        return aircraft;
+    }
+    // A report `metres` south of stand 4, taken at the gate and passed on.
+    void reportSouthOfFour(LiveAc& aircraft, double metres, double kt, std::int32_t due) {
+        PosSample report = sampleAt(moved(standPoint(4), 180.0, metres), kt, due);
+        report.streamTick = report.dueTick;
+        aircraft.reportGate.taken.push_back(report);
+        decodeExisting(aircraft, report);
+    }
 };
 
 TEST_F(KnownSamples, TheTwoHundredFirstSampleAndAHoldBrokenFarAwayRemoveTheAircraft) {
@@ -692,16 +708,9 @@ TEST_F(KnownSamples, ALeaveDecidedLateGoesWithTheFirstReportOffWhereItStood) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        g_liveAcs.clear();
-        stand(4).occupied = 0;
-        LiveAc& aircraft = parkedOn(4, "B738");
-        aircraft.refillState = 1;
-        aircraft.samples.front().dueTick = g_tick + 60480000;  // its path's extension
+        LiveAc& aircraft = parkedOnFour();
         const auto south = [&](double metres, double kt, std::int32_t due) {
-            PosSample report = sampleAt(moved(standPoint(4), 180.0, metres), kt, due);
-            report.streamTick = report.dueTick;
-            aircraft.reportGate.taken.push_back(report);
-            decodeExisting(aircraft, report);
+            reportSouthOfFour(aircraft, metres, kt, due);
         };
         south(0.5, 0.0, 11000);
         south(11.5, 0.0, 11500);
@@ -734,28 +743,17 @@ TEST_F(KnownSamples, ALeaveOnASlowPushGoesAsEarlyAsThePaceHeardAfterItShows) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        g_liveAcs.clear();
-        stand(4).occupied = 0;
-        LiveAc& aircraft = parkedOn(4, "B738");
-        aircraft.refillState = 1;
-        aircraft.samples.front().dueTick = g_tick + 60480000;  // its path's extension
-        const auto south = [&](double metres, double kt, std::int32_t due) {
-            PosSample report = sampleAt(moved(standPoint(4), 180.0, metres), kt, due);
-            report.streamTick = report.dueTick;
-            aircraft.reportGate.taken.push_back(report);
-            decodeExisting(aircraft, report);
-        };
-        south(0.5, 0.0, 11000);
-        south(1.0, 0.0, 11500);
-        south(0.0, 0.0, 12000);
-        south(8.7, 0.2, 12500);
-        south(7.7, 2.2, 13000);
+        LiveAc& aircraft = parkedOnFour();
+        // Standing about the stand every 5 s, then on the grid's next node.
+        const double standingM[] = {0.5, 1.0, 0.0, 8.7, 7.7};
+        const double standingKt[] = {0.0, 0.0, 0.0, 0.2, 2.2};
+        for (int k = 0; k < 5; ++k) reportSouthOfFour(aircraft, standingM[k], standingKt[k], 11000 + 500 * k);
         EXPECT_EQ(aircraft.leavingStand, 0) << "the grid's next node lies within a standing stream's wander";
-        south(16.1, 1.6, 14300);
+        reportSouthOfFour(aircraft, 16.1, 1.6, 14300);
         ASSERT_EQ(aircraft.leavingStand, 1);
         EXPECT_EQ(aircraft.samples.front().dueTick, 14300 - 782) << "nothing heard after it yet";
         const std::int32_t ticks[] = {14600, 15100, 15500};
-        for (std::size_t k = 0; k < c.afterM.size(); ++k) south(c.afterM[k], 1.5, ticks[k]);
+        for (std::size_t k = 0; k < c.afterM.size(); ++k) reportSouthOfFour(aircraft, c.afterM[k], 1.5, ticks[k]);
         EXPECT_EQ(aircraft.leavingStand, 1);
         EXPECT_NEAR(aircraft.samples.front().dueTick, c.leaves, 1);
     }

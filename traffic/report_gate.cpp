@@ -593,6 +593,20 @@ std::optional<double> restsThereForS(const Context& c, const PosSample& report) 
     return spanS;
 }
 
+// How long (s) the reports taken up to the anchor showed the stream at rest
+// where the anchor does.
+double restedAtTheAnchorS(const Context& c) {
+    const std::deque<PosSample>& taken = c.aircraft.reportGate.taken;
+    double spanS = 0.0;
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it) {
+        if (it->streamTick == 0 || it->airborne != 0 || !standing(*it) ||
+            metresBetween(*it, c.anchor) > kScatterReachNm * kMetersPerNm)
+            break;
+        spanS = secondsBetween(*it, c.anchor);
+    }
+    return spanS;
+}
+
 // (restart: taken, and the aircraft, not yet created, starts from it.)
 enum class Verdict { wait, take, drop, restart };
 
@@ -960,10 +974,14 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
     // between, longer than a stream whose reports dwell at a few spots in
     // turn stays at one: it came to rest there, out of the anchor's reach
     // (a move hidden amid jumps, or the anchor one of them). It waits for
-    // them as long as it may.
-    const std::optional<double> restsS = restsThereForS(c, report);
-    if (restsS && *restsS >= kRestsThereS) return Verdict::take;
-    if ((!restsS || *restsS > 0.0) && !lastMoment) return Verdict::wait;
+    // them as long as it may. (Not where the stream stood at the anchor that
+    // long already: a standing stream shows its moves, and a few jumps may
+    // happen to lie together.)
+    if (restedAtTheAnchorS(c) < kRestsThereS) {
+        const std::optional<double> restsS = restsThereForS(c, report);
+        if (restsS && *restsS >= kRestsThereS) return Verdict::take;
+        if ((!restsS || *restsS > 0.0) && !lastMoment) return Verdict::wait;
+    }
     return due ? Verdict::drop : Verdict::wait;
 }
 

@@ -204,6 +204,12 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
          {{0, 0, 0, 24}, {4, 0, 50, 24}, {8, 0, 100, 0}, {12, 0, 137, 0}, {27, 0, 137.6, 0.4}, {39, 1, 139, 0},
           {52, 0, 138, 0}},
          "TTTTTTT", 120.0},
+        // A stream that stood 16 s and more where the aircraft stands: three
+        // jumps that happen to lie together 66 m off for 18 s move nothing.
+        {"a standing stream, then three jumps together 66 m off for 18 s", "A320",
+         {{0, 0, 0, 0}, {8, 0, 1, 0}, {16, 1, 0, 0}, {24, 66, 0, 0}, {31, 66, -5, 0}, {42, 66, 10, 0}, {51, 2, 1, 0},
+          {60, 0, 0, 0}},
+         "TTTDDDTT", 120.0},
         // The same at rest 37 m on for 12 s only, then back where it
         // stopped: a spot the reports dwelt at.
         {"a helicopter's stale 0 at a hover-taxi's pace, then at rest 37 m on for 12 s only", "EC35",

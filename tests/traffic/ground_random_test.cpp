@@ -47,8 +47,8 @@ using ground_test::Verdict;
 using ground_test::Watched;
 
 // The default count of cases, each a run of ten minutes or so: two
-// thousand natively (80 ms each), fewer where each costs more (under ASan
-// about half a second, under TSan more; on Windows all of a folder's tests
+// thousand natively (about 0.2 s each), fewer where each costs more (under
+// ASan about 3 s, under TSan 11 s; on Windows all of a folder's tests
 // run under Wine within one time-out).
 #if defined(__SANITIZE_THREAD__)
 constexpr int kDefaultCases = 25;

@@ -726,7 +726,13 @@ double gf_streamSpeedKt(const LiveAc& aircraft, const PosSample& from, const Pos
 double gf_fieldsBorneOutKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to, double kt,
                            double shownKt) {
     const double taxiKt = gf_taxiCeilingKt(aircraft.sizeCategory);
-    if (gf_onItsOwnRoll(aircraft) || shownKt > taxiKt || to.groundSpeedKt > from.groundSpeedKt) return kt;
+    if (gf_onItsOwnRoll(aircraft) || shownKt > taxiKt) return kt;
+    // Fields that rise are a take-off run speeding up, but not across a
+    // pause of the feed to a report the aircraft is not lined up for: the
+    // run went on unheard along a runway it still has to taxi to.
+    const bool speedsUp = to.groundSpeedKt > from.groundSpeedKt &&
+                          (to.silenceS * 100.0 < kPauseTicks || lf_linedUpFor(aircraft, to));
+    if (speedsUp) return kt;
     return std::min(kt, taxiKt);
 }
 

@@ -74,6 +74,8 @@ bool gf_onItsOwnRoll(const LiveAc& aircraft);
 // from `from` to `to` show no more than taxi speed (`shownKt`) while its
 // fields do not rise (a take-off run's do) taxies, whatever the fields say:
 // they are stale (the last roll-out speed read on after a pause, say).
+// Fields that rise across a pause to a report the aircraft is not lined up
+// for are a run it has yet to taxi to.
 double gf_fieldsBorneOutKt(const LiveAc& aircraft, const PosSample& from, const PosSample& to, double kt,
                            double shownKt);
 // The fastest (kt) an aircraft on the ground may go while its stream shows

@@ -830,6 +830,8 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         double legPaceKt = 0.0;      // the pace of the leg it has just ended
         double s1M = 500.0;          // how far east s1 lies
         bool asLate = false;         // s1 as late in the stream as s0 (one of them the aircraft's own)
+        float s1SilenceS = 0.0F;     // the feed quiet this long before s1
+        double headingDeg = 90.0;
     };
     const Case cases[] = {
         {"taxiing at 20 kt", "B738", 20, 20, 0, std::nullopt, 30},
@@ -896,11 +898,18 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
          std::nullopt, 90.0, 30.0, 0.0},
         {"taxiing, a stream at 40 kt 30 degrees off its nose", "B738", 20, 40, 0, std::nullopt, 30, false, false,
          std::nullopt, 90.0, 30.0, 20.0},
+        // On its way from where it held (a sample of its own), the stream
+        // resumed after a pause rolling at 95 kt: lined up, that is its run
+        // speeding up; 50 degrees off its nose it still taxies to the runway.
+        {"on its way, a report after a pause rolling at 95 kt ahead", "B738", 15, 95, 10, std::nullopt, 95, false,
+         false, std::nullopt, 90.0, 0.0, 0.0, 500.0, false, 97.0F},
+        {"on its way, a report after a pause rolling at 95 kt 50 degrees off its nose", "B738", 15, 95, 10,
+         std::nullopt, 30, false, false, std::nullopt, 90.0, 0.0, 0.0, 500.0, false, 97.0F, 140.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
-        LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(2), 90.0);
+        LiveAc& aircraft = place(c.type, AcPhase::taxi, taxiway(2), c.headingDeg);
         const GeoPoint from{aircraft.lat, aircraft.lon};
         aircraft.samples.front() = sampleAt(from, c.s0Kt, g_tick);
         // s1 east (500 m), due 30 s ago: the aircraft is late.
@@ -915,6 +924,7 @@ TEST_F(GroundMovement, ALateAircraftReachesItsNextSampleNoFasterThanTheGroundsCe
         // gate tells how long).
         if (c.s0Stands && s1.streamTick > aircraft.samples.front().streamTick)
             s1.silenceS = static_cast<float>((s1.streamTick - aircraft.samples.front().streamTick) / 100.0);
+        if (c.s1SilenceS > 0.0F) s1.silenceS = c.s1SilenceS;
         aircraft.landed = c.landed ? 1 : 0;
         if (c.reportsKt) {
             s1.streamTick = 20000;

@@ -1224,6 +1224,18 @@ bool lf_landingCheck(LiveAc& aircraft, PosSample& sample) {
         }
         if (sample.groundSpeedKt != 0.0) return true;
         if (aircraft.takeOffSeen == 0 && sample.airborne == 0) return true;
+        // On a take-off run a report far on that reads 0 at a run's pace by
+        // its position (across a pause of the feed, say) is a stale field:
+        // the run goes on at that pace.
+        if (last.groundSpeedKt >= 50.0 && sample.airborne == 0 && last.streamTick != 0 &&
+            sample.streamTick > last.streamTick) {
+            const double shownKt = distanceNm(last, sample) * kTicksPerHour /
+                                   static_cast<double>(static_cast<std::int64_t>(sample.streamTick) - last.streamTick);
+            if (shownKt >= 50.0) {
+                sample.groundSpeedKt = sample.trueAirspeedKt = shownKt;
+                return true;
+            }
+        }
         return last.groundSpeedKt < 50.0;
     }
     if (airOnly) return false;

@@ -660,12 +660,17 @@ void takeTheRunsSpeed(const Context& c, PosSample& report) {
     raiseTheField(report, kt);
 }
 
-// The newest report taken at least `seconds` before the report; none when
-// none lies that far back.
-const PosSample* takenAtLeastBefore(const LiveAc& aircraft, const PosSample& report, double seconds) {
+// The newest report taken at least `seconds` before the report, the stream
+// moving since; none when none lies that far back, or the stream stood
+// since (a run from a standing start shows its pace only from where it
+// moved off: the time it stood is no slow taxi).
+const PosSample* movingAtLeastBefore(const LiveAc& aircraft, const PosSample& report, double seconds) {
     const std::deque<PosSample>& taken = aircraft.reportGate.taken;
-    for (auto it = taken.rbegin(); it != taken.rend(); ++it)
-        if (it->streamTick != 0 && secondsBetween(*it, report) >= seconds) return &*it;
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it) {
+        if (it->streamTick == 0) continue;
+        if (secondsBetween(*it, report) >= seconds) return standing(*it) ? nullptr : &*it;
+        if (standing(*it)) return nullptr;
+    }
     return nullptr;
 }
 
@@ -681,7 +686,7 @@ void continueTheRunsSpeed(const Context& c, PosSample& report) {
     if (report.groundSpeedKt >= kStandingFieldKt && c.anchor.groundSpeedKt >= kt) return;
     // Over ten seconds and more a run shows its pace too; a taxi whose steps
     // on the feed's grid show a run's pace for a few seconds does not.
-    if (const PosSample* back = takenAtLeastBefore(c.aircraft, report, kShownOverS);
+    if (const PosSample* back = movingAtLeastBefore(c.aircraft, report, kShownOverS);
         back != nullptr && knotsBetween(*back, report) <= taxiKt)
         return;
     // Where too few reports before it tell (a stream first heard, say), the

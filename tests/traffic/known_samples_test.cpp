@@ -1077,6 +1077,7 @@ TEST_F(KnownSamples, LandingCheck) {
         // It ran out of samples at its last one, a report taken at `lastKt`,
         // and holds there for its stream (a standing copy queued after it).
         bool held = false;
+        bool heard = false;  // both the last sample and this one with their times in the stream
     };
     const Case cases[] = {
         {"same place on the ground", 0, 3, 0, 10, false, SizeCategory::Large, true, false},
@@ -1155,6 +1156,13 @@ TEST_F(KnownSamples, LandingCheck) {
         {"far, standing", 100, 0, 0, 10, false, SizeCategory::Large, true, false},
         {"far, standing after take-off seen from 50 kt", 100, 0, 0, 50, true, SizeCategory::Large, false, false},
         {"far, standing after take-off seen from 49 kt", 100, 0, 0, 49, true, SizeCategory::Large, true, false},
+        // On a take-off run a report far on that reads 0 (across a pause of
+        // the feed, say) goes on at the run's pace its position shows; at a
+        // taxi's pace it is no run going on.
+        {"1420 m on in 24 s at 0 kt after take-off seen from 67 kt: a stale field", 1420, 0, 0, 67, true,
+         SizeCategory::Large, true, false, -1.0, false, -1.0, -1.0, -1.0, false, 2400, false, true},
+        {"300 m on in 24 s at 0 kt after take-off seen from 67 kt", 300, 0, 0, 67, true, SizeCategory::Large, false,
+         false, -1.0, false, -1.0, -1.0, -1.0, false, 2400, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1212,6 +1220,10 @@ TEST_F(KnownSamples, LandingCheck) {
         sample.altitudeFt = c.altitudeFt;
         sample.airborne = c.altitudeFt > 0 ? 1 : 0;
         aircraft.reportGate.queued.clear();
+        if (c.heard) {
+            aircraft.samples.back().streamTick = aircraft.samples.back().dueTick;
+            sample.streamTick = sample.dueTick;
+        }
         if (c.nextM >= 0.0) {
             sample.streamTick = sample.dueTick;
             PosSample after = next(aircraft, c.nextM, 0.0, 900);
@@ -1221,6 +1233,8 @@ TEST_F(KnownSamples, LandingCheck) {
         EXPECT_EQ(lf_landingCheck(aircraft, sample), c.accepted);
         if (!c.accepted) continue;
         EXPECT_EQ(sample.stationary, c.metres == 0 || c.becomesLast || c.stops ? 1 : 0);
+        if (c.heard && c.speedKt == 0.0)
+            EXPECT_NEAR(sample.groundSpeedKt, c.metres / kMetersPerNm * 3600.0 / (c.afterTicks / 100.0), 1.0);
         if (c.stops) {
             EXPECT_NE(sample.lon, aircraft.samples.front().lon) << "where the sample lies";
             EXPECT_EQ(sample.groundSpeedKt, 0.0);

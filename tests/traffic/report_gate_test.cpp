@@ -622,6 +622,19 @@ TEST_F(ReportGate, ATakenReportCarriesWhatTheReportsAroundItShow) {
     }
     g_liveAcs.clear();
     {
+        // A B744 standing at the runway's end 25 s, then on its take-off run,
+        // one field read 0: over the 10 s before it the run went from a
+        // standing start, no taxi's pace; the report goes on at the run's.
+        SCOPED_TRACE("a run from a standing start, one field 0");
+        const std::vector<Settled> settled =
+            run("B744", {{0, 0, 0, 0}, {10, 0, 0, 0}, {25, 0, 50, 30}, {29.6, 0, 145, 50}, {31.7, 0, 205, 59},
+                         {34.6, 0, 305, 0}, {37, 0, 400, 75}},
+                80.0);
+        ASSERT_EQ(verdicts(settled), "TTTTTTT");
+        EXPECT_GT(settled[5].kt, 60.0);
+    }
+    g_liveAcs.clear();
+    {
         // A C172 rolling out at 38 kt, the feed quiet for 88 s, then 1222 m
         // on at 15 kt: the pace over the pause (27 kt) lies between the two
         // fields, a roll slowing down; the report keeps its own.

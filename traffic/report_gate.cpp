@@ -990,6 +990,20 @@ Verdict judgeOnTheGround(const Context& c, PosSample& report, double silenceS, b
     return due ? Verdict::drop : Verdict::wait;
 }
 
+// A report in the air out of the last one's reach at the speeds the fields
+// show: the next report tells a stray (it lies back within that reach, off
+// the way through this one) from a way flown. Nothing in the air goes there
+// and back in seconds. None yet: unknown.
+std::optional<bool> strayInTheAir(const LiveAc& aircraft, const PosSample& anchor, const PosSample& report) {
+    const std::deque<Heard>& queued = aircraft.reportGate.queued;
+    const double fieldsKt = std::max(anchor.groundSpeedKt, report.groundSpeedKt);
+    if (metresBetween(anchor, report) <= reachM(fieldsKt, secondsBetween(anchor, report))) return false;
+    if (queued.size() < 2) return std::nullopt;
+    const PosSample& next = queued[1].report;
+    const double kt = std::max(fieldsKt, next.groundSpeedKt);
+    return metresBetween(anchor, next) <= reachM(kt, secondsBetween(anchor, next)) && cameBack(anchor, report, next);
+}
+
 Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS, double silenceS, bool due,
               bool lastMoment, bool ownLastMoment) {
     const LiveAc::ReportGate& gate = aircraft.reportGate;
@@ -1004,7 +1018,14 @@ Verdict judge(const LiveAc& aircraft, PosSample& report, double droppedSilenceS,
         // aircraft on the ground does.
         const bool hovering = isHelicopter(aircraft) &&
                               std::max(report.groundSpeedKt, anchor.groundSpeedKt) < kHelicopterFlyingKt;
-        if (report.airborne != 0 && !hovering) return Verdict::take;
+        // On its approach, though, a stray would set it down beside the
+        // runway: the next report tells.
+        if (report.airborne != 0 && !hovering) {
+            if (aircraft.approach == 0) return Verdict::take;
+            const std::optional<bool> stray = strayInTheAir(aircraft, anchor, report);
+            if (!stray && !due) return Verdict::wait;
+            return stray && *stray ? Verdict::drop : Verdict::take;
+        }
     } else if (report.airborne != 0) {
         const std::optional<bool> lifts = liftsOff(aircraft, report, due);
         if (!lifts) return Verdict::wait;

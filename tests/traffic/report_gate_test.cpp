@@ -62,6 +62,7 @@ protected:
         LiveAc& aircraft = place(type, AcPhase::taxi, {engine_test::kFieldLat, engine_test::kFieldLon}, 90.0);
         aircraft.groundMode = onTheGround ? 1 : 0;
         aircraft.takeOffSeen = takingOff ? 1 : 0;
+        aircraft.approach = onApproach_ ? 1 : 0;
         aircraft.altitudeFt = engine_test::kFieldElevationFt + 9.0;  // standing on the field
         // The aircraft reaches its last sample then.
         aircraft.samples.back().dueTick = kStart + static_cast<std::int32_t>(samplesEndS * 100.0);
@@ -113,6 +114,8 @@ protected:
         }
         return settled;
     }
+
+    bool onApproach_ = false;  // the aircraft on its approach to the field
 };
 
 // T: taken, D: dropped, W: still waiting at the end of the run, R: refused
@@ -136,6 +139,7 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
         double untilS = 60.0;
         bool onTheGround = true;  // the aircraft, as the motion has it
         bool takingOff = false;   // on its take-off roll, as the motion has it
+        bool onApproach = false;  // on its approach to the field
     };
     const Case cases[] = {
         // A taxi at 15 kt, a report every 3 s (23 m): each taken once the
@@ -500,6 +504,16 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
           {19, 150, 1400, 108}, {21.8, -172, 1560, 98}, {25.2, -210, 1760, 85}, {28, -132, 1620, 85},
           {32, 0, 1740, 59}, {36, 0, 1900, 45}},
          "TTDTDDDDTT", 90.0, false},
+        // On its final at 66 kt, a report 380 m off (330 m beside the
+        // runway) 6 s after the last: the next, on the runway, lies within
+        // the last one's reach, so that one was a stray; it would have set
+        // the aircraft down on the grass. One its pace bears out is taken.
+        {"on its final, a stray beside the runway just before touchdown", "PA28",
+         {{0, 0, 0, 66, 300}, {6, 0, 203, 66, 200}, {12, -326, 405, 0, 100}, {15.5, 0, 505, 59}, {18.5, 0, 580, 50}},
+         "TTDTT", 60.0, false, false, true},
+        {"on its final, a report on at its pace", "PA28",
+         {{0, 0, 0, 66, 300}, {6, 0, 203, 66, 200}, {12, 0, 405, 66, 100}, {15.5, 0, 505, 59}, {18.5, 0, 580, 50}},
+         "TTTTT", 60.0, false, false, true},
         // A taxi at 12 kt amid jumping reports: one jump 141 m off to the
         // side lies within a taxi's reach of the last report taken, turning
         // a corner, and another jump 10 s after it happens to lie near it;
@@ -513,6 +527,7 @@ TEST_F(ReportGate, EachReportIsTakenOrDroppedWithTheReportsAfterIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_liveAcs.clear();
+        onApproach_ = c.onApproach;
         const std::vector<Settled> settled = run(c.type, c.reports, c.untilS, c.onTheGround, c.takingOff);
         EXPECT_EQ(verdicts(settled), c.expected);
     }

@@ -1101,7 +1101,14 @@ bool checkNewPosDuringLanding(LiveAc& aircraft, PosSample& sample) {
         logEmptyQueue("checkNewPosDuringLanding");
         return false;
     }
-    if (gf_samePosition(queue.back(), sample)) return false;
+    if (gf_samePosition(queue.back(), sample)) {
+        // A report at rest on the ground exactly where the last sample lies
+        // shows the roll-out came to rest there (a field read on at the
+        // roll's speed was stale): it stops there. Anything else is a repeat.
+        if (sample.airborne != 0 || sample.groundSpeedKt >= kStandingKt) return false;
+        sample.stationary = 1;
+        return true;
+    }
     if (queue.size() >= 2) {
         const bool heldThree = queue.size() >= 3;
         if (offHeadingDeg(aircraft, queue.back(), sample) >= 90.0) {

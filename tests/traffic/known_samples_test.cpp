@@ -1272,6 +1272,17 @@ TEST_F(KnownSamples, AfterTouchDownSamplesBehindTheAircraftAreDropped) {
     aircraft.samples.front() = next(aircraft, 50.0, 50.0, 300);
     PosSample back = next(aircraft, 10.0, 50.0, 900);
     EXPECT_FALSE(checkNewPosDuringLanding(aircraft, back)) << "90 degrees off on approach";
+
+    // Exactly where the last sample lies (a field there read 36 kt, stale
+    // after a pause of the feed): a report at rest shows the roll-out came to
+    // rest there, one on the move is a repeat.
+    aircraft.approach = 0;
+    aircraft.samples.front() = next(aircraft, 300.0, 36.0, 300);
+    PosSample repeat = next(aircraft, 300.0, 36.0, 900);
+    EXPECT_FALSE(checkNewPosDuringLanding(aircraft, repeat));
+    PosSample rest = next(aircraft, 300.0, 0.0, 900);
+    EXPECT_TRUE(checkNewPosDuringLanding(aircraft, rest));
+    EXPECT_EQ(rest.stationary, 1);
 }
 
 }  // namespace

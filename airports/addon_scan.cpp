@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cwctype>
 #include <future>
 #include <list>
@@ -72,10 +73,12 @@ public:
     ~WorkerSlot() { gf_releaseScanPlace(); }
 };
 
+// (It looks every millisecond rather than waiting on the count: the
+// standard library we build the Windows program with may lose an atomic's
+// notify where the platform has no futex, and the scan would wait for good.)
 void waitForFreeWorker() {
     const std::int32_t limit = std::max(1, g_scanLimit.load());
-    for (std::int32_t running = g_runningScans.load(); running >= limit; running = g_runningScans.load())
-        g_runningScans.wait(running);
+    while (g_runningScans.load() >= limit) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 // A worker's result: the text of what went wrong, nothing when it went well.
